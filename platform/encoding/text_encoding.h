@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quova {
+
+// Text files from users come in two flavours: UTF-8 (today's) and the old
+// Windows ANSI code page, Windows-1252. Everything inside the program is UTF-8.
+
+bool IsValidUtf8(std::string_view bytes);
+
+// Converts Windows-1252 bytes to UTF-8; the five unassigned bytes map to the
+// C1 control characters of the same value, as Windows does.
+std::string Windows1252ToUtf8(std::string_view bytes);
+
+// A file's bytes as UTF-8 text: a leading UTF-8 byte-order mark is dropped,
+// valid UTF-8 is kept as it is, anything else is read as Windows-1252.
+std::string DecodeText(std::string_view bytes);
+
+// Splits text into lines; CR LF, LF and a lone CR each end a line. A final
+// line without an ending still counts; an ending at the very end adds none.
+std::vector<std::string> SplitLines(std::string_view text);
+
+}  // namespace quova

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quova::registry {
+
+// The per-user registry: one REGEDIT4 text file holding the HKEY_CURRENT_USER
+// and HKEY_CLASSES_ROOT hives, by default at
+// ${XDG_CONFIG_HOME:-$HOME/.config}/quova/registry.reg.
+//
+// Every write reaches the file at once and atomically (lock, re-read, apply,
+// write a temporary file, flush, rename), so two running instances never lose
+// each other's values. A file with unreadable content is kept as a copy
+// beside it before it is first rewritten.
+
+// Raised when a value exists but is not a string value, or when a write fails.
+class RegistryError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Hive { CurrentUser, ClassesRoot };
+
+// Where the store lives; an empty path restores the default. Tests and
+// portable set-ups point it elsewhere.
+void SetStorePath(const std::filesystem::path& path);
+std::filesystem::path StorePath();
+
+class Key {
+public:
+    Key(Hive hive, std::string path, bool writable);
+
+    Hive hive() const { return hive_; }
+    // The key's path below its hive, backslash-separated, as it was opened.
+    const std::string& path() const { return path_; }
+    // Opened with full access (true) or for reading only (false).
+    bool writable() const { return writable_; }
+
+    // The value `name` ("" is the key's default value) as text, or nothing
+    // when it does not exist. Throws RegistryError for a non-string value.
+    std::optional<std::string> Read(std::string_view name) const;
+    // Writes a string value; silently does nothing on a read-only key.
+    // Throws RegistryError when the store cannot be written.
+    void Write(std::string_view name, std::string_view value) const;
+    // Removes a value; nothing happens when it does not exist or the key is read-only.
+    void Remove(std::string_view name) const;
+
+    std::vector<std::string> ValueNames() const;
+    std::vector<std::string> SubKeyNames() const;
+
+private:
+    Hive hive_;
+    std::string path_;
+    bool writable_;
+};
+
+using KeyHandle = std::unique_ptr<Key>;
+
+// Opens hive\path with full access, creating it when missing; when the store
+// cannot be written, opens the existing key for reading; else returns none.
+KeyHandle OpenKey(Hive hive, std::string_view path);
+// Opens an existing key only (never creates it); none when it does not exist.
+KeyHandle OpenExistingKey(Hive hive, std::string_view path);
+// Removes a key with everything below it; false when the store cannot be written.
+bool DeleteKey(Hive hive, std::string_view path);
+
+// The settings layer's six operations, on HKEY_CURRENT_USER.
+KeyHandle OpenUserKey(std::string_view path);
+// Closes the key and empties the caller's handle; an empty handle is accepted.
+void CloseKey(KeyHandle& key);
+// The value as a decimal integer; the default when there is no key or the text
+// is not a decimal integer. A missing value is created with the default when
+// the key is writable. Throws RegistryError for a non-string value.
+int ReadIntValue(const Key* key, std::string_view name, int defaultValue);
+std::string ReadStrValue(const Key* key, std::string_view name, const std::string& defaultValue);
+// Both do nothing with no key or a read-only key.
+void WriteIntValue(const Key* key, std::string_view name, int value);
+void WriteStrValue(const Key* key, std::string_view name, std::string_view value);
+
+}  // namespace quova::registry

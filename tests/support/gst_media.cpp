@@ -1,0 +1,139 @@
+#include "tests/support/gst_media.h"
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+
+namespace quova::testing {
+
+namespace {
+
+std::string Replace(std::string text, const std::string& what, const std::string& with) {
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+    return text;
+}
+
+std::string AudioSource(double seconds, int rate, int channels) {
+    const int perBuffer = 1024;
+    const int buffers = static_cast<int>(std::ceil(seconds * rate / perBuffer));
+    return "audiotestsrc wave=sine samplesperbuffer=" + std::to_string(perBuffer) +
+           " num-buffers=" + std::to_string(buffers) + " ! audio/x-raw,format=S16LE,rate=" +
+           std::to_string(rate) + ",channels=" + std::to_string(channels);
+}
+
+std::string VideoSource(double seconds, int fps = 25) {
+    return "videotestsrc pattern=smpte num-buffers=" +
+           std::to_string(static_cast<int>(std::lround(seconds * fps))) +
+           " ! video/x-raw,width=320,height=240,framerate=" + std::to_string(fps) + "/1";
+}
+
+std::filesystem::path Made(const std::string& description, const std::filesystem::path& out) {
+    const std::string error = MakeMedia(description, out);
+    EXPECT_EQ(error, "") << "while making " << out;
+    return out;
+}
+
+}  // namespace
+
+std::string MakeMedia(const std::string& description, const std::filesystem::path& out) {
+    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    const std::string launch = Replace(description, "$OUT", "\"" + out.string() + "\"");
+    GError* parseError = nullptr;
+    GstElement* pipeline = gst_parse_launch(launch.c_str(), &parseError);
+    if (parseError) {
+        std::string message = parseError->message;
+        g_error_free(parseError);
+        if (pipeline) gst_object_unref(pipeline);
+        return "cannot build pipeline: " + message;
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* msg = gst_bus_timed_pop_filtered(
+        bus, 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    std::string result;
+    if (!msg) {
+        result = "timed out";
+    } else if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
+        GError* err = nullptr;
+        gst_message_parse_error(msg, &err, nullptr);
+        result = err ? err->message : "unknown error";
+        if (err) g_error_free(err);
+    }
+    if (msg) gst_message_unref(msg);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return result;
+}
+
+namespace media {
+
+std::filesystem::path Wav(const std::filesystem::path& out, double seconds, int rate,
+                          int channels) {
+    return Made(AudioSource(seconds, rate, channels) + " ! wavenc ! filesink location=$OUT", out);
+}
+
+std::filesystem::path Mp3(const std::filesystem::path& out, double seconds, bool id3v1) {
+    Made(AudioSource(seconds, 44100, 2) +
+             " ! audioconvert ! lamemp3enc target=bitrate bitrate=128 cbr=true ! "
+             "filesink location=$OUT",
+         out);
+    if (id3v1) {
+        // ID3 version 1: "TAG", title 30, artist 30, album 30, year 4,
+        // comment 28, zero, track, genre.
+        std::string tag(128, '\0');
+        auto put = [&tag](size_t at, const std::string& text) { tag.replace(at, text.size(), text); };
+        put(0, "TAG");
+        put(3, "Test Title");
+        put(33, "Test Artist");
+        put(63, "Test Album");
+        put(93, "2001");
+        put(97, "Test Comment");
+        tag[126] = 7;   // track
+        tag[127] = 17;  // genre: Rock
+        std::ofstream(out, std::ios::binary | std::ios::app).write(tag.data(), 128);
+    }
+    return out;
+}
+
+std::filesystem::path OggVorbis(const std::filesystem::path& out, double seconds) {
+    return Made(AudioSource(seconds, 44100, 2) +
+                    " ! audioconvert ! vorbisenc ! oggmux ! filesink location=$OUT",
+                out);
+}
+
+std::filesystem::path OggTheoraVorbis(const std::filesystem::path& out, double seconds) {
+    return Made(VideoSource(seconds) + " ! theoraenc ! oggmux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! vorbisenc ! mux.",
+                out);
+}
+
+std::filesystem::path AviPcm(const std::filesystem::path& out, double seconds, int audioStreams) {
+    std::string description =
+        VideoSource(seconds) + " ! jpegenc ! avimux name=mux ! filesink location=$OUT";
+    for (int i = 0; i < audioStreams; ++i)
+        description += " " + AudioSource(seconds, 44100, 2) + " ! mux.";
+    return Made(description, out);
+}
+
+std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds) {
+    return Made(VideoSource(seconds) + " ! jpegenc ! avimux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) +
+                    " ! audioconvert ! lamemp3enc ! mpegaudioparse ! mux.",
+                out);
+}
+
+std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds) {
+    return Made(VideoSource(seconds) +
+                    " ! videoconvert ! avenc_mpeg2video ! mpegvideoparse ! mpegpsmux name=mux ! "
+                    "filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_mp2 ! mux.",
+                out);
+}
+
+}  // namespace media
+
+}  // namespace quova::testing

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace quova::testing {
+
+// Builds a test medium by running a gst-launch style pipeline description to
+// its end. "$OUT" in the description stands for the output file's path, e.g.
+//   MakeMedia("audiotestsrc num-buffers=20 ! wavenc ! filesink location=$OUT", dir / "a.wav")
+// Returns an empty string on success, else GStreamer's error text.
+std::string MakeMedia(const std::string& description, const std::filesystem::path& out);
+
+// Ready-made media the tests of several folders use. Each writes `out` and
+// returns it, or fails the calling test through a GoogleTest assertion.
+namespace media {
+// A WAV file of PCM sine tone: 16-bit, `channels` channels at `rate` Hz.
+std::filesystem::path Wav(const std::filesystem::path& out, double seconds = 1.0,
+                          int rate = 44100, int channels = 2);
+// An MP3 file (MPEG-1 layer III), optionally ending in an ID3 version 1 tag.
+std::filesystem::path Mp3(const std::filesystem::path& out, double seconds = 1.0,
+                          bool id3v1 = false);
+// An Ogg Vorbis file.
+std::filesystem::path OggVorbis(const std::filesystem::path& out, double seconds = 1.0);
+// An Ogg file with Theora video (320x240) and Vorbis audio.
+std::filesystem::path OggTheoraVorbis(const std::filesystem::path& out, double seconds = 1.0);
+// An AVI file with MJPEG video (320x240, 25 fps) and `audioStreams` PCM audio streams.
+std::filesystem::path AviPcm(const std::filesystem::path& out, double seconds = 1.0,
+                             int audioStreams = 2);
+// An AVI file with MJPEG video and one MP3 audio stream.
+std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds = 1.0);
+// An MPEG program stream with MPEG-2 video and MPEG-1 layer II audio.
+std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds = 1.0);
+}  // namespace media
+
+}  // namespace quova::testing
