@@ -11,7 +11,7 @@ using Fields = std::vector<std::string>;
 
 TEST(SplitQuotedFields, ReadsQuotedFieldsAndSkipsEverythingElse) {
     EXPECT_EQ(SplitQuotedFields(R"("360","remain: ")", 2), (Fields{"360", "remain: "}));
-    EXPECT_EQ(SplitQuotedFields(R"(  "1","two"  trailing)", 2), (Fields{"1", "two"}));
+    EXPECT_EQ(SplitQuotedFields(R"(  "1","two",  trailing)", 2), (Fields{"1", "two"}));
     // After a closing quote, text up to the comma still joins the field.
     EXPECT_EQ(SplitQuotedFields(R"("1" ,"two")", 2), (Fields{"1 ", "two"}));
     EXPECT_EQ(SplitQuotedFields(R"(unquoted,"x")", 2), (Fields{"x", ""}));
