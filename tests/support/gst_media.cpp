@@ -128,7 +128,7 @@ std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds) {
 
 std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds) {
     return Made(VideoSource(seconds) +
-                    " ! videoconvert ! avenc_mpeg2video ! mpegvideoparse ! mpegpsmux name=mux ! "
+                    " ! videoconvert ! mpeg2enc ! mpegpsmux name=mux ! "
                     "filesink location=$OUT " +
                     AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_mp2 ! mux.",
                 out);

@@ -1,0 +1,71 @@
+#include "platform/engine/audio_renderer.h"
+
+#include <gst/gst.h>
+
+#include <cmath>
+
+namespace quova::engine {
+
+namespace {
+
+GstElement* Make(const char* factory) {
+    return gst_element_factory_make(factory, nullptr);
+}
+
+}  // namespace
+
+double AmplitudeFromLevel(int level) {
+    if (level <= -10000) return 0.0;
+    if (level >= 0) return 1.0;
+    return std::pow(10.0, level / 2000.0);
+}
+
+AudioRendererFilter::AudioRendererFilter(FilterInfo info)
+    : Filter(std::move(info), gst_bin_new(nullptr)) {
+    GstBin* bin = GST_BIN(element_);
+    std::vector<GstElement*> chain;
+    chain.push_back(Make("audioconvert"));
+    chain.push_back(Make("audioresample"));
+    if (GstElement* tempo = Make("scaletempo")) {
+        chain.push_back(tempo);
+        chain.push_back(Make("audioconvert"));
+    }
+    volumeElement_ = Make("volume");
+    chain.push_back(volumeElement_);
+    if ((panorama_ = Make("audiopanorama"))) {
+        gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
+        chain.push_back(panorama_);
+    }
+    chain.push_back(Make("autoaudiosink"));
+    head_ = chain.front();
+    for (GstElement* e : chain) gst_bin_add(bin, e);
+    for (size_t i = 0; i + 1 < chain.size(); ++i) gst_element_link(chain[i], chain[i + 1]);
+}
+
+void AudioRendererFilter::CreatePins() {
+    GstPad* target = gst_element_get_static_pad(head_, "sink");
+    GstPad* ghost = gst_ghost_pad_new("Audio Input pin (rendered)", target);
+    gst_object_unref(target);
+    gst_element_add_pad(element_, ghost);
+    AddPin("Audio Input pin (rendered)", PinDirection::Input, ghost);
+}
+
+HResult AudioRendererFilter::SetVolume(int level) {
+    if (level < -10000 || level > 0) return E_INVALIDARG;
+    volume_ = level;
+    g_object_set(volumeElement_, "volume", AmplitudeFromLevel(level), nullptr);
+    return S_OK;
+}
+
+HResult AudioRendererFilter::SetBalance(int balance) {
+    if (balance < -10000 || balance > 10000) return E_INVALIDARG;
+    if (!panorama_) return E_NOTIMPL;
+    balance_ = balance;
+    // The simple method scales the far side by (1 - |panorama|).
+    const double attenuation = 1.0 - AmplitudeFromLevel(-std::abs(balance));
+    g_object_set(panorama_, "panorama",
+                 static_cast<gfloat>(balance < 0 ? -attenuation : attenuation), nullptr);
+    return S_OK;
+}
+
+}  // namespace quova::engine

@@ -1,0 +1,83 @@
+#include "platform/engine/file_source_filter.h"
+
+#include <gst/base/gsttypefindhelper.h>
+#include <gst/gst.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace quova::engine {
+
+FileSourceFilter::FileSourceFilter(FilterInfo info)
+    : Filter(std::move(info), gst_element_factory_make("filesrc", nullptr)) {}
+
+void FileSourceFilter::CreatePins() {
+    GstPad* pad = gst_element_get_static_pad(element_, "src");
+    AddPin("Output", PinDirection::Output, pad);
+    gst_object_unref(pad);
+}
+
+HResult FileSourceFilter::Load(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (!std::filesystem::exists(p, ec)) {
+        return std::filesystem::exists(p.parent_path(), ec) || p.parent_path().empty()
+                   ? E_FILE_NOT_FOUND
+                   : E_PATH_NOT_FOUND;
+    }
+    if (!std::filesystem::is_regular_file(p, ec)) return E_ACCESSDENIED;
+    std::ifstream in(p, std::ios::binary);
+    if (!in) return E_ACCESSDENIED;
+    // Enough for every container's signature and a few MPEG audio frames.
+    std::vector<char> head(256 * 1024);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    if (head.empty()) return VFW_E_UNKNOWN_FILE_TYPE;
+    std::string ext = p.extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    GstTypeFindProbability probability = GST_TYPE_FIND_NONE;
+    GstCaps* caps = gst_type_find_helper_for_data_with_extension(
+        nullptr, reinterpret_cast<const guint8*>(head.data()), head.size(),
+        ext.empty() ? nullptr : ext.c_str(), &probability);
+    if (!caps) return VFW_E_UNKNOWN_FILE_TYPE;
+    path_ = path;
+    g_object_set(element_, "location", path.c_str(), nullptr);
+    pins_.front()->setOfferedCaps(caps);
+    return S_OK;
+}
+
+std::vector<std::pair<std::string, std::string>> FileSourceFilter::RebuildProperties() const {
+    return {{"location", path_}};
+}
+
+FileWriterFilter::FileWriterFilter(FilterInfo info, std::string pinName)
+    : Filter(std::move(info), gst_element_factory_make("filesink", nullptr)),
+      pinName_(std::move(pinName)) {
+    g_object_set(element_, "sync", FALSE, "async", FALSE, nullptr);
+}
+
+void FileWriterFilter::CreatePins() {
+    GstPad* pad = gst_element_get_static_pad(element_, "sink");
+    AddPin(pinName_, PinDirection::Input, pad);
+    gst_object_unref(pad);
+}
+
+HResult FileWriterFilter::SetFileName(const std::string& path) {
+    if (path.empty()) return E_INVALIDARG;
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(element_, &state, nullptr, 0);
+    if (state > GST_STATE_READY) return VFW_E_NOT_STOPPED;
+    g_object_set(element_, "location", path.c_str(), nullptr);
+    return S_OK;
+}
+
+std::string FileWriterFilter::FileName() const {
+    gchar* location = nullptr;
+    g_object_get(element_, "location", &location, nullptr);
+    std::string out = location ? location : "";
+    g_free(location);
+    return out;
+}
+
+}  // namespace quova::engine

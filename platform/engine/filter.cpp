@@ -1,0 +1,214 @@
+#include "platform/engine/filter.h"
+
+#include <gst/gst.h>
+
+#include <algorithm>
+
+namespace quova::engine {
+
+Filter::Filter(FilterInfo info, GstElement* element) : info_(std::move(info)), element_(element) {
+    if (element_) gst_object_ref_sink(element_);
+}
+
+Filter::~Filter() {
+    pins_.clear();
+    if (element_) {
+        gst_element_set_state(element_, GST_STATE_NULL);
+        gst_object_unref(element_);
+    }
+}
+
+std::string Filter::ElementFactoryName() const {
+    GstElementFactory* factory = gst_element_get_factory(workElement());
+    return factory ? GST_OBJECT_NAME(factory) : "";
+}
+
+void Filter::setGraph(FilterGraph* graph, std::string name) {
+    graph_ = graph;
+    name_ = std::move(name);
+}
+
+std::vector<PinPtr> Filter::Pins(PinDirection direction) const {
+    std::vector<PinPtr> out;
+    for (const PinPtr& p : pins_)
+        if (p->Direction() == direction) out.push_back(p);
+    return out;
+}
+
+PinPtr Filter::FindPin(std::string_view id) const {
+    for (const PinPtr& p : pins_)
+        if (p->Id() == id) return p;
+    return nullptr;
+}
+
+bool Filter::IsSource() const {
+    return info_.category == FilterCategory::Source || !info_.hasInputPins;
+}
+
+bool Filter::IsSink() const {
+    return info_.category == FilterCategory::Renderer || info_.category == FilterCategory::Writer ||
+           !info_.hasOutputPins;
+}
+
+PinPtr Filter::AddPin(std::string name, PinDirection direction, GstPad* pad,
+                      GstPadTemplate* requestTemplate) {
+    auto pin =
+        std::make_shared<Pin>(shared_from_this(), std::move(name), direction, pad, requestTemplate);
+    pins_.push_back(pin);
+    return pin;
+}
+
+void Filter::RemovePin(const PinPtr& pin) {
+    pins_.erase(std::remove(pins_.begin(), pins_.end(), pin), pins_.end());
+}
+
+void Filter::CreatePins() {
+    GstIterator* it = gst_element_iterate_pads(element_);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* pad = GST_PAD(g_value_get_object(&item));
+        AddPin(GST_PAD_NAME(pad),
+               GST_PAD_DIRECTION(pad) == GST_PAD_SRC ? PinDirection::Output : PinDirection::Input,
+               pad);
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    // One free pin per request template: the next stream a multiplexer takes.
+    GstElementClass* klass = GST_ELEMENT_GET_CLASS(element_);
+    for (GList* l = gst_element_class_get_pad_template_list(klass); l; l = l->next) {
+        auto* templ = GST_PAD_TEMPLATE(l->data);
+        if (GST_PAD_TEMPLATE_PRESENCE(templ) != GST_PAD_REQUEST) continue;
+        const bool input = GST_PAD_TEMPLATE_DIRECTION(templ) == GST_PAD_SINK;
+        AddPin(std::string(GST_PAD_TEMPLATE_NAME_TEMPLATE(templ)),
+               input ? PinDirection::Input : PinDirection::Output, nullptr, templ);
+    }
+}
+
+HResult Filter::PrepareInput(Pin& input, Pin&) {
+    if (input.pad() || !input.requestTemplate()) return S_OK;
+    GstPad* pad = gst_element_request_pad(workElement(), input.requestTemplate(), nullptr, nullptr);
+    if (!pad) return VFW_E_CANNOT_CONNECT;
+    input.setPad(pad);
+    gst_object_unref(pad);
+    RequestPinUsed(input);
+    return S_OK;
+}
+
+void Filter::InputDisconnected(Pin& input) {
+    if (input.requestTemplate() && input.pad()) RequestPinReleased(input);
+}
+
+void Filter::RequestPinUsed(Pin& pin) {
+    // Keep the pin's name readable (the pad's real name) and add a new free one.
+    GstPadTemplate* templ = pin.requestTemplate();
+    AddPin(std::string(GST_PAD_TEMPLATE_NAME_TEMPLATE(templ)), pin.Direction(), nullptr, templ);
+}
+
+void Filter::RequestPinReleased(Pin& pin) {
+    gst_element_release_request_pad(workElement(), pin.pad());
+    pin.setPad(nullptr);
+    // Keep a single free pin per template.
+    int free = 0;
+    for (const PinPtr& p : pins_)
+        if (p->requestTemplate() == pin.requestTemplate() && !p->pad()) ++free;
+    if (free > 1) RemovePin(pin.shared_from_this());
+}
+
+std::vector<std::pair<std::string, std::string>> Filter::RebuildProperties() const {
+    return {};
+}
+
+Outcome<AudioEncoderFormat> Filter::EncoderFormat() const {
+    GstElement* e = workElement();
+    GObjectClass* klass = G_OBJECT_GET_CLASS(e);
+    if (!g_object_class_find_property(klass, "quality") ||
+        !g_object_class_find_property(klass, "bitrate") ||
+        !g_object_class_find_property(klass, "max-bitrate") ||
+        !g_object_class_find_property(klass, "min-bitrate"))
+        return {E_NOINTERFACE, {}};
+    AudioEncoderFormat f;
+    gint minRate = -1, avgRate = -1, maxRate = -1;
+    gfloat quality = 0;
+    g_object_get(e, "min-bitrate", &minRate, "bitrate", &avgRate, "max-bitrate", &maxRate,
+                 "quality", &quality, nullptr);
+    f.minBitsPerSecond = minRate;
+    f.avgBitsPerSecond = avgRate;
+    f.maxBitsPerSecond = maxRate;
+    f.quality = quality;
+    for (const PinPtr& p : pins_) {
+        if (p->Direction() != PinDirection::Input) continue;
+        GstCaps* caps = p->pad() ? gst_pad_get_current_caps(p->pad()) : nullptr;
+        if (caps) {
+            const GstStructure* s = gst_caps_get_structure(caps, 0);
+            gst_structure_get_int(s, "channels", &f.channels);
+            gst_structure_get_int(s, "rate", &f.sampleRate);
+            gst_caps_unref(caps);
+        }
+    }
+    return {S_OK, f};
+}
+
+HResult Filter::SetEncoderFormat(const AudioEncoderFormat& f) {
+    if (!EncoderFormat().ok()) return E_NOINTERFACE;
+    if (f.quality < -0.1f || f.quality > 1.0f) return E_INVALIDARG;
+    GstElement* e = workElement();
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(e, &state, nullptr, 0);
+    if (state > GST_STATE_READY) return VFW_E_NOT_STOPPED;
+    // -1 everywhere means quality mode; any bit rate set means managed mode.
+    g_object_set(e, "min-bitrate", f.minBitsPerSecond, "bitrate", f.avgBitsPerSecond, "max-bitrate",
+                 f.maxBitsPerSecond, "quality", static_cast<gfloat>(f.quality), nullptr);
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(e), "managed"))
+        g_object_set(e, "managed", f.minBitsPerSecond > 0 || f.maxBitsPerSecond > 0 ? TRUE : FALSE,
+                     nullptr);
+    return S_OK;
+}
+
+std::vector<FilterProperty> Filter::Properties() const {
+    std::vector<FilterProperty> out;
+    GstElement* e = workElement();
+    guint count = 0;
+    GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(e), &count);
+    for (guint i = 0; i < count; ++i) {
+        GParamSpec* spec = specs[i];
+        if (!(spec->flags & G_PARAM_READABLE) || spec->owner_type == GST_TYPE_OBJECT ||
+            spec->owner_type == G_TYPE_OBJECT)
+            continue;
+        if (G_IS_PARAM_SPEC_OBJECT(spec) || G_IS_PARAM_SPEC_POINTER(spec) ||
+            G_IS_PARAM_SPEC_BOXED(spec))
+            continue;
+        FilterProperty p;
+        p.name = spec->name;
+        if (const char* blurb = g_param_spec_get_blurb(spec)) p.description = blurb;
+        p.typeName = g_type_name(spec->value_type);
+        p.writable = (spec->flags & G_PARAM_WRITABLE) && !(spec->flags & G_PARAM_CONSTRUCT_ONLY);
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, spec->value_type);
+        g_object_get_property(G_OBJECT(e), spec->name, &value);
+        if (gchar* text = gst_value_serialize(&value)) {
+            p.value = text;
+            g_free(text);
+        }
+        g_value_unset(&value);
+        out.push_back(std::move(p));
+    }
+    g_free(specs);
+    return out;
+}
+
+HResult Filter::SetProperty(const std::string& name, const std::string& value) {
+    GstElement* e = workElement();
+    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name.c_str());
+    if (!spec) return VFW_E_NOT_FOUND;
+    if (!(spec->flags & G_PARAM_WRITABLE) || (spec->flags & G_PARAM_CONSTRUCT_ONLY))
+        return E_ACCESSDENIED;
+    GValue v = G_VALUE_INIT;
+    g_value_init(&v, spec->value_type);
+    const bool ok = gst_value_deserialize(&v, value.c_str());
+    if (ok) g_object_set_property(G_OBJECT(e), name.c_str(), &v);
+    g_value_unset(&v);
+    return ok ? S_OK : E_INVALIDARG;
+}
+
+}  // namespace quova::engine

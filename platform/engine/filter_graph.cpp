@@ -1,0 +1,355 @@
+#include "platform/engine/filter_graph.h"
+
+#include <gst/gst.h>
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <sstream>
+
+#include "platform/engine/audio_renderer.h"
+#include "platform/engine/file_source_filter.h"
+#include "platform/engine/gst_init.h"
+#include "platform/engine/video_renderer.h"
+
+namespace quova::engine {
+
+namespace {
+
+const QEvent::Type kBusEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+GstElement* ParentOf(GstElement* e) {
+    GstObject* parent = gst_object_get_parent(GST_OBJECT(e));
+    if (parent) gst_object_unref(parent);  // the graph's bins outlive this answer
+    return parent ? GST_ELEMENT(parent) : nullptr;
+}
+
+}  // namespace
+
+// Carries the news of bus messages from the streaming threads to the UI
+// thread: one posted Qt event at a time; the UI thread then pops them all.
+class GraphBusBridge : public QObject {
+  public:
+    explicit GraphBusBridge(FilterGraph* graph) : graph_(graph) {}
+
+    static GstBusSyncReply Sync(GstBus*, GstMessage*, gpointer data) {
+        auto* graph = static_cast<FilterGraph*>(data);
+        if (!graph->bridgePosted_.exchange(true) && QCoreApplication::instance())
+            QCoreApplication::postEvent(graph->bridge_.get(), new QEvent(kBusEvent));
+        return GST_BUS_PASS;
+    }
+
+    bool event(QEvent* e) override {
+        if (e->type() != kBusEvent) return QObject::event(e);
+        graph_->bridgePosted_.store(false);
+        graph_->DrainBus();
+        return true;
+    }
+
+  private:
+    FilterGraph* graph_;
+};
+
+FilterGraph::FilterGraph() {
+    EnsureGstInitialized();
+    pipeline_ = gst_pipeline_new(nullptr);
+    parking_ = gst_bin_new(nullptr);
+    gst_object_ref_sink(parking_);
+    bridge_ = std::make_unique<GraphBusBridge>(this);
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, GraphBusBridge::Sync, this, nullptr);
+    gst_object_unref(bus);
+}
+
+FilterGraph::~FilterGraph() {
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    for (const FilterPtr& f : filters_) {
+        for (const PinPtr& p : f->Pins()) p->setPeer(nullptr);
+        if (GstElement* parent = ParentOf(f->element()))
+            gst_bin_remove(GST_BIN(parent), f->element());
+        f->setGraph(nullptr, "");
+    }
+    filters_.clear();
+    gst_object_unref(pipeline_);
+    gst_object_unref(parking_);
+    bridge_.reset();
+}
+
+HResult FilterGraph::AddFilter(const FilterPtr& filter, const std::string& wanted) {
+    if (!filter) return E_POINTER;
+    if (filter->Graph()) return E_INVALIDARG;
+    std::string name = wanted.empty() ? filter->FriendlyName() : wanted;
+    HResult hr = S_OK;
+    if (FindFilterByName(name)) {
+        for (int i = 1; i < 10000; ++i) {
+            char suffix[8];
+            std::snprintf(suffix, sizeof suffix, " %04d", i);
+            if (!FindFilterByName(name + suffix)) {
+                name += suffix;
+                hr = VFW_S_DUPLICATE_NAME;
+                break;
+            }
+        }
+        if (hr != VFW_S_DUPLICATE_NAME) return VFW_E_DUPLICATE_NAME;
+    }
+    gst_bin_add(GST_BIN(parking_), filter->element());
+    filter->setGraph(this, name);
+    filters_.push_back(filter);
+    Log("added filter \"" + name + "\" (" + filter->FriendlyName() + ")");
+    Changed();
+    return hr;
+}
+
+HResult FilterGraph::RemoveFilter(const FilterPtr& filter) {
+    if (!filter || filter->Graph() != this) return VFW_E_NOT_FOUND;
+    TakeDown();
+    for (const PinPtr& p : filter->Pins())
+        if (p->IsConnected()) Disconnect(p);
+    if (GstElement* parent = ParentOf(filter->element())) {
+        gst_object_ref(filter->element());
+        gst_bin_remove(GST_BIN(parent), filter->element());
+        gst_element_set_state(filter->element(), GST_STATE_NULL);
+        gst_object_unref(filter->element());
+    }
+    Log("removed filter \"" + filter->Name() + "\"");
+    filter->setGraph(nullptr, "");
+    filters_.erase(std::remove(filters_.begin(), filters_.end(), filter), filters_.end());
+    Reconcile();
+    Changed();
+    return S_OK;
+}
+
+FilterPtr FilterGraph::FindFilterByName(std::string_view name) const {
+    for (const FilterPtr& f : filters_)
+        if (f->Name() == name) return f;
+    return nullptr;
+}
+
+Outcome<FilterPtr> FilterGraph::AddSourceFilter(const std::string& fileName,
+                                                const std::string& filterName) {
+    const FilterInfo* info = FilterMapper::Instance().FindNamed(NamedFilter::FileSource);
+    if (!info) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};
+    auto filter = FilterMapper::Instance().Create(*info);
+    auto* source = dynamic_cast<FileSourceFilter*>(filter.get());
+    if (!source) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};
+    HResult hr = source->Load(fileName);
+    Log("source \"" + fileName + "\": " + ErrorText(hr));
+    if (Failed(hr)) return {hr, nullptr};
+    hr = AddFilter(filter, filterName.empty() ? fileName : filterName);
+    if (Failed(hr)) return {hr, nullptr};
+    return {S_OK, filter};
+}
+
+void FilterGraph::Changed() {
+    if (observer_) observer_();
+}
+
+void FilterGraph::TakeDown() {
+    if (!realised_) return;
+    pendingNs_ = QueryPositionNs();
+    DrainBus();
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    realised_ = false;
+}
+
+void FilterGraph::Reconcile() {
+    const size_t n = filters_.size();
+    std::vector<size_t> root(n);
+    std::iota(root.begin(), root.end(), size_t{0});
+    auto find = [&root](size_t i) {
+        while (root[i] != i) i = root[i] = root[root[i]];
+        return i;
+    };
+    auto indexOf = [this](const Filter* f) {
+        for (size_t i = 0; i < filters_.size(); ++i)
+            if (filters_[i].get() == f) return i;
+        return filters_.size();
+    };
+    for (size_t i = 0; i < n; ++i) {
+        for (const PinPtr& p : filters_[i]->Pins()) {
+            PinPtr peer = p->ConnectedTo();
+            if (!peer) continue;
+            auto owner = peer->Owner();
+            const size_t j = owner ? indexOf(owner.get()) : n;
+            if (j < n) root[find(i)] = find(j);
+        }
+    }
+    std::vector<bool> hasSource(n, false), hasSink(n, false);
+    for (size_t i = 0; i < n; ++i) {
+        if (filters_[i]->IsSource()) hasSource[find(i)] = true;
+        if (filters_[i]->IsSink()) hasSink[find(i)] = true;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        const size_t r = find(i);
+        GstElement* want = hasSource[r] && hasSink[r] ? pipeline_ : parking_;
+        GstElement* e = filters_[i]->element();
+        GstElement* parent = ParentOf(e);
+        if (parent == want) continue;
+        gst_object_ref(e);
+        if (parent) gst_bin_remove(GST_BIN(parent), e);
+        gst_element_set_state(e, GST_STATE_NULL);
+        gst_bin_add(GST_BIN(want), e);
+        gst_object_unref(e);
+    }
+    for (const FilterPtr& f : filters_) {
+        for (const PinPtr& p : f->Pins(PinDirection::Output)) {
+            PinPtr peer = p->ConnectedTo();
+            if (!peer || !p->pad() || !peer->pad()) continue;
+            if (GST_PAD_PEER(p->pad()) == peer->pad()) continue;
+            if (GstPad* old = gst_pad_get_peer(p->pad())) {
+                gst_pad_unlink(p->pad(), old);
+                gst_object_unref(old);
+            }
+            if (GstPad* old = gst_pad_get_peer(peer->pad())) {
+                gst_pad_unlink(old, peer->pad());
+                gst_object_unref(old);
+            }
+            gst_pad_link_full(p->pad(), peer->pad(), GST_PAD_LINK_CHECK_NOTHING);
+        }
+    }
+}
+
+void FilterGraph::DrainBus() {
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    while (GstMessage* msg = gst_bus_pop(bus)) {
+        HandleMessage(msg);
+        gst_message_unref(msg);
+    }
+    gst_object_unref(bus);
+}
+
+void FilterGraph::HandleMessage(GstMessage* msg) {
+    switch (GST_MESSAGE_TYPE(msg)) {
+        case GST_MESSAGE_EOS:
+            events_.Post({EC_COMPLETE, S_OK, 0});
+            break;
+        case GST_MESSAGE_ERROR: {
+            GError* err = nullptr;
+            gchar* debug = nullptr;
+            gst_message_parse_error(msg, &err, &debug);
+            lastError_ = ResultFromGstError(err);
+            Log(std::string("error: ") + (err ? err->message : "") + " (" + ErrorText(lastError_) +
+                ")");
+            if (err) g_error_free(err);
+            g_free(debug);
+            events_.Post({EC_ERRORABORT, lastError_, 0});
+            break;
+        }
+        case GST_MESSAGE_WARNING: {
+            // A missing sound device, for one, is only a warning: playback goes on.
+            GError* err = nullptr;
+            gst_message_parse_warning(msg, &err, nullptr);
+            Log(std::string("warning: ") + (err ? err->message : ""));
+            if (err) g_error_free(err);
+            break;
+        }
+        case GST_MESSAGE_STEP_DONE:
+            events_.Post({EC_STEP_COMPLETE, 0, 0});
+            break;
+        default:
+            break;
+    }
+}
+
+Outcome<GraphEvent> FilterGraph::GetEvent(int timeoutMs) {
+    DrainBus();
+    if (!events_.Empty() || timeoutMs <= 0) return events_.Take();
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    const gint64 deadline = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
+    while (events_.Empty()) {
+        const gint64 left = deadline - g_get_monotonic_time();
+        if (left <= 0) break;
+        if (GstMessage* msg = gst_bus_timed_pop(bus, left * GST_USECOND)) {
+            HandleMessage(msg);
+            gst_message_unref(msg);
+        }
+    }
+    gst_object_unref(bus);
+    return events_.Take();
+}
+
+std::shared_ptr<VideoRendererFilter> FilterGraph::VideoRenderer() const {
+    for (const FilterPtr& f : filters_) {
+        auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f);
+        if (v && !v->Pins().empty() && v->Pins().front()->IsConnected()) return v;
+    }
+    return nullptr;
+}
+
+std::vector<std::shared_ptr<AudioRendererFilter>> FilterGraph::AudioRenderers() const {
+    std::vector<std::shared_ptr<AudioRendererFilter>> out;
+    for (const FilterPtr& f : filters_) {
+        auto a = std::dynamic_pointer_cast<AudioRendererFilter>(f);
+        if (a && !a->Pins().empty() && a->Pins().front()->IsConnected()) out.push_back(a);
+    }
+    return out;
+}
+
+HResult FilterGraph::SetLogFile(const std::string& path) {
+    if (log_.is_open()) log_.close();
+    if (path.empty()) return S_OK;
+    log_.open(path, std::ios::out | std::ios::trunc);
+    return log_.is_open() ? S_OK : E_ACCESSDENIED;
+}
+
+void FilterGraph::Log(const std::string& line) {
+    if (log_.is_open()) log_ << line << '\n' << std::flush;
+}
+
+HResult FilterGraph::SetDefaultSyncSource() {
+    gst_pipeline_auto_clock(GST_PIPELINE(pipeline_));
+    return S_OK;
+}
+
+std::string FilterGraph::ToDot() const {
+    std::ostringstream dot;
+    auto quote = [](const std::string& s) {
+        std::string out = "\"";
+        for (char c : s) {
+            if (c == '"' || c == '\\') out += '\\';
+            out += c;
+        }
+        return out + "\"";
+    };
+    dot << "digraph FilterGraph {\n  rankdir=LR;\n  node [shape=box];\n";
+    for (size_t i = 0; i < filters_.size(); ++i) {
+        const FilterPtr& f = filters_[i];
+        dot << "  subgraph cluster_" << i
+            << " {\n    label=" << quote(f->Name() + "\n" + f->FriendlyName()) << ";\n";
+        for (size_t k = 0; k < f->Pins().size(); ++k) {
+            const PinPtr& p = f->Pins()[k];
+            dot << "    f" << i << "_" << k << " [label=" << quote(p->Name())
+                << (p->Direction() == PinDirection::Input ? ", shape=invhouse" : ", shape=house")
+                << "];\n";
+        }
+        dot << "  }\n";
+    }
+    for (size_t i = 0; i < filters_.size(); ++i) {
+        const auto pins = filters_[i]->Pins();
+        for (size_t k = 0; k < pins.size(); ++k) {
+            PinPtr peer = pins[k]->ConnectedTo();
+            if (!peer || pins[k]->Direction() != PinDirection::Output) continue;
+            auto owner = peer->Owner();
+            for (size_t j = 0; j < filters_.size(); ++j) {
+                if (filters_[j] != owner) continue;
+                const auto peerPins = filters_[j]->Pins();
+                for (size_t m = 0; m < peerPins.size(); ++m) {
+                    if (peerPins[m] != peer) continue;
+                    auto type = pins[k]->ConnectionMediaType();
+                    dot << "  f" << i << "_" << k << " -> f" << j << "_" << m
+                        << " [label=" << quote(type.ok() ? type.value.caps.substr(0, 60) : "")
+                        << "];\n";
+                }
+            }
+        }
+    }
+    dot << "}\n";
+    return dot.str();
+}
+
+}  // namespace quova::engine

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/engine/filter.h"
+#include "platform/engine/graph_events.h"
+#include "platform/engine/guid.h"
+#include "platform/engine/result.h"
+#include "platform/engine/stream_discovery.h"
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+
+namespace quova::engine {
+
+class AudioRendererFilter;
+class VideoRendererFilter;
+
+enum class GraphState { Stopped = 0, Paused = 1, Running = 2 };
+
+// Positioning flags of SetPositions.
+enum SeekingFlags : std::uint32_t {
+    AM_SEEKING_NoPositioning = 0,
+    AM_SEEKING_AbsolutePositioning = 1,
+    AM_SEEKING_RelativePositioning = 2,
+    AM_SEEKING_IncrementalPositioning = 3,
+    AM_SEEKING_PositioningBitsMask = 3,
+    AM_SEEKING_SeekToKeyFrame = 4,
+};
+
+// Reference time: 100-nanosecond units.
+using ReferenceTime = std::int64_t;
+inline constexpr ReferenceTime kUnitsPerSecond = 10'000'000;
+
+// The filter graph: filters and their connections, authoritative, realised
+// as one GStreamer pipeline. Only the parts of the graph that join a source
+// to a sink (a renderer or writer) are placed in the pipeline; the rest wait
+// in a parked bin, so half-built branches and unconnected pins never stall a
+// run. Any change of the connections takes the pipeline down; the graph keeps
+// its position and state and realises the pipeline again at the next call
+// that needs it, returning to the same position.
+//
+// Stopped keeps the position and the last picture: it is a paused pipeline
+// the graph reports as stopped, not GStreamer's READY.
+//
+// Everything is called on the UI thread.
+class FilterGraph {
+  public:
+    FilterGraph();
+    ~FilterGraph();
+    FilterGraph(const FilterGraph&) = delete;
+    FilterGraph& operator=(const FilterGraph&) = delete;
+
+    // --- Filters
+    // VFW_S_DUPLICATE_NAME when the name was taken and a number was appended.
+    HResult AddFilter(const FilterPtr& filter, const std::string& name);
+    HResult RemoveFilter(const FilterPtr& filter);
+    FilterPtr FindFilterByName(std::string_view name) const;
+    std::vector<FilterPtr> Filters() const { return filters_; }
+    Outcome<FilterPtr> AddSourceFilter(const std::string& fileName, const std::string& filterName);
+
+    // --- Building
+    HResult RenderFile(const std::string& fileName);
+    // Renders an output pin: splitters, parsers, decoders and converters by
+    // merit, down to a renderer for each stream. VFW_S_PARTIAL_RENDER when
+    // some streams found no way.
+    HResult Render(const PinPtr& output);
+    // Connects, inserting parsers, decoders and converters as needed.
+    HResult Connect(const PinPtr& output, const PinPtr& input);
+    HResult ConnectDirect(const PinPtr& output, const PinPtr& input);
+    // Breaks the pin's connection (both ends).
+    HResult Disconnect(const PinPtr& pin);
+    // A readable account of every building step, written to `path`; an empty
+    // path ends it.
+    HResult SetLogFile(const std::string& path);
+    HResult SetDefaultSyncSource();
+    // The description of the streams that feed `output`, for a splitter that
+    // discovers its streams.
+    std::vector<ChainStep> UpstreamChain(const Pin& output) const;
+
+    // --- Control
+    HResult Run();
+    HResult Pause();
+    HResult Stop();
+    // Pauses until the data is there, then reports stopped.
+    HResult StopWhenReady();
+    // VFW_S_STATE_INTERMEDIATE when a transition is still under way after the time-out.
+    Outcome<GraphState> GetState(int timeoutMs);
+
+    // --- Seeking (values in the current time format)
+    HResult SetTimeFormat(const Guid& format);
+    Guid TimeFormat() const { return timeFormat_; }
+    HResult IsFormatSupported(const Guid& format) const;
+    Outcome<std::int64_t> ConvertTimeFormat(std::int64_t value, const Guid& targetFormat,
+                                            const Guid& sourceFormat) const;
+    Outcome<std::int64_t> GetDuration();
+    Outcome<std::int64_t> GetCurrentPosition();
+    HResult SetPositions(std::int64_t current, std::uint32_t currentFlags, std::int64_t stop,
+                         std::uint32_t stopFlags);
+    // Seconds.
+    Outcome<double> Duration();
+    Outcome<double> CurrentPosition();
+    HResult SetCurrentPosition(double seconds);
+    // 0.1 .. 4.0.
+    HResult SetRate(double rate);
+    double Rate() const { return rate_; }
+
+    // --- Frame step
+    // S_OK when a video renderer can step `frames` frames, else S_FALSE.
+    HResult CanStep(int frames) const;
+    HResult Step(int frames);
+
+    // --- Audio (all audio renderers). E_NOTIMPL when there is no audio renderer.
+    bool HasAudio() const;
+    HResult SetVolume(int level);
+    Outcome<int> Volume() const;
+    HResult SetBalance(int balance);
+    Outcome<int> Balance() const;
+
+    // --- Video: the first connected video renderer, or nullptr.
+    std::shared_ptr<VideoRendererFilter> VideoRenderer() const;
+
+    // --- Events
+    GraphEvents& Events() { return events_; }
+    // The oldest event, waiting up to `timeoutMs` for one (E_ABORT when none came).
+    Outcome<GraphEvent> GetEvent(int timeoutMs);
+
+    // --- Inspection
+    // Called after every change of filters or connections.
+    void SetChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+    std::string ToDot() const;
+    GstElement* pipeline() const { return pipeline_; }
+
+    // Bus messages queued by the streaming threads, handled on the UI thread.
+    void DrainBus();
+
+  private:
+    friend class GraphBusBridge;
+
+    HResult Realise();
+    void TakeDown();
+    void Reconcile();
+    void Changed();
+    void HandleMessage(GstMessage* msg);
+    HResult DoSeek(std::int64_t positionNs, bool wait);
+    std::int64_t QueryPositionNs();
+    double FrameRate() const;
+    std::vector<std::shared_ptr<AudioRendererFilter>> AudioRenderers() const;
+
+    HResult RenderPin(const PinPtr& output, int depth, std::set<std::string>& used);
+    HResult ConnectVia(const PinPtr& output, const PinPtr& input, int depth,
+                       std::set<std::string>& used);
+    std::vector<const FilterInfo*> Candidates(const Pin& output) const;
+    bool Accepts(const Pin& output, const Pin& input) const;
+    void RemoveDownstream(const FilterPtr& filter);
+    void Log(const std::string& line);
+
+    GstElement* pipeline_ = nullptr;
+    GstElement* parking_ = nullptr;
+    std::unique_ptr<QObject> bridge_;
+    std::atomic<bool> bridgePosted_{false};
+    std::vector<FilterPtr> filters_;
+    GraphEvents events_;
+    GraphState state_ = GraphState::Stopped;
+    bool realised_ = false;
+    std::int64_t pendingNs_ = 0;  // where the pipeline starts when next realised
+    std::int64_t stopNs_ = -1;
+    std::int64_t lastPositionNs_ = 0;
+    double rate_ = 1.0;
+    Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
+    HResult lastError_ = S_OK;
+    std::ofstream log_;
+    std::function<void()> observer_;
+};
+
+}  // namespace quova::engine

@@ -1,0 +1,181 @@
+#include "platform/engine/filter_mapper.h"
+
+#include <gst/gst.h>
+
+#include <algorithm>
+
+#include "platform/engine/filter_factory.h"
+#include "platform/engine/gst_init.h"
+
+namespace quova::engine {
+
+namespace {
+
+bool TypeListMatches(const std::vector<MediaType>& registered, const std::vector<MediaType>& wanted,
+                     bool exact) {
+    for (const MediaType& w : wanted) {
+        for (const MediaType& r : registered) {
+            auto same = [exact](const Guid& mine, const Guid& asked) {
+                if (asked.IsNull()) return true;
+                if (mine.IsNull()) return !exact;
+                return mine == asked;
+            };
+            if (same(r.majorType, w.majorType) && same(r.subType, w.subType)) return true;
+        }
+    }
+    return false;
+}
+
+void AddTemplates(GstElementFactory* factory, FilterInfo& info) {
+    for (const GList* l = gst_element_factory_get_static_pad_templates(factory); l; l = l->next) {
+        auto* templ = static_cast<GstStaticPadTemplate*>(l->data);
+        GstCaps* caps = gst_static_caps_get(&templ->static_caps);
+        auto types = MediaTypesFromCaps(caps);
+        if (templ->direction == GST_PAD_SINK) {
+            GstCaps* merged = info.inputCaps ? gst_caps_merge(gst_caps_copy(info.inputCaps.get()),
+                                                              gst_caps_ref(caps))
+                                             : gst_caps_ref(caps);
+            info.inputCaps.reset(merged, [](GstCaps* c) { gst_caps_unref(c); });
+        }
+        gst_caps_unref(caps);
+        if (templ->direction == GST_PAD_SINK) {
+            info.hasInputPins = true;
+            info.inputTypes.insert(info.inputTypes.end(), types.begin(), types.end());
+        } else if (templ->direction == GST_PAD_SRC) {
+            info.hasOutputPins = true;
+            if (templ->presence == GST_PAD_SOMETIMES) info.dynamicOutputs = true;
+            info.outputTypes.insert(info.outputTypes.end(), types.begin(), types.end());
+        }
+    }
+}
+
+bool Excluded(std::string_view name, std::string_view klass) {
+    // Whole auto-plugging bins and the player's own building blocks are not
+    // filters of their own.
+    return klass.find("Bin") != std::string_view::npos || name.starts_with("decodebin") ||
+           name.starts_with("uridecodebin") || name.starts_with("parsebin") ||
+           name.starts_with("playbin") || name == "typefind" || name.starts_with("urisourcebin");
+}
+
+}  // namespace
+
+std::uint32_t MeritFromRank(unsigned rank) {
+    return MERIT_DO_NOT_USE + std::min<unsigned>(rank, 1024) * 0x4000;
+}
+
+bool CategoryFromKlass(std::string_view k, FilterCategory& category) {
+    auto has = [k](std::string_view w) { return k.find(w) != std::string_view::npos; };
+    if (has("Demuxer"))
+        category = FilterCategory::Splitter;
+    else if (has("Parser"))
+        category = FilterCategory::Parser;
+    else if (has("Decoder") || has("Depayloader"))
+        category = FilterCategory::Decoder;
+    else if (has("Encoder"))
+        category = FilterCategory::Encoder;
+    else if (has("Muxer"))
+        category = FilterCategory::Multiplexer;
+    else if (has("Converter"))
+        category = FilterCategory::Converter;
+    else if (has("Source"))
+        category = FilterCategory::Source;
+    else if (has("Sink") && has("File"))
+        category = FilterCategory::Writer;
+    else if (has("Sink") && (has("Audio") || has("Video")))
+        category = FilterCategory::Renderer;
+    else
+        return false;
+    return true;
+}
+
+FilterMapper::FilterMapper() {
+    EnsureGstInitialized();
+    GList* factories =
+        gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
+    for (GList* l = factories; l; l = l->next) {
+        auto* factory = GST_ELEMENT_FACTORY(l->data);
+        const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        const char* name = GST_OBJECT_NAME(factory);
+        FilterInfo info;
+        if (!klass || !name || Excluded(name, klass) || !CategoryFromKlass(klass, info.category))
+            continue;
+        const char* longName =
+            gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME);
+        info.friendlyName = longName ? longName : name;
+        info.factoryName = name;
+        info.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
+        AddTemplates(factory, info);
+        filters_.push_back(std::move(info));
+    }
+    gst_plugin_feature_list_free(factories);
+
+    for (FilterInfo named : NamedFilterInfos()) {
+        if (GstElementFactory* f = gst_element_factory_find(named.factoryName.c_str())) {
+            const bool keepInputs = !named.inputTypes.empty();
+            const bool keepOutputs = !named.outputTypes.empty();
+            FilterInfo fromFactory;
+            AddTemplates(f, fromFactory);
+            gst_object_unref(f);
+            named.hasInputPins = fromFactory.hasInputPins;
+            named.inputCaps = fromFactory.inputCaps;
+            named.hasOutputPins = fromFactory.hasOutputPins &&
+                                  named.category != FilterCategory::Renderer &&
+                                  named.category != FilterCategory::Writer;
+            if (!named.hasOutputPins) fromFactory.outputTypes.clear();
+            named.dynamicOutputs = fromFactory.dynamicOutputs;
+            if (!keepInputs) named.inputTypes = fromFactory.inputTypes;
+            if (!keepOutputs) named.outputTypes = fromFactory.outputTypes;
+            filters_.push_back(std::move(named));
+        }
+    }
+    std::stable_sort(filters_.begin(), filters_.end(),
+                     [](const FilterInfo& a, const FilterInfo& b) {
+                         if (a.merit != b.merit) return a.merit > b.merit;
+                         return a.friendlyName < b.friendlyName;
+                     });
+}
+
+const FilterMapper& FilterMapper::Instance() {
+    static const FilterMapper mapper;
+    return mapper;
+}
+
+std::vector<const FilterInfo*> FilterMapper::EnumMatchingFilters(
+    bool exactMatch, std::uint32_t minMerit, bool inputNeeded,
+    const std::vector<MediaType>& inputTypes, bool outputNeeded,
+    const std::vector<MediaType>& outputTypes) const {
+    std::vector<const FilterInfo*> out;
+    for (const FilterInfo& f : filters_) {
+        if (f.merit < minMerit) continue;
+        if (inputNeeded && !f.hasInputPins) continue;
+        if (outputNeeded && !f.hasOutputPins) continue;
+        if (!inputTypes.empty() && !TypeListMatches(f.inputTypes, inputTypes, exactMatch)) continue;
+        if (!outputTypes.empty() && !TypeListMatches(f.outputTypes, outputTypes, exactMatch))
+            continue;
+        out.push_back(&f);
+    }
+    return out;
+}
+
+const FilterInfo* FilterMapper::Find(std::string_view friendlyName) const {
+    for (const FilterInfo& f : filters_)
+        if (f.friendlyName == friendlyName) return &f;
+    return nullptr;
+}
+
+const FilterInfo* FilterMapper::FindNamed(NamedFilter named) const {
+    for (const FilterInfo& f : filters_)
+        if (f.named == named) return &f;
+    return nullptr;
+}
+
+std::shared_ptr<Filter> FilterMapper::Create(const FilterInfo& info) const {
+    return CreateFilter(info);
+}
+
+std::shared_ptr<Filter> FilterMapper::CreateByName(std::string_view friendlyName) const {
+    const FilterInfo* info = Find(friendlyName);
+    return info ? Create(*info) : nullptr;
+}
+
+}  // namespace quova::engine

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/engine/media_type.h"
+
+typedef struct _GstCaps GstCaps;
+
+namespace quova::engine {
+
+class Filter;
+
+// Merit: how eagerly the graph builder uses a filter.
+inline constexpr std::uint32_t MERIT_PREFERRED = 0x800000;
+inline constexpr std::uint32_t MERIT_NORMAL = 0x600000;
+inline constexpr std::uint32_t MERIT_UNLIKELY = 0x400000;
+inline constexpr std::uint32_t MERIT_DO_NOT_USE = 0x200000;
+inline constexpr std::uint32_t MERIT_SW_COMPRESSOR = 0x100000;
+
+// GStreamer's rank on the merit scale: none is "do not use", marginal
+// "unlikely", primary "normal", in proportion between.
+std::uint32_t MeritFromRank(unsigned rank);
+
+enum class FilterCategory {
+    Source,
+    Splitter,
+    Parser,
+    Decoder,
+    Encoder,
+    Converter,
+    Multiplexer,
+    Renderer,
+    Writer,
+};
+
+// The category an element's klass text puts it in; false when it serves none.
+bool CategoryFromKlass(std::string_view klass, FilterCategory& category);
+
+// The filters the player knows by name, built on GStreamer elements.
+enum class NamedFilter {
+    None,
+    FileSource,
+    AviSplitter,
+    OggSplitter,
+    WavDest,
+    Dump,
+    FileWriter,
+    OggMultiplexer,
+    VideoRenderer,
+    AudioRenderer,
+};
+
+struct FilterInfo {
+    std::string friendlyName;
+    std::string factoryName;  // the GStreamer element factory underneath
+    std::uint32_t merit = 0;
+    FilterCategory category = FilterCategory::Converter;
+    NamedFilter named = NamedFilter::None;
+    bool hasInputPins = false;
+    bool hasOutputPins = false;
+    bool dynamicOutputs = false;  // output pads appear only once data flows
+    std::vector<MediaType> inputTypes;
+    std::vector<MediaType> outputTypes;
+    // What the input pins accept, as GStreamer caps (for intelligent connect).
+    std::shared_ptr<GstCaps> inputCaps;
+};
+
+// Every installed element factory that can take a place in a graph, plus the
+// named filters, in merit order (highest first, then by friendly name).
+class FilterMapper {
+  public:
+    static const FilterMapper& Instance();
+
+    const std::vector<FilterInfo>& Filters() const { return filters_; }
+
+    // Filters with at least `minMerit` whose input pins accept one of
+    // `inputTypes` and whose output pins offer one of `outputTypes` (an empty
+    // list asks nothing). GUID_NULL in a wanted type matches anything; a
+    // filter's own GUID_NULL registration matches only when not `exactMatch`.
+    // `inputNeeded` / `outputNeeded` require such a pin at all.
+    std::vector<const FilterInfo*> EnumMatchingFilters(
+        bool exactMatch, std::uint32_t minMerit, bool inputNeeded,
+        const std::vector<MediaType>& inputTypes, bool outputNeeded,
+        const std::vector<MediaType>& outputTypes) const;
+
+    // The first filter with exactly this friendly name (case-sensitive).
+    const FilterInfo* Find(std::string_view friendlyName) const;
+    const FilterInfo* FindNamed(NamedFilter named) const;
+
+    // A new instance; nullptr when the element cannot be made.
+    std::shared_ptr<Filter> Create(const FilterInfo& info) const;
+    std::shared_ptr<Filter> CreateByName(std::string_view friendlyName) const;
+
+  private:
+    FilterMapper();
+    std::vector<FilterInfo> filters_;
+};
+
+}  // namespace quova::engine

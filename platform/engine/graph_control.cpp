@@ -1,0 +1,305 @@
+// Control, positioning, rate, frame step, audio and video settings.
+#include <gst/gst.h>
+
+#include <cmath>
+
+#include "platform/engine/audio_renderer.h"
+#include "platform/engine/filter_graph.h"
+#include "platform/engine/video_renderer.h"
+
+namespace quova::engine {
+
+namespace {
+
+constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
+
+}  // namespace
+
+HResult FilterGraph::Realise() {
+    if (realised_) return S_OK;
+    Reconcile();
+    lastError_ = S_OK;
+    GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    if (ret == GST_STATE_CHANGE_ASYNC)
+        ret = gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    if (ret == GST_STATE_CHANGE_FAILURE) {
+        DrainBus();
+        gst_element_set_state(pipeline_, GST_STATE_NULL);
+        return Failed(lastError_) ? lastError_ : E_FAIL;
+    }
+    realised_ = true;
+    if (pendingNs_ > 0 || rate_ != 1.0 || stopNs_ >= 0) DoSeek(pendingNs_, true);
+    return ret == GST_STATE_CHANGE_ASYNC ? VFW_S_STATE_INTERMEDIATE : S_OK;
+}
+
+HResult FilterGraph::Run() {
+    HResult hr = Realise();
+    if (Failed(hr)) return hr;
+    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    state_ = GraphState::Running;
+    for (const FilterPtr& f : filters_)
+        if (auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f)) v->GraphRunning();
+    return S_OK;
+}
+
+HResult FilterGraph::Pause() {
+    HResult hr = Realise();
+    if (Failed(hr)) return hr;
+    if (state_ == GraphState::Running) {
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) ==
+            GST_STATE_CHANGE_ASYNC)
+            hr = VFW_S_STATE_INTERMEDIATE;
+    }
+    state_ = GraphState::Paused;
+    events_.Post({EC_PAUSED, S_OK, 0});
+    return hr;
+}
+
+HResult FilterGraph::Stop() {
+    HResult hr = S_OK;
+    if (!realised_) {
+        hr = Realise();
+    } else if (state_ == GraphState::Running) {
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    }
+    state_ = GraphState::Stopped;
+    return Failed(hr) ? hr : S_OK;
+}
+
+HResult FilterGraph::StopWhenReady() {
+    HResult hr = Realise();
+    if (Failed(hr)) return hr;
+    if (state_ == GraphState::Running) gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) == GST_STATE_CHANGE_ASYNC)
+        hr = VFW_S_STATE_INTERMEDIATE;
+    state_ = GraphState::Stopped;
+    return hr;
+}
+
+Outcome<GraphState> FilterGraph::GetState(int timeoutMs) {
+    if (!realised_) return {S_OK, state_};
+    const GstStateChangeReturn ret =
+        gst_element_get_state(pipeline_, nullptr, nullptr,
+                              static_cast<GstClockTime>(std::max(timeoutMs, 0)) * GST_MSECOND);
+    if (ret == GST_STATE_CHANGE_FAILURE) return {E_FAIL, state_};
+    if (ret == GST_STATE_CHANGE_ASYNC) return {VFW_S_STATE_INTERMEDIATE, state_};
+    return {S_OK, state_};
+}
+
+std::int64_t FilterGraph::QueryPositionNs() {
+    gint64 pos = 0;
+    if (!realised_) return pendingNs_;
+    if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
+        lastPositionNs_ = pos;
+    return lastPositionNs_;
+}
+
+HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait) {
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const bool ok =
+        gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, positionNs,
+                         stopNs_ >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
+                         stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
+    lastPositionNs_ = positionNs;
+    if (wait) gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    return ok ? S_OK : E_FAIL;
+}
+
+double FilterGraph::FrameRate() const {
+    auto video = VideoRenderer();
+    if (!video) return 0;
+    auto in = video->Pins(PinDirection::Input);
+    if (in.empty()) return 0;
+    // The renderer sees raw frames; the rate is the same all the way up.
+    PinPtr pin = in.front();
+    for (int guard = 0; pin && guard < 16; ++guard) {
+        auto type = pin->ConnectionMediaType();
+        if (type.ok() && type.value.frameRate > 0) return type.value.frameRate;
+        PinPtr up = pin->ConnectedTo();
+        if (!up) break;
+        auto owner = up->Owner();
+        if (!owner) break;
+        pin = nullptr;
+        for (const PinPtr& p : owner->Pins(PinDirection::Input))
+            if (p->IsConnected()) pin = p;
+        if (!pin) {
+            auto t = up->MediaTypes();
+            return t.empty() ? 0 : t.front().frameRate;
+        }
+    }
+    return 0;
+}
+
+HResult FilterGraph::IsFormatSupported(const Guid& format) const {
+    if (format == TIME_FORMAT_MEDIA_TIME) return S_OK;
+    if (format == TIME_FORMAT_FRAME) return FrameRate() > 0 ? S_OK : S_FALSE;
+    return S_FALSE;
+}
+
+HResult FilterGraph::SetTimeFormat(const Guid& format) {
+    if (IsFormatSupported(format) != S_OK) return E_INVALIDARG;
+    if (state_ != GraphState::Stopped) return VFW_E_WRONG_STATE;
+    timeFormat_ = format;
+    return S_OK;
+}
+
+Outcome<std::int64_t> FilterGraph::ConvertTimeFormat(std::int64_t value, const Guid& target,
+                                                     const Guid& source) const {
+    const Guid& from = source.IsNull() ? timeFormat_ : source;
+    const Guid& to = target.IsNull() ? timeFormat_ : target;
+    if (from == to) return {S_OK, value};
+    const double fps = FrameRate();
+    if (fps <= 0) return {E_INVALIDARG, 0};
+    if (from == TIME_FORMAT_FRAME && to == TIME_FORMAT_MEDIA_TIME)
+        return {S_OK, static_cast<std::int64_t>(std::llround(value * kUnitsPerSecond / fps))};
+    if (from == TIME_FORMAT_MEDIA_TIME && to == TIME_FORMAT_FRAME)
+        return {S_OK, static_cast<std::int64_t>(value * fps / kUnitsPerSecond)};
+    return {E_INVALIDARG, 0};
+}
+
+Outcome<std::int64_t> FilterGraph::GetDuration() {
+    if (!realised_) {
+        HResult hr = Realise();
+        if (Failed(hr)) return {hr, 0};
+    }
+    gint64 duration = 0;
+    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
+        return {E_NOTIMPL, 0};
+    return ConvertTimeFormat(duration / 100, timeFormat_, TIME_FORMAT_MEDIA_TIME);
+}
+
+Outcome<std::int64_t> FilterGraph::GetCurrentPosition() {
+    const std::int64_t ns = QueryPositionNs();
+    return ConvertTimeFormat(ns / 100, timeFormat_, TIME_FORMAT_MEDIA_TIME);
+}
+
+HResult FilterGraph::SetPositions(std::int64_t current, std::uint32_t currentFlags,
+                                  std::int64_t stop, std::uint32_t stopFlags) {
+    auto toNs = [this](std::int64_t v) -> Outcome<std::int64_t> {
+        auto units = ConvertTimeFormat(v, TIME_FORMAT_MEDIA_TIME, timeFormat_);
+        return {units.hr, units.value * 100};
+    };
+    const std::uint32_t how = currentFlags & AM_SEEKING_PositioningBitsMask;
+    const std::uint32_t stopHow = stopFlags & AM_SEEKING_PositioningBitsMask;
+    if (stopHow != AM_SEEKING_NoPositioning) {
+        auto s = toNs(stop);
+        if (!s.ok()) return s.hr;
+        if (stopHow == AM_SEEKING_AbsolutePositioning)
+            stopNs_ = s.value;
+        else
+            stopNs_ = std::max<std::int64_t>(0, (stopNs_ >= 0 ? stopNs_ : 0) + s.value);
+    }
+    if (how == AM_SEEKING_NoPositioning) {
+        if (stopHow == AM_SEEKING_NoPositioning || !realised_) return S_OK;
+        return DoSeek(QueryPositionNs(), state_ != GraphState::Running);
+    }
+    auto c = toNs(current);
+    if (!c.ok()) return c.hr;
+    std::int64_t target =
+        how == AM_SEEKING_AbsolutePositioning ? c.value : QueryPositionNs() + c.value;
+    target = std::max<std::int64_t>(0, target);
+    if (!realised_) {
+        pendingNs_ = target;
+        lastPositionNs_ = target;
+        return S_OK;
+    }
+    return DoSeek(target, state_ != GraphState::Running);
+}
+
+Outcome<double> FilterGraph::Duration() {
+    if (!realised_) {
+        HResult hr = Realise();
+        if (Failed(hr)) return {hr, 0};
+    }
+    gint64 duration = 0;
+    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
+        return {E_NOTIMPL, 0};
+    return {S_OK, static_cast<double>(duration) / GST_SECOND};
+}
+
+Outcome<double> FilterGraph::CurrentPosition() {
+    return {S_OK, static_cast<double>(QueryPositionNs()) / GST_SECOND};
+}
+
+HResult FilterGraph::SetCurrentPosition(double seconds) {
+    if (!std::isfinite(seconds)) return E_INVALIDARG;
+    const auto units = static_cast<std::int64_t>(std::max(0.0, seconds) * kUnitsPerSecond);
+    auto target = ConvertTimeFormat(units, timeFormat_, TIME_FORMAT_MEDIA_TIME);
+    if (!target.ok()) return target.hr;
+    return SetPositions(target.value, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
+}
+
+HResult FilterGraph::SetRate(double rate) {
+    if (!std::isfinite(rate) || rate < 0.1 || rate > 4.0) return E_INVALIDARG;
+    if (rate == rate_) return S_OK;
+    rate_ = rate;
+    if (!realised_) return S_OK;
+    return DoSeek(QueryPositionNs(), state_ != GraphState::Running);
+}
+
+HResult FilterGraph::CanStep(int frames) const {
+    if (frames < 0) return S_FALSE;
+    auto video = VideoRenderer();
+    if (!video) return S_FALSE;
+    GstElement* parent = GST_ELEMENT(gst_object_get_parent(GST_OBJECT(video->element())));
+    const bool live = parent == pipeline_;
+    if (parent) gst_object_unref(parent);
+    return live ? S_OK : S_FALSE;
+}
+
+HResult FilterGraph::Step(int frames) {
+    if (frames <= 0) return E_INVALIDARG;
+    if (CanStep(frames) != S_OK) return VFW_E_FRAME_STEP_UNSUPPORTED;
+    HResult hr = Realise();
+    if (Failed(hr)) return hr;
+    if (state_ == GraphState::Running) {
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    }
+    state_ = GraphState::Paused;
+    auto video = VideoRenderer();
+    const bool sent = gst_element_send_event(
+        video->sink(),
+        gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE));
+    return sent ? S_OK : E_FAIL;
+}
+
+bool FilterGraph::HasAudio() const {
+    return !AudioRenderers().empty();
+}
+
+HResult FilterGraph::SetVolume(int level) {
+    auto renderers = AudioRenderers();
+    if (renderers.empty()) return E_NOTIMPL;
+    for (const auto& r : renderers) {
+        const HResult hr = r->SetVolume(level);
+        if (Failed(hr)) return hr;
+    }
+    return S_OK;
+}
+
+Outcome<int> FilterGraph::Volume() const {
+    auto renderers = AudioRenderers();
+    if (renderers.empty()) return {E_NOTIMPL, 0};
+    return {S_OK, renderers.front()->Volume()};
+}
+
+HResult FilterGraph::SetBalance(int balance) {
+    auto renderers = AudioRenderers();
+    if (renderers.empty()) return E_NOTIMPL;
+    for (const auto& r : renderers) {
+        const HResult hr = r->SetBalance(balance);
+        if (Failed(hr)) return hr;
+    }
+    return S_OK;
+}
+
+Outcome<int> FilterGraph::Balance() const {
+    auto renderers = AudioRenderers();
+    if (renderers.empty()) return {E_NOTIMPL, 0};
+    return {S_OK, renderers.front()->Balance()};
+}
+
+}  // namespace quova::engine

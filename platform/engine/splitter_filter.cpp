@@ -1,0 +1,148 @@
+#include "platform/engine/splitter_filter.h"
+
+#include <gst/gst.h>
+
+#include "platform/engine/filter_graph.h"
+#include "platform/engine/stream_discovery.h"
+
+namespace quova::engine {
+
+namespace {
+
+std::string QueueName(const std::string& padName) {
+    return "queue:" + padName;
+}
+
+// Links a demuxer pad to the queue of its stream (streaming thread when the
+// pad is new). A stream that was not discovered stays unlinked, which the
+// demuxer tolerates like any unconnected output.
+void LinkToQueue(GstElement* demux, GstPad* pad) {
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC || gst_pad_is_linked(pad)) return;
+    GstObject* bin = gst_object_get_parent(GST_OBJECT(demux));
+    if (!bin) return;
+    if (GstElement* queue =
+            gst_bin_get_by_name(GST_BIN(bin), QueueName(GST_PAD_NAME(pad)).c_str())) {
+        GstPad* sink = gst_element_get_static_pad(queue, "sink");
+        gst_pad_link(pad, sink);
+        gst_object_unref(sink);
+        gst_object_unref(queue);
+    }
+    gst_object_unref(bin);
+}
+
+void OnDemuxPad(GstElement* demux, GstPad* pad, gpointer) {
+    LinkToQueue(demux, pad);
+}
+
+GstElement* MakeBin(GstElement* demux) {
+    GstElement* bin = gst_bin_new(nullptr);
+    gst_bin_add(GST_BIN(bin), demux);
+    return bin;
+}
+
+}  // namespace
+
+SplitterFilter::SplitterFilter(FilterInfo info, GstElement* demux, std::string inputPinName)
+    : Filter(std::move(info), MakeBin(demux)),
+      demux_(demux),
+      inputPinName_(std::move(inputPinName)) {
+    g_signal_connect(demux_, "pad-added", G_CALLBACK(OnDemuxPad), nullptr);
+}
+
+void SplitterFilter::CreatePins() {
+    GstPad* sink = gst_element_get_static_pad(demux_, "sink");
+    GstPad* ghost = gst_ghost_pad_new(inputPinName_.c_str(), sink);
+    gst_object_unref(sink);
+    gst_element_add_pad(element_, ghost);
+    AddPin(inputPinName_, PinDirection::Input, ghost);
+}
+
+HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
+    if (!Graph()) return VFW_E_NOT_IN_GRAPH;
+    auto chain = Graph()->UpstreamChain(upstream);
+    if (chain.empty()) return VFW_E_CANNOT_CONNECT;
+    auto found = DiscoverStreams(chain, ElementFactoryName());
+    if (!found.ok()) return found.hr;
+    for (const DiscoveredStream& s : found.value) {
+        if (FindPin(s.padName)) continue;
+        // Each stream gets its own queue and thread, as each pin has its own
+        // in a graph: one stream's renderer waiting for its turn must not
+        // starve the others.
+        GstElement* queue = gst_element_factory_make("queue", QueueName(s.padName).c_str());
+        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 64u * 1024 * 1024,
+                     "max-size-time", static_cast<guint64>(3 * GST_SECOND), nullptr);
+        gst_bin_add(GST_BIN(element_), queue);
+        GstPad* queueSrc = gst_element_get_static_pad(queue, "src");
+        GstPad* ghost = gst_ghost_pad_new(s.padName.c_str(), queueSrc);
+        gst_object_unref(queueSrc);
+        gst_element_add_pad(element_, ghost);
+        PinPtr pin = AddPin(s.padName, PinDirection::Output, ghost);
+        pin->setOfferedCaps(gst_caps_from_string(s.caps.c_str()));
+        // Some demuxers have their pad from the start.
+        if (GstPad* existing = gst_element_get_static_pad(demux_, s.padName.c_str())) {
+            LinkToQueue(demux_, existing);
+            gst_object_unref(existing);
+        }
+    }
+    return S_OK;
+}
+
+void SplitterFilter::InputDisconnected(Pin&) {
+    // The streams belonged to the data that came in; new data may have others.
+    for (const PinPtr& out : Pins(PinDirection::Output)) {
+        if (out->IsConnected() && Graph()) Graph()->Disconnect(out);
+        gst_element_remove_pad(element_, out->pad());
+        if (GstElement* queue =
+                gst_bin_get_by_name(GST_BIN(element_), QueueName(out->Name()).c_str())) {
+            gst_element_set_state(queue, GST_STATE_NULL);
+            gst_bin_remove(GST_BIN(element_), queue);
+            gst_object_unref(queue);
+        }
+        RemovePin(out);
+    }
+}
+
+int SplitterFilter::Count() const {
+    return static_cast<int>(Pins(PinDirection::Output).size());
+}
+
+Outcome<StreamInfo> SplitterFilter::Info(int index) const {
+    auto outs = Pins(PinDirection::Output);
+    if (index < 0 || index >= static_cast<int>(outs.size())) return {E_INVALIDARG, {}};
+    StreamInfo info;
+    auto types = outs[index]->MediaTypes();
+    if (!types.empty()) info.mediaType = types.front();
+    info.name = outs[index]->Name();
+    info.enabled = outs[index]->IsConnected();
+    info.group = info.mediaType.IsVideo() ? 0 : info.mediaType.IsAudio() ? 1 : 2;
+    return {S_OK, info};
+}
+
+HResult SplitterFilter::Enable(int index, int flags) {
+    if (!Graph()) return VFW_E_NOT_IN_GRAPH;
+    auto outs = Pins(PinDirection::Output);
+    if (index < 0 || index >= static_cast<int>(outs.size())) return E_INVALIDARG;
+    const PinPtr& wanted = outs[index];
+    if (!(flags & (AMSTREAMSELECTENABLE_ENABLE | AMSTREAMSELECTENABLE_ENABLEALL))) {
+        return wanted->IsConnected() ? Graph()->Disconnect(wanted) : S_OK;
+    }
+    if (wanted->IsConnected()) return S_OK;
+    const int group = Info(index).value.group;
+    // The stream of the same group that plays now hands its downstream over.
+    for (size_t i = 0; i < outs.size(); ++i) {
+        if (static_cast<int>(i) == index || !outs[i]->IsConnected()) continue;
+        if (Info(static_cast<int>(i)).value.group != group) continue;
+        PinPtr peer = outs[i]->ConnectedTo();
+        Graph()->Disconnect(outs[i]);
+        HResult hr = Graph()->ConnectDirect(wanted, peer);
+        if (Failed(hr)) hr = Graph()->Connect(wanted, peer);
+        if (Failed(hr)) {
+            Graph()->ConnectDirect(outs[i], peer);
+            return hr;
+        }
+        return S_OK;
+    }
+    return Graph()->Render(wanted);
+}
+
+}  // namespace quova::engine

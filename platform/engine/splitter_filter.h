@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/engine/filter.h"
+
+namespace quova::engine {
+
+// A demultiplexer as a filter whose output pins exist as soon as its input is
+// connected.
+//
+// GStreamer demuxers create their pads only once data flows, while the graph
+// is built pin by pin before anything runs. The graph of filters and pins is
+// therefore the authority and the pipeline its realisation: when the input is
+// connected, the streams are discovered up front by running the same upstream
+// chain into a private pipeline (stream_discovery.h), and the splitter, a bin
+// around the demuxer, gets one target-less ghost pad per stream, named after
+// the demuxer's own pad. When the real pipeline runs and the demuxer adds its
+// pads, each becomes the target of the ghost pad of its name, so the
+// connections made beforehand carry the data. Demuxers name their pads after
+// the stream's place in the file, so the names agree from one run to the next.
+// (Prerolling the real pipeline with blocked pads was the alternative; it
+// cannot see the streams a demuxer finds only after the first blocked one, as
+// with MPEG program streams, and it would run the graph while it is built.)
+class SplitterFilter : public Filter, public StreamSelect {
+  public:
+    SplitterFilter(FilterInfo info, GstElement* demux, std::string inputPinName);
+
+    StreamSelect* AsStreamSelect() override { return this; }
+    int Count() const override;
+    Outcome<StreamInfo> Info(int index) const override;
+    HResult Enable(int index, int flags) override;
+
+    void CreatePins() override;
+    HResult PrepareInput(Pin& input, Pin& upstream) override;
+    void InputDisconnected(Pin& input) override;
+
+  protected:
+    GstElement* workElement() const override { return demux_; }
+
+  private:
+    GstElement* demux_;  // owned by the bin
+    std::string inputPinName_;
+};
+
+}  // namespace quova::engine

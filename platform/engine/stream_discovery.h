@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/engine/result.h"
+
+namespace quova::engine {
+
+// One element of the chain that feeds a splitter, as GStreamer rebuilds it.
+struct ChainStep {
+    std::string factory;
+    std::vector<std::pair<std::string, std::string>> properties;
+    std::string sinkPad;  // the pad fed by the previous step (empty for the first)
+    std::string srcPad;   // the pad that feeds the next step
+};
+
+struct DiscoveredStream {
+    std::string padName;
+    std::string caps;  // GStreamer caps in text form
+};
+
+// The output streams a demuxer creates for the data of `upstream`, in the
+// order it creates them. Runs a private throw-away pipeline with a fake sink
+// on each stream and stops as soon as every stream's caps are known (at most
+// `timeoutMs`). Fails with the GStreamer error's result when the data cannot
+// be read or split.
+Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainStep>& upstream,
+                                                       const std::string& demuxFactory,
+                                                       int timeoutMs = 4000);
+
+}  // namespace quova::engine

@@ -1,0 +1,281 @@
+#include "platform/engine/video_renderer.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <QMetaObject>
+
+#include "platform/engine/video_widget.h"
+
+namespace quova::engine {
+
+namespace {
+
+struct MappedFrame {
+    GstSample* sample;
+    GstVideoFrame frame;
+};
+
+void ReleaseFrame(void* data) {
+    auto* held = static_cast<MappedFrame*>(data);
+    gst_video_frame_unmap(&held->frame);
+    gst_sample_unref(held->sample);
+    delete held;
+}
+
+// Streaming thread. The picture is wrapped, not copied: the QImage holds the
+// mapped buffer until its last copy goes.
+void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
+    GstVideoInfo info;
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps)) {
+        gst_sample_unref(sample);
+        return;
+    }
+    auto* held = new MappedFrame{sample, {}};
+    if (!gst_video_frame_map(&held->frame, &info, buffer, GST_MAP_READ)) {
+        gst_sample_unref(sample);
+        delete held;
+        return;
+    }
+    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&held->frame, 0)),
+                 GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
+                 GST_VIDEO_FRAME_PLANE_STRIDE(&held->frame, 0), QImage::Format_RGB32, ReleaseFrame,
+                 held);
+    {
+        std::lock_guard guard(m->lock);
+        m->latest = std::move(image);
+    }
+    if (counts) m->received.fetch_add(1);
+    if (!m->pending.exchange(true)) {
+        QMetaObject::invokeMethod(
+            m->receiver,
+            [m] {
+                m->pending.store(false);
+                if (m->deliver) m->deliver();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+GstFlowReturn OnPreroll(GstAppSink* sink, gpointer data) {
+    if (GstSample* s = gst_app_sink_pull_preroll(sink))
+        Hand(static_cast<FrameMailbox*>(data), s, false);
+    return GST_FLOW_OK;
+}
+
+GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
+    if (GstSample* s = gst_app_sink_pull_sample(sink))
+        Hand(static_cast<FrameMailbox*>(data), s, true);
+    return GST_FLOW_OK;
+}
+
+}  // namespace
+
+VideoRendererFilter::VideoRendererFilter(FilterInfo info)
+    : Filter(std::move(info), gst_bin_new(nullptr)),
+      mailbox_(std::make_shared<FrameMailbox>()),
+      receiver_(std::make_unique<QObject>()) {
+    mailbox_->receiver = receiver_.get();
+    mailbox_->deliver = [this] { Deliver(); };
+    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+    appsink_ = gst_element_factory_make("appsink", nullptr);
+    GstCaps* caps = gst_caps_from_string("video/x-raw, format=(string)BGRx");
+    g_object_set(appsink_, "caps", caps, "sync", TRUE, "max-buffers", 2, "drop", FALSE,
+                 "enable-last-sample", FALSE, "qos", TRUE, nullptr);
+    gst_caps_unref(caps);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_preroll = OnPreroll;
+    callbacks.new_sample = OnSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(appsink_), &callbacks, mailbox_.get(), nullptr);
+    gst_bin_add_many(GST_BIN(element_), convert, appsink_, nullptr);
+    gst_element_link(convert, appsink_);
+}
+
+VideoRendererFilter::~VideoRendererFilter() {
+    // No frame may arrive once the receiver is gone.
+    gst_element_set_state(element_, GST_STATE_NULL);
+    receiver_.reset();
+    if (widget_) delete widget_.data();
+}
+
+void VideoRendererFilter::CreatePins() {
+    GstElement* convert = nullptr;
+    GstIterator* it = gst_bin_iterate_elements(GST_BIN(element_));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* e = GST_ELEMENT(g_value_get_object(&item));
+        if (e != appsink_) convert = e;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    GstPad* target = gst_element_get_static_pad(convert, "sink");
+    GstPad* ghost = gst_ghost_pad_new("Input", target);
+    gst_object_unref(target);
+    gst_element_add_pad(element_, ghost);
+    AddPin("Input", PinDirection::Input, ghost);
+}
+
+void VideoRendererFilter::Deliver() {
+    {
+        std::lock_guard guard(mailbox_->lock);
+        current_ = mailbox_->latest;
+    }
+    if (widget_) widget_->setFrame(current_);
+}
+
+QImage VideoRendererFilter::CurrentImage() const {
+    return current_;
+}
+
+VideoWidget* VideoRendererFilter::widget() const {
+    return widget_.data();
+}
+
+HResult VideoRendererFilter::SetOwner(QWidget* owner) {
+    owner_ = owner;
+    if (!owner) {
+        if (widget_) {
+            widget_->hide();
+            widget_->setParent(nullptr);
+        }
+        return S_OK;
+    }
+    if (!widget_) {
+        widget_ = new VideoWidget(owner);
+        widget_->hide();
+        widget_->setDrain(drain_);
+        widget_->setSourceRect(source_);
+        widget_->setDestinationRect(destination_);
+        if (!current_.isNull()) widget_->setFrame(current_);
+        if (cursorHidden_) widget_->setCursor(Qt::BlankCursor);
+    } else {
+        widget_->setParent(owner);
+    }
+    return S_OK;
+}
+
+HResult VideoRendererFilter::SetAutoShow(bool autoShow) {
+    autoShow_ = autoShow;
+    return S_OK;
+}
+
+HResult VideoRendererFilter::SetVisible(bool visible) {
+    if (!widget_) return visible ? VFW_E_WRONG_STATE : S_OK;
+    widget_->setVisible(visible);
+    return S_OK;
+}
+
+bool VideoRendererFilter::IsVisible() const {
+    return widget_ && widget_->isVisible();
+}
+
+HResult VideoRendererFilter::SetWindowPosition(const QRect& rect) {
+    if (rect.width() < 0 || rect.height() < 0) return E_INVALIDARG;
+    if (!widget_) return VFW_E_WRONG_STATE;
+    widget_->setGeometry(rect);
+    return S_OK;
+}
+
+QRect VideoRendererFilter::WindowPosition() const {
+    return widget_ ? widget_->geometry() : QRect();
+}
+
+HResult VideoRendererFilter::SetLeft(int left) {
+    if (!widget_) return VFW_E_WRONG_STATE;
+    widget_->move(left, widget_->y());
+    return S_OK;
+}
+
+HResult VideoRendererFilter::SetTop(int top) {
+    if (!widget_) return VFW_E_WRONG_STATE;
+    widget_->move(widget_->x(), top);
+    return S_OK;
+}
+
+HResult VideoRendererFilter::SetMessageDrain(QWidget* drain) {
+    drain_ = drain;
+    if (widget_) widget_->setDrain(drain);
+    return S_OK;
+}
+
+HResult VideoRendererFilter::HideCursor(bool hide) {
+    cursorHidden_ = hide;
+    if (widget_) {
+        if (hide)
+            widget_->setCursor(Qt::BlankCursor);
+        else
+            widget_->unsetCursor();
+    }
+    return S_OK;
+}
+
+Outcome<QSize> VideoRendererFilter::NativeSize() const {
+    GstPad* pad = gst_element_get_static_pad(appsink_, "sink");
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    gst_object_unref(pad);
+    QSize size;
+    if (caps) {
+        const GstStructure* s = gst_caps_get_structure(caps, 0);
+        int w = 0, h = 0;
+        gst_structure_get_int(s, "width", &w);
+        gst_structure_get_int(s, "height", &h);
+        size = QSize(w, h);
+        gst_caps_unref(caps);
+    } else if (!pins_.empty()) {
+        auto type = pins_.front()->ConnectionMediaType();
+        if (type.ok()) size = QSize(type.value.width, type.value.height);
+    }
+    if (size.width() <= 0 || size.height() <= 0) {
+        if (!current_.isNull()) return {S_OK, current_.size()};
+        return {VFW_E_NOT_CONNECTED, {}};
+    }
+    return {S_OK, size};
+}
+
+HResult VideoRendererFilter::SetSourcePosition(const QRect& rect) {
+    if (rect.width() <= 0 || rect.height() <= 0 || rect.left() < 0 || rect.top() < 0)
+        return E_INVALIDARG;
+    source_ = rect;
+    if (widget_) widget_->setSourceRect(rect);
+    return S_OK;
+}
+
+QRect VideoRendererFilter::SourcePosition() const {
+    if (!source_.isEmpty()) return source_;
+    auto size = NativeSize();
+    return size.ok() ? QRect(QPoint(0, 0), size.value) : QRect();
+}
+
+HResult VideoRendererFilter::SetDefaultSourcePosition() {
+    source_ = QRect();
+    if (widget_) widget_->setSourceRect(source_);
+    return S_OK;
+}
+
+HResult VideoRendererFilter::SetDestinationPosition(const QRect& rect) {
+    if (rect.width() <= 0 || rect.height() <= 0) return E_INVALIDARG;
+    destination_ = rect;
+    if (widget_) widget_->setDestinationRect(rect);
+    return S_OK;
+}
+
+QRect VideoRendererFilter::DestinationPosition() const {
+    if (!destination_.isEmpty()) return destination_;
+    return widget_ ? widget_->rect() : QRect();
+}
+
+HResult VideoRendererFilter::SetDefaultDestinationPosition() {
+    destination_ = QRect();
+    if (widget_) widget_->setDestinationRect(destination_);
+    return S_OK;
+}
+
+void VideoRendererFilter::GraphRunning() {
+    if (autoShow_ && widget_ && owner_) widget_->show();
+}
+
+}  // namespace quova::engine

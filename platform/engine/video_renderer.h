@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "platform/engine/filter.h"
+
+namespace quova::engine {
+
+class VideoWidget;
+
+// Frames handed from the streaming thread to the UI thread: the newest one
+// waits here, and one queued call at a time carries it over.
+struct FrameMailbox {
+    std::mutex lock;
+    QImage latest;
+    std::atomic<std::uint64_t> received{0};
+    std::atomic<bool> pending{false};
+    QObject* receiver = nullptr;    // lives on the UI thread
+    std::function<void()> deliver;  // runs on the UI thread
+};
+
+// Paints frames into a Qt widget owned by the caller's window: the video
+// window (owner, visibility, position, pointer, message drain) and the basic
+// video settings (native size, source and destination rectangles).
+class VideoRendererFilter : public Filter {
+  public:
+    explicit VideoRendererFilter(FilterInfo info);
+    ~VideoRendererFilter() override;
+
+    // Video window.
+    HResult SetOwner(QWidget* owner);
+    QWidget* Owner() const { return owner_; }
+    HResult SetAutoShow(bool autoShow);
+    bool AutoShow() const { return autoShow_; }
+    HResult SetVisible(bool visible);
+    bool IsVisible() const;
+    HResult SetWindowPosition(const QRect& rect);
+    QRect WindowPosition() const;
+    int Left() const { return WindowPosition().left(); }
+    int Top() const { return WindowPosition().top(); }
+    HResult SetLeft(int left);
+    HResult SetTop(int top);
+    HResult SetMessageDrain(QWidget* drain);
+    HResult HideCursor(bool hide);
+    bool IsCursorHidden() const { return cursorHidden_; }
+    VideoWidget* widget() const;
+
+    // Basic video.
+    Outcome<QSize> NativeSize() const;
+    HResult SetSourcePosition(const QRect& rect);
+    QRect SourcePosition() const;
+    HResult SetDefaultSourcePosition();
+    HResult SetDestinationPosition(const QRect& rect);
+    QRect DestinationPosition() const;
+    HResult SetDefaultDestinationPosition();
+
+    // Frames that reached the renderer since it was made (each once).
+    std::uint64_t ReceivedFrames() const { return mailbox_->received.load(); }
+    // The picture shown now (the last one received).
+    QImage CurrentImage() const;
+    // Called by the graph when it starts to run.
+    void GraphRunning();
+
+    void CreatePins() override;
+    GstElement* sink() const { return appsink_; }
+
+  private:
+    void Deliver();
+
+    std::shared_ptr<FrameMailbox> mailbox_;
+    std::unique_ptr<QObject> receiver_;
+    GstElement* appsink_ = nullptr;
+    QPointer<QWidget> owner_;
+    QPointer<VideoWidget> widget_;
+    QPointer<QWidget> drain_;
+    QImage current_;
+    QRect source_;
+    QRect destination_;
+    bool autoShow_ = true;
+    bool cursorHidden_ = false;
+};
+
+}  // namespace quova::engine

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+namespace quova::engine {
+
+// The video window: a child of the window that owns it, painting the
+// renderer's latest picture, the source rectangle scaled into the destination
+// rectangle, black around it. Mouse input over it goes to the drain widget.
+class VideoWidget : public QWidget {
+  public:
+    explicit VideoWidget(QWidget* owner);
+
+    void setFrame(const QImage& frame);
+    const QImage& frame() const { return frame_; }
+    // Empty rectangles mean the defaults: the whole picture, the whole widget.
+    void setSourceRect(const QRect& rect);
+    void setDestinationRect(const QRect& rect);
+    void setDrain(QWidget* drain) { drain_ = drain; }
+    QWidget* drain() const { return drain_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    void forwardMouse(QMouseEvent* event);
+
+    QImage frame_;
+    QRect source_;
+    QRect destination_;
+    QPointer<QWidget> drain_;
+};
+
+}  // namespace quova::engine
