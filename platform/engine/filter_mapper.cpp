@@ -90,8 +90,8 @@ bool CategoryFromKlass(std::string_view k, FilterCategory& category) {
 
 FilterMapper::FilterMapper() {
     EnsureGstInitialized();
-    GList* factories =
-        gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_ANY, GST_RANK_NONE);
+    // Every factory: the element-type flags know no converters.
+    GList* factories = gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
     for (GList* l = factories; l; l = l->next) {
         auto* factory = GST_ELEMENT_FACTORY(l->data);
         const char* klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);

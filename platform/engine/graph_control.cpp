@@ -18,6 +18,7 @@ constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
 HResult FilterGraph::Realise() {
     if (realised_) return S_OK;
     Reconcile();
+    for (const FilterPtr& f : filters_) f->Realising();
     lastError_ = S_OK;
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     if (ret == GST_STATE_CHANGE_ASYNC)

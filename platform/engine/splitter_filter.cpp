@@ -34,6 +34,10 @@ void OnDemuxPad(GstElement* demux, GstPad* pad, gpointer) {
     LinkToQueue(demux, pad);
 }
 
+GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
+    return GST_PAD_PROBE_DROP;
+}
+
 GstElement* MakeBin(GstElement* demux) {
     GstElement* bin = gst_bin_new(nullptr);
     gst_bin_add(GST_BIN(bin), demux);
@@ -96,9 +100,31 @@ void SplitterFilter::InputDisconnected(Pin&) {
                 gst_bin_get_by_name(GST_BIN(element_), QueueName(out->Name()).c_str())) {
             gst_element_set_state(queue, GST_STATE_NULL);
             gst_bin_remove(GST_BIN(element_), queue);
+            dropProbes_.erase(out->Name());
             gst_object_unref(queue);
         }
         RemovePin(out);
+    }
+}
+
+void SplitterFilter::Realising() {
+    for (const PinPtr& out : Pins(PinDirection::Output)) {
+        GstElement* queue = gst_bin_get_by_name(GST_BIN(element_), QueueName(out->Name()).c_str());
+        if (!queue) continue;
+        GstPad* sink = gst_element_get_static_pad(queue, "sink");
+        auto probe = dropProbes_.find(out->Name());
+        if (out->IsConnected() && probe != dropProbes_.end()) {
+            gst_pad_remove_probe(sink, probe->second);
+            dropProbes_.erase(probe);
+        } else if (!out->IsConnected() && probe == dropProbes_.end()) {
+            dropProbes_[out->Name()] =
+                gst_pad_add_probe(sink,
+                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                                  DropData, nullptr, nullptr);
+        }
+        gst_object_unref(sink);
+        gst_object_unref(queue);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+
 #include "platform/engine/filter.h"
 
 namespace quova::engine {
@@ -32,6 +34,9 @@ class SplitterFilter : public Filter, public StreamSelect {
     void CreatePins() override;
     HResult PrepareInput(Pin& input, Pin& upstream) override;
     void InputDisconnected(Pin& input) override;
+    // Streams whose pin is not connected are dropped before their queue, so
+    // that they neither hold up the others nor end in a not-linked error.
+    void Realising() override;
 
   protected:
     GstElement* workElement() const override { return demux_; }
@@ -39,6 +44,7 @@ class SplitterFilter : public Filter, public StreamSelect {
   private:
     GstElement* demux_;  // owned by the bin
     std::string inputPinName_;
+    std::map<std::string, unsigned long> dropProbes_;
 };
 
 }  // namespace quova::engine

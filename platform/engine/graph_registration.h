@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/engine/result.h"
+
+namespace quova::engine {
+
+class FilterGraph;
+
+// Publishes a live graph for outside inspection: while registered, the graph
+// is written as a Graphviz DOT file in the user's runtime folder and
+// rewritten at every change; revoking removes the file. The graph must
+// outlive its registration (or be revoked first).
+class GraphRegistration {
+  public:
+    GraphRegistration() = default;
+    ~GraphRegistration() { Revoke(); }
+    GraphRegistration(const GraphRegistration&) = delete;
+    GraphRegistration& operator=(const GraphRegistration&) = delete;
+
+    // `kind` starts the file name: "FilterGraph" or "DVDFilterGraph".
+    HResult Register(FilterGraph& graph, const std::string& kind = "FilterGraph");
+    // Rewrites the file now.
+    HResult NoteChange();
+    void Revoke();
+    bool IsRegistered() const { return graph_ != nullptr; }
+    const std::filesystem::path& Path() const { return path_; }
+
+    // $XDG_RUNTIME_DIR/quova, else a per-user folder under the temporary folder.
+    static std::filesystem::path Folder();
+
+  private:
+    FilterGraph* graph_ = nullptr;
+    std::filesystem::path path_;
+};
+
+}  // namespace quova::engine
