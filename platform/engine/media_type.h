@@ -24,7 +24,7 @@ struct MediaType {
     int sampleRate = 0;
     int bitsPerSample = 0;
     // The GStreamer caps the type stands for, in text form.
-    std::string caps;
+    std::string caps{};
 
     bool IsVideo() const { return majorType == MEDIATYPE_Video; }
     bool IsAudio() const { return majorType == MEDIATYPE_Audio; }

@@ -26,7 +26,9 @@ PinPtr FirstOutputOf(const FilterPtr& filter, const Guid& major) {
 FilterPtr AddNamed(FilterGraph& graph, const std::string& name) {
     FilterPtr f = FilterMapper::Instance().CreateByName(name);
     EXPECT_TRUE(f) << name;
-    if (f) EXPECT_TRUE(Succeeded(graph.AddFilter(f, name))) << name;
+    if (f) {
+        EXPECT_TRUE(Succeeded(graph.AddFilter(f, name))) << name;
+    }
     return f;
 }
 
