@@ -321,8 +321,9 @@ std::string FilterGraph::ToDot() const {
         const FilterPtr& f = filters_[i];
         dot << "  subgraph cluster_" << i
             << " {\n    label=" << quote(f->Name() + "\n" + f->FriendlyName()) << ";\n";
-        for (size_t k = 0; k < f->Pins().size(); ++k) {
-            const PinPtr& p = f->Pins()[k];
+        const auto pins = f->Pins();
+        for (size_t k = 0; k < pins.size(); ++k) {
+            const PinPtr& p = pins[k];
             dot << "    f" << i << "_" << k << " [label=" << quote(p->Name())
                 << (p->Direction() == PinDirection::Input ? ", shape=invhouse" : ", shape=house")
                 << "];\n";

@@ -134,7 +134,13 @@ INSTANTIATE_TEST_SUITE_P(Media, PinByPin,
                                            std::pair{"ogg-vorbis", "Ogg Splitter"},
                                            std::pair{"wav", "WAV audio demuxer"},
                                            std::pair{"mp3-id3", "MPEG1 Audio Parser"},
-                                           std::pair{"mpeg-ps", "MPEG Program Stream Demuxer"}));
+                                           std::pair{"mpeg-ps", "MPEG Program Stream Demuxer"}),
+                         [](const auto& info) {
+                             std::string n = info.param.first;
+                             for (char& c : n)
+                                 if (c == '-') c = '_';
+                             return n;
+                         });
 
 TEST(GraphBuilding, IntelligentConnectInsertsTheDecoder) {
     FilterGraph graph;

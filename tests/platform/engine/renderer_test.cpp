@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include "platform/engine/filter_graph.h"
+#include "platform/engine/video_renderer.h"
+#include "platform/engine/video_widget.h"
+#include "tests/platform/engine/engine_fixture.h"
+
+namespace quova::engine {
+namespace {
+
+using testing::Media;
+using testing::Spin;
+using testing::WaitForEvent;
+
+// Stands for the window's text control that receives mouse input over the picture.
+class Drain : public QWidget {
+  public:
+    using QWidget::QWidget;
+    std::vector<std::pair<QEvent::Type, QPoint>> got;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        got.push_back({e->type(), e->position().toPoint()});
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        got.push_back({e->type(), e->position().toPoint()});
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        got.push_back({e->type(), e->position().toPoint()});
+    }
+};
+
+TEST(VideoRenderer, PaintsFramesIntoTheOwnersChildWindow) {
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.show();
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    auto video = graph.VideoRenderer();
+    ASSERT_TRUE(video);
+    EXPECT_EQ(video->SetVisible(true), VFW_E_WRONG_STATE) << "no window before an owner";
+    ASSERT_EQ(video->SetAutoShow(false), S_OK);
+    ASSERT_EQ(video->SetOwner(&owner), S_OK);
+    ASSERT_TRUE(video->widget());
+    EXPECT_EQ(video->widget()->parentWidget(), &owner);
+    EXPECT_FALSE(video->IsVisible());
+    ASSERT_EQ(video->SetWindowPosition(QRect(10, 20, 320, 240)), S_OK);
+    EXPECT_EQ(video->WindowPosition(), QRect(10, 20, 320, 240));
+    EXPECT_EQ(video->Left(), 10);
+    EXPECT_EQ(video->Top(), 20);
+    ASSERT_EQ(video->SetTop(30), S_OK);
+    EXPECT_EQ(video->WindowPosition(), QRect(10, 30, 320, 240));
+
+    ASSERT_EQ(graph.Run(), S_OK);
+    EXPECT_FALSE(video->IsVisible()) << "auto-show is off";
+    ASSERT_EQ(video->SetVisible(true), S_OK);
+    EXPECT_TRUE(video->IsVisible());
+    ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    Spin(50);
+    // Late frames may be dropped under load, never more than the file has.
+    EXPECT_GT(video->ReceivedFrames(), 0u);
+    EXPECT_LE(video->ReceivedFrames(), 25u);
+    EXPECT_EQ(video->CurrentImage().size(), QSize(320, 240));
+    EXPECT_EQ(video->widget()->frame().size(), QSize(320, 240));
+    ASSERT_TRUE(video->NativeSize().ok());
+    EXPECT_EQ(video->NativeSize().value, QSize(320, 240));
+
+    // The picture reaches the screen: the test pattern is not black.
+    const QImage shot = video->widget()->grab().toImage();
+    int lit = 0;
+    for (int x = 5; x < 320; x += 40) lit += qGray(shot.pixel(x, 60)) > 40;
+    EXPECT_GT(lit, 3);
+}
+
+TEST(VideoRenderer, SourceAndDestinationRectangles) {
+    QWidget owner;
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    auto video = graph.VideoRenderer();
+    ASSERT_TRUE(video);
+    ASSERT_EQ(video->SetOwner(&owner), S_OK);
+    ASSERT_EQ(video->SetWindowPosition(QRect(0, 0, 200, 100)), S_OK);
+    ASSERT_EQ(graph.Pause(), S_OK);
+    EXPECT_EQ(video->SourcePosition(), QRect(0, 0, 320, 240)) << "default: the whole picture";
+    EXPECT_EQ(video->DestinationPosition(), QRect(0, 0, 200, 100)) << "default: the whole window";
+    EXPECT_EQ(video->SetSourcePosition(QRect(8, 8, 160, 120)), S_OK);
+    EXPECT_EQ(video->SourcePosition(), QRect(8, 8, 160, 120));
+    EXPECT_EQ(video->SetDestinationPosition(QRect(10, 0, 180, 100)), S_OK);
+    EXPECT_EQ(video->DestinationPosition(), QRect(10, 0, 180, 100));
+    EXPECT_EQ(video->SetSourcePosition(QRect(0, 0, 0, 10)), E_INVALIDARG);
+    EXPECT_EQ(video->SetSourcePosition(QRect(-1, 0, 10, 10)), E_INVALIDARG);
+    EXPECT_EQ(video->SetDestinationPosition(QRect(0, 0, 10, -5)), E_INVALIDARG);
+    EXPECT_EQ(video->SetDefaultSourcePosition(), S_OK);
+    EXPECT_EQ(video->SetDefaultDestinationPosition(), S_OK);
+    EXPECT_EQ(video->SourcePosition(), QRect(0, 0, 320, 240));
+    EXPECT_EQ(video->DestinationPosition(), QRect(0, 0, 200, 100));
+}
+
+TEST(VideoRenderer, MouseInputGoesToTheDrainAndThePointerHides) {
+    QWidget owner;
+    owner.resize(400, 300);
+    Drain drain(&owner);
+    drain.setGeometry(0, 0, 400, 300);
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    auto video = graph.VideoRenderer();
+    ASSERT_EQ(video->SetOwner(&owner), S_OK);
+    ASSERT_EQ(video->SetWindowPosition(QRect(10, 20, 160, 120)), S_OK);
+    ASSERT_EQ(video->SetMessageDrain(&drain), S_OK);
+    owner.show();
+    video->SetVisible(true);
+    video->widget()->raise();
+
+    const QPointF local(5, 5);
+    const QPointF global = video->widget()->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(video->widget(), &press);
+    ASSERT_EQ(drain.got.size(), 1u);
+    EXPECT_EQ(drain.got[0].first, QEvent::MouseButtonPress);
+    EXPECT_EQ(drain.got[0].second, QPoint(15, 25)) << "in the drain's own coordinates";
+
+    EXPECT_FALSE(video->IsCursorHidden());
+    ASSERT_EQ(video->HideCursor(true), S_OK);
+    EXPECT_TRUE(video->IsCursorHidden());
+    EXPECT_EQ(video->widget()->cursor().shape(), Qt::BlankCursor);
+    ASSERT_EQ(video->HideCursor(false), S_OK);
+    EXPECT_NE(video->widget()->cursor().shape(), Qt::BlankCursor);
+}
+
+}  // namespace
+}  // namespace quova::engine
