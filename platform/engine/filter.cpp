@@ -212,3 +212,31 @@ HResult Filter::SetProperty(const std::string& name, const std::string& value) {
 }
 
 }  // namespace quova::engine
+
+namespace quova::engine {
+
+namespace {
+
+GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
+    return GST_PAD_PROBE_DROP;
+}
+
+}  // namespace
+
+void Filter::Realising() {
+    for (const PinPtr& out : Pins(PinDirection::Output)) {
+        if (!out->pad()) continue;
+        if (out->IsConnected() && out->dropProbe()) {
+            gst_pad_remove_probe(out->pad(), out->dropProbe());
+            out->setDropProbe(0);
+        } else if (!out->IsConnected() && !out->dropProbe()) {
+            out->setDropProbe(
+                gst_pad_add_probe(out->pad(),
+                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                                  DropData, nullptr, nullptr));
+        }
+    }
+}
+
+}  // namespace quova::engine

@@ -110,8 +110,10 @@ class Filter : public std::enable_shared_from_this<Filter> {
     // input's data does so here.
     virtual HResult PrepareInput(Pin& input, Pin& upstream);
     virtual void InputDisconnected(Pin& input);
-    // Before the graph's pipeline is brought up again after a change.
-    virtual void Realising() {}
+    // Before the graph's pipeline is brought up again after a change: data for
+    // unconnected outputs is dropped where it leaves, so that a stream nobody
+    // takes neither fails nor holds up the others.
+    virtual void Realising();
     // After a request pin got its pad: offers the next one.
     void RequestPinUsed(Pin& pin);
     void RequestPinReleased(Pin& pin);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <numeric>
 #include <sstream>
@@ -28,22 +29,31 @@ GstElement* ParentOf(GstElement* e) {
 
 }  // namespace
 
-// Carries the news of bus messages from the streaming threads to the UI
-// thread: one posted Qt event at a time; the UI thread then pops them all.
+// Hands bus messages from the streaming threads to the UI thread. Each
+// message is queued under a lock as it is posted; the first one into an empty
+// queue posts one Qt event, and the UI thread then takes the whole queue.
+// (Leaving the messages in the bus and only announcing them would race: the
+// bus calls its handler before the message is queued.)
 class GraphBusBridge : public QObject {
   public:
     explicit GraphBusBridge(FilterGraph* graph) : graph_(graph) {}
 
-    static GstBusSyncReply Sync(GstBus*, GstMessage*, gpointer data) {
+    static GstBusSyncReply Sync(GstBus*, GstMessage* msg, gpointer data) {
         auto* graph = static_cast<FilterGraph*>(data);
-        if (!graph->bridgePosted_.exchange(true) && QCoreApplication::instance())
+        bool wasEmpty = false;
+        {
+            std::lock_guard guard(graph->busLock_);
+            wasEmpty = graph->busQueue_.empty();
+            graph->busQueue_.push_back(gst_message_ref(msg));
+        }
+        graph->busArrived_.notify_all();
+        if (wasEmpty && QCoreApplication::instance())
             QCoreApplication::postEvent(graph->bridge_.get(), new QEvent(kBusEvent));
-        return GST_BUS_PASS;
+        return GST_BUS_DROP;
     }
 
     bool event(QEvent* e) override {
         if (e->type() != kBusEvent) return QObject::event(e);
-        graph_->bridgePosted_.store(false);
         graph_->DrainBus();
         return true;
     }
@@ -68,6 +78,8 @@ FilterGraph::~FilterGraph() {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
+    for (GstMessage* msg : busQueue_) gst_message_unref(msg);
+    busQueue_.clear();
     for (const FilterPtr& f : filters_) {
         for (const PinPtr& p : f->Pins()) p->setPeer(nullptr);
         if (GstElement* parent = ParentOf(f->element()))
@@ -215,12 +227,15 @@ void FilterGraph::Reconcile() {
 }
 
 void FilterGraph::DrainBus() {
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    while (GstMessage* msg = gst_bus_pop(bus)) {
+    std::deque<GstMessage*> taken;
+    {
+        std::lock_guard guard(busLock_);
+        taken.swap(busQueue_);
+    }
+    for (GstMessage* msg : taken) {
         HandleMessage(msg);
         gst_message_unref(msg);
     }
-    gst_object_unref(bus);
 }
 
 void FilterGraph::HandleMessage(GstMessage* msg) {
@@ -258,18 +273,14 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
 
 Outcome<GraphEvent> FilterGraph::GetEvent(int timeoutMs) {
     DrainBus();
-    if (!events_.Empty() || timeoutMs <= 0) return events_.Take();
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    const gint64 deadline = g_get_monotonic_time() + gint64{timeoutMs} * 1000;
-    while (events_.Empty()) {
-        const gint64 left = deadline - g_get_monotonic_time();
-        if (left <= 0) break;
-        if (GstMessage* msg = gst_bus_timed_pop(bus, left * GST_USECOND)) {
-            HandleMessage(msg);
-            gst_message_unref(msg);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (events_.Empty() && std::chrono::steady_clock::now() < deadline) {
+        {
+            std::unique_lock guard(busLock_);
+            busArrived_.wait_until(guard, deadline, [this] { return !busQueue_.empty(); });
         }
+        DrainBus();
     }
-    gst_object_unref(bus);
     return events_.Take();
 }
 

@@ -3,11 +3,13 @@
 #include <QEvent>
 #include <QObject>
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
@@ -169,7 +171,10 @@ class FilterGraph {
     GstElement* pipeline_ = nullptr;
     GstElement* parking_ = nullptr;
     std::unique_ptr<QObject> bridge_;
-    std::atomic<bool> bridgePosted_{false};
+    // Bus messages handed over by the streaming threads, in order.
+    std::mutex busLock_;
+    std::condition_variable busArrived_;
+    std::deque<GstMessage*> busQueue_;
     std::vector<FilterPtr> filters_;
     GraphEvents events_;
     GraphState state_ = GraphState::Stopped;

@@ -27,6 +27,8 @@ void Pin::setOfferedCaps(GstCaps* caps) {
 }
 
 void Pin::setPad(GstPad* pad) {
+    if (pad_ && dropProbe_) gst_pad_remove_probe(pad_, dropProbe_);
+    dropProbe_ = 0;
     if (pad_) gst_object_unref(pad_);
     pad_ = pad ? GST_PAD(gst_object_ref(pad)) : nullptr;
 }

@@ -61,6 +61,8 @@ class Pin : public std::enable_shared_from_this<Pin> {
     // Caps known before any data flows (a typefound file, a discovered stream).
     void setOfferedCaps(GstCaps* caps);  // takes ownership
     GstCaps* connectionCaps() const { return connectionCaps_; }
+    unsigned long dropProbe() const { return dropProbe_; }
+    void setDropProbe(unsigned long id) { dropProbe_ = id; }
 
   private:
     std::weak_ptr<Filter> owner_;
@@ -71,6 +73,7 @@ class Pin : public std::enable_shared_from_this<Pin> {
     std::weak_ptr<Pin> peer_;
     GstCaps* connectionCaps_ = nullptr;
     GstCaps* offeredCaps_ = nullptr;
+    unsigned long dropProbe_ = 0;
 };
 
 }  // namespace quova::engine

@@ -40,6 +40,8 @@ void VideoWidget::paintEvent(QPaintEvent*) {
     const QRegion around = QRegion(rect()).subtracted(QRegion(target));
     for (const QRect& r : around) painter.fillRect(r, Qt::black);
     const QRect source = source_.isEmpty() ? frame_.rect() : source_;
+    // The picture is opaque: a plain copy, no blending.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (source.size() == target.size())
         painter.drawImage(target.topLeft(), frame_, source);
     else

@@ -29,7 +29,7 @@ std::filesystem::path AviPcm(const std::filesystem::path& out, double seconds = 
                              int audioStreams = 2);
 // An AVI file with MJPEG video and one MP3 audio stream.
 std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds = 1.0);
-// An MPEG program stream with MPEG-2 video and MPEG-1 layer II audio.
+// An MPEG program stream with MPEG-1 video and MPEG-1 layer II audio.
 std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds = 1.0);
 }  // namespace media
 

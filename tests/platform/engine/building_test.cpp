@@ -162,6 +162,25 @@ TEST(GraphBuilding, IntelligentConnectInsertsTheDecoder) {
     EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
 }
 
+TEST(GraphBuilding, UnconnectedOutputsNeitherStallNorFailPlayback) {
+    // A decoder left without its renderer, and a splitter stream left alone.
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-mp3").string()), S_OK);
+    for (const auto& f : graph.Filters())
+        if (f->FriendlyName() == "Audio Renderer") graph.RemoveFilter(f);
+    ASSERT_FALSE(graph.HasAudio());
+    ASSERT_TRUE(HasCategory(graph, FilterCategory::Decoder));
+    ASSERT_EQ(graph.Run(), S_OK);
+    GraphEvent e;
+    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000, &e)) << "event " << e.code;
+
+    FilterGraph pcm;
+    ASSERT_EQ(pcm.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    ASSERT_EQ(pcm.Disconnect(pcm.FindFilterByName("AVI Splitter")->FindPin("audio_1")), S_OK);
+    ASSERT_EQ(pcm.Run(), S_OK);
+    EXPECT_TRUE(WaitForEvent(pcm, EC_COMPLETE, 15000, &e)) << "event " << e.code;
+}
+
 TEST(GraphBuilding, DirectConnectionChecksDirectionMembershipAndState) {
     FilterGraph graph, other;
     auto source = graph.AddSourceFilter(Media::Get("wav").string(), "source");
