@@ -1,5 +1,7 @@
 #include "platform/engine/filter.h"
 
+#include "platform/engine/filter_graph.h"
+
 #include <gst/gst.h>
 
 #include <algorithm>
@@ -155,13 +157,18 @@ HResult Filter::SetEncoderFormat(const AudioEncoderFormat& f) {
     GstElement* e = workElement();
     GstState state = GST_STATE_NULL;
     gst_element_get_state(e, &state, nullptr, 0);
-    if (state > GST_STATE_READY) return VFW_E_NOT_STOPPED;
+    // An encoder takes its settings when its stream starts: while its graph
+    // runs they cannot change; while it is stopped the pipeline is rebuilt.
+    const bool started = state > GST_STATE_READY;
+    if (started && graph_ && graph_->GetState(0).value == GraphState::Running)
+        return VFW_E_WRONG_STATE;
     // -1 everywhere means quality mode; any bit rate set means managed mode.
     g_object_set(e, "min-bitrate", f.minBitsPerSecond, "bitrate", f.avgBitsPerSecond, "max-bitrate",
                  f.maxBitsPerSecond, "quality", static_cast<gfloat>(f.quality), nullptr);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(e), "managed"))
         g_object_set(e, "managed", f.minBitsPerSecond > 0 || f.maxBitsPerSecond > 0 ? TRUE : FALSE,
                      nullptr);
+    if (started && graph_) graph_->Refresh();
     return S_OK;
 }
 

@@ -87,6 +87,9 @@ class FilterGraph {
     // path ends it.
     HResult SetLogFile(const std::string& path);
     HResult SetDefaultSyncSource();
+    // Takes the pipeline down so that settings changed on filters apply when it
+    // comes up again (at the same position and state).
+    void Refresh() { TakeDown(); }
     // The description of the streams that feed `output`, for a splitter that
     // discovers its streams.
     std::vector<ChainStep> UpstreamChain(const Pin& output) const;

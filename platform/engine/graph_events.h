@@ -41,7 +41,8 @@ class GraphEvents {
 
     // `receiver` gets a QEvent of `type` for each queued event; nullptr stops it.
     void SetNotifyWindow(QObject* receiver, QEvent::Type type);
-    // Called on the UI thread for each queued event.
+    // Called on the UI thread for each queued event, from inside the graph
+    // call that noticed it: it may take events but must not change the graph.
     void SetNotifyCallback(std::function<void()> callback) { callback_ = std::move(callback); }
 
   private:

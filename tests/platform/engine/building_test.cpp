@@ -354,7 +354,13 @@ TEST(NamedFilters, PcmToVorbisThroughTheOggMultiplexer) {
     EXPECT_EQ(mux->Pins(PinDirection::Input).size(), 4u);
     ASSERT_EQ(writer->AsFileSink()->SetFileName(output.string()), S_OK);
     ASSERT_EQ(graph.ConnectDirect(mux->Pins(PinDirection::Output)[0], writer->Pins()[0]), S_OK);
+    // Settings change while the built graph is stopped, not while it runs.
+    ASSERT_EQ(graph.Stop(), S_OK);
+    format.quality = 0.4f;
+    ASSERT_EQ(encoder->SetEncoderFormat(format), S_OK);
+    EXPECT_EQ(graph.CurrentPosition().value, 0.0);
     ASSERT_EQ(graph.Run(), S_OK);
+    EXPECT_EQ(encoder->SetEncoderFormat(format), VFW_E_WRONG_STATE);
     ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
     graph.Stop();
 
