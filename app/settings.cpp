@@ -13,7 +13,9 @@ Settings& AppSettings() {
     return settings;
 }
 
-std::string BuildProgramVersion() { return QUOVA_VERSION_STRING; }
+std::string BuildProgramVersion() {
+    return QUOVA_VERSION_STRING;
+}
 
 std::string RunningExePath() {
     char buffer[PATH_MAX];
