@@ -109,16 +109,7 @@ RegistryStore::Loaded RegistryStore::Load() const {
 
 RegDocument RegistryStore::Snapshot() {
     std::lock_guard guard(mutex_);
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(file_, ec);
-    const auto size = ec ? static_cast<std::uintmax_t>(-1) : std::filesystem::file_size(file_, ec);
-    if (!cacheValid_ || time != cachedTime_ || size != cachedSize_) {
-        cached_ = Load().document;
-        cachedTime_ = time;
-        cachedSize_ = size;
-        cacheValid_ = true;
-    }
-    return cached_;
+    return Load().document;
 }
 
 bool RegistryStore::Writable() const {
@@ -158,10 +149,6 @@ void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change) {
     if (loaded.document.unreadableLines > 0) KeepDamagedCopy(loaded);
     loaded.document.unreadableLines = 0;
     WriteAtomically(file_, SerializeRegistry(loaded.document));
-    cached_ = std::move(loaded.document);
-    cachedTime_ = std::filesystem::last_write_time(file_, ec);
-    cachedSize_ = ec ? static_cast<std::uintmax_t>(-1) : std::filesystem::file_size(file_, ec);
-    cacheValid_ = !ec;
 }
 
 }  // namespace quova::registry

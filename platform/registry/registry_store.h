@@ -9,8 +9,8 @@
 namespace quova::registry {
 
 // One registry file on disk, shared with any other running instance.
-// Reads come from a copy that is refreshed whenever the file changed; every
-// change is made under an exclusive lock on a sidecar lock file, against the
+// Every read parses the file afresh (it is a few kilobytes, and another
+// instance may have changed it a moment ago); every change is made under an exclusive lock on a sidecar lock file, against the
 // file as it is at that moment, and lands through a temporary file and a
 // rename, so neither a crash nor a second writer loses anything.
 class RegistryStore {
@@ -42,10 +42,6 @@ class RegistryStore {
 
     std::filesystem::path file_;
     std::mutex mutex_;
-    RegDocument cached_;
-    std::filesystem::file_time_type cachedTime_{};
-    std::uintmax_t cachedSize_ = static_cast<std::uintmax_t>(-1);
-    bool cacheValid_ = false;
 };
 
 }  // namespace quova::registry
