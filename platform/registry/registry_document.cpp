@@ -85,14 +85,34 @@ std::string Quote(std::string_view s) {
     return out + "\"";
 }
 
+bool AllHex(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+// dword:xxxxxxxx, hex:01,02 or hex(N):01,02 — the other value types, kept as written.
 bool IsOtherType(std::string_view data) {
     if (data.starts_with("dword:")) {
         const auto digits = data.substr(6);
-        return !digits.empty() && digits.size() <= 8 &&
-               std::all_of(digits.begin(), digits.end(),
-                           [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+        return !digits.empty() && digits.size() <= 8 && AllHex(digits);
     }
-    return data.starts_with("hex:") || data.starts_with("hex(");
+    if (data.starts_with("hex(")) {
+        const size_t close = data.find("):");
+        if (close == std::string_view::npos || close == 4 || !AllHex(data.substr(4, close - 4)))
+            return false;
+        data.remove_prefix(close + 2);
+    } else if (data.starts_with("hex:")) {
+        data.remove_prefix(4);
+    } else {
+        return false;
+    }
+    // Bytes: two hex digits each, separated by commas.
+    for (size_t i = 0; i < data.size(); i += 3) {
+        if (i + 2 > data.size() || !AllHex(data.substr(i, 2))) return false;
+        if (i + 2 < data.size() && data[i + 2] != ',') return false;
+        if (i + 3 == data.size()) return false;  // a trailing comma
+    }
+    return true;
 }
 
 // Parses `"name"=data` or `@=data`; false when the line is not one.

@@ -1,4 +1,5 @@
 #include "platform/registry/registry.h"
+#include "platform/registry/registry_document.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -236,6 +237,29 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < kWrites; ++i)
             EXPECT_EQ(key->Read("p" + std::to_string(c) + "_" + std::to_string(i)), "v");
+}
+
+}  // namespace
+}  // namespace quova::registry
+
+namespace quova::registry {
+namespace {
+
+TEST(RegistryDocument, OtherTypesMustBeWellFormedToBeKept) {
+    // Found by fuzzing: raw text kept as a "hex" value did not survive a
+    // rewrite (a trailing backslash joined the next line when read back).
+    const RegDocument doc = ParseRegistryText(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n"
+        "\"ok1\"=hex:01,ab,FF\n\"ok2\"=hex(2):41,00\n\"ok3\"=hex:\n\"ok4\"=dword:0000001f\n"
+        "\"bad1\"=hex:sWr=it\"bes\\\n\"bad2\"=hex:01,\n\"bad3\"=hex(x):01\n\"bad4\"=dword:"
+        "123456789\n"
+        "\"bad5\"=hex:1,2\n");
+    EXPECT_EQ(doc.unreadableLines, 4) << "bad1 continues onto the bad2 line";
+    const std::string written = SerializeRegistry(doc);
+    EXPECT_EQ(written,
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"ok1\"=hex:01,ab,FF\n\"ok2\"=hex(2):41,00\n"
+              "\"ok3\"=hex:\n\"ok4\"=dword:0000001f\n");
+    EXPECT_EQ(SerializeRegistry(ParseRegistryText(written)), written);
 }
 
 }  // namespace
