@@ -78,10 +78,9 @@ InstanceServer::~InstanceServer() {
 
 bool InstanceServer::Listen(const std::string& socketPath) {
     const QString path = QString::fromStdString(socketPath);
-    if (server_->listen(path)) return true;
-    if (server_->serverError() != QAbstractSocket::AddressInUseError) return false;
-    // Someone answering there is a live instance; a socket nobody answers on
-    // was left by one that died and must not block this start.
+    // Someone answering there is a live instance, which keeps its socket (a
+    // listen with access options would replace the file under it). A socket
+    // nobody answers on was left by one that died and must not block this start.
     QLocalSocket probe;
     probe.connectToServer(path);
     if (probe.waitForConnected(kConnectMs)) return false;
