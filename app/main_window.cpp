@@ -229,6 +229,9 @@ void QuovaForm::InitializeApp() {
         settings.ExePath = exePath_;
 
         LoadSettings(settings, *this);
+        // The path this window was started with is the program's (the load
+        // fills in the running executable's, which is the same outside tests).
+        settings.ExePath = exePath_;
         Step("settings");
 
         if (ShellRegistrationNeeded(settings.StoredVersion, settings.StoredExePath,
