@@ -47,20 +47,21 @@ QuovaAboutBox::QuovaAboutBox(QWidget* parent) : QDialog(parent) {
 
     productName_ = new QLabel(panel_);
     productName_->setObjectName("ProductName");
-    productName_->setGeometry(56, 12, 314, 20);
+    productName_->setGeometry(56, 6, 314, 36);
+    productName_->setWordWrap(true);
     productName_->setText(
         QString::fromStdString("Quova " + BuildProgramVersion() + " " + " - " + Lex(630)));
 
     auto* notice = new QLabel(QString::fromUtf8(kNotice), panel_);
     notice->setObjectName("Copyright");
-    notice->setGeometry(56, 36, 314, 18);
+    notice->setGeometry(56, 44, 314, 18);
 
     url_ = new QLabel(QString::fromUtf8(kHomePage), panel_);
     url_->setObjectName("URL");
-    url_->setGeometry(56, 58, 314, 18);
+    url_->setGeometry(56, 64, 314, 18);
     url2_ = new QLabel(QString::fromUtf8(kDownloadPage), panel_);
     url2_->setObjectName("URL2");
-    url2_->setGeometry(56, 78, 314, 18);
+    url2_->setGeometry(56, 84, 314, 18);
     for (QLabel* link : {url_, url2_}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setMouseTracking(true);
@@ -70,7 +71,7 @@ QuovaAboutBox::QuovaAboutBox(QWidget* parent) : QDialog(parent) {
 
     memo_ = new QPlainTextEdit(panel_);
     memo_->setObjectName("Memo1");
-    memo_->setGeometry(8, 104, 362, 106);
+    memo_->setGeometry(8, 108, 362, 102);
     memo_->setReadOnly(true);
     memo_->setFrameShape(QFrame::NoFrame);
     memo_->setPlainText(QString::fromUtf8(kDisclaimer));

@@ -429,6 +429,14 @@ void QuovaForm::ToggleVisible() {
     }
 }
 
+void QuovaForm::changeEvent(QEvent* event) {
+    // FormActivate: the splash stays above the main window while it is up.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && aboutBox_ &&
+        aboutBox_->isVisible())
+        aboutBox_->raise();
+    QWidget::changeEvent(event);
+}
+
 bool QuovaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !showHints_) return true;
     return QWidget::eventFilter(watched, event);
