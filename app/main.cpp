@@ -7,10 +7,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Quova");
 
     quova::ProgramOptions options;
-    // QApplication takes the options it knows (-platform, ...) out of argv.
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        options.params.push_back(arguments[i].toStdString());
+    // QApplication has taken the options it knows (-platform, ...) out of
+    // argv; the rest are kept as bytes, since a file name need not be UTF-8.
+    for (int i = 1; i < argc; ++i) options.params.push_back(argv[i]);
     options.ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     quova::RunProgram(options);
     return 0;

@@ -6,6 +6,7 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
@@ -392,7 +393,7 @@ void QuovaForm::dragEnterEvent(QDragEnterEvent* event) {
 void QuovaForm::dropEvent(QDropEvent* event) {
     std::vector<std::string> names;
     for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) names.push_back(url.toLocalFile().toStdString());
+        if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
     event->acceptProposedAction();
     if (!names.empty()) DroppedFiles(names);
 }

@@ -38,7 +38,7 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
         if (options.onStep) options.onStep(name);
     };
 
-    if (ShouldTryHandOver(options.params, options.ctrlHeld) &&
+    if (!socketPath.empty() && ShouldTryHandOver(options.params, options.ctrlHeld) &&
         HandOverToRunningInstance(socketPath, AbsoluteName(options.params.front())))
         return ProgramEnd::HandedOver;
 
@@ -61,7 +61,7 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
     InstanceServer server([&form](const std::string& name) { form.HandOverReceived(name); });
     // A live instance already listening (a start with Ctrl held or a switch)
     // keeps the socket; this one runs without taking hand-overs.
-    server.Listen(socketPath);
+    if (!socketPath.empty()) server.Listen(socketPath);
 
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::TerminationRequested, &form,

@@ -1,12 +1,14 @@
 #include "app/single_instance.h"
 
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quova {
 
@@ -45,15 +47,23 @@ HandOverDecoder::State HandOverDecoder::Feed(std::string_view bytes) {
 }
 
 std::string InstanceSocketPath() {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty()) dir = QDir::tempPath();
+    // Qt gives a runtime folder only when it is the user's own and private;
+    // without one there is no place other users cannot reach.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty()) return {};
     return (dir + "/quova.instance").toStdString();
+}
+
+bool IsOwnSocket(const std::string& socketPath) {
+    struct stat info {};
+    return lstat(socketPath.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) &&
+           info.st_uid == geteuid();
 }
 
 bool HandOverToRunningInstance(const std::string& socketPath, const std::string& name,
                                int answerTimeoutMs) {
     const std::optional<std::string> request = EncodeHandOver(name);
-    if (!request) return false;
+    if (!request || !IsOwnSocket(socketPath)) return false;
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(socketPath));
     if (!socket.waitForConnected(kConnectMs)) return false;

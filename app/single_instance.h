@@ -37,8 +37,13 @@ class HandOverDecoder {
     State state_ = State::NeedMore;
 };
 
-// ${XDG_RUNTIME_DIR}/quova.instance (Qt's private fallback folder without it).
+// ${XDG_RUNTIME_DIR}/quova.instance (or Qt's private fallback folder); "" when
+// the user has no private runtime folder, and then instances do not meet.
 std::string InstanceSocketPath();
+
+// Whether `socketPath` is a socket owned by this user: names are handed only
+// to the user's own instance.
+bool IsOwnSocket(const std::string& socketPath);
 
 // Sends `name` to the instance listening at `socketPath` and waits for its
 // answer. True only when it answered 0: the caller then ends.

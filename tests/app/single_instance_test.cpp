@@ -88,5 +88,23 @@ TEST(SingleInstance, StaleSocketOfADeadInstanceDoesNotBlockStarting) {
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/a.avi"));
 }
 
+TEST(SingleInstance, NamesGoOnlyToASocketOfThisUser) {
+    testing::App();
+    testing::TempDir dir;
+    const std::string path = (dir / "instance").string();
+    testing::WriteFile(path, "not a socket");
+    EXPECT_FALSE(IsOwnSocket(path));
+    EXPECT_FALSE(HandOverToRunningInstance(path, "/tmp/a.avi"));
+    std::filesystem::remove(path);
+
+    testing::InstanceThread instance(path);
+    ASSERT_TRUE(instance.listening());
+    EXPECT_TRUE(IsOwnSocket(path));
+    if (geteuid() != 0) GTEST_SKIP() << "handing the socket to another user needs root";
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(HandOverToRunningInstance(path, "/tmp/a.avi"));
+    EXPECT_TRUE(instance.names().empty());
+}
+
 }  // namespace
 }  // namespace quova
