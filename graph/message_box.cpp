@@ -99,9 +99,8 @@ int ShowBox(const std::string& text, const std::string& caption, unsigned flags)
     }
 }
 
-// The texts of the common result codes, used until the engine's own texts
-// name them.
-std::string ResultCodeText(std::uint32_t code) {
+// The system's texts of the general result codes.
+std::string SystemResultText(std::uint32_t code) {
     switch (code) {
         case 0x00000000u:
             return "No error.";
@@ -179,10 +178,11 @@ int ShowCaptionedMessage(const std::string& text, const std::string& caption, un
     return ShowBox(text, caption, flags);
 }
 
-std::string ResultText(std::uint32_t code) {
+std::string ResultText(std::int32_t code) {
+    const auto bits = static_cast<std::uint32_t>(code);
     char hex[9];
-    std::snprintf(hex, sizeof hex, "%08X", code);
-    return std::string("error ") + hex + ": " + ResultCodeText(code);
+    std::snprintf(hex, sizeof hex, "%08X", bits);
+    return std::string("error ") + hex + ": " + SystemResultText(bits);
 }
 
 }  // namespace quova

@@ -68,6 +68,7 @@ int ShowCaptionedMessage(const std::string& text, const std::string& caption, un
 int DismissAnswer(unsigned flags);
 
 // "error " + the code as 8 upper-case hexadecimal digits + ": " + its text.
-std::string ResultText(std::uint32_t code);
+// `code` is a 32-bit result code, negative for a failure.
+std::string ResultText(std::int32_t code);
 
 }  // namespace quova

@@ -12,11 +12,12 @@ using testing::App;
 using testing::SeenBox;
 
 TEST(ResultText, CodeInEightUpperCaseHexDigitsThenItsText) {
-    EXPECT_EQ(ResultText(0x80004005u), "error 80004005: Unspecified error.");
-    EXPECT_EQ(ResultText(0x00000000u), "error 00000000: No error.");
-    EXPECT_EQ(ResultText(0x8004025Fu).substr(0, 16), "error 8004025F: ");
-    EXPECT_GT(ResultText(0x8004025Fu).size(), 16u);
-    EXPECT_EQ(ResultText(0x1u).substr(0, 16), "error 00000001: ");
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x80004005u)),
+              "error 80004005: Unspecified error.");
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x00000000u)), "error 00000000: No error.");
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x8004025Fu)).substr(0, 16), "error 8004025F: ");
+    EXPECT_GT(ResultText(static_cast<std::int32_t>(0x8004025Fu)).size(), 16u);
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x1u)).substr(0, 16), "error 00000001: ");
 }
 
 TEST(MessageBox, AsksWithTheCallersIconAndButtonsUnderTheApplicationTitle) {
