@@ -253,5 +253,28 @@ TEST_F(Program, MenuTemplateBesideTheProgramRecaptionsOpen1AtStartUp) {
     EXPECT_EQ(hint, "Load...\n----------\nLoad a movie\n----------\nShortcut: Ctrl+L");
 }
 
+TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
+    auto classes = [](const std::string& path) -> std::optional<std::string> {
+        const auto key = registry::OpenExistingKey(registry::Hive::ClassesRoot, path);
+        return key ? key->Read("") : std::nullopt;
+    };
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_EQ(classes(".oga"), "ogafile");
+    EXPECT_EQ(classes("ogafile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
+    EXPECT_EQ(classes("Applications\\quova\\shell\\open\\command"),
+              "\"" + options_.exePath + "\" \"%1\"");
+
+    // Same version and path stored: nothing is written again.
+    ASSERT_TRUE(registry::DeleteKey(registry::Hive::ClassesRoot, ".oga"));
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_FALSE(classes(".oga"));
+
+    // The program moved: registered again, following the new path.
+    options_.exePath = (dir_ / "moved" / "quova").string();
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_EQ(classes(".oga"), "ogafile");
+    EXPECT_EQ(classes("avifile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
+}
+
 }  // namespace
 }  // namespace quova
