@@ -230,6 +230,7 @@ void QuovaForm::InitializeApp() {
         settings.ExePath = exePath_;
 
         LoadSettings(settings, *this);
+        settingsLoaded_ = true;
         // The path this window was started with is the program's (the load
         // fills in the running executable's, which is the same outside tests).
         settings.ExePath = exePath_;
@@ -283,6 +284,9 @@ void QuovaForm::InitializeApp() {
 
 void QuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
+    // Settings that were never (or only partly) loaded would overwrite the
+    // user's stored ones with start values, the recent files with nothing.
+    if (!settingsLoaded_) return;
     try {
         SaveSettings(settings, *this, InFullScreen());
         SaveRecentFiles(settings);

@@ -37,6 +37,7 @@ class QuovaForm : public QWidget, public SettingsHost {
     QuovaAboutBox* aboutBox() const { return aboutBox_; }
 
     void InitializeApp();
+    // Saves the settings and the recent files, provided start-up loaded them.
     void FinalizeApp();
 
     // Menu commands.
@@ -125,6 +126,7 @@ class QuovaForm : public QWidget, public SettingsHost {
     int tag_ = 1;
     int splashTicks_ = 0;
     bool closing_ = false;
+    bool settingsLoaded_ = false;
     std::vector<std::string> playList_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;

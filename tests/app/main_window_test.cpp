@@ -147,17 +147,30 @@ TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
     EXPECT_EQ(OpenCounter, 1);
 }
 
-TEST_F(MainWindow, InitializeAppErrorIsShownAndStartUpGoesOn) {
-    // A value of another type stops the settings load.
-    testing::WriteFile(dir_ / "registry.reg",
-                       "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"
-                       "\"volume\"=dword:00000010\n");
+TEST_F(MainWindow, InitializeAppErrorIsShownAndPartlyLoadedSettingsAreNotSaved) {
+    // A value of another type stops the settings load halfway.
+    const std::string stored =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"
+        "\"osd\"=\"1\"\n\"loop\"=dword:00000001\n\"top\"=\"5\"\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova\\MRU]\n\"1\"=\"/tmp/kept.avi\"\n";
+    testing::WriteFile(dir_ / "registry.reg", stored);
     testing::SeenBox seen;
     testing::AnswerNextBox(QMessageBox::Ok, &seen);
     form_->InitializeApp();
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.caption, "Quova:InitializeApp");
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_TRUE(AppSettings().OsdOn);
+
+    form_->FinalizeApp();
+    const auto key =
+        registry::OpenExistingKey(registry::Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("top"), "5");
+    const auto mru =
+        registry::OpenExistingKey(registry::Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova\\MRU");
+    ASSERT_TRUE(mru);
+    EXPECT_EQ(mru->Read("1"), "/tmp/kept.avi");
 }
 
 }  // namespace

@@ -221,6 +221,16 @@ TEST_F(Program, TerminationSignalClosesWithoutAskingAndSavesSettings) {
     EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU")["1"], "/tmp/last.avi");
 }
 
+TEST_F(Program, TerminationBeforeStartUpSavesNothing) {
+    SetUserValues(kMainKey, {{"volume", "30"}});
+    SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
+    options_.onWindowCreated = [](QuovaForm&) { std::raise(SIGTERM); };
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
+    EXPECT_TRUE(steps_.size() == 1 && steps_[0] == "lexicon");
+    EXPECT_EQ(UserValues(kMainKey), (Values{{"volume", "30"}}));
+    EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU"), (Values{{"1", "/tmp/old.avi"}}));
+}
+
 TEST_F(Program, SaveOnExitOffLeavesTheMainKeyButRewritesRecentFiles) {
     SetUserValues(kMainKey, {{"saveonexit", "0"}, {"volume", "30"}});
     SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
