@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/encoding/text_encoding.h"
 
 namespace quova {
@@ -19,25 +23,38 @@ size_t MemorySource::ReadAt(uint64_t offset, char* out, size_t count) {
 }
 
 FileSource::FileSource(const std::filesystem::path& path) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) return;
-    if (fseeko(file_, 0, SEEK_END) != 0) {
-        std::fclose(file_);
-        file_ = nullptr;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
         return;
     }
-    const off_t end = ftello(file_);
-    size_ = end > 0 ? static_cast<uint64_t>(end) : 0;
+    size_ = static_cast<uint64_t>(info.st_size);
 }
 
 FileSource::~FileSource() {
-    if (file_) std::fclose(file_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 size_t FileSource::ReadAt(uint64_t offset, char* out, size_t count) {
-    if (!file_ || offset >= size_) return 0;
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) return 0;
-    return std::fread(out, 1, count, file_);
+    size_t copied = 0;
+    while (copied < count && fd_ >= 0) {
+        const uint64_t at = offset + copied;
+        if (at < windowStart_ || at >= windowStart_ + windowLength_) {
+            window_.resize(kWindowSize);
+            const ssize_t got = ::pread(fd_, window_.data(), kWindowSize, static_cast<off_t>(at));
+            if (got <= 0) break;
+            windowStart_ = at;
+            windowLength_ = static_cast<size_t>(got);
+        }
+        const size_t inWindow = static_cast<size_t>(windowStart_ + windowLength_ - at);
+        const size_t n = std::min(count - copied, inWindow);
+        std::memcpy(out + copied, window_.data() + (at - windowStart_), n);
+        copied += n;
+    }
+    return copied;
 }
 
 void BinaryReader::Fill(char* out, size_t count) {

@@ -232,6 +232,23 @@ TEST_F(AviInfoTest, ListsManyChunksOfOneList) {
     EXPECT_EQ(lines, 500u);
 }
 
+TEST_F(AviInfoTest, SkipsLargeChunksWithoutReadingThem) {
+    // Headers after a large JUNK chunk, and an index after a large movi list.
+    const std::string hdrl =
+        riff::List("hdrl", riff::Chunk("avih", riff::MainHeader(40000, 0, 5000, 1, 64, 48)) +
+                               VideoStreamList(25));
+    const std::string bytes =
+        riff::File("AVI ", riff::Chunk("JUNK", std::string(65521, '\0')) + hdrl +
+                               riff::List("movi", std::string(300000, 'm')) +
+                               riff::Chunk("idx1", std::string(32, '\0')));
+    const AviInfo info = Read(bytes);
+    EXPECT_EQ(info.error, "");
+    EXPECT_EQ(info.figures.totalFrames, 5000);
+    EXPECT_EQ(info.figures.videoStreamCount, 1);
+    EXPECT_NE(info.text.find("JUNK (FFF1)     \r\nLIST (C0) hdrl\r\n"), std::string::npos);
+    EXPECT_NE(info.text.find("LIST (493E4) movi\r\nidx1 (20)\r\n"), std::string::npos);
+}
+
 TEST_F(AviInfoTest, ReadsFilesGStreamerWrites) {
     const AviInfo pcm = ReadAviInfo(media::AviPcm(dir_ / "pcm.avi", 1.0, 2));
     EXPECT_EQ(pcm.error, "");

@@ -172,6 +172,19 @@ TEST_F(OggInfoTest, VideoWithoutATimedStreamHasNoRate) {
     EXPECT_EQ(info.figures.width, 352);
 }
 
+TEST_F(OggInfoTest, WalksAFileOfManyPages) {
+    std::string bytes = Page(kBos, 0, 3, 0, ogg::VorbisId(2, 8000));
+    for (uint32_t i = 0; i < 300; ++i)
+        bytes += Page(0, 800 * (i + 1), 3, i + 2, std::string(999 + i % 3, 'd'));
+    const OggInfo info = Read(bytes);
+    EXPECT_EQ(info.error, "");
+    ASSERT_EQ(info.streams.size(), 1u);
+    EXPECT_EQ(info.streams[0].dataBytes, 300u * 1000);
+    EXPECT_DOUBLE_EQ(info.duration, 30.0);
+    EXPECT_NE(info.text.find(" data size: 292 KBytes; data rate: 9.766 KBytes/sec\r\n"),
+              std::string::npos);
+}
+
 TEST_F(OggInfoTest, ReadsFilesGStreamerWrites) {
     const OggInfo vorbis = ReadOggInfo(media::OggVorbis(dir_ / "a.ogg", 1.0));
     EXPECT_EQ(vorbis.error, "");
