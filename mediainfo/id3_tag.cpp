@@ -80,4 +80,8 @@ std::array<std::string, 7> Id3DisplayLines(const Id3Buffer& buffer) {
             "genre: " + Id3Field(buffer, 7)};
 }
 
+Id3LineOrigin Id3DisplayLineOrigin(int line, int lineHeight) {
+    return {lineHeight, (line + 2) * (lineHeight + 1)};
+}
+
 }  // namespace quova

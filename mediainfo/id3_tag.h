@@ -39,4 +39,12 @@ inline std::string Id3Field(const Id3Buffer& buffer, Id3FieldId field) {
 // "artist: ", "album: ", "year: ", "comment: ", "track: ", "genre: ".
 std::array<std::string, 7> Id3DisplayLines(const Id3Buffer& buffer);
 
+// Where display line 0..6 starts, for an OSD line height `lineHeight`: the
+// line height doubles as the left margin, and the lines begin two rows down.
+struct Id3LineOrigin {
+    int x;
+    int y;
+};
+Id3LineOrigin Id3DisplayLineOrigin(int line, int lineHeight);
+
 }  // namespace quova

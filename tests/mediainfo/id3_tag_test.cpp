@@ -91,6 +91,12 @@ TEST_F(Id3TagTest, FilesWithoutATagLeaveTheBufferZero) {
     EXPECT_EQ(buffer, Id3Buffer{});
 }
 
+TEST(Id3Display, LinesStartTwoRowsDownAtTheLineHeight) {
+    EXPECT_EQ(Id3DisplayLineOrigin(0, 20).x, 20);
+    EXPECT_EQ(Id3DisplayLineOrigin(0, 20).y, 42);
+    EXPECT_EQ(Id3DisplayLineOrigin(6, 20).y, 168);
+}
+
 TEST(Id3Genres, ListRunsFromBluesToSynthpop) {
     EXPECT_EQ(Id3GenreName(0), "Blues");
     EXPECT_EQ(Id3GenreName(17), "Rock");
