@@ -1,5 +1,6 @@
 #include "mediainfo/number_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,7 +47,10 @@ std::string FormatGeneral(double value, int precision) {
 
 std::string FormatClock(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0) seconds = 0;
-    const long long totalMs = std::llround(seconds * 1000.0);
+    // A hostile granule position can claim billions of years; keep the
+    // millisecond count inside its integer.
+    constexpr double kMaxSeconds = 1e15;
+    const long long totalMs = std::llround(std::min(seconds, kMaxSeconds) * 1000.0);
     const long long hours = totalMs / 3600000;
     const int minutes = static_cast<int>(totalMs / 60000 % 60);
     const int secs = static_cast<int>(totalMs / 1000 % 60);
