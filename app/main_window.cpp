@@ -231,9 +231,6 @@ void QuovaForm::InitializeApp() {
 
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
-        // The path this window was started with is the program's (the load
-        // fills in the running executable's, which is the same outside tests).
-        settings.ExePath = exePath_;
         Step("settings");
 
         if (ShellRegistrationNeeded(settings.StoredVersion, settings.StoredExePath,

@@ -72,8 +72,9 @@ WindowBounds PlaceOnScreen(const WindowBounds& bounds, const ScreenSize& screen)
 }
 
 void LoadSettings(Settings& s, SettingsHost& host) {
-    s.ProgramVersion = BuildProgramVersion();
-    s.ExePath = RunningExePath();
+    // A caller that knows better (the window started for another path) has set them already.
+    if (s.ProgramVersion.empty()) s.ProgramVersion = BuildProgramVersion();
+    if (s.ExePath.empty()) s.ExePath = RunningExePath();
 
     KeyHandle key = OpenUserKey(kMainKey);
     host.KeyOpened();
