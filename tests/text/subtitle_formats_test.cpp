@@ -137,6 +137,16 @@ TEST(SubRip, TimingLineFoldingAndRounding) {
               (Entries{{2, "x"}, {8, ""}}));
 }
 
+TEST(SubRip, SubtitlesBeyondTheMediumAreCountedButNotPlaced) {
+    // 100 seconds: 301 slots; 160 seconds is slot 320.
+    const auto table = Parse(kSubRip,
+                             "1\n00:00:01,000 --> 00:00:02,000\nin\n\n"
+                             "2\n00:02:40,000 --> 00:02:41,000\nlate\n\n"
+                             "3\n00:00:05,000 --> 00:00:06,000\nnever read\n");
+    EXPECT_EQ(SlotsOf(table), (Entries{{2, "in"}, {8, ""}}));
+    EXPECT_EQ(table.SubtitleCount, 4);  // in, its end, late, late's end
+}
+
 TEST(SubRip, TextLinesMarkupAndEmptyBlocks) {
     const auto table = Parse(kSubRip,
                              "1\n00:00:01,000 --> 00:00:02,000\n<i>word</i>\n{\\an8}second line\n\n"
