@@ -232,13 +232,5 @@ TEST(SubStationAlpha, ReadingStopsAtAnEventEndingBeyondTheTable) {
     EXPECT_EQ(table.SubtitleCount, 1);
 }
 
-TEST(SubStationAlpha, EndBeforeTheFilmIsNotPlaced) {
-    // A negative clock cannot be read and counts as zero; a start at zero with
-    // an end at zero shares slot 0 with itself.
-    const auto table =
-        Parse(kSubStationAlpha, "[EVENTS]\nDialogue: 0,-0:00:01.00,-0:00:01.00,D,,0,0,0,,x\n");
-    EXPECT_EQ(SlotsOf(table), (Entries{{0, "x"}}));
-}
-
 }  // namespace
 }  // namespace quova

@@ -69,22 +69,5 @@ TEST(MakeSubtitleEntry, CountsEveryEntryButStoresOnlyWhatFits) {
     EXPECT_EQ(table.SubtitleSlots, (std::vector<int32_t>{-1, 0, -1, 3}));
 }
 
-TEST(PendingEnd, MarksTheEndOnlyWhenTheNextStartIsLater) {
-    SubtitleTimetable table;
-    ResetSubtitles(table, 100.0);
-    PendingEnd pending;
-    pending.BeforeStart(table, 10);  // nothing pending yet
-    pending.Set(28);
-    pending.BeforeStart(table, 28);  // starts right at the end: no blank
-    pending.BeforeStart(table, 32);
-    EXPECT_EQ(table.SubtitleCount, 1);
-    EXPECT_EQ(table.SubtitleSlots[28], 0);
-    pending.Set(0);
-    pending.AtEnd(table);
-    EXPECT_EQ(table.SubtitleCount, 1);
-    pending.Set(301);
-    EXPECT_TRUE(pending.BeyondTable(table));
-}
-
 }  // namespace
 }  // namespace quova
