@@ -41,15 +41,20 @@ std::string ReplaceAllWith(std::string_view text, std::string_view from, std::st
 std::string RemoveBetween(std::string_view text, char open, char close) {
     std::string out;
     out.reserve(text.size());
-    bool inside = false;
-    for (char c : text) {
-        if (inside) {
-            if (c == close) inside = false;
-        } else if (c == open) {
-            inside = true;
-        } else if (c != close) {
-            out += c;
+    size_t pos = 0;
+    // Copies runs between the marks whole rather than a character at a time.
+    while (pos < text.size()) {
+        size_t mark = pos;
+        while (mark < text.size() && text[mark] != open && text[mark] != close) ++mark;
+        out.append(text.substr(pos, mark - pos));
+        if (mark == text.size()) break;
+        if (text[mark] == close) {
+            pos = mark + 1;  // a closer with no opener
+            continue;
         }
+        const size_t end = text.find(close, mark + 1);
+        if (end == std::string_view::npos) break;
+        pos = end + 1;
     }
     return out;
 }

@@ -12,8 +12,8 @@ SubtitleLineReader::SubtitleLineReader(std::string_view bytes) : bytes_(bytes) {
 
 bool SubtitleLineReader::Next(std::string& line) {
     if (pos_ >= bytes_.size()) return false;
-    size_t end = bytes_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos) end = bytes_.size();
+    size_t end = pos_;
+    while (end < bytes_.size() && bytes_[end] != '\n' && bytes_[end] != '\r') ++end;
     std::string_view raw = bytes_.substr(pos_, end - pos_);
     pos_ = end;
     if (pos_ < bytes_.size()) {
