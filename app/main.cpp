@@ -1,8 +1,16 @@
-#include <cstdio>
+#include <QApplication>
 
-#include "app/settings.h"
+#include "app/program.h"
 
-int main() {
-    std::printf("Quova %s\n", quova::BuildProgramVersion().c_str());
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quova");
+
+    quova::ProgramOptions options;
+    // QApplication has taken the options it knows (-platform, ...) out of
+    // argv; the rest are kept as bytes, since a file name need not be UTF-8.
+    for (int i = 1; i < argc; ++i) options.params.push_back(argv[i]);
+    options.ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+    quova::RunProgram(options);
     return 0;
 }

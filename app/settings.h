@@ -86,7 +86,7 @@ std::string RunningExePath();
 // What the load and the save need of the main window. The window implements
 // it; tests use a plain one, so the arithmetic is checked without widgets.
 class SettingsHost {
-public:
+  public:
     virtual ~SettingsHost() = default;
     virtual ScreenSize Screen() const = 0;
     virtual WindowBounds Bounds() const = 0;

@@ -1,17 +1,51 @@
 #include "lexicon/lexicon.h"
 
-// Placeholder until the lexicon lands: every index reads "?".
+#include <system_error>
+
+#include "lexicon/lex_table.h"
+#include "lexicon/lexicon_file.h"
+
 namespace quova {
 
-const std::string& BuiltInLex(int) {
-    static const std::string unknown = "?";
-    return unknown;
+namespace {
+
+LexTable& LoadedTable() {
+    static LexTable table;
+    return table;
 }
 
-const std::string& Lex(int index) { return BuiltInLex(index); }
+std::filesystem::path& ProgramPathOverride() {
+    static std::filesystem::path program;
+    return program;
+}
 
-std::string LanguageCode() { return "en"; }
+std::filesystem::path ProgramPath() {
+    if (!ProgramPathOverride().empty()) return ProgramPathOverride();
+    std::error_code ec;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : program;
+}
 
-void LoadLexiconFile(const std::string&) {}
+}  // namespace
+
+const std::string& Lex(int index) {
+    const std::string& loaded = LoadedTable().Get(index);
+    return loaded.empty() ? BuiltInLex(index) : loaded;
+}
+
+void LoadLexiconFile(const std::string& code) {
+    const std::filesystem::path program = ProgramPath();
+    // Without knowing where the program lives there is no file to read.
+    if (program.empty()) return;
+    ReadLexiconFile(LexiconFilePath(program, code), LoadedTable());
+}
+
+void SetLexiconProgramPath(const std::filesystem::path& program) {
+    ProgramPathOverride() = program;
+}
+
+void ClearLoadedLexicon() {
+    LoadedTable().Clear();
+}
 
 }  // namespace quova

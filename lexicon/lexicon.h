@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace quova {
@@ -23,5 +24,12 @@ std::string LanguageCode();
 // Reads quova.<code>.lex beside the program into the loaded table; a missing
 // file changes nothing. Called for "en" and then the user's language at start.
 void LoadLexiconFile(const std::string& code);
+
+// Lexicon file names are built from `program` instead of the running program's
+// path (for tests); an empty path goes back to the running program.
+void SetLexiconProgramPath(const std::filesystem::path& program);
+
+// Empties the loaded table, as at process start (for tests).
+void ClearLoadedLexicon();
 
 }  // namespace quova

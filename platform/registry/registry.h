@@ -21,7 +21,7 @@ namespace quova::registry {
 
 // Raised when a value exists but is not a string value, or when a write fails.
 class RegistryError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -33,7 +33,7 @@ void SetStorePath(const std::filesystem::path& path);
 std::filesystem::path StorePath();
 
 class Key {
-public:
+  public:
     Key(Hive hive, std::string path, bool writable);
 
     Hive hive() const { return hive_; }
@@ -54,7 +54,7 @@ public:
     std::vector<std::string> ValueNames() const;
     std::vector<std::string> SubKeyNames() const;
 
-private:
+  private:
     Hive hive_;
     std::string path_;
     bool writable_;

@@ -11,7 +11,8 @@ namespace quova::testing {
 namespace {
 
 std::string Replace(std::string text, const std::string& what, const std::string& with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size()))
         text.replace(at, what.size(), with);
     return text;
 }
@@ -20,8 +21,9 @@ std::string AudioSource(double seconds, int rate, int channels) {
     const int perBuffer = 1024;
     const int buffers = static_cast<int>(std::ceil(seconds * rate / perBuffer));
     return "audiotestsrc wave=sine samplesperbuffer=" + std::to_string(perBuffer) +
-           " num-buffers=" + std::to_string(buffers) + " ! audio/x-raw,format=S16LE,rate=" +
-           std::to_string(rate) + ",channels=" + std::to_string(channels);
+           " num-buffers=" + std::to_string(buffers) +
+           " ! audio/x-raw,format=S16LE,rate=" + std::to_string(rate) +
+           ",channels=" + std::to_string(channels);
 }
 
 std::string VideoSource(double seconds, int fps = 25) {
@@ -85,7 +87,9 @@ std::filesystem::path Mp3(const std::filesystem::path& out, double seconds, bool
         // ID3 version 1: "TAG", title 30, artist 30, album 30, year 4,
         // comment 28, zero, track, genre.
         std::string tag(128, '\0');
-        auto put = [&tag](size_t at, const std::string& text) { tag.replace(at, text.size(), text); };
+        auto put = [&tag](size_t at, const std::string& text) {
+            tag.replace(at, text.size(), text);
+        };
         put(0, "TAG");
         put(3, "Test Title");
         put(33, "Test Artist");

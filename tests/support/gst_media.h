@@ -15,8 +15,8 @@ std::string MakeMedia(const std::string& description, const std::filesystem::pat
 // returns it, or fails the calling test through a GoogleTest assertion.
 namespace media {
 // A WAV file of PCM sine tone: 16-bit, `channels` channels at `rate` Hz.
-std::filesystem::path Wav(const std::filesystem::path& out, double seconds = 1.0,
-                          int rate = 44100, int channels = 2);
+std::filesystem::path Wav(const std::filesystem::path& out, double seconds = 1.0, int rate = 44100,
+                          int channels = 2);
 // An MP3 file (MPEG-1 layer III), optionally ending in an ID3 version 1 tag.
 std::filesystem::path Mp3(const std::filesystem::path& out, double seconds = 1.0,
                           bool id3v1 = false);

@@ -8,19 +8,23 @@ namespace {
 TEST(TextEncoding, RecognisesValidAndBrokenUtf8) {
     EXPECT_TRUE(IsValidUtf8(""));
     EXPECT_TRUE(IsValidUtf8("plain ascii"));
-    EXPECT_TRUE(IsValidUtf8("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x8E\xAC"));
-    EXPECT_FALSE(IsValidUtf8("caf\xE9"));            // Windows-1252 é
-    EXPECT_FALSE(IsValidUtf8("\xC3"));               // truncated sequence
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));           // truncated at the end
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));           // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));       // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));   // past U+10FFFF
+    EXPECT_TRUE(
+        IsValidUtf8("Gr\xC3\xBC\xC3\x9F"
+                    "e \xE2\x82\xAC \xF0\x9F\x8E\xAC"));
+    EXPECT_FALSE(IsValidUtf8("caf\xE9"));           // Windows-1252 é
+    EXPECT_FALSE(IsValidUtf8("\xC3"));              // truncated sequence
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // truncated at the end
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
 }
 
 TEST(TextEncoding, DecodesWindows1252AndKeepsUtf8) {
     EXPECT_EQ(DecodeText("caf\xE9 \x80 \x93quoted\x94"),
               "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cquoted\xE2\x80\x9D");
-    EXPECT_EQ(DecodeText("\xEF\xBB\xBF" "caf\xC3\xA9"), "caf\xC3\xA9");
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF"
+                         "caf\xC3\xA9"),
+              "caf\xC3\xA9");
     EXPECT_EQ(Windows1252ToUtf8("\x81\xFF"), "\xC2\x81\xC3\xBF");
 }
 

@@ -1,0 +1,497 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "app/about_box.h"
+#include "app/app_icon.h"
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/popup_menu.h"
+#include "app/shell_registration.h"
+#include "app/text_dialog.h"
+#include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+#include "lexicon/menu_template.h"
+
+namespace quova {
+
+namespace {
+
+constexpr int kDesignWidth = 478;
+constexpr int kDesignHeight = 340;
+// The caption the notification-area tip shows until something is opened.
+constexpr const char* kDesignCaption = "Quova Media Player";
+
+// Sleeps in 8 ms steps, handling pending events after each.
+void Wait(int ms) {
+    for (int i = 0; i < ms / 8; ++i) {
+        QThread::msleep(8);
+        QCoreApplication::processEvents();
+    }
+}
+
+struct ControlDesign {
+    const char* name;
+    const char* glyph;
+    int hint;  // lexicon entry, 0 for none
+    int tag;
+};
+
+// The edge buttons: close, minimise, help and DVD root menu at the top; the
+// control bar's six at the bottom (tags 1 to 6).
+constexpr ControlDesign kButtons[] = {
+    {"Button1", "r", 2000, 0},  {"Button2", "0", 2010, 0}, {"Button3", "s", 2020, 0},
+    {"Button4", "9", 2030, 1},  {"Button5", "7", 2040, 2}, {"Button6", "4", 2050, 3},
+    {"Button7", "<", 1250, 4},  {"Button8", "8", 2070, 5}, {"Button9", ":", 2080, 6},
+    {"Button10", "`", 2090, 0},
+};
+
+}  // namespace
+
+QuovaForm::QuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      params_(std::move(params)),
+      exePath_(std::move(exePath)) {
+    setObjectName("QuovaForm");
+    setWindowIcon(AppIcon());
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setFocusPolicy(Qt::StrongFocus);
+
+    resize(kDesignWidth, kDesignHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - kDesignWidth) / 2,
+             area.top() + (area.height() - kDesignHeight) / 2);
+    }
+    osdFont_ = QFont("Arial");
+    osdFont_.setPixelSize(15);
+    osdFont_.setBold(true);
+
+    CreateControls();
+    popup_ = new PopupMenu(menuModel_, this);
+    InstallHandlers();
+
+    // FormCreate
+    timer1_->setInterval(475);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s != Qt::ApplicationActive) AppDeactivate();
+    });
+    Settings& settings = AppSettings();
+    settings.TrayIconAvailable = QSystemTrayIcon::isSystemTrayAvailable();
+    setWindowTitle(kDesignCaption);
+    if (settings.TrayIconAvailable) {
+        trayIcon_ = new QSystemTrayIcon(AppIcon(), this);
+        trayIcon_->setToolTip(windowTitle());
+        trayIcon_->setContextMenu(popup_->menu());
+        connect(trayIcon_, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    if (reason == QSystemTrayIcon::DoubleClick) ToggleVisible();
+                });
+        trayIcon_->show();
+    }
+    setWindowTitle("Quova");
+}
+
+QuovaForm::~QuovaForm() = default;
+
+void QuovaForm::CreateControls() {
+    QFont webdings("Webdings");
+    webdings.setPixelSize(12);
+    for (const ControlDesign& design : kButtons) {
+        auto* button = new QPushButton(QString::fromUtf8(design.glyph), this);
+        button->setObjectName(design.name);
+        button->setFont(webdings);
+        button->resize(16, 16);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setProperty("tag", design.tag);
+        button->setProperty("hintEntry", design.hint);
+        button->hide();
+        hinted_.push_back(button);
+    }
+
+    auto* title = new QLabel(this);
+    title->setObjectName("StaticText1");
+    title->setAutoFillBackground(true);
+    QPalette navy = title->palette();
+    navy.setColor(QPalette::Window, QColor(0, 0, 128));
+    navy.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(navy);
+    title->setFont(QFont("Arial", 11));
+    title->hide();
+
+    auto* seekBar = new QSlider(Qt::Horizontal, this);
+    seekBar->setObjectName("TrackBar1");
+    seekBar->hide();
+
+    auto* volumeBar = new QSlider(Qt::Vertical, this);
+    volumeBar->setObjectName("TrackBar3");
+    volumeBar->setRange(0, 100);
+    volumeBar->setPageStep(10);
+    volumeBar->setTickInterval(5);
+    volumeBar->setTickPosition(QSlider::TicksRight);
+    volumeBar->setGeometry(0, 0, 20, kDesignHeight);
+    volumeBar->hide();
+
+    auto* panel = new QLabel(this);
+    panel->setObjectName("Panel1");
+    panel->setAttribute(Qt::WA_TranslucentBackground);
+    panel->setWordWrap(true);
+    panel->setProperty("hintEntry", 2200);
+    panel->hide();
+    hinted_.push_back(panel);
+
+    for (QWidget* control : hinted_) control->installEventFilter(this);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName("Timer1");
+    timer2_ = new QTimer(this);
+    timer2_->setObjectName("Timer2");
+    timer2_->setInterval(1000);
+}
+
+void QuovaForm::InstallHandlers() {
+    PopupMenu& menu = *popup_;
+    menu.SetHandler("Exit1Click", [this](MenuItem&) { Exit1Click(); });
+    menu.SetHandler("About1Click", [this](MenuItem&) { About1Click(); });
+    menu.SetHandler("Help1Click", [this](MenuItem&) { Help1Click(); });
+    menu.SetHandler("Hide1Click", [this](MenuItem&) { Hide1Click(); });
+    menu.SetHandler("SaveonExit1Click", [](MenuItem&) {
+        try {
+            SaveonExit1Click(AppSettings());
+        } catch (const std::exception& e) {
+            ShowMessage(e.what(), MbIconStop);
+        }
+    });
+    menu.SetAboutToShow([this] {
+        // The few state rules the shell owns today; the full rules come with
+        // the menu state.
+        MenuModel& model = menuModel_;
+        if (MenuItem* recent = model.Find("RecentFiles1"))
+            recent->enabled = !recent->children.empty() && recent->children.front()->visible;
+        if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
+        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = AppSettings().SaveOnExit;
+    });
+}
+
+void QuovaForm::SetAboutBox(QuovaAboutBox* box) {
+    aboutBox_ = box;
+    connect(box, &QuovaAboutBox::SplashTick, this, &QuovaForm::SplashTick);
+}
+
+void QuovaForm::SplashTick() {
+    if (!aboutBox_) return;
+    if (splashTicks_++ == 0) {
+        aboutBox_->timer()->stop();
+        InitializeApp();
+        // Start-up has run, successfully or not: the splash may be closed.
+        aboutBox_->okButton()->setEnabled(true);
+        show();
+        QCoreApplication::processEvents();
+        aboutBox_->raise();
+        aboutBox_->timer()->start();
+        return;
+    }
+    show();
+    aboutBox_->close();
+}
+
+void QuovaForm::Step(const std::string& name) {
+    if (stepObserver_) stepObserver_(name);
+}
+
+void QuovaForm::InitializeApp() {
+    Settings& settings = AppSettings();
+    try {
+        SetApplicationTitle("Quova Media Player");
+        settings.ProgramVersion = BuildProgramVersion();
+        settings.ExePath = exePath_;
+
+        LoadSettings(settings, *this);
+        settingsLoaded_ = true;
+        Step("settings");
+
+        if (ShellRegistrationNeeded(settings.StoredVersion, settings.StoredExePath,
+                                    settings.ProgramVersion, settings.ExePath))
+            RegisterWithShell(settings.ExePath);
+        Step("shell registration");
+
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        setAcceptDrops(true);
+
+        LoadMenuTemplates(menuModel_.TemplateItems(), settings.ExePath, LanguageCode());
+        popup_->Sync();
+        Step("templates");
+
+        for (QWidget* control : hinted_) {
+            const int entry = control->property("hintEntry").toInt();
+            if (entry > 0) control->setToolTip(QString::fromStdString(Lex(entry)));
+        }
+        Step("hints");
+
+        ApplySwitches(params_, settings);
+        Step("switches");
+
+        // Twice, so that the placement is applied even where it seems unchanged.
+        ApplyFullScreen();
+        ApplyFullScreen();
+        Step("first placement");
+
+        for (const StartupAction& action : StartupActions(params_)) {
+            if (action.kind == StartupAction::Kind::Open) {
+                // Opens are let through for the command line only. The splash
+                // may close during the open; its count is kept.
+                const int saved = OpenCounter;
+                OpenCounter = 0;
+                OpenMedia(action.file);
+                OpenCounter += saved;
+            } else {
+                settings.ZoomFactor = action.zoom;
+            }
+        }
+        Step("command line");
+
+        if (aboutBox_ && aboutBox_->isVisible()) aboutBox_->raise();
+    } catch (const std::exception& e) {
+        ShowCaptionedMessage(e.what(), "Quova:InitializeApp", MbIconExclamation);
+    }
+}
+
+void QuovaForm::FinalizeApp() {
+    Settings& settings = AppSettings();
+    // Settings that were never (or only partly) loaded would overwrite the
+    // user's stored ones with start values, the recent files with nothing.
+    if (!settingsLoaded_) return;
+    try {
+        SaveSettings(settings, *this, InFullScreen());
+        SaveRecentFiles(settings);
+    } catch (const std::exception& e) {
+        ShowCaptionedMessage(e.what(), "Quova:FinalizeApp", MbIconExclamation);
+    }
+}
+
+void QuovaForm::ApplyFullScreen() {
+    const bool full = AppSettings().FullScreenMode;
+    if (full != InFullScreen())
+        setWindowState(full ? (windowState() | Qt::WindowFullScreen)
+                            : (windowState() & ~Qt::WindowFullScreen));
+}
+
+bool QuovaForm::InFullScreen() const {
+    return windowState() & Qt::WindowFullScreen;
+}
+
+void QuovaForm::Exit1Click() {
+    close();
+}
+
+void QuovaForm::About1Click() {
+    if (!aboutBox_) return;
+    try {
+        aboutBox_->ShowModal();
+    } catch (...) {
+        // The About box is a courtesy; nothing depends on it.
+    }
+}
+
+void QuovaForm::Help1Click() {
+    const Settings& settings = AppSettings();
+    const std::string text =
+        "Quova " + settings.ProgramVersion + " - " + "Quova Media Player\n" +
+        "Free software, without any warranty: see About.\n" +
+        "subtitles (.sub && .srt) and chapters (mdvd.ini) support\n" +
+        "multi audio stream support on avi/ogg media\n" + "\n" + "keyboard:\n" +
+        "see menu shortcuts ...\n" + "\n" + "mouse:\n" +
+        "left-click && drag to move window; wheel - volume up/down \n" +
+        "double-click - fullscreen on/off; right-click - menu\n" + "\n" + "command line:\n" +
+        "format: quova [moviefile] [/fs] [/zoomtowin] [[/1][/2]|[/3]] [/noosd]\n" +
+        "switches: /fs - fullscreen; /1, /2, /3 - zoom 1x, 2x, 3x;\n" +
+        " /zoomtowin - zoom to window;";
+    ShowTextDialog(text, "Quova Keyboard/Mouse/Commandline Help");
+}
+
+void QuovaForm::AppDeactivate() {
+    // Kept on top only while playing with "Always On Top"; nothing plays yet.
+    const bool graphRunning = false;
+    SetTopmost(AppSettings().AlwaysOnTop && graphRunning);
+}
+
+void QuovaForm::SetTopmost(bool on) {
+    if (ModalDialogOpen() || (aboutBox_ && aboutBox_->isVisible())) return;
+    const bool topmost = windowFlags() & Qt::WindowStaysOnTopHint;
+    if (topmost == on) return;
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing a window's flags hides it.
+    if (wasVisible) show();
+}
+
+void QuovaForm::SessionEnd() {
+    SessionEnding = true;
+    // A box or dialog open now would hold the close back until it is answered.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->close();
+        if (modal->isVisible()) break;
+    }
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void QuovaForm::closeEvent(QCloseEvent* event) {
+    // The wait below handles events; a second close request meanwhile waits
+    // for the first one's outcome.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    const bool timerWasRunning = timer1_->isActive();
+    timer1_->stop();
+    Wait(100);
+    if (!SessionEnding && tag_ == 0 && ShowMessage(Lex(1270), MbYesNo | MbIconQuestion) == IdNo) {
+        // Staying: polling resumes where it was.
+        if (timerWasRunning) timer1_->start();
+        closing_ = false;
+        event->ignore();
+        return;
+    }
+    if (trayIcon_) trayIcon_->hide();
+    setAcceptDrops(false);
+    closing_ = false;
+    event->accept();
+    Q_EMIT Closed();
+}
+
+void QuovaForm::contextMenuEvent(QContextMenuEvent* event) {
+    popup_->menu()->popup(event->globalPos());
+}
+
+void QuovaForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void QuovaForm::dropEvent(QDropEvent* event) {
+    std::vector<std::string> names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    event->acceptProposedAction();
+    if (!names.empty()) DroppedFiles(names);
+}
+
+void QuovaForm::DroppedFiles(const std::vector<std::string>& names) {
+    playList_ = names;
+    OpenMedia(playList_.front());
+}
+
+void QuovaForm::OpenMedia(const std::string& name) {
+    if (OpenCounter < 0) return;
+    if (mediaOpener_) mediaOpener_(name);
+}
+
+void QuovaForm::HandOverReceived(const std::string& name) {
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec)) OpenMedia(name);
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
+}
+
+void QuovaForm::ToggleVisible() {
+    if (tag_ == 0) {
+        show();
+        raise();
+        activateWindow();
+        tag_ = 1;
+    } else if (trayIcon_) {
+        // Without a notification-area icon a hidden window could not come back.
+        hide();
+        tag_ = 0;
+    }
+}
+
+void QuovaForm::changeEvent(QEvent* event) {
+    // FormActivate: the splash stays above the main window while it is up.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && aboutBox_ &&
+        aboutBox_->isVisible())
+        aboutBox_->raise();
+    QWidget::changeEvent(event);
+}
+
+bool QuovaForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip && !showHints_) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+ScreenSize QuovaForm::Screen() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {kDesignWidth, kDesignHeight};
+    return {screen->geometry().width(), screen->geometry().height()};
+}
+
+WindowBounds QuovaForm::Bounds() const {
+    const QRect r = geometry();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+void QuovaForm::ApplyBounds(const WindowBounds& b) {
+    setGeometry(b.left, b.top, b.width, b.height);
+}
+
+std::pair<int, int> QuovaForm::ApplyFont(const OsdFont& font) {
+    QFont f(QString::fromStdString(font.name));
+    // Negative heights are character heights in pixels; positive ones cell
+    // heights, which Qt's pixel size approximates.
+    f.setPixelSize(std::max(1, std::abs(font.height)));
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    f.setUnderline(font.underline);
+    osdFont_ = f;
+    if (auto* panel = findChild<QLabel*>("Panel1")) panel->setFont(f);
+    const QFontMetrics metrics(f);
+    return {metrics.horizontalAdvance('X'), metrics.height()};
+}
+
+void QuovaForm::ApplyShowHints(bool on) {
+    showHints_ = on;
+}
+
+void QuovaForm::RebuildRecentMenu() {
+    MenuItem* first = menuModel_.Find("recentn1");
+    if (!first || !first->parent) return;
+    const Settings& settings = AppSettings();
+    for (size_t i = 0; i < settings.RecentFiles.size(); ++i) {
+        MenuItem* item = i < first->parent->children.size() ? first->parent->children[i]
+                                                            : menuModel_.AddCopy(*first);
+        item->caption = settings.RecentFiles[i];
+        item->visible = !settings.RecentFiles[i].empty();
+    }
+    popup_->Rebuild();
+}
+
+void QuovaForm::KeyOpened() {
+    if (aboutBox_) aboutBox_->okButton()->setEnabled(true);
+}
+
+}  // namespace quova

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QFont>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/menu_model.h"
+#include "app/settings.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace quova {
+
+class PopupMenu;
+class QuovaAboutBox;
+
+// The main window: borderless and black, its only menu the popup menu. It
+// runs start-up (InitializeApp) when the splash first ticks and shutdown
+// (FinalizeApp) after it has closed.
+class QuovaForm : public QWidget, public SettingsHost {
+    Q_OBJECT
+  public:
+    // FormCreate. `params` is the command line without the program's name;
+    // `exePath` the program's full path.
+    QuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent = nullptr);
+    ~QuovaForm() override;
+
+    // The About box, created after the window; it doubles as the splash.
+    void SetAboutBox(QuovaAboutBox* box);
+    QuovaAboutBox* aboutBox() const { return aboutBox_; }
+
+    void InitializeApp();
+    // Saves the settings and the recent files, provided start-up loaded them.
+    void FinalizeApp();
+
+    // Menu commands.
+    void Exit1Click();
+    void About1Click();
+    void Help1Click();
+    void Hide1Click() { ToggleVisible(); }
+    // The application lost the focus.
+    void AppDeactivate();
+
+    // A termination signal or the end of the desktop session: close without
+    // the quit question; FinalizeApp still runs.
+    void SessionEnd();
+
+    // Opens a medium; does nothing while the program is starting.
+    void OpenMedia(const std::string& name);
+    // What opening does until the open pipeline lands; null opens nothing.
+    void SetMediaOpener(std::function<void(const std::string&)> opener) {
+        mediaOpener_ = std::move(opener);
+    }
+    // A name passed on by a second start.
+    void HandOverReceived(const std::string& name);
+    // Names dropped on the window: the new play list, its first entry opened.
+    void DroppedFiles(const std::vector<std::string>& names);
+    const std::vector<std::string>& PlayList() const { return playList_; }
+
+    // 1 while the window is shown, 0 while it is hidden to the notification area.
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+    void ToggleVisible();
+    void SetTopmost(bool on);
+
+    MenuModel& menuModel() { return menuModel_; }
+    PopupMenu& popup() const { return *popup_; }
+    QTimer* timer1() const { return timer1_; }
+    const QFont& osdFont() const { return osdFont_; }
+    bool showHints() const { return showHints_; }
+
+    // Reports each start-up step by name as it completes ("settings",
+    // "shell registration", "templates", "hints", "switches", "first
+    // placement", "command line").
+    void SetStepObserver(std::function<void(const std::string&)> observer) {
+        stepObserver_ = std::move(observer);
+    }
+
+    // SettingsHost
+    ScreenSize Screen() const override;
+    WindowBounds Bounds() const override;
+    void ApplyBounds(const WindowBounds& bounds) override;
+    std::pair<int, int> ApplyFont(const OsdFont& font) override;
+    void ApplyShowHints(bool on) override;
+    void RebuildRecentMenu() override;
+    void KeyOpened() override;
+
+  Q_SIGNALS:
+    // The close was accepted: the program's message loop ends.
+    void Closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreateControls();
+    void InstallHandlers();
+    void SplashTick();
+    void Step(const std::string& name);
+    void ApplyFullScreen();
+    bool InFullScreen() const;
+
+    std::vector<std::string> params_;
+    std::string exePath_;
+    MenuModel menuModel_;
+    PopupMenu* popup_;
+    QuovaAboutBox* aboutBox_ = nullptr;
+    QSystemTrayIcon* trayIcon_ = nullptr;
+    QTimer* timer1_;
+    QTimer* timer2_;
+    std::vector<QWidget*> hinted_;
+    QFont osdFont_;
+    bool showHints_ = true;
+    int tag_ = 1;
+    int splashTicks_ = 0;
+    bool closing_ = false;
+    bool settingsLoaded_ = false;
+    std::vector<std::string> playList_;
+    std::function<void(const std::string&)> mediaOpener_;
+    std::function<void(const std::string&)> stepObserver_;
+};
+
+}  // namespace quova

@@ -1,0 +1,109 @@
+#include "app/popup_menu.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+
+namespace quova {
+
+PopupMenu::PopupMenu(MenuModel& model, QWidget* owner)
+    : QObject(owner), model_(model), owner_(owner), menu_(new QMenu(owner)) {
+    menu_->setObjectName("PopupMenu1");
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        if (aboutToShow_) aboutToShow_();
+        Sync();
+    });
+    Rebuild();
+}
+
+PopupMenu::~PopupMenu() = default;
+
+QAction* PopupMenu::Action(const std::string& name) const {
+    const MenuItem* item = model_.Find(name);
+    return item ? Action(item) : nullptr;
+}
+
+void PopupMenu::SetHandler(const std::string& handler, Handler run) {
+    handlers_[handler] = std::move(run);
+}
+
+void PopupMenu::Trigger(const std::string& name) {
+    if (MenuItem* item = model_.Find(name)) Run(*item);
+}
+
+void PopupMenu::Run(MenuItem& item) {
+    if (item.handler.empty()) return;
+    const auto it = handlers_.find(item.handler);
+    if (it != handlers_.end() && it->second) it->second(item);
+}
+
+void PopupMenu::Rebuild() {
+    // Items are only ever added (copies appended to their submenu), so the
+    // actions that exist stay; deleting them could pull an action away from
+    // under its own triggered signal.
+    std::vector<MenuItem*> missing;
+    for (MenuItem* item : model_.All())
+        if (!Action(item)) missing.push_back(item);
+    for (MenuItem* item : missing) {
+        if (Action(item)) continue;  // built with a new parent just now
+        QMenu* target = menu_;
+        if (item->parent) {
+            const auto it = submenus_.find(item->parent);
+            if (it == submenus_.end()) continue;  // built with its parent
+            target = it->second;
+        }
+        Build(target, {item});
+    }
+    Sync();
+}
+
+QAction* PopupMenu::Action(const MenuItem* item) const {
+    const auto it = actions_.find(item);
+    return it == actions_.end() ? nullptr : it->second.data();
+}
+
+void PopupMenu::Build(QMenu* menu, const std::vector<MenuItem*>& items) {
+    for (MenuItem* item : items) {
+        QAction* action = nullptr;
+        if (item->separator) {
+            action = menu->addSeparator();
+        } else if (!item->children.empty()) {
+            QMenu* submenu = menu->addMenu(QString());
+            submenu->setObjectName(QString::fromStdString(item->name));
+            submenus_[item] = submenu;
+            action = submenu->menuAction();
+            Build(submenu, item->children);
+        } else {
+            action = menu->addAction(QString());
+            MenuItem* target = item;
+            connect(action, &QAction::triggered, this, [this, target] { Run(*target); });
+            // The owner carries the action too, so its shortcut works
+            // whenever the window has the focus, menu open or not.
+            if (owner_) owner_->addAction(action);
+        }
+        action->setObjectName(QString::fromStdString(item->name));
+        actions_[item] = action;
+        order_.push_back(item);
+    }
+}
+
+void PopupMenu::Sync() {
+    for (MenuItem* item : order_)
+        if (QAction* action = Action(item)) SyncItem(*item, action);
+}
+
+void PopupMenu::SyncItem(MenuItem& item, QAction* action) {
+    if (!item.separator) {
+        action->setText(QString::fromStdString(item.caption));
+        if (item.children.empty()) action->setShortcut(item.shortcut);
+        const QString hint = QString::fromStdString(item.hint);
+        action->setStatusTip(hint);
+        action->setToolTip(hint);
+    }
+    action->setVisible(item.visible);
+    action->setEnabled(item.enabled);
+    action->setCheckable(item.checked);
+    action->setChecked(item.checked);
+}
+
+}  // namespace quova

@@ -1,0 +1,82 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <filesystem>
+
+#include "app/about_box.h"
+#include "app/app_icon.h"
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/single_instance.h"
+#include "app/termination.h"
+#include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+
+namespace quova {
+
+namespace {
+
+// The running instance resolves the name against its own folder, so a
+// relative name is made absolute here.
+std::string AbsoluteName(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
+    return ec ? name : absolute.string();
+}
+
+}  // namespace
+
+ProgramEnd RunProgram(const ProgramOptions& options) {
+    const std::string socketPath =
+        options.socketPath.empty() ? InstanceSocketPath() : options.socketPath;
+    const std::string exePath = options.exePath.empty() ? RunningExePath() : options.exePath;
+    auto step = [&](const std::string& name) {
+        if (options.onStep) options.onStep(name);
+    };
+
+    if (!socketPath.empty() && ShouldTryHandOver(options.params, options.ctrlHeld) &&
+        HandOverToRunningInstance(socketPath, AbsoluteName(options.params.front())))
+        return ProgramEnd::HandedOver;
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(AppIcon());
+    SetApplicationTitle("Quova");
+    OpenCounter = -1;
+    SessionEnding = false;
+
+    LoadLexiconFile("en");
+    LoadLexiconFile(LanguageCode());
+    step("lexicon");
+
+    QuovaForm form(options.params, exePath);
+    form.SetStepObserver(step);
+    form.SetMediaOpener(options.mediaOpener);
+    auto* about = new QuovaAboutBox(&form);
+    form.SetAboutBox(about);
+
+    InstanceServer server([&form](const std::string& name) { form.HandOverReceived(name); });
+    // A live instance already listening (a start with Ctrl held or a switch)
+    // keeps the socket; this one runs without taking hand-overs.
+    if (!socketPath.empty()) server.Listen(socketPath);
+
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::TerminationRequested, &form,
+                     &QuovaForm::SessionEnd);
+
+    QEventLoop loop;
+    QObject::connect(&form, &QuovaForm::Closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+
+    about->show();
+    if (options.onWindowCreated) options.onWindowCreated(form);
+    loop.exec();
+
+    server.Close();
+    form.FinalizeApp();
+    return ProgramEnd::Finished;
+}
+
+}  // namespace quova

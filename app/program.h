@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quova {
+
+class QuovaForm;
+
+struct ProgramOptions {
+    // The command line without the program's name.
+    std::vector<std::string> params;
+    // Ctrl was held down at start: never hand over.
+    bool ctrlHeld = false;
+    // Where instances meet; "" for the user's runtime folder.
+    std::string socketPath;
+    // The program's full path; "" for the running program's.
+    std::string exePath;
+    // Start-up steps as they complete, by name, starting with "lexicon".
+    std::function<void(const std::string&)> onStep;
+    // The main window exists and the splash is up.
+    std::function<void(QuovaForm&)> onWindowCreated;
+    // What opening a medium does until the open pipeline exists.
+    std::function<void(const std::string&)> mediaOpener;
+};
+
+enum class ProgramEnd { HandedOver, Finished };
+
+// The program's life from start to end: hands the file over to a running
+// instance, or creates the window and the splash, runs until the window has
+// closed and finalises. Needs the QApplication to exist.
+ProgramEnd RunProgram(const ProgramOptions& options);
+
+}  // namespace quova

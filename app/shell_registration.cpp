@@ -1,0 +1,106 @@
+#include "app/shell_registration.h"
+
+#include <filesystem>
+
+#include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+#include "platform/registry/registry.h"
+
+namespace quova {
+
+namespace {
+
+using registry::Hive;
+using registry::RegistryError;
+
+constexpr size_t kMaxExtensionChars = 99;
+
+std::string ReadDefault(const std::string& path) {
+    const registry::KeyHandle key = registry::OpenExistingKey(Hive::ClassesRoot, path);
+    if (!key) return {};
+    return key->Read("").value_or(std::string());
+}
+
+bool HasDefault(const std::string& path) {
+    const registry::KeyHandle key = registry::OpenExistingKey(Hive::ClassesRoot, path);
+    return key && key->Read("").has_value();
+}
+
+// Creates or opens the key for writing and sets its default value.
+void WriteDefault(const std::string& path, const std::string& value) {
+    const registry::KeyHandle key = registry::OpenKey(Hive::ClassesRoot, path);
+    if (!key || !key->writable()) throw RegistryError("cannot write HKEY_CLASSES_ROOT\\" + path);
+    key->Write("", value);
+}
+
+std::string FormatOne(std::string text, const std::string& value) {
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, value);
+    return text;
+}
+
+std::string FileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+std::string ShellCommand(const std::string& programPath) {
+    return "\"" + programPath + "\" \"%1\"";
+}
+
+std::string DefaultFileType(const std::string& extension) {
+    std::string bare = extension.starts_with('.') ? extension.substr(1) : extension;
+    if (bare.size() > kMaxExtensionChars) bare.resize(kMaxExtensionChars);
+    return bare + "file";
+}
+
+bool CheckFileType(const std::string& extension, const std::string& programPath) {
+    try {
+        std::string fileType = ReadDefault(extension);
+        if (fileType.empty()) {
+            fileType = DefaultFileType(extension);
+            WriteDefault(extension, fileType);
+        }
+        if (!HasDefault(fileType)) WriteDefault(fileType, "");
+
+        const std::string command = ShellCommand(programPath);
+        const std::string verb = ReadDefault(fileType + "\\shell");
+        if (!verb.empty()) {
+            const std::string commandKey = fileType + "\\shell\\" + verb + "\\command";
+            const std::string current = ReadDefault(commandKey);
+            // Our own verb, pointing at wherever the program was: follow it.
+            const std::string name = FileName(programPath);
+            if (!name.empty() && current.find(name) != std::string::npos)
+                WriteDefault(commandKey, command);
+        } else {
+            WriteDefault(fileType + "\\shell", "Quova");
+        }
+        WriteDefault(fileType + "\\shell\\quova", Lex(1350) + "Quova");
+        WriteDefault(fileType + "\\shell\\quova\\command", command);
+        return true;
+    } catch (const std::exception& e) {
+        ShowCaptionedMessage(std::string(e.what()) + "\n" + FormatOne(Lex(1360), "CheckFileType"),
+                             "Quova:CheckFileType", MbIconExclamation);
+        return false;
+    }
+}
+
+void RegisterWithShell(const std::string& programPath) {
+    const std::string app = "Applications\\" + FileName(programPath) + "\\shell";
+    try {
+        WriteDefault(app, "open");
+        WriteDefault(app + "\\open", "");
+        WriteDefault(app + "\\open\\command", ShellCommand(programPath));
+    } catch (const std::exception&) {
+        // The Applications entry is a convenience; start-up goes on without it.
+    }
+    for (const char* extension : kRegisteredExtensions) CheckFileType(extension, programPath);
+}
+
+bool ShellRegistrationNeeded(const std::string& storedVersion, const std::string& storedExe,
+                             const std::string& programVersion, const std::string& exePath) {
+    return storedVersion != programVersion || storedExe != exePath;
+}
+
+}  // namespace quova

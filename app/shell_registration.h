@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace quova {
+
+// The media file types the program registers itself for at start-up.
+inline constexpr std::array<const char*, 10> kRegisteredExtensions = {
+    ".avi", ".asf", ".bup", ".mp3", ".mpg", ".vob", ".mpl", ".ogg", ".ogm", ".oga"};
+
+// The command the shell runs for a file: the program in double quotes, a
+// blank and "%1" in double quotes.
+std::string ShellCommand(const std::string& programPath);
+
+// The file type an extension gets when it has none: ".avi" gives "avifile".
+std::string DefaultFileType(const std::string& extension);
+
+// Associates `extension` with the program in the class store: gives the
+// extension a file type, makes the program's verb the default one only when
+// no other program's verb is, follows a moved program, and always adds the
+// program's own "Open with" verb. A failure is reported in a message box;
+// returns false then.
+bool CheckFileType(const std::string& extension, const std::string& programPath);
+
+// The registration start-up runs when the stored version or path differ from
+// the running program's: the Applications keys and CheckFileType for every
+// registered extension. Failures of the Applications keys are ignored.
+void RegisterWithShell(const std::string& programPath);
+
+// Whether start-up must register: the stored version or path differ.
+bool ShellRegistrationNeeded(const std::string& storedVersion, const std::string& storedExe,
+                             const std::string& programVersion, const std::string& exePath);
+
+}  // namespace quova

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/text_dialog_layout.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
+
+namespace quova {
+
+// The text dialog: a block of text, OK, and a column of up to ten command
+// buttons the caller captions and shows before showing the dialog.
+class OkBottomDlg : public QDialog {
+    Q_OBJECT
+  public:
+    explicit OkBottomDlg(QWidget* parent = nullptr);
+
+    // Button i for i = 1 .. 10, null otherwise.
+    QPushButton* SideButton(int i) const;
+    QLabel* label() const { return label_; }
+    QFrame* bevel() const { return bevel_; }
+    QPushButton* okButton() const { return okBtn_; }
+
+    // Sets the caption and text and lays the dialog out around them.
+    void Prepare(const std::string& text, const std::string& caption);
+
+    // What a side button does: it is handed the button's caption.
+    void SetSideButtonHandler(std::function<void(const std::string& caption)> handler) {
+        sideHandler_ = std::move(handler);
+    }
+
+  private:
+    void OKBtnClick();
+
+    QFrame* bevel_;
+    QLabel* label_;
+    QPushButton* okBtn_;
+    std::array<QPushButton*, kSideButtonCount> buttons_{};
+    std::function<void(const std::string&)> sideHandler_;
+};
+
+// The one text dialog, created on first use and kept.
+OkBottomDlg& TextDialog();
+
+// Shows `text` in the text dialog, modally; nothing for an empty text.
+void ShowTextDialog(const std::string& text, const std::string& caption);
+
+}  // namespace quova

@@ -1,0 +1,204 @@
+#include "platform/registry/registry.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <mutex>
+
+#include "platform/registry/registry_store.h"
+
+namespace quova::registry {
+
+namespace {
+
+std::mutex gStoreMutex;
+std::filesystem::path gStorePathOverride;
+std::unique_ptr<RegistryStore> gStore;
+
+std::filesystem::path DefaultStorePath() {
+    std::filesystem::path base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        base = std::filesystem::path(home) / ".config";
+    else
+        base = "/tmp";
+    return base / "quova" / "registry.reg";
+}
+
+RegistryStore& Store() {
+    std::lock_guard guard(gStoreMutex);
+    const auto path = gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
+    if (!gStore || gStore->file() != path) gStore = std::make_unique<RegistryStore>(path);
+    return *gStore;
+}
+
+const char* HiveName(Hive hive) {
+    return hive == Hive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_CLASSES_ROOT";
+}
+
+// "SOFTWARE\\X\\" and "\\SOFTWARE\\\\X" both name SOFTWARE\X.
+std::string NormalisePath(std::string_view path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '\\' && (out.empty() || out.back() == '\\')) continue;
+        out += c;
+    }
+    if (!out.empty() && out.back() == '\\') out.pop_back();
+    return out;
+}
+
+std::string FullPath(Hive hive, std::string_view path) {
+    return path.empty() ? std::string(HiveName(hive))
+                        : std::string(HiveName(hive)) + "\\" + std::string(path);
+}
+
+std::optional<int> ParseDecimal(std::string_view text) {
+    if (text.starts_with("+")) text.remove_prefix(1);
+    if (text.empty() || text.starts_with("+")) return std::nullopt;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+void SetStorePath(const std::filesystem::path& path) {
+    std::lock_guard guard(gStoreMutex);
+    gStorePathOverride = path;
+}
+
+std::filesystem::path StorePath() {
+    std::lock_guard guard(gStoreMutex);
+    return gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
+}
+
+Key::Key(Hive hive, std::string path, bool writable)
+    : hive_(hive), path_(std::move(path)), writable_(writable) {}
+
+std::optional<std::string> Key::Read(std::string_view name) const {
+    const RegDocument doc = Store().Snapshot();
+    const RegSection* section = doc.Find(FullPath(hive_, path_));
+    const RegValue* value = section ? section->Find(name) : nullptr;
+    if (!value) return std::nullopt;
+    if (!value->isString) {
+        throw RegistryError("the value \"" + std::string(name) + "\" of " + FullPath(hive_, path_) +
+                            " is not a string value");
+    }
+    return value->data;
+}
+
+void Key::Write(std::string_view name, std::string_view value) const {
+    if (!writable_) return;
+    const std::string full = FullPath(hive_, path_);
+    Store().Modify([&](RegDocument& doc) {
+        RegSection& section = doc.Ensure(full);
+        const RegValue* old = section.Find(name);
+        if (old && old->isString && old->data == value) return false;
+        section.Set(name, value);
+        return true;
+    });
+}
+
+void Key::Remove(std::string_view name) const {
+    if (!writable_) return;
+    const std::string full = FullPath(hive_, path_);
+    Store().Modify([&](RegDocument& doc) {
+        const RegSection* found = doc.Find(full);
+        if (!found || !found->Find(name)) return false;
+        doc.Ensure(full).Remove(name);
+        return true;
+    });
+}
+
+std::vector<std::string> Key::ValueNames() const {
+    const RegDocument doc = Store().Snapshot();
+    std::vector<std::string> names;
+    if (const RegSection* section = doc.Find(FullPath(hive_, path_)))
+        for (const auto& v : section->values) names.push_back(v.name);
+    return names;
+}
+
+std::vector<std::string> Key::SubKeyNames() const {
+    return Store().Snapshot().Children(FullPath(hive_, path_));
+}
+
+KeyHandle OpenKey(Hive hive, std::string_view path) {
+    const std::string normal = NormalisePath(path);
+    const std::string full = FullPath(hive, normal);
+    RegistryStore& store = Store();
+    if (store.Writable()) {
+        try {
+            store.Modify([&](RegDocument& doc) {
+                if (doc.Find(full)) return false;
+                doc.Ensure(full);
+                return true;
+            });
+            return std::make_unique<Key>(hive, normal, true);
+        } catch (const RegistryError&) {
+            // fall back to reading what is there
+        }
+    }
+    return OpenExistingKey(hive, normal);
+}
+
+KeyHandle OpenExistingKey(Hive hive, std::string_view path) {
+    const std::string normal = NormalisePath(path);
+    RegistryStore& store = Store();
+    if (!store.Snapshot().Exists(FullPath(hive, normal))) return nullptr;
+    return std::make_unique<Key>(hive, normal, false);
+}
+
+bool DeleteKey(Hive hive, std::string_view path) {
+    const std::string full = FullPath(hive, NormalisePath(path));
+    RegistryStore& store = Store();
+    if (!store.Writable()) return false;
+    try {
+        store.Modify([&](RegDocument& doc) {
+            if (!doc.Exists(full)) return false;
+            doc.RemoveTree(full);
+            return true;
+        });
+    } catch (const RegistryError&) {
+        return false;
+    }
+    return true;
+}
+
+KeyHandle OpenUserKey(std::string_view path) {
+    return OpenKey(Hive::CurrentUser, path);
+}
+
+void CloseKey(KeyHandle& key) {
+    key.reset();
+}
+
+int ReadIntValue(const Key* key, std::string_view name, int defaultValue) {
+    if (!key) return defaultValue;
+    const auto text = key->Read(name);
+    if (!text) {
+        key->Write(name, std::to_string(defaultValue));
+        return defaultValue;
+    }
+    return ParseDecimal(*text).value_or(defaultValue);
+}
+
+std::string ReadStrValue(const Key* key, std::string_view name, const std::string& defaultValue) {
+    if (!key) return defaultValue;
+    auto text = key->Read(name);
+    if (!text) {
+        key->Write(name, defaultValue);
+        return defaultValue;
+    }
+    return *text;
+}
+
+void WriteIntValue(const Key* key, std::string_view name, int value) {
+    if (key) key->Write(name, std::to_string(value));
+}
+
+void WriteStrValue(const Key* key, std::string_view name, std::string_view value) {
+    if (key) key->Write(name, value);
+}
+
+}  // namespace quova::registry

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QSemaphore>
+#include <QThread>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/single_instance.h"
+
+namespace quova::testing {
+
+// A running instance's socket side on a thread of its own, so that a start in
+// the test's thread can hand over to it and wait for the answer.
+class InstanceThread : public QThread {
+  public:
+    explicit InstanceThread(std::string path) : path_(std::move(path)) {
+        start();
+        ready_.acquire();
+    }
+    ~InstanceThread() override {
+        quit();
+        wait();
+    }
+    bool listening() const { return listening_; }
+    std::vector<std::string> names() {
+        std::lock_guard lock(mutex_);
+        return names_;
+    }
+
+  protected:
+    void run() override {
+        InstanceServer server([this](const std::string& name) {
+            std::lock_guard lock(mutex_);
+            names_.push_back(name);
+        });
+        listening_ = server.Listen(path_);
+        ready_.release();
+        exec();
+    }
+
+  private:
+    std::string path_;
+    QSemaphore ready_;
+    std::mutex mutex_;
+    std::vector<std::string> names_;
+    bool listening_ = false;
+};
+
+}  // namespace quova::testing

@@ -1,0 +1,177 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/about_box.h"
+#include "app/app_state.h"
+#include "app/popup_menu.h"
+#include "graph/message_box.h"
+#include "platform/registry/registry.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+class MainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        OpenCounter = -1;
+        SessionEnding = false;
+        form_ = std::make_unique<QuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+    }
+    std::string File(const std::string& name) {
+        testing::WriteFile(dir_ / name, "x");
+        return (dir_ / name).string();
+    }
+
+    testing::TempDir dir_;
+    std::unique_ptr<QuovaForm> form_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(MainWindow, BorderlessBlackCentredWithItsControlsCreatedHidden) {
+    EXPECT_TRUE(form_->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form_->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(form_->size(), QSize(478, 340));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form_->x(), (screen.width() - 478) / 2);
+    EXPECT_EQ(form_->y(), (screen.height() - 340) / 2);
+    EXPECT_EQ(form_->windowTitle(), "Quova");
+    for (const char* name :
+         {"Button1", "Button2", "Button3", "Button4", "Button5", "Button6", "Button7", "Button8",
+          "Button9", "Button10", "StaticText1", "TrackBar1", "TrackBar3", "Panel1"}) {
+        QWidget* control = form_->findChild<QWidget*>(name);
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_FALSE(control->isVisibleTo(form_.get())) << name;
+    }
+    EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->property("tag").toInt(), 3);
+    auto* volume = form_->findChild<QSlider*>("TrackBar3");
+    EXPECT_EQ(volume->maximum(), 100);
+    EXPECT_EQ(volume->pageStep(), 10);
+    EXPECT_EQ(form_->timer1()->interval(), 475);
+}
+
+TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
+    const std::string a = File("a.avi"), b = File("b.avi");
+    form_->DroppedFiles({a, b});
+    form_->HandOverReceived(a);
+    EXPECT_TRUE(opened_.empty());
+
+    OpenCounter = 0;
+    form_->HandOverReceived((dir_ / "missing.avi").string());
+    EXPECT_TRUE(opened_.empty());
+    form_->HandOverReceived(b);
+    EXPECT_EQ(opened_, (std::vector<std::string>{b}));
+
+    // Dropped file URLs become the play list and its first entry opens.
+    opened_.clear();
+    form_->setAcceptDrops(true);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(b)), QUrl("https://example.org/x.avi"),
+                  QUrl::fromLocalFile(QString::fromStdString(a))});
+    form_->show();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
+    EXPECT_EQ(form_->PlayList(), (std::vector<std::string>{b, a}));
+    EXPECT_EQ(opened_, (std::vector<std::string>{b}));
+}
+
+TEST_F(MainWindow, RightClickOnTheWindowOrThePictureOpensThePopupMenu) {
+    form_->show();
+    QWidget* picture = form_->findChild<QLabel*>("StaticText1");
+    picture->show();
+    for (QWidget* target : {static_cast<QWidget*>(form_.get()), picture}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &click);
+        QMenu* menu = form_->popup().menu();
+        EXPECT_TRUE(menu->isVisible());
+        EXPECT_EQ(menu->objectName(), "PopupMenu1");
+        menu->hide();
+    }
+}
+
+TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
+    auto* about = new QuovaAboutBox(form_.get());
+    form_->SetAboutBox(about);
+    about->show();
+    EXPECT_TRUE(about->timer()->isActive());
+    EXPECT_EQ(about->windowTitle(), "About Quova");
+    EXPECT_FALSE(about->okButton()->isEnabled());
+    about->close();
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(OpenCounter, -1);
+
+    form_->KeyOpened();
+    ASSERT_TRUE(about->okButton()->isEnabled());
+    about->okButton()->click();
+    EXPECT_FALSE(about->isVisible());
+    EXPECT_FALSE(about->timer()->isActive());
+    EXPECT_EQ(OpenCounter, 0);
+
+    // About... later: modal, marked as a modal dialog, and no timer.
+    bool modal = false, timer = true;
+    testing::OnNextModal([&](QWidget* w) {
+        modal = ModalDialogOpen();
+        timer = about->timer()->isActive();
+        static_cast<QuovaAboutBox*>(w)->okButton()->click();
+    });
+    form_->popup().Trigger("About1");
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(timer);
+    EXPECT_FALSE(ModalDialogOpen());
+    EXPECT_EQ(OpenCounter, 1);
+}
+
+TEST_F(MainWindow, InitializeAppErrorIsShownAndPartlyLoadedSettingsAreNotSaved) {
+    // A value of another type stops the settings load halfway.
+    const std::string stored =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"
+        "\"osd\"=\"1\"\n\"loop\"=dword:00000001\n\"top\"=\"5\"\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova\\MRU]\n\"1\"=\"/tmp/kept.avi\"\n";
+    testing::WriteFile(dir_ / "registry.reg", stored);
+    testing::SeenBox seen;
+    testing::AnswerNextBox(QMessageBox::Ok, &seen);
+    form_->InitializeApp();
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.caption, "Quova:InitializeApp");
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_TRUE(AppSettings().OsdOn);
+
+    form_->FinalizeApp();
+    const auto key =
+        registry::OpenExistingKey(registry::Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("top"), "5");
+    const auto mru =
+        registry::OpenExistingKey(registry::Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova\\MRU");
+    ASSERT_TRUE(mru);
+    EXPECT_EQ(mru->Read("1"), "/tmp/kept.avi");
+}
+
+}  // namespace
+}  // namespace quova

@@ -1,0 +1,290 @@
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+#include <csignal>
+#include <map>
+
+#include "app/about_box.h"
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
+#include "app/settings.h"
+#include "lexicon/lexicon.h"
+#include "platform/registry/registry.h"
+#include "tests/app/instance_server.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+using Values = std::map<std::string, std::string>;
+
+struct Opened {
+    std::string name;
+    double zoom;
+    int openCounter;
+    bool operator==(const Opened&) const = default;
+};
+
+// Runs the whole program, start-up to shutdown, against a private store and
+// socket. `whenReady` acts once the splash has closed; it must end the program.
+class Program : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        options_.exePath = (dir_ / "quova").string();
+        options_.socketPath = (dir_ / "instance").string();
+        options_.onStep = [this](const std::string& step) { steps_.push_back(step); };
+        options_.mediaOpener = [this](const std::string& name) {
+            opened_.push_back({name, AppSettings().ZoomFactor, OpenCounter});
+        };
+    }
+    void TearDown() override { registry::SetStorePath({}); }
+
+    ProgramEnd Run(std::function<void(QuovaForm&)> whenReady) {
+        options_.onWindowCreated = [this, whenReady](QuovaForm& form) {
+            created_ = true;
+            auto* poll = new QTimer(&form);
+            poll->setInterval(5);
+            QObject::connect(poll, &QTimer::timeout, [poll, &form, whenReady] {
+                if (OpenCounter < 0 || form.aboutBox()->isVisible()) return;
+                poll->stop();
+                whenReady(form);
+            });
+            poll->start();
+        };
+        return RunProgram(options_);
+    }
+
+    std::string File(const std::string& name) {
+        testing::WriteFile(dir_ / name, "not really a movie");
+        return (dir_ / name).string();
+    }
+
+    static void SetUserValues(const std::string& path, const Values& values) {
+        auto key = registry::OpenUserKey(path);
+        for (const auto& [name, value] : values) registry::WriteStrValue(key.get(), name, value);
+        registry::CloseKey(key);
+    }
+    static Values UserValues(const std::string& path) {
+        Values values;
+        const auto key = registry::OpenExistingKey(registry::Hive::CurrentUser, path);
+        if (!key) return values;
+        for (const std::string& name : key->ValueNames()) values[name] = *key->Read(name);
+        return values;
+    }
+
+    testing::TempDir dir_;
+    ProgramOptions options_;
+    std::vector<std::string> steps_;
+    std::vector<Opened> opened_;
+    bool created_ = false;
+};
+
+constexpr const char* kMainKey = "SOFTWARE\\Dorvane\\Quova";
+
+TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
+    SetUserValues(kMainKey, {{"osd", "1"}, {"zoom3", "1"}});
+    const std::string a = File("a.avi"), b = File("b.ogg");
+    options_.params = {"/noosd", "/2", a, "/3", b};
+    bool visible = false, splashGone = false;
+    int counter = -5;
+    ASSERT_EQ(Run([&](QuovaForm& form) {
+                  visible = form.isVisible();
+                  splashGone = !form.aboutBox()->isVisible();
+                  counter = OpenCounter;
+                  form.popup().Trigger("Exit1");
+              }),
+              ProgramEnd::Finished);
+    EXPECT_EQ(steps_,
+              (std::vector<std::string>{"lexicon", "settings", "shell registration", "templates",
+                                        "hints", "switches", "first placement", "command line"}));
+    // Opens pass the gate only for the command line; zooms act in order.
+    EXPECT_EQ(opened_, (std::vector<Opened>{{a, 2.0, 0}, {b, 3.0, 0}}));
+    EXPECT_TRUE(visible);
+    EXPECT_TRUE(splashGone);
+    EXPECT_EQ(counter, 0);
+    // The switch overrides the loaded setting and is saved with it.
+    EXPECT_FALSE(AppSettings().OsdOn);
+    EXPECT_EQ(UserValues(kMainKey)["osd"], "0");
+    EXPECT_EQ(UserValues(kMainKey)["exe"], options_.exePath);
+}
+
+TEST_F(Program, FullScreenSwitchAndFileInEitherOrderStartWithoutHandOver) {
+    testing::InstanceThread running(options_.socketPath);
+    ASSERT_TRUE(running.listening());
+    const std::string movie = File("movie.avi");
+    for (const auto& params :
+         {std::vector<std::string>{"/fs", movie}, std::vector<std::string>{movie, "/FS"}}) {
+        AppSettings() = Settings{};
+        opened_.clear();
+        options_.params = params;
+        bool fullScreen = false;
+        ASSERT_EQ(Run([&](QuovaForm& form) {
+                      fullScreen = form.windowState() & Qt::WindowFullScreen;
+                      form.close();
+                  }),
+                  ProgramEnd::Finished);
+        EXPECT_TRUE(AppSettings().FullScreenMode);
+        EXPECT_TRUE(fullScreen);
+        ASSERT_EQ(opened_.size(), 1u);
+        EXPECT_EQ(opened_[0].name, movie);
+    }
+    EXPECT_TRUE(running.names().empty());
+}
+
+TEST_F(Program, SecondStartHandsItsFileOverAndEndsWithoutAWindow) {
+    testing::InstanceThread running(options_.socketPath);
+    ASSERT_TRUE(running.listening());
+    const std::string movie = File("movie.avi");
+    const auto windowsBefore = QApplication::topLevelWidgets().size();
+
+    options_.params = {movie, "b.avi"};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_FALSE(created_);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
+    // A relative name reaches the running instance as a full path.
+    const std::string cwd = std::filesystem::current_path().string();
+    options_.params = {"rel.avi"};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_EQ(running.names(), (std::vector<std::string>{movie, cwd + "/rel.avi"}));
+}
+
+TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
+    testing::InstanceThread running(options_.socketPath);
+    ASSERT_TRUE(running.listening());
+    const std::string movie = File("movie.avi");
+
+    options_.params = {movie};
+    options_.ctrlHeld = true;
+    EXPECT_EQ(Run([](QuovaForm& form) { form.close(); }), ProgramEnd::Finished);
+    EXPECT_TRUE(created_);
+    options_.ctrlHeld = false;
+    options_.params = {movie, "/noosd"};
+    EXPECT_EQ(Run([](QuovaForm& form) { form.close(); }), ProgramEnd::Finished);
+    EXPECT_TRUE(running.names().empty());
+    // The running instance kept its socket.
+    options_.params = {movie};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_EQ(running.names().size(), 1u);
+}
+
+TEST_F(Program, AsksReallyQuitOnlyWhileHidden) {
+    testing::SeenBox seen;
+    bool closedWhileHidden = true;
+    int boxesWhileShown = 0;
+    Run([&](QuovaForm& form) {
+        form.SetTag(0);
+        form.hide();
+        testing::AnswerNextBox(QMessageBox::No, &seen);
+        closedWhileHidden = form.close();
+
+        form.SetTag(1);
+        form.show();
+        auto* watch = new QTimer(&form);
+        QObject::connect(watch, &QTimer::timeout, [&] {
+            if (QApplication::activeModalWidget()) {
+                ++boxesWhileShown;
+                QApplication::activeModalWidget()->close();
+            }
+        });
+        watch->start(5);
+        form.close();
+    });
+    ASSERT_TRUE(seen.shown);
+    EXPECT_FALSE(closedWhileHidden);
+    EXPECT_EQ(seen.text.toStdString(), Lex(1270));
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen.caption, "Quova Media Player");
+    EXPECT_EQ(boxesWhileShown, 0);
+}
+
+TEST_F(Program, TerminationSignalClosesWithoutAskingAndSavesSettings) {
+    Run([](QuovaForm& form) {
+        // Hidden to the notification area: a user's close would ask.
+        form.SetTag(0);
+        form.hide();
+        AppSettings().Volume = 77;
+        AppSettings().RecentFiles[0] = "/tmp/last.avi";
+        std::raise(SIGTERM);
+    });
+    EXPECT_TRUE(SessionEnding);
+    EXPECT_EQ(UserValues(kMainKey)["volume"], "77");
+    EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU")["1"], "/tmp/last.avi");
+}
+
+TEST_F(Program, TerminationBeforeStartUpSavesNothing) {
+    SetUserValues(kMainKey, {{"volume", "30"}});
+    SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
+    options_.onWindowCreated = [](QuovaForm&) { std::raise(SIGTERM); };
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
+    EXPECT_TRUE(steps_.size() == 1 && steps_[0] == "lexicon");
+    EXPECT_EQ(UserValues(kMainKey), (Values{{"volume", "30"}}));
+    EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU"), (Values{{"1", "/tmp/old.avi"}}));
+}
+
+TEST_F(Program, SaveOnExitOffLeavesTheMainKeyButRewritesRecentFiles) {
+    SetUserValues(kMainKey, {{"saveonexit", "0"}, {"volume", "30"}});
+    SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
+    Values atStart;
+    Run([&](QuovaForm& form) {
+        atStart = UserValues(kMainKey);
+        AppSettings().Volume = 80;
+        AppSettings().RecentFiles[0] = "/tmp/new.avi";
+        form.close();
+    });
+    EXPECT_EQ(atStart["volume"], "30");
+    EXPECT_EQ(UserValues(kMainKey), atStart);
+    EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU")["1"], "/tmp/new.avi");
+}
+
+TEST_F(Program, MenuTemplateBesideTheProgramRecaptionsOpen1AtStartUp) {
+    testing::WriteFile(dir_ / "quova.en.mnu",
+                       "\"Open1\",\"&Load...\",\"Ctrl+L\",\"Load a movie\"\r\n");
+    QString text, hint;
+    QKeySequence shortcut;
+    Run([&](QuovaForm& form) {
+        QAction* open = form.popup().Action("Open1");
+        text = open->text();
+        hint = open->statusTip();
+        shortcut = open->shortcut();
+        form.close();
+    });
+    EXPECT_EQ(text, "&Load...");
+    EXPECT_EQ(shortcut, QKeySequence("Ctrl+L"));
+    EXPECT_EQ(hint, "Load...\n----------\nLoad a movie\n----------\nShortcut: Ctrl+L");
+}
+
+TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
+    auto classes = [](const std::string& path) -> std::optional<std::string> {
+        const auto key = registry::OpenExistingKey(registry::Hive::ClassesRoot, path);
+        return key ? key->Read("") : std::nullopt;
+    };
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_EQ(classes(".oga"), "ogafile");
+    EXPECT_EQ(classes("ogafile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
+    EXPECT_EQ(classes("Applications\\quova\\shell\\open\\command"),
+              "\"" + options_.exePath + "\" \"%1\"");
+
+    // Same version and path stored: nothing is written again.
+    ASSERT_TRUE(registry::DeleteKey(registry::Hive::ClassesRoot, ".oga"));
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_FALSE(classes(".oga"));
+
+    // The program moved: registered again, following the new path.
+    options_.exePath = (dir_ / "moved" / "quova").string();
+    Run([](QuovaForm& form) { form.close(); });
+    EXPECT_EQ(classes(".oga"), "ogafile");
+    EXPECT_EQ(classes("avifile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
+}
+
+}  // namespace
+}  // namespace quova

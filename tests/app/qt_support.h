@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+namespace quova::testing {
+
+// The one application object of the test program; widgets run on Qt's
+// offscreen platform.
+inline QApplication& App() {
+    static int argc = 1;
+    static char name[] = "quova_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Acts on the next modal window (message box or dialog) as soon as the event
+// loop shows it, the way a user would answer it.
+inline void OnNextModal(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer(&App());
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
+}
+
+// Answers the next message box with `button`, keeping what it showed.
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool topmost = false;
+    Qt::WindowModality modality = Qt::NonModal;
+    bool shown = false;
+};
+
+inline void AnswerNextBox(QMessageBox::StandardButton button, SeenBox* seen = nullptr) {
+    OnNextModal([button, seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) return;
+        if (seen) {
+            seen->caption = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->buttons = box->standardButtons();
+            seen->defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton())
+                                                       : QMessageBox::NoButton;
+            seen->topmost = box->windowFlags() & Qt::WindowStaysOnTopHint;
+            seen->modality = box->windowModality();
+            seen->shown = true;
+        }
+        if (QAbstractButton* b = box->button(button)) b->click();
+    });
+}
+
+}  // namespace quova::testing

@@ -1,0 +1,106 @@
+#include "app/text_dialog_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/text_dialog.h"
+#include "graph/message_box.h"
+#include "tests/app/qt_support.h"
+
+namespace quova {
+namespace {
+
+TextDialogInput Input(int labelWidth, int labelHeight) {
+    TextDialogInput in;
+    in.labelWidth = labelWidth;
+    in.labelHeight = labelHeight;
+    for (int i = 0; i < kSideButtonCount; ++i) in.buttons[i].top = 8 + 33 * i;
+    in.screenWidth = 1024;
+    return in;
+}
+
+TEST(TextDialogLayout, WithoutSideButtonsTheWindowEndsEightPixelsRightOfTheBevel) {
+    const TextDialogLayout l = LayOutTextDialog(Input(300, 100));
+    EXPECT_EQ(l.label, (Rect{16, 16, 300, 100}));
+    EXPECT_EQ(l.bevel, (Rect{8, 8, 316, 116}));
+    EXPECT_EQ(l.clientWidth, l.bevel.right() + 8);
+    EXPECT_EQ(l.ok.top, l.bevel.bottom() + 8);
+    EXPECT_EQ(l.clientHeight, l.ok.bottom() + 8);
+    EXPECT_EQ(l.ok.left, (l.clientWidth - 75) / 2);
+    EXPECT_EQ(l.windowLeft, (1024 - l.clientWidth) / 2);
+}
+
+TEST(TextDialogLayout, BevelCoversTheTallerOfTextAndVisibleButtons) {
+    // Text taller than the two visible buttons: 16 pixels more than the text.
+    TextDialogInput tall = Input(200, 150);
+    tall.buttons[0].visible = tall.buttons[1].visible = true;
+    const TextDialogLayout a = LayOutTextDialog(tall);
+    EXPECT_EQ(a.bevel.height, 166);
+    EXPECT_EQ(a.buttons[0].left, a.bevel.right() + 8);
+    EXPECT_EQ(a.buttons[1].left, a.bevel.right() + 8);
+    EXPECT_EQ(a.clientWidth, a.buttons[0].right() + 8);
+
+    // More buttons than text: the bevel reaches the last visible button's bottom.
+    TextDialogInput many = Input(200, 20);
+    for (int i = 0; i < 6; ++i) many.buttons[i].visible = true;
+    const TextDialogLayout b = LayOutTextDialog(many);
+    EXPECT_EQ(b.bevel.height, many.buttons[5].top + 25);
+
+    // A lone first button still fits inside the bevel's height.
+    TextDialogInput one = Input(200, 5);
+    one.buttons[0].visible = true;
+    const TextDialogLayout c = LayOutTextDialog(one);
+    EXPECT_GE(c.bevel.height, one.buttons[0].top + 25);
+    EXPECT_GT(c.ok.top, c.buttons[0].bottom());
+}
+
+TEST(TextDialogLayout, DoubledAmpersandShowsAsOne) {
+    EXPECT_EQ(LabelDisplayText("subtitles (.sub && .srt)"), "subtitles (.sub & .srt)");
+    EXPECT_EQ(LabelDisplayText("&Open"), "Open");
+    EXPECT_EQ(LabelDisplayText("a&&&&b&"), "a&&b");
+}
+
+TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
+    testing::App();
+    bool shown = false;
+    testing::OnNextModal([&](QWidget*) { shown = true; });
+    ShowTextDialog("", "Nothing");
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(ModalDialogOpen());
+
+    OkBottomDlg& dialog = TextDialog();
+    ASSERT_EQ(dialog.SideButton(0), nullptr);
+    ASSERT_EQ(dialog.SideButton(11), nullptr);
+    dialog.SideButton(1)->setText("Filter A");
+    dialog.SideButton(1)->show();
+    std::string pressed;
+    dialog.SetSideButtonHandler([&](const std::string& caption) { pressed = caption; });
+
+    QRect bevel, button, label;
+    bool modal = false;
+    testing::OnNextModal([&](QWidget* w) {
+        auto* d = qobject_cast<OkBottomDlg*>(w);
+        ASSERT_NE(d, nullptr);
+        modal = ModalDialogOpen();
+        bevel = d->bevel()->geometry();
+        label = d->label()->geometry();
+        button = d->SideButton(1)->geometry();
+        d->SideButton(1)->click();
+        d->okButton()->click();
+    });
+    ShowTextDialog("line one\nline && two", "Caption");
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(ModalDialogOpen());
+    EXPECT_EQ(pressed, "Filter A");
+    EXPECT_EQ(dialog.windowTitle(), "Caption");
+    EXPECT_EQ(dialog.label()->text(), "line one\nline & two");
+    EXPECT_EQ(bevel.width(), label.width() + 16);
+    EXPECT_EQ(button.left(), bevel.left() + bevel.width() + 8);
+    EXPECT_EQ(dialog.width(), button.left() + button.width() + 8);
+    EXPECT_FALSE(dialog.SideButton(1)->isVisibleTo(&dialog));
+}
+
+}  // namespace
+}  // namespace quova

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "text/subtitle_timetable.h"
+
+namespace quova {
+
+// A subtitle file larger than this is no subtitle file (a long film's SubRip
+// is well under a megabyte) and is not read.
+constexpr std::uintmax_t kMaxSubtitleFileBytes = 32 * 1024 * 1024;
+
+// How loading reaches the window: the subtitle timing menu item and the OSD.
+// Either may be left empty.
+struct SubtitleLoadHooks {
+    std::function<void(bool enabled)> enableAdjust;
+    std::function<void(const std::string& message)> showOsdMessage;
+};
+
+// The signature test of `kind` on the first 4095 bytes of `file`; false when
+// the file cannot be read.
+bool DetectSubtitleFormat(const std::filesystem::path& file, int kind);
+
+// Detects the grammar of table.SubtitleFileName, parses the file into the
+// table (which ResetSubtitles has prepared for the medium), resets offset and
+// speed, enables the timing item when anything was read and reports
+// "Subtitles: <count>". Returns SubtitleCount.
+int LoadSubtitleFile(SubtitleTimetable& table, double frameRate, const SubtitleLoadHooks& hooks);
+
+}  // namespace quova
