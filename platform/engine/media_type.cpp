@@ -152,6 +152,10 @@ std::vector<MediaType> TypesOf(const GstStructure* s, bool byteStream) {
             add(MEDIATYPE_Stream, GUID_NULL);
         return out;
     }
+    if (name == "video/ogg" || name == "audio/ogg" || name == "application/ogg" ||
+        name == "video/x-msvideo" || name == "audio/x-wav" || name == "video/mpegts" ||
+        name == "video/x-ms-asf" || name == "application/x-id3" || name == "application/x-apetag")
+        return TypesOf(s, true);
     if (name == "video/x-raw") {
         auto formats = StringValues(s, "format");
         if (formats.empty()) add(MEDIATYPE_Video, GUID_NULL);
@@ -208,9 +212,6 @@ std::vector<MediaType> TypesOf(const GstStructure* s, bool byteStream) {
         add(MEDIATYPE_Audio, MEDIASUBTYPE_DOLBY_AC3);
     } else if (name == "audio/x-flac") {
         add(MEDIATYPE_Audio, MEDIASUBTYPE_FLAC);
-    } else if (name == "video/x-msvideo" || name == "application/ogg" || name == "audio/x-wav" ||
-               name == "video/mpegts" || name == "video/x-ms-asf") {
-        return TypesOf(s, true);
     } else if (name.starts_with("video/")) {
         add(MEDIATYPE_Video, GUID_NULL);
     } else if (name.starts_with("audio/")) {

@@ -73,8 +73,11 @@ HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
         // in a graph: one stream's renderer waiting for its turn must not
         // starve the others.
         GstElement* queue = gst_element_factory_make("queue", QueueName(s.padName).c_str());
+        // Bounded by bytes only: a stream that yields nothing for a while (a
+        // damaged one, or one far apart in the file) must not stop the others
+        // at a time limit and hold the whole graph in its preroll.
         g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 64u * 1024 * 1024,
-                     "max-size-time", static_cast<guint64>(3 * GST_SECOND), nullptr);
+                     "max-size-time", static_cast<guint64>(0), nullptr);
         gst_bin_add(GST_BIN(element_), queue);
         GstPad* queueSrc = gst_element_get_static_pad(queue, "src");
         GstPad* ghost = gst_ghost_pad_new(s.padName.c_str(), queueSrc);

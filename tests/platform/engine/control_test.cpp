@@ -199,6 +199,28 @@ TEST(ConnectionChanges, AudioStreamDisconnectedAndReconnectedWhilePausedResumesI
     EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
 }
 
+TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("ogg-theora").string()), S_OK);
+    ASSERT_EQ(graph.Run(), S_OK);
+    Spin(400);
+    ASSERT_EQ(graph.Pause(), S_OK);
+    const double pausedAt = Position(graph);
+    // Every filter that takes video leaves; the splitter's video pin stays free.
+    std::vector<FilterPtr> video;
+    for (const auto& f : graph.Filters())
+        for (const PinPtr& p : f->Pins(PinDirection::Input))
+            if (p->IsConnected() && p->ConnectionMediaType().value.IsVideo()) video.push_back(f);
+    ASSERT_GE(video.size(), 2u) << "decoder and renderer";
+    for (const auto& f : video) ASSERT_EQ(graph.RemoveFilter(f), S_OK);
+    EXPECT_FALSE(graph.VideoRenderer());
+    EXPECT_EQ(State(graph), GraphState::Paused);
+    ASSERT_EQ(graph.Run(), S_OK);
+    Spin(50);
+    EXPECT_GE(Position(graph), pausedAt - 0.05);
+    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+}
+
 TEST(ConnectionChanges, OggSplitterSelectsAmongItsStreams) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("ogg-theora").string()), S_OK);

@@ -100,6 +100,10 @@ TEST(MediaTypes, CapsMapOntoTypesWithTheirFormat) {
     EXPECT_EQ(FromCaps("audio/mpeg, mpegversion=1, layer=3", true).subType,
               MEDIASUBTYPE_MPEG1Audio);
     EXPECT_EQ(FromCaps("application/x-foo").majorType, GUID_NULL);
+    // Containers are byte streams wherever they are met.
+    EXPECT_EQ(FromCaps("video/ogg").majorType, MEDIATYPE_Stream);
+    EXPECT_EQ(FromCaps("video/ogg").subType, MEDIASUBTYPE_Ogg);
+    EXPECT_EQ(FromCaps("video/x-msvideo").subType, MEDIASUBTYPE_Avi);
 
     // A template's lists give one type per kind of stream.
     GstCaps* templ = gst_caps_from_string("audio/mpeg, mpegversion=1, layer=[1,3]");
