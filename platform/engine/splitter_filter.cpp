@@ -2,6 +2,8 @@
 
 #include <gst/gst.h>
 
+#include <algorithm>
+
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/stream_discovery.h"
 
@@ -32,6 +34,33 @@ void LinkToQueue(GstElement* demux, GstPad* pad) {
 
 void OnDemuxPad(GstElement* demux, GstPad* pad, gpointer) {
     LinkToQueue(demux, pad);
+}
+
+constexpr guint kQueueBytes = 64u * 1024 * 1024;
+constexpr guint64 kQueueTime = 3 * GST_SECOND;
+constexpr guint64 kQueueLongestTime = 120 * GST_SECOND;
+
+// Streaming thread, with the queue's lock released: a full queue grows while
+// a sibling is empty, as a multiqueue does.
+void OnQueueFull(GstElement* full, gpointer bin) {
+    bool starving = false;
+    GstIterator* it = gst_bin_iterate_elements(GST_BIN(bin));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* e = GST_ELEMENT(g_value_get_object(&item));
+        if (e != full && g_str_has_prefix(GST_OBJECT_NAME(e), "queue:")) {
+            guint buffers = 0;
+            g_object_get(e, "current-level-buffers", &buffers, nullptr);
+            starving = starving || buffers == 0;
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    guint64 limit = 0;
+    g_object_get(full, "max-size-time", &limit, nullptr);
+    if (starving && limit < kQueueLongestTime)
+        g_object_set(full, "max-size-time", std::min(limit * 2, kQueueLongestTime), nullptr);
 }
 
 GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
@@ -73,11 +102,12 @@ HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
         // in a graph: one stream's renderer waiting for its turn must not
         // starve the others.
         GstElement* queue = gst_element_factory_make("queue", QueueName(s.padName).c_str());
-        // Bounded by bytes only: a stream that yields nothing for a while (a
-        // damaged one, or one far apart in the file) must not stop the others
-        // at a time limit and hold the whole graph in its preroll.
-        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 64u * 1024 * 1024,
-                     "max-size-time", static_cast<guint64>(0), nullptr);
+        // Three seconds ahead, more while another stream of the file runs dry
+        // (a stream far apart in the file must not hold the others in their
+        // preroll); never more than the byte limit.
+        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", kQueueBytes, "max-size-time",
+                     kQueueTime, nullptr);
+        g_signal_connect(queue, "overrun", G_CALLBACK(OnQueueFull), element_);
         gst_bin_add(GST_BIN(element_), queue);
         GstPad* queueSrc = gst_element_get_static_pad(queue, "src");
         GstPad* ghost = gst_ghost_pad_new(s.padName.c_str(), queueSrc);
