@@ -1,5 +1,7 @@
 #include "graph/message_box.h"
 
+#include "platform/engine/result.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -99,38 +101,6 @@ int ShowBox(const std::string& text, const std::string& caption, unsigned flags)
     }
 }
 
-// The system's texts of the general result codes.
-std::string SystemResultText(std::uint32_t code) {
-    switch (code) {
-        case 0x00000000u:
-            return "No error.";
-        case 0x00000001u:
-            return "Success, with a note.";
-        case 0x80004001u:
-            return "Not implemented.";
-        case 0x80004002u:
-            return "No such interface supported.";
-        case 0x80004003u:
-            return "Invalid pointer.";
-        case 0x80004004u:
-            return "Operation aborted.";
-        case 0x80004005u:
-            return "Unspecified error.";
-        case 0x8000FFFFu:
-            return "Catastrophic failure.";
-        case 0x80070002u:
-            return "The system cannot find the file specified.";
-        case 0x80070005u:
-            return "Access is denied.";
-        case 0x8007000Eu:
-            return "Not enough memory resources are available.";
-        case 0x80070057u:
-            return "The parameter is incorrect.";
-        default:
-            return (code & 0x80000000u) ? "Unknown error." : "Unknown result.";
-    }
-}
-
 }  // namespace
 
 const std::string& ApplicationTitle() {
@@ -182,7 +152,9 @@ std::string ResultText(std::int32_t code) {
     const auto bits = static_cast<std::uint32_t>(code);
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", bits);
-    return std::string("error ") + hex + ": " + SystemResultText(bits);
+    std::string text = engine::ErrorText(code);
+    if (text.empty()) text = (bits & 0x80000000u) ? "Unknown error." : "Unknown result.";
+    return std::string("error ") + hex + ": " + text;
 }
 
 }  // namespace quova

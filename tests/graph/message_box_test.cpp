@@ -14,7 +14,9 @@ using testing::SeenBox;
 TEST(ResultText, CodeInEightUpperCaseHexDigitsThenItsText) {
     EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x80004005u)),
               "error 80004005: Unspecified error.");
-    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x00000000u)), "error 00000000: No error.");
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x80040218u)),
+              "error 80040218: No combination of filters could be found to render the stream.");
+    EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x8004FFFFu)), "error 8004FFFF: Unknown error.");
     EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x8004025Fu)).substr(0, 16), "error 8004025F: ");
     EXPECT_GT(ResultText(static_cast<std::int32_t>(0x8004025Fu)).size(), 16u);
     EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x1u)).substr(0, 16), "error 00000001: ");
