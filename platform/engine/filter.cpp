@@ -178,21 +178,21 @@ std::vector<FilterProperty> Filter::Properties() const {
     guint count = 0;
     GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(e), &count);
     for (guint i = 0; i < count; ++i) {
-        GParamSpec* spec = specs[i];
-        if (!(spec->flags & G_PARAM_READABLE) || spec->owner_type == GST_TYPE_OBJECT ||
-            spec->owner_type == G_TYPE_OBJECT)
+        GParamSpec* param = specs[i];
+        if (!(param->flags & G_PARAM_READABLE) || param->owner_type == GST_TYPE_OBJECT ||
+            param->owner_type == G_TYPE_OBJECT)
             continue;
-        if (G_IS_PARAM_SPEC_OBJECT(spec) || G_IS_PARAM_SPEC_POINTER(spec) ||
-            G_IS_PARAM_SPEC_BOXED(spec))
+        if (G_IS_PARAM_SPEC_OBJECT(param) || G_IS_PARAM_SPEC_POINTER(param) ||
+            G_IS_PARAM_SPEC_BOXED(param))
             continue;
         FilterProperty p;
-        p.name = spec->name;
-        if (const char* blurb = g_param_spec_get_blurb(spec)) p.description = blurb;
-        p.typeName = g_type_name(spec->value_type);
-        p.writable = (spec->flags & G_PARAM_WRITABLE) && !(spec->flags & G_PARAM_CONSTRUCT_ONLY);
+        p.name = param->name;
+        if (const char* blurb = g_param_spec_get_blurb(param)) p.description = blurb;
+        p.typeName = g_type_name(param->value_type);
+        p.writable = (param->flags & G_PARAM_WRITABLE) && !(param->flags & G_PARAM_CONSTRUCT_ONLY);
         GValue value = G_VALUE_INIT;
-        g_value_init(&value, spec->value_type);
-        g_object_get_property(G_OBJECT(e), spec->name, &value);
+        g_value_init(&value, param->value_type);
+        g_object_get_property(G_OBJECT(e), param->name, &value);
         if (gchar* text = gst_value_serialize(&value)) {
             p.value = text;
             g_free(text);
@@ -206,12 +206,12 @@ std::vector<FilterProperty> Filter::Properties() const {
 
 HResult Filter::SetProperty(const std::string& name, const std::string& value) {
     GstElement* e = workElement();
-    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name.c_str());
-    if (!spec) return VFW_E_NOT_FOUND;
-    if (!(spec->flags & G_PARAM_WRITABLE) || (spec->flags & G_PARAM_CONSTRUCT_ONLY))
+    GParamSpec* param = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name.c_str());
+    if (!param) return VFW_E_NOT_FOUND;
+    if (!(param->flags & G_PARAM_WRITABLE) || (param->flags & G_PARAM_CONSTRUCT_ONLY))
         return E_ACCESSDENIED;
     GValue v = G_VALUE_INIT;
-    g_value_init(&v, spec->value_type);
+    g_value_init(&v, param->value_type);
     const bool ok = gst_value_deserialize(&v, value.c_str());
     if (ok) g_object_set_property(G_OBJECT(e), name.c_str(), &v);
     g_value_unset(&v);

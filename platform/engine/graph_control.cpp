@@ -271,36 +271,44 @@ bool FilterGraph::HasAudio() const {
     return !AudioRenderers().empty();
 }
 
-HResult FilterGraph::SetVolume(int level) {
-    auto renderers = AudioRenderers();
+namespace {
+
+// Every audio renderer of the graph follows the same level; the first one answers.
+template <class Set>
+HResult SetOnEach(const std::vector<std::shared_ptr<AudioRendererFilter>>& renderers, Set set) {
     if (renderers.empty()) return E_NOTIMPL;
     for (const auto& r : renderers) {
-        const HResult hr = r->SetVolume(level);
+        const HResult hr = set(*r);
         if (Failed(hr)) return hr;
     }
     return S_OK;
+}
+
+template <class Get>
+Outcome<int> GetFromFirst(const std::vector<std::shared_ptr<AudioRendererFilter>>& renderers,
+                          Get get) {
+    if (renderers.empty()) return {E_NOTIMPL, 0};
+    return {S_OK, get(*renderers.front())};
+}
+
+}  // namespace
+
+HResult FilterGraph::SetVolume(int level) {
+    return SetOnEach(AudioRenderers(),
+                     [level](AudioRendererFilter& r) { return r.SetVolume(level); });
 }
 
 Outcome<int> FilterGraph::Volume() const {
-    auto renderers = AudioRenderers();
-    if (renderers.empty()) return {E_NOTIMPL, 0};
-    return {S_OK, renderers.front()->Volume()};
+    return GetFromFirst(AudioRenderers(), [](AudioRendererFilter& r) { return r.Volume(); });
 }
 
 HResult FilterGraph::SetBalance(int balance) {
-    auto renderers = AudioRenderers();
-    if (renderers.empty()) return E_NOTIMPL;
-    for (const auto& r : renderers) {
-        const HResult hr = r->SetBalance(balance);
-        if (Failed(hr)) return hr;
-    }
-    return S_OK;
+    return SetOnEach(AudioRenderers(),
+                     [balance](AudioRendererFilter& r) { return r.SetBalance(balance); });
 }
 
 Outcome<int> FilterGraph::Balance() const {
-    auto renderers = AudioRenderers();
-    if (renderers.empty()) return {E_NOTIMPL, 0};
-    return {S_OK, renderers.front()->Balance()};
+    return GetFromFirst(AudioRenderers(), [](AudioRendererFilter& r) { return r.Balance(); });
 }
 
 }  // namespace quova::engine
