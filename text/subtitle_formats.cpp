@@ -213,9 +213,13 @@ void ParseSubStationAlpha(SubtitleLineReader& lines, SubtitleTimetable& table) {
                 MakeSubtitleEntry(table, start, std::move(text));
             } else {
                 // Events starting in the same half second are shown together.
+                // The entry there may be an earlier event's end mark: joining
+                // onto its empty text would show a blank line above this one.
                 std::string& shared = table.SubtitleTexts[entry];
-                shared += '|';
-                shared += text;
+                if (shared.empty())
+                    shared = std::move(text);
+                else if (!text.empty())
+                    shared += '|' + text;
             }
         }
         if (table.SubtitleCount < length && SlotInTable(table, end) && table.SubtitleSlots[end] < 0)

@@ -222,6 +222,18 @@ TEST(SubStationAlpha, EventsInOneHalfSecondShareAnEntry) {
             {3, "Hello|world, again|Second"}, {6, ""}, {8, ""}, {20, "lower|break"}, {24, ""}}));
 }
 
+TEST(SubStationAlpha, EventStartingAtAnEndMarkTakesItsPlace) {
+    // The second event starts as the first ends: it replaces the end mark
+    // rather than following an empty line. An empty event adds no line.
+    const auto table = Parse(kSubStationAlpha,
+                             "[Events]\n"
+                             "Dialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,one\n"
+                             "Dialogue: 0,0:00:02.00,0:00:03.00,D,,0,0,0,,two\n"
+                             "Dialogue: 0,0:00:02.10,0:00:03.00,D,,0,0,0,,{\\i1}\n");
+    EXPECT_EQ(SlotsOf(table), (Entries{{2, "one"}, {4, "two"}, {6, ""}}));
+    EXPECT_EQ(table.SubtitleCount, 3);
+}
+
 TEST(SubStationAlpha, ReadingStopsAtAnEventEndingBeyondTheTable) {
     const auto table = Parse(kSubStationAlpha,
                              "[EVENTS]\n"
