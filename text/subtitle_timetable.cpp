@@ -33,9 +33,8 @@ int64_t SecondsToSlot(double seconds) {
 
 int64_t FrameToSlot(double frame, double frameRate) {
     // The medium may report no rate (0) at all; dividing by it would put every
-    // subtitle at infinity.
-    if (!std::isfinite(frameRate) || frameRate < 1.0 || frameRate > 1000.0)
-        frameRate = kDefaultFrameRate;
+    // subtitle at infinity. Any real rate, however slow or fast, is the medium's.
+    if (!std::isfinite(frameRate) || frameRate <= 0.0) frameRate = kDefaultFrameRate;
     return RoundSlot(frame / frameRate * 2.0);
 }
 

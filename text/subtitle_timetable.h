@@ -43,7 +43,7 @@ int64_t RoundSlot(double halfSeconds);
 // A movie time in seconds as a slot.
 int64_t SecondsToSlot(double seconds);
 
-// A frame number as a slot at `frameRate` (25 when the rate is unknown or absurd).
+// A frame number as a slot at `frameRate` (25 when the medium gives none).
 int64_t FrameToSlot(double frame, double frameRate);
 
 // Whether `slot` lies inside the table.

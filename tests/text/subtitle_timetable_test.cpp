@@ -50,6 +50,10 @@ TEST(SlotConversion, RoundsHalvesToEven) {
     // A medium without a frame rate counts 25 frames per second.
     EXPECT_EQ(FrameToSlot(250, 0.0), 20);
     EXPECT_EQ(FrameToSlot(250, std::numeric_limits<double>::quiet_NaN()), 20);
+    EXPECT_EQ(FrameToSlot(250, -1.0), 20);
+    // A slide show's or a high-speed camera's rate is real and is used.
+    EXPECT_EQ(FrameToSlot(5, 0.5), 20);
+    EXPECT_EQ(FrameToSlot(12000, 1200.0), 20);
     EXPECT_EQ(FrameToSlot(1e9, 25.0), 80000000);
 }
 
