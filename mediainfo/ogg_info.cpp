@@ -12,6 +12,9 @@ namespace {
 
 // Header packets are read only when they fit in one short page.
 constexpr uint64_t kHeaderBodyLimit = 255;
+// A stream has one comment header, which fits in such a page; a file that
+// repeats header pages must not grow the listing with the file's size.
+constexpr size_t kMaxCommentBytes = 16 * 1024;
 
 // Little-endian fields of a header packet; a field past its end reads as 0.
 uint64_t FieldAt(std::string_view packet, size_t offset, int bytes) {
@@ -57,6 +60,7 @@ void CommentHeader(std::string_view packet, OggStream& stream) {
         const uint64_t length = FieldAt(packet, at, 4);
         at += 4;
         if (length > packet.size() - at) return;
+        if (stream.comments.size() + length > kMaxCommentBytes) return;
         if (!stream.comments.empty()) stream.comments += "\r\n";
         stream.comments += " " + DecodeText(packet.substr(at, length));
         at += length;

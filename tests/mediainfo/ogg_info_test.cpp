@@ -111,6 +111,19 @@ TEST_F(OggInfoTest, MoreThanThirtyTwoStreamsEndTheWalk) {
     EXPECT_EQ(info.figures.audio.size(), 8u);
 }
 
+TEST_F(OggInfoTest, RepeatedCommentPagesDoNotGrowTheListingWithoutEnd) {
+    std::string bytes = Page(kBos, 0, 3, 0, ogg::VorbisId(2, 44100));
+    const std::string comments =
+        Page(0, 0, 3, 1, ogg::VorbisComments("x", {std::string(200, 'c')}));
+    for (int i = 0; i < 2000; ++i) bytes += comments;
+    const OggInfo info = Read(bytes);
+    EXPECT_EQ(info.error, "");
+    ASSERT_EQ(info.streams.size(), 1u);
+    EXPECT_EQ(info.streams[0].comments.rfind(" " + std::string(200, 'c') + "\r\n", 0), 0u);
+    EXPECT_LE(info.streams[0].comments.size(), 16u * 1024);
+    EXPECT_LT(info.text.size(), 20u * 1024);
+}
+
 TEST_F(OggInfoTest, HeadersOfALongPageAreNotRead) {
     std::string longId = ogg::VorbisId(2, 44100);
     longId.resize(300, '\0');
