@@ -109,6 +109,14 @@ void BinaryReader::Seek(uint64_t position) {
     position_ = position;
 }
 
+std::string_view StripPadding(std::string_view bytes) {
+    while (!bytes.empty() && static_cast<unsigned char>(bytes.front()) <= ' ')
+        bytes.remove_prefix(1);
+    while (!bytes.empty() && static_cast<unsigned char>(bytes.back()) <= ' ')
+        bytes.remove_suffix(1);
+    return bytes;
+}
+
 std::string PrintableCode(std::string_view bytes) {
     std::string plain(bytes);
     for (char& c : plain) {

@@ -67,7 +67,6 @@ class BinaryReader {
     uint64_t Position() const { return position_; }
     uint64_t Size() const { return size_; }
     uint64_t Remaining() const { return size_ - position_; }
-    bool AtEnd() const { return position_ >= size_; }
 
     uint8_t ReadByte();
     uint16_t ReadU16();
@@ -87,6 +86,10 @@ class BinaryReader {
     uint64_t size_;
     uint64_t position_ = 0;
 };
+
+// A fixed-width field without the blanks, zero bytes and other control bytes
+// that pad it at either end.
+std::string_view StripPadding(std::string_view bytes);
 
 // A four-character code or other short label from a file, made fit to show:
 // control bytes become blanks and the rest is read as Windows-1252.

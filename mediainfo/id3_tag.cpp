@@ -58,12 +58,7 @@ std::string Id3Field(const Id3Buffer& buffer, int field) {
     if (field >= 0 && field <= 5) {
         const TextField f = kTextFields[field];
         std::string_view bytes(reinterpret_cast<const char*>(buffer.data()) + f.offset, f.width);
-        bytes = bytes.substr(0, bytes.find('\0'));
-        while (!bytes.empty() && static_cast<unsigned char>(bytes.front()) <= ' ')
-            bytes.remove_prefix(1);
-        while (!bytes.empty() && static_cast<unsigned char>(bytes.back()) <= ' ')
-            bytes.remove_suffix(1);
-        return DecodeText(bytes);
+        return DecodeText(StripPadding(bytes.substr(0, bytes.find('\0'))));
     }
     if (field == 6) return std::to_string(buffer[126]);
     if (field == 7) {

@@ -25,15 +25,8 @@ uint64_t FieldAt(std::string_view packet, size_t offset, int bytes) {
     return value;
 }
 
-std::string TrimmedCode(std::string_view bytes) {
-    size_t begin = 0, end = bytes.size();
-    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= ' ') ++begin;
-    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= ' ') --end;
-    return PrintableCode(bytes.substr(begin, end - begin));
-}
-
 void IdentificationHeader(std::string_view packet, OggStream& stream) {
-    stream.type = TrimmedCode(packet.substr(0, std::min<size_t>(8, packet.size())));
+    stream.type = PrintableCode(StripPadding(packet.substr(0, 8)));
     if (stream.type == "vorbis") {
         stream.channels = static_cast<uint8_t>(FieldAt(packet, 10, 1));
         stream.sampleRate = static_cast<uint32_t>(FieldAt(packet, 11, 4));

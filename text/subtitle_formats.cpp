@@ -10,8 +10,6 @@ namespace quova {
 
 namespace {
 
-constexpr size_t kSignatureBytes = 4095;
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -249,7 +247,8 @@ bool SubtitleSignatureFound(std::string_view head, int kind) {
     static constexpr std::string_view kSignatures[kSubtitleKindCount] = {"}{", "-->", "[SUBTITLE]",
                                                                          "[BEGIN]", "[EVENTS]"};
     if (kind < 0 || kind >= kSubtitleKindCount) return false;
-    const std::string folded = ReplaceAll(ToUpperAscii(head.substr(0, kSignatureBytes)), "- ", "-");
+    const std::string folded =
+        ReplaceAll(ToUpperAscii(head.substr(0, kSubtitleSignatureBytes)), "- ", "-");
     return folded.find(kSignatures[kind]) != std::string::npos;
 }
 

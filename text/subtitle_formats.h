@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "text/subtitle_timetable.h"
@@ -19,8 +20,12 @@ constexpr int kSubtitleKindCount = 5;
 // The extension (lower case, with the dot) a kind is looked for in.
 std::string_view SubtitleKindExtension(int kind);
 
-// The signature test on the first bytes of a file (at most 4095 are looked
-// at): letter case is ignored and "- " counts as "-".
+// How much of a file's start the signature test looks at.
+constexpr size_t kSubtitleSignatureBytes = 4095;
+
+// The signature test on the first bytes of a file (at most
+// kSubtitleSignatureBytes are looked at): letter case is ignored and "- "
+// counts as "-".
 bool SubtitleSignatureFound(std::string_view head, int kind);
 
 // A clock time "h:m:s" (or "h:m") with an optional fraction after "." or ","

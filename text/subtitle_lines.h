@@ -22,8 +22,6 @@ class SubtitleLineReader {
     // The next line into `line`; false at the end of the file.
     bool Next(std::string& line);
 
-    bool AtEnd() const { return pos_ >= bytes_.size(); }
-
   private:
     std::string_view bytes_;
     size_t pos_ = 0;

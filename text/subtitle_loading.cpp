@@ -10,8 +10,6 @@ namespace quova {
 
 namespace {
 
-constexpr std::streamsize kSignatureBytes = 4095;
-
 // Only plain files: a FIFO or device under a subtitle's name would block or
 // never end.
 bool IsPlainFile(const std::filesystem::path& file) {
@@ -22,8 +20,8 @@ bool IsPlainFile(const std::filesystem::path& file) {
 std::string ReadHead(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
-    std::string head(static_cast<size_t>(kSignatureBytes), '\0');
-    in.read(head.data(), kSignatureBytes);
+    std::string head(kSubtitleSignatureBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(in.gcount()));
     return head;
 }
