@@ -23,7 +23,9 @@ size_t MemorySource::ReadAt(uint64_t offset, char* out, size_t count) {
 }
 
 FileSource::FileSource(const std::filesystem::path& path) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer that
+    // may never come; only plain files are read, as the check below decides.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return;
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include "mediainfo/id3_tag.h"
+
 #include "mediainfo/info_pages.h"
 #include "tests/mediainfo/media_writers.h"
 #include "tests/support/gst_media.h"
@@ -48,6 +52,27 @@ TEST(MediaHeaders, DamagedFileGivesTheWarning) {
     EXPECT_EQ(headers.ErrorMessage(), "Read beyond end of file\nerror getting OGG information");
     EXPECT_EQ(headers.InfoCommandCaption(), "OGG Info");
     EXPECT_EQ(headers.Figures().audioStreamCount, 1);
+}
+
+// A pipe under a media file's name has no writer: reading it must neither
+// wait for one nor take it for a file.
+TEST(MediaHeaders, PipesAndFoldersAreNotRead) {
+    TempDir dir;
+    for (const char* name : {"pipe.avi", "pipe.ogg", "pipe.mp3"})
+        ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0) << name;
+    std::filesystem::create_directory(dir / "folder.avi");
+
+    const MediaHeaders avi = ReadMediaHeaders(dir / "pipe.avi");
+    EXPECT_EQ(avi.avi.text, "");
+    EXPECT_EQ(avi.ErrorMessage(), "");
+    EXPECT_EQ(ReadMediaHeaders(dir / "folder.avi").avi.text, "");
+    const MediaHeaders ogg = ReadMediaHeaders(dir / "pipe.ogg");
+    EXPECT_TRUE(ogg.ogg.streams.empty());
+    EXPECT_EQ(ogg.ErrorMessage(), "");
+    Id3Buffer buffer;
+    buffer.fill(1);
+    EXPECT_FALSE(ReadId3Tag(dir / "pipe.mp3", buffer));
+    EXPECT_EQ(buffer, Id3Buffer{});
 }
 
 }  // namespace
