@@ -42,7 +42,7 @@ OkBottomDlg::OkBottomDlg(QWidget* parent) : QDialog(parent) {
         button->setGeometry(400, 8 + 32 * i, 155, 25);
         button->hide();
         connect(button, &QPushButton::clicked, this, [this, button] {
-            if (sideHandler_) sideHandler_(button->text().remove('&').toStdString());
+            if (sideHandler_) sideHandler_(button->text().toStdString());
         });
         buttons_[i] = button;
     }
