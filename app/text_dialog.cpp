@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <algorithm>
 
 #include "graph/message_box.h"
@@ -89,8 +88,19 @@ void OkBottomDlg::Prepare(const std::string& text, const std::string& caption) {
 }
 
 void OkBottomDlg::OKBtnClick() {
-    for (QPushButton* button : buttons_) button->hide();
+    HideSideButtons();
     accept();
+}
+
+void OkBottomDlg::reject() {
+    // OK is also the cancel button: Escape (or the window's close button)
+    // leaves the next caller without this caller's buttons, as OK does.
+    HideSideButtons();
+    QDialog::reject();
+}
+
+void OkBottomDlg::HideSideButtons() {
+    for (QPushButton* button : buttons_) button->hide();
 }
 
 OkBottomDlg& TextDialog() {

@@ -34,8 +34,11 @@ class OkBottomDlg : public QDialog {
         sideHandler_ = std::move(handler);
     }
 
+    void reject() override;
+
   private:
     void OKBtnClick();
+    void HideSideButtons();
 
     QFrame* bevel_;
     QLabel* label_;

@@ -121,5 +121,18 @@ TEST(TextDialog, SideButtonHandsOverItsCaptionAsSet) {
     EXPECT_EQ(pressed, "AC3 & DTS Decoder");
 }
 
+TEST(TextDialog, EscapeClosesLikeOkLeavingNoSideButtonsForTheNextCaller) {
+    testing::App();
+    OkBottomDlg& dialog = TextDialog();
+    dialog.SideButton(1)->show();
+    dialog.SideButton(2)->show();
+    testing::OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    ShowTextDialog("filters", "Properties");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(ModalDialogOpen());
+    for (int i = 1; i <= kSideButtonCount; ++i)
+        EXPECT_FALSE(dialog.SideButton(i)->isVisibleTo(&dialog)) << i;
+}
+
 }  // namespace
 }  // namespace quova
