@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
+#include <algorithm>
 
 namespace quova {
 
@@ -83,19 +84,31 @@ void PopupMenu::Build(QMenu* menu, const std::vector<MenuItem*>& items) {
         }
         action->setObjectName(QString::fromStdString(item->name));
         actions_[item] = action;
-        order_.push_back(item);
     }
 }
 
 void PopupMenu::Sync() {
-    for (MenuItem* item : order_)
-        if (QAction* action = Action(item)) SyncItem(*item, action);
+    // A key runs the first shown item in menu order that has it. Qt would
+    // take a key two actions share as ambiguous and run neither, and a
+    // template may well give one item a key another one has.
+    std::vector<QKeySequence> taken;
+    for (MenuItem* item : model_.All()) {
+        QAction* action = Action(item);
+        if (!action) continue;
+        bool ownsKey = false;
+        if (item->visible && !item->shortcut.isEmpty() &&
+            std::find(taken.begin(), taken.end(), item->shortcut) == taken.end()) {
+            taken.push_back(item->shortcut);
+            ownsKey = true;
+        }
+        SyncItem(*item, action, ownsKey);
+    }
 }
 
-void PopupMenu::SyncItem(MenuItem& item, QAction* action) {
+void PopupMenu::SyncItem(MenuItem& item, QAction* action, bool ownsKey) {
     if (!item.separator) {
         action->setText(QString::fromStdString(item.caption));
-        if (item.children.empty()) action->setShortcut(item.shortcut);
+        if (item.children.empty()) action->setShortcut(ownsKey ? item.shortcut : QKeySequence());
         const QString hint = QString::fromStdString(item.hint);
         action->setStatusTip(hint);
         action->setToolTip(hint);
