@@ -254,8 +254,7 @@ void QuovaForm::InitializeApp() {
         ApplySwitches(params_, settings);
         Step("switches");
 
-        // Twice, so that the placement is applied even where it seems unchanged.
-        ApplyFullScreen();
+        // The window takes the full-screen or windowed form the settings ask for.
         ApplyFullScreen();
         Step("first placement");
 
