@@ -409,8 +409,10 @@ void QuovaForm::OpenMedia(const std::string& name) {
 }
 
 void QuovaForm::HandOverReceived(const std::string& name) {
+    // Only a file is opened: a folder or a name that is gone is ignored.
     std::error_code ec;
-    if (std::filesystem::exists(name, ec)) OpenMedia(name);
+    if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
+        OpenMedia(name);
     if (isVisible()) {
         raise();
         activateWindow();

@@ -80,6 +80,7 @@ TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
 
     OpenCounter = 0;
     form_->HandOverReceived((dir_ / "missing.avi").string());
+    form_->HandOverReceived(dir_.path().string());
     EXPECT_TRUE(opened_.empty());
     form_->HandOverReceived(b);
     EXPECT_EQ(opened_, (std::vector<std::string>{b}));
