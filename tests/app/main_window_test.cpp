@@ -116,6 +116,19 @@ TEST_F(MainWindow, RightClickOnTheWindowOrThePictureOpensThePopupMenu) {
     }
 }
 
+TEST_F(MainWindow, StayingAfterReallyQuitKeepsThePollingTimerRunning) {
+    form_->SetTag(0);
+    form_->timer1()->start();
+    testing::AnswerNextBox(QMessageBox::No);
+    EXPECT_FALSE(form_->close());
+    EXPECT_TRUE(form_->timer1()->isActive());
+
+    form_->timer1()->stop();
+    testing::AnswerNextBox(QMessageBox::No);
+    EXPECT_FALSE(form_->close());
+    EXPECT_FALSE(form_->timer1()->isActive());
+}
+
 TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
     auto* about = new QuovaAboutBox(form_.get());
     form_->SetAboutBox(about);
