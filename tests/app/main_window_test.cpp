@@ -16,6 +16,7 @@
 #include "app/about_box.h"
 #include "app/app_state.h"
 #include "app/popup_menu.h"
+#include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
@@ -127,6 +128,31 @@ TEST_F(MainWindow, StayingAfterReallyQuitKeepsThePollingTimerRunning) {
     testing::AnswerNextBox(QMessageBox::No);
     EXPECT_FALSE(form_->close());
     EXPECT_FALSE(form_->timer1()->isActive());
+}
+
+TEST_F(MainWindow, QuickHelpShowsTheCommandLineInTheTextDialog) {
+    AppSettings().ProgramVersion = "1.2.3";
+    QString caption, text;
+    bool modal = false;
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<OkBottomDlg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        text = dialog->label()->text();
+        modal = ModalDialogOpen();
+        dialog->okButton()->click();
+    });
+    form_->popup().Trigger("Help1");
+    EXPECT_EQ(caption, "Quova Keyboard/Mouse/Commandline Help");
+    EXPECT_TRUE(modal);
+    const QStringList lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 16);
+    EXPECT_EQ(lines[0], "Quova 1.2.3 - Quova Media Player");
+    EXPECT_EQ(lines[2], "subtitles (.sub & .srt) and chapters (mdvd.ini) support");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[9], "left-click & drag to move window; wheel - volume up/down ");
+    EXPECT_EQ(lines[13], "format: quova [moviefile] [/fs] [/zoomtowin] [[/1][/2]|[/3]] [/noosd]");
+    EXPECT_EQ(lines[15], " /zoomtowin - zoom to window;");
 }
 
 TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
