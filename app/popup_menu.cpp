@@ -41,16 +41,15 @@ void PopupMenu::Run(MenuItem& item) {
 void PopupMenu::Rebuild() {
     // Items are only ever added (copies appended to their submenu), so the
     // actions that exist stay; deleting them could pull an action away from
-    // under its own triggered signal.
-    std::vector<MenuItem*> missing;
-    for (MenuItem* item : model_.All())
-        if (!Action(item)) missing.push_back(item);
-    for (MenuItem* item : missing) {
-        if (Action(item)) continue;  // built with a new parent just now
+    // under its own triggered signal. Walking depth first, a new submenu is
+    // built with its children before they come up.
+    for (MenuItem* item : model_.All()) {
+        if (Action(item)) continue;
         QMenu* target = menu_;
         if (item->parent) {
             const auto it = submenus_.find(item->parent);
-            if (it == submenus_.end()) continue;  // built with its parent
+            // A plain item has no submenu to take a copy.
+            if (it == submenus_.end()) continue;
             target = it->second;
         }
         Build(target, {item});
