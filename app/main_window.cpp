@@ -254,8 +254,7 @@ void QuovaForm::InitializeApp() {
         ApplySwitches(params_, settings);
         Step("switches");
 
-        // Twice, so that the placement is applied even where it seems unchanged.
-        ApplyFullScreen();
+        // The window takes the full-screen or windowed form the settings ask for.
         ApplyFullScreen();
         Step("first placement");
 
@@ -410,8 +409,10 @@ void QuovaForm::OpenMedia(const std::string& name) {
 }
 
 void QuovaForm::HandOverReceived(const std::string& name) {
+    // Only a file is opened: a folder or a name that is gone is ignored.
     std::error_code ec;
-    if (std::filesystem::exists(name, ec)) OpenMedia(name);
+    if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
+        OpenMedia(name);
     if (isVisible()) {
         raise();
         activateWindow();

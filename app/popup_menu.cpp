@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
+#include <algorithm>
 
 namespace quova {
 
@@ -40,16 +41,15 @@ void PopupMenu::Run(MenuItem& item) {
 void PopupMenu::Rebuild() {
     // Items are only ever added (copies appended to their submenu), so the
     // actions that exist stay; deleting them could pull an action away from
-    // under its own triggered signal.
-    std::vector<MenuItem*> missing;
-    for (MenuItem* item : model_.All())
-        if (!Action(item)) missing.push_back(item);
-    for (MenuItem* item : missing) {
-        if (Action(item)) continue;  // built with a new parent just now
+    // under its own triggered signal. Walking depth first, a new submenu is
+    // built with its children before they come up.
+    for (MenuItem* item : model_.All()) {
+        if (Action(item)) continue;
         QMenu* target = menu_;
         if (item->parent) {
             const auto it = submenus_.find(item->parent);
-            if (it == submenus_.end()) continue;  // built with its parent
+            // A plain item has no submenu to take a copy.
+            if (it == submenus_.end()) continue;
             target = it->second;
         }
         Build(target, {item});
@@ -83,19 +83,31 @@ void PopupMenu::Build(QMenu* menu, const std::vector<MenuItem*>& items) {
         }
         action->setObjectName(QString::fromStdString(item->name));
         actions_[item] = action;
-        order_.push_back(item);
     }
 }
 
 void PopupMenu::Sync() {
-    for (MenuItem* item : order_)
-        if (QAction* action = Action(item)) SyncItem(*item, action);
+    // A key runs the first shown item in menu order that has it. Qt would
+    // take a key two actions share as ambiguous and run neither, and a
+    // template may well give one item a key another one has.
+    std::vector<QKeySequence> taken;
+    for (MenuItem* item : model_.All()) {
+        QAction* action = Action(item);
+        if (!action) continue;
+        bool ownsKey = false;
+        if (item->visible && !item->shortcut.isEmpty() &&
+            std::find(taken.begin(), taken.end(), item->shortcut) == taken.end()) {
+            taken.push_back(item->shortcut);
+            ownsKey = true;
+        }
+        SyncItem(*item, action, ownsKey);
+    }
 }
 
-void PopupMenu::SyncItem(MenuItem& item, QAction* action) {
+void PopupMenu::SyncItem(MenuItem& item, QAction* action, bool ownsKey) {
     if (!item.separator) {
         action->setText(QString::fromStdString(item.caption));
-        if (item.children.empty()) action->setShortcut(item.shortcut);
+        if (item.children.empty()) action->setShortcut(ownsKey ? item.shortcut : QKeySequence());
         const QString hint = QString::fromStdString(item.hint);
         action->setStatusTip(hint);
         action->setToolTip(hint);

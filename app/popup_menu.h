@@ -48,7 +48,7 @@ class PopupMenu : public QObject {
 
   private:
     void Build(QMenu* menu, const std::vector<MenuItem*>& items);
-    void SyncItem(MenuItem& item, QAction* action);
+    void SyncItem(MenuItem& item, QAction* action, bool ownsKey);
     void Run(MenuItem& item);
 
     MenuModel& model_;
@@ -56,7 +56,6 @@ class PopupMenu : public QObject {
     QMenu* menu_;
     std::map<const MenuItem*, QPointer<QAction>> actions_;
     std::map<const MenuItem*, QPointer<QMenu>> submenus_;
-    std::vector<MenuItem*> order_;
     std::map<std::string, Handler> handlers_;
     std::function<void()> aboutToShow_;
 };

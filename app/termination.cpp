@@ -41,8 +41,8 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
         action.sa_handler = OnSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        installed_ = sigaction(SIGTERM, &action, &previousTerm_) == 0 &&
-                     sigaction(SIGINT, &action, &previousInt_) == 0;
+        installedTerm_ = sigaction(SIGTERM, &action, &previousTerm_) == 0;
+        installedInt_ = sigaction(SIGINT, &action, &previousInt_) == 0;
     }
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The session is ending: let it end, and close in order.
@@ -52,10 +52,8 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
 }
 
 TerminationWatcher::~TerminationWatcher() {
-    if (installed_) {
-        sigaction(SIGTERM, &previousTerm_, nullptr);
-        sigaction(SIGINT, &previousInt_, nullptr);
-    }
+    if (installedTerm_) sigaction(SIGTERM, &previousTerm_, nullptr);
+    if (installedInt_) sigaction(SIGINT, &previousInt_, nullptr);
 }
 
 }  // namespace quova

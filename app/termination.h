@@ -24,7 +24,8 @@ class TerminationWatcher : public QObject {
     QSocketNotifier* notifier_ = nullptr;
     struct sigaction previousTerm_ {};
     struct sigaction previousInt_ {};
-    bool installed_ = false;
+    bool installedTerm_ = false;
+    bool installedInt_ = false;
 };
 
 }  // namespace quova

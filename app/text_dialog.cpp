@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
 #include <algorithm>
 
 #include "graph/message_box.h"
@@ -42,7 +41,7 @@ OkBottomDlg::OkBottomDlg(QWidget* parent) : QDialog(parent) {
         button->setGeometry(400, 8 + 32 * i, 155, 25);
         button->hide();
         connect(button, &QPushButton::clicked, this, [this, button] {
-            if (sideHandler_) sideHandler_(button->text().remove('&').toStdString());
+            if (sideHandler_) sideHandler_(button->text().toStdString());
         });
         buttons_[i] = button;
     }
@@ -89,8 +88,19 @@ void OkBottomDlg::Prepare(const std::string& text, const std::string& caption) {
 }
 
 void OkBottomDlg::OKBtnClick() {
-    for (QPushButton* button : buttons_) button->hide();
+    HideSideButtons();
     accept();
+}
+
+void OkBottomDlg::reject() {
+    // OK is also the cancel button: Escape (or the window's close button)
+    // leaves the next caller without this caller's buttons, as OK does.
+    HideSideButtons();
+    QDialog::reject();
+}
+
+void OkBottomDlg::HideSideButtons() {
+    for (QPushButton* button : buttons_) button->hide();
 }
 
 OkBottomDlg& TextDialog() {

@@ -29,13 +29,16 @@ class OkBottomDlg : public QDialog {
     // Sets the caption and text and lays the dialog out around them.
     void Prepare(const std::string& text, const std::string& caption);
 
-    // What a side button does: it is handed the button's caption.
+    // What a side button does: it is handed the button's caption as set.
     void SetSideButtonHandler(std::function<void(const std::string& caption)> handler) {
         sideHandler_ = std::move(handler);
     }
 
+    void reject() override;
+
   private:
     void OKBtnClick();
+    void HideSideButtons();
 
     QFrame* bevel_;
     QLabel* label_;

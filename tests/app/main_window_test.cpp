@@ -16,6 +16,7 @@
 #include "app/about_box.h"
 #include "app/app_state.h"
 #include "app/popup_menu.h"
+#include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
@@ -80,6 +81,7 @@ TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
 
     OpenCounter = 0;
     form_->HandOverReceived((dir_ / "missing.avi").string());
+    form_->HandOverReceived(dir_.path().string());
     EXPECT_TRUE(opened_.empty());
     form_->HandOverReceived(b);
     EXPECT_EQ(opened_, (std::vector<std::string>{b}));
@@ -113,6 +115,44 @@ TEST_F(MainWindow, RightClickOnTheWindowOrThePictureOpensThePopupMenu) {
         EXPECT_EQ(menu->objectName(), "PopupMenu1");
         menu->hide();
     }
+}
+
+TEST_F(MainWindow, StayingAfterReallyQuitKeepsThePollingTimerRunning) {
+    form_->SetTag(0);
+    form_->timer1()->start();
+    testing::AnswerNextBox(QMessageBox::No);
+    EXPECT_FALSE(form_->close());
+    EXPECT_TRUE(form_->timer1()->isActive());
+
+    form_->timer1()->stop();
+    testing::AnswerNextBox(QMessageBox::No);
+    EXPECT_FALSE(form_->close());
+    EXPECT_FALSE(form_->timer1()->isActive());
+}
+
+TEST_F(MainWindow, QuickHelpShowsTheCommandLineInTheTextDialog) {
+    AppSettings().ProgramVersion = "1.2.3";
+    QString caption, text;
+    bool modal = false;
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<OkBottomDlg*>(w);
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        text = dialog->label()->text();
+        modal = ModalDialogOpen();
+        dialog->okButton()->click();
+    });
+    form_->popup().Trigger("Help1");
+    EXPECT_EQ(caption, "Quova Keyboard/Mouse/Commandline Help");
+    EXPECT_TRUE(modal);
+    const QStringList lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 16);
+    EXPECT_EQ(lines[0], "Quova 1.2.3 - Quova Media Player");
+    EXPECT_EQ(lines[2], "subtitles (.sub & .srt) and chapters (mdvd.ini) support");
+    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[9], "left-click & drag to move window; wheel - volume up/down ");
+    EXPECT_EQ(lines[13], "format: quova [moviefile] [/fs] [/zoomtowin] [[/1][/2]|[/3]] [/noosd]");
+    EXPECT_EQ(lines[15], " /zoomtowin - zoom to window;");
 }
 
 TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {

@@ -103,6 +103,31 @@ TEST(PopupMenu, ShortcutsWorkWhileTheWindowHasTheFocus) {
     EXPECT_EQ(about, 1);
 }
 
+TEST(PopupMenu, KeyTwoItemsShareRunsTheFirstShownOneInMenuOrder) {
+    testing::App();
+    QWidget owner;
+    MenuModel model;
+    PopupMenu popup(model, &owner);
+    std::vector<std::string> ran;
+    for (const char* handler : {"Open1Click", "Edit1Click"})
+        popup.SetHandler(handler, [&](MenuItem& item) { ran.push_back(item.name); });
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    // The play list's edit command has Ctrl+L as designed; a template gives
+    // it to Open1 as well.
+    ASSERT_TRUE(ApplyMenuTemplateLine(model.TemplateItems(),
+                                      {"Open1", "&Load...", "Ctrl+L", "Load a movie"}));
+    popup.Sync();
+    QTest::keyClick(&owner, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(ran, (std::vector<std::string>{"Open1"}));
+    // With Open1 hidden the key goes to the other item.
+    model.Find("Open1")->visible = false;
+    popup.Sync();
+    QTest::keyClick(&owner, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(ran, (std::vector<std::string>{"Open1", "Edit1"}));
+}
+
 TEST(PopupMenu, TemplateLineRecaptionsOpen1WithShortcutAndFiveLineHint) {
     testing::App();
     QWidget owner;

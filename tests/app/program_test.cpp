@@ -117,6 +117,23 @@ TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
     EXPECT_EQ(UserValues(kMainKey)["exe"], options_.exePath);
 }
 
+TEST_F(Program, SplashClosedDuringACommandLineOpenStillMakesTheProgramReady) {
+    const std::string movie = File("movie.avi");
+    options_.params = {movie};
+    QuovaForm* window = nullptr;
+    options_.onWindowCreated = [&](QuovaForm& form) { window = &form; };
+    // The user closes the splash while the file opens (the open handles events).
+    options_.mediaOpener = [&](const std::string&) { window->aboutBox()->okButton()->click(); };
+    int counter = -5;
+    options_.onStep = [&](const std::string& step) {
+        if (step != "command line") return;
+        counter = OpenCounter;
+        QTimer::singleShot(0, window, [&] { window->close(); });
+    };
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
+    EXPECT_EQ(counter, 0);
+}
+
 TEST_F(Program, FullScreenSwitchAndFileInEitherOrderStartWithoutHandOver) {
     testing::InstanceThread running(options_.socketPath);
     ASSERT_TRUE(running.listening());

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/text_dialog.h"
 #include "graph/message_box.h"
@@ -100,6 +101,37 @@ TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
     EXPECT_EQ(button.left(), bevel.left() + bevel.width() + 8);
     EXPECT_EQ(dialog.width(), button.left() + button.width() + 8);
     EXPECT_FALSE(dialog.SideButton(1)->isVisibleTo(&dialog));
+}
+
+TEST(TextDialog, SideButtonHandsOverItsCaptionAsSet) {
+    testing::App();
+    OkBottomDlg& dialog = TextDialog();
+    dialog.SideButton(1)->setText("AC3 & DTS Decoder");
+    dialog.SideButton(1)->show();
+    std::string pressed;
+    dialog.SetSideButtonHandler([&](const std::string& caption) { pressed = caption; });
+    testing::OnNextModal([](QWidget* w) {
+        auto* d = qobject_cast<OkBottomDlg*>(w);
+        ASSERT_NE(d, nullptr);
+        d->SideButton(1)->click();
+        d->okButton()->click();
+    });
+    ShowTextDialog("filters", "Properties");
+    // The property-page command finds the filter by this very name.
+    EXPECT_EQ(pressed, "AC3 & DTS Decoder");
+}
+
+TEST(TextDialog, EscapeClosesLikeOkLeavingNoSideButtonsForTheNextCaller) {
+    testing::App();
+    OkBottomDlg& dialog = TextDialog();
+    dialog.SideButton(1)->show();
+    dialog.SideButton(2)->show();
+    testing::OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    ShowTextDialog("filters", "Properties");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(ModalDialogOpen());
+    for (int i = 1; i <= kSideButtonCount; ++i)
+        EXPECT_FALSE(dialog.SideButton(i)->isVisibleTo(&dialog)) << i;
 }
 
 }  // namespace
