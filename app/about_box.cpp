@@ -27,8 +27,8 @@ constexpr const char* kDisclaimer =
 constexpr const char* kNotice = "Free media player for video, audio and DVD";
 }  // namespace
 
-QuovaAboutBox::QuovaAboutBox(QWidget* parent) : QDialog(parent) {
-    setObjectName("QuovaAboutBox");
+TQuovaAboutBox::TQuovaAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName("TQuovaAboutBox");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(394, 273);
 
@@ -81,17 +81,17 @@ QuovaAboutBox::QuovaAboutBox(QWidget* parent) : QDialog(parent) {
     okButton_->setGeometry(159, 236, 75, 25);
     okButton_->setDefault(true);
     okButton_->setEnabled(false);
-    connect(okButton_, &QPushButton::clicked, this, &QuovaAboutBox::accept);
+    connect(okButton_, &QPushButton::clicked, this, &TQuovaAboutBox::accept);
 
     timer_ = new QTimer(this);
     timer_->setObjectName("Timer1");
     timer_->setInterval(333);
-    connect(timer_, &QTimer::timeout, this, &QuovaAboutBox::SplashTick);
+    connect(timer_, &QTimer::timeout, this, &TQuovaAboutBox::SplashTick);
 
     setWindowTitle(QString::fromStdString(Lex(2100) + " " + "Quova"));
 }
 
-void QuovaAboutBox::ShowModal() {
+void TQuovaAboutBox::ShowModal() {
     if (isVisible()) {
         raise();
         activateWindow();
@@ -101,13 +101,13 @@ void QuovaAboutBox::ShowModal() {
     exec();
 }
 
-void QuovaAboutBox::showEvent(QShowEvent* event) {
+void TQuovaAboutBox::showEvent(QShowEvent* event) {
     if (OpenCounter < 0) timer_->start();
     setWindowTitle("About Quova");
     QDialog::showEvent(event);
 }
 
-void QuovaAboutBox::done(int result) {
+void TQuovaAboutBox::done(int result) {
     // Before start-up has opened the settings the box cannot be closed (its
     // OK button is still disabled): an early close would make the program
     // ready before the command line was handled.
@@ -117,7 +117,7 @@ void QuovaAboutBox::done(int result) {
     QDialog::done(result);
 }
 
-void QuovaAboutBox::SetLinkLook(QLabel* label, bool hot) {
+void TQuovaAboutBox::SetLinkLook(QLabel* label, bool hot) {
     QFont font = label->font();
     font.setUnderline(hot);
     label->setFont(font);
@@ -126,7 +126,7 @@ void QuovaAboutBox::SetLinkLook(QLabel* label, bool hot) {
     label->setPalette(palette);
 }
 
-bool QuovaAboutBox::eventFilter(QObject* watched, QEvent* event) {
+bool TQuovaAboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == url_ || watched == url2_) {
             SetLinkLook(static_cast<QLabel*>(watched), true);

@@ -17,10 +17,10 @@ inline constexpr const char* kDownloadPage = "https://quova.dorvane.net/download
 // The About box, which also serves as the start-up splash: shown without
 // blocking while the program starts, its timer drives the start-up and its
 // closing makes the program ready to open media.
-class QuovaAboutBox : public QDialog {
+class TQuovaAboutBox : public QDialog {
     Q_OBJECT
   public:
-    explicit QuovaAboutBox(QWidget* parent = nullptr);
+    explicit TQuovaAboutBox(QWidget* parent = nullptr);
 
     QPushButton* okButton() const { return okButton_; }
     QTimer* timer() const { return timer_; }

@@ -68,11 +68,11 @@ constexpr ControlDesign kButtons[] = {
 
 }  // namespace
 
-QuovaForm::QuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent)
+TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       params_(std::move(params)),
       exePath_(std::move(exePath)) {
-    setObjectName("QuovaForm");
+    setObjectName("TQuovaForm");
     setWindowIcon(AppIcon());
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -115,9 +115,9 @@ QuovaForm::QuovaForm(std::vector<std::string> params, std::string exePath, QWidg
     setWindowTitle("Quova");
 }
 
-QuovaForm::~QuovaForm() = default;
+TQuovaForm::~TQuovaForm() = default;
 
-void QuovaForm::CreateControls() {
+void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
     for (const ControlDesign& design : kButtons) {
@@ -172,7 +172,7 @@ void QuovaForm::CreateControls() {
     timer2_->setInterval(1000);
 }
 
-void QuovaForm::InstallHandlers() {
+void TQuovaForm::InstallHandlers() {
     PopupMenu& menu = *popup_;
     menu.SetHandler("Exit1Click", [this](MenuItem&) { Exit1Click(); });
     menu.SetHandler("About1Click", [this](MenuItem&) { About1Click(); });
@@ -196,12 +196,12 @@ void QuovaForm::InstallHandlers() {
     });
 }
 
-void QuovaForm::SetAboutBox(QuovaAboutBox* box) {
+void TQuovaForm::SetAboutBox(TQuovaAboutBox* box) {
     aboutBox_ = box;
-    connect(box, &QuovaAboutBox::SplashTick, this, &QuovaForm::SplashTick);
+    connect(box, &TQuovaAboutBox::SplashTick, this, &TQuovaForm::SplashTick);
 }
 
-void QuovaForm::SplashTick() {
+void TQuovaForm::SplashTick() {
     if (!aboutBox_) return;
     if (splashTicks_++ == 0) {
         aboutBox_->timer()->stop();
@@ -218,11 +218,11 @@ void QuovaForm::SplashTick() {
     aboutBox_->close();
 }
 
-void QuovaForm::Step(const std::string& name) {
+void TQuovaForm::Step(const std::string& name) {
     if (stepObserver_) stepObserver_(name);
 }
 
-void QuovaForm::InitializeApp() {
+void TQuovaForm::InitializeApp() {
     Settings& settings = AppSettings();
     try {
         SetApplicationTitle("Quova Media Player");
@@ -278,7 +278,7 @@ void QuovaForm::InitializeApp() {
     }
 }
 
-void QuovaForm::FinalizeApp() {
+void TQuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
     // Settings that were never (or only partly) loaded would overwrite the
     // user's stored ones with start values, the recent files with nothing.
@@ -291,22 +291,22 @@ void QuovaForm::FinalizeApp() {
     }
 }
 
-void QuovaForm::ApplyFullScreen() {
+void TQuovaForm::ApplyFullScreen() {
     const bool full = AppSettings().FullScreenMode;
     if (full != InFullScreen())
         setWindowState(full ? (windowState() | Qt::WindowFullScreen)
                             : (windowState() & ~Qt::WindowFullScreen));
 }
 
-bool QuovaForm::InFullScreen() const {
+bool TQuovaForm::InFullScreen() const {
     return windowState() & Qt::WindowFullScreen;
 }
 
-void QuovaForm::Exit1Click() {
+void TQuovaForm::Exit1Click() {
     close();
 }
 
-void QuovaForm::About1Click() {
+void TQuovaForm::About1Click() {
     if (!aboutBox_) return;
     try {
         aboutBox_->ShowModal();
@@ -315,7 +315,7 @@ void QuovaForm::About1Click() {
     }
 }
 
-void QuovaForm::Help1Click() {
+void TQuovaForm::Help1Click() {
     const Settings& settings = AppSettings();
     const std::string text =
         "Quova " + settings.ProgramVersion + " - " + "Quova Media Player\n" +
@@ -331,13 +331,13 @@ void QuovaForm::Help1Click() {
     ShowTextDialog(text, "Quova Keyboard/Mouse/Commandline Help");
 }
 
-void QuovaForm::AppDeactivate() {
+void TQuovaForm::AppDeactivate() {
     // Kept on top only while playing with "Always On Top"; nothing plays yet.
     const bool graphRunning = false;
     SetTopmost(AppSettings().AlwaysOnTop && graphRunning);
 }
 
-void QuovaForm::SetTopmost(bool on) {
+void TQuovaForm::SetTopmost(bool on) {
     if (ModalDialogOpen() || (aboutBox_ && aboutBox_->isVisible())) return;
     const bool topmost = windowFlags() & Qt::WindowStaysOnTopHint;
     if (topmost == on) return;
@@ -347,7 +347,7 @@ void QuovaForm::SetTopmost(bool on) {
     if (wasVisible) show();
 }
 
-void QuovaForm::SessionEnd() {
+void TQuovaForm::SessionEnd() {
     SessionEnding = true;
     // A box or dialog open now would hold the close back until it is answered.
     while (QWidget* modal = QApplication::activeModalWidget()) {
@@ -357,7 +357,7 @@ void QuovaForm::SessionEnd() {
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
-void QuovaForm::closeEvent(QCloseEvent* event) {
+void TQuovaForm::closeEvent(QCloseEvent* event) {
     // The wait below handles events; a second close request meanwhile waits
     // for the first one's outcome.
     if (closing_) {
@@ -382,15 +382,15 @@ void QuovaForm::closeEvent(QCloseEvent* event) {
     Q_EMIT Closed();
 }
 
-void QuovaForm::contextMenuEvent(QContextMenuEvent* event) {
+void TQuovaForm::contextMenuEvent(QContextMenuEvent* event) {
     popup_->menu()->popup(event->globalPos());
 }
 
-void QuovaForm::dragEnterEvent(QDragEnterEvent* event) {
+void TQuovaForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void QuovaForm::dropEvent(QDropEvent* event) {
+void TQuovaForm::dropEvent(QDropEvent* event) {
     std::vector<std::string> names;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
@@ -398,17 +398,17 @@ void QuovaForm::dropEvent(QDropEvent* event) {
     if (!names.empty()) DroppedFiles(names);
 }
 
-void QuovaForm::DroppedFiles(const std::vector<std::string>& names) {
+void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
     playList_ = names;
     OpenMedia(playList_.front());
 }
 
-void QuovaForm::OpenMedia(const std::string& name) {
+void TQuovaForm::OpenMedia(const std::string& name) {
     if (OpenCounter < 0) return;
     if (mediaOpener_) mediaOpener_(name);
 }
 
-void QuovaForm::HandOverReceived(const std::string& name) {
+void TQuovaForm::HandOverReceived(const std::string& name) {
     // Only a file is opened: a folder or a name that is gone is ignored.
     std::error_code ec;
     if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
@@ -419,7 +419,7 @@ void QuovaForm::HandOverReceived(const std::string& name) {
     }
 }
 
-void QuovaForm::ToggleVisible() {
+void TQuovaForm::ToggleVisible() {
     if (tag_ == 0) {
         show();
         raise();
@@ -432,7 +432,7 @@ void QuovaForm::ToggleVisible() {
     }
 }
 
-void QuovaForm::changeEvent(QEvent* event) {
+void TQuovaForm::changeEvent(QEvent* event) {
     // FormActivate: the splash stays above the main window while it is up.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && aboutBox_ &&
         aboutBox_->isVisible())
@@ -440,27 +440,27 @@ void QuovaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-bool QuovaForm::eventFilter(QObject* watched, QEvent* event) {
+bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !showHints_) return true;
     return QWidget::eventFilter(watched, event);
 }
 
-ScreenSize QuovaForm::Screen() const {
+ScreenSize TQuovaForm::Screen() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return {kDesignWidth, kDesignHeight};
     return {screen->geometry().width(), screen->geometry().height()};
 }
 
-WindowBounds QuovaForm::Bounds() const {
+WindowBounds TQuovaForm::Bounds() const {
     const QRect r = geometry();
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
-void QuovaForm::ApplyBounds(const WindowBounds& b) {
+void TQuovaForm::ApplyBounds(const WindowBounds& b) {
     setGeometry(b.left, b.top, b.width, b.height);
 }
 
-std::pair<int, int> QuovaForm::ApplyFont(const OsdFont& font) {
+std::pair<int, int> TQuovaForm::ApplyFont(const OsdFont& font) {
     QFont f(QString::fromStdString(font.name));
     // Negative heights are character heights in pixels; positive ones cell
     // heights, which Qt's pixel size approximates.
@@ -474,11 +474,11 @@ std::pair<int, int> QuovaForm::ApplyFont(const OsdFont& font) {
     return {metrics.horizontalAdvance('X'), metrics.height()};
 }
 
-void QuovaForm::ApplyShowHints(bool on) {
+void TQuovaForm::ApplyShowHints(bool on) {
     showHints_ = on;
 }
 
-void QuovaForm::RebuildRecentMenu() {
+void TQuovaForm::RebuildRecentMenu() {
     MenuItem* first = menuModel_.Find("recentn1");
     if (!first || !first->parent) return;
     const Settings& settings = AppSettings();
@@ -491,7 +491,7 @@ void QuovaForm::RebuildRecentMenu() {
     popup_->Rebuild();
 }
 
-void QuovaForm::KeyOpened() {
+void TQuovaForm::KeyOpened() {
     if (aboutBox_) aboutBox_->okButton()->setEnabled(true);
 }
 

@@ -19,22 +19,22 @@ class QTimer;
 namespace quova {
 
 class PopupMenu;
-class QuovaAboutBox;
+class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
 // (FinalizeApp) after it has closed.
-class QuovaForm : public QWidget, public SettingsHost {
+class TQuovaForm : public QWidget, public SettingsHost {
     Q_OBJECT
   public:
     // FormCreate. `params` is the command line without the program's name;
     // `exePath` the program's full path.
-    QuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent = nullptr);
-    ~QuovaForm() override;
+    TQuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent = nullptr);
+    ~TQuovaForm() override;
 
     // The About box, created after the window; it doubles as the splash.
-    void SetAboutBox(QuovaAboutBox* box);
-    QuovaAboutBox* aboutBox() const { return aboutBox_; }
+    void SetAboutBox(TQuovaAboutBox* box);
+    TQuovaAboutBox* aboutBox() const { return aboutBox_; }
 
     void InitializeApp();
     // Saves the settings and the recent files, provided start-up loaded them.
@@ -116,7 +116,7 @@ class QuovaForm : public QWidget, public SettingsHost {
     std::string exePath_;
     MenuModel menuModel_;
     PopupMenu* popup_;
-    QuovaAboutBox* aboutBox_ = nullptr;
+    TQuovaAboutBox* aboutBox_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     QTimer* timer2_;

@@ -52,10 +52,10 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
     LoadLexiconFile(LanguageCode());
     step("lexicon");
 
-    QuovaForm form(options.params, exePath);
+    TQuovaForm form(options.params, exePath);
     form.SetStepObserver(step);
     form.SetMediaOpener(options.mediaOpener);
-    auto* about = new QuovaAboutBox(&form);
+    auto* about = new TQuovaAboutBox(&form);
     form.SetAboutBox(about);
 
     InstanceServer server([&form](const std::string& name) { form.HandOverReceived(name); });
@@ -65,10 +65,10 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
 
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::TerminationRequested, &form,
-                     &QuovaForm::SessionEnd);
+                     &TQuovaForm::SessionEnd);
 
     QEventLoop loop;
-    QObject::connect(&form, &QuovaForm::Closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QObject::connect(&form, &TQuovaForm::Closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
 
     about->show();
     if (options.onWindowCreated) options.onWindowCreated(form);

@@ -6,7 +6,7 @@
 
 namespace quova {
 
-class QuovaForm;
+class TQuovaForm;
 
 struct ProgramOptions {
     // The command line without the program's name.
@@ -20,7 +20,7 @@ struct ProgramOptions {
     // Start-up steps as they complete, by name, starting with "lexicon".
     std::function<void(const std::string&)> onStep;
     // The main window exists and the splash is up.
-    std::function<void(QuovaForm&)> onWindowCreated;
+    std::function<void(TQuovaForm&)> onWindowCreated;
     // What opening a medium does until the open pipeline exists.
     std::function<void(const std::string&)> mediaOpener;
 };

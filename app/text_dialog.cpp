@@ -11,7 +11,7 @@
 
 namespace quova {
 
-OkBottomDlg::OkBottomDlg(QWidget* parent) : QDialog(parent) {
+TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("OKBottomDlg");
     resize(561, 340);
 
@@ -30,7 +30,7 @@ OkBottomDlg::OkBottomDlg(QWidget* parent) : QDialog(parent) {
     okBtn_->setObjectName("OKBtn");
     okBtn_->setGeometry(243, 305, 75, 25);
     okBtn_->setDefault(true);
-    connect(okBtn_, &QPushButton::clicked, this, &OkBottomDlg::OKBtnClick);
+    connect(okBtn_, &QPushButton::clicked, this, &TOKBottomDlg::OKBtnClick);
 
     QFont small("Small Fonts");
     small.setPixelSize(9);
@@ -47,11 +47,11 @@ OkBottomDlg::OkBottomDlg(QWidget* parent) : QDialog(parent) {
     }
 }
 
-QPushButton* OkBottomDlg::SideButton(int i) const {
+QPushButton* TOKBottomDlg::SideButton(int i) const {
     return i >= 1 && i <= kSideButtonCount ? buttons_[i - 1] : nullptr;
 }
 
-void OkBottomDlg::Prepare(const std::string& text, const std::string& caption) {
+void TOKBottomDlg::Prepare(const std::string& text, const std::string& caption) {
     setWindowTitle(QString::fromStdString(caption));
     label_->setText(QString::fromStdString(LabelDisplayText(text)));
     label_->adjustSize();
@@ -87,26 +87,26 @@ void OkBottomDlg::Prepare(const std::string& text, const std::string& caption) {
     move(out.windowLeft, std::max(0, (screenHeight - out.clientHeight - in.frameHeight) / 2));
 }
 
-void OkBottomDlg::OKBtnClick() {
+void TOKBottomDlg::OKBtnClick() {
     HideSideButtons();
     accept();
 }
 
-void OkBottomDlg::reject() {
+void TOKBottomDlg::reject() {
     // OK is also the cancel button: Escape (or the window's close button)
     // leaves the next caller without this caller's buttons, as OK does.
     HideSideButtons();
     QDialog::reject();
 }
 
-void OkBottomDlg::HideSideButtons() {
+void TOKBottomDlg::HideSideButtons() {
     for (QPushButton* button : buttons_) button->hide();
 }
 
-OkBottomDlg& TextDialog() {
-    static OkBottomDlg* dialog = nullptr;
+TOKBottomDlg& TextDialog() {
+    static TOKBottomDlg* dialog = nullptr;
     if (!dialog) {
-        dialog = new OkBottomDlg();
+        dialog = new TOKBottomDlg();
         // Kept for the whole run; goes with the application object.
         QObject::connect(qApp, &QObject::destroyed, [] { dialog = nullptr; });
     }
@@ -116,7 +116,7 @@ OkBottomDlg& TextDialog() {
 void ShowTextDialog(const std::string& text, const std::string& caption) {
     ModalDialogScope modal;
     if (text.empty()) return;
-    OkBottomDlg& dialog = TextDialog();
+    TOKBottomDlg& dialog = TextDialog();
     dialog.Prepare(text, caption);
     dialog.exec();
 }

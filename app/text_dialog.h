@@ -15,10 +15,10 @@ namespace quova {
 
 // The text dialog: a block of text, OK, and a column of up to ten command
 // buttons the caller captions and shows before showing the dialog.
-class OkBottomDlg : public QDialog {
+class TOKBottomDlg : public QDialog {
     Q_OBJECT
   public:
-    explicit OkBottomDlg(QWidget* parent = nullptr);
+    explicit TOKBottomDlg(QWidget* parent = nullptr);
 
     // Button i for i = 1 .. 10, null otherwise.
     QPushButton* SideButton(int i) const;
@@ -48,7 +48,7 @@ class OkBottomDlg : public QDialog {
 };
 
 // The one text dialog, created on first use and kept.
-OkBottomDlg& TextDialog();
+TOKBottomDlg& TextDialog();
 
 // Shows `text` in the text dialog, modally; nothing for an empty text.
 void ShowTextDialog(const std::string& text, const std::string& caption);

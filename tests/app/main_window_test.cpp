@@ -33,7 +33,7 @@ class MainWindow : public ::testing::Test {
         AppSettings() = Settings{};
         OpenCounter = -1;
         SessionEnding = false;
-        form_ = std::make_unique<QuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
         form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
     }
     void TearDown() override {
@@ -47,7 +47,7 @@ class MainWindow : public ::testing::Test {
     }
 
     testing::TempDir dir_;
-    std::unique_ptr<QuovaForm> form_;
+    std::unique_ptr<TQuovaForm> form_;
     std::vector<std::string> opened_;
 };
 
@@ -135,7 +135,7 @@ TEST_F(MainWindow, QuickHelpShowsTheCommandLineInTheTextDialog) {
     QString caption, text;
     bool modal = false;
     testing::OnNextModal([&](QWidget* w) {
-        auto* dialog = qobject_cast<OkBottomDlg*>(w);
+        auto* dialog = qobject_cast<TOKBottomDlg*>(w);
         ASSERT_NE(dialog, nullptr);
         caption = dialog->windowTitle();
         text = dialog->label()->text();
@@ -156,7 +156,7 @@ TEST_F(MainWindow, QuickHelpShowsTheCommandLineInTheTextDialog) {
 }
 
 TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
-    auto* about = new QuovaAboutBox(form_.get());
+    auto* about = new TQuovaAboutBox(form_.get());
     form_->SetAboutBox(about);
     about->show();
     EXPECT_TRUE(about->timer()->isActive());
@@ -178,7 +178,7 @@ TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
     testing::OnNextModal([&](QWidget* w) {
         modal = ModalDialogOpen();
         timer = about->timer()->isActive();
-        static_cast<QuovaAboutBox*>(w)->okButton()->click();
+        static_cast<TQuovaAboutBox*>(w)->okButton()->click();
     });
     form_->popup().Trigger("About1");
     EXPECT_TRUE(modal);

@@ -48,8 +48,8 @@ class Program : public ::testing::Test {
     }
     void TearDown() override { registry::SetStorePath({}); }
 
-    ProgramEnd Run(std::function<void(QuovaForm&)> whenReady) {
-        options_.onWindowCreated = [this, whenReady](QuovaForm& form) {
+    ProgramEnd Run(std::function<void(TQuovaForm&)> whenReady) {
+        options_.onWindowCreated = [this, whenReady](TQuovaForm& form) {
             created_ = true;
             auto* poll = new QTimer(&form);
             poll->setInterval(5);
@@ -96,7 +96,7 @@ TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
     options_.params = {"/noosd", "/2", a, "/3", b};
     bool visible = false, splashGone = false;
     int counter = -5;
-    ASSERT_EQ(Run([&](QuovaForm& form) {
+    ASSERT_EQ(Run([&](TQuovaForm& form) {
                   visible = form.isVisible();
                   splashGone = !form.aboutBox()->isVisible();
                   counter = OpenCounter;
@@ -120,8 +120,8 @@ TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
 TEST_F(Program, SplashClosedDuringACommandLineOpenStillMakesTheProgramReady) {
     const std::string movie = File("movie.avi");
     options_.params = {movie};
-    QuovaForm* window = nullptr;
-    options_.onWindowCreated = [&](QuovaForm& form) { window = &form; };
+    TQuovaForm* window = nullptr;
+    options_.onWindowCreated = [&](TQuovaForm& form) { window = &form; };
     // The user closes the splash while the file opens (the open handles events).
     options_.mediaOpener = [&](const std::string&) { window->aboutBox()->okButton()->click(); };
     int counter = -5;
@@ -144,7 +144,7 @@ TEST_F(Program, FullScreenSwitchAndFileInEitherOrderStartWithoutHandOver) {
         opened_.clear();
         options_.params = params;
         bool fullScreen = false;
-        ASSERT_EQ(Run([&](QuovaForm& form) {
+        ASSERT_EQ(Run([&](TQuovaForm& form) {
                       fullScreen = form.windowState() & Qt::WindowFullScreen;
                       form.close();
                   }),
@@ -181,11 +181,11 @@ TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
 
     options_.params = {movie};
     options_.ctrlHeld = true;
-    EXPECT_EQ(Run([](QuovaForm& form) { form.close(); }), ProgramEnd::Finished);
+    EXPECT_EQ(Run([](TQuovaForm& form) { form.close(); }), ProgramEnd::Finished);
     EXPECT_TRUE(created_);
     options_.ctrlHeld = false;
     options_.params = {movie, "/noosd"};
-    EXPECT_EQ(Run([](QuovaForm& form) { form.close(); }), ProgramEnd::Finished);
+    EXPECT_EQ(Run([](TQuovaForm& form) { form.close(); }), ProgramEnd::Finished);
     EXPECT_TRUE(running.names().empty());
     // The running instance kept its socket.
     options_.params = {movie};
@@ -197,7 +197,7 @@ TEST_F(Program, AsksReallyQuitOnlyWhileHidden) {
     testing::SeenBox seen;
     bool closedWhileHidden = true;
     int boxesWhileShown = 0;
-    Run([&](QuovaForm& form) {
+    Run([&](TQuovaForm& form) {
         form.SetTag(0);
         form.hide();
         testing::AnswerNextBox(QMessageBox::No, &seen);
@@ -225,7 +225,7 @@ TEST_F(Program, AsksReallyQuitOnlyWhileHidden) {
 }
 
 TEST_F(Program, TerminationSignalClosesWithoutAskingAndSavesSettings) {
-    Run([](QuovaForm& form) {
+    Run([](TQuovaForm& form) {
         // Hidden to the notification area: a user's close would ask.
         form.SetTag(0);
         form.hide();
@@ -241,7 +241,7 @@ TEST_F(Program, TerminationSignalClosesWithoutAskingAndSavesSettings) {
 TEST_F(Program, TerminationBeforeStartUpSavesNothing) {
     SetUserValues(kMainKey, {{"volume", "30"}});
     SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
-    options_.onWindowCreated = [](QuovaForm&) { std::raise(SIGTERM); };
+    options_.onWindowCreated = [](TQuovaForm&) { std::raise(SIGTERM); };
     EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
     EXPECT_TRUE(steps_.size() == 1 && steps_[0] == "lexicon");
     EXPECT_EQ(UserValues(kMainKey), (Values{{"volume", "30"}}));
@@ -252,7 +252,7 @@ TEST_F(Program, SaveOnExitOffLeavesTheMainKeyButRewritesRecentFiles) {
     SetUserValues(kMainKey, {{"saveonexit", "0"}, {"volume", "30"}});
     SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
     Values atStart;
-    Run([&](QuovaForm& form) {
+    Run([&](TQuovaForm& form) {
         atStart = UserValues(kMainKey);
         AppSettings().Volume = 80;
         AppSettings().RecentFiles[0] = "/tmp/new.avi";
@@ -268,7 +268,7 @@ TEST_F(Program, MenuTemplateBesideTheProgramRecaptionsOpen1AtStartUp) {
                        "\"Open1\",\"&Load...\",\"Ctrl+L\",\"Load a movie\"\r\n");
     QString text, hint;
     QKeySequence shortcut;
-    Run([&](QuovaForm& form) {
+    Run([&](TQuovaForm& form) {
         QAction* open = form.popup().Action("Open1");
         text = open->text();
         hint = open->statusTip();
@@ -285,7 +285,7 @@ TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
         const auto key = registry::OpenExistingKey(registry::Hive::ClassesRoot, path);
         return key ? key->Read("") : std::nullopt;
     };
-    Run([](QuovaForm& form) { form.close(); });
+    Run([](TQuovaForm& form) { form.close(); });
     EXPECT_EQ(classes(".oga"), "ogafile");
     EXPECT_EQ(classes("ogafile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
     EXPECT_EQ(classes("Applications\\quova\\shell\\open\\command"),
@@ -293,12 +293,12 @@ TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
 
     // Same version and path stored: nothing is written again.
     ASSERT_TRUE(registry::DeleteKey(registry::Hive::ClassesRoot, ".oga"));
-    Run([](QuovaForm& form) { form.close(); });
+    Run([](TQuovaForm& form) { form.close(); });
     EXPECT_FALSE(classes(".oga"));
 
     // The program moved: registered again, following the new path.
     options_.exePath = (dir_ / "moved" / "quova").string();
-    Run([](QuovaForm& form) { form.close(); });
+    Run([](TQuovaForm& form) { form.close(); });
     EXPECT_EQ(classes(".oga"), "ogafile");
     EXPECT_EQ(classes("avifile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
 }

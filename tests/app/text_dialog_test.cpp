@@ -71,7 +71,7 @@ TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
     EXPECT_FALSE(shown);
     EXPECT_FALSE(ModalDialogOpen());
 
-    OkBottomDlg& dialog = TextDialog();
+    TOKBottomDlg& dialog = TextDialog();
     ASSERT_EQ(dialog.SideButton(0), nullptr);
     ASSERT_EQ(dialog.SideButton(11), nullptr);
     dialog.SideButton(1)->setText("Filter A");
@@ -82,7 +82,7 @@ TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
     QRect bevel, button, label;
     bool modal = false;
     testing::OnNextModal([&](QWidget* w) {
-        auto* d = qobject_cast<OkBottomDlg*>(w);
+        auto* d = qobject_cast<TOKBottomDlg*>(w);
         ASSERT_NE(d, nullptr);
         modal = ModalDialogOpen();
         bevel = d->bevel()->geometry();
@@ -105,13 +105,13 @@ TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
 
 TEST(TextDialog, SideButtonHandsOverItsCaptionAsSet) {
     testing::App();
-    OkBottomDlg& dialog = TextDialog();
+    TOKBottomDlg& dialog = TextDialog();
     dialog.SideButton(1)->setText("AC3 & DTS Decoder");
     dialog.SideButton(1)->show();
     std::string pressed;
     dialog.SetSideButtonHandler([&](const std::string& caption) { pressed = caption; });
     testing::OnNextModal([](QWidget* w) {
-        auto* d = qobject_cast<OkBottomDlg*>(w);
+        auto* d = qobject_cast<TOKBottomDlg*>(w);
         ASSERT_NE(d, nullptr);
         d->SideButton(1)->click();
         d->okButton()->click();
@@ -123,7 +123,7 @@ TEST(TextDialog, SideButtonHandsOverItsCaptionAsSet) {
 
 TEST(TextDialog, EscapeClosesLikeOkLeavingNoSideButtonsForTheNextCaller) {
     testing::App();
-    OkBottomDlg& dialog = TextDialog();
+    TOKBottomDlg& dialog = TextDialog();
     dialog.SideButton(1)->show();
     dialog.SideButton(2)->show();
     testing::OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
