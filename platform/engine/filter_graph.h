@@ -83,6 +83,9 @@ class FilterGraph {
     HResult ConnectDirect(const PinPtr& output, const PinPtr& input);
     // Breaks the pin's connection (both ends).
     HResult Disconnect(const PinPtr& pin);
+    // Removes the filter and everything fed by it, from the far end back; the
+    // filters upstream of it stay as they are.
+    HResult RemoveDownstream(const FilterPtr& filter);
     // A readable account of every building step, written to `path`; an empty
     // path ends it.
     HResult SetLogFile(const std::string& path);
@@ -168,7 +171,6 @@ class FilterGraph {
                        std::set<std::string>& used);
     std::vector<const FilterInfo*> Candidates(const Pin& output) const;
     bool Accepts(const Pin& output, const Pin& input) const;
-    void RemoveDownstream(const FilterPtr& filter);
     void Log(const std::string& line);
 
     GstElement* pipeline_ = nullptr;

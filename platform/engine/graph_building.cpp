@@ -183,13 +183,15 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
     return out;
 }
 
-void FilterGraph::RemoveDownstream(const FilterPtr& filter) {
+HResult FilterGraph::RemoveDownstream(const FilterPtr& filter) {
+    if (!filter || filter->Graph() != this) return VFW_E_NOT_FOUND;
     for (const PinPtr& p : filter->Pins(PinDirection::Output)) {
         PinPtr peer = p->ConnectedTo();
         if (!peer) continue;
-        if (auto next = peer->Owner()) RemoveDownstream(next);
+        // A filter fed by two branches (a multiplexer) is gone by its second visit.
+        if (auto next = peer->Owner(); next && next->Graph() == this) RemoveDownstream(next);
     }
-    RemoveFilter(filter);
+    return RemoveFilter(filter);
 }
 
 HResult FilterGraph::Connect(const PinPtr& output, const PinPtr& input) {

@@ -437,14 +437,16 @@ TEST(NamedFilters, DumpWritesTheMp3StreamByteForByte) {
     ASSERT_TRUE(audio);
     ASSERT_EQ(audio->MediaTypes().front().subType, MEDIASUBTYPE_MP3);
     // Remove the consumer of the MP3 stream and what follows it.
+    const size_t before = graph.Filters().size();
     FilterPtr consumer = audio->ConnectedTo()->Owner();
-    while (consumer) {
-        auto outs = consumer->Pins(PinDirection::Output);
-        FilterPtr next =
-            outs.empty() || !outs[0]->IsConnected() ? nullptr : outs[0]->ConnectedTo()->Owner();
-        graph.RemoveFilter(consumer);
-        consumer = next;
-    }
+    ASSERT_EQ(graph.RemoveDownstream(consumer), S_OK);
+    EXPECT_FALSE(audio->IsConnected());
+    EXPECT_LT(graph.Filters().size(), before - 1) << "the decoder and what it fed";
+    for (const auto& f : graph.Filters())
+        EXPECT_NE(f->FriendlyName(), "Audio Renderer") << testing::FilterNames(graph);
+    EXPECT_EQ(graph.FindFilterByName("AVI Splitter"), splitter) << "upstream stays";
+    EXPECT_TRUE(graph.VideoRenderer()) << "the other stream stays";
+    EXPECT_EQ(graph.RemoveDownstream(consumer), VFW_E_NOT_FOUND);
     FilterPtr dump = AddNamed(graph, "Dump");
     const auto out = dir / "out.mp3";
     ASSERT_EQ(dump->AsFileSink()->SetFileName(out.string()), S_OK);
