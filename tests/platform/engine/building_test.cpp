@@ -198,6 +198,25 @@ TEST(GraphBuilding, DirectConnectionChecksDirectionMembershipAndState) {
     EXPECT_EQ(in->Disconnect(), S_OK);
     EXPECT_FALSE(out->IsConnected());
     EXPECT_EQ(graph.Disconnect(out), S_FALSE);
+
+    // No loops, however long.
+    FilterPtr a = AddNamed(graph, "Audio converter");
+    FilterPtr b = AddNamed(graph, "Audio converter");
+    FilterPtr c = AddNamed(graph, "Audio converter");
+    ASSERT_EQ(
+        graph.ConnectDirect(a->Pins(PinDirection::Output)[0], b->Pins(PinDirection::Input)[0]),
+        S_OK);
+    ASSERT_EQ(
+        graph.ConnectDirect(b->Pins(PinDirection::Output)[0], c->Pins(PinDirection::Input)[0]),
+        S_OK);
+    EXPECT_EQ(
+        graph.ConnectDirect(c->Pins(PinDirection::Output)[0], a->Pins(PinDirection::Input)[0]),
+        VFW_E_CIRCULAR_GRAPH);
+    EXPECT_EQ(
+        graph.ConnectDirect(a->Pins(PinDirection::Output)[0], a->Pins(PinDirection::Input)[0]),
+        VFW_E_CIRCULAR_GRAPH);
+    ASSERT_EQ(graph.RemoveDownstream(a), S_OK);
+    EXPECT_FALSE(graph.FindFilterByName(c->Name()));
 }
 
 TEST(GraphBuilding, FiltersAreFoundByNameAndDuplicateNamesAreNumbered) {
