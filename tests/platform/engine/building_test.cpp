@@ -401,6 +401,15 @@ TEST(NamedFilters, PcmToVorbisThroughTheOggMultiplexer) {
     format.quality = 0.3f;
     ASSERT_EQ(encoder->SetEncoderFormat(format), S_OK);
     EXPECT_FLOAT_EQ(encoder->EncoderFormat().value.quality, 0.3f);
+    // Settings the encoder cannot take are refused, not dropped in silence.
+    AudioEncoderFormat wrong = format;
+    wrong.avgBitsPerSecond = 10'000'000;
+    EXPECT_EQ(encoder->SetEncoderFormat(wrong), E_INVALIDARG);
+    wrong = format;
+    wrong.quality = 1.5f;
+    EXPECT_EQ(encoder->SetEncoderFormat(wrong), E_INVALIDARG);
+    EXPECT_EQ(encoder->EncoderFormat().value.avgBitsPerSecond, format.avgBitsPerSecond);
+    EXPECT_EQ(AddNamed(graph, "WAV Dest")->SetEncoderFormat(format), E_NOINTERFACE);
 
     FilterPtr mux = AddNamed(graph, "Ogg Multiplexer");
     FilterPtr writer = AddNamed(graph, "File writer");
