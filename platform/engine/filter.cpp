@@ -243,10 +243,6 @@ HResult Filter::SetProperty(const std::string& name, const std::string& value) {
     return ok ? S_OK : E_INVALIDARG;
 }
 
-}  // namespace quova::engine
-
-namespace quova::engine {
-
 namespace {
 
 GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
@@ -255,19 +251,24 @@ GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
 
 }  // namespace
 
+void Filter::DropWhileUnconnected(GstPad* pad, bool connected, unsigned long& probe) {
+    if (connected && probe) {
+        gst_pad_remove_probe(pad, probe);
+        probe = 0;
+    } else if (!connected && !probe) {
+        probe = gst_pad_add_probe(pad,
+                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                                  DropData, nullptr, nullptr);
+    }
+}
+
 void Filter::Realising() {
     for (const PinPtr& out : Pins(PinDirection::Output)) {
         if (!out->pad()) continue;
-        if (out->IsConnected() && out->dropProbe()) {
-            gst_pad_remove_probe(out->pad(), out->dropProbe());
-            out->setDropProbe(0);
-        } else if (!out->IsConnected() && !out->dropProbe()) {
-            out->setDropProbe(
-                gst_pad_add_probe(out->pad(),
-                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
-                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                                  DropData, nullptr, nullptr));
-        }
+        unsigned long probe = out->dropProbe();
+        DropWhileUnconnected(out->pad(), out->IsConnected(), probe);
+        out->setDropProbe(probe);
     }
 }
 

@@ -163,6 +163,7 @@ class FilterGraph {
     void HandleMessage(GstMessage* msg);
     HResult DoSeek(std::int64_t positionNs, bool wait);
     std::int64_t QueryPositionNs();
+    Outcome<std::int64_t> DurationNs();
     double FrameRate() const;
     std::vector<std::shared_ptr<AudioRendererFilter>> AudioRenderers() const;
 
