@@ -148,6 +148,8 @@ class FilterGraph {
     // Called after every change of filters or connections.
     void SetChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
     std::string ToDot() const;
+    // Expires when the graph goes, for those who watch it from outside.
+    std::weak_ptr<const void> Lifetime() const { return lifetime_; }
     GstElement* pipeline() const { return pipeline_; }
 
     // Bus messages queued by the streaming threads, handled on the UI thread.
@@ -193,6 +195,7 @@ class FilterGraph {
     HResult lastError_ = S_OK;
     std::ofstream log_;
     std::function<void()> observer_;
+    std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
 };
 
 }  // namespace quova::engine
