@@ -150,7 +150,6 @@ class FilterGraph {
     std::string ToDot() const;
     // Expires when the graph goes, for those who watch it from outside.
     std::weak_ptr<const void> Lifetime() const { return lifetime_; }
-    GstElement* pipeline() const { return pipeline_; }
 
     // Bus messages queued by the streaming threads, handled on the UI thread.
     void DrainBus();
