@@ -121,14 +121,36 @@ std::vector<std::pair<std::string, std::string>> Filter::RebuildProperties() con
     return {};
 }
 
+namespace {
+
+constexpr const char* kBitRates[] = {"min-bitrate", "bitrate", "max-bitrate"};
+
+// Bit rates as integers and quality as a float: the settings of the Vorbis
+// encoder's format block.
+bool HasEncoderFormat(GstElement* e) {
+    GObjectClass* klass = G_OBJECT_GET_CLASS(e);
+    for (const char* name : kBitRates)
+        if (!G_IS_PARAM_SPEC_INT(g_object_class_find_property(klass, name))) return false;
+    return G_IS_PARAM_SPEC_FLOAT(g_object_class_find_property(klass, "quality"));
+}
+
+// Whether the element's range for the setting holds `value` (GObject drops a
+// value out of range with no more than a warning).
+bool InRange(GstElement* e, const char* name, double value) {
+    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name);
+    if (G_IS_PARAM_SPEC_INT(spec))
+        return value >= G_PARAM_SPEC_INT(spec)->minimum && value <= G_PARAM_SPEC_INT(spec)->maximum;
+    if (G_IS_PARAM_SPEC_FLOAT(spec))
+        return value >= G_PARAM_SPEC_FLOAT(spec)->minimum &&
+               value <= G_PARAM_SPEC_FLOAT(spec)->maximum;
+    return false;
+}
+
+}  // namespace
+
 Outcome<AudioEncoderFormat> Filter::EncoderFormat() const {
     GstElement* e = workElement();
-    GObjectClass* klass = G_OBJECT_GET_CLASS(e);
-    if (!g_object_class_find_property(klass, "quality") ||
-        !g_object_class_find_property(klass, "bitrate") ||
-        !g_object_class_find_property(klass, "max-bitrate") ||
-        !g_object_class_find_property(klass, "min-bitrate"))
-        return {E_NOINTERFACE, {}};
+    if (!HasEncoderFormat(e)) return {E_NOINTERFACE, {}};
     AudioEncoderFormat f;
     gint minRate = -1, avgRate = -1, maxRate = -1;
     gfloat quality = 0;
@@ -152,9 +174,12 @@ Outcome<AudioEncoderFormat> Filter::EncoderFormat() const {
 }
 
 HResult Filter::SetEncoderFormat(const AudioEncoderFormat& f) {
-    if (!EncoderFormat().ok()) return E_NOINTERFACE;
-    if (f.quality < -0.1f || f.quality > 1.0f) return E_INVALIDARG;
     GstElement* e = workElement();
+    if (!HasEncoderFormat(e)) return E_NOINTERFACE;
+    const int rates[] = {f.minBitsPerSecond, f.avgBitsPerSecond, f.maxBitsPerSecond};
+    for (int i = 0; i < 3; ++i)
+        if (!InRange(e, kBitRates[i], rates[i])) return E_INVALIDARG;
+    if (!InRange(e, "quality", f.quality)) return E_INVALIDARG;
     GstState state = GST_STATE_NULL;
     gst_element_get_state(e, &state, nullptr, 0);
     // An encoder takes its settings when its stream starts: while its graph
@@ -218,10 +243,6 @@ HResult Filter::SetProperty(const std::string& name, const std::string& value) {
     return ok ? S_OK : E_INVALIDARG;
 }
 
-}  // namespace quova::engine
-
-namespace quova::engine {
-
 namespace {
 
 GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
@@ -230,19 +251,24 @@ GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
 
 }  // namespace
 
+void Filter::DropWhileUnconnected(GstPad* pad, bool connected, unsigned long& probe) {
+    if (connected && probe) {
+        gst_pad_remove_probe(pad, probe);
+        probe = 0;
+    } else if (!connected && !probe) {
+        probe = gst_pad_add_probe(pad,
+                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                                  DropData, nullptr, nullptr);
+    }
+}
+
 void Filter::Realising() {
     for (const PinPtr& out : Pins(PinDirection::Output)) {
         if (!out->pad()) continue;
-        if (out->IsConnected() && out->dropProbe()) {
-            gst_pad_remove_probe(out->pad(), out->dropProbe());
-            out->setDropProbe(0);
-        } else if (!out->IsConnected() && !out->dropProbe()) {
-            out->setDropProbe(
-                gst_pad_add_probe(out->pad(),
-                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
-                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                                  DropData, nullptr, nullptr));
-        }
+        unsigned long probe = out->dropProbe();
+        DropWhileUnconnected(out->pad(), out->IsConnected(), probe);
+        out->setDropProbe(probe);
     }
 }
 

@@ -126,6 +126,9 @@ class Filter : public std::enable_shared_from_this<Filter> {
     void RemovePin(const PinPtr& pin);
     // The element that does the filter's work (the inner one of a bin).
     virtual GstElement* workElement() const { return element_; }
+    // Drops the data that passes `pad` while its stream is not connected;
+    // `probe` keeps the dropping probe's id (0 for none).
+    static void DropWhileUnconnected(GstPad* pad, bool connected, unsigned long& probe);
 
     FilterInfo info_;
     GstElement* element_ = nullptr;

@@ -83,6 +83,9 @@ class FilterGraph {
     HResult ConnectDirect(const PinPtr& output, const PinPtr& input);
     // Breaks the pin's connection (both ends).
     HResult Disconnect(const PinPtr& pin);
+    // Removes the filter and everything fed by it, from the far end back; the
+    // filters upstream of it stay as they are.
+    HResult RemoveDownstream(const FilterPtr& filter);
     // A readable account of every building step, written to `path`; an empty
     // path ends it.
     HResult SetLogFile(const std::string& path);
@@ -145,7 +148,8 @@ class FilterGraph {
     // Called after every change of filters or connections.
     void SetChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
     std::string ToDot() const;
-    GstElement* pipeline() const { return pipeline_; }
+    // Expires when the graph goes, for those who watch it from outside.
+    std::weak_ptr<const void> Lifetime() const { return lifetime_; }
 
     // Bus messages queued by the streaming threads, handled on the UI thread.
     void DrainBus();
@@ -160,6 +164,7 @@ class FilterGraph {
     void HandleMessage(GstMessage* msg);
     HResult DoSeek(std::int64_t positionNs, bool wait);
     std::int64_t QueryPositionNs();
+    Outcome<std::int64_t> DurationNs();
     double FrameRate() const;
     std::vector<std::shared_ptr<AudioRendererFilter>> AudioRenderers() const;
 
@@ -168,7 +173,6 @@ class FilterGraph {
                        std::set<std::string>& used);
     std::vector<const FilterInfo*> Candidates(const Pin& output) const;
     bool Accepts(const Pin& output, const Pin& input) const;
-    void RemoveDownstream(const FilterPtr& filter);
     void Log(const std::string& line);
 
     GstElement* pipeline_ = nullptr;
@@ -190,6 +194,7 @@ class FilterGraph {
     HResult lastError_ = S_OK;
     std::ofstream log_;
     std::function<void()> observer_;
+    std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
 };
 
 }  // namespace quova::engine

@@ -73,6 +73,18 @@ void ForeseeParserOutput(Filter& parser, const Pin& upstream) {
     gst_caps_unref(parsed);
 }
 
+// Whether data leaving `from` reaches `to`. The graph has no cycles, so the
+// walk ends.
+bool Feeds(const Filter& from, const Filter& to) {
+    if (&from == &to) return true;
+    for (const PinPtr& p : from.Pins(PinDirection::Output)) {
+        const PinPtr peer = p->ConnectedTo();
+        const auto next = peer ? peer->Owner() : nullptr;
+        if (next && Feeds(*next, to)) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool FilterGraph::Accepts(const Pin& output, const Pin& input) const {
@@ -100,7 +112,8 @@ HResult FilterGraph::ConnectDirect(const PinPtr& output, const PinPtr& input) {
     auto inOwner = input->Owner();
     if (!outOwner || !inOwner || outOwner->Graph() != this || inOwner->Graph() != this)
         return VFW_E_NOT_IN_GRAPH;
-    if (outOwner == inOwner) return VFW_E_CIRCULAR_GRAPH;
+    // A loop would never end its data, nor the walks along the graph.
+    if (Feeds(*inOwner, *outOwner)) return VFW_E_CIRCULAR_GRAPH;
     if (output->IsConnected() || input->IsConnected()) return VFW_E_ALREADY_CONNECTED;
     if (!Accepts(*output, *input)) {
         Log("connect " + PinLabel(*output) + " -> " + PinLabel(*input) + ": types not accepted");
@@ -183,13 +196,15 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
     return out;
 }
 
-void FilterGraph::RemoveDownstream(const FilterPtr& filter) {
+HResult FilterGraph::RemoveDownstream(const FilterPtr& filter) {
+    if (!filter || filter->Graph() != this) return VFW_E_NOT_FOUND;
     for (const PinPtr& p : filter->Pins(PinDirection::Output)) {
         PinPtr peer = p->ConnectedTo();
         if (!peer) continue;
-        if (auto next = peer->Owner()) RemoveDownstream(next);
+        // A filter fed by two branches (a multiplexer) is gone by its second visit.
+        if (auto next = peer->Owner(); next && next->Graph() == this) RemoveDownstream(next);
     }
-    RemoveFilter(filter);
+    return RemoveFilter(filter);
 }
 
 HResult FilterGraph::Connect(const PinPtr& output, const PinPtr& input) {

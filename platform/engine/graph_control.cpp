@@ -160,15 +160,19 @@ Outcome<std::int64_t> FilterGraph::ConvertTimeFormat(std::int64_t value, const G
     return {E_INVALIDARG, 0};
 }
 
-Outcome<std::int64_t> FilterGraph::GetDuration() {
-    if (!realised_) {
-        HResult hr = Realise();
-        if (Failed(hr)) return {hr, 0};
-    }
+Outcome<std::int64_t> FilterGraph::DurationNs() {
+    HResult hr = Realise();
+    if (Failed(hr)) return {hr, 0};
     gint64 duration = 0;
     if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
         return {E_NOTIMPL, 0};
-    return ConvertTimeFormat(duration / 100, timeFormat_, TIME_FORMAT_MEDIA_TIME);
+    return {S_OK, duration};
+}
+
+Outcome<std::int64_t> FilterGraph::GetDuration() {
+    const auto ns = DurationNs();
+    if (!ns.ok()) return ns;
+    return ConvertTimeFormat(ns.value / 100, timeFormat_, TIME_FORMAT_MEDIA_TIME);
 }
 
 Outcome<std::int64_t> FilterGraph::GetCurrentPosition() {
@@ -210,14 +214,8 @@ HResult FilterGraph::SetPositions(std::int64_t current, std::uint32_t currentFla
 }
 
 Outcome<double> FilterGraph::Duration() {
-    if (!realised_) {
-        HResult hr = Realise();
-        if (Failed(hr)) return {hr, 0};
-    }
-    gint64 duration = 0;
-    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
-        return {E_NOTIMPL, 0};
-    return {S_OK, static_cast<double>(duration) / GST_SECOND};
+    const auto ns = DurationNs();
+    return {ns.hr, static_cast<double>(ns.value) / GST_SECOND};
 }
 
 Outcome<double> FilterGraph::CurrentPosition() {

@@ -37,7 +37,6 @@ class GraphEvents {
     // The oldest event; E_ABORT when the queue is empty.
     Outcome<GraphEvent> Take();
     bool Empty() const { return queue_.empty(); }
-    void Clear() { queue_.clear(); }
 
     // `receiver` gets a QEvent of `type` for each queued event; nullptr stops it.
     void SetNotifyWindow(QObject* receiver, QEvent::Type type);

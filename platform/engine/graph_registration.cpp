@@ -28,12 +28,13 @@ HResult GraphRegistration::Register(FilterGraph& graph, const std::string& kind)
                   static_cast<unsigned>(getpid()));
     path_ = folder / name;
     graph_ = &graph;
+    graphLifetime_ = graph.Lifetime();
     graph.SetChangeObserver([this] { NoteChange(); });
     return NoteChange();
 }
 
 HResult GraphRegistration::NoteChange() {
-    if (!graph_) return E_UNEXPECTED;
+    if (!graph_ || graphLifetime_.expired()) return E_UNEXPECTED;
     // Written aside and renamed, so a reader never sees half a file.
     const auto temp = path_.string() + ".part";
     {
@@ -49,7 +50,7 @@ HResult GraphRegistration::NoteChange() {
 
 void GraphRegistration::Revoke() {
     if (!graph_) return;
-    graph_->SetChangeObserver(nullptr);
+    if (!graphLifetime_.expired()) graph_->SetChangeObserver(nullptr);
     graph_ = nullptr;
     std::error_code ec;
     std::filesystem::remove(path_, ec);

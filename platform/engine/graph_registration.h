@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "platform/engine/result.h"
@@ -11,8 +12,8 @@ class FilterGraph;
 
 // Publishes a live graph for outside inspection: while registered, the graph
 // is written as a Graphviz DOT file in the user's runtime folder and
-// rewritten at every change; revoking removes the file. The graph must
-// outlive its registration (or be revoked first).
+// rewritten at every change; revoking removes the file. A graph that goes
+// first ends the rewriting; the file stays until the revocation.
 class GraphRegistration {
   public:
     GraphRegistration() = default;
@@ -33,6 +34,7 @@ class GraphRegistration {
 
   private:
     FilterGraph* graph_ = nullptr;
+    std::weak_ptr<const void> graphLifetime_;
     std::filesystem::path path_;
 };
 

@@ -49,13 +49,6 @@ GstCaps* Pin::CurrentCaps() const {
     return gst_caps_new_any();
 }
 
-bool Pin::HasFixedCaps() const {
-    GstCaps* caps = CurrentCaps();
-    const bool fixed = caps && gst_caps_is_fixed(caps);
-    if (caps) gst_caps_unref(caps);
-    return fixed;
-}
-
 std::vector<MediaType> Pin::MediaTypes() const {
     GstCaps* caps = CurrentCaps();
     auto owner = Owner();

@@ -53,8 +53,6 @@ class Pin : public std::enable_shared_from_this<Pin> {
     // Caps the pin can carry now: negotiated caps, else those of the
     // connection, else what the pad accepts. The caller owns the result.
     GstCaps* CurrentCaps() const;
-    // True when the caps are known exactly (negotiated or discovered).
-    bool HasFixedCaps() const;
     void setPad(GstPad* pad);
     void setPeer(const PinPtr& peer) { peer_ = peer; }
     void setConnectionCaps(GstCaps* caps);  // takes ownership

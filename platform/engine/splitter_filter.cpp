@@ -63,10 +63,6 @@ void OnQueueFull(GstElement* full, gpointer bin) {
         g_object_set(full, "max-size-time", std::min(limit * 2, kQueueLongestTime), nullptr);
 }
 
-GstPadProbeReturn DropData(GstPad*, GstPadProbeInfo*, gpointer) {
-    return GST_PAD_PROBE_DROP;
-}
-
 GstElement* MakeBin(GstElement* demux) {
     GstElement* bin = gst_bin_new(nullptr);
     gst_bin_add(GST_BIN(bin), demux);
@@ -145,17 +141,8 @@ void SplitterFilter::Realising() {
         GstElement* queue = gst_bin_get_by_name(GST_BIN(element_), QueueName(out->Name()).c_str());
         if (!queue) continue;
         GstPad* sink = gst_element_get_static_pad(queue, "sink");
-        auto probe = dropProbes_.find(out->Name());
-        if (out->IsConnected() && probe != dropProbes_.end()) {
-            gst_pad_remove_probe(sink, probe->second);
-            dropProbes_.erase(probe);
-        } else if (!out->IsConnected() && probe == dropProbes_.end()) {
-            dropProbes_[out->Name()] =
-                gst_pad_add_probe(sink,
-                                  static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
-                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                                  DropData, nullptr, nullptr);
-        }
+        // The queue's input, so that its thread does not run for nothing.
+        DropWhileUnconnected(sink, out->IsConnected(), dropProbes_[out->Name()]);
         gst_object_unref(sink);
         gst_object_unref(queue);
     }

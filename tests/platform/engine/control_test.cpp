@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 
 #include "platform/engine/audio_renderer.h"
@@ -16,6 +14,7 @@ namespace {
 using testing::Media;
 using testing::Spin;
 using testing::WaitForEvent;
+using testing::WaitUntil;
 
 double Position(FilterGraph& graph) {
     return graph.CurrentPosition().value;
@@ -29,7 +28,7 @@ TEST(Stopping, StopKeepsThePositionAndTheLastPictureAndRunGoesOnFromThere) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2-long").string()), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
-    Spin(700);
+    ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.5; }));
     ASSERT_EQ(graph.Stop(), S_OK);
     EXPECT_EQ(State(graph), GraphState::Stopped);
     const double stoppedAt = Position(graph);
@@ -178,7 +177,7 @@ TEST(ConnectionChanges, AudioStreamDisconnectedAndReconnectedWhilePausedResumesI
     ASSERT_TRUE(stream && stream->IsConnected());
     PinPtr peer = stream->ConnectedTo();
     ASSERT_EQ(graph.Run(), S_OK);
-    Spin(500);
+    ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.5; }));
     ASSERT_EQ(graph.Pause(), S_OK);
     const double pausedAt = Position(graph);
 
@@ -203,7 +202,7 @@ TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("ogg-theora").string()), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
-    Spin(400);
+    ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.3; }));
     ASSERT_EQ(graph.Pause(), S_OK);
     const double pausedAt = Position(graph);
     // Every filter that takes video leaves; the splitter's video pin stays free.
@@ -270,11 +269,7 @@ TEST(Events, ArrivalsArePostedToTheUiThreadWindow) {
     graph.Events().SetNotifyWindow(&window, EventCounter::Type());
     ASSERT_EQ(graph.RenderFile(Media::Get("ogg-vorbis").string()), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
-    QElapsedTimer t;
-    t.start();
-    while (window.count == 0 && t.elapsed() < 15000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_GT(window.count, 0);
+    ASSERT_TRUE(WaitUntil([&] { return window.count > 0; }));
     auto e = graph.GetEvent(0);
     ASSERT_TRUE(e.ok());
     EXPECT_EQ(e.value.code, EC_COMPLETE);

@@ -70,6 +70,16 @@ void Spin(int ms) {
     while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() >= ms) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
 bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got) {
     QElapsedTimer t;
     t.start();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -22,6 +23,10 @@ class Media {
 
 // Lets queued Qt work (frames, bus news) run for `ms` milliseconds.
 void Spin(int ms);
+
+// Processes Qt events until `done` holds; false when `ms` passed first. The
+// time-out only bounds a failure: a loaded machine is slow, never wrong.
+bool WaitUntil(const std::function<bool()>& done, int ms = 15000);
 
 // Waits (processing Qt events) for an event of `code`; false when none came in `ms`.
 bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got = nullptr);

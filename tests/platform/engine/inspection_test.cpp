@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/graph_registration.h"
@@ -64,6 +65,17 @@ TEST(GraphRegistration, TheDotFileAppearsFollowsChangesAndDisappears) {
     EXPECT_FALSE(std::filesystem::exists(path));
     // Changes after revocation write nothing.
     graph.RemoveFilter(graph.FindFilterByName("AVI Splitter"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(GraphRegistration, AGraphGoneBeforeItsRevocationIsNotTouched) {
+    auto graph = std::make_unique<FilterGraph>();
+    GraphRegistration registration;
+    ASSERT_EQ(registration.Register(*graph), S_OK);
+    const auto path = registration.Path();
+    graph.reset();
+    EXPECT_EQ(registration.NoteChange(), E_UNEXPECTED);
+    registration.Revoke();
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
