@@ -36,7 +36,13 @@ HResult FilterGraph::Realise() {
 HResult FilterGraph::Run() {
     HResult hr = Realise();
     if (Failed(hr)) return hr;
-    gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        // Prerolled but refused to play: report why, and stay paused where we are.
+        DrainBus();
+        gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+        state_ = GraphState::Paused;
+        return Failed(lastError_) ? lastError_ : E_FAIL;
+    }
     state_ = GraphState::Running;
     for (const FilterPtr& f : filters_)
         if (auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f)) v->GraphRunning();
