@@ -137,12 +137,13 @@ bool HasEncoderFormat(GstElement* e) {
 // Whether the element's range for the setting holds `value` (GObject drops a
 // value out of range with no more than a warning).
 bool InRange(GstElement* e, const char* name, double value) {
-    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name);
-    if (G_IS_PARAM_SPEC_INT(spec))
-        return value >= G_PARAM_SPEC_INT(spec)->minimum && value <= G_PARAM_SPEC_INT(spec)->maximum;
-    if (G_IS_PARAM_SPEC_FLOAT(spec))
-        return value >= G_PARAM_SPEC_FLOAT(spec)->minimum &&
-               value <= G_PARAM_SPEC_FLOAT(spec)->maximum;
+    GParamSpec* param = g_object_class_find_property(G_OBJECT_GET_CLASS(e), name);
+    if (G_IS_PARAM_SPEC_INT(param))
+        return value >= G_PARAM_SPEC_INT(param)->minimum &&
+               value <= G_PARAM_SPEC_INT(param)->maximum;
+    if (G_IS_PARAM_SPEC_FLOAT(param))
+        return value >= G_PARAM_SPEC_FLOAT(param)->minimum &&
+               value <= G_PARAM_SPEC_FLOAT(param)->maximum;
     return false;
 }
 

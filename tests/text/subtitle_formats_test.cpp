@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/text/timetable_entries.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,16 +11,8 @@
 namespace quova {
 namespace {
 
-using Entries = std::vector<std::pair<int, std::string>>;
-
-// The slots that hold an entry, in time order, with the entry's text.
-Entries SlotsOf(const SubtitleTimetable& table) {
-    Entries out;
-    for (size_t s = 0; s < table.SubtitleSlots.size(); ++s)
-        if (table.SubtitleSlots[s] >= 0)
-            out.emplace_back(static_cast<int>(s), table.SubtitleTexts[table.SubtitleSlots[s]]);
-    return out;
-}
+using testing::Entries;
+using testing::SlotsOf;
 
 SubtitleTimetable Parse(int kind, const std::string& text, double duration = 100.0,
                         double frameRate = 25.0) {

@@ -1,7 +1,9 @@
 #include "text/subtitle_loading.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include "tests/text/timetable_entries.h"
 
 #include <random>
 #include <string>
@@ -15,15 +17,8 @@
 namespace quova {
 namespace {
 
-using Entries = std::vector<std::pair<int, std::string>>;
-
-Entries SlotsOf(const SubtitleTimetable& table) {
-    Entries out;
-    for (size_t s = 0; s < table.SubtitleSlots.size(); ++s)
-        if (table.SubtitleSlots[s] >= 0)
-            out.emplace_back(static_cast<int>(s), table.SubtitleTexts[table.SubtitleSlots[s]]);
-    return out;
-}
+using testing::Entries;
+using testing::SlotsOf;
 
 // Loads a file through the hooks, as the window does.
 struct Loaded {
