@@ -53,7 +53,8 @@ bool ReadQuotedFieldFile(const std::filesystem::path& path, int count,
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    for (const std::string& line : SplitLines(DecodeText(bytes)))
+    // Only CR LF or LF ends a line in these files: a lone CR is text.
+    for (const std::string& line : SplitLinesAtLineFeeds(DecodeText(bytes)))
         handler(SplitQuotedFields(line, count));
     return true;
 }

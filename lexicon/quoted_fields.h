@@ -17,7 +17,8 @@ std::vector<std::string> SplitQuotedFields(std::string_view line, int count);
 
 using QuotedFieldHandler = std::function<void(const std::vector<std::string>& fields)>;
 
-// Reads a text file (UTF-8, else Windows-1252) line by line and hands each
+// Reads a text file (UTF-8, else Windows-1252) line by line (a line ends at
+// CR LF or LF; a lone CR is part of the text) and hands each
 // line's `count` fields to `handler`. Returns false, having called nothing,
 // when the file cannot be read or is implausibly large for a text table.
 bool ReadQuotedFieldFile(const std::filesystem::path& path, int count,

@@ -85,18 +85,31 @@ std::string DecodeText(std::string_view bytes) {
     return Windows1252ToUtf8(bytes);
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
+namespace {
+
+std::vector<std::string> SplitLinesEndedBy(std::string_view text, bool loneCrEndsALine) {
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || text[i] == '\r') {
+        const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        if (text[i] == '\n' || crLf || (text[i] == '\r' && loneCrEndsALine)) {
             lines.emplace_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (crLf) ++i;
             start = i + 1;
         }
     }
     if (start < text.size()) lines.emplace_back(text.substr(start));
     return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    return SplitLinesEndedBy(text, true);
+}
+
+std::vector<std::string> SplitLinesAtLineFeeds(std::string_view text) {
+    return SplitLinesEndedBy(text, false);
 }
 
 }  // namespace quova

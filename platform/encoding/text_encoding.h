@@ -23,4 +23,8 @@ std::string DecodeText(std::string_view bytes);
 // line without an ending still counts; an ending at the very end adds none.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// Splits text into lines ended by CR LF or LF only; a lone CR stays in the
+// line's text. For formats whose lines may carry a CR as text.
+std::vector<std::string> SplitLinesAtLineFeeds(std::string_view text);
+
 }  // namespace quova

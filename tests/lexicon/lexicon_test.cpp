@@ -163,6 +163,20 @@ TEST_F(LexiconFiles, LinesWithoutAUsableIndexAreSkippedAndTheRestRead) {
     }
 }
 
+TEST_F(LexiconFiles, OnlyCrLfAndLfEndALineALoneCrIsText) {
+    Write("en",
+          "\"1040\",\"a\rb\"\r\n"
+          "\"1050\",\"x\"\r\"1060\",\"y\"\n"
+          "\"1070\",\"z\"");
+    LoadLexiconFile("en");
+    EXPECT_EQ(Lex(1040), "a\rb");
+    // One line: after the closing quote of "x", the CR is text and the next
+    // quote pairs with that closing quote as a literal one.
+    EXPECT_EQ(Lex(1050), "x\r\"1060");
+    EXPECT_EQ(Lex(1060), BuiltInLex(1060));
+    EXPECT_EQ(Lex(1070), "z");
+}
+
 TEST_F(LexiconFiles, TextsAreHeldAsUtf8FromEitherEncoding) {
     // Windows-1252: e-acute, the euro sign and a right single quote.
     Write("fr", "\"1310\",\"sous-titres activ\xE9s\"\r\n\"1320\",\"5 \x80 l\x92\"\r\n");

@@ -119,5 +119,18 @@ TEST(MenuTemplate, FilesBesideTheProgramEnglishFirstThenTheUsersLanguage) {
     EXPECT_EQ(english.open->caption, "&Load...");
 }
 
+TEST(MenuTemplate, OnlyCrLfAndLfEndALineALoneCrIsText) {
+    testing::TempDir dir;
+    testing::WriteFile(dir / "quova.en.mnu",
+                       "\"Open1\",\"&Load\",\"\",\"one\rtwo\"\r\n"
+                       "\"Loop1\",\"Endless\",\"\",\"\"\r\"Options1\",\"Settings\",\"\",\"\"\n");
+    Menu menu;
+    LoadMenuTemplates(menu.Items(), dir / "quova", "en");
+    EXPECT_EQ(menu.open->hint, "Load\n----------\none\rtwo");
+    // The lone CR does not start a line: Options1 is never named.
+    EXPECT_EQ(menu.nestedLoop->caption, "Endless");
+    EXPECT_EQ(menu.options->caption, "Options");
+}
+
 }  // namespace
 }  // namespace quova

@@ -35,5 +35,10 @@ TEST(TextEncoding, SplitsOnEveryLineEnding) {
     EXPECT_TRUE(SplitLines("").empty());
 }
 
+TEST(TextEncoding, LineFeedRuleKeepsALoneCrAsText) {
+    EXPECT_EQ(SplitLinesAtLineFeeds("a\r\nb\nc\rd\r"),
+              (std::vector<std::string>{"a", "b", "c\rd\r"}));
+}
+
 }  // namespace
 }  // namespace quova
