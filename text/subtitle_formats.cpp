@@ -210,13 +210,15 @@ void ParseSubStationAlpha(SubtitleLineReader& lines, SubtitleTimetable& table) {
             if (entry < 0) {
                 MakeSubtitleEntry(table, start, std::move(text));
             } else {
-                // Events starting in the same half second are shown together.
-                // The entry there may be an earlier event's end mark: joining
-                // onto its empty text would show a blank line above this one.
+                // Events starting in the same half second are shown together,
+                // an empty one with its "|" too (the subtitle display drops a
+                // "|" at either end). The entry there may be an earlier
+                // event's end mark: joining onto its empty text would show a
+                // blank line above this one, and an empty event keeps it blank.
                 std::string& shared = table.SubtitleTexts[entry];
                 if (shared.empty())
                     shared = std::move(text);
-                else if (!text.empty())
+                else
                     shared += '|' + text;
             }
         }

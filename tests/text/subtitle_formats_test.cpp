@@ -218,14 +218,25 @@ TEST(SubStationAlpha, EventsInOneHalfSecondShareAnEntry) {
 
 TEST(SubStationAlpha, EventStartingAtAnEndMarkTakesItsPlace) {
     // The second event starts as the first ends: it replaces the end mark
-    // rather than following an empty line. An empty event adds no line.
+    // rather than following an empty line. An empty event at an end mark
+    // leaves it blank.
     const auto table = Parse(kSubStationAlpha,
                              "[Events]\n"
                              "Dialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,one\n"
                              "Dialogue: 0,0:00:02.00,0:00:03.00,D,,0,0,0,,two\n"
-                             "Dialogue: 0,0:00:02.10,0:00:03.00,D,,0,0,0,,{\\i1}\n");
-    EXPECT_EQ(SlotsOf(table), (Entries{{2, "one"}, {4, "two"}, {6, ""}}));
-    EXPECT_EQ(table.SubtitleCount, 3);
+                             "Dialogue: 0,0:00:03.00,0:00:04.00,D,,0,0,0,,{\\i1}\n");
+    EXPECT_EQ(SlotsOf(table), (Entries{{2, "one"}, {4, "two"}, {6, ""}, {8, ""}}));
+    EXPECT_EQ(table.SubtitleCount, 4);
+}
+
+TEST(SubStationAlpha, EmptyEventJoiningATextStillAddsItsLineBreak) {
+    const auto table = Parse(kSubStationAlpha,
+                             "[Events]\n"
+                             "Dialogue: 0,0:00:01.00,0:00:03.00,D,,0,0,0,,one\n"
+                             "Dialogue: 0,0:00:01.10,0:00:03.00,D,,0,0,0,,{\\i1}\n"
+                             "Dialogue: 0,0:00:01.20,0:00:03.00,D,,0,0,0,,two\n");
+    EXPECT_EQ(SlotsOf(table), (Entries{{2, "one||two"}, {6, ""}}));
+    EXPECT_EQ(table.SubtitleCount, 2);
 }
 
 TEST(SubStationAlpha, ReadingStopsAtAnEventEndingBeyondTheTable) {
