@@ -23,10 +23,11 @@ TextDialogLayout LayOutTextDialog(const TextDialogInput& in) {
     for (int i = 0; i < kSideButtonCount; ++i) {
         const SideButtonState& b = in.buttons[i];
         out.buttons[i] = {buttonLeft, b.top, b.width, b.height};
-        // Every visible button, the first included, must lie inside the
-        // bevel's height, whatever order the caller placed them in.
+        // The bevel starts level with the first button's top and reaches
+        // down to the lowest of the visible buttons after it, whatever order
+        // the caller placed them in.
         if (b.visible) {
-            bottom = std::max(bottom, b.top + b.height);
+            if (i > 0) bottom = std::max(bottom, b.top + b.height);
             anyVisible = true;
         }
     }

@@ -52,7 +52,7 @@ struct TextDialogLayout {
 };
 
 // The bevel frames the text with 8 pixels to spare and reaches down to the
-// lowest visible side button; the buttons stand in a column 8 pixels right of
+// lowest visible side button after the first; the buttons stand in a column 8 pixels right of
 // it; OK is centred 8 pixels below the bevel.
 TextDialogLayout LayOutTextDialog(const TextDialogInput& input);
 

@@ -49,12 +49,14 @@ TEST(TextDialogLayout, BevelCoversTheTallerOfTextAndVisibleButtons) {
     const TextDialogLayout b = LayOutTextDialog(many);
     EXPECT_EQ(b.bevel.height, many.buttons[5].top + 25);
 
-    // A lone first button still fits inside the bevel's height.
-    TextDialogInput one = Input(200, 5);
+    // Only buttons 2 to 10 reach down: a lone first button leaves the bevel
+    // at the text's height.
+    TextDialogInput one = Input(200, 10);
     one.buttons[0].visible = true;
     const TextDialogLayout c = LayOutTextDialog(one);
-    EXPECT_GE(c.bevel.height, one.buttons[0].top + 25);
-    EXPECT_GT(c.ok.top, c.buttons[0].bottom());
+    EXPECT_EQ(c.bevel, (Rect{8, 8, 216, 26}));
+    EXPECT_EQ(c.ok.top, 42);
+    EXPECT_EQ(c.clientWidth, c.buttons[0].right() + 8);
 }
 
 TEST(TextDialogLayout, DoubledAmpersandShowsAsOne) {
