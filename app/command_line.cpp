@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <filesystem>
 
 namespace quova {
 
@@ -36,6 +37,16 @@ bool ShouldTryHandOver(const std::vector<std::string>& params, bool ctrlHeld) {
     // An empty first parameter has nothing to hand over; such a start opens a
     // window of its own.
     return !ctrlHeld && !SwitchInFirstTwo(params) && !params.empty() && !params[0].empty();
+}
+
+std::optional<std::string> HandOverFile(const std::vector<std::string>& params) {
+    for (const std::string& param : params) {
+        std::error_code ec;
+        if (!param.empty() && std::filesystem::exists(param, ec) &&
+            !std::filesystem::is_directory(param, ec))
+            return param;
+    }
+    return std::nullopt;
 }
 
 void ApplySwitches(const std::vector<std::string>& params, Settings& settings) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ bool SwitchInFirstTwo(const std::vector<std::string>& params);
 // Whether a start tries to hand its first parameter to a running instance:
 // not with Ctrl held, not with a switch in front, and not without a file.
 bool ShouldTryHandOver(const std::vector<std::string>& params, bool ctrlHeld);
+
+// What a start hands over: the first parameter that names an existing file,
+// since the running instance opens nothing else; none when no parameter does,
+// and the start then opens a window of its own.
+std::optional<std::string> HandOverFile(const std::vector<std::string>& params);
 
 // The first pass: the switches that override the loaded settings for this run.
 void ApplySwitches(const std::vector<std::string>& params, Settings& settings);

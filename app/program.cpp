@@ -38,9 +38,11 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
         if (options.onStep) options.onStep(name);
     };
 
-    if (!socketPath.empty() && ShouldTryHandOver(options.params, options.ctrlHeld) &&
-        HandOverToRunningInstance(socketPath, AbsoluteName(options.params.front())))
-        return ProgramEnd::HandedOver;
+    if (!socketPath.empty() && ShouldTryHandOver(options.params, options.ctrlHeld)) {
+        const auto file = HandOverFile(options.params);
+        if (file && HandOverToRunningInstance(socketPath, AbsoluteName(*file)))
+            return ProgramEnd::HandedOver;
+    }
 
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon());

@@ -168,10 +168,32 @@ TEST_F(Program, SecondStartHandsItsFileOverAndEndsWithoutAWindow) {
     EXPECT_FALSE(created_);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
     // A relative name reaches the running instance as a full path.
-    const std::string cwd = std::filesystem::current_path().string();
+    const std::filesystem::path cwd = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.path());
+    File("rel.avi");
     options_.params = {"rel.avi"};
+    const ProgramEnd end = RunProgram(options_);
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(end, ProgramEnd::HandedOver);
+    EXPECT_EQ(running.names(), (std::vector<std::string>{movie, (dir_ / "rel.avi").string()}));
+}
+
+TEST_F(Program, OnlyAnExistingFileIsHandedOverOtherwiseTheStartOpensItsOwnWindow) {
+    testing::InstanceThread running(options_.socketPath);
+    ASSERT_TRUE(running.listening());
+    const std::string movie = File("movie.avi");
+    const std::string gone = (dir_ / "gone.avi").string();
+
+    // An unknown switch, a missing file and a folder are passed by.
+    options_.params = {"/nosuch", gone, dir_.path().string(), movie, File("b.avi")};
     EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
-    EXPECT_EQ(running.names(), (std::vector<std::string>{movie, cwd + "/rel.avi"}));
+    EXPECT_FALSE(created_);
+    EXPECT_EQ(running.names(), (std::vector<std::string>{movie}));
+
+    options_.params = {"/nosuch", gone};
+    EXPECT_EQ(Run([](TQuovaForm& form) { form.close(); }), ProgramEnd::Finished);
+    EXPECT_TRUE(created_);
+    EXPECT_EQ(running.names().size(), 1u);
 }
 
 TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
