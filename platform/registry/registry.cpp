@@ -1,8 +1,13 @@
 #include "platform/registry/registry.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <utility>
 
 #include "platform/registry/registry_store.h"
 
@@ -14,22 +19,48 @@ std::mutex gStoreMutex;
 std::filesystem::path gStorePathOverride;
 std::unique_ptr<RegistryStore> gStore;
 
+// The user's home: HOME, else the user database's entry. None when neither
+// names an existing folder, as for a service account whose home is
+// /nonexistent.
+std::filesystem::path HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    const passwd* user = getpwuid(getuid());
+    if (!user || !user->pw_dir || user->pw_dir[0] != '/') return {};
+    std::error_code ec;
+    if (!std::filesystem::is_directory(user->pw_dir, ec)) return {};
+    return user->pw_dir;
+}
+
+// Empty when the user has no settings folder: a shared fallback such as /tmp
+// would mix every user's settings in a folder anyone can plant links in.
 std::filesystem::path DefaultStorePath() {
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
         base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        base = std::filesystem::path(home) / ".config";
+    else if (const std::filesystem::path home = HomeFolder(); !home.empty())
+        base = home / ".config";
     else
-        base = "/tmp";
+        return {};
     return base / "quova" / "registry.reg";
 }
 
-RegistryStore& Store() {
+// None when there is nowhere to keep settings: the program then runs on its
+// start values and writes nothing, which it says once.
+RegistryStore* Store() {
     std::lock_guard guard(gStoreMutex);
     const auto path = gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
+    if (path.empty()) {
+        static bool told = false;
+        if (!std::exchange(told, true))
+            std::fputs(
+                "quova: no home folder for this user: running on default settings, saving "
+                "nothing\n",
+                stderr);
+        gStore.reset();
+        return nullptr;
+    }
     if (!gStore || gStore->file() != path) gStore = std::make_unique<RegistryStore>(path);
-    return *gStore;
+    return gStore.get();
 }
 
 const char* HiveName(Hive hive) {
@@ -77,7 +108,9 @@ Key::Key(Hive hive, std::string path, bool writable)
     : hive_(hive), path_(std::move(path)), writable_(writable) {}
 
 std::optional<std::string> Key::Read(std::string_view name) const {
-    const RegDocument doc = Store().Snapshot();
+    RegistryStore* store = Store();
+    if (!store) return std::nullopt;
+    const RegDocument doc = store->Snapshot();
     const RegSection* section = doc.Find(FullPath(hive_, path_));
     const RegValue* value = section ? section->Find(name) : nullptr;
     if (!value) return std::nullopt;
@@ -89,9 +122,10 @@ std::optional<std::string> Key::Read(std::string_view name) const {
 }
 
 void Key::Write(std::string_view name, std::string_view value) const {
-    if (!writable_) return;
+    RegistryStore* store = Store();
+    if (!writable_ || !store) return;
     const std::string full = FullPath(hive_, path_);
-    Store().Modify([&](RegDocument& doc) {
+    store->Modify([&](RegDocument& doc) {
         RegSection& section = doc.Ensure(full);
         const RegValue* old = section.Find(name);
         if (old && old->isString && old->data == value) return false;
@@ -101,9 +135,10 @@ void Key::Write(std::string_view name, std::string_view value) const {
 }
 
 void Key::Remove(std::string_view name) const {
-    if (!writable_) return;
+    RegistryStore* store = Store();
+    if (!writable_ || !store) return;
     const std::string full = FullPath(hive_, path_);
-    Store().Modify([&](RegDocument& doc) {
+    store->Modify([&](RegDocument& doc) {
         const RegSection* found = doc.Find(full);
         if (!found || !found->Find(name)) return false;
         doc.Ensure(full).Remove(name);
@@ -112,24 +147,28 @@ void Key::Remove(std::string_view name) const {
 }
 
 std::vector<std::string> Key::ValueNames() const {
-    const RegDocument doc = Store().Snapshot();
     std::vector<std::string> names;
+    RegistryStore* store = Store();
+    if (!store) return names;
+    const RegDocument doc = store->Snapshot();
     if (const RegSection* section = doc.Find(FullPath(hive_, path_)))
         for (const auto& v : section->values) names.push_back(v.name);
     return names;
 }
 
 std::vector<std::string> Key::SubKeyNames() const {
-    return Store().Snapshot().Children(FullPath(hive_, path_));
+    RegistryStore* store = Store();
+    return store ? store->Snapshot().Children(FullPath(hive_, path_)) : std::vector<std::string>{};
 }
 
 KeyHandle OpenKey(Hive hive, std::string_view path) {
     const std::string normal = NormalisePath(path);
     const std::string full = FullPath(hive, normal);
-    RegistryStore& store = Store();
-    if (store.Writable()) {
+    RegistryStore* store = Store();
+    if (!store) return nullptr;
+    if (store->Writable()) {
         try {
-            store.Modify([&](RegDocument& doc) {
+            store->Modify([&](RegDocument& doc) {
                 if (doc.Find(full)) return false;
                 doc.Ensure(full);
                 return true;
@@ -144,17 +183,17 @@ KeyHandle OpenKey(Hive hive, std::string_view path) {
 
 KeyHandle OpenExistingKey(Hive hive, std::string_view path) {
     const std::string normal = NormalisePath(path);
-    RegistryStore& store = Store();
-    if (!store.Snapshot().Exists(FullPath(hive, normal))) return nullptr;
+    RegistryStore* store = Store();
+    if (!store || !store->Snapshot().Exists(FullPath(hive, normal))) return nullptr;
     return std::make_unique<Key>(hive, normal, false);
 }
 
 bool DeleteKey(Hive hive, std::string_view path) {
     const std::string full = FullPath(hive, NormalisePath(path));
-    RegistryStore& store = Store();
-    if (!store.Writable()) return false;
+    RegistryStore* store = Store();
+    if (!store || !store->Writable()) return false;
     try {
-        store.Modify([&](RegDocument& doc) {
+        store->Modify([&](RegDocument& doc) {
             if (!doc.Exists(full)) return false;
             doc.RemoveTree(full);
             return true;

@@ -12,7 +12,9 @@ namespace quova::registry {
 
 // The per-user registry: one REGEDIT4 text file holding the HKEY_CURRENT_USER
 // and HKEY_CLASSES_ROOT hives, by default at
-// ${XDG_CONFIG_HOME:-$HOME/.config}/quova/registry.reg.
+// ${XDG_CONFIG_HOME:-$HOME/.config}/quova/registry.reg, the home taken from
+// the user database when HOME is unset. A user with no home has no store: no
+// key opens, so every read gives its default and nothing is written.
 //
 // Every write reaches the file at once and atomically (lock, re-read, apply,
 // write a temporary file, flush, rename), so two running instances never lose
@@ -30,6 +32,7 @@ enum class Hive { CurrentUser, ClassesRoot };
 // Where the store lives; an empty path restores the default. Tests and
 // portable set-ups point it elsewhere.
 void SetStorePath(const std::filesystem::path& path);
+// Empty when there is no store.
 std::filesystem::path StorePath();
 
 class Key {

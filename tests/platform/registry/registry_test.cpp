@@ -2,11 +2,15 @@
 #include "platform/registry/registry_document.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "tests/support/temp_dir.h"
 
@@ -237,6 +241,83 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < kWrites; ++i)
             EXPECT_EQ(key->Read("p" + std::to_string(c) + "_" + std::to_string(i)), "v");
+}
+
+// The default store follows the environment; these cases take away the
+// variables that name the settings folder and put them back afterwards.
+class DefaultStore : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetStorePath({});
+        for (const char* name : {"XDG_CONFIG_HOME", "HOME"}) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            unsetenv(name);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_F(DefaultStore, WithoutXdgConfigHomeAndHomeTheUserDatabaseGivesTheHome) {
+    const passwd* user = getpwuid(getuid());
+    ASSERT_TRUE(user && user->pw_dir && *user->pw_dir == '/');
+    EXPECT_EQ(StorePath(), fs::path(user->pw_dir) / ".config" / "quova" / "registry.reg");
+    setenv("HOME", "/home/elsewhere", 1);
+    EXPECT_EQ(StorePath(), fs::path("/home/elsewhere/.config/quova/registry.reg"));
+}
+
+TEST_F(DefaultStore, AUserWithoutAHomeRunsOnStartValuesWritingNothingAndSaysSoOnce) {
+    if (getuid() != 0) GTEST_SKIP() << "becoming a user the user database lacks needs root";
+    uid_t stranger = 54321;
+    while (getpwuid(stranger)) ++stranger;
+    TempDir work;
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(pipeFds[1], STDERR_FILENO);
+        close(pipeFds[0]);
+        if (chdir(work.path().c_str()) != 0 || setgid(stranger) != 0 || setuid(stranger) != 0)
+            _exit(10);
+        int failures = 0;
+        if (!StorePath().empty()) failures |= 1;
+        for (int round = 0; round < 2; ++round) {
+            KeyHandle key = OpenUserKey("SOFTWARE\\Dorvane\\Quova");
+            if (key) failures |= 2;
+            if (ReadIntValue(key.get(), "volume", 50) != 50) failures |= 4;
+            WriteStrValue(key.get(), "volume", "80");
+            if (OpenKey(Hive::ClassesRoot, ".avi") || DeleteKey(Hive::ClassesRoot, ".avi"))
+                failures |= 8;
+        }
+        _exit(failures);
+    }
+    close(pipeFds[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_TRUE(fs::is_empty(work.path()));
+    // The old fallback, a folder every user can write to, stays untouched.
+    struct stat st {};
+    if (stat("/tmp/quova/registry.reg", &st) == 0) {
+        EXPECT_NE(st.st_uid, stranger);
+        if (st.st_uid == stranger) fs::remove_all("/tmp/quova");
+    }
 }
 
 }  // namespace
