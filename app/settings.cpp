@@ -23,8 +23,38 @@ namespace {
 constexpr const char* kMainKey = "SOFTWARE\\Dorvane\\Quova";
 constexpr const char* kMruKey = "SOFTWARE\\Dorvane\\Quova\\MRU";
 
+// A value of another type stops the load and this start's remaining steps.
+// It is replaced by its start value (the store kept as a damaged copy first),
+// so that the failure is this start's only: the next one loads the good
+// values and goes on past it.
+void RepairStoppingValue(const registry::Key* key, std::string_view name, std::string_view start) {
+    try {
+        if (key) key->RepairValue(name, start);
+    } catch (const registry::RegistryError&) {
+        // The value that stopped the load is the error to report.
+    }
+}
+
+int ReadInt(const registry::Key* key, std::string_view name, int start) {
+    try {
+        return ReadIntValue(key, name, start);
+    } catch (const registry::RegistryError&) {
+        RepairStoppingValue(key, name, std::to_string(start));
+        throw;
+    }
+}
+
+std::string ReadStr(const registry::Key* key, std::string_view name, const std::string& start) {
+    try {
+        return ReadStrValue(key, name, start);
+    } catch (const registry::RegistryError&) {
+        RepairStoppingValue(key, name, start);
+        throw;
+    }
+}
+
 bool ReadBool(const registry::Key* key, const char* name, bool start) {
-    return ReadIntValue(key, name, start ? 1 : 0) != 0;
+    return ReadInt(key, name, start ? 1 : 0) != 0;
 }
 
 void WriteBool(const registry::Key* key, const char* name, bool value) {
@@ -80,8 +110,8 @@ void LoadSettings(Settings& s, SettingsHost& host) {
     host.KeyOpened();
     const registry::Key* k = key.get();
 
-    s.Volume = ReadIntValue(k, "volume", 50);
-    s.TimeFormat = ReadIntValue(k, "timeformat", 0);
+    s.Volume = ReadInt(k, "volume", 50);
+    s.TimeFormat = ReadInt(k, "timeformat", 0);
     s.OsdOn = ReadBool(k, "osd", false);
     s.ZoomToWindow = ReadBool(k, "zoomtowin", false);
     s.ResizeToMedia = ReadBool(k, "resizetomedia", false);
@@ -106,17 +136,17 @@ void LoadSettings(Settings& s, SettingsHost& host) {
     // The custom graph builder starts off on every run, whatever was saved.
     s.RegisterOnRot = ReadBool(k, "registeronrot", false);
     s.Force16Bits = ReadBool(k, "force16bits", false);
-    s.Resolution = ReadIntValue(k, "resolution", 0);
+    s.Resolution = ReadInt(k, "resolution", 0);
     if (s.Resolution != 640 && s.Resolution != 800) s.Resolution = 0;
     s.SaveMru = ReadBool(k, "savemru", true);
     s.RenderLog = ReadBool(k, "renderlog", false);
-    s.RenderLogFile = ReadStrValue(k, "renderlogfile", "");
+    s.RenderLogFile = ReadStr(k, "renderlogfile", "");
     s.OggStreamSelect = ReadBool(k, "oggstreamselect", false);
-    s.StoredVersion = ReadStrValue(k, "version", "");
-    s.StoredExePath = ReadStrValue(k, "exe", "");
+    s.StoredVersion = ReadStr(k, "version", "");
+    s.StoredExePath = ReadStr(k, "exe", "");
 
-    s.Font.height = ReadIntValue(k, "fontheight", s.Font.height);
-    s.Font.name = ReadStrValue(k, "fontname", s.Font.name);
+    s.Font.height = ReadInt(k, "fontheight", s.Font.height);
+    s.Font.name = ReadStr(k, "fontname", s.Font.name);
     // The stored style is bold or nothing: italic and underline are not kept.
     s.Font.bold = ReadBool(k, "fontbold", s.Font.bold);
     s.Font.italic = false;
@@ -127,16 +157,16 @@ void LoadSettings(Settings& s, SettingsHost& host) {
 
     const WindowBounds current = host.Bounds();
     WindowBounds stored;
-    stored.width = ReadIntValue(k, "width", current.width);
-    stored.height = ReadIntValue(k, "height", current.height);
-    stored.left = ReadIntValue(k, "left", current.left);
-    stored.top = ReadIntValue(k, "top", current.top);
+    stored.width = ReadInt(k, "width", current.width);
+    stored.height = ReadInt(k, "height", current.height);
+    stored.left = ReadInt(k, "left", current.left);
+    stored.top = ReadInt(k, "top", current.top);
     host.ApplyBounds(ClampBounds(stored, host.Screen()));
     CloseKey(key);
 
     KeyHandle mru = OpenUserKey(kMruKey);
     for (size_t i = 0; i < s.RecentFiles.size(); ++i)
-        s.RecentFiles[i] = ReadStrValue(mru.get(), std::to_string(i + 1), "");
+        s.RecentFiles[i] = ReadStr(mru.get(), std::to_string(i + 1), "");
     CloseKey(mru);
     host.RebuildRecentMenu();
 

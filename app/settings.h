@@ -103,7 +103,8 @@ class SettingsHost {
 // The settings load of start-up: reads every value in order, creating missing
 // ones with their start values, clamps and places the window. Throws
 // registry::RegistryError when a value is not a string value; what was read
-// before it stays applied.
+// before it stays applied, and the stored value is replaced by its start
+// value (the store kept as a damaged copy) so that the next load passes it.
 void LoadSettings(Settings& settings, SettingsHost& host);
 
 // The settings save of shutdown; writes nothing unless SaveOnExit. The window

@@ -146,6 +146,21 @@ void Key::Remove(std::string_view name) const {
     });
 }
 
+void Key::RepairValue(std::string_view name, std::string_view value) const {
+    RegistryStore* store = Store();
+    if (!writable_ || !store) return;
+    const std::string full = FullPath(hive_, path_);
+    store->Modify(
+        [&](RegDocument& doc) {
+            const RegSection* found = doc.Find(full);
+            const RegValue* old = found ? found->Find(name) : nullptr;
+            if (!old || old->isString) return false;
+            doc.Ensure(full).Set(name, value);
+            return true;
+        },
+        true);
+}
+
 std::vector<std::string> Key::ValueNames() const {
     std::vector<std::string> names;
     RegistryStore* store = Store();

@@ -53,6 +53,10 @@ class Key {
     void Write(std::string_view name, std::string_view value) const;
     // Removes a value; nothing happens when it does not exist or the key is read-only.
     void Remove(std::string_view name) const;
+    // Replaces a value that is not a string value by the string `value`,
+    // keeping the store as it was beside it first, as for a damaged file.
+    // Nothing happens to a string value, a missing one or on a read-only key.
+    void RepairValue(std::string_view name, std::string_view value) const;
 
     std::vector<std::string> ValueNames() const;
     std::vector<std::string> SubKeyNames() const;

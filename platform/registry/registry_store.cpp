@@ -139,14 +139,14 @@ void RegistryStore::KeepDamagedCopy(const Loaded& loaded) const {
     WriteAtomically(copy, loaded.bytes);
 }
 
-void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change) {
+void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change, bool keepCopy) {
     std::lock_guard guard(mutex_);
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     FileLock lock(file_.string() + ".lock");
     Loaded loaded = Load();
     if (!change(loaded.document)) return;
-    if (loaded.document.unreadableLines > 0) KeepDamagedCopy(loaded);
+    if (keepCopy || loaded.document.unreadableLines > 0) KeepDamagedCopy(loaded);
     loaded.document.unreadableLines = 0;
     WriteAtomically(file_, SerializeRegistry(loaded.document));
 }

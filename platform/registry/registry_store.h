@@ -10,9 +10,9 @@ namespace quova::registry {
 
 // One registry file on disk, shared with any other running instance.
 // Every read parses the file afresh (it is a few kilobytes, and another
-// instance may have changed it a moment ago); every change is made under an exclusive lock on a sidecar lock file, against the
-// file as it is at that moment, and lands through a temporary file and a
-// rename, so neither a crash nor a second writer loses anything.
+// instance may have changed it a moment ago); every change is made under an exclusive lock on a
+// sidecar lock file, against the file as it is at that moment, and lands through a temporary file
+// and a rename, so neither a crash nor a second writer loses anything.
 class RegistryStore {
   public:
     explicit RegistryStore(std::filesystem::path file);
@@ -28,8 +28,9 @@ class RegistryStore {
 
     // Applies `change` to the current content and writes the result.
     // `change` returns false when it changed nothing, and then nothing is
-    // written. Throws RegistryError when the file cannot be written.
-    void Modify(const std::function<bool(RegDocument&)>& change);
+    // written. With `keepCopy` the file as it was is kept beside it first, as
+    // a damaged file is. Throws RegistryError when the file cannot be written.
+    void Modify(const std::function<bool(RegDocument&)>& change, bool keepCopy = false);
 
   private:
     struct Loaded {

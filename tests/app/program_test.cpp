@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <csignal>
 #include <map>
@@ -268,6 +270,62 @@ TEST_F(Program, TerminationBeforeStartUpSavesNothing) {
     EXPECT_TRUE(steps_.size() == 1 && steps_[0] == "lexicon");
     EXPECT_EQ(UserValues(kMainKey), (Values{{"volume", "30"}}));
     EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU"), (Values{{"1", "/tmp/old.avi"}}));
+}
+
+TEST_F(Program, AValueOfAnotherTypeFailsOneStartOnlyAndKeepsTheGoodValues) {
+    const std::string original =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"
+        "\"volume\"=\"30\"\n\"loop\"=dword:00000001\n\"alwaysontop\"=\"1\"\n\n"
+        "[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova\\MRU]\n\"1\"=\"/tmp/old.avi\"\n";
+    testing::WriteFile(dir_ / "registry.reg", original);
+    std::vector<QString> boxes;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        boxes.push_back(box->windowTitle());
+        box->buttons().front()->click();
+    });
+    answer.start(5);
+    auto stored = [](const char* name) -> std::string {
+        const auto key = registry::OpenExistingKey(registry::Hive::CurrentUser, kMainKey);
+        try {
+            return key ? key->Read(name).value_or("(missing)") : "(no key)";
+        } catch (const registry::RegistryError&) {
+            return "(not a string)";
+        }
+    };
+
+    // First start: the load stops at "loop" and the rest of start-up is skipped.
+    Run([](TQuovaForm& form) { form.close(); });
+    EXPECT_EQ(boxes, (std::vector<QString>{"Quova:InitializeApp"}));
+    EXPECT_EQ(steps_, (std::vector<std::string>{"lexicon"}));
+    EXPECT_EQ(stored("volume"), "30");
+    EXPECT_EQ(stored("loop"), "0");
+    EXPECT_EQ(stored("alwaysontop"), "1");
+    EXPECT_EQ(stored("zoom2"), "(missing)");
+    EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU")["1"], "/tmp/old.avi");
+    // The copy holds the store as the repair found it: everything it held,
+    // the damaged value included (and the values the load had created).
+    const std::string copy = testing::ReadFile(dir_ / "registry.reg.damaged");
+    for (const char* line :
+         {"\"volume\"=\"30\"\n\"loop\"=dword:00000001\n\"alwaysontop\"=\"1\"\n",
+          "[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova\\MRU]\n\"1\"=\"/tmp/old.avi\"\n"})
+        EXPECT_NE(copy.find(line), std::string::npos) << copy;
+
+    // Second start: clean, every good value loaded, the rest created.
+    AppSettings() = Settings{};
+    boxes.clear();
+    steps_.clear();
+    Run([](TQuovaForm& form) { form.close(); });
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(steps_.back(), "command line");
+    EXPECT_EQ(AppSettings().Volume, 30);
+    EXPECT_FALSE(AppSettings().LoopOn);
+    EXPECT_TRUE(AppSettings().AlwaysOnTop);
+    EXPECT_EQ(AppSettings().RecentFiles[0], "/tmp/old.avi");
+    EXPECT_EQ(stored("zoom2"), "0");
+    EXPECT_EQ(stored("volume"), "30");
 }
 
 TEST_F(Program, SaveOnExitOffLeavesTheMainKeyButRewritesRecentFiles) {

@@ -124,6 +124,22 @@ TEST_F(RegistryTest, NonStringValueRaisesAndForeignContentSurvivesRewrites) {
     EXPECT_FALSE(fs::exists(file().string() + ".damaged")) << "nothing here was unreadable";
 }
 
+TEST_F(RegistryTest, RepairReplacesOnlyAValueOfAnotherTypeAndKeepsACopyFirst) {
+    fs::create_directories(file().parent_path());
+    const std::string original =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"a\"=dword:00000001\n\"b\"=\"text\"\n";
+    WriteFile(file(), original);
+    KeyHandle key = OpenUserKey("S");
+    key->RepairValue("b", "0");
+    key->RepairValue("missing", "0");
+    EXPECT_EQ(ReadFile(file()), original);
+    EXPECT_FALSE(fs::exists(file().string() + ".damaged"));
+    key->RepairValue("a", "0");
+    EXPECT_EQ(key->Read("a"), "0");
+    EXPECT_EQ(key->Read("b"), "text");
+    EXPECT_EQ(ReadFile(file().string() + ".damaged"), original);
+}
+
 TEST_F(RegistryTest, WindowsAnsiFileIsReadAndRewrittenAsUtf8) {
     fs::create_directories(file().parent_path());
     WriteFile(file(), "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"f\"=\"C:\\\\Films\\\\Am\xE9lie.avi\"\n");
