@@ -26,12 +26,19 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/open_dialog.h"
 #include "app/popup_menu.h"
+#include "app/recent_files.h"
 #include "app/shell_registration.h"
 #include "app/text_dialog.h"
+#include "graph/filter_chooser.h"
+#include "graph/filter_commands.h"
+#include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "playback/media_events.h"
 
 namespace quova {
 
@@ -93,6 +100,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     CreateControls();
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
+    InstallMediaHooks();
 
     // FormCreate
     timer1_->setInterval(475);
@@ -115,7 +123,71 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     setWindowTitle("Quova");
 }
 
-TQuovaForm::~TQuovaForm() = default;
+TQuovaForm::~TQuovaForm() {
+    // The hooks point into this window.
+    MediaHooks() = OpenMediaHooks{};
+    ReleaseGraph();
+    ReleaseFilterChooser();
+}
+
+void TQuovaForm::InstallMediaHooks() {
+    OpenMediaHooks& hooks = MediaHooks();
+    hooks = OpenMediaHooks{};
+    hooks.Window = this;
+    hooks.MessageDrain = this;
+    hooks.Settings = [] {
+        const Settings& s = AppSettings();
+        OpenMediaSettings out;
+        out.RegisterOnRot = s.RegisterOnRot;
+        out.RenderLog = s.RenderLog;
+        out.RenderLogFile = s.RenderLogFile;
+        out.SubtitlesOn = s.SubtitlesOn;
+        out.OsdOn = s.OsdOn;
+        out.Id3On = s.Id3On;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AlwaysOnTop = s.AlwaysOnTop;
+        return out;
+    };
+    hooks.Wait = Wait;
+    hooks.SetTimer1 = [this](bool on) {
+        if (on)
+            timer1_->start();
+        else
+            timer1_->stop();
+    };
+    hooks.SetCaption = [this](const std::string& caption) {
+        SetApplicationTitle(caption);
+        setWindowTitle(QString::fromStdString(caption));
+    };
+    hooks.UpdateTrayTip = [this] {
+        if (trayIcon_) trayIcon_->setToolTip(windowTitle());
+    };
+    hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
+        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) {
+            item->checked = checked;
+            item->visible = visible;
+        }
+    };
+    hooks.CheckAudioStreamItem = [this](int n) {
+        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) item->checked = true;
+    };
+    hooks.FitWindow = [this] { FitPicture(); };
+    hooks.Repaint = [this] { update(); };
+    hooks.AddRecentFile = [this](const std::string& name) {
+        quova::AddRecentFile(AppSettings().RecentFiles, name);
+        RebuildRecentMenu();
+    };
+    hooks.RaiseWindow = [this] { raise(); };
+}
+
+void TQuovaForm::FitPicture() {
+    const GraphSession& g = Graph();
+    if (!g.VideoWindow) return;
+    g.VideoWindow->SetWindowPosition(rect());
+    g.VideoWindow->SetVisible(g.VideoWidth > 0);
+}
 
 void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
@@ -185,7 +257,17 @@ void TQuovaForm::InstallHandlers() {
             ShowMessage(e.what(), MbIconStop);
         }
     });
+    menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
+    const TipShower tip = [this](int n) { ShowTip(n); };
+    menu.SetHandler("CustomGraphBuilder1Click",
+                    [tip](MenuItem&) { CustomGraphBuilder1Click(tip); });
+    menu.SetHandler("RegisterGraphOnROT1Click", [tip](MenuItem&) {
+        RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
+    });
+    menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
     menu.SetAboutToShow([this] {
+        RefreshFiltersMenu();
         // The few state rules the shell owns today; the full rules come with
         // the menu state.
         MenuModel& model = menuModel_;
@@ -194,6 +276,49 @@ void TQuovaForm::InstallHandlers() {
         if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
         if (MenuItem* save = model.Find("SaveonExit1")) save->checked = AppSettings().SaveOnExit;
     });
+}
+
+void TQuovaForm::RefreshFiltersMenu() {
+    MenuItem* filters = menuModel_.Find("Filters1");
+    if (!filters || filters->children.empty()) return;
+    const FiltersMenuState state = FiltersMenu();
+    filters->enabled = state.enabled;
+    if (!state.enabled) return;
+    MenuItem* first = filters->children.front();
+    for (MenuItem* item : filters->children) item->visible = false;
+    for (size_t k = 0; k < state.captions.size(); ++k) {
+        MenuItem* item =
+            k < filters->children.size() ? filters->children[k] : menuModel_.AddCopy(*first);
+        item->caption = state.captions[k];
+        item->visible = true;
+    }
+    popup_->Rebuild();
+}
+
+void TQuovaForm::Open1Click() {
+    const std::vector<std::string> names = AskMediaFiles(this, Graph().CurrentMediaName);
+    if (names.empty()) return;
+    playList_ = names;
+    OpenMedia(playList_.front());
+}
+
+void TQuovaForm::ShowTip(int) {}
+
+void TQuovaForm::recentn1Click(const MenuItem& item) {
+    const std::string name = RecentCaptionToName(item.caption);
+    if (!name.empty()) OpenMedia(name);
+}
+
+void TQuovaForm::MediaEvent() {
+    HandleMediaEvents();
+}
+
+bool TQuovaForm::event(QEvent* event) {
+    if (event->type() == static_cast<QEvent::Type>(kMediaEventType)) {
+        MediaEvent();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TQuovaForm::SetAboutBox(TQuovaAboutBox* box) {
@@ -377,6 +502,8 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
     }
     if (trayIcon_) trayIcon_->hide();
     setAcceptDrops(false);
+    StopAndClearGraph();
+    ReleaseGraph();
     closing_ = false;
     event->accept();
     Q_EMIT Closed();
@@ -405,7 +532,10 @@ void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
 
 void TQuovaForm::OpenMedia(const std::string& name) {
     if (OpenCounter < 0) return;
-    if (mediaOpener_) mediaOpener_(name);
+    if (mediaOpener_)
+        mediaOpener_(name);
+    else
+        quova::OpenMedia(name);
 }
 
 void TQuovaForm::HandOverReceived(const std::string& name) {

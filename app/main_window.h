@@ -54,7 +54,15 @@ class TQuovaForm : public QWidget, public SettingsHost {
 
     // Opens a medium; does nothing while the program is starting.
     void OpenMedia(const std::string& name);
-    // What opening does until the open pipeline lands; null opens nothing.
+    void Open1Click();
+    // Shows tip `tip` before an option acts (the tips come with the shell
+    // integration; until then nothing shows).
+    void ShowTip(int tip);
+    // Opens the clicked recent file; the play list stays.
+    void recentn1Click(const MenuItem& item);
+    // A graph event was announced: the queue is drained.
+    void MediaEvent();
+    // What opening does instead of the open pipeline (tests); null restores it.
     void SetMediaOpener(std::function<void(const std::string&)> opener) {
         mediaOpener_ = std::move(opener);
     }
@@ -97,6 +105,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void Closed();
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -107,6 +116,10 @@ class TQuovaForm : public QWidget, public SettingsHost {
   private:
     void CreateControls();
     void InstallHandlers();
+    void InstallMediaHooks();
+    void RefreshFiltersMenu();
+    // Places the picture in the client area until the layout takes it over.
+    void FitPicture();
     void SplashTick();
     void Step(const std::string& name);
     void ApplyFullScreen();

@@ -33,12 +33,6 @@ void WriteDefault(const std::string& path, const std::string& value) {
     key->Write("", value);
 }
 
-std::string FormatOne(std::string text, const std::string& value) {
-    const size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, value);
-    return text;
-}
-
 std::string FileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
 }
@@ -80,7 +74,7 @@ bool CheckFileType(const std::string& extension, const std::string& programPath)
         WriteDefault(fileType + "\\shell\\quova\\command", command);
         return true;
     } catch (const std::exception& e) {
-        ShowCaptionedMessage(std::string(e.what()) + "\n" + FormatOne(Lex(1360), "CheckFileType"),
+        ShowCaptionedMessage(std::string(e.what()) + "\n" + FormatLex(1360, "CheckFileType"),
                              "Quova:CheckFileType", MbIconExclamation);
         return false;
     }

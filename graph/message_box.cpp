@@ -148,11 +148,17 @@ int ShowCaptionedMessage(const std::string& text, const std::string& caption, un
     return ShowBox(text, caption, flags);
 }
 
+std::string AMErrorText(std::int32_t code) {
+    std::string text = engine::ErrorText(code);
+    if (text.size() > 127) text.resize(127);
+    return text;
+}
+
 std::string ResultText(std::int32_t code) {
     const auto bits = static_cast<std::uint32_t>(code);
     char hex[9];
     std::snprintf(hex, sizeof hex, "%08X", bits);
-    std::string text = engine::ErrorText(code);
+    std::string text = AMErrorText(code);
     if (text.empty()) text = (bits & 0x80000000u) ? "Unknown error." : "Unknown result.";
     return std::string("error ") + hex + ": " + text;
 }

@@ -67,6 +67,10 @@ int ShowCaptionedMessage(const std::string& text, const std::string& caption, un
 // window's close button): Cancel where there is one, else No, else OK.
 int DismissAnswer(unsigned flags);
 
+// The media layer's own text for a result code, at most 127 characters; ""
+// for a code it does not know.
+std::string AMErrorText(std::int32_t code);
+
 // "error " + the code as 8 upper-case hexadecimal digits + ": " + its text.
 // `code` is a 32-bit result code, negative for a failure.
 std::string ResultText(std::int32_t code);

@@ -48,4 +48,27 @@ void ClearLoadedLexicon() {
     LoadedTable().Clear();
 }
 
+std::string FormatLex(int index, const std::string& value) {
+    const std::string& text = Lex(index);
+    std::string out;
+    bool filled = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size()) {
+            if (text[i + 1] == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (text[i + 1] == 's' && !filled) {
+                out += value;
+                filled = true;
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 }  // namespace quova

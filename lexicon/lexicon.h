@@ -14,6 +14,9 @@ constexpr int LexSlotCount = 4096;
 // The loaded text for `index`, else the built-in English text, else "?".
 const std::string& Lex(int index);
 
+// Lex(index) with its first "%s" filled with `value` and "%%" made "%".
+std::string FormatLex(int index, const std::string& value);
+
 // The compiled-in English text for `index`, "?" for an index it does not list.
 const std::string& BuiltInLex(int index);
 

@@ -1,0 +1,31 @@
+#include "app/open_dialog.h"
+
+#include <QFile>
+#include <QFileDialog>
+
+#include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+
+namespace quova {
+
+const char* const kMediaFileFilter =
+    "Media files (*.avi *.asf *.mp* *.og* *.vob *.wav *.wmv *.mkv *.webm *.mov *.flac *.m4a "
+    "*.AVI *.ASF *.MP* *.OG* *.VOB *.WAV *.WMV);;DVD volume files (*.bup *.ifo *.BUP *.IFO);;"
+    "All files (*)";
+
+std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current) {
+    QFileDialog dialog(owner, QString::fromStdString(Lex(370)));
+    dialog.setObjectName("OpenDialog1");
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilter(kMediaFileFilter);
+    dialog.setDefaultSuffix("avi");
+    if (!current.empty()) dialog.selectFile(QFile::decodeName(current.c_str()));
+    ModalDialogScope modal;
+    std::vector<std::string> names;
+    if (dialog.exec() != QDialog::Accepted) return names;
+    for (const QString& file : dialog.selectedFiles())
+        names.push_back(QFile::encodeName(file).toStdString());
+    return names;
+}
+
+}  // namespace quova

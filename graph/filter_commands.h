@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace quova {
+
+using TipShower = std::function<void(int tip)>;
+
+// "Custom Graph Builder": its tip, then the option flips (for the next open).
+void CustomGraphBuilder1Click(const TipShower& showTip);
+// "Register Graph": its tip, then the option flips; the next open follows it.
+void RegisterGraphOnROT1Click(bool& registerOnRot, const TipShower& showTip);
+// A Filters item: the settings page of the filter its caption names ("&" removed).
+void Filter2Click(const std::string& caption, QWidget* owner);
+
+// What the Filters submenu shows when the popup opens: enabled with one item
+// per filter that has settings, disabled (and its first item kept) when none.
+struct FiltersMenuState {
+    bool enabled = false;
+    std::vector<std::string> captions;
+};
+FiltersMenuState FiltersMenu();
+
+}  // namespace quova

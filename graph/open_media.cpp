@@ -1,0 +1,402 @@
+#include "graph/open_media.h"
+
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QThread>
+#include <algorithm>
+#include <cctype>
+#include <exception>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "graph/rot_registration.h"
+#include "lexicon/lexicon.h"
+#include "mediainfo/id3_tag.h"
+#include "mediainfo/media_headers.h"
+#include "platform/engine/media_detector.h"
+#include "text/osd_message.h"
+
+namespace quova {
+
+using namespace engine;
+
+namespace {
+
+template <class F, class... Args>
+auto Call(const F& hook, Args&&... args) {
+    if constexpr (std::is_void_v<decltype(hook(std::forward<Args>(args)...))>) {
+        if (hook) hook(std::forward<Args>(args)...);
+    } else {
+        using R = decltype(hook(std::forward<Args>(args)...));
+        return hook ? hook(std::forward<Args>(args)...) : R{};
+    }
+}
+
+void WaitResponsive(int ms) {
+    OpenMediaHooks& hooks = MediaHooks();
+    if (hooks.Wait) {
+        hooks.Wait(ms);
+        return;
+    }
+    for (int i = 0; i < ms / 8; ++i) {
+        QThread::msleep(8);
+        QCoreApplication::processEvents();
+    }
+}
+
+void ProcessEventsOnce() {
+    OpenMediaHooks& hooks = MediaHooks();
+    if (hooks.ProcessEvents)
+        hooks.ProcessEvents();
+    else
+        QCoreApplication::processEvents();
+}
+
+// Messages that an exception inside a step carries.
+std::string WhatOf(const std::exception& e) {
+    return e.what();
+}
+
+void ReadStreams(const std::string& fileName, const std::string& ext) {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    // The file's own headers first: they tell the streams of AVI and Ogg files
+    // by index, which the several-audio path relies on.
+    MediaHeaders headers;
+    if (ext == ".avi" || ext.rfind(".og", 0) == 0) headers = ReadMediaHeaders(fileName);
+    if (headers.aviRead) g.AviInfoText = headers.avi.text;
+    if (headers.oggRead) g.OggInfoText = headers.ogg.text;
+    const StreamFigures& figures = headers.Figures();
+    if (figures.HasStreams()) {
+        g.FrameRate = figures.frameRate;
+        for (int i = 0; i < figures.videoStreamCount; ++i)
+            g.Streams.push_back({StreamKindVideo, "Video",
+                                 i < kStreamFigureSlots ? figures.videoFrameRates[i] : 0.0, i});
+        for (int j = 0; j < figures.audioStreamCount; ++j)
+            g.Streams.push_back({StreamKindAudio, "Audio", 0.0, j});
+        g.VideoStreamCount = figures.videoStreamCount;
+        g.AudioStreamCount = figures.audioStreamCount;
+        for (int n = 1; n <= 4; ++n)
+            Call(hooks.ShowAudioStreamItem, n, n <= g.AudioStreamCount, n <= g.AudioStreamCount);
+        return;
+    }
+    // Other files: the media detector counts them in the file's own order.
+    try {
+        MediaDetector detector;
+        if (Failed(detector.SetFileName(fileName))) return;
+        g.Streams.assign(detector.OutputStreams(), StreamRow{});
+        for (int i = 0; i < detector.OutputStreams(); ++i) {
+            detector.SetCurrentStream(i);
+            const Outcome<Guid> type = detector.StreamType();
+            if (!type.ok()) continue;
+            if (type.value == MEDIATYPE_Video) {
+                const double rate = detector.FrameRate().value;
+                g.Streams[i] = {StreamKindVideo, "Video", rate, -1};
+                if (g.VideoStreamCount == 0) g.FrameRate = rate;
+                ++g.VideoStreamCount;
+            } else if (type.value == MEDIATYPE_Audio) {
+                g.Streams[i] = {StreamKindAudio, "Audio", 0.0, -1};
+                ++g.AudioStreamCount;
+                if (g.AudioStreamCount <= 4) Call(hooks.CheckAudioStreamItem, g.AudioStreamCount);
+            }
+        }
+    } catch (...) {
+        // Counting is a courtesy: the render decides what plays.
+    }
+}
+
+HResult Render(const std::string& fileName) {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    const GraphOptions& flags = GraphFlags();
+    const bool viaSource = flags.CustomRender || (!g.AviInfoText.empty() && g.AudioStreamCount > 1);
+    if (!viaSource) return g.GraphBuilder->RenderFile(fileName);
+
+    Outcome<FilterPtr> source = g.GraphBuilder->AddSourceFilter(fileName, fileName);
+    HResult hr = source.hr;
+    if (hr != S_OK) return hr;
+    const PinPtr pin = source.value->FindPin("Output");
+    if (!pin) return VFW_E_NOT_FOUND;
+    // Until a builder is installed, the graph manager renders the pin itself.
+    if (flags.CustomRender)
+        return hooks.CustomBuild ? hooks.CustomBuild(fileName, pin) : g.GraphBuilder->Render(pin);
+    return hooks.OpenMultipleAudio ? hooks.OpenMultipleAudio(pin) : g.GraphBuilder->Render(pin);
+}
+
+void AcquireVideoWindow() {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    g.VideoWindow.reset();
+    try {
+        g.VideoWindow = g.GraphBuilder->VideoRenderer();
+        if (!g.VideoWindow) return;
+        g.VideoWindow->SetAutoShow(false);
+        g.VideoWindow->SetOwner(hooks.Window);
+        g.VideoWindow->SetVisible(false);
+        g.VideoWindow->SetMessageDrain(hooks.MessageDrain ? hooks.MessageDrain : hooks.Window);
+    } catch (...) {
+        g.VideoWindow.reset();
+    }
+}
+
+void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
+                const OpenMediaSettings& settings) {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    const GraphOptions& flags = GraphFlags();
+    FilterGraph& graph = *g.GraphBuilder;
+
+    if (settings.RegisterOnRot) NoteGraphChange(g.RotRegistration);
+    if (hr > 0) OsdMessage = ResultText(hr);
+    graph.Stop();
+    graph.Events().SetNotifyWindow(hooks.Window, static_cast<QEvent::Type>(kMediaEventType));
+
+    if (flags.ExtractionMode) {
+        try {
+            g.ExtractionReady = hooks.BuildExtractionGraph && hooks.BuildExtractionGraph(fileName);
+        } catch (...) {
+            g.ExtractionReady = true;
+        }
+    }
+    // With both bypasses on only the video goes; the transcode keeps it.
+    if (flags.BypassVideo) {
+        if (!flags.TranscodeWithVideo) Call(hooks.BypassMediaType, MEDIATYPE_Video);
+    } else if (flags.BypassAudio) {
+        Call(hooks.BypassMediaType, MEDIATYPE_Audio);
+    }
+
+    AcquireVideoWindow();
+
+    g.SeekingTimeFormat = graph.TimeFormat();
+    g.SeekingTimeFormatIsMediaTime = g.SeekingTimeFormat == TIME_FORMAT_MEDIA_TIME;
+    graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
+    const Outcome<double> duration = graph.Duration();
+    g.Duration = duration.ok() ? duration.value : 0;
+
+    g.BasicAudio = graph.HasAudio();
+    if (g.BasicAudio) Call(hooks.ApplyVolume);
+
+    g.VideoWidth = g.VideoHeight = 0;
+    if (g.VideoWindow) {
+        const Outcome<QSize> size = g.VideoWindow->NativeSize();
+        if (size.ok()) {
+            g.VideoWidth = size.value.width();
+            g.VideoHeight = size.value.height();
+        }
+    }
+    g.SourceWidth = g.VideoWidth;
+    g.SourceHeight = g.VideoHeight;
+    Call(hooks.RecordFrameSize);
+
+    g.CurrentMediaName = fileName;
+    Call(hooks.SetCaption, "Quova - " + NameWithoutFolder(fileName));
+    Call(hooks.UpdateTrayTip);
+
+    if (settings.SubtitlesOn) Call(hooks.LoadSubtitles);
+    Call(hooks.ResetScanStep);
+    Call(hooks.ReadConfigs);
+    Call(hooks.FitWindow);
+    Call(hooks.ReadChapters);
+    Call(hooks.ResetFilterCollection);
+
+    if (OsdMessage.empty()) OsdMessage = fileName;
+    Call(hooks.Repaint);
+    if (settings.OsdOn) Call(hooks.PaintOsd);
+    Call(hooks.PrepareSeekBar, g.Duration);
+    Call(hooks.AddRecentFile, fileName);
+
+    if (MayCarryId3Tag(fileName)) {
+        Id3Buffer tag{};
+        ReadId3Tag(fileName, tag);
+        g.Id3TagBuffer = tag;
+        if (HoldsId3Tag(tag) && settings.Id3On) Call(hooks.ShowId3Tag);
+    } else {
+        g.Id3TagBuffer.fill(0);
+    }
+    (void)ext;
+
+    if (!flags.ExtractionMode || g.ExtractionReady) {
+        graph.GetState(1000);
+        if (hooks.SeekTo)
+            hooks.SeekTo(0.1);
+        else
+            graph.SetCurrentPosition(0.1);
+        graph.Run();
+        if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
+        graph.GetState(1000);
+    }
+    if (g.Duration > 0 || (flags.ExtractionMode && g.ExtractionReady)) Call(hooks.SetTimer1, true);
+}
+
+}  // namespace
+
+OpenMediaHooks& MediaHooks() {
+    static OpenMediaHooks hooks;
+    return hooks;
+}
+
+std::string LowerExtension(const std::string& fileName) {
+    const std::string name = NameWithoutFolder(fileName);
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return "";
+    std::string ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+std::string NameWithoutFolder(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    return slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
+}
+
+void OpenMedia(const std::string& fileName) {
+    if (OpenCounter < 0) return;
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    const OpenMediaSettings settings = hooks.Settings ? hooks.Settings() : OpenMediaSettings{};
+
+    OsdMessage.clear();
+    if (settings.OsdOn) Call(hooks.PaintOsd);
+    // Short "~" names do not exist here: nothing to expand.
+
+    const std::string ext = LowerExtension(fileName);
+    if (ext == ".bup" || ext == ".ifo") {
+        Call(hooks.OpenDvd, FolderOf(fileName));
+        return;
+    }
+    if (ext == ".mpl") {
+        Call(hooks.LoadPlayList, fileName);
+        return;
+    }
+
+    g.MediaComplete = false;
+    g.Streams.clear();
+    g.VideoStreamCount = g.AudioStreamCount = 0;
+    g.AviInfoText.clear();
+    g.OggInfoText.clear();
+    g.ExtractionReady = !GraphFlags().ExtractionMode;
+    g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
+
+    Call(hooks.SetTimer1, false);
+    WaitResponsive(100);
+
+    try {
+        const int previousKind = g.MediaKind;
+        StopAndClearGraph();
+        ReleaseRenderInterfaces();
+        // A DVD's graph manager is not reused for a file.
+        if (previousKind == MediaKindDvd) ReleaseGraph();
+    } catch (const std::exception& e) {
+        ShowMessage(WhatOf(e) + "\n" + Lex(540), MbIconStop);
+    }
+
+    g.MediaKind = MediaKindFile;
+    Call(hooks.SetCaption, "Quova");
+    Call(hooks.UpdateTrayTip);
+
+    try {
+        struct stat info {};
+        if (::stat(fileName.c_str(), &info) != 0) {
+            ShowMessage(Lex(870), MbIconExclamation);
+            return;
+        }
+        ReadStreams(fileName, ext);
+        Call(hooks.ReleaseMultipleAudio);
+
+        if (!g.GraphBuilder) {
+            try {
+                g.GraphBuilder = std::make_unique<FilterGraph>();
+            } catch (const std::exception& e) {
+                ShowMessage(WhatOf(e) + "\n" + Lex(550), MbIconStop);
+            }
+        }
+        // The option changed since the last open takes effect now.
+        if (g.GraphBuilder && settings.RegisterOnRot)
+            AddGraphToRot(g.GraphBuilder.get(), g.MediaKind, g.RotRegistration);
+        else
+            RemoveGraphFromRot(g.RotRegistration);
+        if (!g.GraphBuilder) {
+            ShowMessage(Lex(550), MbIconExclamation);
+            return;
+        }
+
+        const bool logging = settings.RenderLog && !settings.RenderLogFile.empty() &&
+                             Succeeded(g.GraphBuilder->SetLogFile(settings.RenderLogFile));
+        HResult hr = E_FAIL;
+        try {
+            hr = Render(fileName);
+        } catch (const std::exception& e) {
+            ShowMessage(WhatOf(e) + "\n" + FormatLex(880, fileName), MbIconStop);
+        }
+        if (logging) g.GraphBuilder->SetLogFile("");
+
+        if (Failed(hr)) {
+            ShowMessage(Lex(580) + ResultText(hr), MbIconExclamation);
+            return;
+        }
+        FinishOpen(fileName, ext, hr, settings);
+    } catch (const std::exception& e) {
+        Call(hooks.SetTimer1, false);
+        ReleaseRenderInterfaces();
+        ShowMessage(WhatOf(e), MbIconStop);
+    }
+}
+
+void StopAndClearGraph() {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    if (g.GraphBuilder) {
+        FilterGraph& graph = *g.GraphBuilder;
+        const Outcome<engine::GraphState> state = graph.GetState(1000);
+        if (state.value == engine::GraphState::Paused ||
+            state.value == engine::GraphState::Running) {
+            try {
+                Call(hooks.SaveSessionBookmark);
+                graph.Stop();
+                for (int i = 0; i < 2; ++i) {
+                    ProcessEventsOnce();
+                    QThread::yieldCurrentThread();
+                }
+                graph.GetState(1000);
+            } catch (...) {
+                // Leaving the old medium must not fail the new open.
+            }
+        }
+        graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
+        if (g.VideoWindow) {
+            g.VideoWindow->SetVisible(false);
+            g.VideoWindow->SetOwner(nullptr);
+        }
+    }
+    g.MediaKind = MediaKindNone;
+    if (g.GraphBuilder) {
+        // Collected first: removing changes the graph's list.
+        for (const FilterPtr& filter : g.GraphBuilder->Filters())
+            g.GraphBuilder->RemoveFilter(filter);
+    }
+}
+
+void ReleaseRenderInterfaces() {
+    GraphSession& g = Graph();
+    g.VideoWindow.reset();
+    g.BasicAudio = false;
+}
+
+void ReleaseGraph() {
+    GraphSession& g = Graph();
+    ReleaseRenderInterfaces();
+    if (g.GraphBuilder) g.GraphBuilder->Events().SetNotifyWindow(nullptr, QEvent::None);
+    RemoveGraphFromRot(g.RotRegistration);
+    g.GraphBuilder.reset();
+}
+
+}  // namespace quova

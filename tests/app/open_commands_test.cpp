@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QThread>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
+#include "app/recent_files.h"
+#include "graph/filter_list.h"
+#include "graph/graph_state.h"
+#include "platform/registry/registry.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class OpenCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        OpenCounter = 0;
+        form_->show();
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+    }
+    std::vector<std::string> VisibleFilterItems() {
+        std::vector<std::string> out;
+        for (MenuItem* item : form_->menuModel().Find("Filters1")->children)
+            if (item->visible) out.push_back(item->caption);
+        return out;
+    }
+
+    testing::TempDir dir_;
+    std::unique_ptr<TQuovaForm> form_;
+};
+
+TEST_F(OpenCommands, ADroppedClipPlaysInTheWindowUnderItsName) {
+    const auto clip = testing::media::AviPcm(dir_ / "dropped.avi", 1.0, 1);
+    form_->DroppedFiles({clip.string()});
+    EXPECT_EQ(form_->windowTitle(), "Quova - dropped.avi");
+    ASSERT_TRUE(Graph().VideoWindow);
+    // The picture is a child of the main window, shown, and frames reach it.
+    EXPECT_EQ(Graph().VideoWindow->Owner(), form_.get());
+    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
+    EXPECT_TRUE(WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() >= 5; }));
+    EXPECT_TRUE(form_->timer1()->isActive());
+    // The opened name heads the recent files, and its menu item shows it.
+    EXPECT_EQ(AppSettings().RecentFiles[0], clip.string());
+    EXPECT_EQ(form_->menuModel().Find("recentn1")->caption, clip.string());
+}
+
+TEST_F(OpenCommands, TheFiltersSubmenuListsTheFiltersThatHaveSettings) {
+    QMenu* menu = form_->popup().menu();
+    // Nothing open: disabled.
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    EXPECT_FALSE(form_->menuModel().Find("Filters1")->enabled);
+
+    const auto clip = testing::media::AviPcm(dir_ / "clip.avi", 1.0, 1);
+    form_->OpenMedia(clip.string());
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    EXPECT_TRUE(form_->menuModel().Find("Filters1")->enabled);
+    const std::vector<std::string> items = VisibleFilterItems();
+    // The file source (its location can be set) is among them, under the
+    // name it was added with; no filter is listed twice.
+    EXPECT_NE(std::find(items.begin(), items.end(), clip.string()), items.end());
+    EXPECT_GE(items.size(), 2u);
+    std::vector<std::string> sorted = items;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
+    for (const std::string& name : items) {
+        const engine::FilterPtr filter = Graph().GraphBuilder->FindFilterByName(name);
+        ASSERT_TRUE(filter) << name;
+        bool writable = false;
+        for (const auto& p : filter->Properties()) writable = writable || p.writable;
+        EXPECT_TRUE(writable) << name;
+    }
+    // A shorter graph next time hides the items it no longer needs.
+    const auto tone = testing::media::Wav(dir_ / "tone.wav", 1.0);
+    form_->OpenMedia(tone.string());
+    QMetaObject::invokeMethod(menu, "aboutToShow");
+    EXPECT_LT(VisibleFilterItems().size(), items.size());
+}
+
+TEST_F(OpenCommands, TheOpenCommandPlaysTheChosenFilesAsTheNewList) {
+    const auto a = testing::media::Wav(dir_ / "a.wav", 1.0);
+    const auto b = testing::media::Wav(dir_ / "b.wav", 1.0);
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Open media file");
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);
+        dialog->setDirectory(QString::fromStdString(dir_.path().string()));
+        dialog->selectFile("\"a.wav\" \"b.wav\"");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    form_->popup().Trigger("Open1");
+    EXPECT_EQ(form_->PlayList().size(), 2u);
+    EXPECT_EQ(Graph().CurrentMediaName, form_->PlayList().front());
+    // Cancelled, nothing changes.
+    testing::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    form_->popup().Trigger("Open1");
+    EXPECT_EQ(form_->PlayList().size(), 2u);
+}
+
+TEST(RecentFiles, AnOpenedNameMovesUpAndAnAmpersandSurvivesTheMenu) {
+    std::array<std::string, 5> recent{"a", "b", "c", "d", "e"};
+    EXPECT_EQ(AddRecentFile(recent, "c"), 2);
+    EXPECT_EQ(recent, (std::array<std::string, 5>{"c", "a", "b", "d", "e"}));
+    EXPECT_EQ(AddRecentFile(recent, "new"), 4);
+    EXPECT_EQ(recent, (std::array<std::string, 5>{"new", "c", "a", "b", "d"}));
+    EXPECT_EQ(AddRecentFile(recent, ""), 4);
+    EXPECT_EQ(recent[0], "new");
+    AddRecentFile(recent, "/films/Tom & Jerry.avi");
+    EXPECT_EQ(recent[0], "/films/Tom && Jerry.avi");
+    EXPECT_EQ(RecentCaptionToName(recent[0]), "/films/Tom & Jerry.avi");
+    // An accelerator the menu put in is dropped.
+    EXPECT_EQ(RecentCaptionToName("&/films/x.avi"), "/films/x.avi");
+}
+
+}  // namespace
+}  // namespace quova

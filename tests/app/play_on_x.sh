@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Starts the real program on an X server with a clip on its command line:
+# the window must show moving pictures, and a termination signal must end it
+# cleanly with the settings written.
+set -euo pipefail
+quova="$1"
+clip="$2"
+
+work=$(mktemp -d)
+cleanup() {
+    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
+    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xserver=$!
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+"$quova" "$clip" >"$work/quova.log" 2>&1 &
+player=$!
+
+# The splash closes by itself; then the picture moves.
+moving=0
+for _ in $(seq 40); do
+    sleep 0.5
+    xwd -root -silent >"$work/a.xwd"
+    sleep 0.3
+    xwd -root -silent >"$work/b.xwd"
+    if ! cmp -s "$work/a.xwd" "$work/b.xwd"; then moving=1; break; fi
+done
+if [[ $moving -ne 1 ]]; then
+    echo "FAIL: the screen never changed while the clip played"
+    cat "$work/quova.log"
+    exit 1
+fi
+xdotool search --name "^Quova - $(basename "$clip")\$" >/dev/null \
+    || { echo "FAIL: no window captioned with the clip's name"; exit 1; }
+
+kill -TERM "$player"
+status=0
+for _ in $(seq 100); do
+    kill -0 "$player" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$player" 2>/dev/null; then
+    echo "FAIL: still running 10 s after SIGTERM"
+    exit 1
+fi
+wait "$player" || status=$?
+player=
+if [[ $status -ne 0 ]]; then
+    echo "FAIL: exit status $status after SIGTERM"
+    cat "$work/quova.log"
+    exit 1
+fi
+store="$XDG_CONFIG_HOME/quova/registry.reg"
+grep -q '"volume"=' "$store" || { echo "FAIL: settings not written to $store"; exit 1; }
+grep -qF "$(basename "$clip")" "$store" || { echo "FAIL: the clip is not among the recent files"; exit 1; }
+echo "1 passed, 0 failed"

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/damaged_media.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+using namespace engine;
+
+// Answers every message box at once, counting them.
+class BoxCounter : public QObject {
+  public:
+    BoxCounter() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            ++count;
+            box->reject();
+        });
+        timer_.start();
+    }
+    int count = 0;
+
+  private:
+    QTimer timer_;
+};
+
+// What became of one open: reported (a box, or an error event the player
+// shows), or playing with the position moving.
+struct Outcome {
+    bool reported = false;
+    bool playing = false;
+    qint64 openMs = 0;
+};
+
+Outcome OpenAndWatch(const std::string& file, BoxCounter& boxes) {
+    Outcome out;
+    const int before = boxes.count;
+    QElapsedTimer clock;
+    clock.start();
+    OpenMedia(file);
+    out.openMs = clock.elapsed();
+    GraphSession& g = Graph();
+    const double start = g.GraphBuilder ? g.GraphBuilder->CurrentPosition().value : 0;
+    QElapsedTimer watch;
+    watch.start();
+    while (watch.elapsed() < 700) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+        if (!g.GraphBuilder) continue;
+        g.GraphBuilder->DrainBus();
+        for (auto e = g.GraphBuilder->Events().Take(); e.ok(); e = g.GraphBuilder->Events().Take())
+            if (e.value.code == EC_ERRORABORT || e.value.code == EC_COMPLETE) out.reported = true;
+    }
+    out.reported = out.reported || boxes.count > before;
+    if (g.GraphBuilder && g.MediaKind == MediaKindFile && !g.CurrentMediaName.empty()) {
+        const auto state = g.GraphBuilder->GetState(0);
+        out.playing = state.value == engine::GraphState::Running &&
+                      g.GraphBuilder->CurrentPosition().value > start;
+    }
+    return out;
+}
+
+TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
+    quova::testing::App();
+    quova::testing::TempDir dir;
+    const auto sources = quova::testing::MakeSourceMedia(dir / "good", 2.0);
+    ASSERT_EQ(sources.size(), 6u);
+    const auto corpus = quova::testing::MakeDamagedCorpus(sources, dir / "bad");
+    ASSERT_GE(corpus.size(), 200u);
+
+    QWidget window;
+    OpenCounter = 0;
+    MediaHooks() = OpenMediaHooks{};
+    MediaHooks().Window = &window;
+    MediaHooks().Wait = [](int) {};
+    BoxCounter boxes;
+    // A sample of 30 spread over every kind and every damage.
+    for (size_t i = 0; i < corpus.size() && i / 7 < 30; i += 7) {
+        SCOPED_TRACE(corpus[i].filename().string());
+        const Outcome out = OpenAndWatch(corpus[i].string(), boxes);
+        EXPECT_TRUE(out.reported || out.playing);
+        // A bound on a hang, not a speed figure: the benchmark measures those.
+        EXPECT_LT(out.openMs, 15000);
+    }
+    for (const auto& good : sources) {
+        SCOPED_TRACE(good.filename().string());
+        const int before = boxes.count;
+        const Outcome out = OpenAndWatch(good.string(), boxes);
+        EXPECT_EQ(boxes.count, before);
+        EXPECT_TRUE(out.playing) << "state "
+                                 << static_cast<int>(Graph().GraphBuilder->GetState(0).value)
+                                 << " at " << Graph().GraphBuilder->CurrentPosition().value
+                                 << " of " << Graph().Duration;
+    }
+    ReleaseGraph();
+    MediaHooks() = OpenMediaHooks{};
+    OpenCounter = -1;
+}
+
+}  // namespace
+}  // namespace quova

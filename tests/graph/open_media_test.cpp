@@ -1,0 +1,300 @@
+#include "graph/open_media.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QThread>
+#include <QWidget>
+#include <fstream>
+
+#include "app/app_state.h"
+#include "graph/filter_list.h"
+#include "graph/graph_state.h"
+#include "graph/media_type_names.h"
+#include "platform/engine/graph_registration.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+using namespace engine;
+namespace media = quova::testing::media;
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// Every message box the open shows, answered with OK as soon as it is up.
+class BoxRecorder : public QObject {
+  public:
+    BoxRecorder() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            texts.push_back(box->text().toStdString());
+            icons.push_back(box->icon());
+            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+        });
+        timer_.start();
+    }
+    std::vector<std::string> texts;
+    std::vector<QMessageBox::Icon> icons;
+
+  private:
+    QTimer timer_;
+};
+
+class OpenMediaTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        window_ = std::make_unique<QWidget>();
+        OpenCounter = 0;
+        GraphFlags() = GraphOptions{};
+        OpenMediaHooks& hooks = MediaHooks();
+        hooks = OpenMediaHooks{};
+        hooks.Window = window_.get();
+        hooks.Settings = [this] { return settings_; };
+        hooks.SetCaption = [this](const std::string& c) { captions_.push_back(c); };
+        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
+        hooks.OpenDvd = [this](const std::string& folder) { dvdFolders_.push_back(folder); };
+        hooks.LoadPlayList = [this](const std::string& list) { lists_.push_back(list); };
+        hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
+            items_[n - 1] = {checked, visible};
+        };
+        hooks.CheckAudioStreamItem = [this](int n) { items_[n - 1].checked = true; };
+        hooks.SaveSessionBookmark = [this] { ++bookmarks_; };
+        hooks.AddRecentFile = [this](const std::string& name) { recent_.push_back(name); };
+        for (auto& item : items_) item = {false, true};
+    }
+    void TearDown() override {
+        ReleaseGraph();
+        MediaHooks() = OpenMediaHooks{};
+        OpenCounter = -1;
+    }
+
+    struct Item {
+        bool checked;
+        bool visible;
+    };
+
+    std::unique_ptr<QWidget> window_;
+    quova::testing::TempDir dir_;
+    OpenMediaSettings settings_;
+    std::vector<std::string> captions_, dvdFolders_, lists_, recent_;
+    std::array<Item, 4> items_{};
+    bool timer1_ = false;
+    int bookmarks_ = 0;
+};
+
+// What a user sees of a file that plays to its end: the picture moving, the
+// position reaching the duration, and the end announced.
+void ExpectPlaysToTheEnd(double seconds, bool video) {
+    GraphSession& g = Graph();
+    ASSERT_TRUE(g.GraphBuilder);
+    EXPECT_NEAR(g.Duration, seconds, 0.2);
+    QElapsedTimer clock;
+    clock.start();
+    bool complete = false;
+    ASSERT_TRUE(WaitUntil([&] {
+        while (true) {
+            const auto e = g.GraphBuilder->Events().Take();
+            if (!e.ok()) break;
+            complete = complete || e.value.code == EC_COMPLETE;
+        }
+        g.GraphBuilder->DrainBus();
+        return complete;
+    }));
+    // Played in real time, not dropped through.
+    EXPECT_GT(clock.elapsed(), static_cast<qint64>(seconds * 1000 * 0.6));
+    EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, seconds, 0.25);
+    if (video) {
+        ASSERT_TRUE(g.VideoWindow);
+        // 25 frames a second from 0.1 s on.
+        EXPECT_GE(g.VideoWindow->ReceivedFrames(), static_cast<std::uint64_t>(seconds * 25 * 0.8));
+    }
+}
+
+TEST_F(OpenMediaTest, AnAviOpensUnderItsNameAndPlaysItsPicturesToTheEnd) {
+    const auto file = media::AviPcm(dir_ / "clip one.avi", 2.0, 1);
+    BoxRecorder boxes;
+    OpenMedia(file.string());
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    const GraphSession& g = Graph();
+    EXPECT_EQ(g.MediaKind, MediaKindFile);
+    EXPECT_EQ(g.CurrentMediaName, file.string());
+    ASSERT_FALSE(captions_.empty());
+    EXPECT_EQ(captions_.back(), "Quova - clip one.avi");
+    EXPECT_EQ(OsdMessage, file.string());
+    EXPECT_EQ(g.VideoWidth, 320);
+    EXPECT_EQ(g.VideoHeight, 240);
+    EXPECT_EQ(g.SourceWidth, 320);
+    EXPECT_TRUE(g.BasicAudio);
+    // The AVI headers told the streams by index.
+    ASSERT_EQ(g.StreamCount(), 2);
+    EXPECT_EQ(g.Streams[0].kindName, "Video");
+    EXPECT_EQ(g.Streams[0].index, 0);
+    EXPECT_EQ(g.Streams[1].kindName, "Audio");
+    EXPECT_EQ(g.Streams[1].index, 0);
+    EXPECT_DOUBLE_EQ(g.FrameRate, 25.0);
+    EXPECT_TRUE(items_[0].checked && items_[0].visible);
+    EXPECT_FALSE(items_[1].checked || items_[1].visible);
+    EXPECT_TRUE(timer1_);
+    EXPECT_EQ(recent_, std::vector<std::string>{file.string()});
+    ExpectPlaysToTheEnd(2.0, true);
+}
+
+TEST_F(OpenMediaTest, AnOggFileOpensAndPlaysToTheEnd) {
+    const auto file = media::OggTheoraVorbis(dir_ / "clip.ogg", 2.0);
+    BoxRecorder boxes;
+    OpenMedia(file.string());
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(captions_.back(), "Quova - clip.ogg");
+    // The Ogg headers count Vorbis audio and OGM video streams; the Theora
+    // stream plays but is not one of them.
+    EXPECT_EQ(Graph().VideoStreamCount, 0);
+    EXPECT_EQ(Graph().AudioStreamCount, 1);
+    EXPECT_FALSE(Graph().OggInfoText.empty());
+    ExpectPlaysToTheEnd(2.0, true);
+}
+
+TEST_F(OpenMediaTest, AMissingFileSaysMediaNotFoundAndLeavesTheCaptionPlain) {
+    BoxRecorder boxes;
+    OpenMedia((dir_ / "gone.avi").string());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "media not found");
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+    EXPECT_EQ(captions_.back(), "Quova");
+    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+    EXPECT_FALSE(timer1_);
+    EXPECT_TRUE(recent_.empty());
+}
+
+TEST_F(OpenMediaTest, AFileNothingCanRenderIsReportedWithTheResultText) {
+    const auto file = dir_ / "notes.avi";
+    std::ofstream(file) << "this is not a movie, just some words in a text file\n";
+    BoxRecorder boxes;
+    OpenMedia(file.string());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("can't render, error 8004", 0), 0u) << boxes.texts[0];
+    EXPECT_EQ(captions_.back(), "Quova");
+    EXPECT_FALSE(timer1_);
+}
+
+TEST_F(OpenMediaTest, AnMpegFileIsCountedByTheDetectorWithoutIndexes) {
+    const auto file = media::MpegPs(dir_ / "clip.mpg", 1.0);
+    items_[1] = {false, false};
+    BoxRecorder boxes;
+    OpenMedia(file.string());
+    const GraphSession& g = Graph();
+    ASSERT_EQ(g.VideoStreamCount, 1);
+    ASSERT_EQ(g.AudioStreamCount, 1);
+    for (const StreamRow& row : g.Streams) EXPECT_EQ(row.index, -1);
+    // Checked, the visibility left as it was.
+    EXPECT_TRUE(items_[0].checked);
+    EXPECT_TRUE(items_[0].visible);
+    EXPECT_FALSE(items_[1].checked);
+    EXPECT_FALSE(items_[1].visible);
+    // The ID3 buffer stays zero for a file without a tag.
+    EXPECT_EQ(g.Id3TagBuffer, (std::array<std::uint8_t, 128>{}));
+}
+
+TEST_F(OpenMediaTest, VolumeAndListFilesGoToTheirOwnOpeners) {
+    OpenMedia("/media/disc/VIDEO_TS/VIDEO_TS.IFO");
+    OpenMedia("/media/disc/VIDEO_TS/VTS_01_0.bup");
+    OpenMedia((dir_ / "films.mpl").string());
+    EXPECT_EQ(dvdFolders_,
+              (std::vector<std::string>{"/media/disc/VIDEO_TS/", "/media/disc/VIDEO_TS/"}));
+    EXPECT_EQ(lists_, std::vector<std::string>{(dir_ / "films.mpl").string()});
+    EXPECT_FALSE(Graph().GraphBuilder);
+}
+
+TEST_F(OpenMediaTest, NothingOpensWhileTheProgramStarts) {
+    OpenCounter = -1;
+    OpenMedia("/media/disc/VIDEO_TS/VIDEO_TS.IFO");
+    EXPECT_TRUE(dvdFolders_.empty());
+    EXPECT_TRUE(captions_.empty());
+}
+
+TEST_F(OpenMediaTest, ASecondFileReusesTheGraphAfterSavingTheFirstOnesBookmark) {
+    const auto first = media::AviPcm(dir_ / "a.avi", 3.0, 1);
+    const auto second = media::OggTheoraVorbis(dir_ / "b.ogg", 1.0);
+    OpenMedia(first.string());
+    const FilterGraph* graph = Graph().GraphBuilder.get();
+    ASSERT_TRUE(graph);
+    ASSERT_TRUE(WaitUntil([] { return Graph().GraphBuilder->CurrentPosition().value > 0.3; }));
+    OpenMedia(second.string());
+    EXPECT_EQ(Graph().GraphBuilder.get(), graph);
+    EXPECT_EQ(bookmarks_, 1);
+    EXPECT_EQ(Graph().CurrentMediaName, second.string());
+    // Only the second file's filters are left.
+    for (const FilterPtr& f : Graph().GraphBuilder->Filters()) EXPECT_NE(f->Name(), first.string());
+    ExpectPlaysToTheEnd(1.0, true);
+}
+
+TEST_F(OpenMediaTest, ThePinListingNamesTheAudioOutputsWithTheirTypes) {
+    const auto file = media::AviPcm(dir_ / "three.avi", 1.0, 2);
+    BoxRecorder boxes;
+    OpenMedia(file.string());
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    const FilterListing listing = ListGraphFilters(Graph().GraphBuilder.get(), "pins");
+    // The splitter's two audio outputs, connected, as the file's PCM.
+    size_t lines = 0;
+    for (size_t at = 0; (at = listing.text.find("\n  ", at)) != std::string::npos; ++at) ++lines;
+    EXPECT_EQ(lines, 2u) << listing.text;
+    EXPECT_NE(listing.text.find(" 1 [Audio/PCM]"), std::string::npos) << listing.text;
+    EXPECT_EQ(listing.audioSplitterPins.size(), 2u);
+    EXPECT_NE(listing.text.find(" Pins)"), std::string::npos);
+}
+
+TEST_F(OpenMediaTest, TheGraphIsPublishedWhileTheOptionIsOnAndWithdrawnAfter) {
+    quova::testing::TempDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    const auto file = media::Wav(dir_ / "tone.wav", 1.0);
+    settings_.RegisterOnRot = true;
+    OpenMedia(file.string());
+    ASSERT_TRUE(Graph().RotRegistration.IsRegistered());
+    const auto dot = Graph().RotRegistration.Path();
+    EXPECT_EQ(dot.filename().string().rfind("FilterGraph ", 0), 0u) << dot;
+    EXPECT_NE(dot.filename().string().find(" pid "), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dot));
+    settings_.RegisterOnRot = false;
+    OpenMedia(file.string());
+    EXPECT_FALSE(Graph().RotRegistration.IsRegistered());
+    EXPECT_FALSE(std::filesystem::exists(dot));
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(MediaTypeNames, NamesTheKnownTypesAndBracesTheRest) {
+    EXPECT_EQ(MediaTypeName(GUID_NULL), "*");
+    EXPECT_EQ(MediaTypeName(MEDIATYPE_Audio), "Audio");
+    EXPECT_EQ(MediaTypeName(MEDIASUBTYPE_PCM), "PCM");
+    EXPECT_EQ(MediaTypeName(Guid::FromFourCC(0x55)), "MPEG1 Layer3");
+    EXPECT_EQ(MediaTypeName(Guid::FromFourCC("DIVX")), "DIVX");
+    EXPECT_EQ(MediaTypeName(Guid::FromFourCC("XVID")), "{44495658-0000-0010-8000-00AA00389B71}");
+    EXPECT_TRUE(IsAudioMajorType("{73647561-0000-0010-8000-00AA00389B71}"));
+    EXPECT_FALSE(IsAudioMajorType("{73646976-0000-0010-8000-00AA00389B71}"));
+}
+
+TEST(FileNames, ExtensionAndFolderAreTakenAtTheLastSlash) {
+    EXPECT_EQ(LowerExtension("/a.b/Movie.AVI"), ".avi");
+    EXPECT_EQ(LowerExtension("/a.b/README"), "");
+    EXPECT_EQ(FolderOf("/media/x/VIDEO_TS.IFO"), "/media/x/");
+    EXPECT_EQ(NameWithoutFolder("/media/x/film.ogg"), "film.ogg");
+}
+
+}  // namespace
+}  // namespace quova
