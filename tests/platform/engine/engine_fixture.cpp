@@ -1,7 +1,16 @@
 #include "tests/platform/engine/engine_fixture.h"
 
+#include <gst/audio/audio.h>
+#include <gst/gst.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/engine/audio_renderer.h"
+#include "platform/engine/video_renderer.h"
 
 #include "tests/support/gst_media.h"
 
@@ -62,6 +71,94 @@ const std::filesystem::path& Media::Get(const std::string& kind) {
     else if (kind == "avi-pcm2-long")
         path = m::AviPcm(dir / "pcm2long.avi", 2.0, 2);
     return made[kind] = path;
+}
+
+double Media::Seconds(const std::string& kind) {
+    return kind == "avi-pcm2-long" ? 2.0 : 1.0;
+}
+
+int Media::Frames(const std::string& kind) {
+    const bool video = kind.starts_with("avi") || kind == "ogg-theora" || kind == "mpeg-ps";
+    return video ? static_cast<int>(25 * Seconds(kind)) : 0;
+}
+
+namespace {
+
+GstPadProbeReturn CountAudio(GstPad* pad, GstPadProbeInfo* info, gpointer counter) {
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    GstAudioInfo format;
+    if (caps && gst_audio_info_from_caps(&format, caps) && format.rate > 0 && format.bpf > 0) {
+        const auto bytes =
+            static_cast<std::int64_t>(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)));
+        **static_cast<std::shared_ptr<std::atomic<std::int64_t>>*>(counter) +=
+            bytes / format.bpf * 1'000'000'000 / format.rate;
+    }
+    if (caps) gst_caps_unref(caps);
+    return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
+AudioTap::AudioTap(const FilterGraph& graph) {
+    for (const auto& f : graph.Filters()) {
+        if (!std::dynamic_pointer_cast<AudioRendererFilter>(f)) continue;
+        for (const PinPtr& in : f->Pins(PinDirection::Input)) {
+            if (!in->IsConnected()) continue;
+            nanoseconds_.push_back(std::make_shared<std::atomic<std::int64_t>>(0));
+            const gulong id = gst_pad_add_probe(
+                in->pad(), GST_PAD_PROBE_TYPE_BUFFER, CountAudio, new Counter(nanoseconds_.back()),
+                [](gpointer p) { delete static_cast<Counter*>(p); });
+            probes_.emplace_back(gst_object_ref(in->pad()), id);
+        }
+    }
+}
+
+AudioTap::~AudioTap() {
+    for (auto [pad, id] : probes_) {
+        gst_pad_remove_probe(static_cast<GstPad*>(pad), id);
+        gst_object_unref(pad);
+    }
+}
+
+double AudioTap::Seconds() const {
+    std::int64_t least = nanoseconds_.empty() ? 0 : INT64_MAX;
+    for (const Counter& c : nanoseconds_) least = std::min(least, c->load());
+    return least / 1e9;
+}
+
+Played PlayToEnd(FilterGraph& graph) {
+    Played played;
+    AudioTap audio(graph);
+    auto video = graph.VideoRenderer();
+    const std::uint64_t framesBefore = video ? video->ReceivedFrames() : 0;
+    QElapsedTimer wall;
+    wall.start();
+    EXPECT_EQ(graph.Run(), S_OK);
+    GraphEvent e;
+    played.completed = WaitForEvent(graph, EC_COMPLETE, 15000, &e);
+    played.wallSeconds = wall.elapsed() / 1000.0;
+    EXPECT_TRUE(played.completed) << "got event " << e.code << " "
+                                  << ErrorText(static_cast<HResult>(e.param1));
+    Spin(50);  // the last frame's hand-over to the UI thread
+    played.frames = video ? video->ReceivedFrames() - framesBefore : 0;
+    played.audioSeconds = audio.Seconds();
+    played.position = graph.CurrentPosition().value;
+    return played;
+}
+
+void ExpectPlayedThrough(const Played& played, const std::string& kind, bool video, bool audio) {
+    const double seconds = Media::Seconds(kind) - Media::Start(kind);
+    const auto frames = static_cast<std::uint64_t>(video ? Media::Frames(kind) : 0);
+    // Late frames may be dropped under load, never more than the file has.
+    EXPECT_GE(played.frames, frames * seconds / Media::Seconds(kind) / 2) << kind;
+    EXPECT_LE(played.frames, frames) << kind;
+    if (audio) {
+        EXPECT_NEAR(played.audioSeconds, seconds, 0.1) << kind;
+    } else {
+        EXPECT_EQ(played.audioSeconds, 0.0) << kind;
+    }
+    EXPECT_NEAR(played.position, Media::Seconds(kind), 0.1) << kind;
+    EXPECT_GT(played.wallSeconds, 0.8 * seconds) << kind;
 }
 
 void Spin(int ms) {

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/engine/filter_graph.h"
 #include "tests/support/temp_dir.h"
@@ -16,6 +21,12 @@ namespace quova::engine::testing {
 class Media {
   public:
     static const std::filesystem::path& Get(const std::string& kind);
+    // Seconds of media, and frames of video (25 a second; 0 without video).
+    static double Seconds(const std::string& kind);
+    // Where the first sample lies: the program stream multiplexer starts its
+    // streams late, as GStreamer's own decodebin shows (audio 0.47 s to 1.02 s).
+    static double Start(const std::string& kind) { return kind == "mpeg-ps" ? 0.47 : 0.0; }
+    static int Frames(const std::string& kind);
 
   private:
     static quova::testing::TempDir& Dir();
@@ -30,6 +41,39 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 15000);
 
 // Waits (processing Qt events) for an event of `code`; false when none came in `ms`.
 bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got = nullptr);
+
+// Counts the audio that reaches each of the graph's connected audio renderers
+// from now on, in seconds of samples (from each buffer's size and its format).
+class AudioTap {
+  public:
+    explicit AudioTap(const FilterGraph& graph);
+    ~AudioTap();
+    AudioTap(const AudioTap&) = delete;
+    AudioTap& operator=(const AudioTap&) = delete;
+    // The least any renderer received (0 without audio renderers).
+    double Seconds() const;
+
+  private:
+    using Counter = std::shared_ptr<std::atomic<std::int64_t>>;
+    std::vector<Counter> nanoseconds_;
+    std::vector<std::pair<void*, unsigned long>> probes_;
+};
+
+// What reached the renderers while a graph ran to its completion event.
+struct Played {
+    bool completed = false;
+    std::uint64_t frames = 0;  // received by the video renderer
+    double audioSeconds = 0;   // received by each audio renderer, at least
+    double position = 0;       // where the graph says it ended
+    double wallSeconds = 0;    // from Run to the completion event
+};
+Played PlayToEnd(FilterGraph& graph);
+
+// The graph played `kind` through: the picture and the sound of all of it
+// reached the renderers, it ended at the end, and it took about as long as
+// the medium lasts (a loaded machine may take longer, never much less).
+void ExpectPlayedThrough(const Played& played, const std::string& kind, bool video = true,
+                         bool audio = true);
 
 // The names of the graph's filters joined by ", " (for failure messages).
 std::string FilterNames(const FilterGraph& graph);
