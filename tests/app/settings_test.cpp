@@ -167,6 +167,43 @@ TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
     EXPECT_EQ(fresh.font.name, "DejaVu Sans");
 }
 
+TEST_F(SettingsTest, EachOptionIsSavedAndLoadedUnderItsOwnNameAlone) {
+    // clang-format off
+    const std::pair<const char*, bool Settings::*> options[] = {
+        {"osd", &Settings::OsdOn}, {"zoomtowin", &Settings::ZoomToWindow},
+        {"resizetomedia", &Settings::ResizeToMedia}, {"fullscreen", &Settings::FullScreenMode},
+        {"loop", &Settings::LoopOn}, {"randomlist", &Settings::RandomList},
+        {"preventscreensaver", &Settings::PreventScreenSaver},
+        {"alwaysontop", &Settings::AlwaysOnTop}, {"pauseonhide", &Settings::PauseOnHide},
+        {"subtitlesonmovie", &Settings::SubtitlesOnMovie},
+        {"subtitlesovermovie", &Settings::SubtitlesOverMovie}, {"showhints", &Settings::ShowHints},
+        {"speedmute", &Settings::SpeedMute}, {"subtitles", &Settings::SubtitlesOn},
+        {"id3", &Settings::Id3On}, {"subtitlesounds", &Settings::SubtitleSounds},
+        {"chaptersonsubtitles", &Settings::ChaptersOnSubtitles},
+        {"registeronrot", &Settings::RegisterOnRot}, {"force16bits", &Settings::Force16Bits},
+        {"savemru", &Settings::SaveMru}, {"renderlog", &Settings::RenderLog}};
+    // clang-format on
+    const auto saved = [&](const Settings& settings) {
+        SaveSettings(settings, host, false);
+        std::map<std::string, std::string> values;
+        KeyHandle key = OpenExistingKey(Hive::CurrentUser, kMain);
+        for (const std::string& name : key->ValueNames()) values[name] = *key->Read(name);
+        return values;
+    };
+    LoadSettings(s, host);  // creates the values only the load writes
+    const auto atStart = saved(Settings{});
+    for (const auto& [name, option] : options) {
+        Settings one;
+        one.*option = !(one.*option);
+        auto expected = atStart;
+        expected[name] = one.*option ? "1" : "0";
+        EXPECT_EQ(saved(one), expected) << name;
+        Settings back;
+        LoadSettings(back, host);
+        EXPECT_EQ(Fields(back), Fields(one)) << name;
+    }
+}
+
 TEST_F(SettingsTest, ZoomResolutionAndNumbersThatAreNotNumbers) {
     Store("zoom2", "1");
     Store("zoom3", "1");
