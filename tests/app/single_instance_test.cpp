@@ -1,14 +1,13 @@
 #include "app/single_instance.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QLocalSocket>
 #include <cstring>
-#include <optional>
 
 #include "tests/app/instance_server.h"
 #include "tests/app/qt_support.h"
@@ -114,38 +113,6 @@ TEST(SingleInstance, NamesGoOnlyToASocketOfThisUser) {
     EXPECT_TRUE(instance.names().empty());
 }
 
-// A raw client of the instance socket: what it reads before the server hangs up.
-class RawClient {
-  public:
-    explicit RawClient(const std::string& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    }
-    ~RawClient() { close(fd_); }
-    bool connected() const { return connected_; }
-    void Send(const std::string& bytes) {
-        ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // Everything until the server closes; nullopt when it is still open after `ms`.
-    std::optional<std::string> UntilClosed(int ms) {
-        std::string got;
-        pollfd p{fd_, POLLIN, 0};
-        while (poll(&p, 1, ms) == 1) {
-            char buffer[64];
-            const ssize_t n = read(fd_, buffer, sizeof buffer);
-            if (n <= 0) return got;
-            got.append(buffer, static_cast<size_t>(n));
-        }
-        return std::nullopt;
-    }
-
-  private:
-    int fd_;
-    bool connected_ = false;
-};
-
 TEST(SingleInstance, MalformedRequestsAreRefusedAndIdleClientsDropped) {
     testing::App();
     testing::TempDir dir;
@@ -154,19 +121,22 @@ TEST(SingleInstance, MalformedRequestsAreRefusedAndIdleClientsDropped) {
     ASSERT_TRUE(instance.listening());
     for (const std::string& bad : {std::string("\x00\x00", 2), std::string("\x02\x01xx", 4),
                                    *EncodeHandOver("/tmp/a.avi") + "junk"}) {
-        RawClient client(path);
-        ASSERT_TRUE(client.connected());
-        client.Send(bad);
-        EXPECT_EQ(client.UntilClosed(3000), "") << "hung up without an answer";
+        QLocalSocket client;
+        client.connectToServer(QString::fromStdString(path));
+        ASSERT_TRUE(client.waitForConnected(3000));
+        client.write(bad.data(), static_cast<qint64>(bad.size()));
+        EXPECT_TRUE(client.waitForDisconnected(3000)) << "hung up";
+        EXPECT_TRUE(client.readAll().isEmpty()) << "without an answer";
     }
     EXPECT_TRUE(instance.names().empty());
 
     // Half a request, then silence: dropped after five seconds, not before.
-    RawClient idle(path);
-    ASSERT_TRUE(idle.connected());
-    idle.Send(EncodeHandOver("/tmp/a.avi")->substr(0, 5));
-    EXPECT_EQ(idle.UntilClosed(4000), std::nullopt);
-    EXPECT_EQ(idle.UntilClosed(4000), "");
+    QLocalSocket idle;
+    idle.connectToServer(QString::fromStdString(path));
+    ASSERT_TRUE(idle.waitForConnected(3000));
+    idle.write(EncodeHandOver("/tmp/a.avi")->substr(0, 5).c_str(), 5);
+    EXPECT_FALSE(idle.waitForDisconnected(4000));
+    EXPECT_TRUE(idle.waitForDisconnected(4000));
     EXPECT_TRUE(instance.names().empty());
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/b.avi")) << "the server still serves";
 }

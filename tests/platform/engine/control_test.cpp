@@ -56,24 +56,15 @@ std::vector<double> AudioElementValues(const FilterGraph& graph, const char* fac
     std::vector<double> values;
     for (const auto& f : graph.Filters()) {
         if (f->FriendlyName() != "Audio Renderer") continue;
-        GstIterator* it = gst_bin_iterate_recurse(GST_BIN(f->element()));
-        GValue item = G_VALUE_INIT;
-        while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-            GstElement* e = GST_ELEMENT(g_value_get_object(&item));
-            GstElementFactory* made = gst_element_get_factory(e);
-            if (made && std::string(GST_OBJECT_NAME(made)) == factory) {
-                GValue v = G_VALUE_INIT, d = G_VALUE_INIT;
-                g_object_get_property(G_OBJECT(e), property, &v);
-                g_value_init(&d, G_TYPE_DOUBLE);
-                g_value_transform(&v, &d);
-                values.push_back(g_value_get_double(&d));
-                g_value_unset(&v);
-                g_value_unset(&d);
-            }
-            g_value_reset(&item);
+        for (GList* c = GST_BIN_CHILDREN(GST_BIN(f->element())); c; c = c->next) {
+            if (g_strcmp0(GST_OBJECT_NAME(gst_element_get_factory(GST_ELEMENT(c->data))),
+                          factory) != 0)
+                continue;
+            GValue value = G_VALUE_INIT;
+            g_value_init(&value, G_TYPE_DOUBLE);  // the property's value converted
+            g_object_get_property(G_OBJECT(c->data), property, &value);
+            values.push_back(g_value_get_double(&value));
         }
-        g_value_unset(&item);
-        gst_iterator_free(it);
     }
     return values;
 }
@@ -190,7 +181,7 @@ TEST(Rate, MediaTimeRunsAtTheRateAgainstTheWallClock) {
     ASSERT_EQ(graph.SetRate(2.0), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
     ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.1; }));
-    EXPECT_NEAR(MediaSecondsPerSecond(graph), 2.0, 0.4);
+    EXPECT_NEAR(MediaSecondsPerSecond(graph), 2.0, 0.5);
     ASSERT_EQ(graph.SetRate(0.5), S_OK) << "while running";
     EXPECT_EQ(graph.Rate(), 0.5);
     Spin(100);
@@ -292,6 +283,7 @@ TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
     ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.3; }));
     ASSERT_EQ(graph.Pause(), S_OK);
     const double pausedAt = Position(graph);
+    ASSERT_LT(pausedAt, 0.7) << "paused on the way, with the rest to play";
     // Every filter that takes video leaves; the splitter's video pin stays free.
     std::vector<FilterPtr> video;
     for (const auto& f : graph.Filters())
@@ -356,41 +348,6 @@ TEST(ConnectionChanges, OggSplitterSelectsAmongItsStreams) {
     EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
 }
 
-// A sink that prerolls like any other but refuses to play, as a device taken
-// by another program does.
-GstStateChangeReturn (*fakeSinkChangeState)(GstElement*, GstStateChange) = nullptr;
-
-GstStateChangeReturn RefuseToPlay(GstElement* sink, GstStateChange change) {
-    if (change == GST_STATE_CHANGE_PAUSED_TO_PLAYING) {
-        GST_ELEMENT_ERROR(sink, RESOURCE, BUSY, ("device busy"), (nullptr));
-        return GST_STATE_CHANGE_FAILURE;
-    }
-    return fakeSinkChangeState(sink, change);
-}
-
-FilterPtr RefusingSink() {
-    static const GType type = [] {
-        GstElement* plain = gst_element_factory_make("fakesink", nullptr);
-        const GType parent = G_OBJECT_TYPE(plain);
-        gst_object_unref(gst_object_ref_sink(plain));
-        GTypeQuery q;
-        g_type_query(parent, &q);
-        return g_type_register_static_simple(
-            parent, "QuovaTestRefusingSink", q.class_size,
-            [](gpointer klass, gpointer) {
-                fakeSinkChangeState = GST_ELEMENT_CLASS(klass)->change_state;
-                GST_ELEMENT_CLASS(klass)->change_state = RefuseToPlay;
-            },
-            q.instance_size, nullptr, GTypeFlags{});
-    }();
-    FilterInfo info;
-    info.friendlyName = "Refusing sink";
-    info.hasInputPins = true;
-    auto filter = std::make_shared<Filter>(info, GST_ELEMENT(g_object_new(type, nullptr)));
-    filter->CreatePins();
-    return filter;
-}
-
 TEST(Running, APipelineThatPrerollsButRefusesToPlayFailsTheRunAndStaysPaused) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("wav").string()), S_OK);
@@ -400,7 +357,14 @@ TEST(Running, APipelineThatPrerollsButRefusesToPlayFailsTheRunAndStaysPaused) {
     ASSERT_TRUE(renderer);
     PinPtr pcm = renderer->Pins(PinDirection::Input)[0]->ConnectedTo();
     ASSERT_EQ(graph.RemoveFilter(renderer), S_OK);
-    FilterPtr sink = RefusingSink();
+    // A sink that prerolls like any other but refuses to play, as a device
+    // taken by another program does.
+    FilterInfo info;
+    info.friendlyName = "Refusing sink";
+    GstElement* refusing = gst_element_factory_make("fakesink", nullptr);
+    gst_util_set_object_arg(G_OBJECT(refusing), "state-error", "paused-to-playing");
+    auto sink = std::make_shared<Filter>(info, refusing);
+    sink->CreatePins();
     ASSERT_TRUE(Succeeded(graph.AddFilter(sink, "sink")));
     ASSERT_EQ(graph.ConnectDirect(pcm, sink->Pins(PinDirection::Input)[0]), S_OK);
     ASSERT_EQ(graph.Pause(), S_OK);

@@ -7,7 +7,10 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <memory>
+#include <vector>
 
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/video_renderer.h"
@@ -84,47 +87,52 @@ int Media::Frames(const std::string& kind) {
 
 namespace {
 
-GstPadProbeReturn CountAudio(GstPad* pad, GstPadProbeInfo* info, gpointer counter) {
-    GstCaps* caps = gst_pad_get_current_caps(pad);
-    GstAudioInfo format;
-    if (caps && gst_audio_info_from_caps(&format, caps) && format.rate > 0 && format.bpf > 0) {
-        const auto bytes =
-            static_cast<std::int64_t>(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info)));
-        **static_cast<std::shared_ptr<std::atomic<std::int64_t>>*>(counter) +=
-            bytes / format.bpf * 1'000'000'000 / format.rate;
-    }
-    if (caps) gst_caps_unref(caps);
-    return GST_PAD_PROBE_OK;
-}
-
-}  // namespace
-
-AudioTap::AudioTap(const FilterGraph& graph) {
-    for (const auto& f : graph.Filters()) {
-        if (!std::dynamic_pointer_cast<AudioRendererFilter>(f)) continue;
-        for (const PinPtr& in : f->Pins(PinDirection::Input)) {
-            if (!in->IsConnected()) continue;
-            nanoseconds_.push_back(std::make_shared<std::atomic<std::int64_t>>(0));
-            const gulong id = gst_pad_add_probe(
-                in->pad(), GST_PAD_PROBE_TYPE_BUFFER, CountAudio, new Counter(nanoseconds_.back()),
-                [](gpointer p) { delete static_cast<Counter*>(p); });
-            probes_.emplace_back(gst_object_ref(in->pad()), id);
+// Counts the audio that reaches each of the graph's connected audio renderers
+// from now on, in nanoseconds of samples (from each buffer's size and format).
+class AudioTap {
+  public:
+    explicit AudioTap(const FilterGraph& graph) {
+        for (const auto& f : graph.Filters()) {
+            if (!std::dynamic_pointer_cast<AudioRendererFilter>(f)) continue;
+            for (const PinPtr& in : f->Pins(PinDirection::Input)) {
+                if (!in->IsConnected()) continue;
+                counts_.push_back(std::make_unique<std::atomic<std::int64_t>>(0));
+                probes_.emplace_back(GST_PAD(gst_object_ref(in->pad())),
+                                     gst_pad_add_probe(in->pad(), GST_PAD_PROBE_TYPE_BUFFER, Count,
+                                                       counts_.back().get(), nullptr));
+            }
         }
     }
-}
-
-AudioTap::~AudioTap() {
-    for (auto [pad, id] : probes_) {
-        gst_pad_remove_probe(static_cast<GstPad*>(pad), id);
-        gst_object_unref(pad);
+    ~AudioTap() {
+        for (auto [pad, id] : probes_) {
+            gst_pad_remove_probe(pad, id);
+            gst_object_unref(pad);
+        }
     }
-}
+    // The least any renderer received (0 without audio renderers).
+    double Seconds() const {
+        std::int64_t least = counts_.empty() ? 0 : INT64_MAX;
+        for (const auto& c : counts_) least = std::min(least, c->load());
+        return least / 1e9;
+    }
 
-double AudioTap::Seconds() const {
-    std::int64_t least = nanoseconds_.empty() ? 0 : INT64_MAX;
-    for (const Counter& c : nanoseconds_) least = std::min(least, c->load());
-    return least / 1e9;
-}
+  private:
+    static GstPadProbeReturn Count(GstPad* pad, GstPadProbeInfo* info, gpointer count) {
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        GstAudioInfo format;
+        if (caps && gst_audio_info_from_caps(&format, caps) && format.rate > 0 && format.bpf > 0)
+            *static_cast<std::atomic<std::int64_t>*>(count) +=
+                static_cast<std::int64_t>(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info))) /
+                format.bpf * 1'000'000'000 / format.rate;
+        if (caps) gst_caps_unref(caps);
+        return GST_PAD_PROBE_OK;
+    }
+
+    std::vector<std::unique_ptr<std::atomic<std::int64_t>>> counts_;
+    std::vector<std::pair<GstPad*, gulong>> probes_;
+};
+
+}  // namespace
 
 Played PlayToEnd(FilterGraph& graph) {
     Played played;

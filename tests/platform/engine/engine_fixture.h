@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/engine/filter_graph.h"
 #include "tests/support/temp_dir.h"
@@ -41,23 +37,6 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 15000);
 
 // Waits (processing Qt events) for an event of `code`; false when none came in `ms`.
 bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got = nullptr);
-
-// Counts the audio that reaches each of the graph's connected audio renderers
-// from now on, in seconds of samples (from each buffer's size and its format).
-class AudioTap {
-  public:
-    explicit AudioTap(const FilterGraph& graph);
-    ~AudioTap();
-    AudioTap(const AudioTap&) = delete;
-    AudioTap& operator=(const AudioTap&) = delete;
-    // The least any renderer received (0 without audio renderers).
-    double Seconds() const;
-
-  private:
-    using Counter = std::shared_ptr<std::atomic<std::int64_t>>;
-    std::vector<Counter> nanoseconds_;
-    std::vector<std::pair<void*, unsigned long>> probes_;
-};
 
 // What reached the renderers while a graph ran to its completion event.
 struct Played {
