@@ -351,12 +351,8 @@ TEST(NamedFilters, WavDestIntoFileWriterWritesAWavOfTheRightLength) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(input.string()), S_OK);
     // Cut the renderer off and write the PCM stream instead.
-    FilterPtr renderer;
-    for (const auto& f : graph.Filters())
-        if (f->FriendlyName() == "Audio Renderer") renderer = f;
-    ASSERT_TRUE(renderer);
-    PinPtr pcm = renderer->Pins(PinDirection::Input)[0]->ConnectedTo();
-    ASSERT_EQ(graph.RemoveFilter(renderer), S_OK);
+    PinPtr pcm = testing::RemoveAudioRenderer(graph);
+    ASSERT_TRUE(pcm);
     FilterPtr wavDest = AddNamed(graph, "WAV Dest");
     FilterPtr writer = AddNamed(graph, "File writer");
     ASSERT_EQ(graph.Connect(pcm, wavDest->Pins(PinDirection::Input)[0]), S_OK);

@@ -351,12 +351,8 @@ TEST(ConnectionChanges, OggSplitterSelectsAmongItsStreams) {
 TEST(Running, APipelineThatPrerollsButRefusesToPlayFailsTheRunAndStaysPaused) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("wav").string()), S_OK);
-    FilterPtr renderer;
-    for (const auto& f : graph.Filters())
-        if (f->FriendlyName() == "Audio Renderer") renderer = f;
-    ASSERT_TRUE(renderer);
-    PinPtr pcm = renderer->Pins(PinDirection::Input)[0]->ConnectedTo();
-    ASSERT_EQ(graph.RemoveFilter(renderer), S_OK);
+    PinPtr pcm = testing::RemoveAudioRenderer(graph);
+    ASSERT_TRUE(pcm);
     // A sink that prerolls like any other but refuses to play, as a device
     // taken by another program does.
     FilterInfo info;

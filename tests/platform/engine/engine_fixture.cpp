@@ -203,6 +203,17 @@ bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got) {
     return false;
 }
 
+PinPtr RemoveAudioRenderer(FilterGraph& graph) {
+    for (const auto& f : graph.Filters()) {
+        if (f->FriendlyName() != "Audio Renderer") continue;
+        PinPtr fed = f->Pins(PinDirection::Input)[0]->ConnectedTo();
+        EXPECT_EQ(graph.RemoveFilter(f), S_OK);
+        return fed;
+    }
+    ADD_FAILURE() << "no audio renderer in " << FilterNames(graph);
+    return nullptr;
+}
+
 std::string FilterNames(const FilterGraph& graph) {
     std::string out;
     for (const auto& f : graph.Filters()) out += (out.empty() ? "" : ", ") + f->Name();

@@ -54,6 +54,9 @@ Played PlayToEnd(FilterGraph& graph);
 void ExpectPlayedThrough(const Played& played, const std::string& kind, bool video = true,
                          bool audio = true);
 
+// Takes the graph's audio renderer out; returns the output pin that fed it.
+PinPtr RemoveAudioRenderer(FilterGraph& graph);
+
 // The names of the graph's filters joined by ", " (for failure messages).
 std::string FilterNames(const FilterGraph& graph);
 
