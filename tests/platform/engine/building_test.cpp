@@ -155,7 +155,7 @@ TEST(GraphBuilding, IntelligentConnectInsertsTheDecoder) {
     EXPECT_EQ(audio->ConnectionMediaType().value.subType, MEDIASUBTYPE_MP3);
     EXPECT_TRUE(in->ConnectionMediaType().value.IsAudio());
     // The video stream stays unconnected: it must neither stall nor fail the run.
-    ExpectPlayedThrough(PlayToEnd(graph), "avi-mp3", false);
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-mp3", 0, false);
 }
 
 TEST(GraphBuilding, UnconnectedOutputsNeitherStallNorFailPlayback) {
@@ -166,7 +166,7 @@ TEST(GraphBuilding, UnconnectedOutputsNeitherStallNorFailPlayback) {
         if (f->FriendlyName() == "Audio Renderer") graph.RemoveFilter(f);
     ASSERT_FALSE(graph.HasAudio());
     ASSERT_TRUE(HasCategory(graph, FilterCategory::Decoder));
-    ExpectPlayedThrough(PlayToEnd(graph), "avi-mp3", true, false);
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-mp3", 0, true, false);
 
     FilterGraph pcm;
     ASSERT_EQ(pcm.RenderFile(Media::Get("avi-pcm2").string()), S_OK);

@@ -48,11 +48,11 @@ struct Played {
 };
 Played PlayToEnd(FilterGraph& graph);
 
-// The graph played `kind` through: the picture and the sound of all of it
-// reached the renderers, it ended at the end, and it took about as long as
-// the medium lasts (a loaded machine may take longer, never much less).
-void ExpectPlayedThrough(const Played& played, const std::string& kind, bool video = true,
-                         bool audio = true);
+// The graph played `kind` through from `from` seconds: the picture and the
+// sound of it reached the renderers, it ended at the end, and it took about
+// as long as that part lasts (a loaded machine may take longer, never less).
+void ExpectPlayedThrough(const Played& played, const std::string& kind, double from = 0,
+                         bool video = true, bool audio = true);
 
 // Takes the graph's audio renderer out; returns the output pin that fed it.
 PinPtr RemoveAudioRenderer(FilterGraph& graph);
