@@ -247,32 +247,6 @@ TEST(GraphBuilding, MissingAndDamagedFilesFailWithACodeAndText) {
     EXPECT_TRUE(Failed(hr));
     EXPECT_FALSE(ErrorText(hr).empty());
     EXPECT_TRUE(graph.Filters().empty()) << "a failed render leaves nothing behind";
-
-    // A real header over garbage: either no stream is found, or playing ends
-    // with an error or completion event; never a crash or a hang.
-    std::string avi = quova::testing::ReadFile(Media::Get("avi-pcm2"));
-    std::string broken = avi.substr(0, 2048) + noise.substr(0, 20000);
-    quova::testing::WriteFile(dir / "broken.avi", broken);
-    hr = graph.RenderFile((dir / "broken.avi").string());
-    if (Succeeded(hr)) {
-        graph.Run();
-        GraphEvent e;
-        WaitForEvent(graph, EC_COMPLETE, 15000, &e);
-        EXPECT_TRUE(e.code == EC_COMPLETE || e.code == EC_ERRORABORT);
-    } else {
-        EXPECT_FALSE(ErrorText(hr).empty());
-    }
-
-    // Cut in the middle: plays what is there.
-    quova::testing::WriteFile(dir / "cut.avi", avi.substr(0, avi.size() / 2));
-    FilterGraph cut;
-    hr = cut.RenderFile((dir / "cut.avi").string());
-    if (Succeeded(hr)) {
-        cut.Run();
-        GraphEvent e;
-        WaitForEvent(cut, EC_COMPLETE, 15000, &e);
-        EXPECT_TRUE(e.code == EC_COMPLETE || e.code == EC_ERRORABORT);
-    }
 }
 
 class DamagedMedium : public ::testing::TestWithParam<const char*> {};
