@@ -87,15 +87,26 @@ int Media::Frames(const std::string& kind) {
 
 namespace {
 
-// Counts the audio that reaches each of the graph's connected audio renderers
-// from now on, in nanoseconds of samples (from each buffer's size and format).
+// Whether a chain of connections leads from a source to `filter`: only such
+// parts of a graph run.
+bool FedBySource(const Filter& filter, int depth = 0) {
+    if (filter.IsSource()) return true;
+    for (const PinPtr& in : filter.Pins(PinDirection::Input)) {
+        const PinPtr up = in->ConnectedTo();
+        const FilterPtr owner = up ? up->Owner() : nullptr;
+        if (owner && depth < 32 && FedBySource(*owner, depth + 1)) return true;
+    }
+    return false;
+}
+
+// Counts the audio that reaches each audio renderer the graph runs from now
+// on, in nanoseconds of samples (from each buffer's size and format).
 class AudioTap {
   public:
     explicit AudioTap(const FilterGraph& graph) {
         for (const auto& f : graph.Filters()) {
-            if (!std::dynamic_pointer_cast<AudioRendererFilter>(f)) continue;
+            if (!std::dynamic_pointer_cast<AudioRendererFilter>(f) || !FedBySource(*f)) continue;
             for (const PinPtr& in : f->Pins(PinDirection::Input)) {
-                if (!in->IsConnected()) continue;
                 counts_.push_back(std::make_unique<std::atomic<std::int64_t>>(0));
                 probes_.emplace_back(GST_PAD(gst_object_ref(in->pad())),
                                      gst_pad_add_probe(in->pad(), GST_PAD_PROBE_TYPE_BUFFER, Count,
