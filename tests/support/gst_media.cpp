@@ -17,10 +17,11 @@ std::string Replace(std::string text, const std::string& what, const std::string
     return text;
 }
 
-std::string AudioSource(double seconds, int rate, int channels) {
+std::string AudioSource(double seconds, int rate, int channels, int frequency = 440) {
     const int perBuffer = 1024;
     const int buffers = static_cast<int>(std::ceil(seconds * rate / perBuffer));
-    return "audiotestsrc wave=sine samplesperbuffer=" + std::to_string(perBuffer) +
+    return "audiotestsrc wave=sine freq=" + std::to_string(frequency) +
+           " samplesperbuffer=" + std::to_string(perBuffer) +
            " num-buffers=" + std::to_string(buffers) +
            " ! audio/x-raw,format=S16LE,rate=" + std::to_string(rate) +
            ",channels=" + std::to_string(channels);
@@ -135,6 +136,40 @@ std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds) {
                     " ! videoconvert ! mpeg2enc ! mpegpsmux name=mux ! "
                     "filesink location=$OUT " +
                     AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_mp2 ! mux.",
+                out);
+}
+
+std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds) {
+    return Made(VideoSource(seconds) +
+                    " ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+                    "matroskamux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) +
+                    " ! audioconvert ! lamemp3enc ! mpegaudioparse ! mux.",
+                out);
+}
+
+std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds) {
+    return Made(VideoSource(seconds) +
+                    " ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+                    "mp4mux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_aac ! mux.",
+                out);
+}
+
+std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,
+                                     const std::vector<int>& frequencies) {
+    std::string description = "oggmux name=mux ! filesink location=$OUT";
+    for (int frequency : frequencies)
+        description +=
+            " " + AudioSource(seconds, 44100, 2, frequency) + " ! audioconvert ! vorbisenc ! mux.";
+    return Made(description, out);
+}
+
+std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double seconds,
+                                  const std::string& encoder) {
+    return Made(VideoSource(seconds) + " ! " + encoder +
+                    " ! avimux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! mux.",
                 out);
 }
 
