@@ -2,6 +2,7 @@
 
 #include <gst/gst.h>
 
+#include "platform/engine/audio_decoder_filter.h"
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/file_source_filter.h"
 #include "platform/engine/filter.h"
@@ -80,6 +81,8 @@ std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
             if (!element) return nullptr;
             if (info.dynamicOutputs || info.category == FilterCategory::Splitter)
                 filter = std::make_shared<SplitterFilter>(info, element, "sink");
+            else if (IsAudioDecoder(info))
+                filter = std::make_shared<AudioDecoderFilter>(info, element);
             else
                 filter = std::make_shared<Filter>(info, element);
         }

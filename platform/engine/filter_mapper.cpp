@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/engine/audio_decoder_filter.h"
 #include "platform/engine/filter_factory.h"
 #include "platform/engine/gst_init.h"
 
@@ -138,6 +139,13 @@ FilterMapper::FilterMapper() {
         if (info.category == FilterCategory::Multiplexer || info.category == FilterCategory::Writer)
             info.merit = std::min(info.merit, MERIT_DO_NOT_USE);
         AddTemplates(factory, info);
+        if (IsAudioDecoder(info)) {
+            // What the filter's output pin gives (audio_decoder_filter.h).
+            MediaType pcm{MEDIATYPE_Audio, MEDIASUBTYPE_PCM};
+            pcm.bitsPerSample = 16;
+            std::erase_if(info.outputTypes, [](const MediaType& t) { return t.IsAudio(); });
+            info.outputTypes.insert(info.outputTypes.begin(), pcm);
+        }
         filters_.push_back(std::move(info));
     }
     gst_plugin_feature_list_free(factories);
