@@ -164,6 +164,25 @@ Outcome<StreamInfo> SplitterFilter::Info(int index) const {
     return {S_OK, info};
 }
 
+void SplitterFilter::DisableOthers(int index) {
+    auto outs = Pins(PinDirection::Output);
+    const int group = Info(index).value.group;
+    for (size_t i = 0; i < outs.size(); ++i) {
+        if (static_cast<int>(i) == index || !outs[i]->IsConnected()) continue;
+        if (Info(static_cast<int>(i)).value.group != group) continue;
+        PinPtr peer = outs[i]->ConnectedTo();
+        Graph()->Disconnect(outs[i]);
+        // The chain that played only this stream goes with it; a filter fed by
+        // other streams as well (a multiplexer) stays.
+        FilterPtr next = peer ? peer->Owner() : nullptr;
+        bool fedElsewhere = false;
+        if (next)
+            for (const PinPtr& in : next->Pins(PinDirection::Input))
+                fedElsewhere = fedElsewhere || in->IsConnected();
+        if (next && !fedElsewhere) Graph()->RemoveDownstream(next);
+    }
+}
+
 HResult SplitterFilter::Enable(int index, int flags) {
     if (!Graph()) return VFW_E_NOT_IN_GRAPH;
     auto outs = Pins(PinDirection::Output);
@@ -172,7 +191,13 @@ HResult SplitterFilter::Enable(int index, int flags) {
     if (!(flags & (AMSTREAMSELECTENABLE_ENABLE | AMSTREAMSELECTENABLE_ENABLEALL))) {
         return wanted->IsConnected() ? Graph()->Disconnect(wanted) : S_OK;
     }
-    if (wanted->IsConnected()) return S_OK;
+    // Enabling one stream of a group is a switch: the others of its group go
+    // quiet. Enabling all leaves them as they are.
+    const bool alone = !(flags & AMSTREAMSELECTENABLE_ENABLEALL);
+    if (wanted->IsConnected()) {
+        if (alone) DisableOthers(index);
+        return S_OK;
+    }
     const int group = Info(index).value.group;
     // The stream of the same group that plays now hands its downstream over.
     for (size_t i = 0; i < outs.size(); ++i) {
@@ -186,6 +211,7 @@ HResult SplitterFilter::Enable(int index, int flags) {
             Graph()->ConnectDirect(outs[i], peer);
             return hr;
         }
+        if (alone) DisableOthers(index);
         return S_OK;
     }
     return Graph()->Render(wanted);

@@ -42,6 +42,9 @@ class SplitterFilter : public Filter, public StreamSelect {
     GstElement* workElement() const override { return demux_; }
 
   private:
+    // Disconnects the other streams of the stream's group, and what they fed alone.
+    void DisableOthers(int index);
+
     GstElement* demux_;  // owned by the bin
     std::string inputPinName_;
     std::map<std::string, unsigned long> dropProbes_;
