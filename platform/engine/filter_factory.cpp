@@ -7,6 +7,7 @@
 #include "platform/engine/file_source_filter.h"
 #include "platform/engine/filter.h"
 #include "platform/engine/gst_init.h"
+#include "platform/engine/ogg_multiplexer_filter.h"
 #include "platform/engine/splitter_filter.h"
 #include "platform/engine/video_renderer.h"
 
@@ -65,6 +66,9 @@ std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
             break;
         case NamedFilter::FileWriter:
             filter = std::make_shared<FileWriterFilter>(info, "in");
+            break;
+        case NamedFilter::OggMultiplexer:
+            filter = std::make_shared<OggMultiplexerFilter>(info);
             break;
         case NamedFilter::VideoRenderer:
             filter = std::make_shared<VideoRendererFilter>(info);
