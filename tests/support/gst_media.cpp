@@ -173,6 +173,21 @@ std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double secon
                 out);
 }
 
+std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
+                                      double audioStart) {
+    const double audioSeconds = videoSeconds - audioStart;
+    const int buffers = static_cast<int>(std::ceil(audioSeconds * 44100 / 1024));
+    const auto offset = static_cast<long long>(audioStart * 1e9);
+    return Made("videotestsrc pattern=black num-buffers=" +
+                    std::to_string(static_cast<int>(std::lround(videoSeconds * 25))) +
+                    " ! video/x-raw,width=64,height=48,framerate=25/1 ! videoconvert ! mpeg2enc ! "
+                    "mpegpsmux name=mux ! filesink location=$OUT "
+                    "audiotestsrc samplesperbuffer=1024 timestamp-offset=" +
+                    std::to_string(offset) + " num-buffers=" + std::to_string(buffers) +
+                    " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! avenc_mp2 ! mux.",
+                out);
+}
+
 }  // namespace media
 
 }  // namespace quova::testing

@@ -44,6 +44,10 @@ std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double se
 // pipeline fragment such as "jpegenc", and one PCM audio stream.
 std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double seconds,
                                   const std::string& encoder);
+// An MPEG program stream of small MPEG-2 video whose MPEG-1 layer II audio
+// begins only `audioStart` seconds in and lasts to the video's end.
+std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
+                                      double audioStart);
 }  // namespace media
 
 }  // namespace quova::testing
