@@ -139,21 +139,26 @@ std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds) {
                 out);
 }
 
-std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds) {
-    return Made(VideoSource(seconds) +
-                    " ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
-                    "matroskamux name=mux ! filesink location=$OUT " +
-                    AudioSource(seconds, 44100, 2) +
-                    " ! audioconvert ! lamemp3enc ! mpegaudioparse ! mux.",
+namespace {
+
+// H.264 video and one compressed audio stream in the container of `muxer`.
+std::filesystem::path H264With(const std::filesystem::path& out, double seconds,
+                               const std::string& muxer, const std::string& audioEncoder) {
+    return Made(VideoSource(seconds) + " ! x264enc speed-preset=ultrafast key-int-max=25 ! " +
+                    "h264parse ! " + muxer + " name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! " + audioEncoder +
+                    " ! mux.",
                 out);
 }
 
+}  // namespace
+
+std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds) {
+    return H264With(out, seconds, "matroskamux", "lamemp3enc ! mpegaudioparse");
+}
+
 std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds) {
-    return Made(VideoSource(seconds) +
-                    " ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
-                    "mp4mux name=mux ! filesink location=$OUT " +
-                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_aac ! mux.",
-                out);
+    return H264With(out, seconds, "mp4mux", "avenc_aac");
 }
 
 std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,

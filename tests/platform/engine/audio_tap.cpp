@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -45,6 +46,11 @@ bool PlayToCompletion(FilterGraph& graph, int ms) {
         if (e.ok() && e.value.code == EC_ERRORABORT) return false;
     }
     return false;
+}
+
+std::string ParamName(std::string text) {
+    std::replace(text.begin(), text.end(), '-', '_');
+    return text;
 }
 
 const std::filesystem::path& TestMedium(const std::string& kind) {

@@ -21,6 +21,9 @@ bool Await(const std::function<bool()>& done, int ms = 20000);
 // Runs the graph until its completion event; false on an error event or time-out.
 bool PlayToCompletion(FilterGraph& graph, int ms = 30000);
 
+// A test parameter's text as a test name: "avi-pcm" gives "avi_pcm".
+std::string ParamName(std::string text);
+
 // Generated media of this folder's newer tests, made once per run in a
 // folder of their own.
 const std::filesystem::path& TestMedium(const std::string& kind);

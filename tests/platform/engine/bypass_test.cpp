@@ -63,11 +63,7 @@ TEST_P(BypassVideo, KeepsTheSplitterAndPlaysTheWholeAudio) {
 
 INSTANTIATE_TEST_SUITE_P(Containers, BypassVideo,
                          ::testing::Values("avi-pcm", "ogg-theora", "mkv", "mp4"),
-                         [](const auto& info) {
-                             std::string n = info.param;
-                             std::replace(n.begin(), n.end(), '-', '_');
-                             return n;
-                         });
+                         [](const auto& info) { return testing::ParamName(info.param); });
 
 }  // namespace
 }  // namespace quova::engine

@@ -126,11 +126,7 @@ TEST_P(PcmFromDecoder, TheDecoderOffersPcmAndItsSoundBecomesAWavFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, PcmFromDecoder, ::testing::Values("avi-mp3", "ogg-vorbis", "mkv"),
-                         [](const auto& info) {
-                             std::string n = info.param;
-                             std::replace(n.begin(), n.end(), '-', '_');
-                             return n;
-                         });
+                         [](const auto& info) { return testing::ParamName(info.param); });
 
 }  // namespace
 }  // namespace quova::engine

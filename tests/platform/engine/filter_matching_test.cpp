@@ -77,11 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SourceCase{"ogg-vorbis", "oggdemux", {"avidemux", "matroskademux"}},
                       SourceCase{"mkv", "matroskademux", {"avidemux", "oggdemux", "qtdemux"}},
                       SourceCase{"mp4", "qtdemux", {"avidemux", "oggdemux", "matroskademux"}}),
-    [](const auto& info) {
-        std::string n = info.param.medium;
-        std::replace(n.begin(), n.end(), '-', '_');
-        return n;
-    });
+    [](const auto& info) { return testing::ParamName(info.param.medium); });
 
 TEST(PinFilterList, AStreamPinListsItsDecodersButNoUtilitiesMuxersOrSinks) {
     FilterGraph graph;

@@ -138,11 +138,7 @@ TEST_P(OgmVideo, TheOgmHoldsTheVideoStreamBesideTheVorbisAudio) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, OgmVideo, ::testing::Values("avi-mjpeg", "avi-h264", "avi-mpeg4"),
-                         [](const auto& info) {
-                             std::string n = info.param;
-                             std::replace(n.begin(), n.end(), '-', '_');
-                             return n;
-                         });
+                         [](const auto& info) { return testing::ParamName(info.param); });
 
 // Raw video has no code in an OGM file: the multiplexer refuses it at the
 // connection, so that no file goes out without its picture in silence.
