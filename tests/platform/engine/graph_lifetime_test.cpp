@@ -147,54 +147,53 @@ void WarmUp(const std::filesystem::path& file) {
 // A streaming thread drops its task a moment after it was joined, and queued
 // hand-offs of frames and bus news may still be under way: what is let go
 // goes within the wait; a leak stays whatever the wait.
-void AllowForThreadsToLetGo() {
+void ExpectNothingLeftSinceWatching() {
     WaitUntil([] { return LiveObjects::Instance().Count() == 0; }, 3000);
+    const auto left = LiveObjects::Instance().Stop();
+    EXPECT_TRUE(left.empty()) << "still alive: " << Describe(left);
 }
 
-class GraphLifetime : public ::testing::TestWithParam<std::string> {};
+class GraphLifetime : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        WarmUp(file_);
+        owner_.resize(320, 240);
+        widgetsBefore_ = VideoWidgets();
+    }
+
+    const std::filesystem::path& file_ = Media::Get(GetParam());
+    QWidget owner_;
+    int widgetsBefore_ = 0;
+};
 
 TEST_P(GraphLifetime, ADestroyedGraphLeavesNothingBehind) {
-    const auto& file = Media::Get(GetParam());
-    WarmUp(file);
-    QWidget owner;
-    owner.resize(320, 240);
-    const int widgetsBefore = VideoWidgets();
     std::weak_ptr<Filter> anyFilter;
     LiveObjects::Instance().Watch();
     {
         FilterGraph graph;
-        RenderAndPlay(graph, file, owner);
+        RenderAndPlay(graph, file_, owner_);
         ASSERT_FALSE(graph.Filters().empty());
         anyFilter = graph.Filters().back();
     }
-    AllowForThreadsToLetGo();
-    const auto left = LiveObjects::Instance().Stop();
-    EXPECT_TRUE(left.empty()) << "still alive: " << Describe(left);
+    ExpectNothingLeftSinceWatching();
     EXPECT_TRUE(anyFilter.expired());
-    EXPECT_EQ(VideoWidgets(), widgetsBefore);
+    EXPECT_EQ(VideoWidgets(), widgetsBefore_);
 }
 
 TEST_P(GraphLifetime, AGraphEmptiedForTheNextFileKeepsNothingOfTheLast) {
-    const auto& file = Media::Get(GetParam());
-    WarmUp(file);
-    QWidget owner;
-    owner.resize(320, 240);
-    const int widgetsBefore = VideoWidgets();
     FilterGraph graph;
     // The first file makes what the graph keeps for its whole life.
-    RenderAndPlay(graph, file, owner);
+    RenderAndPlay(graph, file_, owner_);
     for (const FilterPtr& f : graph.Filters()) graph.RemoveFilter(f);
     std::vector<std::weak_ptr<Filter>> filters;
     LiveObjects::Instance().Watch();
-    RenderAndPlay(graph, file, owner);
+    RenderAndPlay(graph, file_, owner_);
     for (const FilterPtr& f : graph.Filters()) filters.push_back(f);
     for (const FilterPtr& f : graph.Filters()) graph.RemoveFilter(f);
-    AllowForThreadsToLetGo();
-    const auto left = LiveObjects::Instance().Stop();
-    EXPECT_TRUE(left.empty()) << "still alive: " << Describe(left);
+    ExpectNothingLeftSinceWatching();
     for (const auto& f : filters) EXPECT_TRUE(f.expired());
     EXPECT_TRUE(graph.Filters().empty());
-    EXPECT_EQ(VideoWidgets(), widgetsBefore);
+    EXPECT_EQ(VideoWidgets(), widgetsBefore_);
 }
 
 // Rebuilding a graph in every way the player does lets go of what was
@@ -259,9 +258,7 @@ TEST(GraphLifetimeRebuilt, RebuildingAndFailedRendersLeaveNothingBehind) {
     const int widgetsBefore = VideoWidgets();
     LiveObjects::Instance().Watch();
     rebuild();
-    AllowForThreadsToLetGo();
-    const auto left = LiveObjects::Instance().Stop();
-    EXPECT_TRUE(left.empty()) << "still alive: " << Describe(left);
+    ExpectNothingLeftSinceWatching();
     EXPECT_EQ(VideoWidgets(), widgetsBefore);
 }
 
