@@ -317,3 +317,21 @@ TEST(ProgramFiles, FoundBesideTheProgramOrUnderItsPrefix) {
 
 }  // namespace
 }  // namespace quova
+
+namespace quova {
+namespace {
+
+TEST(InstalledDesktopEntry, OffersTheSameTypesAsTheEntryStartUpWrites) {
+    const char* data = std::getenv("QUOVA_TEST_DATA");
+    if (!data) GTEST_SKIP() << "QUOVA_TEST_DATA is not set";
+    const fs::path source = fs::path(data).parent_path().parent_path();
+    const std::string installed =
+        testing::ReadFile(source / "share" / "applications" / "quova.desktop");
+    std::string types;
+    for (const std::string& type : RegisteredMimeTypes()) types += type + ";";
+    EXPECT_NE(installed.find("\nMimeType=" + types + "\n"), std::string::npos) << installed;
+    EXPECT_NE(installed.find("\nExec=quova %F\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quova
