@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <grp.h>
+#include <QAction>
+#include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWindow>
@@ -11,6 +13,8 @@
 
 #include "app/desktop_entry.h"
 #include "app/documentation.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
 #include "app/process_priority.h"
 #include "app/settings.h"
 #include "app/shell_registration.h"
@@ -21,6 +25,7 @@
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
+#include "text/osd_message.h"
 
 namespace quova {
 namespace {
@@ -331,6 +336,49 @@ TEST(InstalledDesktopEntry, OffersTheSameTypesAsTheEntryStartUpWrites) {
     for (const std::string& type : RegisteredMimeTypes()) types += type + ";";
     EXPECT_NE(installed.find("\nMimeType=" + types + "\n"), std::string::npos) << installed;
     EXPECT_NE(installed.find("\nExec=quova %F\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quova
+
+namespace quova {
+namespace {
+
+// The menu item shows a check mark exactly when the priority was set.
+TEST(HighPriorityItem, CheckedOnlyWhenThePriorityWasSet) {
+    testing::App();
+    testing::TempDir dir;
+    registry::SetStorePath(dir / "registry.reg");
+    AppSettings() = Settings{};
+    {
+        TQuovaForm form({}, (dir / "quova").string());
+        errno = 0;
+        const int start = getpriority(PRIO_PROCESS, 0);
+        QAction* action = form.popup().Action("HighPriority1");
+        ASSERT_NE(action, nullptr);
+        // The tip comes first; No skips it from then on.
+        testing::SeenBox tip;
+        testing::AnswerNextBox(QMessageBox::No, &tip);
+        OsdMessage.clear();
+        action->trigger();
+        EXPECT_TRUE(tip.shown);
+        QMetaObject::invokeMethod(form.popup().menu(), "aboutToShow");
+        const bool raised = getpriority(PRIO_PROCESS, 0) < start;
+        EXPECT_EQ(form.menuModel().Find("HighPriority1")->checked, raised);
+        EXPECT_EQ(form.highPriority(), raised);
+        if (!raised) {
+            EXPECT_EQ(OsdMessage, "high priority: not allowed");
+        } else {
+            EXPECT_EQ(OsdMessage, "");
+            action->trigger();
+            QMetaObject::invokeMethod(form.popup().menu(), "aboutToShow");
+            EXPECT_FALSE(form.menuModel().Find("HighPriority1")->checked);
+            EXPECT_EQ(getpriority(PRIO_PROCESS, 0), start);
+        }
+    }
+    OsdMessage.clear();
+    registry::SetStorePath({});
+    AppSettings() = Settings{};
 }
 
 }  // namespace
