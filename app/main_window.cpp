@@ -8,16 +8,21 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -27,6 +32,9 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
+#include "app/end_of_medium.h"
+#include "app/glyph_button.h"
+#include "app/hint_window.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -36,6 +44,7 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "app/tray_tip.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
@@ -43,7 +52,9 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "platform/engine/video_widget.h"
 #include "playback/media_events.h"
+#include "playback/volume.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -92,6 +103,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setFocusPolicy(Qt::StrongFocus);
+    // The edge controls follow the pointer without a button held.
+    setMouseTracking(true);
 
     resize(kDesignWidth, kDesignHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -116,6 +129,9 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 
     // FormCreate
     timer1_->setInterval(475);
+    connect(timer1_, &QTimer::timeout, this, &TQuovaForm::Timer1Timer);
+    connect(timer2_, &QTimer::timeout, this, &TQuovaForm::Timer2Timer);
+    hintWindow_ = new TQuovaHintWindow(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) AppDeactivate();
     });
@@ -128,6 +144,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
         trayIcon_->setContextMenu(popup_->menu());
         connect(trayIcon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
+                    // The context menu opens by itself on a right click.
                     if (reason == QSystemTrayIcon::DoubleClick) ToggleVisible();
                 });
         trayIcon_->show();
@@ -171,9 +188,8 @@ void TQuovaForm::InstallMediaHooks() {
         SetApplicationTitle(caption);
         setWindowTitle(QString::fromStdString(caption));
     };
-    hooks.UpdateTrayTip = [this] {
-        if (trayIcon_) trayIcon_->setToolTip(windowTitle());
-    };
+    hooks.UpdateTrayTip = [this] { UpdateTrayTip(); };
+    hooks.ApplyVolume = [] { ApplyVolume(AppSettings().Volume); };
     hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
         static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
         if (MenuItem* item = menuModel_.Find(kItems[n - 1])) {
@@ -202,13 +218,15 @@ void TQuovaForm::FitPicture() {
     if (!g.VideoWindow) return;
     g.VideoWindow->SetWindowPosition(rect());
     g.VideoWindow->SetVisible(g.VideoWidth > 0);
+    // Pointer moves over the picture reach the edge controls through the drain.
+    if (QWidget* picture = g.VideoWindow->widget()) picture->setMouseTracking(true);
 }
 
 void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
     for (const ControlDesign& design : kButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(design.glyph), this);
+        auto* button = new GlyphButton(QString::fromUtf8(design.glyph), this);
         button->setObjectName(design.name);
         button->setFont(webdings);
         button->resize(16, 16);
@@ -216,6 +234,7 @@ void TQuovaForm::CreateControls() {
         button->setProperty("tag", design.tag);
         button->setProperty("hintEntry", design.hint);
         button->hide();
+        connect(button, &QPushButton::clicked, this, [this, button] { ButtonClicked(button); });
         hinted_.push_back(button);
     }
 
@@ -227,11 +246,15 @@ void TQuovaForm::CreateControls() {
     navy.setColor(QPalette::WindowText, Qt::white);
     title->setPalette(navy);
     title->setFont(QFont("Arial", 11));
+    title->setMouseTracking(true);
+    title->installEventFilter(this);
     title->hide();
+    titleStrip_ = title;
 
     auto* seekBar = new QSlider(Qt::Horizontal, this);
     seekBar->setObjectName("TrackBar1");
     seekBar->hide();
+    seekBar_ = seekBar;
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -241,6 +264,8 @@ void TQuovaForm::CreateControls() {
     volumeBar->setTickPosition(QSlider::TicksRight);
     volumeBar->setGeometry(0, 0, 20, kDesignHeight);
     volumeBar->hide();
+    connect(volumeBar, &QSlider::valueChanged, this, &TQuovaForm::TrackBar3Change);
+    volumeBar_ = volumeBar;
 
     auto* panel = new QLabel(this);
     panel->setObjectName("Panel1");
@@ -249,6 +274,7 @@ void TQuovaForm::CreateControls() {
     panel->setProperty("hintEntry", 2200);
     panel->hide();
     hinted_.push_back(panel);
+    panel_ = panel;
 
     for (QWidget* control : hinted_) control->installEventFilter(this);
 
@@ -265,6 +291,8 @@ void TQuovaForm::InstallHandlers() {
     menu.SetHandler("About1Click", [this](MenuItem&) { About1Click(); });
     menu.SetHandler("Help1Click", [this](MenuItem&) { Help1Click(); });
     menu.SetHandler("Hide1Click", [this](MenuItem&) { Hide1Click(); });
+    menu.SetHandler("PauseOnHide1Click", [this](MenuItem&) { PauseOnHide1Click(); });
+    InstallVolumeHandlers();
     menu.SetHandler("SaveonExit1Click", [](MenuItem&) {
         try {
             SaveonExit1Click(AppSettings());
@@ -323,6 +351,8 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
     menu.SetAboutToShow([this] {
+        // The user found the menu: the start-up tip is not needed.
+        startupTip_.MenuOpened();
         RefreshFiltersMenu();
         // The few state rules the shell owns today; the full rules come with
         // the menu state.
@@ -341,9 +371,12 @@ void TQuovaForm::InstallHandlers() {
             {"ClearRecentFiles1", !s.SaveMru},
             {"Loop1", s.LoopOn},
             {"Random1", s.RandomList},
+            {"PauseOnHide1", s.PauseOnHide},
+            {"MuteonFastSlowPlayback1", s.SpeedMute},
         };
         for (const auto& [name, checked] : checks)
             if (MenuItem* item = model.Find(name)) item->checked = checked;
+        if (MenuItem* audio = model.Find("Audio1")) audio->enabled = Audio1Enabled();
     });
 }
 
@@ -577,6 +610,12 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The window manager's close (Alt+F4) hides to the notification area.
+    if (event->spontaneous() && trayIcon_ && !SessionEnding) {
+        event->ignore();
+        ToggleVisible();
+        return;
+    }
     closing_ = true;
     const bool timerWasRunning = timer1_->isActive();
     timer1_->stop();
@@ -646,6 +685,7 @@ void TQuovaForm::ToggleVisible() {
         // Without a notification-area icon a hidden window could not come back.
         hide();
         tag_ = 0;
+        if (AppSettings().PauseOnHide && GraphRunning(100)) Graph().GraphBuilder->Pause();
     }
 }
 
@@ -654,11 +694,31 @@ void TQuovaForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && aboutBox_ &&
         aboutBox_->isVisible())
         aboutBox_->raise();
+    // Minimising from the window manager hides to the notification area;
+    // the minimise button minimises.
+    if (event->type() == QEvent::WindowStateChange) {
+        if (!(windowState() & Qt::WindowMinimized)) {
+            ownMinimize_ = false;
+        } else if (trayIcon_ && !ownMinimize_) {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            QTimer::singleShot(0, this, [this] {
+                if (tag_ != 0) ToggleVisible();
+            });
+        }
+    }
     QWidget::changeEvent(event);
 }
 
 bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip && !showHints_) return true;
+    if (event->type() == QEvent::ToolTip) {
+        // Hints show in the program's own hint window, or not at all.
+        const auto* control = qobject_cast<QWidget*>(watched);
+        if (showHints_ && control) hintWindow_->ShowHint(control->toolTip(), x(), y());
+        return true;
+    }
+    if (event->type() == QEvent::Leave && hintWindow_) hintWindow_->ShowHint(QString(), x(), y());
+    if (watched == titleStrip_ && StripEvent(event)) return true;
+    if (watched == panel_ && PanelEvent(event)) return true;
     return QWidget::eventFilter(watched, event);
 }
 
@@ -710,6 +770,390 @@ void TQuovaForm::RebuildRecentMenu() {
 
 void TQuovaForm::KeyOpened() {
     if (aboutBox_) aboutBox_->okButton()->setEnabled(true);
+}
+
+// --- Volume
+
+void TQuovaForm::InstallVolumeHandlers() {
+    PopupMenu& menu = *popup_;
+    const auto stepped = [this](bool changed) {
+        if (!changed) return;
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        if (AppSettings().OsdOn) update();
+    };
+    menu.SetHandler("VolumeUp1Click",
+                    [stepped](MenuItem&) { stepped(VolumeUp1Click(AppSettings().Volume)); });
+    menu.SetHandler("VolumeDown1Click",
+                    [stepped](MenuItem&) { stepped(VolumeDown1Click(AppSettings().Volume)); });
+    menu.SetHandler("MuteonFastSlowPlayback1Click",
+                    [](MenuItem&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); });
+}
+
+void TQuovaForm::TrackBar3Change(int position) {
+    quova::TrackBar3Change(position, AppSettings().Volume);
+    if (AppSettings().OsdOn) update();
+}
+
+void TQuovaForm::wheelEvent(QWheelEvent* event) {
+    const bool held = event->modifiers() != Qt::NoModifier || event->buttons() != Qt::NoButton;
+    const int steps = WheelVolumeSteps(event->angleDelta().y(), held);
+    if (steps != 0 && ChangeVolume(steps, AppSettings().Volume)) {
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        if (AppSettings().OsdOn) update();
+    }
+    // Not marked handled.
+    event->ignore();
+}
+
+// --- Polling
+
+void TQuovaForm::Timer1Timer() {
+    PollingBlocks blocks;
+    blocks.startupTip = [this] {
+        if (startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
+    };
+    blocks.blockA = [this] { TimerBlockA(); };
+    blocks.blockB = [this] { TimerBlockB(); };
+    blocks.blockC = [this] { TimerBlockC(); };
+    blocks.report = [](const std::string& text) { ShowMessage(text, MbIconStop); };
+    tick_.Run(blocks);
+}
+
+void TQuovaForm::TimerBlockA() {
+    GraphSession& g = Graph();
+    if (!g.GraphBuilder) return;
+    const double position = g.GraphBuilder->CurrentPosition().value;
+    const engine::GraphState state = g.GraphBuilder->GetState(100).value;
+    const bool running = state == engine::GraphState::Running;
+    // The desktop keeps the screen on while a medium plays (full screen
+    // included), instead of the pointer being nudged.
+    screenSaver_->KeepDisplayOn(running);
+    if (seekBar_->isVisible()) {
+        seekBarPosition_ = static_cast<int>(position * 100);
+        const QSignalBlocker quiet(seekBar_);
+        seekBar_->setValue(seekBarPosition_);
+    }
+    if (edges_.ControlBarVisible)
+        if (QPushButton* play = Button("Button6")) play->setText(running ? ";" : "4");
+    if (g.VideoWindow) {
+        // DVD domains come with the DVD navigation; a DVD hides it like a file.
+        const bool hide = g.MediaKind != MediaKindNone && state != engine::GraphState::Stopped;
+        if (hide != g.VideoWindow->IsCursorHidden()) g.VideoWindow->HideCursor(hide);
+    }
+}
+
+void TQuovaForm::TimerBlockB() {
+    GraphSession& g = Graph();
+    if (!g.GraphBuilder) return;
+    const Settings& s = AppSettings();
+    if (g.MediaKind == MediaKindFile) {
+        const double position = g.GraphBuilder->CurrentPosition().value;
+        if (AtEndOfMedium(position, g.Duration, g.MediaComplete)) {
+            EndOfMedium();
+            return;
+        }
+        if (seams_.scanStepWhilePaused) seams_.scanStepWhilePaused();
+        if (g.VideoWindow && s.SubtitlesOn && GraphRunning(0) && seams_.updateSubtitle)
+            seams_.updateSubtitle(position);
+    } else if (g.MediaKind == MediaKindDvd) {
+        if (g.MediaComplete && (InFullScreen() || s.AlwaysOnTop)) SetTopmost(false);
+        if (g.VideoWindow && s.SubtitlesOn && GraphRunning(0) && seams_.updateSubtitle)
+            seams_.updateSubtitle(g.GraphBuilder->CurrentPosition().value);
+    }
+}
+
+void TQuovaForm::EndOfMedium() {
+    GraphSession& g = Graph();
+    const Settings& s = AppSettings();
+    EndOptions options;
+    options.extractionMode = GraphFlags().ExtractionMode;
+    options.extractionReady = g.ExtractionReady;
+    options.random = s.RandomList;
+    options.loop = s.LoopOn;
+    EndSteps steps;
+    steps.processEvents = [] { QCoreApplication::processEvents(); };
+    steps.wait = Wait;
+    steps.stopGraph = [] {
+        if (Graph().GraphBuilder) Graph().GraphBuilder->Stop();
+    };
+    steps.rewind = [] {
+        if (Graph().GraphBuilder) Graph().GraphBuilder->SetCurrentPosition(0);
+    };
+    steps.dropTopmost = [this] { SetTopmost(false); };
+    steps.stopTimer1 = [this] { timer1_->stop(); };
+    steps.extractionDone = [] {};
+    steps.open = Opener();
+    HandleEndOfMedium(CurrentPlayList(), options, g.MediaComplete, InFullScreen() || s.AlwaysOnTop,
+                      steps);
+    screenSaver_->KeepDisplayOn(false);
+}
+
+void TQuovaForm::TimerBlockC() {
+    if (AppSettings().OsdOn) update();
+    osdAging_.Tick(OsdMessage);
+}
+
+void TQuovaForm::Timer2Timer() {
+    const HideTick tick = Timer2Tick(edges_);
+    if (tick.hideControlBar) ShowControlBar(false);
+    if (tick.hideVolumeBar) volumeBar_->hide();
+    if (!tick.keepTimer) timer2_->stop();
+}
+
+// --- Edge controls
+
+QPushButton* TQuovaForm::Button(const char* name) const {
+    return findChild<QPushButton*>(name);
+}
+
+void TQuovaForm::ShowSeekBar() {
+    seekBar_->setGeometry(0, height() - 16, std::max(0, width() - 6 * 16 - 4), 16);
+    seekBar_->show();
+    seekBar_->raise();
+    seekBar_->setFocus();
+    SeekBarShown(edges_);
+    timer2_->start();
+}
+
+void TQuovaForm::ShowControlBar(bool on) {
+    static const char* const kBar[] = {"Button4", "Button5", "Button6",
+                                       "Button7", "Button8", "Button9"};
+    if (on) {
+        if (!ControlBarCanShow(edges_, Graph().Duration)) return;
+        ShowSeekBar();
+        int left = seekBar_->geometry().right() + 1 + 4;
+        for (const char* name : kBar) {
+            QPushButton* button = Button(name);
+            button->move(left, height() - button->height());
+            left += button->width();
+            button->show();
+            button->raise();
+        }
+    } else {
+        edges_.SeekBarVisible = false;
+        seekBar_->hide();
+        seekBar_->lower();
+        for (const char* name : kBar) Button(name)->hide();
+    }
+}
+
+void TQuovaForm::ShowTopStrip() {
+    const bool dvd = Graph().MediaKind == MediaKindDvd;
+    int right = width();
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"}) {
+        QPushButton* button = Button(name);
+        QFont plain = button->font();
+        plain.setBold(false);
+        plain.setItalic(false);
+        button->setFont(plain);
+        if (std::string(name) == "Button10" && !dvd) continue;
+        right -= button->width();
+        button->move(right, 0);
+        button->show();
+    }
+    const std::string name = std::filesystem::path(Graph().CurrentMediaName).filename().string();
+    const QString text = QString::fromStdString(name);
+    titleStrip_->setGeometry(0, 0, width(), 16);
+    titleStrip_->setText(text);
+    // The name shrinks until it fits the strip left of the buttons.
+    const int room = right;
+    QFont font = titleStrip_->font();
+    int size = 11;
+    font.setPointSize(size);
+    while (size > 1) {
+        const QFontMetrics metrics(font);
+        if (metrics.height() <= 16 && metrics.horizontalAdvance(text) <= room) break;
+        font.setPointSize(--size);
+    }
+    titleStrip_->setFont(font);
+    titleStrip_->show();
+    titleStrip_->raise();
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"})
+        if (Button(name)->isVisible()) Button(name)->raise();
+}
+
+void TQuovaForm::HideTopStrip() {
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"}) Button(name)->hide();
+    titleStrip_->hide();
+    if (AppSettings().OsdOn) update();
+}
+
+void TQuovaForm::ButtonClicked(QPushButton* button) {
+    // Shown again so it does not keep the focus frame.
+    button->hide();
+    button->show();
+    const std::string name = button->objectName().toStdString();
+    if (name == "Button1") {
+        close();
+    } else if (name == "Button2") {
+        ownMinimize_ = true;
+        showMinimized();
+    } else if (name == "Button3") {
+        Help1Click();
+    } else if (name == "Button10") {
+        popup_->Trigger("Root1");
+    } else {
+        static const char* const kCommands[] = {"Start1", "FBWD1", "Play1",
+                                                "Stop1",  "FFWD1", "End1"};
+        const int tag = button->property("tag").toInt();
+        if (tag >= 1 && tag <= 6) popup_->Trigger(kCommands[tag - 1]);
+        ShowSeekBar();
+    }
+}
+
+// --- Mouse and keys
+
+void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
+    if (aboutBox_ && aboutBox_->isVisible()) return;
+    const QPoint p = event->position().toPoint();
+    if (drag_.Dragging) {
+        DragMove(this, p.x(), p.y());
+        return;
+    }
+    setFocus();
+    const EdgeChanges changes = PointerMoved(edges_, p.x(), p.y(), height(), 0);
+    if (changes.showTopStrip) ShowTopStrip();
+    if (changes.hideTopStrip) HideTopStrip();
+    if (changes.volumeBarShown) {
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setGeometry(0, 0, 20, height());
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        volumeBar_->show();
+        volumeBar_->raise();
+    }
+    if (changes.volumeBarHidden) {
+        volumeBar_->hide();
+        volumeBar_->lower();
+    }
+    if (changes.timer2) timer2_->start();
+    if (changes.showControlBar) ShowControlBar(true);
+    if (changes.hideControlBar) ShowControlBar(false);
+}
+
+void TQuovaForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    const QPoint p = event->position().toPoint();
+    if (DragStarts(event->buttons() == Qt::LeftButton, event->modifiers() != Qt::NoModifier, false,
+                   InFullScreen()))
+        BeginDrag(this, p.x(), p.y());
+}
+
+void TQuovaForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (drag_.Dragging) EndDrag(this);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TQuovaForm::mouseDoubleClickEvent(QMouseEvent*) {
+    // The second press of a double click never drags.
+    if (drag_.Dragging) EndDrag(this);
+    popup_->Trigger("FullScreen1");
+}
+
+void TQuovaForm::keyPressEvent(QKeyEvent* event) {
+    if (event->text() == "+")
+        popup_->Trigger("ZoomIn1");
+    else if (event->text() == "-")
+        popup_->Trigger("ZoomOut1");
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
+    static const int kKeys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Up,
+                                Qt::Key_Down,   Qt::Key_Left,  Qt::Key_Right};
+    const bool menuKey =
+        std::find(std::begin(kKeys), std::end(kKeys), event->key()) != std::end(kKeys);
+    if (menuKey && event->modifiers() == Qt::ShiftModifier && Graph().MediaKind == MediaKindDvd &&
+        seams_.dvdMenuKey)
+        seams_.dvdMenuKey(event->key());
+    QWidget::keyReleaseEvent(event);
+}
+
+void TQuovaForm::BeginDrag(QWidget* control, int x, int y) {
+    const QPoint origin = control == this ? pos() : control->mapToGlobal(QPoint(0, 0));
+    drag_.Begin(x, y, origin.x(), origin.y());
+    // Window positions, not the control's, are what the move keeps.
+    drag_.DragStartLeft = pos().x();
+    drag_.DragStartTop = pos().y();
+    control->grabMouse();
+}
+
+void TQuovaForm::DragMove(QWidget* control, int x, int y) {
+    if (QWidget::mouseGrabber() != control) return;
+    const QPoint origin = control == this ? pos() : control->mapToGlobal(QPoint(0, 0));
+    const WindowDrag::Point to = drag_.Move(x, y, origin.x(), origin.y());
+    move(to.left, to.top);
+}
+
+void TQuovaForm::EndDrag(QWidget* control) {
+    if (QWidget::mouseGrabber() == control) control->releaseMouse();
+    drag_.End();
+}
+
+bool TQuovaForm::StripEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && mouse->buttons() == Qt::LeftButton &&
+                mouse->modifiers() == Qt::NoModifier && !InFullScreen()) {
+                const QPoint p = mouse->position().toPoint();
+                BeginDrag(titleStrip_, p.x(), p.y());
+                return true;
+            }
+            return false;
+        }
+        case QEvent::MouseMove: {
+            if (!drag_.Dragging) return false;
+            const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+            DragMove(titleStrip_, p.x(), p.y());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (!drag_.Dragging) return false;
+            EndDrag(titleStrip_);
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (drag_.Dragging) EndDrag(titleStrip_);
+            Open1Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TQuovaForm::PanelEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            panelDrag_.Down(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+            return true;
+        case QEvent::MouseMove: {
+            const int delta =
+                panelDrag_.Move(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+            if (delta == 0) return false;
+            subtitlePanelOffset_ += delta;
+            panel_->move(panel_->x(), panel_->y() + delta);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            panelDrag_.Up();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// --- Notification area
+
+void TQuovaForm::UpdateTrayTip() {
+    if (trayIcon_)
+        trayIcon_->setToolTip(QString::fromStdString(TrayTip(windowTitle().toStdString())));
+}
+
+void TQuovaForm::PauseOnHide1Click() {
+    bool& on = AppSettings().PauseOnHide;
+    on = !on;
 }
 
 }  // namespace quova

@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/edge_controls.h"
 #include "app/menu_model.h"
 #include "app/play_list.h"
+#include "app/polling_tick.h"
 #include "app/settings.h"
+#include "app/window_drag.h"
 
 class QLabel;
 class QPushButton;
@@ -23,6 +26,7 @@ class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
 class TQuovaAboutBox;
+class TQuovaHintWindow;
 
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
@@ -48,6 +52,36 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void About1Click();
     void Help1Click();
     void Hide1Click() { ToggleVisible(); }
+    void PauseOnHide1Click();
+
+    // The polling tick (475 ms) and the edge controls' hide tick (1 s).
+    void Timer1Timer();
+    void Timer2Timer();
+    void ShowSeekBar();
+    void ShowControlBar(bool on);
+    // Moving the window with the mouse; `control` holds the capture.
+    void BeginDrag(QWidget* control, int x, int y);
+    void DragMove(QWidget* control, int x, int y);
+    void EndDrag(QWidget* control);
+    // The notification-area icon's tip follows the caption.
+    void UpdateTrayTip();
+    // The volume bar was moved by the user.
+    void TrackBar3Change(int position);
+
+    // What the tick and the keys call in the parts that are not built yet;
+    // each does nothing while empty.
+    struct Seams {
+        std::function<void()> scanStepWhilePaused;  // paused fast-scan steps
+        std::function<void(double position)> updateSubtitle;
+        std::function<void(int key)> dvdMenuKey;  // Shift with Enter or an arrow
+    };
+    Seams& seams() { return seams_; }
+    StartupTip& startupTip() { return startupTip_; }
+    const EdgeState& edges() const { return edges_; }
+    EdgeState& edges() { return edges_; }
+    const WindowDrag& drag() const { return drag_; }
+    bool timerBusy() const { return tick_.TimerBusy(); }
+    TQuovaHintWindow* hintWindow() const { return hintWindow_; }
     // The application lost the focus.
     void AppDeactivate();
 
@@ -125,6 +159,13 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
   private:
     void CreateControls();
@@ -137,6 +178,17 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void Step(const std::string& name);
     void ApplyFullScreen();
     bool InFullScreen() const;
+    void InstallVolumeHandlers();
+    void TimerBlockA();
+    void TimerBlockB();
+    void TimerBlockC();
+    void EndOfMedium();
+    void ShowTopStrip();
+    void HideTopStrip();
+    void ButtonClicked(QPushButton* button);
+    bool StripEvent(QEvent* event);
+    bool PanelEvent(QEvent* event);
+    QPushButton* Button(const char* name) const;
 
     std::vector<std::string> params_;
     std::string exePath_;
@@ -160,6 +212,22 @@ class TQuovaForm : public QWidget, public SettingsHost {
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
+
+    QLabel* titleStrip_ = nullptr;
+    QSlider* seekBar_ = nullptr;
+    QSlider* volumeBar_ = nullptr;
+    QLabel* panel_ = nullptr;
+    TQuovaHintWindow* hintWindow_ = nullptr;
+    PollingTick tick_;
+    StartupTip startupTip_;
+    OsdAging osdAging_;
+    EdgeState edges_;
+    WindowDrag drag_;
+    PanelDrag panelDrag_;
+    int subtitlePanelOffset_ = 0;
+    int seekBarPosition_ = -1;
+    bool ownMinimize_ = false;
+    Seams seams_;
 };
 
 }  // namespace quova

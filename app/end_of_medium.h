@@ -1,0 +1,55 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/play_list.h"
+
+namespace quova {
+
+// What the polling tick does once a file has played to its end.
+enum class EndAction {
+    OpenEntry,           // the play list's chosen entry is opened
+    ExtractionComplete,  // the extraction's output is written: report, stop polling
+    Rewind,              // "Loop" on a single medium: back to the start
+    StopPolling,         // the graph stays stopped and the tick stops
+    Nothing,             // an extraction not yet ready: the graph stays stopped
+};
+
+struct EndOptions {
+    bool extractionMode = false;
+    bool extractionReady = false;
+    bool random = false;
+    bool loop = false;
+};
+
+// The choice after the end of the current entry; for OpenEntry the list's
+// index is set to the entry chosen. The last entry of a list without "Loop"
+// stops polling like a single medium, since its end would otherwise be found
+// again on every tick.
+EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
+                         const RandomSource& random = LibraryRandom);
+
+// Whether the tick finds the file at its end: the position within 10 ms of a
+// known duration, or the graph's completion event.
+bool AtEndOfMedium(double position, double duration, bool mediaComplete);
+
+// What the end of a file does to the world around the tick.
+struct EndSteps {
+    std::function<void()> processEvents;
+    std::function<void(int ms)> wait;
+    std::function<void()> stopGraph;
+    std::function<void()> rewind;
+    std::function<void()> dropTopmost;  // full screen or "Always On Top" only
+    std::function<void()> stopTimer1;
+    std::function<void()> extractionDone;  // the extraction's running flag cleared
+    EntryOpener open;
+};
+
+// The end of a file: the graph stopped, "Stop" on the OSD, then the next
+// entry, a rewind, or the end of polling. `mediaComplete` is cleared.
+void HandleEndOfMedium(PlayListState& list, const EndOptions& options, bool& mediaComplete,
+                       bool wantsTopmostDropped, const EndSteps& steps,
+                       const RandomSource& random = LibraryRandom);
+
+}  // namespace quova
