@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The real program on an X server, driven with xdotool: the window follows a
+# mouse drag, the wheel changes the volume, and the pointer at the bottom
+# edge brings up the control bar.
+set -euo pipefail
+quova="$1"
+template="$2"
+
+work=$(mktemp -d)
+cleanup() {
+    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
+    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    cat "$work/quova.log" 2>/dev/null || true
+    exit 1
+}
+
+# The program with the shipped English template beside it, as installed.
+mkdir -p "$work/bin"
+cp "$quova" "$work/bin/quova"
+cp "$template" "$work/bin/quova.en.mnu"
+# A long tone: the window stays black, so what changes on it is the controls.
+clip="$work/tone.wav"
+gst-launch-1.0 -q audiotestsrc num-buffers=2000 volume=0.1 ! wavenc ! filesink location="$clip" \
+    >/dev/null 2>&1 || fail "cannot make the test tone"
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xserver=$!
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+export LC_ALL=C
+
+"$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
+player=$!
+
+win=""
+for _ in $(seq 100); do
+    win=$(xdotool search --name "^Quova - tone.wav\$" 2>/dev/null | head -n 1) && [[ -n "$win" ]] && break
+    sleep 0.2
+done
+[[ -n "$win" ]] || fail "no window captioned with the clip's name"
+# The splash goes at once for a command-line medium; let the window settle.
+sleep 2
+
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+read -r x0 y0 w h < <(geometry)
+
+# Drag: press in the middle, move 100 right and 50 down, release.
+xdotool mousemove $((x0 + w / 2)) $((y0 + h / 2))
+sleep 0.3
+xdotool mousedown 1
+for step in 1 2 3 4 5; do
+    xdotool mousemove $((x0 + w / 2 + step * 20)) $((y0 + h / 2 + step * 10))
+    sleep 0.1
+done
+xdotool mouseup 1
+sleep 0.5
+read -r x1 y1 _ _ < <(geometry)
+[[ $((x1 - x0)) -eq 100 && $((y1 - y0)) -eq 50 ]] ||
+    fail "dragged by 100,50 but the window moved from $x0,$y0 to $x1,$y1"
+
+# The bottom edge: the control bar appears; away from it, it goes again.
+bottom_strip() {
+    xwd -id "$win" -silent >"$work/shot.xwd"
+    convert "xwd:$work/shot.xwd" -crop "${w}x20+0+$((h - 20))" rgb:- | md5sum
+}
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+sleep 0.5
+plain=$(bottom_strip)
+xdotool mousemove $((x1 + w / 2)) $((y1 + h - 5))
+sleep 0.8
+shown=$(bottom_strip)
+[[ "$shown" != "$plain" ]] || fail "the pointer at the bottom edge did not show the control bar"
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+sleep 0.8
+[[ "$(bottom_strip)" == "$plain" ]] || fail "the control bar stayed after the pointer left"
+
+# The wheel: three notches up from the stored 50 %.
+for _ in 1 2 3; do
+    xdotool click 4
+    sleep 0.2
+done
+sleep 0.5
+
+kill -TERM "$player"
+for _ in $(seq 100); do
+    kill -0 "$player" 2>/dev/null || break
+    sleep 0.1
+done
+wait "$player" || true
+player=
+store="$XDG_CONFIG_HOME/quova/registry.reg"
+volume=$(sed -n 's/^"volume"="\([0-9]*\)".*/\1/p' "$store")
+[[ -n "$volume" && "$volume" -gt 50 ]] || fail "the wheel left the volume at '${volume}'"
+echo "1 passed, 0 failed"
