@@ -29,7 +29,9 @@ class GraphRegistration {
     bool IsRegistered() const { return graph_ != nullptr; }
     const std::filesystem::path& Path() const { return path_; }
 
-    // $XDG_RUNTIME_DIR/quova, else a per-user folder under the temporary folder.
+    // $XDG_RUNTIME_DIR/quova, else a per-user folder under the temporary
+    // folder. It is used only while it is ours alone (a real folder, owned by
+    // us, mode 0700); registration fails with E_ACCESSDENIED otherwise.
     static std::filesystem::path Folder();
 
   private:
