@@ -72,6 +72,8 @@ HResult FilterGraph::Stop() {
         gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
     }
     state_ = GraphState::Stopped;
+    for (const FilterPtr& f : filters_)
+        if (auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f)) v->GraphStopped();
     return Failed(hr) ? hr : S_OK;
 }
 
