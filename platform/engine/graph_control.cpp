@@ -13,6 +13,46 @@ namespace {
 
 constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
 
+// A stream with no duration in its headers (an MP3 without a Xing or Info
+// frame, for one) gets one from its size and bit rate, as players do: the
+// first element after the source that reads the stream turns the file's
+// length in bytes into time from the frames it has parsed. Decoded data is
+// never asked, its bytes being another measure. Zero when no element knows.
+gint64 EstimatedDuration(GstElement* source) {
+    gint64 bytes = 0;
+    if (!gst_element_query_duration(source, GST_FORMAT_BYTES, &bytes) || bytes <= 0) return 0;
+    GstPad* out = gst_element_get_static_pad(source, "src");
+    gint64 estimate = 0;
+    for (int guard = 0; out && guard < 8 && estimate <= 0; ++guard) {
+        GstPad* next = gst_pad_get_peer(out);
+        gst_object_unref(out);
+        out = nullptr;
+        if (!next) break;
+        GstElement* element = gst_pad_get_parent_element(next);
+        gst_object_unref(next);
+        if (!element) break;
+        GstIterator* it = gst_element_iterate_src_pads(element);
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK)
+            out = GST_PAD(gst_object_ref(g_value_get_object(&item)));
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        gst_object_unref(element);
+        if (!out) break;
+        GstCaps* caps = gst_pad_get_current_caps(out);
+        const bool decoded =
+            !caps || gst_caps_is_empty(caps) ||
+            g_str_has_suffix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "/x-raw");
+        if (caps) gst_caps_unref(caps);
+        if (decoded) break;
+        gint64 ns = 0;
+        if (gst_pad_query_convert(out, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &ns) && ns > 0)
+            estimate = ns;
+    }
+    if (out) gst_object_unref(out);
+    return estimate;
+}
+
 }  // namespace
 
 HResult FilterGraph::Realise() {
@@ -172,9 +212,15 @@ Outcome<std::int64_t> FilterGraph::DurationNs() {
     HResult hr = Realise();
     if (Failed(hr)) return {hr, 0};
     gint64 duration = 0;
-    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
-        return {E_NOTIMPL, 0};
-    return {S_OK, duration};
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration >= 0)
+        return {S_OK, duration};
+    // Until the real duration is known (asked again at every call).
+    for (const FilterPtr& f : filters_) {
+        if (!f->IsSource()) continue;
+        if (const gint64 estimate = EstimatedDuration(f->element()); estimate > 0)
+            return {S_OK, estimate};
+    }
+    return {E_NOTIMPL, 0};
 }
 
 Outcome<std::int64_t> FilterGraph::GetDuration() {
