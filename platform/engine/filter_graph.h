@@ -190,6 +190,9 @@ class FilterGraph {
     std::int64_t stopNs_ = -1;
     std::int64_t lastPositionNs_ = 0;
     double rate_ = 1.0;
+    // Frames were stepped: only the video renderer moved, the others wait
+    // where the graph paused.
+    bool stepped_ = false;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
     HResult lastError_ = S_OK;
     std::ofstream log_;

@@ -76,6 +76,9 @@ HResult FilterGraph::Realise() {
 HResult FilterGraph::Run() {
     HResult hr = Realise();
     if (Failed(hr)) return hr;
+    // After stepping, the sound (and any other stream) is where the pause
+    // left it, behind the picture: everything goes on from the picture.
+    if (stepped_) DoSeek(QueryPositionNs(), true);
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         // Prerolled but refused to play: report why, and stay paused where we are.
         DrainBus();
@@ -152,6 +155,7 @@ HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait) {
                          stopNs_ >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
                          stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
     lastPositionNs_ = positionNs;
+    stepped_ = false;
     if (wait) gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
     return ok ? S_OK : E_FAIL;
 }
@@ -313,6 +317,7 @@ HResult FilterGraph::Step(int frames) {
     }
     state_ = GraphState::Paused;
     auto video = VideoRenderer();
+    stepped_ = true;
     const bool sent = gst_element_send_event(
         video->sink(),
         gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE));

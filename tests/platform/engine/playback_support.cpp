@@ -82,7 +82,7 @@ const std::filesystem::path& Generated(const std::string& kind) {
         path = m::OggTheoraVorbis(dir / "tv.ogg", 3.0);
     else if (kind == "mkv-h264-3s")
         path = Make(VideoSource(3.0) +
-                        " ! x264enc key-int-max=25 bframes=0 ! h264parse ! matroskamux name=mux ! "
+                        " ! x264enc key-int-max=25 ! h264parse ! matroskamux name=mux ! "
                         "filesink location=$OUT " +
                         AudioSource(3.0) + " ! audioconvert ! vorbisenc ! mux.",
                     dir / "h264.mkv");
