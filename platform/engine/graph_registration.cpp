@@ -15,22 +15,20 @@ namespace quova::engine {
 
 namespace {
 
-// Opens `folder` for writing our files only when it is ours alone: a real
-// folder (not a link), owned by us, closed to everyone else. It is created so
-// when missing. A shared temporary folder lets anyone create the name first;
-// such a folder is refused, never repaired. -1 when refused.
+// Opens `folder` for writing our files only when it is ours: a real folder
+// (not a link) owned by us. It is created when missing, and it is kept closed
+// to everyone else (mode 0700): a folder of ours left open, as earlier
+// versions made it, is closed again. A shared temporary folder lets anyone
+// create the name first or put a link there; a folder of someone else, or a
+// link, is refused. -1 when refused.
 int OpenPrivateFolder(const std::filesystem::path& folder) {
-    if (mkdir(folder.c_str(), 0700) == 0) {
-        // The creation mode passed through the umask; make it exactly ours.
-        if (chmod(folder.c_str(), 0700) != 0) return -1;
-    } else if (errno != EEXIST) {
-        return -1;
-    }
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return -1;
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() ||
-        (st.st_mode & 077) != 0) {
+    const bool ours = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+    // The creation mode passed through the umask; the mode is made exactly ours.
+    if (!ours || ((st.st_mode & 0777) != 0700 && fchmod(fd, 0700) != 0)) {
         close(fd);
         return -1;
     }

@@ -78,14 +78,14 @@ TEST_F(SharedTempFolder, AMissingFolderIsCreatedPrivateAndHoldsTheGraph) {
     EXPECT_EQ(ModeOf(registration.Path()) & 077, 0u);
 }
 
-TEST_F(SharedTempFolder, AFolderOpenToOthersIsRefusedAndNothingIsWrittenThere) {
+TEST_F(SharedTempFolder, AFolderOfOursLeftOpenIsClosedBeforeUse) {
     ASSERT_EQ(mkdir(Expected().c_str(), 0777), 0);
-    ASSERT_EQ(chmod(Expected().c_str(), 0777), 0);  // as another user could have made it
+    ASSERT_EQ(chmod(Expected().c_str(), 0777), 0);  // as an earlier version left it
     FilterGraph graph;
     GraphRegistration registration;
-    EXPECT_TRUE(Failed(registration.Register(graph)));
-    EXPECT_TRUE(fs::is_empty(Expected()));
-    EXPECT_EQ(ModeOf(Expected()) & 0777, 0777u) << "a folder that is not ours is left alone";
+    ASSERT_EQ(registration.Register(graph), S_OK);
+    EXPECT_EQ(ModeOf(Expected()) & 0777, 0700u);
+    EXPECT_NE(ReadFile(registration.Path()).find("digraph"), std::string::npos);
 }
 
 TEST_F(SharedTempFolder, ALinkInPlaceOfTheFolderIsRefused) {
@@ -124,12 +124,15 @@ TEST_F(SharedTempFolder, ALinkPlantedAtTheTemporaryNameIsNotWrittenThrough) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(registration.Path().string() + ".part")));
 }
 
-TEST_F(SharedTempFolder, AFolderMadeOpenAfterRegistrationStopsTheRewriting) {
+TEST_F(SharedTempFolder, AFolderReplacedByALinkAfterRegistrationStopsTheRewriting) {
     FilterGraph graph;
     GraphRegistration registration;
     ASSERT_EQ(registration.Register(graph), S_OK);
-    ASSERT_EQ(chmod(Expected().c_str(), 0777), 0);
+    TempDir elsewhere;
+    fs::remove_all(Expected());
+    fs::create_directory_symlink(elsewhere.path(), Expected());
     EXPECT_TRUE(Failed(registration.NoteChange()));
+    EXPECT_TRUE(fs::is_empty(elsewhere.path())) << "nothing lands where the link points";
 }
 
 }  // namespace
