@@ -41,7 +41,6 @@ TEST_P(FrameSteps, EveryStepAfterASeekShowsTheNextFrame) {
     ASSERT_TRUE(video);
     StreamTap seen(video);
     ASSERT_EQ(graph.Pause(), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return seen.Last() >= 0; }));
     // Between key frames: the decoder starts before and the picture is clipped.
     ASSERT_EQ(graph.SetCurrentPosition(1.32), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return std::abs(seen.Last() - 1.32) < 0.001; }, 10000))
@@ -74,6 +73,7 @@ TEST_P(FrameSteps, PictureAndSoundAreTogetherWhenRunningAfterSteps) {
     ASSERT_TRUE(video && audio);
     StreamTap seen(video), heard(audio);
     ASSERT_EQ(graph.Pause(), S_OK);
+    ASSERT_EQ(graph.SetCurrentPosition(0), S_OK);  // the first picture again, for the taps
     ASSERT_TRUE(PumpUntil([&] { return seen.Last() >= 0; }));
     for (int i = 0; i < 25; ++i) {  // one second of pictures
         ASSERT_EQ(graph.Step(1), S_OK);
