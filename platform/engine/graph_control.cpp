@@ -11,7 +11,8 @@ namespace quova::engine {
 
 namespace {
 
-constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
+// No call keeps the UI thread waiting for the pipeline longer than this.
+constexpr GstClockTime kStateTimeout = 900 * GST_MSECOND;
 
 // A stream with no duration in its headers (an MP3 without a Xing or Info
 // frame, for one) gets one from its size and bit rate, as players do: the
@@ -60,9 +61,10 @@ HResult FilterGraph::Realise() {
     Reconcile();
     for (const FilterPtr& f : filters_) f->Realising();
     lastError_ = S_OK;
+    overrunEnded_ = false;
+    stalled_ = false;
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-    if (ret == GST_STATE_CHANGE_ASYNC)
-        ret = gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
         DrainBus();
         gst_element_set_state(pipeline_, GST_STATE_NULL);
@@ -97,9 +99,7 @@ HResult FilterGraph::Pause() {
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) ==
-            GST_STATE_CHANGE_ASYNC)
-            hr = VFW_S_STATE_INTERMEDIATE;
+        if (WaitForState() == GST_STATE_CHANGE_ASYNC) hr = VFW_S_STATE_INTERMEDIATE;
     }
     state_ = GraphState::Paused;
     events_.Post({EC_PAUSED, S_OK, 0});
@@ -112,7 +112,7 @@ HResult FilterGraph::Stop() {
         hr = Realise();
     } else if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+        WaitForState();
     }
     state_ = GraphState::Stopped;
     for (const FilterPtr& f : filters_)
@@ -124,8 +124,7 @@ HResult FilterGraph::StopWhenReady() {
     HResult hr = Realise();
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-    if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) == GST_STATE_CHANGE_ASYNC)
-        hr = VFW_S_STATE_INTERMEDIATE;
+    if (WaitForState() == GST_STATE_CHANGE_ASYNC) hr = VFW_S_STATE_INTERMEDIATE;
     state_ = GraphState::Stopped;
     return hr;
 }
@@ -140,11 +139,30 @@ Outcome<GraphState> FilterGraph::GetState(int timeoutMs) {
     return {S_OK, state_};
 }
 
+int FilterGraph::WaitForState() {
+    DrainBus();
+    const GstStateChangeReturn ret =
+        gst_element_get_state(pipeline_, nullptr, nullptr, stalled_ ? 0 : kStateTimeout);
+    stalled_ = ret == GST_STATE_CHANGE_ASYNC;
+    return ret;
+}
+
 std::int64_t FilterGraph::QueryPositionNs() {
     gint64 pos = 0;
     if (!realised_) return pendingNs_;
     if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
         lastPositionNs_ = pos;
+    // Damaged timestamps can make a stream run on long after its end (a
+    // minute on a file of three seconds): far past the duration, the stream
+    // is ended as if it had ended by itself.
+    gint64 duration = 0;
+    if (state_ == GraphState::Running && !overrunEnded_ &&
+        gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
+        lastPositionNs_ > duration + duration / 2 + 2 * static_cast<gint64>(GST_SECOND)) {
+        overrunEnded_ = true;
+        Log("the stream runs far past its duration: ended");
+        events_.Post({EC_COMPLETE, S_OK, 0});
+    }
     return lastPositionNs_;
 }
 
@@ -156,7 +174,8 @@ HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait) {
                          stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
     lastPositionNs_ = positionNs;
     stepped_ = false;
-    if (wait) gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    overrunEnded_ = false;
+    if (wait) WaitForState();
     return ok ? S_OK : E_FAIL;
 }
 
@@ -313,7 +332,7 @@ HResult FilterGraph::Step(int frames) {
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+        WaitForState();
     }
     state_ = GraphState::Paused;
     auto video = VideoRenderer();

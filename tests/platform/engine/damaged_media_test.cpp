@@ -2,6 +2,8 @@
 // that says the file is at fault, and nothing of the failed graph stays.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include <random>
 #include <string>
 
@@ -14,16 +16,17 @@ namespace {
 
 using playback::Generated;
 
-// The file of `kind` with 200 bits flipped past its first 2 KB (the headers
-// stay readable, the data is damaged).
-std::filesystem::path Damaged(const quova::testing::TempDir& dir, const std::string& kind) {
+// The file of `kind` with `flips` bits flipped past its first 2 KB (the
+// headers stay readable, the data is damaged), chosen by `seed`.
+std::filesystem::path Damaged(const quova::testing::TempDir& dir, const std::string& kind,
+                              int flips = 200, unsigned seed = 7) {
     std::string bytes = quova::testing::ReadFile(Generated(kind));
-    std::mt19937 rng(7);
-    for (int i = 0; i < 200; ++i) {
+    std::mt19937 rng(seed);
+    for (int i = 0; i < flips; ++i) {
         const size_t at = 2048 + rng() % (bytes.size() - 2048);
         bytes[at] = static_cast<char>(bytes[at] ^ (1 << (rng() % 8)));
     }
-    const auto path = dir / ("damaged-" + kind);
+    const auto path = dir / ("damaged-" + std::to_string(seed) + "-" + kind);
     quova::testing::WriteFile(path, bytes);
     return path;
 }
@@ -55,6 +58,73 @@ INSTANTIATE_TEST_SUITE_P(Containers, DamagedMedia, ::testing::Values("ogg-3s", "
                                  if (c == '-') c = '_';
                              return name;
                          });
+
+// Waits for the end of the medium as the player sees it (completion or
+// error), reading the position as the player's timer does; false when none
+// came within `ms`.
+bool Ended(FilterGraph& graph, int ms) {
+    bool ended = false;
+    playback::PumpUntil(
+        [&] {
+            graph.CurrentPosition();
+            for (auto e = graph.GetEvent(0); e.ok(); e = graph.GetEvent(0))
+                ended = ended || e.value.code == EC_COMPLETE || e.value.code == EC_ERRORABORT;
+            return ended;
+        },
+        ms);
+    return ended;
+}
+
+// A bit-flipped MPEG program stream that never prerolls: no frame ever comes.
+TEST(DamagedMpegPs, NoCallKeepsTheWindowWaiting) {
+    playback::EnsureApplication();
+    quova::testing::TempDir dir;
+    const auto file = Damaged(dir, "mpeg-ps-3s", 5000, 7);
+    FilterGraph graph;
+    // The window may stand still for a second at most; what took 5 s here
+    // is well past this bound, and a loaded machine well within it.
+    constexpr qint64 kBoundMs = 1500;
+    QElapsedTimer t;
+    auto within = [&](const char* what, HResult hr) {
+        EXPECT_LT(t.elapsed(), kBoundMs) << what;
+        EXPECT_TRUE(Succeeded(hr) || hr == VFW_E_INVALID_FILE_FORMAT)
+            << what << " " << std::hex << hr;
+        t.restart();
+        return Succeeded(hr);
+    };
+    t.start();
+    if (!within("RenderFile", graph.RenderFile(file.string()))) return;
+    within("Pause", graph.Pause());
+    within("Run", graph.Run());
+    playback::Pump(300);
+    t.restart();
+    // The player's seek: stop, position, wait for the picture, run again.
+    within("Stop", graph.Stop());
+    within("SetPositions", graph.SetPositions(kUnitsPerSecond, AM_SEEKING_AbsolutePositioning, 0,
+                                              AM_SEEKING_NoPositioning));
+    within("StopWhenReady", graph.StopWhenReady());
+    within("Run", graph.Run());
+    within("SetCurrentPosition", graph.SetCurrentPosition(2.0));
+    within("Stop", graph.Stop());
+}
+
+// A bit-flipped MPEG program stream whose damaged timestamps run on past the
+// end: it ends anyway, not long after its duration.
+TEST(DamagedMpegPs, AStreamRunningFarPastItsDurationIsEnded) {
+    playback::EnsureApplication();
+    quova::testing::TempDir dir;
+    const auto file = Damaged(dir, "mpeg-ps-3s", 5000, 1);
+    FilterGraph graph;
+    const HResult hr = graph.RenderFile(file.string());
+    if (Failed(hr)) GTEST_SKIP() << "the damage is found when opening: " << ErrorText(hr);
+    ASSERT_EQ(graph.Run(), S_OK);
+    const auto duration = graph.Duration();
+    ASSERT_TRUE(duration.ok());
+    EXPECT_TRUE(Ended(graph, 30000)) << "the medium ends";
+    EXPECT_LT(graph.CurrentPosition().value, 2 * duration.value + 3.0)
+        << "duration " << duration.value;
+    graph.Stop();
+}
 
 }  // namespace
 }  // namespace quova::engine
