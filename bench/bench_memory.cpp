@@ -104,23 +104,19 @@ int main(int argc, char** argv) {
 
     std::string clip = argc > 1 ? argv[1] : "";
     if (clip.empty()) {
-        const auto folder = std::filesystem::temp_directory_path() / "quova-bench";
-        std::filesystem::create_directories(folder);
-        clip = (folder / "clip720p-h264.mkv").string();
-        if (!std::filesystem::exists(clip)) {
-            std::fprintf(stderr, "making the 1280x720 H.264 20 s clip...\n");
-            const std::string error = quova::testing::MakeMedia(
-                "videotestsrc pattern=ball num-buffers=600 ! "
-                "video/x-raw,format=I420,width=1280,height=720,framerate=30/1 ! "
-                "x264enc bitrate=3000 speed-preset=veryfast ! h264parse ! "
-                "matroskamux name=mux ! filesink location=$OUT "
-                "audiotestsrc wave=sine samplesperbuffer=1024 num-buffers=862 ! "
-                "audio/x-raw,rate=44100,channels=2 ! audioconvert ! vorbisenc ! mux.",
-                clip);
-            if (!error.empty()) {
-                std::fprintf(stderr, "cannot make the clip: %s\n", error.c_str());
-                return 1;
-            }
+        clip =
+            (std::filesystem::temp_directory_path() / "quova-bench" / "clip720p-h264.mkv").string();
+        const std::string error = quova::testing::MakeMediaOnce(
+            "videotestsrc pattern=ball num-buffers=600 ! "
+            "video/x-raw,format=I420,width=1280,height=720,framerate=30/1 ! "
+            "x264enc bitrate=3000 speed-preset=veryfast ! h264parse ! "
+            "matroskamux name=mux ! filesink location=$OUT "
+            "audiotestsrc wave=sine samplesperbuffer=1024 num-buffers=862 ! "
+            "audio/x-raw,rate=44100,channels=2 ! audioconvert ! vorbisenc ! mux.",
+            clip);
+        if (!error.empty()) {
+            std::fprintf(stderr, "cannot make the clip: %s\n", error.c_str());
+            return 1;
         }
     }
     std::vector<long> engine, mpv;

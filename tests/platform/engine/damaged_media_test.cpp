@@ -60,19 +60,9 @@ INSTANTIATE_TEST_SUITE_P(Containers, DamagedMedia, ::testing::Values("ogg-3s", "
                          });
 
 // Waits for the end of the medium as the player sees it (completion or
-// error), reading the position as the player's timer does; false when none
-// came within `ms`.
+// error); false when none came within `ms`.
 bool Ended(FilterGraph& graph, int ms) {
-    bool ended = false;
-    playback::PumpUntil(
-        [&] {
-            graph.CurrentPosition();
-            for (auto e = graph.GetEvent(0); e.ok(); e = graph.GetEvent(0))
-                ended = ended || e.value.code == EC_COMPLETE || e.value.code == EC_ERRORABORT;
-            return ended;
-        },
-        ms);
-    return ended;
+    return playback::AwaitEvent(graph, {EC_COMPLETE, EC_ERRORABORT}, ms);
 }
 
 // A bit-flipped MPEG program stream that never prerolls: no frame ever comes.

@@ -37,14 +37,7 @@ TEST(DurationEstimate, AnMp3WithoutAVbrHeaderHasItsDurationFromTheStartAndItsEnd
     // The player's end-of-medium test: the position reaches the duration, or
     // the completion event comes.
     ASSERT_EQ(graph.Run(), S_OK);
-    bool complete = false;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            for (auto e = graph.GetEvent(0); e.ok(); e = graph.GetEvent(0))
-                complete = complete || e.value.code == EC_COMPLETE;
-            return complete;
-        },
-        30000));
+    ASSERT_TRUE(playback::AwaitEvent(graph, {EC_COMPLETE}, 30000));
     const double end = graph.CurrentPosition().value;
     EXPECT_NEAR(end, 5.0, 0.25);
     const auto known = graph.Duration();

@@ -20,15 +20,7 @@ using playback::StreamTap;
 constexpr double kFrame = 1.0 / 25;  // the generated media's frame duration
 
 bool StepDone(FilterGraph& graph) {
-    bool done = false;
-    PumpUntil(
-        [&] {
-            for (auto e = graph.GetEvent(0); e.ok(); e = graph.GetEvent(0))
-                done = done || e.value.code == EC_STEP_COMPLETE;
-            return done;
-        },
-        10000);
-    return done;
+    return playback::AwaitEvent(graph, {EC_STEP_COMPLETE}, 10000);
 }
 
 class FrameSteps : public ::testing::TestWithParam<std::string> {};

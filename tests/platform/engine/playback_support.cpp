@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -40,6 +41,19 @@ bool PumpUntil(const std::function<bool()>& done, int ms) {
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
+}
+
+bool AwaitEvent(FilterGraph& graph, std::initializer_list<long> codes, int ms) {
+    bool seen = false;
+    PumpUntil(
+        [&] {
+            graph.CurrentPosition();
+            for (auto e = graph.GetEvent(0); e.ok() && !seen; e = graph.GetEvent(0))
+                seen = std::find(codes.begin(), codes.end(), e.value.code) != codes.end();
+            return seen;
+        },
+        ms);
+    return seen;
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,11 @@ void Pump(int ms);
 // Processes Qt events until `done` holds; false when `ms` passed first. The
 // time-out only bounds a failure.
 bool PumpUntil(const std::function<bool()>& done, int ms = 20000);
+
+// Pumps until an event whose code is one of `codes` is taken from the
+// graph's queue, reading the position each time as the player's timer does;
+// false when none came within `ms`. Other events are dropped.
+bool AwaitEvent(FilterGraph& graph, std::initializer_list<long> codes, int ms = 20000);
 
 // Media generated once per run for these tests, by kind:
 //   "mp3-5s"        MP3 (as GStreamer's encoder writes it: no Xing header), 5 s

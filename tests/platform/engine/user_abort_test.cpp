@@ -17,15 +17,7 @@ using playback::Pump;
 using playback::PumpUntil;
 
 bool SawEvent(FilterGraph& graph, long code, int ms) {
-    bool seen = false;
-    PumpUntil(
-        [&] {
-            for (auto e = graph.GetEvent(0); e.ok(); e = graph.GetEvent(0))
-                seen = seen || e.value.code == code;
-            return seen;
-        },
-        ms);
-    return seen;
+    return playback::AwaitEvent(graph, {code}, ms);
 }
 
 TEST(UserAbort, ClosingTheVideoWindowPostsUserAbortAndNoPictureFollowsUntilStop) {
