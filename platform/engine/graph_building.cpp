@@ -323,9 +323,11 @@ HResult FilterGraph::RenderFile(const std::string& fileName) {
         const HResult prerolled = Realise();
         if (Failed(prerolled)) {
             prerollFailed = true;
-            hr = prerolled == VFW_E_RUNTIME_ERROR || prerolled == E_UNEXPECTED
-                     ? VFW_E_INVALID_FILE_FORMAT
-                     : prerolled;
+            // What was built cannot play what the file holds: its data.
+            hr =
+                prerolled == VFW_E_RUNTIME_ERROR || prerolled == E_UNEXPECTED || prerolled == E_FAIL
+                    ? VFW_E_INVALID_FILE_FORMAT
+                    : prerolled;
             Log("render file: the data cannot be played: " + ErrorText(hr));
         }
     }

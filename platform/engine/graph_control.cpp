@@ -1,7 +1,9 @@
 // Control, positioning, rate, frame step, audio and video settings.
 #include <gst/gst.h>
 
+#include <chrono>
 #include <cmath>
+#include <mutex>
 
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/filter_graph.h"
@@ -66,7 +68,17 @@ HResult FilterGraph::Realise() {
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
+        // The error behind the failure may still be on its way from a
+        // streaming thread.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
         DrainBus();
+        while (!Failed(lastError_) && std::chrono::steady_clock::now() < deadline) {
+            {
+                std::unique_lock guard(busLock_);
+                busArrived_.wait_until(guard, deadline, [this] { return !busQueue_.empty(); });
+            }
+            DrainBus();
+        }
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
