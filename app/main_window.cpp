@@ -27,6 +27,7 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/mpris.h"
 #include "app/open_dialog.h"
 #include "app/popup_menu.h"
 #include "app/recent_files.h"
@@ -106,7 +107,19 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    MprisWindow bus;
+    bus.Raise = [this] {
+        if (tag_ == 0) ToggleVisible();
+        show();
+        raise();
+        activateWindow();
+    };
+    bus.Quit = [this] { close(); };
+    bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    mpris_ = new MprisService(std::move(bus), this);
     InstallTransport();
+    // Without a session bus the player simply is not offered there.
+    mpris_->Connect(QDBusConnection::sessionBus());
 
     // FormCreate
     timer1_->setInterval(475);
@@ -213,6 +226,7 @@ void TQuovaForm::InstallTransport() {
     hooks.PaintOsd = [this] { PaintOsdNow(); };
     hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
     hooks.ShowSeekBar = [this] { ShowSeekBar(); };
+    hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
 }
 
 void TQuovaForm::Timer1Timer() {
@@ -231,6 +245,7 @@ void TQuovaForm::Timer1Timer() {
     try {
         if (AppSettings().OsdOn) PaintOsdNow();
         OsdExpiryTick();
+        mpris_->Refresh();
     } catch (const std::exception& e) {
         ShowMessage(e.what(), MbIconStop);
     }

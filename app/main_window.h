@@ -19,6 +19,7 @@ class QTimer;
 
 namespace quova {
 
+class MprisService;
 class PopupMenu;
 class TQuovaAboutBox;
 
@@ -89,6 +90,8 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     int OsdBandHeight() const;
 
     MenuModel& menuModel() { return menuModel_; }
+    // The player on the desktop's media-player bus.
+    MprisService& mpris() const { return *mpris_; }
     PopupMenu& popup() const { return *popup_; }
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
@@ -161,6 +164,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     QTimer* timer2_;
+    MprisService* mpris_ = nullptr;
     std::vector<QWidget*> hinted_;
     QFont osdFont_;
     bool showHints_ = true;
