@@ -78,7 +78,14 @@ void SetMute(bool on) {
         Transport().SetMute(on);
         return;
     }
-    if (FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetVolume(on ? kSilentLevel : 0);
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph) return;
+    if (on)
+        graph->SetVolume(kSilentLevel);
+    else if (MediaHooks().ApplyVolume)
+        MediaHooks().ApplyVolume();
+    else
+        graph->SetVolume(0);
 }
 
 void ClearSubtitleLine() {
