@@ -25,15 +25,6 @@
 namespace quova {
 namespace {
 
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-}
-
 // A session bus of the test's own, gone with it.
 class PrivateBus {
   public:
@@ -110,7 +101,7 @@ class Mpris : public ::testing::Test {
             MprisService::kServiceName, MprisService::kObjectPath, interface, method);
         call.setArguments(args);
         QDBusMessage reply = client_->call(call, QDBus::BlockWithGui, 10000);
-        Pump(50);
+        testing::PumpEvents(50);
         return reply;
     }
     QVariant Get(const QString& property,
@@ -172,7 +163,7 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     // A position for another track is ignored.
     Call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong{0}});
     EXPECT_NEAR(CurrentPosition(), 3.0, 0.04);
-    Pump(100);
+    testing::PumpEvents(100);
     ASSERT_FALSE(listener_.seeked.empty());
     EXPECT_NEAR(listener_.seeked.back(), 3'000'000, 40'000);
 
@@ -182,7 +173,7 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     Call("Stop");
     EXPECT_EQ(OsdMessage, "stop");
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
-    Pump(100);
+    testing::PumpEvents(100);
     bool statusAnnounced = false;
     for (const QVariantMap& values : listener_.changed)
         statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";

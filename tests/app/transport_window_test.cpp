@@ -24,15 +24,6 @@ namespace {
 
 using engine::GraphState;
 
-void Pump(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-}
-
 // The window with the OSD on and a clip playing.
 class TransportWindow : public ::testing::Test {
   protected:
@@ -125,13 +116,13 @@ TEST_F(TransportWindow, ControlBarButtonsRunTheirCommandAndThePlayGlyphFollowsTh
 TEST_F(TransportWindow, TheTimerEndsAFileThatReachedItsEnd) {
     form_->OpenMedia(clip_);
     SeekTo(3.9);
-    Pump(600);
+    testing::PumpEvents(600);
     form_->Timer1Timer();
     EXPECT_EQ(OsdMessage, "Stop");
     EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
     EXPECT_FALSE(form_->timer1()->isActive());
     form_->popup().Trigger("Play1");
-    Pump(200);
+    testing::PumpEvents(200);
     EXPECT_LT(CurrentPosition(), 1.0) << "play at the end starts again";
     EXPECT_EQ(GraphStateOf(), GraphState::Running);
 }
