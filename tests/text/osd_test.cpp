@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QColorDialog>
 #include <QFont>
+#include <QFontDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
@@ -195,7 +197,9 @@ struct Host : OsdCommandHost {
     QFont& CanvasFont() override { return font; }
     bool DvdOpen() const override { return false; }
     QWidget* DialogParent() override { return nullptr; }
-    void SetModalDialogOpen(bool) override {}
+    bool modal = false;
+    bool modalSeen = false;
+    void SetModalDialogOpen(bool open) override { modal = open; }
     void FontChanged() override { ++fontChanges; }
     void LayoutVideo() override { ++layouts; }
     void PaintOsd() override { ++paints; }
@@ -252,6 +256,43 @@ TEST_F(OsdTest, TimeFormatCommandCyclesAndRepaints) {
     for (int i = 0; i < 4; ++i) TimeFormat1Click(host);
     EXPECT_EQ(host.timeFormat, 0);
     EXPECT_EQ(host.paints, 4);
+}
+
+TEST_F(OsdTest, ColourDialogSetsTheOsdColourOnlyWhenConfirmed) {
+    Host host;
+    testing::OnNextModal([&host](QWidget* w) {
+        host.modalSeen = host.modal;
+        auto* dialog = qobject_cast<QColorDialog*>(w);
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->currentColor(), QColor(0, 255, 0)) << "the OSD colour is preselected";
+        dialog->setCurrentColor(QColor(255, 0, 0));
+        dialog->accept();
+    });
+    Color2Click(host);
+    EXPECT_TRUE(host.modalSeen) << "the dialog shows with ModalDialogOpen set";
+    EXPECT_FALSE(host.modal);
+    EXPECT_EQ(OsdColor, 0xFF0000u);
+    EXPECT_EQ(host.paints, 1);
+
+    testing::OnNextModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+    Color2Click(host);
+    EXPECT_EQ(OsdColor, 0xFF0000u) << "cancel keeps the colour";
+}
+
+TEST_F(OsdTest, FontDialogCancelKeepsTheFontButStillRemeasuresAndLaysOut) {
+    Host host;
+    host.font.setPixelSize(15);
+    testing::OnNextModal([&host](QWidget* w) {
+        host.modalSeen = host.modal;
+        ASSERT_TRUE(qobject_cast<QFontDialog*>(w));
+        qobject_cast<QDialog*>(w)->reject();
+    });
+    Font1Click(host);
+    EXPECT_TRUE(host.modalSeen);
+    EXPECT_FALSE(host.modal);
+    EXPECT_EQ(host.font.pixelSize(), 15);
+    EXPECT_EQ(host.fontChanges, 1);
+    EXPECT_EQ(host.layouts, 1);
 }
 
 TEST_F(OsdTest, StartFontResolvesToABoldSansFace) {
