@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <cmath>
 
+#include "app/play_list.h"
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
@@ -126,9 +127,19 @@ void MprisService::Stop() {
     Refresh();
 }
 
-void MprisService::Next() {}
+void MprisService::Next() {
+    if (window_.Next) window_.Next();
+    Refresh();
+}
 
-void MprisService::Previous() {}
+void MprisService::Previous() {
+    if (window_.Previous) window_.Previous();
+    Refresh();
+}
+
+bool MprisService::CanGoOn() const {
+    return CurrentPlayList().PlayList.size() > 1;
+}
 
 void MprisService::Seek(qlonglong offsetUs) {
     if (!FileOpen()) return;

@@ -17,6 +17,9 @@ struct MprisWindow {
     // The normal close path (settings saved).
     std::function<void()> Quit;
     std::function<void(const std::string& fileName)> OpenMedia;
+    // The play list's "Next" and "Previous" commands.
+    std::function<void()> Next;
+    std::function<void()> Previous;
 };
 
 // The player on the session bus as org.mpris.MediaPlayer2.quova: media keys,
@@ -67,6 +70,8 @@ class MprisService : public QObject {
     qlonglong Position() const;
     bool CanSeek() const;
     bool CanPlay() const;
+    // The play list has another entry to move to.
+    bool CanGoOn() const;
     // The object path naming the open medium ("/org/mpris/MediaPlayer2/TrackList/NoTrack" when
     // none).
     QDBusObjectPath TrackId() const;
@@ -140,9 +145,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     qlonglong Position() const { return service_->Position(); }
     double MinimumRate() const { return 0.25; }
     double MaximumRate() const { return 2.0; }
-    // The play list's commands come with the play list.
-    bool CanGoNext() const { return false; }
-    bool CanGoPrevious() const { return false; }
+    bool CanGoNext() const { return service_->CanGoOn(); }
+    bool CanGoPrevious() const { return service_->CanGoOn(); }
     bool CanPlay() const { return service_->CanPlay(); }
     bool CanPause() const { return service_->CanPlay(); }
     bool CanSeek() const { return service_->CanSeek(); }

@@ -14,6 +14,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/play_list.h"
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
@@ -74,6 +75,7 @@ class Mpris : public ::testing::Test {
         AppSettings() = Settings{};
         AppSettings().OsdOn = true;
         OsdMessage.clear();
+        CurrentPlayList() = PlayListState{};
         form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
         OpenCounter = 0;
         clip_ = testing::media::AviPcm(dir_ / "clip.avi", 4.0, 1).string();
@@ -138,6 +140,7 @@ TEST_F(Mpris, OffersTheNameOnceAndTellsWhoItIs) {
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
     EXPECT_EQ(Get("MinimumRate").toDouble(), 0.25);
     EXPECT_EQ(Get("MaximumRate").toDouble(), 2.0);
+    EXPECT_FALSE(Get("CanGoNext").toBool()) << "no play list to move on in";
 }
 
 TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerShows) {
