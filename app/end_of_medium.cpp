@@ -27,21 +27,8 @@ EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
     return extractionCompletes ? EndAction::ExtractionComplete : EndAction::Nothing;
 }
 
-bool AtEndOfMedium(double position, double duration, bool mediaComplete) {
-    return mediaComplete || (duration > 0 && position >= duration - 0.01);
-}
-
-void HandleEndOfMedium(PlayListState& list, const EndOptions& options, bool& mediaComplete,
-                       bool wantsTopmostDropped, const EndSteps& steps,
-                       const RandomSource& random) {
-    steps.processEvents();
-    steps.wait(500);
-    steps.stopGraph();
-    steps.processEvents();
-    OsdMessage = Lex(1250);
-    if (wantsTopmostDropped) steps.dropTopmost();
-    mediaComplete = false;
-    steps.wait(50);
+void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
+                      const RandomSource& random) {
     switch (ChooseAfterEnd(list, options, random)) {
         case EndAction::OpenEntry:
             StartEntry(list, steps.open);

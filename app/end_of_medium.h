@@ -30,26 +30,17 @@ struct EndOptions {
 EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
                          const RandomSource& random = LibraryRandom);
 
-// Whether the tick finds the file at its end: the position within 10 ms of a
-// known duration, or the graph's completion event.
-bool AtEndOfMedium(double position, double duration, bool mediaComplete);
-
-// What the end of a file does to the world around the tick.
-struct EndSteps {
-    std::function<void()> processEvents;
-    std::function<void(int ms)> wait;
-    std::function<void()> stopGraph;
+// What the world around the tick does after the end of a file.
+struct AfterEndSteps {
     std::function<void()> rewind;
-    std::function<void()> dropTopmost;  // full screen or "Always On Top" only
     std::function<void()> stopTimer1;
     std::function<void()> extractionDone;  // the extraction's running flag cleared
     EntryOpener open;
 };
 
-// The end of a file: the graph stopped, "Stop" on the OSD, then the next
-// entry, a rewind, or the end of polling. `mediaComplete` is cleared.
-void HandleEndOfMedium(PlayListState& list, const EndOptions& options, bool& mediaComplete,
-                       bool wantsTopmostDropped, const EndSteps& steps,
-                       const RandomSource& random = LibraryRandom);
+// After the end of a file (the graph stopped, "Stop" shown): the next entry,
+// a rewind, the extraction's completion or the end of polling.
+void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
+                      const RandomSource& random = LibraryRandom);
 
 }  // namespace quova

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -35,6 +36,7 @@
 #include "app/end_of_medium.h"
 #include "app/glyph_button.h"
 #include "app/hint_window.h"
+#include "app/mpris.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -54,8 +56,11 @@
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_widget.h"
 #include "playback/media_events.h"
+#include "playback/transport.h"
 #include "playback/volume.h"
+#include "text/osd.h"
 #include "text/osd_message.h"
+#include "text/osd_paint.h"
 
 namespace quova {
 
@@ -115,6 +120,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     osdFont_ = QFont("Arial");
     osdFont_.setPixelSize(15);
     osdFont_.setBold(true);
+    FontChanged();
 
     CreateControls();
     screenSaver_ = std::make_unique<ScreenSaverControl>();
@@ -126,6 +132,21 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    MprisWindow bus;
+    bus.Raise = [this] {
+        if (tag_ == 0) ToggleVisible();
+        show();
+        raise();
+        activateWindow();
+    };
+    bus.Quit = [this] { close(); };
+    bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    bus.Next = [this] { popup_->Trigger("Next2"); };
+    bus.Previous = [this] { popup_->Trigger("Previous1"); };
+    mpris_ = new MprisService(std::move(bus), this);
+    InstallTransport();
+    // Without a session bus the player simply is not offered there.
+    mpris_->Connect(QDBusConnection::sessionBus());
 
     // FormCreate
     timer1_->setInterval(475);
@@ -155,6 +176,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    Transport() = TransportHooks{};
+    OsdRepaintHook = nullptr;
     ReleaseGraph();
     ReleaseFilterChooser();
 }
@@ -178,6 +201,10 @@ void TQuovaForm::InstallMediaHooks() {
         return out;
     };
     hooks.Wait = Wait;
+    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.ResetScanStep = [] { FastSeekStep = 0; };
+    hooks.SeekTo = [](double seconds) { SeekTo(seconds); };
     hooks.SetTimer1 = [this](bool on) {
         if (on)
             timer1_->start();
@@ -213,10 +240,110 @@ void TQuovaForm::InstallMediaHooks() {
     };
 }
 
+void TQuovaForm::InstallTransport() {
+    OsdRepaintHook = [this] { PaintOsdNow(); };
+    TransportHooks& hooks = Transport();
+    hooks = TransportHooks{};
+    hooks.Settings = [] {
+        const Settings& s = AppSettings();
+        TransportSettings out;
+        out.OsdOn = s.OsdOn;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AlwaysOnTop = s.AlwaysOnTop;
+        out.SpeedMute = s.SpeedMute;
+        out.SubtitlesOn = s.SubtitlesOn;
+        out.ExtractionMode = GraphFlags().ExtractionMode;
+        return out;
+    };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
+    hooks.ShowSeekBar = [this] { ShowSeekBar(); };
+    hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
+    hooks.SetMute = [](bool on) { SetMute(on, AppSettings().Volume); };
+    // The desktop keeps the screen on instead of the pointer being nudged.
+    hooks.PointerNudge = [this] { screenSaver_->KeepDisplayOn(true); };
+    hooks.ContinuePlayList = [this] { ContinuePlayList(); };
+}
+
+void TQuovaForm::Button4Click(QPushButton* button) {
+    // Hidden and shown again, the button lets go of the focus.
+    button->hide();
+    button->show();
+    RunControlBarCommand(button->property("tag").toInt());
+    ShowSeekBar();
+}
+
+int TQuovaForm::OsdBandHeight() const {
+    const int line = AppSettings().OsdLineHeight + 1;
+    const auto lines = SplitOsdLines(OsdMessage).size();
+    return 1 + line * static_cast<int>(lines);
+}
+
+void TQuovaForm::PaintOsdNow() {
+    if (!AppSettings().OsdOn || !isVisible()) return;
+    repaint(0, 0, width(), OsdBandHeight());
+}
+
+void TQuovaForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (clearClientArea_) {
+        quova::ClearClientArea(painter, rect());
+        clearClientArea_ = false;
+    }
+    const Settings& s = AppSettings();
+    const GraphSession& g = Graph();
+    OsdClock clock;
+    clock.available = g.MediaKind != MediaKindNone && g.GraphBuilder;
+    if (clock.available) {
+        clock.position = CurrentPosition();
+        clock.duration = g.Duration;
+        clock.frameRate = g.FrameRate > 0 ? g.FrameRate : 25.0;
+        clock.timeFormat = s.TimeFormat;
+    }
+    painter.setFont(osdFont_);
+    quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
+    // The subtitle line and the ID3 display are redrawn here once they exist.
+}
+
+bool& TQuovaForm::OsdOn() {
+    return AppSettings().OsdOn;
+}
+
+int& TQuovaForm::TimeFormat() {
+    return AppSettings().TimeFormat;
+}
+
+bool TQuovaForm::DvdOpen() const {
+    return Graph().MediaKind == MediaKindDvd;
+}
+
+void TQuovaForm::SetModalDialogOpen(bool open) {
+    quova::SetModalDialogOpen(open);
+}
+
+void TQuovaForm::FontChanged() {
+    if (auto* panel = findChild<QLabel*>("Panel1")) panel->setFont(osdFont_);
+    const QFontMetrics metrics(osdFont_);
+    AppSettings().OsdLineHeight = metrics.height();
+    AppSettings().OsdCharWidth = metrics.horizontalAdvance('X');
+}
+
+void TQuovaForm::ClearOsdStrip() {
+    repaint(0, 0, width(), AppSettings().OsdLineHeight + 1);
+}
+
+void TQuovaForm::ClearClientArea() {
+    clearClientArea_ = true;
+    update();
+}
+
 void TQuovaForm::FitPicture() {
     const GraphSession& g = Graph();
     if (!g.VideoWindow) return;
-    g.VideoWindow->SetWindowPosition(rect());
+    // The OSD line keeps a band above (and, for balance, below) the picture.
+    const int band = AppSettings().OsdOn ? AppSettings().OsdLineHeight + 1 : 0;
+    g.VideoWindow->SetWindowPosition(rect().adjusted(0, band, 0, -band));
     g.VideoWindow->SetVisible(g.VideoWidth > 0);
     // Pointer moves over the picture reach the edge controls through the drain.
     if (QWidget* picture = g.VideoWindow->widget()) picture->setMouseTracking(true);
@@ -316,7 +443,7 @@ void TQuovaForm::InstallHandlers() {
         const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
         if (text.empty()) return;
         OsdMessage = text;
-        if (AppSettings().OsdOn) update();
+        PaintOsdNow();
     });
     menu.SetHandler("PreventScreenSaver1Click", [this](MenuItem&) {
         screenSaver_->ToggleScreenSaver(AppSettings().PreventScreenSaver);
@@ -350,6 +477,33 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    const std::pair<const char*, void (*)()> transport[] = {
+        {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
+        {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
+        {"FFWD1Click", FFWD1Click},       {"FBWD1Click", FBWD1Click},
+        {"Step1Click", Step1Click},       {"JumpBWD1Click", JumpBWD1Click},
+        {"JumpFWD1Click", JumpFWD1Click}, {"JumpBWD2Click", JumpBWD2Click},
+        {"JumpFWD2Click", JumpFWD2Click}, {"Start1Click", Start1Click},
+        {"End1Click", End1Click},
+    };
+    for (const auto& [name, command] : transport)
+        menu.SetHandler(name, [command](MenuItem&) { command(); });
+    const std::pair<const char*, void (*)(OsdCommandHost&)> osd[] = {
+        {"OSD2Click", OSD2Click},
+        {"TimeFormat1Click", TimeFormat1Click},
+        {"Font1Click", Font1Click},
+        {"EnlargeFont1Click", EnlargeFont1Click},
+        {"ReduceFont1Click", ReduceFont1Click},
+        {"Color2Click", Color2Click},
+    };
+    for (const auto& [name, command] : osd)
+        menu.SetHandler(name, [this, command](MenuItem&) { command(*this); });
+    // Playback1Click: Step is offered where a frame can be stepped.
+    if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
+        connect(playback, &QMenu::aboutToShow, this, [this] {
+            if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable();
+            popup_->Sync();
+        });
     menu.SetAboutToShow([this] {
         // The user found the menu: the start-up tip is not needed.
         startupTip_.MenuOpened();
@@ -377,6 +531,16 @@ void TQuovaForm::InstallHandlers() {
         for (const auto& [name, checked] : checks)
             if (MenuItem* item = model.Find(name)) item->checked = checked;
         if (MenuItem* audio = model.Find("Audio1")) audio->enabled = Audio1Enabled();
+        const PlaybackMenuState playback = PlaybackMenu();
+        for (const char* name : {"Playback1", "Goto2"})
+            if (MenuItem* item = model.Find(name)) item->enabled = playback.playbackEnabled;
+        if (playback.playbackEnabled) {
+            if (MenuItem* play = model.Find("Play1")) {
+                play->caption = Lex(playback.playCaption);
+                play->enabled = playback.playEnabled;
+            }
+            if (MenuItem* stop = model.Find("Stop1")) stop->enabled = playback.stopEnabled;
+        }
     });
 }
 
@@ -780,7 +944,7 @@ void TQuovaForm::InstallVolumeHandlers() {
         if (!changed) return;
         const QSignalBlocker quiet(volumeBar_);
         volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
-        if (AppSettings().OsdOn) update();
+        PaintOsdNow();
     };
     menu.SetHandler("VolumeUp1Click",
                     [stepped](MenuItem&) { stepped(VolumeUp1Click(AppSettings().Volume)); });
@@ -792,7 +956,7 @@ void TQuovaForm::InstallVolumeHandlers() {
 
 void TQuovaForm::TrackBar3Change(int position) {
     quova::TrackBar3Change(position, AppSettings().Volume);
-    if (AppSettings().OsdOn) update();
+    PaintOsdNow();
 }
 
 void TQuovaForm::wheelEvent(QWheelEvent* event) {
@@ -801,7 +965,7 @@ void TQuovaForm::wheelEvent(QWheelEvent* event) {
     if (steps != 0 && ChangeVolume(steps, AppSettings().Volume)) {
         const QSignalBlocker quiet(volumeBar_);
         volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
-        if (AppSettings().OsdOn) update();
+        PaintOsdNow();
     }
     // Not marked handled.
     event->ignore();
@@ -810,89 +974,64 @@ void TQuovaForm::wheelEvent(QWheelEvent* event) {
 // --- Polling
 
 void TQuovaForm::Timer1Timer() {
+    TransportTick tick;
     PollingBlocks blocks;
     blocks.startupTip = [this] {
         if (startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
     };
-    blocks.blockA = [this] { TimerBlockA(); };
-    blocks.blockB = [this] { TimerBlockB(); };
-    blocks.blockC = [this] { TimerBlockC(); };
+    blocks.blockA = [this, &tick] {
+        if (!Graph().GraphBuilder) return;
+        tick = PollTransport();
+        PointerNudgeDuty(tick);
+        TimerBlockA(tick);
+    };
+    blocks.blockB = [this, &tick] {
+        if (!Graph().GraphBuilder) return;
+        if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
+        DvdCompleteDuty();
+        const Settings& s = AppSettings();
+        if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running &&
+            seams_.updateSubtitle)
+            seams_.updateSubtitle(tick.position);
+    };
+    blocks.blockC = [this] {
+        if (AppSettings().OsdOn) PaintOsdNow();
+        OsdExpiryTick();
+        mpris_->Refresh();
+    };
     blocks.report = [](const std::string& text) { ShowMessage(text, MbIconStop); };
     tick_.Run(blocks);
 }
 
-void TQuovaForm::TimerBlockA() {
+void TQuovaForm::TimerBlockA(const TransportTick& tick) {
     GraphSession& g = Graph();
-    if (!g.GraphBuilder) return;
-    const double position = g.GraphBuilder->CurrentPosition().value;
-    const engine::GraphState state = g.GraphBuilder->GetState(100).value;
-    const bool running = state == engine::GraphState::Running;
-    // The desktop keeps the screen on while a medium plays (full screen
-    // included), instead of the pointer being nudged.
+    const bool running = tick.state == engine::GraphState::Running;
+    // Pausing or stopping lets the screen saver back at once.
     screenSaver_->KeepDisplayOn(running);
-    if (seekBar_->isVisible()) {
-        seekBarPosition_ = static_cast<int>(position * 100);
-        const QSignalBlocker quiet(seekBar_);
-        seekBar_->setValue(seekBarPosition_);
-    }
+    if (seekBar_->isVisible()) seekBar_->setValue(static_cast<int>(tick.position * 100));
     if (edges_.ControlBarVisible)
-        if (QPushButton* play = Button("Button6")) play->setText(running ? ";" : "4");
+        if (QPushButton* play = Button("Button6"))
+            play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
     if (g.VideoWindow) {
         // DVD domains come with the DVD navigation; a DVD hides it like a file.
-        const bool hide = g.MediaKind != MediaKindNone && state != engine::GraphState::Stopped;
+        const bool hide = g.MediaKind != MediaKindNone && tick.state != engine::GraphState::Stopped;
         if (hide != g.VideoWindow->IsCursorHidden()) g.VideoWindow->HideCursor(hide);
     }
 }
 
-void TQuovaForm::TimerBlockB() {
-    GraphSession& g = Graph();
-    if (!g.GraphBuilder) return;
-    const Settings& s = AppSettings();
-    if (g.MediaKind == MediaKindFile) {
-        const double position = g.GraphBuilder->CurrentPosition().value;
-        if (AtEndOfMedium(position, g.Duration, g.MediaComplete)) {
-            EndOfMedium();
-            return;
-        }
-        if (seams_.scanStepWhilePaused) seams_.scanStepWhilePaused();
-        if (g.VideoWindow && s.SubtitlesOn && GraphRunning(0) && seams_.updateSubtitle)
-            seams_.updateSubtitle(position);
-    } else if (g.MediaKind == MediaKindDvd) {
-        if (g.MediaComplete && (InFullScreen() || s.AlwaysOnTop)) SetTopmost(false);
-        if (g.VideoWindow && s.SubtitlesOn && GraphRunning(0) && seams_.updateSubtitle)
-            seams_.updateSubtitle(g.GraphBuilder->CurrentPosition().value);
-    }
-}
-
-void TQuovaForm::EndOfMedium() {
-    GraphSession& g = Graph();
-    const Settings& s = AppSettings();
+void TQuovaForm::ContinuePlayList() {
     EndOptions options;
     options.extractionMode = GraphFlags().ExtractionMode;
-    options.extractionReady = g.ExtractionReady;
-    options.random = s.RandomList;
-    options.loop = s.LoopOn;
-    EndSteps steps;
-    steps.processEvents = [] { QCoreApplication::processEvents(); };
-    steps.wait = Wait;
-    steps.stopGraph = [] {
-        if (Graph().GraphBuilder) Graph().GraphBuilder->Stop();
-    };
-    steps.rewind = [] {
-        if (Graph().GraphBuilder) Graph().GraphBuilder->SetCurrentPosition(0);
-    };
-    steps.dropTopmost = [this] { SetTopmost(false); };
+    options.extractionReady = Graph().ExtractionReady;
+    options.random = AppSettings().RandomList;
+    options.loop = AppSettings().LoopOn;
+    AfterEndSteps steps;
+    steps.rewind = [] { SeekTo(0); };
     steps.stopTimer1 = [this] { timer1_->stop(); };
     steps.extractionDone = [] {};
     steps.open = Opener();
-    HandleEndOfMedium(CurrentPlayList(), options, g.MediaComplete, InFullScreen() || s.AlwaysOnTop,
-                      steps);
+    ContinueAfterEnd(CurrentPlayList(), options, steps);
     screenSaver_->KeepDisplayOn(false);
-}
-
-void TQuovaForm::TimerBlockC() {
-    if (AppSettings().OsdOn) update();
-    osdAging_.Tick(OsdMessage);
 }
 
 void TQuovaForm::Timer2Timer() {
@@ -977,14 +1116,17 @@ void TQuovaForm::ShowTopStrip() {
 void TQuovaForm::HideTopStrip() {
     for (const char* name : {"Button1", "Button2", "Button3", "Button10"}) Button(name)->hide();
     titleStrip_->hide();
-    if (AppSettings().OsdOn) update();
+    PaintOsdNow();
 }
 
 void TQuovaForm::ButtonClicked(QPushButton* button) {
-    // Shown again so it does not keep the focus frame.
-    button->hide();
-    button->show();
     const std::string name = button->objectName().toStdString();
+    if (name != "Button4" && name != "Button5" && name != "Button6" && name != "Button7" &&
+        name != "Button8" && name != "Button9") {
+        // Shown again so it does not keep the focus frame.
+        button->hide();
+        button->show();
+    }
     if (name == "Button1") {
         close();
     } else if (name == "Button2") {
@@ -995,11 +1137,7 @@ void TQuovaForm::ButtonClicked(QPushButton* button) {
     } else if (name == "Button10") {
         popup_->Trigger("Root1");
     } else {
-        static const char* const kCommands[] = {"Start1", "FBWD1", "Play1",
-                                                "Stop1",  "FFWD1", "End1"};
-        const int tag = button->property("tag").toInt();
-        if (tag >= 1 && tag <= 6) popup_->Trigger(kCommands[tag - 1]);
-        ShowSeekBar();
+        Button4Click(button);
     }
 }
 

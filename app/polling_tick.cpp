@@ -10,15 +10,6 @@ bool StartupTip::Tick(bool nothingOpen) {
     return TipTickCount == 10 && nothingOpen;
 }
 
-void OsdAging::Tick(std::string& osdMessage) {
-    if (osdMessage == OsdLastMessage)
-        ++OsdMessageAge;
-    else
-        OsdMessageAge = 0;
-    if (OsdMessageAge > 11) osdMessage.clear();
-    OsdLastMessage = osdMessage;
-}
-
 namespace {
 
 void Guarded(const std::function<void()>& block,

@@ -15,14 +15,6 @@ struct StartupTip {
     void MenuOpened() { TipTickCount = 11; }
 };
 
-// The lifetime of an OSD message: emptied on the 13th consecutive tick that
-// finds it unchanged. Setting the same text again does not restart it.
-struct OsdAging {
-    std::string OsdLastMessage;
-    int OsdMessageAge = 0;
-    void Tick(std::string& osdMessage);
-};
-
 // The three blocks of the polling tick, in order, each with its errors
 // reported and the tick going on. A tick that starts while another one waits
 // inside returns at once.
@@ -30,7 +22,7 @@ struct PollingBlocks {
     std::function<void()> startupTip;
     std::function<void()> blockA;  // position, seek bar, pointer, display in use
     std::function<void()> blockB;  // end of medium, paused steps, subtitles
-    std::function<void()> blockC;  // OSD drawing and lifetime
+    std::function<void()> blockC;  // OSD drawing and lifetime, desktop bus
     std::function<void(const std::string&)> report;
 };
 

@@ -48,18 +48,6 @@ TEST(StartupTip, ShownOnTheTenthTickUnlessTheMenuOpenedOrSomethingIsOpen) {
     EXPECT_FALSE(playing.Tick(true));
 }
 
-TEST(OsdAging, AMessageGoesOnTheThirteenthUnchangedTickAndARepeatDoesNotRestartIt) {
-    OsdAging aging;
-    std::string message = "pause";
-    for (int tick = 1; tick <= 12; ++tick) {
-        aging.Tick(message);
-        EXPECT_EQ(message, "pause") << tick;
-        message = "pause";  // set again with the same text
-    }
-    aging.Tick(message);
-    EXPECT_EQ(message, "");
-}
-
 TEST(PollingTick, ATickInsideATickReturnsAndErrorsDoNotStopTheOthers) {
     PollingTick tick;
     std::vector<std::string> ran, reports;
@@ -190,13 +178,6 @@ TEST(EndOfMedium, AListMovesOnLoopsOrStopsAfterItsLastEntry) {
     EXPECT_EQ(ChooseAfterEnd(list, {false, false, true, false}, [](int) { return 2; }),
               EndAction::OpenEntry);
     EXPECT_EQ(list.PlayListIndex, 2);
-}
-
-TEST(EndOfMedium, TheEndIsTheDurationOrTheCompletionEvent) {
-    EXPECT_TRUE(AtEndOfMedium(9.995, 10.0, false));
-    EXPECT_FALSE(AtEndOfMedium(9.98, 10.0, false));
-    EXPECT_FALSE(AtEndOfMedium(0.0, 0.0, false));
-    EXPECT_TRUE(AtEndOfMedium(1.0, 0.0, true));
 }
 
 // The window with a real graph on a generated tone.
