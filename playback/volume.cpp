@@ -20,29 +20,6 @@ engine::FilterGraph* OpenGraph() {
     return g.GraphBuilder.get();
 }
 
-// `text` with its first "%d" filled with `n` and "%%" made "%".
-std::string WithNumber(const std::string& text, int n) {
-    std::string out;
-    bool filled = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size()) {
-            if (text[i + 1] == '%') {
-                out += '%';
-                ++i;
-                continue;
-            }
-            if (text[i + 1] == 'd' && !filled) {
-                out += std::to_string(n);
-                filled = true;
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
 }  // namespace
 
 int VolumeLevel(int percent) {
@@ -85,7 +62,7 @@ bool ChangeVolume(int delta, int& volume) {
         if (graph->Rate() != 1.0 || !Graph().BasicAudio) return false;
         volume = std::min(std::max(0, GetVolumePercent() + delta), 100);
         ApplyVolume(volume);
-        OsdMessage = WithNumber(Lex(380), volume);
+        OsdMessage = FormatLexNumber(380, volume);
         return true;
     } catch (...) {
         // A volume step is never worth an error box.
