@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
 # The real program on an X server, driven with xdotool: the window follows a
-# mouse drag, the wheel changes the volume, and the pointer at the bottom
-# edge brings up the control bar.
+# mouse drag, the pointer at the bottom edge brings up the control bar, Space
+# pauses and resumes (seen on the desktop's media-player bus), and the wheel
+# changes the volume.
 set -euo pipefail
+# A private session bus of its own, where the player's state can be asked.
+if [[ -z "${QUOVA_OWN_BUS:-}" ]] && command -v dbus-run-session >/dev/null; then
+    QUOVA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
 quova="$1"
 template="$2"
 
@@ -85,6 +90,28 @@ shown=$(bottom_strip)
 xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
 sleep 0.8
 [[ "$(bottom_strip)" == "$plain" ]] || fail "the control bar stayed after the pointer left"
+
+# Space pauses and resumes the playing file.
+status() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player \
+        string:PlaybackStatus 2>/dev/null | grep -o '"[A-Za-z]*"' | tr -d '"' || true
+}
+await_status() {
+    for _ in $(seq 50); do
+        [[ "$(status)" == "$1" ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
+    await_status Playing || fail "the player does not report playing (it says '$(status)')"
+    xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+    xdotool key space
+    await_status Paused || fail "Space did not pause (the player says '$(status)')"
+    xdotool key space
+    await_status Playing || fail "Space did not resume (the player says '$(status)')"
+fi
 
 # The wheel: three notches up from the stored 50 %.
 for _ in 1 2 3; do
