@@ -1009,9 +1009,9 @@ void TQuovaForm::TimerBlockA(const TransportTick& tick) {
     // Pausing or stopping lets the screen saver back at once.
     screenSaver_->KeepDisplayOn(running);
     if (seekBar_->isVisible()) seekBar_->setValue(static_cast<int>(tick.position * 100));
-    if (edges_.ControlBarVisible)
-        if (QPushButton* play = Button("Button6"))
-            play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
+    // The play button is up exactly while the control bar is shown.
+    if (QPushButton* play = Button("Button6"); play && play->isVisible())
+        play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
     if (g.VideoWindow) {
         // DVD domains come with the DVD navigation; a DVD hides it like a file.
         const bool hide = g.MediaKind != MediaKindNone && tick.state != engine::GraphState::Stopped;
