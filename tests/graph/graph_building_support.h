@@ -145,7 +145,7 @@ inline void Choose(TQuovaAddFilt& chooser, const std::string& name, QPushButton*
 
 // gst-discoverer-1.0's account of a file ("" when it could not be run).
 inline std::string Discover(const std::filesystem::path& file) {
-    const std::string command = "gst-discoverer-1.0 '" + file.string() + "' 2>&1";
+    const std::string command = "gst-discoverer-1.0 -t 60 '" + file.string() + "' 2>&1";
     std::string out;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[512];
