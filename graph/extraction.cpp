@@ -53,6 +53,13 @@ bool IsOgg(ExtractionKind kind) {
     return kind == ExtractionKind::PcmToOgg || kind == ExtractionKind::TranscodeToOgm;
 }
 
+// Adds a filter of the extraction's own, remembering it for the end.
+HResult Added(FilterGraph& graph, const FilterPtr& filter, const std::string& name) {
+    const HResult hr = graph.AddFilter(filter, name);
+    if (Succeeded(hr)) Extraction().AddedFilters.push_back(filter->Name());
+    return hr;
+}
+
 // Connects an output of `from` to `input`, the remembered pin first.
 HResult ConnectFrom(FilterGraph& graph, const FilterPtr& from, const std::string& preferredPin,
                     const PinPtr& input) {
@@ -270,6 +277,7 @@ std::string PartialFileName(const std::string& output) {
 
 bool BuildExtractionGraph(const std::string& fileName) {
     ExtractionState& s = Extraction();
+    s.AddedFilters.clear();
     ExtractionKind kind{};
     FilterGraph* graphPtr = Graph().GraphBuilder.get();
     if (!ActiveMode(s, kind) || !graphPtr) return false;
@@ -311,7 +319,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
         lastPin = sourcePin;
     } else if (kind == ExtractionKind::PcmToWav) {
         const FilterPtr wavDest = CreateFilterByName("WAV Dest");
-        if (wavDest && Succeeded(graph.AddFilter(wavDest, "WAV Dest"))) {
+        if (wavDest && Succeeded(Added(graph, wavDest, "WAV Dest"))) {
             lastName = wavDest->Name();
             lastPin = Chain(graph, source, sourcePin, wavDest);
         } else {
@@ -324,7 +332,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
             dialogShown = true;
         }
         const FilterPtr compressor = CreateFilterByName(s.CompressorName);
-        if (!compressor || Failed(graph.AddFilter(compressor, s.CompressorName))) {
+        if (!compressor || Failed(Added(graph, compressor, s.CompressorName))) {
             MissingFilter(s.CompressorName);
             return false;
         }
@@ -345,7 +353,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
             // count as a consumer of video too.
             if (kind == ExtractionKind::TranscodeToOgm) BypassMediaType(MEDIATYPE_Video);
             const FilterPtr mux = CreateFilterByName("Ogg Multiplexer");
-            if (!mux || Failed(graph.AddFilter(mux, "Ogg Multiplexer"))) {
+            if (!mux || Failed(Added(graph, mux, "Ogg Multiplexer"))) {
                 MissingFilter("Ogg Multiplexer");
                 return false;
             }
@@ -359,7 +367,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
     const bool dump = kind == ExtractionKind::Mp3ToMp3 || kind == ExtractionKind::PcmToMp3;
     const std::string sinkName = dump ? "Dump" : "File writer";
     const FilterPtr sink = CreateFilterByName(sinkName);
-    if (!sink || Failed(graph.AddFilter(sink, sinkName))) {
+    if (!sink || Failed(Added(graph, sink, sinkName))) {
         MissingFilter(sinkName);
         return false;
     }
@@ -409,12 +417,13 @@ bool FinishExtractionFile() {
     ExtractionState& s = Extraction();
     if (s.PartialFile.empty()) return false;
     if (FilterGraph* graph = Graph().GraphBuilder.get()) {
-        // Taking the writer out closes its file.
-        for (const FilterPtr& filter : graph->Filters()) {
-            FileSink* writer = filter->AsFileSink();
-            if (writer && writer->FileName() == s.PartialFile) graph->RemoveFilter(filter);
-        }
+        // Taking the writer out closes its file; the rest of the chain goes
+        // with it, so that nothing is left fed without a way out.
+        for (auto name = s.AddedFilters.rbegin(); name != s.AddedFilters.rend(); ++name)
+            if (const FilterPtr filter = graph->FindFilterByName(*name))
+                graph->RemoveFilter(filter);
     }
+    s.AddedFilters.clear();
     std::error_code ec;
     fs::rename(s.PartialFile, s.OutputFile, ec);
     s.PartialFile.clear();

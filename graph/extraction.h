@@ -23,6 +23,8 @@ struct ExtractionState {
     // once the extraction has run to its end.
     std::string PartialFile;
     std::string OutputFile;
+    // The names of the filters the extraction added, in order.
+    std::vector<std::string> AddedFilters;
 };
 
 ExtractionState& Extraction();
