@@ -38,10 +38,13 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "graph/custom_build.h"
+#include "graph/extraction.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
@@ -222,6 +225,36 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.LoadPlayList = [this](const std::string& listFile) {
         LoadPlayList(listFile, CurrentPlayList(), Opener());
     };
+    hooks.ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
+    hooks.CustomBuild = [](const std::string& text, const engine::PinPtr& pin) {
+        return CustomBuild(text, pin);
+    };
+    hooks.OpenMultipleAudio = [](const engine::PinPtr& pin) { return OpenMultipleAudio(pin); };
+    hooks.BuildExtractionGraph = [](const std::string& name) { return BuildExtractionGraph(name); };
+    hooks.BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
+
+    MultipleAudioHooks& audio = MultipleAudioCallbacks();
+    audio = MultipleAudioHooks{};
+    audio.SetAudioStreamCheck = [this](int index, bool checked) {
+        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+        if (MenuItem* item = menuModel_.Find(kItems[index])) item->checked = checked;
+        popup_->Sync();
+    };
+    audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
+    audio.Sleep = Wait;
+}
+
+void TQuovaForm::ExtractionTimerTick() {
+    // Only while an extraction runs; the rest of the tick belongs to playback.
+    if (!GraphFlags().ExtractionMode) return;
+    if (!ExtractionTick(PlayList(), [this](const std::string& name) { OpenMedia(name); }))
+        timer1_->stop();
+}
+
+void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    CurrentPlayList().PlayList = names;
+    OpenMedia(names.front());
 }
 
 void TQuovaForm::InstallTransport() {
@@ -249,6 +282,14 @@ void TQuovaForm::Timer1Timer() {
     if (timerBusy_) return;
     timerBusy_ = true;
     try {
+        // While an extraction runs its own duties replace playback's: the
+        // progress, and at each end the next file or the completion.
+        if (GraphFlags().ExtractionMode && Graph().ExtractionReady) {
+            ExtractionTimerTick();
+            if (AppSettings().OsdOn) PaintOsdNow();
+            timerBusy_ = false;
+            return;
+        }
         const TransportTick tick = TransportTimerDuties();
         auto* seekBar = findChild<QSlider*>("TrackBar1");
         if (seekBar && seekBar->isVisible())
@@ -477,6 +518,21 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    menu.SetHandler("Stream11Click", [this](MenuItem& item) {
+        SwitchAudioStream(item.tag);
+        if (AppSettings().OsdOn && MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+    });
+    menu.SetHandler("PCMToWavClick", [tip](MenuItem&) { PCMToWavClick(tip); });
+    menu.SetHandler("MP3ToMp3Click", [tip](MenuItem&) { MP3ToMp3Click(tip); });
+    menu.SetHandler("PCMtoMp3Click", [tip](MenuItem&) { PCMtoMp3Click(tip); });
+    menu.SetHandler("PCMtoogg1Click", [tip](MenuItem&) { PCMtoogg1Click(tip); });
+    menu.SetHandler("PCMtooggmuxvideo1Click", [tip](MenuItem&) { PCMtooggmuxvideo1Click(tip); });
+    menu.SetHandler("BypassVideo1Click", [tip](MenuItem&) {
+        tip(18);
+        GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
+    });
+    menu.SetHandler("BypassAudio1Click",
+                    [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
     const std::pair<const char*, void (*)()> transport[] = {
         {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
         {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
@@ -517,6 +573,7 @@ void TQuovaForm::InstallHandlers() {
         if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
         const Settings& s = AppSettings();
         if (MenuItem* save = model.Find("SaveonExit1")) save->checked = s.SaveOnExit;
+        const ExtractionState& modes = Extraction();
         const std::pair<const char*, bool> checks[] = {
             {"PreventScreenSaver1", s.PreventScreenSaver},
             {"AlwaysOnTop1", s.AlwaysOnTop},
@@ -526,6 +583,13 @@ void TQuovaForm::InstallHandlers() {
             {"ClearRecentFiles1", !s.SaveMru},
             {"Loop1", s.LoopOn},
             {"Random1", s.RandomList},
+            {"PCMToWav", modes.PcmToWav},
+            {"MP3ToMp3", modes.Mp3ToMp3},
+            {"PCMtoMp3", modes.PcmToMp3},
+            {"PCMtoogg1", modes.PcmToOgg},
+            {"PCMtooggmuxvideo1", modes.TranscodeToOgm},
+            {"BypassVideo1", GraphFlags().BypassVideo},
+            {"BypassAudio1", GraphFlags().BypassAudio},
         };
         for (const auto& [name, checked] : checks)
             if (MenuItem* item = model.Find(name)) item->checked = checked;
