@@ -57,6 +57,9 @@ namespace quova {
 
 namespace {
 
+// The audio-stream items of the Audio submenu, stream 1 to 4.
+const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+
 constexpr int kDesignWidth = 478;
 constexpr int kDesignHeight = 340;
 // The caption the notification-area tip shows until something is opened.
@@ -205,15 +208,13 @@ void TQuovaForm::InstallMediaHooks() {
         if (trayIcon_) trayIcon_->setToolTip(windowTitle());
     };
     hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
-        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) {
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) {
             item->checked = checked;
             item->visible = visible;
         }
     };
     hooks.CheckAudioStreamItem = [this](int n) {
-        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) item->checked = true;
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
     };
     hooks.FitWindow = [this] { FitPicture(); };
     hooks.Repaint = [this] { update(); };
@@ -236,8 +237,7 @@ void TQuovaForm::InstallMediaHooks() {
     MultipleAudioHooks& audio = MultipleAudioCallbacks();
     audio = MultipleAudioHooks{};
     audio.SetAudioStreamCheck = [this](int index, bool checked) {
-        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-        if (MenuItem* item = menuModel_.Find(kItems[index])) item->checked = checked;
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[index])) item->checked = checked;
         popup_->Sync();
     };
     audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
