@@ -25,6 +25,7 @@
 #include "app/about_box.h"
 #include "app/app_icon.h"
 #include "app/app_state.h"
+#include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
 #include "app/play_list_commands.h"
@@ -43,7 +44,9 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "playback/bookmarks.h"
 #include "playback/media_events.h"
+#include "playback/session_saver.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -113,6 +116,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    InstallBookmarkHooks();
 
     // FormCreate
     timer1_->setInterval(475);
@@ -195,6 +199,64 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.LoadPlayList = [this](const std::string& listFile) {
         LoadPlayList(listFile, CurrentPlayList(), Opener());
     };
+    hooks.SaveSessionBookmark = [this] {
+        // A background write still pending must not land after this one.
+        sessionSaver_->Flush();
+        SaveSessionBookmark();
+    };
+}
+
+void TQuovaForm::InstallBookmarkHooks() {
+    sessionSaver_ = std::make_unique<SessionSaver>();
+    sessionTimer_ = new QTimer(this);
+    sessionTimer_->setInterval(kSessionSaveIntervalMs);
+    connect(sessionTimer_, &QTimer::timeout, this,
+            [this] { SaveRunningSessionBookmark(*sessionSaver_); });
+    sessionTimer_->start();
+
+    BookmarkHooks& b = Bookmarks();
+    b = BookmarkHooks{};
+    b.CurrentPosition = [] { return BookmarkPosition(); };
+    b.SeekTo = [](double seconds) { BookmarkSeekTo(seconds); };
+    b.Settings = [this] {
+        const Settings& s = AppSettings();
+        BookmarkSettings out;
+        out.Volume = s.Volume;
+        out.ZoomFactor = s.ZoomFactor;
+        out.ZoomToWindow = s.ZoomToWindow;
+        out.ResizeToMedia = s.ResizeToMedia;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AspectFactor = picture_.AspectFactor;
+        out.CropY = picture_.CropY;
+        out.CropX = picture_.CropX;
+        return out;
+    };
+    b.StoreSettings = [this](const BookmarkSettings& in) {
+        Settings& s = AppSettings();
+        s.Volume = in.Volume;
+        s.ZoomFactor = in.ZoomFactor;
+        s.ZoomToWindow = in.ZoomToWindow;
+        s.ResizeToMedia = in.ResizeToMedia;
+        s.FullScreenMode = in.FullScreenMode;
+        picture_.AspectFactor = in.AspectFactor;
+        picture_.CropY = in.CropY;
+        picture_.CropX = in.CropX;
+    };
+    b.ApplyVolume = [] {
+        if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
+    };
+    b.ApplyCropAndLayout = [this] { FitPicture(); };
+    b.ApplyFullScreen = [this] { ApplyFullScreen(); };
+    b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    b.OpenDefaultDvd = [] {
+        if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
+    };
+    b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
+        return AskBookmarkSaveName(this, title, proposed);
+    };
+    b.AskOpenName = [this](const std::string& title, const std::string& start) {
+        return AskBookmarkOpenName(this, title, start);
+    };
 }
 
 void TQuovaForm::FitPicture() {
@@ -273,6 +335,10 @@ void TQuovaForm::InstallHandlers() {
         }
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
+    menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
+    menu.SetHandler("RestoreSessionBookmark1Click",
+                    [](MenuItem&) { RestoreSessionBookmark1Click(); });
     menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
     menu.SetHandler("ClearRecentFiles1Click",
                     [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +23,7 @@ namespace quova {
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
+class SessionSaver;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -130,6 +132,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallBookmarkHooks();
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
     void FitPicture();
@@ -156,6 +159,15 @@ class TQuovaForm : public QWidget, public SettingsHost {
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
+    std::unique_ptr<SessionSaver> sessionSaver_;
+    QTimer* sessionTimer_ = nullptr;
+    // The picture's aspect and crop, kept here for the bookmarks until the
+    // video layout owns them.
+    struct {
+        double AspectFactor = 1.0;
+        std::int32_t CropY = 0;
+        std::int32_t CropX = 0;
+    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;
