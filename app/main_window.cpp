@@ -28,6 +28,7 @@
 #include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
+#include "app/menu_state.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -390,27 +391,65 @@ void TQuovaForm::InstallHandlers() {
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
-        // The few state rules the shell owns today; the full rules come with
-        // the menu state.
-        MenuModel& model = menuModel_;
-        if (MenuItem* recent = model.Find("RecentFiles1"))
-            recent->enabled = !recent->children.empty() && recent->children.front()->visible;
-        if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
-        const Settings& s = AppSettings();
-        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = s.SaveOnExit;
-        const std::pair<const char*, bool> checks[] = {
-            {"PreventScreenSaver1", s.PreventScreenSaver},
-            {"AlwaysOnTop1", s.AlwaysOnTop},
-            {"HighPriority1", highPriority_},
-            {"ShowHints1", s.ShowHints},
-            // Checked: the list is emptied when the program ends.
-            {"ClearRecentFiles1", !s.SaveMru},
-            {"Loop1", s.LoopOn},
-            {"Random1", s.RandomList},
-        };
-        for (const auto& [name, checked] : checks)
-            if (MenuItem* item = model.Find(name)) item->checked = checked;
+        ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow()));
     });
+}
+
+MenuInputs TQuovaForm::MenuInputsNow() const {
+    const Settings& s = AppSettings();
+    const GraphOptions& flags = GraphFlags();
+    const GraphSession& g = Graph();
+    const PlayListState& list = CurrentPlayList();
+    MenuInputs in;
+    const MenuItem* recent = menuModel_.Find("RecentFiles1");
+    in.FirstRecentVisible =
+        recent && !recent->children.empty() && recent->children.front()->visible;
+    in.WindowShown = tag_ != 0;
+    in.PreventScreenSaver = s.PreventScreenSaver;
+    in.AlwaysOnTop = s.AlwaysOnTop;
+    in.PauseOnHide = s.PauseOnHide;
+    in.ZoomToWindow = s.ZoomToWindow;
+    in.ResizeToMedia = s.ResizeToMedia;
+    in.FullScreen = s.FullScreenMode;
+    in.SubtitlesOnMovie = s.SubtitlesOnMovie;
+    in.SubtitlesOverMovie = s.SubtitlesOverMovie;
+    in.ShowHints = s.ShowHints;
+    in.CustomRender = flags.CustomRender;
+    in.RegisterOnRot = s.RegisterOnRot;
+    in.BypassVideo = flags.BypassVideo;
+    in.BypassAudio = flags.BypassAudio;
+    in.HighPriority = highPriority_;
+    in.Force16Bits = s.Force16Bits;
+    in.Resolution = s.Resolution;
+    in.SaveMru = s.SaveMru;
+    in.SaveOnExit = s.SaveOnExit;
+    in.SpeedMute = s.SpeedMute;
+    in.OsdOn = s.OsdOn;
+    in.Id3On = s.Id3On;
+    in.SubtitlesOn = s.SubtitlesOn;
+    in.SubtitleSounds = s.SubtitleSounds;
+    in.ChaptersOnSubtitles = s.ChaptersOnSubtitles;
+    in.LoopOn = s.LoopOn;
+    in.ZoomFactor = s.ZoomFactor;
+    in.RandomList = s.RandomList;
+    in.ListCount = list.PlayListCount();
+    in.ListIndex = list.PlayListIndex;
+    in.MediaKind = g.MediaKind;
+    in.HasGraph = g.GraphBuilder != nullptr;
+    if (g.GraphBuilder) {
+        in.GraphState = static_cast<int>(g.GraphBuilder->GetState(100).value);
+        in.Rate = g.GraphBuilder->Rate();
+    }
+    in.HasVideoWindow = g.VideoWindow != nullptr;
+    in.HasBasicAudio = g.BasicAudio;
+    in.AudioStreamCount = g.AudioStreamCount;
+    in.AviHeaderRead = !g.AviInfoText.empty();
+    in.OggStreamRead = !g.OggInfoText.empty();
+    in.HeaderWidth = g.VideoWidth;
+    in.HeaderHeight = g.VideoHeight;
+    in.NativeWidth = g.SourceWidth;
+    in.NativeHeight = g.SourceHeight;
+    return in;
 }
 
 void TQuovaForm::RefreshFiltersMenu() {

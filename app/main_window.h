@@ -24,6 +24,7 @@ class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
 class SessionSaver;
+struct MenuInputs;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -133,6 +134,8 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void InstallHandlers();
     void InstallMediaHooks();
     void InstallBookmarkHooks();
+    // What the popup menu's state is computed from, as it stands now.
+    MenuInputs MenuInputsNow() const;
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
     void FitPicture();
