@@ -70,8 +70,8 @@ std::string SessionBookmarkPath(const std::string& exePath, const std::string& x
 std::string SessionBookmarkPath();
 
 // The position of what is open, in seconds, read from and set on the graph
-// directly; the transport's CurrentPosition and SeekTo take their place once
-// the player has them.
+// directly, without the transport's bookkeeping (for callers outside the
+// window, such as tools and tests).
 double BookmarkPosition();
 void BookmarkSeekTo(double seconds);
 
