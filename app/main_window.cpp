@@ -34,6 +34,7 @@
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
+#include "app/properties_command.h"
 #include "app/recent_files.h"
 #include "app/screen_saver.h"
 #include "app/shell_registration.h"
@@ -492,6 +493,7 @@ void TQuovaForm::InstallHandlers() {
         }
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
     menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
     menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
     menu.SetHandler("RestoreSessionBookmark1Click",
