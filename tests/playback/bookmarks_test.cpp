@@ -15,6 +15,7 @@
 #include "graph/open_media.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/session_saver.h"
+#include "tests/app/message_boxes.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -25,37 +26,11 @@ namespace {
 namespace media = quova::testing::media;
 using quova::testing::TempDir;
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
+using testing::MessageBoxLog;
+
+bool WaitUntil(const std::function<bool()>& done) {
+    return testing::WaitUntilDone(done);
 }
-
-// Every message box shown, answered with OK as soon as it is up.
-class BoxRecorder : public QObject {
-  public:
-    BoxRecorder() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts.push_back(box->text().toStdString());
-            icons.push_back(box->icon());
-            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-    std::vector<QMessageBox::Icon> icons;
-
-  private:
-    QTimer timer_;
-};
 
 class BookmarkTest : public ::testing::Test {
   protected:
@@ -123,7 +98,7 @@ TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
     settings_.CropY = 10;
     settings_.CropX = 20;
     const std::string name = (dir_ / "film.mpk").string();
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     WriteMovieBookmark(name);
     const std::string text = testing::ReadFile(name);
     EXPECT_EQ(text.substr(0, 23), "Quova1.1MovieBookmark\r\n");
@@ -152,7 +127,7 @@ TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
 
 TEST_F(BookmarkTest, WrongSignatureIsSilentWithNothingOpenAndToldWithAFile) {
     testing::WriteFile(dir_ / "notes.mpk", "shopping list\r\n");
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     ReadMovieBookmark((dir_ / "notes.mpk").string());
     QCoreApplication::processEvents();
     EXPECT_TRUE(boxes.texts.empty());
@@ -173,7 +148,7 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     testing::WriteFile(name, "Quova1.0MovieBookmark\r\n[\r\n" + film.string() +
                                  "\r\n3000\r\n60\r\n1000\r\n1000\r\n0\r\n]\r\n");
     settings_.CropY = 7;
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     ReadMovieBookmark(name);
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(opened_, std::vector<std::string>{film.string()});
@@ -192,7 +167,7 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
                        "Quova1.1MovieBookmark\r\n[\r\n/films/theirs.avi\r\n3000\r\n60\r\n"
                        "1000\r\n1000\r\n0\r\n0\r\n0\r\n]\r\n");
     settings_.Volume = 20;
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     ReadMovieBookmark(name);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0],
@@ -208,7 +183,7 @@ TEST_F(BookmarkTest, DamagedOrMissingBookmarksChangeNothing) {
     // Cut before "]": refused before the film it names is opened.
     testing::WriteFile(cut,
                        "Quova1.1MovieBookmark\r\n[\r\n" + film.string() + "\r\n3000\r\n60\r\n");
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     ReadMovieBookmark(cut);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0],
@@ -225,7 +200,7 @@ TEST_F(BookmarkTest, DamagedOrMissingBookmarksChangeNothing) {
 TEST_F(BookmarkTest, SavingWhereNoFileCanBeMadeIsReported) {
     OpenFilm("s.avi", 1.0);
     const std::string name = (dir_ / "no/such/folder.mpk").string();
-    BoxRecorder boxes;
+    MessageBoxLog boxes;
     WriteMovieBookmark(name);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "bookmark save error, can't open bookmark file " + name);

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-
 #include "graph/graph_state.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_file.h"
+#include "tests/app/message_boxes.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -42,14 +38,6 @@ class DvdBookmarkCommandsTest : public ::testing::Test {
             restored_ = state;
             return 0;
         };
-        timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            boxes_.push_back(box->text().toStdString());
-            box->button(QMessageBox::Ok)->click();
-        });
-        timer_.start();
     }
     void TearDown() override {
         Graph().MediaKind = MediaKindNone;
@@ -61,8 +49,9 @@ class DvdBookmarkCommandsTest : public ::testing::Test {
     std::string disc_ = "DSC1";
     std::string title_ = "3";
     std::string restored_;
-    std::vector<std::string> boxes_;
-    QTimer timer_;
+    QApplication& app_ = testing::App();  // before the log's timer
+    testing::MessageBoxLog log_;
+    const std::vector<std::string>& boxes_ = log_.texts;
 };
 
 TEST_F(DvdBookmarkCommandsTest, SavedStateAndSettingsComeBackOnTheSameDisc) {
