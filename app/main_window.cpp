@@ -166,6 +166,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    Bookmarks() = BookmarkHooks{};
     Transport() = TransportHooks{};
     OsdRepaintHook = nullptr;
     ReleaseGraph();
