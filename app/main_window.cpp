@@ -41,10 +41,13 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "graph/custom_build.h"
+#include "graph/extraction.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
@@ -235,6 +238,36 @@ void TQuovaForm::InstallMediaHooks() {
         sessionSaver_->Flush();
         SaveSessionBookmark();
     };
+    hooks.ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
+    hooks.CustomBuild = [](const std::string& text, const engine::PinPtr& pin) {
+        return CustomBuild(text, pin);
+    };
+    hooks.OpenMultipleAudio = [](const engine::PinPtr& pin) { return OpenMultipleAudio(pin); };
+    hooks.BuildExtractionGraph = [](const std::string& name) { return BuildExtractionGraph(name); };
+    hooks.BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
+
+    MultipleAudioHooks& audio = MultipleAudioCallbacks();
+    audio = MultipleAudioHooks{};
+    audio.SetAudioStreamCheck = [this](int index, bool checked) {
+        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+        if (MenuItem* item = menuModel_.Find(kItems[index])) item->checked = checked;
+        popup_->Sync();
+    };
+    audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
+    audio.Sleep = Wait;
+}
+
+void TQuovaForm::ExtractionTimerTick() {
+    // Only while an extraction runs; the rest of the tick belongs to playback.
+    if (!GraphFlags().ExtractionMode) return;
+    if (!ExtractionTick(PlayList(), [this](const std::string& name) { OpenMedia(name); }))
+        timer1_->stop();
+}
+
+void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    CurrentPlayList().PlayList = names;
+    OpenMedia(names.front());
 }
 
 void TQuovaForm::InstallBookmarkHooks() {
@@ -315,6 +348,14 @@ void TQuovaForm::Timer1Timer() {
     if (timerBusy_) return;
     timerBusy_ = true;
     try {
+        // While an extraction runs its own duties replace playback's: the
+        // progress, and at each end the next file or the completion.
+        if (GraphFlags().ExtractionMode && Graph().ExtractionReady) {
+            ExtractionTimerTick();
+            if (AppSettings().OsdOn) PaintOsdNow();
+            timerBusy_ = false;
+            return;
+        }
         const TransportTick tick = TransportTimerDuties();
         auto* seekBar = findChild<QSlider*>("TrackBar1");
         if (seekBar && seekBar->isVisible())
@@ -548,6 +589,21 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    menu.SetHandler("Stream11Click", [this](MenuItem& item) {
+        SwitchAudioStream(item.tag);
+        if (AppSettings().OsdOn && MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+    });
+    menu.SetHandler("PCMToWavClick", [tip](MenuItem&) { PCMToWavClick(tip); });
+    menu.SetHandler("MP3ToMp3Click", [tip](MenuItem&) { MP3ToMp3Click(tip); });
+    menu.SetHandler("PCMtoMp3Click", [tip](MenuItem&) { PCMtoMp3Click(tip); });
+    menu.SetHandler("PCMtoogg1Click", [tip](MenuItem&) { PCMtoogg1Click(tip); });
+    menu.SetHandler("PCMtooggmuxvideo1Click", [tip](MenuItem&) { PCMtooggmuxvideo1Click(tip); });
+    menu.SetHandler("BypassVideo1Click", [tip](MenuItem&) {
+        tip(18);
+        GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
+    });
+    menu.SetHandler("BypassAudio1Click",
+                    [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
     const std::pair<const char*, void (*)()> transport[] = {
         {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
         {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
@@ -605,6 +661,12 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.ShowHints = s.ShowHints;
     in.CustomRender = flags.CustomRender;
     in.RegisterOnRot = s.RegisterOnRot;
+    const ExtractionState& modes = Extraction();
+    in.PcmToWav = modes.PcmToWav;
+    in.Mp3ToMp3 = modes.Mp3ToMp3;
+    in.PcmToMp3 = modes.PcmToMp3;
+    in.PcmToOgg = modes.PcmToOgg;
+    in.TranscodeToOgm = modes.TranscodeToOgm;
     in.BypassVideo = flags.BypassVideo;
     in.BypassAudio = flags.BypassAudio;
     in.HighPriority = highPriority_;

@@ -82,6 +82,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     EntryOpener Opener() {
         return [this](const std::string& name) { OpenMedia(name); };
     }
+    // Extracts the audio of every file of `names` in list order, in the
+    // extraction mode that is on: the list becomes the play list and its first
+    // entry is opened; each end of medium moves on to the next.
+    void ExtractPlayList(const std::vector<std::string>& names);
+    // The polling tick's extraction part: progress, the end of each file, the
+    // next entry, and "audio extraction complete" after the last.
+    void ExtractionTimerTick();
 
     // 1 while the window is shown, 0 while it is hidden to the notification area.
     int Tag() const { return tag_; }

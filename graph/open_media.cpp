@@ -221,10 +221,13 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
 
     if (!flags.ExtractionMode || g.ExtractionReady) {
         graph.GetState(1000);
+        // Playback starts a little in; an extraction takes the medium whole,
+        // or its file would lack the first tenth of a second.
+        const double start = flags.ExtractionMode ? 0.0 : 0.1;
         if (hooks.SeekTo)
-            hooks.SeekTo(0.1);
+            hooks.SeekTo(start);
         else
-            graph.SetCurrentPosition(0.1);
+            graph.SetCurrentPosition(start);
         graph.Run();
         if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
         graph.GetState(1000);
@@ -385,6 +388,8 @@ void StopAndClearGraph() {
         // Collected first: removing changes the graph's list.
         for (const FilterPtr& filter : g.GraphBuilder->Filters())
             g.GraphBuilder->RemoveFilter(filter);
+        // An extraction ran unsynchronised; the next medium plays in time.
+        g.GraphBuilder->SetClockSync(true);
     }
 }
 
