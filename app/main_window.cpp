@@ -26,12 +26,15 @@
 #include "app/about_box.h"
 #include "app/app_icon.h"
 #include "app/app_state.h"
+#include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
+#include "app/menu_state.h"
 #include "app/mpris.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
+#include "app/properties_command.h"
 #include "app/recent_files.h"
 #include "app/screen_saver.h"
 #include "app/shell_registration.h"
@@ -48,9 +51,12 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "playback/bookmarks.h"
 #include "playback/media_events.h"
+#include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "text/osd.h"
+#include "text/osd_message.h"
 #include "text/osd_paint.h"
 
 namespace quova {
@@ -124,6 +130,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    InstallBookmarkHooks();
     MprisWindow bus;
     bus.Raise = [this] {
         if (tag_ == 0) ToggleVisible();
@@ -165,6 +172,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    Bookmarks() = BookmarkHooks{};
     Transport() = TransportHooks{};
     OsdRepaintHook = nullptr;
     ReleaseGraph();
@@ -226,6 +234,11 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.LoadPlayList = [this](const std::string& listFile) {
         LoadPlayList(listFile, CurrentPlayList(), Opener());
     };
+    hooks.SaveSessionBookmark = [this] {
+        // A background write still pending must not land after this one.
+        sessionSaver_->Flush();
+        SaveSessionBookmark();
+    };
     hooks.ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
     hooks.CustomBuild = [](const std::string& text, const engine::PinPtr& pin) {
         return CustomBuild(text, pin);
@@ -255,6 +268,59 @@ void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
     if (names.empty()) return;
     CurrentPlayList().PlayList = names;
     OpenMedia(names.front());
+}
+
+void TQuovaForm::InstallBookmarkHooks() {
+    sessionSaver_ = std::make_unique<SessionSaver>();
+    sessionTimer_ = new QTimer(this);
+    sessionTimer_->setInterval(kSessionSaveIntervalMs);
+    connect(sessionTimer_, &QTimer::timeout, this,
+            [this] { SaveRunningSessionBookmark(*sessionSaver_); });
+    sessionTimer_->start();
+
+    BookmarkHooks& b = Bookmarks();
+    b = BookmarkHooks{};
+    b.CurrentPosition = [] { return CurrentPosition(); };
+    b.SeekTo = [](double seconds) { SeekTo(seconds); };
+    b.Settings = [this] {
+        const Settings& s = AppSettings();
+        BookmarkSettings out;
+        out.Volume = s.Volume;
+        out.ZoomFactor = s.ZoomFactor;
+        out.ZoomToWindow = s.ZoomToWindow;
+        out.ResizeToMedia = s.ResizeToMedia;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AspectFactor = picture_.AspectFactor;
+        out.CropY = picture_.CropY;
+        out.CropX = picture_.CropX;
+        return out;
+    };
+    b.StoreSettings = [this](const BookmarkSettings& in) {
+        Settings& s = AppSettings();
+        s.Volume = in.Volume;
+        s.ZoomFactor = in.ZoomFactor;
+        s.ZoomToWindow = in.ZoomToWindow;
+        s.ResizeToMedia = in.ResizeToMedia;
+        s.FullScreenMode = in.FullScreenMode;
+        picture_.AspectFactor = in.AspectFactor;
+        picture_.CropY = in.CropY;
+        picture_.CropX = in.CropX;
+    };
+    b.ApplyVolume = [] {
+        if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
+    };
+    b.ApplyCropAndLayout = [this] { FitPicture(); };
+    b.ApplyFullScreen = [this] { ApplyFullScreen(); };
+    b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    b.OpenDefaultDvd = [] {
+        if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
+    };
+    b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
+        return AskBookmarkSaveName(this, title, proposed);
+    };
+    b.AskOpenName = [this](const std::string& title, const std::string& start) {
+        return AskBookmarkOpenName(this, title, start);
+    };
 }
 
 void TQuovaForm::InstallTransport() {
@@ -469,6 +535,11 @@ void TQuovaForm::InstallHandlers() {
         }
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
+    menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
+    menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
+    menu.SetHandler("RestoreSessionBookmark1Click",
+                    [](MenuItem&) { RestoreSessionBookmark1Click(); });
     menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
     menu.SetHandler("ClearRecentFiles1Click",
                     [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });
@@ -565,45 +636,71 @@ void TQuovaForm::InstallHandlers() {
         });
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
-        // The few state rules the shell owns today; the full rules come with
-        // the menu state.
-        MenuModel& model = menuModel_;
-        if (MenuItem* recent = model.Find("RecentFiles1"))
-            recent->enabled = !recent->children.empty() && recent->children.front()->visible;
-        if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
-        const Settings& s = AppSettings();
-        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = s.SaveOnExit;
-        const ExtractionState& modes = Extraction();
-        const std::pair<const char*, bool> checks[] = {
-            {"PreventScreenSaver1", s.PreventScreenSaver},
-            {"AlwaysOnTop1", s.AlwaysOnTop},
-            {"HighPriority1", highPriority_},
-            {"ShowHints1", s.ShowHints},
-            // Checked: the list is emptied when the program ends.
-            {"ClearRecentFiles1", !s.SaveMru},
-            {"Loop1", s.LoopOn},
-            {"Random1", s.RandomList},
-            {"PCMToWav", modes.PcmToWav},
-            {"MP3ToMp3", modes.Mp3ToMp3},
-            {"PCMtoMp3", modes.PcmToMp3},
-            {"PCMtoogg1", modes.PcmToOgg},
-            {"PCMtooggmuxvideo1", modes.TranscodeToOgm},
-            {"BypassVideo1", GraphFlags().BypassVideo},
-            {"BypassAudio1", GraphFlags().BypassAudio},
-        };
-        for (const auto& [name, checked] : checks)
-            if (MenuItem* item = model.Find(name)) item->checked = checked;
-        const PlaybackMenuState playback = PlaybackMenu();
-        for (const char* name : {"Playback1", "Goto2"})
-            if (MenuItem* item = model.Find(name)) item->enabled = playback.playbackEnabled;
-        if (playback.playbackEnabled) {
-            if (MenuItem* play = model.Find("Play1")) {
-                play->caption = Lex(playback.playCaption);
-                play->enabled = playback.playEnabled;
-            }
-            if (MenuItem* stop = model.Find("Stop1")) stop->enabled = playback.stopEnabled;
-        }
+        ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow()));
     });
+}
+
+MenuInputs TQuovaForm::MenuInputsNow() const {
+    const Settings& s = AppSettings();
+    const GraphOptions& flags = GraphFlags();
+    const GraphSession& g = Graph();
+    const PlayListState& list = CurrentPlayList();
+    MenuInputs in;
+    const MenuItem* recent = menuModel_.Find("RecentFiles1");
+    in.FirstRecentVisible =
+        recent && !recent->children.empty() && recent->children.front()->visible;
+    in.WindowShown = tag_ != 0;
+    in.PreventScreenSaver = s.PreventScreenSaver;
+    in.AlwaysOnTop = s.AlwaysOnTop;
+    in.PauseOnHide = s.PauseOnHide;
+    in.ZoomToWindow = s.ZoomToWindow;
+    in.ResizeToMedia = s.ResizeToMedia;
+    in.FullScreen = s.FullScreenMode;
+    in.SubtitlesOnMovie = s.SubtitlesOnMovie;
+    in.SubtitlesOverMovie = s.SubtitlesOverMovie;
+    in.ShowHints = s.ShowHints;
+    in.CustomRender = flags.CustomRender;
+    in.RegisterOnRot = s.RegisterOnRot;
+    const ExtractionState& modes = Extraction();
+    in.PcmToWav = modes.PcmToWav;
+    in.Mp3ToMp3 = modes.Mp3ToMp3;
+    in.PcmToMp3 = modes.PcmToMp3;
+    in.PcmToOgg = modes.PcmToOgg;
+    in.TranscodeToOgm = modes.TranscodeToOgm;
+    in.BypassVideo = flags.BypassVideo;
+    in.BypassAudio = flags.BypassAudio;
+    in.HighPriority = highPriority_;
+    in.Force16Bits = s.Force16Bits;
+    in.Resolution = s.Resolution;
+    in.SaveMru = s.SaveMru;
+    in.SaveOnExit = s.SaveOnExit;
+    in.SpeedMute = s.SpeedMute;
+    in.OsdOn = s.OsdOn;
+    in.Id3On = s.Id3On;
+    in.SubtitlesOn = s.SubtitlesOn;
+    in.SubtitleSounds = s.SubtitleSounds;
+    in.ChaptersOnSubtitles = s.ChaptersOnSubtitles;
+    in.LoopOn = s.LoopOn;
+    in.ZoomFactor = s.ZoomFactor;
+    in.RandomList = s.RandomList;
+    in.ListCount = list.PlayListCount();
+    in.ListIndex = list.PlayListIndex;
+    in.MediaKind = g.MediaKind;
+    in.HasGraph = g.GraphBuilder != nullptr;
+    if (g.GraphBuilder) {
+        in.GraphState = static_cast<int>(g.GraphBuilder->GetState(100).value);
+        in.Rate = g.GraphBuilder->Rate();
+    }
+    in.HasVideoWindow = g.VideoWindow != nullptr;
+    in.HasBasicAudio = g.BasicAudio;
+    in.AudioStreamCount = g.AudioStreamCount;
+    in.AviHeaderRead = !g.AviInfoText.empty();
+    in.OggStreamRead = !g.OggInfoText.empty();
+    in.HeaderWidth = g.VideoWidth;
+    in.HeaderHeight = g.VideoHeight;
+    in.NativeWidth = g.SourceWidth;
+    in.NativeHeight = g.SourceHeight;
+    return in;
 }
 
 void TQuovaForm::RefreshFiltersMenu() {

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +25,8 @@ class MprisService;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
+class SessionSaver;
+struct MenuInputs;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -166,6 +169,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallBookmarkHooks();
+    // What the popup menu's state is computed from, as it stands now.
+    MenuInputs MenuInputsNow() const;
     void InstallTransport();
     void ShowSeekBar();
     void RefreshFiltersMenu();
@@ -199,6 +205,15 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
+    std::unique_ptr<SessionSaver> sessionSaver_;
+    QTimer* sessionTimer_ = nullptr;
+    // The picture's aspect and crop, kept here for the bookmarks until the
+    // video layout owns them.
+    struct {
+        double AspectFactor = 1.0;
+        std::int32_t CropY = 0;
+        std::int32_t CropX = 0;
+    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;

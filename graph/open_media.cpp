@@ -70,6 +70,7 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
     if (headers.aviRead) g.AviInfoText = headers.avi.text;
     if (headers.oggRead) g.OggInfoText = headers.ogg.text;
     const StreamFigures& figures = headers.Figures();
+    g.Figures = figures;
     if (figures.HasStreams()) {
         g.FrameRate = figures.frameRate;
         for (int i = 0; i < figures.videoStreamCount; ++i)
@@ -286,6 +287,7 @@ void OpenMedia(const std::string& fileName) {
     g.Streams.clear();
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.AviInfoText.clear();
+    g.Figures = StreamFigures{};
     g.OggInfoText.clear();
     g.ExtractionReady = !GraphFlags().ExtractionMode;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
