@@ -1,13 +1,9 @@
 #include "app/end_of_medium.h"
 
-#include "lexicon/lexicon.h"
-#include "text/osd_message.h"
-
 namespace quova {
 
 EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
                          const RandomSource& random) {
-    const bool extractionCompletes = options.extractionMode && options.extractionReady;
     if (list.PlayListCount() > 1) {
         if (!options.extractionMode && options.random) {
             RandomPick(list, random);
@@ -21,10 +17,9 @@ EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
             list.PlayListIndex = 0;
             return EndAction::OpenEntry;
         }
-        return extractionCompletes ? EndAction::ExtractionComplete : EndAction::StopPolling;
+        return EndAction::StopPolling;
     }
-    if (!options.extractionMode) return options.loop ? EndAction::Rewind : EndAction::StopPolling;
-    return extractionCompletes ? EndAction::ExtractionComplete : EndAction::Nothing;
+    return !options.extractionMode && options.loop ? EndAction::Rewind : EndAction::StopPolling;
 }
 
 void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
@@ -33,18 +28,11 @@ void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const Afte
         case EndAction::OpenEntry:
             StartEntry(list, steps.open);
             break;
-        case EndAction::ExtractionComplete:
-            OsdMessage = Lex(1260);
-            steps.extractionDone();
-            steps.stopTimer1();
-            break;
         case EndAction::Rewind:
             steps.rewind();
             break;
         case EndAction::StopPolling:
             steps.stopTimer1();
-            break;
-        case EndAction::Nothing:
             break;
     }
 }

@@ -9,16 +9,16 @@ namespace quova {
 
 // What the polling tick does once a file has played to its end.
 enum class EndAction {
-    OpenEntry,           // the play list's chosen entry is opened
-    ExtractionComplete,  // the extraction's output is written: report, stop polling
-    Rewind,              // "Loop" on a single medium: back to the start
-    StopPolling,         // the graph stays stopped and the tick stops
-    Nothing,             // an extraction not yet ready: the graph stays stopped
+    OpenEntry,    // the play list's chosen entry is opened
+    Rewind,       // "Loop" on a single medium: back to the start
+    StopPolling,  // the graph stays stopped and the tick stops
 };
 
+// A running extraction ends its files in its own tick (graph/extraction.h);
+// an extraction mode without its graph plays like any file, but never at
+// random and never round again.
 struct EndOptions {
     bool extractionMode = false;
-    bool extractionReady = false;
     bool random = false;
     bool loop = false;
 };
@@ -26,7 +26,7 @@ struct EndOptions {
 // The choice after the end of the current entry; for OpenEntry the list's
 // index is set to the entry chosen. The last entry of a list without "Loop"
 // stops polling like a single medium, since its end would otherwise be found
-// again on every tick.
+// again on every tick; so does a single medium in an extraction mode.
 EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
                          const RandomSource& random = LibraryRandom);
 
@@ -34,12 +34,11 @@ EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
 struct AfterEndSteps {
     std::function<void()> rewind;
     std::function<void()> stopTimer1;
-    std::function<void()> extractionDone;  // the extraction's running flag cleared
     EntryOpener open;
 };
 
 // After the end of a file (the graph stopped, "Stop" shown): the next entry,
-// a rewind, the extraction's completion or the end of polling.
+// a rewind or the end of polling.
 void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
                       const RandomSource& random = LibraryRandom);
 

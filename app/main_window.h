@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,8 @@ class MprisService;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
+class SessionSaver;
+struct MenuInputs;
 class TQuovaAboutBox;
 class TQuovaHintWindow;
 
@@ -114,6 +117,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     EntryOpener Opener() {
         return [this](const std::string& name) { OpenMedia(name); };
     }
+    // Extracts the audio of every file of `names` in list order, in the
+    // extraction mode that is on: the list becomes the play list and its first
+    // entry is opened; each end of medium moves on to the next.
+    void ExtractPlayList(const std::vector<std::string>& names);
+    // The polling tick's extraction part: progress, the end of each file, the
+    // next entry, and "audio extraction complete" after the last.
+    void ExtractionTimerTick();
 
     // 1 while the window is shown, 0 while it is hidden to the notification area.
     int Tag() const { return tag_; }
@@ -199,6 +209,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallBookmarkHooks();
+    // What the popup menu's state is computed from, as it stands now.
+    MenuInputs MenuInputsNow() const;
     void InstallTransport();
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
@@ -241,6 +254,15 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
+    std::unique_ptr<SessionSaver> sessionSaver_;
+    QTimer* sessionTimer_ = nullptr;
+    // The picture's aspect and crop, kept here for the bookmarks until the
+    // video layout owns them.
+    struct {
+        double AspectFactor = 1.0;
+        std::int32_t CropY = 0;
+        std::int32_t CropX = 0;
+    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;

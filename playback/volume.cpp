@@ -96,8 +96,4 @@ void MuteonFastSlowPlayback1Click(bool& speedMute) {
     speedMute = !speedMute;
 }
 
-bool Audio1Enabled() {
-    return OpenGraph() && Graph().BasicAudio && !GraphFlags().BypassAudio;
-}
-
 }  // namespace quova

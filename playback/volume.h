@@ -40,8 +40,5 @@ void TrackBar3Change(int position, int& volume);
 bool VolumeUp1Click(int& volume);
 bool VolumeDown1Click(int& volume);
 void MuteonFastSlowPlayback1Click(bool& speedMute);
-// The Audio submenu is usable: a medium with an audio renderer that is not
-// bypassed.
-bool Audio1Enabled();
 
 }  // namespace quova

@@ -153,10 +153,11 @@ TEST(EndOfMedium, ASingleMediumLoopsOrStops) {
     one.PlayList = {"a.avi"};
     one.PlayCounts = {1};
     one.PlayListIndex = 0;
-    EXPECT_EQ(ChooseAfterEnd(one, {false, false, false, true}), EndAction::Rewind);
-    EXPECT_EQ(ChooseAfterEnd(one, {false, false, false, false}), EndAction::StopPolling);
-    EXPECT_EQ(ChooseAfterEnd(one, {true, true, false, true}), EndAction::ExtractionComplete);
-    EXPECT_EQ(ChooseAfterEnd(one, {true, false, false, true}), EndAction::Nothing);
+    EXPECT_EQ(ChooseAfterEnd(one, {false, false, true}), EndAction::Rewind);
+    EXPECT_EQ(ChooseAfterEnd(one, {false, false, false}), EndAction::StopPolling);
+    // An extraction mode never goes round again, and its end is not found
+    // again on every tick.
+    EXPECT_EQ(ChooseAfterEnd(one, {true, false, true}), EndAction::StopPolling);
 }
 
 TEST(EndOfMedium, AListMovesOnLoopsOrStopsAfterItsLastEntry) {
@@ -167,15 +168,18 @@ TEST(EndOfMedium, AListMovesOnLoopsOrStopsAfterItsLastEntry) {
     EXPECT_EQ(ChooseAfterEnd(list, {}), EndAction::OpenEntry);
     EXPECT_EQ(list.PlayListIndex, 1);
     list.PlayListIndex = 2;
-    EXPECT_EQ(ChooseAfterEnd(list, {false, false, false, true}), EndAction::OpenEntry);
+    EXPECT_EQ(ChooseAfterEnd(list, {false, false, true}), EndAction::OpenEntry);
     EXPECT_EQ(list.PlayListIndex, 0);
     list.PlayListIndex = 2;
-    EXPECT_EQ(ChooseAfterEnd(list, {false, false, false, false}), EndAction::StopPolling);
+    EXPECT_EQ(ChooseAfterEnd(list, {false, false, false}), EndAction::StopPolling);
     EXPECT_EQ(list.PlayListIndex, 2);
     // Extraction takes no random pick and does not loop.
-    EXPECT_EQ(ChooseAfterEnd(list, {true, true, true, true}), EndAction::ExtractionComplete);
+    EXPECT_EQ(ChooseAfterEnd(list, {true, true, true}), EndAction::StopPolling);
     list.PlayListIndex = 0;
-    EXPECT_EQ(ChooseAfterEnd(list, {false, false, true, false}, [](int) { return 2; }),
+    EXPECT_EQ(ChooseAfterEnd(list, {true, true, true}), EndAction::OpenEntry);
+    EXPECT_EQ(list.PlayListIndex, 1);
+    list.PlayListIndex = 0;
+    EXPECT_EQ(ChooseAfterEnd(list, {false, true, false}, [](int) { return 2; }),
               EndAction::OpenEntry);
     EXPECT_EQ(list.PlayListIndex, 2);
 }
@@ -318,6 +322,8 @@ TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
     PlayedToTheEnd();
     Graph().MediaComplete = false;
     Graph().Duration = 0;  // no end found
+    // Up on a window that is on the screen.
+    form_->show();
     form_->findChild<QPushButton*>("Button6")->show();
     form_->Timer1Timer();
     EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), ";");
