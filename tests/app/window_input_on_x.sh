@@ -2,7 +2,7 @@
 # The real program on an X server, driven with xdotool: the window follows a
 # mouse drag, the pointer at the bottom edge brings up the control bar, Space
 # pauses and resumes (seen on the desktop's media-player bus), and the wheel
-# changes the volume.
+# changes the volume shown on the OSD.
 set -euo pipefail
 # A private session bus of its own, where the player's state can be asked.
 if [[ -z "${QUOVA_OWN_BUS:-}" ]] && command -v dbus-run-session >/dev/null; then
@@ -11,13 +11,7 @@ fi
 quova="$1"
 template="$2"
 
-work=$(mktemp -d)
-cleanup() {
-    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
-    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
 fail() {
     echo "FAIL: $*"
     cat "$work/quova.log" 2>/dev/null || true
@@ -32,16 +26,11 @@ cp "$template" "$work/bin/quova.en.mnu"
 clip="$work/tone.wav"
 gst-launch-1.0 -q audiotestsrc num-buffers=2000 volume=0.1 ! wavenc ! filesink location="$clip" \
     >/dev/null 2>&1 || fail "cannot make the test tone"
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xserver=$!
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
 export LC_ALL=C
+# The OSD on, so that the wheel's volume message can be seen.
+mkdir -p "$XDG_CONFIG_HOME/quova"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' \
+    >"$XDG_CONFIG_HOME/quova/registry.reg"
 
 "$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
@@ -113,11 +102,46 @@ if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
     await_status Playing || fail "Space did not resume (the player says '$(status)')"
 fi
 
-# The wheel: three notches up from the stored 50 %.
+# The OSD message at the left of the top band: its green pixel count and a
+# digest of its pixels.
+osd_message() {
+    xwd -id "$win" -silent >"$work/osd.xwd"
+    python3 - "$work/osd.xwd" <<'PY'
+import hashlib, struct, sys
+data = open(sys.argv[1], "rb").read()
+h = struct.unpack(">25I", data[:100])
+header_size, width, byte_order, bpp, line, ncolors = h[0], h[4], h[7], h[11], h[12], h[19]
+if bpp != 32:
+    sys.exit("unexpected depth %d" % bpp)
+pixels = data[header_size + ncolors * 12:]
+green, mask = 0, bytearray()
+for y in range(16):
+    for x in range(width // 3):
+        p = pixels[y * line + x * 4: y * line + x * 4 + 4]
+        v = struct.unpack("<I" if byte_order == 0 else ">I", p)[0]
+        lit = (v >> 8) & 255 > 128
+        green += lit
+        mask.append(lit)
+print(green, hashlib.md5(bytes(mask)).hexdigest())
+PY
+}
+
+# The wheel: three notches up from the stored 50 %, each shown on the OSD.
+# A step starts from what the graph reads back, truncated: 52 % reads back as
+# 51 %, so the notches give 52, 53 and 55 %.
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+read -r _ before < <(osd_message)
+shots=()
 for _ in 1 2 3; do
     xdotool click 4
-    sleep 0.2
+    sleep 0.3
+    read -r green digest < <(osd_message)
+    [[ "$green" -ge 20 ]] || fail "no OSD message after a wheel notch ($green green pixels)"
+    shots+=("$digest")
 done
+[[ "${shots[0]}" != "$before" ]] || fail "the OSD did not change with the wheel"
+[[ "${shots[0]}" != "${shots[1]}" && "${shots[1]}" != "${shots[2]}" ]] ||
+    fail "the OSD message did not follow each wheel notch"
 sleep 0.5
 
 kill -TERM "$player"
@@ -129,5 +153,5 @@ wait "$player" || true
 player=
 store="$XDG_CONFIG_HOME/quova/registry.reg"
 volume=$(sed -n 's/^"volume"="\([0-9]*\)".*/\1/p' "$store")
-[[ -n "$volume" && "$volume" -gt 50 ]] || fail "the wheel left the volume at '${volume}'"
+[[ "$volume" == 55 ]] || fail "three wheel notches from 50 % left the volume at '${volume}'"
 echo "1 passed, 0 failed"
