@@ -12,8 +12,8 @@ namespace quova {
 // Item name and shortcut text, in menu order.
 const std::vector<std::pair<std::string, std::string>>& ShippedShortcuts();
 
-// The shortcut text the shipped template gives `itemName`: the designed one,
-// else the shipped extra key, else "".
+// The shortcut text the shipped template gives `itemName`: the designed key
+// and the shipped extra key, as far as the item has them ("Ctrl+N; PgDown").
 std::string ShippedShortcut(const std::string& itemName, const std::string& designed);
 
 }  // namespace quova

@@ -189,6 +189,35 @@ TEST(PopupMenu, TemplateLineRecaptionsOpen1WithShortcutAndFiveLineHint) {
     EXPECT_EQ(ShortcutText(ParseShortcut("F11")), "F11");
 }
 
+TEST(PopupMenu, ATemplateGivesAnItemSeveralKeysButNoneTakenBefore) {
+    testing::App();
+    QWidget owner;
+    MenuModel model;
+    PopupMenu popup(model, &owner);
+    std::vector<std::string> ran;
+    for (const char* name : {"Open1", "Next2"})
+        popup.SetHandler(std::string(name) + "Click",
+                         [&ran](MenuItem& item) { ran.push_back(item.name); });
+    // An unknown key is left out; Ctrl+O stays with Open1, first in the menu.
+    ASSERT_TRUE(ApplyMenuTemplateLine(
+        model.TemplateItems(), {"Next2", "&Next", "Ctrl+N; PgDown; Ctrl+Nothing; Ctrl+O", "Next"}));
+    popup.Sync();
+    QAction* next = popup.Action("Next2");
+    EXPECT_EQ(next->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_N),
+                                                      QKeySequence(Qt::Key_PageDown)}));
+    EXPECT_EQ(next->statusTip(),
+              "Next\n----------\nNext\n----------\nShortcut: Ctrl+N; PgDown; Ctrl+O");
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    QTest::keyClick(&owner, Qt::Key_PageDown);
+    QTest::keyClick(&owner, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(&owner, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(ran, (std::vector<std::string>{"Next2", "Next2", "Open1"}));
+    EXPECT_EQ(ParseShortcuts("Ctrl+;; F2").size(), 2);
+    EXPECT_TRUE(ParseShortcuts("; ").isEmpty());
+}
+
 TEST(PopupMenu, CopiesAddedLaterJoinTheirSubmenuAndKeepTheOldActions) {
     testing::App();
     QWidget owner;
