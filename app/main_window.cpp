@@ -478,6 +478,7 @@ void TQuovaForm::CreateControls() {
 
     auto* seekBar = new QSlider(Qt::Horizontal, this);
     seekBar->setObjectName("TrackBar1");
+    seekBar->installEventFilter(this);
     seekBar->hide();
     seekBar_ = seekBar;
 
@@ -1024,6 +1025,24 @@ void TQuovaForm::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
+namespace {
+
+// The keys a focused seek bar moves with: a page either way, the start, the end.
+bool SeekBarKeepsKey(const QKeyEvent& key) {
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    switch (key.key()) {
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         // Hints show in the program's own hint window, or not at all.
@@ -1034,6 +1053,13 @@ bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Leave && hintWindow_) hintWindow_->ShowHint(QString(), x(), y());
     if (watched == titleStrip_ && StripEvent(event)) return true;
     if (watched == panel_ && PanelEvent(event)) return true;
+    if (watched == seekBar_ && event->type() == QEvent::ShortcutOverride &&
+        SeekBarKeepsKey(*static_cast<QKeyEvent*>(event))) {
+        // The focused seek bar moves with these keys; a menu key must not
+        // take them away from it.
+        event->accept();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

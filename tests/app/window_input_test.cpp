@@ -15,12 +15,14 @@
 #include "app/edge_controls.h"
 #include "app/end_of_medium.h"
 #include "app/main_window.h"
+#include "app/menu_model.h"
 #include "app/polling_tick.h"
 #include "app/popup_menu.h"
 #include "app/tray_tip.h"
 #include "app/window_drag.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "lexicon/menu_template.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
@@ -331,6 +333,36 @@ TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return State() == engine::GraphState::Paused; }));
     form_->Timer1Timer();
     EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), "4");
+}
+
+TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {
+    ASSERT_TRUE(ApplyMenuTemplateLine(form_->menuModel().TemplateItems(),
+                                      {"Next2", "&Next", "Ctrl+N; PgDown", ""}));
+    form_->popup().Sync();
+    PlayListState& list = CurrentPlayList();
+    list.PlayList = {"first.wav", "second.wav", "third.wav"};
+    list.PlayCounts = {1, 0, 0};
+    list.PlayListIndex = 0;
+    Graph().Duration = 60;
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+
+    // Just after the control bar came up its seek bar has the focus and
+    // moves by a page (which way is the seek bar's business).
+    form_->ShowControlBar(true);
+    auto* seekBar = form_->findChild<QSlider*>("TrackBar1");
+    ASSERT_TRUE(seekBar->hasFocus());
+    seekBar->setRange(0, 6000);
+    seekBar->setPageStep(1000);
+    seekBar->setValue(3000);
+    QTest::keyClick(seekBar, Qt::Key_PageDown);
+    EXPECT_NE(seekBar->value(), 3000);
+    EXPECT_TRUE(opened_.empty());
+
+    form_->setFocus();
+    QTest::keyClick(form_.get(), Qt::Key_PageDown);
+    EXPECT_EQ(opened_, std::vector<std::string>{"second.wav"});
 }
 
 }  // namespace
