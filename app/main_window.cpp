@@ -26,11 +26,14 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/display_mode.h"
 #include "app/open_dialog.h"
 #include "app/popup_menu.h"
 #include "app/recent_files.h"
 #include "app/shell_registration.h"
 #include "app/text_dialog.h"
+#include "app/video_window.h"
+#include "app/xrandr_display.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
@@ -98,8 +101,11 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     osdFont_.setBold(true);
 
     CreateControls();
+    layout_ = std::make_unique<VideoWindowLayout>(this, timer1_);
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
+    InstallLayoutHandlers();
+    layout_->FormCanResize();
     InstallMediaHooks();
 
     // FormCreate
@@ -124,6 +130,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 }
 
 TQuovaForm::~TQuovaForm() {
+    if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
     ReleaseGraph();
@@ -173,7 +180,9 @@ void TQuovaForm::InstallMediaHooks() {
         static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
         if (MenuItem* item = menuModel_.Find(kItems[n - 1])) item->checked = true;
     };
-    hooks.FitWindow = [this] { FitPicture(); };
+    hooks.RecordFrameSize = [this] { layout_->MeasureFrame(); };
+    hooks.FitWindow = [this] { layout_->LayoutVideo(); };
+    hooks.PrepareSeekBar = [this](double) { layout_->SetupSeekBar(); };
     hooks.Repaint = [this] { update(); };
     hooks.AddRecentFile = [this](const std::string& name) {
         quova::AddRecentFile(AppSettings().RecentFiles, name);
@@ -182,11 +191,58 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.RaiseWindow = [this] { raise(); };
 }
 
-void TQuovaForm::FitPicture() {
-    const GraphSession& g = Graph();
-    if (!g.VideoWindow) return;
-    g.VideoWindow->SetWindowPosition(rect());
-    g.VideoWindow->SetVisible(g.VideoWidth > 0);
+void TQuovaForm::InstallLayoutHandlers() {
+    VideoWindowLayout& v = *layout_;
+    PopupMenu& menu = *popup_;
+    const std::pair<const char*, void (VideoWindowLayout::*)()> plain[] = {
+        {"ZoomIn1Click", &VideoWindowLayout::ZoomIn1Click},
+        {"ZoomOut1Click", &VideoWindowLayout::ZoomOut1Click},
+        {"ZoomToWindow1Click", &VideoWindowLayout::ZoomToWindow1Click},
+        {"ResizetoMedia1Click", &VideoWindowLayout::ResizetoMedia1Click},
+        {"Original1Click", &VideoWindowLayout::Original1Click},
+        {"FillScreen1Click", &VideoWindowLayout::FillScreen1Click},
+        {"Window1Click", &VideoWindowLayout::Window1Click},
+        {"Header1Click", &VideoWindowLayout::Header1Click},
+        {"StretchWidth1Click", &VideoWindowLayout::StretchWidth1Click},
+        {"CompressWidth1Click", &VideoWindowLayout::CompressWidth1Click},
+        {"DoubleHeight1Click", &VideoWindowLayout::DoubleHeight1Click},
+        {"HalfHeight1Click", &VideoWindowLayout::HalfHeight1Click},
+        {"Revert169431Click", &VideoWindowLayout::Revert169431Click},
+        {"Revert431691Click", &VideoWindowLayout::Revert431691Click},
+        {"Original2Click", &VideoWindowLayout::Original2Click},
+        {"Crop2Click", &VideoWindowLayout::Crop2Click},
+        {"Uncrop1Click", &VideoWindowLayout::Uncrop1Click},
+        {"Crop3Click", &VideoWindowLayout::Crop3Click},
+        {"Uncrop2Click", &VideoWindowLayout::Uncrop2Click},
+        {"FullScreen1Click", &VideoWindowLayout::FullScreen1Click},
+        {"Force16bits1Click", &VideoWindowLayout::Force16bits1Click},
+        {"N800x6001Click", &VideoWindowLayout::N800x6001Click},
+        {"N640x4801Click", &VideoWindowLayout::N640x4801Click},
+    };
+    for (const auto& [name, run] : plain)
+        menu.SetHandler(name, [&v, run](MenuItem&) { (v.*run)(); });
+    menu.SetHandler("N1x1Click", [&v](MenuItem& item) { v.N1x1Click(item.tag); });
+    menu.SetHandler("Up1Click", [&v](MenuItem& item) { v.Up1Click(item.tag); });
+
+    VideoWindowHooks& hooks = v.hooks();
+    hooks.ShowTip = [this](int tip) { ShowTip(tip); };
+    hooks.StepOsdFont = [this](int points) {
+        Settings& settings = AppSettings();
+        // Points at the desktop's 96 dots per inch.
+        const int pixels = points * 4 / 3;
+        settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
+        const auto [charWidth, lineHeight] = ApplyFont(settings.Font);
+        settings.OsdCharWidth = charWidth;
+        settings.OsdLineHeight = lineHeight;
+    };
+
+    display_ = std::make_unique<XRandrDisplay>();
+    DisplayModeControl& modes = DisplayModes();
+    modes.SetServer(display_.get());
+    modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
+    modes.SetYield([] { QCoreApplication::processEvents(); });
+    for (QScreen* screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
 }
 
 void TQuovaForm::CreateControls() {
@@ -354,6 +410,13 @@ void TQuovaForm::InitializeApp() {
         settings.ProgramVersion = BuildProgramVersion();
         settings.ExePath = exePath_;
 
+        // The desktop's mode, kept for the restore at the end; a mode that an
+        // earlier run left changed is put back first.
+        const QPoint centre = frameGeometry().center();
+        display_->SetPoint(centre.x(), centre.y());
+        display_->RestoreAbandoned();
+        DisplayModes().CaptureDisplayMode();
+
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
         Step("settings");
@@ -380,7 +443,8 @@ void TQuovaForm::InitializeApp() {
         Step("switches");
 
         // The window takes the full-screen or windowed form the settings ask for.
-        ApplyFullScreen();
+        layout_->FormCanResize();
+        layout_->FirstPlacement();
         Step("first placement");
 
         for (const StartupAction& action : StartupActions(params_)) {
@@ -393,6 +457,7 @@ void TQuovaForm::InitializeApp() {
                 OpenCounter += saved;
             } else {
                 settings.ZoomFactor = action.zoom;
+                layout_->LayoutVideo();
             }
         }
         Step("command line");
@@ -405,6 +470,7 @@ void TQuovaForm::InitializeApp() {
 
 void TQuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
+    DisplayModes().Restore();
     // Settings that were never (or only partly) loaded would overwrite the
     // user's stored ones with start values, the recent files with nothing.
     if (!settingsLoaded_) return;
@@ -416,15 +482,13 @@ void TQuovaForm::FinalizeApp() {
     }
 }
 
-void TQuovaForm::ApplyFullScreen() {
-    const bool full = AppSettings().FullScreenMode;
-    if (full != InFullScreen())
-        setWindowState(full ? (windowState() | Qt::WindowFullScreen)
-                            : (windowState() & ~Qt::WindowFullScreen));
+bool TQuovaForm::InFullScreen() const {
+    return AppSettings().FullScreenMode;
 }
 
-bool TQuovaForm::InFullScreen() const {
-    return windowState() & Qt::WindowFullScreen;
+void TQuovaForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layout_->FormResize();
 }
 
 void TQuovaForm::Exit1Click() {

@@ -20,6 +20,8 @@ namespace quova {
 
 class PopupMenu;
 class TQuovaAboutBox;
+class VideoWindowLayout;
+class XRandrDisplay;
 
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
@@ -83,6 +85,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
     bool showHints() const { return showHints_; }
+    VideoWindowLayout& videoLayout() const { return *layout_; }
 
     // Reports each start-up step by name as it completes ("settings",
     // "shell registration", "templates", "hints", "switches", "first
@@ -112,17 +115,16 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
     void RefreshFiltersMenu();
-    // Places the picture in the client area until the layout takes it over.
-    void FitPicture();
+    void InstallLayoutHandlers();
     void SplashTick();
     void Step(const std::string& name);
-    void ApplyFullScreen();
     bool InFullScreen() const;
 
     std::vector<std::string> params_;
@@ -140,6 +142,8 @@ class TQuovaForm : public QWidget, public SettingsHost {
     int splashTicks_ = 0;
     bool closing_ = false;
     bool settingsLoaded_ = false;
+    std::unique_ptr<VideoWindowLayout> layout_;
+    std::unique_ptr<XRandrDisplay> display_;
     std::vector<std::string> playList_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
