@@ -1,5 +1,5 @@
 // Opens every file of the damaged-media corpus (ten cuts and 24 sets of
-// flipped bytes of six kinds of media), each in a process of its own so a
+// flipped bytes of seven kinds of media), each in a process of its own so a
 // crash is counted, not fatal, and prints how many files crashed, hung (no
 // answer in 20 s) or took longest to open or report.
 //

@@ -79,7 +79,7 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
     quova::testing::App();
     quova::testing::TempDir dir;
     const auto sources = quova::testing::MakeSourceMedia(dir / "good", 2.0);
-    ASSERT_EQ(sources.size(), 6u);
+    ASSERT_EQ(sources.size(), 7u);
     const auto corpus = quova::testing::MakeDamagedCorpus(sources, dir / "bad");
     ASSERT_GE(corpus.size(), 200u);
 

@@ -51,6 +51,16 @@ std::vector<std::filesystem::path> MakeSourceMedia(const std::filesystem::path& 
                          a + " ! audioconvert ! avenc_mp2 ! m."},
         {"clip.mp3", a + " ! audioconvert ! lamemp3enc ! filesink location=$OUT"},
         {"clip.wav", a + " ! wavenc ! filesink location=$OUT"},
+        // The WMV encoder stamps its output 1000 hours on and the ASF muxer
+        // keeps the stamps, so the audio starts as late, or no player would
+        // show the picture.
+        {"clip.wmv", v +
+                         " ! videoconvert ! avenc_wmv2 ! asfmux name=m ! filesink location=$OUT "
+                         "audiotestsrc timestamp-offset=3600000000000000 wave=sine "
+                         "samplesperbuffer=1024 num-buffers=" +
+                         std::to_string(static_cast<int>(seconds * 44100 / 1024) + 1) +
+                         " ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! audioconvert ! "
+                         "avenc_wmav2 ! m."},
     };
     for (const auto& [name, description] : kinds) {
         const std::filesystem::path out = dir / name;

@@ -7,7 +7,7 @@
 namespace quova::testing {
 
 // Whole, good media of the kinds a player meets most: AVI, Ogg Theora+Vorbis,
-// Matroska H.264+MP3, MPEG program stream, MP3 and WAV. Each
+// Matroska H.264+MP3, MPEG program stream, MP3, WAV and ASF (WMV+WMA). Each
 // lasts `seconds`; kinds the installed encoders cannot make are left out.
 std::vector<std::filesystem::path> MakeSourceMedia(const std::filesystem::path& dir,
                                                    double seconds = 2.0);
