@@ -41,6 +41,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "platform/engine/video_output.h"
 #include "playback/media_events.h"
 
 namespace quova {
@@ -292,6 +293,12 @@ void TQuovaForm::CreateControls() {
     hinted_.push_back(panel);
 
     for (QWidget* control : hinted_) control->installEventFilter(this);
+
+    // A sink drawing into the video window covers whatever the window paints
+    // there: the controls over the picture get windows of their own.
+    if (engine::ProcessVideoOutput() != engine::VideoOutput::Image)
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            control->setAttribute(Qt::WA_NativeWindow);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
