@@ -111,6 +111,10 @@ HResult FilterGraph::AddFilter(const FilterPtr& filter, const std::string& wante
     }
     gst_bin_add(GST_BIN(parking_), filter->element());
     filter->setGraph(this, name);
+    if (auto audio = std::dynamic_pointer_cast<AudioRendererFilter>(filter)) {
+        audio->SetVolume(audioLevel_);
+        audio->SetBalance(audioBalance_);
+    }
     filters_.push_back(filter);
     Log("added filter \"" + name + "\" (" + filter->FriendlyName() + ")");
     Changed();
