@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -16,6 +18,18 @@ inline QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
+}
+
+// Handles events until `done` holds; false when `ms` pass first.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 // Acts on the next modal window (message box or dialog) as soon as the event

@@ -24,17 +24,6 @@
 namespace quova {
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // The real window playing a real 320 x 240 clip.
 class VideoWindow : public ::testing::Test {
   protected:
@@ -59,7 +48,7 @@ class VideoWindow : public ::testing::Test {
         const auto clip = testing::media::OggTheoraVorbis(dir_ / "clip.ogv", 2.0);
         form_->OpenMedia(clip.string());
         ASSERT_TRUE(Graph().VideoWindow);
-        ASSERT_TRUE(WaitFor([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
+        ASSERT_TRUE(testing::WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
     }
     QRect Picture() const { return Graph().VideoWindow->WindowPosition(); }
     void Choose(const std::string& item) { form_->popup().Trigger(item); }
