@@ -227,6 +227,7 @@ void TQuovaForm::InstallLayoutHandlers() {
 
     VideoWindowHooks& hooks = v.hooks();
     hooks.ShowTip = [this](int tip) { ShowTip(tip); };
+    hooks.HeaderSize = [] { return std::pair{Graph().HeaderWidth, Graph().HeaderHeight}; };
     hooks.StepOsdFont = [this](int points) {
         Settings& settings = AppSettings();
         // Points at the desktop's 96 dots per inch.

@@ -70,6 +70,8 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
     if (headers.aviRead) g.AviInfoText = headers.avi.text;
     if (headers.oggRead) g.OggInfoText = headers.ogg.text;
     const StreamFigures& figures = headers.Figures();
+    g.HeaderWidth = figures.width;
+    g.HeaderHeight = figures.height;
     if (figures.HasStreams()) {
         g.FrameRate = figures.frameRate;
         for (int i = 0; i < figures.videoStreamCount; ++i)
