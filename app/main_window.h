@@ -144,6 +144,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     bool settingsLoaded_ = false;
     std::unique_ptr<VideoWindowLayout> layout_;
     std::unique_ptr<XRandrDisplay> display_;
+    bool commandLineOpened_ = false;
     std::vector<std::string> playList_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;

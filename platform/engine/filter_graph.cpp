@@ -44,7 +44,9 @@ class GraphBusBridge : public QObject {
         {
             std::lock_guard guard(graph->busLock_);
             wasEmpty = graph->busQueue_.empty();
-            graph->busQueue_.push_back(gst_message_ref(msg));
+            // Dropping the message hands its reference to the handler: the
+            // queue keeps that one until the UI thread is done with it.
+            graph->busQueue_.push_back(msg);
         }
         graph->busArrived_.notify_all();
         if (wasEmpty && QCoreApplication::instance())
