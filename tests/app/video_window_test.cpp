@@ -73,6 +73,8 @@ TEST_F(VideoWindow, TheOpenedPictureIsCentredAndZoomDoublesIt) {
 
 TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
     Open();
+    // Each option offers its tip first.
+    testing::AnswerNextBox(QMessageBox::Yes);
     Choose("ZoomToWindow1");
     EXPECT_EQ(OsdMessage, "zoom to window: on");
     // 478 / 340 is wider than 4:3: full height, w = round(453.3) = 453, x = round(12.5) = 12.
@@ -82,6 +84,7 @@ TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
         EXPECT_EQ(AppSettings().ZoomFactor, 1.0) << item;
         EXPECT_EQ(OsdMessage, "zoom to window: on") << item;
     }
+    testing::AnswerNextBox(QMessageBox::Yes);
     Choose("ResizetoMedia1");
     EXPECT_EQ(OsdMessage, "resize to media: on");
     Choose("N2x1");

@@ -177,7 +177,7 @@ TEST_F(VideoOnX, CropTakesAwayTheEdges) {
 TEST_F(VideoOnX, FullScreenFillsTheScreenAndComesBack) {
     Open();
     const QRect windowed = form_->geometry();
-    Choose("ZoomToWindow1");
+    AppSettings().ZoomToWindow = true;
     Choose("FullScreen1");
     Pump(500);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
