@@ -27,6 +27,8 @@ class VideoWidget : public QWidget {
     QPaintEngine* paintEngine() const override;
     void setDrain(QWidget* drain) { drain_ = drain; }
     QWidget* drain() const { return drain_; }
+    // Called when the window is closed (by the user, or by close()).
+    void setClosedHandler(std::function<void()> handler) { closed_ = std::move(handler); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,6 +38,7 @@ class VideoWidget : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void forwardMouse(QMouseEvent* event);
@@ -45,6 +48,7 @@ class VideoWidget : public QWidget {
     QRect destination_;
     QPointer<QWidget> drain_;
     std::function<void()> expose_;
+    std::function<void()> closed_;
 };
 
 }  // namespace quova::engine

@@ -78,4 +78,14 @@ inline void AnswerNextBox(QMessageBox::StandardButton button, SeenBox* seen = nu
     });
 }
 
+// Handles events for `ms` milliseconds, as the program's waits do.
+inline void PumpEvents(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+}
+
 }  // namespace quova::testing
