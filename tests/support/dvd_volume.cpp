@@ -203,9 +203,17 @@ const fs::path& Shared(bool still) {
     fs::path& path = made[still ? 1 : 0];
     std::string& error = errors[still ? 1 : 0];
     if (path.empty() && error.empty()) {
-        const fs::path folder = dir / (still ? "still" : "disc");
-        error = MakeDvdVolume(folder, {.stillTitle = still});
-        if (error.empty()) path = folder;
+        // QUOVA_DVD_CACHE keeps the volumes between runs while one works on them.
+        const char* cache = std::getenv("QUOVA_DVD_CACHE");
+        const fs::path base = cache && *cache ? fs::path(cache) : dir.path();
+        const fs::path folder = base / (still ? "still" : "disc");
+        std::error_code ec;
+        if (cache && *cache && fs::exists(folder / "VIDEO_TS" / "VIDEO_TS.IFO", ec)) {
+            path = folder;
+        } else {
+            error = MakeDvdVolume(folder, {.stillTitle = still});
+            if (error.empty()) path = folder;
+        }
     }
     EXPECT_EQ(error, "") << "making the test DVD volume";
     return path;
