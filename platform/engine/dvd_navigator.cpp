@@ -332,7 +332,17 @@ HResult DvdNavigatorFilter::Load(const std::string& requested) {
     return S_OK;
 }
 
-void DvdNavigatorFilter::Realising() {}
+void DvdNavigatorFilter::Realising() {
+    // Menus without sound, stills and scans leave the audio renderer without
+    // data, so its clock would stand still: the disc keeps to the system's.
+    GstElement* top = element_;
+    while (GstObject* parent = GST_OBJECT_PARENT(top)) top = GST_ELEMENT(parent);
+    if (GST_IS_PIPELINE(top)) {
+        GstClock* clock = gst_system_clock_obtain();
+        gst_pipeline_use_clock(GST_PIPELINE(top), clock);
+        gst_object_unref(clock);
+    }
+}
 
 void DvdNavigatorFilter::Started() {
     {
@@ -759,7 +769,8 @@ void DvdNavigatorFilter::WaitInStill(int seconds, bool buttons,
            (seconds >= 0xFF || std::chrono::steady_clock::now() < stillEnds_))
         wake_.wait_for(lock, std::chrono::milliseconds(40));
     if (quit_ || !running_) return;  // the still goes on when the data flows again
-    if (generation_.load() == generation) dvdnav_still_skip(nav_);
+    // After a jump too: the navigator would otherwise hold the old still.
+    dvdnav_still_skip(nav_);
     stillOff_ = false;
     inStill_.store(false);
     gst_element_send_event(videoSrc_, gst_video_event_new_still_frame(FALSE));

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -108,11 +109,11 @@ std::string MakeDvdVolume(const fs::path& folder, const DvdVolumeOptions& option
 
     step(Video(work, "menu", "green", 25, log));
     step(Video(work, "t1", "red", 50, log));
-    step(Video(work, "t2", "blue", 75, log));
+    step(Video(work, "t2", "blue", 150, log));
     step(Audio(work, "menu.ac3", "avenc_ac3 bitrate=192000", 1, 330, log));
     step(Audio(work, "t1.ac3", "avenc_ac3 bitrate=192000", 2, 440, log));
-    step(Audio(work, "t2.ac3", "avenc_ac3 bitrate=192000", 3, 550, log));
-    step(Audio(work, "t2.mp2", "avenc_mp2 bitrate=192000", 3, 660, log));
+    step(Audio(work, "t2.ac3", "avenc_ac3 bitrate=192000", 6, 550, log));
+    step(Audio(work, "t2.mp2", "avenc_mp2 bitrate=192000", 6, 660, log));
     if (!err.empty()) return err;
     step(Run("mplex -v 0 -f 8 -o " + Quote(work / "menu.mpg") + " " + Quote(work / "menu.m2v") +
                  " " + Quote(work / "menu.ac3"),
@@ -152,9 +153,17 @@ std::string MakeDvdVolume(const fs::path& folder, const DvdVolumeOptions& option
                        (work / "select.png").string() + "\">" +
                        box("b1", kDvdButton1, "down=\"b2\"") + box("b2", kDvdButton2, "up=\"b1\"") +
                        "</spu></stream></subpictures>\n"));
+    // Subtitles come and go: one unit each half second, as a film's would.
+    std::string units;
+    for (int i = 0; i < 11; ++i) {
+        char line[160];
+        std::snprintf(
+            line, sizeof line, "<spu start=\"00:00:%02d.%02d\" end=\"00:00:%02d.%02d\" image=\"",
+            (10 + i * 50) / 100, (10 + i * 50) % 100, (55 + i * 50) / 100, (55 + i * 50) % 100);
+        units += line + (work / "subtitle.png").string() + "\"/>";
+    }
     step(WriteText(work / "t2_spu.xml",
-                   "<subpictures><stream><spu start=\"00:00:00.10\" end=\"00:00:02.90\" image=\"" +
-                       (work / "subtitle.png").string() + "\"/></stream></subpictures>\n"));
+                   "<subpictures><stream>" + units + "</stream></subpictures>\n"));
     if (!err.empty()) return err;
     step(Run("spumux -m dvd -s 0 " + Quote(work / "menu_spu.xml") + " < " +
                  Quote(work / "menu.mpg") + " > " + Quote(work / "menu_b.mpg"),
@@ -184,7 +193,7 @@ std::string MakeDvdVolume(const fs::path& folder, const DvdVolumeOptions& option
         << "  <titles>\n   <video format=\"pal\"/>\n   <audio lang=\"en\"/>\n"
         << "   <audio lang=\"fr\"/>\n   <subpicture lang=\"en\"/>\n"
         << "   <pgc>\n    <vob file=\"" << (work / "t2_s.mpg").string()
-        << "\" chapters=\"0,0:01,0:02\"/>\n"
+        << "\" chapters=\"0,0:02,0:04\"/>\n"
         << "    <post>call vmgm menu 1;</post>\n   </pgc>\n  </titles>\n </titleset>\n"
         << "</dvdauthor>\n";
     step(WriteText(work / "dvd.xml", xml.str()));

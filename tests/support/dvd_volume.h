@@ -9,7 +9,7 @@ namespace quova::testing {
 // two buttons (first play shows it; button 1 starts title 1, button 2 title
 // 2) and two titles in their own title sets:
 //   title 1: 2 s red picture, chapters at 0 and 1 s, one English AC-3 stream;
-//   title 2: 3 s blue picture, chapters at 0, 1 and 2 s, English AC-3 and
+//   title 2: 6 s blue picture, chapters at 0, 2 and 4 s, English AC-3 and
 //            French MPEG-1 layer II audio, an English sub-picture stream that
 //            shows a white box over the whole title.
 // With `stillTitle` title 1 ends in an endless still cell instead.
