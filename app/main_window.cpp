@@ -336,7 +336,12 @@ void TQuovaForm::SplashTick() {
         show();
         QCoreApplication::processEvents();
         aboutBox_->raise();
-        aboutBox_->timer()->start();
+        // A medium named on the command line is what the user came for: the
+        // splash steps aside at once instead of covering its first pictures.
+        if (commandLineOpened_)
+            QTimer::singleShot(0, this, &TQuovaForm::SplashTick);
+        else
+            aboutBox_->timer()->start();
         return;
     }
     show();
@@ -390,6 +395,7 @@ void TQuovaForm::InitializeApp() {
                 const int saved = OpenCounter;
                 OpenCounter = 0;
                 OpenMedia(action.file);
+                commandLineOpened_ = true;
                 OpenCounter += saved;
             } else {
                 settings.ZoomFactor = action.zoom;

@@ -140,6 +140,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     int splashTicks_ = 0;
     bool closing_ = false;
     bool settingsLoaded_ = false;
+    bool commandLineOpened_ = false;
     std::vector<std::string> playList_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;

@@ -30,6 +30,6 @@ function(quova_test name)
   target_link_libraries(test_${name} PRIVATE ${T_DEPS} quova_testsupport GTest::gtest_main)
   gtest_discover_tests(test_${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUOVA_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                TIMEOUT 300)
 endfunction()

@@ -2,10 +2,12 @@
 
 #include <gst/gst.h>
 
+#include "platform/engine/audio_decoder_filter.h"
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/file_source_filter.h"
 #include "platform/engine/filter.h"
 #include "platform/engine/gst_init.h"
+#include "platform/engine/ogg_multiplexer_filter.h"
 #include "platform/engine/splitter_filter.h"
 #include "platform/engine/video_renderer.h"
 
@@ -65,6 +67,9 @@ std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
         case NamedFilter::FileWriter:
             filter = std::make_shared<FileWriterFilter>(info, "in");
             break;
+        case NamedFilter::OggMultiplexer:
+            filter = std::make_shared<OggMultiplexerFilter>(info);
+            break;
         case NamedFilter::VideoRenderer:
             filter = std::make_shared<VideoRendererFilter>(info);
             break;
@@ -80,6 +85,8 @@ std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
             if (!element) return nullptr;
             if (info.dynamicOutputs || info.category == FilterCategory::Splitter)
                 filter = std::make_shared<SplitterFilter>(info, element, "sink");
+            else if (IsAudioDecoder(info))
+                filter = std::make_shared<AudioDecoderFilter>(info, element);
             else
                 filter = std::make_shared<Filter>(info, element);
         }

@@ -44,7 +44,9 @@ class GraphBusBridge : public QObject {
         {
             std::lock_guard guard(graph->busLock_);
             wasEmpty = graph->busQueue_.empty();
-            graph->busQueue_.push_back(gst_message_ref(msg));
+            // Dropping the message hands its reference to the handler: the
+            // queue keeps that one until the UI thread is done with it.
+            graph->busQueue_.push_back(msg);
         }
         graph->busArrived_.notify_all();
         if (wasEmpty && QCoreApplication::instance())
@@ -111,6 +113,10 @@ HResult FilterGraph::AddFilter(const FilterPtr& filter, const std::string& wante
     }
     gst_bin_add(GST_BIN(parking_), filter->element());
     filter->setGraph(this, name);
+    if (auto audio = std::dynamic_pointer_cast<AudioRendererFilter>(filter)) {
+        audio->SetVolume(audioLevel_);
+        audio->SetBalance(audioBalance_);
+    }
     filters_.push_back(filter);
     Log("added filter \"" + name + "\" (" + filter->FriendlyName() + ")");
     Changed();

@@ -130,6 +130,7 @@ class FilterGraph {
     HResult Step(int frames);
 
     // --- Audio (all audio renderers). E_NOTIMPL when there is no audio renderer.
+    // A renderer added later takes the level and balance set last.
     bool HasAudio() const;
     HResult SetVolume(int level);
     Outcome<int> Volume() const;
@@ -190,6 +191,9 @@ class FilterGraph {
     std::int64_t stopNs_ = -1;
     std::int64_t lastPositionNs_ = 0;
     double rate_ = 1.0;
+    // The level and balance last set, which an audio renderer takes on joining.
+    int audioLevel_ = 0;
+    int audioBalance_ = 0;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
     HResult lastError_ = S_OK;
     std::ofstream log_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/engine/audio_decoder_filter.h"
 #include "platform/engine/filter_factory.h"
 #include "platform/engine/gst_init.h"
 
@@ -11,13 +12,19 @@ namespace quova::engine {
 
 namespace {
 
+// A registration of GUID_NULL stands for "anything" only where the player
+// registered a filter of its own that way (the file writers take any stream).
+// Elements with ANY caps are utilities that fit everywhere and nowhere in
+// particular, and caps the player has no type for are particular types of
+// their own: neither matches a particular type that is asked for.
 bool TypeListMatches(const std::vector<MediaType>& registered, const std::vector<MediaType>& wanted,
-                     bool exact) {
+                     bool exact, bool wildcards) {
     for (const MediaType& w : wanted) {
         for (const MediaType& r : registered) {
-            auto same = [exact](const Guid& mine, const Guid& asked) {
+            const bool wildcard = wildcards && r.caps == "ANY";
+            auto same = [exact, wildcard](const Guid& mine, const Guid& asked) {
                 if (asked.IsNull()) return true;
-                if (mine.IsNull()) return !exact;
+                if (mine.IsNull()) return wildcard && !exact;
                 return mine == asked;
             };
             if (same(r.majorType, w.majorType) && same(r.subType, w.subType)) return true;
@@ -26,11 +33,30 @@ bool TypeListMatches(const std::vector<MediaType>& registered, const std::vector
     return false;
 }
 
+// What a pin template carries, as the graph's users see it. A demuxer takes
+// the file's byte stream, and a parser the unframed stream of its codec (as
+// the original system's splitters for elementary streams did); a
+// multiplexer gives a byte stream. Left as media types, a parser would pass
+// for a compressor and a demuxer of an unknown container for a decoder.
+std::vector<MediaType> TemplateTypes(GstCaps* caps, GstPadDirection direction,
+                                     FilterCategory category) {
+    const bool in = direction == GST_PAD_SINK;
+    if ((in && category == FilterCategory::Splitter) ||
+        (!in && category == FilterCategory::Multiplexer))
+        return MediaTypesFromCaps(caps, true);
+    auto types = MediaTypesFromCaps(caps);
+    if (in && category == FilterCategory::Parser) {
+        for (MediaType& t : types)
+            if (!t.majorType.IsNull()) t.majorType = MEDIATYPE_Stream;
+    }
+    return types;
+}
+
 void AddTemplates(GstElementFactory* factory, FilterInfo& info) {
     for (const GList* l = gst_element_factory_get_static_pad_templates(factory); l; l = l->next) {
         auto* templ = static_cast<GstStaticPadTemplate*>(l->data);
         GstCaps* caps = gst_static_caps_get(&templ->static_caps);
-        auto types = MediaTypesFromCaps(caps);
+        auto types = TemplateTypes(caps, templ->direction, info.category);
         if (templ->direction == GST_PAD_SINK) {
             GstCaps* merged = info.inputCaps ? gst_caps_merge(gst_caps_copy(info.inputCaps.get()),
                                                               gst_caps_ref(caps))
@@ -104,7 +130,22 @@ FilterMapper::FilterMapper() {
         info.friendlyName = longName ? longName : name;
         info.factoryName = name;
         info.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
+        // Encoders, multiplexers and file writers belong in graphs the player
+        // builds on purpose, never in one it renders: like the original
+        // system's, they are not for automatic use, whatever rank GStreamer's
+        // encoding bins give them.
+        if (info.category == FilterCategory::Encoder)
+            info.merit = std::min(info.merit, MERIT_SW_COMPRESSOR);
+        if (info.category == FilterCategory::Multiplexer || info.category == FilterCategory::Writer)
+            info.merit = std::min(info.merit, MERIT_DO_NOT_USE);
         AddTemplates(factory, info);
+        if (IsAudioDecoder(info)) {
+            // What the filter's output pin gives (audio_decoder_filter.h).
+            MediaType pcm{MEDIATYPE_Audio, MEDIASUBTYPE_PCM};
+            pcm.bitsPerSample = 16;
+            std::erase_if(info.outputTypes, [](const MediaType& t) { return t.IsAudio(); });
+            info.outputTypes.insert(info.outputTypes.begin(), pcm);
+        }
         filters_.push_back(std::move(info));
     }
     gst_plugin_feature_list_free(factories);
@@ -114,6 +155,7 @@ FilterMapper::FilterMapper() {
             const bool keepInputs = !named.inputTypes.empty();
             const bool keepOutputs = !named.outputTypes.empty();
             FilterInfo fromFactory;
+            fromFactory.category = named.category;
             AddTemplates(f, fromFactory);
             gst_object_unref(f);
             named.hasInputPins = fromFactory.hasInputPins;
@@ -149,8 +191,12 @@ std::vector<const FilterInfo*> FilterMapper::EnumMatchingFilters(
         if (f.merit < minMerit) continue;
         if (inputNeeded && !f.hasInputPins) continue;
         if (outputNeeded && !f.hasOutputPins) continue;
-        if (!inputTypes.empty() && !TypeListMatches(f.inputTypes, inputTypes, exactMatch)) continue;
-        if (!outputTypes.empty() && !TypeListMatches(f.outputTypes, outputTypes, exactMatch))
+        const bool wildcards = f.named != NamedFilter::None;
+        if (!inputTypes.empty() &&
+            !TypeListMatches(f.inputTypes, inputTypes, exactMatch, wildcards))
+            continue;
+        if (!outputTypes.empty() &&
+            !TypeListMatches(f.outputTypes, outputTypes, exactMatch, wildcards))
             continue;
         out.push_back(&f);
     }

@@ -80,7 +80,12 @@ class FilterMapper {
     // Filters with at least `minMerit` whose input pins accept one of
     // `inputTypes` and whose output pins offer one of `outputTypes` (an empty
     // list asks nothing). GUID_NULL in a wanted type matches anything; a
-    // filter's own GUID_NULL registration matches only when not `exactMatch`.
+    // named filter's own GUID_NULL registration (ANY caps) matches only when
+    // not `exactMatch`. Other elements with ANY caps, and caps without a
+    // media type of their own, match only a wanted GUID_NULL. Demuxers take
+    // and multiplexers give MEDIATYPE_Stream, parsers take their codec's
+    // subtype as MEDIATYPE_Stream; encoders rank as software compressors,
+    // multiplexers and writers as "do not use".
     // `inputNeeded` / `outputNeeded` require such a pin at all.
     std::vector<const FilterInfo*> EnumMatchingFilters(
         bool exactMatch, std::uint32_t minMerit, bool inputNeeded,

@@ -298,8 +298,10 @@ Outcome<int> GetFromFirst(const std::vector<std::shared_ptr<AudioRendererFilter>
 }  // namespace
 
 HResult FilterGraph::SetVolume(int level) {
-    return SetOnEach(AudioRenderers(),
-                     [level](AudioRendererFilter& r) { return r.SetVolume(level); });
+    const HResult hr =
+        SetOnEach(AudioRenderers(), [level](AudioRendererFilter& r) { return r.SetVolume(level); });
+    if (Succeeded(hr)) audioLevel_ = level;
+    return hr;
 }
 
 Outcome<int> FilterGraph::Volume() const {
@@ -307,8 +309,10 @@ Outcome<int> FilterGraph::Volume() const {
 }
 
 HResult FilterGraph::SetBalance(int balance) {
-    return SetOnEach(AudioRenderers(),
-                     [balance](AudioRendererFilter& r) { return r.SetBalance(balance); });
+    const HResult hr = SetOnEach(
+        AudioRenderers(), [balance](AudioRendererFilter& r) { return r.SetBalance(balance); });
+    if (Succeeded(hr)) audioBalance_ = balance;
+    return hr;
 }
 
 Outcome<int> FilterGraph::Balance() const {

@@ -87,6 +87,11 @@ inline constexpr Guid MEDIASUBTYPE_Asf =
     Guid::Make(0x3DB80F90, 0x9412, 0x11D1, 0xADED, 0x0000F8754B99);
 // Ogg has no standard stream subtype; this is the player's own, from the page marker.
 inline constexpr Guid MEDIASUBTYPE_Ogg = Guid::FromFourCC("OggS");
+// The subtypes the common Matroska and MP4 splitters register.
+inline constexpr Guid MEDIASUBTYPE_Matroska =
+    Guid::Make(0x1AC0BEBD, 0x4D2B, 0x45AD, 0xBCEB, 0xF2C41C5E3788);
+inline constexpr Guid MEDIASUBTYPE_MP4 =
+    Guid::Make(0x08E22ADA, 0xB715, 0x45ED, 0x9D20, 0x7B87750301D4);
 
 // Video subtypes.
 inline constexpr Guid MEDIASUBTYPE_MPEG1Packet =

@@ -115,6 +115,24 @@ void FillFormat(MediaType& t, const GstStructure* s) {
     }
 }
 
+bool IsMatroska(std::string_view name) {
+    return name == "video/x-matroska" || name == "audio/x-matroska" || name == "video/webm" ||
+           name == "audio/webm" || name == "video/x-matroska-3d";
+}
+
+bool IsMp4(std::string_view name) {
+    return name == "video/quicktime" || name == "audio/x-m4a" || name == "video/x-3gp" ||
+           name == "application/x-3gp" || name == "video/x-mj2";
+}
+
+// Names that stand for a whole file's data, whatever the side that carries them.
+bool IsContainer(std::string_view name) {
+    return name == "video/ogg" || name == "audio/ogg" || name == "application/ogg" ||
+           name == "video/x-msvideo" || name == "audio/x-wav" || name == "video/mpegts" ||
+           name == "video/x-ms-asf" || name == "application/x-id3" ||
+           name == "application/x-apetag" || IsMatroska(name) || IsMp4(name);
+}
+
 // Types of one structure; `expand` lists every subtype a template allows.
 std::vector<MediaType> TypesOf(const GstStructure* s, bool byteStream) {
     const std::string_view name = gst_structure_get_name(s);
@@ -148,18 +166,23 @@ std::vector<MediaType> TypesOf(const GstStructure* s, bool byteStream) {
             add(MEDIATYPE_Stream, MEDIASUBTYPE_MPEG2_TRANSPORT);
         else if (name == "video/x-ms-asf")
             add(MEDIATYPE_Stream, MEDIASUBTYPE_Asf);
+        else if (IsMatroska(name))
+            add(MEDIATYPE_Stream, MEDIASUBTYPE_Matroska);
+        else if (IsMp4(name))
+            add(MEDIATYPE_Stream, MEDIASUBTYPE_MP4);
         else
             add(MEDIATYPE_Stream, GUID_NULL);
         return out;
     }
-    if (name == "video/ogg" || name == "audio/ogg" || name == "application/ogg" ||
-        name == "video/x-msvideo" || name == "audio/x-wav" || name == "video/mpegts" ||
-        name == "video/x-ms-asf" || name == "application/x-id3" || name == "application/x-apetag")
-        return TypesOf(s, true);
+    if (IsContainer(name)) return TypesOf(s, true);
     if (name == "video/x-raw") {
-        auto formats = StringValues(s, "format");
-        if (formats.empty()) add(MEDIATYPE_Video, GUID_NULL);
-        for (const std::string& f : formats) add(MEDIATYPE_Video, VideoSubtype(f));
+        // A format without a subtype is not "any format": it is left out
+        // unless nothing else is known.
+        std::vector<Guid> subtypes;
+        for (const std::string& f : StringValues(s, "format"))
+            if (Guid sub = VideoSubtype(f); !sub.IsNull()) subtypes.push_back(sub);
+        if (subtypes.empty()) add(MEDIATYPE_Video, GUID_NULL);
+        for (const Guid& sub : subtypes) add(MEDIATYPE_Video, sub);
     } else if (name == "image/jpeg") {
         add(MEDIATYPE_Video, MEDIASUBTYPE_MJPG);
     } else if (name == "video/mpeg") {
@@ -277,6 +300,10 @@ GstCaps* CapsFromMediaType(const MediaType& t) {
             text = "video/mpegts";
         else if (s == MEDIASUBTYPE_Asf)
             text = "video/x-ms-asf";
+        else if (s == MEDIASUBTYPE_Matroska)
+            text = "video/x-matroska";
+        else if (s == MEDIASUBTYPE_MP4)
+            text = "video/quicktime";
     } else if (t.majorType == MEDIATYPE_Video) {
         if (s.IsNull())
             text = "video/x-raw";

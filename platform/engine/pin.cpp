@@ -49,12 +49,21 @@ GstCaps* Pin::CurrentCaps() const {
     return gst_caps_new_any();
 }
 
+namespace {
+
+// A file source gives, and a splitter takes, the file's bytes: whatever the
+// container holds, that data is a byte stream.
+bool CarriesByteStream(const Filter* owner, PinDirection direction) {
+    if (!owner) return false;
+    if (direction == PinDirection::Output) return owner->Info().named == NamedFilter::FileSource;
+    return owner->Category() == FilterCategory::Splitter;
+}
+
+}  // namespace
+
 std::vector<MediaType> Pin::MediaTypes() const {
     GstCaps* caps = CurrentCaps();
-    auto owner = Owner();
-    const bool byteStream = owner && owner->IsSource() && direction_ == PinDirection::Output &&
-                            owner->Info().named == NamedFilter::FileSource;
-    auto types = MediaTypesFromCaps(caps, byteStream);
+    auto types = MediaTypesFromCaps(caps, CarriesByteStream(Owner().get(), direction_));
     if (caps) gst_caps_unref(caps);
     return types;
 }
@@ -65,10 +74,7 @@ Outcome<MediaType> Pin::ConnectionMediaType() const {
     if (pad_) caps = gst_pad_get_current_caps(pad_);
     if (!caps && connectionCaps_) caps = gst_caps_ref(connectionCaps_);
     if (!caps) caps = CurrentCaps();
-    auto owner = Owner();
-    const bool byteStream = owner && owner->Info().named == NamedFilter::FileSource &&
-                            direction_ == PinDirection::Output;
-    auto types = MediaTypesFromCaps(caps, byteStream);
+    auto types = MediaTypesFromCaps(caps, CarriesByteStream(Owner().get(), direction_));
     gst_caps_unref(caps);
     if (types.empty()) return {VFW_E_NOT_CONNECTED, {}};
     return {S_OK, types.front()};

@@ -164,6 +164,32 @@ Outcome<StreamInfo> SplitterFilter::Info(int index) const {
     return {S_OK, info};
 }
 
+std::vector<PinPtr> SplitterFilter::ConnectedInGroupOf(int index) const {
+    std::vector<PinPtr> out;
+    const auto outs = Pins(PinDirection::Output);
+    const int group = Info(index).value.group;
+    for (size_t i = 0; i < outs.size(); ++i)
+        if (static_cast<int>(i) != index && outs[i]->IsConnected() &&
+            Info(static_cast<int>(i)).value.group == group)
+            out.push_back(outs[i]);
+    return out;
+}
+
+void SplitterFilter::DisableOthers(int index) {
+    for (const PinPtr& other : ConnectedInGroupOf(index)) {
+        PinPtr peer = other->ConnectedTo();
+        Graph()->Disconnect(other);
+        // The chain that played only this stream goes with it; a filter fed by
+        // other streams as well (a multiplexer) stays.
+        FilterPtr next = peer ? peer->Owner() : nullptr;
+        bool fedElsewhere = false;
+        if (next)
+            for (const PinPtr& in : next->Pins(PinDirection::Input))
+                fedElsewhere = fedElsewhere || in->IsConnected();
+        if (next && !fedElsewhere) Graph()->RemoveDownstream(next);
+    }
+}
+
 HResult SplitterFilter::Enable(int index, int flags) {
     if (!Graph()) return VFW_E_NOT_IN_GRAPH;
     auto outs = Pins(PinDirection::Output);
@@ -172,23 +198,27 @@ HResult SplitterFilter::Enable(int index, int flags) {
     if (!(flags & (AMSTREAMSELECTENABLE_ENABLE | AMSTREAMSELECTENABLE_ENABLEALL))) {
         return wanted->IsConnected() ? Graph()->Disconnect(wanted) : S_OK;
     }
-    if (wanted->IsConnected()) return S_OK;
-    const int group = Info(index).value.group;
-    // The stream of the same group that plays now hands its downstream over.
-    for (size_t i = 0; i < outs.size(); ++i) {
-        if (static_cast<int>(i) == index || !outs[i]->IsConnected()) continue;
-        if (Info(static_cast<int>(i)).value.group != group) continue;
-        PinPtr peer = outs[i]->ConnectedTo();
-        Graph()->Disconnect(outs[i]);
-        HResult hr = Graph()->ConnectDirect(wanted, peer);
-        if (Failed(hr)) hr = Graph()->Connect(wanted, peer);
-        if (Failed(hr)) {
-            Graph()->ConnectDirect(outs[i], peer);
-            return hr;
-        }
+    // Enabling one stream of a group is a switch: the others of its group go
+    // quiet. Enabling all leaves them as they are.
+    const bool alone = !(flags & AMSTREAMSELECTENABLE_ENABLEALL);
+    if (wanted->IsConnected()) {
+        if (alone) DisableOthers(index);
         return S_OK;
     }
-    return Graph()->Render(wanted);
+    // The stream of the same group that plays now hands its downstream over.
+    const auto playing = ConnectedInGroupOf(index);
+    if (playing.empty()) return Graph()->Render(wanted);
+    const PinPtr& current = playing.front();
+    PinPtr peer = current->ConnectedTo();
+    Graph()->Disconnect(current);
+    HResult hr = Graph()->ConnectDirect(wanted, peer);
+    if (Failed(hr)) hr = Graph()->Connect(wanted, peer);
+    if (Failed(hr)) {
+        Graph()->ConnectDirect(current, peer);
+        return hr;
+    }
+    if (alone) DisableOthers(index);
+    return S_OK;
 }
 
 }  // namespace quova::engine

@@ -42,6 +42,11 @@ class SplitterFilter : public Filter, public StreamSelect {
     GstElement* workElement() const override { return demux_; }
 
   private:
+    // The connected output pins of the stream's group, but its own.
+    std::vector<PinPtr> ConnectedInGroupOf(int index) const;
+    // Disconnects the other streams of the stream's group, and what they fed alone.
+    void DisableOthers(int index);
+
     GstElement* demux_;  // owned by the bin
     std::string inputPinName_;
     std::map<std::string, unsigned long> dropProbes_;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QThread>
 
+#include "app/about_box.h"
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
@@ -123,6 +124,33 @@ TEST_F(OpenCommands, TheOpenCommandPlaysTheChosenFilesAsTheNewList) {
     testing::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     form_->popup().Trigger("Open1");
     EXPECT_EQ(form_->PlayList().size(), 2u);
+}
+
+TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
+    testing::App();
+    testing::TempDir dir;
+    registry::SetStorePath(dir / "registry.reg");
+    AppSettings() = Settings{};
+    const auto clip = testing::media::Wav(dir / "tone.wav", 1.0);
+    for (const bool withFile : {true, false}) {
+        SCOPED_TRACE(withFile);
+        OpenCounter = -1;
+        std::vector<std::string> params;
+        if (withFile) params.push_back(clip.string());
+        TQuovaForm form(params, (dir / "quova").string());
+        auto* about = new TQuovaAboutBox(&form);
+        form.SetAboutBox(about);
+        about->show();
+        Q_EMIT about->SplashTick();
+        // Well before the splash's next tick.
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 100) QCoreApplication::processEvents();
+        EXPECT_EQ(about->isVisible(), !withFile);
+        if (withFile) EXPECT_EQ(Graph().CurrentMediaName, clip.string());
+    }
+    OpenCounter = -1;
+    registry::SetStorePath({});
 }
 
 TEST(RecentFiles, AnOpenedNameMovesUpAndAnAmpersandSurvivesTheMenu) {

@@ -26,22 +26,32 @@ unset QT_QPA_PLATFORM
 "$quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
 
-# The splash closes by itself; then the picture moves.
+# The window takes the clip's name once the clip is open; then the picture moves.
+captioned=0
+for _ in $(seq 100); do
+    if xdotool search --name "^Quova - $(basename "$clip")\$" >/dev/null 2>&1; then captioned=1; break; fi
+    sleep 0.2
+done
+if [[ $captioned -ne 1 ]]; then
+    echo "FAIL: no window captioned with the clip's name"
+    cat "$work/quova.log"
+    exit 1
+fi
+# Three changes in a row: the splash closing alone would give one.
 moving=0
 for _ in $(seq 40); do
-    sleep 0.5
     xwd -root -silent >"$work/a.xwd"
     sleep 0.3
     xwd -root -silent >"$work/b.xwd"
-    if ! cmp -s "$work/a.xwd" "$work/b.xwd"; then moving=1; break; fi
+    if cmp -s "$work/a.xwd" "$work/b.xwd"; then moving=0; else moving=$((moving + 1)); fi
+    [[ $moving -ge 3 ]] && break
+    sleep 0.2
 done
-if [[ $moving -ne 1 ]]; then
+if [[ $moving -lt 3 ]]; then
     echo "FAIL: the screen never changed while the clip played"
     cat "$work/quova.log"
     exit 1
 fi
-xdotool search --name "^Quova - $(basename "$clip")\$" >/dev/null \
-    || { echo "FAIL: no window captioned with the clip's name"; exit 1; }
 
 kill -TERM "$player"
 status=0

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/popup_menu.h"
 #include "app/settings.h"
+#include "app/termination.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
 #include "tests/app/instance_server.h"
@@ -260,6 +261,29 @@ TEST_F(Program, TerminationSignalClosesWithoutAskingAndSavesSettings) {
     EXPECT_TRUE(SessionEnding);
     EXPECT_EQ(UserValues(kMainKey)["volume"], "77");
     EXPECT_EQ(UserValues(std::string(kMainKey) + "\\MRU")["1"], "/tmp/last.avi");
+}
+
+void Untouched(int) {}
+
+TEST(TerminationWatcher, PutsBackTheHandlersItReplaced) {
+    testing::App();
+    struct sigaction ours {
+    }, previousTerm{}, previousInt{}, seen{};
+    ours.sa_handler = Untouched;
+    sigemptyset(&ours.sa_mask);
+    sigaction(SIGTERM, &ours, &previousTerm);
+    sigaction(SIGINT, &ours, &previousInt);
+    {
+        TerminationWatcher watcher;
+        sigaction(SIGTERM, nullptr, &seen);
+        EXPECT_NE(seen.sa_handler, Untouched);
+        sigaction(SIGINT, nullptr, &seen);
+        EXPECT_NE(seen.sa_handler, Untouched);
+    }
+    sigaction(SIGTERM, &previousTerm, &seen);
+    EXPECT_EQ(seen.sa_handler, Untouched);
+    sigaction(SIGINT, &previousInt, &seen);
+    EXPECT_EQ(seen.sa_handler, Untouched);
 }
 
 TEST_F(Program, TerminationBeforeStartUpSavesNothing) {

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
+#include <tuple>
 
 #include "platform/registry/registry.h"
 #include "tests/support/temp_dir.h"
@@ -64,44 +66,19 @@ class SettingsTest : public ::testing::Test {
 
 TEST_F(SettingsTest, FirstRunCreatesEveryLoadedValueWithItsStartText) {
     LoadSettings(s, host);
-    const std::pair<const char*, const char*> expected[] = {{"volume", "50"},
-                                                            {"timeformat", "0"},
-                                                            {"osd", "0"},
-                                                            {"zoomtowin", "0"},
-                                                            {"resizetomedia", "0"},
-                                                            {"fullscreen", "0"},
-                                                            {"loop", "0"},
-                                                            {"zoom2", "0"},
-                                                            {"zoom3", "0"},
-                                                            {"randomlist", "0"},
-                                                            {"preventscreensaver", "1"},
-                                                            {"alwaysontop", "0"},
-                                                            {"saveonexit", "1"},
-                                                            {"pauseonhide", "0"},
-                                                            {"subtitlesonmovie", "0"},
-                                                            {"subtitlesovermovie", "0"},
-                                                            {"showhints", "1"},
-                                                            {"speedmute", "1"},
-                                                            {"subtitles", "1"},
-                                                            {"id3", "1"},
-                                                            {"subtitlesounds", "0"},
-                                                            {"chaptersonsubtitles", "1"},
-                                                            {"registeronrot", "0"},
-                                                            {"force16bits", "0"},
-                                                            {"resolution", "0"},
-                                                            {"savemru", "1"},
-                                                            {"renderlog", "0"},
-                                                            {"renderlogfile", ""},
-                                                            {"oggstreamselect", "0"},
-                                                            {"version", ""},
-                                                            {"exe", ""},
-                                                            {"fontheight", "-15"},
-                                                            {"fontname", "Arial"},
-                                                            {"fontbold", "1"},
-                                                            {"width", "478"},
-                                                            {"height", "340"},
-                                                            {"left", "721"},
-                                                            {"top", "370"}};
+    // clang-format off
+    const std::pair<const char*, const char*> expected[] = {
+        {"volume", "50"}, {"timeformat", "0"}, {"osd", "0"}, {"zoomtowin", "0"},
+        {"resizetomedia", "0"}, {"fullscreen", "0"}, {"loop", "0"}, {"zoom2", "0"}, {"zoom3", "0"},
+        {"randomlist", "0"}, {"preventscreensaver", "1"}, {"alwaysontop", "0"},
+        {"saveonexit", "1"}, {"pauseonhide", "0"}, {"subtitlesonmovie", "0"},
+        {"subtitlesovermovie", "0"}, {"showhints", "1"}, {"speedmute", "1"}, {"subtitles", "1"},
+        {"id3", "1"}, {"subtitlesounds", "0"}, {"chaptersonsubtitles", "1"},
+        {"registeronrot", "0"}, {"force16bits", "0"}, {"resolution", "0"}, {"savemru", "1"},
+        {"renderlog", "0"}, {"renderlogfile", ""}, {"oggstreamselect", "0"}, {"version", ""},
+        {"exe", ""}, {"fontheight", "-15"}, {"fontname", "Arial"}, {"fontbold", "1"},
+        {"width", "478"}, {"height", "340"}, {"left", "721"}, {"top", "370"}};
+    // clang-format on
     for (const auto& [name, text] : expected) EXPECT_EQ(Stored(name), text) << name;
     EXPECT_EQ(Stored("customrender"), std::nullopt) << "only the first save creates it";
     for (const char* i : {"1", "2", "3", "4", "5"})
@@ -120,24 +97,111 @@ TEST_F(SettingsTest, FirstRunCreatesEveryLoadedValueWithItsStartText) {
     EXPECT_EQ(Stored("exe"), s.ExePath);
 }
 
-TEST_F(SettingsTest, StoredValuesAreReadAndRewritten) {
-    Store("volume", "80");
-    Store("osd", "7");  // any non-zero integer is true
-    Store("showhints", "0");
-    Store("timeformat", "9");  // not range-checked
-    Store("customrender", "1");
-    Store("renderlogfile", "/tmp/build log.txt");
-    LoadSettings(s, host);
-    EXPECT_EQ(s.Volume, 80);
-    EXPECT_TRUE(s.OsdOn);
-    EXPECT_FALSE(s.ShowHints);
-    EXPECT_FALSE(host.hints);
-    EXPECT_EQ(s.TimeFormat, 9);
-    EXPECT_FALSE(s.CustomRender) << "the custom builder starts off on every run";
-    EXPECT_EQ(s.RenderLogFile, "/tmp/build log.txt");
-    SaveSettings(s, host, false);
-    EXPECT_EQ(Stored("osd"), "1");
-    EXPECT_EQ(Stored("volume"), "80");
+// Every setting the load fills, for comparing two settings field by field.
+auto Fields(const Settings& s) {
+    return std::tie(s.Volume, s.TimeFormat, s.OsdOn, s.ZoomToWindow, s.ResizeToMedia,
+                    s.FullScreenMode, s.LoopOn, s.ZoomFactor, s.RandomList, s.PreventScreenSaver,
+                    s.AlwaysOnTop, s.SaveOnExit, s.PauseOnHide, s.SubtitlesOnMovie,
+                    s.SubtitlesOverMovie, s.ShowHints, s.SpeedMute, s.SubtitlesOn, s.Id3On,
+                    s.SubtitleSounds, s.ChaptersOnSubtitles, s.CustomRender, s.RegisterOnRot,
+                    s.Force16Bits, s.Resolution, s.SaveMru, s.RenderLog, s.RenderLogFile,
+                    s.OggStreamSelect, s.StoredVersion, s.StoredExePath, s.Font.name, s.Font.height,
+                    s.Font.bold, s.Font.italic, s.RecentFiles);
+}
+
+TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
+    Settings out;  // every setting away from its start value
+    out.Volume = 35;
+    out.TimeFormat = 9;  // not range-checked
+    out.OsdOn = out.ZoomToWindow = out.ResizeToMedia = out.FullScreenMode = out.LoopOn = true;
+    out.ZoomFactor = 3.0;
+    out.RandomList = out.AlwaysOnTop = out.PauseOnHide = out.SubtitlesOnMovie = true;
+    out.SubtitlesOverMovie = out.SubtitleSounds = out.CustomRender = out.RegisterOnRot = true;
+    out.Force16Bits = out.RenderLog = true;
+    out.PreventScreenSaver = out.ShowHints = out.SpeedMute = out.SubtitlesOn = false;
+    out.Id3On = out.ChaptersOnSubtitles = out.SaveMru = false;
+    out.Resolution = 640;
+    out.RenderLogFile = "/tmp/build log.txt";
+    out.ProgramVersion = "1.2.3.4";
+    out.ExePath = "/opt/q/quova";
+    out.Font = {"DejaVu Sans", -20, false};
+    host.bounds = {100, 50, 600, 400};
+    SaveSettings(out, host, false);
+
+    // clang-format off
+    const std::map<std::string, std::string> expected = {
+        {"volume", "35"}, {"timeformat", "9"}, {"osd", "1"}, {"zoomtowin", "1"},
+        {"resizetomedia", "1"}, {"loop", "1"}, {"zoom2", "0"}, {"zoom3", "1"}, {"fullscreen", "1"},
+        {"randomlist", "1"}, {"preventscreensaver", "0"}, {"alwaysontop", "1"},
+        {"pauseonhide", "1"}, {"subtitlesonmovie", "1"}, {"subtitlesovermovie", "1"},
+        {"showhints", "0"}, {"speedmute", "0"}, {"subtitles", "0"}, {"id3", "0"},
+        {"subtitlesounds", "1"}, {"chaptersonsubtitles", "0"}, {"customrender", "1"},
+        {"registeronrot", "1"}, {"force16bits", "1"}, {"resolution", "640"}, {"savemru", "0"},
+        {"renderlog", "1"}, {"renderlogfile", "/tmp/build log.txt"}, {"version", "1.2.3.4"},
+        {"exe", "/opt/q/quova"}, {"fontheight", "-20"}, {"fontname", "DejaVu Sans"},
+        {"fontbold", "0"}, {"left", "100"}, {"top", "50"}, {"width", "600"}, {"height", "400"}};
+    // clang-format on
+    std::map<std::string, std::string> stored;
+    KeyHandle key = OpenExistingKey(Hive::CurrentUser, kMain);
+    ASSERT_TRUE(key);
+    for (const std::string& name : key->ValueNames()) stored[name] = key->Read(name).value_or("?");
+    EXPECT_EQ(stored, expected) << "saveonexit and oggstreamselect are never saved at shutdown";
+
+    // Back into fresh settings; the two read-only values are stored by hand.
+    Store("saveonexit", "0");
+    Store("oggstreamselect", "7");  // any non-zero integer is true
+    PlainHost fresh;
+    LoadSettings(s, fresh);
+    Settings want = out;
+    want.SaveOnExit = false;
+    want.OggStreamSelect = true;
+    want.CustomRender = false;  // the custom builder starts off on every run
+    want.StoredVersion = out.ProgramVersion;
+    want.StoredExePath = out.ExePath;
+    EXPECT_EQ(Fields(s), Fields(want));
+    EXPECT_EQ(fresh.bounds.left, 100);
+    EXPECT_EQ(fresh.bounds.top, 50);
+    EXPECT_EQ(fresh.bounds.width, 600);
+    EXPECT_EQ(fresh.bounds.height, 400);
+    EXPECT_FALSE(fresh.hints);
+    EXPECT_EQ(fresh.font.name, "DejaVu Sans");
+}
+
+TEST_F(SettingsTest, EachOptionIsSavedAndLoadedUnderItsOwnNameAlone) {
+    // clang-format off
+    const std::pair<const char*, bool Settings::*> options[] = {
+        {"osd", &Settings::OsdOn}, {"zoomtowin", &Settings::ZoomToWindow},
+        {"resizetomedia", &Settings::ResizeToMedia}, {"fullscreen", &Settings::FullScreenMode},
+        {"loop", &Settings::LoopOn}, {"randomlist", &Settings::RandomList},
+        {"preventscreensaver", &Settings::PreventScreenSaver},
+        {"alwaysontop", &Settings::AlwaysOnTop}, {"pauseonhide", &Settings::PauseOnHide},
+        {"subtitlesonmovie", &Settings::SubtitlesOnMovie},
+        {"subtitlesovermovie", &Settings::SubtitlesOverMovie}, {"showhints", &Settings::ShowHints},
+        {"speedmute", &Settings::SpeedMute}, {"subtitles", &Settings::SubtitlesOn},
+        {"id3", &Settings::Id3On}, {"subtitlesounds", &Settings::SubtitleSounds},
+        {"chaptersonsubtitles", &Settings::ChaptersOnSubtitles},
+        {"registeronrot", &Settings::RegisterOnRot}, {"force16bits", &Settings::Force16Bits},
+        {"savemru", &Settings::SaveMru}, {"renderlog", &Settings::RenderLog}};
+    // clang-format on
+    const auto saved = [&](const Settings& settings) {
+        SaveSettings(settings, host, false);
+        std::map<std::string, std::string> values;
+        KeyHandle key = OpenExistingKey(Hive::CurrentUser, kMain);
+        for (const std::string& name : key->ValueNames()) values[name] = *key->Read(name);
+        return values;
+    };
+    LoadSettings(s, host);  // creates the values only the load writes
+    const auto atStart = saved(Settings{});
+    for (const auto& [name, option] : options) {
+        Settings one;
+        one.*option = !(one.*option);
+        auto expected = atStart;
+        expected[name] = one.*option ? "1" : "0";
+        EXPECT_EQ(saved(one), expected) << name;
+        Settings back;
+        LoadSettings(back, host);
+        EXPECT_EQ(Fields(back), Fields(one)) << name;
+    }
 }
 
 TEST_F(SettingsTest, ZoomResolutionAndNumbersThatAreNotNumbers) {

@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QLocalSocket>
 #include <cstring>
 
 #include "tests/app/instance_server.h"
@@ -100,10 +101,44 @@ TEST(SingleInstance, NamesGoOnlyToASocketOfThisUser) {
     testing::InstanceThread instance(path);
     ASSERT_TRUE(instance.listening());
     EXPECT_TRUE(IsOwnSocket(path));
-    if (geteuid() != 0) GTEST_SKIP() << "handing the socket to another user needs root";
-    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
-    EXPECT_FALSE(HandOverToRunningInstance(path, "/tmp/a.avi"));
+    // A link planted in the socket's place is not the socket, wherever it points.
+    const std::string link = (dir / "link").string();
+    ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+    EXPECT_FALSE(IsOwnSocket(link));
+    EXPECT_FALSE(HandOverToRunningInstance(link, "/tmp/a.avi"));
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(HandOverToRunningInstance(path, "/tmp/a.avi"));
+    }
     EXPECT_TRUE(instance.names().empty());
+}
+
+TEST(SingleInstance, MalformedRequestsAreRefusedAndIdleClientsDropped) {
+    testing::App();
+    testing::TempDir dir;
+    const std::string path = (dir / "instance").string();
+    testing::InstanceThread instance(path);
+    ASSERT_TRUE(instance.listening());
+    for (const std::string& bad : {std::string("\x00\x00", 2), std::string("\x02\x01xx", 4),
+                                   *EncodeHandOver("/tmp/a.avi") + "junk"}) {
+        QLocalSocket client;
+        client.connectToServer(QString::fromStdString(path));
+        ASSERT_TRUE(client.waitForConnected(3000));
+        client.write(bad.data(), static_cast<qint64>(bad.size()));
+        EXPECT_TRUE(client.waitForDisconnected(3000)) << "hung up";
+        EXPECT_TRUE(client.readAll().isEmpty()) << "without an answer";
+    }
+    EXPECT_TRUE(instance.names().empty());
+
+    // Half a request, then silence: dropped after five seconds, not before.
+    QLocalSocket idle;
+    idle.connectToServer(QString::fromStdString(path));
+    ASSERT_TRUE(idle.waitForConnected(3000));
+    idle.write(EncodeHandOver("/tmp/a.avi")->substr(0, 5).c_str(), 5);
+    EXPECT_FALSE(idle.waitForDisconnected(4000));
+    EXPECT_TRUE(idle.waitForDisconnected(4000));
+    EXPECT_TRUE(instance.names().empty());
+    EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/b.avi")) << "the server still serves";
 }
 
 }  // namespace

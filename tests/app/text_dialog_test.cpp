@@ -13,11 +13,14 @@
 namespace quova {
 namespace {
 
+// The designed dialog: side buttons in a column from y 8 in steps of 32.
 TextDialogInput Input(int labelWidth, int labelHeight) {
     TextDialogInput in;
     in.labelWidth = labelWidth;
     in.labelHeight = labelHeight;
-    for (int i = 0; i < kSideButtonCount; ++i) in.buttons[i].top = 8 + 33 * i;
+    for (int i = 0; i < kSideButtonCount; ++i) in.buttons[i].top = 8 + 32 * i;
+    in.frameWidth = 6;
+    in.frameHeight = 25;
     in.screenWidth = 1024;
     return in;
 }
@@ -26,11 +29,10 @@ TEST(TextDialogLayout, WithoutSideButtonsTheWindowEndsEightPixelsRightOfTheBevel
     const TextDialogLayout l = LayOutTextDialog(Input(300, 100));
     EXPECT_EQ(l.label, (Rect{16, 16, 300, 100}));
     EXPECT_EQ(l.bevel, (Rect{8, 8, 316, 116}));
-    EXPECT_EQ(l.clientWidth, l.bevel.right() + 8);
-    EXPECT_EQ(l.ok.top, l.bevel.bottom() + 8);
-    EXPECT_EQ(l.clientHeight, l.ok.bottom() + 8);
-    EXPECT_EQ(l.ok.left, (l.clientWidth - 75) / 2);
-    EXPECT_EQ(l.windowLeft, (1024 - l.clientWidth) / 2);
+    EXPECT_EQ(l.clientWidth, 332);
+    EXPECT_EQ(l.ok, (Rect{128, 132, 75, 25}));
+    EXPECT_EQ(l.clientHeight, 165);
+    EXPECT_EQ(l.windowLeft, (1024 - 338) / 2);
 }
 
 TEST(TextDialogLayout, BevelCoversTheTallerOfTextAndVisibleButtons) {
@@ -38,16 +40,15 @@ TEST(TextDialogLayout, BevelCoversTheTallerOfTextAndVisibleButtons) {
     TextDialogInput tall = Input(200, 150);
     tall.buttons[0].visible = tall.buttons[1].visible = true;
     const TextDialogLayout a = LayOutTextDialog(tall);
-    EXPECT_EQ(a.bevel.height, 166);
-    EXPECT_EQ(a.buttons[0].left, a.bevel.right() + 8);
-    EXPECT_EQ(a.buttons[1].left, a.bevel.right() + 8);
-    EXPECT_EQ(a.clientWidth, a.buttons[0].right() + 8);
+    EXPECT_EQ(a.bevel, (Rect{8, 8, 216, 166}));
+    EXPECT_EQ(a.buttons[0], (Rect{232, 8, 155, 25}));
+    EXPECT_EQ(a.buttons[1], (Rect{232, 40, 155, 25}));
+    EXPECT_EQ(a.clientWidth, 395);
 
     // More buttons than text: the bevel reaches the last visible button's bottom.
     TextDialogInput many = Input(200, 20);
     for (int i = 0; i < 6; ++i) many.buttons[i].visible = true;
-    const TextDialogLayout b = LayOutTextDialog(many);
-    EXPECT_EQ(b.bevel.height, many.buttons[5].top + 25);
+    EXPECT_EQ(LayOutTextDialog(many).bevel.height, 193);
 
     // Only buttons 2 to 10 reach down: a lone first button leaves the bevel
     // at the text's height.

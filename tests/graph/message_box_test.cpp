@@ -11,6 +11,19 @@ using testing::AnswerNextBox;
 using testing::App;
 using testing::SeenBox;
 
+// Puts the process-wide title and dialog mark back however a test ends.
+class KeepsGlobalState {
+  public:
+    ~KeepsGlobalState() {
+        SetApplicationTitle(title_);
+        SetModalDialogOpen(open_);
+    }
+
+  private:
+    std::string title_ = ApplicationTitle();
+    bool open_ = ModalDialogOpen();
+};
+
 TEST(ResultText, CodeInEightUpperCaseHexDigitsThenItsText) {
     EXPECT_EQ(ResultText(static_cast<std::int32_t>(0x80004005u)),
               "error 80004005: Unspecified error.");
@@ -24,6 +37,7 @@ TEST(ResultText, CodeInEightUpperCaseHexDigitsThenItsText) {
 
 TEST(MessageBox, AsksWithTheCallersIconAndButtonsUnderTheApplicationTitle) {
     App();
+    KeepsGlobalState restore;
     SetApplicationTitle("Quova Media Player");
     SetModalDialogOpen(false);
     SeenBox seen;
@@ -48,11 +62,11 @@ TEST(MessageBox, AsksWithTheCallersIconAndButtonsUnderTheApplicationTitle) {
     EXPECT_EQ(ShowMessage("stop", MbIconStop), IdOk);
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok);
-    SetApplicationTitle("Quova");
 }
 
 TEST(MessageBox, CaptionedBoxMarksAModalDialogWhileShownAndRestoresTheMark) {
     App();
+    KeepsGlobalState restore;
     SetModalDialogOpen(false);
     bool markWhileShown = false;
     testing::OnNextModal([&](QWidget* w) {
@@ -68,7 +82,6 @@ TEST(MessageBox, CaptionedBoxMarksAModalDialogWhileShownAndRestoresTheMark) {
     AnswerNextBox(QMessageBox::Ok);
     ShowCaptionedMessage("inner", "Quova", MbOk);
     EXPECT_TRUE(ModalDialogOpen());
-    SetModalDialogOpen(false);
 }
 
 TEST(MessageBox, ClosingWithoutAButtonGivesCancelElseNoElseOk) {

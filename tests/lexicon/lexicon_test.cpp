@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 
 #include "lexicon/builtin_texts.h"
@@ -201,18 +203,35 @@ TEST_F(LexiconFiles, DamagedFileNeverStopsTheProgram) {
     std::filesystem::create_directory(dir_ / "quova.de.lex");
     LoadLexiconFile("de");
     EXPECT_EQ(Lex(1310), "good");
+    // Nor is a file over 16 MiB read at all, while one of 16 MiB is.
+    const std::string line = "\"1310\",\"large\"\n";
+    Write("fr", line + std::string(16 * 1024 * 1024 - line.size(), ' '));
+    LoadLexiconFile("fr");
+    EXPECT_EQ(Lex(1310), "large");
+    Write("fr", "\"1310\",\"too large\"\n" + std::string(16 * 1024 * 1024, ' '));
+    LoadLexiconFile("fr");
+    EXPECT_EQ(Lex(1310), "large");
 }
 
 TEST(LexiconBesideProgram, IsReadFromTheRunningProgramsFolder) {
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
-    const std::filesystem::path file = LexiconFilePath(program, "zz");
     ClearLoadedLexicon();
     SetLexiconProgramPath({});
-    testing::WriteFile(file, "\"1810\",\"Verstecken\"\n");
+    if (const char* expected = std::getenv("QUOVA_TEST_EXPECTED_1810")) {
+        // The copy of this program started below.
+        LoadLexiconFile("zz");
+        EXPECT_EQ(Lex(1810), expected);
+        return;
+    }
+    // A copy of this program in a folder of its own, with a lexicon beside it.
+    testing::TempDir dir;
+    const auto program = dir / "copy";
+    std::filesystem::copy_file("/proc/self/exe", program);
+    testing::WriteFile(LexiconFilePath(program, "zz"), "\"1810\",\"Verstecken\"\n");
+    const std::string run = "QUOVA_TEST_EXPECTED_1810=Verstecken " + program.string() +
+                            " --gtest_filter=LexiconBesideProgram.* >/dev/null";
+    EXPECT_EQ(std::system(run.c_str()), 0);
+    // None beside this one.
     LoadLexiconFile("zz");
-    std::filesystem::remove(file);
-    EXPECT_EQ(Lex(1810), "Verstecken");
-    ClearLoadedLexicon();
     EXPECT_EQ(Lex(1810), "Hide");
 }
 

@@ -96,8 +96,7 @@ TEST(MenuTemplate, FilesBesideTheProgramEnglishFirstThenTheUsersLanguage) {
                        "; comment line\r\n"
                        "\"Open1\",\"&Load...\",\"Ctrl+L\",\"Load a movie\"\r\n"
                        "\r\n"
-                       "\"Loop1\",\"Endless\",\"\",\"\"\r\n"
-                       "\"\",\"unnamed\",\"\",\"\"\r\n");
+                       "\"Loop1\",\"Endless\",\"\",\"\"\r\n");
     // Windows-1252 bytes in the German file.
     testing::WriteFile(dir / "quova.de.mnu", "\"Open1\",\"\xD6\x66\x66nen\",\"F11\",\"\"\n");
     Menu menu;
@@ -108,13 +107,16 @@ TEST(MenuTemplate, FilesBesideTheProgramEnglishFirstThenTheUsersLanguage) {
     EXPECT_EQ(menu.open->shortcut, "F11");
     EXPECT_EQ(menu.open->hint, "");
     EXPECT_EQ(menu.nestedLoop->caption, "Endless");
-    // The root has no name; a line with an empty name must not touch anything.
-    EXPECT_EQ(menu.root.caption, "");
 
     // English twice gives the same result; a missing file changes nothing.
     Menu english;
     LoadMenuTemplates(english.Items(), dir / "quova", "en");
     EXPECT_EQ(english.open->caption, "&Load...");
+    EXPECT_FALSE(LoadMenuTemplateFile(english.Items(), dir / "quova.fr.mnu"));
+    EXPECT_EQ(english.open->caption, "&Load...");
+    // Nor is a file over 16 MiB read.
+    testing::WriteFile(dir / "quova.fr.mnu",
+                       "\"Open1\",\"Huge\",\"\",\"\"\n" + std::string(16 * 1024 * 1024, ' '));
     EXPECT_FALSE(LoadMenuTemplateFile(english.Items(), dir / "quova.fr.mnu"));
     EXPECT_EQ(english.open->caption, "&Load...");
 }

@@ -230,6 +230,11 @@ TEST_F(AviInfoTest, ListsManyChunksOfOneList) {
          at = info.text.find(" JUNK (4) \r\n", at + 1))
         ++lines;
     EXPECT_EQ(lines, 500u);
+
+    // A hundred thousand chunks are more than any header needs.
+    content.clear();
+    for (int i = 0; i <= 100000; ++i) content += riff::Chunk("JUNK", "");
+    EXPECT_EQ(Read(riff::File("AVI ", riff::List("hdrl", content))).error, "too many chunks");
 }
 
 TEST_F(AviInfoTest, SkipsLargeChunksWithoutReadingThem) {

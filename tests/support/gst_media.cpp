@@ -17,10 +17,11 @@ std::string Replace(std::string text, const std::string& what, const std::string
     return text;
 }
 
-std::string AudioSource(double seconds, int rate, int channels) {
+std::string AudioSource(double seconds, int rate, int channels, int frequency = 440) {
     const int perBuffer = 1024;
     const int buffers = static_cast<int>(std::ceil(seconds * rate / perBuffer));
-    return "audiotestsrc wave=sine samplesperbuffer=" + std::to_string(perBuffer) +
+    return "audiotestsrc wave=sine freq=" + std::to_string(frequency) +
+           " samplesperbuffer=" + std::to_string(perBuffer) +
            " num-buffers=" + std::to_string(buffers) +
            " ! audio/x-raw,format=S16LE,rate=" + std::to_string(rate) +
            ",channels=" + std::to_string(channels);
@@ -135,6 +136,60 @@ std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds) {
                     " ! videoconvert ! mpeg2enc ! mpegpsmux name=mux ! "
                     "filesink location=$OUT " +
                     AudioSource(seconds, 44100, 2) + " ! audioconvert ! avenc_mp2 ! mux.",
+                out);
+}
+
+namespace {
+
+// H.264 video and one compressed audio stream in the container of `muxer`.
+std::filesystem::path H264With(const std::filesystem::path& out, double seconds,
+                               const std::string& muxer, const std::string& audioEncoder) {
+    return Made(VideoSource(seconds) + " ! x264enc speed-preset=ultrafast key-int-max=25 ! " +
+                    "h264parse ! " + muxer + " name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! audioconvert ! " + audioEncoder +
+                    " ! mux.",
+                out);
+}
+
+}  // namespace
+
+std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds) {
+    return H264With(out, seconds, "matroskamux", "lamemp3enc ! mpegaudioparse");
+}
+
+std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds) {
+    return H264With(out, seconds, "mp4mux", "avenc_aac");
+}
+
+std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,
+                                     const std::vector<int>& frequencies) {
+    std::string description = "oggmux name=mux ! filesink location=$OUT";
+    for (int frequency : frequencies)
+        description +=
+            " " + AudioSource(seconds, 44100, 2, frequency) + " ! audioconvert ! vorbisenc ! mux.";
+    return Made(description, out);
+}
+
+std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double seconds,
+                                  const std::string& encoder) {
+    return Made(VideoSource(seconds) + " ! " + encoder +
+                    " ! avimux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) + " ! mux.",
+                out);
+}
+
+std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
+                                      double audioStart) {
+    const double audioSeconds = videoSeconds - audioStart;
+    const int buffers = static_cast<int>(std::ceil(audioSeconds * 44100 / 1024));
+    const auto offset = static_cast<long long>(audioStart * 1e9);
+    return Made("videotestsrc pattern=black num-buffers=" +
+                    std::to_string(static_cast<int>(std::lround(videoSeconds * 25))) +
+                    " ! video/x-raw,width=64,height=48,framerate=25/1 ! videoconvert ! mpeg2enc ! "
+                    "mpegpsmux name=mux ! filesink location=$OUT "
+                    "audiotestsrc samplesperbuffer=1024 timestamp-offset=" +
+                    std::to_string(offset) + " num-buffers=" + std::to_string(buffers) +
+                    " ! audio/x-raw,rate=44100,channels=2 ! audioconvert ! avenc_mp2 ! mux.",
                 out);
 }
 

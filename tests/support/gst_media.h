@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace quova::testing {
 
@@ -31,6 +32,22 @@ std::filesystem::path AviPcm(const std::filesystem::path& out, double seconds = 
 std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds = 1.0);
 // An MPEG program stream with MPEG-1 video and MPEG-1 layer II audio.
 std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds = 1.0);
+// A Matroska file with H.264 video (320x240, 25 fps) and MP3 audio.
+std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds = 1.0);
+// An MP4 file with H.264 video (320x240, 25 fps) and AAC audio.
+std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds = 1.0);
+// An Ogg file with one Vorbis stream per frequency, each a sine tone of that
+// frequency, in the order given.
+std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,
+                                     const std::vector<int>& frequencies);
+// An AVI file with video (320x240, 25 fps) compressed by `encoder`, a
+// pipeline fragment such as "jpegenc", and one PCM audio stream.
+std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double seconds,
+                                  const std::string& encoder);
+// An MPEG program stream of small MPEG-2 video whose MPEG-1 layer II audio
+// begins only `audioStart` seconds in and lasts to the video's end.
+std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
+                                      double audioStart);
 }  // namespace media
 
 }  // namespace quova::testing

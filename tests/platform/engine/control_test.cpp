@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <gst/gst.h>
+
+#include <QElapsedTimer>
 #include <QEvent>
+#include <cmath>
 
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/filter_graph.h"
@@ -11,7 +15,9 @@
 namespace quova::engine {
 namespace {
 
+using testing::ExpectPlayedThrough;
 using testing::Media;
+using testing::PlayToEnd;
 using testing::Spin;
 using testing::WaitForEvent;
 using testing::WaitUntil;
@@ -22,6 +28,34 @@ double Position(FilterGraph& graph) {
 
 GraphState State(FilterGraph& graph) {
     return graph.GetState(1000).value;
+}
+
+// How fast media time runs against the wall clock while the graph runs.
+double MediaSecondsPerSecond(FilterGraph& graph) {
+    const double start = Position(graph);
+    QElapsedTimer wall;
+    wall.start();
+    Spin(500);
+    return (Position(graph) - start) / (wall.elapsed() / 1000.0);
+}
+
+// The `property` of the element made by `factory` in each audio renderer.
+std::vector<double> AudioElementValues(const FilterGraph& graph, const char* factory,
+                                       const char* property) {
+    std::vector<double> values;
+    for (const auto& f : graph.Filters()) {
+        if (f->FriendlyName() != "Audio Renderer") continue;
+        for (GList* c = GST_BIN_CHILDREN(GST_BIN(f->element())); c; c = c->next) {
+            if (g_strcmp0(GST_OBJECT_NAME(gst_element_get_factory(GST_ELEMENT(c->data))),
+                          factory) != 0)
+                continue;
+            GValue value = G_VALUE_INIT;
+            g_value_init(&value, G_TYPE_DOUBLE);  // the property's value converted
+            g_object_get_property(G_OBJECT(c->data), property, &value);
+            values.push_back(g_value_get_double(&value));
+        }
+    }
+    return values;
 }
 
 TEST(Stopping, StopKeepsThePositionAndTheLastPictureAndRunGoesOnFromThere) {
@@ -39,10 +73,8 @@ TEST(Stopping, StopKeepsThePositionAndTheLastPictureAndRunGoesOnFromThere) {
     ASSERT_TRUE(video);
     EXPECT_FALSE(video->CurrentImage().isNull()) << "the last picture stays";
 
-    ASSERT_EQ(graph.Run(), S_OK);
-    Spin(100);
-    EXPECT_GE(Position(graph), stoppedAt - 0.001) << "run goes on from where it stopped";
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    // Run goes on from where it stopped.
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-pcm2-long", stoppedAt);
     graph.Stop();
     EXPECT_NEAR(Position(graph), graph.Duration().value, 0.1);
 }
@@ -63,15 +95,40 @@ TEST(Stopping, PositionsSetWhileStoppedAreWhereTheNextPauseStarts) {
     ASSERT_TRUE(Succeeded(graph.StopWhenReady()));
     EXPECT_EQ(State(graph), GraphState::Stopped);
     EXPECT_NEAR(Position(graph), 1.5, 0.05);
-    ASSERT_EQ(graph.Run(), S_OK);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-pcm2-long", 1.5);
     // At the end, a rewind plays it all again.
     graph.Stop();
     ASSERT_EQ(graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning),
               S_OK);
     EXPECT_NEAR(Position(graph), 0.0, 0.05);
-    ASSERT_EQ(graph.Run(), S_OK);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-pcm2-long");
+    EXPECT_EQ(graph.SetCurrentPosition(std::nan("")), E_INVALIDARG);
+    EXPECT_EQ(graph.SetCurrentPosition(INFINITY), E_INVALIDARG);
+    EXPECT_NEAR(Position(graph), 2.0, 0.1) << "a refused position moves nothing";
+}
+
+TEST(Positioning, RelativeSeeksAndAStopPositionEndThePlayThere) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2-long").string()), S_OK);
+    ASSERT_EQ(graph.SetCurrentPosition(0.5), S_OK);
+    ASSERT_EQ(graph.Pause(), S_OK);
+    const std::int64_t quarter = kUnitsPerSecond / 4;
+    ASSERT_EQ(graph.SetPositions(2 * quarter, AM_SEEKING_RelativePositioning, 0,
+                                 AM_SEEKING_NoPositioning),
+              S_OK);
+    EXPECT_NEAR(Position(graph), 1.0, 0.05);
+    ASSERT_EQ(
+        graph.SetPositions(-quarter, AM_SEEKING_RelativePositioning, 0, AM_SEEKING_NoPositioning),
+        S_OK);
+    EXPECT_NEAR(Position(graph), 0.75, 0.05);
+    // Stop at 1.5 s: the play ends there, with what lies between.
+    ASSERT_EQ(graph.SetPositions(0, AM_SEEKING_NoPositioning, 6 * quarter,
+                                 AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    const testing::Played played = PlayToEnd(graph);
+    EXPECT_NEAR(played.position, 1.5, 0.1);
+    EXPECT_NEAR(played.audioSeconds, 0.75, 0.1);
+    EXPECT_GT(played.wallSeconds, 0.6);
 }
 
 TEST(Positioning, DurationAndFrameTimeFormat) {
@@ -104,21 +161,24 @@ TEST(Positioning, DurationAndFrameTimeFormat) {
     EXPECT_EQ(audioOnly.SetTimeFormat(TIME_FORMAT_FRAME), E_INVALIDARG);
 }
 
-TEST(Rate, AcceptsOneTenthToFourAndPlaysToTheEnd) {
+TEST(Rate, MediaTimeRunsAtTheRateAgainstTheWallClock) {
     FilterGraph graph;
-    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2-long").string()), S_OK);
     EXPECT_EQ(graph.SetRate(0.05), E_INVALIDARG);
     EXPECT_EQ(graph.SetRate(4.5), E_INVALIDARG);
     EXPECT_EQ(graph.Rate(), 1.0);
     ASSERT_EQ(graph.SetRate(2.0), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
-    Spin(150);
-    ASSERT_EQ(graph.SetRate(1.5), S_OK) << "while running";
-    EXPECT_EQ(graph.Rate(), 1.5);
+    ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.1; }));
+    EXPECT_NEAR(MediaSecondsPerSecond(graph), 2.0, 0.5);
+    ASSERT_EQ(graph.SetRate(0.5), S_OK) << "while running";
+    EXPECT_EQ(graph.Rate(), 0.5);
+    Spin(100);
+    EXPECT_NEAR(MediaSecondsPerSecond(graph), 0.5, 0.2);
     EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
 }
 
-TEST(FrameStep, StepsOneFrameWhilePaused) {
+TEST(FrameStep, StepsFramesWhilePaused) {
     FilterGraph graph;
     ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
     ASSERT_EQ(graph.CanStep(1), S_OK);
@@ -130,6 +190,9 @@ TEST(FrameStep, StepsOneFrameWhilePaused) {
     EXPECT_EQ(State(graph), GraphState::Paused);
     const double after = Position(graph);
     EXPECT_NEAR(after - before, 0.04, 0.021);
+    ASSERT_EQ(graph.Step(3), S_OK);
+    ASSERT_TRUE(WaitForEvent(graph, EC_STEP_COMPLETE, 5000));
+    EXPECT_NEAR(Position(graph) - after, 0.12, 0.021);
     EXPECT_EQ(graph.Step(0), E_INVALIDARG);
 
     FilterGraph audioOnly;
@@ -150,14 +213,21 @@ TEST(Audio, VolumeInHundredthsOfADecibelAndBalance) {
     EXPECT_EQ(graph.Volume().value, 0);
     EXPECT_EQ(graph.SetVolume(-602), S_OK);
     EXPECT_EQ(graph.Volume().value, -602);
+    EXPECT_NEAR(AudioElementValues(graph, "volume", "volume").at(0), 0.5, 0.001);
     EXPECT_EQ(graph.SetVolume(1), E_INVALIDARG);
     EXPECT_EQ(graph.SetVolume(-10001), E_INVALIDARG);
     EXPECT_EQ(graph.SetVolume(-10000), S_OK);
+    EXPECT_EQ(AudioElementValues(graph, "volume", "volume"), std::vector<double>{0.0});
+    // The far side loses 25 dB: 10^(-25/20) of it is left.
     EXPECT_EQ(graph.SetBalance(2500), S_OK);
     EXPECT_EQ(graph.Balance().value, 2500);
+    EXPECT_NEAR(AudioElementValues(graph, "audiopanorama", "panorama").at(0),
+                1.0 - std::pow(10.0, -25.0 / 20), 1e-6);
+    EXPECT_EQ(graph.SetBalance(-10000), S_OK);
+    EXPECT_EQ(AudioElementValues(graph, "audiopanorama", "panorama"), std::vector<double>{-1.0});
     EXPECT_EQ(graph.SetBalance(10001), E_INVALIDARG);
-    ASSERT_EQ(graph.Run(), S_OK);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000)) << "silent audio still plays in time";
+    // Silent audio still plays in time.
+    ExpectPlayedThrough(PlayToEnd(graph), "wav");
 
     // Without an audio renderer there is no volume to set.
     FilterGraph videoOnly;
@@ -192,10 +262,7 @@ TEST(ConnectionChanges, AudioStreamDisconnectedAndReconnectedWhilePausedResumesI
     EXPECT_EQ(stream->ConnectedTo(), peer);
     ASSERT_EQ(graph.Pause(), S_OK);
     EXPECT_NEAR(Position(graph), pausedAt, 0.05);
-    ASSERT_EQ(graph.Run(), S_OK);
-    Spin(100);
-    EXPECT_GE(Position(graph), pausedAt - 0.05);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-pcm2-long", pausedAt);
 }
 
 TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
@@ -205,6 +272,7 @@ TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
     ASSERT_TRUE(WaitUntil([&] { return Position(graph) >= 0.3; }));
     ASSERT_EQ(graph.Pause(), S_OK);
     const double pausedAt = Position(graph);
+    ASSERT_LT(pausedAt, 0.7) << "paused on the way, with the rest to play";
     // Every filter that takes video leaves; the splitter's video pin stays free.
     std::vector<FilterPtr> video;
     for (const auto& f : graph.Filters())
@@ -214,10 +282,30 @@ TEST(ConnectionChanges, BypassingVideoWhilePausedResumesInPlace) {
     for (const auto& f : video) ASSERT_EQ(graph.RemoveFilter(f), S_OK);
     EXPECT_FALSE(graph.VideoRenderer());
     EXPECT_EQ(State(graph), GraphState::Paused);
-    ASSERT_EQ(graph.Run(), S_OK);
-    Spin(50);
-    EXPECT_GE(Position(graph), pausedAt - 0.05);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    ExpectPlayedThrough(PlayToEnd(graph), "ogg-theora", pausedAt, false);
+}
+
+TEST(ConnectionChanges, AviSplitterSwitchesFromOneAudioStreamToTheOther) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    StreamSelect* select = graph.FindFilterByName("AVI Splitter")->AsStreamSelect();
+    ASSERT_TRUE(select);
+    std::vector<int> audio;
+    for (int i = 0; i < select->Count(); ++i)
+        if (select->Info(i).value.mediaType.IsAudio()) audio.push_back(i);
+    ASSERT_EQ(audio.size(), 2u);
+    auto enabled = [&] {
+        return std::pair{select->Info(audio[0]).value.enabled,
+                         select->Info(audio[1]).value.enabled};
+    };
+    ASSERT_EQ(select->Enable(audio[1], 0), S_OK);
+    EXPECT_EQ(enabled(), std::pair(true, false));
+    ASSERT_EQ(select->Enable(audio[1], AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    EXPECT_EQ(enabled(), std::pair(false, true)) << "the second takes the first one's place";
+    ExpectPlayedThrough(PlayToEnd(graph), "avi-pcm2");
+    graph.Stop();
+    ASSERT_EQ(select->Enable(audio[0], AMSTREAMSELECTENABLE_ENABLE), S_OK);
+    EXPECT_EQ(enabled(), std::pair(true, false));
 }
 
 TEST(ConnectionChanges, OggSplitterSelectsAmongItsStreams) {
@@ -243,8 +331,28 @@ TEST(ConnectionChanges, OggSplitterSelectsAmongItsStreams) {
     EXPECT_FALSE(select->Info(audio).value.enabled);
     EXPECT_EQ(select->Enable(audio, AMSTREAMSELECTENABLE_ENABLE), S_OK);
     EXPECT_TRUE(select->Info(audio).value.enabled);
-    ASSERT_EQ(graph.Run(), S_OK);
-    EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 15000));
+    ExpectPlayedThrough(PlayToEnd(graph), "ogg-theora");
+}
+
+TEST(Running, APipelineThatPrerollsButRefusesToPlayFailsTheRunAndStaysPaused) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("wav").string()), S_OK);
+    PinPtr pcm = testing::RemoveAudioRenderer(graph);
+    ASSERT_TRUE(pcm);
+    // A sink that prerolls like any other but refuses to play, as a device
+    // taken by another program does.
+    FilterInfo info;
+    info.friendlyName = "Refusing sink";
+    GstElement* refusing = gst_element_factory_make("fakesink", nullptr);
+    gst_util_set_object_arg(G_OBJECT(refusing), "state-error", "paused-to-playing");
+    auto sink = std::make_shared<Filter>(info, refusing);
+    sink->CreatePins();
+    ASSERT_TRUE(Succeeded(graph.AddFilter(sink, "sink")));
+    ASSERT_EQ(graph.ConnectDirect(pcm, sink->Pins(PinDirection::Input)[0]), S_OK);
+    ASSERT_EQ(graph.Pause(), S_OK);
+    const HResult hr = graph.Run();
+    EXPECT_TRUE(Failed(hr)) << ErrorText(hr);
+    EXPECT_EQ(State(graph), GraphState::Paused);
 }
 
 class EventCounter : public QObject {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -16,6 +17,12 @@ namespace quova::engine::testing {
 class Media {
   public:
     static const std::filesystem::path& Get(const std::string& kind);
+    // Seconds of media, and frames of video (25 a second; 0 without video).
+    static double Seconds(const std::string& kind);
+    // Where the first sample lies: the program stream multiplexer starts its
+    // streams late, as GStreamer's own decodebin shows (audio 0.47 s to 1.02 s).
+    static double Start(const std::string& kind) { return kind == "mpeg-ps" ? 0.47 : 0.0; }
+    static int Frames(const std::string& kind);
 
   private:
     static quova::testing::TempDir& Dir();
@@ -30,6 +37,25 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 15000);
 
 // Waits (processing Qt events) for an event of `code`; false when none came in `ms`.
 bool WaitForEvent(FilterGraph& graph, long code, int ms, GraphEvent* got = nullptr);
+
+// What reached the renderers while a graph ran to its completion event.
+struct Played {
+    bool completed = false;
+    std::uint64_t frames = 0;  // received by the video renderer
+    double audioSeconds = 0;   // received by each audio renderer, at least
+    double position = 0;       // where the graph says it ended
+    double wallSeconds = 0;    // from Run to the completion event
+};
+Played PlayToEnd(FilterGraph& graph);
+
+// The graph played `kind` through from `from` seconds: the picture and the
+// sound of it reached the renderers, it ended at the end, and it took about
+// as long as that part lasts (a loaded machine may take longer, never less).
+void ExpectPlayedThrough(const Played& played, const std::string& kind, double from = 0,
+                         bool video = true, bool audio = true);
+
+// Takes the graph's audio renderer out; returns the output pin that fed it.
+PinPtr RemoveAudioRenderer(FilterGraph& graph);
 
 // The names of the graph's filters joined by ", " (for failure messages).
 std::string FilterNames(const FilterGraph& graph);

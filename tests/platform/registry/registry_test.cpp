@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -217,6 +219,64 @@ TEST_F(RegistryTest, UnwritableFolderGivesReadOnlyAccess) {
     WriteFile(dir / "file-not-folder", "x");
     EXPECT_FALSE(OpenUserKey("SOFTWARE\\Dorvane\\Quova"));
     EXPECT_FALSE(DeleteKey(Hive::CurrentUser, "SOFTWARE"));
+}
+
+TEST_F(RegistryTest, AWriteCutShortLeavesTheOldFileWholeAndNoTemporaryFile) {
+    KeyHandle key = OpenUserKey("SOFTWARE\\Dorvane\\Quova");
+    WriteStrValue(key.get(), "volume", "70");
+    const std::string before = ReadFile(file());
+    // The disk fills up in the middle of the write (a file size limit here).
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 100, before.size() + 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            WriteStrValue(key.get(), "big", std::string(4096, 'x'));
+        } catch (const RegistryError&) {
+            _exit(3);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "the failure is reported";
+    EXPECT_EQ(ReadFile(file()), before);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(file().parent_path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(RegistryTest, AFileOver32MiBIsNotReadAndIsMovedAsideOnTheNextWrite) {
+    fs::create_directories(file().parent_path());
+    WriteFile(file(), "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"b\"\n");
+    fs::resize_file(file(), 32u * 1024 * 1024);
+    EXPECT_EQ(OpenUserKey("S")->Read("a"), "b") << "32 MiB exactly is still read";
+    fs::resize_file(file(), 32u * 1024 * 1024 + 1);
+    KeyHandle key = OpenUserKey("S");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("a"), std::nullopt);
+    WriteStrValue(key.get(), "c", "d");
+    EXPECT_EQ(fs::file_size(file().string() + ".damaged"), 32u * 1024 * 1024 + 1);
+    EXPECT_EQ(ReadFile(file()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"c\"=\"d\"\n");
+}
+
+TEST_F(RegistryTest, DeletionLinesAndRemoveTakeValuesAndKeysAway) {
+    fs::create_directories(file().parent_path());
+    WriteFile(file(),
+              "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"x\"=\"1\"\n\"y\"=\"2\"\n\"z\"=\"3\"\n"
+              "[HKEY_CURRENT_USER\\S\\Gone]\n\"v\"=\"4\"\n[HKEY_CURRENT_USER\\S\\Gone\\Deeper]\n"
+              "[HKEY_CURRENT_USER\\S]\n\"x\"=-\n[-HKEY_CURRENT_USER\\S\\Gone]\n");
+    KeyHandle key = OpenUserKey("S");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->ValueNames(), (std::vector<std::string>{"y", "z"}));
+    EXPECT_TRUE(key->SubKeyNames().empty());
+    key->Remove("Y");
+    key->Remove("absent");
+    EXPECT_EQ(ReadFile(file()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"z\"=\"3\"\n");
 }
 
 TEST_F(RegistryTest, ClassesRootHiveAndKeyRemoval) {
