@@ -26,11 +26,13 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/dvd_menu.h"
 #include "app/open_dialog.h"
 #include "app/popup_menu.h"
 #include "app/recent_files.h"
 #include "app/shell_registration.h"
 #include "app/text_dialog.h"
+#include "graph/dvd_graph.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
@@ -149,6 +151,7 @@ void TQuovaForm::InstallMediaHooks() {
         return out;
     };
     hooks.Wait = Wait;
+    hooks.OpenDvd = OpenDvd;
     hooks.SetTimer1 = [this](bool on) {
         if (on)
             timer1_->start();
@@ -266,8 +269,10 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    InstallDvdMenu(menuModel_, menu, this);
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
+        ApplyDvdMenuState(menuModel_);
         // The few state rules the shell owns today; the full rules come with
         // the menu state.
         MenuModel& model = menuModel_;
