@@ -41,6 +41,7 @@
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
 #include "playback/media_events.h"
+#include "playback/power_events.h"
 
 namespace quova {
 
@@ -103,6 +104,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    new PowerWatcher(this);
 
     // FormCreate
     timer1_->setInterval(475);
