@@ -26,12 +26,18 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/documentation.h"
 #include "app/dvd_menu.h"
 #include "app/open_dialog.h"
+#include "app/play_list_commands.h"
 #include "app/popup_menu.h"
+#include "app/process_priority.h"
 #include "app/recent_files.h"
+#include "app/screen_saver.h"
 #include "app/shell_registration.h"
 #include "app/text_dialog.h"
+#include "app/tips.h"
+#include "app/topmost.h"
 #include "graph/dvd_graph.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
@@ -42,6 +48,7 @@
 #include "lexicon/menu_template.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
+#include "text/osd_message.h"
 
 namespace quova {
 
@@ -101,6 +108,12 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     osdFont_.setBold(true);
 
     CreateControls();
+    screenSaver_ = std::make_unique<ScreenSaverControl>();
+    priority_ = std::make_unique<ProcessPriority>();
+    displayTimer_ = new QTimer(this);
+    displayTimer_->setInterval(1000);
+    connect(displayTimer_, &QTimer::timeout, this,
+            [this] { screenSaver_->KeepDisplayOn(GraphRunning(0)); });
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
@@ -185,6 +198,9 @@ void TQuovaForm::InstallMediaHooks() {
         RebuildRecentMenu();
     };
     hooks.RaiseWindow = [this] { raise(); };
+    hooks.LoadPlayList = [this](const std::string& listFile) {
+        LoadPlayList(listFile, CurrentPlayList(), Opener());
+    };
 }
 
 void TQuovaForm::FitPicture() {
@@ -264,6 +280,47 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
     menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
+    menu.SetHandler("ClearRecentFiles1Click",
+                    [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });
+    menu.SetHandler("Edit1Click",
+                    [this](MenuItem&) { Edit1Click(this, CurrentPlayList(), Opener()); });
+    menu.SetHandler("First1Click", [this](MenuItem&) { First1Click(CurrentPlayList(), Opener()); });
+    menu.SetHandler("Next2Click", [this](MenuItem&) { Next2Click(CurrentPlayList(), Opener()); });
+    menu.SetHandler("Previous1Click",
+                    [this](MenuItem&) { Previous1Click(CurrentPlayList(), Opener()); });
+    menu.SetHandler("Random1Click",
+                    [](MenuItem&) { Random1Click(AppSettings().RandomList, Graph().MediaKind); });
+    menu.SetHandler("Loop1Click", [this](MenuItem&) {
+        const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
+        if (text.empty()) return;
+        OsdMessage = text;
+        if (AppSettings().OsdOn) update();
+    });
+    menu.SetHandler("PreventScreenSaver1Click", [this](MenuItem&) {
+        screenSaver_->ToggleScreenSaver(AppSettings().PreventScreenSaver);
+    });
+    menu.SetHandler("AlwaysOnTop1Click", [this](MenuItem&) {
+        bool& on = AppSettings().AlwaysOnTop;
+        on = !on;
+        SetTopmost(on);
+    });
+    menu.SetHandler("HighPriority1Click", [this](MenuItem&) {
+        ShowTip(11);
+        const std::string refusal = HighPriority1Click(highPriority_, *priority_);
+        if (refusal.empty()) return;
+        OsdMessage = refusal;
+        update();
+    });
+    menu.SetHandler("ShowHints1Click", [this](MenuItem&) {
+        bool& on = AppSettings().ShowHints;
+        on = !on;
+        ApplyShowHints(on);
+    });
+    menu.SetHandler("Documentation1Click", [this](MenuItem&) {
+        SetTopmost(false);
+        OpenDocument(DocumentationPath(exePath_));
+    });
+    menu.SetHandler("HomePage1Click", [](MenuItem&) { OpenHomePage(); });
     const TipShower tip = [this](int n) { ShowTip(n); };
     menu.SetHandler("CustomGraphBuilder1Click",
                     [tip](MenuItem&) { CustomGraphBuilder1Click(tip); });
@@ -281,7 +338,20 @@ void TQuovaForm::InstallHandlers() {
         if (MenuItem* recent = model.Find("RecentFiles1"))
             recent->enabled = !recent->children.empty() && recent->children.front()->visible;
         if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
-        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = AppSettings().SaveOnExit;
+        const Settings& s = AppSettings();
+        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = s.SaveOnExit;
+        const std::pair<const char*, bool> checks[] = {
+            {"PreventScreenSaver1", s.PreventScreenSaver},
+            {"AlwaysOnTop1", s.AlwaysOnTop},
+            {"HighPriority1", highPriority_},
+            {"ShowHints1", s.ShowHints},
+            // Checked: the list is emptied when the program ends.
+            {"ClearRecentFiles1", !s.SaveMru},
+            {"Loop1", s.LoopOn},
+            {"Random1", s.RandomList},
+        };
+        for (const auto& [name, checked] : checks)
+            if (MenuItem* item = model.Find(name)) item->checked = checked;
     });
 }
 
@@ -303,13 +373,12 @@ void TQuovaForm::RefreshFiltersMenu() {
 }
 
 void TQuovaForm::Open1Click() {
-    const std::vector<std::string> names = AskMediaFiles(this, Graph().CurrentMediaName);
-    if (names.empty()) return;
-    playList_ = names;
-    OpenMedia(playList_.front());
+    ShowOpenDialog(this, CurrentPlayList(), Opener());
 }
 
-void TQuovaForm::ShowTip(int) {}
+void TQuovaForm::ShowTip(int tip) {
+    quova::ShowTip(tip);
+}
 
 void TQuovaForm::recentn1Click(const MenuItem& item) {
     const std::string name = RecentCaptionToName(item.caption);
@@ -325,6 +394,7 @@ bool TQuovaForm::event(QEvent* event) {
         MediaEvent();
         return true;
     }
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) WindowPositionChanged();
     return QWidget::event(event);
 }
 
@@ -378,6 +448,10 @@ void TQuovaForm::InitializeApp() {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         setAcceptDrops(true);
 
+        screenSaver_->SaveScreenSaverState();
+        screenSaver_->SuppressScreenSaver(settings.PreventScreenSaver);
+        displayTimer_->start();
+
         LoadMenuTemplates(menuModel_.TemplateItems(), settings.ExePath, LanguageCode());
         popup_->Sync();
         Step("templates");
@@ -418,6 +492,9 @@ void TQuovaForm::InitializeApp() {
 
 void TQuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
+    displayTimer_->stop();
+    screenSaver_->KeepDisplayOn(false);
+    screenSaver_->RestoreScreenSaver(settings.PreventScreenSaver);
     // Settings that were never (or only partly) loaded would overwrite the
     // user's stored ones with start values, the recent files with nothing.
     if (!settingsLoaded_) return;
@@ -470,19 +547,25 @@ void TQuovaForm::Help1Click() {
 }
 
 void TQuovaForm::AppDeactivate() {
-    // Kept on top only while playing with "Always On Top"; nothing plays yet.
-    const bool graphRunning = false;
-    SetTopmost(AppSettings().AlwaysOnTop && graphRunning);
+    SetTopmost(AppSettings().AlwaysOnTop && GraphRunning(100));
 }
 
 void TQuovaForm::SetTopmost(bool on) {
-    if (ModalDialogOpen() || (aboutBox_ && aboutBox_->isVisible())) return;
-    const bool topmost = windowFlags() & Qt::WindowStaysOnTopHint;
-    if (topmost == on) return;
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    // Changing a window's flags hides it.
-    if (wasVisible) show();
+    if (!TopmostAllowed(ModalDialogOpen(), aboutBox_ && aboutBox_->isVisible())) return;
+    ApplyTopmost(this, on);
+}
+
+void TQuovaForm::WindowPositionChanged() {
+    if (!TopmostAllowed(ModalDialogOpen(), aboutBox_ && aboutBox_->isVisible())) return;
+    const Settings& s = AppSettings();
+    SetTopmost(TopmostWanted(s.FullScreenMode, s.AlwaysOnTop, GraphRunning(100)));
+}
+
+bool TQuovaForm::GraphRunning(int timeoutMs) const {
+    const GraphSession& g = Graph();
+    if (!g.GraphBuilder) return false;
+    const engine::Outcome<engine::GraphState> state = g.GraphBuilder->GetState(timeoutMs);
+    return state.value == engine::GraphState::Running;
 }
 
 void TQuovaForm::SessionEnd() {
@@ -539,8 +622,7 @@ void TQuovaForm::dropEvent(QDropEvent* event) {
 }
 
 void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
-    playList_ = names;
-    OpenMedia(playList_.front());
+    LoadDroppedFiles(CurrentPlayList(), names, Opener());
 }
 
 void TQuovaForm::OpenMedia(const std::string& name) {

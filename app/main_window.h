@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/menu_model.h"
+#include "app/play_list.h"
 #include "app/settings.h"
 
 class QLabel;
@@ -19,6 +20,8 @@ class QTimer;
 namespace quova {
 
 class PopupMenu;
+class ProcessPriority;
+class ScreenSaverControl;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -55,8 +58,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     // Opens a medium; does nothing while the program is starting.
     void OpenMedia(const std::string& name);
     void Open1Click();
-    // Shows tip `tip` before an option acts (the tips come with the shell
-    // integration; until then nothing shows).
+    // Shows tip `tip` before an option acts, unless the user skipped it.
     void ShowTip(int tip);
     // Opens the clicked recent file; the play list stays.
     void recentn1Click(const MenuItem& item);
@@ -70,13 +72,24 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void HandOverReceived(const std::string& name);
     // Names dropped on the window: the new play list, its first entry opened.
     void DroppedFiles(const std::vector<std::string>& names);
-    const std::vector<std::string>& PlayList() const { return playList_; }
+    const std::vector<std::string>& PlayList() const { return CurrentPlayList().PlayList; }
+    // How play-list entries are opened: the window's open.
+    EntryOpener Opener() {
+        return [this](const std::string& name) { OpenMedia(name); };
+    }
 
     // 1 while the window is shown, 0 while it is hidden to the notification area.
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
     void ToggleVisible();
     void SetTopmost(bool on);
+    // The window was moved or resized: it is kept on top only while playing
+    // in full screen or with "Always On Top".
+    void WindowPositionChanged();
+    // The graph runs (its state read with `timeoutMs`).
+    bool GraphRunning(int timeoutMs) const;
+    bool highPriority() const { return highPriority_; }
+    ScreenSaverControl& screenSaver() const { return *screenSaver_; }
 
     MenuModel& menuModel() { return menuModel_; }
     PopupMenu& popup() const { return *popup_; }
@@ -141,7 +154,10 @@ class TQuovaForm : public QWidget, public SettingsHost {
     bool closing_ = false;
     bool settingsLoaded_ = false;
     bool commandLineOpened_ = false;
-    std::vector<std::string> playList_;
+    std::unique_ptr<ScreenSaverControl> screenSaver_;
+    std::unique_ptr<ProcessPriority> priority_;
+    bool highPriority_ = false;
+    QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
 };

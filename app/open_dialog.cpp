@@ -13,8 +13,9 @@ const char* const kMediaFileFilter =
     "*.AVI *.ASF *.MP* *.OG* *.VOB *.WAV *.WMV);;DVD volume files (*.bup *.ifo *.BUP *.IFO);;"
     "All files (*)";
 
-std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current) {
-    QFileDialog dialog(owner, QString::fromStdString(Lex(370)));
+std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current,
+                                       const std::string& title) {
+    QFileDialog dialog(owner, QString::fromStdString(title.empty() ? Lex(370) : title));
     dialog.setObjectName("OpenDialog1");
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilter(kMediaFileFilter);

@@ -10,7 +10,9 @@ namespace quova {
 // The open dialog's filter: media files, DVD volume files, all files.
 extern const char* const kMediaFileFilter;
 
-// Asks for one or more media files, starting at `current`; empty when cancelled.
-std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current);
+// Asks for one or more media files, starting at `current`; empty when
+// cancelled. `title` defaults to the open dialog's ("Open media file").
+std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current,
+                                       const std::string& title = std::string());
 
 }  // namespace quova

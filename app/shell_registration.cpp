@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/desktop_entry.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
@@ -72,6 +73,8 @@ bool CheckFileType(const std::string& extension, const std::string& programPath)
         }
         WriteDefault(fileType + "\\shell\\quova", Lex(1350) + "Quova");
         WriteDefault(fileType + "\\shell\\quova\\command", command);
+        // The desktop reads its own association, not the store's record.
+        AssociateWithDesktop(extension, programPath);
         return true;
     } catch (const std::exception& e) {
         ShowCaptionedMessage(std::string(e.what()) + "\n" + FormatLex(1360, "CheckFileType"),

@@ -19,8 +19,10 @@ std::string DefaultFileType(const std::string& extension);
 // Associates `extension` with the program in the class store: gives the
 // extension a file type, makes the program's verb the default one only when
 // no other program's verb is, follows a moved program, and always adds the
-// program's own "Open with" verb. A failure is reported in a message box;
-// returns false then.
+// program's own "Open with" verb. On the desktop it writes the program's
+// desktop entry and makes it the default handler of the extension's types
+// that have none (AssociateWithDesktop). A failure is reported in a message
+// box; returns false then.
 bool CheckFileType(const std::string& extension, const std::string& programPath);
 
 // The registration start-up runs when the stored version or path differ from

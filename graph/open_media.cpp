@@ -273,7 +273,8 @@ void OpenMedia(const std::string& fileName) {
         Call(hooks.OpenDvd, FolderOf(fileName));
         return;
     }
-    if (ext == ".mpl") {
+    // Lists of other players open the same way as the program's own.
+    if (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8") {
         Call(hooks.LoadPlayList, fileName);
         return;
     }

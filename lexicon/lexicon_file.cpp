@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "lexicon/quoted_fields.h"
+#include "platform/paths/program_files.h"
 
 namespace quova {
 
@@ -15,7 +16,7 @@ std::filesystem::path LexiconFilePath(const std::filesystem::path& program, std:
     name += '.';
     name += code;
     name += ".lex";
-    return program.parent_path() / name;
+    return ProgramFile(program, name);
 }
 
 int ParseLexIndex(std::string_view field) {

@@ -1,6 +1,7 @@
 #include "lexicon/menu_template.h"
 
 #include "lexicon/quoted_fields.h"
+#include "platform/paths/program_files.h"
 
 namespace quova {
 
@@ -18,10 +19,10 @@ MenuTemplateLine ToMenuTemplateLine(const std::vector<std::string>& fields) {
 
 std::filesystem::path MenuTemplatePath(const std::filesystem::path& exePath,
                                        const std::string& code) {
-    std::filesystem::path path = exePath;
-    path.replace_extension();
-    path += "." + code + ".mnu";
-    return path;
+    std::filesystem::path name = exePath.filename();
+    name.replace_extension();
+    name += "." + code + ".mnu";
+    return ProgramFile(exePath, name.string());
 }
 
 std::string StripAmpersands(std::string_view caption) {

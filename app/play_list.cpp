@@ -1,0 +1,198 @@
+#include "app/play_list.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/settings.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "platform/encoding/text_encoding.h"
+
+namespace quova {
+
+PlayListState& CurrentPlayList() {
+    static PlayListState list;
+    return list;
+}
+
+int LibraryRandom(int n) {
+    return n > 0 ? std::rand() % n : 0;
+}
+
+int RandomPick(PlayListState& list, const RandomSource& random) {
+    const int prev = list.PlayListIndex;
+    int lo = 9999;
+    int hi = 0;
+    for (int count : list.PlayCounts) {
+        if (count < lo) lo = count;
+        if (count > hi) hi = count;
+    }
+    if (hi == lo) hi = hi + 1;
+    for (int i = 0; i < 2; ++i)
+        if (lo < hi - 1) hi = hi - 1;
+    const int n = list.PlayListCount();
+    for (int attempt = 0; attempt < n; ++attempt) {
+        list.PlayListIndex = random(n);
+        if (list.PlayCounts[list.PlayListIndex] < hi && list.PlayListIndex != prev) break;
+    }
+    return list.PlayListIndex;
+}
+
+void StartEntry(PlayListState& list, const EntryOpener& open) {
+    const int index = list.PlayListIndex;
+    if (index < 0 || index >= list.PlayListCount()) return;
+    ++list.PlayCounts[index];
+    // A copy: the open may replace the list (an entry that is itself a list).
+    const std::string name = list.PlayList[index];
+    open(name);
+}
+
+bool RandomStartWanted() {
+    return AppSettings().RandomList && !GraphFlags().ExtractionMode;
+}
+
+namespace {
+
+void Replace(PlayListState& list, const std::vector<std::string>& names) {
+    list.PlayList = names;
+    list.PlayCounts.assign(names.size(), 0);
+}
+
+}  // namespace
+
+void SetPlayList(PlayListState& list, const std::vector<std::string>& names, int startIndex,
+                 const EntryOpener& open, const RandomSource& random) {
+    Replace(list, names);
+    list.PlayListIndex = 0;
+    if (names.empty()) return;
+    if (startIndex >= 0)
+        list.PlayListIndex = std::min(startIndex, list.PlayListCount() - 1);
+    else if (RandomStartWanted())
+        RandomPick(list, random);
+    StartEntry(list, open);
+}
+
+void LoadDroppedFiles(PlayListState& list, const std::vector<std::string>& names,
+                      const EntryOpener& open, const RandomSource& random) {
+    list.PlayListIndex = -1;
+    Replace(list, names);
+    if (names.empty()) return;
+    list.PlayListIndex = 0;
+    if (RandomStartWanted()) RandomPick(list, random);
+    StartEntry(list, open);
+}
+
+void First1Click(PlayListState& list, const EntryOpener& open) {
+    if (list.PlayList.empty()) return;
+    list.PlayListIndex = 0;
+    StartEntry(list, open);
+}
+
+void Next2Click(PlayListState& list, const EntryOpener& open, const RandomSource& random) {
+    if (list.PlayList.empty()) return;
+    if (AppSettings().RandomList) {
+        RandomPick(list, random);
+        StartEntry(list, open);
+    } else if (list.PlayListIndex < list.PlayListCount() - 1) {
+        ++list.PlayListIndex;
+        StartEntry(list, open);
+    }
+}
+
+void Previous1Click(PlayListState& list, const EntryOpener& open) {
+    if (list.PlayList.empty() || list.PlayListIndex <= 0) return;
+    // An index left beyond the end by an edited list still steps back inside it.
+    list.PlayListIndex = std::min(list.PlayListIndex, list.PlayListCount()) - 1;
+    StartEntry(list, open);
+}
+
+void Random1Click(bool& randomList, int mediaKind) {
+    if (mediaKind == MediaKindDvd) return;
+    randomList = !randomList;
+    if (randomList) std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+std::string Loop1Click(bool& loopOn, int mediaKind) {
+    if (mediaKind != MediaKindFile) return {};
+    loopOn = !loopOn;
+    return loopOn ? "loop on" : "loop off";
+}
+
+bool IsListFile(const std::string& name) {
+    const std::string ext = LowerExtension(name);
+    return ext == ".mpl" || ext == ".m3u" || ext == ".m3u8";
+}
+
+namespace {
+
+std::string SystemError(int error) {
+    return std::strerror(error);
+}
+
+// A relative entry names a file beside the list; an address ("http://...")
+// is left as it is.
+std::string ResolveEntry(const std::filesystem::path& folder, const std::string& entry) {
+    if (entry.empty() || entry.find("://") != std::string::npos) return entry;
+    const std::filesystem::path path(entry);
+    if (path.is_absolute()) return entry;
+    return (folder / path).lexically_normal().string();
+}
+
+}  // namespace
+
+std::vector<std::string> ReadListFile(const std::string& fileName) {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw ListFileError("Cannot open list file \"" + fileName + "\": " + SystemError(errno));
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) throw ListFileError("Cannot read list file \"" + fileName + "\"");
+
+    const bool m3u = LowerExtension(fileName) != ".mpl";
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(fileName, ec).parent_path();
+    if (ec) folder = std::filesystem::path(fileName).parent_path();
+
+    std::vector<std::string> entries;
+    for (const std::string& line : SplitLines(DecodeText(bytes.str()))) {
+        if (m3u && (line.empty() || line.starts_with('#'))) continue;
+        entries.push_back(ResolveEntry(folder, line));
+    }
+    return entries;
+}
+
+void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
+    std::string text;
+    for (const std::string& entry : entries) text += entry + "\r\n";
+    // Written beside the list and renamed over it, so a failed write leaves
+    // the old list whole.
+    const std::string temporary = fileName + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw ListFileError("Cannot create list file \"" + fileName +
+                                "\": " + SystemError(errno));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            const int error = errno;
+            out.close();
+            std::remove(temporary.c_str());
+            throw ListFileError("Cannot write list file \"" + fileName +
+                                "\": " + SystemError(error));
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, fileName, ec);
+    if (ec) {
+        std::remove(temporary.c_str());
+        throw ListFileError("Cannot write list file \"" + fileName + "\": " + ec.message());
+    }
+}
+
+}  // namespace quova

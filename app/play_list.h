@@ -1,0 +1,79 @@
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quova {
+
+// The ordered list of file names the next medium is taken from, and how often
+// each entry was started since the list was set.
+struct PlayListState {
+    std::vector<std::string> PlayList;
+    std::vector<int> PlayCounts;
+    int PlayListIndex = -1;
+    int PlayListCount() const { return static_cast<int>(PlayList.size()); }
+};
+
+// The process-wide play list.
+PlayListState& CurrentPlayList();
+
+// Opens one entry (the open operation, which handles missing files itself).
+using EntryOpener = std::function<void(const std::string& name)>;
+// A random integer from 0 to n - 1.
+using RandomSource = std::function<int(int n)>;
+// The C library's generator, which start-up and "Random" seed from the clock.
+int LibraryRandom(int n);
+
+// Random mode's choice of the next entry: entries played less often than a
+// threshold near the smallest count are accepted, the previous one only when
+// no other draw is. Sets and returns PlayListIndex.
+int RandomPick(PlayListState& list, const RandomSource& random = LibraryRandom);
+
+// Counts the start of the current entry and opens it.
+void StartEntry(PlayListState& list, const EntryOpener& open);
+
+// "Random" is on and no extraction mode is active: new lists start at a random entry.
+bool RandomStartWanted();
+
+// Replaces the list and starts entry `startIndex`, or with a negative index
+// the first (or a random) entry. An empty list just empties the play list.
+void SetPlayList(PlayListState& list, const std::vector<std::string>& names, int startIndex,
+                 const EntryOpener& open, const RandomSource& random = LibraryRandom);
+// Names dropped on the window become the list; the first (or a random) one starts.
+void LoadDroppedFiles(PlayListState& list, const std::vector<std::string>& names,
+                      const EntryOpener& open, const RandomSource& random = LibraryRandom);
+
+// The "Play List" commands; each does nothing on an empty list.
+void First1Click(PlayListState& list, const EntryOpener& open);
+// With "Random" a random pick, else the following entry (none after the last).
+void Next2Click(PlayListState& list, const EntryOpener& open,
+                const RandomSource& random = LibraryRandom);
+void Previous1Click(PlayListState& list, const EntryOpener& open);
+
+// "Random": flips the option unless a DVD is open; reseeds when switched on.
+void Random1Click(bool& randomList, int mediaKind);
+// "Loop": only while a file is open. Flips the option and returns the OSD
+// text ("loop on"/"loop off"); "" when nothing changed.
+std::string Loop1Click(bool& loopOn, int mediaKind);
+
+// A list file that cannot be read or written; the text names the file.
+class ListFileError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Whether a name is a play-list file the player opens as a list (.mpl, .m3u, .m3u8).
+bool IsListFile(const std::string& name);
+
+// The entries of a list file, one a line (CR LF, LF or CR), UTF-8 or else
+// Windows-1252. A relative name is taken relative to the list's folder. In
+// .mpl files every line is an entry, a blank one too; in .m3u/.m3u8 files
+// blank lines and lines starting with "#" are skipped.
+std::vector<std::string> ReadListFile(const std::string& fileName);
+
+// Writes the entries as UTF-8 lines ending in CR LF, replacing the file.
+void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries);
+
+}  // namespace quova

@@ -1,0 +1,52 @@
+#include "app/play_list_commands.h"
+
+#include <QPointer>
+
+#include "app/open_dialog.h"
+#include "app/play_list_editor.h"
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+
+namespace quova {
+
+void ShowOpenDialog(QWidget* owner, PlayListState& list, const EntryOpener& open) {
+    const std::vector<std::string> names = AskMediaFiles(owner, Graph().CurrentMediaName);
+    if (names.empty()) return;
+    SetPlayList(list, names, -1, open);
+}
+
+void Edit1Click(QWidget* owner, PlayListState& list, const EntryOpener& open) {
+    ModalDialogScope modal;
+    static QPointer<TQuovaLEdit> editor;
+    if (!editor) editor = new TQuovaLEdit(owner);
+    editor->SetEntries(list.PlayList, list.PlayListIndex);
+    if (editor->exec() != QDialog::Accepted) return;
+    SetPlayList(list, editor->Entries(), editor->Selection(), open);
+}
+
+void LoadPlayList(const std::string& fileName, PlayListState& list, const EntryOpener& open) {
+    static int depth = 0;
+    if (depth > 0) {
+        ShowMessage(
+            "The play list \"" + fileName + "\" is not opened from within another play list.",
+            MbIconExclamation);
+        return;
+    }
+    std::vector<std::string> names;
+    try {
+        names = ReadListFile(fileName);
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MbIconStop);
+        return;
+    }
+    ++depth;
+    try {
+        SetPlayList(list, names, -1, open);
+    } catch (...) {
+        --depth;
+        throw;
+    }
+    --depth;
+}
+
+}  // namespace quova

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <deque>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/play_list.h"
+#include "app/play_list_commands.h"
+#include "app/popup_menu.h"
+#include "app/settings.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "platform/registry/registry.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+// Draws the given numbers in turn and counts the draws.
+struct ScriptedRandom {
+    std::deque<int> draws;
+    int used = 0;
+    RandomSource Source() {
+        return [this](int n) {
+            EXPECT_FALSE(draws.empty()) << "more draws than scripted";
+            const int value = draws.empty() ? 0 : draws.front();
+            if (!draws.empty()) draws.pop_front();
+            EXPECT_LT(value, n);
+            ++used;
+            return value;
+        };
+    }
+};
+
+class PlayListCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        AppSettings() = Settings{};
+        GraphFlags() = GraphOptions{};
+    }
+    void TearDown() override {
+        AppSettings() = Settings{};
+        Graph().MediaKind = MediaKindNone;
+    }
+    EntryOpener Recorder() {
+        return [this](const std::string& name) { opened.push_back(name); };
+    }
+    std::vector<std::string> opened;
+};
+
+TEST_F(PlayListCommands, RandomPickPrefersTheLeastPlayedAndAvoidsRepeating) {
+    // A single entry: index 0 every time, however often it was played.
+    PlayListState one;
+    one.PlayList = {"only.avi"};
+    one.PlayCounts = {0};
+    for (int round = 0; round < 5; ++round) {
+        EXPECT_EQ(RandomPick(one), 0);
+        ++one.PlayCounts[0];
+    }
+
+    // Counts 3, 0, 0 after entry 1: the threshold is 1, so only entry 2 is
+    // accepted; the first acceptable draw ends the search.
+    PlayListState list;
+    list.PlayList = {"a", "b", "c"};
+    list.PlayCounts = {3, 0, 0};
+    list.PlayListIndex = 1;
+    ScriptedRandom accepted{{0, 1, 2}};
+    EXPECT_EQ(RandomPick(list, accepted.Source()), 2);
+    EXPECT_EQ(accepted.used, 3);
+
+    list.PlayListIndex = 1;
+    ScriptedRandom early{{2}};
+    EXPECT_EQ(RandomPick(list, early.Source()), 2);
+    EXPECT_EQ(early.used, 1);
+
+    // Three draws without entry 2: the last draw stays, even the previous entry.
+    list.PlayListIndex = 1;
+    ScriptedRandom missed{{0, 1, 0}};
+    EXPECT_EQ(RandomPick(list, missed.Source()), 0);
+    list.PlayListIndex = 1;
+    ScriptedRandom repeated{{0, 0, 1}};
+    EXPECT_EQ(RandomPick(list, repeated.Source()), 1);
+    EXPECT_EQ(repeated.used, 3);
+}
+
+TEST_F(PlayListCommands, NextStopsAtTheLastEntryAndPreviousAtTheFirst) {
+    PlayListState list;
+    SetPlayList(list, {"a", "b", "c"}, 2, Recorder());
+    EXPECT_EQ(opened, (std::vector<std::string>{"c"}));
+    Next2Click(list, Recorder());
+    EXPECT_EQ(list.PlayListIndex, 2);
+    EXPECT_EQ(opened.size(), 1u);
+
+    First1Click(list, Recorder());
+    Previous1Click(list, Recorder());
+    EXPECT_EQ(opened, (std::vector<std::string>{"c", "a"}));
+    Next2Click(list, Recorder());
+    Next2Click(list, Recorder());
+    Previous1Click(list, Recorder());
+    EXPECT_EQ(opened, (std::vector<std::string>{"c", "a", "b", "c", "b"}));
+    // Every start is counted.
+    EXPECT_EQ(list.PlayCounts, (std::vector<int>{1, 2, 2}));
+
+    // Commands on an empty list do nothing.
+    PlayListState empty;
+    First1Click(empty, Recorder());
+    Next2Click(empty, Recorder());
+    Previous1Click(empty, Recorder());
+    EXPECT_EQ(opened.size(), 5u);
+}
+
+TEST_F(PlayListCommands, NewListsStartAtTheFirstOrARandomEntry) {
+    PlayListState list;
+    SetPlayList(list, {"x"}, -1, Recorder());
+    LoadDroppedFiles(list, {"d1", "d2", "d3"}, Recorder());
+    EXPECT_EQ(opened, (std::vector<std::string>{"x", "d1"}));
+    EXPECT_EQ(list.PlayCounts, (std::vector<int>{1, 0, 0}));
+
+    AppSettings().RandomList = true;
+    ScriptedRandom draw{{2}};
+    LoadDroppedFiles(list, {"d1", "d2", "d3"}, Recorder(), draw.Source());
+    EXPECT_EQ(opened.back(), "d3");
+    ScriptedRandom next{{0}};
+    Next2Click(list, Recorder(), next.Source());
+    EXPECT_EQ(opened.back(), "d1");
+
+    // An extraction run keeps the list's order.
+    GraphFlags().ExtractionMode = true;
+    SetPlayList(list, {"e1", "e2"}, -1, Recorder());
+    EXPECT_EQ(opened.back(), "e1");
+
+    // An empty list empties the play list and opens nothing.
+    const size_t before = opened.size();
+    SetPlayList(list, {}, -1, Recorder());
+    EXPECT_TRUE(list.PlayList.empty());
+    EXPECT_EQ(opened.size(), before);
+}
+
+TEST_F(PlayListCommands, LoopAndRandomToggleOnlyWhereTheyMeanSomething) {
+    bool loop = false;
+    EXPECT_EQ(Loop1Click(loop, MediaKindNone), "");
+    EXPECT_EQ(Loop1Click(loop, MediaKindDvd), "");
+    EXPECT_FALSE(loop);
+    EXPECT_EQ(Loop1Click(loop, MediaKindFile), "loop on");
+    EXPECT_EQ(Loop1Click(loop, MediaKindFile), "loop off");
+
+    bool random = false;
+    Random1Click(random, MediaKindDvd);
+    EXPECT_FALSE(random);
+    Random1Click(random, MediaKindNone);
+    EXPECT_TRUE(random);
+}
+
+class ListFiles : public ::testing::Test {
+  protected:
+    testing::TempDir dir_;
+};
+
+TEST_F(ListFiles, MplLinesAreEntriesBlankOnesTooAndRelativeNamesFollowTheList) {
+    std::filesystem::create_directories(dir_ / "lists");
+    // CR LF, a lone LF and a lone CR all end lines; the last line has no end.
+    testing::WriteFile(dir_ / "lists" / "party.mpl",
+                       "/media/one.avi\r\n\r\nsub/two.ogg\n../three.mp3\r\n\rcaf\xe9.avi");
+    const std::string folder = (dir_ / "lists").string();
+    EXPECT_EQ(ReadListFile((dir_ / "lists" / "party.mpl").string()),
+              (std::vector<std::string>{"/media/one.avi", "", folder + "/sub/two.ogg",
+                                        dir_.path().string() + "/three.mp3", "",
+                                        folder + "/caf\xc3\xa9.avi"}));
+}
+
+TEST_F(ListFiles, M3u8ListsSkipCommentsAndBlankLines) {
+    testing::WriteFile(dir_ / "mix.m3u8",
+                       "#EXTM3U\r\n#EXTINF:123,Artist - Title\r\nsong.mp3\r\n\r\n/abs/other.ogg\r\n"
+                       "http://radio.example/stream\r\n");
+    EXPECT_EQ(ReadListFile((dir_ / "mix.m3u8").string()),
+              (std::vector<std::string>{(dir_ / "song.mp3").string(), "/abs/other.ogg",
+                                        "http://radio.example/stream"}));
+}
+
+TEST_F(ListFiles, WritingUsesCrLfAndAFailureNamesTheFileAndKeepsTheOldList) {
+    const std::string name = (dir_ / "out.mpl").string();
+    WriteListFile(name, {"/a/b.avi", "/c/\xc3\xa9.ogg"});
+    EXPECT_EQ(testing::ReadFile(name), "/a/b.avi\r\n/c/\xc3\xa9.ogg\r\n");
+    EXPECT_EQ(ReadListFile(name), (std::vector<std::string>{"/a/b.avi", "/c/\xc3\xa9.ogg"}));
+
+    const std::string missing = (dir_ / "nowhere" / "x.mpl").string();
+    try {
+        WriteListFile(missing, {"a"});
+        ADD_FAILURE() << "no error";
+    } catch (const ListFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+    try {
+        ReadListFile(missing);
+        ADD_FAILURE() << "no error";
+    } catch (const ListFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(testing::ReadFile(name), "/a/b.avi\r\n/c/\xc3\xa9.ogg\r\n");
+}
+
+TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
+    testing::App();
+    AppSettings() = Settings{};
+    testing::WriteFile(dir_ / "l.m3u", "a.avi\nb.avi\n");
+    PlayListState list;
+    std::vector<std::string> opened;
+    const EntryOpener open = [&](const std::string& name) { opened.push_back(name); };
+    LoadPlayList((dir_ / "l.m3u").string(), list, open);
+    EXPECT_EQ(opened, (std::vector<std::string>{(dir_ / "a.avi").string()}));
+    EXPECT_EQ(list.PlayList.size(), 2u);
+
+    // An unreadable list is reported by name and the play list stays.
+    testing::SeenBox seen;
+    testing::AnswerNextBox(QMessageBox::Ok, &seen);
+    LoadPlayList((dir_ / "gone.mpl").string(), list, open);
+    EXPECT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.text.contains("gone.mpl"));
+    EXPECT_EQ(list.PlayList.size(), 2u);
+
+    // A list whose first entry is the list itself does not open for ever.
+    testing::WriteFile(dir_ / "self.mpl", "self.mpl\n");
+    const std::string self = (dir_ / "self.mpl").string();
+    int loads = 0;
+    const EntryOpener reload = [&](const std::string& name) {
+        ++loads;
+        testing::AnswerNextBox(QMessageBox::Ok);
+        LoadPlayList(name, list, {});
+    };
+    LoadPlayList(self, list, reload);
+    EXPECT_EQ(loads, 1);
+}
+
+class RecentMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+        OpenCounter = 0;
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+        AppSettings() = Settings{};
+    }
+    testing::TempDir dir_;
+    std::unique_ptr<TQuovaForm> form_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(RecentMenu, ANameWithAnAmpersandOpensAgainFromItsMenuItem) {
+    for (const char* name : {"/m/1.avi", "/m/2.avi", "/m/Tom & Jerry.avi", "/m/4.avi", "/m/5.avi"})
+        MediaHooks().AddRecentFile(name);
+    // The third most recent moves to the top; the two above it move down one.
+    MediaHooks().AddRecentFile("/m/Tom & Jerry.avi");
+    EXPECT_EQ(AppSettings().RecentFiles,
+              (std::array<std::string, 5>{"/m/Tom && Jerry.avi", "/m/5.avi", "/m/4.avi", "/m/2.avi",
+                                          "/m/1.avi"}));
+    const MenuItem* first = form_->menuModel().Find("recentn1");
+    ASSERT_NE(first, nullptr);
+    QAction* action = form_->popup().Action(first->parent->children.front());
+    ASSERT_NE(action, nullptr);
+    const std::vector<std::string> playList = form_->PlayList();
+    action->trigger();
+    EXPECT_EQ(opened_, (std::vector<std::string>{"/m/Tom & Jerry.avi"}));
+    // Opening a recent file leaves the play list alone.
+    EXPECT_EQ(form_->PlayList(), playList);
+}
+
+TEST_F(RecentMenu, LoopNeedsAnOpenFile) {
+    QAction* loop = form_->popup().Action("Loop1");
+    ASSERT_NE(loop, nullptr);
+    Graph().MediaKind = MediaKindNone;
+    loop->trigger();
+    EXPECT_FALSE(AppSettings().LoopOn);
+    Graph().MediaKind = MediaKindFile;
+    loop->trigger();
+    EXPECT_TRUE(AppSettings().LoopOn);
+    Graph().MediaKind = MediaKindNone;
+}
+
+}  // namespace
+}  // namespace quova
