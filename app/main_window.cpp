@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -28,6 +29,7 @@
 #include "app/command_line.h"
 #include "app/documentation.h"
 #include "app/dvd_menu.h"
+#include "app/mpris.h"
 #include "app/open_dialog.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
@@ -48,7 +50,10 @@
 #include "lexicon/menu_template.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
+#include "playback/transport.h"
+#include "text/osd.h"
 #include "text/osd_message.h"
+#include "text/osd_paint.h"
 
 namespace quova {
 
@@ -106,6 +111,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     osdFont_ = QFont("Arial");
     osdFont_.setPixelSize(15);
     osdFont_.setBold(true);
+    FontChanged();
 
     CreateControls();
     screenSaver_ = std::make_unique<ScreenSaverControl>();
@@ -118,9 +124,25 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallHandlers();
     InstallMediaHooks();
     new PowerWatcher(this);
+    MprisWindow bus;
+    bus.Raise = [this] {
+        if (tag_ == 0) ToggleVisible();
+        show();
+        raise();
+        activateWindow();
+    };
+    bus.Quit = [this] { close(); };
+    bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    bus.Next = [this] { popup_->Trigger("Next2"); };
+    bus.Previous = [this] { popup_->Trigger("Previous1"); };
+    mpris_ = new MprisService(std::move(bus), this);
+    InstallTransport();
+    // Without a session bus the player simply is not offered there.
+    mpris_->Connect(QDBusConnection::sessionBus());
 
     // FormCreate
     timer1_->setInterval(475);
+    connect(timer1_, &QTimer::timeout, this, &TQuovaForm::Timer1Timer);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) AppDeactivate();
     });
@@ -143,6 +165,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    Transport() = TransportHooks{};
+    OsdRepaintHook = nullptr;
     ReleaseGraph();
     ReleaseFilterChooser();
 }
@@ -167,6 +191,10 @@ void TQuovaForm::InstallMediaHooks() {
     };
     hooks.Wait = Wait;
     hooks.OpenDvd = OpenDvd;
+    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.ResetScanStep = [] { FastSeekStep = 0; };
+    hooks.SeekTo = [](double seconds) { SeekTo(seconds); };
     hooks.SetTimer1 = [this](bool on) {
         if (on)
             timer1_->start();
@@ -203,10 +231,138 @@ void TQuovaForm::InstallMediaHooks() {
     };
 }
 
+void TQuovaForm::InstallTransport() {
+    OsdRepaintHook = [this] { PaintOsdNow(); };
+    TransportHooks& hooks = Transport();
+    hooks = TransportHooks{};
+    hooks.Settings = [] {
+        const Settings& s = AppSettings();
+        TransportSettings out;
+        out.OsdOn = s.OsdOn;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AlwaysOnTop = s.AlwaysOnTop;
+        out.SpeedMute = s.SpeedMute;
+        out.SubtitlesOn = s.SubtitlesOn;
+        out.ExtractionMode = GraphFlags().ExtractionMode;
+        return out;
+    };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
+    hooks.ShowSeekBar = [this] { ShowSeekBar(); };
+    hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
+}
+
+void TQuovaForm::Timer1Timer() {
+    if (timerBusy_) return;
+    timerBusy_ = true;
+    try {
+        const TransportTick tick = TransportTimerDuties();
+        auto* seekBar = findChild<QSlider*>("TrackBar1");
+        if (seekBar && seekBar->isVisible())
+            seekBar->setValue(static_cast<int>(tick.position * 100));
+        if (auto* play = findChild<QPushButton*>("Button6"); play && play->isVisible())
+            play->setText(QString::fromUtf8(PlayPauseGlyph(GraphStateOf(100))));
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MbIconStop);
+    }
+    try {
+        if (AppSettings().OsdOn) PaintOsdNow();
+        OsdExpiryTick();
+        mpris_->Refresh();
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MbIconStop);
+    }
+    timerBusy_ = false;
+}
+
+void TQuovaForm::Button4Click(QPushButton* button) {
+    // Hidden and shown again, the button lets go of the focus.
+    button->hide();
+    button->show();
+    RunControlBarCommand(button->property("tag").toInt());
+    ShowSeekBar();
+}
+
+void TQuovaForm::ShowSeekBar() {
+    // Placement and hiding come with the seek bar itself.
+    if (auto* seekBar = findChild<QSlider*>("TrackBar1")) {
+        seekBar->show();
+        seekBar->raise();
+        seekBar->setFocus();
+    }
+}
+
+int TQuovaForm::OsdBandHeight() const {
+    const int line = AppSettings().OsdLineHeight + 1;
+    const auto lines = SplitOsdLines(OsdMessage).size();
+    return 1 + line * static_cast<int>(lines);
+}
+
+void TQuovaForm::PaintOsdNow() {
+    if (!AppSettings().OsdOn || !isVisible()) return;
+    repaint(0, 0, width(), OsdBandHeight());
+}
+
+void TQuovaForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (clearClientArea_) {
+        quova::ClearClientArea(painter, rect());
+        clearClientArea_ = false;
+    }
+    const Settings& s = AppSettings();
+    const GraphSession& g = Graph();
+    OsdClock clock;
+    clock.available = g.MediaKind != MediaKindNone && g.GraphBuilder;
+    if (clock.available) {
+        clock.position = CurrentPosition();
+        clock.duration = g.Duration;
+        clock.frameRate = g.FrameRate > 0 ? g.FrameRate : 25.0;
+        clock.timeFormat = s.TimeFormat;
+    }
+    painter.setFont(osdFont_);
+    quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
+    // The subtitle line and the ID3 display are redrawn here once they exist.
+}
+
+bool& TQuovaForm::OsdOn() {
+    return AppSettings().OsdOn;
+}
+
+int& TQuovaForm::TimeFormat() {
+    return AppSettings().TimeFormat;
+}
+
+bool TQuovaForm::DvdOpen() const {
+    return Graph().MediaKind == MediaKindDvd;
+}
+
+void TQuovaForm::SetModalDialogOpen(bool open) {
+    quova::SetModalDialogOpen(open);
+}
+
+void TQuovaForm::FontChanged() {
+    if (auto* panel = findChild<QLabel*>("Panel1")) panel->setFont(osdFont_);
+    const QFontMetrics metrics(osdFont_);
+    AppSettings().OsdLineHeight = metrics.height();
+    AppSettings().OsdCharWidth = metrics.horizontalAdvance('X');
+}
+
+void TQuovaForm::ClearOsdStrip() {
+    repaint(0, 0, width(), AppSettings().OsdLineHeight + 1);
+}
+
+void TQuovaForm::ClearClientArea() {
+    clearClientArea_ = true;
+    update();
+}
+
 void TQuovaForm::FitPicture() {
     const GraphSession& g = Graph();
     if (!g.VideoWindow) return;
-    g.VideoWindow->SetWindowPosition(rect());
+    // The OSD line keeps a band above (and, for balance, below) the picture.
+    const int band = AppSettings().OsdOn ? AppSettings().OsdLineHeight + 1 : 0;
+    g.VideoWindow->SetWindowPosition(rect().adjusted(0, band, 0, -band));
     g.VideoWindow->SetVisible(g.VideoWidth > 0);
 }
 
@@ -329,6 +485,36 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
     InstallDvdMenu(menuModel_, menu, this);
+    const std::pair<const char*, void (*)()> transport[] = {
+        {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
+        {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
+        {"FFWD1Click", FFWD1Click},       {"FBWD1Click", FBWD1Click},
+        {"Step1Click", Step1Click},       {"JumpBWD1Click", JumpBWD1Click},
+        {"JumpFWD1Click", JumpFWD1Click}, {"JumpBWD2Click", JumpBWD2Click},
+        {"JumpFWD2Click", JumpFWD2Click}, {"Start1Click", Start1Click},
+        {"End1Click", End1Click},
+    };
+    for (const auto& [name, command] : transport)
+        menu.SetHandler(name, [command](MenuItem&) { command(); });
+    const std::pair<const char*, void (*)(OsdCommandHost&)> osd[] = {
+        {"OSD2Click", OSD2Click},
+        {"TimeFormat1Click", TimeFormat1Click},
+        {"Font1Click", Font1Click},
+        {"EnlargeFont1Click", EnlargeFont1Click},
+        {"ReduceFont1Click", ReduceFont1Click},
+        {"Color2Click", Color2Click},
+    };
+    for (const auto& [name, command] : osd)
+        menu.SetHandler(name, [this, command](MenuItem&) { command(*this); });
+    for (int n = 4; n <= 9; ++n)
+        if (auto* button = findChild<QPushButton*>(QString("Button%1").arg(n)))
+            connect(button, &QPushButton::clicked, this, [this, button] { Button4Click(button); });
+    // Playback1Click: Step is offered where a frame can be stepped.
+    if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
+        connect(playback, &QMenu::aboutToShow, this, [this] {
+            if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable();
+            popup_->Sync();
+        });
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
         ApplyDvdMenuState(menuModel_);
@@ -352,6 +538,16 @@ void TQuovaForm::InstallHandlers() {
         };
         for (const auto& [name, checked] : checks)
             if (MenuItem* item = model.Find(name)) item->checked = checked;
+        const PlaybackMenuState playback = PlaybackMenu();
+        for (const char* name : {"Playback1", "Goto2"})
+            if (MenuItem* item = model.Find(name)) item->enabled = playback.playbackEnabled;
+        if (playback.playbackEnabled) {
+            if (MenuItem* play = model.Find("Play1")) {
+                play->caption = Lex(playback.playCaption);
+                play->enabled = playback.playEnabled;
+            }
+            if (MenuItem* stop = model.Find("Stop1")) stop->enabled = playback.stopEnabled;
+        }
     });
 }
 

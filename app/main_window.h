@@ -10,6 +10,7 @@
 #include "app/menu_model.h"
 #include "app/play_list.h"
 #include "app/settings.h"
+#include "text/osd_commands.h"
 
 class QLabel;
 class QPushButton;
@@ -19,6 +20,7 @@ class QTimer;
 
 namespace quova {
 
+class MprisService;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
@@ -27,7 +29,7 @@ class TQuovaAboutBox;
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
 // (FinalizeApp) after it has closed.
-class TQuovaForm : public QWidget, public SettingsHost {
+class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     Q_OBJECT
   public:
     // FormCreate. `params` is the command line without the program's name;
@@ -91,7 +93,18 @@ class TQuovaForm : public QWidget, public SettingsHost {
     bool highPriority() const { return highPriority_; }
     ScreenSaverControl& screenSaver() const { return *screenSaver_; }
 
+    // The polling tick (475 ms).
+    void Timer1Timer();
+    // A control-bar button (Button4 to Button9) was pressed.
+    void Button4Click(QPushButton* button);
+    // Draws the OSD line now, when the OSD is on.
+    void PaintOsdNow();
+    // The rows the OSD line and its message lines take at the top.
+    int OsdBandHeight() const;
+
     MenuModel& menuModel() { return menuModel_; }
+    // The player on the desktop's media-player bus.
+    MprisService& mpris() const { return *mpris_; }
     PopupMenu& popup() const { return *popup_; }
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
@@ -113,6 +126,21 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void RebuildRecentMenu() override;
     void KeyOpened() override;
 
+    // OsdCommandHost
+    bool& OsdOn() override;
+    int& TimeFormat() override;
+    QFont& CanvasFont() override { return osdFont_; }
+    bool DvdOpen() const override;
+    QWidget* DialogParent() override { return this; }
+    void SetModalDialogOpen(bool open) override;
+    void FontChanged() override;
+    void LayoutVideo() override { FitPicture(); }
+    void PaintOsd() override { PaintOsdNow(); }
+    void ClearOsdStrip() override;
+    void ClearClientArea() override;
+    void RedrawSubtitle() override {}
+    void RedrawId3() override {}
+
   Q_SIGNALS:
     // The close was accepted: the program's message loop ends.
     void Closed();
@@ -124,12 +152,15 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallTransport();
+    void ShowSeekBar();
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
     void FitPicture();
@@ -146,12 +177,17 @@ class TQuovaForm : public QWidget, public SettingsHost {
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     QTimer* timer2_;
+    MprisService* mpris_ = nullptr;
     std::vector<QWidget*> hinted_;
     QFont osdFont_;
     bool showHints_ = true;
     int tag_ = 1;
     int splashTicks_ = 0;
     bool closing_ = false;
+    bool timerBusy_ = false;
+    // What the next paint does to the whole client area (a font change
+    // clears it, as the strip is cleared when the OSD goes off).
+    bool clearClientArea_ = false;
     bool settingsLoaded_ = false;
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
