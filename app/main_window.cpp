@@ -60,6 +60,7 @@
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_output.h"
 #include "playback/bookmarks.h"
+#include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_navigation.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
@@ -338,6 +339,7 @@ void TQuovaForm::InstallBookmarkHooks() {
     b.OpenDefaultDvd = [] {
         if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
     };
+    InstallDvdBookmarkHooks(b);
     b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
         return AskBookmarkSaveName(this, title, proposed);
     };
@@ -778,7 +780,7 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.OggStreamRead = !g.OggInfoText.empty();
     if (g.MediaKind == MediaKindDvd) {
         const DvdPlayState& d = DvdState();
-        in.DvdInTitle = d.DvdDomain == engine::DVD_DOMAIN_Title;
+        in.DvdInTitle = d.DvdDomain == 3;  // title playback
         in.DvdTitle = static_cast<int>(d.DvdTitle);
         in.DvdTitleCount = static_cast<int>(d.DvdTitleCount);
         in.DvdChapter = static_cast<int>(d.DvdChapter);

@@ -16,6 +16,8 @@
 #include "graph/dvd_graph.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "playback/bookmarks.h"
+#include "playback/dvd_bookmark_state.h"
 #include "playback/media_events.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
@@ -218,6 +220,46 @@ TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
     HandleMediaEvents();
     EXPECT_FALSE(rootButton_);
     EXPECT_FALSE(DvdMenuRules(DvdState()).root1);
+}
+
+// Where the navigator stands: its title and the time into it.
+std::pair<std::uint32_t, double> Location() {
+    const Outcome<DVD_PLAYBACK_LOCATION2> at = Graph().DvdInfo->GetCurrentLocation();
+    if (!at.ok()) return {0, -1};
+    return {at.value.TitleNum, TimecodeSeconds(at.value.TimeCode)};
+}
+
+TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
+    quova::testing::TempDir dir;
+    Boxes boxes;
+    BookmarkHooks& b = Bookmarks();
+    b = BookmarkHooks{};
+    InstallDvdBookmarkHooks(b);
+    BookmarkSettings settings;
+    settings.Volume = 40;
+    settings.CropX = 8;
+    b.Settings = [&settings] { return settings; };
+    b.StoreSettings = [&settings](const BookmarkSettings& s) { settings = s; };
+    const std::string mark = (dir / "disc.mpk").string();
+
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(Pump([] { return Location().first == 2 && Location().second >= 3.0; }));
+    const double saved = Location().second;
+    WriteDvdBookmark(mark);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+
+    settings = BookmarkSettings{};
+    PlayDvdTitle(1);
+    ASSERT_TRUE(Pump([] { return Location().first == 1; }));
+    ReadDvdBookmark(mark);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_TRUE(Pump([] { return Location().first == 2; }));
+    EXPECT_NEAR(Location().second, saved, 1.0);
+    EXPECT_EQ(settings.Volume, 40);
+    EXPECT_EQ(settings.CropX, 8);
+    Bookmarks() = BookmarkHooks{};
 }
 
 TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
