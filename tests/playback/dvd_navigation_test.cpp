@@ -18,6 +18,7 @@
 #include "graph/open_media.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_state.h"
+#include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
@@ -260,6 +261,34 @@ TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     EXPECT_EQ(settings.Volume, 40);
     EXPECT_EQ(settings.CropX, 8);
     Bookmarks() = BookmarkHooks{};
+}
+
+TEST(DvdPointer, WindowPointsMapThroughThePlacementAndTheCrop) {
+    // Half size at (10, 20): the picture's centre is the window's (190, 164).
+    EXPECT_EQ(DvdPicturePoint({190, 164}, {10, 20, 360, 288}, {0, 0, 720, 576}), QPoint(360, 288));
+    EXPECT_EQ(DvdPicturePoint({10, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}), QPoint(0, 0));
+    // Cropped by 8 on each side and shown at 352 x 288.
+    EXPECT_EQ(DvdPicturePoint({176, 144}, {0, 0, 352, 288}, {8, 8, 704, 560}), QPoint(360, 288));
+    EXPECT_FALSE(DvdPicturePoint({9, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}));
+    EXPECT_FALSE(DvdPicturePoint({370, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}));
+    EXPECT_FALSE(DvdPicturePoint({0, 0}, {}, {0, 0, 720, 576})) << "no placement yet";
+}
+
+TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    ASSERT_TRUE(Pump([] { return Graph().VideoWidth == 720; }));
+    Graph().VideoWindow->SetWindowPosition(QRect(10, 20, 360, 288));
+    auto onWindow = [](const quova::testing::DvdButtonBox& b) {
+        return QPoint(10 + (b.x0 + b.x1) / 4, 20 + (b.y0 + b.y1) / 4);
+    };
+    EXPECT_TRUE(SelectDvdButtonAt(onWindow(quova::testing::kDvdButton1)));
+    EXPECT_FALSE(SelectDvdButtonAt({10 + 330, 20 + 20})) << "no button at the top right";
+    EXPECT_FALSE(SelectDvdButtonAt({400, 20})) << "beside the picture";
+    ASSERT_TRUE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton2)));
+    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
+    EXPECT_FALSE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton1)))
+        << "no buttons while the film plays";
 }
 
 TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
