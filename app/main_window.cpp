@@ -33,12 +33,16 @@
 #include "app/app_state.h"
 #include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
+#include "app/display_mode.h"
 #include "app/documentation.h"
+#include "app/dvd_menu.h"
+#include "app/dvd_menu_input.h"
 #include "app/end_of_medium.h"
 #include "app/glyph_button.h"
 #include "app/hint_window.h"
 #include "app/menu_state.h"
 #include "app/mpris.h"
+#include "app/open_dialog.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -50,7 +54,11 @@
 #include "app/tips.h"
 #include "app/topmost.h"
 #include "app/tray_tip.h"
+#include "app/video_commands.h"
+#include "app/video_window.h"
+#include "app/xrandr_display.h"
 #include "graph/custom_build.h"
+#include "graph/dvd_graph.h"
 #include "graph/extraction.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
@@ -60,9 +68,14 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
 #include "playback/bookmarks.h"
+#include "playback/dvd_bookmark_state.h"
+#include "playback/dvd_navigation.h"
+#include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
+#include "playback/power_events.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
@@ -134,6 +147,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     FontChanged();
 
     CreateControls();
+    layout_ = std::make_unique<VideoWindowLayout>(this, timer1_);
     screenSaver_ = std::make_unique<ScreenSaverControl>();
     priority_ = std::make_unique<ProcessPriority>();
     displayTimer_ = new QTimer(this);
@@ -142,8 +156,11 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
             [this] { screenSaver_->KeepDisplayOn(GraphRunning(0)); });
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
+    InstallLayoutHandlers();
+    layout_->FormCanResize();
     InstallMediaHooks();
     InstallBookmarkHooks();
+    new PowerWatcher(this);
     MprisWindow bus;
     bus.Raise = [this] {
         if (tag_ == 0) ToggleVisible();
@@ -186,6 +203,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 }
 
 TQuovaForm::~TQuovaForm() {
+    if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
     Bookmarks() = BookmarkHooks{};
@@ -214,6 +232,7 @@ void TQuovaForm::InstallMediaHooks() {
         return out;
     };
     hooks.Wait = Wait;
+    hooks.OpenDvd = OpenDvd;
     hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
     hooks.PaintOsd = [this] { PaintOsdNow(); };
     hooks.ResetScanStep = [] { FastSeekStep = 0; };
@@ -239,7 +258,9 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.CheckAudioStreamItem = [this](int n) {
         if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
     };
-    hooks.FitWindow = [this] { FitPicture(); };
+    hooks.RecordFrameSize = [this] { layout_->MeasureFrame(); };
+    hooks.FitWindow = [this] { layout_->LayoutVideo(); };
+    hooks.PrepareSeekBar = [this](double) { layout_->SetupSeekBar(); };
     hooks.Repaint = [this] { update(); };
     hooks.AddRecentFile = [this](const std::string& name) {
         quova::AddRecentFile(AppSettings().RecentFiles, name);
@@ -305,9 +326,10 @@ void TQuovaForm::InstallBookmarkHooks() {
         out.ZoomToWindow = s.ZoomToWindow;
         out.ResizeToMedia = s.ResizeToMedia;
         out.FullScreenMode = s.FullScreenMode;
-        out.AspectFactor = picture_.AspectFactor;
-        out.CropY = picture_.CropY;
-        out.CropX = picture_.CropX;
+        const VideoGeometry& geo = Geometry();
+        out.AspectFactor = geo.AspectFactor;
+        out.CropY = geo.CropY;
+        out.CropX = geo.CropX;
         return out;
     };
     b.StoreSettings = [this](const BookmarkSettings& in) {
@@ -317,25 +339,89 @@ void TQuovaForm::InstallBookmarkHooks() {
         s.ZoomToWindow = in.ZoomToWindow;
         s.ResizeToMedia = in.ResizeToMedia;
         s.FullScreenMode = in.FullScreenMode;
-        picture_.AspectFactor = in.AspectFactor;
-        picture_.CropY = in.CropY;
-        picture_.CropX = in.CropX;
+        VideoGeometry& geo = Geometry();
+        geo.AspectFactor = in.AspectFactor;
+        geo.CropY = in.CropY;
+        geo.CropX = in.CropX;
     };
     b.ApplyVolume = [] {
         if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
     };
-    b.ApplyCropAndLayout = [this] { FitPicture(); };
-    b.ApplyFullScreen = [this] { ApplyFullScreen(); };
+    b.ApplyCropAndLayout = [this] {
+        layout_->ApplyCrop();
+        layout_->LayoutVideo();
+    };
+    b.ApplyFullScreen = [this] { layout_->ApplyFullScreen(); };
     b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
     b.OpenDefaultDvd = [] {
         if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
     };
+    InstallDvdBookmarkHooks(b);
     b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
         return AskBookmarkSaveName(this, title, proposed);
     };
     b.AskOpenName = [this](const std::string& title, const std::string& start) {
         return AskBookmarkOpenName(this, title, start);
     };
+}
+
+void TQuovaForm::InstallLayoutHandlers() {
+    VideoWindowLayout& v = *layout_;
+    PopupMenu& menu = *popup_;
+    const std::pair<const char*, void (VideoWindowLayout::*)()> plain[] = {
+        {"ZoomIn1Click", &VideoWindowLayout::ZoomIn1Click},
+        {"ZoomOut1Click", &VideoWindowLayout::ZoomOut1Click},
+        {"ZoomToWindow1Click", &VideoWindowLayout::ZoomToWindow1Click},
+        {"ResizetoMedia1Click", &VideoWindowLayout::ResizetoMedia1Click},
+        {"Original1Click", &VideoWindowLayout::Original1Click},
+        {"FillScreen1Click", &VideoWindowLayout::FillScreen1Click},
+        {"Window1Click", &VideoWindowLayout::Window1Click},
+        {"Header1Click", &VideoWindowLayout::Header1Click},
+        {"StretchWidth1Click", &VideoWindowLayout::StretchWidth1Click},
+        {"CompressWidth1Click", &VideoWindowLayout::CompressWidth1Click},
+        {"DoubleHeight1Click", &VideoWindowLayout::DoubleHeight1Click},
+        {"HalfHeight1Click", &VideoWindowLayout::HalfHeight1Click},
+        {"Revert169431Click", &VideoWindowLayout::Revert169431Click},
+        {"Revert431691Click", &VideoWindowLayout::Revert431691Click},
+        {"Original2Click", &VideoWindowLayout::Original2Click},
+        {"Crop2Click", &VideoWindowLayout::Crop2Click},
+        {"Uncrop1Click", &VideoWindowLayout::Uncrop1Click},
+        {"Crop3Click", &VideoWindowLayout::Crop3Click},
+        {"Uncrop2Click", &VideoWindowLayout::Uncrop2Click},
+        {"FullScreen1Click", &VideoWindowLayout::FullScreen1Click},
+        {"Force16bits1Click", &VideoWindowLayout::Force16bits1Click},
+        {"N800x6001Click", &VideoWindowLayout::N800x6001Click},
+        {"N640x4801Click", &VideoWindowLayout::N640x4801Click},
+    };
+    for (const auto& [name, run] : plain)
+        menu.SetHandler(name, [&v, run](MenuItem&) { (v.*run)(); });
+    menu.SetHandler("N1x1Click", [&v](MenuItem& item) { v.N1x1Click(item.tag); });
+    menu.SetHandler("Up1Click", [&v](MenuItem& item) { v.Up1Click(item.tag); });
+
+    VideoWindowHooks& hooks = v.hooks();
+    hooks.ShowTip = [this](int tip) { ShowTip(tip); };
+    hooks.HeaderSize = [] { return std::pair{Graph().Figures.width, Graph().Figures.height}; };
+    hooks.StepOsdFont = [this](int points) {
+        Settings& settings = AppSettings();
+        // Points at the desktop's 96 dots per inch.
+        const int pixels = points * 4 / 3;
+        settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
+        const auto [charWidth, lineHeight] = ApplyFont(settings.Font);
+        settings.OsdCharWidth = charWidth;
+        settings.OsdLineHeight = lineHeight;
+    };
+
+    display_ = std::make_unique<XRandrDisplay>();
+    DisplayModeControl& modes = DisplayModes();
+    modes.SetServer(display_.get());
+    modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
+    modes.SetYield([] { QCoreApplication::processEvents(); });
+    for (QScreen* screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
+}
+
+void TQuovaForm::LayoutVideo() {
+    layout_->LayoutVideo();
 }
 
 void TQuovaForm::InstallTransport() {
@@ -436,17 +522,6 @@ void TQuovaForm::ClearClientArea() {
     update();
 }
 
-void TQuovaForm::FitPicture() {
-    const GraphSession& g = Graph();
-    if (!g.VideoWindow) return;
-    // The OSD line keeps a band above (and, for balance, below) the picture.
-    const int band = AppSettings().OsdOn ? AppSettings().OsdLineHeight + 1 : 0;
-    g.VideoWindow->SetWindowPosition(rect().adjusted(0, band, 0, -band));
-    g.VideoWindow->SetVisible(g.VideoWidth > 0);
-    // Pointer moves over the picture reach the edge controls through the drain.
-    if (QWidget* picture = g.VideoWindow->widget()) picture->setMouseTracking(true);
-}
-
 void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
@@ -503,6 +578,12 @@ void TQuovaForm::CreateControls() {
     panel_ = panel;
 
     for (QWidget* control : hinted_) control->installEventFilter(this);
+
+    // A sink drawing into the video window covers whatever the window paints
+    // there: the controls over the picture get windows of their own.
+    if (engine::ProcessVideoOutput() != engine::VideoOutput::Image)
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            control->setAttribute(Qt::WA_NativeWindow);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
@@ -596,6 +677,7 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("BypassAudio1Click",
                     [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
+    InstallDvdMenu(menuModel_, menu, this);
     const std::pair<const char*, void (*)()> transport[] = {
         {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
         {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
@@ -689,10 +771,28 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.AudioStreamCount = g.AudioStreamCount;
     in.AviHeaderRead = !g.AviInfoText.empty();
     in.OggStreamRead = !g.OggInfoText.empty();
-    in.HeaderWidth = g.VideoWidth;
-    in.HeaderHeight = g.VideoHeight;
-    in.NativeWidth = g.SourceWidth;
-    in.NativeHeight = g.SourceHeight;
+    if (g.MediaKind == MediaKindDvd) {
+        const DvdPlayState& d = DvdState();
+        in.DvdInTitle = d.DvdDomain == 3;  // title playback
+        in.DvdTitle = static_cast<int>(d.DvdTitle);
+        in.DvdTitleCount = static_cast<int>(d.DvdTitleCount);
+        in.DvdChapter = static_cast<int>(d.DvdChapter);
+        in.DvdChapterCount = static_cast<int>(d.DvdChapterCount);
+        in.DvdAngle = static_cast<int>(d.DvdCurrentAngle);
+        in.DvdAngleCount = static_cast<int>(d.DvdAngleCount);
+        const std::uint32_t u = d.DvdUops;
+        in.ChapterPlayForbidden = u & engine::UOP_FLAG_Play_Chapter;
+        in.TitlePlayForbidden = u & engine::UOP_FLAG_Play_Title;
+        in.AngleForbidden = u & engine::UOP_FLAG_Select_Angle;
+        in.TitleMenuForbidden = u & engine::UOP_FLAG_ShowMenu_Title;
+        in.RootMenuForbidden = u & engine::UOP_FLAG_ShowMenu_Root;
+        in.AudioForbidden = u & engine::UOP_FLAG_Select_Audio_Stream;
+        in.SubpictureForbidden = u & engine::UOP_FLAG_Select_SubPic_Stream;
+    }
+    in.HeaderWidth = g.Figures.width;
+    in.HeaderHeight = g.Figures.height;
+    in.NativeWidth = g.VideoWidth;
+    in.NativeHeight = g.VideoHeight;
     return in;
 }
 
@@ -777,6 +877,13 @@ void TQuovaForm::InitializeApp() {
         settings.ProgramVersion = BuildProgramVersion();
         settings.ExePath = exePath_;
 
+        // The desktop's mode, kept for the restore at the end; a mode that an
+        // earlier run left changed is put back first.
+        const QPoint centre = frameGeometry().center();
+        display_->SetPoint(centre.x(), centre.y());
+        display_->RestoreAbandoned();
+        DisplayModes().CaptureDisplayMode();
+
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
         Step("settings");
@@ -807,7 +914,8 @@ void TQuovaForm::InitializeApp() {
         Step("switches");
 
         // The window takes the full-screen or windowed form the settings ask for.
-        ApplyFullScreen();
+        layout_->FormCanResize();
+        layout_->FirstPlacement();
         Step("first placement");
 
         for (const StartupAction& action : StartupActions(params_)) {
@@ -821,6 +929,7 @@ void TQuovaForm::InitializeApp() {
                 OpenCounter += saved;
             } else {
                 settings.ZoomFactor = action.zoom;
+                layout_->LayoutVideo();
             }
         }
         Step("command line");
@@ -833,6 +942,7 @@ void TQuovaForm::InitializeApp() {
 
 void TQuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
+    DisplayModes().Restore();
     displayTimer_->stop();
     screenSaver_->KeepDisplayOn(false);
     screenSaver_->RestoreScreenSaver(settings.PreventScreenSaver);
@@ -847,15 +957,13 @@ void TQuovaForm::FinalizeApp() {
     }
 }
 
-void TQuovaForm::ApplyFullScreen() {
-    const bool full = AppSettings().FullScreenMode;
-    if (full != InFullScreen())
-        setWindowState(full ? (windowState() | Qt::WindowFullScreen)
-                            : (windowState() & ~Qt::WindowFullScreen));
+bool TQuovaForm::InFullScreen() const {
+    return AppSettings().FullScreenMode;
 }
 
-bool TQuovaForm::InFullScreen() const {
-    return windowState() & Qt::WindowFullScreen;
+void TQuovaForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layout_->FormResize();
 }
 
 void TQuovaForm::Exit1Click() {
@@ -1196,8 +1304,8 @@ void TQuovaForm::TimerBlockA(const TransportTick& tick) {
     if (QPushButton* play = Button("Button6"); play && play->isVisible())
         play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
     if (g.VideoWindow) {
-        // DVD domains come with the DVD navigation; a DVD hides it like a file.
-        const bool hide = g.MediaKind != MediaKindNone && tick.state != engine::GraphState::Stopped;
+        const bool hide = PointerHiddenOverPicture(g.MediaKind, DvdState().DvdDomain,
+                                                   tick.state == engine::GraphState::Stopped);
         if (hide != g.VideoWindow->IsCursorHidden()) g.VideoWindow->HideCursor(hide);
     }
 }
@@ -1229,7 +1337,7 @@ QPushButton* TQuovaForm::Button(const char* name) const {
 }
 
 void TQuovaForm::ShowSeekBar() {
-    seekBar_->setGeometry(0, height() - 16, std::max(0, width() - 6 * 16 - 4), 16);
+    layout_->PlaceSeekBar();
     seekBar_->show();
     seekBar_->raise();
     seekBar_->setFocus();
@@ -1332,12 +1440,17 @@ void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     setFocus();
-    const EdgeChanges changes = PointerMoved(edges_, p.x(), p.y(), height(), 0);
+    if (Graph().MediaKind == MediaKindDvd && DvdState().DvdDomain != kDvdTitleDomain) {
+        // A disc menu: the button under the pointer is selected.
+        const bool button = SelectDvdButtonAt(p);
+        setCursor(button ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        Wait(button ? 200 : 100);
+    }
+    const EdgeChanges changes = PointerMoved(edges_, p.x(), p.y(), height(), Geometry().VideoTop);
     if (changes.showTopStrip) ShowTopStrip();
     if (changes.hideTopStrip) HideTopStrip();
     if (changes.volumeBarShown) {
         const QSignalBlocker quiet(volumeBar_);
-        volumeBar_->setGeometry(0, 0, 20, height());
         volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
         volumeBar_->show();
         volumeBar_->raise();
@@ -1354,6 +1467,11 @@ void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
 void TQuovaForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
+    if (Graph().MediaKind == MediaKindDvd && ActivateDvdButtonAt(p)) {
+        setCursor(Qt::WaitCursor);
+        Wait(500);
+        return;
+    }
     if (DragStarts(event->buttons() == Qt::LeftButton, event->modifiers() != Qt::NoModifier, false,
                    InFullScreen()))
         BeginDrag(this, p.x(), p.y());
@@ -1380,13 +1498,13 @@ void TQuovaForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
-    static const int kKeys[] = {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Up,
-                                Qt::Key_Down,   Qt::Key_Left,  Qt::Key_Right};
-    const bool menuKey =
-        std::find(std::begin(kKeys), std::end(kKeys), event->key()) != std::end(kKeys);
-    if (menuKey && event->modifiers() == Qt::ShiftModifier && Graph().MediaKind == MediaKindDvd &&
-        seams_.dvdMenuKey)
-        seams_.dvdMenuKey(event->key());
+    const DvdMenuKey key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
+                                         Graph().MediaKind == MediaKindDvd);
+    if (const auto& dvd = Graph().DvdControl) {
+        if (key.activate) dvd->ActivateButton();
+        if (key.direction != 0)
+            dvd->SelectRelativeButton(static_cast<std::uint32_t>(key.direction));
+    }
     QWidget::keyReleaseEvent(event);
 }
 

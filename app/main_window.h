@@ -33,6 +33,8 @@ class SessionSaver;
 struct MenuInputs;
 class TQuovaAboutBox;
 class TQuovaHintWindow;
+class VideoWindowLayout;
+class XRandrDisplay;
 
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
@@ -79,7 +81,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     struct Seams {
         std::function<void()> scanStepWhilePaused;  // paused fast-scan steps
         std::function<void(double position)> updateSubtitle;
-        std::function<void(int key)> dvdMenuKey;  // Shift with Enter or an arrow
     };
     Seams& seams() { return seams_; }
     StartupTip& startupTip() { return startupTip_; }
@@ -152,6 +153,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
     bool showHints() const { return showHints_; }
+    VideoWindowLayout& videoLayout() const { return *layout_; }
 
     // Reports each start-up step by name as it completes ("settings",
     // "shell registration", "templates", "hints", "switches", "first
@@ -177,7 +179,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QWidget* DialogParent() override { return this; }
     void SetModalDialogOpen(bool open) override;
     void FontChanged() override;
-    void LayoutVideo() override { FitPicture(); }
+    void LayoutVideo() override;
     void PaintOsd() override { PaintOsdNow(); }
     void ClearOsdStrip() override;
     void ClearClientArea() override;
@@ -204,6 +206,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void CreateControls();
@@ -214,11 +217,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     MenuInputs MenuInputsNow() const;
     void InstallTransport();
     void RefreshFiltersMenu();
-    // Places the picture in the client area until the layout takes it over.
-    void FitPicture();
+    void InstallLayoutHandlers();
     void SplashTick();
     void Step(const std::string& name);
-    void ApplyFullScreen();
     bool InFullScreen() const;
     void InstallVolumeHandlers();
     void TimerBlockA(const TransportTick& tick);
@@ -251,18 +252,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // clears it, as the strip is cleared when the OSD goes off).
     bool clearClientArea_ = false;
     bool settingsLoaded_ = false;
+    std::unique_ptr<VideoWindowLayout> layout_;
+    std::unique_ptr<XRandrDisplay> display_;
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
     std::unique_ptr<SessionSaver> sessionSaver_;
     QTimer* sessionTimer_ = nullptr;
-    // The picture's aspect and crop, kept here for the bookmarks until the
-    // video layout owns them.
-    struct {
-        double AspectFactor = 1.0;
-        std::int32_t CropY = 0;
-        std::int32_t CropX = 0;
-    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mediainfo/stream_figures.h"
+#include "platform/engine/dvd_graph_builder.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/graph_registration.h"
 #include "platform/engine/guid.h"
@@ -47,6 +48,7 @@ struct GraphSession {
     int VideoHeight = 0;
     int SourceWidth = 0;
     int SourceHeight = 0;
+    // The picture size the file's AVI or Ogg header states (0 when none does).
     engine::Guid SeekingTimeFormat = engine::TIME_FORMAT_MEDIA_TIME;
     bool SeekingTimeFormatIsMediaTime = true;
     std::array<std::uint8_t, 128> Id3TagBuffer{};
@@ -67,6 +69,13 @@ struct GraphSession {
 
     // Set by the completion event, cleared by every open.
     bool MediaComplete = false;
+
+    // The DVD graph builder lives from the first DVD open until the graph is
+    // released; the navigator's control and information faces go at every open.
+    std::unique_ptr<engine::DvdGraphBuilder> DvdGraphBuilder;
+    std::shared_ptr<engine::DvdNavigatorFilter> DvdControl;
+    std::shared_ptr<engine::DvdNavigatorFilter> DvdInfo;
+    engine::DVD_VideoAttributes DvdVideoAttributes;
 
     // The graph published for outside inspection while "Register Graph" is on.
     engine::GraphRegistration RotRegistration;

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 
 #include "app/app_state.h"
+#include "app/dvd_menu_input.h"
 #include "app/edge_controls.h"
 #include "app/end_of_medium.h"
 #include "app/main_window.h"
@@ -107,6 +108,30 @@ TEST(EdgeControls, TheControlBarStaysUpWhileWanted) {
 TEST(EdgeControls, NoControlBarWithoutADuration) {
     EdgeState state;
     EXPECT_FALSE(ControlBarCanShow(state, 0.0));
+}
+
+TEST(DvdMenuInput, ShiftAloneWithEnterOrAnArrowDrivesTheDiscMenu) {
+    EXPECT_TRUE(DvdMenuKeyFor(Qt::Key_Return, true, true).activate);
+    EXPECT_TRUE(DvdMenuKeyFor(Qt::Key_Enter, true, true).activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Up, true, true).direction, 1);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Down, true, true).direction, 2);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Left, true, true).direction, 3);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Right, true, true).direction, 4);
+    // Without Shift alone, or without a disc, the keys belong to the menu's shortcuts.
+    const DvdMenuKey plain = DvdMenuKeyFor(Qt::Key_Left, false, true);
+    EXPECT_FALSE(plain.activate);
+    EXPECT_EQ(plain.direction, 0);
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Return, true, false).activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Space, true, true).direction, 0);
+}
+
+TEST(DvdMenuInput, ThePointerHidesOverAPlayingFileOrADiscTitleOnly) {
+    EXPECT_TRUE(PointerHiddenOverPicture(MediaKindFile, 0, false));
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindFile, 0, true));
+    EXPECT_TRUE(PointerHiddenOverPicture(MediaKindDvd, kDvdTitleDomain, false));
+    // A disc menu needs the pointer to pick its buttons.
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindDvd, 2, false));
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindNone, 0, false));
 }
 
 TEST(WindowDrag, TheWindowFollowsThePointerFromWherePressed) {
@@ -293,7 +318,7 @@ TEST_F(WindowTimers, ADoubleClickDoesNotDragAndFullScreenDoesNotDrag) {
     QCoreApplication::sendEvent(form_.get(), &dbl);
     EXPECT_EQ(form_->drag().Dragging, 0);
 
-    form_->setWindowState(Qt::WindowFullScreen);
+    AppSettings().FullScreenMode = true;
     QMouseEvent press(QEvent::MouseButtonPress, at, form_->mapToGlobal(at), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form_.get(), &press);
