@@ -44,24 +44,6 @@ bool Pump(const std::function<bool()>& done, int ms = 15000) {
     return true;
 }
 
-class Boxes : public QObject {
-  public:
-    Boxes() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts.push_back(box->text().toStdString());
-            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-
-  private:
-    QTimer timer_;
-};
-
 class DvdPlayer : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -126,7 +108,7 @@ TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
 
 TEST_F(DvdPlayer, NoDiscSaysCantRenderAndLeavesThePlainCaption) {
     quova::testing::TempDir dir;
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenDvd((dir / "no-disc").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 80040291: ", 0), 0u) << boxes.texts[0];
@@ -196,7 +178,7 @@ TEST_F(DvdPlayer, TheRootMenuButtonTogglesBetweenMenuAndFilm) {
 TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
     OpenDvd(quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, 5, 0});
     Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, DVD_ERROR_Unexpected, 0});
     Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, 9, 0});
@@ -232,7 +214,7 @@ std::pair<std::uint32_t, double> Location() {
 
 TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     quova::testing::TempDir dir;
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     BookmarkHooks& b = Bookmarks();
     b = BookmarkHooks{};
     InstallDvdBookmarkHooks(b);
