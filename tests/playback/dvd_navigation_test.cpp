@@ -20,6 +20,7 @@
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
+#include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/temp_dir.h"
@@ -271,6 +272,52 @@ TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
     EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
     EXPECT_FALSE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton1)))
         << "no buttons while the film plays";
+}
+
+TEST_F(DvdPlayer, TransportCommandsGoThroughTheNavigatorsRatesAndTimes) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(InDomain(3));
+    auto running = [] { return Graph().GraphBuilder->GetState(100).value == GraphState::Running; };
+    ASSERT_TRUE(Pump(running));
+
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_TRUE(
+        Pump([] { return Graph().GraphBuilder->GetState(100).value == GraphState::Paused; }));
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_TRUE(Pump(running));
+
+    // Fast forward from normal play: 3, 5, 7, 8; Play returns to normal play.
+    for (const char* text : {"forward: 3x", "forward: 5x", "forward: 7x", "forward: 8x"}) {
+        FFWD1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    EXPECT_EQ(DvdState().DvdRate, 80000);
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+    EXPECT_TRUE(running()) << "the film keeps running";
+
+    // Backward at rate 1, then Quicker: max(1.0, -1 + 0.5) is normal play.
+    FBWD1Click();
+    EXPECT_EQ(OsdMessage, "back: -1x");
+    EXPECT_EQ(DvdState().DvdRate, -10000);
+    Quick1Click();
+    EXPECT_EQ(OsdMessage, "quick 1x");
+    for (const char* text : {"slow 0.75x", "slow 0.5x", "slow 0.25x", "slow 0.25x"}) {
+        Slow1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    Play1Click();
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+
+    SeekTo(4.0);
+    EXPECT_TRUE(Pump([] { return std::abs(CurrentPosition() - 4.0) <= 1.0; })) << CurrentPosition();
+    EXPECT_EQ(DvdState().DvdTitle, 2u);
+    EXPECT_EQ(DvdState().DvdChapter, 3u) << "the third chapter starts at 4 s";
 }
 
 TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
