@@ -49,7 +49,11 @@ std::string AudioPadName(std::uint8_t id) {
 // The file's start passes: its headers say what to wait for.
 GstPadProbeReturn OnInput(GstPad*, GstPadProbeInfo* info, gpointer data) {
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if (!buffer || (GST_BUFFER_OFFSET(buffer) != 0 && info->offset != 0)) return GST_PAD_PROBE_OK;
+    if (!buffer) return GST_PAD_PROBE_OK;
+    // Pulled data carries its place in the request, pushed data in the buffer.
+    const guint64 at =
+        (info->type & GST_PAD_PROBE_TYPE_PULL) ? info->offset : GST_BUFFER_OFFSET(buffer);
+    if (at != 0) return GST_PAD_PROBE_OK;
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_READ)) return GST_PAD_PROBE_OK;
     auto audio = NameableAudio(AnnouncedProgramStreams(map.data, map.size));
