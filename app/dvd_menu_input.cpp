@@ -6,18 +6,23 @@
 
 namespace quova {
 
-DvdMenuKey DvdMenuKeyFor(int key, bool shiftAlone, bool dvdOpen) {
-    DvdMenuKey out;
-    if (!shiftAlone || !dvdOpen) return out;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        out.activate = true;
-        return out;
+std::optional<DvdMenuKey> DvdMenuKeyFor(int key, bool shiftAlone, bool dvdOpen) {
+    if (!shiftAlone || !dvdOpen) return std::nullopt;
+    switch (key) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return DvdMenuKey::Activate;
+        case Qt::Key_Up:
+            return DvdMenuKey::Up;
+        case Qt::Key_Down:
+            return DvdMenuKey::Down;
+        case Qt::Key_Left:
+            return DvdMenuKey::Left;
+        case Qt::Key_Right:
+            return DvdMenuKey::Right;
+        default:
+            return std::nullopt;
     }
-    // The navigator's relative directions, in its order.
-    static const int kArrows[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
-    for (int i = 0; i < 4; ++i)
-        if (key == kArrows[i]) out.direction = i + 1;
-    return out;
 }
 
 bool PointerHiddenOverPicture(int mediaKind, int dvdDomain, bool stopped) {

@@ -1,17 +1,17 @@
 #pragma once
 
+#include <optional>
+
+#include "playback/dvd_pointer.h"
+
 namespace quova {
 
 // The player's number of the title domain (the navigator's minus one).
 inline constexpr int kDvdTitleDomain = 3;
 
-// What a key released with Shift does to a disc menu.
-struct DvdMenuKey {
-    bool activate = false;  // Enter: the selected button
-    int direction = 0;      // arrows: 1 up, 2 down, 3 left, 4 right; 0 none
-};
-// `key` is a Qt key code; only Shift alone counts, and only with a disc open.
-DvdMenuKey DvdMenuKeyFor(int key, bool shiftAlone, bool dvdOpen);
+// The disc-menu key a released key is: Enter or an arrow, with Shift alone
+// held and a disc open; none otherwise (the menu's shortcuts have it).
+std::optional<DvdMenuKey> DvdMenuKeyFor(int key, bool shiftAlone, bool dvdOpen);
 
 // The pointer over the picture hides while a file, or a disc in its title
 // domain, is not stopped.

@@ -1498,13 +1498,9 @@ void TQuovaForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
-    const DvdMenuKey key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
-                                         Graph().MediaKind == MediaKindDvd);
-    if (const auto& dvd = Graph().DvdControl) {
-        if (key.activate) dvd->ActivateButton();
-        if (key.direction != 0)
-            dvd->SelectRelativeButton(static_cast<std::uint32_t>(key.direction));
-    }
+    if (const auto key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
+                                       Graph().MediaKind == MediaKindDvd))
+        PressDvdMenuKey(*key);
     QWidget::keyReleaseEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
@@ -248,6 +249,7 @@ void ToggleSubpicture(int tag, bool checked) {
 
 HResult SetDvdRate(double rate) {
     const GraphSession& g = Graph();
+    DvdState().DvdRate = static_cast<int>(std::trunc(rate * 10000));
     if (!g.DvdControl) return E_POINTER;
     return rate < 0 ? g.DvdControl->PlayBackwards(-rate) : g.DvdControl->PlayForwards(rate);
 }

@@ -106,23 +106,12 @@ fi
 # digest of its pixels.
 osd_message() {
     xwd -id "$win" -silent >"$work/osd.xwd"
-    python3 - "$work/osd.xwd" <<'PY'
-import hashlib, struct, sys
-data = open(sys.argv[1], "rb").read()
-h = struct.unpack(">25I", data[:100])
-header_size, width, byte_order, bpp, line, ncolors = h[0], h[4], h[7], h[11], h[12], h[19]
-if bpp != 32:
-    sys.exit("unexpected depth %d" % bpp)
-pixels = data[header_size + ncolors * 12:]
-green, mask = 0, bytearray()
-for y in range(16):
-    for x in range(width // 3):
-        p = pixels[y * line + x * 4: y * line + x * 4 + 4]
-        v = struct.unpack("<I" if byte_order == 0 else ">I", p)[0]
-        lit = (v >> 8) & 255 > 128
-        green += lit
-        mask.append(lit)
-print(green, hashlib.md5(bytes(mask)).hexdigest())
+    PYTHONPATH="$(dirname "$0")" python3 - "$work/osd.xwd" <<'PY'
+import hashlib, sys
+from xwd import Shot
+shot = Shot(sys.argv[1])
+lit = bytes(shot.rgb(x, y)[1] > 128 for y in range(16) for x in range(shot.width // 3))
+print(sum(lit), hashlib.md5(lit).hexdigest())
 PY
 }
 

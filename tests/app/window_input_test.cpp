@@ -111,18 +111,16 @@ TEST(EdgeControls, NoControlBarWithoutADuration) {
 }
 
 TEST(DvdMenuInput, ShiftAloneWithEnterOrAnArrowDrivesTheDiscMenu) {
-    EXPECT_TRUE(DvdMenuKeyFor(Qt::Key_Return, true, true).activate);
-    EXPECT_TRUE(DvdMenuKeyFor(Qt::Key_Enter, true, true).activate);
-    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Up, true, true).direction, 1);
-    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Down, true, true).direction, 2);
-    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Left, true, true).direction, 3);
-    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Right, true, true).direction, 4);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Return, true, true), DvdMenuKey::Activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Enter, true, true), DvdMenuKey::Activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Up, true, true), DvdMenuKey::Up);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Down, true, true), DvdMenuKey::Down);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Left, true, true), DvdMenuKey::Left);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Right, true, true), DvdMenuKey::Right);
     // Without Shift alone, or without a disc, the keys belong to the menu's shortcuts.
-    const DvdMenuKey plain = DvdMenuKeyFor(Qt::Key_Left, false, true);
-    EXPECT_FALSE(plain.activate);
-    EXPECT_EQ(plain.direction, 0);
-    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Return, true, false).activate);
-    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Space, true, true).direction, 0);
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Left, false, true));
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Return, true, false));
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Space, true, true));
 }
 
 TEST(DvdMenuInput, ThePointerHidesOverAPlayingFileOrADiscTitleOnly) {

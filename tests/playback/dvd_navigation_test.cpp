@@ -20,6 +20,7 @@
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
+#include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/temp_dir.h"
@@ -43,24 +44,6 @@ bool Pump(const std::function<bool()>& done, int ms = 15000) {
     }
     return true;
 }
-
-class Boxes : public QObject {
-  public:
-    Boxes() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts.push_back(box->text().toStdString());
-            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-
-  private:
-    QTimer timer_;
-};
 
 class DvdPlayer : public ::testing::Test {
   protected:
@@ -126,7 +109,7 @@ TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
 
 TEST_F(DvdPlayer, NoDiscSaysCantRenderAndLeavesThePlainCaption) {
     quova::testing::TempDir dir;
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenDvd((dir / "no-disc").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 80040291: ", 0), 0u) << boxes.texts[0];
@@ -196,7 +179,7 @@ TEST_F(DvdPlayer, TheRootMenuButtonTogglesBetweenMenuAndFilm) {
 TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
     OpenDvd(quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, 5, 0});
     Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, DVD_ERROR_Unexpected, 0});
     Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, 9, 0});
@@ -232,7 +215,7 @@ std::pair<std::uint32_t, double> Location() {
 
 TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     quova::testing::TempDir dir;
-    Boxes boxes;
+    quova::testing::MessageBoxLog boxes;
     BookmarkHooks& b = Bookmarks();
     b = BookmarkHooks{};
     InstallDvdBookmarkHooks(b);
@@ -289,6 +272,66 @@ TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
     EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
     EXPECT_FALSE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton1)))
         << "no buttons while the film plays";
+}
+
+TEST_F(DvdPlayer, ArrowsSelectTheNeighbouringButtonAndEnterActivatesIt) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    auto button = [] { return Graph().DvdInfo->GetCurrentButton().value; };
+    ASSERT_TRUE(Pump([&] { return button() == 1u; }));
+    PressDvdMenuKey(DvdMenuKey::Down);
+    EXPECT_EQ(button(), 2u) << "button 2 lies below button 1";
+    PressDvdMenuKey(DvdMenuKey::Up);
+    EXPECT_EQ(button(), 1u);
+    PressDvdMenuKey(DvdMenuKey::Down);
+    PressDvdMenuKey(DvdMenuKey::Activate);
+    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
+}
+
+TEST_F(DvdPlayer, TransportCommandsGoThroughTheNavigatorsRatesAndTimes) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(InDomain(3));
+    auto running = [] { return Graph().GraphBuilder->GetState(100).value == GraphState::Running; };
+    ASSERT_TRUE(Pump(running));
+
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_TRUE(
+        Pump([] { return Graph().GraphBuilder->GetState(100).value == GraphState::Paused; }));
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_TRUE(Pump(running));
+
+    // Fast forward from normal play: 3, 5, 7, 8; Play returns to normal play.
+    for (const char* text : {"forward: 3x", "forward: 5x", "forward: 7x", "forward: 8x"}) {
+        FFWD1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    EXPECT_EQ(DvdState().DvdRate, 80000);
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+    EXPECT_TRUE(running()) << "the film keeps running";
+
+    // Backward at rate 1, then Quicker: max(1.0, -1 + 0.5) is normal play.
+    FBWD1Click();
+    EXPECT_EQ(OsdMessage, "back: -1x");
+    EXPECT_EQ(DvdState().DvdRate, -10000);
+    Quick1Click();
+    EXPECT_EQ(OsdMessage, "quick 1x");
+    for (const char* text : {"slow 0.75x", "slow 0.5x", "slow 0.25x", "slow 0.25x"}) {
+        Slow1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    Play1Click();
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+
+    SeekTo(4.0);
+    EXPECT_TRUE(Pump([] { return std::abs(CurrentPosition() - 4.0) <= 1.0; })) << CurrentPosition();
+    EXPECT_EQ(DvdState().DvdTitle, 2u);
+    EXPECT_EQ(DvdState().DvdChapter, 3u) << "the third chapter starts at 4 s";
 }
 
 TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
