@@ -8,17 +8,22 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -31,6 +36,10 @@
 #include "app/display_mode.h"
 #include "app/documentation.h"
 #include "app/dvd_menu.h"
+#include "app/dvd_menu_input.h"
+#include "app/end_of_medium.h"
+#include "app/glyph_button.h"
+#include "app/hint_window.h"
 #include "app/menu_state.h"
 #include "app/mpris.h"
 #include "app/open_dialog.h"
@@ -44,6 +53,7 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "app/tray_tip.h"
 #include "app/video_commands.h"
 #include "app/video_window.h"
 #include "app/xrandr_display.h"
@@ -59,13 +69,16 @@
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_output.h"
+#include "platform/engine/video_widget.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_navigation.h"
+#include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
+#include "playback/volume.h"
 #include "text/osd.h"
 #include "text/osd_message.h"
 #include "text/osd_paint.h"
@@ -119,6 +132,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setFocusPolicy(Qt::StrongFocus);
+    // The edge controls follow the pointer without a button held.
+    setMouseTracking(true);
 
     resize(kDesignWidth, kDesignHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -165,6 +180,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     // FormCreate
     timer1_->setInterval(475);
     connect(timer1_, &QTimer::timeout, this, &TQuovaForm::Timer1Timer);
+    connect(timer2_, &QTimer::timeout, this, &TQuovaForm::Timer2Timer);
+    hintWindow_ = new TQuovaHintWindow(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) AppDeactivate();
     });
@@ -177,6 +194,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
         trayIcon_->setContextMenu(popup_->menu());
         connect(trayIcon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
+                    // The context menu opens by itself on a right click.
                     if (reason == QSystemTrayIcon::DoubleClick) ToggleVisible();
                 });
         trayIcon_->show();
@@ -229,9 +247,8 @@ void TQuovaForm::InstallMediaHooks() {
         SetApplicationTitle(caption);
         setWindowTitle(QString::fromStdString(caption));
     };
-    hooks.UpdateTrayTip = [this] {
-        if (trayIcon_) trayIcon_->setToolTip(windowTitle());
-    };
+    hooks.UpdateTrayTip = [this] { UpdateTrayTip(); };
+    hooks.ApplyVolume = [] { ApplyVolume(AppSettings().Volume); };
     hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
         if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) {
             item->checked = checked;
@@ -426,37 +443,10 @@ void TQuovaForm::InstallTransport() {
     hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
     hooks.ShowSeekBar = [this] { ShowSeekBar(); };
     hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
-}
-
-void TQuovaForm::Timer1Timer() {
-    if (timerBusy_) return;
-    timerBusy_ = true;
-    try {
-        // While an extraction runs its own duties replace playback's: the
-        // progress, and at each end the next file or the completion.
-        if (GraphFlags().ExtractionMode && Graph().ExtractionReady) {
-            ExtractionTimerTick();
-            if (AppSettings().OsdOn) PaintOsdNow();
-            timerBusy_ = false;
-            return;
-        }
-        const TransportTick tick = TransportTimerDuties();
-        auto* seekBar = findChild<QSlider*>("TrackBar1");
-        if (seekBar && seekBar->isVisible())
-            seekBar->setValue(static_cast<int>(tick.position * 100));
-        if (auto* play = findChild<QPushButton*>("Button6"); play && play->isVisible())
-            play->setText(QString::fromUtf8(PlayPauseGlyph(GraphStateOf(100))));
-    } catch (const std::exception& e) {
-        ShowMessage(e.what(), MbIconStop);
-    }
-    try {
-        if (AppSettings().OsdOn) PaintOsdNow();
-        OsdExpiryTick();
-        mpris_->Refresh();
-    } catch (const std::exception& e) {
-        ShowMessage(e.what(), MbIconStop);
-    }
-    timerBusy_ = false;
+    hooks.SetMute = [](bool on) { SetMute(on, AppSettings().Volume); };
+    // The desktop keeps the screen on instead of the pointer being nudged.
+    hooks.PointerNudge = [this] { screenSaver_->KeepDisplayOn(true); };
+    hooks.ContinuePlayList = [this] { ContinuePlayList(); };
 }
 
 void TQuovaForm::Button4Click(QPushButton* button) {
@@ -465,15 +455,6 @@ void TQuovaForm::Button4Click(QPushButton* button) {
     button->show();
     RunControlBarCommand(button->property("tag").toInt());
     ShowSeekBar();
-}
-
-void TQuovaForm::ShowSeekBar() {
-    // Placement and hiding come with the seek bar itself.
-    if (auto* seekBar = findChild<QSlider*>("TrackBar1")) {
-        seekBar->show();
-        seekBar->raise();
-        seekBar->setFocus();
-    }
 }
 
 int TQuovaForm::OsdBandHeight() const {
@@ -545,7 +526,7 @@ void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
     for (const ControlDesign& design : kButtons) {
-        auto* button = new QPushButton(QString::fromUtf8(design.glyph), this);
+        auto* button = new GlyphButton(QString::fromUtf8(design.glyph), this);
         button->setObjectName(design.name);
         button->setFont(webdings);
         button->resize(16, 16);
@@ -553,6 +534,7 @@ void TQuovaForm::CreateControls() {
         button->setProperty("tag", design.tag);
         button->setProperty("hintEntry", design.hint);
         button->hide();
+        connect(button, &QPushButton::clicked, this, [this, button] { ButtonClicked(button); });
         hinted_.push_back(button);
     }
 
@@ -564,11 +546,16 @@ void TQuovaForm::CreateControls() {
     navy.setColor(QPalette::WindowText, Qt::white);
     title->setPalette(navy);
     title->setFont(QFont("Arial", 11));
+    title->setMouseTracking(true);
+    title->installEventFilter(this);
     title->hide();
+    titleStrip_ = title;
 
     auto* seekBar = new QSlider(Qt::Horizontal, this);
     seekBar->setObjectName("TrackBar1");
+    seekBar->installEventFilter(this);
     seekBar->hide();
+    seekBar_ = seekBar;
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -578,6 +565,8 @@ void TQuovaForm::CreateControls() {
     volumeBar->setTickPosition(QSlider::TicksRight);
     volumeBar->setGeometry(0, 0, 20, kDesignHeight);
     volumeBar->hide();
+    connect(volumeBar, &QSlider::valueChanged, this, &TQuovaForm::TrackBar3Change);
+    volumeBar_ = volumeBar;
 
     auto* panel = new QLabel(this);
     panel->setObjectName("Panel1");
@@ -586,6 +575,7 @@ void TQuovaForm::CreateControls() {
     panel->setProperty("hintEntry", 2200);
     panel->hide();
     hinted_.push_back(panel);
+    panel_ = panel;
 
     for (QWidget* control : hinted_) control->installEventFilter(this);
 
@@ -608,6 +598,8 @@ void TQuovaForm::InstallHandlers() {
     menu.SetHandler("About1Click", [this](MenuItem&) { About1Click(); });
     menu.SetHandler("Help1Click", [this](MenuItem&) { Help1Click(); });
     menu.SetHandler("Hide1Click", [this](MenuItem&) { Hide1Click(); });
+    menu.SetHandler("PauseOnHide1Click", [this](MenuItem&) { PauseOnHide1Click(); });
+    InstallVolumeHandlers();
     menu.SetHandler("SaveonExit1Click", [](MenuItem&) {
         try {
             SaveonExit1Click(AppSettings());
@@ -636,7 +628,7 @@ void TQuovaForm::InstallHandlers() {
         const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
         if (text.empty()) return;
         OsdMessage = text;
-        if (AppSettings().OsdOn) update();
+        PaintOsdNow();
     });
     menu.SetHandler("PreventScreenSaver1Click", [this](MenuItem&) {
         screenSaver_->ToggleScreenSaver(AppSettings().PreventScreenSaver);
@@ -707,9 +699,6 @@ void TQuovaForm::InstallHandlers() {
     };
     for (const auto& [name, command] : osd)
         menu.SetHandler(name, [this, command](MenuItem&) { command(*this); });
-    for (int n = 4; n <= 9; ++n)
-        if (auto* button = findChild<QPushButton*>(QString("Button%1").arg(n)))
-            connect(button, &QPushButton::clicked, this, [this, button] { Button4Click(button); });
     // Playback1Click: Step is offered where a frame can be stepped.
     if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
         connect(playback, &QMenu::aboutToShow, this, [this] {
@@ -717,6 +706,8 @@ void TQuovaForm::InstallHandlers() {
             popup_->Sync();
         });
     menu.SetAboutToShow([this] {
+        // The user found the menu: the start-up tip is not needed.
+        startupTip_.MenuOpened();
         RefreshFiltersMenu();
         ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow()));
     });
@@ -763,6 +754,8 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.SubtitleSounds = s.SubtitleSounds;
     in.ChaptersOnSubtitles = s.ChaptersOnSubtitles;
     in.LoopOn = s.LoopOn;
+    in.ControlBarVisible = edges_.ControlBarVisible;
+    in.ControlBarWanted = edges_.ControlBarWanted;
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
     in.ListCount = list.PlayListCount();
@@ -1041,6 +1034,12 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The window manager's close (Alt+F4) hides to the notification area.
+    if (event->spontaneous() && trayIcon_ && !SessionEnding) {
+        event->ignore();
+        ToggleVisible();
+        return;
+    }
     closing_ = true;
     const bool timerWasRunning = timer1_->isActive();
     timer1_->stop();
@@ -1110,6 +1109,7 @@ void TQuovaForm::ToggleVisible() {
         // Without a notification-area icon a hidden window could not come back.
         hide();
         tag_ = 0;
+        if (AppSettings().PauseOnHide && GraphRunning(100)) Graph().GraphBuilder->Pause();
     }
 }
 
@@ -1118,11 +1118,56 @@ void TQuovaForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && aboutBox_ &&
         aboutBox_->isVisible())
         aboutBox_->raise();
+    // Minimising from the window manager hides to the notification area;
+    // the minimise button minimises.
+    if (event->type() == QEvent::WindowStateChange) {
+        if (!(windowState() & Qt::WindowMinimized)) {
+            ownMinimize_ = false;
+        } else if (trayIcon_ && !ownMinimize_) {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            QTimer::singleShot(0, this, [this] {
+                if (tag_ != 0) ToggleVisible();
+            });
+        }
+    }
     QWidget::changeEvent(event);
 }
 
+namespace {
+
+// The keys a focused seek bar moves with: a page either way, the start, the end.
+bool SeekBarKeepsKey(const QKeyEvent& key) {
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    switch (key.key()) {
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ToolTip && !showHints_) return true;
+    if (event->type() == QEvent::ToolTip) {
+        // Hints show in the program's own hint window, or not at all.
+        const auto* control = qobject_cast<QWidget*>(watched);
+        if (showHints_ && control) hintWindow_->ShowHint(control->toolTip(), x(), y());
+        return true;
+    }
+    if (event->type() == QEvent::Leave && hintWindow_) hintWindow_->ShowHint(QString(), x(), y());
+    if (watched == titleStrip_ && StripEvent(event)) return true;
+    if (watched == panel_ && PanelEvent(event)) return true;
+    if (watched == seekBar_ && event->type() == QEvent::ShortcutOverride &&
+        SeekBarKeepsKey(*static_cast<QKeyEvent*>(event))) {
+        // The focused seek bar moves with these keys; a menu key must not
+        // take them away from it.
+        event->accept();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -1174,6 +1219,374 @@ void TQuovaForm::RebuildRecentMenu() {
 
 void TQuovaForm::KeyOpened() {
     if (aboutBox_) aboutBox_->okButton()->setEnabled(true);
+}
+
+// --- Volume
+
+void TQuovaForm::InstallVolumeHandlers() {
+    PopupMenu& menu = *popup_;
+    const auto stepped = [this](bool changed) {
+        if (!changed) return;
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        PaintOsdNow();
+    };
+    menu.SetHandler("VolumeUp1Click",
+                    [stepped](MenuItem&) { stepped(VolumeUp1Click(AppSettings().Volume)); });
+    menu.SetHandler("VolumeDown1Click",
+                    [stepped](MenuItem&) { stepped(VolumeDown1Click(AppSettings().Volume)); });
+    menu.SetHandler("MuteonFastSlowPlayback1Click",
+                    [](MenuItem&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); });
+}
+
+void TQuovaForm::TrackBar3Change(int position) {
+    quova::TrackBar3Change(position, AppSettings().Volume);
+    PaintOsdNow();
+}
+
+void TQuovaForm::wheelEvent(QWheelEvent* event) {
+    const bool held = event->modifiers() != Qt::NoModifier || event->buttons() != Qt::NoButton;
+    const int steps = WheelVolumeSteps(event->angleDelta().y(), held);
+    if (steps != 0 && ChangeVolume(steps, AppSettings().Volume)) {
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        PaintOsdNow();
+    }
+    // Not marked handled.
+    event->ignore();
+}
+
+// --- Polling
+
+void TQuovaForm::Timer1Timer() {
+    TransportTick tick;
+    PollingBlocks blocks;
+    // While an extraction runs its own duties replace playback's: the
+    // progress, and at each end the next file or the completion.
+    const bool extracting = GraphFlags().ExtractionMode && Graph().ExtractionReady;
+    blocks.startupTip = [this] {
+        if (startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
+    };
+    blocks.blockA = [this, &tick, extracting] {
+        if (!Graph().GraphBuilder || extracting) return;
+        tick = PollTransport();
+        PointerNudgeDuty(tick);
+        TimerBlockA(tick);
+    };
+    blocks.blockB = [this, &tick, extracting] {
+        if (extracting) return ExtractionTimerTick();
+        if (!Graph().GraphBuilder) return;
+        if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
+        DvdCompleteDuty();
+        const Settings& s = AppSettings();
+        if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running &&
+            seams_.updateSubtitle)
+            seams_.updateSubtitle(tick.position);
+    };
+    blocks.blockC = [this, extracting] {
+        if (AppSettings().OsdOn) PaintOsdNow();
+        // The progress stays up however long a percent takes.
+        if (extracting) return;
+        OsdExpiryTick();
+        mpris_->Refresh();
+    };
+    blocks.report = [](const std::string& text) { ShowMessage(text, MbIconStop); };
+    tick_.Run(blocks);
+}
+
+void TQuovaForm::TimerBlockA(const TransportTick& tick) {
+    GraphSession& g = Graph();
+    const bool running = tick.state == engine::GraphState::Running;
+    // Pausing or stopping lets the screen saver back at once.
+    screenSaver_->KeepDisplayOn(running);
+    if (seekBar_->isVisible()) seekBar_->setValue(static_cast<int>(tick.position * 100));
+    // The play button is up exactly while the control bar is shown.
+    if (QPushButton* play = Button("Button6"); play && play->isVisible())
+        play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
+    if (g.VideoWindow) {
+        const bool hide = PointerHiddenOverPicture(g.MediaKind, DvdState().DvdDomain,
+                                                   tick.state == engine::GraphState::Stopped);
+        if (hide != g.VideoWindow->IsCursorHidden()) g.VideoWindow->HideCursor(hide);
+    }
+}
+
+void TQuovaForm::ContinuePlayList() {
+    EndOptions options;
+    options.extractionMode = GraphFlags().ExtractionMode;
+    options.random = AppSettings().RandomList;
+    options.loop = AppSettings().LoopOn;
+    AfterEndSteps steps;
+    steps.rewind = [] { SeekTo(0); };
+    steps.stopTimer1 = [this] { timer1_->stop(); };
+    steps.open = Opener();
+    ContinueAfterEnd(CurrentPlayList(), options, steps);
+    screenSaver_->KeepDisplayOn(false);
+}
+
+void TQuovaForm::Timer2Timer() {
+    const HideTick tick = Timer2Tick(edges_);
+    if (tick.hideControlBar) ShowControlBar(false);
+    if (tick.hideVolumeBar) volumeBar_->hide();
+    if (!tick.keepTimer) timer2_->stop();
+}
+
+// --- Edge controls
+
+QPushButton* TQuovaForm::Button(const char* name) const {
+    return findChild<QPushButton*>(name);
+}
+
+void TQuovaForm::ShowSeekBar() {
+    layout_->PlaceSeekBar();
+    seekBar_->show();
+    seekBar_->raise();
+    seekBar_->setFocus();
+    SeekBarShown(edges_);
+    timer2_->start();
+}
+
+void TQuovaForm::ShowControlBar(bool on) {
+    static const char* const kBar[] = {"Button4", "Button5", "Button6",
+                                       "Button7", "Button8", "Button9"};
+    if (on) {
+        if (!ControlBarCanShow(edges_, Graph().Duration)) return;
+        ShowSeekBar();
+        int left = seekBar_->geometry().right() + 1 + 4;
+        for (const char* name : kBar) {
+            QPushButton* button = Button(name);
+            button->move(left, height() - button->height());
+            left += button->width();
+            button->show();
+            button->raise();
+        }
+    } else {
+        edges_.SeekBarVisible = false;
+        seekBar_->hide();
+        seekBar_->lower();
+        for (const char* name : kBar) Button(name)->hide();
+    }
+}
+
+void TQuovaForm::ShowTopStrip() {
+    const bool dvd = Graph().MediaKind == MediaKindDvd;
+    int right = width();
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"}) {
+        QPushButton* button = Button(name);
+        QFont plain = button->font();
+        plain.setBold(false);
+        plain.setItalic(false);
+        button->setFont(plain);
+        if (std::string(name) == "Button10" && !dvd) continue;
+        right -= button->width();
+        button->move(right, 0);
+        button->show();
+    }
+    const std::string name = std::filesystem::path(Graph().CurrentMediaName).filename().string();
+    const QString text = QString::fromStdString(name);
+    titleStrip_->setGeometry(0, 0, width(), 16);
+    titleStrip_->setText(text);
+    // The name shrinks until it fits the strip left of the buttons.
+    const int room = right;
+    QFont font = titleStrip_->font();
+    int size = 11;
+    font.setPointSize(size);
+    while (size > 1) {
+        const QFontMetrics metrics(font);
+        if (metrics.height() <= 16 && metrics.horizontalAdvance(text) <= room) break;
+        font.setPointSize(--size);
+    }
+    titleStrip_->setFont(font);
+    titleStrip_->show();
+    titleStrip_->raise();
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"})
+        if (Button(name)->isVisible()) Button(name)->raise();
+}
+
+void TQuovaForm::HideTopStrip() {
+    for (const char* name : {"Button1", "Button2", "Button3", "Button10"}) Button(name)->hide();
+    titleStrip_->hide();
+    PaintOsdNow();
+}
+
+void TQuovaForm::ButtonClicked(QPushButton* button) {
+    const std::string name = button->objectName().toStdString();
+    if (name != "Button4" && name != "Button5" && name != "Button6" && name != "Button7" &&
+        name != "Button8" && name != "Button9") {
+        // Shown again so it does not keep the focus frame.
+        button->hide();
+        button->show();
+    }
+    if (name == "Button1") {
+        close();
+    } else if (name == "Button2") {
+        ownMinimize_ = true;
+        showMinimized();
+    } else if (name == "Button3") {
+        Help1Click();
+    } else if (name == "Button10") {
+        popup_->Trigger("Root1");
+    } else {
+        Button4Click(button);
+    }
+}
+
+// --- Mouse and keys
+
+void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
+    if (aboutBox_ && aboutBox_->isVisible()) return;
+    const QPoint p = event->position().toPoint();
+    if (drag_.Dragging) {
+        DragMove(this, p.x(), p.y());
+        return;
+    }
+    setFocus();
+    if (Graph().MediaKind == MediaKindDvd && DvdState().DvdDomain != kDvdTitleDomain) {
+        // A disc menu: the button under the pointer is selected.
+        const bool button = SelectDvdButtonAt(p);
+        setCursor(button ? Qt::PointingHandCursor : Qt::ArrowCursor);
+        Wait(button ? 200 : 100);
+    }
+    const EdgeChanges changes = PointerMoved(edges_, p.x(), p.y(), height(), Geometry().VideoTop);
+    if (changes.showTopStrip) ShowTopStrip();
+    if (changes.hideTopStrip) HideTopStrip();
+    if (changes.volumeBarShown) {
+        const QSignalBlocker quiet(volumeBar_);
+        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+        volumeBar_->show();
+        volumeBar_->raise();
+    }
+    if (changes.volumeBarHidden) {
+        volumeBar_->hide();
+        volumeBar_->lower();
+    }
+    if (changes.timer2) timer2_->start();
+    if (changes.showControlBar) ShowControlBar(true);
+    if (changes.hideControlBar) ShowControlBar(false);
+}
+
+void TQuovaForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    const QPoint p = event->position().toPoint();
+    if (Graph().MediaKind == MediaKindDvd && ActivateDvdButtonAt(p)) {
+        setCursor(Qt::WaitCursor);
+        Wait(500);
+        return;
+    }
+    if (DragStarts(event->buttons() == Qt::LeftButton, event->modifiers() != Qt::NoModifier, false,
+                   InFullScreen()))
+        BeginDrag(this, p.x(), p.y());
+}
+
+void TQuovaForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (drag_.Dragging) EndDrag(this);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TQuovaForm::mouseDoubleClickEvent(QMouseEvent*) {
+    // The second press of a double click never drags.
+    if (drag_.Dragging) EndDrag(this);
+    popup_->Trigger("FullScreen1");
+}
+
+void TQuovaForm::keyPressEvent(QKeyEvent* event) {
+    if (event->text() == "+")
+        popup_->Trigger("ZoomIn1");
+    else if (event->text() == "-")
+        popup_->Trigger("ZoomOut1");
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
+    if (const auto key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
+                                       Graph().MediaKind == MediaKindDvd))
+        PressDvdMenuKey(*key);
+    QWidget::keyReleaseEvent(event);
+}
+
+void TQuovaForm::BeginDrag(QWidget* control, int x, int y) {
+    const QPoint origin = control == this ? pos() : control->mapToGlobal(QPoint(0, 0));
+    drag_.Begin(x, y, origin.x(), origin.y());
+    // Window positions, not the control's, are what the move keeps.
+    drag_.DragStartLeft = pos().x();
+    drag_.DragStartTop = pos().y();
+    control->grabMouse();
+}
+
+void TQuovaForm::DragMove(QWidget* control, int x, int y) {
+    if (QWidget::mouseGrabber() != control) return;
+    const QPoint origin = control == this ? pos() : control->mapToGlobal(QPoint(0, 0));
+    const WindowDrag::Point to = drag_.Move(x, y, origin.x(), origin.y());
+    move(to.left, to.top);
+}
+
+void TQuovaForm::EndDrag(QWidget* control) {
+    if (QWidget::mouseGrabber() == control) control->releaseMouse();
+    drag_.End();
+}
+
+bool TQuovaForm::StripEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && mouse->buttons() == Qt::LeftButton &&
+                mouse->modifiers() == Qt::NoModifier && !InFullScreen()) {
+                const QPoint p = mouse->position().toPoint();
+                BeginDrag(titleStrip_, p.x(), p.y());
+                return true;
+            }
+            return false;
+        }
+        case QEvent::MouseMove: {
+            if (!drag_.Dragging) return false;
+            const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+            DragMove(titleStrip_, p.x(), p.y());
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            if (!drag_.Dragging) return false;
+            EndDrag(titleStrip_);
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (drag_.Dragging) EndDrag(titleStrip_);
+            Open1Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TQuovaForm::PanelEvent(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            panelDrag_.Down(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+            return true;
+        case QEvent::MouseMove: {
+            const int delta =
+                panelDrag_.Move(static_cast<QMouseEvent*>(event)->position().toPoint().y());
+            if (delta == 0) return false;
+            subtitlePanelOffset_ += delta;
+            panel_->move(panel_->x(), panel_->y() + delta);
+            return true;
+        }
+        case QEvent::MouseButtonRelease:
+            panelDrag_.Up();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// --- Notification area
+
+void TQuovaForm::UpdateTrayTip() {
+    if (trayIcon_)
+        trayIcon_->setToolTip(QString::fromStdString(TrayTip(windowTitle().toStdString())));
+}
+
+void TQuovaForm::PauseOnHide1Click() {
+    bool& on = AppSettings().PauseOnHide;
+    on = !on;
 }
 
 }  // namespace quova

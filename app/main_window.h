@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/edge_controls.h"
 #include "app/menu_model.h"
 #include "app/play_list.h"
+#include "app/polling_tick.h"
 #include "app/settings.h"
+#include "app/window_drag.h"
+#include "playback/transport.h"
 #include "text/osd_commands.h"
 
 class QLabel;
@@ -28,6 +32,7 @@ class ScreenSaverControl;
 class SessionSaver;
 struct MenuInputs;
 class TQuovaAboutBox;
+class TQuovaHintWindow;
 class VideoWindowLayout;
 class XRandrDisplay;
 
@@ -55,6 +60,35 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void About1Click();
     void Help1Click();
     void Hide1Click() { ToggleVisible(); }
+    void PauseOnHide1Click();
+
+    // The polling tick (475 ms) and the edge controls' hide tick (1 s).
+    void Timer1Timer();
+    void Timer2Timer();
+    void ShowSeekBar();
+    void ShowControlBar(bool on);
+    // Moving the window with the mouse; `control` holds the capture.
+    void BeginDrag(QWidget* control, int x, int y);
+    void DragMove(QWidget* control, int x, int y);
+    void EndDrag(QWidget* control);
+    // The notification-area icon's tip follows the caption.
+    void UpdateTrayTip();
+    // The volume bar was moved by the user.
+    void TrackBar3Change(int position);
+
+    // What the tick and the keys call in the parts that are not built yet;
+    // each does nothing while empty.
+    struct Seams {
+        std::function<void()> scanStepWhilePaused;  // paused fast-scan steps
+        std::function<void(double position)> updateSubtitle;
+    };
+    Seams& seams() { return seams_; }
+    StartupTip& startupTip() { return startupTip_; }
+    const EdgeState& edges() const { return edges_; }
+    EdgeState& edges() { return edges_; }
+    const WindowDrag& drag() const { return drag_; }
+    bool timerBusy() const { return tick_.TimerBusy(); }
+    TQuovaHintWindow* hintWindow() const { return hintWindow_; }
     // The application lost the focus.
     void AppDeactivate();
 
@@ -105,8 +139,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     bool highPriority() const { return highPriority_; }
     ScreenSaverControl& screenSaver() const { return *screenSaver_; }
 
-    // The polling tick (475 ms).
-    void Timer1Timer();
     // A control-bar button (Button4 to Button9) was pressed.
     void Button4Click(QPushButton* button);
     // Draws the OSD line now, when the OSD is on.
@@ -167,6 +199,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
@@ -177,12 +216,22 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // What the popup menu's state is computed from, as it stands now.
     MenuInputs MenuInputsNow() const;
     void InstallTransport();
-    void ShowSeekBar();
     void RefreshFiltersMenu();
     void InstallLayoutHandlers();
     void SplashTick();
     void Step(const std::string& name);
     bool InFullScreen() const;
+    void InstallVolumeHandlers();
+    void TimerBlockA(const TransportTick& tick);
+    // The end of a file was handled: the next list entry, a rewind, or the
+    // end of polling.
+    void ContinuePlayList();
+    void ShowTopStrip();
+    void HideTopStrip();
+    void ButtonClicked(QPushButton* button);
+    bool StripEvent(QEvent* event);
+    bool PanelEvent(QEvent* event);
+    QPushButton* Button(const char* name) const;
 
     std::vector<std::string> params_;
     std::string exePath_;
@@ -199,7 +248,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     int tag_ = 1;
     int splashTicks_ = 0;
     bool closing_ = false;
-    bool timerBusy_ = false;
     // What the next paint does to the whole client area (a font change
     // clears it, as the strip is cleared when the OSD goes off).
     bool clearClientArea_ = false;
@@ -215,6 +263,21 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
+
+    QLabel* titleStrip_ = nullptr;
+    QSlider* seekBar_ = nullptr;
+    QSlider* volumeBar_ = nullptr;
+    QLabel* panel_ = nullptr;
+    TQuovaHintWindow* hintWindow_ = nullptr;
+    PollingTick tick_;
+    StartupTip startupTip_;
+    EdgeState edges_;
+    WindowDrag drag_;
+    PanelDrag panelDrag_;
+    int subtitlePanelOffset_ = 0;
+    int seekBarPosition_ = -1;
+    bool ownMinimize_ = false;
+    Seams seams_;
 };
 
 }  // namespace quova

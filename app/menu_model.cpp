@@ -14,8 +14,11 @@ std::vector<MenuTemplateItem*> MenuItem::TemplateSubItems() {
 std::string MenuItem::SetCaptionAndShortcut(const std::string& newCaption,
                                             const std::string& shortcutText) {
     caption = newCaption;
-    shortcut = ParseShortcut(shortcutText);
-    return ShortcutText(shortcut);
+    QList<QKeySequence> keys = ParseShortcuts(shortcutText);
+    shortcut = keys.isEmpty() ? QKeySequence() : keys.takeFirst();
+    moreShortcuts = keys;
+    if (!shortcut.isEmpty()) keys.prepend(shortcut);
+    return ShortcutsText(keys);
 }
 
 QKeySequence ParseShortcut(const std::string& text) {
@@ -29,6 +32,25 @@ QKeySequence ParseShortcut(const std::string& text) {
 
 std::string ShortcutText(const QKeySequence& shortcut) {
     return shortcut.toString(QKeySequence::PortableText).toStdString();
+}
+
+QList<QKeySequence> ParseShortcuts(const std::string& text) {
+    QList<QKeySequence> keys;
+    const QStringList parts = QString::fromStdString(text).split(QStringLiteral("; "));
+    for (const QString& part : parts) {
+        const QKeySequence key = ParseShortcut(part.trimmed().toStdString());
+        if (!key.isEmpty() && !keys.contains(key)) keys.push_back(key);
+    }
+    return keys;
+}
+
+std::string ShortcutsText(const QList<QKeySequence>& keys) {
+    std::string text;
+    for (const QKeySequence& key : keys) {
+        if (!text.empty()) text += "; ";
+        text += ShortcutText(key);
+    }
+    return text;
 }
 
 MenuModel::MenuModel() {

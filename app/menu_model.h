@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ class MenuItem : public MenuTemplateItem {
     std::string name;
     std::string caption;
     QKeySequence shortcut;
+    // Further keys that run the item too, given by a template.
+    QList<QKeySequence> moreShortcuts;
     // The command run when the item is chosen; "" for a submenu or separator.
     std::string handler;
     int tag = 0;
@@ -41,6 +44,12 @@ class MenuItem : public MenuTemplateItem {
 QKeySequence ParseShortcut(const std::string& text);
 // The portable text of a shortcut, "" for none.
 std::string ShortcutText(const QKeySequence& shortcut);
+// The keys of a template's shortcut text: one key, or several separated by
+// "; " ("Ctrl+N; PgDown"), as the platform writes a list of keys. Keys that
+// cannot be read are left out.
+QList<QKeySequence> ParseShortcuts(const std::string& text);
+// The portable text of several keys, separated by "; ".
+std::string ShortcutsText(const QList<QKeySequence>& keys);
 
 // The popup menu's items, built from the designed menu.
 class MenuModel {

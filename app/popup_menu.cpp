@@ -94,20 +94,25 @@ void PopupMenu::Sync() {
     for (MenuItem* item : model_.All()) {
         QAction* action = Action(item);
         if (!action) continue;
-        bool ownsKey = false;
-        if (item->visible && !item->shortcut.isEmpty() &&
-            std::find(taken.begin(), taken.end(), item->shortcut) == taken.end()) {
-            taken.push_back(item->shortcut);
-            ownsKey = true;
+        QList<QKeySequence> owned;
+        if (item->visible) {
+            QList<QKeySequence> keys = item->moreShortcuts;
+            keys.prepend(item->shortcut);
+            for (const QKeySequence& key : keys) {
+                if (key.isEmpty() || std::find(taken.begin(), taken.end(), key) != taken.end())
+                    continue;
+                taken.push_back(key);
+                owned.push_back(key);
+            }
         }
-        SyncItem(*item, action, ownsKey);
+        SyncItem(*item, action, owned);
     }
 }
 
-void PopupMenu::SyncItem(MenuItem& item, QAction* action, bool ownsKey) {
+void PopupMenu::SyncItem(MenuItem& item, QAction* action, const QList<QKeySequence>& keys) {
     if (!item.separator) {
         action->setText(QString::fromStdString(item.caption));
-        if (item.children.empty()) action->setShortcut(ownsKey ? item.shortcut : QKeySequence());
+        if (item.children.empty()) action->setShortcuts(keys);
         const QString hint = QString::fromStdString(item.hint);
         action->setStatusTip(hint);
         action->setToolTip(hint);

@@ -48,7 +48,7 @@ class PopupMenu : public QObject {
 
   private:
     void Build(QMenu* menu, const std::vector<MenuItem*>& items);
-    void SyncItem(MenuItem& item, QAction* action, bool ownsKey);
+    void SyncItem(MenuItem& item, QAction* action, const QList<QKeySequence>& keys);
     void Run(MenuItem& item);
 
     MenuModel& model_;

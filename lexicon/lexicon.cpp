@@ -48,8 +48,10 @@ void ClearLoadedLexicon() {
     LoadedTable().Clear();
 }
 
-std::string FormatLex(int index, const std::string& value) {
-    const std::string& text = Lex(index);
+namespace {
+
+// `text` with its first "%<spec>" filled with `value` and "%%" made "%".
+std::string Fill(const std::string& text, char spec, const std::string& value) {
     std::string out;
     bool filled = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -59,7 +61,7 @@ std::string FormatLex(int index, const std::string& value) {
                 ++i;
                 continue;
             }
-            if (text[i + 1] == 's' && !filled) {
+            if (text[i + 1] == spec && !filled) {
                 out += value;
                 filled = true;
                 ++i;
@@ -69,6 +71,16 @@ std::string FormatLex(int index, const std::string& value) {
         out += text[i];
     }
     return out;
+}
+
+}  // namespace
+
+std::string FormatLex(int index, const std::string& value) {
+    return Fill(Lex(index), 's', value);
+}
+
+std::string FormatLexNumber(int index, int value) {
+    return Fill(Lex(index), 'd', std::to_string(value));
 }
 
 }  // namespace quova

@@ -16,6 +16,8 @@ const std::string& Lex(int index);
 
 // Lex(index) with its first "%s" filled with `value` and "%%" made "%".
 std::string FormatLex(int index, const std::string& value);
+// Lex(index) with its first "%d" filled with `value` and "%%" made "%".
+std::string FormatLexNumber(int index, int value);
 
 // The compiled-in English text for `index`, "?" for an index it does not list.
 const std::string& BuiltInLex(int index);

@@ -11,7 +11,8 @@ namespace quova {
 // Menu template files re-caption the popup menu and re-assign its shortcuts
 // and hints: quova.<code>.mnu beside the program, one item a line, four
 // quoted fields: item name, caption ("&" marks the accelerator), shortcut
-// text ("Ctrl+O", "F11"; empty or unknown means none), hint.
+// text ("Ctrl+O", "F11", or several keys as "Ctrl+N; PgDown"; empty or unknown
+// means none), hint.
 
 struct MenuTemplateLine {
     std::string name;

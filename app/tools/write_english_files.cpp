@@ -1,6 +1,7 @@
 // Writes the English lexicon file and menu template file that are installed
-// with the program, from the built-in texts and the designed menu, so a
-// translator starts from files that match the program exactly.
+// with the program, from the built-in texts and the designed menu (with the
+// extra keys the English template ships), so a translator starts from files
+// that match the program exactly.
 //   write_english_files <folder>   writes <folder>/quova.en.lex and quova.en.mnu
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "app/menu_design.h"
+#include "app/shipped_keys.h"
 #include "lexicon/builtin_texts.h"
 
 namespace {
@@ -40,8 +42,9 @@ int main(int argc, char** argv) {
     std::ofstream mnu(folder / "quova.en.mnu", std::ios::binary | std::ios::trunc);
     for (const quova::MenuItemDesign& item : quova::DesignedMenu()) {
         if (std::string(item.caption) == "-") continue;
-        mnu << Quoted(item.name) << "," << Quoted(item.caption) << "," << Quoted(item.shortcut)
-            << "," << Quoted(item.hint) << "\r\n";
+        mnu << Quoted(item.name) << "," << Quoted(item.caption) << ","
+            << Quoted(quova::ShippedShortcut(item.name, item.shortcut)) << "," << Quoted(item.hint)
+            << "\r\n";
     }
     lex.flush();
     mnu.flush();

@@ -153,6 +153,14 @@ TEST(MenuState, FilePlaying) {
     EXPECT_FALSE(Enabled(bypass, "Aspect1"));
     EXPECT_FALSE(Enabled(bypass, "Pan1"));
     EXPECT_FALSE(Enabled(bypass, "BypassAudio1"));
+
+    // The volume commands need an audio renderer that is not bypassed.
+    in = FilePlaying();
+    in.HasBasicAudio = false;
+    EXPECT_FALSE(Enabled(ComputeMenuState(in), "Audio1"));
+    in.HasBasicAudio = true;
+    in.BypassAudio = true;
+    EXPECT_FALSE(Enabled(ComputeMenuState(in), "Audio1"));
 }
 
 TEST(MenuState, FilePausedAtAnotherRate) {

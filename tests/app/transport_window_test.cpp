@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/play_list.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
 #include "lexicon/lexicon.h"
@@ -33,6 +34,9 @@ class TransportWindow : public ::testing::Test {
         AppSettings() = Settings{};
         AppSettings().OsdOn = true;
         OsdMessage.clear();
+        // The play list outlives windows; one left by another test would be
+        // followed at the end of the clip.
+        CurrentPlayList() = PlayListState{};
         form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
         form_->resize(320, 240);
         form_->show();
@@ -41,6 +45,7 @@ class TransportWindow : public ::testing::Test {
     }
     void TearDown() override {
         form_.reset();
+        CurrentPlayList() = PlayListState{};
         OpenCounter = -1;
         registry::SetStorePath({});
     }

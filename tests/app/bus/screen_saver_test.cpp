@@ -130,6 +130,38 @@ TEST_F(ScreenSaverService, TheDisplayStaysOnWhileTheGraphRunsAndIsReleasedOnStop
     AppSettings() = Settings{};
 }
 
+TEST_F(ScreenSaverService, PausingReleasesTheInhibitionAndPlayingHoldsItAgain) {
+    testing::TempDir dir;
+    registry::SetStorePath(dir / "registry.reg");
+    registry::OpenUserKey("SOFTWARE\\Dorvane\\Quova")->Write("preventscreensaver", "0");
+    AppSettings() = Settings{};
+    const std::string clip = testing::media::Wav(dir / "tone.wav", 8.0).string();
+    {
+        TQuovaForm form({}, (dir / "quova").string());
+        form.InitializeApp();
+        OpenCounter = 0;
+        form.OpenMedia(clip);
+        ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
+        // The polling tick itself keeps the display on, also in full screen.
+        form.Timer1Timer();
+        EXPECT_EQ(Held(), QStringList{"Quova: Playing a medium"});
+
+        ASSERT_EQ(Graph().GraphBuilder->Pause(), engine::S_OK);
+        ASSERT_TRUE(WaitUntil([&] { return !form.GraphRunning(0); }));
+        form.Timer1Timer();
+        EXPECT_TRUE(Held().isEmpty());
+
+        ASSERT_EQ(Graph().GraphBuilder->Run(), engine::S_OK);
+        ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
+        form.Timer1Timer();
+        EXPECT_EQ(Held(), QStringList{"Quova: Playing a medium"});
+        OpenCounter = -1;
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Held().isEmpty(); }));
+    registry::SetStorePath({});
+    AppSettings() = Settings{};
+}
+
 TEST(ScreenSaverWithoutService, NothingIsHeldAndNothingReported) {
     testing::App();
     ScreenSaverControl control{QDBusConnection(QString())};

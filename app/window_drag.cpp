@@ -1,0 +1,28 @@
+#include "app/window_drag.h"
+
+namespace quova {
+
+void WindowDrag::Begin(int x, int y, int left, int top) {
+    DragStartScreenX = x + left;
+    DragStartScreenY = y + top;
+    DragStartLeft = left;
+    DragStartTop = top;
+    Dragging = 1;
+}
+
+WindowDrag::Point WindowDrag::Move(int x, int y, int left, int top) const {
+    return {x + left - DragStartScreenX + DragStartLeft, y + top - DragStartScreenY + DragStartTop};
+}
+
+bool DragStarts(bool leftButtonOnly, bool modifierHeld, bool doubleClick, bool fullScreen) {
+    return leftButtonOnly && !modifierHeld && !doubleClick && !fullScreen;
+}
+
+int PanelDrag::Move(int y) {
+    if (PanelDragY == 0) return 0;
+    const int delta = y - PanelDragY;
+    PanelDragY = y;
+    return delta;
+}
+
+}  // namespace quova

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# The real program on an X server, driven with xdotool: the window follows a
+# mouse drag, the pointer at the bottom edge brings up the control bar, Space
+# pauses and resumes (seen on the desktop's media-player bus), and the wheel
+# changes the volume shown on the OSD.
+set -euo pipefail
+# A private session bus of its own, where the player's state can be asked.
+if [[ -z "${QUOVA_OWN_BUS:-}" ]] && command -v dbus-run-session >/dev/null; then
+    QUOVA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
+quova="$1"
+template="$2"
+
+source "$(dirname "$0")/x_session.sh"
+fail() {
+    echo "FAIL: $*"
+    cat "$work/quova.log" 2>/dev/null || true
+    exit 1
+}
+
+# The program with the shipped English template beside it, as installed.
+mkdir -p "$work/bin"
+cp "$quova" "$work/bin/quova"
+cp "$template" "$work/bin/quova.en.mnu"
+# A long tone: the window stays black, so what changes on it is the controls.
+clip="$work/tone.wav"
+gst-launch-1.0 -q audiotestsrc num-buffers=2000 volume=0.1 ! wavenc ! filesink location="$clip" \
+    >/dev/null 2>&1 || fail "cannot make the test tone"
+export LC_ALL=C
+# The OSD on, so that the wheel's volume message can be seen.
+mkdir -p "$XDG_CONFIG_HOME/quova"
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' \
+    >"$XDG_CONFIG_HOME/quova/registry.reg"
+
+"$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
+player=$!
+
+win=""
+for _ in $(seq 100); do
+    win=$(xdotool search --name "^Quova - tone.wav\$" 2>/dev/null | head -n 1) && [[ -n "$win" ]] && break
+    sleep 0.2
+done
+[[ -n "$win" ]] || fail "no window captioned with the clip's name"
+# The splash goes at once for a command-line medium; let the window settle.
+sleep 2
+
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    echo "$X $Y $WIDTH $HEIGHT"
+}
+read -r x0 y0 w h < <(geometry)
+
+# Drag: press in the middle, move 100 right and 50 down, release.
+xdotool mousemove $((x0 + w / 2)) $((y0 + h / 2))
+sleep 0.3
+xdotool mousedown 1
+for step in 1 2 3 4 5; do
+    xdotool mousemove $((x0 + w / 2 + step * 20)) $((y0 + h / 2 + step * 10))
+    sleep 0.1
+done
+xdotool mouseup 1
+sleep 0.5
+read -r x1 y1 _ _ < <(geometry)
+[[ $((x1 - x0)) -eq 100 && $((y1 - y0)) -eq 50 ]] ||
+    fail "dragged by 100,50 but the window moved from $x0,$y0 to $x1,$y1"
+
+# The bottom edge: the control bar appears; away from it, it goes again.
+bottom_strip() {
+    xwd -id "$win" -silent >"$work/shot.xwd"
+    convert "xwd:$work/shot.xwd" -crop "${w}x20+0+$((h - 20))" rgb:- | md5sum
+}
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+sleep 0.5
+plain=$(bottom_strip)
+xdotool mousemove $((x1 + w / 2)) $((y1 + h - 5))
+sleep 0.8
+shown=$(bottom_strip)
+[[ "$shown" != "$plain" ]] || fail "the pointer at the bottom edge did not show the control bar"
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+sleep 0.8
+[[ "$(bottom_strip)" == "$plain" ]] || fail "the control bar stayed after the pointer left"
+
+# Space pauses and resumes the playing file.
+status() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player \
+        string:PlaybackStatus 2>/dev/null | grep -o '"[A-Za-z]*"' | tr -d '"' || true
+}
+await_status() {
+    for _ in $(seq 50); do
+        [[ "$(status)" == "$1" ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
+    await_status Playing || fail "the player does not report playing (it says '$(status)')"
+    xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+    xdotool key space
+    await_status Paused || fail "Space did not pause (the player says '$(status)')"
+    xdotool key space
+    await_status Playing || fail "Space did not resume (the player says '$(status)')"
+fi
+
+# The OSD message at the left of the top band: its green pixel count and a
+# digest of its pixels.
+osd_message() {
+    xwd -id "$win" -silent >"$work/osd.xwd"
+    PYTHONPATH="$(dirname "$0")" python3 - "$work/osd.xwd" <<'PY'
+import hashlib, sys
+from xwd import Shot
+shot = Shot(sys.argv[1])
+lit = bytes(shot.rgb(x, y)[1] > 128 for y in range(16) for x in range(shot.width // 3))
+print(sum(lit), hashlib.md5(lit).hexdigest())
+PY
+}
+
+# The wheel: three notches up from the stored 50 %, each shown on the OSD.
+# A step starts from what the graph reads back, truncated: 52 % reads back as
+# 51 %, so the notches give 52, 53 and 55 %.
+xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
+read -r _ before < <(osd_message)
+shots=()
+for _ in 1 2 3; do
+    xdotool click 4
+    sleep 0.3
+    read -r green digest < <(osd_message)
+    [[ "$green" -ge 20 ]] || fail "no OSD message after a wheel notch ($green green pixels)"
+    shots+=("$digest")
+done
+[[ "${shots[0]}" != "$before" ]] || fail "the OSD did not change with the wheel"
+[[ "${shots[0]}" != "${shots[1]}" && "${shots[1]}" != "${shots[2]}" ]] ||
+    fail "the OSD message did not follow each wheel notch"
+sleep 0.5
+
+kill -TERM "$player"
+for _ in $(seq 100); do
+    kill -0 "$player" 2>/dev/null || break
+    sleep 0.1
+done
+wait "$player" || true
+player=
+store="$XDG_CONFIG_HOME/quova/registry.reg"
+volume=$(sed -n 's/^"volume"="\([0-9]*\)".*/\1/p' "$store")
+[[ "$volume" == 55 ]] || fail "three wheel notches from 50 % left the volume at '${volume}'"
+echo "1 passed, 0 failed"

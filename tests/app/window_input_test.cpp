@@ -1,0 +1,392 @@
+// The main window's timers and pointer handling: the start-up tip, the edge
+// controls and their hide count, window dragging, and what the polling tick
+// does at the end of a file.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include "app/app_state.h"
+#include "app/dvd_menu_input.h"
+#include "app/edge_controls.h"
+#include "app/end_of_medium.h"
+#include "app/main_window.h"
+#include "app/menu_model.h"
+#include "app/polling_tick.h"
+#include "app/popup_menu.h"
+#include "app/tray_tip.h"
+#include "app/window_drag.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "lexicon/menu_template.h"
+#include "platform/engine/filter_graph.h"
+#include "platform/registry/registry.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+TEST(StartupTip, ShownOnTheTenthTickUnlessTheMenuOpenedOrSomethingIsOpen) {
+    StartupTip plain;
+    for (int tick = 1; tick <= 9; ++tick) EXPECT_FALSE(plain.Tick(true)) << tick;
+    EXPECT_TRUE(plain.Tick(true));
+    for (int tick = 0; tick < 20; ++tick) EXPECT_FALSE(plain.Tick(true));
+
+    StartupTip menu;
+    for (int tick = 0; tick < 5; ++tick) menu.Tick(true);
+    menu.MenuOpened();
+    for (int tick = 0; tick < 20; ++tick) EXPECT_FALSE(menu.Tick(true));
+
+    StartupTip playing;
+    for (int tick = 0; tick < 9; ++tick) playing.Tick(true);
+    EXPECT_FALSE(playing.Tick(false));
+    EXPECT_FALSE(playing.Tick(true));
+}
+
+TEST(PollingTick, ATickInsideATickReturnsAndErrorsDoNotStopTheOthers) {
+    PollingTick tick;
+    std::vector<std::string> ran, reports;
+    PollingBlocks blocks;
+    blocks.startupTip = [&] { ran.push_back("tip"); };
+    blocks.blockA = [&] {
+        ran.push_back("A");
+        EXPECT_FALSE(tick.Run(blocks));
+        throw std::runtime_error("position lost");
+    };
+    blocks.blockB = [&] { ran.push_back("B"); };
+    blocks.blockC = [&] { ran.push_back("C"); };
+    blocks.report = [&](const std::string& text) { reports.push_back(text); };
+    EXPECT_TRUE(tick.Run(blocks));
+    EXPECT_EQ(ran, (std::vector<std::string>{"tip", "A", "B", "C"}));
+    EXPECT_EQ(reports, std::vector<std::string>{"position lost"});
+    EXPECT_FALSE(tick.TimerBusy());
+}
+
+TEST(EdgeControls, StripsFollowThePointer) {
+    EdgeState state;
+    EdgeChanges c = PointerMoved(state, 100, 5, 340, 0);
+    EXPECT_TRUE(c.showTopStrip);
+    EXPECT_FALSE(PointerMoved(state, 100, 6, 340, 0).showTopStrip);  // already shown
+    c = PointerMoved(state, 10, 100, 340, 0);
+    EXPECT_TRUE(c.hideTopStrip);
+    EXPECT_TRUE(c.volumeBarShown);
+    EXPECT_EQ(state.VolumeBarHideCount, 15);
+    EXPECT_TRUE(PointerMoved(state, 20, 100, 340, 0).volumeBarHidden);
+    EXPECT_TRUE(PointerMoved(state, 100, 321, 340, 0).showControlBar);
+    EXPECT_TRUE(PointerMoved(state, 100, 320, 340, 0).hideControlBar);
+    // A picture pushed up: the strip is where the picture's top is seen.
+    EdgeState raised;
+    EXPECT_TRUE(PointerMoved(raised, 100, 60, 340, -50).showTopStrip);
+}
+
+TEST(EdgeControls, TheControlBarStaysUpWhileWanted) {
+    EdgeState state;
+    PointerMoved(state, 100, 330, 340, 0);
+    ASSERT_TRUE(ControlBarCanShow(state, 60.0));
+    SeekBarShown(state);
+    state.ControlBarWanted = true;
+    EXPECT_FALSE(PointerMoved(state, 100, 100, 340, 0).hideControlBar);
+    for (int tick = 0; tick < 30; ++tick) EXPECT_FALSE(Timer2Tick(state).hideControlBar);
+    EXPECT_TRUE(state.ControlBarVisible);
+
+    state.ControlBarWanted = false;
+    int hidden = 0;
+    for (int tick = 1; tick <= 16; ++tick)
+        if (Timer2Tick(state).hideControlBar) hidden = tick;
+    EXPECT_EQ(hidden, 16);  // the count of 15 runs out below 0
+    EXPECT_FALSE(Timer2Tick(state).keepTimer);
+}
+
+TEST(EdgeControls, NoControlBarWithoutADuration) {
+    EdgeState state;
+    EXPECT_FALSE(ControlBarCanShow(state, 0.0));
+}
+
+TEST(DvdMenuInput, ShiftAloneWithEnterOrAnArrowDrivesTheDiscMenu) {
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Return, true, true), DvdMenuKey::Activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Enter, true, true), DvdMenuKey::Activate);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Up, true, true), DvdMenuKey::Up);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Down, true, true), DvdMenuKey::Down);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Left, true, true), DvdMenuKey::Left);
+    EXPECT_EQ(DvdMenuKeyFor(Qt::Key_Right, true, true), DvdMenuKey::Right);
+    // Without Shift alone, or without a disc, the keys belong to the menu's shortcuts.
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Left, false, true));
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Return, true, false));
+    EXPECT_FALSE(DvdMenuKeyFor(Qt::Key_Space, true, true));
+}
+
+TEST(DvdMenuInput, ThePointerHidesOverAPlayingFileOrADiscTitleOnly) {
+    EXPECT_TRUE(PointerHiddenOverPicture(MediaKindFile, 0, false));
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindFile, 0, true));
+    EXPECT_TRUE(PointerHiddenOverPicture(MediaKindDvd, kDvdTitleDomain, false));
+    // A disc menu needs the pointer to pick its buttons.
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindDvd, 2, false));
+    EXPECT_FALSE(PointerHiddenOverPicture(MediaKindNone, 0, false));
+}
+
+TEST(WindowDrag, TheWindowFollowsThePointerFromWherePressed) {
+    WindowDrag drag;
+    drag.Begin(30, 40, 100, 200);
+    EXPECT_EQ(drag.Dragging, 1);
+    // The pointer moved 15 right and 5 up on the screen; the window not yet.
+    const WindowDrag::Point to = drag.Move(45, 35, 100, 200);
+    EXPECT_EQ(to.left, 115);
+    EXPECT_EQ(to.top, 195);
+    drag.End();
+    EXPECT_EQ(drag.Dragging, 0);
+}
+
+TEST(WindowDrag, OnlyAPlainLeftPressOutsideFullScreenDrags) {
+    EXPECT_TRUE(DragStarts(true, false, false, false));
+    EXPECT_FALSE(DragStarts(true, false, true, false));  // double click
+    EXPECT_FALSE(DragStarts(true, false, false, true));  // full screen
+    EXPECT_FALSE(DragStarts(true, true, false, false));  // Shift, Ctrl or Alt
+    EXPECT_FALSE(DragStarts(false, false, false, false));
+}
+
+TEST(WindowDrag, APanelPressAtTheTopStartsNoPanelDrag) {
+    PanelDrag panel;
+    panel.Down(0);
+    EXPECT_EQ(panel.Move(30), 0);
+    panel.Down(10);
+    EXPECT_EQ(panel.Move(25), 15);
+    EXPECT_EQ(panel.Move(20), -5);
+    panel.Up();
+    EXPECT_EQ(panel.Move(40), 0);
+}
+
+TEST(TrayTip, TheFirstSixtyTwoCharactersAndNoBrokenCharacter) {
+    EXPECT_EQ(TrayTip("Quova - a.avi"), "Quova - a.avi");
+    const std::string longName(70, 'x');
+    EXPECT_EQ(TrayTip(longName), std::string(62, 'x'));
+    std::string umlauts;
+    for (int i = 0; i < 70; ++i) umlauts += "\xC3\xA4";  // ä
+    const std::string tip = TrayTip(umlauts);
+    EXPECT_EQ(tip.size(), 124u);
+}
+
+TEST(EndOfMedium, ASingleMediumLoopsOrStops) {
+    PlayListState one;
+    one.PlayList = {"a.avi"};
+    one.PlayCounts = {1};
+    one.PlayListIndex = 0;
+    EXPECT_EQ(ChooseAfterEnd(one, {false, false, true}), EndAction::Rewind);
+    EXPECT_EQ(ChooseAfterEnd(one, {false, false, false}), EndAction::StopPolling);
+    // An extraction mode never goes round again, and its end is not found
+    // again on every tick.
+    EXPECT_EQ(ChooseAfterEnd(one, {true, false, true}), EndAction::StopPolling);
+}
+
+TEST(EndOfMedium, AListMovesOnLoopsOrStopsAfterItsLastEntry) {
+    PlayListState list;
+    list.PlayList = {"a.avi", "b.avi", "c.avi"};
+    list.PlayCounts = {1, 0, 0};
+    list.PlayListIndex = 0;
+    EXPECT_EQ(ChooseAfterEnd(list, {}), EndAction::OpenEntry);
+    EXPECT_EQ(list.PlayListIndex, 1);
+    list.PlayListIndex = 2;
+    EXPECT_EQ(ChooseAfterEnd(list, {false, false, true}), EndAction::OpenEntry);
+    EXPECT_EQ(list.PlayListIndex, 0);
+    list.PlayListIndex = 2;
+    EXPECT_EQ(ChooseAfterEnd(list, {false, false, false}), EndAction::StopPolling);
+    EXPECT_EQ(list.PlayListIndex, 2);
+    // Extraction takes no random pick and does not loop.
+    EXPECT_EQ(ChooseAfterEnd(list, {true, true, true}), EndAction::StopPolling);
+    list.PlayListIndex = 0;
+    EXPECT_EQ(ChooseAfterEnd(list, {true, true, true}), EndAction::OpenEntry);
+    EXPECT_EQ(list.PlayListIndex, 1);
+    list.PlayListIndex = 0;
+    EXPECT_EQ(ChooseAfterEnd(list, {false, true, false}, [](int) { return 2; }),
+              EndAction::OpenEntry);
+    EXPECT_EQ(list.PlayListIndex, 2);
+}
+
+// The window with a real graph on a generated tone.
+class WindowTimers : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        testing::App();
+        dir_ = new testing::TempDir;
+        tone_ = testing::media::Wav(*dir_ / "tone.wav", 1.0);
+    }
+    static void TearDownTestSuite() { delete dir_; }
+    void SetUp() override {
+        registry::SetStorePath(*dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        OpenCounter = 0;
+        CurrentPlayList() = PlayListState{};
+        form_ =
+            std::make_unique<TQuovaForm>(std::vector<std::string>{}, (*dir_ / "quova").string());
+        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+    }
+    void TearDown() override {
+        form_.reset();
+        ReleaseGraph();
+        OpenCounter = -1;
+        Graph().MediaKind = MediaKindNone;
+        Graph().MediaComplete = false;
+        CurrentPlayList() = PlayListState{};
+        registry::SetStorePath({});
+        OsdMessage.clear();
+    }
+    // A file played up to its completion, as the tick finds it.
+    void PlayedToTheEnd() {
+        GraphSession& g = Graph();
+        g.GraphBuilder = std::make_unique<engine::FilterGraph>();
+        ASSERT_EQ(g.GraphBuilder->RenderFile(tone_.string()), engine::S_OK);
+        g.BasicAudio = true;
+        g.MediaKind = MediaKindFile;
+        g.Duration = g.GraphBuilder->Duration().value;
+        ASSERT_EQ(g.GraphBuilder->Run(), engine::S_OK);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return State() == engine::GraphState::Running; }));
+        ASSERT_EQ(g.GraphBuilder->SetCurrentPosition(0.5), engine::S_OK);
+        g.MediaComplete = true;
+        form_->timer1()->start();
+    }
+    double Position() { return Graph().GraphBuilder->CurrentPosition().value; }
+    engine::GraphState State() { return Graph().GraphBuilder->GetState(100).value; }
+
+    static inline testing::TempDir* dir_ = nullptr;
+    static inline std::filesystem::path tone_;
+    std::unique_ptr<TQuovaForm> form_;
+    std::vector<std::string> opened_;
+};
+
+TEST_F(WindowTimers, ASingleMediumWithLoopReturnsToTheStartAndKeepsPolling) {
+    AppSettings().LoopOn = true;
+    PlayedToTheEnd();
+    form_->Timer1Timer();
+    EXPECT_LT(Position(), 0.05);
+    EXPECT_TRUE(form_->timer1()->isActive());
+    EXPECT_FALSE(Graph().MediaComplete);
+    EXPECT_EQ(OsdMessage, "Stop");
+}
+
+TEST_F(WindowTimers, ASingleMediumWithoutLoopStopsTheGraphAndTheTimer) {
+    PlayedToTheEnd();
+    form_->Timer1Timer();
+    EXPECT_EQ(State(), engine::GraphState::Stopped);
+    EXPECT_FALSE(form_->timer1()->isActive());
+}
+
+TEST_F(WindowTimers, TheLastListEntryWithoutLoopOpensNothingAndStopsPolling) {
+    PlayListState& list = CurrentPlayList();
+    list.PlayList = {"first.wav", tone_.string()};
+    list.PlayCounts = {1, 1};
+    list.PlayListIndex = 1;
+    PlayedToTheEnd();
+    form_->Timer1Timer();
+    EXPECT_EQ(State(), engine::GraphState::Stopped);
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_FALSE(form_->timer1()->isActive());
+}
+
+TEST_F(WindowTimers, AListEntryEndingMovesToTheNext) {
+    PlayListState& list = CurrentPlayList();
+    list.PlayList = {tone_.string(), "second.wav"};
+    list.PlayCounts = {1, 0};
+    list.PlayListIndex = 0;
+    PlayedToTheEnd();
+    form_->Timer1Timer();
+    EXPECT_EQ(opened_, std::vector<std::string>{"second.wav"});
+    EXPECT_EQ(list.PlayCounts[1], 1);
+}
+
+TEST_F(WindowTimers, OpeningTheMenuEarlySuppressesTheStartUpTip) {
+    for (int tick = 0; tick < 3; ++tick) form_->Timer1Timer();
+    Q_EMIT form_->popup().menu()->aboutToShow();
+    EXPECT_EQ(form_->startupTip().TipTickCount, 11);
+    for (int tick = 0; tick < 10; ++tick) form_->Timer1Timer();
+    EXPECT_EQ(form_->startupTip().TipTickCount, 11);
+}
+
+TEST_F(WindowTimers, ADoubleClickDoesNotDragAndFullScreenDoesNotDrag) {
+    form_->show();
+    const QPointF at(100, 100);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, form_->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form_.get(), &dbl);
+    EXPECT_EQ(form_->drag().Dragging, 0);
+
+    AppSettings().FullScreenMode = true;
+    QMouseEvent press(QEvent::MouseButtonPress, at, form_->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form_.get(), &press);
+    EXPECT_EQ(form_->drag().Dragging, 0);
+}
+
+TEST_F(WindowTimers, TheWheelStepsTheVolumeOnlyWithoutModifiers) {
+    GraphSession& g = Graph();
+    g.GraphBuilder = std::make_unique<engine::FilterGraph>();
+    ASSERT_EQ(g.GraphBuilder->RenderFile(tone_.string()), engine::S_OK);
+    g.BasicAudio = true;
+    g.MediaKind = MediaKindFile;
+    AppSettings().Volume = 50;
+    g.GraphBuilder->SetVolume(-602);
+    const QPointF at(100, 100);
+    QWheelEvent notch(at, form_->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form_.get(), &notch);
+    EXPECT_EQ(AppSettings().Volume, 52);
+    EXPECT_EQ(OsdMessage, "volume: 52%");
+    QWheelEvent ctrl(at, form_->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::ControlModifier,
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form_.get(), &ctrl);
+    EXPECT_EQ(AppSettings().Volume, 52);
+}
+
+TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
+    PlayedToTheEnd();
+    Graph().MediaComplete = false;
+    Graph().Duration = 0;  // no end found
+    // Up on a window that is on the screen.
+    form_->show();
+    form_->findChild<QPushButton*>("Button6")->show();
+    form_->Timer1Timer();
+    EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), ";");
+    Graph().GraphBuilder->Pause();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return State() == engine::GraphState::Paused; }));
+    form_->Timer1Timer();
+    EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), "4");
+}
+
+TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {
+    ASSERT_TRUE(ApplyMenuTemplateLine(form_->menuModel().TemplateItems(),
+                                      {"Next2", "&Next", "Ctrl+N; PgDown", ""}));
+    form_->popup().Sync();
+    PlayListState& list = CurrentPlayList();
+    list.PlayList = {"first.wav", "second.wav", "third.wav"};
+    list.PlayCounts = {1, 0, 0};
+    list.PlayListIndex = 0;
+    Graph().Duration = 60;
+    form_->show();
+    form_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+
+    // Just after the control bar came up its seek bar has the focus and
+    // moves by a page (which way is the seek bar's business).
+    form_->ShowControlBar(true);
+    auto* seekBar = form_->findChild<QSlider*>("TrackBar1");
+    ASSERT_TRUE(seekBar->hasFocus());
+    seekBar->setRange(0, 6000);
+    seekBar->setPageStep(1000);
+    seekBar->setValue(3000);
+    QTest::keyClick(seekBar, Qt::Key_PageDown);
+    EXPECT_NE(seekBar->value(), 3000);
+    EXPECT_TRUE(opened_.empty());
+
+    form_->setFocus();
+    QTest::keyClick(form_.get(), Qt::Key_PageDown);
+    EXPECT_EQ(opened_, std::vector<std::string>{"second.wav"});
+}
+
+}  // namespace
+}  // namespace quova
