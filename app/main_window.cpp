@@ -3,14 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -27,12 +30,14 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
+#include "app/movie_configs.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
 #include "app/recent_files.h"
 #include "app/screen_saver.h"
 #include "app/shell_registration.h"
+#include "app/subtitle_box.h"
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
@@ -43,8 +48,14 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
+#include "playback/seek_bar.h"
+#include "playback/seek_bar_control.h"
 #include "text/osd_message.h"
+#include "text/subtitle_adjust_dialog.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
 
 namespace quova {
 
@@ -113,6 +124,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallMediaHooks();
+    InstallSubtitles();
 
     // FormCreate
     timer1_->setInterval(475);
@@ -138,6 +150,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    SubtitleCommands() = SubtitleCommandHooks{};
     ReleaseGraph();
     ReleaseFilterChooser();
 }
@@ -195,6 +208,97 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.LoadPlayList = [this](const std::string& listFile) {
         LoadPlayList(listFile, CurrentPlayList(), Opener());
     };
+    hooks.LoadSubtitles = [] { LoadSubtitlesForMovie(); };
+    hooks.ReadChapters = [] { ReadChaptersForMovie(); };
+    hooks.ReadConfigs = [this] {
+        MovieConfigWindow window;
+        window.FontChanged = [this] { ApplyFont(AppSettings().Font); };
+        window.SaveOnExitDisabled = [this] {
+            if (MenuItem* save = menuModel_.Find("SaveonExit1")) save->enabled = false;
+        };
+        window.SwitchFullScreen = [this] { ApplyFullScreen(); };
+        window.LayoutVideo = [this] { FitPicture(); };
+        quova::ReadConfigs(Graph().CurrentMediaName, window);
+    };
+    hooks.PrepareSeekBar = [this](double duration) { seekBar_->Setup(duration); };
+}
+
+void TQuovaForm::SeekMedium(double seconds) {
+    if (MediaHooks().SeekTo) {
+        MediaHooks().SeekTo(seconds);
+        return;
+    }
+    if (Graph().GraphBuilder) Graph().GraphBuilder->SetCurrentPosition(seconds);
+}
+
+void TQuovaForm::InstallSubtitles() {
+    Settings& s = AppSettings();
+    SubtitleCommandHooks& h = SubtitleCommands();
+    h = SubtitleCommandHooks{};
+    h.SubtitlesOn = &s.SubtitlesOn;
+    h.SubtitleSounds = &s.SubtitleSounds;
+    h.ChaptersOnSubtitles = &s.ChaptersOnSubtitles;
+    h.SubtitlesOnMovie = &s.SubtitlesOnMovie;
+    h.SubtitlesOverMovie = &s.SubtitlesOverMovie;
+    h.OsdOn = &s.OsdOn;
+    h.MediaFileOpen = [] { return Graph().MediaKind == MediaKindFile; };
+    h.MovieName = [] { return Graph().CurrentMediaName; };
+    h.Duration = [] { return Graph().Duration; };
+    h.FrameRate = [] { return Graph().FrameRate; };
+    h.Position = [](double& seconds) {
+        if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
+        const auto position = Graph().GraphBuilder->CurrentPosition();
+        if (!position.ok()) return false;
+        seconds = position.value;
+        return true;
+    };
+    h.Draw = [this](const std::string& text) { DrawSubtitle(text); };
+    h.ShowOsdMessage = [](const std::string& text) { OsdMessage = text; };
+    h.EnableAdjust = [this](bool enabled) {
+        if (MenuItem* adjust = menuModel_.Find("Adjust1")) adjust->enabled = enabled;
+    };
+    h.LayoutVideo = [this] { FitPicture(); };
+    h.PaintOsd = [this] { update(); };
+    h.ShowTip = [this](int tip) { ShowTip(tip); };
+    h.ReportError = [](const std::string& text) { ShowMessage(text, MbIconExclamation); };
+    // The tick's subtitle and seek-bar duties.
+    connect(timer1_, &QTimer::timeout, this, [this] {
+        const GraphSession& g = Graph();
+        if (!g.GraphBuilder) return;
+        const auto position = g.GraphBuilder->CurrentPosition();
+        if (position.ok()) seekBar_->TimerUpdate(position.value);
+        if (g.VideoWindow && SubtitlesLoaded() && AppSettings().SubtitlesOn && GraphRunning(0))
+            ShowSubtitleDueNow();
+    });
+}
+
+void TQuovaForm::DrawSubtitle(const std::string& text) {
+    const Settings& s = AppSettings();
+    auto* panel = findChild<QLabel*>("Panel1");
+    const GraphSession& g = Graph();
+    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
+    // The text is fitted to the window's width, the font put back after.
+    QFont font = osdFont_;
+    const int size = FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
+        QFont f = font;
+        f.setPixelSize(at);
+        return QFontMetrics(f).horizontalAdvance("Xx");
+    });
+    font.setPixelSize(std::max(1, size));
+    const QFontMetrics metrics(font);
+    if (s.SubtitlesOnMovie) {
+        // Drawn into the frames by the video renderer once it offers that.
+        if (panel) panel->hide();
+        return;
+    }
+    if (s.SubtitlesOverMovie) {
+        DrawSubtitleBox(panel, text, font, subtitleColor_, picture.top(), picture.height(),
+                        metrics.height(), metrics.horizontalAdvance('X'));
+        return;
+    }
+    if (panel) panel->hide();
+    // The band below the picture is painted with the OSD's text primitives.
+    update();
 }
 
 void TQuovaForm::FitPicture() {
@@ -232,6 +336,7 @@ void TQuovaForm::CreateControls() {
     auto* seekBar = new QSlider(Qt::Horizontal, this);
     seekBar->setObjectName("TrackBar1");
     seekBar->hide();
+    seekBar_ = new SeekBarControl(seekBar, [this](double s) { SeekMedium(s); });
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -273,6 +378,62 @@ void TQuovaForm::InstallHandlers() {
         }
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    const std::pair<const char*, void (*)()> subtitles[] = {
+        {"Subtitles1Click", Subtitles1Click},
+        {"Sounds1Click", Sounds1Click},
+        {"ChaptersonSubtitles1Click", ChaptersonSubtitles1Click},
+        {"SubtitlesonMovie1Click", SubtitlesonMovie1Click},
+        {"SubtitlesoverMovie1Click", SubtitlesoverMovie1Click},
+    };
+    for (const auto& [name, command] : subtitles)
+        menu.SetHandler(name, [command](MenuItem&) { command(); });
+    menu.SetHandler("Load1Click", [this](MenuItem&) {
+        QFileDialog dialog(this, QString::fromStdString(Lex(1330)));
+        dialog.setDefaultSuffix("sub");
+        dialog.setNameFilters({"MicroDVD/SubViewer2 subtitle files (*.sub)",
+                               "SubRip subtitle files (*.srt)",
+                               "Sub Station Alpha subtitle files (*.ssa)",
+                               "All subtitle files (*.sub *.srt *.ssa)", "All files (*)"});
+        dialog.selectNameFilter("All subtitle files (*.sub *.srt *.ssa)");
+        dialog.selectFile(QString::fromStdString(Subtitles().SubtitleFileName.string()));
+        int result = QDialog::Rejected;
+        {
+            ModalDialogScope modal;
+            result = dialog.exec();
+        }
+        // A cancelled dialog changes nothing: the loaded file keeps its timing.
+        if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        LoadSubtitleFileNamed(dialog.selectedFiles().front().toStdString());
+    });
+    menu.SetHandler("Adjust1Click", [this](MenuItem&) {
+        if (Graph().MediaKind == MediaKindDvd) return;
+        ModalDialogScope modal;
+        RunSubtitleAdjust(this, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
+    });
+    menu.SetHandler("Color1Click", [this](MenuItem&) {
+        if (Graph().MediaKind == MediaKindDvd) return;
+        QColor color;
+        {
+            ModalDialogScope modal;
+            color = QColorDialog::getColor(subtitleColor_, this);
+        }
+        if (!color.isValid()) return;
+        subtitleColor_ = color;
+        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
+    });
+    menu.SetHandler("GoTo1Click", [this](MenuItem&) {
+        if (!Graph().GraphBuilder) return;
+        double position = 0;
+        if (auto p = Graph().GraphBuilder->CurrentPosition(); p.ok()) position = p.value;
+        GoTo1Click(this, position, Graph().Duration, [this](double s) { SeekMedium(s); });
+    });
+    menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
+        if (!Graph().GraphBuilder) return;
+        ControlBarVisible = !ControlBarVisible;
+        ControlBarWanted = ControlBarVisible;
+        if (auto* bar = findChild<QSlider*>("TrackBar1")) bar->setVisible(ControlBarVisible);
+        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
+    });
     menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
     menu.SetHandler("ClearRecentFiles1Click",
                     [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });
@@ -659,6 +820,12 @@ void TQuovaForm::changeEvent(QEvent* event) {
 
 bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ToolTip && !showHints_) return true;
+    if (watched->objectName() == "Panel1" &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease)) {
+        if (SubtitleBoxMouse(static_cast<QMouseEvent*>(event))) ShowSubtitle(CurrentSubtitleText);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QWidget>
 #include <functional>
@@ -22,6 +23,7 @@ namespace quova {
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
+class SeekBarControl;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -130,6 +132,11 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallSubtitles();
+    // Draws a subtitle text in the place the options choose.
+    void DrawSubtitle(const std::string& text);
+    // Seeks the open medium to `seconds`.
+    void SeekMedium(double seconds);
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
     void FitPicture();
@@ -146,6 +153,8 @@ class TQuovaForm : public QWidget, public SettingsHost {
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     QTimer* timer2_;
+    SeekBarControl* seekBar_ = nullptr;
+    QColor subtitleColor_ = Qt::white;
     std::vector<QWidget*> hinted_;
     QFont osdFont_;
     bool showHints_ = true;
