@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -31,6 +32,7 @@
 #include "app/command_line.h"
 #include "app/documentation.h"
 #include "app/movie_configs.h"
+#include "app/mpris.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -52,7 +54,10 @@
 #include "playback/media_events.h"
 #include "playback/seek_bar.h"
 #include "playback/seek_bar_control.h"
+#include "playback/transport.h"
+#include "text/osd.h"
 #include "text/osd_message.h"
+#include "text/osd_paint.h"
 #include "text/subtitle_adjust_dialog.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
@@ -113,6 +118,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     osdFont_ = QFont("Arial");
     osdFont_.setPixelSize(15);
     osdFont_.setBold(true);
+    FontChanged();
 
     CreateControls();
     screenSaver_ = std::make_unique<ScreenSaverControl>();
@@ -125,9 +131,25 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallHandlers();
     InstallMediaHooks();
     InstallSubtitles();
+    MprisWindow bus;
+    bus.Raise = [this] {
+        if (tag_ == 0) ToggleVisible();
+        show();
+        raise();
+        activateWindow();
+    };
+    bus.Quit = [this] { close(); };
+    bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    bus.Next = [this] { popup_->Trigger("Next2"); };
+    bus.Previous = [this] { popup_->Trigger("Previous1"); };
+    mpris_ = new MprisService(std::move(bus), this);
+    InstallTransport();
+    // Without a session bus the player simply is not offered there.
+    mpris_->Connect(QDBusConnection::sessionBus());
 
     // FormCreate
     timer1_->setInterval(475);
+    connect(timer1_, &QTimer::timeout, this, &TQuovaForm::Timer1Timer);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) AppDeactivate();
     });
@@ -151,6 +173,8 @@ TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
     SubtitleCommands() = SubtitleCommandHooks{};
+    Transport() = TransportHooks{};
+    OsdRepaintHook = nullptr;
     ReleaseGraph();
     ReleaseFilterChooser();
 }
@@ -174,6 +198,10 @@ void TQuovaForm::InstallMediaHooks() {
         return out;
     };
     hooks.Wait = Wait;
+    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.ResetScanStep = [] { FastSeekStep = 0; };
+    hooks.SeekTo = [](double seconds) { SeekTo(seconds); };
     hooks.SetTimer1 = [this](bool on) {
         if (on)
             timer1_->start();
@@ -247,29 +275,41 @@ void TQuovaForm::InstallSubtitles() {
     h.FrameRate = [] { return Graph().FrameRate; };
     h.Position = [](double& seconds) {
         if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
-        const auto position = Graph().GraphBuilder->CurrentPosition();
-        if (!position.ok()) return false;
-        seconds = position.value;
+        seconds = CurrentPosition();
         return true;
     };
     h.Draw = [this](const std::string& text) { DrawSubtitle(text); };
-    h.ShowOsdMessage = [](const std::string& text) { OsdMessage = text; };
+    h.ShowOsdMessage = [](const std::string& text) { ShowOsdMessage(text); };
     h.EnableAdjust = [this](bool enabled) {
         if (MenuItem* adjust = menuModel_.Find("Adjust1")) adjust->enabled = enabled;
     };
     h.LayoutVideo = [this] { FitPicture(); };
-    h.PaintOsd = [this] { update(); };
+    h.PaintOsd = [this] { PaintOsdNow(); };
     h.ShowTip = [this](int tip) { ShowTip(tip); };
     h.ReportError = [](const std::string& text) { ShowMessage(text, MbIconExclamation); };
-    // The tick's subtitle and seek-bar duties.
-    connect(timer1_, &QTimer::timeout, this, [this] {
-        const GraphSession& g = Graph();
-        if (!g.GraphBuilder) return;
-        const auto position = g.GraphBuilder->CurrentPosition();
-        if (position.ok()) seekBar_->TimerUpdate(position.value);
-        if (g.VideoWindow && SubtitlesLoaded() && AppSettings().SubtitlesOn && GraphRunning(0))
-            ShowSubtitleDueNow();
-    });
+}
+
+void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
+    const GraphSession& g = Graph();
+    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
+    const int top = picture.top() + (g.VideoWindow ? picture.height() : 0) + 2;
+    painter.fillRect(0, top, width(), std::max(0, height() - top), Qt::black);
+    const std::string& text = CurrentSubtitleText;
+    if (text.empty()) return;
+    QFont font = osdFont_;
+    font.setPixelSize(FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
+        QFont f = font;
+        f.setPixelSize(at);
+        return QFontMetrics(f).horizontalAdvance("Xx");
+    }));
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(SubtitleColor));
+    const int line = QFontMetrics(font).height() + 1;
+    int y = top;
+    for (const std::string& part : SplitOsdLines(text)) {
+        DrawOsdText(painter, width(), 0, y, part);
+        y += line;
+    }
 }
 
 void TQuovaForm::DrawSubtitle(const std::string& text) {
@@ -292,8 +332,8 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
         return;
     }
     if (s.SubtitlesOverMovie) {
-        DrawSubtitleBox(panel, text, font, subtitleColor_, picture.top(), picture.height(),
-                        metrics.height(), metrics.horizontalAdvance('X'));
+        DrawSubtitleBox(panel, text, font, QColor::fromRgb(SubtitleColor), picture.top(),
+                        picture.height(), metrics.height(), metrics.horizontalAdvance('X'));
         return;
     }
     if (panel) panel->hide();
@@ -301,10 +341,143 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
     update();
 }
 
+void TQuovaForm::InstallTransport() {
+    OsdRepaintHook = [this] { PaintOsdNow(); };
+    TransportHooks& hooks = Transport();
+    hooks = TransportHooks{};
+    hooks.Settings = [] {
+        const Settings& s = AppSettings();
+        TransportSettings out;
+        out.OsdOn = s.OsdOn;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AlwaysOnTop = s.AlwaysOnTop;
+        out.SpeedMute = s.SpeedMute;
+        out.SubtitlesOn = s.SubtitlesOn;
+        out.ExtractionMode = GraphFlags().ExtractionMode;
+        return out;
+    };
+    hooks.PaintOsd = [this] { PaintOsdNow(); };
+    hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
+    hooks.ShowSeekBar = [this] { ShowSeekBar(); };
+    hooks.ShowSubtitle = [](const std::string& text) { ShowSubtitle(text); };
+    hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
+}
+
+void TQuovaForm::Timer1Timer() {
+    if (timerBusy_) return;
+    timerBusy_ = true;
+    try {
+        const TransportTick tick = TransportTimerDuties();
+        // The tick's own update is told apart from the user's moves.
+        seekBar_->TimerUpdate(tick.position);
+        const GraphSession& g = Graph();
+        if (g.VideoWindow && SubtitlesLoaded() && AppSettings().SubtitlesOn &&
+            tick.state == engine::GraphState::Running)
+            ShowSubtitleDueNow();
+        if (auto* play = findChild<QPushButton*>("Button6"); play && play->isVisible())
+            play->setText(QString::fromUtf8(PlayPauseGlyph(GraphStateOf(100))));
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MbIconStop);
+    }
+    try {
+        if (AppSettings().OsdOn) PaintOsdNow();
+        OsdExpiryTick();
+        mpris_->Refresh();
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), MbIconStop);
+    }
+    timerBusy_ = false;
+}
+
+void TQuovaForm::Button4Click(QPushButton* button) {
+    // Hidden and shown again, the button lets go of the focus.
+    button->hide();
+    button->show();
+    RunControlBarCommand(button->property("tag").toInt());
+    ShowSeekBar();
+}
+
+void TQuovaForm::ShowSeekBar() {
+    // Placement and hiding come with the seek bar itself.
+    if (auto* seekBar = findChild<QSlider*>("TrackBar1")) {
+        seekBar->show();
+        seekBar->raise();
+        seekBar->setFocus();
+    }
+}
+
+int TQuovaForm::OsdBandHeight() const {
+    const int line = AppSettings().OsdLineHeight + 1;
+    const auto lines = SplitOsdLines(OsdMessage).size();
+    return 1 + line * static_cast<int>(lines);
+}
+
+void TQuovaForm::PaintOsdNow() {
+    if (!AppSettings().OsdOn || !isVisible()) return;
+    repaint(0, 0, width(), OsdBandHeight());
+}
+
+void TQuovaForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (clearClientArea_) {
+        quova::ClearClientArea(painter, rect());
+        clearClientArea_ = false;
+    }
+    const Settings& s = AppSettings();
+    const GraphSession& g = Graph();
+    OsdClock clock;
+    clock.available = g.MediaKind != MediaKindNone && g.GraphBuilder;
+    if (clock.available) {
+        clock.position = CurrentPosition();
+        clock.duration = g.Duration;
+        clock.frameRate = g.FrameRate > 0 ? g.FrameRate : 25.0;
+        clock.timeFormat = s.TimeFormat;
+    }
+    painter.setFont(osdFont_);
+    quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
+    if (SubtitlesLoaded() && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
+        PaintSubtitleBand(painter);
+}
+
+bool& TQuovaForm::OsdOn() {
+    return AppSettings().OsdOn;
+}
+
+int& TQuovaForm::TimeFormat() {
+    return AppSettings().TimeFormat;
+}
+
+bool TQuovaForm::DvdOpen() const {
+    return Graph().MediaKind == MediaKindDvd;
+}
+
+void TQuovaForm::SetModalDialogOpen(bool open) {
+    quova::SetModalDialogOpen(open);
+}
+
+void TQuovaForm::FontChanged() {
+    if (auto* panel = findChild<QLabel*>("Panel1")) panel->setFont(osdFont_);
+    const QFontMetrics metrics(osdFont_);
+    AppSettings().OsdLineHeight = metrics.height();
+    AppSettings().OsdCharWidth = metrics.horizontalAdvance('X');
+}
+
+void TQuovaForm::ClearOsdStrip() {
+    repaint(0, 0, width(), AppSettings().OsdLineHeight + 1);
+}
+
+void TQuovaForm::ClearClientArea() {
+    clearClientArea_ = true;
+    update();
+}
+
 void TQuovaForm::FitPicture() {
     const GraphSession& g = Graph();
     if (!g.VideoWindow) return;
-    g.VideoWindow->SetWindowPosition(rect());
+    // The OSD line keeps a band above (and, for balance, below) the picture.
+    const int band = AppSettings().OsdOn ? AppSettings().OsdLineHeight + 1 : 0;
+    g.VideoWindow->SetWindowPosition(rect().adjusted(0, band, 0, -band));
     g.VideoWindow->SetVisible(g.VideoWidth > 0);
 }
 
@@ -415,17 +588,15 @@ void TQuovaForm::InstallHandlers() {
         QColor color;
         {
             ModalDialogScope modal;
-            color = QColorDialog::getColor(subtitleColor_, this);
+            color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), this);
         }
         if (!color.isValid()) return;
-        subtitleColor_ = color;
+        SubtitleColor = color.rgb() & 0xFFFFFF;
         if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
     });
     menu.SetHandler("GoTo1Click", [this](MenuItem&) {
         if (!Graph().GraphBuilder) return;
-        double position = 0;
-        if (auto p = Graph().GraphBuilder->CurrentPosition(); p.ok()) position = p.value;
-        GoTo1Click(this, position, Graph().Duration, [this](double s) { SeekMedium(s); });
+        GoTo1Click(this, CurrentPosition(), Graph().Duration, [this](double s) { SeekMedium(s); });
     });
     menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
         if (!Graph().GraphBuilder) return;
@@ -483,6 +654,36 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    const std::pair<const char*, void (*)()> transport[] = {
+        {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
+        {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
+        {"FFWD1Click", FFWD1Click},       {"FBWD1Click", FBWD1Click},
+        {"Step1Click", Step1Click},       {"JumpBWD1Click", JumpBWD1Click},
+        {"JumpFWD1Click", JumpFWD1Click}, {"JumpBWD2Click", JumpBWD2Click},
+        {"JumpFWD2Click", JumpFWD2Click}, {"Start1Click", Start1Click},
+        {"End1Click", End1Click},
+    };
+    for (const auto& [name, command] : transport)
+        menu.SetHandler(name, [command](MenuItem&) { command(); });
+    const std::pair<const char*, void (*)(OsdCommandHost&)> osd[] = {
+        {"OSD2Click", OSD2Click},
+        {"TimeFormat1Click", TimeFormat1Click},
+        {"Font1Click", Font1Click},
+        {"EnlargeFont1Click", EnlargeFont1Click},
+        {"ReduceFont1Click", ReduceFont1Click},
+        {"Color2Click", Color2Click},
+    };
+    for (const auto& [name, command] : osd)
+        menu.SetHandler(name, [this, command](MenuItem&) { command(*this); });
+    for (int n = 4; n <= 9; ++n)
+        if (auto* button = findChild<QPushButton*>(QString("Button%1").arg(n)))
+            connect(button, &QPushButton::clicked, this, [this, button] { Button4Click(button); });
+    // Playback1Click: Step is offered where a frame can be stepped.
+    if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
+        connect(playback, &QMenu::aboutToShow, this, [this] {
+            if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable();
+            popup_->Sync();
+        });
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
         // The few state rules the shell owns today; the full rules come with
@@ -505,6 +706,16 @@ void TQuovaForm::InstallHandlers() {
         };
         for (const auto& [name, checked] : checks)
             if (MenuItem* item = model.Find(name)) item->checked = checked;
+        const PlaybackMenuState playback = PlaybackMenu();
+        for (const char* name : {"Playback1", "Goto2"})
+            if (MenuItem* item = model.Find(name)) item->enabled = playback.playbackEnabled;
+        if (playback.playbackEnabled) {
+            if (MenuItem* play = model.Find("Play1")) {
+                play->caption = Lex(playback.playCaption);
+                play->enabled = playback.playEnabled;
+            }
+            if (MenuItem* stop = model.Find("Stop1")) stop->enabled = playback.stopEnabled;
+        }
     });
 }
 

@@ -11,8 +11,12 @@
 #include "app/menu_model.h"
 #include "app/play_list.h"
 #include "app/settings.h"
+#include "text/osd_commands.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
 
 class QLabel;
+class QPainter;
 class QPushButton;
 class QSlider;
 class QSystemTrayIcon;
@@ -20,6 +24,7 @@ class QTimer;
 
 namespace quova {
 
+class MprisService;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
@@ -29,7 +34,7 @@ class TQuovaAboutBox;
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
 // (FinalizeApp) after it has closed.
-class TQuovaForm : public QWidget, public SettingsHost {
+class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     Q_OBJECT
   public:
     // FormCreate. `params` is the command line without the program's name;
@@ -93,7 +98,18 @@ class TQuovaForm : public QWidget, public SettingsHost {
     bool highPriority() const { return highPriority_; }
     ScreenSaverControl& screenSaver() const { return *screenSaver_; }
 
+    // The polling tick (475 ms).
+    void Timer1Timer();
+    // A control-bar button (Button4 to Button9) was pressed.
+    void Button4Click(QPushButton* button);
+    // Draws the OSD line now, when the OSD is on.
+    void PaintOsdNow();
+    // The rows the OSD line and its message lines take at the top.
+    int OsdBandHeight() const;
+
     MenuModel& menuModel() { return menuModel_; }
+    // The player on the desktop's media-player bus.
+    MprisService& mpris() const { return *mpris_; }
     PopupMenu& popup() const { return *popup_; }
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
@@ -115,6 +131,21 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void RebuildRecentMenu() override;
     void KeyOpened() override;
 
+    // OsdCommandHost
+    bool& OsdOn() override;
+    int& TimeFormat() override;
+    QFont& CanvasFont() override { return osdFont_; }
+    bool DvdOpen() const override;
+    QWidget* DialogParent() override { return this; }
+    void SetModalDialogOpen(bool open) override;
+    void FontChanged() override;
+    void LayoutVideo() override { FitPicture(); }
+    void PaintOsd() override { PaintOsdNow(); }
+    void ClearOsdStrip() override;
+    void ClearClientArea() override;
+    void RedrawSubtitle() override { ShowSubtitle(CurrentSubtitleText); }
+    void RedrawId3() override {}
+
   Q_SIGNALS:
     // The close was accepted: the program's message loop ends.
     void Closed();
@@ -126,6 +157,7 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -135,8 +167,12 @@ class TQuovaForm : public QWidget, public SettingsHost {
     void InstallSubtitles();
     // Draws a subtitle text in the place the options choose.
     void DrawSubtitle(const std::string& text);
+    // The band below the picture with the subtitle shown now.
+    void PaintSubtitleBand(QPainter& painter);
     // Seeks the open medium to `seconds`.
     void SeekMedium(double seconds);
+    void InstallTransport();
+    void ShowSeekBar();
     void RefreshFiltersMenu();
     // Places the picture in the client area until the layout takes it over.
     void FitPicture();
@@ -154,13 +190,17 @@ class TQuovaForm : public QWidget, public SettingsHost {
     QTimer* timer1_;
     QTimer* timer2_;
     SeekBarControl* seekBar_ = nullptr;
-    QColor subtitleColor_ = Qt::white;
+    MprisService* mpris_ = nullptr;
     std::vector<QWidget*> hinted_;
     QFont osdFont_;
     bool showHints_ = true;
     int tag_ = 1;
     int splashTicks_ = 0;
     bool closing_ = false;
+    bool timerBusy_ = false;
+    // What the next paint does to the whole client area (a font change
+    // clears it, as the strip is cleared when the OSD goes off).
+    bool clearClientArea_ = false;
     bool settingsLoaded_ = false;
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;

@@ -137,6 +137,16 @@ HResult FilterGraph::RemoveFilter(const FilterPtr& filter) {
     Log("removed filter \"" + filter->Name() + "\"");
     filter->setGraph(nullptr, "");
     filters_.erase(std::remove(filters_.begin(), filters_.end(), filter), filters_.end());
+    if (filters_.empty()) {
+        // An emptied graph is where the next medium starts: from its
+        // beginning, to its end, at the normal rate, in time units.
+        state_ = GraphState::Stopped;
+        rate_ = 1.0;
+        pendingNs_ = 0;
+        stopNs_ = -1;
+        lastPositionNs_ = 0;
+        timeFormat_ = TIME_FORMAT_MEDIA_TIME;
+    }
     Reconcile();
     Changed();
     return S_OK;

@@ -164,6 +164,9 @@ class FilterGraph {
     void Changed();
     void HandleMessage(GstMessage* msg);
     HResult DoSeek(std::int64_t positionNs, bool wait);
+    // Waits for the pipeline's state change to settle, within a bound; see
+    // stalled_.
+    int WaitForState();
     std::int64_t QueryPositionNs();
     Outcome<std::int64_t> DurationNs();
     double FrameRate() const;
@@ -194,6 +197,14 @@ class FilterGraph {
     // The level and balance last set, which an audio renderer takes on joining.
     int audioLevel_ = 0;
     int audioBalance_ = 0;
+    // Frames were stepped: only the video renderer moved, the others wait
+    // where the graph paused.
+    bool stepped_ = false;
+    // The last wait for the pipeline ended before it settled (a damaged file
+    // that never prerolls): later calls do not wait again until it has.
+    bool stalled_ = false;
+    // A stream that ran far past the duration was ended.
+    bool overrunEnded_ = false;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
     HResult lastError_ = S_OK;
     std::ofstream log_;

@@ -315,10 +315,32 @@ HResult FilterGraph::RenderFile(const std::string& fileName) {
     if (!source.ok()) return source.hr;
     const PinPtr out = source.value->FindPin("Output");
     HResult hr = Render(out);
+    const bool hadEvents = !events_.Empty();
+    bool prerollFailed = false;
+    if (Succeeded(hr)) {
+        // A damaged file shows when its data is first decoded: that happens
+        // here, so that opening the file reports it, not the first Run.
+        const HResult prerolled = Realise();
+        if (Failed(prerolled)) {
+            prerollFailed = true;
+            // What was built cannot play what the file holds: its data.
+            hr =
+                prerolled == VFW_E_RUNTIME_ERROR || prerolled == E_UNEXPECTED || prerolled == E_FAIL
+                    ? VFW_E_INVALID_FILE_FORMAT
+                    : prerolled;
+            Log("render file: the data cannot be played: " + ErrorText(hr));
+        }
+    }
     if (Failed(hr)) {
         // Nothing of a failed render stays behind.
         RemoveDownstream(source.value);
         if (hr == VFW_E_CANNOT_RENDER) hr = VFW_E_UNSUPPORTED_STREAM;
+    }
+    if (prerollFailed && !hadEvents) {
+        // The failure is the answer; it is not also an event of a graph that
+        // never played.
+        DrainBus();
+        while (!events_.Empty()) events_.Take();
     }
     return hr;
 }

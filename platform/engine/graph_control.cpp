@@ -1,7 +1,9 @@
 // Control, positioning, rate, frame step, audio and video settings.
 #include <gst/gst.h>
 
+#include <chrono>
 #include <cmath>
+#include <mutex>
 
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/filter_graph.h"
@@ -11,7 +13,48 @@ namespace quova::engine {
 
 namespace {
 
-constexpr GstClockTime kStateTimeout = 5 * GST_SECOND;
+// No call keeps the UI thread waiting for the pipeline longer than this.
+constexpr GstClockTime kStateTimeout = 900 * GST_MSECOND;
+
+// A stream with no duration in its headers (an MP3 without a Xing or Info
+// frame, for one) gets one from its size and bit rate, as players do: the
+// first element after the source that reads the stream turns the file's
+// length in bytes into time from the frames it has parsed. Decoded data is
+// never asked, its bytes being another measure. Zero when no element knows.
+gint64 EstimatedDuration(GstElement* source) {
+    gint64 bytes = 0;
+    if (!gst_element_query_duration(source, GST_FORMAT_BYTES, &bytes) || bytes <= 0) return 0;
+    GstPad* out = gst_element_get_static_pad(source, "src");
+    gint64 estimate = 0;
+    for (int guard = 0; out && guard < 8 && estimate <= 0; ++guard) {
+        GstPad* next = gst_pad_get_peer(out);
+        gst_object_unref(out);
+        out = nullptr;
+        if (!next) break;
+        GstElement* element = gst_pad_get_parent_element(next);
+        gst_object_unref(next);
+        if (!element) break;
+        GstIterator* it = gst_element_iterate_src_pads(element);
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(it, &item) == GST_ITERATOR_OK)
+            out = GST_PAD(gst_object_ref(g_value_get_object(&item)));
+        g_value_unset(&item);
+        gst_iterator_free(it);
+        gst_object_unref(element);
+        if (!out) break;
+        GstCaps* caps = gst_pad_get_current_caps(out);
+        const bool decoded =
+            !caps || gst_caps_is_empty(caps) ||
+            g_str_has_suffix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "/x-raw");
+        if (caps) gst_caps_unref(caps);
+        if (decoded) break;
+        gint64 ns = 0;
+        if (gst_pad_query_convert(out, GST_FORMAT_BYTES, bytes, GST_FORMAT_TIME, &ns) && ns > 0)
+            estimate = ns;
+    }
+    if (out) gst_object_unref(out);
+    return estimate;
+}
 
 }  // namespace
 
@@ -20,11 +63,22 @@ HResult FilterGraph::Realise() {
     Reconcile();
     for (const FilterPtr& f : filters_) f->Realising();
     lastError_ = S_OK;
+    overrunEnded_ = false;
+    stalled_ = false;
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-    if (ret == GST_STATE_CHANGE_ASYNC)
-        ret = gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
+        // The error behind the failure may still be on its way from a
+        // streaming thread.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
         DrainBus();
+        while (!Failed(lastError_) && std::chrono::steady_clock::now() < deadline) {
+            {
+                std::unique_lock guard(busLock_);
+                busArrived_.wait_until(guard, deadline, [this] { return !busQueue_.empty(); });
+            }
+            DrainBus();
+        }
         gst_element_set_state(pipeline_, GST_STATE_NULL);
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
@@ -36,6 +90,9 @@ HResult FilterGraph::Realise() {
 HResult FilterGraph::Run() {
     HResult hr = Realise();
     if (Failed(hr)) return hr;
+    // After stepping, the sound (and any other stream) is where the pause
+    // left it, behind the picture: everything goes on from the picture.
+    if (stepped_) DoSeek(QueryPositionNs(), true);
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         // Prerolled but refused to play: report why, and stay paused where we are.
         DrainBus();
@@ -54,9 +111,7 @@ HResult FilterGraph::Pause() {
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) ==
-            GST_STATE_CHANGE_ASYNC)
-            hr = VFW_S_STATE_INTERMEDIATE;
+        if (WaitForState() == GST_STATE_CHANGE_ASYNC) hr = VFW_S_STATE_INTERMEDIATE;
     }
     state_ = GraphState::Paused;
     events_.Post({EC_PAUSED, S_OK, 0});
@@ -69,9 +124,11 @@ HResult FilterGraph::Stop() {
         hr = Realise();
     } else if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+        WaitForState();
     }
     state_ = GraphState::Stopped;
+    for (const FilterPtr& f : filters_)
+        if (auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f)) v->GraphStopped();
     return Failed(hr) ? hr : S_OK;
 }
 
@@ -79,8 +136,7 @@ HResult FilterGraph::StopWhenReady() {
     HResult hr = Realise();
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-    if (gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout) == GST_STATE_CHANGE_ASYNC)
-        hr = VFW_S_STATE_INTERMEDIATE;
+    if (WaitForState() == GST_STATE_CHANGE_ASYNC) hr = VFW_S_STATE_INTERMEDIATE;
     state_ = GraphState::Stopped;
     return hr;
 }
@@ -95,11 +151,30 @@ Outcome<GraphState> FilterGraph::GetState(int timeoutMs) {
     return {S_OK, state_};
 }
 
+int FilterGraph::WaitForState() {
+    DrainBus();
+    const GstStateChangeReturn ret =
+        gst_element_get_state(pipeline_, nullptr, nullptr, stalled_ ? 0 : kStateTimeout);
+    stalled_ = ret == GST_STATE_CHANGE_ASYNC;
+    return ret;
+}
+
 std::int64_t FilterGraph::QueryPositionNs() {
     gint64 pos = 0;
     if (!realised_) return pendingNs_;
     if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
         lastPositionNs_ = pos;
+    // Damaged timestamps can make a stream run on long after its end (a
+    // minute on a file of three seconds): far past the duration, the stream
+    // is ended as if it had ended by itself.
+    gint64 duration = 0;
+    if (state_ == GraphState::Running && !overrunEnded_ &&
+        gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration > 0 &&
+        lastPositionNs_ > duration + duration / 2 + 2 * static_cast<gint64>(GST_SECOND)) {
+        overrunEnded_ = true;
+        Log("the stream runs far past its duration: ended");
+        events_.Post({EC_COMPLETE, S_OK, 0});
+    }
     return lastPositionNs_;
 }
 
@@ -110,7 +185,9 @@ HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait) {
                          stopNs_ >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
                          stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
     lastPositionNs_ = positionNs;
-    if (wait) gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+    stepped_ = false;
+    overrunEnded_ = false;
+    if (wait) WaitForState();
     return ok ? S_OK : E_FAIL;
 }
 
@@ -170,9 +247,15 @@ Outcome<std::int64_t> FilterGraph::DurationNs() {
     HResult hr = Realise();
     if (Failed(hr)) return {hr, 0};
     gint64 duration = 0;
-    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) || duration < 0)
-        return {E_NOTIMPL, 0};
-    return {S_OK, duration};
+    if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration >= 0)
+        return {S_OK, duration};
+    // Until the real duration is known (asked again at every call).
+    for (const FilterPtr& f : filters_) {
+        if (!f->IsSource()) continue;
+        if (const gint64 estimate = EstimatedDuration(f->element()); estimate > 0)
+            return {S_OK, estimate};
+    }
+    return {E_NOTIMPL, 0};
 }
 
 Outcome<std::int64_t> FilterGraph::GetDuration() {
@@ -261,10 +344,11 @@ HResult FilterGraph::Step(int frames) {
     if (Failed(hr)) return hr;
     if (state_ == GraphState::Running) {
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-        gst_element_get_state(pipeline_, nullptr, nullptr, kStateTimeout);
+        WaitForState();
     }
     state_ = GraphState::Paused;
     auto video = VideoRenderer();
+    stepped_ = true;
     const bool sent = gst_element_send_event(
         video->sink(),
         gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE));

@@ -29,7 +29,10 @@ class GraphRegistration {
     bool IsRegistered() const { return graph_ != nullptr; }
     const std::filesystem::path& Path() const { return path_; }
 
-    // $XDG_RUNTIME_DIR/quova, else a per-user folder under the temporary folder.
+    // $XDG_RUNTIME_DIR/quova, else a per-user folder under the temporary
+    // folder. It is used only when it is ours (a real folder, not a link,
+    // owned by us), and kept at mode 0700; registration fails with
+    // E_ACCESSDENIED otherwise.
     static std::filesystem::path Folder();
 
   private:

@@ -6,40 +6,45 @@
 
 #include <QMetaObject>
 
+#include "platform/engine/filter_graph.h"
 #include "platform/engine/video_widget.h"
 
 namespace quova::engine {
 
 namespace {
 
+// The QImage's hold on a picture: the mapped buffer alone. Keeping the sample
+// instead would keep the sink's own sample object alive, which it must be
+// able to change when a seek flushes it.
 struct MappedFrame {
-    GstSample* sample;
     GstVideoFrame frame;
 };
 
 void ReleaseFrame(void* data) {
     auto* held = static_cast<MappedFrame*>(data);
-    gst_video_frame_unmap(&held->frame);
-    gst_sample_unref(held->sample);
+    gst_video_frame_unmap(&held->frame);  // drops the frame's reference to the buffer
     delete held;
 }
 
 // Streaming thread. The picture is wrapped, not copied: the QImage holds the
 // mapped buffer until its last copy goes.
 void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
-    GstVideoInfo info;
-    GstCaps* caps = gst_sample_get_caps(sample);
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
-    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps)) {
+    if (m->aborted.load()) {
         gst_sample_unref(sample);
         return;
     }
-    auto* held = new MappedFrame{sample, {}};
-    if (!gst_video_frame_map(&held->frame, &info, buffer, GST_MAP_READ)) {
+    GstVideoInfo info;
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    auto* held = new MappedFrame{};
+    // The mapped frame takes its own reference to the buffer.
+    if (!caps || !buffer || !gst_video_info_from_caps(&info, caps) ||
+        !gst_video_frame_map(&held->frame, &info, buffer, GST_MAP_READ)) {
         gst_sample_unref(sample);
         delete held;
         return;
     }
+    gst_sample_unref(sample);
     QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&held->frame, 0)),
                  GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
                  GST_VIDEO_FRAME_PLANE_STRIDE(&held->frame, 0), QImage::Format_RGB32, ReleaseFrame,
@@ -147,6 +152,7 @@ HResult VideoRendererFilter::SetOwner(QWidget* owner) {
     if (!widget_) {
         widget_ = new VideoWidget(owner);
         widget_->hide();
+        widget_->setClosedHandler([this] { WindowClosed(); });
         widget_->setDrain(drain_);
         widget_->setSourceRect(source_);
         widget_->setDestinationRect(destination_);
@@ -276,6 +282,19 @@ HResult VideoRendererFilter::SetDefaultDestinationPosition() {
 
 void VideoRendererFilter::GraphRunning() {
     if (autoShow_ && widget_ && owner_) widget_->show();
+}
+
+void VideoRendererFilter::GraphStopped() {
+    mailbox_->aborted.store(false);
+}
+
+void VideoRendererFilter::WindowClosed() {
+    FilterGraph* graph = Graph();
+    if (!graph) return;
+    // The user ended the playback: the player decides what follows (it stops
+    // the graph); until then no picture is taken.
+    if (graph->GetState(0).value != GraphState::Stopped) mailbox_->aborted.store(true);
+    graph->Events().Post({EC_USERABORT, 0, 0});
 }
 
 }  // namespace quova::engine

@@ -27,6 +27,8 @@ struct FrameMailbox {
     QImage latest;
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> pending{false};
+    // The user closed the window: frames are dropped until the graph stops.
+    std::atomic<bool> aborted{false};
     QObject* receiver = nullptr;    // lives on the UI thread
     std::function<void()> deliver;  // runs on the UI thread
 };
@@ -72,12 +74,16 @@ class VideoRendererFilter : public Filter {
     QImage CurrentImage() const;
     // Called by the graph when it starts to run.
     void GraphRunning();
+    // Called by the graph when it stops.
+    void GraphStopped();
 
     void CreatePins() override;
     GstElement* sink() const { return appsink_; }
 
   private:
     void Deliver();
+    // The video window was closed: the user aborts the playback.
+    void WindowClosed();
 
     std::shared_ptr<FrameMailbox> mailbox_;
     std::unique_ptr<QObject> receiver_;

@@ -1,5 +1,6 @@
 #include "platform/engine/video_widget.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -81,6 +82,11 @@ void VideoWidget::wheelEvent(QWheelEvent* event) {
     QWheelEvent copy(local, event->globalPosition(), event->pixelDelta(), event->angleDelta(),
                      event->buttons(), event->modifiers(), event->phase(), event->inverted());
     QCoreApplication::sendEvent(drain_, &copy);
+}
+
+void VideoWidget::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && closed_) closed_();
 }
 
 }  // namespace quova::engine

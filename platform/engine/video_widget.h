@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 namespace quova::engine {
 
 // The video window: a child of the window that owns it, painting the
@@ -21,6 +23,8 @@ class VideoWidget : public QWidget {
     void setDestinationRect(const QRect& rect);
     void setDrain(QWidget* drain) { drain_ = drain; }
     QWidget* drain() const { return drain_; }
+    // Called when the window is closed (by the user, or by close()).
+    void setClosedHandler(std::function<void()> handler) { closed_ = std::move(handler); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,6 +33,7 @@ class VideoWidget : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void forwardMouse(QMouseEvent* event);
@@ -37,6 +42,7 @@ class VideoWidget : public QWidget {
     QRect source_;
     QRect destination_;
     QPointer<QWidget> drain_;
+    std::function<void()> closed_;
 };
 
 }  // namespace quova::engine

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 
@@ -62,6 +64,16 @@ inline void AnswerNextBox(QMessageBox::StandardButton button, SeenBox* seen = nu
         }
         if (QAbstractButton* b = box->button(button)) b->click();
     });
+}
+
+// Handles events for `ms` milliseconds, as the program's waits do.
+inline void PumpEvents(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
 }
 
 }  // namespace quova::testing

@@ -72,6 +72,13 @@ std::string MakeMedia(const std::string& description, const std::filesystem::pat
     return result;
 }
 
+std::string MakeMediaOnce(const std::string& description, const std::filesystem::path& out) {
+    std::error_code ec;
+    if (std::filesystem::exists(out, ec)) return "";
+    std::filesystem::create_directories(out.parent_path(), ec);
+    return MakeMedia(description, out);
+}
+
 namespace media {
 
 std::filesystem::path Wav(const std::filesystem::path& out, double seconds, int rate,

@@ -12,6 +12,10 @@ namespace quova::testing {
 // Returns an empty string on success, else GStreamer's error text.
 std::string MakeMedia(const std::string& description, const std::filesystem::path& out);
 
+// As MakeMedia, but keeps `out` when it exists already (media kept between
+// runs, such as the benchmarks' clips).
+std::string MakeMediaOnce(const std::string& description, const std::filesystem::path& out);
+
 // Ready-made media the tests of several folders use. Each writes `out` and
 // returns it, or fails the calling test through a GoogleTest assertion.
 namespace media {

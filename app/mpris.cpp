@@ -1,0 +1,241 @@
+#include "app/mpris.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
+#include <QUrl>
+#include <cmath>
+
+#include "app/play_list.h"
+#include "app/settings.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "playback/transport.h"
+
+namespace quova {
+
+using engine::GraphState;
+
+namespace {
+
+constexpr double kMicroseconds = 1e6;
+constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
+
+bool FileOpen() {
+    const GraphSession& g = Graph();
+    return g.MediaKind != MediaKindNone && g.GraphBuilder;
+}
+
+}  // namespace
+
+MprisService::MprisService(MprisWindow window, QObject* parent)
+    : QObject(parent), window_(std::move(window)), bus_(QString()) {
+    new MprisRootAdaptor(this);
+    new MprisPlayerAdaptor(this);
+}
+
+MprisService::~MprisService() {
+    Disconnect();
+}
+
+bool MprisService::Connect(QDBusConnection bus) {
+    Disconnect();
+    if (!bus.isConnected() || !bus.interface()) return false;
+    if (!bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors)) return false;
+    const auto reply =
+        bus.interface()->registerService(kServiceName, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        // Another instance offers the player; it keeps the name.
+        bus.unregisterObject(kObjectPath);
+        return false;
+    }
+    bus_ = bus;
+    connected_ = true;
+    lastStatus_ = PlaybackStatus();
+    lastMetadata_ = Metadata();
+    lastRate_ = Rate();
+    lastVolume_ = Volume();
+    return true;
+}
+
+void MprisService::Disconnect() {
+    if (!connected_) return;
+    bus_.unregisterObject(kObjectPath);
+    if (bus_.interface()) bus_.interface()->unregisterService(kServiceName);
+    connected_ = false;
+}
+
+void MprisService::Announce(const QString& interface, const QVariantMap& changed) {
+    if (!connected_ || changed.isEmpty()) return;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, "org.freedesktop.DBus.Properties",
+                                                     "PropertiesChanged");
+    signal << interface << changed << QStringList();
+    bus_.send(signal);
+}
+
+void MprisService::Refresh() {
+    if (!connected_) return;
+    QVariantMap changed;
+    const QString status = PlaybackStatus();
+    if (status != lastStatus_) changed["PlaybackStatus"] = lastStatus_ = status;
+    const QVariantMap metadata = Metadata();
+    if (metadata != lastMetadata_) changed["Metadata"] = lastMetadata_ = metadata;
+    const double rate = Rate();
+    if (rate != lastRate_) changed["Rate"] = lastRate_ = rate;
+    const double volume = Volume();
+    if (volume != lastVolume_) changed["Volume"] = lastVolume_ = volume;
+    Announce(kPlayerInterface, changed);
+}
+
+void MprisService::EmitSeeked(double seconds) {
+    if (!connected_) return;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, kPlayerInterface, "Seeked");
+    signal << static_cast<qlonglong>(seconds * kMicroseconds);
+    bus_.send(signal);
+}
+
+void MprisService::Raise() {
+    if (window_.Raise) window_.Raise();
+}
+
+void MprisService::Quit() {
+    if (window_.Quit) window_.Quit();
+}
+
+void MprisService::Play() {
+    if (FileOpen() && (GraphStateOf(100) != GraphState::Running || PlayRate() != 1.0)) Play1Click();
+    Refresh();
+}
+
+void MprisService::Pause() {
+    if (FileOpen() && GraphStateOf(100) == GraphState::Running) {
+        // Play / Pause first returns a changed rate to normal play.
+        if (PlayRate() != 1.0) Play1Click();
+        Play1Click();
+    }
+    Refresh();
+}
+
+void MprisService::PlayPause() {
+    Play1Click();
+    Refresh();
+}
+
+void MprisService::Stop() {
+    Stop1Click();
+    Refresh();
+}
+
+void MprisService::Next() {
+    if (window_.Next) window_.Next();
+    Refresh();
+}
+
+void MprisService::Previous() {
+    if (window_.Previous) window_.Previous();
+    Refresh();
+}
+
+bool MprisService::CanGoOn() const {
+    return CurrentPlayList().PlayList.size() > 1;
+}
+
+void MprisService::Seek(qlonglong offsetUs) {
+    if (!FileOpen()) return;
+    JumpBy(static_cast<double>(offsetUs) / kMicroseconds);
+    Refresh();
+}
+
+void MprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong positionUs) {
+    // A stale track id, or a position outside the medium, is ignored.
+    if (!FileOpen() || trackId.path() != TrackId().path()) return;
+    const double seconds = static_cast<double>(positionUs) / kMicroseconds;
+    if (seconds < 0 || (Graph().Duration > 0 && seconds > Graph().Duration)) return;
+    SeekTo(seconds);
+    Refresh();
+}
+
+void MprisService::OpenUri(const QString& uri) {
+    const QUrl url(uri);
+    if (!url.isLocalFile()) return;
+    if (window_.OpenMedia) window_.OpenMedia(QFile::encodeName(url.toLocalFile()).toStdString());
+    Refresh();
+}
+
+QString MprisService::PlaybackStatus() const {
+    if (!FileOpen()) return "Stopped";
+    switch (GraphStateOf(100)) {
+        case GraphState::Running:
+            return "Playing";
+        case GraphState::Paused:
+            return "Paused";
+        default:
+            return "Stopped";
+    }
+}
+
+double MprisService::Rate() const {
+    return PlayRate();
+}
+
+void MprisService::SetRate(double rate) {
+    SetPlayRate(rate);
+    Refresh();
+}
+
+QDBusObjectPath MprisService::TrackId() const {
+    if (!FileOpen()) return QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    // One medium at a time: the track is named by a hash of its file name.
+    const auto hash = qHash(QString::fromStdString(Graph().CurrentMediaName));
+    return QDBusObjectPath(QString("/org/quova/track/%1").arg(hash));
+}
+
+QVariantMap MprisService::Metadata() const {
+    QVariantMap metadata;
+    metadata["mpris:trackid"] = QVariant::fromValue(TrackId());
+    if (!FileOpen()) return metadata;
+    const GraphSession& g = Graph();
+    const QString name = QFile::decodeName(g.CurrentMediaName.c_str());
+    metadata["mpris:length"] = static_cast<qlonglong>(g.Duration * kMicroseconds);
+    metadata["xesam:url"] = QUrl::fromLocalFile(name).toString();
+    metadata["xesam:title"] = QString::fromStdString(NameWithoutFolder(g.CurrentMediaName));
+    return metadata;
+}
+
+double MprisService::Volume() const {
+    return std::clamp(AppSettings().Volume, 0, 100) / 100.0;
+}
+
+void MprisService::SetVolume(double volume) {
+    if (!std::isfinite(volume)) return;
+    AppSettings().Volume = static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100));
+    if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
+    Refresh();
+}
+
+qlonglong MprisService::Position() const {
+    return static_cast<qlonglong>(CurrentPosition() * kMicroseconds);
+}
+
+bool MprisService::CanSeek() const {
+    return FileOpen() && Graph().Duration > 0;
+}
+
+bool MprisService::CanPlay() const {
+    return FileOpen();
+}
+
+MprisRootAdaptor::MprisRootAdaptor(MprisService* service)
+    : QDBusAbstractAdaptor(service), service_(service) {}
+
+QStringList MprisRootAdaptor::SupportedMimeTypes() const {
+    return {"video/x-msvideo", "video/x-ms-asf", "video/x-ms-wmv",   "video/mpeg",
+            "video/ogg",       "video/x-ogm",    "video/x-matroska", "video/mp4",
+            "audio/x-wav",     "audio/mpeg",     "audio/ogg",        "audio/x-vorbis+ogg"};
+}
+
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService* service)
+    : QDBusAbstractAdaptor(service), service_(service) {}
+
+}  // namespace quova

@@ -1,0 +1,201 @@
+// Seek latency, from the call to the new picture (painted by the player's
+// video widget; at playbin's video sink) of the player's SeekTo against
+// GStreamer's playbin on the same clip in one run.
+// The clip is a 30 s 640x360 25 fps H.264 + MP3 Matroska file with a
+// keyframe every 2 s, made with GStreamer's encoders. Two kinds of target:
+// keyframes (playbin seeks with KEY_UNIT, and with ACCURATE) and positions
+// between keyframes (playbin seeks with ACCURATE; the player always lands
+// exactly). Both
+// players are paused; five rounds of eight targets, alternating players;
+// medians and the ratio printed.
+//
+//   bench_seek [clip]
+#include <gst/gst.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "platform/engine/video_widget.h"
+#include "playback/transport.h"
+#include "tests/support/gst_media.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - from).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// Counts the pictures the video widget paints.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The player: the open pipeline and SeekTo, paused, its picture in a window.
+class Player {
+  public:
+    explicit Player(const std::string& clip) {
+        quova::OpenCounter = 0;
+        window_.resize(640, 360);
+        window_.show();
+        quova::MediaHooks().Window = &window_;
+        quova::MediaHooks().FitWindow = [this] {
+            const auto& g = quova::Graph();
+            if (!g.VideoWindow) return;
+            g.VideoWindow->SetWindowPosition(window_.rect());
+            g.VideoWindow->SetVisible(true);
+        };
+        quova::OpenMedia(clip);
+        quova::Graph().GraphBuilder->Pause();
+        quova::SeekTo(0);
+        if (quova::Graph().VideoWindow)
+            quova::Graph().VideoWindow->widget()->installEventFilter(&counter_);
+    }
+    ~Player() { quova::ReleaseGraph(); }
+    bool ok() const { return quova::Graph().VideoWindow != nullptr; }
+
+    double Seek(double seconds) {
+        auto& g = quova::Graph();
+        const int paints = counter_.paints;
+        const auto start = Clock::now();
+        quova::SeekTo(seconds);
+        while (counter_.paints == paints && Ms(start) < 5000) {
+            QCoreApplication::processEvents();
+            g.GraphBuilder->DrainBus();
+        }
+        return Ms(start);
+    }
+
+  private:
+    QWidget window_;
+    PaintCounter counter_;
+};
+
+// playbin with counting sinks, paused.
+class PlaybinPlayer {
+  public:
+    explicit PlaybinPlayer(const std::string& clip) {
+        playbin_ = gst_element_factory_make("playbin", nullptr);
+        GstElement* video = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(video, "signal-handoffs", TRUE, "sync", TRUE, nullptr);
+        g_signal_connect(video, "preroll-handoff", G_CALLBACK(&PlaybinPlayer::Handoff), this);
+        GstElement* audio = gst_element_factory_make("fakesink", nullptr);
+        g_object_set(audio, "sync", TRUE, nullptr);
+        gchar* uri = gst_filename_to_uri(clip.c_str(), nullptr);
+        g_object_set(playbin_, "uri", uri, "video-sink", video, "audio-sink", audio, nullptr);
+        g_free(uri);
+        gst_element_set_state(playbin_, GST_STATE_PAUSED);
+        gst_element_get_state(playbin_, nullptr, nullptr, 10 * GST_SECOND);
+    }
+    ~PlaybinPlayer() {
+        gst_element_set_state(playbin_, GST_STATE_NULL);
+        gst_object_unref(playbin_);
+    }
+
+    double Seek(double seconds, bool keyUnit) {
+        const int frames = prerolls_.load();
+        const auto flags = static_cast<GstSeekFlags>(
+            GST_SEEK_FLAG_FLUSH | (keyUnit ? GST_SEEK_FLAG_KEY_UNIT : GST_SEEK_FLAG_ACCURATE));
+        const auto start = Clock::now();
+        gst_element_seek_simple(playbin_, GST_FORMAT_TIME, flags,
+                                static_cast<gint64>(seconds * GST_SECOND));
+        while (prerolls_.load() == frames && Ms(start) < 5000) QThread::usleep(100);
+        const double ms = Ms(start);
+        gst_element_get_state(playbin_, nullptr, nullptr, 5 * GST_SECOND);
+        return ms;
+    }
+
+  private:
+    static void Handoff(GstElement*, GstBuffer*, GstPad*, gpointer self) {
+        static_cast<PlaybinPlayer*>(self)->prerolls_++;
+    }
+    GstElement* playbin_ = nullptr;
+    std::atomic<int> prerolls_{0};
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    gst_init(nullptr, nullptr);
+
+    std::string clip;
+    const auto dir = std::filesystem::temp_directory_path() / "quova_bench_seek";
+    if (argc > 1) {
+        clip = argv[1];
+    } else {
+        std::filesystem::create_directories(dir);
+        clip = (dir / "clip.mkv").string();
+        const std::string error = quova::testing::MakeMedia(
+            "videotestsrc pattern=ball num-buffers=750 ! "
+            "video/x-raw,width=640,height=360,framerate=25/1 ! "
+            "x264enc key-int-max=50 speed-preset=veryfast ! h264parse ! "
+            "matroskamux name=mux ! filesink location=$OUT "
+            "audiotestsrc num-buffers=1292 ! audio/x-raw,rate=44100,channels=2 ! "
+            "audioconvert ! lamemp3enc ! mpegaudioparse ! mux.",
+            clip);
+        if (!error.empty()) {
+            std::fprintf(stderr, "cannot make the clip: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
+    const std::vector<double> keyframes = {4, 10, 16, 2, 22, 8, 26, 14};
+    const std::vector<double> between = {4.52, 10.96, 16.28, 2.76, 22.4, 8.84, 26.12, 14.64};
+    std::vector<double> ourKey, ourExact, binKey, binKeyExact, binExact;
+    {
+        Player player(clip);
+        PlaybinPlayer playbin(clip);
+        if (!player.ok()) {
+            std::fprintf(stderr, "the player did not open the clip\n");
+            return 1;
+        }
+        for (int round = 0; round < 5; ++round) {
+            for (size_t i = 0; i < keyframes.size(); ++i) {
+                ourKey.push_back(player.Seek(keyframes[i]));
+                binKey.push_back(playbin.Seek(keyframes[i], true));
+                binKeyExact.push_back(playbin.Seek(keyframes[i], false));
+                ourExact.push_back(player.Seek(between[i]));
+                binExact.push_back(playbin.Seek(between[i], false));
+            }
+        }
+    }
+    const double k = Median(ourKey), bk = Median(binKey);
+    const double e = Median(ourExact), be = Median(binExact);
+    std::printf("seek latency, median of %zu seeks (ms)\n", ourKey.size());
+    std::printf("  keyframe targets: quova %.1f  playbin (KEY_UNIT) %.1f  ratio %.2f\n", k, bk,
+                bk > 0 ? k / bk : 0);
+    std::printf("  keyframe targets, playbin ACCURATE: %.1f  ratio %.2f\n", Median(binKeyExact),
+                Median(binKeyExact) > 0 ? k / Median(binKeyExact) : 0);
+    std::printf("  between keyframes: quova %.1f  playbin (ACCURATE) %.1f  ratio %.2f\n", e, be,
+                be > 0 ? e / be : 0);
+    if (argc <= 1) std::filesystem::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,527 @@
+#include "playback/transport.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "graph/open_media.h"
+#include "lexicon/lexicon.h"
+#include "text/osd.h"
+
+namespace quova {
+
+using engine::FilterGraph;
+using engine::GraphState;
+using engine::kUnitsPerSecond;
+
+namespace {
+
+// The lowest level the audio renderers take: silence.
+constexpr int kSilentLevel = -10000;
+// How close to its length a file counts as ended.
+constexpr double kEndMargin = 0.01;
+
+TransportSettings Options() {
+    const TransportHooks& hooks = Transport();
+    return hooks.Settings ? hooks.Settings() : TransportSettings{};
+}
+
+// The open file's graph (the control, seeking, position and frame-step faces
+// all belong to it), or null when no file is open.
+FilterGraph* FileGraph() {
+    GraphSession& g = Graph();
+    return g.MediaKind == MediaKindFile ? g.GraphBuilder.get() : nullptr;
+}
+
+// The DVD navigator's control face. DVDs are opened by a later part of the
+// player; until then nothing here has one.
+bool DvdControlAvailable() {
+    return false;
+}
+
+void ProcessEvents() {
+    const OpenMediaHooks& hooks = MediaHooks();
+    if (hooks.ProcessEvents)
+        hooks.ProcessEvents();
+    else
+        QCoreApplication::processEvents();
+}
+
+// Waits while the window stays responsive.
+void Wait(int ms) {
+    const OpenMediaHooks& hooks = MediaHooks();
+    if (hooks.Wait) {
+        hooks.Wait(ms);
+        return;
+    }
+    for (int i = 0; i < ms / 8; ++i) {
+        QThread::msleep(8);
+        QCoreApplication::processEvents();
+    }
+}
+
+void PaintOsdIfOn(const TransportSettings& options) {
+    if (options.OsdOn && Transport().PaintOsd) Transport().PaintOsd();
+}
+
+void Topmost(const TransportSettings& options, bool on) {
+    if ((options.FullScreenMode || options.AlwaysOnTop) && Transport().SetTopmost)
+        Transport().SetTopmost(on);
+}
+
+void SetMute(bool on) {
+    if (Transport().SetMute) {
+        Transport().SetMute(on);
+        return;
+    }
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph) return;
+    if (on)
+        graph->SetVolume(kSilentLevel);
+    else if (MediaHooks().ApplyVolume)
+        MediaHooks().ApplyVolume();
+    else
+        graph->SetVolume(0);
+}
+
+void ClearSubtitleLine() {
+    if (Transport().ShowSubtitle) Transport().ShowSubtitle("");
+}
+
+void EnableTimer1() {
+    if (Graph().Duration > 0 && MediaHooks().SetTimer1) MediaHooks().SetTimer1(true);
+}
+
+void NudgeIfRunningVideo() {
+    if (Graph().VideoStreamCount > 0 && GraphStateOf(1000) == GraphState::Running &&
+        Transport().PointerNudge)
+        Transport().PointerNudge();
+}
+
+// Takes a new file rate: mutes when asked to, reports it and applies it.
+void TakeRate(FilterGraph& graph, double rate, const char* word, const TransportSettings& options) {
+    if (options.SpeedMute) SetMute(true);
+    OsdMessage = std::string(word) + RateText(rate) + "x";
+    graph.SetRate(rate);
+}
+
+// --- DVD branches: they act once DVDs have a navigator.
+
+void DvdPlay1() {}
+void DvdQuicker() {}
+void DvdSlower() {}
+void DvdFastForward() {}
+void DvdFastBackward() {}
+void DvdSeekTo(double) {}
+double DvdCurrentPosition() {
+    return 0;
+}
+
+}  // namespace
+
+TransportHooks& Transport() {
+    static TransportHooks hooks;
+    return hooks;
+}
+
+std::string RateText(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", rate);
+    return text;
+}
+
+GraphState GraphStateOf(int timeoutMs) {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph) return GraphState::Stopped;
+    return graph->GetState(timeoutMs).value;
+}
+
+double CurrentPosition() {
+    GraphSession& g = Graph();
+    if (g.MediaKind == MediaKindDvd) return DvdCurrentPosition();
+    FilterGraph* graph = FileGraph();
+    if (!graph) return 0;
+    try {
+        auto position = graph->GetCurrentPosition();
+        if (position.ok() && !g.SeekingTimeFormatIsMediaTime)
+            position = graph->ConvertTimeFormat(position.value, engine::TIME_FORMAT_MEDIA_TIME,
+                                                g.SeekingTimeFormat);
+        if (position.ok()) return static_cast<double>(position.value) / kUnitsPerSecond;
+        const auto seconds = graph->CurrentPosition();
+        if (seconds.ok()) return seconds.value;
+    } catch (...) {
+        // A position that cannot be read is the start.
+    }
+    return 0;
+}
+
+void SeekTo(double seconds) {
+    if (SeekBusy) return;
+    SeekBusy = true;
+    GraphSession& g = Graph();
+    if (!std::isfinite(seconds)) seconds = 0;
+    if (FilterGraph* graph = FileGraph()) {
+        try {
+            const GraphState state = GraphStateOf(100);
+            if (state != GraphState::Stopped) graph->Stop();
+            ProcessEvents();
+            std::int64_t target =
+                static_cast<std::int64_t>(std::max(seconds, 0.0) * kUnitsPerSecond);
+            std::int64_t end = static_cast<std::int64_t>(g.Duration * kUnitsPerSecond);
+            // A target past the end lands at the end.
+            if (end > 0) target = std::min(target, end);
+            bool converted = true;
+            if (!g.SeekingTimeFormatIsMediaTime) {
+                const auto t = graph->ConvertTimeFormat(target, g.SeekingTimeFormat,
+                                                        engine::TIME_FORMAT_MEDIA_TIME);
+                const auto e = graph->ConvertTimeFormat(end, g.SeekingTimeFormat,
+                                                        engine::TIME_FORMAT_MEDIA_TIME);
+                converted = t.ok() && e.ok();
+                target = t.value;
+                end = e.value;
+            }
+            engine::HResult hr = engine::E_FAIL;
+            if (converted)
+                hr = graph->SetPositions(target, engine::AM_SEEKING_AbsolutePositioning, end,
+                                         end > 0 ? engine::AM_SEEKING_AbsolutePositioning
+                                                 : engine::AM_SEEKING_NoPositioning);
+            if (hr != engine::S_OK) {
+                // Beyond the end, or a format the seeking face refused: place
+                // the position within the medium instead.
+                hr = graph->SetCurrentPosition(std::min(std::max(seconds, 0.0), g.Duration));
+                if (engine::Failed(hr) && !Options().ExtractionMode)
+                    ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
+            }
+            ProcessEvents();
+            graph->StopWhenReady();
+            ProcessEvents();
+            if (state == GraphState::Paused)
+                graph->Pause();
+            else if (state == GraphState::Running)
+                graph->Run();
+            if (Transport().Seeked) Transport().Seeked(CurrentPosition());
+        } catch (...) {
+            // The position stays where the graph left it.
+        }
+    } else if (g.MediaKind == MediaKindDvd && DvdControlAvailable()) {
+        try {
+            DvdSeekTo(seconds);
+        } catch (...) {
+        }
+    }
+    SeekBusy = false;
+}
+
+void JumpBy(double seconds) {
+    SeekTo(CurrentPosition() + seconds);
+}
+
+void Play1Click() {
+    GraphSession& g = Graph();
+    const TransportSettings options = Options();
+    FilterGraph* graph = FileGraph();
+    if (!graph) {
+        if (g.MediaKind == MediaKindDvd && DvdControlAvailable()) DvdPlay1();
+        return;
+    }
+    double position = 0;
+    double rate = 1.0;
+    try {
+        position = CurrentPosition();
+    } catch (...) {
+    }
+    rate = graph->Rate();
+    FastSeekStep = 0;
+    // At the end: start again from the beginning. The last picture's time can
+    // fall short of the container's length by a few milliseconds; the same
+    // margin as the timer's end-of-medium test counts as the end.
+    if (g.Duration != 0 && position >= g.Duration - kEndMargin) {
+        try {
+            graph->SetCurrentPosition(0);
+        } catch (...) {
+        }
+        graph->Run();
+        EnableTimer1();
+        Topmost(options, true);
+    } else if (rate != 1.0) {
+        graph->SetRate(1.0);
+        SetMute(false);
+        OsdMessage = "normal play 1x speed";
+        graph->Run();
+    } else if (GraphStateOf(100) != GraphState::Running) {
+        graph->Run();
+        OsdMessage = Lex(720);
+        EnableTimer1();
+        Topmost(options, true);
+    } else {
+        graph->Pause();
+        OsdMessage = "pause";
+        Topmost(options, false);
+    }
+    PaintOsdIfOn(options);
+    NudgeIfRunningVideo();
+}
+
+void Stop1Click() {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph || Graph().MediaKind == MediaKindNone) return;
+    const TransportSettings options = Options();
+    OsdMessage = "stop";
+    ClearSubtitleLine();
+    graph->Stop();
+    // The movie or DVD variant of the session bookmark, by what is open.
+    if (MediaHooks().SaveSessionBookmark) MediaHooks().SaveSessionBookmark();
+    PaintOsdIfOn(options);
+    Topmost(options, false);
+}
+
+void Quick1Click() {
+    const TransportSettings options = Options();
+    if (FilterGraph* graph = FileGraph()) {
+        double rate = graph->Rate();
+        if (rate < 2.0) {
+            if (rate < 1.0) rate = 1.0;
+            TakeRate(*graph, rate + 0.25, "quick ", options);
+        }
+        PaintOsdIfOn(options);
+    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
+        DvdQuicker();
+    }
+}
+
+void Slow1Click() {
+    const TransportSettings options = Options();
+    if (FilterGraph* graph = FileGraph()) {
+        double rate = graph->Rate();
+        if (rate > 0.25) {
+            if (rate > 1.0) rate = 1.0;
+            TakeRate(*graph, rate - 0.25, "slow ", options);
+        }
+        PaintOsdIfOn(options);
+    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
+        DvdSlower();
+    }
+}
+
+double PlayRate() {
+    FilterGraph* graph = FileGraph();
+    return graph ? graph->Rate() : 1.0;
+}
+
+bool SetPlayRate(double rate) {
+    FilterGraph* graph = FileGraph();
+    if (!graph || !std::isfinite(rate) || rate < 0.25 || rate > 2.0) return false;
+    const TransportSettings options = Options();
+    if (rate == 1.0) {
+        graph->SetRate(1.0);
+        SetMute(false);
+        OsdMessage = "normal play 1x speed";
+    } else {
+        TakeRate(*graph, rate, rate > 1.0 ? "quick " : "slow ", options);
+    }
+    PaintOsdIfOn(options);
+    return true;
+}
+
+namespace {
+
+void FastScan(int direction) {
+    const TransportSettings options = Options();
+    if (FilterGraph* graph = FileGraph()) {
+        if (GraphStateOf(100) == GraphState::Running) graph->Pause();
+        // The opposite direction starts the count again.
+        if (FastSeekStep * direction < 0) FastSeekStep = 0;
+        FastSeekStep += direction;
+        OsdMessage = std::string(direction > 0 ? "forward: " : "back: ") +
+                     std::to_string(FastSeekStep) + "x";
+        PaintOsdIfOn(options);
+        if (options.SubtitlesOn) ClearSubtitleLine();
+    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
+        if (direction > 0)
+            DvdFastForward();
+        else
+            DvdFastBackward();
+    }
+}
+
+}  // namespace
+
+void FFWD1Click() {
+    FastScan(+1);
+}
+
+void FBWD1Click() {
+    FastScan(-1);
+}
+
+void Step1Click() {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph || Graph().MediaKind == MediaKindNone) return;
+    if (GraphStateOf(100) == GraphState::Stopped) graph->Pause();
+    try {
+        if (graph->CanStep(0) == engine::S_OK) {
+            graph->Step(1);
+            OsdMessage = "step on";
+        } else {
+            OsdMessage = "error: stepping media impossible";
+        }
+    } catch (...) {
+        OsdMessage = "error: exception found stepping media";
+    }
+}
+
+bool StepAvailable() {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph || Graph().MediaKind == MediaKindNone) return false;
+    try {
+        return graph->CanStep(0) == engine::S_OK;
+    } catch (...) {
+        return false;
+    }
+}
+
+void JumpBWD1Click() {
+    ClearSubtitleLine();
+    JumpBy(-30);
+}
+
+void JumpFWD1Click() {
+    ClearSubtitleLine();
+    JumpBy(30);
+}
+
+void JumpBWD2Click() {
+    ClearSubtitleLine();
+    JumpBy(-10);
+}
+
+void JumpFWD2Click() {
+    ClearSubtitleLine();
+    JumpBy(10);
+}
+
+void Start1Click() {
+    ClearSubtitleLine();
+    SeekTo(0);
+}
+
+void End1Click() {
+    SeekTo(Graph().Duration);
+}
+
+void RunControlBarCommand(int tag) {
+    switch (tag) {
+        case 1:
+            Start1Click();
+            break;
+        case 2:
+            FBWD1Click();
+            break;
+        case 3:
+            Play1Click();
+            break;
+        case 4:
+            Stop1Click();
+            break;
+        case 5:
+            FFWD1Click();
+            break;
+        case 6:
+            End1Click();
+            break;
+        default:
+            break;
+    }
+}
+
+PlaybackMenuState PlaybackMenu() {
+    PlaybackMenuState menu;
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph || Graph().MediaKind == MediaKindNone) return menu;
+    menu.playbackEnabled = true;
+    menu.playEnabled = true;
+    switch (GraphStateOf(100)) {
+        case GraphState::Stopped:
+            return menu;
+        case GraphState::Paused:
+            menu.stopEnabled = true;
+            break;
+        case GraphState::Running:
+            menu.stopEnabled = true;
+            menu.playCaption = 730;
+            break;
+    }
+    if (graph->Rate() != 1.0) menu.playCaption = 740;
+    return menu;
+}
+
+const char* PlayPauseGlyph(GraphState state) {
+    return state == GraphState::Running ? ";" : "4";
+}
+
+TransportTick PollTransport() {
+    TransportTick tick;
+    tick.position = CurrentPosition();
+    tick.state = GraphStateOf(100);
+    return tick;
+}
+
+void PointerNudgeDuty(const TransportTick& tick) {
+    if (Graph().VideoStreamCount > 0 && tick.state == GraphState::Running && tick.position > 1.0 &&
+        tick.position < 6.0 && Transport().PointerNudge)
+        Transport().PointerNudge();
+}
+
+bool EndOfMediumDuty(const TransportTick& tick) {
+    GraphSession& g = Graph();
+    FilterGraph* graph = FileGraph();
+    if (!graph) return false;
+    if (!((g.Duration - kEndMargin <= tick.position && g.Duration > 0) || g.MediaComplete))
+        return false;
+    ProcessEvents();
+    Wait(500);
+    // The wait let other commands run; the file may be gone.
+    graph = FileGraph();
+    if (!graph) return true;
+    graph->Stop();
+    ProcessEvents();
+    OsdMessage = Lex(1250);
+    Topmost(Options(), false);
+    Graph().MediaComplete = false;
+    Wait(50);
+    if (Transport().ContinuePlayList)
+        Transport().ContinuePlayList();
+    else if (MediaHooks().SetTimer1)
+        MediaHooks().SetTimer1(false);
+    return true;
+}
+
+void FastScanDuty(const TransportTick& tick) {
+    FilterGraph* graph = FileGraph();
+    if (!graph || tick.state != GraphState::Paused || FastSeekStep == 0) return;
+    const double target = tick.position + FastSeekStep;
+    if (!(target > 0 && target < Graph().Duration)) return;
+    graph->SetCurrentPosition(target);
+    graph->Run();
+    Wait(400);
+    // The wait let other commands run; the file may be gone.
+    if ((graph = FileGraph())) graph->Pause();
+}
+
+void DvdCompleteDuty() {
+    if (Graph().MediaKind == MediaKindDvd && Graph().MediaComplete) Topmost(Options(), false);
+}
+
+TransportTick TransportTimerDuties() {
+    const TransportTick tick = PollTransport();
+    PointerNudgeDuty(tick);
+    if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
+    DvdCompleteDuty();
+    return tick;
+}
+
+}  // namespace quova

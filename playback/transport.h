@@ -1,0 +1,125 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/engine/filter_graph.h"
+
+namespace quova {
+
+// Fast-scan step of a file in seconds per timer tick: positive forward,
+// negative backward, 0 no scan.
+inline int FastSeekStep = 0;
+// SeekTo is running; a nested call does nothing.
+inline bool SeekBusy = false;
+// The DVD play rate times 10000 (negative plays backward).
+inline int DvdRate = 10000;
+
+// The options transport reads, as they stand at the call.
+struct TransportSettings {
+    bool OsdOn = false;
+    bool FullScreenMode = false;
+    bool AlwaysOnTop = false;
+    bool SpeedMute = true;
+    bool SubtitlesOn = true;
+    bool ExtractionMode = false;
+};
+
+// What transport calls in the other parts of the player. Each is optional:
+// an empty one does nothing. Waiting and event processing go through
+// MediaHooks() (Wait, ProcessEvents, SetTimer1, SaveSessionBookmark).
+struct TransportHooks {
+    std::function<TransportSettings()> Settings;
+    // Draws the OSD line at once.
+    std::function<void()> PaintOsd;
+    // The main window stays above others (only called in full screen or with
+    // "Always On Top").
+    std::function<void(bool on)> SetTopmost;
+    // Mutes, or restores the volume setting. Empty: the graph's audio is set
+    // directly (silent, or full level).
+    std::function<void(bool on)> SetMute;
+    // Shows a subtitle text; "" clears the subtitle line.
+    std::function<void(const std::string& text)> ShowSubtitle;
+    // Keeps the screen saver away while a full-screen video plays.
+    std::function<void()> PointerNudge;
+    // Shows the seek bar, brings it to the front and focuses it.
+    std::function<void()> ShowSeekBar;
+    // The end of a file was handled: the play list decides what comes next.
+    std::function<void()> ContinuePlayList;
+    // A position was set by a seek (for listeners such as the desktop bus).
+    std::function<void(double seconds)> Seeked;
+};
+
+TransportHooks& Transport();
+
+// The graph state asked with a time-out; Stopped when there is no graph.
+engine::GraphState GraphStateOf(int timeoutMs = 100);
+
+// The position of the open medium in seconds (0 when it cannot be read).
+double CurrentPosition();
+// Absolute seek, limited to the medium.
+void SeekTo(double seconds);
+void JumpBy(double seconds);
+
+// Commands of the popup menu, the control bar, the keys and the desktop bus.
+void Play1Click();
+void Stop1Click();
+void Quick1Click();
+void Slow1Click();
+void FFWD1Click();
+void FBWD1Click();
+void Step1Click();
+void JumpBWD1Click();
+void JumpFWD1Click();
+void JumpBWD2Click();
+void JumpFWD2Click();
+void Start1Click();
+void End1Click();
+// Sets a file's rate as Quicker and Slower do (mute rule and OSD text
+// included); rates outside 0.25 .. 2.0 are refused. Returns whether it was set.
+bool SetPlayRate(double rate);
+double PlayRate();
+
+// The control-bar buttons' command by tag (1 Start, 2 Fast Backward,
+// 3 Play / Pause, 4 Stop, 5 Fast Forward, 6 End); other tags do nothing.
+void RunControlBarCommand(int tag);
+
+// "Step" of the Playback submenu is offered only where a frame can be stepped.
+bool StepAvailable();
+
+// The Play / Stop items as the popup menu shows them.
+struct PlaybackMenuState {
+    bool playbackEnabled = false;  // Playback1 and Goto2
+    int playCaption = 720;         // lexicon entry of Play1's caption
+    bool playEnabled = false;
+    bool stopEnabled = false;
+};
+PlaybackMenuState PlaybackMenu();
+
+// The Play / Pause glyph of the control bar: ";" while running, "4" otherwise.
+const char* PlayPauseGlyph(engine::GraphState state);
+
+// The polling timer's transport duties, each a step of the 475 ms tick, in
+// the order the tick runs them.
+struct TransportTick {
+    double position = 0;
+    engine::GraphState state = engine::GraphState::Stopped;
+};
+// Step 1: where the medium is and what the graph does.
+TransportTick PollTransport();
+// Step 2: the full-screen pointer nudge early in a video.
+void PointerNudgeDuty(const TransportTick& tick);
+// Step 5: the end of a file. Returns true when it handled one (the graph is
+// stopped, "Stop" shown, the play list asked to continue).
+bool EndOfMediumDuty(const TransportTick& tick);
+// Step 6: one jump of the fast scan, with 400 ms of play after it.
+void FastScanDuty(const TransportTick& tick);
+// Step 7: a DVD that ended leaves the topmost state.
+void DvdCompleteDuty();
+// All of the above in order (the seek bar and the glyph are the caller's).
+TransportTick TransportTimerDuties();
+
+// The shortest decimal form of a rate ("1.25", "2").
+std::string RateText(double rate);
+
+}  // namespace quova

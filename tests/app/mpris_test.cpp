@@ -1,0 +1,221 @@
+#include "app/mpris.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <QUrl>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/play_list.h"
+#include "graph/graph_state.h"
+#include "platform/registry/registry.h"
+#include "playback/transport.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd.h"
+
+namespace quova {
+namespace {
+
+// A session bus of the test's own, gone with it.
+class PrivateBus {
+  public:
+    bool Start() {
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (!daemon_.waitForStarted(3000)) return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (!daemon_.canReadLine() && clock.elapsed() < 5000) daemon_.waitForReadyRead(100);
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        return !address_.isEmpty();
+    }
+    QDBusConnection Connect(const QString& name) {
+        return QDBusConnection::connectToBus(address_, name);
+    }
+    ~PrivateBus() {
+        for (const char* name : {"player", "second", "client"})
+            QDBusConnection::disconnectFromBus(name);
+        daemon_.kill();
+        daemon_.waitForFinished(2000);
+    }
+
+  private:
+    QProcess daemon_;
+    QString address_;
+};
+
+// Collects the player's signals as a desktop would see them.
+class Listener : public QObject {
+    Q_OBJECT
+  public:
+    std::vector<qlonglong> seeked;
+    std::vector<QVariantMap> changed;
+  public Q_SLOTS:
+    void Seeked(qlonglong position) { seeked.push_back(position); }
+    void PropertiesChanged(const QString&, const QVariantMap& values, const QStringList&) {
+        changed.push_back(values);
+    }
+};
+
+class Mpris : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        if (!bus_.Start()) GTEST_SKIP() << "no D-Bus daemon can be started here";
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        AppSettings().OsdOn = true;
+        OsdMessage.clear();
+        CurrentPlayList() = PlayListState{};
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        OpenCounter = 0;
+        clip_ = testing::media::AviPcm(dir_ / "clip.avi", 4.0, 1).string();
+        player_ = std::make_unique<QDBusConnection>(bus_.Connect("player"));
+        client_ = std::make_unique<QDBusConnection>(bus_.Connect("client"));
+        ASSERT_TRUE(player_->isConnected());
+        ASSERT_TRUE(form_->mpris().Connect(*player_));
+        client_->connect(MprisService::kServiceName, MprisService::kObjectPath,
+                         "org.mpris.MediaPlayer2.Player", "Seeked", &listener_,
+                         SLOT(Seeked(qlonglong)));
+        client_->connect(MprisService::kServiceName, MprisService::kObjectPath,
+                         "org.freedesktop.DBus.Properties", "PropertiesChanged", &listener_,
+                         SLOT(PropertiesChanged(QString, QVariantMap, QStringList)));
+    }
+    void TearDown() override {
+        if (form_) form_->mpris().Disconnect();
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+    }
+
+    QDBusMessage Call(const QString& method, const QVariantList& args = {},
+                      const QString& interface = "org.mpris.MediaPlayer2.Player") {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::kServiceName, MprisService::kObjectPath, interface, method);
+        call.setArguments(args);
+        QDBusMessage reply = client_->call(call, QDBus::BlockWithGui, 10000);
+        testing::PumpEvents(50);
+        return reply;
+    }
+    QVariant Get(const QString& property,
+                 const QString& interface = "org.mpris.MediaPlayer2.Player") {
+        const QDBusMessage reply =
+            Call("Get", {interface, property}, "org.freedesktop.DBus.Properties");
+        if (reply.type() != QDBusMessage::ReplyMessage) return {};
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+    QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get("Metadata")); }
+
+    PrivateBus bus_;
+    testing::TempDir dir_;
+    std::string clip_;
+    std::unique_ptr<TQuovaForm> form_;
+    std::unique_ptr<QDBusConnection> player_, client_;
+    Listener listener_;
+};
+
+TEST_F(Mpris, OffersTheNameOnceAndTellsWhoItIs) {
+    EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
+              player_->baseService());
+    // A second instance never takes the name; the first keeps it.
+    MprisService second(MprisWindow{});
+    QDBusConnection other = bus_.Connect("second");
+    EXPECT_FALSE(second.Connect(other));
+    EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
+              player_->baseService());
+
+    EXPECT_EQ(Get("Identity", "org.mpris.MediaPlayer2").toString(), "Quova");
+    EXPECT_EQ(Get("DesktopEntry", "org.mpris.MediaPlayer2").toString(), "quova");
+    EXPECT_EQ(Get("SupportedUriSchemes", "org.mpris.MediaPlayer2").toStringList(),
+              QStringList{"file"});
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
+    EXPECT_EQ(Get("MinimumRate").toDouble(), 0.25);
+    EXPECT_EQ(Get("MaximumRate").toDouble(), 2.0);
+    EXPECT_FALSE(Get("CanGoNext").toBool()) << "no play list to move on in";
+}
+
+TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerShows) {
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
+    Call("OpenUri", {url});
+    ASSERT_EQ(Graph().CurrentMediaName, clip_);
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), "clip.avi");
+    EXPECT_EQ(metadata.value("xesam:url").toString(), url);
+    EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 4'000'000, 200'000);
+
+    Call("PlayPause");
+    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+
+    const auto track = metadata.value("mpris:trackid").value<QDBusObjectPath>();
+    Call("SetPosition", {QVariant::fromValue(track), qlonglong{2'000'000}});
+    EXPECT_NEAR(Get("Position").toLongLong(), 2'000'000, 40'000);
+    Call("Seek", {qlonglong{1'000'000}});
+    EXPECT_NEAR(Get("Position").toLongLong(), 3'000'000, 40'000);
+    EXPECT_NEAR(static_cast<double>(Get("Position").toLongLong()) / 1e6, CurrentPosition(), 0.001);
+    // A position for another track is ignored.
+    Call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong{0}});
+    EXPECT_NEAR(CurrentPosition(), 3.0, 0.04);
+    testing::PumpEvents(100);
+    ASSERT_FALSE(listener_.seeked.empty());
+    EXPECT_NEAR(listener_.seeked.back(), 3'000'000, 40'000);
+
+    Call("PlayPause");
+    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
+    Call("Stop");
+    EXPECT_EQ(OsdMessage, "stop");
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
+    testing::PumpEvents(100);
+    bool statusAnnounced = false;
+    for (const QVariantMap& values : listener_.changed)
+        statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";
+    EXPECT_TRUE(statusAnnounced);
+}
+
+TEST_F(Mpris, WritingTheRateSetsItAsQuickerAndSlowerDo) {
+    form_->OpenMedia(clip_);
+    AppSettings().SpeedMute = true;
+    QDBusMessage set =
+        QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                       "org.freedesktop.DBus.Properties", "Set");
+    set.setArguments(
+        {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(1.5))});
+    client_->call(set, QDBus::BlockWithGui, 10000);
+    EXPECT_EQ(PlayRate(), 1.5);
+    EXPECT_EQ(OsdMessage, "quick 1.5x");
+    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -10000) << "fast play is muted";
+    EXPECT_EQ(Get("Rate").toDouble(), 1.5);
+    // Outside 0.25 .. 2.0 nothing changes.
+    set.setArguments(
+        {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(3.0))});
+    client_->call(set, QDBus::BlockWithGui, 10000);
+    EXPECT_EQ(PlayRate(), 1.5);
+    Call("Play");
+    EXPECT_EQ(PlayRate(), 1.0);
+    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+}
+
+TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {
+    testing::App();
+    MprisService service(MprisWindow{});
+    EXPECT_FALSE(service.Connect(
+        QDBusConnection::connectToBus(QString("unix:path=/nonexistent"), "nowhere")));
+    EXPECT_FALSE(service.Connected());
+    QDBusConnection::disconnectFromBus("nowhere");
+}
+
+}  // namespace
+}  // namespace quova
+
+#include "mpris_test.moc"

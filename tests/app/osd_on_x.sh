@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Starts the real program on an X server with the OSD on and a clip on its
+# command line: a screenshot of the window must show the OSD message at the
+# left and the time at the right of the black band at the top, with no
+# picture under the band.
+set -euo pipefail
+quova="$1"
+clip="$2"
+
+work=$(mktemp -d)
+cleanup() {
+    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
+    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xserver=$!
+for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/quova" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' \
+    >"$XDG_CONFIG_HOME/quova/registry.reg"
+
+"$quova" "$clip" >"$work/quova.log" 2>&1 &
+player=$!
+
+# Reads an xwd dump (24-bit TrueColor, 32 bits a pixel) and checks the top
+# band: green text at both ends and nothing but black and green in it.
+check_band() {
+    python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+h = struct.unpack(">25I", data[:100])
+header_size, width, height = h[0], h[4], h[5]
+byte_order, bpp, line = h[7], h[11], h[12]
+ncolors = h[19]
+if bpp != 32:
+    sys.exit("unexpected depth %d" % bpp)
+pixels = data[header_size + ncolors * 12:]
+def rgb(x, y):
+    p = pixels[y * line + x * 4: y * line + x * 4 + 4]
+    v = struct.unpack("<I" if byte_order == 0 else ">I", p)[0]
+    return (v >> 16) & 255, (v >> 8) & 255, v & 255
+band = 16  # the OSD line of a 15-pixel font is taller than this
+left = right = 0
+for y in range(band):
+    for x in range(width):
+        r, g, b = rgb(x, y)
+        if r > 60 or b > 60:
+            sys.exit("picture colour (%d,%d,%d) at %d,%d in the OSD band" % (r, g, b, x, y))
+        if g > 128:
+            if x < width // 3: left += 1
+            elif x > width * 2 // 3: right += 1
+if left < 20 or right < 20:
+    sys.exit("OSD text missing: %d green pixels at the left, %d at the right" % (left, right))
+PY
+}
+
+status=1
+for _ in $(seq 40); do
+    sleep 0.5
+    wid=$(xdotool search --name "^Quova - $(basename "$clip")\$" 2>/dev/null | head -1) || true
+    [[ -n "$wid" ]] || continue
+    xwd -id "$wid" -silent >"$work/shot.xwd" 2>/dev/null || continue
+    if message=$(check_band "$work/shot.xwd" 2>&1); then status=0; break; fi
+done
+if [[ $status -ne 0 ]]; then
+    echo "FAIL: ${message:-no window captioned with the clip name}"
+    cat "$work/quova.log"
+    exit 1
+fi
+kill -TERM "$player"
+for _ in $(seq 100); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
+player=
+echo "1 passed, 0 failed"

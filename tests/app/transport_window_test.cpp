@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMenu>
+#include <QPushButton>
+#include <QThread>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
+#include "graph/graph_state.h"
+#include "lexicon/lexicon.h"
+#include "platform/registry/registry.h"
+#include "playback/transport.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd.h"
+
+namespace quova {
+namespace {
+
+using engine::GraphState;
+
+// The window with the OSD on and a clip playing.
+class TransportWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        AppSettings().OsdOn = true;
+        OsdMessage.clear();
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_->resize(320, 240);
+        form_->show();
+        OpenCounter = 0;
+        clip_ = testing::media::AviPcm(dir_ / "clip.avi", 4.0, 1).string();
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+    }
+    // Counts OSD-green pixels in a band of rows of the window's picture.
+    int GreenIn(int top, int bottom, int left, int right) {
+        const QImage shot = form_->grab().toImage();
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                if (c.green() > 128 && c.red() < 80 && c.blue() < 80) ++n;
+            }
+        return n;
+    }
+
+    testing::TempDir dir_;
+    std::string clip_;
+    std::unique_ptr<TQuovaForm> form_;
+};
+
+TEST_F(TransportWindow, MenuCommandsShowTheirMessageInTheBandAboveThePicture) {
+    form_->OpenMedia(clip_);
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    const int band = AppSettings().OsdLineHeight + 1;
+    ASSERT_GT(band, 1);
+    ASSERT_TRUE(Graph().VideoWindow);
+    EXPECT_GE(Graph().VideoWindow->WindowPosition().top(), band)
+        << "the picture is never drawn under the OSD line";
+
+    form_->popup().Trigger("Play1");
+    EXPECT_EQ(OsdMessage, "pause");
+    // The message at the left, the time at the right, both in the band.
+    EXPECT_GT(GreenIn(0, band, 0, 100), 10);
+    EXPECT_GT(GreenIn(0, band, 220, 320), 10);
+
+    form_->popup().Trigger("OSD2");
+    EXPECT_FALSE(AppSettings().OsdOn);
+    EXPECT_EQ(Graph().VideoWindow->WindowPosition().top(), 0)
+        << "without the OSD the line is no longer kept free";
+    form_->popup().Trigger("OSD2");
+    EXPECT_EQ(OsdMessage, "OSD on");
+}
+
+TEST_F(TransportWindow, PopupShowsPauseWhilePlayingAndStopDisabledWhenStopped) {
+    form_->OpenMedia(clip_);
+    QMenu* menu = form_->popup().menu();
+    Q_EMIT menu->aboutToShow();
+    EXPECT_EQ(form_->menuModel().Find("Play1")->caption, Lex(730));
+    EXPECT_TRUE(form_->menuModel().Find("Stop1")->enabled);
+    form_->popup().Trigger("Stop1");
+    Q_EMIT menu->aboutToShow();
+    EXPECT_EQ(form_->menuModel().Find("Play1")->caption, Lex(720));
+    EXPECT_FALSE(form_->menuModel().Find("Stop1")->enabled);
+}
+
+TEST_F(TransportWindow, ControlBarButtonsRunTheirCommandAndThePlayGlyphFollowsTheGraph) {
+    form_->OpenMedia(clip_);
+    auto* play = form_->findChild<QPushButton*>("Button6");
+    ASSERT_TRUE(play);
+    play->show();
+    play->click();
+    EXPECT_EQ(OsdMessage, "pause");
+    form_->Timer1Timer();
+    EXPECT_EQ(play->text(), "4");
+    play->click();
+    form_->Timer1Timer();
+    EXPECT_EQ(play->text(), ";");
+    auto* forward = form_->findChild<QPushButton*>("Button8");
+    forward->click();
+    EXPECT_EQ(OsdMessage, "forward: 1x");
+}
+
+TEST_F(TransportWindow, TheTimerEndsAFileThatReachedItsEnd) {
+    form_->OpenMedia(clip_);
+    SeekTo(3.9);
+    testing::PumpEvents(600);
+    form_->Timer1Timer();
+    EXPECT_EQ(OsdMessage, "Stop");
+    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    EXPECT_FALSE(form_->timer1()->isActive());
+    form_->popup().Trigger("Play1");
+    testing::PumpEvents(200);
+    EXPECT_LT(CurrentPosition(), 1.0) << "play at the end starts again";
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+}
+
+}  // namespace
+}  // namespace quova

@@ -1,0 +1,364 @@
+#include "playback/transport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd.h"
+
+namespace quova {
+namespace {
+
+using engine::GraphState;
+namespace media = quova::testing::media;
+
+constexpr double kClipSeconds = 15.0;
+constexpr double kFrame = 1.0 / 25;
+
+void Pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
+        QThread::msleep(5);
+    }
+}
+
+class TransportTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        testing::App();
+        dir_ = new quova::testing::TempDir;
+        // MJPEG at 25 frames a second with PCM sound, long enough for the
+        // 10 and 30 second jumps.
+        clip_ = media::AviPcm(*dir_ / "clip.avi", kClipSeconds, 1).string();
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+
+    void SetUp() override {
+        window_ = std::make_unique<QWidget>();
+        OpenCounter = 0;
+        OsdMessage.clear();
+        OpenMediaHooks& hooks = MediaHooks();
+        hooks = OpenMediaHooks{};
+        hooks.Window = window_.get();
+        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
+        hooks.SaveSessionBookmark = [this] { ++bookmarks_; };
+        TransportHooks& t = Transport();
+        t = TransportHooks{};
+        t.Settings = [this] { return options_; };
+        t.PaintOsd = [this] { ++paints_; };
+        t.SetMute = [this](bool on) { mutes_.push_back(on); };
+        t.ShowSubtitle = [this](const std::string& text) { subtitles_.push_back(text); };
+        options_.OsdOn = true;
+    }
+    void TearDown() override {
+        ReleaseGraph();
+        MediaHooks() = OpenMediaHooks{};
+        Transport() = TransportHooks{};
+        FastSeekStep = 0;
+        OpenCounter = -1;
+    }
+
+    // Opens the clip; it plays from the start.
+    void Open() {
+        OpenMedia(clip_);
+        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+        ASSERT_NEAR(Graph().Duration, kClipSeconds, 0.2);
+    }
+    // Opens the clip and pauses it at `seconds`.
+    void OpenPausedAt(double seconds) {
+        Open();
+        Graph().GraphBuilder->Pause();
+        SeekTo(seconds);
+        ASSERT_EQ(GraphStateOf(), GraphState::Paused);
+    }
+
+    static quova::testing::TempDir* dir_;
+    static std::string clip_;
+    std::unique_ptr<QWidget> window_;
+    TransportSettings options_;
+    bool timer1_ = false;
+    int bookmarks_ = 0;
+    int paints_ = 0;
+    std::vector<bool> mutes_;
+    std::vector<std::string> subtitles_;
+};
+
+quova::testing::TempDir* TransportTest::dir_ = nullptr;
+std::string TransportTest::clip_;
+
+TEST_F(TransportTest, PlayPausesAndResumesAndStopStopsWithTheirMessages) {
+    Open();
+    ASSERT_EQ(GraphStateOf(), GraphState::Running);
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    EXPECT_TRUE(timer1_);
+    Stop1Click();
+    EXPECT_EQ(OsdMessage, "stop");
+    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    EXPECT_EQ(bookmarks_, 1) << "stop writes the session bookmark";
+    EXPECT_EQ(subtitles_, std::vector<std::string>{""}) << "stop clears the subtitle line";
+    EXPECT_EQ(paints_, 3);
+}
+
+TEST_F(TransportTest, QuickerClimbsToTwiceTheRateAndSlowerFromThereGoesBelowNormal) {
+    Open();
+    const std::vector<std::pair<double, std::string>> steps = {
+        {1.25, "quick 1.25x"}, {1.5, "quick 1.5x"}, {1.75, "quick 1.75x"}, {2.0, "quick 2x"}};
+    for (const auto& [rate, text] : steps) {
+        Quick1Click();
+        EXPECT_EQ(PlayRate(), rate);
+        EXPECT_EQ(OsdMessage, text);
+    }
+    OsdMessage = "quick 2x";
+    const int paintsBefore = paints_;
+    Quick1Click();
+    EXPECT_EQ(PlayRate(), 2.0);
+    EXPECT_EQ(OsdMessage, "quick 2x");
+    EXPECT_EQ(paints_, paintsBefore + 1) << "the fifth press only repaints";
+    Slow1Click();
+    EXPECT_EQ(PlayRate(), 0.75);
+    EXPECT_EQ(OsdMessage, "slow 0.75x");
+    Slow1Click();
+    Slow1Click();
+    EXPECT_EQ(OsdMessage, "slow 0.25x");
+    Slow1Click();
+    EXPECT_EQ(PlayRate(), 0.25);
+    Quick1Click();
+    EXPECT_EQ(PlayRate(), 1.25) << "quicker from slow play starts again from normal";
+}
+
+TEST_F(TransportTest, MediaTimeRunsAtThePlayRateAgainstTheWallClock) {
+    Open();
+    Pump(300);
+    for (const double rate : {2.0, 0.5}) {
+        ASSERT_TRUE(SetPlayRate(rate));
+        Pump(300);
+        const double from = CurrentPosition();
+        QElapsedTimer clock;
+        clock.start();
+        Pump(1500);
+        const double media = CurrentPosition() - from;
+        const double wall = clock.elapsed() / 1000.0;
+        EXPECT_NEAR(media / wall, rate, 0.15 * rate) << "rate " << rate;
+    }
+    Play1Click();
+    EXPECT_EQ(PlayRate(), 1.0);
+}
+
+TEST_F(TransportTest, SpeedMuteSilencesFastPlayAndPlayRestoresTheVolume) {
+    Open();
+    options_.SpeedMute = true;
+    Quick1Click();
+    Quick1Click();
+    EXPECT_EQ(mutes_, (std::vector<bool>{true, true}));
+    Play1Click();
+    EXPECT_EQ(mutes_.back(), false);
+    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+    EXPECT_EQ(PlayRate(), 1.0);
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+
+    mutes_.clear();
+    options_.SpeedMute = false;
+    Slow1Click();
+    EXPECT_TRUE(mutes_.empty());
+}
+
+TEST_F(TransportTest, MuteWithoutAVolumeControlSilencesTheGraphItself) {
+    Transport().SetMute = nullptr;
+    Open();
+    ASSERT_TRUE(Graph().GraphBuilder->HasAudio());
+    Quick1Click();
+    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -10000);
+    Play1Click();
+    EXPECT_EQ(Graph().GraphBuilder->Volume().value, 0);
+}
+
+TEST_F(TransportTest, FastForwardPausesAndTheTimerScansAhead) {
+    OpenPausedAt(2.0);
+    Graph().GraphBuilder->Run();
+    FFWD1Click();
+    FFWD1Click();
+    FFWD1Click();
+    EXPECT_EQ(OsdMessage, "forward: 3x");
+    EXPECT_EQ(FastSeekStep, 3);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_EQ(subtitles_.size(), 3u) << "each press clears the subtitle line";
+
+    const TransportTick tick = PollTransport();
+    QElapsedTimer clock;
+    clock.start();
+    FastScanDuty(tick);
+    const double after = CurrentPosition();
+    // A jump of 3 s, then 400 ms of play.
+    EXPECT_GE(clock.elapsed(), 400);
+    EXPECT_NEAR(after, tick.position + 3 + 0.4, 0.25);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+
+    FBWD1Click();
+    EXPECT_EQ(OsdMessage, "back: -1x");
+    EXPECT_EQ(FastSeekStep, -1);
+    FBWD1Click();
+    EXPECT_EQ(OsdMessage, "back: -2x");
+}
+
+TEST_F(TransportTest, TheScanStopsAtTheEndsWhileItsStepStays) {
+    OpenPausedAt(1.0);
+    FBWD1Click();
+    FBWD1Click();
+    const TransportTick tick = PollTransport();
+    FastScanDuty(tick);
+    EXPECT_NEAR(CurrentPosition(), 1.0, kFrame);
+    EXPECT_EQ(FastSeekStep, -2);
+    Play1Click();
+    EXPECT_EQ(FastSeekStep, 0) << "play ends the scan";
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+}
+
+TEST_F(TransportTest, SeekLandsWithinOneFrameOfItsTarget) {
+    OpenPausedAt(0.5);
+    for (const double target : {3.3, 7.77, 1.04, 12.5}) {
+        SeekTo(target);
+        EXPECT_NEAR(CurrentPosition(), target, kFrame) << target;
+        EXPECT_EQ(GraphStateOf(), GraphState::Paused) << "the state is kept";
+    }
+    Graph().GraphBuilder->Run();
+    SeekTo(6.0);
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    EXPECT_NEAR(CurrentPosition(), 6.0, 0.2);
+}
+
+TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
+    OpenPausedAt(0.5);
+    int nested = 0;
+    Transport().Seeked = [&](double) {
+        if (nested++ == 0) SeekTo(9.0);
+    };
+    SeekTo(4.0);
+    EXPECT_EQ(nested, 1);
+    EXPECT_NEAR(CurrentPosition(), 4.0, kFrame);
+    EXPECT_FALSE(SeekBusy);
+}
+
+TEST_F(TransportTest, JumpsMoveByTheirAmountAndStopAtTheStart) {
+    OpenPausedAt(10.0);
+    JumpBWD1Click();
+    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+    JumpFWD2Click();
+    EXPECT_NEAR(CurrentPosition(), 10.0, kFrame);
+    JumpBWD2Click();
+    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+    JumpFWD1Click();
+    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2) << "a jump past the end lands at the end";
+    Start1Click();
+    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+}
+
+TEST_F(TransportTest, PlayAtTheEndStartsAgainFromTheBeginning) {
+    OpenPausedAt(1.0);
+    End1Click();
+    Graph().GraphBuilder->Stop();
+    ASSERT_GE(CurrentPosition(), Graph().Duration - 0.01);
+    Play1Click();
+    Pump(200);
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    EXPECT_LT(CurrentPosition(), 1.0);
+}
+
+TEST_F(TransportTest, FrameStepAdvancesExactlyOneFrame) {
+    OpenPausedAt(2.0);
+    ASSERT_TRUE(StepAvailable());
+    for (int i = 1; i <= 3; ++i) {
+        const double before = CurrentPosition();
+        Step1Click();
+        Pump(100);
+        EXPECT_EQ(OsdMessage, "step on");
+        EXPECT_NEAR(CurrentPosition() - before, kFrame, 0.002) << "step " << i;
+        EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    }
+}
+
+TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
+    Open();
+    SeekTo(kClipSeconds - 0.5);
+    const TransportTick end{Graph().Duration, GraphState::Running};
+    int continued = 0;
+    Transport().ContinuePlayList = [&] { ++continued; };
+    EXPECT_TRUE(EndOfMediumDuty(end));
+    EXPECT_EQ(OsdMessage, "Stop");
+    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    EXPECT_EQ(continued, 1);
+    EXPECT_FALSE(Graph().MediaComplete);
+
+    Transport().ContinuePlayList = nullptr;
+    Graph().MediaComplete = true;
+    timer1_ = true;
+    EXPECT_TRUE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
+    EXPECT_FALSE(timer1_) << "with nothing to continue, polling ends";
+    EXPECT_FALSE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
+}
+
+TEST_F(TransportTest, MenuShowsPlayPauseOrNormalByTheGraphState) {
+    PlaybackMenuState menu = PlaybackMenu();
+    EXPECT_FALSE(menu.playbackEnabled);
+    Open();
+    menu = PlaybackMenu();
+    EXPECT_TRUE(menu.playbackEnabled);
+    EXPECT_EQ(menu.playCaption, 730);
+    EXPECT_TRUE(menu.stopEnabled);
+    Quick1Click();
+    EXPECT_EQ(PlaybackMenu().playCaption, 740);
+    Play1Click();
+    Play1Click();
+    menu = PlaybackMenu();
+    EXPECT_EQ(menu.playCaption, 720);
+    EXPECT_TRUE(menu.stopEnabled);
+    Stop1Click();
+    menu = PlaybackMenu();
+    EXPECT_EQ(menu.playCaption, 720);
+    EXPECT_TRUE(menu.playEnabled);
+    EXPECT_FALSE(menu.stopEnabled);
+    EXPECT_STREQ(PlayPauseGlyph(GraphState::Running), ";");
+    EXPECT_STREQ(PlayPauseGlyph(GraphState::Paused), "4");
+}
+
+TEST_F(TransportTest, CommandsWithoutAMediumDoNothing) {
+    Play1Click();
+    Stop1Click();
+    Quick1Click();
+    FFWD1Click();
+    Step1Click();
+    SeekTo(3);
+    EXPECT_EQ(OsdMessage, "");
+    EXPECT_EQ(FastSeekStep, 0);
+    EXPECT_EQ(CurrentPosition(), 0);
+    EXPECT_FALSE(StepAvailable());
+    EXPECT_EQ(paints_, 0);
+}
+
+TEST(RateText, ShortestDecimalForm) {
+    EXPECT_EQ(RateText(1.25), "1.25");
+    EXPECT_EQ(RateText(2.0), "2");
+    EXPECT_EQ(RateText(0.75), "0.75");
+}
+
+}  // namespace
+}  // namespace quova
