@@ -29,13 +29,16 @@
 #include "app/about_box.h"
 #include "app/app_icon.h"
 #include "app/app_state.h"
+#include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
 #include "app/documentation.h"
+#include "app/menu_state.h"
 #include "app/movie_configs.h"
 #include "app/mpris.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
+#include "app/properties_command.h"
 #include "app/recent_files.h"
 #include "app/screen_saver.h"
 #include "app/shell_registration.h"
@@ -43,18 +46,24 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "graph/custom_build.h"
+#include "graph/extraction.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "playback/bookmarks.h"
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
 #include "playback/seek_bar.h"
 #include "playback/seek_bar_control.h"
+#include "playback/session_saver.h"
 #include "playback/transport.h"
+#include "text/chapters.h"
 #include "text/osd.h"
 #include "text/osd_message.h"
 #include "text/osd_paint.h"
@@ -65,6 +74,9 @@
 namespace quova {
 
 namespace {
+
+// The audio-stream items of the Audio submenu, stream 1 to 4.
+const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
 
 constexpr int kDesignWidth = 478;
 constexpr int kDesignHeight = 340;
@@ -131,6 +143,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallHandlers();
     InstallMediaHooks();
     InstallSubtitles();
+    InstallBookmarkHooks();
     MprisWindow bus;
     bus.Raise = [this] {
         if (tag_ == 0) ToggleVisible();
@@ -173,6 +186,7 @@ TQuovaForm::~TQuovaForm() {
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
     SubtitleCommands() = SubtitleCommandHooks{};
+    Bookmarks() = BookmarkHooks{};
     Transport() = TransportHooks{};
     OsdRepaintHook = nullptr;
     ReleaseGraph();
@@ -216,15 +230,13 @@ void TQuovaForm::InstallMediaHooks() {
         if (trayIcon_) trayIcon_->setToolTip(windowTitle());
     };
     hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
-        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) {
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) {
             item->checked = checked;
             item->visible = visible;
         }
     };
     hooks.CheckAudioStreamItem = [this](int n) {
-        static const char* const kItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-        if (MenuItem* item = menuModel_.Find(kItems[n - 1])) item->checked = true;
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
     };
     hooks.FitWindow = [this] { FitPicture(); };
     hooks.Repaint = [this] { update(); };
@@ -249,14 +261,27 @@ void TQuovaForm::InstallMediaHooks() {
         quova::ReadConfigs(Graph().CurrentMediaName, window);
     };
     hooks.PrepareSeekBar = [this](double duration) { seekBar_->Setup(duration); };
-}
+    hooks.SaveSessionBookmark = [this] {
+        // A background write still pending must not land after this one.
+        sessionSaver_->Flush();
+        SaveSessionBookmark();
+    };
+    hooks.ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
+    hooks.CustomBuild = [](const std::string& text, const engine::PinPtr& pin) {
+        return CustomBuild(text, pin);
+    };
+    hooks.OpenMultipleAudio = [](const engine::PinPtr& pin) { return OpenMultipleAudio(pin); };
+    hooks.BuildExtractionGraph = [](const std::string& name) { return BuildExtractionGraph(name); };
+    hooks.BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
 
-void TQuovaForm::SeekMedium(double seconds) {
-    if (MediaHooks().SeekTo) {
-        MediaHooks().SeekTo(seconds);
-        return;
-    }
-    if (Graph().GraphBuilder) Graph().GraphBuilder->SetCurrentPosition(seconds);
+    MultipleAudioHooks& audio = MultipleAudioCallbacks();
+    audio = MultipleAudioHooks{};
+    audio.SetAudioStreamCheck = [this](int index, bool checked) {
+        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[index])) item->checked = checked;
+        popup_->Sync();
+    };
+    audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
+    audio.Sleep = Wait;
 }
 
 void TQuovaForm::InstallSubtitles() {
@@ -341,6 +366,72 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
     update();
 }
 
+void TQuovaForm::ExtractionTimerTick() {
+    // Only while an extraction runs; the rest of the tick belongs to playback.
+    if (!GraphFlags().ExtractionMode) return;
+    if (!ExtractionTick(PlayList(), [this](const std::string& name) { OpenMedia(name); }))
+        timer1_->stop();
+}
+
+void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    CurrentPlayList().PlayList = names;
+    OpenMedia(names.front());
+}
+
+void TQuovaForm::InstallBookmarkHooks() {
+    sessionSaver_ = std::make_unique<SessionSaver>();
+    sessionTimer_ = new QTimer(this);
+    sessionTimer_->setInterval(kSessionSaveIntervalMs);
+    connect(sessionTimer_, &QTimer::timeout, this,
+            [this] { SaveRunningSessionBookmark(*sessionSaver_); });
+    sessionTimer_->start();
+
+    BookmarkHooks& b = Bookmarks();
+    b = BookmarkHooks{};
+    b.CurrentPosition = [] { return CurrentPosition(); };
+    b.SeekTo = [](double seconds) { SeekTo(seconds); };
+    b.Settings = [this] {
+        const Settings& s = AppSettings();
+        BookmarkSettings out;
+        out.Volume = s.Volume;
+        out.ZoomFactor = s.ZoomFactor;
+        out.ZoomToWindow = s.ZoomToWindow;
+        out.ResizeToMedia = s.ResizeToMedia;
+        out.FullScreenMode = s.FullScreenMode;
+        out.AspectFactor = picture_.AspectFactor;
+        out.CropY = picture_.CropY;
+        out.CropX = picture_.CropX;
+        return out;
+    };
+    b.StoreSettings = [this](const BookmarkSettings& in) {
+        Settings& s = AppSettings();
+        s.Volume = in.Volume;
+        s.ZoomFactor = in.ZoomFactor;
+        s.ZoomToWindow = in.ZoomToWindow;
+        s.ResizeToMedia = in.ResizeToMedia;
+        s.FullScreenMode = in.FullScreenMode;
+        picture_.AspectFactor = in.AspectFactor;
+        picture_.CropY = in.CropY;
+        picture_.CropX = in.CropX;
+    };
+    b.ApplyVolume = [] {
+        if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
+    };
+    b.ApplyCropAndLayout = [this] { FitPicture(); };
+    b.ApplyFullScreen = [this] { ApplyFullScreen(); };
+    b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
+    b.OpenDefaultDvd = [] {
+        if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
+    };
+    b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
+        return AskBookmarkSaveName(this, title, proposed);
+    };
+    b.AskOpenName = [this](const std::string& title, const std::string& start) {
+        return AskBookmarkOpenName(this, title, start);
+    };
+}
+
 void TQuovaForm::InstallTransport() {
     OsdRepaintHook = [this] { PaintOsdNow(); };
     TransportHooks& hooks = Transport();
@@ -367,6 +458,14 @@ void TQuovaForm::Timer1Timer() {
     if (timerBusy_) return;
     timerBusy_ = true;
     try {
+        // While an extraction runs its own duties replace playback's: the
+        // progress, and at each end the next file or the completion.
+        if (GraphFlags().ExtractionMode && Graph().ExtractionReady) {
+            ExtractionTimerTick();
+            if (AppSettings().OsdOn) PaintOsdNow();
+            timerBusy_ = false;
+            return;
+        }
         const TransportTick tick = TransportTimerDuties();
         // The tick's own update is told apart from the user's moves.
         seekBar_->TimerUpdate(tick.position);
@@ -509,7 +608,7 @@ void TQuovaForm::CreateControls() {
     auto* seekBar = new QSlider(Qt::Horizontal, this);
     seekBar->setObjectName("TrackBar1");
     seekBar->hide();
-    seekBar_ = new SeekBarControl(seekBar, [this](double s) { SeekMedium(s); });
+    seekBar_ = new SeekBarControl(seekBar, [](double s) { SeekTo(s); });
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -596,7 +695,7 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("GoTo1Click", [this](MenuItem&) {
         if (!Graph().GraphBuilder) return;
-        GoTo1Click(this, CurrentPosition(), Graph().Duration, [this](double s) { SeekMedium(s); });
+        GoTo1Click(this, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
     });
     menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
         if (!Graph().GraphBuilder) return;
@@ -605,6 +704,11 @@ void TQuovaForm::InstallHandlers() {
         if (auto* bar = findChild<QSlider*>("TrackBar1")) bar->setVisible(ControlBarVisible);
         if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
     });
+    menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
+    menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
+    menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
+    menu.SetHandler("RestoreSessionBookmark1Click",
+                    [](MenuItem&) { RestoreSessionBookmark1Click(); });
     menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
     menu.SetHandler("ClearRecentFiles1Click",
                     [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });
@@ -654,6 +758,21 @@ void TQuovaForm::InstallHandlers() {
         RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
     });
     menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
+    menu.SetHandler("Stream11Click", [this](MenuItem& item) {
+        SwitchAudioStream(item.tag);
+        if (AppSettings().OsdOn && MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+    });
+    menu.SetHandler("PCMToWavClick", [tip](MenuItem&) { PCMToWavClick(tip); });
+    menu.SetHandler("MP3ToMp3Click", [tip](MenuItem&) { MP3ToMp3Click(tip); });
+    menu.SetHandler("PCMtoMp3Click", [tip](MenuItem&) { PCMtoMp3Click(tip); });
+    menu.SetHandler("PCMtoogg1Click", [tip](MenuItem&) { PCMtoogg1Click(tip); });
+    menu.SetHandler("PCMtooggmuxvideo1Click", [tip](MenuItem&) { PCMtooggmuxvideo1Click(tip); });
+    menu.SetHandler("BypassVideo1Click", [tip](MenuItem&) {
+        tip(18);
+        GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
+    });
+    menu.SetHandler("BypassAudio1Click",
+                    [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
     const std::pair<const char*, void (*)()> transport[] = {
         {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
         {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
@@ -686,37 +805,74 @@ void TQuovaForm::InstallHandlers() {
         });
     menu.SetAboutToShow([this] {
         RefreshFiltersMenu();
-        // The few state rules the shell owns today; the full rules come with
-        // the menu state.
-        MenuModel& model = menuModel_;
-        if (MenuItem* recent = model.Find("RecentFiles1"))
-            recent->enabled = !recent->children.empty() && recent->children.front()->visible;
-        if (MenuItem* hide = model.Find("Hide1")) hide->caption = Lex(tag_ != 0 ? 1810 : 1800);
-        const Settings& s = AppSettings();
-        if (MenuItem* save = model.Find("SaveonExit1")) save->checked = s.SaveOnExit;
-        const std::pair<const char*, bool> checks[] = {
-            {"PreventScreenSaver1", s.PreventScreenSaver},
-            {"AlwaysOnTop1", s.AlwaysOnTop},
-            {"HighPriority1", highPriority_},
-            {"ShowHints1", s.ShowHints},
-            // Checked: the list is emptied when the program ends.
-            {"ClearRecentFiles1", !s.SaveMru},
-            {"Loop1", s.LoopOn},
-            {"Random1", s.RandomList},
-        };
-        for (const auto& [name, checked] : checks)
-            if (MenuItem* item = model.Find(name)) item->checked = checked;
-        const PlaybackMenuState playback = PlaybackMenu();
-        for (const char* name : {"Playback1", "Goto2"})
-            if (MenuItem* item = model.Find(name)) item->enabled = playback.playbackEnabled;
-        if (playback.playbackEnabled) {
-            if (MenuItem* play = model.Find("Play1")) {
-                play->caption = Lex(playback.playCaption);
-                play->enabled = playback.playEnabled;
-            }
-            if (MenuItem* stop = model.Find("Stop1")) stop->enabled = playback.stopEnabled;
-        }
+        ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow()));
     });
+}
+
+MenuInputs TQuovaForm::MenuInputsNow() const {
+    const Settings& s = AppSettings();
+    const GraphOptions& flags = GraphFlags();
+    const GraphSession& g = Graph();
+    const PlayListState& list = CurrentPlayList();
+    MenuInputs in;
+    const MenuItem* recent = menuModel_.Find("RecentFiles1");
+    in.FirstRecentVisible =
+        recent && !recent->children.empty() && recent->children.front()->visible;
+    in.WindowShown = tag_ != 0;
+    in.PreventScreenSaver = s.PreventScreenSaver;
+    in.AlwaysOnTop = s.AlwaysOnTop;
+    in.PauseOnHide = s.PauseOnHide;
+    in.ZoomToWindow = s.ZoomToWindow;
+    in.ResizeToMedia = s.ResizeToMedia;
+    in.FullScreen = s.FullScreenMode;
+    in.SubtitlesOnMovie = s.SubtitlesOnMovie;
+    in.SubtitlesOverMovie = s.SubtitlesOverMovie;
+    in.ShowHints = s.ShowHints;
+    in.CustomRender = flags.CustomRender;
+    in.RegisterOnRot = s.RegisterOnRot;
+    const ExtractionState& modes = Extraction();
+    in.PcmToWav = modes.PcmToWav;
+    in.Mp3ToMp3 = modes.Mp3ToMp3;
+    in.PcmToMp3 = modes.PcmToMp3;
+    in.PcmToOgg = modes.PcmToOgg;
+    in.TranscodeToOgm = modes.TranscodeToOgm;
+    in.BypassVideo = flags.BypassVideo;
+    in.BypassAudio = flags.BypassAudio;
+    in.HighPriority = highPriority_;
+    in.Force16Bits = s.Force16Bits;
+    in.Resolution = s.Resolution;
+    in.SaveMru = s.SaveMru;
+    in.SaveOnExit = s.SaveOnExit;
+    in.SpeedMute = s.SpeedMute;
+    in.OsdOn = s.OsdOn;
+    in.Id3On = s.Id3On;
+    in.SubtitlesOn = s.SubtitlesOn;
+    in.SubtitleSounds = s.SubtitleSounds;
+    in.ChaptersOnSubtitles = s.ChaptersOnSubtitles;
+    in.LoopOn = s.LoopOn;
+    in.ControlBarVisible = ControlBarVisible;
+    in.ControlBarWanted = ControlBarWanted;
+    in.ChapterCount = Chapters().ChapterCount;
+    in.ZoomFactor = s.ZoomFactor;
+    in.RandomList = s.RandomList;
+    in.ListCount = list.PlayListCount();
+    in.ListIndex = list.PlayListIndex;
+    in.MediaKind = g.MediaKind;
+    in.HasGraph = g.GraphBuilder != nullptr;
+    if (g.GraphBuilder) {
+        in.GraphState = static_cast<int>(g.GraphBuilder->GetState(100).value);
+        in.Rate = g.GraphBuilder->Rate();
+    }
+    in.HasVideoWindow = g.VideoWindow != nullptr;
+    in.HasBasicAudio = g.BasicAudio;
+    in.AudioStreamCount = g.AudioStreamCount;
+    in.AviHeaderRead = !g.AviInfoText.empty();
+    in.OggStreamRead = !g.OggInfoText.empty();
+    in.HeaderWidth = g.VideoWidth;
+    in.HeaderHeight = g.VideoHeight;
+    in.NativeWidth = g.SourceWidth;
+    in.NativeHeight = g.SourceHeight;
+    return in;
 }
 
 void TQuovaForm::RefreshFiltersMenu() {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,6 +30,8 @@ class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
 class SeekBarControl;
+class SessionSaver;
+struct MenuInputs;
 class TQuovaAboutBox;
 
 // The main window: borderless and black, its only menu the popup menu. It
@@ -84,6 +87,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     EntryOpener Opener() {
         return [this](const std::string& name) { OpenMedia(name); };
     }
+    // Extracts the audio of every file of `names` in list order, in the
+    // extraction mode that is on: the list becomes the play list and its first
+    // entry is opened; each end of medium moves on to the next.
+    void ExtractPlayList(const std::vector<std::string>& names);
+    // The polling tick's extraction part: progress, the end of each file, the
+    // next entry, and "audio extraction complete" after the last.
+    void ExtractionTimerTick();
 
     // 1 while the window is shown, 0 while it is hidden to the notification area.
     int Tag() const { return tag_; }
@@ -169,8 +179,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void DrawSubtitle(const std::string& text);
     // The band below the picture with the subtitle shown now.
     void PaintSubtitleBand(QPainter& painter);
-    // Seeks the open medium to `seconds`.
-    void SeekMedium(double seconds);
+    void InstallBookmarkHooks();
+    // What the popup menu's state is computed from, as it stands now.
+    MenuInputs MenuInputsNow() const;
     void InstallTransport();
     void ShowSeekBar();
     void RefreshFiltersMenu();
@@ -205,6 +216,15 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
+    std::unique_ptr<SessionSaver> sessionSaver_;
+    QTimer* sessionTimer_ = nullptr;
+    // The picture's aspect and crop, kept here for the bookmarks until the
+    // video layout owns them.
+    struct {
+        double AspectFactor = 1.0;
+        std::int32_t CropY = 0;
+        std::int32_t CropX = 0;
+    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "mediainfo/stream_figures.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/graph_registration.h"
 #include "platform/engine/guid.h"
@@ -61,6 +62,8 @@ struct GraphSession {
     // The headers' information texts; the AVI one selects the several-audio path.
     std::string AviInfoText;
     std::string OggInfoText;
+    // The per-stream figures the headers gave (empty for other files).
+    StreamFigures Figures;
 
     // Set by the completion event, cleared by every open.
     bool MediaComplete = false;

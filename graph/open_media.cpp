@@ -70,6 +70,7 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
     if (headers.aviRead) g.AviInfoText = headers.avi.text;
     if (headers.oggRead) g.OggInfoText = headers.ogg.text;
     const StreamFigures& figures = headers.Figures();
+    g.Figures = figures;
     if (figures.HasStreams()) {
         g.FrameRate = figures.frameRate;
         for (int i = 0; i < figures.videoStreamCount; ++i)
@@ -220,10 +221,13 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
 
     if (!flags.ExtractionMode || g.ExtractionReady) {
         graph.GetState(1000);
+        // Playback starts a little in; an extraction takes the medium whole,
+        // or its file would lack the first tenth of a second.
+        const double start = flags.ExtractionMode ? 0.0 : 0.1;
         if (hooks.SeekTo)
-            hooks.SeekTo(0.1);
+            hooks.SeekTo(start);
         else
-            graph.SetCurrentPosition(0.1);
+            graph.SetCurrentPosition(start);
         graph.Run();
         if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
         graph.GetState(1000);
@@ -283,6 +287,7 @@ void OpenMedia(const std::string& fileName) {
     g.Streams.clear();
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.AviInfoText.clear();
+    g.Figures = StreamFigures{};
     g.OggInfoText.clear();
     g.ExtractionReady = !GraphFlags().ExtractionMode;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
@@ -383,6 +388,8 @@ void StopAndClearGraph() {
         // Collected first: removing changes the graph's list.
         for (const FilterPtr& filter : g.GraphBuilder->Filters())
             g.GraphBuilder->RemoveFilter(filter);
+        // An extraction ran unsynchronised; the next medium plays in time.
+        g.GraphBuilder->SetClockSync(true);
     }
 }
 

@@ -44,6 +44,10 @@ std::vector<FilterInfo> NamedFilterInfos() {
              NamedFilter::VideoRenderer),
         info("Audio Renderer", "audioconvert", MERIT_PREFERRED, FilterCategory::Renderer,
              NamedFilter::AudioRenderer),
+        // Several audio streams heard at once meet here before the one
+        // renderer, as they did in the original system's single sound device.
+        info("Audio Mixer", "audiomixer", MERIT_DO_NOT_USE, FilterCategory::Converter,
+             NamedFilter::AudioMixer),
     };
 }
 

@@ -329,8 +329,19 @@ void FilterGraph::Log(const std::string& line) {
 }
 
 HResult FilterGraph::SetDefaultSyncSource() {
-    gst_pipeline_auto_clock(GST_PIPELINE(pipeline_));
+    if (clockSync_) gst_pipeline_auto_clock(GST_PIPELINE(pipeline_));
     return S_OK;
+}
+
+void FilterGraph::SetClockSync(bool on) {
+    if (on == clockSync_) return;
+    clockSync_ = on;
+    TakeDown();
+    // Without a clock every sink renders what it gets at once.
+    if (on)
+        gst_pipeline_auto_clock(GST_PIPELINE(pipeline_));
+    else
+        gst_pipeline_use_clock(GST_PIPELINE(pipeline_), nullptr);
 }
 
 std::string FilterGraph::ToDot() const {

@@ -90,6 +90,11 @@ class FilterGraph {
     // path ends it.
     HResult SetLogFile(const std::string& path);
     HResult SetDefaultSyncSource();
+    // Off, the sinks do not wait for the clock: the graph runs as fast as the
+    // machine allows (writing files). Takes effect when the pipeline next
+    // comes up.
+    void SetClockSync(bool on);
+    bool ClockSync() const { return clockSync_; }
     // Takes the pipeline down so that settings changed on filters apply when it
     // comes up again (at the same position and state).
     void Refresh() { TakeDown(); }
@@ -197,6 +202,7 @@ class FilterGraph {
     // The level and balance last set, which an audio renderer takes on joining.
     int audioLevel_ = 0;
     int audioBalance_ = 0;
+    bool clockSync_ = true;
     // Frames were stepped: only the video renderer moved, the others wait
     // where the graph paused.
     bool stepped_ = false;

@@ -52,6 +52,7 @@ enum class NamedFilter {
     OggMultiplexer,
     VideoRenderer,
     AudioRenderer,
+    AudioMixer,
 };
 
 struct FilterInfo {

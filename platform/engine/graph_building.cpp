@@ -185,6 +185,8 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
             f.category == FilterCategory::Splitter || f.category == FilterCategory::Parser ||
             f.category == FilterCategory::Decoder || f.category == FilterCategory::Converter;
         if (!intermediate || !f.inputCaps || !f.hasOutputPins) continue;
+        // The mixer joins streams only where the player puts it.
+        if (f.named == NamedFilter::AudioMixer) continue;
         // Converters carry no rank, yet are what connections need most.
         if (f.merit <= MERIT_DO_NOT_USE && f.category != FilterCategory::Converter) continue;
         if (gst_caps_is_any(f.inputCaps.get())) continue;

@@ -147,7 +147,9 @@ TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
         clock.start();
         while (clock.elapsed() < 100) QCoreApplication::processEvents();
         EXPECT_EQ(about->isVisible(), !withFile);
-        if (withFile) EXPECT_EQ(Graph().CurrentMediaName, clip.string());
+        if (withFile) {
+            EXPECT_EQ(Graph().CurrentMediaName, clip.string());
+        }
     }
     OpenCounter = -1;
     registry::SetStorePath({});

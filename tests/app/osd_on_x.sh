@@ -7,22 +7,9 @@ set -euo pipefail
 quova="$1"
 clip="$2"
 
-work=$(mktemp -d)
-cleanup() {
-    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
-    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xserver=$!
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/quova" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
+source "$(dirname "$0")/x_session.sh"
+mkdir -p "$XDG_CONFIG_HOME/quova"
+unset DBUS_SESSION_BUS_ADDRESS
 printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' \
     >"$XDG_CONFIG_HOME/quova/registry.reg"
 

@@ -15,7 +15,6 @@ namespace {
 
 struct SeekBarFixture : ::testing::Test {
     SeekBarFixture() {
-        testing::App();
         SeekBarPosition = 0;
         SeekBarBusy = false;
         window.resize(400, 60);
@@ -26,6 +25,7 @@ struct SeekBarFixture : ::testing::Test {
         window.show();
         bar->setFocus();
     }
+    QApplication& app_ = testing::App();  // before the window
     QWidget window;
     QSlider* bar = nullptr;
     SeekBarControl* control = nullptr;

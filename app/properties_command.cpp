@@ -1,0 +1,46 @@
+#include "app/properties_command.h"
+
+#include <QPushButton>
+#include <algorithm>
+
+#include "app/text_dialog.h"
+#include "graph/filter_commands.h"
+#include "graph/filter_list.h"
+#include "graph/graph_state.h"
+#include "mediainfo/media_properties.h"
+#include "text/osd.h"
+
+namespace quova {
+
+void Properties1Click(QWidget* owner) {
+    const GraphSession& g = Graph();
+    if (g.MediaKind == MediaKindNone) return;
+    PropertiesInputs in;
+    in.MediaKind = g.MediaKind;
+    for (const StreamRow& row : g.Streams) in.Rows.push_back({row.kind, row.index});
+    in.VideoStreamCount = g.VideoStreamCount;
+    in.AudioStreamCount = g.AudioStreamCount;
+    in.VideoWidth = g.VideoWidth;
+    in.VideoHeight = g.VideoHeight;
+    in.FrameRate = g.FrameRate;
+    in.Duration = g.Duration;
+    in.DurationText = FormatSeconds(g.Duration);
+    in.Figures = g.Figures;
+    const FilterListing listing = ListGraphFilters(g.GraphBuilder.get(), "");
+    in.FilterCount = g.GraphBuilder ? static_cast<int>(g.GraphBuilder->Filters().size()) : 0;
+    in.FilterList = listing.text;
+
+    TOKBottomDlg& dialog = TextDialog();
+    const std::size_t buttons =
+        std::min<std::size_t>(listing.withPages.size(), static_cast<std::size_t>(kFilterButtons));
+    for (std::size_t i = 0; i < buttons; ++i) {
+        QPushButton* button = dialog.SideButton(static_cast<int>(i) + 1);
+        button->setText(QString::fromStdString(listing.withPages[i]));
+        button->show();
+    }
+    dialog.SetSideButtonHandler(
+        [owner](const std::string& caption) { Filter2Click(caption, owner); });
+    ShowTextDialog(MediaPropertiesText(in), "Media Properties");
+}
+
+}  // namespace quova

@@ -1,0 +1,12 @@
+#pragma once
+
+class QWidget;
+
+namespace quova {
+
+// "Properties...": the open medium's streams, length and filters in the text
+// dialog, a button for each filter with settings opening its page. Nothing
+// while no medium is open.
+void Properties1Click(QWidget* owner);
+
+}  // namespace quova

@@ -1,0 +1,304 @@
+#include "graph/multiple_audio.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <exception>
+
+#include "graph/custom_build.h"
+#include "graph/filter_list.h"
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+#include "platform/engine/filter_graph.h"
+#include "text/osd_message.h"
+
+namespace quova {
+
+using namespace engine;
+
+namespace {
+
+constexpr const char* kMixerName = "Audio Mixer";
+
+// A lexicon text with its "%d" filled.
+std::string WithNumber(int entry, int number) {
+    std::string text = Lex(entry);
+    const size_t at = text.find("%d");
+    if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
+    return text;
+}
+
+void SleepMs(int ms) {
+    if (MultipleAudioCallbacks().Sleep) {
+        MultipleAudioCallbacks().Sleep(ms);
+        return;
+    }
+    for (int i = 0; i < ms / 8; ++i) {
+        QThread::msleep(8);
+        QCoreApplication::processEvents();
+    }
+}
+
+bool IsMixer(const FilterPtr& filter) {
+    return filter && filter->FriendlyName() == kMixerName;
+}
+
+// The pin by which the branch that starts at `input` enters the mixer.
+PinPtr MixerFeedOf(const PinPtr& input) {
+    if (!input) return nullptr;
+    FilterPtr filter = input->Owner();
+    for (int depth = 0; filter && !IsMixer(filter) && depth < 16; ++depth) {
+        PinPtr next;
+        for (const PinPtr& out : filter->Pins(PinDirection::Output)) {
+            const PinPtr peer = out->ConnectedTo();
+            if (!peer) continue;
+            if (IsMixer(peer->Owner())) return out;
+            next = peer;
+        }
+        filter = next ? next->Owner() : nullptr;
+    }
+    return nullptr;
+}
+
+PinPtr FreeMixerInput(const FilterPtr& mixer) {
+    if (!mixer) return nullptr;
+    for (const PinPtr& pin : mixer->Pins(PinDirection::Input))
+        if (!pin->IsConnected()) return pin;
+    return nullptr;
+}
+
+// Sends an audio stream into the mixer, making the mixer and its renderer
+// at the first stream.
+HResult RenderIntoMixer(FilterGraph& graph, const PinPtr& pin) {
+    FilterPtr mixer = graph.FindFilterByName(kMixerName);
+    const bool fresh = !mixer;
+    if (fresh) {
+        mixer = CreateFilterByName(kMixerName);
+        if (!mixer || Failed(graph.AddFilter(mixer, kMixerName))) return graph.Render(pin);
+    }
+    const PinPtr input = FreeMixerInput(mixer);
+    HResult hr = input ? graph.Connect(pin, input) : E_FAIL;
+    if (Failed(hr)) return graph.Render(pin);
+    if (fresh)
+        for (const PinPtr& out : mixer->Pins(PinDirection::Output))
+            if (!out->IsConnected()) hr = graph.Render(out);
+    return hr;
+}
+
+bool FindSplitterPins(FilterGraph& graph) {
+    MultipleAudioState& s = MultipleAudio();
+    s.AudioSplitterPins = ListGraphFilters(&graph, "pins").audioSplitterPins;
+    if (s.AudioSplitterPins.empty()) return false;
+    s.splitterFound = true;
+    const size_t n = s.AudioSplitterPins.size();
+    s.AudioOutPins.assign(n, nullptr);
+    s.AudioPeerPins.assign(n, nullptr);
+    s.MixerFeeds.assign(n, nullptr);
+    s.AudioConnected.assign(n, 1);
+    return true;
+}
+
+void FillStreams() {
+    MultipleAudioState& s = MultipleAudio();
+    size_t j = 0;
+    for (const PinPtr& pin : s.AudioSplitterPins) {
+        if (j >= s.AudioOutPins.size()) break;
+        const Outcome<MediaType> type = pin->ConnectionMediaType();
+        const PinPtr peer = pin->ConnectedTo();
+        if (!type.ok() || !type.value.IsAudio() || !peer) continue;
+        s.AudioOutPins[j] = pin;
+        s.AudioPeerPins[j] = peer;
+        s.MixerFeeds[j] = IsMixer(peer->Owner()) ? nullptr : MixerFeedOf(peer);
+        s.AudioConnected[j] = 1;
+        ++j;
+    }
+}
+
+void Toggle(FilterGraph& graph, int index) {
+    MultipleAudioState& s = MultipleAudio();
+    const PinPtr out = s.AudioOutPins[index];
+    const PinPtr peer = s.AudioPeerPins[index];
+    const PinPtr feed = s.MixerFeeds[index];
+    if (s.AudioConnected[index] == 0) {
+        try {
+            HResult hr = graph.ConnectDirect(out, peer);
+            if (Succeeded(hr) && feed) {
+                FilterPtr mixer = graph.FindFilterByName(kMixerName);
+                const PinPtr input = FreeMixerInput(mixer);
+                hr = input ? graph.ConnectDirect(feed, input) : VFW_E_NOT_FOUND;
+                if (Failed(hr)) graph.Disconnect(out);
+            }
+            if (Succeeded(hr)) {
+                OsdMessage = WithNumber(280, index + 1);
+                s.AudioConnected[index] = 1;
+                SetAudioStreamCheck(index, true);
+            } else {
+                OsdMessage = WithNumber(290, index + 1) + ErrorText(hr);
+            }
+        } catch (const std::exception& e) {
+            ShowMessage(std::string(e.what()) + "\n" + Lex(340), MbIconStop);
+        }
+        return;
+    }
+    try {
+        HResult hr = graph.Disconnect(out);
+        // A branch left on the mixer without data would hold the others up.
+        if (Succeeded(hr) && feed && feed->IsConnected()) graph.Disconnect(feed);
+        if (Succeeded(hr)) {
+            OsdMessage = WithNumber(320, index + 1);
+            s.AudioConnected[index] = 0;
+            SetAudioStreamCheck(index, false);
+        } else {
+            OsdMessage = WithNumber(330, index + 1) + ErrorText(hr);
+        }
+    } catch (const std::exception& e) {
+        ShowMessage(std::string(e.what()) + "\n" + Lex(350), MbIconStop);
+    }
+}
+
+bool SwitchOggStream(FilterGraph& graph, int index) {
+    const FilterPtr splitter = graph.FindFilterByName("Ogg Splitter");
+    StreamSelect* select = splitter ? splitter->AsStreamSelect() : nullptr;
+    if (!select) return false;
+    graph.Run();
+    int audio = 0;
+    for (int i = 0; i < select->Count(); ++i) {
+        const Outcome<StreamInfo> info = select->Info(i);
+        if (!info.ok() || !info.value.mediaType.IsAudio()) continue;
+        if (audio++ != index) continue;
+        const HResult hr = select->Enable(i, AMSTREAMSELECTENABLE_ENABLE);
+        if (Succeeded(hr)) {
+            OsdMessage = WithNumber(280, index + 1);
+            for (int k = 0; k < 4; ++k) SetAudioStreamCheck(k, k == index);
+        } else {
+            OsdMessage = WithNumber(290, index + 1) + ErrorText(hr);
+        }
+        break;
+    }
+    graph.Stop();
+    graph.Run();
+    graph.Stop();
+    return true;
+}
+
+}  // namespace
+
+MultipleAudioState& MultipleAudio() {
+    static MultipleAudioState state;
+    return state;
+}
+
+MultipleAudioHooks& MultipleAudioCallbacks() {
+    static MultipleAudioHooks hooks;
+    return hooks;
+}
+
+void ReleaseMultipleAudio() {
+    MultipleAudio() = MultipleAudioState{};
+}
+
+void SetAudioStreamCheck(int index, bool checked) {
+    if (index < 0 || index > 3) return;
+    if (MultipleAudioCallbacks().SetAudioStreamCheck)
+        MultipleAudioCallbacks().SetAudioStreamCheck(index, checked);
+}
+
+std::string StreamQuestion(int k, int count) {
+    return "Multiple Audio initial stream selection:\nEnable audio stream " + std::to_string(k) +
+           " of " + std::to_string(count) + " ?";
+}
+
+HResult OpenMultipleAudio(const PinPtr& sourcePin) {
+    HResult result = E_FAIL;
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph || !sourcePin) return E_POINTER;
+    try {
+        const FilterPtr splitter = CreateFilterByName("AVI Splitter");
+        if (!splitter) return graph->Render(sourcePin);
+        result = graph->AddFilter(splitter, "AVI Splitter");
+        if (Failed(result)) return result;
+        const PinPtr input = splitter->FindPin("input pin");
+        if (!input) return VFW_E_NOT_FOUND;
+        result = graph->Connect(sourcePin, input);
+        if (Failed(result)) return result;
+        int k = 0;
+        const int outputs = CountPins(splitter, PinsOutput);
+        for (int i = 1; i <= outputs; ++i) {
+            const PinPtr pin = GetPin(splitter, PinsOutput, i);
+            if (!pin) continue;
+            const std::vector<MediaType> types = pin->MediaTypes();
+            if (types.empty()) continue;
+            if (types.front().IsVideo()) {
+                graph->Render(pin);
+            } else if (types.front().IsAudio()) {
+                ++k;
+                if (ShowMessage(StreamQuestion(k, Graph().AudioStreamCount),
+                                MbOkCancel | MbIconQuestion) == IdOk) {
+                    RenderIntoMixer(*graph, pin);
+                    SetAudioStreamCheck(k - 1, true);
+                } else {
+                    SetAudioStreamCheck(k - 1, false);
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        ShowMessage(std::string("SelectAudioStreams error: ") + e.what(), MbIconStop);
+    }
+    return result;
+}
+
+void SwitchAudioStream(int index) {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    if (!graph) return;
+    const GraphState state = graph->GetState(100).value;
+    if (state == GraphState::Stopped) {
+        graph->Run();
+        SleepMs(100);
+    }
+    graph->Pause();
+    SleepMs(100);
+    graph->Stop();
+    SleepMs(100);
+
+    const bool ogg = MultipleAudioCallbacks().OggStreamSelect &&
+                     MultipleAudioCallbacks().OggStreamSelect() && SwitchOggStream(*graph, index);
+    if (!ogg) {
+        MultipleAudioState& s = MultipleAudio();
+        if (!s.splitterFound && !FindSplitterPins(*graph)) {
+            OsdMessage = Lex(310);
+            if (state == GraphState::Running) graph->Run();
+            return;
+        }
+        const size_t at = static_cast<size_t>(index);
+        if (index < 0 || at >= s.AudioOutPins.size()) {
+            // No stream of that number: only the stop and run cycle happens.
+        } else {
+            if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams();
+            if (s.AudioPeerPins[at] && s.AudioOutPins[at]) Toggle(*graph, index);
+        }
+        graph->Run();
+        SleepMs(100);
+        graph->Stop();
+    }
+
+    try {
+        const HResult hr = graph->SetDefaultSyncSource();
+        if (Failed(hr)) ShowMessage(Lex(300) + ": " + ErrorText(hr), MbIconExclamation);
+        const Outcome<double> position = graph->CurrentPosition();
+        if (position.ok()) {
+            if (MultipleAudioCallbacks().SeekTo)
+                MultipleAudioCallbacks().SeekTo(position.value);
+            else
+                graph->SetCurrentPosition(position.value);
+        }
+    } catch (const std::exception& e) {
+        ShowMessage(std::string(e.what()) + "\n" + Lex(300), MbIconStop);
+    }
+    // A paused medium stays paused, a running one runs again.
+    if (state == GraphState::Running)
+        graph->Run();
+    else if (state == GraphState::Paused)
+        graph->Pause();
+}
+
+}  // namespace quova

@@ -1,0 +1,329 @@
+#include "playback/bookmarks.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "graph/open_media.h"
+#include "lexicon/lexicon.h"
+#include "playback/atomic_file.h"
+#include "playback/dvd_bookmark_file.h"
+
+namespace quova {
+
+namespace {
+
+std::string lastBookmarkName;
+
+template <typename F, typename... A>
+void Call(const F& f, A&&... args) {
+    if (f) f(std::forward<A>(args)...);
+}
+
+double Position() {
+    const BookmarkHooks& h = Bookmarks();
+    return h.CurrentPosition ? h.CurrentPosition() : 0.0;
+}
+
+BookmarkSettings CurrentSettings() {
+    const BookmarkHooks& h = Bookmarks();
+    return h.Settings ? h.Settings() : BookmarkSettings{};
+}
+
+void Stop(const std::string& text) {
+    ShowMessage(text, MbIconStop);
+}
+
+std::string WithoutFolder(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+bool SameFileName(const std::string& a, const std::string& b) {
+    const std::string x = WithoutFolder(a), y = WithoutFolder(b);
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(x[i])) !=
+            std::tolower(static_cast<unsigned char>(y[i])))
+            return false;
+    return true;
+}
+
+// Takes restored settings over and applies what changed.
+void Apply(const BookmarkSettings& restored, bool volumeChanged) {
+    const BookmarkHooks& h = Bookmarks();
+    const bool fullScreenWas = CurrentSettings().FullScreenMode;
+    BookmarkSettings s = restored;
+    // Full screen is switched by its own routine, which flips the flag.
+    s.FullScreenMode = fullScreenWas;
+    Call(h.StoreSettings, s);
+    if (volumeChanged) Call(h.ApplyVolume);
+    Call(h.ApplyCropAndLayout);
+    if (restored.FullScreenMode != fullScreenWas) {
+        s.FullScreenMode = restored.FullScreenMode;
+        Call(h.StoreSettings, s);
+        Call(h.ApplyFullScreen);
+    }
+}
+
+bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
+    const BookmarkHooks& h = Bookmarks();
+    if (!h.DvdCanSave || !h.DvdCanSave() || !h.GetDvdState) return false;
+    std::string state;
+    const std::int32_t got = h.GetDvdState(state);
+    if (got < 0) {
+        if (message) *message = Lex(1520) + Lex(850) + ResultText(got);
+        return false;
+    }
+    const auto record = EncodeDvdRecord(CurrentSettings());
+    std::string step;
+    const std::int32_t hr = WriteDvdBookmarkFile(
+        name, state, std::string_view(reinterpret_cast<const char*>(record.data()), record.size()),
+        &step);
+    if (hr >= 0) return true;
+    if (message) {
+        if (step == "state")
+            *message = Lex(1520) + Lex(760) + ResultText(hr);
+        else if (step == "extension")
+            *message = Lex(1520) + Lex(830) + ResultText(hr);
+        else if (step == "write")
+            *message = Lex(1520) + Lex(790) + ResultText(hr);
+        else
+            *message = Lex(1520) + FormatLex(1460, name) + ", " + ResultText(hr);
+    }
+    return false;
+}
+
+// Tried rather than asked: permission bits do not tell about read-only
+// mounts, and they do not stop the superuser.
+bool CanCreateIn(const std::string& folder) {
+    std::string probe = folder + "/.quova-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+}  // namespace
+
+BookmarkHooks& Bookmarks() {
+    static BookmarkHooks hooks;
+    return hooks;
+}
+
+double BookmarkPosition() {
+    const GraphSession& g = Graph();
+    if (!g.GraphBuilder) return 0;
+    const auto position = g.GraphBuilder->GetCurrentPosition();
+    return position.hr < 0 ? 0 : static_cast<double>(position.value) / 1e7;
+}
+
+void BookmarkSeekTo(double seconds) {
+    const GraphSession& g = Graph();
+    if (!g.GraphBuilder) return;
+    g.GraphBuilder->SetPositions(static_cast<std::int64_t>(seconds * 1e7),
+                                 engine::AM_SEEKING_AbsolutePositioning, 0,
+                                 engine::AM_SEEKING_NoPositioning);
+}
+
+const std::string& LastBookmarkName() {
+    return lastBookmarkName;
+}
+
+std::string CurrentMovieBookmarkText() {
+    return FormatMovieBookmark(Graph().CurrentMediaName, Position(), CurrentSettings());
+}
+
+void WriteMovieBookmark(const std::string& name) {
+    std::string error;
+    if (!WriteFileAtomically(name, CurrentMovieBookmarkText(), &error))
+        Stop(Lex(1520) + FormatLex(1460, name));
+}
+
+void ReadMovieBookmark(const std::string& name) {
+    const BookmarkHooks& h = Bookmarks();
+    std::string bytes;
+    bool tooLarge = false;
+    if (!ReadWholeFile(name, kMaxMovieBookmarkBytes, bytes, &tooLarge) && !tooLarge) {
+        Stop(Lex(1430) + FormatLex(1460, name));
+        return;
+    }
+    // A huge file is judged by its first line: a bookmark signature on it
+    // makes it a damaged bookmark, anything else is not ours.
+    if (tooLarge) bytes.resize(kMaxMovieBookmarkBytes + 1);
+    const MovieBookmarkLines lines = ParseMovieBookmark(bytes);
+    if (lines.Check == MovieBookmarkCheck::NotBookmark) {
+        if (Graph().MediaKind == MediaKindFile) Stop(Lex(1430) + FormatLex(1450, name));
+        return;
+    }
+    if (lines.Check == MovieBookmarkCheck::WrongFormat) {
+        Stop(Lex(1430) + FormatLex(1440, name));
+        return;
+    }
+    if (Graph().MediaKind == MediaKindNone &&
+        !SameFileName(lines.MediaPath, Graph().CurrentMediaName))
+        Call(h.OpenMedia, lines.MediaPath);
+    if (Graph().MediaKind != MediaKindFile ||
+        !SameFileName(lines.MediaPath, Graph().CurrentMediaName)) {
+        Stop(Lex(1430) + FormatLex(1440, name));
+        return;
+    }
+    const MovieRestorePlan plan = PlanMovieRestore(lines, Position(), CurrentSettings());
+    if (plan.SeekTo) Call(h.SeekTo, *plan.SeekTo);
+    Apply(plan.Settings, plan.VolumeChanged);
+}
+
+void WriteDvdBookmark(const std::string& name) {
+    std::string message;
+    if (!WriteDvdBookmarkQuietly(name, &message) && !message.empty()) Stop(message);
+}
+
+void ReadDvdBookmark(const std::string& name) {
+    const BookmarkHooks& h = Bookmarks();
+    if (Graph().MediaKind == MediaKindNone) Call(h.OpenDefaultDvd);
+    if (Graph().MediaKind != MediaKindDvd || !h.DvdReady || !h.DvdReady()) return;
+
+    const DvdBookmarkContent content = ReadDvdBookmarkFile(name);
+    if (content.OpenResult < 0) {
+        Stop(Lex(1430) + FormatLex(1460, name) + ", " + ResultText(content.OpenResult));
+        return;
+    }
+    if (content.StateResult < 0) {
+        Stop(Lex(1430) + Lex(780) + ResultText(content.StateResult));
+    } else {
+        std::uint64_t savedDisc = 0;
+        const std::int32_t loaded =
+            h.StateDiscId ? h.StateDiscId(content.NavigatorState, savedDisc) : kStgReadFault;
+        if (loaded < 0) {
+            Stop(Lex(1430) + Lex(1480) + ResultText(loaded));
+        } else if (!h.CurrentDiscId || savedDisc != h.CurrentDiscId()) {
+            Stop(Lex(1430) + Lex(1470));
+        } else {
+            const std::int32_t set = h.SetDvdState ? h.SetDvdState(content.NavigatorState) : -1;
+            if (set < 0) Stop(Lex(1430) + ResultText(set));
+        }
+    }
+    if (content.ExtensionOpenResult < 0) {
+        Stop(Lex(1430) + Lex(800) + ResultText(content.ExtensionOpenResult));
+        return;
+    }
+    if (content.ExtensionReadResult < 0) {
+        Stop(Lex(1430) + Lex(1500) + ResultText(content.ExtensionReadResult));
+        return;
+    }
+    const std::size_t wanted = content.ExtensionVersion == 11 ? kDvdRecordSize : kDvdRecordSize10;
+    if (content.Record.size() < wanted) return;
+    const BookmarkSettings current = CurrentSettings();
+    const BookmarkSettings restored = ApplyDvdRecord(
+        reinterpret_cast<const std::uint8_t*>(content.Record.data()), wanted, current);
+    // Applying an unchanged volume is harmless; the record's is valid or kept.
+    Apply(restored, true);
+}
+
+void Save1Click() {
+    try {
+        const BookmarkHooks& h = Bookmarks();
+        const GraphSession& g = Graph();
+        if (g.MediaKind == MediaKindNone || !h.AskSaveName) return;
+        const bool dvd = g.MediaKind == MediaKindDvd;
+        std::string proposed = Lex(860);
+        if (!dvd) {
+            std::filesystem::path file(WithoutFolder(g.CurrentMediaName));
+            proposed = file.replace_extension(".mpk").string();
+        }
+        std::string name;
+        {
+            ModalDialogScope modal;
+            name = h.AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
+        }
+        if (name.empty()) return;
+        lastBookmarkName = name;
+        if (dvd)
+            WriteDvdBookmark(name);
+        else
+            WriteMovieBookmark(name);
+    } catch (...) {
+        // A failed save must leave playback alone.
+    }
+}
+
+void Restore1Click() {
+    try {
+        const BookmarkHooks& h = Bookmarks();
+        if (!h.AskOpenName) return;
+        std::string name;
+        {
+            ModalDialogScope modal;
+            name = h.AskOpenName(Lex(1420), lastBookmarkName);
+        }
+        if (name.empty()) return;
+        switch (Graph().MediaKind) {
+            case MediaKindNone:
+                ReadMovieBookmark(name);
+                if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(name);
+                break;
+            case MediaKindFile:
+                ReadMovieBookmark(name);
+                break;
+            default:
+                ReadDvdBookmark(name);
+        }
+    } catch (...) {
+        // A failed restore must leave the player usable.
+    }
+}
+
+void RestoreSessionBookmark1Click() {
+    const BookmarkHooks& h = Bookmarks();
+    const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
+    ReadMovieBookmark(path);
+    if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(path);
+}
+
+void SaveSessionBookmark() {
+    const BookmarkHooks& h = Bookmarks();
+    const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    switch (Graph().MediaKind) {
+        case MediaKindFile:
+            WriteFileAtomically(path, CurrentMovieBookmarkText(), nullptr);
+            break;
+        case MediaKindDvd:
+            WriteDvdBookmarkQuietly(path, nullptr);
+            break;
+        default:
+            break;
+    }
+}
+
+std::string SessionBookmarkPath(const std::string& exePath, const std::string& xdgStateHome,
+                                const std::string& home) {
+    std::filesystem::path beside(exePath);
+    beside.replace_extension(".mpk");
+    const std::filesystem::path folder = beside.parent_path();
+    if (!exePath.empty() && CanCreateIn(folder.empty() ? "." : folder.string()))
+        return beside.string();
+    // Only absolute state homes count, as the base directory rules say.
+    std::filesystem::path state =
+        !xdgStateHome.empty() && xdgStateHome[0] == '/'
+            ? std::filesystem::path(xdgStateHome)
+            : std::filesystem::path(home.empty() ? "/tmp" : home) / ".local/state";
+    return (state / "quova" / "quova.mpk").string();
+}
+
+std::string SessionBookmarkPath() {
+    char program[4096];
+    const ssize_t n = readlink("/proc/self/exe", program, sizeof program - 1);
+    const std::string exePath = n > 0 ? std::string(program, static_cast<std::size_t>(n)) : "";
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    return SessionBookmarkPath(exePath, state ? state : "", home ? home : "");
+}
+
+}  // namespace quova

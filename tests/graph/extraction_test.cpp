@@ -1,0 +1,282 @@
+#include "graph/extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <cstring>
+
+#include "graph/custom_build.h"
+#include "mediainfo/ogg_info.h"
+#include "tests/graph/graph_building_support.h"
+#include "tests/support/gst_media.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+using namespace quova::testing;
+namespace media = quova::testing::media;
+namespace fs = std::filesystem;
+
+std::uint32_t Le32(const std::string& s, size_t at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, s.data() + at, 4);
+    return v;
+}
+
+// The data chunk of a WAV file, after checking that the RIFF header tells
+// the file's real size.
+std::string WavData(const fs::path& file) {
+    const std::string bytes = ReadFile(file);
+    EXPECT_GE(bytes.size(), 44u);
+    if (bytes.size() < 44) return "";
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 4), "WAVE");
+    EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8);
+    size_t at = 12;
+    while (at + 8 <= bytes.size()) {
+        const std::string id = bytes.substr(at, 4);
+        const std::uint32_t size = Le32(bytes, at + 4);
+        if (id == "data") {
+            EXPECT_LE(at + 8 + size, bytes.size());
+            return bytes.substr(at + 8, size);
+        }
+        at += 8 + size + (size & 1);
+    }
+    ADD_FAILURE() << "no data chunk";
+    return "";
+}
+
+class ExtractionTest : public PlayerTest {
+  protected:
+    void SetUp() override {
+        PlayerTest::SetUp();
+        Extraction() = ExtractionState{};
+        MediaHooks().BuildExtractionGraph = [](const std::string& name) {
+            return BuildExtractionGraph(name);
+        };
+        MediaHooks().BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
+    }
+    void TearDown() override {
+        Extraction() = ExtractionState{};
+        PlayerTest::TearDown();
+    }
+    // Opens the file in `kind` and runs the extraction to its end.
+    void Extract(const fs::path& file, ExtractionKind kind) {
+        if (!ModeFlag(Extraction(), kind)) ToggleExtractionMode(kind);
+        OpenMedia(file.string());
+        ASSERT_TRUE(Graph().ExtractionReady);
+        ASSERT_TRUE(RunToEnd());
+        EXPECT_FALSE(ExtractionTick({file.string()}, {}));
+        EXPECT_EQ(OsdMessage, "audio extraction complete");
+    }
+};
+
+TEST(ExtractionModes, TurningOneOnTurnsTheOthersOffAndOffLeavesNoneOn) {
+    Extraction() = ExtractionState{};
+    GraphFlags() = GraphOptions{};
+    std::vector<int> tips;
+    const ExtractionTip tip = [&](int n) { tips.push_back(n); };
+    PCMToWavClick(tip);
+    EXPECT_TRUE(Extraction().PcmToWav);
+    EXPECT_TRUE(GraphFlags().ExtractionMode);
+    PCMtoMp3Click(tip);
+    EXPECT_FALSE(Extraction().PcmToWav);
+    EXPECT_TRUE(Extraction().PcmToMp3);
+    MP3ToMp3Click(tip);
+    PCMtoogg1Click(tip);
+    PCMtooggmuxvideo1Click(tip);
+    const ExtractionState& s = Extraction();
+    EXPECT_TRUE(s.TranscodeToOgm);
+    EXPECT_FALSE(s.PcmToWav || s.Mp3ToMp3 || s.PcmToMp3 || s.PcmToOgg);
+    EXPECT_TRUE(GraphFlags().TranscodeWithVideo);
+    PCMtooggmuxvideo1Click(tip);
+    EXPECT_FALSE(s.PcmToWav || s.Mp3ToMp3 || s.PcmToMp3 || s.PcmToOgg || s.TranscodeToOgm);
+    EXPECT_FALSE(GraphFlags().ExtractionMode);
+    EXPECT_FALSE(GraphFlags().TranscodeWithVideo);
+    EXPECT_EQ(tips, (std::vector<int>{20, 22, 21, 23, 23, 23}));
+    GraphFlags() = GraphOptions{};
+}
+
+TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {
+    EXPECT_EQ(OutputFileName("/m/a.b.avi", ExtractionKind::PcmToWav), "/m/a.b.wav");
+    EXPECT_EQ(OutputFileName("/m/clip", ExtractionKind::Mp3ToMp3), "/m/clip.mp3");
+    EXPECT_EQ(OutputFileName("/m/x.avi", ExtractionKind::TranscodeToOgm), "/m/x.ogm");
+    EXPECT_EQ(FolderOf(PartialFileName("/m/x.wav")), "/m/");
+    EXPECT_NE(PartialFileName("/m/x.wav"), "/m/x.wav");
+    EXPECT_EQ(ExtractionProgress(4.2, 10), "extracting: 42%");
+    EXPECT_EQ(ExtractionProgress(11, 10), "extracting: 100%");
+    EXPECT_EQ(ExtractionProgress(1, 0), "extracting: 0%");
+    const std::vector<std::string> list = {"a", "b", "c"};
+    EXPECT_EQ(NextExtractionEntry(list, "a"), "b");
+    EXPECT_EQ(NextExtractionEntry(list, "c"), "");
+    EXPECT_EQ(NextExtractionEntry({"a"}, "a"), "");
+}
+
+TEST_F(ExtractionTest, PcmToWavWritesTheSourcePcmByteForByte) {
+    const fs::path avi = media::AviPcm(dir_ / "clip.avi", 2.0, 1);
+    const fs::path pcm = dir_ / "source.pcm";
+    ASSERT_EQ(MakeMedia("filesrc location=" + avi.string() +
+                            " ! avidemux name=d d.audio_0 ! filesink location=$OUT",
+                        pcm),
+              "");
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    Extract(avi, ExtractionKind::PcmToWav);
+    const fs::path wav = dir_ / "clip.wav";
+    ASSERT_TRUE(fs::exists(wav));
+    EXPECT_FALSE(fs::exists(PartialFileName(wav.string())));
+    const std::string data = WavData(wav);
+    EXPECT_EQ(data.size(), fs::file_size(pcm));
+    EXPECT_TRUE(data == ReadFile(pcm)) << "the WAV's samples differ from the source's";
+    const std::string seen = Discover(wav);
+    EXPECT_NEAR(DiscoveredSeconds(seen), 2.0, 0.05) << seen;
+    EXPECT_NE(seen.find("audio #0: WAV"), std::string::npos) << seen;
+    EXPECT_TRUE(answers.boxes.empty());
+}
+
+TEST_F(ExtractionTest, CancellingTheOverwriteQuestionLeavesTheOldFileAndDoesNotPlay) {
+    const fs::path avi = media::AviPcm(dir_ / "clip.avi", 1.0, 1);
+    WriteFile(dir_ / "clip.wav", "precious");
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); },
+                     [](const std::string&) { return QMessageBox::Cancel; });
+    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    OpenMedia(avi.string());
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0], "output .wav  file " + (dir_ / "clip.wav").string() +
+                                    " already exists ! Overwrite ?");
+    EXPECT_FALSE(Graph().ExtractionReady);
+    EXPECT_EQ(ReadFile(dir_ / "clip.wav"), "precious");
+    EXPECT_NE(Graph().GraphBuilder->GetState(100).value, engine::GraphState::Running);
+}
+
+TEST_F(ExtractionTest, Mp3ToMp3CopiesTheCompressedStreamIntoAnMp3ThatPlays) {
+    const fs::path avi = media::AviMp3(dir_ / "song.avi", 2.0);
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    Extract(avi, ExtractionKind::Mp3ToMp3);
+    const fs::path mp3 = dir_ / "song.mp3";
+    ASSERT_TRUE(fs::exists(mp3));
+    const std::string seen = Discover(mp3);
+    EXPECT_NE(seen.find("MPEG-1 Layer 3"), std::string::npos) << seen;
+    // Played back to the end by GStreamer itself.
+    EXPECT_EQ(MakeMedia("filesrc location=" + mp3.string() +
+                            " ! decodebin ! audioconvert ! wavenc ! filesink location=$OUT",
+                        dir_ / "decoded.wav"),
+              "");
+    EXPECT_GT(fs::file_size(dir_ / "decoded.wav"), 44100u * 2 * 2 * 3 / 2);
+}
+
+TEST_F(ExtractionTest, AnMpegAudioStreamOfferedOnlyAsLayerTwoPayloadIsNotAnMp3) {
+    const fs::path avi = dir_ / "layer2.avi";
+    ASSERT_EQ(MakeMedia("videotestsrc num-buffers=25 ! video/x-raw,width=160,height=120 ! jpegenc "
+                        "! avimux name=mux ! filesink location=$OUT audiotestsrc "
+                        "num-buffers=40 ! audioconvert ! avenc_mp2 ! mpegaudioparse ! mux.",
+                        avi),
+              "");
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    ToggleExtractionMode(ExtractionKind::Mp3ToMp3);
+    OpenMedia(avi.string());
+    EXPECT_FALSE(Graph().ExtractionReady);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0], "A stream of the requested type was not found on the media !");
+    EXPECT_FALSE(fs::exists(dir_ / "layer2.mp3"));
+}
+
+TEST_F(ExtractionTest, PcmToMp3ThroughTheChosenCompressor) {
+    const fs::path avi = media::AviPcm(dir_ / "talk.avi", 1.0, 1);
+    Answerer answers([](const ChooserSeen& seen, TQuovaAddFilt& c) {
+        EXPECT_EQ(seen.title, "Select audio compressor (mp3) filter (pcm->mp3)");
+        Choose(c, "L.A.M.E. mp3 encoder", c.Button1);
+    });
+    Extract(avi, ExtractionKind::PcmToMp3);
+    ASSERT_EQ(answers.choosers.size(), 1u);
+    EXPECT_TRUE(answers.choosers[0].defaultBoxShown);
+    EXPECT_FALSE(answers.choosers[0].skipShown);
+    EXPECT_EQ(Extraction().CompressorName, "L.A.M.E. mp3 encoder");
+    EXPECT_EQ(answers.pages, 1) << "the compressor's settings are offered after a choice";
+    const std::string seen = Discover(dir_ / "talk.mp3");
+    EXPECT_NE(seen.find("MPEG-1 Layer 3"), std::string::npos) << seen;
+}
+
+TEST_F(ExtractionTest, SelectWithNothingSelectedCancelsTheExtraction) {
+    const fs::path avi = media::AviPcm(dir_ / "talk.avi", 1.0, 1);
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) {
+        c.ListBox1->clearSelection();
+        c.Button1->click();
+    });
+    ToggleExtractionMode(ExtractionKind::PcmToMp3);
+    OpenMedia(avi.string());
+    EXPECT_FALSE(Graph().ExtractionReady);
+    EXPECT_TRUE(answers.boxes.empty());
+    EXPECT_FALSE(fs::exists(dir_ / "talk.mp3"));
+}
+
+TEST_F(ExtractionTest, PcmToOggWritesVorbisIntoAnOgmAndKeepsTheEncoderSettings) {
+    const fs::path avi = media::AviPcm(dir_ / "talk.avi", 1.0, 1);
+    {
+        registry::KeyHandle key =
+            registry::OpenUserKey("SOFTWARE\\Dorvane\\Quova\\OggVorbisEncoder");
+        registry::WriteIntValue(key.get(), "fQuality", 5);
+    }
+    Answerer answers([](const ChooserSeen& seen, TQuovaAddFilt& c) {
+        EXPECT_EQ(seen.title, "Select audio compressor (vorbis) filter (pcm->vorbis)");
+        Choose(c, "Vorbis audio encoder", c.Button1);
+    });
+    Extract(avi, ExtractionKind::PcmToOgg);
+    const OggInfo info = ReadOggInfo(dir_ / "talk.ogm");
+    EXPECT_FALSE(info.Failed()) << info.error;
+    ASSERT_EQ(info.streams.size(), 1u);
+    EXPECT_EQ(info.streams[0].type, "vorbis");
+    EXPECT_NEAR(info.duration, 1.0, 0.1);
+    registry::KeyHandle key = registry::OpenUserKey("SOFTWARE\\Dorvane\\Quova\\OggVorbisEncoder");
+    EXPECT_EQ(registry::ReadIntValue(key.get(), "fQuality", -99), 5);
+    EXPECT_EQ(registry::ReadIntValue(key.get(), "nAvgBitsPerSec", -99), -1);
+}
+
+TEST_F(ExtractionTest, TranscodeMultiplexesTheVideoUnchangedBesideTheVorbisAudio) {
+    const fs::path avi = media::AviPcm(dir_ / "movie.avi", 1.0, 1);
+    Answerer answers(
+        [](const ChooserSeen&, TQuovaAddFilt& c) { Choose(c, "Vorbis audio encoder", c.Button1); });
+    GraphFlags().BypassVideo = true;  // ignored by the transcode
+    Extract(avi, ExtractionKind::TranscodeToOgm);
+    for (const std::string& box : answers.boxes) ADD_FAILURE() << box;
+    EXPECT_FALSE(Graph().VideoWindow) << "the video goes into the file, not on the screen";
+    const OggInfo info = ReadOggInfo(dir_ / "movie.ogm");
+    EXPECT_FALSE(info.Failed()) << info.error;
+    ASSERT_EQ(info.streams.size(), 2u);
+    std::vector<std::string> types = {info.streams[0].type, info.streams[1].type};
+    std::sort(types.begin(), types.end());
+    EXPECT_EQ(types, (std::vector<std::string>{"video", "vorbis"}));
+    for (const OggStream& s : info.streams)
+        if (s.type == "video") {
+            EXPECT_EQ(s.subtype, "MJPG");
+            EXPECT_EQ(s.width, 320u);
+        }
+}
+
+TEST_F(ExtractionTest, APlayListIsExtractedWithOneCompressorChoice) {
+    std::vector<std::string> list;
+    for (const char* name : {"one.avi", "two.avi", "three.avi"})
+        list.push_back(media::AviPcm(dir_ / name, 1.0, 1).string());
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) {
+        c.CheckBox1->setChecked(true);
+        Choose(c, "L.A.M.E. mp3 encoder", c.Button1);
+    });
+    ToggleExtractionMode(ExtractionKind::PcmToMp3);
+    const auto open = [](const std::string& name) { OpenMedia(name); };
+    open(list.front());
+    for (size_t i = 0; i < list.size(); ++i) {
+        ASSERT_TRUE(Graph().ExtractionReady) << list[i];
+        ASSERT_TRUE(RunToEnd()) << list[i];
+        EXPECT_EQ(ExtractionTick(list, open), i + 1 < list.size());
+    }
+    EXPECT_EQ(OsdMessage, "audio extraction complete");
+    EXPECT_EQ(answers.choosers.size(), 1u);
+    for (const char* name : {"one.mp3", "two.mp3", "three.mp3"})
+        EXPECT_NE(Discover(dir_ / name).find("MPEG-1 Layer 3"), std::string::npos) << name;
+    // After the completion the next extraction asks again, the choice preselected.
+    open(list.front());
+    ASSERT_EQ(answers.choosers.size(), 2u);
+}
+
+}  // namespace
+}  // namespace quova

@@ -1,0 +1,154 @@
+#include "graph/multiple_audio.h"
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "graph/custom_build.h"
+#include "tests/graph/graph_building_support.h"
+#include "tests/support/gst_media.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+using namespace engine;
+using namespace quova::testing;
+namespace media = quova::testing::media;
+
+// Counts the buffers that leave a pin.
+class BufferCount {
+  public:
+    explicit BufferCount(const PinPtr& pin) : pad_(pin->pad()) {
+        gst_object_ref(pad_);
+        id_ = gst_pad_add_probe(pad_, GST_PAD_PROBE_TYPE_BUFFER, &Count, this, nullptr);
+    }
+    ~BufferCount() {
+        gst_pad_remove_probe(pad_, id_);
+        gst_object_unref(pad_);
+    }
+    int value() const { return count_.load(); }
+
+  private:
+    static GstPadProbeReturn Count(GstPad*, GstPadProbeInfo*, gpointer self) {
+        ++static_cast<BufferCount*>(self)->count_;
+        return GST_PAD_PROBE_OK;
+    }
+    GstPad* pad_;
+    gulong id_ = 0;
+    std::atomic<int> count_{0};
+};
+
+class MultipleAudioTest : public PlayerTest {
+  protected:
+    void SetUp() override {
+        PlayerTest::SetUp();
+        ReleaseMultipleAudio();
+        MediaHooks().OpenMultipleAudio = [](const PinPtr& pin) { return OpenMultipleAudio(pin); };
+        MediaHooks().ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
+        MultipleAudioCallbacks() = MultipleAudioHooks{};
+        MultipleAudioCallbacks().SetAudioStreamCheck = [this](int i, bool on) { checks_[i] = on; };
+    }
+    void TearDown() override {
+        ReleaseMultipleAudio();
+        MultipleAudioCallbacks() = MultipleAudioHooks{};
+        PlayerTest::TearDown();
+    }
+    // The splitter's audio outputs that are connected.
+    std::vector<PinPtr> ConnectedAudio() {
+        std::vector<PinPtr> out;
+        const FilterPtr splitter = Graph().GraphBuilder->FindFilterByName("AVI Splitter");
+        if (!splitter) return out;
+        for (const PinPtr& p : splitter->Pins(PinDirection::Output)) {
+            const auto type = p->ConnectionMediaType();
+            if (type.ok() && type.value.IsAudio()) out.push_back(p);
+        }
+        return out;
+    }
+    int Count(const std::string& friendlyName) {
+        int n = 0;
+        for (const FilterPtr& f : Graph().GraphBuilder->Filters())
+            if (f->FriendlyName() == friendlyName) ++n;
+        return n;
+    }
+    std::array<bool, 4> checks_{};
+};
+
+TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAndOn) {
+    const auto file = media::AviPcm(dir_ / "dub.avi", 8.0, 3);
+    int asked = 0;
+    Answerer answers({}, [&](const std::string&) {
+        return ++asked == 2 ? QMessageBox::Cancel : QMessageBox::Ok;
+    });
+    OpenMedia(file.string());
+    ASSERT_EQ(answers.boxes.size(), 3u);
+    EXPECT_EQ(answers.boxes[0],
+              "Multiple Audio initial stream selection:\nEnable audio stream 1 of 3 ?");
+    EXPECT_EQ(answers.boxes[2],
+              "Multiple Audio initial stream selection:\nEnable audio stream 3 of 3 ?");
+    EXPECT_EQ(checks_, (std::array<bool, 4>{true, false, true, false}));
+    const std::vector<PinPtr> heard = ConnectedAudio();
+    ASSERT_EQ(heard.size(), 2u);
+    // One output for all: the streams meet in the mixer before the one renderer.
+    EXPECT_EQ(Count("Audio Renderer"), 1);
+    EXPECT_EQ(Count("Audio Mixer"), 1);
+    EXPECT_TRUE(Graph().BasicAudio);
+
+    BufferCount first(heard[0]), third(heard[1]);
+    ASSERT_TRUE(WaitUntil([&] { return first.value() > 5 && third.value() > 5; }, 10000))
+        << first.value() << " " << third.value();
+
+    // Menu item 2 acts on the second stream heard: the file's third.
+    SwitchAudioStream(1);
+    EXPECT_EQ(OsdMessage, "audio stream 2 disconnected");
+    EXPECT_FALSE(checks_[1]);
+    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
+    const int thirdOff = third.value();
+    const int firstOff = first.value();
+    ASSERT_TRUE(WaitUntil([&] { return first.value() > firstOff + 10; }, 10000))
+        << "the first stream plays on alone";
+    EXPECT_LE(third.value(), thirdOff + 2);
+
+    SwitchAudioStream(1);
+    EXPECT_EQ(OsdMessage, "audio stream 2 connected");
+    EXPECT_TRUE(checks_[1]);
+    const int thirdOn = third.value();
+    const int firstOn = first.value();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return third.value() > thirdOn + 5 && first.value() > firstOn + 5; }, 10000))
+        << "both are heard again";
+    EXPECT_EQ(Count("Audio Renderer"), 1);
+}
+
+TEST_F(MultipleAudioTest, OneStreamAcceptedLeavesNothingToSwitch) {
+    const auto file = media::AviPcm(dir_ / "dub.avi", 2.0, 2);
+    int asked = 0;
+    Answerer answers({}, [&](const std::string&) {
+        return ++asked == 1 ? QMessageBox::Ok : QMessageBox::Cancel;
+    });
+    OpenMedia(file.string());
+    EXPECT_EQ(ConnectedAudio().size(), 1u);
+    SwitchAudioStream(0);
+    EXPECT_EQ(OsdMessage, "no multiple audio stream");
+    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
+}
+
+TEST_F(MultipleAudioTest, APausedMediumStaysPausedAndAStreamSwitchedTwiceIsBack) {
+    const auto file = media::AviPcm(dir_ / "dub.avi", 4.0, 2);
+    Answerer answers({}, {});
+    OpenMedia(file.string());
+    Graph().GraphBuilder->Pause();
+    SwitchAudioStream(0);
+    EXPECT_EQ(OsdMessage, "audio stream 1 disconnected");
+    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Paused);
+    SwitchAudioStream(0);
+    EXPECT_EQ(OsdMessage, "audio stream 1 connected");
+    EXPECT_EQ(ConnectedAudio().size(), 2u);
+    // A stream number beyond those heard changes nothing.
+    SwitchAudioStream(3);
+    EXPECT_EQ(ConnectedAudio().size(), 2u);
+}
+
+}  // namespace
+}  // namespace quova

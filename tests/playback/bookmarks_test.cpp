@@ -1,0 +1,270 @@
+#include "playback/bookmarks.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "playback/dvd_bookmark_file.h"
+#include "playback/session_saver.h"
+#include "tests/app/message_boxes.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+namespace media = quova::testing::media;
+using quova::testing::TempDir;
+
+using testing::MessageBoxLog;
+
+bool WaitUntil(const std::function<bool()>& done) {
+    return testing::WaitUntilDone(done);
+}
+
+class BookmarkTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        window_ = std::make_unique<QWidget>();
+        OpenCounter = 0;
+        MediaHooks() = OpenMediaHooks{};
+        MediaHooks().Window = window_.get();
+        BookmarkHooks& b = Bookmarks();
+        b = BookmarkHooks{};
+        b.CurrentPosition = [] { return BookmarkPosition(); };
+        b.SeekTo = [this](double s) {
+            seeks_.push_back(s);
+            BookmarkSeekTo(s);
+        };
+        b.Settings = [this] { return settings_; };
+        b.StoreSettings = [this](const BookmarkSettings& s) { settings_ = s; };
+        b.ApplyVolume = [this] { ++volumeApplied_; };
+        b.ApplyCropAndLayout = [this] { ++layouts_; };
+        b.ApplyFullScreen = [this] { fullScreenApplied_.push_back(settings_.FullScreenMode); };
+        b.OpenMedia = [this](const std::string& name) {
+            opened_.push_back(name);
+            OpenMedia(name);
+        };
+        b.SessionPath = [this] { return (dir_ / "quova.mpk").string(); };
+    }
+    void TearDown() override {
+        ReleaseGraph();
+        Graph().MediaKind = MediaKindNone;
+        Graph().CurrentMediaName.clear();
+        Bookmarks() = BookmarkHooks{};
+        MediaHooks() = OpenMediaHooks{};
+        OpenCounter = -1;
+    }
+
+    // A four-second film, opened and held at `seconds`.
+    std::filesystem::path OpenFilm(const std::string& name, double seconds) {
+        const auto film = media::AviVideoPcm(dir_ / name, 4.0, "jpegenc");
+        OpenMedia(film);
+        EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+        Graph().GraphBuilder->Pause();
+        BookmarkSeekTo(seconds);
+        EXPECT_TRUE(WaitUntil([&] { return std::abs(BookmarkPosition() - seconds) < 0.05; }));
+        return film;
+    }
+
+    std::unique_ptr<QWidget> window_;
+    TempDir dir_;
+    BookmarkSettings settings_;
+    std::vector<double> seeks_;
+    std::vector<std::string> opened_;
+    std::vector<bool> fullScreenApplied_;
+    int volumeApplied_ = 0;
+    int layouts_ = 0;
+};
+
+TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
+    OpenFilm("film.avi", 2.52);
+    settings_.Volume = 35;
+    settings_.ZoomFactor = 1.25;
+    settings_.AspectFactor = 1.5;
+    settings_.ZoomToWindow = true;
+    settings_.FullScreenMode = true;
+    settings_.CropY = 10;
+    settings_.CropX = 20;
+    const std::string name = (dir_ / "film.mpk").string();
+    MessageBoxLog boxes;
+    WriteMovieBookmark(name);
+    const std::string text = testing::ReadFile(name);
+    EXPECT_EQ(text.substr(0, 23), "Quova1.1MovieBookmark\r\n");
+    EXPECT_NE(text.find("\r\n]\r\n"), std::string::npos);
+
+    const BookmarkSettings saved = settings_;
+    settings_ = BookmarkSettings{};
+    BookmarkSeekTo(0.5);
+    ReadMovieBookmark(name);
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_EQ(seeks_.size(), 1u);
+    EXPECT_NEAR(seeks_[0], 2.52, 0.04);  // within one frame at 25 fps
+    EXPECT_TRUE(WaitUntil([] { return std::abs(BookmarkPosition() - 2.52) < 0.04; }));
+    EXPECT_EQ(settings_.Volume, saved.Volume);
+    EXPECT_DOUBLE_EQ(settings_.ZoomFactor, saved.ZoomFactor);
+    EXPECT_DOUBLE_EQ(settings_.AspectFactor, saved.AspectFactor);
+    EXPECT_TRUE(settings_.ZoomToWindow);
+    EXPECT_FALSE(settings_.ResizeToMedia);
+    EXPECT_EQ(settings_.CropY, 10);
+    EXPECT_EQ(settings_.CropX, 20);
+    // Full screen goes through its own routine, once.
+    EXPECT_EQ(fullScreenApplied_, std::vector<bool>{true});
+    EXPECT_EQ(volumeApplied_, 1);
+    EXPECT_GE(layouts_, 1);
+}
+
+TEST_F(BookmarkTest, WrongSignatureIsSilentWithNothingOpenAndToldWithAFile) {
+    testing::WriteFile(dir_ / "notes.mpk", "shopping list\r\n");
+    MessageBoxLog boxes;
+    ReadMovieBookmark((dir_ / "notes.mpk").string());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_TRUE(opened_.empty());
+
+    OpenFilm("a.avi", 1.0);
+    ReadMovieBookmark((dir_ / "notes.mpk").string());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "Bookmark restore error, " + (dir_ / "notes.mpk").string() +
+                                  " is not a Quova 1.0/1.1 movie bookmark file");
+    EXPECT_EQ(boxes.icons[0], QMessageBox::Critical);
+    EXPECT_TRUE(seeks_.empty());
+}
+
+TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
+    const auto film = media::AviVideoPcm(dir_ / "other.avi", 4.0, "jpegenc");
+    const std::string name = (dir_ / "other.mpk").string();
+    testing::WriteFile(name, "Quova1.0MovieBookmark\r\n[\r\n" + film.string() +
+                                 "\r\n3000\r\n60\r\n1000\r\n1000\r\n0\r\n]\r\n");
+    settings_.CropY = 7;
+    MessageBoxLog boxes;
+    ReadMovieBookmark(name);
+    EXPECT_TRUE(boxes.texts.empty());
+    EXPECT_EQ(opened_, std::vector<std::string>{film.string()});
+    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+    EXPECT_EQ(Graph().CurrentMediaName, film.string());
+    ASSERT_EQ(seeks_.size(), 1u);
+    EXPECT_DOUBLE_EQ(seeks_[0], 3.0);
+    EXPECT_EQ(settings_.Volume, 60);
+    EXPECT_EQ(settings_.CropY, 0);  // a 1.0 bookmark has no crop
+}
+
+TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
+    OpenFilm("mine.avi", 1.0);
+    const std::string name = (dir_ / "theirs.mpk").string();
+    testing::WriteFile(name,
+                       "Quova1.1MovieBookmark\r\n[\r\n/films/theirs.avi\r\n3000\r\n60\r\n"
+                       "1000\r\n1000\r\n0\r\n0\r\n0\r\n]\r\n");
+    settings_.Volume = 20;
+    MessageBoxLog boxes;
+    ReadMovieBookmark(name);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0],
+              "Bookmark restore error, wrong Quova movie bookmark format on file " + name);
+    EXPECT_TRUE(opened_.empty());
+    EXPECT_TRUE(seeks_.empty());
+    EXPECT_EQ(settings_.Volume, 20);
+}
+
+TEST_F(BookmarkTest, DamagedOrMissingBookmarksChangeNothing) {
+    const auto film = media::AviVideoPcm(dir_ / "f.avi", 1.0, "jpegenc");
+    const std::string cut = (dir_ / "cut.mpk").string();
+    // Cut before "]": refused before the film it names is opened.
+    testing::WriteFile(cut,
+                       "Quova1.1MovieBookmark\r\n[\r\n" + film.string() + "\r\n3000\r\n60\r\n");
+    MessageBoxLog boxes;
+    ReadMovieBookmark(cut);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0],
+              "Bookmark restore error, wrong Quova movie bookmark format on file " + cut);
+    EXPECT_TRUE(opened_.empty());
+
+    const std::string missing = (dir_ / "missing.mpk").string();
+    ReadMovieBookmark(missing);
+    ASSERT_EQ(boxes.texts.size(), 2u);
+    EXPECT_EQ(boxes.texts[1], "Bookmark restore error, can't open bookmark file " + missing);
+    EXPECT_EQ(Graph().MediaKind, MediaKindNone);
+}
+
+TEST_F(BookmarkTest, SavingWhereNoFileCanBeMadeIsReported) {
+    OpenFilm("s.avi", 1.0);
+    const std::string name = (dir_ / "no/such/folder.mpk").string();
+    MessageBoxLog boxes;
+    WriteMovieBookmark(name);
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0], "bookmark save error, can't open bookmark file " + name);
+}
+
+TEST_F(BookmarkTest, SessionBookmarkIsWrittenAndRestored) {
+    OpenFilm("session.avi", 3.0);
+    settings_.Volume = 44;
+    SaveSessionBookmark();
+    const std::string text = testing::ReadFile(dir_ / "quova.mpk");
+    EXPECT_NE(text.find("\r\n3000\r\n44\r\n"), std::string::npos) << text;
+
+    // The background writer puts the same text in place.
+    std::filesystem::remove(dir_ / "quova.mpk");
+    {
+        SessionSaver saver;
+        Graph().GraphBuilder->Run();
+        ASSERT_TRUE(WaitUntil(
+            [] { return Graph().GraphBuilder->GetState(0).value == engine::GraphState::Running; }));
+        SaveRunningSessionBookmark(saver);
+        saver.Flush();
+        EXPECT_EQ(saver.WritesDone(), 1);
+    }
+    EXPECT_EQ(testing::ReadFile(dir_ / "quova.mpk").substr(0, 21), "Quova1.1MovieBookmark");
+
+    // Restoring with nothing open reopens the film.
+    StopAndClearGraph();
+    ReleaseGraph();
+    Graph().MediaKind = MediaKindNone;
+    Graph().CurrentMediaName.clear();
+    RestoreSessionBookmark1Click();
+    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(opened_.size(), 1u);
+    EXPECT_EQ(std::filesystem::path(opened_[0]).filename(), "session.avi");
+}
+
+TEST(SessionBookmarkPlace, BesideTheProgramElseUnderTheStateHome) {
+    TempDir dir;
+    EXPECT_EQ(SessionBookmarkPath((dir / "quova").string(), "/state", "/home/ann"),
+              (dir / "quova.mpk").string());
+    EXPECT_EQ(SessionBookmarkPath((dir / "quova.exe").string(), "", ""),
+              (dir / "quova.mpk").string());
+    // /proc takes no new files, whoever asks: like an installed program's folder.
+    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "/var/state", "/home/ann"),
+              "/var/state/quova/quova.mpk");
+    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "", "/home/ann"),
+              "/home/ann/.local/state/quova/quova.mpk");
+    // A relative state home is ignored, as the base directory rules say.
+    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "state", "/home/ann"),
+              "/home/ann/.local/state/quova/quova.mpk");
+}
+
+TEST(SessionSaverThread, TheLatestTextWins) {
+    TempDir dir;
+    const std::string path = (dir / "deep/quova.mpk").string();
+    {
+        SessionSaver saver;
+        for (int i = 0; i < 50; ++i) saver.Post(path, std::to_string(i));
+        saver.Flush();
+        EXPECT_GE(saver.WritesDone(), 1);
+        EXPECT_LE(saver.WritesDone(), 50);
+    }
+    EXPECT_EQ(testing::ReadFile(path), "49");
+}
+
+}  // namespace
+}  // namespace quova
