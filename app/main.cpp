@@ -3,6 +3,10 @@
 #include "app/program.h"
 
 int main(int argc, char* argv[]) {
+    // The video sinks draw into X windows: on a Wayland desktop the program
+    // runs through XWayland unless the user chose a platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quova");
 

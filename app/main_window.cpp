@@ -31,6 +31,7 @@
 #include "app/app_state.h"
 #include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
+#include "app/display_mode.h"
 #include "app/documentation.h"
 #include "app/menu_state.h"
 #include "app/movie_configs.h"
@@ -46,6 +47,9 @@
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
+#include "app/video_commands.h"
+#include "app/video_window.h"
+#include "app/xrandr_display.h"
 #include "graph/custom_build.h"
 #include "graph/extraction.h"
 #include "graph/filter_chooser.h"
@@ -56,6 +60,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "platform/engine/video_output.h"
 #include "playback/bookmarks.h"
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
@@ -133,6 +138,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     FontChanged();
 
     CreateControls();
+    layout_ = std::make_unique<VideoWindowLayout>(this, timer1_);
     screenSaver_ = std::make_unique<ScreenSaverControl>();
     priority_ = std::make_unique<ProcessPriority>();
     displayTimer_ = new QTimer(this);
@@ -141,6 +147,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
             [this] { screenSaver_->KeepDisplayOn(GraphRunning(0)); });
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
+    InstallLayoutHandlers();
+    layout_->FormCanResize();
     InstallMediaHooks();
     InstallSubtitles();
     InstallBookmarkHooks();
@@ -183,6 +191,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 }
 
 TQuovaForm::~TQuovaForm() {
+    if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
     SubtitleCommands() = SubtitleCommandHooks{};
@@ -238,7 +247,9 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.CheckAudioStreamItem = [this](int n) {
         if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
     };
-    hooks.FitWindow = [this] { FitPicture(); };
+    hooks.RecordFrameSize = [this] { layout_->MeasureFrame(); };
+    hooks.FitWindow = [this] { layout_->LayoutVideo(); };
+    hooks.PrepareSeekBar = [this](double) { layout_->SetupSeekBar(); };
     hooks.Repaint = [this] { update(); };
     hooks.AddRecentFile = [this](const std::string& name) {
         quova::AddRecentFile(AppSettings().RecentFiles, name);
@@ -252,15 +263,22 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.ReadChapters = [] { ReadChaptersForMovie(); };
     hooks.ReadConfigs = [this] {
         MovieConfigWindow window;
-        window.FontChanged = [this] { ApplyFont(AppSettings().Font); };
+        window.FontChanged = [this] { MeasureFont(); };
         window.SaveOnExitDisabled = [this] {
             if (MenuItem* save = menuModel_.Find("SaveonExit1")) save->enabled = false;
         };
-        window.SwitchFullScreen = [this] { ApplyFullScreen(); };
-        window.LayoutVideo = [this] { FitPicture(); };
+        window.Crop = [] { return std::pair{Geometry().CropX, Geometry().CropY}; };
+        window.ApplyCrop = [this](int x, int y) {
+            Geometry().CropX = x;
+            Geometry().CropY = y;
+            layout_->ApplyCrop();
+        };
+        window.Aspect = [] { return Geometry().AspectFactor; };
+        window.SetAspect = [this](double aspect) { layout_->SetAspect(aspect); };
+        window.SwitchFullScreen = [this] { layout_->ToggleFullScreen(); };
+        window.LayoutVideo = [this] { layout_->LayoutVideo(); };
         quova::ReadConfigs(Graph().CurrentMediaName, window);
     };
-    hooks.PrepareSeekBar = [this](double duration) { seekBar_->Setup(duration); };
     hooks.SaveSessionBookmark = [this] {
         // A background write still pending must not land after this one.
         sessionSaver_->Flush();
@@ -308,7 +326,7 @@ void TQuovaForm::InstallSubtitles() {
     h.EnableAdjust = [this](bool enabled) {
         if (MenuItem* adjust = menuModel_.Find("Adjust1")) adjust->enabled = enabled;
     };
-    h.LayoutVideo = [this] { FitPicture(); };
+    h.LayoutVideo = [this] { layout_->LayoutVideo(); };
     h.PaintOsd = [this] { PaintOsdNow(); };
     h.ShowTip = [this](int tip) { ShowTip(tip); };
     h.ReportError = [](const std::string& text) { ShowMessage(text, MbIconExclamation); };
@@ -399,9 +417,10 @@ void TQuovaForm::InstallBookmarkHooks() {
         out.ZoomToWindow = s.ZoomToWindow;
         out.ResizeToMedia = s.ResizeToMedia;
         out.FullScreenMode = s.FullScreenMode;
-        out.AspectFactor = picture_.AspectFactor;
-        out.CropY = picture_.CropY;
-        out.CropX = picture_.CropX;
+        const VideoGeometry& geo = Geometry();
+        out.AspectFactor = geo.AspectFactor;
+        out.CropY = geo.CropY;
+        out.CropX = geo.CropX;
         return out;
     };
     b.StoreSettings = [this](const BookmarkSettings& in) {
@@ -411,15 +430,19 @@ void TQuovaForm::InstallBookmarkHooks() {
         s.ZoomToWindow = in.ZoomToWindow;
         s.ResizeToMedia = in.ResizeToMedia;
         s.FullScreenMode = in.FullScreenMode;
-        picture_.AspectFactor = in.AspectFactor;
-        picture_.CropY = in.CropY;
-        picture_.CropX = in.CropX;
+        VideoGeometry& geo = Geometry();
+        geo.AspectFactor = in.AspectFactor;
+        geo.CropY = in.CropY;
+        geo.CropX = in.CropX;
     };
     b.ApplyVolume = [] {
         if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
     };
-    b.ApplyCropAndLayout = [this] { FitPicture(); };
-    b.ApplyFullScreen = [this] { ApplyFullScreen(); };
+    b.ApplyCropAndLayout = [this] {
+        layout_->ApplyCrop();
+        layout_->LayoutVideo();
+    };
+    b.ApplyFullScreen = [this] { layout_->ApplyFullScreen(); };
     b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
     b.OpenDefaultDvd = [] {
         if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
@@ -430,6 +453,71 @@ void TQuovaForm::InstallBookmarkHooks() {
     b.AskOpenName = [this](const std::string& title, const std::string& start) {
         return AskBookmarkOpenName(this, title, start);
     };
+}
+
+void TQuovaForm::InstallLayoutHandlers() {
+    VideoWindowLayout& v = *layout_;
+    PopupMenu& menu = *popup_;
+    const std::pair<const char*, void (VideoWindowLayout::*)()> plain[] = {
+        {"ZoomIn1Click", &VideoWindowLayout::ZoomIn1Click},
+        {"ZoomOut1Click", &VideoWindowLayout::ZoomOut1Click},
+        {"ZoomToWindow1Click", &VideoWindowLayout::ZoomToWindow1Click},
+        {"ResizetoMedia1Click", &VideoWindowLayout::ResizetoMedia1Click},
+        {"Original1Click", &VideoWindowLayout::Original1Click},
+        {"FillScreen1Click", &VideoWindowLayout::FillScreen1Click},
+        {"Window1Click", &VideoWindowLayout::Window1Click},
+        {"Header1Click", &VideoWindowLayout::Header1Click},
+        {"StretchWidth1Click", &VideoWindowLayout::StretchWidth1Click},
+        {"CompressWidth1Click", &VideoWindowLayout::CompressWidth1Click},
+        {"DoubleHeight1Click", &VideoWindowLayout::DoubleHeight1Click},
+        {"HalfHeight1Click", &VideoWindowLayout::HalfHeight1Click},
+        {"Revert169431Click", &VideoWindowLayout::Revert169431Click},
+        {"Revert431691Click", &VideoWindowLayout::Revert431691Click},
+        {"Original2Click", &VideoWindowLayout::Original2Click},
+        {"Crop2Click", &VideoWindowLayout::Crop2Click},
+        {"Uncrop1Click", &VideoWindowLayout::Uncrop1Click},
+        {"Crop3Click", &VideoWindowLayout::Crop3Click},
+        {"Uncrop2Click", &VideoWindowLayout::Uncrop2Click},
+        {"FullScreen1Click", &VideoWindowLayout::FullScreen1Click},
+        {"Force16bits1Click", &VideoWindowLayout::Force16bits1Click},
+        {"N800x6001Click", &VideoWindowLayout::N800x6001Click},
+        {"N640x4801Click", &VideoWindowLayout::N640x4801Click},
+    };
+    for (const auto& [name, run] : plain)
+        menu.SetHandler(name, [&v, run](MenuItem&) { (v.*run)(); });
+    menu.SetHandler("N1x1Click", [&v](MenuItem& item) { v.N1x1Click(item.tag); });
+    menu.SetHandler("Up1Click", [&v](MenuItem& item) { v.Up1Click(item.tag); });
+
+    VideoWindowHooks& hooks = v.hooks();
+    hooks.ShowTip = [this](int tip) { ShowTip(tip); };
+    hooks.HeaderSize = [] { return std::pair{Graph().Figures.width, Graph().Figures.height}; };
+    hooks.StepOsdFont = [this](int points) {
+        Settings& settings = AppSettings();
+        // Points at the desktop's 96 dots per inch.
+        const int pixels = points * 4 / 3;
+        settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
+        MeasureFont();
+    };
+    hooks.Subtitles = [] {
+        const Settings& settings = AppSettings();
+        if (!SubtitlesLoaded() || !settings.SubtitlesOn) return SubtitlePlace::None;
+        if (settings.SubtitlesOnMovie) return SubtitlePlace::On;
+        return settings.SubtitlesOverMovie ? SubtitlePlace::Over : SubtitlePlace::Below;
+    };
+    hooks.ClearSubtitleArea = [this] { update(); };
+    hooks.RedrawSubtitle = [] { ShowSubtitle(CurrentSubtitleText); };
+
+    display_ = std::make_unique<XRandrDisplay>();
+    DisplayModeControl& modes = DisplayModes();
+    modes.SetServer(display_.get());
+    modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
+    modes.SetYield([] { QCoreApplication::processEvents(); });
+    for (QScreen* screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
+}
+
+void TQuovaForm::LayoutVideo() {
+    layout_->LayoutVideo();
 }
 
 void TQuovaForm::InstallTransport() {
@@ -571,15 +659,6 @@ void TQuovaForm::ClearClientArea() {
     update();
 }
 
-void TQuovaForm::FitPicture() {
-    const GraphSession& g = Graph();
-    if (!g.VideoWindow) return;
-    // The OSD line keeps a band above (and, for balance, below) the picture.
-    const int band = AppSettings().OsdOn ? AppSettings().OsdLineHeight + 1 : 0;
-    g.VideoWindow->SetWindowPosition(rect().adjusted(0, band, 0, -band));
-    g.VideoWindow->SetVisible(g.VideoWidth > 0);
-}
-
 void TQuovaForm::CreateControls() {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
@@ -628,6 +707,12 @@ void TQuovaForm::CreateControls() {
     hinted_.push_back(panel);
 
     for (QWidget* control : hinted_) control->installEventFilter(this);
+
+    // A sink drawing into the video window covers whatever the window paints
+    // there: the controls over the picture get windows of their own.
+    if (engine::ProcessVideoOutput() != engine::VideoOutput::Image)
+        for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            control->setAttribute(Qt::WA_NativeWindow);
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName("Timer1");
@@ -700,8 +785,15 @@ void TQuovaForm::InstallHandlers() {
     menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
         if (!Graph().GraphBuilder) return;
         ControlBarVisible = !ControlBarVisible;
+        if (ControlBarVisible) layout_->PlaceSeekBar();
+        for (const char* name :
+             {"TrackBar1", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9"}) {
+            if (auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+                control->setVisible(ControlBarVisible);
+                if (ControlBarVisible) control->raise();
+            }
+        }
         ControlBarWanted = ControlBarVisible;
-        if (auto* bar = findChild<QSlider*>("TrackBar1")) bar->setVisible(ControlBarVisible);
         if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
     });
     menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
@@ -868,10 +960,10 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.AudioStreamCount = g.AudioStreamCount;
     in.AviHeaderRead = !g.AviInfoText.empty();
     in.OggStreamRead = !g.OggInfoText.empty();
-    in.HeaderWidth = g.VideoWidth;
-    in.HeaderHeight = g.VideoHeight;
-    in.NativeWidth = g.SourceWidth;
-    in.NativeHeight = g.SourceHeight;
+    in.HeaderWidth = g.Figures.width;
+    in.HeaderHeight = g.Figures.height;
+    in.NativeWidth = g.VideoWidth;
+    in.NativeHeight = g.VideoHeight;
     return in;
 }
 
@@ -956,6 +1048,13 @@ void TQuovaForm::InitializeApp() {
         settings.ProgramVersion = BuildProgramVersion();
         settings.ExePath = exePath_;
 
+        // The desktop's mode, kept for the restore at the end; a mode that an
+        // earlier run left changed is put back first.
+        const QPoint centre = frameGeometry().center();
+        display_->SetPoint(centre.x(), centre.y());
+        display_->RestoreAbandoned();
+        DisplayModes().CaptureDisplayMode();
+
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
         Step("settings");
@@ -986,7 +1085,8 @@ void TQuovaForm::InitializeApp() {
         Step("switches");
 
         // The window takes the full-screen or windowed form the settings ask for.
-        ApplyFullScreen();
+        layout_->FormCanResize();
+        layout_->FirstPlacement();
         Step("first placement");
 
         for (const StartupAction& action : StartupActions(params_)) {
@@ -1000,6 +1100,7 @@ void TQuovaForm::InitializeApp() {
                 OpenCounter += saved;
             } else {
                 settings.ZoomFactor = action.zoom;
+                layout_->LayoutVideo();
             }
         }
         Step("command line");
@@ -1012,6 +1113,7 @@ void TQuovaForm::InitializeApp() {
 
 void TQuovaForm::FinalizeApp() {
     Settings& settings = AppSettings();
+    DisplayModes().Restore();
     displayTimer_->stop();
     screenSaver_->KeepDisplayOn(false);
     screenSaver_->RestoreScreenSaver(settings.PreventScreenSaver);
@@ -1026,15 +1128,13 @@ void TQuovaForm::FinalizeApp() {
     }
 }
 
-void TQuovaForm::ApplyFullScreen() {
-    const bool full = AppSettings().FullScreenMode;
-    if (full != InFullScreen())
-        setWindowState(full ? (windowState() | Qt::WindowFullScreen)
-                            : (windowState() & ~Qt::WindowFullScreen));
+bool TQuovaForm::InFullScreen() const {
+    return AppSettings().FullScreenMode;
 }
 
-bool TQuovaForm::InFullScreen() const {
-    return windowState() & Qt::WindowFullScreen;
+void TQuovaForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layout_->FormResize();
 }
 
 void TQuovaForm::Exit1Click() {
@@ -1209,6 +1309,13 @@ WindowBounds TQuovaForm::Bounds() const {
 
 void TQuovaForm::ApplyBounds(const WindowBounds& b) {
     setGeometry(b.left, b.top, b.width, b.height);
+}
+
+void TQuovaForm::MeasureFont() {
+    Settings& settings = AppSettings();
+    const auto [charWidth, lineHeight] = ApplyFont(settings.Font);
+    settings.OsdCharWidth = charWidth;
+    settings.OsdLineHeight = lineHeight;
 }
 
 std::pair<int, int> TQuovaForm::ApplyFont(const OsdFont& font) {

@@ -33,6 +33,8 @@ class SeekBarControl;
 class SessionSaver;
 struct MenuInputs;
 class TQuovaAboutBox;
+class VideoWindowLayout;
+class XRandrDisplay;
 
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
@@ -124,6 +126,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
     bool showHints() const { return showHints_; }
+    VideoWindowLayout& videoLayout() const { return *layout_; }
 
     // Reports each start-up step by name as it completes ("settings",
     // "shell registration", "templates", "hints", "switches", "first
@@ -149,7 +152,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QWidget* DialogParent() override { return this; }
     void SetModalDialogOpen(bool open) override;
     void FontChanged() override;
-    void LayoutVideo() override { FitPicture(); }
+    void LayoutVideo() override;
     void PaintOsd() override { PaintOsdNow(); }
     void ClearOsdStrip() override;
     void ClearClientArea() override;
@@ -169,6 +172,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void CreateControls();
@@ -185,11 +189,11 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void InstallTransport();
     void ShowSeekBar();
     void RefreshFiltersMenu();
-    // Places the picture in the client area until the layout takes it over.
-    void FitPicture();
+    void InstallLayoutHandlers();
+    // Applies the settings' font and measures the OSD's line and character from it.
+    void MeasureFont();
     void SplashTick();
     void Step(const std::string& name);
-    void ApplyFullScreen();
     bool InFullScreen() const;
 
     std::vector<std::string> params_;
@@ -213,18 +217,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // clears it, as the strip is cleared when the OSD goes off).
     bool clearClientArea_ = false;
     bool settingsLoaded_ = false;
+    std::unique_ptr<VideoWindowLayout> layout_;
+    std::unique_ptr<XRandrDisplay> display_;
     bool commandLineOpened_ = false;
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
     std::unique_ptr<SessionSaver> sessionSaver_;
     QTimer* sessionTimer_ = nullptr;
-    // The picture's aspect and crop, kept here for the bookmarks until the
-    // video layout owns them.
-    struct {
-        double AspectFactor = 1.0;
-        std::int32_t CropY = 0;
-        std::int32_t CropX = 0;
-    } picture_;
     bool highPriority_ = false;
     QTimer* displayTimer_;
     std::function<void(const std::string&)> mediaOpener_;

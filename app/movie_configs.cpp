@@ -102,8 +102,11 @@ void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) 
         s.ZoomToWindow = c.ZoomToWindow;
         s.ZoomFactor = c.ZoomFactor;
         SubtitleBoxOffsetY = c.SubtitleBoxOffsetY;
-        s.FullScreenMode = c.FullScreenMode;
-        if (changes.fullScreen) Call(window.SwitchFullScreen);
+        // The switch flips the mode itself, keeping the windowed placement.
+        if (changes.fullScreen && window.SwitchFullScreen)
+            window.SwitchFullScreen();
+        else
+            s.FullScreenMode = c.FullScreenMode;
         Call(window.LayoutVideo);
     } catch (const std::exception& e) {
         ShowMessage(std::string("ReadConfigs exception: ") + e.what(), MbIconExclamation);

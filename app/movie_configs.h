@@ -14,6 +14,7 @@ struct MovieConfigWindow {
     std::function<void(int x, int y)> ApplyCrop;
     std::function<double()> Aspect;
     std::function<void(double aspect)> SetAspect;
+    // Switches full screen on or off (the switch flips FullScreenMode).
     std::function<void()> SwitchFullScreen;
     std::function<void()> LayoutVideo;
     // Crop amounts as they stand (0 when the geometry keeps none).

@@ -47,6 +47,7 @@ struct GraphSession {
     int VideoHeight = 0;
     int SourceWidth = 0;
     int SourceHeight = 0;
+    // The picture size the file's AVI or Ogg header states (0 when none does).
     engine::Guid SeekingTimeFormat = engine::TIME_FORMAT_MEDIA_TIME;
     bool SeekingTimeFormatIsMediaTime = true;
     std::array<std::uint8_t, 128> Id3TagBuffer{};

@@ -19,12 +19,12 @@ SeekBarControl::SeekBarControl(QSlider* bar, std::function<void(double seconds)>
             [this](int value) { TrackBar1Change(value, seekTo_); });
 }
 
-void SeekBarControl::Setup(double duration) {
-    const QSignalBlocker quiet(bar_);
-    bar_->setRange(0, SeekBarValue(duration));
-    bar_->setSingleStep(100);
-    bar_->setPageStep(3000);
-    bar_->setTickInterval(6000);
+void SetupSeekBarRange(QSlider& bar, double duration) {
+    const QSignalBlocker quiet(&bar);
+    bar.setRange(0, SeekBarValue(duration));
+    bar.setSingleStep(100);
+    bar.setPageStep(3000);
+    bar.setTickInterval(6000);
 }
 
 void SeekBarControl::TimerUpdate(double position) {

@@ -14,9 +14,6 @@ class SeekBarControl : public QObject {
   public:
     SeekBarControl(QSlider* bar, std::function<void(double seconds)> seekTo);
 
-    // The range of a medium `duration` seconds long, in hundredths: one
-    // second a line, 30 seconds a page, a tick a minute.
-    void Setup(double duration);
     // The polling tick's update; never seeks.
     void TimerUpdate(double position);
 
@@ -27,5 +24,10 @@ class SeekBarControl : public QObject {
     QSlider* bar_;
     std::function<void(double seconds)> seekTo_;
 };
+
+// Gives the seek bar the range of a medium `duration` seconds long, in
+// hundredths: one second a line, 30 seconds a page, a tick a minute. A value
+// the new range moves is no user's move: it seeks nowhere.
+void SetupSeekBarRange(QSlider& bar, double duration);
 
 }  // namespace quova

@@ -3,8 +3,10 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
+#include <gst/video/videooverlay.h>
 
 #include <QMetaObject>
+#include <algorithm>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/video_widget.h"
@@ -85,7 +87,13 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
       receiver_(std::make_unique<QObject>()) {
     mailbox_->receiver = receiver_.get();
     mailbox_->deliver = [this] { Deliver(); };
+    output_ = ProcessVideoOutput();
+    if (output_ != VideoOutput::Image) {
+        BuildOverlayChain();
+        return;
+    }
     GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+    entry_ = convert;
     appsink_ = gst_element_factory_make("appsink", nullptr);
     GstCaps* caps = gst_caps_from_string("video/x-raw, format=(string)BGRx");
     g_object_set(appsink_, "caps", caps, "sync", TRUE, "max-buffers", 2, "drop", FALSE,
@@ -97,6 +105,58 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
     gst_app_sink_set_callbacks(GST_APP_SINK(appsink_), &callbacks, mailbox_.get(), nullptr);
     gst_bin_add_many(GST_BIN(element_), convert, appsink_, nullptr);
     gst_element_link(convert, appsink_);
+    sized_ = appsink_;
+}
+
+namespace {
+
+GstPadProbeReturn CountFrame(GstPad*, GstPadProbeInfo*, gpointer data) {
+    static_cast<FrameMailbox*>(data)->received.fetch_add(1);
+    return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
+// crop -> convert (a pass-through where the sink takes the decoder's format)
+// -> sink. The sink scales into the render rectangle; the layout decides the
+// shape, so the sink keeps none of its own.
+void VideoRendererFilter::BuildOverlayChain() {
+    crop_ = gst_element_factory_make("videocrop", nullptr);
+    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+    overlaySink_ = gst_element_factory_make(
+        output_ == VideoOutput::XVideo ? "xvimagesink" : "glimagesink", nullptr);
+    g_object_set(overlaySink_, "force-aspect-ratio", FALSE, "sync", TRUE, "qos", TRUE, nullptr);
+    gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(overlaySink_), FALSE);
+    gst_bin_add_many(GST_BIN(element_), crop_, convert, overlaySink_, nullptr);
+    gst_element_link_many(crop_, convert, overlaySink_, nullptr);
+    entry_ = crop_;
+    sized_ = crop_;
+    GstPad* pad = gst_element_get_static_pad(overlaySink_, "sink");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, CountFrame, mailbox_.get(), nullptr);
+    gst_object_unref(pad);
+    // The sink may want its window before the graph gives the renderer an
+    // owner: a hidden one is ready from the start.
+    MakeWidget(nullptr);
+}
+
+void VideoRendererFilter::MakeWidget(QWidget* parent) {
+    widget_ = new VideoWidget(parent);
+    widget_->hide();
+    widget_->setClosedHandler([this] { WindowClosed(); });
+    widget_->setDrain(drain_);
+    widget_->setSourceRect(source_);
+    widget_->setDestinationRect(destination_);
+    if (!current_.isNull()) widget_->setFrame(current_);
+    if (cursorHidden_) widget_->setCursor(Qt::BlankCursor);
+    if (overlaySink_) {
+        widget_->setNativeOutput([this] { Expose(); });
+        gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlaySink_),
+                                            static_cast<guintptr>(widget_->winId()));
+    }
+}
+
+void VideoRendererFilter::Expose() {
+    if (overlaySink_) gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlaySink_));
 }
 
 VideoRendererFilter::~VideoRendererFilter() {
@@ -107,17 +167,7 @@ VideoRendererFilter::~VideoRendererFilter() {
 }
 
 void VideoRendererFilter::CreatePins() {
-    GstElement* convert = nullptr;
-    GstIterator* it = gst_bin_iterate_elements(GST_BIN(element_));
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-        auto* e = GST_ELEMENT(g_value_get_object(&item));
-        if (e != appsink_) convert = e;
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(it);
-    GstPad* target = gst_element_get_static_pad(convert, "sink");
+    GstPad* target = gst_element_get_static_pad(entry_, "sink");
     GstPad* ghost = gst_ghost_pad_new("Input", target);
     gst_object_unref(target);
     gst_element_add_pad(element_, ghost);
@@ -150,17 +200,17 @@ HResult VideoRendererFilter::SetOwner(QWidget* owner) {
         return S_OK;
     }
     if (!widget_) {
-        widget_ = new VideoWidget(owner);
-        widget_->hide();
-        widget_->setClosedHandler([this] { WindowClosed(); });
-        widget_->setDrain(drain_);
-        widget_->setSourceRect(source_);
-        widget_->setDestinationRect(destination_);
-        if (!current_.isNull()) widget_->setFrame(current_);
-        if (cursorHidden_) widget_->setCursor(Qt::BlankCursor);
+        MakeWidget(owner);
     } else {
         widget_->setParent(owner);
+        widget_->hide();
+        // Reparenting may give the widget another native window.
+        if (overlaySink_)
+            gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlaySink_),
+                                                static_cast<guintptr>(widget_->winId()));
     }
+    // Under whatever the owner shows over the picture.
+    widget_->lower();
     return S_OK;
 }
 
@@ -220,7 +270,7 @@ HResult VideoRendererFilter::HideCursor(bool hide) {
 }
 
 Outcome<QSize> VideoRendererFilter::NativeSize() const {
-    GstPad* pad = gst_element_get_static_pad(appsink_, "sink");
+    GstPad* pad = gst_element_get_static_pad(sized_, "sink");
     GstCaps* caps = gst_pad_get_current_caps(pad);
     gst_object_unref(pad);
     QSize size;
@@ -247,6 +297,16 @@ HResult VideoRendererFilter::SetSourcePosition(const QRect& rect) {
         return E_INVALIDARG;
     source_ = rect;
     if (widget_) widget_->setSourceRect(rect);
+    if (crop_) {
+        // Cropping changes only the crop's properties: the stream renegotiates
+        // its size on the next frame, nothing is rebuilt.
+        const auto native = NativeSize();
+        const QSize size = native.ok() ? native.value : rect.size();
+        g_object_set(crop_, "left", rect.left(), "top", rect.top(), "right",
+                     std::max(0, size.width() - rect.left() - rect.width()), "bottom",
+                     std::max(0, size.height() - rect.top() - rect.height()), nullptr);
+        Expose();
+    }
     return S_OK;
 }
 
@@ -259,6 +319,7 @@ QRect VideoRendererFilter::SourcePosition() const {
 HResult VideoRendererFilter::SetDefaultSourcePosition() {
     source_ = QRect();
     if (widget_) widget_->setSourceRect(source_);
+    if (crop_) g_object_set(crop_, "left", 0, "top", 0, "right", 0, "bottom", 0, nullptr);
     return S_OK;
 }
 
@@ -266,6 +327,11 @@ HResult VideoRendererFilter::SetDestinationPosition(const QRect& rect) {
     if (rect.width() <= 0 || rect.height() <= 0) return E_INVALIDARG;
     destination_ = rect;
     if (widget_) widget_->setDestinationRect(rect);
+    if (overlaySink_) {
+        gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(overlaySink_), rect.x(), rect.y(),
+                                               rect.width(), rect.height());
+        Expose();
+    }
     return S_OK;
 }
 
@@ -277,6 +343,11 @@ QRect VideoRendererFilter::DestinationPosition() const {
 HResult VideoRendererFilter::SetDefaultDestinationPosition() {
     destination_ = QRect();
     if (widget_) widget_->setDestinationRect(destination_);
+    if (overlaySink_) {
+        // The whole window.
+        gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(overlaySink_), 0, 0, -1, -1);
+        Expose();
+    }
     return S_OK;
 }
 

@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "platform/engine/filter.h"
+#include "platform/engine/video_output.h"
 
 namespace quova::engine {
 
@@ -33,9 +34,11 @@ struct FrameMailbox {
     std::function<void()> deliver;  // runs on the UI thread
 };
 
-// Paints frames into a Qt widget owned by the caller's window: the video
-// window (owner, visibility, position, pointer, message drain) and the basic
-// video settings (native size, source and destination rectangles).
+// Shows frames in a child widget of the caller's window: the video window
+// (owner, visibility, position, pointer, message drain) and the basic video
+// settings (native size, source and destination rectangles). Where the display
+// allows, a video sink draws into the widget's native window from the
+// streaming thread; elsewhere the widget paints the frames it is handed.
 class VideoRendererFilter : public Filter {
   public:
     explicit VideoRendererFilter(FilterInfo info);
@@ -78,16 +81,27 @@ class VideoRendererFilter : public Filter {
     void GraphStopped();
 
     void CreatePins() override;
-    GstElement* sink() const { return appsink_; }
+    GstElement* sink() const { return appsink_ ? appsink_ : overlaySink_; }
+    VideoOutput output() const { return output_; }
 
   private:
     void Deliver();
+    void BuildOverlayChain();
+    void MakeWidget(QWidget* parent);
+    void Expose();
     // The video window was closed: the user aborts the playback.
     void WindowClosed();
 
     std::shared_ptr<FrameMailbox> mailbox_;
     std::unique_ptr<QObject> receiver_;
     GstElement* appsink_ = nullptr;
+    VideoOutput output_ = VideoOutput::Image;
+    // The first element of the chain (its input) and the one whose input caps
+    // give the native size.
+    GstElement* entry_ = nullptr;
+    GstElement* sized_ = nullptr;
+    GstElement* crop_ = nullptr;
+    GstElement* overlaySink_ = nullptr;
     QPointer<QWidget> owner_;
     QPointer<VideoWidget> widget_;
     QPointer<QWidget> drain_;

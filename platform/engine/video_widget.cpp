@@ -30,7 +30,27 @@ void VideoWidget::setDestinationRect(const QRect& rect) {
     update();
 }
 
+void VideoWidget::setNativeOutput(std::function<void()> expose) {
+    expose_ = std::move(expose);
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_DontCreateNativeAncestors);
+}
+
+QPaintEngine* VideoWidget::paintEngine() const {
+    return expose_ ? nullptr : QWidget::paintEngine();
+}
+
+void VideoWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (expose_) expose_();
+}
+
 void VideoWidget::paintEvent(QPaintEvent*) {
+    if (expose_) {
+        expose_();
+        return;
+    }
     QPainter painter(this);
     const QRect target = destination_.isEmpty() ? rect() : destination_;
     if (frame_.isNull()) {

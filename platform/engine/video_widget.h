@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-
 #include <functional>
 
 namespace quova::engine {
@@ -21,6 +20,11 @@ class VideoWidget : public QWidget {
     // Empty rectangles mean the defaults: the whole picture, the whole widget.
     void setSourceRect(const QRect& rect);
     void setDestinationRect(const QRect& rect);
+    // A sink draws into this widget's own native window; Qt paints nothing
+    // there and tells the sink when the window needs its picture again.
+    void setNativeOutput(std::function<void()> expose);
+    bool nativeOutput() const { return static_cast<bool>(expose_); }
+    QPaintEngine* paintEngine() const override;
     void setDrain(QWidget* drain) { drain_ = drain; }
     QWidget* drain() const { return drain_; }
     // Called when the window is closed (by the user, or by close()).
@@ -28,6 +32,7 @@ class VideoWidget : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -42,6 +47,7 @@ class VideoWidget : public QWidget {
     QRect source_;
     QRect destination_;
     QPointer<QWidget> drain_;
+    std::function<void()> expose_;
     std::function<void()> closed_;
 };
 

@@ -21,17 +21,6 @@
 namespace quova {
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 class OpenCommands : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -66,7 +55,7 @@ TEST_F(OpenCommands, ADroppedClipPlaysInTheWindowUnderItsName) {
     // The picture is a child of the main window, shown, and frames reach it.
     EXPECT_EQ(Graph().VideoWindow->Owner(), form_.get());
     EXPECT_TRUE(Graph().VideoWindow->IsVisible());
-    EXPECT_TRUE(WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() >= 5; }));
+    EXPECT_TRUE(testing::WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() >= 5; }));
     EXPECT_TRUE(form_->timer1()->isActive());
     // The opened name heads the recent files, and its menu item shows it.
     EXPECT_EQ(AppSettings().RecentFiles[0], clip.string());

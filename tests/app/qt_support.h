@@ -20,6 +20,18 @@ inline QApplication& App() {
     return *app;
 }
 
+// Handles events until `done` holds; false when `ms` pass first.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
 // Acts on the next modal window (message box or dialog) as soon as the event
 // loop shows it, the way a user would answer it.
 inline void OnNextModal(std::function<void(QWidget*)> act) {

@@ -62,6 +62,9 @@ class TransportWindow : public ::testing::Test {
 };
 
 TEST_F(TransportWindow, MenuCommandsShowTheirMessageInTheBandAboveThePicture) {
+    // A picture filling the window leaves the band free; one larger than the
+    // window at its zoom would cover it.
+    AppSettings().ZoomToWindow = true;
     form_->OpenMedia(clip_);
     ASSERT_EQ(Graph().MediaKind, MediaKindFile);
     const int band = AppSettings().OsdLineHeight + 1;

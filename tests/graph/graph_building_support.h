@@ -33,17 +33,6 @@
 
 namespace quova::testing {
 
-inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // Takes the graph's events until the medium has ended, marking it complete
 // the way the window's event handling does.
 inline bool RunToEnd(int ms = 30000) {

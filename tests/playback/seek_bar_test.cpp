@@ -21,7 +21,7 @@ struct SeekBarFixture : ::testing::Test {
         bar = new QSlider(&window);
         bar->setGeometry(0, 20, 400, 30);
         control = new SeekBarControl(bar, [this](double s) { seeks.push_back(s); });
-        control->Setup(600);
+        SetupSeekBarRange(*bar, 600);
         window.show();
         bar->setFocus();
     }
@@ -37,6 +37,10 @@ TEST_F(SeekBarFixture, TheTimersOwnUpdateNeverSeeks) {
     EXPECT_EQ(SeekBarPosition, 1234);
     EXPECT_EQ(bar->value(), 1234);
     control->TimerUpdate(9999);  // past the end: the bar's end, still no seek
+    EXPECT_TRUE(seeks.empty());
+    // A shorter medium pulls the thumb back with its range: no seek either.
+    SetupSeekBarRange(*bar, 100);
+    EXPECT_EQ(bar->value(), 10000);
     EXPECT_TRUE(seeks.empty());
 }
 

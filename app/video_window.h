@@ -1,0 +1,100 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "app/video_layout.h"
+
+class QWidget;
+class QSlider;
+class QTimer;
+
+namespace quova {
+
+// What the picture's placement needs from the window's other parts.
+struct VideoWindowHooks {
+    // Where the subtitles are while loaded and shown (None when they are not).
+    std::function<SubtitlePlace()> Subtitles;
+    std::function<void()> ClearOsdLine;
+    std::function<void()> ClearSubtitleArea;
+    std::function<void()> RedrawSubtitle;
+    std::function<void()> PaintOsd;
+    std::function<void(int tip)> ShowTip;
+    // Changes the OSD font size by this many points.
+    std::function<void(int points)> StepOsdFont;
+    // The picture size the medium's header states; 0 x 0 when unknown.
+    std::function<std::pair<int, int>()> HeaderSize;
+};
+
+// Applies the placement of the picture to the main window, its video window
+// and the bars that depend on its size; runs the geometry commands.
+class VideoWindowLayout {
+  public:
+    // `window` is the main window; the seek bar, volume bar and buttons are
+    // its children found by name.
+    VideoWindowLayout(QWidget* window, QTimer* timer1);
+
+    VideoWindowHooks& hooks() { return hooks_; }
+
+    void LayoutVideo();
+    void MeasureFrame();
+    void PlaceSeekBar();
+    void SetupSeekBar();
+    void SetAspect(double factor);
+    void FormResize();
+    // The minimum outer size of the window, kept by the window system.
+    void FormCanResize();
+    void DisplayChanged();
+
+    // Zoom.
+    void N1x1Click(int tag);
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void ZoomToWindow1Click();
+    void ResizetoMedia1Click();
+    // Pan by tag: 1 up, 2 down, 3 left, 4 right.
+    void Up1Click(int tag);
+    // Aspect.
+    void Original1Click() { SetAspect(1.0); }
+    void FillScreen1Click();
+    void Window1Click();
+    void Header1Click();
+    void StretchWidth1Click();
+    void CompressWidth1Click();
+    void DoubleHeight1Click();
+    void HalfHeight1Click();
+    void Revert169431Click();
+    void Revert431691Click();
+    // Crop.
+    void Original2Click();
+    void Crop2Click();
+    void Uncrop1Click();
+    void Crop3Click();
+    void Uncrop2Click();
+    void ApplyCrop();
+    // Full screen and display modes.
+    void ToggleFullScreen();
+    void ApplyFullScreen();
+    void FullScreen1Click();
+    void Force16bits1Click();
+    void N800x6001Click();
+    void N640x4801Click();
+    // The first placement of start-up: the windowed placement to return to is
+    // the window's own, and the form the settings ask for is applied.
+    void FirstPlacement();
+
+  private:
+    void ZoomTo(double zoom, bool resetPan);
+    void ShowStatus(const std::string& text);
+    LayoutState State() const;
+    QSlider* seekBar() const;
+    QSlider* volumeBar() const;
+    QWidget* child(const char* name) const;
+
+    QWidget* window_;
+    QTimer* timer1_;
+    VideoWindowHooks hooks_;
+};
+
+}  // namespace quova

@@ -1,0 +1,116 @@
+#include "app/display_mode.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/app/fake_screen.h"
+
+namespace quova {
+namespace {
+
+using testing::FakeScreen;
+
+class DisplayModeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        control_.SetServer(&screen_);
+        control_.SetReporter([this](const std::string& text) { reports_.push_back(text); });
+        control_.CaptureDisplayMode();
+    }
+    FakeScreen screen_;
+    DisplayModeControl control_;
+    std::vector<std::string> reports_;
+};
+
+TEST_F(DisplayModeTest, FullScreenLowersTheModeAndTheEndPutsItBack) {
+    EXPECT_EQ(control_.SetDisplayMode(true, 640, false), DispChangeSuccessful);
+    ASSERT_EQ(screen_.applied.size(), 1u);
+    EXPECT_EQ(screen_.current, (DisplayMode{640, 480, 24, 4}));
+    EXPECT_EQ(control_.state(), DisplayModeControl::Changed);
+    EXPECT_TRUE(screen_.remembered);
+    // The server's own announcement of that change does not replace the mode to return to.
+    control_.DisplayChanged();
+    EXPECT_EQ(control_.state(), DisplayModeControl::Changed);
+    control_.Restore();
+    EXPECT_EQ(screen_.current, (DisplayMode{1024, 768, 24, 1}));
+    EXPECT_EQ(control_.state(), DisplayModeControl::Untouched);
+    EXPECT_FALSE(screen_.remembered);
+    EXPECT_TRUE(reports_.empty());
+}
+
+TEST_F(DisplayModeTest, TheLargestModeNotLargerThanTheRequestIsTaken) {
+    screen_.modes = {{1024, 768, 24, 1}, {832, 624, 24, 5}, {800, 500, 24, 6}, {640, 480, 24, 4}};
+    control_.SetDisplayMode(true, 800, false);
+    EXPECT_EQ(screen_.current, (DisplayMode{800, 500, 24, 6}));
+}
+
+TEST_F(DisplayModeTest, AModeIsNeverEnlarged) {
+    screen_.current = {640, 480, 24, 4};
+    control_.CaptureDisplayMode();
+    EXPECT_EQ(control_.SetDisplayMode(true, 800, false), DispChangeSuccessful);
+    EXPECT_TRUE(screen_.applied.empty());
+    EXPECT_EQ(screen_.current, (DisplayMode{640, 480, 24, 4}));
+    control_.SetDisplayMode(false, 0, false);
+    EXPECT_TRUE(screen_.applied.empty());
+}
+
+TEST_F(DisplayModeTest, SixteenBitsCannotBeHadFromARunningServer) {
+    EXPECT_EQ(control_.SetDisplayMode(true, 0, true), DispChangeBadMode);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0], "error setting display mode: The graphics mode is not supported.");
+    EXPECT_TRUE(screen_.applied.empty());
+    EXPECT_EQ(control_.state(), DisplayModeControl::Untouched);
+    // A 16-bit desktop already is what was asked for.
+    screen_.current.depth = 16;
+    for (auto& m : screen_.modes) m.depth = 16;
+    control_.CaptureDisplayMode();
+    EXPECT_EQ(control_.SetDisplayMode(true, 640, true), DispChangeSuccessful);
+    EXPECT_EQ(screen_.current.width, 640);
+}
+
+TEST_F(DisplayModeTest, ARefusedChangeKeepsTheStateAndSaysWhy) {
+    screen_.refuse = DispChangeFailed;
+    EXPECT_EQ(control_.SetDisplayMode(true, 640, false), DispChangeFailed);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0],
+              "error setting display mode: The display driver failed the specified graphics "
+              "mode.");
+    EXPECT_EQ(control_.state(), DisplayModeControl::Untouched);
+    EXPECT_FALSE(screen_.remembered);
+    // No mode small enough.
+    screen_.refuse = DispChangeSuccessful;
+    screen_.modes = {{1024, 768, 24, 1}};
+    EXPECT_EQ(control_.SetDisplayMode(true, 640, false), DispChangeBadMode);
+}
+
+TEST_F(DisplayModeTest, AnOutsideChangeBecomesTheModeToReturnTo) {
+    control_.SetDisplayMode(true, 640, false);
+    // Someone else sets 800 x 600 while full screen runs.
+    screen_.current = {800, 600, 24, 2};
+    control_.DisplayChanged();
+    EXPECT_EQ(control_.state(), DisplayModeControl::Untouched);
+    EXPECT_EQ(control_.saved(), (DisplayMode{800, 600, 24, 2}));
+    const size_t before = screen_.applied.size();
+    control_.Restore();
+    EXPECT_EQ(screen_.applied.size(), before);
+}
+
+TEST(DisplayModeText, EveryResultHasItsText) {
+    EXPECT_EQ(DisplayModeError(DispChangeRestart),
+              "error setting display mode: The computer must be restarted in order for the "
+              "graphics mode to work.");
+    EXPECT_EQ(DisplayModeError(DispChangeBadFlags),
+              "error setting display mode: An invalid set of flags was passed in.");
+    EXPECT_EQ(DisplayModeError(DispChangeNotUpdated),
+              "error setting display mode: Unable to write settings to the registry.");
+    EXPECT_EQ(DisplayModeError(-7), "error setting display mode: ");
+}
+
+TEST(DisplayModeRequest, ReducesOnlyWhatIsLarger) {
+    const DisplayMode desk{1280, 1024, 32, 9};
+    EXPECT_EQ(RequestedMode(desk, 800, false), (DisplayMode{800, 600, 32, 9}));
+    EXPECT_EQ(RequestedMode(desk, 640, true), (DisplayMode{640, 480, 16, 9}));
+    EXPECT_EQ(RequestedMode({640, 480, 16, 4}, 800, true), (DisplayMode{640, 480, 16, 4}));
+}
+
+}  // namespace
+}  // namespace quova

@@ -1,0 +1,183 @@
+#include "app/video_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QThread>
+
+#include "app/app_state.h"
+#include "app/display_mode.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
+#include "app/settings.h"
+#include "app/video_commands.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "platform/registry/registry.h"
+#include "tests/app/fake_screen.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+// The real window playing a real 320 x 240 clip.
+class VideoWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        Geometry() = VideoGeometry{};
+        OsdMessage.clear();
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        OpenCounter = 0;
+        form_->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        Geometry() = VideoGeometry{};
+        registry::SetStorePath({});
+    }
+    void Open() {
+        const auto clip = testing::media::OggTheoraVorbis(dir_ / "clip.ogv", 2.0);
+        form_->OpenMedia(clip.string());
+        ASSERT_TRUE(Graph().VideoWindow);
+        ASSERT_TRUE(testing::WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
+    }
+    QRect Picture() const { return Graph().VideoWindow->WindowPosition(); }
+    void Choose(const std::string& item) { form_->popup().Trigger(item); }
+
+    testing::TempDir dir_;
+    std::unique_ptr<TQuovaForm> form_;
+};
+
+TEST_F(VideoWindow, TheOpenedPictureIsCentredAndZoomDoublesIt) {
+    Open();
+    ASSERT_EQ(form_->size(), QSize(478, 340));
+    EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
+    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
+    Choose("N2x1");
+    EXPECT_EQ(Picture(), QRect(-81, -70, 640, 480));
+    EXPECT_EQ(OsdMessage, "zoom: 2 x");
+    Choose("N1x1");
+    Choose("ZoomIn1");
+    EXPECT_NEAR(AppSettings().ZoomFactor, 1.1, 1e-9);
+    EXPECT_EQ(OsdMessage, "zoom: 1.1 x");
+}
+
+TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
+    Open();
+    // Each option offers its tip first.
+    testing::AnswerNextBox(QMessageBox::Yes);
+    Choose("ZoomToWindow1");
+    EXPECT_EQ(OsdMessage, "zoom to window: on");
+    // 478 / 340 is wider than 4:3: full height, w = round(453.3) = 453, x = round(12.5) = 12.
+    EXPECT_EQ(Picture(), QRect(12, 0, 448, 336));
+    for (const char* item : {"N2x1", "ZoomIn1", "ZoomOut1"}) {
+        Choose(item);
+        EXPECT_EQ(AppSettings().ZoomFactor, 1.0) << item;
+        EXPECT_EQ(OsdMessage, "zoom to window: on") << item;
+    }
+    testing::AnswerNextBox(QMessageBox::Yes);
+    Choose("ResizetoMedia1");
+    EXPECT_EQ(OsdMessage, "resize to media: on");
+    Choose("N2x1");
+    EXPECT_EQ(AppSettings().ZoomFactor, 2.0);
+}
+
+TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
+    Open();
+    Geometry().CropX = 7;
+    Choose("Crop3");  // 8
+    EXPECT_EQ(OsdMessage, "crop: 8 x 0");
+    EXPECT_EQ(Graph().SourceWidth, 304);
+    EXPECT_EQ(Graph().VideoWindow->SourcePosition(), QRect(8, 0, 304, 240));
+    const QRect before = Picture();
+    EXPECT_EQ(before.size(), QSize(304, 240));
+    Geometry().CropX = 161;
+    form_->videoLayout().ApplyCrop();
+    EXPECT_EQ(Geometry().CropX, 160);
+    EXPECT_EQ(Graph().SourceWidth, 0);
+    EXPECT_EQ(Picture(), before);
+    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
+    Choose("Original2");
+    EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
+    EXPECT_EQ(OsdMessage, "crop: 0 x 0");
+}
+
+TEST_F(VideoWindow, AspectRevertsSetTheFactorEachTime) {
+    Open();
+    Choose("Revert431691");
+    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.35);
+    Choose("Revert169431");
+    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 0.75);
+    Choose("StretchWidth1");
+    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 0.75 / 0.99);
+    Choose("Original1");
+    EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
+}
+
+TEST_F(VideoWindow, LeavingFullScreenRestoresTheClientSizeItHadBefore) {
+    form_->move(40, 30);
+    form_->resize(500, 300);
+    QCoreApplication::processEvents();
+    const QRect before = form_->geometry();
+    Choose("FullScreen1");
+    EXPECT_TRUE(AppSettings().FullScreenMode);
+    EXPECT_EQ(form_->size(), form_->screen()->geometry().size());
+    // Whatever happens to the window meanwhile.
+    form_->resize(200, 100);
+    Choose("FullScreen1");
+    EXPECT_FALSE(AppSettings().FullScreenMode);
+    EXPECT_EQ(form_->geometry(), before);
+}
+
+TEST_F(VideoWindow, TheDesktopModeComesBackWhenTheLowerResolutionIsTurnedOff) {
+    testing::FakeScreen screen;
+    DisplayModes().SetServer(&screen);
+    DisplayModes().CaptureDisplayMode();
+    AppSettings().Resolution = 640;
+    Choose("FullScreen1");
+    EXPECT_EQ(screen.current.width, 640);
+    // Turned off while full screen: the change applies at once.
+    Choose("N640x4801");
+    EXPECT_EQ(AppSettings().Resolution, 0);
+    EXPECT_EQ(screen.current.width, 1024);
+    EXPECT_EQ(DisplayModes().state(), DisplayModeControl::Untouched);
+    // And leaving full screen with no mode option left restores it too.
+    Choose("N800x6001");
+    EXPECT_EQ(screen.current.width, 800);
+    AppSettings().Resolution = 0;
+    Choose("FullScreen1");
+    EXPECT_EQ(screen.current.width, 1024);
+    DisplayModes().SetServer(nullptr);
+}
+
+TEST_F(VideoWindow, TheWindowIsNeverSmallerThan160By80) {
+    form_->resize(50, 20);
+    QCoreApplication::processEvents();
+    EXPECT_GE(form_->width(), 160 - Geometry().FrameWidth);
+    EXPECT_GE(form_->height(), 80 - Geometry().FrameHeight);
+}
+
+TEST_F(VideoWindow, TheOsdBandLiesAboveThePicture) {
+    AppSettings().OsdOn = true;
+    AppSettings().OsdLineHeight = 17;
+    Open();
+    // Band 36, offset 0: the 240-line picture is centred in 340 lines.
+    EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
+    AppSettings().ResizeToMedia = true;
+    form_->videoLayout().LayoutVideo();
+    EXPECT_EQ(form_->size(), QSize(320, 240 + 36));
+    EXPECT_EQ(Picture(), QRect(0, 18, 320, 240));
+    EXPECT_EQ(Geometry().VideoTop, 18);
+}
+
+}  // namespace
+}  // namespace quova
