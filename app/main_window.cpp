@@ -75,6 +75,7 @@
 #include "text/subtitle_adjust_dialog.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
+#include "text/subtitle_overlay.h"
 
 namespace quova {
 
@@ -339,12 +340,7 @@ void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
     painter.fillRect(0, top, width(), std::max(0, height() - top), Qt::black);
     const std::string& text = CurrentSubtitleText;
     if (text.empty()) return;
-    QFont font = osdFont_;
-    font.setPixelSize(FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
-        QFont f = font;
-        f.setPixelSize(at);
-        return QFontMetrics(f).horizontalAdvance("Xx");
-    }));
+    const QFont font = SubtitleFont(text);
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(SubtitleColor));
     const int line = QFontMetrics(font).height() + 1;
@@ -355,12 +351,8 @@ void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
     }
 }
 
-void TQuovaForm::DrawSubtitle(const std::string& text) {
-    const Settings& s = AppSettings();
-    auto* panel = findChild<QLabel*>("Panel1");
-    const GraphSession& g = Graph();
-    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
-    // The text is fitted to the window's width, the font put back after.
+QFont TQuovaForm::SubtitleFont(const std::string& text) const {
+    // The text is fitted to the window's width; the OSD's font stays as it is.
     QFont font = osdFont_;
     const int size = FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
         QFont f = font;
@@ -368,10 +360,25 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
         return QFontMetrics(f).horizontalAdvance("Xx");
     });
     font.setPixelSize(std::max(1, size));
+    return font;
+}
+
+void TQuovaForm::DrawSubtitle(const std::string& text) {
+    const Settings& s = AppSettings();
+    auto* panel = findChild<QLabel*>("Panel1");
+    const GraphSession& g = Graph();
+    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
+    const QFont font = SubtitleFont(text);
     const QFontMetrics metrics(font);
     if (s.SubtitlesOnMovie) {
-        // Drawn into the frames by the video renderer once it offers that.
         if (panel) panel->hide();
+        // Nothing may draw on the window a video sink owns: the renderer
+        // draws the lines into the frames it shows.
+        if (!g.VideoWindow) return;
+        QPoint at;
+        const QImage lines = RenderMovieSubtitle(text, font, picture.top(), picture.width(),
+                                                 picture.height(), height(), &at);
+        g.VideoWindow->SetOverlay(lines, at);
         return;
     }
     if (s.SubtitlesOverMovie) {

@@ -181,6 +181,8 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void InstallSubtitles();
     // Draws a subtitle text in the place the options choose.
     void DrawSubtitle(const std::string& text);
+    // The font a subtitle text is drawn in: the OSD's, smaller when the text is too wide.
+    QFont SubtitleFont(const std::string& text) const;
     // The band below the picture with the subtitle shown now.
     void PaintSubtitleBand(QPainter& painter);
     void InstallBookmarkHooks();
