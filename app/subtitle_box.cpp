@@ -62,8 +62,12 @@ bool SubtitleBoxMouse(QMouseEvent* event) {
             return false;
         case QEvent::MouseMove:
             if (PanelDragY == 0) return false;
+            // The box follows the pointer: the point pressed stays under it.
+            // (Taking each move's height as the next reference would count
+            // every move of the box against the pointer's next one, and the
+            // box would lag behind it by half the way.)
+            if (y == PanelDragY) return false;
             SubtitleBoxOffsetY += y - PanelDragY;
-            PanelDragY = y == 0 ? 1 : y;
             return true;
         case QEvent::MouseButtonRelease:
             PanelDragY = 0;

@@ -26,8 +26,9 @@ void DrawSubtitleBox(QLabel* panel, const std::string& text, const QFont& font, 
                      int pictureTop, int pictureHeight, int lineHeight, int charWidth);
 
 // The box drag: a press records the pointer's height in the box, each move
-// adds the distance to SubtitleBoxOffsetY, a release ends it. Returns true
-// when the box is to be redrawn.
+// adds the pointer's distance from that height to SubtitleBoxOffsetY (the
+// box follows, the pressed point staying under the pointer), a release ends
+// it. Returns true when the box is to be redrawn.
 bool SubtitleBoxMouse(QMouseEvent* event);
 
 }  // namespace quova

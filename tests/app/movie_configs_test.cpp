@@ -83,11 +83,18 @@ TEST(SubtitleBox, StandsUnderThePictureAndFollowsTheDrag) {
                         Qt::NoButton, Qt::NoModifier);
     EXPECT_FALSE(SubtitleBoxMouse(&press));
     EXPECT_TRUE(SubtitleBoxMouse(&move));
-    EXPECT_FALSE(SubtitleBoxMouse(&release));
     EXPECT_EQ(SubtitleBoxOffsetY, -6);
+    // The box moved up 6; the pointer going up 6 more is again at 4 in it.
+    EXPECT_TRUE(SubtitleBoxMouse(&move));
+    EXPECT_EQ(SubtitleBoxOffsetY, -12);
+    QMouseEvent still(QEvent::MouseMove, QPointF(5, 10), QPointF(5, 10), Qt::NoButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    EXPECT_FALSE(SubtitleBoxMouse(&still));  // back on the pressed point: the box stays
+    EXPECT_FALSE(SubtitleBoxMouse(&release));
+    EXPECT_EQ(SubtitleBoxOffsetY, -12);
     EXPECT_FALSE(SubtitleBoxMouse(&move));  // released: no drag
     DrawSubtitleBox(panel, "Hello|World", QFont("Arial"), Qt::white, 10, 240, 20, 8);
-    EXPECT_EQ(panel->y(), top - 6);
+    EXPECT_EQ(panel->y(), top - 12);
     DrawSubtitleBox(panel, "", QFont("Arial"), Qt::white, 10, 240, 20, 8);
     EXPECT_FALSE(panel->isVisible());
     SubtitleBoxOffsetY = 0;
