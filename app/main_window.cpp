@@ -707,7 +707,6 @@ void TQuovaForm::CreateControls() {
 
     auto* panel = new QLabel(this);
     panel->setObjectName("Panel1");
-    panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setWordWrap(true);
     panel->setProperty("hintEntry", 2200);
     panel->hide();

@@ -28,7 +28,9 @@ void DrawSubtitleBox(QLabel* panel, const std::string& text, const QFont& font, 
     palette.setColor(QPalette::WindowText, color);
     panel->setPalette(palette);
     panel->setAutoFillBackground(true);
+    // A black box: nothing of the picture shows through it.
     panel->setAttribute(Qt::WA_TranslucentBackground, false);
+    panel->setAttribute(Qt::WA_NoSystemBackground, false);
     panel->setAlignment(Qt::AlignCenter);
     panel->setWordWrap(false);
     if (text.empty()) {
