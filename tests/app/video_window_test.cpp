@@ -111,6 +111,19 @@ TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
     EXPECT_EQ(OsdMessage, "crop: 0 x 0");
 }
 
+TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
+    testing::WriteFile(dir_ / "clip.ini", "[CONFIG]\ncrop_x=8\ncrop_y=4\naspect=1.5\n");
+    Open();
+    EXPECT_EQ(Geometry().CropX, 8);
+    EXPECT_EQ(Geometry().CropY, 4);
+    EXPECT_EQ(Graph().VideoWindow->SourcePosition(), QRect(8, 4, 304, 232));
+    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.5);
+    // 304 wide at zoom 1; 304 / (304 / 232 x 1.5) = 154.7 high, rounded to 155
+    // and cut to a multiple of 8.
+    EXPECT_EQ(Picture().size(), QSize(304, 152));
+    EXPECT_FALSE(AppSettings().SaveOnExit);
+}
+
 TEST_F(VideoWindow, AspectRevertsSetTheFactorEachTime) {
     Open();
     Choose("Revert431691");
