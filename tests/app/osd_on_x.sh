@@ -19,20 +19,12 @@ player=$!
 # Reads an xwd dump (24-bit TrueColor, 32 bits a pixel) and checks the top
 # band: green text at both ends and nothing but black and green in it.
 check_band() {
-    python3 - "$1" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-h = struct.unpack(">25I", data[:100])
-header_size, width, height = h[0], h[4], h[5]
-byte_order, bpp, line = h[7], h[11], h[12]
-ncolors = h[19]
-if bpp != 32:
-    sys.exit("unexpected depth %d" % bpp)
-pixels = data[header_size + ncolors * 12:]
-def rgb(x, y):
-    p = pixels[y * line + x * 4: y * line + x * 4 + 4]
-    v = struct.unpack("<I" if byte_order == 0 else ">I", p)[0]
-    return (v >> 16) & 255, (v >> 8) & 255, v & 255
+    python3 - "$1" "$(dirname "$0")" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[2])
+from xwd import Dump
+shot = Dump(sys.argv[1])
+width, rgb = shot.width, shot.rgb
 band = 16  # the OSD line of a 15-pixel font is taller than this
 left = right = 0
 for y in range(band):

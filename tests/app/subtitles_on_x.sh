@@ -21,23 +21,15 @@ printf '1\r\n00:00:04,000 --> 00:00:15,000\r\nHello\r\nWorld\r\n\r\n' >"$work/fi
 # box as "left top right bottom" each (-1 -1 -1 -1 for none), and how many
 # dark pixels lie inside the picture's box.
 measure() {
-    python3 - "$1" <<'PY'
-import struct, sys
-data = open(sys.argv[1], "rb").read()
-h = struct.unpack(">25I", data[:100])
-header_size, width, height = h[0], h[4], h[5]
-byte_order, bpp, line = h[7], h[11], h[12]
-ncolors = h[19]
-if bpp != 32:
-    sys.exit("unexpected depth %d" % bpp)
-pixels = data[header_size + ncolors * 12:]
-fmt = "<I" if byte_order == 0 else ">I"
+    python3 - "$1" "$(dirname "$0")" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[2])
+from xwd import Dump
+shot = Dump(sys.argv[1])
 blue, white = [], []
-for y in range(height):
-    row = pixels[y * line: y * line + width * 4]
-    for x in range(width):
-        v = struct.unpack(fmt, row[x * 4: x * 4 + 4])[0]
-        r, g, b = (v >> 16) & 255, (v >> 8) & 255, v & 255
+for y in range(shot.height):
+    for x in range(shot.width):
+        r, g, b = shot.rgb(x, y)
         if b > 100 and r < 70 and g < 70:
             blue.append((x, y))
         elif r > 200 and g > 200 and b > 200:
@@ -55,8 +47,7 @@ if blue:
         for x in range(pic[0], pic[2] + 1):
             if (x, y) in inside:
                 continue
-            v = struct.unpack(fmt, pixels[y * line + x * 4: y * line + x * 4 + 4])[0]
-            if max((v >> 16) & 255, (v >> 8) & 255, v & 255) < 40:
+            if max(shot.rgb(x, y)) < 40:
                 dark += 1
 print(*pic, *box(white), dark)
 PY
