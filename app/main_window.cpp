@@ -33,9 +33,11 @@
 #include "app/command_line.h"
 #include "app/display_mode.h"
 #include "app/documentation.h"
+#include "app/dvd_menu.h"
 #include "app/menu_state.h"
 #include "app/movie_configs.h"
 #include "app/mpris.h"
+#include "app/open_dialog.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -51,6 +53,7 @@
 #include "app/video_window.h"
 #include "app/xrandr_display.h"
 #include "graph/custom_build.h"
+#include "graph/dvd_graph.h"
 #include "graph/extraction.h"
 #include "graph/filter_chooser.h"
 #include "graph/filter_commands.h"
@@ -62,8 +65,11 @@
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_output.h"
 #include "playback/bookmarks.h"
+#include "playback/dvd_bookmark_state.h"
+#include "playback/dvd_navigation.h"
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
+#include "playback/power_events.h"
 #include "playback/seek_bar.h"
 #include "playback/seek_bar_control.h"
 #include "playback/session_saver.h"
@@ -153,6 +159,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallMediaHooks();
     InstallSubtitles();
     InstallBookmarkHooks();
+    new PowerWatcher(this);
     MprisWindow bus;
     bus.Raise = [this] {
         if (tag_ == 0) ToggleVisible();
@@ -222,6 +229,7 @@ void TQuovaForm::InstallMediaHooks() {
         return out;
     };
     hooks.Wait = Wait;
+    hooks.OpenDvd = OpenDvd;
     hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
     hooks.PaintOsd = [this] { PaintOsdNow(); };
     hooks.ResetScanStep = [] { FastSeekStep = 0; };
@@ -454,6 +462,7 @@ void TQuovaForm::InstallBookmarkHooks() {
     b.OpenDefaultDvd = [] {
         if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
     };
+    InstallDvdBookmarkHooks(b);
     b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
         return AskBookmarkSaveName(this, title, proposed);
     };
@@ -871,6 +880,7 @@ void TQuovaForm::InstallHandlers() {
     });
     menu.SetHandler("BypassAudio1Click",
                     [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
+    InstallDvdMenu(menuModel_, menu, this);
     const std::pair<const char*, void (*)()> transport[] = {
         {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
         {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
@@ -966,6 +976,24 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.AudioStreamCount = g.AudioStreamCount;
     in.AviHeaderRead = !g.AviInfoText.empty();
     in.OggStreamRead = !g.OggInfoText.empty();
+    if (g.MediaKind == MediaKindDvd) {
+        const DvdPlayState& d = DvdState();
+        in.DvdInTitle = d.DvdDomain == 3;  // title playback
+        in.DvdTitle = static_cast<int>(d.DvdTitle);
+        in.DvdTitleCount = static_cast<int>(d.DvdTitleCount);
+        in.DvdChapter = static_cast<int>(d.DvdChapter);
+        in.DvdChapterCount = static_cast<int>(d.DvdChapterCount);
+        in.DvdAngle = static_cast<int>(d.DvdCurrentAngle);
+        in.DvdAngleCount = static_cast<int>(d.DvdAngleCount);
+        const std::uint32_t u = d.DvdUops;
+        in.ChapterPlayForbidden = u & engine::UOP_FLAG_Play_Chapter;
+        in.TitlePlayForbidden = u & engine::UOP_FLAG_Play_Title;
+        in.AngleForbidden = u & engine::UOP_FLAG_Select_Angle;
+        in.TitleMenuForbidden = u & engine::UOP_FLAG_ShowMenu_Title;
+        in.RootMenuForbidden = u & engine::UOP_FLAG_ShowMenu_Root;
+        in.AudioForbidden = u & engine::UOP_FLAG_Select_Audio_Stream;
+        in.SubpictureForbidden = u & engine::UOP_FLAG_Select_SubPic_Stream;
+    }
     in.HeaderWidth = g.Figures.width;
     in.HeaderHeight = g.Figures.height;
     in.NativeWidth = g.VideoWidth;

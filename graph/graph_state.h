@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mediainfo/stream_figures.h"
+#include "platform/engine/dvd_graph_builder.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/graph_registration.h"
 #include "platform/engine/guid.h"
@@ -68,6 +69,13 @@ struct GraphSession {
 
     // Set by the completion event, cleared by every open.
     bool MediaComplete = false;
+
+    // The DVD graph builder lives from the first DVD open until the graph is
+    // released; the navigator's control and information faces go at every open.
+    std::unique_ptr<engine::DvdGraphBuilder> DvdGraphBuilder;
+    std::shared_ptr<engine::DvdNavigatorFilter> DvdControl;
+    std::shared_ptr<engine::DvdNavigatorFilter> DvdInfo;
+    engine::DVD_VideoAttributes DvdVideoAttributes;
 
     // The graph published for outside inspection while "Register Graph" is on.
     engine::GraphRegistration RotRegistration;

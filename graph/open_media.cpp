@@ -397,6 +397,8 @@ void ReleaseRenderInterfaces() {
     GraphSession& g = Graph();
     g.VideoWindow.reset();
     g.BasicAudio = false;
+    g.DvdControl.reset();
+    g.DvdInfo.reset();
 }
 
 void ReleaseGraph() {
@@ -405,6 +407,7 @@ void ReleaseGraph() {
     if (g.GraphBuilder) g.GraphBuilder->Events().SetNotifyWindow(nullptr, QEvent::None);
     RemoveGraphFromRot(g.RotRegistration);
     g.GraphBuilder.reset();
+    g.DvdGraphBuilder.reset();
 }
 
 }  // namespace quova

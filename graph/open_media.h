@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ struct OpenMediaSettings {
     bool Id3On = true;
     bool FullScreenMode = false;
     bool AlwaysOnTop = false;
+    // The DVD player's parental level: 1..8, or none (0xFFFFFFFF).
+    std::uint32_t DvdParentalLevel = 0xFFFFFFFF;
 };
 
 // The event type the graph announces its events with (the media event message).

@@ -1,24 +1,150 @@
 #include "playback/media_events.h"
 
+#include <cstdint>
+#include <string>
+
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/open_media.h"
+#include "lexicon/lexicon.h"
+#include "playback/dvd_navigation.h"
+#include "text/osd_message.h"
 
 namespace quova {
+
+using namespace engine;
+
+MediaEventHooks& EventHooks() {
+    static MediaEventHooks hooks;
+    return hooks;
+}
+
+namespace {
+
+std::string DvdErrorText(std::intptr_t code) {
+    switch (code) {
+        case DVD_ERROR_Unexpected:
+            return Lex(930);
+        case DVD_ERROR_InvalidDVD1_0Disc:
+            return Lex(950);
+        default:
+            return "";
+    }
+}
+
+std::string DvdWarningText(std::intptr_t code) {
+    if (code >= DVD_WARNING_InvalidDVD1_0Disc && code <= DVD_WARNING_Read)
+        return Lex(1010 + 10 * static_cast<int>(code - 1));
+    return Lex(1070);
+}
+
+bool TopmostMode() {
+    const OpenMediaHooks& hooks = MediaHooks();
+    if (!hooks.Settings) return false;
+    const OpenMediaSettings s = hooks.Settings();
+    return s.FullScreenMode || s.AlwaysOnTop;
+}
+
+void TopmostOff() {
+    if (TopmostMode() && EventHooks().SetTopmost) EventHooks().SetTopmost(false);
+}
+
+void Handle(const GraphEvent& e) {
+    GraphSession& g = Graph();
+    DvdPlayState& s = DvdState();
+    switch (e.code) {
+        case EC_COMPLETE:
+        case EC_USERABORT:
+        case EC_ERRORABORT:
+            g.MediaComplete = true;
+            break;
+        case EC_DVD_DOMAIN_CHANGE:
+            s.DvdDomain = static_cast<int>(e.param1) - 1;
+            DvdStatusRefresh();
+            break;
+        case EC_DVD_TITLE_CHANGE:
+            s.DvdTitle = static_cast<std::uint32_t>(e.param1);
+            DvdStatusRefresh();
+            break;
+        case EC_DVD_CHAPTER_START:
+            s.DvdChapter = static_cast<std::uint32_t>(e.param1);
+            ShowOsdText(DvdLocationText());
+            break;
+        case EC_DVD_AUDIO_STREAM_CHANGE:
+            s.DvdCurrentAudio = static_cast<std::uint32_t>(e.param1);
+            break;
+        case EC_DVD_SUBPICTURE_STREAM_CHANGE:
+            s.DvdCurrentSubpicture = static_cast<std::uint32_t>(e.param1);
+            break;
+        case EC_DVD_ANGLE_CHANGE:
+            s.DvdAngleCount = static_cast<std::uint32_t>(e.param1);
+            s.DvdCurrentAngle = static_cast<std::uint32_t>(e.param2);
+            DvdStatusRefresh();
+            ShowOsdText("Angle " + std::to_string(s.DvdCurrentAngle));
+            break;
+        case EC_DVD_VALID_UOPS_CHANGE:
+            s.DvdUops = static_cast<std::uint32_t>(e.param1);
+            if (EventHooks().EnableRootButton)
+                EventHooks().EnableRootButton(RootButtonEnabled(s.DvdUops));
+            break;
+        case EC_DVD_STILL_ON: {
+            const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.param2));
+            ShowOsdText(length >= 0 ? FormatLex(1090, std::to_string(length)) : Lex(1100));
+            if (g.DvdControl && e.param1 == 1) g.DvdControl->StillOff();
+            break;
+        }
+        case EC_DVD_STILL_OFF:
+            ShowOsdText(Lex(1110));
+            break;
+        case EC_DVD_ERROR:
+            ShowMessage(Lex(1000) + ": " + DvdErrorText(e.param1), MbIconStop);
+            break;
+        case EC_DVD_WARNING:
+            ShowMessage(Lex(690) + DvdWarningText(e.param1), MbIconExclamation);
+            break;
+        case EC_DVD_NO_FP_PGC:
+            if (g.DvdControl) g.DvdControl->PlayTitle(1);
+            break;
+        case EC_DVD_PLAYBACK_RATE_CHANGE:
+            s.DvdRate = static_cast<int>(e.param1);
+            break;
+        case EC_DVD_PARENTAL_LEVEL_CHANGE:
+            if (g.DvdControl) g.DvdControl->AcceptParentalLevelChange(true);
+            s.DvdParentalLevel = static_cast<std::uint32_t>(e.param1);
+            ShowOsdText(Lex(1080) + ": " + ParentalRatingText());
+            break;
+        case EC_DVD_PLAYBACK_STOPPED:
+            ShowOsdText(Lex(1120));
+            TopmostOff();
+            break;
+        case EC_DVD_DISC_EJECTED:
+            ShowOsdText(Lex(1130));
+            break;
+        case EC_DVD_DISC_INSERTED:
+            ShowOsdText(Lex(1140));
+            break;
+        case EC_DVD_CURRENT_HMSF_TIME:
+            // The time code of the title as it plays (hours, minutes, seconds).
+            s.DvdPosition = TimecodeSeconds(UnpackTimecode(static_cast<std::uint32_t>(e.param1)));
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
 
 void HandleMediaEvents() {
     GraphSession& g = Graph();
     if (!g.GraphBuilder) return;
     for (;;) {
+        // Each event may open a box or refresh: the graph may go meanwhile.
+        if (!g.GraphBuilder) return;
         const auto event = g.GraphBuilder->Events().Take();
         if (!event.ok()) break;
-        switch (event.value.code) {
-            case engine::EC_COMPLETE:
-                g.MediaComplete = true;
-                break;
-            default:
-                break;
-        }
+        Handle(event.value);
     }
+    if (g.MediaComplete) TopmostOff();
 }
 
 }  // namespace quova

@@ -10,6 +10,8 @@
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
+#include "platform/engine/dvd_navigator.h"
+#include "playback/dvd_navigation.h"
 #include "text/osd.h"
 
 namespace quova {
@@ -37,10 +39,9 @@ FilterGraph* FileGraph() {
     return g.MediaKind == MediaKindFile ? g.GraphBuilder.get() : nullptr;
 }
 
-// The DVD navigator's control face. DVDs are opened by a later part of the
-// player; until then nothing here has one.
+// The DVD navigator's control face.
 bool DvdControlAvailable() {
-    return false;
+    return Graph().DvdControl != nullptr;
 }
 
 void ProcessEvents() {
@@ -109,16 +110,87 @@ void TakeRate(FilterGraph& graph, double rate, const char* word, const Transport
     graph.SetRate(rate);
 }
 
-// --- DVD branches: they act once DVDs have a navigator.
+// --- DVD branches: rates and positions go through the navigator.
 
-void DvdPlay1() {}
-void DvdQuicker() {}
-void DvdSlower() {}
-void DvdFastForward() {}
-void DvdFastBackward() {}
-void DvdSeekTo(double) {}
+void SayDvdRate(const char* word) {
+    OsdMessage = std::string(word) + RateText(DvdState().DvdRate / 10000.0) + "x";
+    PaintOsdIfOn(Options());
+}
+
+void DvdPlay1() {
+    GraphSession& g = Graph();
+    if (!g.GraphBuilder) return;
+    const TransportSettings options = Options();
+    const GraphState state = GraphStateOf(100);
+    if (state != GraphState::Running) {
+        SetDvdRate(1.0);
+        OsdMessage = Lex(720);
+        g.GraphBuilder->Run();
+        Topmost(options, true);
+    } else if (DvdState().DvdRate != 10000) {
+        OsdMessage = Lex(1300);
+        SetDvdRate(1.0);
+    } else {
+        OsdMessage = "pause";
+        g.GraphBuilder->Pause();
+        Topmost(options, false);
+    }
+    PaintOsdIfOn(options);
+    NudgeIfRunningVideo();
+}
+
+void DvdQuicker() {
+    const double r = DvdState().DvdRate / 10000.0;
+    SetDvdRate(std::min(8.0, std::max(1.0, r + 0.5)));
+    SayDvdRate("quick ");
+}
+
+void DvdSlower() {
+    const double r = DvdState().DvdRate / 10000.0;
+    SetDvdRate(std::min(1.0, std::max(0.25, r - 0.25)));
+    SayDvdRate("slow ");
+}
+
+void DvdFastForward() {
+    const double r = DvdState().DvdRate / 10000.0;
+    SetDvdRate(std::min(8.0, std::max(1.0, r + 2.0)));
+    SayDvdRate("forward: ");
+}
+
+void DvdFastBackward() {
+    const double r = DvdState().DvdRate / 10000.0;
+    SetDvdRate(std::min(-1.0, std::max(-8.0, r - 2.0)));
+    SayDvdRate("back: ");
+}
+
+void DvdSeekTo(double seconds) {
+    const auto& control = Graph().DvdControl;
+    if (!control || !std::isfinite(seconds) || seconds < 0) return;
+    // Every part of the time code is a byte.
+    const double whole = std::min(std::trunc(seconds), 255.0 * 3600 + 59 * 60 + 59);
+    engine::DVD_HMSF_TIMECODE code{};
+    const int total = static_cast<int>(whole);
+    code.bHours = static_cast<std::uint8_t>(total / 3600);
+    code.bMinutes = static_cast<std::uint8_t>(total % 3600 / 60);
+    code.bSeconds = static_cast<std::uint8_t>(total % 60);
+    code.bFrames = 0;
+    control->PlayAtTime(code, engine::DVD_CMD_FLAG_Block);
+}
+
 double DvdCurrentPosition() {
-    return 0;
+    GraphSession& g = Graph();
+    DvdPlayState& s = DvdState();
+    s.DvdPosition = 0;
+    if (!g.DvdInfo) return 0;
+    const engine::Outcome<engine::DVD_PLAYBACK_LOCATION2> at = g.DvdInfo->GetCurrentLocation();
+    if (at.ok()) {
+        const engine::DVD_HMSF_TIMECODE& t = at.value.TimeCode;
+        s.DvdPosition = t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds;
+        s.DvdTitle = at.value.TitleNum;
+        s.DvdChapter = at.value.ChapterNum;
+    }
+    if (s.DvdPosition > s.DvdTitleLength) DvdStatusRefresh();
+    return s.DvdPosition;
 }
 
 }  // namespace

@@ -12,8 +12,6 @@ namespace quova {
 inline int FastSeekStep = 0;
 // SeekTo is running; a nested call does nothing.
 inline bool SeekBusy = false;
-// The DVD play rate times 10000 (negative plays backward).
-inline int DvdRate = 10000;
 
 // The options transport reads, as they stand at the call.
 struct TransportSettings {

@@ -282,6 +282,18 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
         case GST_MESSAGE_STEP_DONE:
             events_.Post({EC_STEP_COMPLETE, 0, 0});
             break;
+        case GST_MESSAGE_APPLICATION: {
+            // Filters with events of their own (the DVD navigator) queue them this way.
+            const GstStructure* s = gst_message_get_structure(msg);
+            gint64 code = 0, param1 = 0, param2 = 0;
+            if (s && gst_structure_has_name(s, "quova-graph-event") &&
+                gst_structure_get_int64(s, "code", &code) &&
+                gst_structure_get_int64(s, "param1", &param1) &&
+                gst_structure_get_int64(s, "param2", &param2))
+                events_.Post({static_cast<long>(code), static_cast<std::intptr_t>(param1),
+                              static_cast<std::intptr_t>(param2)});
+            break;
+        }
         default:
             break;
     }

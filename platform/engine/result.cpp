@@ -1,5 +1,7 @@
 #include "platform/engine/result.h"
 
+#include "platform/engine/dvd_types.h"
+
 #include <gst/gst.h>
 
 #include <utility>
@@ -28,6 +30,21 @@ constexpr Text kTexts[] = {
     {E_FILE_NOT_FOUND, "The system cannot find the file specified."},
     {E_PATH_NOT_FOUND, "The system cannot find the path specified."},
     {VFW_E_INVALIDMEDIATYPE, "An invalid media type was specified."},
+    {VFW_E_DVD_OPERATION_INHIBITED, "This operation is not permitted by the disc at this point."},
+    {VFW_E_DVD_INVALIDDOMAIN, "This operation cannot be done in the current domain of the disc."},
+    {VFW_E_DVD_NO_BUTTON, "There is no button at this point of the disc."},
+    {VFW_E_DVD_GRAPHNOTREADY, "The DVD graph is not built yet."},
+    {VFW_E_DVD_RENDERFAIL, "The DVD graph could not be built."},
+    {VFW_E_DVD_MENU_DOES_NOT_EXIST, "The disc has no such menu."},
+    {VFW_E_DVD_STATE_WRONG_VERSION, "The saved DVD state is of another version."},
+    {VFW_E_DVD_STATE_CORRUPT, "The saved DVD state is damaged."},
+    {VFW_E_DVD_STATE_WRONG_DISC, "The saved DVD state belongs to another disc."},
+    {VFW_E_DVD_NO_ATTRIBUTES, "The disc gives no attributes for this stream."},
+    {VFW_E_DVD_LOW_PARENTAL_LEVEL, "The player's parental level is too low for this title."},
+    {VFW_E_DVD_STREAM_DISABLED, "This stream is not enabled at this point of the disc."},
+    {VFW_E_DVD_TITLE_UNKNOWN, "The title is not known."},
+    {VFW_E_DVD_INVALID_DISC, "No DVD-Video volume can be read there (no disc, or a damaged one)."},
+    {VFW_E_DVD_NO_RESUME_INFORMATION, "There is no place to resume playback from."},
     {VFW_E_ALREADY_CONNECTED,
      "The operation cannot be performed because the pins are already connected."},
     {VFW_E_NO_ACCEPTABLE_TYPES, "No acceptable types are available."},

@@ -7,6 +7,8 @@
 #include <QThread>
 #include <QTimer>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace quova::testing {
 
@@ -31,6 +33,27 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = 30000) {
     }
     return true;
 }
+
+// Every message box shown while it lives, answered with OK once it is up.
+class MessageBoxLog : public QObject {
+  public:
+    MessageBoxLog() {
+        timer_.setInterval(5);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            texts.push_back(box->text().toStdString());
+            icons.push_back(box->icon());
+            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+        });
+        timer_.start();
+    }
+    std::vector<std::string> texts;
+    std::vector<QMessageBox::Icon> icons;
+
+  private:
+    QTimer timer_;
+};
 
 // Acts on the next modal window (message box or dialog) as soon as the event
 // loop shows it, the way a user would answer it.

@@ -2,17 +2,13 @@
 # Plays a clip on an X server for 40 seconds, kills the program outright
 # (kill -9, as a crash or a power loss would end it), and checks that the
 # session bookmark beside the program names the clip at a position within
-# 30 seconds of where it was.
+# 30 seconds of where it was. Then starts the program again, restores the
+# session bookmark through its menu item (a menu template gives it F9) and
+# asks the player on its own session bus where it is.
 set -euo pipefail
 quova="$1"
 
-work=$(mktemp -d)
-cleanup() {
-    [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
-    [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
 
 # A copy of the program in a folder of its own: its session bookmark goes
 # beside it there.
@@ -23,15 +19,14 @@ gst-launch-1.0 -q videotestsrc num-buffers=1750 \
     ! video/x-raw,width=160,height=120,framerate=25/1 ! jpegenc ! avimux \
     ! filesink location="$clip" >/dev/null
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xserver=$!
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
 export XDG_STATE_HOME="$work/state"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/quova" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
+export LC_ALL=C.UTF-8  # the English menu template applies
+mkdir -p "$XDG_CONFIG_HOME/quova"
+printf '"RestoreSessionBookmark1","Restore Session Bookmark","F9",""\r\n' >"$work/bin/quova.en.mnu"
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+export DBUS_SESSION_BUS_ADDRESS=$(head -1 <<<"$bus")
+buspid=$(sed -n 2p <<<"$bus")
+trap 'cleanup; kill "$buspid" 2>/dev/null || true' EXIT
 
 "$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
@@ -61,4 +56,33 @@ if ((position < 10000 || position > 41000)); then
     echo "FAIL: the session bookmark is at ${position} ms, not within 30 s of 40 s"
     exit 1
 fi
-echo "1 passed, 0 failed (session bookmark at ${position} ms)"
+
+"$work/bin/quova" >"$work/second.log" 2>&1 &
+player=$!
+window=
+for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name '^Quova$' 2>/dev/null | head -1) || true
+    [[ -n "$window" ]] && break
+    sleep 0.2
+done
+[[ -n "$window" ]] || { echo "FAIL: the second start shows no window"; cat "$work/second.log"; exit 1; }
+sleep 4  # the splash closes by itself
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+xdotool key --window "$window" F9
+for _ in $(seq 100); do
+    xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 && break
+    sleep 0.2
+done
+xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 ||
+    { echo "FAIL: restoring the session did not open the clip"; cat "$work/second.log"; exit 1; }
+sleep 1
+reply=$(dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
+    org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player string:Position) ||
+    { echo "FAIL: the player is not on the session bus"; exit 1; }
+restored=$(grep -o 'int64 [0-9]*' <<<"$reply" | cut -d' ' -f2)
+restored=$((restored / 1000))
+if ((restored < 10000 || restored > 45000)); then
+    echo "FAIL: restored at ${restored} ms, not within 30 s of 40 s (bookmark ${position} ms)"
+    exit 1
+fi
+echo "1 passed, 0 failed (session bookmark at ${position} ms, restored at ${restored} ms)"

@@ -25,37 +25,7 @@ namespace {
 using namespace engine;
 namespace media = quova::testing::media;
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 20000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
-
-// Every message box the open shows, answered with OK as soon as it is up.
-class BoxRecorder : public QObject {
-  public:
-    BoxRecorder() {
-        timer_.setInterval(5);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            texts.push_back(box->text().toStdString());
-            icons.push_back(box->icon());
-            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-        });
-        timer_.start();
-    }
-    std::vector<std::string> texts;
-    std::vector<QMessageBox::Icon> icons;
-
-  private:
-    QTimer timer_;
-};
+using quova::testing::WaitUntil;
 
 class OpenMediaTest : public ::testing::Test {
   protected:
@@ -130,7 +100,7 @@ void ExpectPlaysToTheEnd(double seconds, bool video) {
 
 TEST_F(OpenMediaTest, AnAviOpensUnderItsNameAndPlaysItsPicturesToTheEnd) {
     const auto file = media::AviPcm(dir_ / "clip one.avi", 2.0, 1);
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia(file.string());
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
     const GraphSession& g = Graph();
@@ -159,7 +129,7 @@ TEST_F(OpenMediaTest, AnAviOpensUnderItsNameAndPlaysItsPicturesToTheEnd) {
 
 TEST_F(OpenMediaTest, AnOggFileOpensAndPlaysToTheEnd) {
     const auto file = media::OggTheoraVorbis(dir_ / "clip.ogg", 2.0);
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia(file.string());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(captions_.back(), "Quova - clip.ogg");
@@ -172,7 +142,7 @@ TEST_F(OpenMediaTest, AnOggFileOpensAndPlaysToTheEnd) {
 }
 
 TEST_F(OpenMediaTest, AMissingFileSaysMediaNotFoundAndLeavesTheCaptionPlain) {
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia((dir_ / "gone.avi").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "media not found");
@@ -186,7 +156,7 @@ TEST_F(OpenMediaTest, AMissingFileSaysMediaNotFoundAndLeavesTheCaptionPlain) {
 TEST_F(OpenMediaTest, AFileNothingCanRenderIsReportedWithTheResultText) {
     const auto file = dir_ / "notes.avi";
     std::ofstream(file) << "this is not a movie, just some words in a text file\n";
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia(file.string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 8004", 0), 0u) << boxes.texts[0];
@@ -197,7 +167,7 @@ TEST_F(OpenMediaTest, AFileNothingCanRenderIsReportedWithTheResultText) {
 TEST_F(OpenMediaTest, AnMpegFileIsCountedByTheDetectorWithoutIndexes) {
     const auto file = media::MpegPs(dir_ / "clip.mpg", 1.0);
     items_[1] = {false, false};
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia(file.string());
     const GraphSession& g = Graph();
     ASSERT_EQ(g.VideoStreamCount, 1);
@@ -247,7 +217,7 @@ TEST_F(OpenMediaTest, ASecondFileReusesTheGraphAfterSavingTheFirstOnesBookmark) 
 
 TEST_F(OpenMediaTest, ThePinListingNamesTheAudioOutputsWithTheirTypes) {
     const auto file = media::AviPcm(dir_ / "three.avi", 1.0, 2);
-    BoxRecorder boxes;
+    quova::testing::MessageBoxLog boxes;
     OpenMedia(file.string());
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
     const FilterListing listing = ListGraphFilters(Graph().GraphBuilder.get(), "pins");

@@ -15,7 +15,6 @@
 #include "graph/open_media.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/session_saver.h"
-#include "tests/app/message_boxes.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -29,7 +28,7 @@ using quova::testing::TempDir;
 using testing::MessageBoxLog;
 
 bool WaitUntil(const std::function<bool()>& done) {
-    return testing::WaitUntilDone(done);
+    return testing::WaitUntil(done);
 }
 
 class BookmarkTest : public ::testing::Test {

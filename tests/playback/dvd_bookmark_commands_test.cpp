@@ -3,7 +3,6 @@
 #include "graph/graph_state.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_file.h"
-#include "tests/app/message_boxes.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
 

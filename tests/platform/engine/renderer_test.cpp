@@ -8,6 +8,7 @@
 #include "platform/engine/video_renderer.h"
 #include "platform/engine/video_widget.h"
 #include "tests/platform/engine/engine_fixture.h"
+#include "tests/support/gst_media.h"
 
 namespace quova::engine {
 namespace {
@@ -104,6 +105,36 @@ TEST(VideoRenderer, SourceAndDestinationRectanglesCropAndScaleThePicture) {
     EXPECT_EQ(video->SetDefaultDestinationPosition(), S_OK);
     EXPECT_EQ(video->SourcePosition(), QRect(0, 0, 320, 240));
     EXPECT_EQ(video->DestinationPosition(), QRect(0, 0, 200, 100));
+}
+
+TEST(VideoRenderer, DeepColourPicturesKeepTheirColours) {
+    // 10-bit 4:4:4 and 4:2:0 H.264 take a different conversion path from 8-bit ones.
+    quova::testing::TempDir dir;
+    for (const char* format : {"Y444_10LE", "I420_10LE"}) {
+        SCOPED_TRACE(format);
+        const auto file = dir / (std::string("bars-") + format + ".mkv");
+        ASSERT_EQ(quova::testing::MakeMedia(
+                      std::string("videotestsrc num-buffers=10 ! video/x-raw,format=") + format +
+                          ",width=320,height=240,framerate=25/1 ! x264enc ! matroskamux ! "
+                          "filesink location=$OUT",
+                      file),
+                  "");
+        FilterGraph graph;
+        ASSERT_EQ(graph.RenderFile(file.string()), S_OK);
+        auto video = graph.VideoRenderer();
+        ASSERT_TRUE(video);
+        ASSERT_EQ(graph.Pause(), S_OK);
+        ASSERT_TRUE(testing::WaitUntil([&] { return !video->CurrentImage().isNull(); }));
+        const QImage picture = video->CurrentImage();
+        ASSERT_EQ(picture.size(), QSize(320, 240));
+        // Bars 320/7 pixels wide: white, yellow, cyan, green, magenta, red, blue.
+        EXPECT_TRUE(Looks(picture.pixel(20, 100), true, true, true)) << "white";
+        EXPECT_TRUE(Looks(picture.pixel(70, 100), true, true, false)) << "yellow";
+        EXPECT_TRUE(Looks(picture.pixel(115, 100), false, true, true)) << "cyan";
+        EXPECT_TRUE(Looks(picture.pixel(250, 100), true, false, false)) << "red";
+        EXPECT_TRUE(Looks(picture.pixel(300, 100), false, false, true)) << "blue";
+        graph.Stop();
+    }
 }
 
 TEST(VideoRenderer, MouseInputGoesToTheDrainAndThePointerHides) {

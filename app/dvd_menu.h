@@ -1,0 +1,14 @@
+#pragma once
+
+class QWidget;
+
+namespace quova {
+
+class MenuModel;
+class PopupMenu;
+
+// Wires the disc's commands, submenus, root-menu button and topmost switch
+// to the popup menu and the window.
+void InstallDvdMenu(MenuModel& model, PopupMenu& popup, QWidget* window);
+
+}  // namespace quova

@@ -1,0 +1,199 @@
+#include "graph/dvd_graph.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <exception>
+
+#include "app/app_state.h"
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "graph/open_media.h"
+#include "graph/rot_registration.h"
+#include "lexicon/lexicon.h"
+#include "text/osd_message.h"
+
+namespace quova {
+
+using namespace engine;
+
+namespace {
+
+template <class F, class... Args>
+void Call(const F& hook, Args&&... args) {
+    if (hook) hook(std::forward<Args>(args)...);
+}
+
+void Wait100() {
+    OpenMediaHooks& hooks = MediaHooks();
+    if (hooks.Wait) {
+        hooks.Wait(100);
+        return;
+    }
+    for (int i = 0; i < 100 / 8; ++i) {
+        QThread::msleep(8);
+        QCoreApplication::processEvents();
+    }
+}
+
+// The picture's size, once the decoder has told it.
+void TakeVideoSize() {
+    GraphSession& g = Graph();
+    g.VideoWidth = g.VideoHeight = 0;
+    if (g.VideoWindow) {
+        const Outcome<QSize> size = g.VideoWindow->NativeSize();
+        if (size.ok() && size.value.width() > 0) {
+            g.VideoWidth = size.value.width();
+            g.VideoHeight = size.value.height();
+        }
+    }
+    if (g.VideoWidth == 0 && g.DvdVideoAttributes.ulSourceResolutionX > 0) {
+        g.VideoWidth = static_cast<int>(g.DvdVideoAttributes.ulSourceResolutionX);
+        g.VideoHeight = static_cast<int>(g.DvdVideoAttributes.ulSourceResolutionY);
+    }
+    g.SourceWidth = g.VideoWidth;
+    g.SourceHeight = g.VideoHeight;
+}
+
+void Finish(const OpenMediaSettings& settings) {
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    FilterGraph& graph = *g.GraphBuilder;
+
+    g.DvdControl = g.DvdGraphBuilder->GetDvdInterface();
+    g.DvdInfo = g.DvdGraphBuilder->GetDvdInterface();
+    if (g.DvdInfo) {
+        const Outcome<DVD_VideoAttributes> attributes = g.DvdInfo->GetCurrentVideoAttributes();
+        if (attributes.ok()) g.DvdVideoAttributes = attributes.value;
+    }
+    if (g.DvdControl) {
+        g.DvdControl->SetOption(DVD_HMSF_TimeCodeEvents, true);
+        g.DvdControl->SetOption(DVD_NotifyParentalLevelChange, true);
+        g.DvdControl->SelectParentalLevel(settings.DvdParentalLevel);
+        g.DvdControl->PlayForwards(1.0);
+    }
+
+    g.SeekingTimeFormat = graph.TimeFormat();
+    g.SeekingTimeFormatIsMediaTime = g.SeekingTimeFormat == TIME_FORMAT_MEDIA_TIME;
+    graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
+    graph.Events().SetNotifyWindow(hooks.Window, static_cast<QEvent::Type>(kMediaEventType));
+
+    g.VideoWindow = graph.VideoRenderer();
+    if (g.VideoWindow) {
+        g.VideoWindow->SetAutoShow(false);
+        g.VideoWindow->SetOwner(hooks.Window);
+        g.VideoWindow->SetVisible(false);
+        // Clicks on the picture reach the window, which steers the disc's menus.
+        g.VideoWindow->SetMessageDrain(hooks.Window);
+    }
+    g.BasicAudio = graph.HasAudio();
+    if (g.BasicAudio) Call(hooks.ApplyVolume);
+    TakeVideoSize();
+    Call(hooks.RecordFrameSize);
+
+    g.Duration = 0;
+    g.CurrentMediaName = "DVD";
+    Call(hooks.SetCaption, std::string("Quova - DVD"));
+    Call(hooks.UpdateTrayTip);
+
+    Call(hooks.ResetScanStep);
+    Call(hooks.FitWindow);
+    Call(hooks.ResetFilterCollection);
+    if (settings.OsdOn) Call(hooks.PaintOsd);
+    Call(hooks.PrepareSeekBar, 0.0);
+
+    graph.Run();
+    Call(hooks.FitWindow);
+    if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
+    graph.GetState(1000);
+
+    // The picture's size settles only once the navigator runs: fit again then.
+    QObject* context =
+        hooks.Window ? static_cast<QObject*>(hooks.Window) : QCoreApplication::instance();
+    if (context) {
+        QTimer::singleShot(333, context, [] {
+            if (Graph().MediaKind != MediaKindDvd) return;
+            TakeVideoSize();
+            Call(MediaHooks().RecordFrameSize);
+            Call(MediaHooks().FitWindow);
+        });
+    }
+}
+
+}  // namespace
+
+void OpenDvd(const std::string& folder) {
+    if (OpenCounter < 0) return;
+    GraphSession& g = Graph();
+    OpenMediaHooks& hooks = MediaHooks();
+    const OpenMediaSettings settings = hooks.Settings ? hooks.Settings() : OpenMediaSettings{};
+
+    OsdMessage.clear();
+    if (settings.OsdOn) Call(hooks.PaintOsd);
+    g.MediaComplete = false;
+    g.Streams.clear();
+    g.VideoStreamCount = g.AudioStreamCount = 0;
+    g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
+    Call(hooks.SetTimer1, false);
+    Wait100();
+
+    try {
+        const int previousKind = g.MediaKind;
+        StopAndClearGraph();
+        ReleaseRenderInterfaces();
+        // A file's graph manager is not reused for a disc.
+        if (previousKind == MediaKindFile) ReleaseGraph();
+    } catch (const std::exception& e) {
+        ShowMessage(std::string(e.what()) + "\n" + Lex(540), MbIconStop);
+    }
+
+    g.MediaKind = MediaKindDvd;
+    g.DvdVideoAttributes = DVD_VideoAttributes{};
+    Call(hooks.SetCaption, std::string("Quova"));
+    Call(hooks.UpdateTrayTip);
+
+    try {
+        Call(hooks.ReleaseMultipleAudio);
+        HResult result = E_FAIL;
+        if (!g.DvdGraphBuilder) {
+            try {
+                g.DvdGraphBuilder = std::make_unique<DvdGraphBuilder>();
+            } catch (const std::exception& e) {
+                ShowMessage(std::string(e.what()) + "\n" + Lex(550), MbIconStop);
+            }
+        }
+        if (!g.DvdGraphBuilder) {
+            ShowMessage(Lex(590) + "\n" + ResultText(result), MbIconExclamation);
+            return;
+        }
+        AM_DVD_RENDERSTATUS status;
+        try {
+            if (g.GraphBuilder) g.DvdGraphBuilder->SetFiltergraph(g.GraphBuilder.get());
+            result = g.DvdGraphBuilder->RenderDvdVideoVolume(folder, AM_DVD_HWDEC_PREFER, status);
+            if (status.hrVPEStatus == S_OK && Succeeded(result)) {
+                if (std::unique_ptr<FilterGraph> made = g.DvdGraphBuilder->TakeFiltergraph())
+                    g.GraphBuilder = std::move(made);
+            }
+            if (result == S_FALSE && status.hrVPEStatus != S_OK) result = status.hrVPEStatus;
+        } catch (const std::exception& e) {
+            ShowMessage(std::string(e.what()) + "\n" + Lex(560), MbIconStop);
+        }
+        if (Failed(result) || !g.GraphBuilder) {
+            ShowMessage(Lex(580) + ResultText(result), MbIconExclamation);
+            return;
+        }
+        if (settings.RegisterOnRot)
+            AddGraphToRot(g.GraphBuilder.get(), g.MediaKind, g.RotRegistration);
+        if (result > 0) OsdMessage = ResultText(result);
+        Finish(settings);
+    } catch (const std::exception& e) {
+        Call(hooks.SetTimer1, false);
+        ReleaseRenderInterfaces();
+        ShowMessage(e.what(), MbIconStop);
+    }
+}
+
+}  // namespace quova

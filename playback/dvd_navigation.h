@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/engine/dvd_types.h"
+
+namespace quova {
+
+// What the player knows of the disc, kept by the status refresh and the
+// navigator's events. Domains in the player's own numbering: the navigator's
+// minus one (0 first play, 1 manager menu, 2 title menu, 3 title, 4 stop).
+struct DvdPlayState {
+    int DvdDomain = 0;
+    std::uint32_t DvdTitle = 0, DvdChapter = 0, DvdTitleCount = 0, DvdChapterCount = 0;
+    std::uint32_t DvdVolumeCount = 0, DvdVolume = 0, DvdSide = 0;
+    double DvdPosition = 0, DvdTitleLength = 0;
+    std::uint32_t DvdAudioCount = 0, DvdEnabledAudioCount = 0, DvdCurrentAudio = 0;
+    std::uint32_t DvdSubpictureCount = 0, DvdCurrentSubpicture = 0;
+    bool DvdSubpictureDisabled = true;
+    std::uint32_t DvdCurrentAngle = 1, DvdAngleCount = 1;
+    std::uint32_t DvdParentalLevel = engine::kNoParentalLevel;
+    std::uint32_t DvdUops = 0;
+    int DvdRate = 10000;  // the rate times 10000
+    bool DvdStatusBusy = false;
+};
+
+DvdPlayState& DvdState();
+
+// One item of the audio-language or sub-picture submenu.
+struct DvdStreamItem {
+    std::string caption;
+    int tag = 0;  // the stream
+    bool checked = false;
+};
+
+// What the window does for the disc's status: the widget side of it.
+struct DvdStatusHooks {
+    std::function<void(bool hide)> HidePointer;
+    // Rebuilds "Language" and "Subtitles" from the items (empty: disabled).
+    std::function<void(const std::vector<DvdStreamItem>&)> ShowAudioItems;
+    std::function<void(const std::vector<DvdStreamItem>&)> ShowSubpictureItems;
+    std::function<bool()> SeekBarVisible;
+    std::function<void(double duration)> SetupSeekBar;
+};
+DvdStatusHooks& StatusHooks();
+
+// "G" .. ">NC-17" for the player's level 1..8; "" for none or no disc.
+std::string ParentalRatingText();
+// "Title 2 of 5, Chapter 7 of 18", from the lexicon.
+std::string DvdLocationText();
+// The English name of a two-letter language code ("" when unknown).
+std::string LanguageName(std::uint16_t code);
+// "AC3 48 KHz / 16 bits / 6 channels".
+std::string AudioDescription(const engine::DVD_AudioAttributes& attributes);
+std::vector<DvdStreamItem> AudioLanguageItems();
+std::vector<DvdStreamItem> SubpictureItems();
+
+// Shows `text` on the OSD.
+void ShowOsdText(const std::string& text);
+
+// Re-reads the title, its length and the counts, shows the domain, rebuilds
+// the stream submenus.
+void DvdStatusRefresh();
+// Shows a disc menu, or leaves the menu showing.
+void ShowDvdMenu(std::uint32_t menu);
+void PlayDvdTitle(int title);
+void SelectDvdAngle(int angle);
+// Next (+1) or previous (-1) chapter of the disc.
+void StepDvdChapter(int direction);
+// The audio-language item with `tag` and `caption` was chosen; false when
+// nothing changed.
+bool ChooseAudioLanguage(int tag, const std::string& caption, bool checked);
+// The sub-picture item: on when it was off, off when it was on.
+void ToggleSubpicture(int tag, bool checked);
+// The DVD play rate (1.0 normal; negative backwards).
+engine::HResult SetDvdRate(double rate);
+
+// The popup menu's DVD rules, from the disc's state and prohibitions.
+struct DvdMenuState {
+    bool chapter1 = false, previous2 = false, next3 = false;
+    bool title1 = false, previous3 = false, next4 = false;
+    bool angle2 = false, previous4 = false, next5 = false;
+    bool title2 = false, root1 = false, menu1 = false;
+    bool languageItems = false, subtitleItems = false;
+};
+DvdMenuState DvdMenuRules(const DvdPlayState& state);
+bool RootButtonEnabled(std::uint32_t uops);
+
+}  // namespace quova

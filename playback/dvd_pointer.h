@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <optional>
+
+namespace quova {
+
+// The point of the disc's own picture under a point of the main window's
+// client area, given where the video window sits (`video`, client
+// coordinates) and which part of the picture it shows (`source`, picture
+// pixels). Nothing outside the video window.
+std::optional<QPoint> DvdPicturePoint(QPoint client, const QRect& video, const QRect& source);
+
+// A pointer over a disc menu selects the button under it; true when there is
+// one (the window shows the hand pointer then).
+bool SelectDvdButtonAt(QPoint client);
+// A click on a disc menu activates the button under it; true when it did.
+bool ActivateDvdButtonAt(QPoint client);
+
+}  // namespace quova

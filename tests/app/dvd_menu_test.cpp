@@ -1,0 +1,76 @@
+// The popup menu over a disc that plays in the window: its items follow
+// where the navigator stands.
+#include <gtest/gtest.h>
+
+#include <QMenu>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/popup_menu.h"
+#include "graph/graph_state.h"
+#include "platform/registry/registry.h"
+#include "playback/dvd_navigation.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/dvd_volume.h"
+#include "tests/support/temp_dir.h"
+
+namespace quova {
+namespace {
+
+class DvdMenu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::App();
+        registry::SetStorePath(dir_ / "registry.reg");
+        AppSettings() = Settings{};
+        DvdState() = DvdPlayState{};
+        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_->resize(360, 288);
+        form_->show();
+        OpenCounter = 0;
+    }
+    void TearDown() override {
+        form_.reset();
+        OpenCounter = -1;
+        registry::SetStorePath({});
+    }
+    const MenuItem& Item(const char* name) {
+        const MenuItem* item = form_->menuModel().Find(name);
+        EXPECT_TRUE(item) << name;
+        return *item;
+    }
+    void OpenPopup() { Q_EMIT form_->popup().menu()->aboutToShow(); }
+
+    testing::TempDir dir_;
+    std::unique_ptr<TQuovaForm> form_;
+};
+
+TEST_F(DvdMenu, ItemsFollowTheTitleAndChapterBeingPlayed) {
+    form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 1; }));
+    OpenPopup();
+    EXPECT_FALSE(Item("Chapter1").enabled) << "no chapters in a menu";
+    EXPECT_TRUE(Item("Title1").visible);
+    EXPECT_FALSE(Item("Sounds1").visible);
+    EXPECT_FALSE(Item("Advanced1").enabled);
+    EXPECT_FALSE(Item("Aspect1").enabled) << "a disc menu keeps its own aspect";
+
+    PlayDvdTitle(2);
+    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 3; }));
+    StepDvdChapter(+1);
+    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdChapter == 2; }));
+    OpenPopup();
+    // Title 2 of 2, chapter 2 of 3.
+    EXPECT_TRUE(Item("Chapter1").enabled);
+    EXPECT_TRUE(Item("Previous2").enabled);
+    EXPECT_TRUE(Item("Next3").enabled);
+    EXPECT_TRUE(Item("Title1").enabled);
+    EXPECT_TRUE(Item("Previous3").enabled);
+    EXPECT_FALSE(Item("Next4").enabled) << "no title after the last";
+    EXPECT_FALSE(Item("Angle2").enabled) << "one angle";
+    EXPECT_TRUE(Item("Aspect1").enabled) << "the film's aspect can be corrected";
+}
+
+}  // namespace
+}  // namespace quova

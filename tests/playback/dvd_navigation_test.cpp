@@ -1,0 +1,336 @@
+// A generated disc opened as the player opens it: the OSD texts, the stream
+// submenus and the menu rules that the navigator's events produce.
+#include "playback/dvd_navigation.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "graph/dvd_graph.h"
+#include "graph/graph_state.h"
+#include "graph/open_media.h"
+#include "playback/bookmarks.h"
+#include "playback/dvd_bookmark_state.h"
+#include "playback/dvd_pointer.h"
+#include "playback/media_events.h"
+#include "playback/transport.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/dvd_volume.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+using namespace engine;
+
+// Processes Qt events and drains the graph's events as the window would.
+bool Pump(const std::function<bool()>& done, int ms = 15000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QCoreApplication::processEvents();
+        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
+        HandleMediaEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class DvdPlayer : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        quova::testing::App();
+        window_ = std::make_unique<QWidget>();
+        OpenCounter = 0;
+        DvdState() = DvdPlayState{};
+        OpenMediaHooks& hooks = MediaHooks();
+        hooks = OpenMediaHooks{};
+        hooks.Window = window_.get();
+        hooks.OpenDvd = OpenDvd;
+        hooks.SetCaption = [this](const std::string& c) { captions_.push_back(c); };
+        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
+        StatusHooks() = DvdStatusHooks{};
+        StatusHooks().ShowAudioItems = [this](const std::vector<DvdStreamItem>& items) {
+            audio_ = items;
+        };
+        StatusHooks().ShowSubpictureItems = [this](const std::vector<DvdStreamItem>& items) {
+            subpictures_ = items;
+        };
+        StatusHooks().HidePointer = [this](bool hide) { pointerHidden_ = hide; };
+        EventHooks() = MediaEventHooks{};
+        EventHooks().EnableRootButton = [this](bool on) { rootButton_ = on; };
+    }
+    void TearDown() override {
+        ReleaseGraph();
+        MediaHooks() = OpenMediaHooks{};
+        StatusHooks() = DvdStatusHooks{};
+        EventHooks() = MediaEventHooks{};
+        OpenCounter = -1;
+    }
+    bool InDomain(int domain) {
+        return Pump([&] { return DvdState().DvdDomain == domain; });
+    }
+
+    std::unique_ptr<QWidget> window_;
+    std::vector<std::string> captions_;
+    std::vector<DvdStreamItem> audio_, subpictures_;
+    bool timer1_ = false, pointerHidden_ = false, rootButton_ = false;
+};
+
+TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
+    const auto& volume = quova::testing::SharedDvdVolume();
+    ASSERT_FALSE(volume.empty());
+    for (const char* file : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
+        SCOPED_TRACE(file);
+        captions_.clear();
+        OpenMedia((volume / "VIDEO_TS" / file).string());
+        ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+        ASSERT_FALSE(captions_.empty());
+        EXPECT_EQ(captions_.back(), "Quova - DVD");
+        EXPECT_EQ(Graph().CurrentMediaName, "DVD");
+        ASSERT_TRUE(Graph().DvdControl);
+        ASSERT_TRUE(InDomain(1));
+        EXPECT_TRUE(Pump([] { return OsdMessage == "Still (infinite)"; })) << OsdMessage;
+        EXPECT_FALSE(timer1_) << "no polling in a menu";
+        ASSERT_TRUE(Graph().VideoWindow);
+        EXPECT_TRUE(Pump([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
+        EXPECT_TRUE(Pump([] { return Graph().VideoWidth == 720 && Graph().VideoHeight == 576; }));
+    }
+}
+
+TEST_F(DvdPlayer, NoDiscSaysCantRenderAndLeavesThePlainCaption) {
+    quova::testing::TempDir dir;
+    quova::testing::MessageBoxLog boxes;
+    OpenDvd((dir / "no-disc").string());
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0].rfind("can't render, error 80040291: ", 0), 0u) << boxes.texts[0];
+    ASSERT_FALSE(captions_.empty());
+    EXPECT_EQ(captions_.back(), "Quova");
+    // Still usable: the disc opens after that.
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    EXPECT_TRUE(InDomain(1));
+    EXPECT_EQ(boxes.texts.size(), 1u);
+}
+
+TEST_F(DvdPlayer, TitlesAndChaptersShowWhereThePlayerIs) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    EXPECT_EQ(DvdState().DvdTitleCount, 2u);
+    PlayDvdTitle(9);  // clamped to the last title
+    ASSERT_TRUE(InDomain(3));
+    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
+    EXPECT_TRUE(timer1_) << "the title is polled";
+    EXPECT_TRUE(pointerHidden_);
+    EXPECT_NEAR(Graph().Duration, 6, 0.6);
+    StepDvdChapter(+1);
+    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 2 of 3"; })) << OsdMessage;
+    const DvdMenuState menu = DvdMenuRules(DvdState());
+    EXPECT_TRUE(menu.previous2 && menu.next3 && menu.previous3);
+    EXPECT_FALSE(menu.next4) << "no title after the last";
+    StepDvdChapter(-1);
+    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
+    PlayDvdTitle(0);
+    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 1 of 2, Chapter 1 of 2"; })) << OsdMessage;
+}
+
+TEST_F(DvdPlayer, TheStreamSubmenusListTheLanguagesAndSwitch) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(InDomain(3));
+    ASSERT_TRUE(Pump([&] { return audio_.size() == 2; }));
+    EXPECT_EQ(audio_[0].caption, "English AC3 48 KHz / 16 bits / 2 channels");
+    EXPECT_EQ(audio_[1].caption, "French MPEG1 48 KHz / 16 bits / 2 channels");
+    EXPECT_TRUE(audio_[0].checked);
+    EXPECT_FALSE(ChooseAudioLanguage(0, audio_[0].caption, true)) << "the checked one again";
+    EXPECT_TRUE(ChooseAudioLanguage(1, audio_[1].caption, false));
+    EXPECT_TRUE(Pump([] { return Graph().DvdInfo->GetCurrentAudio().value.current == 1; }));
+    EXPECT_EQ(DvdState().DvdCurrentAudio, 1u);
+
+    ASSERT_EQ(subpictures_.size(), 1u);
+    EXPECT_EQ(subpictures_[0].caption, "English");
+    EXPECT_FALSE(subpictures_[0].checked) << "sub-pictures start off";
+    ToggleSubpicture(0, false);
+    EXPECT_FALSE(Graph().DvdInfo->GetCurrentSubpicture().value.disabled);
+    EXPECT_TRUE(SubpictureItems()[0].checked);
+    ToggleSubpicture(0, true);
+    EXPECT_TRUE(Graph().DvdInfo->GetCurrentSubpicture().value.disabled);
+}
+
+TEST_F(DvdPlayer, TheRootMenuButtonTogglesBetweenMenuAndFilm) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(1);
+    ASSERT_TRUE(InDomain(3));
+    ShowDvdMenu(DVD_MENU_Root);
+    EXPECT_TRUE(InDomain(1)) << "the title set's root menu jumps to the disc's menu";
+    EXPECT_FALSE(timer1_);
+}
+
+TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    quova::testing::MessageBoxLog boxes;
+    Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, 5, 0});
+    Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, DVD_ERROR_Unexpected, 0});
+    Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, 9, 0});
+    Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, DVD_WARNING_Read, 0});
+    HandleMediaEvents();
+    ASSERT_EQ(boxes.texts.size(), 4u);
+    EXPECT_EQ(boxes.texts[0], "Error: ");
+    EXPECT_EQ(boxes.texts[1],
+              "Error: Something unexpected happened; perhaps content is authored incorrectly. "
+              "Playback is stopped.");
+    EXPECT_EQ(boxes.texts[2], "warning: unknown error");
+    EXPECT_EQ(boxes.texts[3], "warning: disc file read error");
+    Graph().GraphBuilder->Events().Post({EC_DVD_STILL_ON, 0, 10});
+    HandleMediaEvents();
+    EXPECT_EQ(OsdMessage, "Still (10 secs)");
+    Graph().GraphBuilder->Events().Post({EC_DVD_ANGLE_CHANGE, 3, 2});
+    HandleMediaEvents();
+    EXPECT_EQ(OsdMessage, "Angle 2");
+    const DvdMenuState menu = DvdMenuRules(DvdState());
+    EXPECT_TRUE(menu.angle2 && menu.previous4 && menu.next5);
+    Graph().GraphBuilder->Events().Post({EC_DVD_VALID_UOPS_CHANGE, UOP_FLAG_ShowMenu_Root, 0});
+    HandleMediaEvents();
+    EXPECT_FALSE(rootButton_);
+    EXPECT_FALSE(DvdMenuRules(DvdState()).root1);
+}
+
+// Where the navigator stands: its title and the time into it.
+std::pair<std::uint32_t, double> Location() {
+    const Outcome<DVD_PLAYBACK_LOCATION2> at = Graph().DvdInfo->GetCurrentLocation();
+    if (!at.ok()) return {0, -1};
+    return {at.value.TitleNum, TimecodeSeconds(at.value.TimeCode)};
+}
+
+TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
+    quova::testing::TempDir dir;
+    quova::testing::MessageBoxLog boxes;
+    BookmarkHooks& b = Bookmarks();
+    b = BookmarkHooks{};
+    InstallDvdBookmarkHooks(b);
+    BookmarkSettings settings;
+    settings.Volume = 40;
+    settings.CropX = 8;
+    b.Settings = [&settings] { return settings; };
+    b.StoreSettings = [&settings](const BookmarkSettings& s) { settings = s; };
+    const std::string mark = (dir / "disc.mpk").string();
+
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(Pump([] { return Location().first == 2 && Location().second >= 3.0; }));
+    const double saved = Location().second;
+    WriteDvdBookmark(mark);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+
+    settings = BookmarkSettings{};
+    PlayDvdTitle(1);
+    ASSERT_TRUE(Pump([] { return Location().first == 1; }));
+    ReadDvdBookmark(mark);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_TRUE(Pump([] { return Location().first == 2; }));
+    EXPECT_NEAR(Location().second, saved, 1.0);
+    EXPECT_EQ(settings.Volume, 40);
+    EXPECT_EQ(settings.CropX, 8);
+    Bookmarks() = BookmarkHooks{};
+}
+
+TEST(DvdPointer, WindowPointsMapThroughThePlacementAndTheCrop) {
+    // Half size at (10, 20): the picture's centre is the window's (190, 164).
+    EXPECT_EQ(DvdPicturePoint({190, 164}, {10, 20, 360, 288}, {0, 0, 720, 576}), QPoint(360, 288));
+    EXPECT_EQ(DvdPicturePoint({10, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}), QPoint(0, 0));
+    // Cropped by 8 on each side and shown at 352 x 288.
+    EXPECT_EQ(DvdPicturePoint({176, 144}, {0, 0, 352, 288}, {8, 8, 704, 560}), QPoint(360, 288));
+    EXPECT_FALSE(DvdPicturePoint({9, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}));
+    EXPECT_FALSE(DvdPicturePoint({370, 20}, {10, 20, 360, 288}, {0, 0, 720, 576}));
+    EXPECT_FALSE(DvdPicturePoint({0, 0}, {}, {0, 0, 720, 576})) << "no placement yet";
+}
+
+TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    ASSERT_TRUE(Pump([] { return Graph().VideoWidth == 720; }));
+    Graph().VideoWindow->SetWindowPosition(QRect(10, 20, 360, 288));
+    auto onWindow = [](const quova::testing::DvdButtonBox& b) {
+        return QPoint(10 + (b.x0 + b.x1) / 4, 20 + (b.y0 + b.y1) / 4);
+    };
+    EXPECT_TRUE(SelectDvdButtonAt(onWindow(quova::testing::kDvdButton1)));
+    EXPECT_FALSE(SelectDvdButtonAt({10 + 330, 20 + 20})) << "no button at the top right";
+    EXPECT_FALSE(SelectDvdButtonAt({400, 20})) << "beside the picture";
+    ASSERT_TRUE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton2)));
+    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
+    EXPECT_FALSE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton1)))
+        << "no buttons while the film plays";
+}
+
+TEST_F(DvdPlayer, TransportCommandsGoThroughTheNavigatorsRatesAndTimes) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    PlayDvdTitle(2);
+    ASSERT_TRUE(InDomain(3));
+    auto running = [] { return Graph().GraphBuilder->GetState(100).value == GraphState::Running; };
+    ASSERT_TRUE(Pump(running));
+
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_TRUE(
+        Pump([] { return Graph().GraphBuilder->GetState(100).value == GraphState::Paused; }));
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_TRUE(Pump(running));
+
+    // Fast forward from normal play: 3, 5, 7, 8; Play returns to normal play.
+    for (const char* text : {"forward: 3x", "forward: 5x", "forward: 7x", "forward: 8x"}) {
+        FFWD1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    EXPECT_EQ(DvdState().DvdRate, 80000);
+    Play1Click();
+    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+    EXPECT_TRUE(running()) << "the film keeps running";
+
+    // Backward at rate 1, then Quicker: max(1.0, -1 + 0.5) is normal play.
+    FBWD1Click();
+    EXPECT_EQ(OsdMessage, "back: -1x");
+    EXPECT_EQ(DvdState().DvdRate, -10000);
+    Quick1Click();
+    EXPECT_EQ(OsdMessage, "quick 1x");
+    for (const char* text : {"slow 0.75x", "slow 0.5x", "slow 0.25x", "slow 0.25x"}) {
+        Slow1Click();
+        EXPECT_EQ(OsdMessage, text);
+    }
+    Play1Click();
+    EXPECT_EQ(DvdState().DvdRate, 10000);
+
+    SeekTo(4.0);
+    EXPECT_TRUE(Pump([] { return std::abs(CurrentPosition() - 4.0) <= 1.0; })) << CurrentPosition();
+    EXPECT_EQ(DvdState().DvdTitle, 2u);
+    EXPECT_EQ(DvdState().DvdChapter, 3u) << "the third chapter starts at 4 s";
+}
+
+TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
+    EXPECT_EQ(ParentalRatingText(), "");
+    EXPECT_EQ(LanguageName(('d' << 8) | 'e'), "German");
+    EXPECT_EQ(LanguageName(0), "");
+    DVD_AudioAttributes a;
+    a.AudioFormat = DVD_AudioFormat_AC3;
+    a.dwFrequency = 48000;
+    a.bQuantization = 16;
+    a.bNumberOfChannels = 6;
+    EXPECT_EQ(AudioDescription(a), "AC3 48 KHz / 16 bits / 6 channels");
+}
+
+}  // namespace
+}  // namespace quova
