@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/engine/gst_init.h"
+
 namespace quova::engine {
 
 namespace {
@@ -74,6 +76,9 @@ VideoOutput ProcessVideoOutput() {
     static std::once_flag once;
     static VideoOutput output = VideoOutput::Image;
     std::call_once(once, [] {
+        // The window asks before any graph has started GStreamer; the probes
+        // need it.
+        EnsureGstInitialized();
         const char* forced = std::getenv("QUOVA_VIDEO_OUTPUT");
         const std::string want = forced ? forced : "";
         const bool x11 = qGuiApp && QGuiApplication::platformName() == "xcb";

@@ -138,6 +138,9 @@ run_mode() {
     kill -TERM "$player"
     for _ in $(seq 100); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
     player=
+    # The video output is chosen by probing the display's sinks, which needs
+    # GStreamer started: no complaint about an element made before it.
+    if grep -q 'GStreamer-CRITICAL' "$work/quova.log"; then fail "GStreamer complained"; fi
 }
 
 for m in below over on; do run_mode "$m"; done
