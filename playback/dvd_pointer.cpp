@@ -38,4 +38,26 @@ bool ActivateDvdButtonAt(QPoint client) {
     return at && Graph().DvdControl->ActivateAtPosition(at->x(), at->y()) == engine::S_OK;
 }
 
+void PressDvdMenuKey(DvdMenuKey key) {
+    const auto& control = Graph().DvdControl;
+    if (Graph().MediaKind != MediaKindDvd || !control) return;
+    switch (key) {
+        case DvdMenuKey::Activate:
+            control->ActivateButton();
+            break;
+        case DvdMenuKey::Up:
+            control->SelectRelativeButton(engine::DVD_Relative_Upper);
+            break;
+        case DvdMenuKey::Down:
+            control->SelectRelativeButton(engine::DVD_Relative_Lower);
+            break;
+        case DvdMenuKey::Left:
+            control->SelectRelativeButton(engine::DVD_Relative_Left);
+            break;
+        case DvdMenuKey::Right:
+            control->SelectRelativeButton(engine::DVD_Relative_Right);
+            break;
+    }
+}
+
 }  // namespace quova

@@ -18,4 +18,9 @@ bool SelectDvdButtonAt(QPoint client);
 // A click on a disc menu activates the button under it; true when it did.
 bool ActivateDvdButtonAt(QPoint client);
 
+// The keys of a disc menu: Enter activates the selected button, the arrows
+// select its neighbour (1 up, 2 down, 3 left, 4 right).
+enum class DvdMenuKey { Activate, Up, Down, Left, Right };
+void PressDvdMenuKey(DvdMenuKey key);
+
 }  // namespace quova

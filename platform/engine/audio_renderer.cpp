@@ -12,6 +12,33 @@ GstElement* Make(const char* factory) {
     return gst_element_factory_make(factory, nullptr);
 }
 
+GstBuffer* WithoutDecodeTime(GstBuffer* buffer) {
+    if (!GST_BUFFER_DTS_IS_VALID(buffer)) return buffer;
+    buffer = gst_buffer_make_writable(buffer);  // shares the samples
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    return buffer;
+}
+
+// The tempo element rescales a buffer's presentation time only, while a sink
+// syncs on the decode time when there is one. Raw audio has no decode order,
+// but some splitters (AVI's, for PCM) stamp both: at a rate other than 1 the
+// sink would then keep to the unscaled decode time and play the sound at
+// normal speed. Dropping it before the tempo element lets the sink follow the
+// presentation time.
+GstPadProbeReturn DropDecodeTime(GstPad*, GstPadProbeInfo* info, gpointer) {
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        GST_PAD_PROBE_INFO_DATA(info) = WithoutDecodeTime(GST_PAD_PROBE_INFO_BUFFER(info));
+    } else if (info->type & GST_PAD_PROBE_TYPE_BUFFER_LIST) {
+        GstBufferList* list = gst_buffer_list_make_writable(GST_PAD_PROBE_INFO_BUFFER_LIST(info));
+        for (guint i = 0; i < gst_buffer_list_length(list); ++i) {
+            GstBuffer* buffer = gst_buffer_list_get_writable(list, i);
+            GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+        }
+        GST_PAD_PROBE_INFO_DATA(info) = list;
+    }
+    return GST_PAD_PROBE_OK;
+}
+
 }  // namespace
 
 double AmplitudeFromLevel(int level) {
@@ -27,6 +54,12 @@ AudioRendererFilter::AudioRendererFilter(FilterInfo info)
     chain.push_back(Make("audioconvert"));
     chain.push_back(Make("audioresample"));
     if (GstElement* tempo = Make("scaletempo")) {
+        GstPad* sink = gst_element_get_static_pad(tempo, "sink");
+        gst_pad_add_probe(sink,
+                          static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                       GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                          DropDecodeTime, nullptr, nullptr);
+        gst_object_unref(sink);
         chain.push_back(tempo);
         chain.push_back(Make("audioconvert"));
     }

@@ -51,6 +51,21 @@ std::vector<FilterInfo> NamedFilterInfos() {
     };
 }
 
+namespace {
+
+// Frame threading holds a picture per decoding thread on top of the stream's
+// own references (a dozen 720p pictures more on a small machine); slice
+// threading decodes each picture in place, so that is all a video decoder
+// gets.
+void LimitFrameThreads(GstElement* decoder) {
+    GObjectClass* type = G_OBJECT_GET_CLASS(decoder);
+    GParamSpec* threads = g_object_class_find_property(type, "thread-type");
+    if (threads && G_IS_PARAM_SPEC_FLAGS(threads) && (threads->flags & G_PARAM_WRITABLE))
+        gst_util_set_object_arg(G_OBJECT(decoder), "thread-type", "slice");
+}
+
+}  // namespace
+
 std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
     EnsureGstInitialized();
     std::shared_ptr<Filter> filter;
@@ -87,6 +102,7 @@ std::shared_ptr<Filter> CreateFilter(const FilterInfo& info) {
             }
             GstElement* element = gst_element_factory_make(info.factoryName.c_str(), nullptr);
             if (!element) return nullptr;
+            if (info.category == FilterCategory::Decoder) LimitFrameThreads(element);
             if (info.dynamicOutputs || info.category == FilterCategory::Splitter)
                 filter = std::make_shared<SplitterFilter>(info, element, "sink");
             else if (IsAudioDecoder(info))

@@ -57,6 +57,11 @@ void AddTemplates(GstElementFactory* factory, FilterInfo& info) {
         auto* templ = static_cast<GstStaticPadTemplate*>(l->data);
         GstCaps* caps = gst_static_caps_get(&templ->static_caps);
         auto types = TemplateTypes(caps, templ->direction, info.category);
+        // The registration needs the kind of each type, not its caps text (a
+        // raw video template's runs to kilobytes, once for every format of
+        // the few hundred elements that take raw video); ANY stays readable.
+        for (MediaType& t : types)
+            if (t.caps != "ANY") std::string().swap(t.caps);
         if (templ->direction == GST_PAD_SINK) {
             GstCaps* merged = info.inputCaps ? gst_caps_merge(gst_caps_copy(info.inputCaps.get()),
                                                               gst_caps_ref(caps))

@@ -173,7 +173,10 @@ HResult FilterGraph::Disconnect(const PinPtr& pin) {
 }
 
 std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const {
-    std::vector<const FilterInfo*> out;
+    // Filters that take whatever the pin may give come before those that
+    // take only some of it: MPEG audio of a layer not known yet goes to a
+    // decoder of every layer, not to the first one for a single layer.
+    std::vector<const FilterInfo*> out, partly;
     GstCaps* caps = output.CurrentCaps();
     if (!caps || gst_caps_is_any(caps) || gst_caps_is_empty(caps)) {
         if (caps) gst_caps_unref(caps);
@@ -190,11 +193,13 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
         // Converters carry no rank, yet are what connections need most.
         if (f.merit <= MERIT_DO_NOT_USE && f.category != FilterCategory::Converter) continue;
         if (gst_caps_is_any(f.inputCaps.get())) continue;
-        const bool fits = fixed ? gst_caps_is_subset(caps, f.inputCaps.get())
-                                : gst_caps_can_intersect(caps, f.inputCaps.get());
-        if (fits) out.push_back(&f);
+        if (gst_caps_is_subset(caps, f.inputCaps.get()))
+            out.push_back(&f);
+        else if (!fixed && gst_caps_can_intersect(caps, f.inputCaps.get()))
+            partly.push_back(&f);
     }
     gst_caps_unref(caps);
+    out.insert(out.end(), partly.begin(), partly.end());
     return out;
 }
 

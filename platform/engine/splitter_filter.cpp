@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/engine/filter_graph.h"
+#include "platform/engine/late_stream_announcer.h"
 #include "platform/engine/stream_discovery.h"
 
 namespace quova::engine {
@@ -76,6 +77,7 @@ SplitterFilter::SplitterFilter(FilterInfo info, GstElement* demux, std::string i
       demux_(demux),
       inputPinName_(std::move(inputPinName)) {
     g_signal_connect(demux_, "pad-added", G_CALLBACK(OnDemuxPad), nullptr);
+    AnnounceLateStreams(demux_);
 }
 
 void SplitterFilter::CreatePins() {

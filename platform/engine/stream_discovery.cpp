@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/engine/gst_init.h"
+#include "platform/engine/late_stream_announcer.h"
 
 namespace quova::engine {
 
@@ -90,6 +91,7 @@ Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainSt
     }
     gst_bin_add(GST_BIN(d.pipeline), demux);
     elements.push_back(demux);
+    AnnounceLateStreams(demux);
 
     std::vector<std::unique_ptr<DynamicLink>> links;
     for (size_t i = 0; i + 1 < elements.size(); ++i) {

@@ -76,8 +76,8 @@ VideoOutput ProcessVideoOutput() {
     static std::once_flag once;
     static VideoOutput output = VideoOutput::Image;
     std::call_once(once, [] {
-        // The window asks before any graph has started GStreamer; the probes
-        // need it.
+        // The window asks before any graph exists; the sinks can only be
+        // looked for once GStreamer is up.
         EnsureGstInitialized();
         const char* forced = std::getenv("QUOVA_VIDEO_OUTPUT");
         const std::string want = forced ? forced : "";

@@ -16,25 +16,23 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' 
 "$quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
 
-# Reads an xwd dump (24-bit TrueColor, 32 bits a pixel) and checks the top
-# band: green text at both ends and nothing but black and green in it.
+# Checks the top band of a screenshot: green text at both ends and nothing
+# but black and green in it.
 check_band() {
-    python3 - "$1" "$(dirname "$0")" <<'PY'
+    PYTHONPATH="$(dirname "$0")" python3 - "$1" <<'PY'
 import sys
-sys.path.insert(0, sys.argv[2])
-from xwd import Dump
-shot = Dump(sys.argv[1])
-width, rgb = shot.width, shot.rgb
+from xwd import Shot
+shot = Shot(sys.argv[1])
 band = 16  # the OSD line of a 15-pixel font is taller than this
 left = right = 0
 for y in range(band):
-    for x in range(width):
-        r, g, b = rgb(x, y)
+    for x in range(shot.width):
+        r, g, b = shot.rgb(x, y)
         if r > 60 or b > 60:
             sys.exit("picture colour (%d,%d,%d) at %d,%d in the OSD band" % (r, g, b, x, y))
         if g > 128:
-            if x < width // 3: left += 1
-            elif x > width * 2 // 3: right += 1
+            if x < shot.width // 3: left += 1
+            elif x > shot.width * 2 // 3: right += 1
 if left < 20 or right < 20:
     sys.exit("OSD text missing: %d green pixels at the left, %d at the right" % (left, right))
 PY

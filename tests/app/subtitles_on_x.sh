@@ -21,35 +21,20 @@ printf '1\r\n00:00:04,000 --> 00:00:15,000\r\nHello\r\nWorld\r\n\r\n' >"$work/fi
 # box as "left top right bottom" each (-1 -1 -1 -1 for none), and how many
 # dark pixels lie inside the picture's box.
 measure() {
-    python3 - "$1" "$(dirname "$0")" <<'PY'
+    PYTHONPATH="$(dirname "$0")" python3 - "$1" <<'PY'
 import sys
-sys.path.insert(0, sys.argv[2])
-from xwd import Dump
-shot = Dump(sys.argv[1])
-blue, white = [], []
-for y in range(shot.height):
-    for x in range(shot.width):
-        r, g, b = shot.rgb(x, y)
-        if b > 100 and r < 70 and g < 70:
-            blue.append((x, y))
-        elif r > 200 and g > 200 and b > 200:
-            white.append((x, y))
-def box(points):
-    if not points:
-        return [-1, -1, -1, -1]
-    xs = [p[0] for p in points]; ys = [p[1] for p in points]
-    return [min(xs), min(ys), max(xs), max(ys)]
-pic = box(blue)
+from xwd import Shot
+shot = Shot(sys.argv[1])
+pic = shot.box(lambda r, g, b: b > 100 and r < 70 and g < 70, step=1)
+text = shot.box(lambda r, g, b: min(r, g, b) > 200, step=1)
 dark = 0
-if blue:
-    inside = set(blue)
+if pic:
     for y in range(pic[1], pic[3] + 1):
         for x in range(pic[0], pic[2] + 1):
-            if (x, y) in inside:
-                continue
             if max(shot.rgb(x, y)) < 40:
                 dark += 1
-print(*pic, *box(white), dark)
+none = (-1, -1, -1, -1)
+print(*(pic or none), *(text or none), dark)
 PY
 }
 

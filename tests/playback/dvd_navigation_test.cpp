@@ -274,6 +274,20 @@ TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
         << "no buttons while the film plays";
 }
 
+TEST_F(DvdPlayer, ArrowsSelectTheNeighbouringButtonAndEnterActivatesIt) {
+    OpenDvd(quova::testing::SharedDvdVolume().string());
+    ASSERT_TRUE(InDomain(1));
+    auto button = [] { return Graph().DvdInfo->GetCurrentButton().value; };
+    ASSERT_TRUE(Pump([&] { return button() == 1u; }));
+    PressDvdMenuKey(DvdMenuKey::Down);
+    EXPECT_EQ(button(), 2u) << "button 2 lies below button 1";
+    PressDvdMenuKey(DvdMenuKey::Up);
+    EXPECT_EQ(button(), 1u);
+    PressDvdMenuKey(DvdMenuKey::Down);
+    PressDvdMenuKey(DvdMenuKey::Activate);
+    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
+}
+
 TEST_F(DvdPlayer, TransportCommandsGoThroughTheNavigatorsRatesAndTimes) {
     OpenDvd(quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));

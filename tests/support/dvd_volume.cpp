@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -206,22 +207,35 @@ std::string MakeDvdVolume(const fs::path& folder, const DvdVolumeOptions& option
 namespace {
 
 const fs::path& Shared(bool still) {
-    static TempDir dir;
     static fs::path made[2];
     static std::string errors[2];
     fs::path& path = made[still ? 1 : 0];
     std::string& error = errors[still ? 1 : 0];
     if (path.empty() && error.empty()) {
-        // QUOVA_DVD_CACHE keeps the volumes between runs while one works on them.
+        // Every test runs in a process of its own: the volumes are made once
+        // into the build's cache folder (QUOVA_DVD_CACHE moves it) and shared.
+        // A change to the volumes above wants that folder removed.
         const char* cache = std::getenv("QUOVA_DVD_CACHE");
-        const fs::path base = cache && *cache ? fs::path(cache) : dir.path();
+        const fs::path base = cache && *cache ? fs::path(cache) : fs::path(QUOVA_TEST_DVD_CACHE);
         const fs::path folder = base / (still ? "still" : "disc");
         std::error_code ec;
-        if (cache && *cache && fs::exists(folder / "VIDEO_TS" / "VIDEO_TS.IFO", ec)) {
+        if (fs::exists(folder / "VIDEO_TS" / "VIDEO_TS.IFO", ec)) {
             path = folder;
         } else {
-            error = MakeDvdVolume(folder, {.stillTitle = still});
-            if (error.empty()) path = folder;
+            // Made aside and renamed into place, so a test running beside
+            // this one never sees half a volume.
+            fs::create_directories(base, ec);
+            const fs::path aside =
+                base / (folder.filename().string() + ".part-" + std::to_string(::getpid()));
+            error = MakeDvdVolume(aside, {.stillTitle = still});
+            if (error.empty()) {
+                fs::rename(aside, folder, ec);
+                if (ec) fs::remove_all(aside, ec);  // another test was first
+                if (fs::exists(folder / "VIDEO_TS" / "VIDEO_TS.IFO", ec))
+                    path = folder;
+                else
+                    error = "the volume could not be put in " + folder.string();
+            }
         }
     }
     EXPECT_EQ(error, "") << "making the test DVD volume";

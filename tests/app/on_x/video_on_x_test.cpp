@@ -80,6 +80,20 @@ void ExpectNear(const QRect& seen, const QRect& want, const char* what) {
     EXPECT_LE(std::abs(seen.bottom() - want.bottom()), 2) << what;
 }
 
+// Run in a process of its own: the window asks for the output before any
+// graph has started GStreamer.
+TEST(VideoOutputChoice, TheWindowTakesTheSinkAskedForBeforeAnyGraphExists) {
+    const std::string asked =
+        std::getenv("QUOVA_VIDEO_OUTPUT") ? std::getenv("QUOVA_VIDEO_OUTPUT") : "";
+    TQuovaForm form({}, "");
+    const engine::VideoOutput chosen = engine::ProcessVideoOutput();
+    if (asked == "gl") {
+        EXPECT_EQ(chosen, engine::VideoOutput::Gl);
+    } else if (asked == "image") {
+        EXPECT_EQ(chosen, engine::VideoOutput::Image);
+    }
+}
+
 class VideoOnX : public ::testing::Test {
   protected:
     void SetUp() override {
