@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -41,6 +43,7 @@
 #include "app/glyph_button.h"
 #include "app/hint_window.h"
 #include "app/menu_state.h"
+#include "app/movie_configs.h"
 #include "app/mpris.h"
 #include "app/open_dialog.h"
 #include "app/play_list_commands.h"
@@ -50,6 +53,7 @@
 #include "app/recent_files.h"
 #include "app/screen_saver.h"
 #include "app/shell_registration.h"
+#include "app/subtitle_box.h"
 #include "app/text_dialog.h"
 #include "app/tips.h"
 #include "app/topmost.h"
@@ -74,14 +78,22 @@
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_navigation.h"
 #include "playback/dvd_pointer.h"
+#include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
+#include "playback/seek_bar.h"
+#include "playback/seek_bar_control.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
+#include "text/chapters.h"
 #include "text/osd.h"
 #include "text/osd_message.h"
 #include "text/osd_paint.h"
+#include "text/subtitle_adjust_dialog.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
+#include "text/subtitle_overlay.h"
 
 namespace quova {
 
@@ -159,6 +171,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallLayoutHandlers();
     layout_->FormCanResize();
     InstallMediaHooks();
+    InstallSubtitles();
     InstallBookmarkHooks();
     new PowerWatcher(this);
     MprisWindow bus;
@@ -206,6 +219,7 @@ TQuovaForm::~TQuovaForm() {
     if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     // The hooks point into this window.
     MediaHooks() = OpenMediaHooks{};
+    SubtitleCommands() = SubtitleCommandHooks{};
     Bookmarks() = BookmarkHooks{};
     Transport() = TransportHooks{};
     OsdRepaintHook = nullptr;
@@ -270,6 +284,26 @@ void TQuovaForm::InstallMediaHooks() {
     hooks.LoadPlayList = [this](const std::string& listFile) {
         LoadPlayList(listFile, CurrentPlayList(), Opener());
     };
+    hooks.LoadSubtitles = [] { LoadSubtitlesForMovie(); };
+    hooks.ReadChapters = [] { ReadChaptersForMovie(); };
+    hooks.ReadConfigs = [this] {
+        MovieConfigWindow window;
+        window.FontChanged = [this] { MeasureFont(); };
+        window.SaveOnExitDisabled = [this] {
+            if (MenuItem* save = menuModel_.Find("SaveonExit1")) save->enabled = false;
+        };
+        window.Crop = [] { return std::pair{Geometry().CropX, Geometry().CropY}; };
+        window.ApplyCrop = [this](int x, int y) {
+            Geometry().CropX = x;
+            Geometry().CropY = y;
+            layout_->ApplyCrop();
+        };
+        window.Aspect = [] { return Geometry().AspectFactor; };
+        window.SetAspect = [this](double aspect) { layout_->SetAspect(aspect); };
+        window.SwitchFullScreen = [this] { layout_->ToggleFullScreen(); };
+        window.LayoutVideo = [this] { layout_->LayoutVideo(); };
+        quova::ReadConfigs(Graph().CurrentMediaName, window);
+    };
     hooks.SaveSessionBookmark = [this] {
         // A background write still pending must not land after this one.
         sessionSaver_->Flush();
@@ -291,6 +325,94 @@ void TQuovaForm::InstallMediaHooks() {
     };
     audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
     audio.Sleep = Wait;
+}
+
+void TQuovaForm::InstallSubtitles() {
+    Settings& s = AppSettings();
+    SubtitleCommandHooks& h = SubtitleCommands();
+    h = SubtitleCommandHooks{};
+    h.SubtitlesOn = &s.SubtitlesOn;
+    h.SubtitleSounds = &s.SubtitleSounds;
+    h.ChaptersOnSubtitles = &s.ChaptersOnSubtitles;
+    h.SubtitlesOnMovie = &s.SubtitlesOnMovie;
+    h.SubtitlesOverMovie = &s.SubtitlesOverMovie;
+    h.OsdOn = &s.OsdOn;
+    h.MediaFileOpen = [] { return Graph().MediaKind == MediaKindFile; };
+    h.MovieName = [] { return Graph().CurrentMediaName; };
+    h.Duration = [] { return Graph().Duration; };
+    h.FrameRate = [] { return Graph().FrameRate; };
+    h.Position = [](double& seconds) {
+        if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
+        seconds = CurrentPosition();
+        return true;
+    };
+    h.Draw = [this](const std::string& text) { DrawSubtitle(text); };
+    h.ShowOsdMessage = [](const std::string& text) { ShowOsdMessage(text); };
+    h.EnableAdjust = [this](bool enabled) {
+        if (MenuItem* adjust = menuModel_.Find("Adjust1")) adjust->enabled = enabled;
+    };
+    h.LayoutVideo = [this] { layout_->LayoutVideo(); };
+    h.PaintOsd = [this] { PaintOsdNow(); };
+    h.ShowTip = [this](int tip) { ShowTip(tip); };
+    h.ReportError = [](const std::string& text) { ShowMessage(text, MbIconExclamation); };
+}
+
+void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
+    const GraphSession& g = Graph();
+    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
+    const int top = picture.top() + (g.VideoWindow ? picture.height() : 0) + 2;
+    painter.fillRect(0, top, width(), std::max(0, height() - top), Qt::black);
+    const std::string& text = CurrentSubtitleText;
+    if (text.empty()) return;
+    const QFont font = SubtitleFont(text);
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(SubtitleColor));
+    const int line = QFontMetrics(font).height() + 1;
+    int y = top;
+    for (const std::string& part : SplitOsdLines(text)) {
+        DrawOsdText(painter, width(), 0, y, part);
+        y += line;
+    }
+}
+
+QFont TQuovaForm::SubtitleFont(const std::string& text) const {
+    // The text is fitted to the window's width; the OSD's font stays as it is.
+    QFont font = osdFont_;
+    const int size = FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
+        QFont f = font;
+        f.setPixelSize(at);
+        return QFontMetrics(f).horizontalAdvance("Xx");
+    });
+    font.setPixelSize(std::max(1, size));
+    return font;
+}
+
+void TQuovaForm::DrawSubtitle(const std::string& text) {
+    const Settings& s = AppSettings();
+    auto* panel = findChild<QLabel*>("Panel1");
+    const GraphSession& g = Graph();
+    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
+    const QFont font = SubtitleFont(text);
+    const QFontMetrics metrics(font);
+    if (s.SubtitlesOnMovie) {
+        if (panel) panel->hide();
+        // Nothing may draw on the window a video sink owns: the renderer
+        // draws the lines into the frames it shows.
+        if (!g.VideoWindow) return;
+        QPoint at;
+        const QImage lines = RenderMovieSubtitle(text, font, picture.top(), picture.width(),
+                                                 picture.height(), height(), &at);
+        g.VideoWindow->SetOverlay(lines, at);
+        return;
+    }
+    if (s.SubtitlesOverMovie) {
+        DrawSubtitleBox(panel, text, font, QColor::fromRgb(SubtitleColor), picture.top(),
+                        picture.height(), metrics.height(), metrics.horizontalAdvance('X'));
+        return;
+    }
+    if (panel) panel->hide();
+    // The band below the picture is painted with the OSD's text primitives.
+    update();
 }
 
 void TQuovaForm::ExtractionTimerTick() {
@@ -406,10 +528,16 @@ void TQuovaForm::InstallLayoutHandlers() {
         // Points at the desktop's 96 dots per inch.
         const int pixels = points * 4 / 3;
         settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
-        const auto [charWidth, lineHeight] = ApplyFont(settings.Font);
-        settings.OsdCharWidth = charWidth;
-        settings.OsdLineHeight = lineHeight;
+        MeasureFont();
     };
+    hooks.Subtitles = [] {
+        const Settings& settings = AppSettings();
+        if (!SubtitlesLoaded() || !settings.SubtitlesOn) return SubtitlePlace::None;
+        if (settings.SubtitlesOnMovie) return SubtitlePlace::On;
+        return settings.SubtitlesOverMovie ? SubtitlePlace::Over : SubtitlePlace::Below;
+    };
+    hooks.ClearSubtitleArea = [this] { update(); };
+    hooks.RedrawSubtitle = [] { ShowSubtitle(CurrentSubtitleText); };
 
     display_ = std::make_unique<XRandrDisplay>();
     DisplayModeControl& modes = DisplayModes();
@@ -442,6 +570,7 @@ void TQuovaForm::InstallTransport() {
     hooks.PaintOsd = [this] { PaintOsdNow(); };
     hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
     hooks.ShowSeekBar = [this] { ShowSeekBar(); };
+    hooks.ShowSubtitle = [](const std::string& text) { ShowSubtitle(text); };
     hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
     hooks.SetMute = [](bool on) { SetMute(on, AppSettings().Volume); };
     // The desktop keeps the screen on instead of the pointer being nudged.
@@ -487,7 +616,8 @@ void TQuovaForm::paintEvent(QPaintEvent* event) {
     }
     painter.setFont(osdFont_);
     quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
-    // The subtitle line and the ID3 display are redrawn here once they exist.
+    if (SubtitlesLoaded() && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
+        PaintSubtitleBand(painter);
 }
 
 bool& TQuovaForm::OsdOn() {
@@ -556,6 +686,7 @@ void TQuovaForm::CreateControls() {
     seekBar->installEventFilter(this);
     seekBar->hide();
     seekBar_ = seekBar;
+    seekBarControl_ = new SeekBarControl(seekBar, [](double s) { SeekTo(s); });
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -570,7 +701,6 @@ void TQuovaForm::CreateControls() {
 
     auto* panel = new QLabel(this);
     panel->setObjectName("Panel1");
-    panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setWordWrap(true);
     panel->setProperty("hintEntry", 2200);
     panel->hide();
@@ -608,6 +738,67 @@ void TQuovaForm::InstallHandlers() {
         }
     });
     menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
+    const std::pair<const char*, void (*)()> subtitles[] = {
+        {"Subtitles1Click", Subtitles1Click},
+        {"Sounds1Click", Sounds1Click},
+        {"ChaptersonSubtitles1Click", ChaptersonSubtitles1Click},
+        {"SubtitlesonMovie1Click", SubtitlesonMovie1Click},
+        {"SubtitlesoverMovie1Click", SubtitlesoverMovie1Click},
+    };
+    for (const auto& [name, command] : subtitles)
+        menu.SetHandler(name, [command](MenuItem&) { command(); });
+    menu.SetHandler("Load1Click", [this](MenuItem&) {
+        QFileDialog dialog(this, QString::fromStdString(Lex(1330)));
+        dialog.setDefaultSuffix("sub");
+        dialog.setNameFilters({"MicroDVD/SubViewer2 subtitle files (*.sub)",
+                               "SubRip subtitle files (*.srt)",
+                               "Sub Station Alpha subtitle files (*.ssa)",
+                               "All subtitle files (*.sub *.srt *.ssa)", "All files (*)"});
+        dialog.selectNameFilter("All subtitle files (*.sub *.srt *.ssa)");
+        dialog.selectFile(QString::fromStdString(Subtitles().SubtitleFileName.string()));
+        int result = QDialog::Rejected;
+        {
+            ModalDialogScope modal;
+            result = dialog.exec();
+        }
+        // A cancelled dialog changes nothing: the loaded file keeps its timing.
+        if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        LoadSubtitleFileNamed(dialog.selectedFiles().front().toStdString());
+    });
+    menu.SetHandler("Adjust1Click", [this](MenuItem&) {
+        if (Graph().MediaKind == MediaKindDvd) return;
+        ModalDialogScope modal;
+        RunSubtitleAdjust(this, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
+    });
+    menu.SetHandler("Color1Click", [this](MenuItem&) {
+        if (Graph().MediaKind == MediaKindDvd) return;
+        QColor color;
+        {
+            ModalDialogScope modal;
+            color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), this);
+        }
+        if (!color.isValid()) return;
+        SubtitleColor = color.rgb() & 0xFFFFFF;
+        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
+    });
+    menu.SetHandler("GoTo1Click", [this](MenuItem&) {
+        if (!Graph().GraphBuilder) return;
+        GoTo1Click(this, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
+    });
+    menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
+        if (!Graph().GraphBuilder) return;
+        ControlBarVisible = !ControlBarVisible;
+        if (ControlBarVisible) layout_->PlaceSeekBar();
+        for (const char* name :
+             {"TrackBar1", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9"}) {
+            if (auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+                control->setVisible(ControlBarVisible);
+                if (ControlBarVisible) control->raise();
+            }
+        }
+        ControlBarWanted = ControlBarVisible;
+        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
+    });
     menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
     menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
     menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
@@ -756,6 +947,7 @@ MenuInputs TQuovaForm::MenuInputsNow() const {
     in.LoopOn = s.LoopOn;
     in.ControlBarVisible = edges_.ControlBarVisible;
     in.ControlBarWanted = edges_.ControlBarWanted;
+    in.ChapterCount = Chapters().ChapterCount;
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
     in.ListCount = list.PlayListCount();
@@ -1160,7 +1352,12 @@ bool TQuovaForm::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::Leave && hintWindow_) hintWindow_->ShowHint(QString(), x(), y());
     if (watched == titleStrip_ && StripEvent(event)) return true;
-    if (watched == panel_ && PanelEvent(event)) return true;
+    if (watched == panel_ &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease)) {
+        if (SubtitleBoxMouse(static_cast<QMouseEvent*>(event))) ShowSubtitle(CurrentSubtitleText);
+        return true;
+    }
     if (watched == seekBar_ && event->type() == QEvent::ShortcutOverride &&
         SeekBarKeepsKey(*static_cast<QKeyEvent*>(event))) {
         // The focused seek bar moves with these keys; a menu key must not
@@ -1184,6 +1381,13 @@ WindowBounds TQuovaForm::Bounds() const {
 
 void TQuovaForm::ApplyBounds(const WindowBounds& b) {
     setGeometry(b.left, b.top, b.width, b.height);
+}
+
+void TQuovaForm::MeasureFont() {
+    Settings& settings = AppSettings();
+    const auto [charWidth, lineHeight] = ApplyFont(settings.Font);
+    settings.OsdCharWidth = charWidth;
+    settings.OsdLineHeight = lineHeight;
 }
 
 std::pair<int, int> TQuovaForm::ApplyFont(const OsdFont& font) {
@@ -1279,9 +1483,12 @@ void TQuovaForm::Timer1Timer() {
         if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
         DvdCompleteDuty();
         const Settings& s = AppSettings();
-        if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running &&
-            seams_.updateSubtitle)
-            seams_.updateSubtitle(tick.position);
+        if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running) {
+            if (seams_.updateSubtitle)
+                seams_.updateSubtitle(tick.position);
+            else if (SubtitlesLoaded())
+                ShowSubtitleDueNow();
+        }
     };
     blocks.blockC = [this, extracting] {
         if (AppSettings().OsdOn) PaintOsdNow();
@@ -1299,7 +1506,7 @@ void TQuovaForm::TimerBlockA(const TransportTick& tick) {
     const bool running = tick.state == engine::GraphState::Running;
     // Pausing or stopping lets the screen saver back at once.
     screenSaver_->KeepDisplayOn(running);
-    if (seekBar_->isVisible()) seekBar_->setValue(static_cast<int>(tick.position * 100));
+    seekBarControl_->TimerUpdate(tick.position);
     // The play button is up exactly while the control bar is shown.
     if (QPushButton* play = Button("Button6"); play && play->isVisible())
         play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));
@@ -1550,27 +1757,6 @@ bool TQuovaForm::StripEvent(QEvent* event) {
         case QEvent::MouseButtonDblClick:
             if (drag_.Dragging) EndDrag(titleStrip_);
             Open1Click();
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool TQuovaForm::PanelEvent(QEvent* event) {
-    switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            panelDrag_.Down(static_cast<QMouseEvent*>(event)->position().toPoint().y());
-            return true;
-        case QEvent::MouseMove: {
-            const int delta =
-                panelDrag_.Move(static_cast<QMouseEvent*>(event)->position().toPoint().y());
-            if (delta == 0) return false;
-            subtitlePanelOffset_ += delta;
-            panel_->move(panel_->x(), panel_->y() + delta);
-            return true;
-        }
-        case QEvent::MouseButtonRelease:
-            panelDrag_.Up();
             return true;
         default:
             return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QWidget>
 #include <cstdint>
@@ -16,8 +17,11 @@
 #include "app/window_drag.h"
 #include "playback/transport.h"
 #include "text/osd_commands.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
 
 class QLabel;
+class QPainter;
 class QPushButton;
 class QSlider;
 class QSystemTrayIcon;
@@ -29,6 +33,7 @@ class MprisService;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
+class SeekBarControl;
 class SessionSaver;
 struct MenuInputs;
 class TQuovaAboutBox;
@@ -183,7 +188,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void PaintOsd() override { PaintOsdNow(); }
     void ClearOsdStrip() override;
     void ClearClientArea() override;
-    void RedrawSubtitle() override {}
+    void RedrawSubtitle() override { ShowSubtitle(CurrentSubtitleText); }
     void RedrawId3() override {}
 
   Q_SIGNALS:
@@ -212,12 +217,21 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
+    void InstallSubtitles();
+    // Draws a subtitle text in the place the options choose.
+    void DrawSubtitle(const std::string& text);
+    // The font a subtitle text is drawn in: the OSD's, smaller when the text is too wide.
+    QFont SubtitleFont(const std::string& text) const;
+    // The band below the picture with the subtitle shown now.
+    void PaintSubtitleBand(QPainter& painter);
     void InstallBookmarkHooks();
     // What the popup menu's state is computed from, as it stands now.
     MenuInputs MenuInputsNow() const;
     void InstallTransport();
     void RefreshFiltersMenu();
     void InstallLayoutHandlers();
+    // Applies the settings' font and measures the OSD's line and character from it.
+    void MeasureFont();
     void SplashTick();
     void Step(const std::string& name);
     bool InFullScreen() const;
@@ -230,7 +244,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void HideTopStrip();
     void ButtonClicked(QPushButton* button);
     bool StripEvent(QEvent* event);
-    bool PanelEvent(QEvent* event);
     QPushButton* Button(const char* name) const;
 
     std::vector<std::string> params_;
@@ -241,6 +254,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     QTimer* timer2_;
+    SeekBarControl* seekBarControl_ = nullptr;
     MprisService* mpris_ = nullptr;
     std::vector<QWidget*> hinted_;
     QFont osdFont_;
@@ -273,8 +287,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     StartupTip startupTip_;
     EdgeState edges_;
     WindowDrag drag_;
-    PanelDrag panelDrag_;
-    int subtitlePanelOffset_ = 0;
     int seekBarPosition_ = -1;
     bool ownMinimize_ = false;
     Seams seams_;

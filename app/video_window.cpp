@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "app/video_commands.h"
 #include "graph/graph_state.h"
+#include "playback/seek_bar_control.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -139,13 +140,7 @@ void VideoWindowLayout::PlaceSeekBar() {
 }
 
 void VideoWindowLayout::SetupSeekBar() {
-    if (QSlider* bar = seekBar()) {
-        bar->setMinimum(0);
-        bar->setMaximum(static_cast<int>(std::trunc(Graph().Duration * 100)));
-        bar->setSingleStep(100);
-        bar->setPageStep(3000);
-        bar->setTickInterval(6000);
-    }
+    if (QSlider* bar = seekBar()) SetupSeekBarRange(*bar, Graph().Duration);
     PlaceSeekBar();
 }
 

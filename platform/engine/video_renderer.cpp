@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/engine/filter_graph.h"
+#include "platform/engine/video_overlay.h"
 #include "platform/engine/video_widget.h"
 
 namespace quova::engine {
@@ -87,6 +88,7 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
       receiver_(std::make_unique<QObject>()) {
     mailbox_->receiver = receiver_.get();
     mailbox_->deliver = [this] { Deliver(); };
+    overlay_ = std::make_shared<FrameOverlay>();
     output_ = ProcessVideoOutput();
     if (output_ != VideoOutput::Image) {
         BuildOverlayChain();
@@ -116,8 +118,22 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
     callbacks.new_sample = OnSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(appsink_), &callbacks, mailbox_.get(), nullptr);
     gst_bin_add_many(GST_BIN(element_), narrow, eightBit, convert, appsink_, nullptr);
-    gst_element_link_many(narrow, eightBit, convert, appsink_, nullptr);
+    gst_element_link_many(narrow, eightBit, convert, nullptr);
+    LinkThroughOverlay(convert, appsink_);
     sized_ = appsink_;
+}
+
+// Whatever is laid over the picture goes into the frames just before the
+// sink, so it shows with every sink.
+void VideoRendererFilter::LinkThroughOverlay(GstElement* from, GstElement* to) {
+    GstElement* overlay = gst_element_factory_make("overlaycomposition", nullptr);
+    if (!overlay) {
+        gst_element_link(from, to);
+        return;
+    }
+    ConnectFrameOverlay(overlay, overlay_);
+    gst_bin_add(GST_BIN(element_), overlay);
+    gst_element_link_many(from, overlay, to, nullptr);
 }
 
 namespace {
@@ -140,7 +156,8 @@ void VideoRendererFilter::BuildOverlayChain() {
     g_object_set(overlaySink_, "force-aspect-ratio", FALSE, "sync", TRUE, "qos", TRUE, nullptr);
     gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(overlaySink_), FALSE);
     gst_bin_add_many(GST_BIN(element_), crop_, convert, overlaySink_, nullptr);
-    gst_element_link_many(crop_, convert, overlaySink_, nullptr);
+    gst_element_link(crop_, convert);
+    LinkThroughOverlay(convert, overlaySink_);
     entry_ = crop_;
     sized_ = crop_;
     GstPad* pad = gst_element_get_static_pad(overlaySink_, "sink");
@@ -245,6 +262,7 @@ HResult VideoRendererFilter::SetWindowPosition(const QRect& rect) {
     if (rect.width() < 0 || rect.height() < 0) return E_INVALIDARG;
     if (!widget_) return VFW_E_WRONG_STATE;
     widget_->setGeometry(rect);
+    PublishOverlayGeometry();
     return S_OK;
 }
 
@@ -309,6 +327,7 @@ HResult VideoRendererFilter::SetSourcePosition(const QRect& rect) {
         return E_INVALIDARG;
     source_ = rect;
     if (widget_) widget_->setSourceRect(rect);
+    PublishOverlayGeometry();
     if (crop_) {
         // Cropping changes only the crop's properties: the stream renegotiates
         // its size on the next frame, nothing is rebuilt.
@@ -331,6 +350,7 @@ QRect VideoRendererFilter::SourcePosition() const {
 HResult VideoRendererFilter::SetDefaultSourcePosition() {
     source_ = QRect();
     if (widget_) widget_->setSourceRect(source_);
+    PublishOverlayGeometry();
     if (crop_) g_object_set(crop_, "left", 0, "top", 0, "right", 0, "bottom", 0, nullptr);
     return S_OK;
 }
@@ -339,6 +359,7 @@ HResult VideoRendererFilter::SetDestinationPosition(const QRect& rect) {
     if (rect.width() <= 0 || rect.height() <= 0) return E_INVALIDARG;
     destination_ = rect;
     if (widget_) widget_->setDestinationRect(rect);
+    PublishOverlayGeometry();
     if (overlaySink_) {
         gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(overlaySink_), rect.x(), rect.y(),
                                                rect.width(), rect.height());
@@ -355,12 +376,26 @@ QRect VideoRendererFilter::DestinationPosition() const {
 HResult VideoRendererFilter::SetDefaultDestinationPosition() {
     destination_ = QRect();
     if (widget_) widget_->setDestinationRect(destination_);
+    PublishOverlayGeometry();
     if (overlaySink_) {
         // The whole window.
         gst_video_overlay_set_render_rectangle(GST_VIDEO_OVERLAY(overlaySink_), 0, 0, -1, -1);
         Expose();
     }
     return S_OK;
+}
+
+HResult VideoRendererFilter::SetOverlay(const QImage& image, const QPoint& topLeft) {
+    PublishOverlayGeometry();
+    overlay_->SetImage(image, topLeft);
+    return S_OK;
+}
+
+void VideoRendererFilter::PublishOverlayGeometry() {
+    // A sink drawing into the window gets frames cropped already; the
+    // painted image is cropped only as the widget paints it.
+    const QRect source = crop_ ? QRect() : source_;
+    overlay_->SetGeometry(DestinationPosition(), source);
 }
 
 void VideoRendererFilter::GraphRunning() {

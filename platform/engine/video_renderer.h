@@ -19,6 +19,7 @@
 
 namespace quova::engine {
 
+class FrameOverlay;
 class VideoWidget;
 
 // Frames handed from the streaming thread to the UI thread: the newest one
@@ -71,6 +72,11 @@ class VideoRendererFilter : public Filter {
     QRect DestinationPosition() const;
     HResult SetDefaultDestinationPosition();
 
+    // An image laid over the picture, its top-left corner at `topLeft` in the
+    // video window: drawn into every frame shown from now on, whatever sink
+    // shows them. A null image takes it away.
+    HResult SetOverlay(const QImage& image, const QPoint& topLeft);
+
     // Frames that reached the renderer since it was made (each once).
     std::uint64_t ReceivedFrames() const { return mailbox_->received.load(); }
     // The picture shown now (the last one received).
@@ -87,6 +93,8 @@ class VideoRendererFilter : public Filter {
   private:
     void Deliver();
     void BuildOverlayChain();
+    void LinkThroughOverlay(GstElement* from, GstElement* to);
+    void PublishOverlayGeometry();
     void MakeWidget(QWidget* parent);
     void Expose();
     // The video window was closed: the user aborts the playback.
@@ -95,6 +103,7 @@ class VideoRendererFilter : public Filter {
     std::shared_ptr<FrameMailbox> mailbox_;
     std::unique_ptr<QObject> receiver_;
     GstElement* appsink_ = nullptr;
+    std::shared_ptr<FrameOverlay> overlay_;
     VideoOutput output_ = VideoOutput::Image;
     // The first element of the chain (its input) and the one whose input caps
     // give the native size.

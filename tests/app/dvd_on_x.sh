@@ -60,7 +60,7 @@ shoot() {
 }
 
 at=
-for _ in $(seq 60); do
+for _ in $(seq 120); do
     sleep 0.5
     shoot || continue
     if at=$(menu_button2 "$work/shot.xwd" 2>&1); then break; fi

@@ -20,6 +20,8 @@
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
 
 namespace quova {
 namespace {
@@ -111,6 +113,19 @@ TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
     EXPECT_EQ(OsdMessage, "crop: 0 x 0");
 }
 
+TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
+    testing::WriteFile(dir_ / "clip.ini", "[CONFIG]\ncrop_x=8\ncrop_y=4\naspect=1.5\n");
+    Open();
+    EXPECT_EQ(Geometry().CropX, 8);
+    EXPECT_EQ(Geometry().CropY, 4);
+    EXPECT_EQ(Graph().VideoWindow->SourcePosition(), QRect(8, 4, 304, 232));
+    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.5);
+    // 304 wide at zoom 1; 304 / (304 / 232 x 1.5) = 154.7 high, rounded to 155
+    // and cut to a multiple of 8.
+    EXPECT_EQ(Picture().size(), QSize(304, 152));
+    EXPECT_FALSE(AppSettings().SaveOnExit);
+}
+
 TEST_F(VideoWindow, AspectRevertsSetTheFactorEachTime) {
     Open();
     Choose("Revert431691");
@@ -177,6 +192,41 @@ TEST_F(VideoWindow, TheOsdBandLiesAboveThePicture) {
     EXPECT_EQ(form_->size(), QSize(320, 240 + 36));
     EXPECT_EQ(Picture(), QRect(0, 18, 320, 240));
     EXPECT_EQ(Geometry().VideoTop, 18);
+}
+
+TEST_F(VideoWindow, ATooWideSubtitleIsDrawnSmallerAndTheFontStaysAsItWas) {
+    AppSettings().OsdOn = false;
+    // 60 characters, 30 times "Xx": the width the fit is measured in.
+    std::string wide;
+    for (int i = 0; i < 30; ++i) wide += "Xx";
+    testing::WriteFile(dir_ / "clip.srt", "1\n00:00:00,000 --> 00:00:10,000\n" + wide + "\n\n");
+    Open();
+    ASSERT_EQ(CurrentSubtitleText, "") << "not due before the first tick";
+    form_->resize(300, 300);
+    QCoreApplication::processEvents();
+    const int size = form_->osdFont().pixelSize();
+    const int line = AppSettings().OsdLineHeight;
+    ShowSubtitle(wide);
+    EXPECT_EQ(CurrentSubtitleText, wide);
+    EXPECT_EQ(form_->osdFont().pixelSize(), size);
+    EXPECT_EQ(AppSettings().OsdLineHeight, line);
+    // Drawn below the picture, inside the window's width: the text's first
+    // and last columns stay clear of the edges.
+    const QImage shot = form_->grab().toImage();
+    const int top = Picture().bottom() + 1;
+    int left = shot.width(), right = -1;
+    for (int y = top; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) > 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    ASSERT_GE(right, 0) << "no text below the picture";
+    EXPECT_GT(left, 0);
+    EXPECT_LT(right, shot.width() - 1);
+    EXPECT_GT(right - left, shot.width() / 2) << "a smaller font, not a cut line";
+    CurrentSubtitleText.clear();
+    Subtitles() = SubtitleTimetable{};
 }
 
 }  // namespace

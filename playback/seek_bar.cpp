@@ -1,0 +1,41 @@
+#include "playback/seek_bar.h"
+
+#include <Qt>
+#include <cmath>
+#include <limits>
+
+namespace quova {
+
+int SeekBarValue(double seconds) {
+    const double hundredths = std::trunc(seconds * 100.0);
+    if (!(hundredths > 0)) return 0;  // also NaN
+    if (hundredths >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(hundredths);
+}
+
+int TimerSeekBarUpdate(double position) {
+    SeekBarPosition = SeekBarValue(position);
+    return SeekBarPosition;
+}
+
+bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo) {
+    // Every move of the user's seeks, however small; only the tick's own
+    // update is told apart, by the very value it wrote.
+    if (value == SeekBarPosition || SeekBarBusy) return false;
+    SeekBarBusy = true;
+    try {
+        if (seekTo) seekTo(value / 100.0);
+    } catch (...) {
+        // A failed seek leaves the bar where the user put it; the tick corrects it.
+    }
+    SeekBarBusy = false;
+    return true;
+}
+
+bool SeekBarSwallowsKey(int qtKey) {
+    return qtKey == Qt::Key_Left || qtKey == Qt::Key_Up || qtKey == Qt::Key_Right ||
+           qtKey == Qt::Key_Down;
+}
+
+}  // namespace quova

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+namespace quova {
+
+// The last position, in hundredths of a second, that the polling tick wrote
+// into the seek bar.
+inline int SeekBarPosition = 0;
+// The seek bar's change handler runs.
+inline bool SeekBarBusy = false;
+// The control bar (seek bar and transport buttons) is shown, and the user wants it.
+inline bool ControlBarVisible = false;
+inline bool ControlBarWanted = false;
+
+// The bar's value for a position in seconds (hundredths, truncated, kept
+// inside the bar's range of 32-bit values).
+int SeekBarValue(double seconds);
+
+// The polling tick's duty: records and returns the value the bar is set to.
+int TimerSeekBarUpdate(double position);
+
+// The bar moved to `value`. The tick's own update and a change arriving
+// while one is handled do nothing; every other move seeks to value / 100
+// seconds (errors of the seek are swallowed). Returns whether it sought.
+bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo);
+
+// Arrow keys do not move the bar (only Page Up/Down, Home, End and the mouse do).
+bool SeekBarSwallowsKey(int qtKey);
+
+}  // namespace quova

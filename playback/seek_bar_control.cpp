@@ -1,0 +1,57 @@
+#include "playback/seek_bar_control.h"
+
+#include <QKeyEvent>
+#include <QSlider>
+#include <algorithm>
+
+#include "playback/seek_bar.h"
+
+namespace quova {
+
+SeekBarControl::SeekBarControl(QSlider* bar, std::function<void(double seconds)> seekTo)
+    : QObject(bar), bar_(bar), seekTo_(std::move(seekTo)) {
+    bar_->setObjectName("TrackBar1");
+    bar_->setOrientation(Qt::Horizontal);
+    bar_->setTickPosition(QSlider::TicksBelow);
+    bar_->setFocusPolicy(Qt::StrongFocus);
+    bar_->installEventFilter(this);
+    connect(bar_, &QSlider::valueChanged, this,
+            [this](int value) { TrackBar1Change(value, seekTo_); });
+}
+
+void SetupSeekBarRange(QSlider& bar, double duration) {
+    const QSignalBlocker quiet(&bar);
+    bar.setRange(0, SeekBarValue(duration));
+    bar.setSingleStep(100);
+    bar.setPageStep(3000);
+    bar.setTickInterval(6000);
+}
+
+void SeekBarControl::TimerUpdate(double position) {
+    if (!bar_->isVisible()) return;
+    // The value is recorded before it is set, so the change it raises is
+    // recognised as the tick's own.
+    SeekBarPosition = std::clamp(SeekBarValue(position), bar_->minimum(), bar_->maximum());
+    bar_->setValue(SeekBarPosition);
+}
+
+bool SeekBarControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == bar_) {
+        if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+            SeekBarSwallowsKey(static_cast<QKeyEvent*>(event)->key()))
+            return true;
+        if (event->type() == QEvent::KeyPress) {
+            // Page Down moves forward and Page Up back, as track bars do.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+                bar_->triggerAction(key == Qt::Key_PageDown ? QAbstractSlider::SliderPageStepAdd
+                                                            : QAbstractSlider::SliderPageStepSub);
+                return true;
+            }
+        }
+        if (event->type() == QEvent::FocusOut) bar_->hide();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace quova
