@@ -50,8 +50,8 @@ void ClearLoadedLexicon() {
 
 namespace {
 
-// `text` with its first "%<spec>" filled with `value` and "%%" made "%".
-std::string Fill(const std::string& text, char spec, const std::string& value) {
+// `text` with its first "%<letter>" filled with `value` and "%%" made "%".
+std::string Fill(const std::string& text, char letter, const std::string& value) {
     std::string out;
     bool filled = false;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -61,7 +61,7 @@ std::string Fill(const std::string& text, char spec, const std::string& value) {
                 ++i;
                 continue;
             }
-            if (text[i + 1] == spec && !filled) {
+            if (text[i + 1] == letter && !filled) {
                 out += value;
                 filled = true;
                 ++i;
