@@ -59,16 +59,7 @@ fi
 
 "$work/bin/quova" >"$work/second.log" 2>&1 &
 player=$!
-window=
-for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^Quova$' 2>/dev/null | head -1) || true
-    [[ -n "$window" ]] && break
-    sleep 0.2
-done
-[[ -n "$window" ]] || { echo "FAIL: the second start shows no window"; cat "$work/second.log"; exit 1; }
-sleep 4  # the splash closes by itself
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-xdotool key --window "$window" F9
+press_in_idle_window F9 "$work/second.log"
 for _ in $(seq 100); do
     xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 && break
     sleep 0.2

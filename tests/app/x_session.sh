@@ -17,3 +17,19 @@ export DISPLAY=":$(cat "$work/display")"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
+
+# Waits for the player's idle window ("Quova"), lets the splash close, and
+# presses `key` in it; `log` is shown when no window comes. Sets $window.
+press_in_idle_window() {
+    local key=$1 log=$2
+    window=
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name '^Quova$' 2>/dev/null | head -1) || true
+        [[ -n "$window" ]] && break
+        sleep 0.2
+    done
+    [[ -n "$window" ]] || { echo "FAIL: the main window never showed"; cat "$log"; exit 1; }
+    sleep 4  # the splash closes by itself
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    xdotool key --window "$window" "$key"
+}
