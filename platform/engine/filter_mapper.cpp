@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <map>
 
 #include "platform/engine/audio_decoder_filter.h"
 #include "platform/engine/filter_factory.h"
@@ -90,6 +91,18 @@ bool Excluded(std::string_view name, std::string_view klass) {
 
 }  // namespace
 
+void QualifyDuplicateNames(std::vector<FilterInfo>& filters) {
+    std::map<std::string, int> uses;
+    for (const FilterInfo& f : filters) ++uses[f.friendlyName];
+    // Every element of a shared name is qualified, not all but the first:
+    // which one the registry lists first changes from machine to machine,
+    // and a name must pick the same element everywhere. The player's own
+    // named filters keep their names, which graphs are built by.
+    for (FilterInfo& f : filters)
+        if (uses[f.friendlyName] > 1 && f.named == NamedFilter::None)
+            f.friendlyName += " (" + f.factoryName + ")";
+}
+
 std::uint32_t MeritFromRank(unsigned rank) {
     return MERIT_DO_NOT_USE + std::min<unsigned>(rank, 1024) * 0x4000;
 }
@@ -175,6 +188,7 @@ FilterMapper::FilterMapper() {
             filters_.push_back(std::move(named));
         }
     }
+    QualifyDuplicateNames(filters_);
     std::stable_sort(filters_.begin(), filters_.end(),
                      [](const FilterInfo& a, const FilterInfo& b) {
                          if (a.merit != b.merit) return a.merit > b.merit;

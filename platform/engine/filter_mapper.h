@@ -70,6 +70,10 @@ struct FilterInfo {
     std::shared_ptr<GstCaps> inputCaps;
 };
 
+// Gives each filter that shares its friendly name with another a name of its
+// own: the element's factory name in parentheses after it.
+void QualifyDuplicateNames(std::vector<FilterInfo>& filters);
+
 // Every installed element factory that can take a place in a graph, plus the
 // named filters, in merit order (highest first, then by friendly name).
 class FilterMapper {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -124,6 +125,42 @@ TEST(CompressorList, OnlyEncodersTurnPcmIntoMp3OrVorbis) {
                 << f->factoryName;
             gst_caps_unref(raw);
         }
+    }
+}
+
+// A name picks one element on every machine: two elements registered under one
+// long name (videotestsrc and gltestsrc are both "Video test source") are told
+// apart by their factory names, in whichever order the registry lists them.
+TEST(FilterNames, ElementsSharingALongNameAreQualifiedWhateverTheOrder) {
+    auto info = [](const char* name, const char* factory, NamedFilter named = NamedFilter::None) {
+        FilterInfo f;
+        f.friendlyName = name;
+        f.factoryName = factory;
+        f.named = named;
+        return f;
+    };
+    for (const bool glFirst : {false, true}) {
+        std::vector<FilterInfo> list = {info("Video test source", "videotestsrc"),
+                                        info("Video test source", "gltestsrc"),
+                                        info("WAV Dest", "wavenc", NamedFilter::WavDest),
+                                        info("WAV Dest", "wavenc"), info("Ogg muxer", "oggmux")};
+        if (glFirst) std::swap(list[0], list[1]);
+        QualifyDuplicateNames(list);
+        std::vector<std::string> names;
+        for (const FilterInfo& f : list) names.push_back(f.friendlyName);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"Ogg muxer", "Video test source (gltestsrc)",
+                                                   "Video test source (videotestsrc)", "WAV Dest",
+                                                   "WAV Dest (wavenc)"}));
+    }
+}
+
+TEST(FilterNames, EveryInstalledFilterHasANameOfItsOwn) {
+    std::map<std::string, std::string> seen;
+    for (const FilterInfo& f : FilterMapper::Instance().Filters()) {
+        const auto [at, fresh] = seen.emplace(f.friendlyName, f.factoryName);
+        EXPECT_TRUE(fresh) << '"' << f.friendlyName << "\" names " << at->second << " and "
+                           << f.factoryName;
     }
 }
 
