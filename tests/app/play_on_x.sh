@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Starts the real program on an X server with a clip on its command line:
-# the window must show moving pictures, and a termination signal must end it
-# cleanly with the settings written.
+# Starts the real program on an X server with a clip on its command line, as
+# the README's `scripts/run` does: the window must show moving pictures, Space
+# (a key of the shipped menu template) must pause them, and a termination
+# signal must end it cleanly with the settings written.
 set -euo pipefail
+# A private session bus of its own, where the player's state can be asked.
+if [[ -z "${QUOVA_OWN_BUS:-}" ]] && command -v dbus-run-session >/dev/null; then
+    QUOVA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
 quova="$1"
 clip="$2"
 
@@ -36,6 +41,24 @@ if [[ $moving -lt 3 ]]; then
     echo "FAIL: the screen never changed while the clip played"
     cat "$work/quova.log"
     exit 1
+fi
+
+# Space pauses: the player says so, and the picture stands still.
+if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
+    win=$(xdotool search --name "^Quova - $(basename "$clip")\$" 2>/dev/null | head -n 1)
+    await_mpris_status Playing || { echo "FAIL: not playing (the player says '$(mpris_status)')"; exit 1; }
+    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+    xdotool key --window "$win" space
+    await_mpris_status Paused || {
+        echo "FAIL: Space did not pause (the player says '$(mpris_status)')"
+        cat "$work/quova.log"
+        exit 1
+    }
+    sleep 0.5
+    xwd -id "$win" -silent >"$work/a.xwd"
+    sleep 0.6
+    xwd -id "$win" -silent >"$work/b.xwd"
+    cmp -s "$work/a.xwd" "$work/b.xwd" || { echo "FAIL: the picture still moves after Space"; exit 1; }
 fi
 
 kill -TERM "$player"

@@ -9,7 +9,6 @@ if [[ -z "${QUOVA_OWN_BUS:-}" ]] && command -v dbus-run-session >/dev/null; then
     QUOVA_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 fi
 quova="$1"
-template="$2"
 
 source "$(dirname "$0")/x_session.sh"
 fail() {
@@ -18,10 +17,8 @@ fail() {
     exit 1
 }
 
-# The program with the shipped English template beside it, as installed.
-mkdir -p "$work/bin"
-cp "$quova" "$work/bin/quova"
-cp "$template" "$work/bin/quova.en.mnu"
+# The program where the build put it, finding the shipped English template in
+# the build's share/quova as `scripts/run` and an installed copy do.
 # A long tone: the window stays black, so what changes on it is the controls.
 clip="$work/tone.wav"
 gst-launch-1.0 -q audiotestsrc num-buffers=2000 volume=0.1 ! wavenc ! filesink location="$clip" \
@@ -32,7 +29,7 @@ mkdir -p "$XDG_CONFIG_HOME/quova"
 printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' \
     >"$XDG_CONFIG_HOME/quova/registry.reg"
 
-"$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
+"$quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
 
 win=""
@@ -67,7 +64,13 @@ read -r x1 y1 _ _ < <(geometry)
 # The bottom edge: the control bar appears; away from it, it goes again.
 bottom_strip() {
     xwd -id "$win" -silent >"$work/shot.xwd"
-    convert "xwd:$work/shot.xwd" -crop "${w}x20+0+$((h - 20))" rgb:- | md5sum
+    PYTHONPATH="$(dirname "$0")" python3 - "$work/shot.xwd" <<'PY'
+import hashlib, sys
+from xwd import Shot
+shot = Shot(sys.argv[1])
+rows = range(shot.height - 20, shot.height)
+print(hashlib.md5(bytes(c for y in rows for x in range(shot.width) for c in shot.rgb(x, y))).hexdigest())
+PY
 }
 xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
 sleep 0.5
@@ -81,25 +84,13 @@ sleep 0.8
 [[ "$(bottom_strip)" == "$plain" ]] || fail "the control bar stayed after the pointer left"
 
 # Space pauses and resumes the playing file.
-status() {
-    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
-        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player \
-        string:PlaybackStatus 2>/dev/null | grep -o '"[A-Za-z]*"' | tr -d '"' || true
-}
-await_status() {
-    for _ in $(seq 50); do
-        [[ "$(status)" == "$1" ]] && return 0
-        sleep 0.1
-    done
-    return 1
-}
 if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
-    await_status Playing || fail "the player does not report playing (it says '$(status)')"
+    await_mpris_status Playing || fail "the player does not report playing (it says '$(mpris_status)')"
     xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
     xdotool key space
-    await_status Paused || fail "Space did not pause (the player says '$(status)')"
+    await_mpris_status Paused || fail "Space did not pause (the player says '$(mpris_status)')"
     xdotool key space
-    await_status Playing || fail "Space did not resume (the player says '$(status)')"
+    await_mpris_status Playing || fail "Space did not resume (the player says '$(mpris_status)')"
 fi
 
 # The OSD message at the left of the top band: its green pixel count and a

@@ -33,3 +33,18 @@ press_in_idle_window() {
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
     xdotool key --window "$window" "$key"
 }
+
+# The player's PlaybackStatus on the session bus (Playing, Paused, Stopped).
+mpris_status() {
+    dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
+        org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player \
+        string:PlaybackStatus 2>/dev/null | grep -o '"[A-Za-z]*"' | tr -d '"' || true
+}
+# Waits up to 5 s for the status `$1`.
+await_mpris_status() {
+    for _ in $(seq 50); do
+        [[ "$(mpris_status)" == "$1" ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
