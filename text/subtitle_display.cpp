@@ -61,7 +61,9 @@ int64_t CorrectedSlot(const SubtitleTimetable& table, double position, double du
     if (!(static_cast<double>(positionSlot) <= duration * 2.0)) return -1;
     const double corrected = static_cast<double>(positionSlot) * table.SubtitleSpeed +
                              static_cast<double>(table.SubtitleOffset);
-    if (!(corrected >= 0.0) || !(corrected < static_cast<double>(table.SlotCount) + 1.0)) return -1;
+    // Truncated toward zero before the range test: a slot just below zero
+    // (a negative advance near the start) is slot 0.
+    if (!(corrected > -1.0) || !(corrected < static_cast<double>(table.SlotCount) + 1.0)) return -1;
     return static_cast<int64_t>(corrected);
 }
 

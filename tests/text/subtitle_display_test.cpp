@@ -35,6 +35,22 @@ TEST(DueSubtitle, SpeedAndAdvanceCorrectTheSlot) {
     EXPECT_EQ(DueSubtitleText(advanced, 8.5, 100), std::nullopt);     // too early
 }
 
+// The corrected slot is truncated toward zero before its range is checked: a
+// slowed-down, advanced timetable near the start gives a slot between -1 and
+// 0, which is slot 0 and shows the first entry; -1 itself is outside.
+TEST(DueSubtitle, ACorrectedSlotJustBelowZeroIsSlotZero) {
+    SubtitleTimetable table = TableFor(100);
+    table.SubtitleSpeed = 0.75;
+    table.SubtitleOffset = -1;
+    MakeSubtitleEntry(table, 0, "first entry");
+    EXPECT_EQ(CorrectedSlot(table, 0.5, 100), 0);  // 1 x 0.75 - 1 = -0.25
+    EXPECT_EQ(DueSubtitleText(table, 0.5, 100), "first entry");
+    EXPECT_EQ(CorrectedSlot(table, 0.0, 100), -1);  // 0 x 0.75 - 1 = -1
+    table.SubtitleSpeed = 0.5;
+    EXPECT_EQ(CorrectedSlot(table, 0.5, 100), 0);  // -0.5
+    EXPECT_EQ(CorrectedSlot(table, 1.0, 100), 0);  // 2 x 0.5 - 1 = 0
+}
+
 TEST(DueSubtitle, ProbesInOrderAndOnlyInsideTheMediumAndTable) {
     SubtitleTimetable table = TableFor(100);
     MakeSubtitleEntry(table, 0, "first entry");
