@@ -2,7 +2,6 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
 #include <memory>
@@ -122,16 +121,18 @@ void InstanceServer::Accept() {
                 case HandOverDecoder::State::Complete:
                     break;
             }
-            // The open may take its time (and show message boxes); the sender
-            // waits for it, as the hand-over is a blocking request.
+            // The sender is answered as soon as the name is taken: the open
+            // may take its time and show message boxes, and a file manager or
+            // launcher waiting on the second process must not wait for them.
             idle->stop();
-            const QPointer<QLocalSocket> guard(socket);
-            if (handler_) handler_(decoder->name());
-            if (!guard) return;
             const char answer = 0;
-            guard->write(&answer, 1);
-            guard->flush();
-            guard->disconnectFromServer();
+            socket->write(&answer, 1);
+            socket->flush();
+            socket->disconnectFromServer();
+            // Opened from the event loop, after this connection's handler.
+            QTimer::singleShot(0, this, [this, name = decoder->name()] {
+                if (handler_) handler_(name);
+            });
         });
     }
 }

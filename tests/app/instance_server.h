@@ -14,7 +14,10 @@ namespace quova::testing {
 // the test's thread can hand over to it and wait for the answer.
 class InstanceThread : public QThread {
   public:
-    explicit InstanceThread(std::string path) : path_(std::move(path)) {
+    // With `hold`, each open waits for a release of it first, as an open that
+    // shows a message box waits for the user.
+    explicit InstanceThread(std::string path, QSemaphore* hold = nullptr)
+        : path_(std::move(path)), hold_(hold) {
         start();
         ready_.acquire();
     }
@@ -31,6 +34,7 @@ class InstanceThread : public QThread {
   protected:
     void run() override {
         InstanceServer server([this](const std::string& name) {
+            if (hold_) hold_->acquire();
             std::lock_guard lock(mutex_);
             names_.push_back(name);
         });
@@ -41,6 +45,7 @@ class InstanceThread : public QThread {
 
   private:
     std::string path_;
+    QSemaphore* hold_;
     QSemaphore ready_;
     std::mutex mutex_;
     std::vector<std::string> names_;

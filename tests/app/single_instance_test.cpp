@@ -62,11 +62,30 @@ TEST(SingleInstance, RunningInstanceTakesTheNameAndAnswers) {
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/a.avi"));
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/caf\xC3\xA9 b.ogg"));
     EXPECT_FALSE(HandOverToRunningInstance(path, std::string(600, 'x')));
+    // Opened after the answer, from the instance's event loop.
+    for (int i = 0; i < 500 && instance.names().size() < 2; ++i) QThread::msleep(10);
     EXPECT_EQ(instance.names(), (std::vector<std::string>{"/tmp/a.avi", "/tmp/caf\xC3\xA9 b.ogg"}));
 
     // A second server does not take the live one's place.
     InstanceServer second(nullptr);
     EXPECT_FALSE(second.Listen(path));
+}
+
+// A second start is answered once the name is taken, not once it is open: an
+// open that fails shows a box, and the second process (started by a file
+// manager or a launcher) must not wait for the user to close it.
+TEST(SingleInstance, TheSenderIsAnsweredBeforeTheOpenFinishes) {
+    testing::App();
+    testing::TempDir dir;
+    const std::string path = (dir / "instance").string();
+    QSemaphore userClosesTheBox;
+    testing::InstanceThread instance(path, &userClosesTheBox);
+    ASSERT_TRUE(instance.listening());
+    EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/broken.avi", 3000));
+    EXPECT_TRUE(instance.names().empty());
+    userClosesTheBox.release();
+    for (int i = 0; i < 500 && instance.names().empty(); ++i) QThread::msleep(10);
+    EXPECT_EQ(instance.names(), std::vector<std::string>{"/tmp/broken.avi"});
 }
 
 TEST(SingleInstance, StaleSocketOfADeadInstanceDoesNotBlockStarting) {
