@@ -1506,7 +1506,7 @@ void TQuovaForm::TimerBlockA(const TransportTick& tick) {
     const bool running = tick.state == engine::GraphState::Running;
     // Pausing or stopping lets the screen saver back at once.
     screenSaver_->KeepDisplayOn(running);
-    seekBarControl_->TimerUpdate(tick.position);
+    seekBarControl_->TimerUpdate(tick.position, g.Duration);
     // The play button is up exactly while the control bar is shown.
     if (QPushButton* play = Button("Button6"); play && play->isVisible())
         play->setText(QString::fromUtf8(PlayPauseGlyph(tick.state)));

@@ -43,6 +43,9 @@ struct GraphSession {
     int MediaKind = MediaKindNone;
     std::string CurrentMediaName;
     double Duration = 0;
+    // Duration is the engine's guess from size and bit rate, followed as it
+    // improves; the medium's end is then only where its data ends.
+    bool DurationIsEstimate = false;
     double FrameRate = 0;
     int VideoWidth = 0;
     int VideoHeight = 0;

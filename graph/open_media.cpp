@@ -176,6 +176,7 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
     const Outcome<double> duration = graph.Duration();
     g.Duration = duration.ok() ? duration.value : 0;
+    g.DurationIsEstimate = graph.DurationIsEstimate();
 
     g.BasicAudio = graph.HasAudio();
     if (g.BasicAudio) Call(hooks.ApplyVolume);

@@ -27,8 +27,11 @@ void SetupSeekBarRange(QSlider& bar, double duration) {
     bar.setTickInterval(6000);
 }
 
-void SeekBarControl::TimerUpdate(double position) {
+void SeekBarControl::TimerUpdate(double position, double duration) {
     if (!bar_->isVisible()) return;
+    // A length estimated from the bit rate improves as the file plays.
+    if (duration > 0 && bar_->maximum() != SeekBarValue(duration))
+        SetupSeekBarRange(*bar_, duration);
     // The value is recorded before it is set, so the change it raises is
     // recognised as the tick's own.
     SeekBarPosition = std::clamp(SeekBarValue(position), bar_->minimum(), bar_->maximum());

@@ -15,7 +15,7 @@ class SeekBarControl : public QObject {
     SeekBarControl(QSlider* bar, std::function<void(double seconds)> seekTo);
 
     // The polling tick's update; never seeks.
-    void TimerUpdate(double position);
+    void TimerUpdate(double position, double duration);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -243,7 +243,11 @@ void SeekTo(double seconds) {
             ProcessEvents();
             std::int64_t target =
                 static_cast<std::int64_t>(std::max(seconds, 0.0) * kUnitsPerSecond);
-            std::int64_t end = static_cast<std::int64_t>(g.Duration * kUnitsPerSecond);
+            // An estimated length is no place to stop, nor a limit to seeks:
+            // the file may go on past it.
+            std::int64_t end = g.DurationIsEstimate
+                                   ? 0
+                                   : static_cast<std::int64_t>(g.Duration * kUnitsPerSecond);
             // A target past the end lands at the end.
             if (end > 0) target = std::min(target, end);
             bool converted = true;
@@ -311,7 +315,8 @@ void Play1Click() {
     // At the end: start again from the beginning. The last picture's time can
     // fall short of the container's length by a few milliseconds; the same
     // margin as the timer's end-of-medium test counts as the end.
-    if (g.Duration != 0 && position >= g.Duration - kEndMargin) {
+    if (g.Duration != 0 && position >= g.Duration - kEndMargin &&
+        (!g.DurationIsEstimate || GraphStateOf(100) != GraphState::Running)) {
         try {
             graph->SetCurrentPosition(0);
         } catch (...) {
@@ -535,9 +540,34 @@ const char* PlayPauseGlyph(GraphState state) {
     return state == GraphState::Running ? ";" : "4";
 }
 
+namespace {
+
+// A length estimated from the bit rate of the frames parsed so far improves as
+// more are parsed; the OSD, the seek bar and the desktop bus follow it. It is
+// never shorter than what has played, and once the data has ended, where it
+// ended is the length.
+void FollowDuration(double position) {
+    GraphSession& g = Graph();
+    FilterGraph* graph = FileGraph();
+    if (!graph || !g.DurationIsEstimate) return;
+    if (g.MediaComplete) {
+        if (position > 0) {
+            g.Duration = position;
+            g.DurationIsEstimate = false;
+        }
+        return;
+    }
+    const auto estimate = graph->Duration();
+    const double length = std::max(estimate.ok() ? estimate.value : 0.0, position);
+    if (length > 0 && std::abs(length - g.Duration) >= 0.001) g.Duration = length;
+}
+
+}  // namespace
+
 TransportTick PollTransport() {
     TransportTick tick;
     tick.position = CurrentPosition();
+    FollowDuration(tick.position);
     tick.state = GraphStateOf(100);
     return tick;
 }
@@ -552,8 +582,11 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     GraphSession& g = Graph();
     FilterGraph* graph = FileGraph();
     if (!graph) return false;
-    if (!((g.Duration - kEndMargin <= tick.position && g.Duration > 0) || g.MediaComplete))
-        return false;
+    // An estimated length says nothing of where the data ends: only the
+    // stream's own end counts then.
+    const bool atLength =
+        g.Duration > 0 && !g.DurationIsEstimate && g.Duration - kEndMargin <= tick.position;
+    if (!(atLength || g.MediaComplete)) return false;
     ProcessEvents();
     Wait(500);
     // The wait let other commands run; the file may be gone.

@@ -103,7 +103,8 @@ struct TransportTick {
     double position = 0;
     engine::GraphState state = engine::GraphState::Stopped;
 };
-// Step 1: where the medium is and what the graph does.
+// Step 1: where the medium is and what the graph does (and its length, where
+// that is an estimate that improves as the file plays).
 TransportTick PollTransport();
 // Step 2: the full-screen pointer nudge early in a video.
 void PointerNudgeDuty(const TransportTick& tick);

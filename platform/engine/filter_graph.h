@@ -123,6 +123,11 @@ class FilterGraph {
                          std::uint32_t stopFlags);
     // Seconds.
     Outcome<double> Duration();
+    // Whether Duration() is only a guess from the stream's size and the bit
+    // rate of the frames parsed so far (an elementary MP3 or AAC stream, where
+    // no container states the length): it changes as playback goes on, and
+    // the medium ends where its data does, not there.
+    bool DurationIsEstimate();
     Outcome<double> CurrentPosition();
     HResult SetCurrentPosition(double seconds);
     // 0.1 .. 4.0.

@@ -1,4 +1,5 @@
 // Control, positioning, rate, frame step, audio and video settings.
+#include <gst/base/gstbaseparse.h>
 #include <gst/gst.h>
 
 #include <chrono>
@@ -256,6 +257,33 @@ Outcome<std::int64_t> FilterGraph::DurationNs() {
             return {S_OK, estimate};
     }
     return {E_NOTIMPL, 0};
+}
+
+bool FilterGraph::DurationIsEstimate() {
+    if (!realised_) return false;
+    gint64 stated = 0;
+    if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &stated) || stated < 0)
+        return DurationNs().ok();  // the byte-rate fallback above
+    // A parser that nobody upstream tells the length in time works it out
+    // from bytes and bit rate; behind a demuxer it passes the container's on.
+    bool estimate = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline_));
+    GValue item = G_VALUE_INIT;
+    while (!estimate && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* element = GST_ELEMENT(g_value_get_object(&item));
+        if (GST_IS_BASE_PARSE(element)) {
+            if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
+                gint64 upstream = 0;
+                estimate = !gst_pad_peer_query_duration(sink, GST_FORMAT_TIME, &upstream) ||
+                           upstream <= 0;
+                gst_object_unref(sink);
+            }
+        }
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return estimate;
 }
 
 Outcome<std::int64_t> FilterGraph::GetDuration() {

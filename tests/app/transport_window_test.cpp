@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/mpris.h"
 #include "app/play_list.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
@@ -133,6 +134,39 @@ TEST_F(TransportWindow, TheTimerEndsAFileThatReachedItsEnd) {
     testing::PumpEvents(200);
     EXPECT_LT(CurrentPosition(), 1.0) << "play at the end starts again";
     EXPECT_EQ(GraphStateOf(), GraphState::Running);
+}
+
+// A VBR MP3 without a Xing header states no length: the first frames' bit
+// rate guesses one, too short when they are louder than the rest and too long
+// when quieter. The file plays to the end of its data either way, and the
+// length shown (OSD, seek bar, desktop bus) becomes the real one as it plays.
+TEST_F(TransportWindow, AVbrMp3PlaysToItsEndAndItsLengthFollowsTheData) {
+    for (const bool loudFirst : {true, false}) {
+        SCOPED_TRACE(loudFirst ? "loud first" : "quiet first");
+        // 0.4 s + 2.6 s = 3.0 s.
+        const auto file = testing::media::VbrMp3(dir_ / (loudFirst ? "loud.mp3" : "quiet.mp3"),
+                                                 0.4, 2.6, loudFirst);
+        form_->OpenMedia(file.string());
+        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+        const double opened = Graph().Duration;
+        if (loudFirst) {
+            EXPECT_LT(opened, 2.0) << "the first frames' rate misjudges the length";
+        }
+        double last = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (OsdMessage != "Stop" && clock.elapsed() < 10000) {
+            testing::PumpEvents(100);
+            if (GraphStateOf() == GraphState::Running) last = std::max(last, CurrentPosition());
+        }
+        EXPECT_EQ(OsdMessage, "Stop");
+        EXPECT_GT(last, 2.7) << "stopped early, at " << last << " s";
+        EXPECT_NEAR(Graph().Duration, 3.0, 0.15) << "opened saying " << opened << " s";
+        EXPECT_NEAR(Graph().Duration, last, 0.05) << "the length is where the data ended";
+        EXPECT_EQ(form_->mpris().Metadata()["mpris:length"].toLongLong(),
+                  static_cast<qlonglong>(Graph().Duration * 1e6));
+        OsdMessage.clear();
+    }
 }
 
 }  // namespace

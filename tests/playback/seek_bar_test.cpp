@@ -33,10 +33,10 @@ struct SeekBarFixture : ::testing::Test {
 };
 
 TEST_F(SeekBarFixture, TheTimersOwnUpdateNeverSeeks) {
-    control->TimerUpdate(12.345);
+    control->TimerUpdate(12.345, 600);
     EXPECT_EQ(SeekBarPosition, 1234);
     EXPECT_EQ(bar->value(), 1234);
-    control->TimerUpdate(9999);  // past the end: the bar's end, still no seek
+    control->TimerUpdate(9999, 600);  // past the end: the bar's end, still no seek
     EXPECT_TRUE(seeks.empty());
     // A shorter medium pulls the thumb back with its range: no seek either.
     SetupSeekBarRange(*bar, 100);
@@ -44,8 +44,20 @@ TEST_F(SeekBarFixture, TheTimersOwnUpdateNeverSeeks) {
     EXPECT_TRUE(seeks.empty());
 }
 
+// A length estimated from the bit rate grows or shrinks as the file plays; the
+// bar's range follows it without a seek.
+TEST_F(SeekBarFixture, TheRangeFollowsALengthThatChanges) {
+    control->TimerUpdate(5, 700);
+    EXPECT_EQ(bar->maximum(), 70000);
+    EXPECT_EQ(bar->value(), 500);
+    control->TimerUpdate(5, 0.9);
+    EXPECT_EQ(bar->maximum(), 90);
+    EXPECT_EQ(bar->value(), 90);
+    EXPECT_TRUE(seeks.empty());
+}
+
 TEST_F(SeekBarFixture, EveryUserMoveSeeksToItsHundredths) {
-    control->TimerUpdate(100);
+    control->TimerUpdate(100, 600);
     bar->setValue(10100);  // one second on, as a mouse drag would
     bar->setValue(10000);  // back onto the tick's own value is the tick's
     bar->setValue(25050);
@@ -53,7 +65,7 @@ TEST_F(SeekBarFixture, EveryUserMoveSeeksToItsHundredths) {
 }
 
 TEST_F(SeekBarFixture, ArrowsDoNothingAndPageDownMovesThirtySeconds) {
-    control->TimerUpdate(60);
+    control->TimerUpdate(60, 600);
     for (int key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(bar, &press);

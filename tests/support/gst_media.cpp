@@ -131,6 +131,23 @@ std::filesystem::path AviPcm(const std::filesystem::path& out, double seconds, i
     return Made(description, out);
 }
 
+std::filesystem::path VbrMp3(const std::filesystem::path& out, double loudSeconds,
+                             double quietSeconds, bool loudFirst) {
+    auto part = [](double seconds, const char* wave, double volume) {
+        return "audiotestsrc wave=" + std::string(wave) + " volume=" + std::to_string(volume) +
+               " samplesperbuffer=1152 num-buffers=" +
+               std::to_string(static_cast<int>(std::ceil(seconds * 44100 / 1152))) +
+               " ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! c. ";
+    };
+    const std::string loud = part(loudSeconds, "white-noise", 1.0);
+    const std::string quiet = part(quietSeconds, "silence", 0.0);
+    Made("concat name=c ! audioconvert ! lamemp3enc target=quality quality=0 ! "
+         "filesink location=$OUT " +
+             (loudFirst ? loud + quiet : quiet + loud),
+         out);
+    return out;
+}
+
 std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds) {
     return Made(VideoSource(seconds) + " ! jpegenc ! avimux name=mux ! filesink location=$OUT " +
                     AudioSource(seconds, 44100, 2) +

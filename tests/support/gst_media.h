@@ -25,6 +25,12 @@ std::filesystem::path Wav(const std::filesystem::path& out, double seconds = 1.0
 // An MP3 file (MPEG-1 layer III), optionally ending in an ID3 version 1 tag.
 std::filesystem::path Mp3(const std::filesystem::path& out, double seconds = 1.0,
                           bool id3v1 = false);
+// A variable-bit-rate MP3 without a Xing or Info header, as lamemp3enc makes
+// them: `loudSeconds` of loud noise (high bit rates) and `quietSeconds` of
+// near silence (low ones), loud first or quiet first, so that the bit rate of
+// the first frames misjudges the length one way or the other.
+std::filesystem::path VbrMp3(const std::filesystem::path& out, double loudSeconds,
+                             double quietSeconds, bool loudFirst);
 // An Ogg Vorbis file.
 std::filesystem::path OggVorbis(const std::filesystem::path& out, double seconds = 1.0);
 // An Ogg file with Theora video (320x240) and Vorbis audio.
