@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -31,6 +32,7 @@
 #include <filesystem>
 
 #include "app/about_box.h"
+#include "app/command_gate.h"
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/bookmark_dialogs.h"
@@ -686,7 +688,8 @@ void TQuovaForm::CreateControls() {
     seekBar->installEventFilter(this);
     seekBar->hide();
     seekBar_ = seekBar;
-    seekBarControl_ = new SeekBarControl(seekBar, [](double s) { SeekTo(s); });
+    seekBarControl_ = new SeekBarControl(
+        seekBar, [](double s) { Commands().Run([s] { SeekTo(s); }); });
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");
@@ -1019,7 +1022,13 @@ void TQuovaForm::recentn1Click(const MenuItem& item) {
 }
 
 void TQuovaForm::MediaEvent() {
-    HandleMediaEvents();
+    // Handled at once even inside a command's wait (a wait for a disc's
+    // domain to change needs them); on its own it is a command like any,
+    // since a report it shows lets other commands in.
+    if (Commands().Busy())
+        HandleMediaEvents();
+    else
+        Commands().Run([] { HandleMediaEvents(); });
 }
 
 bool TQuovaForm::event(QEvent* event) {
@@ -1040,7 +1049,7 @@ void TQuovaForm::SplashTick() {
     if (!aboutBox_) return;
     if (splashTicks_++ == 0) {
         aboutBox_->timer()->stop();
-        InitializeApp();
+        Commands().Run([this] { InitializeApp(); });
         // Start-up has run, successfully or not: the splash may be closed.
         aboutBox_->okButton()->setEnabled(true);
         show();
@@ -1226,6 +1235,17 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Closing releases the graph: a command under way (perhaps waiting, with
+    // the graph in hand) finishes first.
+    if (Commands().Busy() && !closeNow_) {
+        event->ignore();
+        Commands().Run([this] {
+            closeNow_ = true;
+            close();
+            closeNow_ = false;
+        });
+        return;
+    }
     // The window manager's close (Alt+F4) hides to the notification area.
     if (event->spontaneous() && trayIcon_ && !SessionEnding) {
         event->ignore();
@@ -1265,7 +1285,7 @@ void TQuovaForm::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
     event->acceptProposedAction();
-    if (!names.empty()) DroppedFiles(names);
+    if (!names.empty()) Commands().Run([this, names] { DroppedFiles(names); });
 }
 
 void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
@@ -1281,14 +1301,16 @@ void TQuovaForm::OpenMedia(const std::string& name) {
 }
 
 void TQuovaForm::HandOverReceived(const std::string& name) {
-    // Only a file is opened: a folder or a name that is gone is ignored.
-    std::error_code ec;
-    if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
-        OpenMedia(name);
-    if (isVisible()) {
-        raise();
-        activateWindow();
-    }
+    Commands().Run([this, name] {
+        // Only a file is opened: a folder or a name that is gone is ignored.
+        std::error_code ec;
+        if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
+            OpenMedia(name);
+        if (isVisible()) {
+            raise();
+            activateWindow();
+        }
+    });
 }
 
 void TQuovaForm::ToggleVisible() {
@@ -1463,6 +1485,10 @@ void TQuovaForm::wheelEvent(QWheelEvent* event) {
 // --- Polling
 
 void TQuovaForm::Timer1Timer() {
+    // A tick that comes while a command waits shows where things are, but
+    // leaves the steps that wait and change the graph (the end of a medium,
+    // the fast scan, the extraction's next file) to a later tick.
+    const bool free = !Commands().Busy();
     TransportTick tick;
     PollingBlocks blocks;
     // While an extraction runs its own duties replace playback's: the
@@ -1477,10 +1503,13 @@ void TQuovaForm::Timer1Timer() {
         PointerNudgeDuty(tick);
         TimerBlockA(tick);
     };
-    blocks.blockB = [this, &tick, extracting] {
-        if (extracting) return ExtractionTimerTick();
+    blocks.blockB = [this, &tick, extracting, free] {
+        if (extracting) {
+            if (free) ExtractionTimerTick();
+            return;
+        }
         if (!Graph().GraphBuilder) return;
-        if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
+        if (free && !EndOfMediumDuty(tick)) FastScanDuty(tick);
         DvdCompleteDuty();
         const Settings& s = AppSettings();
         if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running) {
@@ -1498,7 +1527,10 @@ void TQuovaForm::Timer1Timer() {
         mpris_->Refresh();
     };
     blocks.report = [](const std::string& text) { ShowMessage(text, MbIconStop); };
-    tick_.Run(blocks);
+    if (free)
+        Commands().Run([this, &blocks] { tick_.Run(blocks); });
+    else
+        tick_.Run(blocks);
 }
 
 void TQuovaForm::TimerBlockA(const TransportTick& tick) {
@@ -1616,6 +1648,12 @@ void TQuovaForm::HideTopStrip() {
 }
 
 void TQuovaForm::ButtonClicked(QPushButton* button) {
+    Commands().Run([this, button = QPointer<QPushButton>(button)] {
+        if (button) RunButton(button);
+    });
+}
+
+void TQuovaForm::RunButton(QPushButton* button) {
     const std::string name = button->objectName().toStdString();
     if (name != "Button4" && name != "Button5" && name != "Button6" && name != "Button7" &&
         name != "Button8" && name != "Button9") {
@@ -1674,10 +1712,18 @@ void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
 void TQuovaForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
-    if (Graph().MediaKind == MediaKindDvd && ActivateDvdButtonAt(p)) {
-        setCursor(Qt::WaitCursor);
-        Wait(500);
-        return;
+    if (Graph().MediaKind == MediaKindDvd) {
+        // A click on a disc menu while a command is under way is dropped: the
+        // menu it aimed at may be gone by the time the command ends.
+        if (Commands().Busy()) return;
+        bool activated = false;
+        Commands().Run([this, p, &activated] {
+            activated = ActivateDvdButtonAt(p);
+            if (!activated) return;
+            setCursor(Qt::WaitCursor);
+            Wait(500);
+        });
+        if (activated) return;
     }
     if (DragStarts(event->buttons() == Qt::LeftButton, event->modifiers() != Qt::NoModifier, false,
                    InFullScreen()))
@@ -1707,7 +1753,7 @@ void TQuovaForm::keyPressEvent(QKeyEvent* event) {
 void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
     if (const auto key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
                                        Graph().MediaKind == MediaKindDvd))
-        PressDvdMenuKey(*key);
+        Commands().Run([this, key = *key] { PressDvdMenuKey(key); });
     QWidget::keyReleaseEvent(event);
 }
 

@@ -243,6 +243,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void ShowTopStrip();
     void HideTopStrip();
     void ButtonClicked(QPushButton* button);
+    void RunButton(QPushButton* button);
     bool StripEvent(QEvent* event);
     QPushButton* Button(const char* name) const;
 
@@ -262,6 +263,8 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     int tag_ = 1;
     int splashTicks_ = 0;
     bool closing_ = false;
+    // Set while a close queued behind a busy command runs.
+    bool closeNow_ = false;
     // What the next paint does to the whole client area (a font change
     // clears it, as the strip is cleared when the OSD goes off).
     bool clearClientArea_ = false;

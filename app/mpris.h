@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "app/command_gate.h"
+
 namespace quova {
 
 // What the desktop's media-player bus asks of the window beyond transport.
@@ -110,8 +112,12 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
     QStringList SupportedMimeTypes() const;
 
   public Q_SLOTS:
-    void Raise() { service_->Raise(); }
-    void Quit() { service_->Quit(); }
+    void Raise() {
+        Commands().Run([s = service_] { s->Raise(); });
+    }
+    void Quit() {
+        Commands().Run([s = service_] { s->Quit(); });
+    }
 
   private:
     MprisService* service_;
@@ -138,10 +144,14 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     explicit MprisPlayerAdaptor(MprisService* service);
     QString PlaybackStatus() const { return service_->PlaybackStatus(); }
     double Rate() const { return service_->Rate(); }
-    void SetRate(double rate) { service_->SetRate(rate); }
+    void SetRate(double rate) {
+        Commands().Run([s = service_, rate] { s->SetRate(rate); });
+    }
     QVariantMap Metadata() const { return service_->Metadata(); }
     double Volume() const { return service_->Volume(); }
-    void SetVolume(double volume) { service_->SetVolume(volume); }
+    void SetVolume(double volume) {
+        Commands().Run([s = service_, volume] { s->SetVolume(volume); });
+    }
     qlonglong Position() const { return service_->Position(); }
     double MinimumRate() const { return 0.25; }
     double MaximumRate() const { return 2.0; }
@@ -152,18 +162,36 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     bool CanSeek() const { return service_->CanSeek(); }
     bool CanControl() const { return true; }
 
+  // Each method is answered at once and runs as a command: after the one
+  // under way, when a call comes while another command waits.
   public Q_SLOTS:
-    void Play() { service_->Play(); }
-    void Pause() { service_->Pause(); }
-    void PlayPause() { service_->PlayPause(); }
-    void Stop() { service_->Stop(); }
-    void Next() { service_->Next(); }
-    void Previous() { service_->Previous(); }
-    void Seek(qlonglong Offset) { service_->Seek(Offset); }
-    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
-        service_->SetPosition(TrackId, Position);
+    void Play() {
+        Commands().Run([s = service_] { s->Play(); });
     }
-    void OpenUri(const QString& Uri) { service_->OpenUri(Uri); }
+    void Pause() {
+        Commands().Run([s = service_] { s->Pause(); });
+    }
+    void PlayPause() {
+        Commands().Run([s = service_] { s->PlayPause(); });
+    }
+    void Stop() {
+        Commands().Run([s = service_] { s->Stop(); });
+    }
+    void Next() {
+        Commands().Run([s = service_] { s->Next(); });
+    }
+    void Previous() {
+        Commands().Run([s = service_] { s->Previous(); });
+    }
+    void Seek(qlonglong Offset) {
+        Commands().Run([s = service_, Offset] { s->Seek(Offset); });
+    }
+    void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
+        Commands().Run([s = service_, TrackId, Position] { s->SetPosition(TrackId, Position); });
+    }
+    void OpenUri(const QString& Uri) {
+        Commands().Run([s = service_, Uri] { s->OpenUri(Uri); });
+    }
 
   Q_SIGNALS:
     void Seeked(qlonglong Position);

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "app/command_gate.h"
+
 namespace quova {
 
 PopupMenu::PopupMenu(MenuModel& model, QWidget* owner)
@@ -34,8 +36,11 @@ void PopupMenu::Trigger(const std::string& name) {
 
 void PopupMenu::Run(MenuItem& item) {
     if (item.handler.empty()) return;
-    const auto it = handlers_.find(item.handler);
-    if (it != handlers_.end() && it->second) it->second(item);
+    // Items are never removed, so the item outlives a queued command.
+    Commands().Run([this, target = &item] {
+        const auto it = handlers_.find(target->handler);
+        if (it != handlers_.end() && it->second) it->second(*target);
+    });
 }
 
 void PopupMenu::Rebuild() {

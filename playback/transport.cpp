@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
 
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
@@ -237,10 +238,14 @@ void SeekTo(double seconds) {
     GraphSession& g = Graph();
     if (!std::isfinite(seconds)) seconds = 0;
     if (FilterGraph* graph = FileGraph()) {
+        // Events handled in the waits below may have closed the medium:
+        // the graph is asked for again after each, never kept across one.
+        const auto stillOpen = [&graph] { return (graph = FileGraph()) != nullptr; };
         try {
             const GraphState state = GraphStateOf(100);
             if (state != GraphState::Stopped) graph->Stop();
             ProcessEvents();
+            if (!stillOpen()) throw std::runtime_error("closed");
             std::int64_t target =
                 static_cast<std::int64_t>(std::max(seconds, 0.0) * kUnitsPerSecond);
             // An estimated length is no place to stop, nor a limit to seeks:
@@ -273,8 +278,10 @@ void SeekTo(double seconds) {
                     ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
             }
             ProcessEvents();
+            if (!stillOpen()) throw std::runtime_error("closed");
             graph->StopWhenReady();
             ProcessEvents();
+            if (!stillOpen()) throw std::runtime_error("closed");
             if (state == GraphState::Paused)
                 graph->Pause();
             else if (state == GraphState::Running)

@@ -10,15 +10,19 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/app_state.h"
+#include "app/command_gate.h"
 #include "app/main_window.h"
 #include "app/play_list.h"
 #include "graph/graph_state.h"
+#include "graph/open_media.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd.h"
@@ -181,6 +185,35 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     for (const QVariantMap& values : listener_.changed)
         statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";
     EXPECT_TRUE(statusAnnounced);
+}
+
+// A call that comes while a command waits (a seek settling) runs after it: an
+// open of a disc would otherwise release the graph the seek still uses.
+TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
+    Call("OpenUri", {url});
+    ASSERT_EQ(Graph().CurrentMediaName, clip_);
+    const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
+    auto send = [this](const QString& method, const QVariantList& args) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::kServiceName, MprisService::kObjectPath,
+            "org.mpris.MediaPlayer2.Player", method);
+        call.setArguments(args);
+        client_->asyncCall(call);
+    };
+    std::vector<bool> seekingAtOpen;
+    form_->SetMediaOpener([&](const std::string& name) {
+        seekingAtOpen.push_back(SeekBusy);
+        quova::OpenMedia(name);
+    });
+    send("Seek", {qlonglong{2'000'000}});
+    send("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(disc)).toString()});
+    QElapsedTimer clock;
+    clock.start();
+    while (Graph().MediaKind != MediaKindDvd && clock.elapsed() < 20000) testing::PumpEvents(50);
+    EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
+    EXPECT_EQ(seekingAtOpen, std::vector<bool>{false});
+    EXPECT_FALSE(Commands().Busy());
 }
 
 TEST_F(Mpris, WritingTheRateSetsItAsQuickerAndSlowerDo) {

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
@@ -13,10 +14,12 @@
 #include "app/play_list.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
+#include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd.h"
@@ -167,6 +170,28 @@ TEST_F(TransportWindow, AVbrMp3PlaysToItsEndAndItsLengthFollowsTheData) {
                   static_cast<qlonglong>(Graph().Duration * 1e6));
         OsdMessage.clear();
     }
+}
+
+// A second start handing its file over while a menu seek waits: the open of
+// a disc, which releases the graph, runs after the seek is done with it.
+TEST_F(TransportWindow, AHandOverDuringASeekRunsAfterTheSeek) {
+    form_->OpenMedia(clip_);
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
+    std::vector<bool> seekingAtOpen;
+    form_->SetMediaOpener([&](const std::string& name) {
+        seekingAtOpen.push_back(SeekBusy);
+        quova::OpenMedia(name);
+    });
+    bool handedOver = false;
+    QTimer::singleShot(0, form_.get(), [&] {
+        handedOver = SeekBusy;
+        form_->HandOverReceived(disc);
+    });
+    form_->popup().Trigger("JumpFWD2");
+    EXPECT_TRUE(handedOver) << "the hand-over came during the seek's wait";
+    EXPECT_EQ(seekingAtOpen, std::vector<bool>{false}) << "it was opened once the seek was done";
+    EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
 }
 
 }  // namespace
