@@ -34,50 +34,10 @@ void FillSubmenu(MenuModel& model, PopupMenu& popup, const char* parentName,
     popup.Rebuild();
 }
 
-void Handle(MenuModel& model, PopupMenu& popup, const char* item, const char* handler,
-            PopupMenu::Handler run) {
-    if (MenuItem* found = model.Find(item); found && found->handler.empty())
-        found->handler = handler;
-    popup.SetHandler(handler, std::move(run));
-}
-
 }  // namespace
 
 void InstallDvdMenu(MenuModel& model, PopupMenu& popup, QWidget* window) {
     QPointer<QWidget> w = window;
-    Handle(model, popup, "DVD1", "DVD1Click", [](MenuItem&) { OpenDvd(""); });
-    Handle(model, popup, "Info1", "Info1Click", [](MenuItem&) {
-        ShowOsdText(Graph().MediaKind == MediaKindDvd ? DvdLocationText()
-                                                      : Graph().CurrentMediaName);
-    });
-    Handle(model, popup, "Title2", "Title2Click",
-           [](MenuItem& item) { ShowDvdMenu(static_cast<std::uint32_t>(item.tag)); });
-    Handle(model, popup, "Previous2", "Previous2Click", [](MenuItem&) { StepDvdChapter(-1); });
-    Handle(model, popup, "Next3", "Next3Click", [](MenuItem&) { StepDvdChapter(+1); });
-    Handle(model, popup, "Previous3", "Previous3Click",
-           [](MenuItem&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) - 1); });
-    Handle(model, popup, "Next4", "Next4Click",
-           [](MenuItem&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) + 1); });
-    Handle(model, popup, "Previous4", "Previous4Click",
-           [](MenuItem&) { SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) - 1); });
-    Handle(model, popup, "Next5", "Next5Click",
-           [](MenuItem&) { SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) + 1); });
-    Handle(model, popup, "N13", "N13Click", [&model](MenuItem& item) {
-        const bool wasChecked = item.checked;
-        if (!Graph().DvdControl || wasChecked) return;
-        if (MenuItem* parent = model.Find("Language1"))
-            for (MenuItem* other : parent->children) other->checked = false;
-        item.checked = ChooseAudioLanguage(item.tag, item.caption, false);
-    });
-    Handle(model, popup, "N6", "N6Click", [&model](MenuItem& item) {
-        if (!Graph().DvdControl) return;
-        const bool wasChecked = item.checked;
-        if (MenuItem* parent = model.Find("Subtitles3"))
-            for (MenuItem* other : parent->children) other->checked = false;
-        ToggleSubpicture(item.tag, wasChecked);
-        item.checked = !wasChecked;
-    });
-
     StatusHooks().ShowAudioItems = [&model, &popup](const std::vector<DvdStreamItem>& items) {
         FillSubmenu(model, popup, "Language1", items);
     };

@@ -37,6 +37,7 @@
 #include "app/app_state.h"
 #include "app/bookmark_dialogs.h"
 #include "app/command_line.h"
+#include "app/commands.h"
 #include "app/display_mode.h"
 #include "app/documentation.h"
 #include "app/dvd_menu.h"
@@ -73,6 +74,7 @@
 #include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
+#include "mediainfo/id3_tag.h"
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
@@ -491,37 +493,6 @@ void TQuovaForm::InstallBookmarkHooks() {
 
 void TQuovaForm::InstallLayoutHandlers() {
     VideoWindowLayout& v = *layout_;
-    PopupMenu& menu = *popup_;
-    const std::pair<const char*, void (VideoWindowLayout::*)()> plain[] = {
-        {"ZoomIn1Click", &VideoWindowLayout::ZoomIn1Click},
-        {"ZoomOut1Click", &VideoWindowLayout::ZoomOut1Click},
-        {"ZoomToWindow1Click", &VideoWindowLayout::ZoomToWindow1Click},
-        {"ResizetoMedia1Click", &VideoWindowLayout::ResizetoMedia1Click},
-        {"Original1Click", &VideoWindowLayout::Original1Click},
-        {"FillScreen1Click", &VideoWindowLayout::FillScreen1Click},
-        {"Window1Click", &VideoWindowLayout::Window1Click},
-        {"Header1Click", &VideoWindowLayout::Header1Click},
-        {"StretchWidth1Click", &VideoWindowLayout::StretchWidth1Click},
-        {"CompressWidth1Click", &VideoWindowLayout::CompressWidth1Click},
-        {"DoubleHeight1Click", &VideoWindowLayout::DoubleHeight1Click},
-        {"HalfHeight1Click", &VideoWindowLayout::HalfHeight1Click},
-        {"Revert169431Click", &VideoWindowLayout::Revert169431Click},
-        {"Revert431691Click", &VideoWindowLayout::Revert431691Click},
-        {"Original2Click", &VideoWindowLayout::Original2Click},
-        {"Crop2Click", &VideoWindowLayout::Crop2Click},
-        {"Uncrop1Click", &VideoWindowLayout::Uncrop1Click},
-        {"Crop3Click", &VideoWindowLayout::Crop3Click},
-        {"Uncrop2Click", &VideoWindowLayout::Uncrop2Click},
-        {"FullScreen1Click", &VideoWindowLayout::FullScreen1Click},
-        {"Force16bits1Click", &VideoWindowLayout::Force16bits1Click},
-        {"N800x6001Click", &VideoWindowLayout::N800x6001Click},
-        {"N640x4801Click", &VideoWindowLayout::N640x4801Click},
-    };
-    for (const auto& [name, run] : plain)
-        menu.SetHandler(name, [&v, run](MenuItem&) { (v.*run)(); });
-    menu.SetHandler("N1x1Click", [&v](MenuItem& item) { v.N1x1Click(item.tag); });
-    menu.SetHandler("Up1Click", [&v](MenuItem& item) { v.Up1Click(item.tag); });
-
     VideoWindowHooks& hooks = v.hooks();
     hooks.ShowTip = [this](int tip) { ShowTip(tip); };
     hooks.HeaderSize = [] { return std::pair{Graph().Figures.width, Graph().Figures.height}; };
@@ -618,6 +589,16 @@ void TQuovaForm::paintEvent(QPaintEvent* event) {
     }
     painter.setFont(osdFont_);
     quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
+    // An MP3's ID3 tag, seven lines where the picture would be, in the colour
+    // the OSD left.
+    if (s.Id3On && HoldsId3Tag(g.Id3TagBuffer)) {
+        const auto lines = Id3DisplayLines(g.Id3TagBuffer);
+        painter.setPen(QColor::fromRgb(OsdColor));
+        for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+            const Id3LineOrigin at = Id3DisplayLineOrigin(i, s.OsdLineHeight);
+            DrawOsdText(painter, width(), at.x, at.y, lines[static_cast<size_t>(i)]);
+        }
+    }
     if (SubtitlesLoaded() && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
         PaintSubtitleBand(painter);
 }
@@ -727,172 +708,8 @@ void TQuovaForm::CreateControls() {
 
 void TQuovaForm::InstallHandlers() {
     PopupMenu& menu = *popup_;
-    menu.SetHandler("Exit1Click", [this](MenuItem&) { Exit1Click(); });
-    menu.SetHandler("About1Click", [this](MenuItem&) { About1Click(); });
-    menu.SetHandler("Help1Click", [this](MenuItem&) { Help1Click(); });
-    menu.SetHandler("Hide1Click", [this](MenuItem&) { Hide1Click(); });
-    menu.SetHandler("PauseOnHide1Click", [this](MenuItem&) { PauseOnHide1Click(); });
-    InstallVolumeHandlers();
-    menu.SetHandler("SaveonExit1Click", [](MenuItem&) {
-        try {
-            SaveonExit1Click(AppSettings());
-        } catch (const std::exception& e) {
-            ShowMessage(e.what(), MbIconStop);
-        }
-    });
-    menu.SetHandler("Open1Click", [this](MenuItem&) { Open1Click(); });
-    const std::pair<const char*, void (*)()> subtitles[] = {
-        {"Subtitles1Click", Subtitles1Click},
-        {"Sounds1Click", Sounds1Click},
-        {"ChaptersonSubtitles1Click", ChaptersonSubtitles1Click},
-        {"SubtitlesonMovie1Click", SubtitlesonMovie1Click},
-        {"SubtitlesoverMovie1Click", SubtitlesoverMovie1Click},
-    };
-    for (const auto& [name, command] : subtitles)
-        menu.SetHandler(name, [command](MenuItem&) { command(); });
-    menu.SetHandler("Load1Click", [this](MenuItem&) {
-        QFileDialog dialog(this, QString::fromStdString(Lex(1330)));
-        dialog.setDefaultSuffix("sub");
-        dialog.setNameFilters({"MicroDVD/SubViewer2 subtitle files (*.sub)",
-                               "SubRip subtitle files (*.srt)",
-                               "Sub Station Alpha subtitle files (*.ssa)",
-                               "All subtitle files (*.sub *.srt *.ssa)", "All files (*)"});
-        dialog.selectNameFilter("All subtitle files (*.sub *.srt *.ssa)");
-        dialog.selectFile(QString::fromStdString(Subtitles().SubtitleFileName.string()));
-        int result = QDialog::Rejected;
-        {
-            ModalDialogScope modal;
-            result = dialog.exec();
-        }
-        // A cancelled dialog changes nothing: the loaded file keeps its timing.
-        if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        LoadSubtitleFileNamed(dialog.selectedFiles().front().toStdString());
-    });
-    menu.SetHandler("Adjust1Click", [this](MenuItem&) {
-        if (Graph().MediaKind == MediaKindDvd) return;
-        ModalDialogScope modal;
-        RunSubtitleAdjust(this, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
-    });
-    menu.SetHandler("Color1Click", [this](MenuItem&) {
-        if (Graph().MediaKind == MediaKindDvd) return;
-        QColor color;
-        {
-            ModalDialogScope modal;
-            color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), this);
-        }
-        if (!color.isValid()) return;
-        SubtitleColor = color.rgb() & 0xFFFFFF;
-        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
-    });
-    menu.SetHandler("GoTo1Click", [this](MenuItem&) {
-        if (!Graph().GraphBuilder) return;
-        GoTo1Click(this, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
-    });
-    menu.SetHandler("TrackBar2Click", [this](MenuItem&) {
-        if (!Graph().GraphBuilder) return;
-        ControlBarVisible = !ControlBarVisible;
-        if (ControlBarVisible) layout_->PlaceSeekBar();
-        for (const char* name :
-             {"TrackBar1", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9"}) {
-            if (auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
-                control->setVisible(ControlBarVisible);
-                if (ControlBarVisible) control->raise();
-            }
-        }
-        ControlBarWanted = ControlBarVisible;
-        if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
-    });
-    menu.SetHandler("Properties1Click", [this](MenuItem&) { Properties1Click(this); });
-    menu.SetHandler("Save1Click", [](MenuItem&) { Save1Click(); });
-    menu.SetHandler("Restore1Click", [](MenuItem&) { Restore1Click(); });
-    menu.SetHandler("RestoreSessionBookmark1Click",
-                    [](MenuItem&) { RestoreSessionBookmark1Click(); });
-    menu.SetHandler("recentn1Click", [this](MenuItem& item) { recentn1Click(item); });
-    menu.SetHandler("ClearRecentFiles1Click",
-                    [](MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; });
-    menu.SetHandler("Edit1Click",
-                    [this](MenuItem&) { Edit1Click(this, CurrentPlayList(), Opener()); });
-    menu.SetHandler("First1Click", [this](MenuItem&) { First1Click(CurrentPlayList(), Opener()); });
-    menu.SetHandler("Next2Click", [this](MenuItem&) { Next2Click(CurrentPlayList(), Opener()); });
-    menu.SetHandler("Previous1Click",
-                    [this](MenuItem&) { Previous1Click(CurrentPlayList(), Opener()); });
-    menu.SetHandler("Random1Click",
-                    [](MenuItem&) { Random1Click(AppSettings().RandomList, Graph().MediaKind); });
-    menu.SetHandler("Loop1Click", [this](MenuItem&) {
-        const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
-        if (text.empty()) return;
-        OsdMessage = text;
-        PaintOsdNow();
-    });
-    menu.SetHandler("PreventScreenSaver1Click", [this](MenuItem&) {
-        screenSaver_->ToggleScreenSaver(AppSettings().PreventScreenSaver);
-    });
-    menu.SetHandler("AlwaysOnTop1Click", [this](MenuItem&) {
-        bool& on = AppSettings().AlwaysOnTop;
-        on = !on;
-        SetTopmost(on);
-    });
-    menu.SetHandler("HighPriority1Click", [this](MenuItem&) {
-        ShowTip(11);
-        const std::string refusal = HighPriority1Click(highPriority_, *priority_);
-        if (refusal.empty()) return;
-        OsdMessage = refusal;
-        update();
-    });
-    menu.SetHandler("ShowHints1Click", [this](MenuItem&) {
-        bool& on = AppSettings().ShowHints;
-        on = !on;
-        ApplyShowHints(on);
-    });
-    menu.SetHandler("Documentation1Click", [this](MenuItem&) {
-        SetTopmost(false);
-        OpenDocument(DocumentationPath(exePath_));
-    });
-    menu.SetHandler("HomePage1Click", [](MenuItem&) { OpenHomePage(); });
-    const TipShower tip = [this](int n) { ShowTip(n); };
-    menu.SetHandler("CustomGraphBuilder1Click",
-                    [tip](MenuItem&) { CustomGraphBuilder1Click(tip); });
-    menu.SetHandler("RegisterGraphOnROT1Click", [tip](MenuItem&) {
-        RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, tip);
-    });
-    menu.SetHandler("Filter2Click", [this](MenuItem& item) { Filter2Click(item.caption, this); });
-    menu.SetHandler("Stream11Click", [this](MenuItem& item) {
-        SwitchAudioStream(item.tag);
-        if (AppSettings().OsdOn && MediaHooks().PaintOsd) MediaHooks().PaintOsd();
-    });
-    menu.SetHandler("PCMToWavClick", [tip](MenuItem&) { PCMToWavClick(tip); });
-    menu.SetHandler("MP3ToMp3Click", [tip](MenuItem&) { MP3ToMp3Click(tip); });
-    menu.SetHandler("PCMtoMp3Click", [tip](MenuItem&) { PCMtoMp3Click(tip); });
-    menu.SetHandler("PCMtoogg1Click", [tip](MenuItem&) { PCMtoogg1Click(tip); });
-    menu.SetHandler("PCMtooggmuxvideo1Click", [tip](MenuItem&) { PCMtooggmuxvideo1Click(tip); });
-    menu.SetHandler("BypassVideo1Click", [tip](MenuItem&) {
-        tip(18);
-        GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
-    });
-    menu.SetHandler("BypassAudio1Click",
-                    [](MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; });
+    InstallCommands(*this, menu);
     InstallDvdMenu(menuModel_, menu, this);
-    const std::pair<const char*, void (*)()> transport[] = {
-        {"Play1Click", Play1Click},       {"Stop1Click", Stop1Click},
-        {"Quick1Click", Quick1Click},     {"Slow1Click", Slow1Click},
-        {"FFWD1Click", FFWD1Click},       {"FBWD1Click", FBWD1Click},
-        {"Step1Click", Step1Click},       {"JumpBWD1Click", JumpBWD1Click},
-        {"JumpFWD1Click", JumpFWD1Click}, {"JumpBWD2Click", JumpBWD2Click},
-        {"JumpFWD2Click", JumpFWD2Click}, {"Start1Click", Start1Click},
-        {"End1Click", End1Click},
-    };
-    for (const auto& [name, command] : transport)
-        menu.SetHandler(name, [command](MenuItem&) { command(); });
-    const std::pair<const char*, void (*)(OsdCommandHost&)> osd[] = {
-        {"OSD2Click", OSD2Click},
-        {"TimeFormat1Click", TimeFormat1Click},
-        {"Font1Click", Font1Click},
-        {"EnlargeFont1Click", EnlargeFont1Click},
-        {"ReduceFont1Click", ReduceFont1Click},
-        {"Color2Click", Color2Click},
-    };
-    for (const auto& [name, command] : osd)
-        menu.SetHandler(name, [this, command](MenuItem&) { command(*this); });
     // Playback1Click: Step is offered where a frame can be stepped.
     if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
         connect(playback, &QMenu::aboutToShow, this, [this] {
@@ -1449,20 +1266,25 @@ void TQuovaForm::KeyOpened() {
 
 // --- Volume
 
-void TQuovaForm::InstallVolumeHandlers() {
-    PopupMenu& menu = *popup_;
-    const auto stepped = [this](bool changed) {
-        if (!changed) return;
-        const QSignalBlocker quiet(volumeBar_);
-        volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
-        PaintOsdNow();
-    };
-    menu.SetHandler("VolumeUp1Click",
-                    [stepped](MenuItem&) { stepped(VolumeUp1Click(AppSettings().Volume)); });
-    menu.SetHandler("VolumeDown1Click",
-                    [stepped](MenuItem&) { stepped(VolumeDown1Click(AppSettings().Volume)); });
-    menu.SetHandler("MuteonFastSlowPlayback1Click",
-                    [](MenuItem&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); });
+void TQuovaForm::ShowVolume() {
+    const QSignalBlocker quiet(volumeBar_);
+    volumeBar_->setValue(VolumeBarPosition(AppSettings().Volume));
+    PaintOsdNow();
+}
+
+void TQuovaForm::TrackBar2Click() {
+    if (!Graph().GraphBuilder) return;
+    ControlBarVisible = !ControlBarVisible;
+    if (ControlBarVisible) layout_->PlaceSeekBar();
+    for (const char* name :
+         {"TrackBar1", "Button4", "Button5", "Button6", "Button7", "Button8", "Button9"}) {
+        if (auto* control = findChild<QWidget*>(name, Qt::FindDirectChildrenOnly)) {
+            control->setVisible(ControlBarVisible);
+            if (ControlBarVisible) control->raise();
+        }
+    }
+    ControlBarWanted = ControlBarVisible;
+    if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
 }
 
 void TQuovaForm::TrackBar3Change(int position) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/edge_controls.h"
 #include "app/menu_model.h"
 #include "app/play_list.h"
@@ -148,6 +149,10 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void Button4Click(QPushButton* button);
     // Draws the OSD line now, when the OSD is on.
     void PaintOsdNow();
+    // The volume bar and the OSD after the volume changed.
+    void ShowVolume();
+    // The control bar and seek bar shown or hidden by the menu.
+    void TrackBar2Click();
     // The rows the OSD line and its message lines take at the top.
     int OsdBandHeight() const;
 
@@ -214,6 +219,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The menu's commands run in the window.
+    friend const std::vector<Command>& CommandTable();
+
     void CreateControls();
     void InstallHandlers();
     void InstallMediaHooks();
@@ -235,7 +243,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void SplashTick();
     void Step(const std::string& name);
     bool InFullScreen() const;
-    void InstallVolumeHandlers();
     void TimerBlockA(const TransportTick& tick);
     // The end of a file was handled: the next list entry, a rewind, or the
     // end of polling.

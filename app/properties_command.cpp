@@ -12,6 +12,12 @@
 
 namespace quova {
 
+void AVIInfo1Click() {
+    const GraphSession& g = Graph();
+    if (!g.AviInfoText.empty()) ShowTextDialog(g.AviInfoText, "AVI Info");
+    if (!g.OggInfoText.empty()) ShowTextDialog(g.OggInfoText, "OGG Info");
+}
+
 void Properties1Click(QWidget* owner) {
     const GraphSession& g = Graph();
     if (g.MediaKind == MediaKindNone) return;

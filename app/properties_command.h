@@ -9,4 +9,8 @@ namespace quova {
 // while no medium is open.
 void Properties1Click(QWidget* owner);
 
+// "AVI Info...": the AVI header text read at the open ("AVI Info"), then the
+// Ogg stream text ("OGG Info"), each in the text dialog when there is one.
+void AVIInfo1Click();
+
 }  // namespace quova
