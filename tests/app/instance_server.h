@@ -30,6 +30,12 @@ class InstanceThread : public QThread {
         std::lock_guard lock(mutex_);
         return names_;
     }
+    // The names once `count` have been opened (the open follows the answer),
+    // or what there is after five seconds.
+    std::vector<std::string> names(std::size_t count) {
+        for (int i = 0; i < 500 && names().size() < count; ++i) QThread::msleep(10);
+        return names();
+    }
 
   protected:
     void run() override {

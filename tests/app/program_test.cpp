@@ -178,7 +178,7 @@ TEST_F(Program, SecondStartHandsItsFileOverAndEndsWithoutAWindow) {
     const ProgramEnd end = RunProgram(options_);
     std::filesystem::current_path(cwd);
     EXPECT_EQ(end, ProgramEnd::HandedOver);
-    EXPECT_EQ(running.names(), (std::vector<std::string>{movie, (dir_ / "rel.avi").string()}));
+    EXPECT_EQ(running.names(2), (std::vector<std::string>{movie, (dir_ / "rel.avi").string()}));
 }
 
 TEST_F(Program, OnlyAnExistingFileIsHandedOverOtherwiseTheStartOpensItsOwnWindow) {
@@ -191,12 +191,12 @@ TEST_F(Program, OnlyAnExistingFileIsHandedOverOtherwiseTheStartOpensItsOwnWindow
     options_.params = {"/nosuch", gone, dir_.path().string(), movie, File("b.avi")};
     EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
     EXPECT_FALSE(created_);
-    EXPECT_EQ(running.names(), (std::vector<std::string>{movie}));
+    EXPECT_EQ(running.names(1), (std::vector<std::string>{movie}));
 
     options_.params = {"/nosuch", gone};
     EXPECT_EQ(Run([](TQuovaForm& form) { form.close(); }), ProgramEnd::Finished);
     EXPECT_TRUE(created_);
-    EXPECT_EQ(running.names().size(), 1u);
+    EXPECT_EQ(running.names(1).size(), 1u);
 }
 
 TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
@@ -215,7 +215,7 @@ TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
     // The running instance kept its socket.
     options_.params = {movie};
     EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
-    EXPECT_EQ(running.names().size(), 1u);
+    EXPECT_EQ(running.names(1).size(), 1u);
 }
 
 TEST_F(Program, AsksReallyQuitOnlyWhileHidden) {
