@@ -62,10 +62,12 @@ std::string SessionBookmarkPath(const std::string& exePath, bool besideProgram,
 }
 
 std::string SessionBookmarkPath() {
+    // Looked up once: the user database's lookup is not safe to run on the
+    // session saver's thread and the user interface's at once.
+    static const std::string home = UserHomeFolder().string();
     const std::string exePath = ProgramPath();
     const char* state = std::getenv("XDG_STATE_HOME");
-    return SessionBookmarkPath(exePath, ProgramFolderTakesFiles(exePath), state ? state : "",
-                               UserHomeFolder().string());
+    return SessionBookmarkPath(exePath, ProgramFolderTakesFiles(exePath), state ? state : "", home);
 }
 
 bool WriteSessionFile(const std::string& path,
