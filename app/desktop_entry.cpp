@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -11,6 +10,9 @@
 
 #include "app/shell_registration.h"
 #include "platform/encoding/text_encoding.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/whole_file.h"
+#include "platform/paths/user_home.h"
 
 namespace quova {
 
@@ -44,9 +46,15 @@ std::string EnvOr(const char* name, const std::string& fallback) {
     return value && *value ? std::string(value) : fallback;
 }
 
+// The base directory rules: a relative folder in these variables is
+// invalid and ignored, else it would be taken from the current folder.
+std::string AbsoluteEnvOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value == '/' ? std::string(value) : fallback;
+}
+
 std::string Home() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? std::string(home) : std::string();
+    return UserHomeFolder().string();
 }
 
 std::vector<fs::path> SplitDirs(const std::string& list) {
@@ -54,7 +62,7 @@ std::vector<fs::path> SplitDirs(const std::string& list) {
     std::stringstream in(list);
     std::string dir;
     while (std::getline(in, dir, ':'))
-        if (!dir.empty()) dirs.emplace_back(dir);
+        if (dir.starts_with('/')) dirs.emplace_back(dir);
     return dirs;
 }
 
@@ -82,12 +90,13 @@ bool Installed(const std::string& desktopId) {
     return false;
 }
 
+// Desktop files and lists are a few kilobytes; more is not one of them.
+constexpr std::size_t kMaxDesktopFileBytes = 1024 * 1024;
+
 std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return DecodeText(bytes.str());
+    std::string bytes;
+    if (!ReadWholeFile(path.string(), kMaxDesktopFileBytes, bytes, nullptr)) return {};
+    return DecodeText(bytes);
 }
 
 std::string Trim(const std::string& text) {
@@ -146,30 +155,17 @@ std::vector<fs::path> DefaultListFiles() {
     return files;
 }
 
-// Replaces a file's content through a temporary file beside it, so a failed
-// write leaves the old content whole.
+// Replaces a file's content atomically (a failed write leaves the old
+// content whole, a link planted beside it is never written through).
 void WriteWhole(const fs::path& path, const std::string& text) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec)
         throw std::runtime_error("cannot create " + path.parent_path().string() + ": " +
                                  ec.message());
-    const fs::path temporary = path.string() + ".quova-new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temporary, ec);
-            throw std::runtime_error("cannot write " + path.string());
-        }
-    }
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        throw std::runtime_error("cannot write " + path.string() + ": " + ec.message());
-    }
+    std::string error;
+    if (!WriteFileAtomically(path.string(), text, &error))
+        throw std::runtime_error("cannot write " + path.string() + ": " + error);
 }
 
 // Puts the program first in the default group's entry for `mimeType`,
@@ -276,12 +272,12 @@ std::string DesktopEntryText(const std::string& programPath) {
 
 fs::path XdgDataHome() {
     const std::string home = Home();
-    return EnvOr("XDG_DATA_HOME", home.empty() ? std::string() : home + "/.local/share");
+    return AbsoluteEnvOr("XDG_DATA_HOME", home.empty() ? std::string() : home + "/.local/share");
 }
 
 fs::path XdgConfigHome() {
     const std::string home = Home();
-    return EnvOr("XDG_CONFIG_HOME", home.empty() ? std::string() : home + "/.config");
+    return AbsoluteEnvOr("XDG_CONFIG_HOME", home.empty() ? std::string() : home + "/.config");
 }
 
 bool HasDefaultHandler(const std::string& mimeType) {

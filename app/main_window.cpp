@@ -429,6 +429,7 @@ void TQuovaForm::ExtractionTimerTick() {
 void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
     if (names.empty()) return;
     CurrentPlayList().PlayList = names;
+    Extraction().BatchIndex = 0;
     OpenMedia(names.front());
 }
 

@@ -1,17 +1,15 @@
 #include "app/play_list.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
-#include "platform/encoding/text_encoding.h"
+#include "lexicon/lexicon.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/whole_file.h"
 
 namespace quova {
 
@@ -128,71 +126,27 @@ bool IsListFile(const std::string& name) {
     return ext == ".mpl" || ext == ".m3u" || ext == ".m3u8";
 }
 
-namespace {
-
-std::string SystemError(int error) {
-    return std::strerror(error);
-}
-
-// A relative entry names a file beside the list; an address ("http://...")
-// is left as it is.
-std::string ResolveEntry(const std::filesystem::path& folder, const std::string& entry) {
-    if (entry.empty() || entry.find("://") != std::string::npos) return entry;
-    const std::filesystem::path path(entry);
-    if (path.is_absolute()) return entry;
-    return (folder / path).lexically_normal().string();
-}
-
-}  // namespace
-
 std::vector<std::string> ReadListFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw ListFileError("Cannot open list file \"" + fileName + "\": " + SystemError(errno));
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) throw ListFileError("Cannot read list file \"" + fileName + "\"");
-
-    const bool m3u = LowerExtension(fileName) != ".mpl";
+    std::string bytes, why;
+    bool tooLarge = false;
+    if (!ReadWholeFile(fileName, kMaxListFileBytes, bytes, &tooLarge, &why)) {
+        if (tooLarge)
+            throw ListFileError(FormatLex(2600, std::to_string(kMaxListFileBytes)) + "\"" +
+                                fileName + "\"");
+        throw ListFileError("Cannot open list file \"" + fileName + "\": " + why);
+    }
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::absolute(fileName, ec).parent_path();
     if (ec) folder = std::filesystem::path(fileName).parent_path();
-
-    std::vector<std::string> entries;
-    for (const std::string& line : SplitLines(DecodeText(bytes.str()))) {
-        if (m3u && (line.empty() || line.starts_with('#'))) continue;
-        entries.push_back(ResolveEntry(folder, line));
-    }
-    return entries;
+    return ParseListFile(bytes, folder, LowerExtension(fileName) != ".mpl", fileName);
 }
 
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
     std::string text;
     for (const std::string& entry : entries) text += entry + "\r\n";
-    // Written beside the list and renamed over it, so a failed write leaves
-    // the old list whole.
-    const std::string temporary = fileName + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw ListFileError("Cannot create list file \"" + fileName +
-                                "\": " + SystemError(errno));
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            const int error = errno;
-            out.close();
-            std::remove(temporary.c_str());
-            throw ListFileError("Cannot write list file \"" + fileName +
-                                "\": " + SystemError(error));
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, fileName, ec);
-    if (ec) {
-        std::remove(temporary.c_str());
-        throw ListFileError("Cannot write list file \"" + fileName + "\": " + ec.message());
-    }
+    std::string error;
+    if (!WriteFileAtomically(fileName, text, &error))
+        throw ListFileError("Cannot write list file \"" + fileName + "\": " + error);
 }
 
 }  // namespace quova

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "app/list_file.h"
 
 namespace quova {
 
@@ -58,22 +59,16 @@ void Random1Click(bool& randomList, int mediaKind);
 // text ("loop on"/"loop off"); "" when nothing changed.
 std::string Loop1Click(bool& loopOn, int mediaKind);
 
-// A list file that cannot be read or written; the text names the file.
-class ListFileError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 // Whether a name is a play-list file the player opens as a list (.mpl, .m3u, .m3u8).
 bool IsListFile(const std::string& name);
 
-// The entries of a list file, one a line (CR LF, LF or CR), UTF-8 or else
-// Windows-1252. A relative name is taken relative to the list's folder. In
-// .mpl files every line is an entry, a blank one too; in .m3u/.m3u8 files
-// blank lines and lines starting with "#" are skipped.
+// The entries of a list file (ParseListFile), relative names taken relative
+// to the list's folder. Only a plain file of at most kMaxListFileBytes is
+// read; anything else throws ListFileError saying why.
 std::vector<std::string> ReadListFile(const std::string& fileName);
 
-// Writes the entries as UTF-8 lines ending in CR LF, replacing the file.
+// Writes the entries as UTF-8 lines ending in CR LF, replacing the file
+// atomically (its permissions kept).
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries);
 
 }  // namespace quova

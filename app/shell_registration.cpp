@@ -1,10 +1,12 @@
 #include "app/shell_registration.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "app/desktop_entry.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
+#include "platform/files/folder_safety.h"
 #include "platform/registry/registry.h"
 
 namespace quova {
@@ -50,7 +52,13 @@ std::string DefaultFileType(const std::string& extension) {
     return bare + "file";
 }
 
+bool RegistrableProgram(const std::string& programPath) {
+    const std::filesystem::path folder = std::filesystem::path(programPath).parent_path();
+    return programPath.starts_with('/') && OnlyUserControls(folder);
+}
+
 bool CheckFileType(const std::string& extension, const std::string& programPath) {
+    if (!RegistrableProgram(programPath)) return false;
     try {
         std::string fileType = ReadDefault(extension);
         if (fileType.empty()) {
@@ -84,6 +92,13 @@ bool CheckFileType(const std::string& extension, const std::string& programPath)
 }
 
 void RegisterWithShell(const std::string& programPath) {
+    if (!RegistrableProgram(programPath)) {
+        std::fprintf(stderr,
+                     "quova: not registered as a file handler: others can change the "
+                     "folder of %s\n",
+                     programPath.c_str());
+        return;
+    }
     const std::string app = "Applications\\" + FileName(programPath) + "\\shell";
     try {
         WriteDefault(app, "open");

@@ -16,18 +16,28 @@ std::string ShellCommand(const std::string& programPath);
 // The file type an extension gets when it has none: ".avi" gives "avifile".
 std::string DefaultFileType(const std::string& extension);
 
+// Whether the program at `programPath` may be registered at all: only when
+// nobody but the user and the superuser can change what lies there (its
+// folder and every folder above it). Registered from a folder others can
+// write to, it would hand every file the user opens to whatever they put
+// in its place.
+bool RegistrableProgram(const std::string& programPath);
+
 // Associates `extension` with the program in the class store: gives the
 // extension a file type, makes the program's verb the default one only when
 // no other program's verb is, follows a moved program, and always adds the
 // program's own "Open with" verb. On the desktop it writes the program's
 // desktop entry and makes it the default handler of the extension's types
 // that have none (AssociateWithDesktop). A failure is reported in a message
-// box; returns false then.
+// box; returns false then. A program that is not RegistrableProgram is not
+// registered (false, without a message).
 bool CheckFileType(const std::string& extension, const std::string& programPath);
 
 // The registration start-up runs when the stored version or path differ from
 // the running program's: the Applications keys and CheckFileType for every
-// registered extension. Failures of the Applications keys are ignored.
+// registered extension. Failures of the Applications keys are ignored. A
+// program that is not RegistrableProgram registers nothing and says so once
+// on the standard error.
 void RegisterWithShell(const std::string& programPath);
 
 // Whether start-up must register: the stored version or path differ.

@@ -134,6 +134,7 @@ void OpenDvd(const std::string& folder) {
     OsdMessage.clear();
     if (settings.OsdOn) Call(hooks.PaintOsd);
     g.MediaComplete = false;
+    g.MediaError = 0;
     g.Streams.clear();
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;

@@ -1,11 +1,17 @@
 #include "graph/extraction.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -17,6 +23,7 @@
 #include "graph/property_page.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/filter_graph.h"
+#include "platform/files/atomic_file.h"
 #include "platform/registry/registry.h"
 #include "text/osd_message.h"
 
@@ -271,8 +278,12 @@ std::string OutputFileName(const std::string& source, ExtractionKind kind) {
     return FolderOf(source) + stem + OutputExtension(kind);
 }
 
-std::string PartialFileName(const std::string& output) {
-    return FolderOf(output) + "." + NameWithoutFolder(output) + ".part";
+bool IsSameFile(const std::string& source, const std::string& output) {
+    if (source == output) return true;
+    struct stat a {};
+    struct stat b {};
+    return stat(source.c_str(), &a) == 0 && stat(output.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 bool BuildExtractionGraph(const std::string& fileName) {
@@ -284,6 +295,11 @@ bool BuildExtractionGraph(const std::string& fileName) {
     FilterGraph& graph = *graphPtr;
     const std::string output = OutputFileName(fileName, kind);
 
+    // song.mp3 in "MP3 to .mp3" names its own source; so may a link.
+    if (IsSameFile(fileName, output)) {
+        ShowMessage(FormatLex(2630, output), MbIconStop);
+        return false;
+    }
     if (Exists(output) && ShowMessage(OverwriteQuestion(OutputExtension(kind), output),
                                       MbOkCancel | MbIconExclamation) != IdOk)
         return false;
@@ -372,16 +388,22 @@ bool BuildExtractionGraph(const std::string& fileName) {
         return false;
     }
     // The file takes its name only once it is whole: one cut short (the
-    // program killed meanwhile) is never taken for a finished one, and an
-    // older file of that name stays until then.
-    const std::string partial = PartialFileName(output);
+    // program killed meanwhile, the disk full) is never taken for a finished
+    // one, and an older file of that name stays until then. It is created
+    // new under a name nobody could have planted a link at.
+    std::string partial;
     HResult hr = E_FAIL;
     for (const PinPtr& input : sink->Pins(PinDirection::Input)) {
         FileSink* writer = sink->AsFileSink();
         if (!writer) break;
-        std::error_code ec;
-        fs::remove(partial, ec);
-        if (Failed(writer->SetFileName(partial))) continue;
+        if (!partial.empty()) unlink(partial.c_str());
+        int fd = -1;
+        partial = CreateTemporaryBeside(output, fd);
+        if (fd < 0) {
+            ShowMessage(Lex(2620) + std::strerror(errno), MbIconStop);
+            break;
+        }
+        if (Failed(writer->SetFileDescriptor(fd, partial))) continue;
         const FilterPtr last = graph.FindFilterByName(lastName);
         if (!last) break;
         for (const PinPtr& out : last->Pins(PinDirection::Output)) {
@@ -391,7 +413,10 @@ bool BuildExtractionGraph(const std::string& fileName) {
             ShowMessage(ErrorText(hr), MbOk);
         }
     }
-    if (hr != S_OK) return false;
+    if (hr != S_OK) {
+        if (!partial.empty()) unlink(partial.c_str());
+        return false;
+    }
     s.PartialFile = partial;
     s.OutputFile = output;
     // Nobody listens to an extraction: it runs as fast as the machine allows.
@@ -406,28 +431,49 @@ std::string ExtractionProgress(double position, double duration) {
 }
 
 std::string NextExtractionEntry(const std::vector<std::string>& playList,
-                                const std::string& current) {
-    if (playList.size() < 2) return "";
-    const auto at = std::find(playList.begin(), playList.end(), current);
-    if (at == playList.end() || at + 1 == playList.end()) return "";
-    return *(at + 1);
+                                const std::string& current, int& index) {
+    const int count = static_cast<int>(playList.size());
+    if (index < 0 || index >= count || playList[static_cast<size_t>(index)] != current) {
+        const auto at = std::find(playList.begin(), playList.end(), current);
+        index = at == playList.end() ? count : static_cast<int>(at - playList.begin());
+    }
+    if (count < 2 || index + 1 >= count) {
+        index = -1;
+        return "";
+    }
+    return playList[static_cast<size_t>(++index)];
 }
 
-bool FinishExtractionFile() {
-    ExtractionState& s = Extraction();
-    if (s.PartialFile.empty()) return false;
+namespace {
+
+// Takes the extraction's filters out of the graph; taking the writer out
+// closes its file, and the rest of the chain goes with it so that nothing is
+// left fed without a way out.
+void RemoveExtractionFilters(ExtractionState& s) {
     if (FilterGraph* graph = Graph().GraphBuilder.get()) {
-        // Taking the writer out closes its file; the rest of the chain goes
-        // with it, so that nothing is left fed without a way out.
         for (auto name = s.AddedFilters.rbegin(); name != s.AddedFilters.rend(); ++name)
             if (const FilterPtr filter = graph->FindFilterByName(*name))
                 graph->RemoveFilter(filter);
     }
     s.AddedFilters.clear();
-    std::error_code ec;
-    fs::rename(s.PartialFile, s.OutputFile, ec);
+}
+
+}  // namespace
+
+bool FinishExtractionFile() {
+    ExtractionState& s = Extraction();
+    if (s.PartialFile.empty()) return false;
+    RemoveExtractionFilters(s);
+    const bool named = CommitTemporaryFile(s.PartialFile, s.OutputFile, nullptr);
     s.PartialFile.clear();
-    return !ec;
+    return named;
+}
+
+void AbandonExtractionFile() {
+    ExtractionState& s = Extraction();
+    RemoveExtractionFilters(s);
+    if (!s.PartialFile.empty()) unlink(s.PartialFile.c_str());
+    s.PartialFile.clear();
 }
 
 bool ExtractionTick(const std::vector<std::string>& playList,
@@ -441,15 +487,31 @@ bool ExtractionTick(const std::vector<std::string>& playList,
         }
         return true;
     }
-    FinishExtractionFile();
-    const std::string next = NextExtractionEntry(playList, g.CurrentMediaName);
+    ExtractionState& s = Extraction();
+    if (Failed(g.MediaError)) {
+        // Whatever was written is cut short: the old output stays.
+        AbandonExtractionFile();
+        s.BatchIndex = -1;
+        s.CompressorIsDefault = false;
+        OsdMessage = Lex(2620) + ErrorText(g.MediaError);
+        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        return false;
+    }
+    if (!s.PartialFile.empty() && !FinishExtractionFile()) {
+        s.BatchIndex = -1;
+        s.CompressorIsDefault = false;
+        OsdMessage = Lex(2620) + s.OutputFile;
+        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        return false;
+    }
+    const std::string next = NextExtractionEntry(playList, g.CurrentMediaName, s.BatchIndex);
     if (!next.empty()) {
         if (open) open(next);
         return true;
     }
     if (g.ExtractionReady) {
         OsdMessage = Lex(1260);
-        Extraction().CompressorIsDefault = false;
+        s.CompressorIsDefault = false;
         if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
     }
     return false;

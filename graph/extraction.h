@@ -20,9 +20,11 @@ struct ExtractionState {
     std::string CompressorName;
     bool CompressorIsDefault = false;
     // The file being written under its temporary name, and the name it gets
-    // once the extraction has run to its end.
+    // once the extraction has run to its end without error.
     std::string PartialFile;
     std::string OutputFile;
+    // The play-list position of the entry being extracted; -1 outside a batch.
+    int BatchIndex = -1;
     // The names of the filters the extraction added, in order.
     std::vector<std::string> AddedFilters;
 };
@@ -50,9 +52,9 @@ void PCMtooggmuxvideo1Click(const ExtractionTip& showTip);
 std::string OutputExtension(ExtractionKind kind);
 // The source's name with its extension replaced, in the same folder.
 std::string OutputFileName(const std::string& source, ExtractionKind kind);
-// Where the output is written until it is whole: beside it, so that the
-// final rename stays on one file system.
-std::string PartialFileName(const std::string& output);
+// Whether writing `output` would replace `source` itself: the same name, or
+// another name (a link) for the same file.
+bool IsSameFile(const std::string& source, const std::string& output);
 
 // Reshapes the rendered graph so that the medium's audio goes into a file
 // instead of the sound device. False when nothing is to be played: the user
@@ -62,21 +64,29 @@ bool BuildExtractionGraph(const std::string& fileName);
 // "extracting: 42%" for a position within a duration (seconds).
 std::string ExtractionProgress(double position, double duration);
 
-// The play-list entry to extract after `current`, in list order; "" after
-// the last (or when the list holds one entry or none).
+// The play-list entry to extract after the one at `index`, in list order;
+// "" after the last (or when the list holds one entry or none). When the
+// entry at `index` is not `current`, the first entry naming `current`
+// counts. `index` moves to the entry returned, so that an entry listed twice
+// is extracted twice and the batch still ends.
 std::string NextExtractionEntry(const std::vector<std::string>& playList,
-                                const std::string& current);
+                                const std::string& current, int& index);
 
 // The polling tick's part while an extraction runs. Until the medium has
 // ended it shows the progress; at the end it makes the file whole under its
 // name, then opens the next play-list entry through `open`, or, after the
 // last, reports "audio extraction complete" and returns false (the tick
-// stops). Returns true while there is more to do.
+// stops). When an error ended the medium, the old output stays, the partial
+// file goes, the error is reported and the batch stops (false). Returns true
+// while there is more to do.
 bool ExtractionTick(const std::vector<std::string>& playList,
                     const std::function<void(const std::string&)>& open);
 
 // Makes the file written so far whole: closes the writer and gives the file
-// its name. False when nothing was being written.
+// its name. False when nothing was being written or it could not be named.
 bool FinishExtractionFile();
+// Drops the file written so far: closes the writer and removes the partial
+// file, leaving any older output as it was.
+void AbandonExtractionFile();
 
 }  // namespace quova

@@ -72,6 +72,9 @@ struct GraphSession {
 
     // Set by the completion event, cleared by every open.
     bool MediaComplete = false;
+    // The result code of the error that ended the medium; S_OK while it runs
+    // and when it ran to its end.
+    engine::HResult MediaError = 0;
 
     // The DVD graph builder lives from the first DVD open until the graph is
     // released; the navigator's control and information faces go at every open.

@@ -285,6 +285,7 @@ void OpenMedia(const std::string& fileName) {
     }
 
     g.MediaComplete = false;
+    g.MediaError = 0;
     g.Streams.clear();
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.AviInfoText.clear();

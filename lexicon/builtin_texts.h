@@ -177,6 +177,10 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2300, "Chapters on Subtitles on"},
     {2310, "Chapters on Subtitles off"},
     {2400, "frame: "},
+    {2600, "The play list is larger than the limit of %s bytes: "},
+    {2610, "The play list holds more entries than the limit of %s: "},
+    {2620, "audio extraction failed: "},
+    {2630, "The output file would replace its own source %s ! Choose another extraction mode."},
 };
 // clang-format on
 

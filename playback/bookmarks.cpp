@@ -10,7 +10,8 @@
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
-#include "playback/atomic_file.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/whole_file.h"
 #include "playback/dvd_bookmark_file.h"
 
 namespace quova {
@@ -96,17 +97,6 @@ bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
             *message = Lex(1520) + FormatLex(1460, name) + ", " + ResultText(hr);
     }
     return false;
-}
-
-// Tried rather than asked: permission bits do not tell about read-only
-// mounts, and they do not stop the superuser.
-bool CanCreateIn(const std::string& folder) {
-    std::string probe = folder + "/.quova-XXXXXX";
-    const int fd = mkstemp(probe.data());
-    if (fd < 0) return false;
-    close(fd);
-    unlink(probe.c_str());
-    return true;
 }
 
 }  // namespace
@@ -281,6 +271,7 @@ void Restore1Click() {
 void RestoreSessionBookmark1Click() {
     const BookmarkHooks& h = Bookmarks();
     const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
+    if (path.empty()) return;
     ReadMovieBookmark(path);
     if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(path);
 }
@@ -288,42 +279,22 @@ void RestoreSessionBookmark1Click() {
 void SaveSessionBookmark() {
     const BookmarkHooks& h = Bookmarks();
     const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     switch (Graph().MediaKind) {
-        case MediaKindFile:
-            WriteFileAtomically(path, CurrentMovieBookmarkText(), nullptr);
+        case MediaKindFile: {
+            const std::string text = CurrentMovieBookmarkText();
+            WriteSessionFile(path, [&](const std::string& where) {
+                return WriteFileAtomically(where, text, nullptr);
+            });
             break;
+        }
         case MediaKindDvd:
-            WriteDvdBookmarkQuietly(path, nullptr);
+            WriteSessionFile(path, [](const std::string& where) {
+                return WriteDvdBookmarkQuietly(where, nullptr);
+            });
             break;
         default:
             break;
     }
-}
-
-std::string SessionBookmarkPath(const std::string& exePath, const std::string& xdgStateHome,
-                                const std::string& home) {
-    std::filesystem::path beside(exePath);
-    beside.replace_extension(".mpk");
-    const std::filesystem::path folder = beside.parent_path();
-    if (!exePath.empty() && CanCreateIn(folder.empty() ? "." : folder.string()))
-        return beside.string();
-    // Only absolute state homes count, as the base directory rules say.
-    std::filesystem::path state =
-        !xdgStateHome.empty() && xdgStateHome[0] == '/'
-            ? std::filesystem::path(xdgStateHome)
-            : std::filesystem::path(home.empty() ? "/tmp" : home) / ".local/state";
-    return (state / "quova" / "quova.mpk").string();
-}
-
-std::string SessionBookmarkPath() {
-    char program[4096];
-    const ssize_t n = readlink("/proc/self/exe", program, sizeof program - 1);
-    const std::string exePath = n > 0 ? std::string(program, static_cast<std::size_t>(n)) : "";
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    return SessionBookmarkPath(exePath, state ? state : "", home ? home : "");
 }
 
 }  // namespace quova

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "playback/bookmark_format.h"
+#include "playback/session_place.h"
 
 namespace quova {
 
@@ -60,14 +61,6 @@ void SaveSessionBookmark();
 
 // The text a movie bookmark of the open file holds now.
 std::string CurrentMovieBookmarkText();
-
-// Beside the program (its name with ".mpk" for its extension) when that
-// folder is writable; else <state home>/quova/quova.mpk, the state home being
-// $XDG_STATE_HOME or ~/.local/state.
-std::string SessionBookmarkPath(const std::string& exePath, const std::string& xdgStateHome,
-                                const std::string& home);
-// The same for the running program and its environment.
-std::string SessionBookmarkPath();
 
 // The position of what is open, in seconds, read from and set on the graph
 // directly, without the transport's bookkeeping (for callers outside the

@@ -10,7 +10,8 @@
 
 #include <memory>
 
-#include "playback/atomic_file.h"
+#include "platform/files/atomic_file.h"
+#include "platform/files/whole_file.h"
 #include "playback/bookmark_format.h"
 
 namespace quova {

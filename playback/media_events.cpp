@@ -55,8 +55,11 @@ void Handle(const GraphEvent& e) {
     switch (e.code) {
         case EC_COMPLETE:
         case EC_USERABORT:
+            g.MediaComplete = true;
+            break;
         case EC_ERRORABORT:
             g.MediaComplete = true;
+            g.MediaError = static_cast<HResult>(e.param1);
             break;
         case EC_DVD_DOMAIN_CHANGE:
             s.DvdDomain = static_cast<int>(e.param1) - 1;

@@ -1,11 +1,9 @@
 #include "playback/session_saver.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "graph/graph_state.h"
-#include "playback/atomic_file.h"
+#include "platform/files/atomic_file.h"
 #include "playback/bookmarks.h"
+#include "playback/session_place.h"
 
 namespace quova {
 
@@ -50,9 +48,9 @@ void SessionSaver::Run() {
         pending_ = false;
         busy_ = true;
         lock.unlock();
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-        WriteFileAtomically(path, text, nullptr);
+        WriteSessionFile(path, [&](const std::string& where) {
+            return WriteFileAtomically(where, text, nullptr);
+        });
         lock.lock();
         busy_ = false;
         ++done_;

@@ -604,6 +604,7 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     OsdMessage = Lex(1250);
     Topmost(Options(), false);
     Graph().MediaComplete = false;
+    Graph().MediaError = 0;
     Wait(50);
     if (Transport().ContinuePlayList)
         Transport().ContinuePlayList();

@@ -87,18 +87,26 @@ std::string DecodeText(std::string_view bytes) {
 
 namespace {
 
-std::vector<std::string> SplitLinesEndedBy(std::string_view text, bool loneCrEndsALine) {
-    std::vector<std::string> lines;
+void VisitLinesEndedBy(std::string_view text, bool loneCrEndsALine,
+                       const std::function<bool(std::string_view)>& visit) {
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         const bool crLf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
         if (text[i] == '\n' || crLf || (text[i] == '\r' && loneCrEndsALine)) {
-            lines.emplace_back(text.substr(start, i - start));
+            if (!visit(text.substr(start, i - start))) return;
             if (crLf) ++i;
             start = i + 1;
         }
     }
-    if (start < text.size()) lines.emplace_back(text.substr(start));
+    if (start < text.size()) visit(text.substr(start));
+}
+
+std::vector<std::string> SplitLinesEndedBy(std::string_view text, bool loneCrEndsALine) {
+    std::vector<std::string> lines;
+    VisitLinesEndedBy(text, loneCrEndsALine, [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
     return lines;
 }
 
@@ -106,6 +114,10 @@ std::vector<std::string> SplitLinesEndedBy(std::string_view text, bool loneCrEnd
 
 std::vector<std::string> SplitLines(std::string_view text) {
     return SplitLinesEndedBy(text, true);
+}
+
+void ForEachLine(std::string_view text, const std::function<bool(std::string_view line)>& line) {
+    VisitLinesEndedBy(text, true, line);
 }
 
 std::vector<std::string> SplitLinesAtLineFeeds(std::string_view text) {

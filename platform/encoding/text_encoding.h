@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ std::string DecodeText(std::string_view bytes);
 // Splits text into lines; CR LF, LF and a lone CR each end a line. A final
 // line without an ending still counts; an ending at the very end adds none.
 std::vector<std::string> SplitLines(std::string_view text);
+// The same lines one at a time, for text too large to hold twice; stops
+// when `line` returns false.
+void ForEachLine(std::string_view text, const std::function<bool(std::string_view line)>& line);
 
 // Splits text into lines ended by CR LF or LF only; a lone CR stays in the
 // line's text. For formats whose lines may carry a CR as text.

@@ -1,8 +1,11 @@
 #include "platform/engine/file_source_filter.h"
 
+#include <fcntl.h>
 #include <gst/base/gsttypefindhelper.h>
 #include <gst/gst.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -52,9 +55,20 @@ std::vector<std::pair<std::string, std::string>> FileSourceFilter::RebuildProper
 }
 
 FileWriterFilter::FileWriterFilter(FilterInfo info, std::string pinName)
-    : Filter(std::move(info), gst_element_factory_make("filesink", nullptr)),
+    : Filter(std::move(info), gst_element_factory_make("fdsink", nullptr)),
       pinName_(std::move(pinName)) {
+    if (!element_) return;
+    // Until a file is given, writes fail (the element's default descriptor
+    // is the program's standard output).
+    fd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
     g_object_set(element_, "sync", FALSE, "async", FALSE, nullptr);
+    if (fd_ >= 0) g_object_set(element_, "fd", fd_, nullptr);
+}
+
+FileWriterFilter::~FileWriterFilter() {
+    // The element stops before the descriptor it writes to closes.
+    if (element_) gst_element_set_state(element_, GST_STATE_NULL);
+    if (fd_ >= 0) close(fd_);
 }
 
 void FileWriterFilter::CreatePins() {
@@ -65,19 +79,25 @@ void FileWriterFilter::CreatePins() {
 
 HResult FileWriterFilter::SetFileName(const std::string& path) {
     if (path.empty()) return E_INVALIDARG;
-    GstState state = GST_STATE_NULL;
-    gst_element_get_state(element_, &state, nullptr, 0);
-    if (state > GST_STATE_READY) return VFW_E_NOT_STOPPED;
-    g_object_set(element_, "location", path.c_str(), nullptr);
-    return S_OK;
+    const int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return errno == ENOENT ? E_FILE_NOT_FOUND : E_ACCESSDENIED;
+    return SetFileDescriptor(fd, path);
 }
 
-std::string FileWriterFilter::FileName() const {
-    gchar* location = nullptr;
-    g_object_get(element_, "location", &location, nullptr);
-    std::string out = location ? location : "";
-    g_free(location);
-    return out;
+HResult FileWriterFilter::SetFileDescriptor(int fd, const std::string& path) {
+    if (fd < 0) return E_INVALIDARG;
+    GstState state = GST_STATE_NULL;
+    gst_element_get_state(element_, &state, nullptr, 0);
+    if (state > GST_STATE_READY) {
+        close(fd);
+        return VFW_E_NOT_STOPPED;
+    }
+    if (fd_ >= 0) close(fd_);
+    fd_ = fd;
+    path_ = path;
+    g_object_set(element_, "fd", fd_, nullptr);
+    return S_OK;
 }
 
 }  // namespace quova::engine

@@ -22,19 +22,25 @@ class FileSourceFilter : public Filter {
 };
 
 // A filter that writes everything it receives into a file ("File writer",
-// "Dump").
+// "Dump"). It writes through a descriptor it owns rather than a name the
+// element would open, so that what is written is the file that was checked
+// when it was opened.
 class FileWriterFilter : public Filter, public FileSink {
   public:
     FileWriterFilter(FilterInfo info, std::string pinName);
+    ~FileWriterFilter() override;
 
     FileSink* AsFileSink() override { return this; }
     HResult SetFileName(const std::string& path) override;
-    std::string FileName() const override;
+    HResult SetFileDescriptor(int fd, const std::string& path) override;
+    std::string FileName() const override { return path_; }
 
     void CreatePins() override;
 
   private:
     std::string pinName_;
+    std::string path_;
+    int fd_ = -1;
 };
 
 }  // namespace quova::engine

@@ -21,7 +21,11 @@ using FilterPtr = std::shared_ptr<Filter>;
 class FileSink {
   public:
     virtual ~FileSink() = default;
+    // Opens `path` for writing, emptied; a link at that name is not followed.
     virtual HResult SetFileName(const std::string& path) = 0;
+    // Writes into a file the caller opened (and created safely); the sink
+    // owns `fd` from then on, closed also on failure. `path` is its name.
+    virtual HResult SetFileDescriptor(int fd, const std::string& path) = 0;
     virtual std::string FileName() const = 0;
 };
 

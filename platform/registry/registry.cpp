@@ -1,14 +1,12 @@
 #include "platform/registry/registry.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <utility>
 
+#include "platform/paths/user_home.h"
 #include "platform/registry/registry_store.h"
 
 namespace quova::registry {
@@ -19,25 +17,13 @@ std::mutex gStoreMutex;
 std::filesystem::path gStorePathOverride;
 std::unique_ptr<RegistryStore> gStore;
 
-// The user's home: HOME, else the user database's entry. None when neither
-// names an existing folder, as for a service account whose home is
-// /nonexistent.
-std::filesystem::path HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    const passwd* user = getpwuid(getuid());
-    if (!user || !user->pw_dir || user->pw_dir[0] != '/') return {};
-    std::error_code ec;
-    if (!std::filesystem::is_directory(user->pw_dir, ec)) return {};
-    return user->pw_dir;
-}
-
 // Empty when the user has no settings folder: a shared fallback such as /tmp
 // would mix every user's settings in a folder anyone can plant links in.
 std::filesystem::path DefaultStorePath() {
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
         base = xdg;
-    else if (const std::filesystem::path home = HomeFolder(); !home.empty())
+    else if (const std::filesystem::path home = UserHomeFolder(); !home.empty())
         base = home / ".config";
     else
         return {};

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <deque>
+#include <functional>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
@@ -199,6 +201,61 @@ TEST_F(ListFiles, WritingUsesCrLfAndAFailureNamesTheFileAndKeepsTheOldList) {
         EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
     }
     EXPECT_EQ(testing::ReadFile(name), "/a/b.avi\r\n/c/\xc3\xa9.ogg\r\n");
+}
+
+// The message of the ListFileError `read` throws; "" when it throws none.
+std::string ListError(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const ListFileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST_F(ListFiles, OnlyPlainFilesAreReadAndNoneBeyondTheLimits) {
+    // A named pipe without a writer would hold the player in open() for ever.
+    ASSERT_EQ(mkfifo((dir_ / "pipe.mpl").c_str(), 0600), 0);
+    EXPECT_NE(ListError([&] { ReadListFile((dir_ / "pipe.mpl").string()); }), "");
+    // A device that never ends.
+    EXPECT_NE(ListError([] { ReadListFile("/dev/zero"); }), "");
+    EXPECT_NE(ListError([&] { ReadListFile(dir_.path().string()); }), "");
+
+    // 20 MiB of one-letter lines would be ten million entries.
+    std::string lines;
+    for (int i = 0; i < 10 * 1024 * 1024; ++i) lines += "a\n";
+    testing::WriteFile(dir_ / "huge.mpl", lines);
+    const std::string huge = ListError([&] { ReadListFile((dir_ / "huge.mpl").string()); });
+    EXPECT_NE(huge.find(std::to_string(kMaxListFileBytes)), std::string::npos) << huge;
+    EXPECT_NE(huge.find("huge.mpl"), std::string::npos) << huge;
+
+    // Small, but more entries than any play list holds.
+    testing::WriteFile(dir_ / "many.m3u", lines.substr(0, 2 * (kMaxListEntries + 1)));
+    const std::string many = ListError([&] { ReadListFile((dir_ / "many.m3u").string()); });
+    EXPECT_NE(many.find(std::to_string(kMaxListEntries)), std::string::npos) << many;
+    testing::WriteFile(dir_ / "full.m3u", lines.substr(0, 2 * kMaxListEntries));
+    EXPECT_EQ(ReadListFile((dir_ / "full.m3u").string()).size(), kMaxListEntries);
+}
+
+TEST_F(ListFiles, SavingNeverWritesThroughAPlantedLinkAndKeepsTheListsMode) {
+    const std::filesystem::path list = dir_ / "private.mpl";
+    testing::WriteFile(list, "old\r\n");
+    ASSERT_EQ(chmod(list.c_str(), 0600), 0);
+    // Whatever name a saving writer could pick beside the list.
+    testing::WriteFile(dir_ / "victim", "untouched");
+    for (const char* planted : {"private.mpl.tmp", "private.mpl.quova-new", ".private.mpl.part"})
+        std::filesystem::create_symlink(dir_ / "victim", dir_ / planted);
+    WriteListFile(list.string(), {"/a.avi"});
+    EXPECT_EQ(testing::ReadFile(list), "/a.avi\r\n");
+    EXPECT_EQ(testing::ReadFile(dir_ / "victim"), "untouched");
+    struct stat st {};
+    ASSERT_EQ(stat(list.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    // A name at the length limit (255 bytes) saves like any other.
+    const std::filesystem::path longName = dir_ / (std::string(251, 'l') + ".mpl");
+    WriteListFile(longName.string(), {"/b.avi"});
+    EXPECT_EQ(ReadListFile(longName.string()), (std::vector<std::string>{"/b.avi"}));
 }
 
 TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {

@@ -400,7 +400,9 @@ TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
     Run([](TQuovaForm& form) { form.close(); });
     EXPECT_FALSE(classes(".oga"));
 
-    // The program moved: registered again, following the new path.
+    // The program moved: registered again, following the new path (an
+    // existing folder: one that is missing could be anybody's later).
+    std::filesystem::create_directories(dir_ / "moved");
     options_.exePath = (dir_ / "moved" / "quova").string();
     Run([](TQuovaForm& form) { form.close(); });
     EXPECT_EQ(classes(".oga"), "ogafile");

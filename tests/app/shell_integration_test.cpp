@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -139,15 +140,24 @@ class DesktopAssociation : public ::testing::Test {
                    : "exit " + std::to_string(process.exitCode()) + ": " + output;
     }
 
+    // A program path inside the test's folder, its folders made:
+    // registration takes only programs whose folders nobody else controls.
+    std::string P(const std::string& path) const {
+        const fs::path full = dir_.path().string() + path;
+        fs::create_directories(full.parent_path());
+        return full.string();
+    }
+
     testing::TempDir dir_;
     fs::path data_;
     fs::path config_;
 };
 
 TEST_F(DesktopAssociation, AFreshDesktopMakesTheProgramTheDefaultHandler) {
-    ASSERT_TRUE(CheckFileType(".avi", "/opt/quova/bin/quova"));
+    ASSERT_TRUE(CheckFileType(".avi", P("/opt/quova/bin/quova")));
     const std::string entry = testing::ReadFile(Entry());
-    EXPECT_NE(entry.find("\nExec=\"/opt/quova/bin/quova\" %F\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=\"" + P("/opt/quova/bin/quova") + "\" %F\n"), std::string::npos)
+        << entry;
     EXPECT_NE(entry.find("video/x-msvideo;"), std::string::npos);
     EXPECT_NE(entry.find("audio/mpeg;"), std::string::npos);
     EXPECT_EQ(Validate(Entry()), "");
@@ -159,7 +169,7 @@ TEST_F(DesktopAssociation, AFreshDesktopMakesTheProgramTheDefaultHandler) {
     const registry::KeyHandle command =
         registry::OpenExistingKey(registry::Hive::ClassesRoot, "avifile\\shell\\quova\\command");
     ASSERT_TRUE(command);
-    EXPECT_EQ(command->Read(""), "\"/opt/quova/bin/quova\" \"%1\"");
+    EXPECT_EQ(command->Read(""), "\"" + P("/opt/quova/bin/quova") + "\" \"%1\"");
 }
 
 TEST_F(DesktopAssociation, AnotherProgramsDefaultIsKept) {
@@ -171,7 +181,7 @@ TEST_F(DesktopAssociation, AnotherProgramsDefaultIsKept) {
         "[Added Associations]\nvideo/mpeg=other.desktop;\n\n"
         "[Default Applications]\nvideo/x-msvideo=other.desktop;\n\n[Removed Associations]\n";
     testing::WriteFile(config_ / "mimeapps.list", list);
-    ASSERT_TRUE(CheckFileType(".avi", "/opt/quova/bin/quova"));
+    ASSERT_TRUE(CheckFileType(".avi", P("/opt/quova/bin/quova")));
     EXPECT_EQ(MimeApps(), list);
     if (QueryDefault("video/x-msvideo") != "(no xdg-mime)") {
         EXPECT_EQ(QueryDefault("video/x-msvideo"), "other.desktop");
@@ -180,7 +190,7 @@ TEST_F(DesktopAssociation, AnotherProgramsDefaultIsKept) {
     EXPECT_NE(testing::ReadFile(Entry()).find("video/x-msvideo;"), std::string::npos);
 
     // A type without a default gets one inside the existing group; the rest stays.
-    ASSERT_TRUE(CheckFileType(".mpg", "/opt/quova/bin/quova"));
+    ASSERT_TRUE(CheckFileType(".mpg", P("/opt/quova/bin/quova")));
     EXPECT_EQ(
         MimeApps(),
         "[Added Associations]\nvideo/mpeg=other.desktop;\n\n"
@@ -190,17 +200,18 @@ TEST_F(DesktopAssociation, AnotherProgramsDefaultIsKept) {
     // A default naming a program that is gone does not count.
     testing::WriteFile(config_ / "mimeapps.list",
                        "[Default Applications]\naudio/mpeg=uninstalled.desktop;\n");
-    ASSERT_TRUE(CheckFileType(".mp3", "/opt/quova/bin/quova"));
+    ASSERT_TRUE(CheckFileType(".mp3", P("/opt/quova/bin/quova")));
     EXPECT_EQ(MimeApps(),
               "[Default Applications]\naudio/mpeg=quova.desktop;uninstalled.desktop;\n");
 }
 
 TEST_F(DesktopAssociation, AMovedProgramRewritesItsExecLine) {
-    ASSERT_TRUE(CheckFileType(".ogg", "/old/place/quova"));
-    ASSERT_TRUE(CheckFileType(".ogg", "/new/place/quova"));
+    ASSERT_TRUE(CheckFileType(".ogg", P("/old/place/quova")));
+    ASSERT_TRUE(CheckFileType(".ogg", P("/new/place/quova")));
     const std::string entry = testing::ReadFile(Entry());
-    EXPECT_NE(entry.find("\nExec=\"/new/place/quova\" %F\n"), std::string::npos) << entry;
-    EXPECT_EQ(entry.find("/old/place"), std::string::npos);
+    EXPECT_NE(entry.find("\nExec=\"" + P("/new/place/quova") + "\" %F\n"), std::string::npos)
+        << entry;
+    EXPECT_EQ(entry.find(P("/old/place/quova")), std::string::npos);
     // The defaults were written once.
     const std::string list = MimeApps();
     EXPECT_EQ(list.find("audio/ogg=quova.desktop;"), list.rfind("audio/ogg=quova.desktop;"));
@@ -212,8 +223,54 @@ TEST_F(DesktopAssociation, ExecQuotesAPathTheWayDesktopEntriesRequire) {
     EXPECT_EQ(DesktopExec("/opt/My Apps/quo\"va$1%"), "\"/opt/My Apps/quo\\\\\"va\\\\$1%%\" %F");
     EXPECT_EQ(DesktopExec("/a\\b"), "\"/a\\\\\\\\b\" %F");
     EXPECT_THROW(DesktopExec("/a\nb"), std::invalid_argument);
-    ASSERT_TRUE(CheckFileType(".avi", "/opt/My Apps/quo\"va$1%"));
+    ASSERT_TRUE(CheckFileType(".avi", P("/opt/My Apps/quo\"va$1%")));
     EXPECT_EQ(Validate(Entry()), "");
+}
+
+TEST_F(DesktopAssociation, RelativeXdgFoldersAreIgnoredForTheHomesDefaults) {
+    const fs::path home = dir_ / "home";
+    fs::create_directories(home);
+    fs::create_directories(dir_ / "cwd");
+    const fs::path before = fs::current_path();
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome ? oldHome : "";
+    fs::current_path(dir_ / "cwd");
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", "reldata", 1);
+    setenv("XDG_CONFIG_HOME", "relconfig", 1);
+    const bool registered = CheckFileType(".avi", P("/opt/quova/bin/quova"));
+    setenv("XDG_DATA_HOME", data_.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+    oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
+    fs::current_path(before);
+
+    EXPECT_TRUE(registered);
+    EXPECT_FALSE(fs::exists(dir_ / "cwd" / "reldata"));
+    EXPECT_FALSE(fs::exists(dir_ / "cwd" / "relconfig"));
+    EXPECT_TRUE(fs::exists(home / ".local/share/applications/quova.desktop"));
+    EXPECT_EQ(testing::ReadFile(home / ".config/mimeapps.list"),
+              "[Default Applications]\nvideo/x-msvideo=quova.desktop;\n");
+}
+
+TEST_F(DesktopAssociation, NothingIsWrittenThroughALinkPlantedBesideTheFiles) {
+    fs::create_directories(data_ / "applications");
+    testing::WriteFile(dir_ / "victim", "untouched");
+    const fs::path links[] = {data_ / "applications" / "quova.desktop.quova-new",
+                              config_ / "mimeapps.list.quova-new"};
+    for (const fs::path& link : links) fs::create_symlink(dir_ / "victim", link);
+    testing::WriteFile(config_ / "mimeapps.list", "[Default Applications]\n");
+    ASSERT_EQ(chmod((config_ / "mimeapps.list").c_str(), 0600), 0);
+
+    ASSERT_TRUE(CheckFileType(".avi", P("/opt/quova/bin/quova")));
+    EXPECT_EQ(testing::ReadFile(dir_ / "victim"), "untouched");
+    EXPECT_EQ(MimeApps(), "[Default Applications]\nvideo/x-msvideo=quova.desktop;\n");
+    EXPECT_NE(testing::ReadFile(Entry()).find("[Desktop Entry]"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(lstat(Entry().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    ASSERT_EQ(stat((config_ / "mimeapps.list").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    for (const fs::path& link : links) fs::remove(link);
 }
 
 TEST_F(DesktopAssociation, NoWritableDesktopFolderIsReported) {
@@ -221,7 +278,7 @@ TEST_F(DesktopAssociation, NoWritableDesktopFolderIsReported) {
     testing::WriteFile(data_ / "applications", "a file where the folder should be");
     testing::SeenBox seen;
     testing::AnswerNextBox(QMessageBox::Ok, &seen);
-    EXPECT_FALSE(CheckFileType(".avi", "/opt/quova/bin/quova"));
+    EXPECT_FALSE(CheckFileType(".avi", P("/opt/quova/bin/quova")));
     EXPECT_EQ(seen.caption, "Quova:CheckFileType");
     fs::remove(data_ / "applications");
 }

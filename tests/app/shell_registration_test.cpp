@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
@@ -26,18 +29,27 @@ class ShellRegistration : public ::testing::Test {
         return key ? key->Read("") : std::nullopt;
     }
 
+    // A program path inside the test's folder, its folders made:
+    // registration takes only programs whose folders nobody else controls.
+    std::string P(const std::string& path) const {
+        const std::filesystem::path full = dir_.path().string() + path;
+        std::filesystem::create_directories(full.parent_path());
+        return full.string();
+    }
+    std::string Command(const std::string& path) const { return "\"" + P(path) + "\" \"%1\""; }
+
     testing::TempDir dir_;
 };
 
 TEST_F(ShellRegistration, NewExtensionGetsItsTypeAndTheProgramAsDefaultVerb) {
     EXPECT_EQ(DefaultFileType(".avi"), "avifile");
     EXPECT_EQ(DefaultFileType("." + std::string(150, 'x')), std::string(99, 'x') + "file");
-    ASSERT_TRUE(CheckFileType(".mpl", "/opt/quova/quova"));
+    ASSERT_TRUE(CheckFileType(".mpl", P("/opt/quova/quova")));
     EXPECT_EQ(Get(".mpl"), "mplfile");
     EXPECT_EQ(Get("mplfile"), "");
     EXPECT_EQ(Get("mplfile\\shell"), "Quova");
     EXPECT_EQ(Get("mplfile\\shell\\quova"), "&Open with Quova");
-    EXPECT_EQ(Get("mplfile\\shell\\quova\\command"), "\"/opt/quova/quova\" \"%1\"");
+    EXPECT_EQ(Get("mplfile\\shell\\quova\\command"), Command("/opt/quova/quova"));
 }
 
 TEST_F(ShellRegistration, AnotherProgramsDefaultVerbIsKept) {
@@ -45,22 +57,22 @@ TEST_F(ShellRegistration, AnotherProgramsDefaultVerbIsKept) {
     Set("Video.Avi", "AVI video");
     Set("Video.Avi\\shell", "play");
     Set("Video.Avi\\shell\\play\\command", "\"/usr/bin/otherplayer\" \"%1\"");
-    ASSERT_TRUE(CheckFileType(".avi", "/opt/quova/quova"));
+    ASSERT_TRUE(CheckFileType(".avi", P("/opt/quova/quova")));
     EXPECT_EQ(Get(".avi"), "Video.Avi");
     EXPECT_EQ(Get("Video.Avi"), "AVI video");
     EXPECT_EQ(Get("Video.Avi\\shell"), "play");
     EXPECT_EQ(Get("Video.Avi\\shell\\play\\command"), "\"/usr/bin/otherplayer\" \"%1\"");
-    EXPECT_EQ(Get("Video.Avi\\shell\\quova\\command"), "\"/opt/quova/quova\" \"%1\"");
+    EXPECT_EQ(Get("Video.Avi\\shell\\quova\\command"), Command("/opt/quova/quova"));
 }
 
 TEST_F(ShellRegistration, MovedProgramIsFollowed) {
     Set(".ogg", "oggfile");
     Set("oggfile\\shell", "open");
     Set("oggfile\\shell\\open\\command", "\"/old/place/quova\" \"%1\"");
-    ASSERT_TRUE(CheckFileType(".ogg", "/new/place/quova"));
+    ASSERT_TRUE(CheckFileType(".ogg", P("/new/place/quova")));
     EXPECT_EQ(Get("oggfile\\shell"), "open");
-    EXPECT_EQ(Get("oggfile\\shell\\open\\command"), "\"/new/place/quova\" \"%1\"");
-    EXPECT_EQ(Get("oggfile\\shell\\quova\\command"), "\"/new/place/quova\" \"%1\"");
+    EXPECT_EQ(Get("oggfile\\shell\\open\\command"), Command("/new/place/quova"));
+    EXPECT_EQ(Get("oggfile\\shell\\quova\\command"), Command("/new/place/quova"));
 }
 
 TEST_F(ShellRegistration, StartUpRegistersTheApplicationAndAllTenExtensions) {
@@ -68,10 +80,10 @@ TEST_F(ShellRegistration, StartUpRegistersTheApplicationAndAllTenExtensions) {
     EXPECT_TRUE(ShellRegistrationNeeded("0.1.0.0", "/old/quova", "0.1.0.0", "/opt/quova/quova"));
     EXPECT_FALSE(ShellRegistrationNeeded("0.1.0.0", "/opt/q", "0.1.0.0", "/opt/q"));
 
-    RegisterWithShell("/opt/quova/quova");
+    RegisterWithShell(P("/opt/quova/quova"));
     EXPECT_EQ(Get("Applications\\quova\\shell"), "open");
     EXPECT_EQ(Get("Applications\\quova\\shell\\open"), "");
-    EXPECT_EQ(Get("Applications\\quova\\shell\\open\\command"), "\"/opt/quova/quova\" \"%1\"");
+    EXPECT_EQ(Get("Applications\\quova\\shell\\open\\command"), Command("/opt/quova/quova"));
     const char* const extensions[] = {".avi", ".asf", ".bup", ".mp3", ".mpg",
                                       ".vob", ".mpl", ".ogg", ".ogm", ".oga"};
     EXPECT_TRUE(std::equal(std::begin(extensions), std::end(extensions),
@@ -80,8 +92,27 @@ TEST_F(ShellRegistration, StartUpRegistersTheApplicationAndAllTenExtensions) {
     for (const std::string ext : extensions) {
         const std::string type = ext.substr(1) + "file";
         EXPECT_EQ(Get(ext), type) << ext;
-        EXPECT_EQ(Get(type + "\\shell\\quova\\command"), "\"/opt/quova/quova\" \"%1\"") << ext;
+        EXPECT_EQ(Get(type + "\\shell\\quova\\command"), Command("/opt/quova/quova")) << ext;
     }
+}
+
+TEST_F(ShellRegistration, AProgramWhereOthersCanWriteIsNotRegistered) {
+    // A build folder others may write to: whatever they put there would
+    // become the handler of every registered type.
+    const std::string program = P("/shared/build/quova");
+    ASSERT_EQ(chmod((dir_ / "shared").c_str(), 0777), 0);
+    EXPECT_FALSE(RegistrableProgram(program));
+    EXPECT_FALSE(CheckFileType(".avi", program));
+    RegisterWithShell(program);
+    EXPECT_EQ(Get(".avi"), std::nullopt);
+    EXPECT_EQ(Get("Applications\\quova\\shell"), std::nullopt);
+    // Sticky, as /tmp: others cannot replace what is not theirs.
+    ASSERT_EQ(chmod((dir_ / "shared").c_str(), 01777), 0);
+    EXPECT_TRUE(RegistrableProgram(program));
+    // A folder that does not exist could be made by anyone later; a relative
+    // path depends on the current folder.
+    EXPECT_FALSE(RegistrableProgram((dir_ / "missing/quova").string()));
+    EXPECT_FALSE(RegistrableProgram("quova"));
 }
 
 TEST_F(ShellRegistration, UnwritableStoreIsReportedPerExtension) {
@@ -90,7 +121,7 @@ TEST_F(ShellRegistration, UnwritableStoreIsReportedPerExtension) {
     registry::SetStorePath(dir_ / "blocker" / "registry.reg");
     testing::SeenBox seen;
     testing::AnswerNextBox(QMessageBox::Ok, &seen);
-    EXPECT_FALSE(CheckFileType(".avi", "/opt/quova/quova"));
+    EXPECT_FALSE(CheckFileType(".avi", P("/opt/quova/quova")));
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.caption, "Quova:CheckFileType");
     EXPECT_EQ(seen.icon, QMessageBox::Warning);

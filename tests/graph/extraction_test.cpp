@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <QCheckBox>
+#include <csignal>
 #include <cstring>
+#include <set>
 
 #include "graph/custom_build.h"
 #include "mediainfo/ogg_info.h"
@@ -102,15 +107,50 @@ TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {
     EXPECT_EQ(OutputFileName("/m/a.b.avi", ExtractionKind::PcmToWav), "/m/a.b.wav");
     EXPECT_EQ(OutputFileName("/m/clip", ExtractionKind::Mp3ToMp3), "/m/clip.mp3");
     EXPECT_EQ(OutputFileName("/m/x.avi", ExtractionKind::TranscodeToOgm), "/m/x.ogm");
-    EXPECT_EQ(FolderOf(PartialFileName("/m/x.wav")), "/m/");
-    EXPECT_NE(PartialFileName("/m/x.wav"), "/m/x.wav");
     EXPECT_EQ(ExtractionProgress(4.2, 10), "extracting: 42%");
     EXPECT_EQ(ExtractionProgress(11, 10), "extracting: 100%");
     EXPECT_EQ(ExtractionProgress(1, 0), "extracting: 0%");
     const std::vector<std::string> list = {"a", "b", "c"};
-    EXPECT_EQ(NextExtractionEntry(list, "a"), "b");
-    EXPECT_EQ(NextExtractionEntry(list, "c"), "");
-    EXPECT_EQ(NextExtractionEntry({"a"}, "a"), "");
+    int index = -1;
+    EXPECT_EQ(NextExtractionEntry(list, "a", index), "b");
+    index = -1;
+    EXPECT_EQ(NextExtractionEntry(list, "c", index), "");
+    index = -1;
+    EXPECT_EQ(NextExtractionEntry({"a"}, "a", index), "");
+}
+
+// Runs the end-of-medium ticks of a batch over `list` whose first entry
+// has just been extracted; the entries opened, in order (at most 20).
+std::vector<std::string> BatchOrder(const std::vector<std::string>& list) {
+    Extraction() = ExtractionState{};
+    Graph().MediaComplete = true;
+    Graph().MediaError = 0;
+    Graph().CurrentMediaName = list.front();
+    std::vector<std::string> opened;
+    const auto open = [&](const std::string& name) {
+        opened.push_back(name);
+        Graph().CurrentMediaName = name;
+    };
+    while (opened.size() < 20 && ExtractionTick(list, open)) {
+    }
+    Graph().MediaComplete = false;
+    return opened;
+}
+
+TEST(ExtractionNames, AnEntryListedTwiceIsExtractedTwiceAndTheBatchEnds) {
+    EXPECT_EQ(BatchOrder({"a", "b", "a"}), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(BatchOrder({"a", "a"}), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(BatchOrder({"a", "b", "a", "b", "c"}),
+              (std::vector<std::string>{"b", "a", "b", "c"}));
+}
+
+// The names the folder holds besides `keep`: what an extraction left behind.
+std::vector<std::string> LeftOver(const fs::path& folder, const std::set<std::string>& keep) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (!keep.contains(entry.path().filename().string()))
+            names.push_back(entry.path().filename().string());
+    return names;
 }
 
 TEST_F(ExtractionTest, PcmToWavWritesTheSourcePcmByteForByte) {
@@ -124,7 +164,8 @@ TEST_F(ExtractionTest, PcmToWavWritesTheSourcePcmByteForByte) {
     Extract(avi, ExtractionKind::PcmToWav);
     const fs::path wav = dir_ / "clip.wav";
     ASSERT_TRUE(fs::exists(wav));
-    EXPECT_FALSE(fs::exists(PartialFileName(wav.string())));
+    EXPECT_EQ(LeftOver(dir_.path(), {"clip.avi", "source.pcm", "clip.wav"}),
+              std::vector<std::string>{});
     const std::string data = WavData(wav);
     EXPECT_EQ(data.size(), fs::file_size(pcm));
     EXPECT_TRUE(data == ReadFile(pcm)) << "the WAV's samples differ from the source's";
@@ -147,6 +188,87 @@ TEST_F(ExtractionTest, CancellingTheOverwriteQuestionLeavesTheOldFileAndDoesNotP
     EXPECT_FALSE(Graph().ExtractionReady);
     EXPECT_EQ(ReadFile(dir_ / "clip.wav"), "precious");
     EXPECT_NE(Graph().GraphBuilder->GetState(100).value, engine::GraphState::Running);
+}
+
+// A file-size limit fails the writes the way a full disk does, for this
+// process only; the signal it sends instead is ignored so that the write
+// itself fails.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+TEST_F(ExtractionTest, AWriteErrorKeepsTheOldOutputAndSaysTheExtractionFailed) {
+    const fs::path avi = media::AviPcm(dir_ / "clip.avi", 2.0, 1);
+    WriteFile(dir_ / "clip.wav", "precious");
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    {
+        // From before the start: the extraction runs as fast as it can.
+        FileSizeLimit full(64 * 1024);
+        OpenMedia(avi.string());
+        ASSERT_TRUE(Graph().ExtractionReady);
+        ASSERT_TRUE(RunToEnd());
+    }
+    EXPECT_FALSE(ExtractionTick({avi.string()}, {}));
+    EXPECT_TRUE(OsdMessage.starts_with("audio extraction failed: ")) << OsdMessage;
+    EXPECT_TRUE(ReadFile(dir_ / "clip.wav") == "precious") << "the old output was replaced";
+    EXPECT_EQ(LeftOver(dir_.path(), {"clip.avi", "clip.wav"}), std::vector<std::string>{});
+}
+
+TEST_F(ExtractionTest, TheOutputNeverReplacesItsOwnSource) {
+    const fs::path mp3 = media::Mp3(dir_ / "song.mp3", 1.0);
+    const std::string before = ReadFile(mp3);
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    ToggleExtractionMode(ExtractionKind::Mp3ToMp3);
+    OpenMedia(mp3.string());
+    EXPECT_FALSE(Graph().ExtractionReady);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].find("Overwrite"), std::string::npos) << answers.boxes[0];
+    EXPECT_NE(answers.boxes[0].find(mp3.string()), std::string::npos) << answers.boxes[0];
+    EXPECT_EQ(ReadFile(mp3), before);
+
+    // Another name for the source: a link named as the output.
+    const fs::path avi = media::AviPcm(dir_ / "clip.avi", 1.0, 1);
+    fs::create_symlink(avi, dir_ / "clip.wav");
+    const std::string aviBefore = ReadFile(avi);
+    answers.boxes.clear();
+    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    OpenMedia(avi.string());
+    EXPECT_FALSE(Graph().ExtractionReady);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(ReadFile(avi), aviBefore);
+    EXPECT_TRUE(IsSameFile(avi.string(), (dir_ / "clip.wav").string()));
+    EXPECT_FALSE(IsSameFile(avi.string(), (dir_ / "song.mp3").string()));
+}
+
+TEST_F(ExtractionTest, TheFileBeingWrittenIsNeverALinkPlantedBesideTheOutput) {
+    const fs::path avi = media::AviPcm(dir_ / "clip.avi", 1.0, 1);
+    WriteFile(dir_ / "victim", "untouched");
+    // The temporary names writers have used beside an output.
+    for (const char* planted : {".clip.wav.part", "clip.wav.tmp", "clip.wav.quova-new"})
+        fs::create_symlink(dir_ / "victim", dir_ / planted);
+    Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
+    Extract(avi, ExtractionKind::PcmToWav);
+    EXPECT_EQ(ReadFile(dir_ / "victim"), "untouched");
+    EXPECT_GT(WavData(dir_ / "clip.wav").size(), 100000u);
+    struct stat st {};
+    ASSERT_EQ(lstat((dir_ / "clip.wav").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
 TEST_F(ExtractionTest, Mp3ToMp3CopiesTheCompressedStreamIntoAnMp3ThatPlays) {

@@ -45,6 +45,11 @@ inline bool RunToEnd(int ms = 30000) {
                 const auto e = g.GraphBuilder->Events().Take();
                 if (!e.ok()) break;
                 if (e.value.code == engine::EC_COMPLETE) g.MediaComplete = true;
+                // As the player's event handling does: an error ends the medium too.
+                if (e.value.code == engine::EC_ERRORABORT) {
+                    g.MediaComplete = true;
+                    g.MediaError = static_cast<engine::HResult>(e.value.param1);
+                }
             }
             return g.MediaComplete;
         },

@@ -1,6 +1,7 @@
 #include "playback/bookmarks.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,6 +14,7 @@
 #include "app/app_state.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "platform/files/atomic_file.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/session_saver.h"
 #include "tests/app/qt_support.h"
@@ -236,20 +238,42 @@ TEST_F(BookmarkTest, SessionBookmarkIsWrittenAndRestored) {
     EXPECT_EQ(std::filesystem::path(opened_[0]).filename(), "session.avi");
 }
 
-TEST(SessionBookmarkPlace, BesideTheProgramElseUnderTheStateHome) {
-    TempDir dir;
-    EXPECT_EQ(SessionBookmarkPath((dir / "quova").string(), "/state", "/home/ann"),
-              (dir / "quova.mpk").string());
-    EXPECT_EQ(SessionBookmarkPath((dir / "quova.exe").string(), "", ""),
-              (dir / "quova.mpk").string());
-    // /proc takes no new files, whoever asks: like an installed program's folder.
-    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "/var/state", "/home/ann"),
+TEST(SessionBookmarkPlace, BesideTheProgramElseUnderTheStateHomeElseNowhere) {
+    EXPECT_EQ(SessionBookmarkPath("/opt/q/quova", true, "/state", "/home/ann"), "/opt/q/quova.mpk");
+    EXPECT_EQ(SessionBookmarkPath("/opt/q/quova.exe", true, "", ""), "/opt/q/quova.mpk");
+    EXPECT_EQ(SessionBookmarkPath("/usr/bin/quova", false, "/var/state", "/home/ann"),
               "/var/state/quova/quova.mpk");
-    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "", "/home/ann"),
+    EXPECT_EQ(SessionBookmarkPath("/usr/bin/quova", false, "", "/home/ann"),
               "/home/ann/.local/state/quova/quova.mpk");
     // A relative state home is ignored, as the base directory rules say.
-    EXPECT_EQ(SessionBookmarkPath("/proc/quova", "state", "/home/ann"),
+    EXPECT_EQ(SessionBookmarkPath("/usr/bin/quova", false, "state", "/home/ann"),
               "/home/ann/.local/state/quova/quova.mpk");
+    // Without a home there is no private place: no shared /tmp stands in.
+    EXPECT_EQ(SessionBookmarkPath("/usr/bin/quova", false, "", ""), "");
+    EXPECT_EQ(SessionBookmarkPath("/usr/bin/quova", false, "state", "home"), "");
+}
+
+TEST(SessionBookmarkPlace, TheStateFolderIsMadePrivateAndAForeignOneIsRefused) {
+    TempDir dir;
+    const auto writeText = [](const std::string& path) {
+        return WriteFileAtomically(path, "bookmark", nullptr);
+    };
+    const std::filesystem::path state = dir / "home/.local/state/quova";
+    ASSERT_TRUE(WriteSessionFile((state / "quova.mpk").string(), writeText));
+    EXPECT_EQ(testing::ReadFile(state / "quova.mpk"), "bookmark");
+    for (const auto& folder : {dir / "home/.local/state", state}) {
+        struct stat st {};
+        ASSERT_EQ(stat(folder.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 077, 0u) << folder;
+    }
+    // Another user may have made the folders first where everybody may: the
+    // bookmark is not written into them.
+    std::filesystem::create_directories(dir / "shared/.local/state");
+    ASSERT_EQ(chmod((dir / "shared").c_str(), 0777), 0);
+    EXPECT_FALSE(
+        WriteSessionFile((dir / "shared/.local/state/quova/quova.mpk").string(), writeText));
+    EXPECT_FALSE(std::filesystem::exists(dir / "shared/.local/state/quova"));
+    EXPECT_FALSE(WriteSessionFile("", writeText));
 }
 
 TEST(SessionSaverThread, TheLatestTextWins) {

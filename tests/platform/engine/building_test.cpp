@@ -342,6 +342,16 @@ TEST(NamedFilters, WavDestIntoFileWriterWritesAWavOfTheRightLength) {
     EXPECT_EQ(WavDataSize(written), expected);
 }
 
+TEST(NamedFilters, AWriterNeverWritesThroughALinkAtItsFilesName) {
+    quova::testing::TempDir dir;
+    quova::testing::WriteFile(dir / "victim", "untouched");
+    std::filesystem::create_symlink(dir / "victim", dir / "out.wav");
+    FilterPtr writer = FilterMapper::Instance().CreateByName("File writer");
+    ASSERT_TRUE(writer);
+    EXPECT_TRUE(Failed(writer->AsFileSink()->SetFileName((dir / "out.wav").string())));
+    EXPECT_EQ(quova::testing::ReadFile(dir / "victim"), "untouched");
+}
+
 TEST(NamedFilters, PcmToVorbisThroughTheOggMultiplexer) {
     quova::testing::TempDir dir;
     const auto output = dir / "out.ogm";

@@ -1,11 +1,11 @@
-#include "playback/atomic_file.h"
+#include "platform/files/atomic_file.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -23,29 +23,38 @@ void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-// A fresh name beside `path` that no other writer uses.
-std::string TemporaryName(const std::string& path, int& fd) {
-    std::string pattern = path + ".XXXXXX";
+void SetErrno(std::string* error, int code) {
+    SetError(error, std::strerror(code));
+}
+
+}  // namespace
+
+std::string CreateTemporaryBeside(const std::string& path, int& fd) {
+    const std::string pattern = FolderOfPath(path) + "/.quova-XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
-    fd = mkstemp(buffer.data());
+    // mkostemp creates with O_EXCL, which fails on any existing name, a
+    // dangling link included, so nothing planted there is written through.
+    fd = mkostemp(buffer.data(), O_CLOEXEC);
     return fd < 0 ? std::string() : std::string(buffer.data());
 }
 
-bool SyncFile(const std::string& name) {
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = fsync(fd) == 0;
-    close(fd);
-    return ok;
-}
-
-bool Commit(const std::string& temporary, const std::string& path, std::string* error) {
+bool CommitTemporaryFile(const std::string& temporary, const std::string& path,
+                         std::string* error) {
+    const int fd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        SetErrno(error, errno);
+        unlink(temporary.c_str());
+        return false;
+    }
     // Keep the permissions of the file being replaced, else the usual ones.
     struct stat old {};
-    chmod(temporary.c_str(), stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    if (!SyncFile(temporary) || rename(temporary.c_str(), path.c_str()) != 0) {
-        SetError(error, std::strerror(errno));
+    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    const bool synced = fsync(fd) == 0;
+    const int syncError = errno;
+    close(fd);
+    if (!synced || rename(temporary.c_str(), path.c_str()) != 0) {
+        SetErrno(error, synced ? errno : syncError);
         unlink(temporary.c_str());
         return false;
     }
@@ -58,13 +67,11 @@ bool Commit(const std::string& temporary, const std::string& path, std::string* 
     return true;
 }
 
-}  // namespace
-
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
     int fd = -1;
-    const std::string temporary = TemporaryName(path, fd);
+    const std::string temporary = CreateTemporaryBeside(path, fd);
     if (fd < 0) {
-        SetError(error, std::strerror(errno));
+        SetErrno(error, errno);
         return false;
     }
     std::size_t done = 0;
@@ -72,7 +79,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            SetError(error, std::strerror(n < 0 ? errno : ENOSPC));
+            SetErrno(error, n < 0 ? errno : ENOSPC);
             close(fd);
             unlink(temporary.c_str());
             return false;
@@ -80,20 +87,20 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         done += static_cast<std::size_t>(n);
     }
     if (close(fd) != 0) {
-        SetError(error, std::strerror(errno));
+        SetErrno(error, errno);
         unlink(temporary.c_str());
         return false;
     }
-    return Commit(temporary, path, error);
+    return CommitTemporaryFile(temporary, path, error);
 }
 
 bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(const std::string& temporary)>& write,
                            std::string* error) {
     int fd = -1;
-    const std::string temporary = TemporaryName(path, fd);
+    const std::string temporary = CreateTemporaryBeside(path, fd);
     if (fd < 0) {
-        SetError(error, std::strerror(errno));
+        SetErrno(error, errno);
         return false;
     }
     close(fd);
@@ -102,31 +109,7 @@ bool ReplaceFileAtomically(const std::string& path,
         unlink(temporary.c_str());
         return false;
     }
-    return Commit(temporary, path, error);
-}
-
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& bytes, bool* tooLarge) {
-    if (tooLarge) *tooLarge = false;
-    bytes.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char buffer[8192];
-    bool ok = true;
-    for (;;) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-        if (bytes.size() + n > limit) {
-            if (tooLarge) *tooLarge = true;
-            ok = false;
-            break;
-        }
-        bytes.append(buffer, n);
-        if (n < sizeof buffer) {
-            ok = !std::ferror(file);
-            break;
-        }
-    }
-    std::fclose(file);
-    return ok;
+    return CommitTemporaryFile(temporary, path, error);
 }
 
 }  // namespace quova

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -11,7 +10,8 @@ namespace quova {
 // leaves either the old file or the new one, never a mixture: the bytes go to
 // a temporary file beside it, are flushed to the disk, and the temporary file
 // is renamed over the old one. On failure the old file stays, the temporary
-// file is removed, and `error` says why.
+// file is removed, and `error` says why. The new file keeps the old one's
+// permissions.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
 
 // The same for content a writer produces into the temporary file it is given
@@ -20,7 +20,15 @@ bool ReplaceFileAtomically(const std::string& path,
                            const std::function<bool(const std::string& temporary)>& write,
                            std::string* error);
 
-// Reads at most `limit` bytes; false when the file cannot be read or is larger.
-bool ReadWholeFile(const std::string& path, std::size_t limit, std::string& bytes, bool* tooLarge);
+// The two halves of the above for a writer that needs a descriptor (a media
+// pipeline). Creates a new, empty file in the folder of `path` under a short
+// unique name (".quova-" and six characters, so that a name near the length
+// limit still fits), never through an existing name or a link planted there;
+// returns its name and sets `fd` (close-on-exec), or returns "" with `fd` -1
+// and errno set.
+std::string CreateTemporaryBeside(const std::string& path, int& fd);
+// Gives the written temporary file the name `path` as WriteFileAtomically
+// does; on failure the temporary file is removed and `error` says why.
+bool CommitTemporaryFile(const std::string& temporary, const std::string& path, std::string* error);
 
 }  // namespace quova

@@ -1,0 +1,36 @@
+#include "playback/media_events.h"
+
+#include <gtest/gtest.h>
+
+#include "graph/graph_state.h"
+#include "platform/engine/filter_graph.h"
+
+namespace quova {
+namespace {
+
+using namespace engine;
+
+// The end of the stream and an error both end the medium; only the error
+// leaves its code, which tells the tick that what was written is cut short.
+TEST(MediaEvents, AnErrorEndsTheMediumAndKeepsItsCodeTheEndOfTheStreamNone) {
+    GraphSession& g = Graph();
+    g.GraphBuilder = std::make_unique<FilterGraph>();
+    g.MediaComplete = false;
+    g.MediaError = S_OK;
+    g.GraphBuilder->Events().Post({EC_COMPLETE, S_OK, 0});
+    HandleMediaEvents();
+    EXPECT_TRUE(g.MediaComplete);
+    EXPECT_EQ(g.MediaError, S_OK);
+
+    g.MediaComplete = false;
+    g.GraphBuilder->Events().Post({EC_ERRORABORT, E_ABORT, 0});
+    HandleMediaEvents();
+    EXPECT_TRUE(g.MediaComplete);
+    EXPECT_EQ(g.MediaError, E_ABORT);
+    g.GraphBuilder.reset();
+    g.MediaComplete = false;
+    g.MediaError = S_OK;
+}
+
+}  // namespace
+}  // namespace quova
