@@ -183,43 +183,73 @@ void RegSection::Remove(std::string_view name) {
     std::erase_if(values, [&](const RegValue& v) { return SameName(v.name, name); });
 }
 
+namespace {
+
+std::string LowerPath(std::string_view path) {
+    std::string out(path);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+}  // namespace
+
 const RegSection* RegDocument::Find(std::string_view fullPath) const {
-    for (const auto& s : sections)
-        if (SameName(s.path, fullPath)) return &s;
-    return nullptr;
+    const auto found = index_.find(LowerPath(fullPath));
+    return found == index_.end() ? nullptr : &sections[found->second];
 }
 
 RegSection& RegDocument::Ensure(std::string_view fullPath) {
-    for (auto& s : sections)
-        if (SameName(s.path, fullPath)) return s;
+    std::string key = LowerPath(fullPath);
+    if (const auto found = index_.find(key); found != index_.end()) return sections[found->second];
+    index_.emplace(std::move(key), sections.size());
     sections.push_back({std::string(fullPath), {}});
     return sections.back();
 }
 
 bool RegDocument::Exists(std::string_view fullPath) const {
-    return std::any_of(sections.begin(), sections.end(), [&](const RegSection& s) {
-        return SameName(s.path, fullPath) || StartsWithPath(s.path, fullPath);
-    });
+    const std::string key = LowerPath(fullPath);
+    if (index_.contains(key)) return true;
+    const std::string below = key + '\\';
+    const auto next = index_.lower_bound(below);
+    return next != index_.end() && next->first.starts_with(below);
 }
 
 std::vector<std::string> RegDocument::Children(std::string_view fullPath) const {
-    std::vector<std::string> names;
-    for (const auto& s : sections) {
-        if (!StartsWithPath(s.path, fullPath)) continue;
-        std::string_view rest = std::string_view(s.path).substr(fullPath.size() + 1);
-        std::string child(rest.substr(0, rest.find('\\')));
+    const std::string below = LowerPath(fullPath) + '\\';
+    // Each child once, named as its first section in the file names it.
+    std::map<std::string, std::size_t, std::less<>> first;
+    for (auto it = index_.lower_bound(below); it != index_.end() && it->first.starts_with(below);
+         ++it) {
+        const std::string_view rest = std::string_view(it->first).substr(below.size());
+        const std::string child(rest.substr(0, rest.find('\\')));
         if (child.empty()) continue;
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameName(n, child); }))
-            names.push_back(std::move(child));
+        auto [place, fresh] = first.emplace(child, it->second);
+        if (!fresh) place->second = std::min(place->second, it->second);
     }
+    std::vector<std::pair<std::size_t, std::string>> ordered;
+    for (const auto& [child, at] : first) {
+        const std::string_view path = sections[at].path;
+        const std::string_view rest = path.substr(below.size());
+        ordered.emplace_back(at, std::string(rest.substr(0, rest.find('\\'))));
+    }
+    std::sort(ordered.begin(), ordered.end());
+    std::vector<std::string> names;
+    for (auto& [at, name] : ordered) names.push_back(std::move(name));
     return names;
 }
 
 void RegDocument::RemoveTree(std::string_view fullPath) {
+    const auto before = sections.size();
     std::erase_if(sections, [&](const RegSection& s) {
         return SameName(s.path, fullPath) || StartsWithPath(s.path, fullPath);
     });
+    if (sections.size() != before) Reindex();
+}
+
+void RegDocument::Reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        index_.emplace(LowerPath(sections[i].path), i);
 }
 
 RegDocument ParseRegistryText(std::string_view text) {
