@@ -166,6 +166,12 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     // A position for another track is ignored.
     Call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong{0}});
     EXPECT_NEAR(CurrentPosition(), 3.0, 0.04);
+    // Offsets at the ends of the 64-bit range stop at the ends of the medium.
+    Call("Seek", {qlonglong{9'000'000'000'000'000'000}});
+    EXPECT_GE(CurrentPosition(), Graph().Duration - 0.05);
+    Call("Seek", {qlonglong{-9'000'000'000'000'000'000}});
+    EXPECT_NEAR(CurrentPosition(), 0.0, 0.04);
+    Call("SetPosition", {QVariant::fromValue(track), qlonglong{3'000'000}});
     testing::PumpEvents(100);
     ASSERT_FALSE(listener_.seeked.empty());
     EXPECT_NEAR(listener_.seeked.back(), 3'000'000, 40'000);

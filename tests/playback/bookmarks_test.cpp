@@ -159,6 +159,21 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     EXPECT_EQ(settings_.CropY, 0);  // a 1.0 bookmark has no crop
 }
 
+TEST_F(BookmarkTest, APositionBeyondTheFilmLandsAtItsEnd) {
+    const auto film = OpenFilm("far.avi", 1.0);
+    const std::string name = (dir_ / "far.mpk").string();
+    // The largest position the file's 64-bit number holds, some 292 million years.
+    testing::WriteFile(name, "Quova1.1MovieBookmark\r\n[\r\n" + film.string() +
+                                 "\r\n9223372036854775807\r\n60\r\n1000\r\n1000\r\n0\r\n"
+                                 "0\r\n0\r\n]\r\n");
+    MessageBoxLog boxes;
+    ReadMovieBookmark(name);
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_EQ(seeks_.size(), 1u);
+    EXPECT_TRUE(WaitUntil([] { return BookmarkPosition() >= Graph().Duration - 0.05; }))
+        << BookmarkPosition();
+}
+
 TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
     OpenFilm("mine.avi", 1.0);
     const std::string name = (dir_ / "theirs.mpk").string();
