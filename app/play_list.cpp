@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "platform/encoding/file_name_line.h"
 #include "platform/encoding/text_encoding.h"
 
 namespace quova {
@@ -159,16 +160,16 @@ std::vector<std::string> ReadListFile(const std::string& fileName) {
     if (ec) folder = std::filesystem::path(fileName).parent_path();
 
     std::vector<std::string> entries;
-    for (const std::string& line : SplitLines(DecodeText(bytes.str()))) {
+    for (const std::string& line : SplitLines(DecodeTextByLine(bytes.str()))) {
         if (m3u && (line.empty() || line.starts_with('#'))) continue;
-        entries.push_back(ResolveEntry(folder, line));
+        entries.push_back(ResolveEntry(folder, FileNameFromLine(line)));
     }
     return entries;
 }
 
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
     std::string text;
-    for (const std::string& entry : entries) text += entry + "\r\n";
+    for (const std::string& entry : entries) text += FileNameLine(entry) + "\r\n";
     // Written beside the list and renamed over it, so a failed write leaves
     // the old list whole.
     const std::string temporary = fileName + ".tmp";

@@ -67,13 +67,15 @@ class ListFileError : public std::runtime_error {
 // Whether a name is a play-list file the player opens as a list (.mpl, .m3u, .m3u8).
 bool IsListFile(const std::string& name);
 
-// The entries of a list file, one a line (CR LF, LF or CR), UTF-8 or else
-// Windows-1252. A relative name is taken relative to the list's folder. In
-// .mpl files every line is an entry, a blank one too; in .m3u/.m3u8 files
-// blank lines and lines starting with "#" are skipped.
+// The entries of a list file, one a line (CR LF, LF or CR), each line UTF-8
+// or else Windows-1252, a local file URI standing for the bytes of a name that
+// is neither UTF-8 nor one line (see FileNameLine). A relative name is taken relative to the list's
+// folder. In .mpl files every line is an entry, a blank one too; in .m3u/.m3u8 files blank lines
+// and lines starting with "#" are skipped.
 std::vector<std::string> ReadListFile(const std::string& fileName);
 
-// Writes the entries as UTF-8 lines ending in CR LF, replacing the file.
+// Writes the entries as UTF-8 lines ending in CR LF, replacing the file; a
+// name no UTF-8 line can hold is written as a local file URI.
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries);
 
 }  // namespace quova

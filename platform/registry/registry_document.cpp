@@ -25,6 +25,38 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The byte of an escape's two hex digits at the start of `s`, when it is
+// one Quote writes (0x80 and above).
+std::optional<unsigned char> EscapedByte(std::string_view s) {
+    if (s.size() < 2 || HexDigit(s[0]) < 0 || HexDigit(s[1]) < 0) return std::nullopt;
+    const int byte = HexDigit(s[0]) * 16 + HexDigit(s[1]);
+    if (byte < 0x80) return std::nullopt;
+    return static_cast<unsigned char>(byte);
+}
+
+// Which bytes of `s` belong to no valid UTF-8 sequence.
+std::vector<bool> StrayBytes(std::string_view s) {
+    std::vector<bool> stray(s.size(), false);
+    if (IsValidUtf8(s)) return stray;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (c >= 0x80 && (i + length > s.size() || !IsValidUtf8(s.substr(i, length)))) {
+            stray[i++] = true;
+            continue;
+        }
+        i += length;
+    }
+    return stray;
+}
+
 // Reads a quoted string at the start of `s` (which begins with '"'); on
 // success `s` is left just after the closing quote.
 std::optional<std::string> ReadQuoted(std::string_view& s) {
@@ -50,6 +82,15 @@ std::optional<std::string> ReadQuoted(std::string_view& s) {
                 case 'r':
                     out += '\r';
                     break;
+                case 'x':
+                    // A byte of a value that is not UTF-8; only those are
+                    // written so, and a plain "\x" stays as written.
+                    if (const auto byte = EscapedByte(s.substr(i + 1))) {
+                        out += static_cast<char>(*byte);
+                        i += 2;
+                        break;
+                    }
+                    [[fallthrough]];
                 default:
                     // Not an escape this format knows: keep it as written.
                     out += '\\';
@@ -64,7 +105,20 @@ std::optional<std::string> ReadQuoted(std::string_view& s) {
 
 std::string Quote(std::string_view s) {
     std::string out = "\"";
-    for (char c : s) {
+    // A value that is not UTF-8 (a file name is whatever bytes the file
+    // system holds) keeps its stray bytes as \xHH escapes, so the file stays
+    // UTF-8 and every other value reads as it was written.
+    const std::vector<bool> stray = StrayBytes(s);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (stray[i]) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+            continue;
+        }
         switch (c) {
             case '\\':
                 out += "\\\\";

@@ -188,7 +188,7 @@ const RegistryStore::Loaded& RegistryStore::Load() {
         loaded.bytes.clear();
         document->unreadableLines = 1;
     } else if (loaded.error.empty()) {
-        *document = ParseRegistryText(DecodeText(loaded.bytes));
+        *document = ParseRegistryText(DecodeTextByLine(loaded.bytes));
     }
     loaded.document = std::move(document);
     cached_ = std::move(loaded);

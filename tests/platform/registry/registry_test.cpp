@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/encoding/text_encoding.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova::registry {
@@ -149,6 +150,35 @@ TEST_F(RegistryTest, WindowsAnsiFileIsReadAndRewrittenAsUtf8) {
     EXPECT_EQ(key->Read("f"), "C:\\Films\\Am\xC3\xA9lie.avi");
     WriteStrValue(key.get(), "g", "1");
     EXPECT_NE(ReadFile(file()).find("Am\xC3\xA9lie"), std::string::npos);
+}
+
+TEST_F(RegistryTest, AValueThatIsNotUtf8KeepsItsBytesAndChangesNoOtherValue) {
+    {
+        KeyHandle mru = OpenUserKey("SOFTWARE\\Dorvane\\Quova\\MRU");
+        WriteStrValue(mru.get(), "1", "/films/Am\xE9lie.avi");
+        WriteStrValue(mru.get(), "2", "/films/caf\xC3\xA9 \\x41\\xE9.avi");
+        WriteStrValue(mru.get(), "3", "/films/\xC3\xA9\xC3");
+    }
+    const std::string text = ReadFile(file());
+    EXPECT_TRUE(IsValidUtf8(text)) << text;
+    EXPECT_NE(text.find("\"2\"=\"/films/caf\xC3\xA9 \\\\x41\\\\xE9.avi\""), std::string::npos)
+        << "an ordinary value is written as it always was: " << text;
+    // Read by a fresh store, as at the next start, and rewritten.
+    SetStorePath(dir / "elsewhere.reg");
+    SetStorePath(file());
+    KeyHandle mru = OpenUserKey("SOFTWARE\\Dorvane\\Quova\\MRU");
+    WriteStrValue(mru.get(), "4", "x");
+    EXPECT_EQ(mru->Read("1"), "/films/Am\xE9lie.avi");
+    EXPECT_EQ(mru->Read("2"), "/films/caf\xC3\xA9 \\x41\\xE9.avi");
+    EXPECT_EQ(mru->Read("3"), "/films/\xC3\xA9\xC3");
+
+    // A file with one Windows-1252 line among UTF-8 ones: only that line reads
+    // as Windows-1252.
+    WriteFile(file(),
+              "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"caf\xE9\"\n\"b\"=\"caf\xC3\xA9\"\n");
+    KeyHandle key = OpenUserKey("S");
+    EXPECT_EQ(key->Read("a"), "caf\xC3\xA9");
+    EXPECT_EQ(key->Read("b"), "caf\xC3\xA9");
 }
 
 TEST_F(RegistryTest, DamagedFileKeepsReadableEntriesAndACopyBeforeTheRewrite) {
