@@ -18,6 +18,7 @@
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
+#include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -26,32 +27,7 @@
 namespace quova {
 namespace {
 
-// A session bus of the test's own, gone with it.
-class PrivateBus {
-  public:
-    bool Start() {
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        if (!daemon_.waitForStarted(3000)) return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!daemon_.canReadLine() && clock.elapsed() < 5000) daemon_.waitForReadyRead(100);
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        return !address_.isEmpty();
-    }
-    QDBusConnection Connect(const QString& name) {
-        return QDBusConnection::connectToBus(address_, name);
-    }
-    ~PrivateBus() {
-        for (const char* name : {"player", "second", "client"})
-            QDBusConnection::disconnectFromBus(name);
-        daemon_.kill();
-        daemon_.waitForFinished(2000);
-    }
-
-  private:
-    QProcess daemon_;
-    QString address_;
-};
+using testing::PrivateBus;
 
 // Collects the player's signals as a desktop would see them.
 class Listener : public QObject {
