@@ -127,7 +127,11 @@ std::string ReadWhole(const std::filesystem::path& path, std::string& bytes, str
                 break;
             }
             bytes.append(buffer, static_cast<size_t>(n));
-            if (bytes.size() > kMaxFileSize) break;
+            if (bytes.size() > kMaxFileSize) {
+                // Part of a file is not the file: it must not be written back.
+                error = "cannot read " + path.string() + ": it grew while being read";
+                break;
+            }
         }
     }
     ::close(fd);
