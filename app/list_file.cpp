@@ -1,6 +1,7 @@
 #include "app/list_file.h"
 
 #include "lexicon/lexicon.h"
+#include "platform/encoding/file_name_line.h"
 #include "platform/encoding/text_encoding.h"
 
 namespace quova {
@@ -22,13 +23,13 @@ std::vector<std::string> ParseListFile(std::string_view bytes, const std::filesy
                                        bool m3u, const std::string& fileName) {
     std::vector<std::string> entries;
     bool tooMany = false;
-    ForEachLine(DecodeText(bytes), [&](std::string_view line) {
+    ForEachLine(DecodeTextByLine(bytes), [&](std::string_view line) {
         if (m3u && (line.empty() || line.starts_with('#'))) return true;
         if (entries.size() == kMaxListEntries) {
             tooMany = true;
             return false;
         }
-        entries.push_back(ResolveEntry(folder, line));
+        entries.push_back(ResolveEntry(folder, FileNameFromLine(line)));
         return true;
     });
     if (tooMany)

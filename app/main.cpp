@@ -7,12 +7,16 @@ int main(int argc, char* argv[]) {
     // runs through XWayland unless the user chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
+    // Every parameter is the program's own: given the real command line, Qt
+    // would take file names such as "-platformpluginpath" or "-style" as its
+    // options and act on the name after them. It sees the program's name only.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("Quova");
 
     quova::ProgramOptions options;
-    // QApplication has taken the options it knows (-platform, ...) out of
-    // argv; the rest are kept as bytes, since a file name need not be UTF-8.
+    // Kept as bytes, since a file name need not be UTF-8.
     for (int i = 1; i < argc; ++i) options.params.push_back(argv[i]);
     options.ctrlHeld = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
     quova::RunProgram(options);

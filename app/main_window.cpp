@@ -1037,12 +1037,9 @@ bool TQuovaForm::GraphRunning(int timeoutMs) const {
 }
 
 void TQuovaForm::SessionEnd() {
+    // The termination watcher has dismissed any box or dialog that would hold
+    // the close back.
     SessionEnding = true;
-    // A box or dialog open now would hold the close back until it is answered.
-    while (QWidget* modal = QApplication::activeModalWidget()) {
-        modal->close();
-        if (modal->isVisible()) break;
-    }
     QTimer::singleShot(0, this, [this] { close(); });
 }
 

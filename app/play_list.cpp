@@ -10,6 +10,7 @@
 #include "lexicon/lexicon.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/whole_file.h"
+#include "platform/encoding/file_name_line.h"
 
 namespace quova {
 
@@ -143,7 +144,7 @@ std::vector<std::string> ReadListFile(const std::string& fileName) {
 
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries) {
     std::string text;
-    for (const std::string& entry : entries) text += entry + "\r\n";
+    for (const std::string& entry : entries) text += FileNameLine(entry) + "\r\n";
     std::string error;
     if (!WriteFileAtomically(fileName, text, &error))
         throw ListFileError("Cannot write list file \"" + fileName + "\": " + error);

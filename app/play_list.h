@@ -63,12 +63,15 @@ std::string Loop1Click(bool& loopOn, int mediaKind);
 bool IsListFile(const std::string& name);
 
 // The entries of a list file (ParseListFile), relative names taken relative
-// to the list's folder. Only a plain file of at most kMaxListFileBytes is
-// read; anything else throws ListFileError saying why.
+// to the list's folder; each line is UTF-8 or else Windows-1252, a local file
+// URI standing for the bytes of a name that is neither UTF-8 nor one line
+// (see FileNameLine). Only a plain file of at most kMaxListFileBytes is read;
+// anything else throws ListFileError saying why.
 std::vector<std::string> ReadListFile(const std::string& fileName);
 
 // Writes the entries as UTF-8 lines ending in CR LF, replacing the file
-// atomically (its permissions kept).
+// atomically (its permissions kept); a name no UTF-8 line can hold is
+// written as a local file URI.
 void WriteListFile(const std::string& fileName, const std::vector<std::string>& entries);
 
 }  // namespace quova

@@ -3,10 +3,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cerrno>
+#include <utility>
 
 namespace quova {
 
@@ -23,6 +27,15 @@ void OnSignal(int) {
     errno = saved;
 }
 
+// A dialog is rejected: closing one without an escape button (a message box
+// with Yes and No) is refused.
+void Dismiss(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window))
+        dialog->reject();
+    else
+        window->close();
+}
+
 }  // namespace
 
 TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
@@ -35,7 +48,7 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
             char buffer[16];
             while (read(pipeFds[0], buffer, sizeof buffer) > 0) {
             }
-            Q_EMIT TerminationRequested();
+            Terminate();
         });
         struct sigaction action {};
         action.sa_handler = OnSignal;
@@ -47,8 +60,28 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The session is ending: let it end, and close in order.
         connect(app, &QGuiApplication::commitDataRequest, this,
-                [this](QSessionManager&) { Q_EMIT TerminationRequested(); });
+                [this](QSessionManager&) { Terminate(); });
     }
+}
+
+void TerminationWatcher::Terminate() {
+    if (!std::exchange(ending_, true)) QCoreApplication::instance()->installEventFilter(this);
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        Dismiss(modal);
+        if (modal->isVisible()) break;
+    }
+    Q_EMIT TerminationRequested();
+}
+
+bool TerminationWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        // Dismissed once its own loop runs: a dialog shown by exec() must
+        // have entered it for the rejection to end it.
+        if (widget->isWindow() && widget->isModal())
+            QTimer::singleShot(0, widget, [widget] { Dismiss(widget); });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 TerminationWatcher::~TerminationWatcher() {

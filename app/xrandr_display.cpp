@@ -1,5 +1,7 @@
 #include "app/xrandr_display.h"
 
+#include "app/process_liveness.h"
+
 // Qt first: Xlib's macros would otherwise reach into Qt's headers.
 #include <QGuiApplication>
 #include <algorithm>
@@ -188,7 +190,7 @@ void XRandrDisplay::RestoreAbandoned() {
         const long* data = reinterpret_cast<const long*>(bytes);
         const pid_t owner = pid_t(data[0]);
         // Another running instance owns its change; a dead one left it behind.
-        if (owner != getpid() && kill(owner, 0) != 0) {
+        if (owner != getpid() && !ProcessAlive(owner)) {
             DisplayMode saved{int(data[2]), int(data[3]), int(data[4]), (unsigned long)data[1]};
             Apply(saved);
             Forget();

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "platform/encoding/file_name_line.h"
 #include "platform/encoding/text_encoding.h"
 
 namespace quova {
@@ -57,7 +58,7 @@ std::string FormatMovieBookmark(const std::string& mediaPath, double position,
                                 const BookmarkSettings& s) {
     const std::string lines[] = {kMovieBookmark11,
                                  "[",
-                                 mediaPath,
+                                 FileNameLine(mediaPath),
                                  std::to_string(Thousandths(position)),
                                  std::to_string(s.Volume),
                                  std::to_string(Thousandths(s.ZoomFactor)),
@@ -87,13 +88,13 @@ MovieBookmarkLines ParseMovieBookmark(std::string_view bytes) {
     if (bytes.size() > kMaxMovieBookmarkBytes) {
         // Too large to be ours; still named by its first line when that fits.
         bytes = bytes.substr(0, 64);
-        const std::vector<std::string> head = SplitLines(DecodeText(bytes));
+        const std::vector<std::string> head = SplitLines(DecodeTextByLine(bytes));
         const bool signed_ =
             !head.empty() && (head[0] == kMovieBookmark10 || head[0] == kMovieBookmark11);
         result.Check = signed_ ? MovieBookmarkCheck::WrongFormat : MovieBookmarkCheck::NotBookmark;
         return result;
     }
-    const std::vector<std::string> lines = SplitLines(DecodeText(bytes));
+    const std::vector<std::string> lines = SplitLines(DecodeTextByLine(bytes));
     // A missing line reads as the empty text.
     auto line = [&lines](std::size_t n) { return n < lines.size() ? lines[n] : std::string(); };
     if (line(0) == kMovieBookmark11) {
@@ -106,7 +107,7 @@ MovieBookmarkLines ParseMovieBookmark(std::string_view bytes) {
     }
     result.Check = MovieBookmarkCheck::WrongFormat;
     if (line(1) != "[") return result;
-    result.MediaPath = line(2);
+    result.MediaPath = FileNameFromLine(line(2));
     const std::size_t valueCount = result.Version == 11 ? 7 : 5;
     for (std::size_t i = 0; i < valueCount; ++i) result.Values[i] = line(3 + i);
     if (line(3 + valueCount) != "]") return result;

@@ -34,7 +34,8 @@ inline constexpr const char* kMovieBookmark11 = "Quova1.1MovieBookmark";
 // unread so a hostile file cannot make us allocate without bound.
 inline constexpr std::size_t kMaxMovieBookmarkBytes = 64 * 1024;
 
-// The whole text of a movie bookmark: UTF-8, every line ended by CR LF.
+// The whole text of a movie bookmark: UTF-8, every line ended by CR LF; a
+// media path no UTF-8 line can hold is written as a local file URI.
 std::string FormatMovieBookmark(const std::string& mediaPath, double position,
                                 const BookmarkSettings& settings);
 
@@ -55,8 +56,8 @@ struct MovieBookmarkLines {
 };
 
 // Checks the whole layout (signature, brackets, line count) so that a
-// damaged file is refused before anything is opened or changed. Text in
-// UTF-8 or Windows-1252, lines ended by CR LF, LF or CR.
+// damaged file is refused before anything is opened or changed. Each line in
+// UTF-8 or else Windows-1252, lines ended by CR LF, LF or CR.
 MovieBookmarkLines ParseMovieBookmark(std::string_view bytes);
 
 // A decimal 64-bit integer with optional sign and surrounding blanks.

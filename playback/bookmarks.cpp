@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -13,6 +14,7 @@
 #include "platform/files/atomic_file.h"
 #include "platform/files/whole_file.h"
 #include "playback/dvd_bookmark_file.h"
+#include "playback/transport.h"
 
 namespace quova {
 
@@ -116,7 +118,9 @@ double BookmarkPosition() {
 void BookmarkSeekTo(double seconds) {
     const GraphSession& g = Graph();
     if (!g.GraphBuilder) return;
-    g.GraphBuilder->SetPositions(static_cast<std::int64_t>(seconds * 1e7),
+    // A bookmark's position is whatever the file says: held to the medium.
+    if (std::isnan(seconds)) return;
+    g.GraphBuilder->SetPositions(engine::ToReferenceTime(ClampToMedium(seconds)),
                                  engine::AM_SEEKING_AbsolutePositioning, 0,
                                  engine::AM_SEEKING_NoPositioning);
 }

@@ -1,9 +1,12 @@
 #include "playback/power_events.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
-#include <QDBusReply>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QVariant>
+#include <utility>
 
 #include "graph/graph_state.h"
 #include "lexicon/lexicon.h"
@@ -72,16 +75,18 @@ void PowerStatusChanged(const PowerStatus& status) {
     ShowOsdText(text);
 }
 
-PowerWatcher::PowerWatcher(QObject* parent) : QObject(parent) {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) return;
+PowerWatcher::PowerWatcher(QObject* parent) : PowerWatcher(QDBusConnection::systemBus(), parent) {}
+
+PowerWatcher::PowerWatcher(const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), bus_(bus) {
+    if (!bus_.isConnected()) return;
     listening_ =
-        bus.connect("org.freedesktop.login1", "/org/freedesktop/login1",
-                    "org.freedesktop.login1.Manager", "PrepareForSleep", this, SLOT(Sleep(bool)));
+        bus_.connect("org.freedesktop.login1", "/org/freedesktop/login1",
+                     "org.freedesktop.login1.Manager", "PrepareForSleep", this, SLOT(Sleep(bool)));
     listening_ =
-        bus.connect("org.freedesktop.UPower", "/org/freedesktop/UPower/devices/DisplayDevice",
-                    "org.freedesktop.DBus.Properties", "PropertiesChanged", this,
-                    SLOT(UPowerChanged())) ||
+        bus_.connect("org.freedesktop.UPower", "/org/freedesktop/UPower/devices/DisplayDevice",
+                     "org.freedesktop.DBus.Properties", "PropertiesChanged", this,
+                     SLOT(UPowerChanged())) ||
         listening_;
 }
 
@@ -92,35 +97,74 @@ void PowerWatcher::Sleep(bool starting) {
         SystemResumed();
 }
 
+namespace {
+
+// Long enough for a busy system service, short enough that a dead one is
+// soon given up.
+constexpr int kUPowerTimeoutMs = 3000;
+
+QDBusPendingCall AskAll(QDBusConnection& bus, const QString& path, const QString& interface) {
+    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.UPower", path,
+                                                       "org.freedesktop.DBus.Properties", "GetAll");
+    call << interface;
+    return bus.asyncCall(call, kUPowerTimeoutMs);
+}
+
+QVariantMap Properties(QDBusPendingCallWatcher* answer) {
+    const QDBusPendingReply<QVariantMap> reply = *answer;
+    return reply.isValid() ? reply.value() : QVariantMap();
+}
+
+}  // namespace
+
 void PowerWatcher::UPowerChanged() {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    QDBusInterface upower("org.freedesktop.UPower", "/org/freedesktop/UPower",
-                          "org.freedesktop.UPower", bus);
-    QDBusInterface device("org.freedesktop.UPower", "/org/freedesktop/UPower/devices/DisplayDevice",
-                          "org.freedesktop.UPower.Device", bus);
-    if (!upower.isValid() || !device.isValid()) return;
-    PowerStatus status;
-    const QVariant onBattery = upower.property("OnBattery");
-    if (onBattery.isValid()) status.acLine = onBattery.toBool() ? 0 : 1;
-    const bool present = device.property("IsPresent").toBool();
-    if (!present) {
-        status.batteryFlag = 128;
-    } else {
-        const double percent = device.property("Percentage").toDouble();
-        const unsigned state = device.property("State").toUInt();
-        const unsigned warning = device.property("WarningLevel").toUInt();
-        status.batteryPercent = static_cast<int>(percent);
-        int flags = 0;
-        if (warning == 4 || percent < 5)
-            flags |= 4;
-        else if (warning == 3 || percent < 33)
-            flags |= 2;
-        else if (percent > 66)
-            flags |= 1;
-        if (state == 1) flags |= 8;
-        status.batteryFlag = flags;
+    if (manager_ || device_) {
+        askAgain_ = true;
+        return;
     }
-    PowerStatusChanged(status);
+    manager_ = new QDBusPendingCallWatcher(
+        AskAll(bus_, "/org/freedesktop/UPower", "org.freedesktop.UPower"), this);
+    device_ =
+        new QDBusPendingCallWatcher(AskAll(bus_, "/org/freedesktop/UPower/devices/DisplayDevice",
+                                           "org.freedesktop.UPower.Device"),
+                                    this);
+    for (QDBusPendingCallWatcher* answer : {manager_, device_})
+        connect(answer, &QDBusPendingCallWatcher::finished, this, &PowerWatcher::Answered);
+}
+
+void PowerWatcher::Answered() {
+    // Each answer calls; the later one, of this question or an earlier, finds both in.
+    if (!manager_ || !device_ || !manager_->isFinished() || !device_->isFinished()) return;
+    const QVariantMap upower = Properties(manager_);
+    const QVariantMap device = Properties(device_);
+    manager_->deleteLater();
+    device_->deleteLater();
+    manager_ = device_ = nullptr;
+    if (!upower.isEmpty() && !device.isEmpty()) {
+        PowerStatus status;
+        const QVariant onBattery = upower.value("OnBattery");
+        if (onBattery.isValid()) status.acLine = onBattery.toBool() ? 0 : 1;
+        const bool present = device.value("IsPresent").toBool();
+        if (!present) {
+            status.batteryFlag = 128;
+        } else {
+            const double percent = device.value("Percentage").toDouble();
+            const unsigned state = device.value("State").toUInt();
+            const unsigned warning = device.value("WarningLevel").toUInt();
+            status.batteryPercent = static_cast<int>(percent);
+            int flags = 0;
+            if (warning == 4 || percent < 5)
+                flags |= 4;
+            else if (warning == 3 || percent < 33)
+                flags |= 2;
+            else if (percent > 66)
+                flags |= 1;
+            if (state == 1) flags |= 8;
+            status.batteryFlag = flags;
+        }
+        PowerStatusChanged(status);
+    }
+    if (std::exchange(askAgain_, false)) UPowerChanged();
 }
 
 }  // namespace quova

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
+
+class QDBusPendingCallWatcher;
 
 #include <string>
 
@@ -25,12 +28,15 @@ void SystemResumed();
 // A power status change: the text on the OSD, pausing on a failing battery.
 void PowerStatusChanged(const PowerStatus& status);
 
-// Listens on the system bus to logind (sleep) and UPower (battery). Without
-// a system bus it stays silent.
+// Listens on the system bus (or `bus`) to logind (sleep) and UPower
+// (battery). Without a bus it stays silent. UPower is asked without waiting
+// for its answer: a slow or stuck service must not hold up the window, and an
+// answer that does not come within a few seconds is given up.
 class PowerWatcher : public QObject {
     Q_OBJECT
   public:
     explicit PowerWatcher(QObject* parent = nullptr);
+    PowerWatcher(const QDBusConnection& bus, QObject* parent = nullptr);
     bool Listening() const { return listening_; }
 
   private Q_SLOTS:
@@ -38,7 +44,15 @@ class PowerWatcher : public QObject {
     void UPowerChanged();
 
   private:
+    void Answered();
+
+    QDBusConnection bus_;
     bool listening_ = false;
+    // The two answers of the question in flight; a change meanwhile asks again
+    // once they are in.
+    QDBusPendingCallWatcher* manager_ = nullptr;
+    QDBusPendingCallWatcher* device_ = nullptr;
+    bool askAgain_ = false;
 };
 
 }  // namespace quova

@@ -207,6 +207,16 @@ std::string RateText(double rate) {
     return text;
 }
 
+double ClampToMedium(double seconds) {
+    const double duration = Graph().Duration;
+    const double latest = duration > 0 && std::isfinite(duration) && !Graph().DurationIsEstimate
+                              ? duration
+                              : static_cast<double>(engine::kLatestReferenceTime) /
+                                    static_cast<double>(kUnitsPerSecond);
+    if (std::isnan(seconds)) return 0;
+    return std::clamp(seconds, 0.0, latest);
+}
+
 GraphState GraphStateOf(int timeoutMs) {
     FilterGraph* graph = Graph().GraphBuilder.get();
     if (!graph) return GraphState::Stopped;
@@ -236,7 +246,14 @@ void SeekTo(double seconds) {
     if (SeekBusy) return;
     SeekBusy = true;
     GraphSession& g = Graph();
-    if (!std::isfinite(seconds)) seconds = 0;
+    // A position from outside (MPRIS, a bookmark, the go-to dialog) may be
+    // any double: NaN names no place and leaves the position alone; the rest
+    // is held to the medium before it becomes an integer.
+    if (std::isnan(seconds)) {
+        SeekBusy = false;
+        return;
+    }
+    seconds = ClampToMedium(seconds);
     if (FilterGraph* graph = FileGraph()) {
         // Events handled in the waits below may have closed the medium:
         // the graph is asked for again after each, never kept across one.
@@ -246,13 +263,10 @@ void SeekTo(double seconds) {
             if (state != GraphState::Stopped) graph->Stop();
             ProcessEvents();
             if (!stillOpen()) throw std::runtime_error("closed");
-            std::int64_t target =
-                static_cast<std::int64_t>(std::max(seconds, 0.0) * kUnitsPerSecond);
+            std::int64_t target = engine::ToReferenceTime(seconds);
             // An estimated length is no place to stop, nor a limit to seeks:
             // the file may go on past it.
-            std::int64_t end = g.DurationIsEstimate
-                                   ? 0
-                                   : static_cast<std::int64_t>(g.Duration * kUnitsPerSecond);
+            std::int64_t end = g.DurationIsEstimate ? 0 : engine::ToReferenceTime(g.Duration);
             // A target past the end lands at the end.
             if (end > 0) target = std::min(target, end);
             bool converted = true;

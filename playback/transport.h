@@ -55,7 +55,10 @@ engine::GraphState GraphStateOf(int timeoutMs = 100);
 
 // The position of the open medium in seconds (0 when it cannot be read).
 double CurrentPosition();
-// Absolute seek, limited to the medium.
+// `seconds` held to 0 .. the medium's duration (to the latest position the
+// engine counts when the duration is unknown); infinities land at the ends.
+double ClampToMedium(double seconds);
+// Absolute seek, limited to the medium; NaN does nothing.
 void SeekTo(double seconds);
 void JumpBy(double seconds);
 

@@ -85,6 +85,24 @@ std::string DecodeText(std::string_view bytes) {
     return Windows1252ToUtf8(bytes);
 }
 
+std::string DecodeTextByLine(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        // Line endings are ASCII: each piece up to and with one decides alone.
+        const size_t end = bytes.find_first_of("\r\n");
+        const std::string_view line =
+            bytes.substr(0, end == std::string_view::npos ? end : end + 1);
+        if (IsValidUtf8(line))
+            out += line;
+        else
+            out += Windows1252ToUtf8(line);
+        bytes.remove_prefix(line.size());
+    }
+    return out;
+}
+
 namespace {
 
 void VisitLinesEndedBy(std::string_view text, bool loneCrEndsALine,

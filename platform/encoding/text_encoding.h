@@ -20,6 +20,12 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // valid UTF-8 is kept as it is, anything else is read as Windows-1252.
 std::string DecodeText(std::string_view bytes);
 
+// As DecodeText, but decided line by line: a line of valid UTF-8 is kept as
+// it is and any other line read as Windows-1252, so that one line in another
+// encoding leaves every other line as it was. For files whose lines are
+// separate values (settings, lists, bookmarks).
+std::string DecodeTextByLine(std::string_view bytes);
+
 // Splits text into lines; CR LF, LF and a lone CR each end a line. A final
 // line without an ending still counts; an ending at the very end adds none.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -44,6 +44,14 @@ enum SeekingFlags : std::uint32_t {
 // Reference time: 100-nanosecond units.
 using ReferenceTime = std::int64_t;
 inline constexpr ReferenceTime kUnitsPerSecond = 10'000'000;
+// The latest position whose nanoseconds still fit the 64 bits GStreamer
+// counts in: about 292 years.
+inline constexpr ReferenceTime kLatestReferenceTime = INT64_MAX / 100;
+
+// Seconds as reference time, held inside 0 .. kLatestReferenceTime: a
+// position from outside may be any double, and converting one past the range
+// of the integer is undefined. NaN gives 0.
+ReferenceTime ToReferenceTime(double seconds);
 
 // The filter graph: filters and their connections, authoritative, realised
 // as one GStreamer pipeline. Only the parts of the graph that join a source

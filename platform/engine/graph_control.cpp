@@ -230,6 +230,14 @@ HResult FilterGraph::SetTimeFormat(const Guid& format) {
     return S_OK;
 }
 
+ReferenceTime ToReferenceTime(double seconds) {
+    if (!(seconds > 0)) return 0;
+    const double units = seconds * static_cast<double>(kUnitsPerSecond);
+    // The double nearest kLatestReferenceTime lies above it: compare first.
+    if (units >= static_cast<double>(kLatestReferenceTime)) return kLatestReferenceTime;
+    return static_cast<ReferenceTime>(units);
+}
+
 Outcome<std::int64_t> FilterGraph::ConvertTimeFormat(std::int64_t value, const Guid& target,
                                                      const Guid& source) const {
     const Guid& from = source.IsNull() ? timeFormat_ : source;
@@ -301,7 +309,10 @@ HResult FilterGraph::SetPositions(std::int64_t current, std::uint32_t currentFla
                                   std::int64_t stop, std::uint32_t stopFlags) {
     auto toNs = [this](std::int64_t v) -> Outcome<std::int64_t> {
         auto units = ConvertTimeFormat(v, TIME_FORMAT_MEDIA_TIME, timeFormat_);
-        return {units.hr, units.value * 100};
+        // Callers' values are any 64-bit number; nanoseconds must not wrap.
+        const std::int64_t held =
+            std::clamp<std::int64_t>(units.value, -kLatestReferenceTime, kLatestReferenceTime);
+        return {units.hr, held * 100};
     };
     const std::uint32_t how = currentFlags & AM_SEEKING_PositioningBitsMask;
     const std::uint32_t stopHow = stopFlags & AM_SEEKING_PositioningBitsMask;
@@ -341,7 +352,7 @@ Outcome<double> FilterGraph::CurrentPosition() {
 
 HResult FilterGraph::SetCurrentPosition(double seconds) {
     if (!std::isfinite(seconds)) return E_INVALIDARG;
-    const auto units = static_cast<std::int64_t>(std::max(0.0, seconds) * kUnitsPerSecond);
+    const ReferenceTime units = ToReferenceTime(seconds);
     auto target = ConvertTimeFormat(units, timeFormat_, TIME_FORMAT_MEDIA_TIME);
     if (!target.ok()) return target.hr;
     return SetPositions(target.value, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);

@@ -96,8 +96,8 @@ Key::Key(Hive hive, std::string path, bool writable)
 std::optional<std::string> Key::Read(std::string_view name) const {
     RegistryStore* store = Store();
     if (!store) return std::nullopt;
-    const RegDocument doc = store->Snapshot();
-    const RegSection* section = doc.Find(FullPath(hive_, path_));
+    const auto doc = store->Snapshot();
+    const RegSection* section = doc->Find(FullPath(hive_, path_));
     const RegValue* value = section ? section->Find(name) : nullptr;
     if (!value) return std::nullopt;
     if (!value->isString) {
@@ -151,15 +151,15 @@ std::vector<std::string> Key::ValueNames() const {
     std::vector<std::string> names;
     RegistryStore* store = Store();
     if (!store) return names;
-    const RegDocument doc = store->Snapshot();
-    if (const RegSection* section = doc.Find(FullPath(hive_, path_)))
+    const auto doc = store->Snapshot();
+    if (const RegSection* section = doc->Find(FullPath(hive_, path_)))
         for (const auto& v : section->values) names.push_back(v.name);
     return names;
 }
 
 std::vector<std::string> Key::SubKeyNames() const {
     RegistryStore* store = Store();
-    return store ? store->Snapshot().Children(FullPath(hive_, path_)) : std::vector<std::string>{};
+    return store ? store->Snapshot()->Children(FullPath(hive_, path_)) : std::vector<std::string>{};
 }
 
 KeyHandle OpenKey(Hive hive, std::string_view path) {
@@ -185,7 +185,7 @@ KeyHandle OpenKey(Hive hive, std::string_view path) {
 KeyHandle OpenExistingKey(Hive hive, std::string_view path) {
     const std::string normal = NormalisePath(path);
     RegistryStore* store = Store();
-    if (!store || !store->Snapshot().Exists(FullPath(hive, normal))) return nullptr;
+    if (!store || !store->Snapshot()->Exists(FullPath(hive, normal))) return nullptr;
     return std::make_unique<Key>(hive, normal, false);
 }
 

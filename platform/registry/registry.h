@@ -20,6 +20,10 @@ namespace quova::registry {
 // write a temporary file, flush, rename), so two running instances never lose
 // each other's values. A file with unreadable content is kept as a copy
 // beside it before it is first rewritten.
+//
+// Values are bytes. One that is not UTF-8 (a file name in another encoding)
+// is written with its stray bytes as \xHH escapes, so the file stays UTF-8
+// and each line reads alone: no value changes how another one reads.
 
 // Raised when a value exists but is not a string value, or when a write fails.
 class RegistryError : public std::runtime_error {

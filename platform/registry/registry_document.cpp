@@ -25,6 +25,38 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The byte of an escape's two hex digits at the start of `s`, when it is
+// one Quote writes (0x80 and above).
+std::optional<unsigned char> EscapedByte(std::string_view s) {
+    if (s.size() < 2 || HexDigit(s[0]) < 0 || HexDigit(s[1]) < 0) return std::nullopt;
+    const int byte = HexDigit(s[0]) * 16 + HexDigit(s[1]);
+    if (byte < 0x80) return std::nullopt;
+    return static_cast<unsigned char>(byte);
+}
+
+// Which bytes of `s` belong to no valid UTF-8 sequence.
+std::vector<bool> StrayBytes(std::string_view s) {
+    std::vector<bool> stray(s.size(), false);
+    if (IsValidUtf8(s)) return stray;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (c >= 0x80 && (i + length > s.size() || !IsValidUtf8(s.substr(i, length)))) {
+            stray[i++] = true;
+            continue;
+        }
+        i += length;
+    }
+    return stray;
+}
+
 // Reads a quoted string at the start of `s` (which begins with '"'); on
 // success `s` is left just after the closing quote.
 std::optional<std::string> ReadQuoted(std::string_view& s) {
@@ -50,6 +82,15 @@ std::optional<std::string> ReadQuoted(std::string_view& s) {
                 case 'r':
                     out += '\r';
                     break;
+                case 'x':
+                    // A byte of a value that is not UTF-8; only those are
+                    // written so, and a plain "\x" stays as written.
+                    if (const auto byte = EscapedByte(s.substr(i + 1))) {
+                        out += static_cast<char>(*byte);
+                        i += 2;
+                        break;
+                    }
+                    [[fallthrough]];
                 default:
                     // Not an escape this format knows: keep it as written.
                     out += '\\';
@@ -64,7 +105,20 @@ std::optional<std::string> ReadQuoted(std::string_view& s) {
 
 std::string Quote(std::string_view s) {
     std::string out = "\"";
-    for (char c : s) {
+    // A value that is not UTF-8 (a file name is whatever bytes the file
+    // system holds) keeps its stray bytes as \xHH escapes, so the file stays
+    // UTF-8 and every other value reads as it was written.
+    const std::vector<bool> stray = StrayBytes(s);
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (stray[i]) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            const auto byte = static_cast<unsigned char>(c);
+            out += "\\x";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+            continue;
+        }
         switch (c) {
             case '\\':
                 out += "\\\\";
@@ -183,43 +237,73 @@ void RegSection::Remove(std::string_view name) {
     std::erase_if(values, [&](const RegValue& v) { return SameName(v.name, name); });
 }
 
+namespace {
+
+std::string LowerPath(std::string_view path) {
+    std::string out(path);
+    for (char& c : out) c = Lower(c);
+    return out;
+}
+
+}  // namespace
+
 const RegSection* RegDocument::Find(std::string_view fullPath) const {
-    for (const auto& s : sections)
-        if (SameName(s.path, fullPath)) return &s;
-    return nullptr;
+    const auto found = index_.find(LowerPath(fullPath));
+    return found == index_.end() ? nullptr : &sections[found->second];
 }
 
 RegSection& RegDocument::Ensure(std::string_view fullPath) {
-    for (auto& s : sections)
-        if (SameName(s.path, fullPath)) return s;
+    std::string key = LowerPath(fullPath);
+    if (const auto found = index_.find(key); found != index_.end()) return sections[found->second];
+    index_.emplace(std::move(key), sections.size());
     sections.push_back({std::string(fullPath), {}});
     return sections.back();
 }
 
 bool RegDocument::Exists(std::string_view fullPath) const {
-    return std::any_of(sections.begin(), sections.end(), [&](const RegSection& s) {
-        return SameName(s.path, fullPath) || StartsWithPath(s.path, fullPath);
-    });
+    const std::string key = LowerPath(fullPath);
+    if (index_.contains(key)) return true;
+    const std::string below = key + '\\';
+    const auto next = index_.lower_bound(below);
+    return next != index_.end() && next->first.starts_with(below);
 }
 
 std::vector<std::string> RegDocument::Children(std::string_view fullPath) const {
-    std::vector<std::string> names;
-    for (const auto& s : sections) {
-        if (!StartsWithPath(s.path, fullPath)) continue;
-        std::string_view rest = std::string_view(s.path).substr(fullPath.size() + 1);
-        std::string child(rest.substr(0, rest.find('\\')));
+    const std::string below = LowerPath(fullPath) + '\\';
+    // Each child once, named as its first section in the file names it.
+    std::map<std::string, std::size_t, std::less<>> first;
+    for (auto it = index_.lower_bound(below); it != index_.end() && it->first.starts_with(below);
+         ++it) {
+        const std::string_view rest = std::string_view(it->first).substr(below.size());
+        const std::string child(rest.substr(0, rest.find('\\')));
         if (child.empty()) continue;
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const std::string& n) { return SameName(n, child); }))
-            names.push_back(std::move(child));
+        auto [place, fresh] = first.emplace(child, it->second);
+        if (!fresh) place->second = std::min(place->second, it->second);
     }
+    std::vector<std::pair<std::size_t, std::string>> ordered;
+    for (const auto& [child, at] : first) {
+        const std::string_view path = sections[at].path;
+        const std::string_view rest = path.substr(below.size());
+        ordered.emplace_back(at, std::string(rest.substr(0, rest.find('\\'))));
+    }
+    std::sort(ordered.begin(), ordered.end());
+    std::vector<std::string> names;
+    for (auto& [at, name] : ordered) names.push_back(std::move(name));
     return names;
 }
 
 void RegDocument::RemoveTree(std::string_view fullPath) {
+    const auto before = sections.size();
     std::erase_if(sections, [&](const RegSection& s) {
         return SameName(s.path, fullPath) || StartsWithPath(s.path, fullPath);
     });
+    if (sections.size() != before) Reindex();
+}
+
+void RegDocument::Reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        index_.emplace(LowerPath(sections[i].path), i);
 }
 
 RegDocument ParseRegistryText(std::string_view text) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +27,8 @@ struct RegSection {
 };
 
 struct RegDocument {
+    // In file order; changed only through the members below, which keep the
+    // index in step.
     std::vector<RegSection> sections;
     // Lines that could not be read: the file is kept as a copy before a rewrite.
     int unreadableLines = 0;
@@ -35,6 +40,13 @@ struct RegDocument {
     // Names of the keys directly below `fullPath`, each once.
     std::vector<std::string> Children(std::string_view fullPath) const;
     void RemoveTree(std::string_view fullPath);
+
+  private:
+    void Reindex();
+
+    // Lower-case path to its place in `sections`: a store with thousands of
+    // keys is searched by name, and sorted so the keys below one are adjacent.
+    std::map<std::string, std::size_t, std::less<>> index_;
 };
 
 // Key paths and value names compare without regard to letter case.

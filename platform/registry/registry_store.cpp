@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 
@@ -91,28 +93,130 @@ bool HasWriteBits(const std::filesystem::path& path) {
 
 RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
 
-RegistryStore::Loaded RegistryStore::Load() const {
-    Loaded loaded;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file_, ec);
-    if (ec) return loaded;  // no file yet
-    if (size > kMaxFileSize) {
-        loaded.tooLarge = true;
-        loaded.document.unreadableLines = 1;
-        return loaded;
+bool RegistryStore::Identity::operator==(const Identity& o) const {
+    return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+}
+
+namespace {
+
+RegistryStore::Identity IdentityOf(const struct stat& st) {
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// The whole file through one descriptor, so that what is read and the
+// identity it is kept under belong to the same file. An empty error on success.
+std::string ReadWhole(const std::filesystem::path& path, std::string& bytes, struct stat& st) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return SystemError("cannot read", path);
+    std::string error;
+    if (::fstat(fd, &st) != 0) {
+        error = SystemError("cannot read", path);
+    } else if (!S_ISREG(st.st_mode)) {
+        error = "cannot read " + path.string() + ": not a regular file";
+    } else if (static_cast<std::uintmax_t>(st.st_size) <= kMaxFileSize) {
+        bytes.clear();
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error = SystemError("cannot read", path);
+                break;
+            }
+            bytes.append(buffer, static_cast<size_t>(n));
+            if (bytes.size() > kMaxFileSize) {
+                // Part of a file is not the file: it must not be written back.
+                error = "cannot read " + path.string() + ": it grew while being read";
+                break;
+            }
+        }
     }
-    std::ifstream in(file_, std::ios::binary);
-    loaded.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    loaded.document = ParseRegistryText(DecodeText(loaded.bytes));
-    return loaded;
+    ::close(fd);
+    return error;
 }
 
-RegDocument RegistryStore::Snapshot() {
+timespec Now() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+// Whether a file last changed at `changed` was surely changed before `readAt`
+// by a margin no file system's time stamps blur.
+bool Settled(const timespec& changed, const timespec& readAt) {
+    return readAt.tv_sec - changed.tv_sec > 1;
+}
+
+}  // namespace
+
+const RegistryStore::Loaded& RegistryStore::Load() {
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            if (!cachedIdentity_ || cachedIdentity_->exists) {
+                cached_ = Loaded{std::make_shared<RegDocument>(), {}, false, {}};
+                cachedIdentity_ = Identity{};
+            }
+        } else {
+            // Whether there is a file at all cannot be told: nothing is known of it.
+            cached_ = Loaded{
+                std::make_shared<RegDocument>(), {}, false, SystemError("cannot read", file_)};
+            cachedIdentity_.reset();
+        }
+        return cached_;
+    }
+    const timespec now = Now();
+    if (cachedIdentity_ && *cachedIdentity_ == IdentityOf(st)) {
+        if (Settled(st.st_ctim, loadedAt_)) return cached_;
+        // File times tick coarsely: a change within the same tick as the
+        // read leaves them as they were, so a file changed that recently is
+        // judged by its bytes.
+        std::string bytes;
+        struct stat again {};
+        if (ReadWhole(file_, bytes, again).empty() && IdentityOf(again) == *cachedIdentity_ &&
+            bytes == cached_.bytes) {
+            loadedAt_ = now;
+            return cached_;
+        }
+    }
+
+    Loaded loaded;
+    auto document = std::make_shared<RegDocument>();
+    loadedAt_ = now;
+    loaded.error = ReadWhole(file_, loaded.bytes, st);
+    if (loaded.error.empty() && static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) {
+        loaded.tooLarge = true;
+        loaded.bytes.clear();
+        document->unreadableLines = 1;
+    } else if (loaded.error.empty()) {
+        *document = ParseRegistryText(DecodeTextByLine(loaded.bytes));
+    }
+    loaded.document = std::move(document);
+    cached_ = std::move(loaded);
+    // A file that could not be read is tried again at the next read: the
+    // cause may pass.
+    if (cached_.error.empty())
+        cachedIdentity_ = IdentityOf(st);
+    else
+        cachedIdentity_.reset();
+    return cached_;
+}
+
+std::shared_ptr<const RegDocument> RegistryStore::Snapshot() {
     std::lock_guard guard(mutex_);
-    return Load().document;
+    const Loaded& loaded = Load();
+    if (!loaded.error.empty() && loaded.error != reported_) {
+        std::fprintf(stderr, "quova: %s; running on default settings and saving none\n",
+                     loaded.error.c_str());
+    }
+    reported_ = loaded.error;
+    return loaded.document;
 }
 
-bool RegistryStore::Writable() const {
+bool RegistryStore::Writable() {
     const auto folder = file_.parent_path();
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
@@ -120,6 +224,10 @@ bool RegistryStore::Writable() const {
         if (ec) return false;
     }
     if (!HasWriteBits(folder)) return false;
+    {
+        std::lock_guard guard(mutex_);
+        if (!Load().error.empty()) return false;
+    }
     return !std::filesystem::exists(file_, ec) || HasWriteBits(file_);
 }
 
@@ -144,11 +252,26 @@ void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change, bool
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     FileLock lock(file_.string() + ".lock");
-    Loaded loaded = Load();
-    if (!change(loaded.document)) return;
-    if (keepCopy || loaded.document.unreadableLines > 0) KeepDamagedCopy(loaded);
-    loaded.document.unreadableLines = 0;
-    WriteAtomically(file_, SerializeRegistry(loaded.document));
+    const Loaded& loaded = Load();
+    if (!loaded.error.empty())
+        throw RegistryError(loaded.error + "; not writing over settings that could not be read");
+    RegDocument document = *loaded.document;
+    if (!change(document)) return;
+    if (keepCopy || document.unreadableLines > 0) KeepDamagedCopy(loaded);
+    document.unreadableLines = 0;
+    std::string bytes = SerializeRegistry(document);
+    const timespec writtenAt = Now();
+    WriteAtomically(file_, bytes);
+    // What was just written is what the next read would parse.
+    struct stat st {};
+    if (::stat(file_.c_str(), &st) == 0) {
+        cached_ =
+            Loaded{std::make_shared<RegDocument>(std::move(document)), std::move(bytes), false, {}};
+        cachedIdentity_ = IdentityOf(st);
+        loadedAt_ = writtenAt;
+    } else {
+        cachedIdentity_.reset();
+    }
 }
 
 }  // namespace quova::registry

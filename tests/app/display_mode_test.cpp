@@ -1,7 +1,11 @@
 #include "app/display_mode.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "app/process_liveness.h"
 #include "tests/app/fake_screen.h"
 
 namespace quova {
@@ -92,6 +96,35 @@ TEST_F(DisplayModeTest, AnOutsideChangeBecomesTheModeToReturnTo) {
     const size_t before = screen_.applied.size();
     control_.Restore();
     EXPECT_EQ(screen_.applied.size(), before);
+}
+
+// A mode left behind is restored only when its owner is gone: an owner that
+// runs as another user cannot be signalled, and is alive all the same.
+TEST(AbandonedModeOwner, OnlyAProcessThatNoLongerExistsIsGone) {
+    EXPECT_TRUE(ProcessAlive(getpid()));
+    const pid_t ended = fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    EXPECT_FALSE(ProcessAlive(ended));
+
+    if (getuid() != 0) {
+        EXPECT_TRUE(ProcessAlive(1)) << "init belongs to root";
+        return;
+    }
+    const passwd* nobody = getpwnam("nobody");
+    ASSERT_TRUE(nobody);
+    const pid_t rootOwned = getpid();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(2);
+        _exit(ProcessAlive(rootOwned) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a process of another user counts as alive";
 }
 
 TEST(DisplayModeText, EveryResultHasItsText) {

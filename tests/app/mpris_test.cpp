@@ -21,6 +21,7 @@
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
+#include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
@@ -30,32 +31,7 @@
 namespace quova {
 namespace {
 
-// A session bus of the test's own, gone with it.
-class PrivateBus {
-  public:
-    bool Start() {
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        if (!daemon_.waitForStarted(3000)) return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!daemon_.canReadLine() && clock.elapsed() < 5000) daemon_.waitForReadyRead(100);
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        return !address_.isEmpty();
-    }
-    QDBusConnection Connect(const QString& name) {
-        return QDBusConnection::connectToBus(address_, name);
-    }
-    ~PrivateBus() {
-        for (const char* name : {"player", "second", "client"})
-            QDBusConnection::disconnectFromBus(name);
-        daemon_.kill();
-        daemon_.waitForFinished(2000);
-    }
-
-  private:
-    QProcess daemon_;
-    QString address_;
-};
+using testing::PrivateBus;
 
 // Collects the player's signals as a desktop would see them.
 class Listener : public QObject {
@@ -170,6 +146,12 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     // A position for another track is ignored.
     Call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong{0}});
     EXPECT_NEAR(CurrentPosition(), 3.0, 0.04);
+    // Offsets at the ends of the 64-bit range stop at the ends of the medium.
+    Call("Seek", {qlonglong{9'000'000'000'000'000'000}});
+    EXPECT_GE(CurrentPosition(), Graph().Duration - 0.05);
+    Call("Seek", {qlonglong{-9'000'000'000'000'000'000}});
+    EXPECT_NEAR(CurrentPosition(), 0.0, 0.04);
+    Call("SetPosition", {QVariant::fromValue(track), qlonglong{3'000'000}});
     testing::PumpEvents(100);
     ASSERT_FALSE(listener_.seeked.empty());
     EXPECT_NEAR(listener_.seeked.back(), 3'000'000, 40'000);

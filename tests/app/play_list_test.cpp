@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <deque>
 #include <functional>
@@ -256,6 +258,24 @@ TEST_F(ListFiles, SavingNeverWritesThroughAPlantedLinkAndKeepsTheListsMode) {
     const std::filesystem::path longName = dir_ / (std::string(251, 'l') + ".mpl");
     WriteListFile(longName.string(), {"/b.avi"});
     EXPECT_EQ(ReadListFile(longName.string()), (std::vector<std::string>{"/b.avi"}));
+}
+
+TEST_F(ListFiles, NamesOfAnyBytesKeepTheirLinesAndLeaveTheOthersAsWritten) {
+    const std::string name = (dir_ / "names.mpl").string();
+    const std::vector<std::string> entries = {"/films/caf\xC3\xA9.avi", "/films/Am\xE9lie.avi",
+                                              "/films/two\nlines.avi", "/films/na\xC3\xAFve.ogg"};
+    WriteListFile(name, entries);
+    const std::string text = testing::ReadFile(name);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << text;
+    // The UTF-8 names are where an older reader finds them.
+    EXPECT_TRUE(text.starts_with("/films/caf\xC3\xA9.avi\r\n")) << text;
+    EXPECT_TRUE(text.ends_with("\r\n/films/na\xC3\xAFve.ogg\r\n")) << text;
+    EXPECT_EQ(ReadListFile(name), entries);
+
+    // A list written by hand in two encodings: each line is read by its own.
+    testing::WriteFile(name, "/films/caf\xC3\xA9.avi\r\n/films/Am\xE9lie.avi\r\n");
+    EXPECT_EQ(ReadListFile(name),
+              (std::vector<std::string>{"/films/caf\xC3\xA9.avi", "/films/Am\xC3\xA9lie.avi"}));
 }
 
 TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {

@@ -16,6 +16,7 @@
 #include "app/popup_menu.h"
 #include "app/settings.h"
 #include "app/termination.h"
+#include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
 #include "tests/app/instance_server.h"
@@ -350,6 +351,38 @@ TEST_F(Program, AValueOfAnotherTypeFailsOneStartOnlyAndKeepsTheGoodValues) {
     EXPECT_EQ(AppSettings().RecentFiles[0], "/tmp/old.avi");
     EXPECT_EQ(stored("zoom2"), "0");
     EXPECT_EQ(stored("volume"), "30");
+}
+
+TEST_F(Program, TerminationWhileAStartUpBoxShowsEndsTheProgramWithoutShowingMore) {
+    // Each file of the command line fails to open with a box of its own.
+    options_.params = {File("one.avi"), File("two.avi"), File("three.avi")};
+    options_.mediaOpener = [](const std::string& name) {
+        ShowMessage("cannot open " + name, MbIconExclamation);
+    };
+    std::vector<QString> boxes;
+    int ticksAfterSignal = -1;
+    bool answeredByHand = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        if (ticksAfterSignal < 0) {
+            boxes.push_back(box->text());
+            ticksAfterSignal = 0;
+            std::raise(SIGTERM);
+        } else if (++ticksAfterSignal > 2000) {
+            // Only so that a failing run ends: the signal should have done it.
+            answeredByHand = true;
+            box->buttons().front()->click();
+        }
+    });
+    watch.start(5);
+    options_.onWindowCreated = [](TQuovaForm&) {};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
+    EXPECT_EQ(boxes,
+              (std::vector<QString>{QString::fromStdString("cannot open " + File("one.avi"))}));
+    EXPECT_FALSE(answeredByHand) << "a box held the program until it was answered";
+    EXPECT_TRUE(SessionEnding);
 }
 
 TEST_F(Program, SaveOnExitOffLeavesTheMainKeyButRewritesRecentFiles) {

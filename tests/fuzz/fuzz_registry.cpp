@@ -1,5 +1,6 @@
 // Registry files are edited by hand and by other tools: any bytes must parse
 // without crashing, and what is written back must parse to the same content.
+// The bytes are decoded as the store decodes them, line by line.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace quova::registry;
     const std::string text =
-        quova::DecodeText(std::string(reinterpret_cast<const char*>(data), size));
+        quova::DecodeTextByLine(std::string(reinterpret_cast<const char*>(data), size));
     const RegDocument doc = ParseRegistryText(text);
     const std::string written = SerializeRegistry(doc);
     const RegDocument again = ParseRegistryText(written);

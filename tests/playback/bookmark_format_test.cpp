@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quova {
 namespace {
 
@@ -43,6 +45,24 @@ TEST(MovieBookmarkText, RoundTripRestoresEverySetting) {
     EXPECT_TRUE(plan.Settings.FullScreenMode);
     EXPECT_EQ(plan.Settings.CropY, 8);
     EXPECT_EQ(plan.Settings.CropX, -4);
+}
+
+TEST(MovieBookmarkText, AnyFileNameComesBackByteForByteOnItsOwnLine) {
+    // Latin-1 bytes as an older file system holds them, a line break, a
+    // name that looks like an address: each stays one line and comes back.
+    for (const std::string name :
+         {"/films/Am\xE9lie.avi", "/films/two\nlines\r.avi", "/films/file:///x.avi",
+          "file:///films/x%41.avi", "relative/\xFF\xFE.avi"}) {
+        const std::string text = FormatMovieBookmark(name, 1.0, Sample());
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11) << name;
+        const MovieBookmarkLines lines = ParseMovieBookmark(text);
+        ASSERT_EQ(lines.Check, MovieBookmarkCheck::Ok) << text;
+        EXPECT_EQ(lines.MediaPath, name);
+    }
+    // An ordinary name is written as it always was.
+    EXPECT_NE(FormatMovieBookmark("/films/caf\xC3\xA9.avi", 1.0, Sample())
+                  .find("\r\n/films/caf\xC3\xA9.avi\r\n"),
+              std::string::npos);
 }
 
 TEST(MovieBookmarkText, OldNineLineAnsiBookmarkReadsWithCropsZero) {

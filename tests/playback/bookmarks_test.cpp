@@ -161,6 +161,47 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     EXPECT_EQ(settings_.CropY, 0);  // a 1.0 bookmark has no crop
 }
 
+TEST_F(BookmarkTest, AFilmWhoseNameHoldsALineBreakIsFoundAgainByItsBookmark) {
+    OpenFilm("two\nlines.avi", 2.0);
+    const std::string name = (dir_ / "film.mpk").string();
+    MessageBoxLog boxes;
+    WriteMovieBookmark(name);
+    BookmarkSeekTo(0.5);
+    ReadMovieBookmark(name);
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(seeks_.size(), 1u);
+    EXPECT_DOUBLE_EQ(seeks_[0], 2.0);
+    EXPECT_TRUE(opened_.empty());
+}
+
+TEST_F(BookmarkTest, ABookmarkOpensAFilmNamedInLatin1ByItsOwnBytes) {
+    // Written by this program for a film whose name an older file system
+    // holds in Latin-1; read with nothing open, it opens that very name.
+    const std::string film = (dir_ / "Am\xE9lie.avi").string();
+    settings_ = BookmarkSettings{};
+    const std::string name = (dir_ / "film.mpk").string();
+    testing::WriteFile(name, FormatMovieBookmark(film, 2.0, settings_));
+    Bookmarks().OpenMedia = [this](const std::string& medium) { opened_.push_back(medium); };
+    MessageBoxLog boxes;
+    ReadMovieBookmark(name);
+    EXPECT_EQ(opened_, std::vector<std::string>{film});
+}
+
+TEST_F(BookmarkTest, APositionBeyondTheFilmLandsAtItsEnd) {
+    const auto film = OpenFilm("far.avi", 1.0);
+    const std::string name = (dir_ / "far.mpk").string();
+    // The largest position the file's 64-bit number holds, some 292 million years.
+    testing::WriteFile(name, "Quova1.1MovieBookmark\r\n[\r\n" + film.string() +
+                                 "\r\n9223372036854775807\r\n60\r\n1000\r\n1000\r\n0\r\n"
+                                 "0\r\n0\r\n]\r\n");
+    MessageBoxLog boxes;
+    ReadMovieBookmark(name);
+    EXPECT_TRUE(boxes.texts.empty());
+    ASSERT_EQ(seeks_.size(), 1u);
+    EXPECT_TRUE(WaitUntil([] { return BookmarkPosition() >= Graph().Duration - 0.05; }))
+        << BookmarkPosition();
+}
+
 TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
     OpenFilm("mine.avi", 1.0);
     const std::string name = (dir_ / "theirs.mpk").string();

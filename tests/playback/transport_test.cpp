@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -244,6 +246,25 @@ TEST_F(TransportTest, SeekLandsWithinOneFrameOfItsTarget) {
     SeekTo(6.0);
     EXPECT_EQ(GraphStateOf(), GraphState::Running);
     EXPECT_NEAR(CurrentPosition(), 6.0, 0.2);
+}
+
+TEST_F(TransportTest, FarAndNonFiniteTargetsAreHeldToTheMedium) {
+    OpenPausedAt(5.0);
+    SeekTo(9e18);
+    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2) << "far past the end lands at the end";
+    SeekTo(5.0);
+    JumpBy(9e12);
+    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2);
+    SeekTo(-9e18);
+    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+    SeekTo(std::numeric_limits<double>::infinity());
+    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2);
+    SeekTo(-std::numeric_limits<double>::infinity());
+    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+    SeekTo(5.0);
+    SeekTo(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_NEAR(CurrentPosition(), 5.0, kFrame) << "NaN names no place: the position stays";
+    EXPECT_FALSE(SeekBusy);
 }
 
 TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {

@@ -28,6 +28,15 @@ TEST(TextEncoding, DecodesWindows1252AndKeepsUtf8) {
     EXPECT_EQ(Windows1252ToUtf8("\x81\xFF"), "\xC2\x81\xC3\xBF");
 }
 
+TEST(TextEncoding, LineByLineDecodingKeepsEveryOtherLineAsItIs) {
+    // One Windows-1252 line among UTF-8 ones, whatever ends the lines.
+    EXPECT_EQ(DecodeTextByLine("\xEF\xBB\xBF"
+                               "caf\xC3\xA9\r\nAm\xE9lie\n\xC3\xBC\rna\xEFve\r\xE2\x82\xAC"),
+              "caf\xC3\xA9\r\nAm\xC3\xA9lie\n\xC3\xBC\rna\xC3\xAFve\r\xE2\x82\xAC");
+    EXPECT_EQ(DecodeTextByLine(""), "");
+    EXPECT_EQ(DecodeTextByLine("\x93only\x94"), "\xE2\x80\x9Conly\xE2\x80\x9D");
+}
+
 TEST(TextEncoding, SplitsOnEveryLineEnding) {
     EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));

@@ -9,11 +9,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
+#include "platform/encoding/text_encoding.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova::registry {
@@ -149,6 +150,35 @@ TEST_F(RegistryTest, WindowsAnsiFileIsReadAndRewrittenAsUtf8) {
     EXPECT_EQ(key->Read("f"), "C:\\Films\\Am\xC3\xA9lie.avi");
     WriteStrValue(key.get(), "g", "1");
     EXPECT_NE(ReadFile(file()).find("Am\xC3\xA9lie"), std::string::npos);
+}
+
+TEST_F(RegistryTest, AValueThatIsNotUtf8KeepsItsBytesAndChangesNoOtherValue) {
+    {
+        KeyHandle mru = OpenUserKey("SOFTWARE\\Dorvane\\Quova\\MRU");
+        WriteStrValue(mru.get(), "1", "/films/Am\xE9lie.avi");
+        WriteStrValue(mru.get(), "2", "/films/caf\xC3\xA9 \\x41\\xE9.avi");
+        WriteStrValue(mru.get(), "3", "/films/\xC3\xA9\xC3");
+    }
+    const std::string text = ReadFile(file());
+    EXPECT_TRUE(IsValidUtf8(text)) << text;
+    EXPECT_NE(text.find("\"2\"=\"/films/caf\xC3\xA9 \\\\x41\\\\xE9.avi\""), std::string::npos)
+        << "an ordinary value is written as it always was: " << text;
+    // Read by a fresh store, as at the next start, and rewritten.
+    SetStorePath(dir / "elsewhere.reg");
+    SetStorePath(file());
+    KeyHandle mru = OpenUserKey("SOFTWARE\\Dorvane\\Quova\\MRU");
+    WriteStrValue(mru.get(), "4", "x");
+    EXPECT_EQ(mru->Read("1"), "/films/Am\xE9lie.avi");
+    EXPECT_EQ(mru->Read("2"), "/films/caf\xC3\xA9 \\x41\\xE9.avi");
+    EXPECT_EQ(mru->Read("3"), "/films/\xC3\xA9\xC3");
+
+    // A file with one Windows-1252 line among UTF-8 ones: only that line reads
+    // as Windows-1252.
+    WriteFile(file(),
+              "REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"caf\xE9\"\n\"b\"=\"caf\xC3\xA9\"\n");
+    KeyHandle key = OpenUserKey("S");
+    EXPECT_EQ(key->Read("a"), "caf\xC3\xA9");
+    EXPECT_EQ(key->Read("b"), "caf\xC3\xA9");
 }
 
 TEST_F(RegistryTest, DamagedFileKeepsReadableEntriesAndACopyBeforeTheRewrite) {
@@ -317,6 +347,93 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceLoseNothing) {
     for (int c = 0; c < 2; ++c)
         for (int i = 0; i < kWrites; ++i)
             EXPECT_EQ(key->Read("p" + std::to_string(c) + "_" + std::to_string(i)), "v");
+}
+
+TEST_F(RegistryTest, ReadsSeeEveryChangeMadeOutsideThisProcess) {
+    KeyHandle key = OpenUserKey("S");
+    WriteStrValue(key.get(), "a", "1");
+    EXPECT_EQ(key->Read("a"), "1");
+    // Rewritten in place by an editor: same file, same size.
+    WriteFile(file(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"2\"\n");
+    EXPECT_EQ(key->Read("a"), "2");
+    // Replaced by another file, as another instance does.
+    WriteFile(dir / "other.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"3\"\n");
+    fs::rename(dir / "other.reg", file());
+    EXPECT_EQ(key->Read("a"), "3");
+    EXPECT_EQ(ReadIntValue(key.get(), "a", 0), 3);
+    // Another process writing through the store.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KeyHandle other = OpenUserKey("S");
+        WriteStrValue(other.get(), "a", "4");
+        WriteStrValue(other.get(), "b", "5");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(key->Read("a"), "4");
+    EXPECT_EQ(key->ValueNames(), (std::vector<std::string>{"a", "b"}));
+    // Removed: the key is gone, and a write starts a new file.
+    fs::remove(file());
+    EXPECT_EQ(key->Read("a"), std::nullopt);
+    WriteStrValue(key.get(), "c", "6");
+    EXPECT_EQ(ReadFile(file()), "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"c\"=\"6\"\n");
+}
+
+TEST_F(RegistryTest, AStoreThatCannotBeReadIsNeverWrittenOver) {
+    // Write-only for its owner: it can be replaced but not read.
+    fs::create_directories(file().parent_path());
+    const std::string settings =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n\"volume\"=\"70\"\n";
+    WriteFile(file(), settings);
+    fs::permissions(file(), fs::perms::owner_write);
+    const passwd* nobody = getpwnam("nobody");
+    if (getuid() == 0) {
+        // Root reads whatever it likes: the case is played by an ordinary user.
+        ASSERT_TRUE(nobody);
+        fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+        ASSERT_EQ(chown(file().parent_path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(chown(file().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
+            _exit(10);
+        int failures = 0;
+        KeyHandle key = OpenUserKey("SOFTWARE\\Dorvane\\Quova");
+        if (key && key->writable()) failures |= 1;
+        if (ReadIntValue(key.get(), "volume", 50) != 50) failures |= 2;
+        WriteIntValue(key.get(), "volume", 10);
+        try {
+            Key(Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova", true).Write("volume", "10");
+            failures |= 4;
+        } catch (const RegistryError&) {
+        }
+        _exit(failures);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    fs::permissions(file(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadFile(file()), settings);
+
+    // Not a regular file: a folder, or a pipe no one writes to.
+    for (const bool pipe : {false, true}) {
+        fs::remove_all(file());
+        if (pipe)
+            ASSERT_EQ(mkfifo(file().c_str(), 0600), 0);
+        else
+            fs::create_directory(file());
+        KeyHandle key = OpenUserKey("SOFTWARE\\Dorvane\\Quova");
+        EXPECT_FALSE(key && key->writable()) << pipe;
+        EXPECT_EQ(ReadIntValue(key.get(), "volume", 50), 50);
+        EXPECT_THROW(Key(Hive::CurrentUser, "S", true).Write("a", "b"), RegistryError);
+        EXPECT_EQ(fs::is_fifo(file()), pipe);
+        EXPECT_EQ(fs::is_directory(file()), !pipe);
+    }
 }
 
 // The default store follows the environment; these cases take away the

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStringList>
+
+namespace quova::testing {
+
+// A session bus of the test's own, gone with it.
+class PrivateBus {
+  public:
+    bool Start() {
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (!daemon_.waitForStarted(3000)) return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (!daemon_.canReadLine() && clock.elapsed() < 5000) daemon_.waitForReadyRead(100);
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        return !address_.isEmpty();
+    }
+    QDBusConnection Connect(const QString& name) {
+        names_.append(name);
+        return QDBusConnection::connectToBus(address_, name);
+    }
+    ~PrivateBus() {
+        for (const QString& name : names_) QDBusConnection::disconnectFromBus(name);
+        daemon_.kill();
+        daemon_.waitForFinished(2000);
+    }
+
+  private:
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+}  // namespace quova::testing
