@@ -30,6 +30,7 @@ class QTimer;
 namespace quova {
 
 class MprisService;
+class PlayerPorts;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
@@ -214,10 +215,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    friend class PlayerPorts;
     void CreateControls();
     void InstallHandlers();
-    void InstallMediaHooks();
-    void InstallSubtitles();
     // Draws a subtitle text in the place the options choose.
     void DrawSubtitle(const std::string& text);
     // The font a subtitle text is drawn in: the OSD's, smaller when the text is too wide.
@@ -275,6 +275,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
     std::unique_ptr<SessionSaver> sessionSaver_;
+    std::unique_ptr<PlayerPorts> ports_;
     QTimer* sessionTimer_ = nullptr;
     bool highPriority_ = false;
     QTimer* displayTimer_;

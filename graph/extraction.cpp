@@ -340,7 +340,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
         if (IsOgg(kind)) ReadVorbisSettings(compressor);
         if (dialogShown) {
             try {
-                ShowFilterPropertyPage(MediaHooks().Window, compressor);
+                ShowFilterPropertyPage(MediaPort().Window(), compressor);
             } catch (...) {
                 // The settings page is a courtesy; the extraction goes on without it.
             }
@@ -437,7 +437,7 @@ bool ExtractionTick(const std::vector<std::string>& playList,
         if (g.ExtractionReady && g.GraphBuilder && !Extraction().PartialFile.empty()) {
             const Outcome<double> position = g.GraphBuilder->CurrentPosition();
             OsdMessage = ExtractionProgress(position.ok() ? position.value : 0, g.Duration);
-            if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+            MediaPort().PaintOsd();
         }
         return true;
     }
@@ -450,7 +450,7 @@ bool ExtractionTick(const std::vector<std::string>& playList,
     if (g.ExtractionReady) {
         OsdMessage = Lex(1260);
         Extraction().CompressorIsDefault = false;
-        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        MediaPort().PaintOsd();
     }
     return false;
 }

@@ -52,10 +52,6 @@ class ExtractionTest : public PlayerTest {
     void SetUp() override {
         PlayerTest::SetUp();
         Extraction() = ExtractionState{};
-        MediaHooks().BuildExtractionGraph = [](const std::string& name) {
-            return BuildExtractionGraph(name);
-        };
-        MediaHooks().BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
     }
     void TearDown() override {
         Extraction() = ExtractionState{};

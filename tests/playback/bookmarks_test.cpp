@@ -10,12 +10,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/session_saver.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,10 +36,7 @@ class BookmarkTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::App();
-        window_ = std::make_unique<QWidget>();
         OpenCounter = 0;
-        MediaHooks() = OpenMediaHooks{};
-        MediaHooks().Window = window_.get();
         BookmarkHooks& b = Bookmarks();
         b = BookmarkHooks{};
         b.CurrentPosition = [] { return BookmarkPosition(); };
@@ -62,7 +60,6 @@ class BookmarkTest : public ::testing::Test {
         Graph().MediaKind = MediaKindNone;
         Graph().CurrentMediaName.clear();
         Bookmarks() = BookmarkHooks{};
-        MediaHooks() = OpenMediaHooks{};
         OpenCounter = -1;
     }
 
@@ -77,7 +74,7 @@ class BookmarkTest : public ::testing::Test {
         return film;
     }
 
-    std::unique_ptr<QWidget> window_;
+    testing::FakeUi ui_;
     TempDir dir_;
     BookmarkSettings settings_;
     std::vector<double> seeks_;
