@@ -22,7 +22,6 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
@@ -32,10 +31,10 @@
 #include <filesystem>
 
 #include "app/about_box.h"
-#include "app/command_gate.h"
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/bookmark_dialogs.h"
+#include "app/command_gate.h"
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/display_mode.h"
@@ -50,6 +49,7 @@
 #include "app/mpris.h"
 #include "app/open_dialog.h"
 #include "app/play_list_commands.h"
+#include "app/player_ports.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
 #include "app/properties_command.h"
@@ -78,6 +78,7 @@
 #include "lexicon/menu_template.h"
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
+#include "platform/events/wait.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_navigation.h"
@@ -103,21 +104,10 @@ namespace quova {
 
 namespace {
 
-// The audio-stream items of the Audio submenu, stream 1 to 4.
-const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
-
 constexpr int kDesignWidth = 478;
 constexpr int kDesignHeight = 340;
 // The caption the notification-area tip shows until something is opened.
 constexpr const char* kDesignCaption = "Quova Media Player";
-
-// Sleeps in 8 ms steps, handling pending events after each.
-void Wait(int ms) {
-    for (int i = 0; i < ms / 8; ++i) {
-        QThread::msleep(8);
-        QCoreApplication::processEvents();
-    }
-}
 
 struct ControlDesign {
     const char* name;
@@ -174,8 +164,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallHandlers();
     InstallLayoutHandlers();
     layout_->FormCanResize();
-    InstallMediaHooks();
-    InstallSubtitles();
+    ports_ = std::make_unique<PlayerPorts>(*this);
     InstallBookmarkHooks();
     new PowerWatcher(this);
     MprisWindow bus;
@@ -222,143 +211,10 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 TQuovaForm::~TQuovaForm() {
     if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     // The hooks point into this window.
-    MediaHooks() = OpenMediaHooks{};
-    SubtitleCommands() = SubtitleCommandHooks{};
     Bookmarks() = BookmarkHooks{};
     Transport() = TransportHooks{};
-    OsdRepaintHook = nullptr;
     ReleaseGraph();
     ReleaseFilterChooser();
-}
-
-void TQuovaForm::InstallMediaHooks() {
-    OpenMediaHooks& hooks = MediaHooks();
-    hooks = OpenMediaHooks{};
-    hooks.Window = this;
-    hooks.MessageDrain = this;
-    hooks.Settings = [] {
-        const Settings& s = AppSettings();
-        OpenMediaSettings out;
-        out.RegisterOnRot = s.RegisterOnRot;
-        out.RenderLog = s.RenderLog;
-        out.RenderLogFile = s.RenderLogFile;
-        out.SubtitlesOn = s.SubtitlesOn;
-        out.OsdOn = s.OsdOn;
-        out.Id3On = s.Id3On;
-        out.FullScreenMode = s.FullScreenMode;
-        out.AlwaysOnTop = s.AlwaysOnTop;
-        return out;
-    };
-    hooks.Wait = Wait;
-    hooks.OpenDvd = OpenDvd;
-    hooks.ProcessEvents = [] { QCoreApplication::processEvents(); };
-    hooks.PaintOsd = [this] { PaintOsdNow(); };
-    hooks.ResetScanStep = [] { FastSeekStep = 0; };
-    hooks.SeekTo = [](double seconds) { SeekTo(seconds); };
-    hooks.SetTimer1 = [this](bool on) {
-        if (on)
-            timer1_->start();
-        else
-            timer1_->stop();
-    };
-    hooks.SetCaption = [this](const std::string& caption) {
-        SetApplicationTitle(caption);
-        setWindowTitle(QString::fromStdString(caption));
-    };
-    hooks.UpdateTrayTip = [this] { UpdateTrayTip(); };
-    hooks.ApplyVolume = [] { ApplyVolume(AppSettings().Volume); };
-    hooks.ShowAudioStreamItem = [this](int n, bool checked, bool visible) {
-        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) {
-            item->checked = checked;
-            item->visible = visible;
-        }
-    };
-    hooks.CheckAudioStreamItem = [this](int n) {
-        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
-    };
-    hooks.RecordFrameSize = [this] { layout_->MeasureFrame(); };
-    hooks.FitWindow = [this] { layout_->LayoutVideo(); };
-    hooks.PrepareSeekBar = [this](double) { layout_->SetupSeekBar(); };
-    hooks.Repaint = [this] { update(); };
-    hooks.AddRecentFile = [this](const std::string& name) {
-        quova::AddRecentFile(AppSettings().RecentFiles, name);
-        RebuildRecentMenu();
-    };
-    hooks.RaiseWindow = [this] { raise(); };
-    hooks.LoadPlayList = [this](const std::string& listFile) {
-        LoadPlayList(listFile, CurrentPlayList(), Opener());
-    };
-    hooks.LoadSubtitles = [] { LoadSubtitlesForMovie(); };
-    hooks.ReadChapters = [] { ReadChaptersForMovie(); };
-    hooks.ReadConfigs = [this] {
-        MovieConfigWindow window;
-        window.FontChanged = [this] { MeasureFont(); };
-        window.SaveOnExitDisabled = [this] {
-            if (MenuItem* save = menuModel_.Find("SaveonExit1")) save->enabled = false;
-        };
-        window.Crop = [] { return std::pair{Geometry().CropX, Geometry().CropY}; };
-        window.ApplyCrop = [this](int x, int y) {
-            Geometry().CropX = x;
-            Geometry().CropY = y;
-            layout_->ApplyCrop();
-        };
-        window.Aspect = [] { return Geometry().AspectFactor; };
-        window.SetAspect = [this](double aspect) { layout_->SetAspect(aspect); };
-        window.SwitchFullScreen = [this] { layout_->ToggleFullScreen(); };
-        window.LayoutVideo = [this] { layout_->LayoutVideo(); };
-        quova::ReadConfigs(Graph().CurrentMediaName, window);
-    };
-    hooks.SaveSessionBookmark = [this] {
-        // A background write still pending must not land after this one.
-        sessionSaver_->Flush();
-        SaveSessionBookmark();
-    };
-    hooks.ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
-    hooks.CustomBuild = [](const std::string& text, const engine::PinPtr& pin) {
-        return CustomBuild(text, pin);
-    };
-    hooks.OpenMultipleAudio = [](const engine::PinPtr& pin) { return OpenMultipleAudio(pin); };
-    hooks.BuildExtractionGraph = [](const std::string& name) { return BuildExtractionGraph(name); };
-    hooks.BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
-
-    MultipleAudioHooks& audio = MultipleAudioCallbacks();
-    audio = MultipleAudioHooks{};
-    audio.SetAudioStreamCheck = [this](int index, bool checked) {
-        if (MenuItem* item = menuModel_.Find(kAudioStreamItems[index])) item->checked = checked;
-        popup_->Sync();
-    };
-    audio.OggStreamSelect = [] { return AppSettings().OggStreamSelect; };
-    audio.Sleep = Wait;
-}
-
-void TQuovaForm::InstallSubtitles() {
-    Settings& s = AppSettings();
-    SubtitleCommandHooks& h = SubtitleCommands();
-    h = SubtitleCommandHooks{};
-    h.SubtitlesOn = &s.SubtitlesOn;
-    h.SubtitleSounds = &s.SubtitleSounds;
-    h.ChaptersOnSubtitles = &s.ChaptersOnSubtitles;
-    h.SubtitlesOnMovie = &s.SubtitlesOnMovie;
-    h.SubtitlesOverMovie = &s.SubtitlesOverMovie;
-    h.OsdOn = &s.OsdOn;
-    h.MediaFileOpen = [] { return Graph().MediaKind == MediaKindFile; };
-    h.MovieName = [] { return Graph().CurrentMediaName; };
-    h.Duration = [] { return Graph().Duration; };
-    h.FrameRate = [] { return Graph().FrameRate; };
-    h.Position = [](double& seconds) {
-        if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
-        seconds = CurrentPosition();
-        return true;
-    };
-    h.Draw = [this](const std::string& text) { DrawSubtitle(text); };
-    h.ShowOsdMessage = [](const std::string& text) { ShowOsdMessage(text); };
-    h.EnableAdjust = [this](bool enabled) {
-        if (MenuItem* adjust = menuModel_.Find("Adjust1")) adjust->enabled = enabled;
-    };
-    h.LayoutVideo = [this] { layout_->LayoutVideo(); };
-    h.PaintOsd = [this] { PaintOsdNow(); };
-    h.ShowTip = [this](int tip) { ShowTip(tip); };
-    h.ReportError = [](const std::string& text) { ShowMessage(text, MbIconExclamation); };
 }
 
 void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
@@ -471,18 +327,14 @@ void TQuovaForm::InstallBookmarkHooks() {
         geo.CropY = in.CropY;
         geo.CropX = in.CropX;
     };
-    b.ApplyVolume = [] {
-        if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
-    };
+    b.ApplyVolume = [] { MediaPort().ApplyVolume(); };
     b.ApplyCropAndLayout = [this] {
         layout_->ApplyCrop();
         layout_->LayoutVideo();
     };
     b.ApplyFullScreen = [this] { layout_->ApplyFullScreen(); };
     b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
-    b.OpenDefaultDvd = [] {
-        if (MediaHooks().OpenDvd) MediaHooks().OpenDvd("");
-    };
+    b.OpenDefaultDvd = [] { OpenDvd(""); };
     InstallDvdBookmarkHooks(b);
     b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
         return AskBookmarkSaveName(this, title, proposed);
@@ -517,7 +369,7 @@ void TQuovaForm::InstallLayoutHandlers() {
     DisplayModeControl& modes = DisplayModes();
     modes.SetServer(display_.get());
     modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
-    modes.SetYield([] { QCoreApplication::processEvents(); });
+    modes.SetYield(ProcessEvents);
     for (QScreen* screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
 }
@@ -527,7 +379,6 @@ void TQuovaForm::LayoutVideo() {
 }
 
 void TQuovaForm::InstallTransport() {
-    OsdRepaintHook = [this] { PaintOsdNow(); };
     TransportHooks& hooks = Transport();
     hooks = TransportHooks{};
     hooks.Settings = [] {
@@ -670,8 +521,8 @@ void TQuovaForm::CreateControls() {
     seekBar->installEventFilter(this);
     seekBar->hide();
     seekBar_ = seekBar;
-    seekBarControl_ = new SeekBarControl(
-        seekBar, [](double s) { Commands().Run([s] { SeekTo(s); }); });
+    seekBarControl_ =
+        new SeekBarControl(seekBar, [](double s) { Commands().Run([s] { SeekTo(s); }); });
 
     auto* volumeBar = new QSlider(Qt::Vertical, this);
     volumeBar->setObjectName("TrackBar3");

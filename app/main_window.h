@@ -31,6 +31,7 @@ class QTimer;
 namespace quova {
 
 class MprisService;
+class PlayerPorts;
 class PopupMenu;
 class ProcessPriority;
 class ScreenSaverControl;
@@ -222,10 +223,9 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // The menu's commands run in the window.
     friend const std::vector<Command>& CommandTable();
 
+    friend class PlayerPorts;
     void CreateControls();
     void InstallHandlers();
-    void InstallMediaHooks();
-    void InstallSubtitles();
     // Draws a subtitle text in the place the options choose.
     void DrawSubtitle(const std::string& text);
     // The font a subtitle text is drawn in: the OSD's, smaller when the text is too wide.
@@ -282,6 +282,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     std::unique_ptr<ScreenSaverControl> screenSaver_;
     std::unique_ptr<ProcessPriority> priority_;
     std::unique_ptr<SessionSaver> sessionSaver_;
+    std::unique_ptr<PlayerPorts> ports_;
     QTimer* sessionTimer_ = nullptr;
     bool highPriority_ = false;
     QTimer* displayTimer_;

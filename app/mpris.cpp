@@ -210,7 +210,7 @@ double MprisService::Volume() const {
 void MprisService::SetVolume(double volume) {
     if (!std::isfinite(volume)) return;
     AppSettings().Volume = static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100));
-    if (MediaHooks().ApplyVolume) MediaHooks().ApplyVolume();
+    MediaPort().ApplyVolume();
     Refresh();
 }
 

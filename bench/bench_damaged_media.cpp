@@ -20,10 +20,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "tests/support/damaged_media.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -34,7 +35,8 @@ int OpenOne(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QWidget window;
     quova::OpenCounter = 0;
-    quova::MediaHooks().Window = &window;
+    quova::testing::FakeUi ui;
+    ui.window = &window;
     QTimer answer;
     answer.setInterval(5);
     QObject::connect(&answer, &QTimer::timeout, [] {

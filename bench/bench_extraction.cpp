@@ -17,11 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "platform/engine/filter_graph.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 
 namespace {
@@ -106,10 +107,8 @@ int main(int argc, char** argv) {
     fs::create_directories(folder);
     QWidget window;
     OpenCounter = 0;
-    MediaHooks().Window = &window;
-    MediaHooks().BuildExtractionGraph = [](const std::string& n) {
-        return BuildExtractionGraph(n);
-    };
+    testing::FakeUi ui;
+    ui.window = &window;
 
     struct Case {
         const char* name;
@@ -138,6 +137,5 @@ int main(int argc, char** argv) {
         std::printf("%-12s %12.2f %14.2f %8.2f %12.0f\n", c.name, a, b, a / b, kMinutes * 60 / a);
     }
     ReleaseGraph();
-    MediaHooks() = OpenMediaHooks{};
     return 0;
 }

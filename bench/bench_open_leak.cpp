@@ -12,9 +12,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 
@@ -40,9 +41,8 @@ int main(int argc, char* argv[]) {
         quova::testing::media::OggTheoraVorbis(dir / "b.ogg", 1.0).string(),
         quova::testing::media::Mp3(dir / "c.mp3", 1.0).string(),
     };
-    QWidget window;
+    quova::testing::FakeUi ui;
     quova::OpenCounter = 0;
-    quova::MediaHooks().Window = &window;
     long rss50 = 0, peak50 = 0;
     QElapsedTimer clock;
     clock.start();

@@ -25,11 +25,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "platform/engine/video_widget.h"
 #include "playback/transport.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 
 namespace {
@@ -64,13 +65,7 @@ class Player {
         quova::OpenCounter = 0;
         window_.resize(640, 360);
         window_.show();
-        quova::MediaHooks().Window = &window_;
-        quova::MediaHooks().FitWindow = [this] {
-            const auto& g = quova::Graph();
-            if (!g.VideoWindow) return;
-            g.VideoWindow->SetWindowPosition(window_.rect());
-            g.VideoWindow->SetVisible(true);
-        };
+        ui_.window = &window_;
         quova::OpenMedia(clip);
         quova::Graph().GraphBuilder->Pause();
         quova::SeekTo(0);
@@ -93,7 +88,18 @@ class Player {
     }
 
   private:
+    // The picture fills the window whenever the open lays it out.
+    class Ui : public quova::testing::FakeUi {
+      public:
+        void FitWindow() override {
+            const auto& g = quova::Graph();
+            if (!g.VideoWindow || !window) return;
+            g.VideoWindow->SetWindowPosition(window->rect());
+            g.VideoWindow->SetVisible(true);
+        }
+    };
     QWidget window_;
+    Ui ui_;
     PaintCounter counter_;
 };
 

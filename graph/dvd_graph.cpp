@@ -3,17 +3,18 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <exception>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/multiple_audio.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "graph/rot_registration.h"
 #include "lexicon/lexicon.h"
+#include "platform/events/wait.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -21,23 +22,6 @@ namespace quova {
 using namespace engine;
 
 namespace {
-
-template <class F, class... Args>
-void Call(const F& hook, Args&&... args) {
-    if (hook) hook(std::forward<Args>(args)...);
-}
-
-void Wait100() {
-    OpenMediaHooks& hooks = MediaHooks();
-    if (hooks.Wait) {
-        hooks.Wait(100);
-        return;
-    }
-    for (int i = 0; i < 100 / 8; ++i) {
-        QThread::msleep(8);
-        QCoreApplication::processEvents();
-    }
-}
 
 // The picture's size, once the decoder has told it.
 void TakeVideoSize() {
@@ -60,7 +44,7 @@ void TakeVideoSize() {
 
 void Finish(const OpenMediaSettings& settings) {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     FilterGraph& graph = *g.GraphBuilder;
 
     g.DvdControl = g.DvdGraphBuilder->GetDvdInterface();
@@ -79,46 +63,44 @@ void Finish(const OpenMediaSettings& settings) {
     g.SeekingTimeFormat = graph.TimeFormat();
     g.SeekingTimeFormatIsMediaTime = g.SeekingTimeFormat == TIME_FORMAT_MEDIA_TIME;
     graph.SetPositions(0, AM_SEEKING_AbsolutePositioning, 0, AM_SEEKING_NoPositioning);
-    graph.Events().SetNotifyWindow(hooks.Window, static_cast<QEvent::Type>(kMediaEventType));
+    graph.Events().SetNotifyWindow(port.Window(), static_cast<QEvent::Type>(kMediaEventType));
 
     g.VideoWindow = graph.VideoRenderer();
     if (g.VideoWindow) {
         g.VideoWindow->SetAutoShow(false);
-        g.VideoWindow->SetOwner(hooks.Window);
+        g.VideoWindow->SetOwner(port.Window());
         g.VideoWindow->SetVisible(false);
         // Clicks on the picture reach the window, which steers the disc's menus.
-        g.VideoWindow->SetMessageDrain(hooks.Window);
+        g.VideoWindow->SetMessageDrain(port.Window());
     }
     g.BasicAudio = graph.HasAudio();
-    if (g.BasicAudio) Call(hooks.ApplyVolume);
+    if (g.BasicAudio) port.ApplyVolume();
     TakeVideoSize();
-    Call(hooks.RecordFrameSize);
+    port.RecordFrameSize();
 
     g.Duration = 0;
     g.CurrentMediaName = "DVD";
-    Call(hooks.SetCaption, std::string("Quova - DVD"));
-    Call(hooks.UpdateTrayTip);
+    port.ShowCaption("Quova - DVD");
 
-    Call(hooks.ResetScanStep);
-    Call(hooks.FitWindow);
-    Call(hooks.ResetFilterCollection);
-    if (settings.OsdOn) Call(hooks.PaintOsd);
-    Call(hooks.PrepareSeekBar, 0.0);
+    port.ResetScanStep();
+    port.FitWindow();
+    if (settings.OsdOn) port.PaintOsd();
+    port.PrepareSeekBar();
 
     graph.Run();
-    Call(hooks.FitWindow);
-    if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
+    port.FitWindow();
+    if (settings.FullScreenMode || settings.AlwaysOnTop) port.RaiseWindow();
     graph.GetState(1000);
 
     // The picture's size settles only once the navigator runs: fit again then.
     QObject* context =
-        hooks.Window ? static_cast<QObject*>(hooks.Window) : QCoreApplication::instance();
+        port.Window() ? static_cast<QObject*>(port.Window()) : QCoreApplication::instance();
     if (context) {
         QTimer::singleShot(333, context, [] {
             if (Graph().MediaKind != MediaKindDvd) return;
             TakeVideoSize();
-            Call(MediaHooks().RecordFrameSize);
-            Call(MediaHooks().FitWindow);
+            MediaPort().RecordFrameSize();
+            MediaPort().FitWindow();
         });
     }
 }
@@ -128,18 +110,18 @@ void Finish(const OpenMediaSettings& settings) {
 void OpenDvd(const std::string& folder) {
     if (OpenCounter < 0) return;
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
-    const OpenMediaSettings settings = hooks.Settings ? hooks.Settings() : OpenMediaSettings{};
+    OpenMediaPort& port = MediaPort();
+    const OpenMediaSettings settings = port.Settings();
 
     OsdMessage.clear();
-    if (settings.OsdOn) Call(hooks.PaintOsd);
+    if (settings.OsdOn) port.PaintOsd();
     g.MediaComplete = false;
     g.MediaError = 0;
     g.Streams.clear();
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
-    Call(hooks.SetTimer1, false);
-    Wait100();
+    port.SetTimer1(false);
+    Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
@@ -153,11 +135,10 @@ void OpenDvd(const std::string& folder) {
 
     g.MediaKind = MediaKindDvd;
     g.DvdVideoAttributes = DVD_VideoAttributes{};
-    Call(hooks.SetCaption, std::string("Quova"));
-    Call(hooks.UpdateTrayTip);
+    port.ShowCaption("Quova");
 
     try {
-        Call(hooks.ReleaseMultipleAudio);
+        ReleaseMultipleAudio();
         HResult result = E_FAIL;
         if (!g.DvdGraphBuilder) {
             try {
@@ -191,7 +172,7 @@ void OpenDvd(const std::string& folder) {
         if (result > 0) OsdMessage = ResultText(result);
         Finish(settings);
     } catch (const std::exception& e) {
-        Call(hooks.SetTimer1, false);
+        port.SetTimer1(false);
         ReleaseRenderInterfaces();
         ShowMessage(e.what(), MbIconStop);
     }

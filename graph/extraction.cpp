@@ -356,7 +356,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
         if (IsOgg(kind)) ReadVorbisSettings(compressor);
         if (dialogShown) {
             try {
-                ShowFilterPropertyPage(MediaHooks().Window, compressor);
+                ShowFilterPropertyPage(MediaPort().Window(), compressor);
             } catch (...) {
                 // The settings page is a courtesy; the extraction goes on without it.
             }
@@ -483,7 +483,7 @@ bool ExtractionTick(const std::vector<std::string>& playList,
         if (g.ExtractionReady && g.GraphBuilder && !Extraction().PartialFile.empty()) {
             const Outcome<double> position = g.GraphBuilder->CurrentPosition();
             OsdMessage = ExtractionProgress(position.ok() ? position.value : 0, g.Duration);
-            if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+            MediaPort().PaintOsd();
         }
         return true;
     }
@@ -494,14 +494,14 @@ bool ExtractionTick(const std::vector<std::string>& playList,
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
         OsdMessage = Lex(2620) + ErrorText(g.MediaError);
-        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        MediaPort().PaintOsd();
         return false;
     }
     if (!s.PartialFile.empty() && !FinishExtractionFile()) {
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
         OsdMessage = Lex(2620) + s.OutputFile;
-        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        MediaPort().PaintOsd();
         return false;
     }
     const std::string next = NextExtractionEntry(playList, g.CurrentMediaName, s.BatchIndex);
@@ -512,7 +512,7 @@ bool ExtractionTick(const std::vector<std::string>& playList,
     if (g.ExtractionReady) {
         OsdMessage = Lex(1260);
         s.CompressorIsDefault = false;
-        if (MediaHooks().PaintOsd) MediaHooks().PaintOsd();
+        MediaPort().PaintOsd();
     }
     return false;
 }

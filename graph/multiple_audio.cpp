@@ -1,15 +1,15 @@
 #include "graph/multiple_audio.h"
 
-#include <QCoreApplication>
-#include <QThread>
 #include <exception>
 
 #include "graph/custom_build.h"
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/open_media_port.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/filter_graph.h"
+#include "platform/events/wait.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -26,17 +26,6 @@ std::string WithNumber(int entry, int number) {
     const size_t at = text.find("%d");
     if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
     return text;
-}
-
-void SleepMs(int ms) {
-    if (MultipleAudioCallbacks().Sleep) {
-        MultipleAudioCallbacks().Sleep(ms);
-        return;
-    }
-    for (int i = 0; i < ms / 8; ++i) {
-        QThread::msleep(8);
-        QCoreApplication::processEvents();
-    }
 }
 
 bool IsMixer(const FilterPtr& filter) {
@@ -188,19 +177,13 @@ MultipleAudioState& MultipleAudio() {
     return state;
 }
 
-MultipleAudioHooks& MultipleAudioCallbacks() {
-    static MultipleAudioHooks hooks;
-    return hooks;
-}
-
 void ReleaseMultipleAudio() {
     MultipleAudio() = MultipleAudioState{};
 }
 
 void SetAudioStreamCheck(int index, bool checked) {
     if (index < 0 || index > 3) return;
-    if (MultipleAudioCallbacks().SetAudioStreamCheck)
-        MultipleAudioCallbacks().SetAudioStreamCheck(index, checked);
+    MediaPort().SetAudioStreamCheck(index, checked);
 }
 
 std::string StreamQuestion(int k, int count) {
@@ -253,15 +236,14 @@ void SwitchAudioStream(int index) {
     const GraphState state = graph->GetState(100).value;
     if (state == GraphState::Stopped) {
         graph->Run();
-        SleepMs(100);
+        Wait(100);
     }
     graph->Pause();
-    SleepMs(100);
+    Wait(100);
     graph->Stop();
-    SleepMs(100);
+    Wait(100);
 
-    const bool ogg = MultipleAudioCallbacks().OggStreamSelect &&
-                     MultipleAudioCallbacks().OggStreamSelect() && SwitchOggStream(*graph, index);
+    const bool ogg = MediaPort().Settings().OggStreamSelect && SwitchOggStream(*graph, index);
     if (!ogg) {
         MultipleAudioState& s = MultipleAudio();
         if (!s.splitterFound && !FindSplitterPins(*graph)) {
@@ -277,7 +259,7 @@ void SwitchAudioStream(int index) {
             if (s.AudioPeerPins[at] && s.AudioOutPins[at]) Toggle(*graph, index);
         }
         graph->Run();
-        SleepMs(100);
+        Wait(100);
         graph->Stop();
     }
 
@@ -285,12 +267,7 @@ void SwitchAudioStream(int index) {
         const HResult hr = graph->SetDefaultSyncSource();
         if (Failed(hr)) ShowMessage(Lex(300) + ": " + ErrorText(hr), MbIconExclamation);
         const Outcome<double> position = graph->CurrentPosition();
-        if (position.ok()) {
-            if (MultipleAudioCallbacks().SeekTo)
-                MultipleAudioCallbacks().SeekTo(position.value);
-            else
-                graph->SetCurrentPosition(position.value);
-        }
+        if (position.ok()) graph->SetCurrentPosition(position.value);
     } catch (const std::exception& e) {
         ShowMessage(std::string(e.what()) + "\n" + Lex(300), MbIconStop);
     }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,19 +29,6 @@ struct MultipleAudioState {
 MultipleAudioState& MultipleAudio();
 // Forgets the splitter and the streams (every open).
 void ReleaseMultipleAudio();
-
-// What the several-audio path asks of the player around it.
-struct MultipleAudioHooks {
-    // Check mark of audio-stream menu item `index` (0 to 3).
-    std::function<void(int index, bool checked)> SetAudioStreamCheck;
-    // The "oggstreamselect" setting.
-    std::function<bool()> OggStreamSelect;
-    // Sleeps while the window stays responsive.
-    std::function<void(int ms)> Sleep;
-    // The one way to set the position (seconds).
-    std::function<void(double seconds)> SeekTo;
-};
-MultipleAudioHooks& MultipleAudioCallbacks();
 
 // The question asked for the k-th audio stream of `count`.
 std::string StreamQuestion(int k, int count);

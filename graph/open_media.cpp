@@ -2,58 +2,33 @@
 
 #include <sys/stat.h>
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
 #include <algorithm>
 #include <cctype>
 #include <exception>
 
-#include "app/app_state.h"
+#include "graph/custom_build.h"
+#include "graph/dvd_graph.h"
+#include "graph/extraction.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "graph/multiple_audio.h"
+#include "graph/open_counter.h"
 #include "graph/rot_registration.h"
 #include "lexicon/lexicon.h"
 #include "mediainfo/id3_tag.h"
 #include "mediainfo/media_headers.h"
 #include "platform/engine/media_detector.h"
+#include "platform/events/wait.h"
 #include "text/osd_message.h"
+#include "text/subtitle_commands.h"
 
 namespace quova {
 
 using namespace engine;
 
 namespace {
-
-template <class F, class... Args>
-auto Call(const F& hook, Args&&... args) {
-    if constexpr (std::is_void_v<decltype(hook(std::forward<Args>(args)...))>) {
-        if (hook) hook(std::forward<Args>(args)...);
-    } else {
-        using R = decltype(hook(std::forward<Args>(args)...));
-        return hook ? hook(std::forward<Args>(args)...) : R{};
-    }
-}
-
-void WaitResponsive(int ms) {
-    OpenMediaHooks& hooks = MediaHooks();
-    if (hooks.Wait) {
-        hooks.Wait(ms);
-        return;
-    }
-    for (int i = 0; i < ms / 8; ++i) {
-        QThread::msleep(8);
-        QCoreApplication::processEvents();
-    }
-}
-
-void ProcessEventsOnce() {
-    OpenMediaHooks& hooks = MediaHooks();
-    if (hooks.ProcessEvents)
-        hooks.ProcessEvents();
-    else
-        QCoreApplication::processEvents();
-}
 
 // Messages that an exception inside a step carries.
 std::string WhatOf(const std::exception& e) {
@@ -62,7 +37,7 @@ std::string WhatOf(const std::exception& e) {
 
 void ReadStreams(const std::string& fileName, const std::string& ext) {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     // The file's own headers first: they tell the streams of AVI and Ogg files
     // by index, which the several-audio path relies on.
     MediaHeaders headers;
@@ -81,7 +56,7 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
         g.VideoStreamCount = figures.videoStreamCount;
         g.AudioStreamCount = figures.audioStreamCount;
         for (int n = 1; n <= 4; ++n)
-            Call(hooks.ShowAudioStreamItem, n, n <= g.AudioStreamCount, n <= g.AudioStreamCount);
+            port.ShowAudioStreamItem(n, n <= g.AudioStreamCount, n <= g.AudioStreamCount);
         return;
     }
     // Other files: the media detector counts them in the file's own order.
@@ -101,7 +76,7 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
             } else if (type.value == MEDIATYPE_Audio) {
                 g.Streams[i] = {StreamKindAudio, "Audio", 0.0, -1};
                 ++g.AudioStreamCount;
-                if (g.AudioStreamCount <= 4) Call(hooks.CheckAudioStreamItem, g.AudioStreamCount);
+                if (g.AudioStreamCount <= 4) port.CheckAudioStreamItem(g.AudioStreamCount);
             }
         }
     } catch (...) {
@@ -111,7 +86,6 @@ void ReadStreams(const std::string& fileName, const std::string& ext) {
 
 HResult Render(const std::string& fileName) {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
     const GraphOptions& flags = GraphFlags();
     const bool viaSource = flags.CustomRender || (!g.AviInfoText.empty() && g.AudioStreamCount > 1);
     if (!viaSource) return g.GraphBuilder->RenderFile(fileName);
@@ -121,23 +95,21 @@ HResult Render(const std::string& fileName) {
     if (hr != S_OK) return hr;
     const PinPtr pin = source.value->FindPin("Output");
     if (!pin) return VFW_E_NOT_FOUND;
-    // Until a builder is installed, the graph manager renders the pin itself.
-    if (flags.CustomRender)
-        return hooks.CustomBuild ? hooks.CustomBuild(fileName, pin) : g.GraphBuilder->Render(pin);
-    return hooks.OpenMultipleAudio ? hooks.OpenMultipleAudio(pin) : g.GraphBuilder->Render(pin);
+    if (flags.CustomRender) return CustomBuild(fileName, pin);
+    return OpenMultipleAudio(pin);
 }
 
 void AcquireVideoWindow() {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     g.VideoWindow.reset();
     try {
         g.VideoWindow = g.GraphBuilder->VideoRenderer();
         if (!g.VideoWindow) return;
         g.VideoWindow->SetAutoShow(false);
-        g.VideoWindow->SetOwner(hooks.Window);
+        g.VideoWindow->SetOwner(port.Window());
         g.VideoWindow->SetVisible(false);
-        g.VideoWindow->SetMessageDrain(hooks.MessageDrain ? hooks.MessageDrain : hooks.Window);
+        g.VideoWindow->SetMessageDrain(port.Window());
     } catch (...) {
         g.VideoWindow.reset();
     }
@@ -146,27 +118,27 @@ void AcquireVideoWindow() {
 void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
                 const OpenMediaSettings& settings) {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     const GraphOptions& flags = GraphFlags();
     FilterGraph& graph = *g.GraphBuilder;
 
     if (settings.RegisterOnRot) NoteGraphChange(g.RotRegistration);
     if (hr > 0) OsdMessage = ResultText(hr);
     graph.Stop();
-    graph.Events().SetNotifyWindow(hooks.Window, static_cast<QEvent::Type>(kMediaEventType));
+    graph.Events().SetNotifyWindow(port.Window(), static_cast<QEvent::Type>(kMediaEventType));
 
     if (flags.ExtractionMode) {
         try {
-            g.ExtractionReady = hooks.BuildExtractionGraph && hooks.BuildExtractionGraph(fileName);
+            g.ExtractionReady = BuildExtractionGraph(fileName);
         } catch (...) {
             g.ExtractionReady = true;
         }
     }
     // With both bypasses on only the video goes; the transcode keeps it.
     if (flags.BypassVideo) {
-        if (!flags.TranscodeWithVideo) Call(hooks.BypassMediaType, MEDIATYPE_Video);
+        if (!flags.TranscodeWithVideo) BypassMediaType(MEDIATYPE_Video);
     } else if (flags.BypassAudio) {
-        Call(hooks.BypassMediaType, MEDIATYPE_Audio);
+        BypassMediaType(MEDIATYPE_Audio);
     }
 
     AcquireVideoWindow();
@@ -179,7 +151,7 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     g.DurationIsEstimate = graph.DurationIsEstimate();
 
     g.BasicAudio = graph.HasAudio();
-    if (g.BasicAudio) Call(hooks.ApplyVolume);
+    if (g.BasicAudio) port.ApplyVolume();
 
     g.VideoWidth = g.VideoHeight = 0;
     if (g.VideoWindow) {
@@ -191,30 +163,28 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     }
     g.SourceWidth = g.VideoWidth;
     g.SourceHeight = g.VideoHeight;
-    Call(hooks.RecordFrameSize);
+    port.RecordFrameSize();
 
     g.CurrentMediaName = fileName;
-    Call(hooks.SetCaption, "Quova - " + NameWithoutFolder(fileName));
-    Call(hooks.UpdateTrayTip);
+    port.ShowCaption("Quova - " + NameWithoutFolder(fileName));
 
-    if (settings.SubtitlesOn) Call(hooks.LoadSubtitles);
-    Call(hooks.ResetScanStep);
-    Call(hooks.ReadConfigs);
-    Call(hooks.FitWindow);
-    Call(hooks.ReadChapters);
-    Call(hooks.ResetFilterCollection);
+    if (settings.SubtitlesOn) LoadSubtitlesForMovie();
+    port.ResetScanStep();
+    port.ReadConfigs();
+    port.FitWindow();
+    ReadChaptersForMovie();
 
     if (OsdMessage.empty()) OsdMessage = fileName;
-    Call(hooks.Repaint);
-    if (settings.OsdOn) Call(hooks.PaintOsd);
-    Call(hooks.PrepareSeekBar, g.Duration);
-    Call(hooks.AddRecentFile, fileName);
+    port.Repaint();
+    if (settings.OsdOn) port.PaintOsd();
+    port.PrepareSeekBar();
+    port.AddRecentFile(fileName);
 
     if (MayCarryId3Tag(fileName)) {
         Id3Buffer tag{};
         ReadId3Tag(fileName, tag);
         g.Id3TagBuffer = tag;
-        if (HoldsId3Tag(tag) && settings.Id3On) Call(hooks.ShowId3Tag);
+        if (HoldsId3Tag(tag) && settings.Id3On) port.ShowId3Tag();
     } else {
         g.Id3TagBuffer.fill(0);
     }
@@ -225,23 +195,15 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
         // Playback starts a little in; an extraction takes the medium whole,
         // or its file would lack the first tenth of a second.
         const double start = flags.ExtractionMode ? 0.0 : 0.1;
-        if (hooks.SeekTo)
-            hooks.SeekTo(start);
-        else
-            graph.SetCurrentPosition(start);
+        port.SeekTo(start);
         graph.Run();
-        if (settings.FullScreenMode || settings.AlwaysOnTop) Call(hooks.RaiseWindow);
+        if (settings.FullScreenMode || settings.AlwaysOnTop) port.RaiseWindow();
         graph.GetState(1000);
     }
-    if (g.Duration > 0 || (flags.ExtractionMode && g.ExtractionReady)) Call(hooks.SetTimer1, true);
+    if (g.Duration > 0 || (flags.ExtractionMode && g.ExtractionReady)) port.SetTimer1(true);
 }
 
 }  // namespace
-
-OpenMediaHooks& MediaHooks() {
-    static OpenMediaHooks hooks;
-    return hooks;
-}
 
 std::string LowerExtension(const std::string& fileName) {
     const std::string name = NameWithoutFolder(fileName);
@@ -266,21 +228,21 @@ std::string FolderOf(const std::string& fileName) {
 void OpenMedia(const std::string& fileName) {
     if (OpenCounter < 0) return;
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
-    const OpenMediaSettings settings = hooks.Settings ? hooks.Settings() : OpenMediaSettings{};
+    OpenMediaPort& port = MediaPort();
+    const OpenMediaSettings settings = port.Settings();
 
     OsdMessage.clear();
-    if (settings.OsdOn) Call(hooks.PaintOsd);
+    if (settings.OsdOn) port.PaintOsd();
     // Short "~" names do not exist here: nothing to expand.
 
     const std::string ext = LowerExtension(fileName);
     if (ext == ".bup" || ext == ".ifo") {
-        Call(hooks.OpenDvd, FolderOf(fileName));
+        OpenDvd(FolderOf(fileName));
         return;
     }
     // Lists of other players open the same way as the program's own.
     if (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8") {
-        Call(hooks.LoadPlayList, fileName);
+        port.LoadPlayList(fileName);
         return;
     }
 
@@ -294,8 +256,8 @@ void OpenMedia(const std::string& fileName) {
     g.ExtractionReady = !GraphFlags().ExtractionMode;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
-    Call(hooks.SetTimer1, false);
-    WaitResponsive(100);
+    port.SetTimer1(false);
+    Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
@@ -308,8 +270,7 @@ void OpenMedia(const std::string& fileName) {
     }
 
     g.MediaKind = MediaKindFile;
-    Call(hooks.SetCaption, "Quova");
-    Call(hooks.UpdateTrayTip);
+    port.ShowCaption("Quova");
 
     try {
         struct stat info {};
@@ -318,7 +279,7 @@ void OpenMedia(const std::string& fileName) {
             return;
         }
         ReadStreams(fileName, ext);
-        Call(hooks.ReleaseMultipleAudio);
+        ReleaseMultipleAudio();
 
         if (!g.GraphBuilder) {
             try {
@@ -353,7 +314,7 @@ void OpenMedia(const std::string& fileName) {
         }
         FinishOpen(fileName, ext, hr, settings);
     } catch (const std::exception& e) {
-        Call(hooks.SetTimer1, false);
+        port.SetTimer1(false);
         ReleaseRenderInterfaces();
         ShowMessage(WhatOf(e), MbIconStop);
     }
@@ -361,17 +322,17 @@ void OpenMedia(const std::string& fileName) {
 
 void StopAndClearGraph() {
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     if (g.GraphBuilder) {
         FilterGraph& graph = *g.GraphBuilder;
         const Outcome<engine::GraphState> state = graph.GetState(1000);
         if (state.value == engine::GraphState::Paused ||
             state.value == engine::GraphState::Running) {
             try {
-                Call(hooks.SaveSessionBookmark);
+                port.SaveSessionBookmark();
                 graph.Stop();
                 for (int i = 0; i < 2; ++i) {
-                    ProcessEventsOnce();
+                    ProcessEvents();
                     QThread::yieldCurrentThread();
                 }
                 graph.GetState(1000);

@@ -28,9 +28,8 @@ DvdStatusHooks& StatusHooks() {
 
 void ShowOsdText(const std::string& text) {
     OsdMessage = text;
-    OpenMediaHooks& hooks = MediaHooks();
-    const bool osdOn = hooks.Settings ? hooks.Settings().OsdOn : false;
-    if (osdOn && hooks.PaintOsd) hooks.PaintOsd();
+    OpenMediaPort& port = MediaPort();
+    if (port.Settings().OsdOn) port.PaintOsd();
 }
 
 std::string ParentalRatingText() {
@@ -135,7 +134,7 @@ void DvdStatusRefresh() {
     if (s.DvdStatusBusy) return;
     s.DvdStatusBusy = true;
     GraphSession& g = Graph();
-    OpenMediaHooks& hooks = MediaHooks();
+    OpenMediaPort& port = MediaPort();
     DvdStatusHooks& ui = StatusHooks();
     try {
         g.Duration = 0;
@@ -159,10 +158,10 @@ void DvdStatusRefresh() {
             s.DvdChapterCount = g.DvdInfo->GetNumberOfChapters(s.DvdTitle).value;
         }
         if (s.DvdDomain == 3) {
-            if (hooks.SetTimer1) hooks.SetTimer1(true);
+            port.SetTimer1(true);
             if (ui.HidePointer) ui.HidePointer(true);
         } else if (g.VideoWindow) {
-            if (hooks.SetTimer1) hooks.SetTimer1(false);
+            port.SetTimer1(false);
             if (ui.HidePointer) ui.HidePointer(false);
         }
         static const int kDomainTexts[] = {200, 210, 220, 230, 240};

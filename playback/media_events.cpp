@@ -39,9 +39,7 @@ std::string DvdWarningText(std::intptr_t code) {
 }
 
 bool TopmostMode() {
-    const OpenMediaHooks& hooks = MediaHooks();
-    if (!hooks.Settings) return false;
-    const OpenMediaSettings s = hooks.Settings();
+    const OpenMediaSettings s = MediaPort().Settings();
     return s.FullScreenMode || s.AlwaysOnTop;
 }
 

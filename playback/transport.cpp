@@ -1,7 +1,5 @@
 #include "playback/transport.h"
 
-#include <QCoreApplication>
-#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/dvd_navigator.h"
+#include "platform/events/wait.h"
 #include "playback/dvd_navigation.h"
 #include "text/osd.h"
 
@@ -45,27 +44,6 @@ bool DvdControlAvailable() {
     return Graph().DvdControl != nullptr;
 }
 
-void ProcessEvents() {
-    const OpenMediaHooks& hooks = MediaHooks();
-    if (hooks.ProcessEvents)
-        hooks.ProcessEvents();
-    else
-        QCoreApplication::processEvents();
-}
-
-// Waits while the window stays responsive.
-void Wait(int ms) {
-    const OpenMediaHooks& hooks = MediaHooks();
-    if (hooks.Wait) {
-        hooks.Wait(ms);
-        return;
-    }
-    for (int i = 0; i < ms / 8; ++i) {
-        QThread::msleep(8);
-        QCoreApplication::processEvents();
-    }
-}
-
 void PaintOsdIfOn(const TransportSettings& options) {
     if (options.OsdOn && Transport().PaintOsd) Transport().PaintOsd();
 }
@@ -84,10 +62,8 @@ void SetMute(bool on) {
     if (!graph) return;
     if (on)
         graph->SetVolume(kSilentLevel);
-    else if (MediaHooks().ApplyVolume)
-        MediaHooks().ApplyVolume();
     else
-        graph->SetVolume(0);
+        MediaPort().ApplyVolume();
 }
 
 void ClearSubtitleLine() {
@@ -95,7 +71,7 @@ void ClearSubtitleLine() {
 }
 
 void EnableTimer1() {
-    if (Graph().Duration > 0 && MediaHooks().SetTimer1) MediaHooks().SetTimer1(true);
+    if (Graph().Duration > 0) MediaPort().SetTimer1(true);
 }
 
 void NudgeIfRunningVideo() {
@@ -372,7 +348,7 @@ void Stop1Click() {
     ClearSubtitleLine();
     graph->Stop();
     // The movie or DVD variant of the session bookmark, by what is open.
-    if (MediaHooks().SaveSessionBookmark) MediaHooks().SaveSessionBookmark();
+    MediaPort().SaveSessionBookmark();
     PaintOsdIfOn(options);
     Topmost(options, false);
 }
@@ -622,8 +598,8 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     Wait(50);
     if (Transport().ContinuePlayList)
         Transport().ContinuePlayList();
-    else if (MediaHooks().SetTimer1)
-        MediaHooks().SetTimer1(false);
+    else
+        MediaPort().SetTimer1(false);
     return true;
 }
 

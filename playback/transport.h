@@ -25,7 +25,7 @@ struct TransportSettings {
 
 // What transport calls in the other parts of the player. Each is optional:
 // an empty one does nothing. Waiting and event processing go through
-// MediaHooks() (Wait, ProcessEvents, SetTimer1, SaveSessionBookmark).
+// MediaPort() (SetTimer1, SaveSessionBookmark).
 struct TransportHooks {
     std::function<TransportSettings()> Settings;
     // Draws the OSD line at once.

@@ -4,12 +4,13 @@
 #include <cstdio>
 
 #include "lexicon/lexicon.h"
+#include "text/subtitle_port.h"
 
 namespace quova {
 
 void ShowOsdMessage(const std::string& text) {
     OsdMessage = text;
-    if (OsdRepaintHook) OsdRepaintHook();
+    TextPort().PaintOsd();
 }
 
 std::string FormatSeconds(double seconds) {

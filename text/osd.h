@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,8 @@ inline std::uint32_t OsdColor = 0x00FF00;
 // The subtitle text colour as 0xRRGGBB.
 inline std::uint32_t SubtitleColor = 0xFFFFFF;
 
-// What the status line repaints through: the main window draws the OSD when
-// it is on. Unset, a message is only stored.
-inline std::function<void()> OsdRepaintHook;
-
 // The way every part reports a status: the text becomes the OSD message and
-// is drawn at once when the OSD is on.
+// is drawn at once (through the subtitle port) when the OSD is on.
 void ShowOsdMessage(const std::string& text);
 
 // Seconds as a clock time "hh:nn:ss"; a day or more wraps around.

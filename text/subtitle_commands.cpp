@@ -4,41 +4,26 @@
 
 #include "lexicon/lexicon.h"
 #include "text/chapters.h"
+#include "text/osd.h"
 #include "text/subtitle_display.h"
+#include "text/subtitle_port.h"
 #include "text/subtitle_timetable.h"
 
 namespace quova {
 
 namespace {
 
-SubtitleLoadHooks LoadHooks() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    SubtitleLoadHooks hooks;
-    hooks.enableAdjust = h.EnableAdjust;
-    hooks.showOsdMessage = h.ShowOsdMessage;
-    return hooks;
+bool& Option(SubtitleOption option) {
+    return TextPort().Option(option);
 }
 
-bool On(const bool* option) {
-    return option && *option;
+void Flip(SubtitleOption option) {
+    bool& value = Option(option);
+    value = !value;
 }
 
-void Flip(bool* option) {
-    if (option) *option = !*option;
-}
-
-template <typename F, typename... Args>
-void Call(const F& f, Args&&... args) {
-    if (f) f(std::forward<Args>(args)...);
-}
-
-bool MediaOpen() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    return h.MediaFileOpen && h.MediaFileOpen();
-}
-
-double Get(const std::function<double()>& f) {
-    return f ? f() : 0.0;
+void PaintOsdIfOn() {
+    if (Option(SubtitleOption::OsdOn)) TextPort().PaintOsd();
 }
 
 void ReloadForOpenMedium(bool withChapters) {
@@ -49,115 +34,105 @@ void ReloadForOpenMedium(bool withChapters) {
 
 }  // namespace
 
-SubtitleCommandHooks& SubtitleCommands() {
-    static SubtitleCommandHooks hooks;
-    return hooks;
-}
-
 bool SubtitlesLoaded() {
     return Subtitles().SubtitleCount > 0;
 }
 
 void LoadSubtitlesForMovie() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    if (!h.MovieName) return;
+    SubtitlePort& port = TextPort();
     try {
-        FindSubtitlesForMovie(Subtitles(), h.MovieName(), Get(h.Duration), Get(h.FrameRate),
-                              LoadHooks());
+        FindSubtitlesForMovie(Subtitles(), port.MovieName(), port.Duration(), port.FrameRate());
     } catch (const std::exception&) {
         // What was loaded before the error stays.
     }
 }
 
 void ReadChaptersForMovie() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    if (!h.MovieName) return;
+    SubtitlePort& port = TextPort();
     try {
-        ReadChapters(h.MovieName(), Get(h.FrameRate), Get(h.Duration), On(h.ChaptersOnSubtitles),
-                     Chapters(), Subtitles());
+        ReadChapters(port.MovieName(), port.FrameRate(), port.Duration(),
+                     Option(SubtitleOption::ChaptersOnSubtitles), Chapters(), Subtitles());
     } catch (const std::exception& e) {
-        Call(h.ReportError, std::string("ReadChapters exception: ") + e.what());
+        port.ReportError(std::string("ReadChapters exception: ") + e.what());
     }
 }
 
 void LoadSubtitleFileNamed(const std::string& fileName) {
-    const SubtitleCommandHooks& h = SubtitleCommands();
+    SubtitlePort& port = TextPort();
     SubtitleTimetable& table = Subtitles();
-    ResetSubtitles(table, Get(h.Duration));
+    ResetSubtitles(table, port.Duration());
     table.SubtitleFileName = fileName;
-    LoadSubtitleFile(table, Get(h.FrameRate), LoadHooks());
-    Call(h.LayoutVideo);
-    if (SubtitlesLoaded() && On(h.SubtitlesOn)) ShowSubtitleDueNow();
+    LoadSubtitleFile(table, port.FrameRate());
+    port.LayoutVideo();
+    if (SubtitlesLoaded() && Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
 }
 
 void ShowSubtitle(const std::string& text) {
     CurrentSubtitleText = text;
-    Call(SubtitleCommands().Draw, text);
+    TextPort().DrawSubtitle(text);
 }
 
 void ShowSubtitleDueNow() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
+    SubtitlePort& port = TextPort();
     try {
         double position = 0;
-        if (!h.Position || !h.Position(position)) return;
-        const auto due =
-            DueSubtitleText(Subtitles(), position, Get(h.Duration), On(h.SubtitleSounds));
+        if (!port.Position(position)) return;
+        const auto due = DueSubtitleText(Subtitles(), position, port.Duration(),
+                                         Option(SubtitleOption::SubtitleSounds));
         if (due && *due != CurrentSubtitleText) ShowSubtitle(*due);
     } catch (const std::exception& e) {
-        Call(h.ReportError, FormatLex(1370, "WriteSubtitles") + "\n" + e.what());
+        port.ReportError(FormatLex(1370, "WriteSubtitles") + "\n" + e.what());
     }
 }
 
 void Subtitles1Click() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    if (!MediaOpen()) return;
-    Flip(h.SubtitlesOn);
-    if (On(h.SubtitlesOn)) {
-        Call(h.ShowOsdMessage, Lex(1310));
+    if (!TextPort().MediaFileOpen()) return;
+    Flip(SubtitleOption::SubtitlesOn);
+    if (Option(SubtitleOption::SubtitlesOn)) {
+        ShowOsdMessage(Lex(1310));
         ReloadForOpenMedium(true);
     } else {
-        Call(h.ShowOsdMessage, Lex(1320));
+        ShowOsdMessage(Lex(1320));
         ShowSubtitle({});
     }
-    Call(h.LayoutVideo);
-    if (On(h.OsdOn)) Call(h.PaintOsd);
+    TextPort().LayoutVideo();
+    PaintOsdIfOn();
 }
 
 void Sounds1Click() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    if (!MediaOpen()) return;
-    Flip(h.SubtitleSounds);
-    if (SubtitlesLoaded() && On(h.SubtitlesOn)) ShowSubtitleDueNow();
-    Call(h.ShowOsdMessage,
-         std::string(On(h.SubtitleSounds) ? "subtitle sounds on" : "subtitle sounds off"));
-    if (On(h.OsdOn)) Call(h.PaintOsd);
+    if (!TextPort().MediaFileOpen()) return;
+    Flip(SubtitleOption::SubtitleSounds);
+    if (SubtitlesLoaded() && Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
+    ShowOsdMessage(Option(SubtitleOption::SubtitleSounds) ? "subtitle sounds on"
+                                                          : "subtitle sounds off");
+    PaintOsdIfOn();
 }
 
 void ChaptersonSubtitles1Click() {
-    const SubtitleCommandHooks& h = SubtitleCommands();
-    Flip(h.ChaptersOnSubtitles);
-    Call(h.ShowOsdMessage, Lex(On(h.ChaptersOnSubtitles) ? 2300 : 2310));
-    if (On(h.SubtitlesOn) && MediaOpen()) ReloadForOpenMedium(On(h.ChaptersOnSubtitles));
+    Flip(SubtitleOption::ChaptersOnSubtitles);
+    const bool chapters = Option(SubtitleOption::ChaptersOnSubtitles);
+    ShowOsdMessage(Lex(chapters ? 2300 : 2310));
+    if (Option(SubtitleOption::SubtitlesOn) && TextPort().MediaFileOpen())
+        ReloadForOpenMedium(chapters);
 }
 
 namespace {
-void SwitchMode(int tip, bool* mode) {
-    const SubtitleCommandHooks& h = SubtitleCommands();
+void SwitchMode(int tip, SubtitleOption mode) {
     const std::string remembered = CurrentSubtitleText;
-    Call(h.ShowTip, tip);
+    TextPort().ShowTip(tip);
     ShowSubtitle({});
     Flip(mode);
-    Call(h.LayoutVideo);
+    TextPort().LayoutVideo();
     ShowSubtitle(remembered);
 }
 }  // namespace
 
 void SubtitlesonMovie1Click() {
-    SwitchMode(15, SubtitleCommands().SubtitlesOnMovie);
+    SwitchMode(15, SubtitleOption::SubtitlesOnMovie);
 }
 
 void SubtitlesoverMovie1Click() {
-    SwitchMode(29, SubtitleCommands().SubtitlesOverMovie);
+    SwitchMode(29, SubtitleOption::SubtitlesOverMovie);
 }
 
 }  // namespace quova

@@ -17,7 +17,7 @@ std::intmax_t FileSizeOf(const std::filesystem::path& file) {
 }
 
 bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path& movie,
-                           double duration, double frameRate, const SubtitleLoadHooks& hooks) {
+                           double duration, double frameRate) {
     ResetSubtitles(table, duration);
     // The grammars' extensions in the order they are tried; .sub and .srt
     // each carry two of them.
@@ -29,7 +29,7 @@ bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path
         // A file that cannot be read is passed over like a missing one.
         if (size >= 0 && size <= kMaxSubtitleBesideMovie) {
             table.SubtitleFileName = name;
-            LoadSubtitleFile(table, frameRate, hooks);
+            LoadSubtitleFile(table, frameRate);
             return true;
         }
     }

@@ -31,7 +31,7 @@ std::intmax_t FileSizeOf(const std::filesystem::path& file);
 // becomes the movie's with ".sub" (what the load dialog offers) and nothing
 // is loaded. Returns whether a file was loaded.
 bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path& movie,
-                           double duration, double frameRate, const SubtitleLoadHooks& hooks);
+                           double duration, double frameRate);
 
 // The text as it is shown: sound notes in square brackets removed unless
 // `sounds`, blanks trimmed and line breaks at either end dropped.

@@ -3,8 +3,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "text/osd.h"
 #include "text/string_utils.h"
 #include "text/subtitle_formats.h"
+#include "text/subtitle_port.h"
 
 namespace quova {
 
@@ -54,7 +56,7 @@ bool DetectSubtitleFormat(const std::filesystem::path& file, int kind) {
     return SubtitleSignatureFound(ReadHead(file), kind);
 }
 
-int LoadSubtitleFile(SubtitleTimetable& table, double frameRate, const SubtitleLoadHooks& hooks) {
+int LoadSubtitleFile(SubtitleTimetable& table, double frameRate) {
     table.SubtitleOffset = 0;
     table.SubtitleSpeed = 1.0;
     const std::filesystem::path& file = table.SubtitleFileName;
@@ -68,9 +70,8 @@ int LoadSubtitleFile(SubtitleTimetable& table, double frameRate, const SubtitleL
         if (kind >= 0 && ReadWholeFile(file, bytes) && !bytes.empty())
             ParseSubtitles(kind, bytes, table, frameRate);
     }
-    if (hooks.enableAdjust) hooks.enableAdjust(table.SubtitleCount >= 1);
-    if (hooks.showOsdMessage)
-        hooks.showOsdMessage("Subtitles: " + std::to_string(table.SubtitleCount));
+    TextPort().EnableSubtitleAdjust(table.SubtitleCount >= 1);
+    ShowOsdMessage("Subtitles: " + std::to_string(table.SubtitleCount));
     return table.SubtitleCount;
 }
 

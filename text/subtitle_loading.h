@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "text/subtitle_timetable.h"
@@ -12,13 +11,6 @@ namespace quova {
 // is well under a megabyte) and is not read.
 constexpr std::uintmax_t kMaxSubtitleFileBytes = 32 * 1024 * 1024;
 
-// How loading reaches the window: the subtitle timing menu item and the OSD.
-// Either may be left empty.
-struct SubtitleLoadHooks {
-    std::function<void(bool enabled)> enableAdjust;
-    std::function<void(const std::string& message)> showOsdMessage;
-};
-
 // The signature test of `kind` on the first 4095 bytes of `file`; false when
 // the file cannot be read.
 bool DetectSubtitleFormat(const std::filesystem::path& file, int kind);
@@ -27,6 +19,6 @@ bool DetectSubtitleFormat(const std::filesystem::path& file, int kind);
 // table (which ResetSubtitles has prepared for the medium), resets offset and
 // speed, enables the timing item when anything was read and reports
 // "Subtitles: <count>". Returns SubtitleCount.
-int LoadSubtitleFile(SubtitleTimetable& table, double frameRate, const SubtitleLoadHooks& hooks);
+int LoadSubtitleFile(SubtitleTimetable& table, double frameRate);
 
 }  // namespace quova

@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/player_ports.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,12 @@ TEST_F(MainWindow, BorderlessBlackCentredWithItsControlsCreatedHidden) {
     EXPECT_EQ(volume->maximum(), 100);
     EXPECT_EQ(volume->pageStep(), 10);
     EXPECT_EQ(form_->timer1()->interval(), 475);
+}
+
+TEST_F(MainWindow, EveryPortBelowTheWindowIsConnectedWhileItLives) {
+    EXPECT_TRUE(PortsConnected());
+    form_.reset();
+    EXPECT_FALSE(PortsConnected());
 }
 
 TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {

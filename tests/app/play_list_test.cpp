@@ -333,9 +333,9 @@ class RecentMenu : public ::testing::Test {
 
 TEST_F(RecentMenu, ANameWithAnAmpersandOpensAgainFromItsMenuItem) {
     for (const char* name : {"/m/1.avi", "/m/2.avi", "/m/Tom & Jerry.avi", "/m/4.avi", "/m/5.avi"})
-        MediaHooks().AddRecentFile(name);
+        MediaPort().AddRecentFile(name);
     // The third most recent moves to the top; the two above it move down one.
-    MediaHooks().AddRecentFile("/m/Tom & Jerry.avi");
+    MediaPort().AddRecentFile("/m/Tom & Jerry.avi");
     EXPECT_EQ(AppSettings().RecentFiles,
               (std::array<std::string, 5>{"/m/Tom && Jerry.avi", "/m/5.avi", "/m/4.avi", "/m/2.avi",
                                           "/m/1.avi"}));

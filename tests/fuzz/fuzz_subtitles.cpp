@@ -11,6 +11,7 @@
 #include <string>
 
 #include "text/subtitle_loading.h"
+#include "text/subtitle_port.h"
 
 namespace {
 
@@ -23,6 +24,26 @@ const std::filesystem::path& Folder() {
     }();
     return folder;
 }
+
+// A loaded file reports to the window; a fuzz run has none to draw in.
+class NoWindow final : public quova::SubtitlePort {
+  public:
+    bool& Option(quova::SubtitleOption) override { return option_; }
+    bool MediaFileOpen() override { return false; }
+    std::string MovieName() override { return {}; }
+    double Duration() override { return 0; }
+    double FrameRate() override { return 0; }
+    bool Position(double&) override { return false; }
+    void DrawSubtitle(const std::string&) override {}
+    void EnableSubtitleAdjust(bool) override {}
+    void LayoutVideo() override {}
+    void PaintOsd() override {}
+    void ShowTip(int) override {}
+    void ReportError(const std::string&) override {}
+
+  private:
+    bool option_ = false;
+};
 
 }  // namespace
 
@@ -44,7 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quova::SubtitleTimetable table;
     quova::ResetSubtitles(table, duration);
     table.SubtitleFileName = file;
-    const int count = quova::LoadSubtitleFile(table, frameRate, {});
+    static NoWindow window;
+    quova::ConnectSubtitlePort(&window);
+    const int count = quova::LoadSubtitleFile(table, frameRate);
     // Every slot must lead to a stored text.
     for (int32_t entry : table.SubtitleSlots)
         if (entry >= static_cast<int32_t>(table.SubtitleTexts.size()) || entry < -1 ||

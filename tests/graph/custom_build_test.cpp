@@ -31,12 +31,7 @@ class CustomBuildTest : public PlayerTest {
     void SetUp() override {
         PlayerTest::SetUp();
         GraphFlags().CustomRender = true;
-        MediaHooks().CustomBuild = [](const std::string& text, const PinPtr& pin) {
-            return CustomBuild(text, pin);
-        };
-        MediaHooks().SetCaption = [this](const std::string& c) { caption_ = c; };
     }
-    std::string caption_;
 };
 
 TEST_F(CustomBuildTest, ChoosingFiltersByNameBuildsThatGraphAndItPlays) {
@@ -69,7 +64,7 @@ TEST_F(CustomBuildTest, ChoosingFiltersByNameBuildsThatGraphAndItPlays) {
     for (const PinPtr& p : decoder->Pins()) EXPECT_TRUE(p->IsConnected()) << p->Name();
     EXPECT_TRUE(Graph().BasicAudio);
     EXPECT_TRUE(Graph().VideoWindow);
-    EXPECT_EQ(caption_, "Quova - clip.avi");
+    EXPECT_EQ(ui_.captions.back(), "Quova - clip.avi");
     EXPECT_TRUE(RunToEnd());
 }
 
@@ -99,16 +94,15 @@ TEST_F(CustomBuildTest, SkipOnTheSourcesPinLeavesOnlyTheSourceAndTheOpenSucceeds
     OpenMedia(file.string());
     EXPECT_TRUE(answers.boxes.empty());
     EXPECT_EQ(FilterNames(), (std::vector<std::string>{file.string()}));
-    EXPECT_EQ(caption_, "Quova - clip.avi");
+    EXPECT_EQ(ui_.captions.back(), "Quova - clip.avi");
 }
 
 TEST_F(CustomBuildTest, APinOfferingMoreThanSixteenTypesListsSixteen) {
     Graph().GraphBuilder = std::make_unique<FilterGraph>();
     // By its element: how its list name reads depends on what else is installed.
     const auto& filters = engine::FilterMapper::Instance().Filters();
-    const auto test = std::find_if(filters.begin(), filters.end(), [](const auto& f) {
-        return f.factoryName == "videotestsrc";
-    });
+    const auto test = std::find_if(filters.begin(), filters.end(),
+                                   [](const auto& f) { return f.factoryName == "videotestsrc"; });
     ASSERT_NE(test, filters.end());
     const FilterPtr source = CreateFilterByName(test->friendlyName);
     ASSERT_TRUE(source);
@@ -153,7 +147,6 @@ TEST_F(CustomBuildTest, PinsAreCountedAndPickedByDirectionAndADownstreamChainRem
 
 TEST_F(CustomBuildTest, BypassRemovesWhatConsumesTheTypeAndNothingWhenThereIsNone) {
     GraphFlags().CustomRender = false;
-    MediaHooks().BypassMediaType = [](const Guid& major) { BypassMediaType(major); };
     GraphFlags().BypassVideo = true;
     const auto wav = media::Wav(dir_ / "tone.wav", 0.5);
     OpenMedia(wav.string());

@@ -8,11 +8,12 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/damaged_media.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -83,11 +84,8 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
     const auto corpus = quova::testing::MakeDamagedCorpus(sources, dir / "bad");
     ASSERT_GE(corpus.size(), 200u);
 
-    QWidget window;
+    quova::testing::FakeUi ui;
     OpenCounter = 0;
-    MediaHooks() = OpenMediaHooks{};
-    MediaHooks().Window = &window;
-    MediaHooks().Wait = [](int) {};
     BoxCounter boxes;
     // A sample of 30 spread over every kind and every damage.
     for (size_t i = 0; i < corpus.size() && i / 7 < 30; i += 7) {
@@ -108,7 +106,6 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
                                  << " of " << Graph().Duration;
     }
     ReleaseGraph();
-    MediaHooks() = OpenMediaHooks{};
     OpenCounter = -1;
 }
 

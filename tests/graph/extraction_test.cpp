@@ -13,6 +13,7 @@
 #include "graph/custom_build.h"
 #include "mediainfo/ogg_info.h"
 #include "tests/graph/graph_building_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "text/osd_message.h"
 
@@ -57,10 +58,6 @@ class ExtractionTest : public PlayerTest {
     void SetUp() override {
         PlayerTest::SetUp();
         Extraction() = ExtractionState{};
-        MediaHooks().BuildExtractionGraph = [](const std::string& name) {
-            return BuildExtractionGraph(name);
-        };
-        MediaHooks().BypassMediaType = [](const engine::Guid& major) { BypassMediaType(major); };
     }
     void TearDown() override {
         Extraction() = ExtractionState{};
@@ -122,6 +119,7 @@ TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {
 // Runs the end-of-medium ticks of a batch over `list` whose first entry
 // has just been extracted; the entries opened, in order (at most 20).
 std::vector<std::string> BatchOrder(const std::vector<std::string>& list) {
+    testing::FakeUi ui;
     Extraction() = ExtractionState{};
     Graph().MediaComplete = true;
     Graph().MediaError = 0;

@@ -22,13 +22,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "graph/filter_chooser.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova::testing {
@@ -160,34 +161,27 @@ inline double DiscoveredSeconds(const std::string& account) {
     return h * 3600 + m * 60 + sec;
 }
 
-// A player for the tests: hooks that record, a registry of its own, every
-// option off.
+// A player for the tests: a window side that records, a registry of its
+// own, every option off.
 class PlayerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         App();
-        window_ = std::make_unique<QWidget>();
         registry::SetStorePath(dir_ / "registry.reg");
         OpenCounter = 0;
         GraphFlags() = GraphOptions{};
-        OpenMediaHooks& hooks = MediaHooks();
-        hooks = OpenMediaHooks{};
-        hooks.Window = window_.get();
-        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
     }
     void TearDown() override {
         // The chooser is kept between uses; the next test starts with a new one.
         ReleaseFilterChooser();
         ReleaseGraph();
-        MediaHooks() = OpenMediaHooks{};
         GraphFlags() = GraphOptions{};
         OpenCounter = -1;
         registry::SetStorePath({});
     }
 
-    std::unique_ptr<QWidget> window_;
+    FakeUi ui_;
     TempDir dir_;
-    bool timer1_ = false;
 };
 
 }  // namespace quova::testing

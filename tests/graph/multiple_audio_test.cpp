@@ -45,14 +45,9 @@ class MultipleAudioTest : public PlayerTest {
     void SetUp() override {
         PlayerTest::SetUp();
         ReleaseMultipleAudio();
-        MediaHooks().OpenMultipleAudio = [](const PinPtr& pin) { return OpenMultipleAudio(pin); };
-        MediaHooks().ReleaseMultipleAudio = [] { ReleaseMultipleAudio(); };
-        MultipleAudioCallbacks() = MultipleAudioHooks{};
-        MultipleAudioCallbacks().SetAudioStreamCheck = [this](int i, bool on) { checks_[i] = on; };
     }
     void TearDown() override {
         ReleaseMultipleAudio();
-        MultipleAudioCallbacks() = MultipleAudioHooks{};
         PlayerTest::TearDown();
     }
     // The splitter's audio outputs that are connected.
@@ -72,7 +67,12 @@ class MultipleAudioTest : public PlayerTest {
             if (f->FriendlyName() == friendlyName) ++n;
         return n;
     }
-    std::array<bool, 4> checks_{};
+    // The check marks of the four audio-stream items.
+    std::array<bool, 4> Checks() const {
+        std::array<bool, 4> out{};
+        for (size_t i = 0; i < out.size(); ++i) out[i] = ui_.audioItems[i].checked;
+        return out;
+    }
 };
 
 TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAndOn) {
@@ -87,7 +87,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
               "Multiple Audio initial stream selection:\nEnable audio stream 1 of 3 ?");
     EXPECT_EQ(answers.boxes[2],
               "Multiple Audio initial stream selection:\nEnable audio stream 3 of 3 ?");
-    EXPECT_EQ(checks_, (std::array<bool, 4>{true, false, true, false}));
+    EXPECT_EQ(Checks(), (std::array<bool, 4>{true, false, true, false}));
     const std::vector<PinPtr> heard = ConnectedAudio();
     ASSERT_EQ(heard.size(), 2u);
     // One output for all: the streams meet in the mixer before the one renderer.
@@ -102,7 +102,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     // Menu item 2 acts on the second stream heard: the file's third.
     SwitchAudioStream(1);
     EXPECT_EQ(OsdMessage, "audio stream 2 disconnected");
-    EXPECT_FALSE(checks_[1]);
+    EXPECT_FALSE(Checks()[1]);
     EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
     const int thirdOff = third.value();
     const int firstOff = first.value();
@@ -112,7 +112,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
 
     SwitchAudioStream(1);
     EXPECT_EQ(OsdMessage, "audio stream 2 connected");
-    EXPECT_TRUE(checks_[1]);
+    EXPECT_TRUE(Checks()[1]);
     const int thirdOn = third.value();
     const int firstOn = first.value();
     ASSERT_TRUE(WaitUntil(

@@ -11,13 +11,14 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "platform/files/atomic_file.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/session_saver.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,10 +38,7 @@ class BookmarkTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::App();
-        window_ = std::make_unique<QWidget>();
         OpenCounter = 0;
-        MediaHooks() = OpenMediaHooks{};
-        MediaHooks().Window = window_.get();
         BookmarkHooks& b = Bookmarks();
         b = BookmarkHooks{};
         b.CurrentPosition = [] { return BookmarkPosition(); };
@@ -64,7 +62,6 @@ class BookmarkTest : public ::testing::Test {
         Graph().MediaKind = MediaKindNone;
         Graph().CurrentMediaName.clear();
         Bookmarks() = BookmarkHooks{};
-        MediaHooks() = OpenMediaHooks{};
         OpenCounter = -1;
     }
 
@@ -79,7 +76,7 @@ class BookmarkTest : public ::testing::Test {
         return film;
     }
 
-    std::unique_ptr<QWidget> window_;
+    testing::FakeUi ui_;
     TempDir dir_;
     BookmarkSettings settings_;
     std::vector<double> seeks_;

@@ -12,9 +12,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/app_state.h"
 #include "graph/dvd_graph.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_state.h"
@@ -23,6 +23,7 @@
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
 
@@ -49,15 +50,8 @@ class DvdPlayer : public ::testing::Test {
   protected:
     void SetUp() override {
         quova::testing::App();
-        window_ = std::make_unique<QWidget>();
         OpenCounter = 0;
         DvdState() = DvdPlayState{};
-        OpenMediaHooks& hooks = MediaHooks();
-        hooks = OpenMediaHooks{};
-        hooks.Window = window_.get();
-        hooks.OpenDvd = OpenDvd;
-        hooks.SetCaption = [this](const std::string& c) { captions_.push_back(c); };
-        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
         StatusHooks() = DvdStatusHooks{};
         StatusHooks().ShowAudioItems = [this](const std::vector<DvdStreamItem>& items) {
             audio_ = items;
@@ -71,7 +65,6 @@ class DvdPlayer : public ::testing::Test {
     }
     void TearDown() override {
         ReleaseGraph();
-        MediaHooks() = OpenMediaHooks{};
         StatusHooks() = DvdStatusHooks{};
         EventHooks() = MediaEventHooks{};
         OpenCounter = -1;
@@ -80,10 +73,9 @@ class DvdPlayer : public ::testing::Test {
         return Pump([&] { return DvdState().DvdDomain == domain; });
     }
 
-    std::unique_ptr<QWidget> window_;
-    std::vector<std::string> captions_;
+    testing::FakeUi ui_;
     std::vector<DvdStreamItem> audio_, subpictures_;
-    bool timer1_ = false, pointerHidden_ = false, rootButton_ = false;
+    bool pointerHidden_ = false, rootButton_ = false;
 };
 
 TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
@@ -91,16 +83,16 @@ TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
     ASSERT_FALSE(volume.empty());
     for (const char* file : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
         SCOPED_TRACE(file);
-        captions_.clear();
+        ui_.captions.clear();
         OpenMedia((volume / "VIDEO_TS" / file).string());
         ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
-        ASSERT_FALSE(captions_.empty());
-        EXPECT_EQ(captions_.back(), "Quova - DVD");
+        ASSERT_FALSE(ui_.captions.empty());
+        EXPECT_EQ(ui_.captions.back(), "Quova - DVD");
         EXPECT_EQ(Graph().CurrentMediaName, "DVD");
         ASSERT_TRUE(Graph().DvdControl);
         ASSERT_TRUE(InDomain(1));
         EXPECT_TRUE(Pump([] { return OsdMessage == "Still (infinite)"; })) << OsdMessage;
-        EXPECT_FALSE(timer1_) << "no polling in a menu";
+        EXPECT_FALSE(ui_.timer1) << "no polling in a menu";
         ASSERT_TRUE(Graph().VideoWindow);
         EXPECT_TRUE(Pump([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
         EXPECT_TRUE(Pump([] { return Graph().VideoWidth == 720 && Graph().VideoHeight == 576; }));
@@ -113,8 +105,8 @@ TEST_F(DvdPlayer, NoDiscSaysCantRenderAndLeavesThePlainCaption) {
     OpenDvd((dir / "no-disc").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 80040291: ", 0), 0u) << boxes.texts[0];
-    ASSERT_FALSE(captions_.empty());
-    EXPECT_EQ(captions_.back(), "Quova");
+    ASSERT_FALSE(ui_.captions.empty());
+    EXPECT_EQ(ui_.captions.back(), "Quova");
     // Still usable: the disc opens after that.
     OpenDvd(quova::testing::SharedDvdVolume().string());
     EXPECT_TRUE(InDomain(1));
@@ -128,7 +120,7 @@ TEST_F(DvdPlayer, TitlesAndChaptersShowWhereThePlayerIs) {
     PlayDvdTitle(9);  // clamped to the last title
     ASSERT_TRUE(InDomain(3));
     EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
-    EXPECT_TRUE(timer1_) << "the title is polled";
+    EXPECT_TRUE(ui_.timer1) << "the title is polled";
     EXPECT_TRUE(pointerHidden_);
     EXPECT_NEAR(Graph().Duration, 6, 0.6);
     StepDvdChapter(+1);
@@ -176,7 +168,7 @@ TEST_F(DvdPlayer, TheRootMenuButtonTogglesBetweenMenuAndFilm) {
     ASSERT_TRUE(InDomain(3));
     ShowDvdMenu(DVD_MENU_Root);
     EXPECT_TRUE(InDomain(1)) << "the title set's root menu jumps to the disc's menu";
-    EXPECT_FALSE(timer1_);
+    EXPECT_FALSE(ui_.timer1);
 }
 
 TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {

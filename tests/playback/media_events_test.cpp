@@ -4,6 +4,7 @@
 
 #include "graph/graph_state.h"
 #include "platform/engine/filter_graph.h"
+#include "tests/support/fake_ui.h"
 
 namespace quova {
 namespace {
@@ -13,6 +14,7 @@ using namespace engine;
 // The end of the stream and an error both end the medium; only the error
 // leaves its code, which tells the tick that what was written is cut short.
 TEST(MediaEvents, AnErrorEndsTheMediumAndKeepsItsCodeTheEndOfTheStreamNone) {
+    testing::FakeUi ui;
     GraphSession& g = Graph();
     g.GraphBuilder = std::make_unique<FilterGraph>();
     g.MediaComplete = false;

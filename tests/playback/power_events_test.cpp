@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_ui.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
@@ -81,6 +83,7 @@ class FakeUPower : public QDBusVirtualObject {
 };
 
 TEST(PowerWatcher, AsksUPowerWithoutWaitingAndShowsTheAnswerWhenItComes) {
+    testing::FakeUi ui;  // the OSD the answer is shown on
     quova::testing::App();
     quova::testing::PrivateBus bus;
     if (!bus.Start()) GTEST_SKIP() << "no D-Bus daemon can be started here";

@@ -9,10 +9,11 @@
 #include <QThread>
 #include <QWidget>
 
-#include "app/app_state.h"
 #include "graph/graph_state.h"
+#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd.h"
@@ -51,14 +52,8 @@ class TransportTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        window_ = std::make_unique<QWidget>();
         OpenCounter = 0;
         OsdMessage.clear();
-        OpenMediaHooks& hooks = MediaHooks();
-        hooks = OpenMediaHooks{};
-        hooks.Window = window_.get();
-        hooks.SetTimer1 = [this](bool on) { timer1_ = on; };
-        hooks.SaveSessionBookmark = [this] { ++bookmarks_; };
         TransportHooks& t = Transport();
         t = TransportHooks{};
         t.Settings = [this] { return options_; };
@@ -69,7 +64,6 @@ class TransportTest : public ::testing::Test {
     }
     void TearDown() override {
         ReleaseGraph();
-        MediaHooks() = OpenMediaHooks{};
         Transport() = TransportHooks{};
         FastSeekStep = 0;
         OpenCounter = -1;
@@ -91,10 +85,8 @@ class TransportTest : public ::testing::Test {
 
     static quova::testing::TempDir* dir_;
     static std::string clip_;
-    std::unique_ptr<QWidget> window_;
+    testing::FakeUi ui_;
     TransportSettings options_;
-    bool timer1_ = false;
-    int bookmarks_ = 0;
     int paints_ = 0;
     std::vector<bool> mutes_;
     std::vector<std::string> subtitles_;
@@ -112,11 +104,11 @@ TEST_F(TransportTest, PlayPausesAndResumesAndStopStopsWithTheirMessages) {
     Play1Click();
     EXPECT_EQ(OsdMessage, "Play");
     EXPECT_EQ(GraphStateOf(), GraphState::Running);
-    EXPECT_TRUE(timer1_);
+    EXPECT_TRUE(ui_.timer1);
     Stop1Click();
     EXPECT_EQ(OsdMessage, "stop");
     EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
-    EXPECT_EQ(bookmarks_, 1) << "stop writes the session bookmark";
+    EXPECT_EQ(ui_.sessionBookmarks, 1) << "stop writes the session bookmark";
     EXPECT_EQ(subtitles_, std::vector<std::string>{""}) << "stop clears the subtitle line";
     EXPECT_EQ(paints_, 3);
 }
@@ -331,9 +323,9 @@ TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
 
     Transport().ContinuePlayList = nullptr;
     Graph().MediaComplete = true;
-    timer1_ = true;
+    ui_.timer1 = true;
     EXPECT_TRUE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
-    EXPECT_FALSE(timer1_) << "with nothing to continue, polling ends";
+    EXPECT_FALSE(ui_.timer1) << "with nothing to continue, polling ends";
     EXPECT_FALSE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
 }
 

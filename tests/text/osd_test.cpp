@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "text/osd.h"
 #include "text/osd_commands.h"
 #include "text/osd_paint.h"
@@ -25,6 +26,7 @@ class OsdTest : public ::testing::Test {
         OsdMessageAge = 0;
         OsdColor = 0x00FF00;
     }
+    testing::FakeUi ui_;
 };
 
 TEST_F(OsdTest, ClockTimesWrapAtOneDay) {
@@ -77,13 +79,10 @@ TEST_F(OsdTest, DifferentMessageRestartsTheCount) {
     EXPECT_EQ(OsdMessage, "");
 }
 
-TEST_F(OsdTest, ShowingAMessageRepaintsThroughTheHook) {
-    int repaints = 0;
-    OsdRepaintHook = [&] { ++repaints; };
+TEST_F(OsdTest, ShowingAMessageRepaintsTheWindowsOsd) {
     ShowOsdMessage("loop on");
-    OsdRepaintHook = nullptr;
     EXPECT_EQ(OsdMessage, "loop on");
-    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(ui_.osdShown, std::vector<std::string>{"loop on"});
 }
 
 // A white canvas, so that every cell the OSD paints shows.

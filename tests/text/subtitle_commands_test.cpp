@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_timetable.h"
@@ -15,41 +16,28 @@ namespace {
 using testing::TempDir;
 using testing::WriteFile;
 
-// A movie with a SubRip file beside it, the commands' hooks pointing at
-// plain options, and every drawing and message recorded.
+// A movie with a SubRip file beside it, the settings of the window's side,
+// and every drawing and message recorded.
 struct CommandsFixture : ::testing::Test {
     CommandsFixture() {
         WriteFile(dir / "film.srt",
                   "1\r\n00:00:10,000 --> 00:00:12,000\r\n[door slams]|Hello\r\n\r\n");
-        SubtitleCommandHooks& h = SubtitleCommands();
-        h = SubtitleCommandHooks{};
-        h.SubtitlesOn = &subtitlesOn;
-        h.SubtitleSounds = &sounds;
-        h.ChaptersOnSubtitles = &chapters;
-        h.SubtitlesOnMovie = &onMovie;
-        h.SubtitlesOverMovie = &overMovie;
-        h.MediaFileOpen = [] { return true; };
-        h.MovieName = [this] { return (dir / "film.avi").string(); };
-        h.Duration = [] { return 60.0; };
-        h.FrameRate = [] { return 25.0; };
-        h.Position = [this](double& s) {
-            s = position;
-            return true;
-        };
-        h.Draw = [this](const std::string& t) { drawn.push_back(t); };
-        h.ShowOsdMessage = [this](const std::string& m) { osd.push_back(m); };
-        h.ShowTip = [this](int tip) { tips.push_back(tip); };
+        ui.mediaFileOpen = true;
+        ui.movieName = (dir / "film.avi").string();
+        ui.duration = 60.0;
+        ui.frameRate = 25.0;
+        ui.position = 10.0;
         CurrentSubtitleText.clear();
         LoadSubtitlesForMovie();
-        osd.clear();
+        ui.osdShown.clear();
     }
-    ~CommandsFixture() override { SubtitleCommands() = SubtitleCommandHooks{}; }
+    bool& Option(SubtitleOption option) { return ui.Option(option); }
 
     TempDir dir;
-    bool subtitlesOn = true, sounds = false, chapters = true, onMovie = false, overMovie = false;
-    double position = 10.0;
-    std::vector<std::string> drawn, osd;
-    std::vector<int> tips;
+    testing::FakeUi ui;
+    std::vector<std::string>& drawn = ui.drawn;
+    std::vector<std::string>& osd = ui.osdShown;
+    std::vector<int>& tips = ui.tips;
 };
 
 TEST_F(CommandsFixture, TheDueTextIsDrawnOnceAndSoundsRedrawIt) {
@@ -59,7 +47,7 @@ TEST_F(CommandsFixture, TheDueTextIsDrawnOnceAndSoundsRedrawIt) {
     Sounds1Click();
     EXPECT_EQ(drawn.back(), "[door slams]|Hello");
     EXPECT_EQ(osd.back(), "subtitle sounds on");
-    position = 14.0;  // the end mark stands two seconds after the end
+    ui.position = 14.0;  // the end mark stands two seconds after the end
     ShowSubtitleDueNow();
     EXPECT_EQ(CurrentSubtitleText, "");
 }
@@ -67,28 +55,26 @@ TEST_F(CommandsFixture, TheDueTextIsDrawnOnceAndSoundsRedrawIt) {
 TEST_F(CommandsFixture, SubtitlesOffClearsAndOnReloads) {
     ShowSubtitleDueNow();
     Subtitles1Click();
-    EXPECT_FALSE(subtitlesOn);
+    EXPECT_FALSE(Option(SubtitleOption::SubtitlesOn));
     EXPECT_EQ(osd.back(), "subtitles off");
     osd.clear();
     EXPECT_EQ(drawn.back(), "");
     Subtitles1Click();
-    EXPECT_TRUE(subtitlesOn);
+    EXPECT_TRUE(Option(SubtitleOption::SubtitlesOn));
     EXPECT_EQ(drawn.back(), "Hello");
     EXPECT_EQ(osd, (std::vector<std::string>{"subtitles on", "Subtitles: 2"}));
 }
 
 TEST_F(CommandsFixture, SwitchingTheModeClearsInTheOldAndDrawsInTheNew) {
     ShowSubtitleDueNow();
-    std::vector<bool> modeAtDraw;
-    SubtitleCommands().Draw = [&](const std::string& t) {
-        drawn.push_back(t);
-        modeAtDraw.push_back(overMovie);
-    };
     SubtitlesoverMovie1Click();
     EXPECT_EQ(tips, std::vector<int>{29});
     EXPECT_EQ(std::vector<std::string>(drawn.end() - 2, drawn.end()),
               (std::vector<std::string>{"", "Hello"}));
-    EXPECT_EQ(modeAtDraw, (std::vector<bool>{false, true}));
+    const auto over = static_cast<size_t>(SubtitleOption::SubtitlesOverMovie);
+    const auto& modes = ui.optionsAtDraw;
+    EXPECT_EQ((std::vector<bool>{modes[modes.size() - 2][over], modes.back()[over]}),
+              (std::vector<bool>{false, true}));
 }
 
 TEST_F(CommandsFixture, ChaptersOnSubtitlesReloadsWithOrWithoutTheTitles) {

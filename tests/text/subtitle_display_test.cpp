@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -99,7 +100,8 @@ TEST(FindSubtitles, TheFirstReadableSmallFileInOrderIsLoaded) {
     TempDir dir;
     const auto movie = dir / "film.avi";
     SubtitleTimetable table;
-    EXPECT_FALSE(FindSubtitlesForMovie(table, movie, 600, 25, {}));
+    testing::FakeUi ui;
+    EXPECT_FALSE(FindSubtitlesForMovie(table, movie, 600, 25));
     EXPECT_EQ(table.SubtitleFileName, dir / "film.sub");
     EXPECT_EQ(table.SlotCount, 1800);
 
@@ -107,12 +109,9 @@ TEST(FindSubtitles, TheFirstReadableSmallFileInOrderIsLoaded) {
     std::string big = "{25}{50}Too big\r\n";
     big.resize(600 * 1024, ' ');
     WriteFile(dir / "film.sub", big);
-    std::vector<std::string> osd;
-    SubtitleLoadHooks hooks;
-    hooks.showOsdMessage = [&osd](const std::string& m) { osd.push_back(m); };
-    EXPECT_TRUE(FindSubtitlesForMovie(table, movie, 600, 25, hooks));
+    EXPECT_TRUE(FindSubtitlesForMovie(table, movie, 600, 25));
     EXPECT_EQ(table.SubtitleFileName, dir / "film.srt");
-    EXPECT_EQ(osd, std::vector<std::string>{"Subtitles: 2"});
+    EXPECT_EQ(ui.osdShown, std::vector<std::string>{"Subtitles: 2"});
     EXPECT_EQ(FileSizeOf(dir / "film.sub"), 600 * 1024);
     EXPECT_EQ(FileSizeOf(dir / "none.sub"), -1);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/encoding/text_encoding.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 #include "text/subtitle_lines.h"
 
@@ -20,7 +21,7 @@ namespace {
 using testing::Entries;
 using testing::SlotsOf;
 
-// Loads a file through the hooks, as the window does.
+// Loads a file as the window does, recording what reaches the window.
 struct Loaded {
     SubtitleTimetable table;
     int count = -1;
@@ -34,10 +35,10 @@ Loaded LoadFile(const std::filesystem::path& file, double duration = 100.0) {
     l.table.SubtitleOffset = 6;
     l.table.SubtitleSpeed = 1.2;
     l.table.SubtitleFileName = file;
-    SubtitleLoadHooks hooks;
-    hooks.enableAdjust = [&](bool on) { l.adjust.push_back(on); };
-    hooks.showOsdMessage = [&](const std::string& m) { l.osd.push_back(m); };
-    l.count = LoadSubtitleFile(l.table, 25.0, hooks);
+    testing::FakeUi ui;
+    l.count = LoadSubtitleFile(l.table, 25.0);
+    l.adjust = ui.adjustEnabled;
+    l.osd = ui.osdShown;
     return l;
 }
 

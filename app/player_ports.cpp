@@ -1,0 +1,229 @@
+#include "app/player_ports.h"
+
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "app/movie_configs.h"
+#include "app/play_list_commands.h"
+#include "app/popup_menu.h"
+#include "app/recent_files.h"
+#include "app/tray_tip.h"
+#include "app/video_commands.h"
+#include "app/video_window.h"
+#include "graph/graph_state.h"
+#include "graph/message_box.h"
+#include "graph/open_media.h"
+#include "playback/bookmarks.h"
+#include "playback/session_saver.h"
+#include "playback/transport.h"
+#include "playback/volume.h"
+
+namespace quova {
+
+namespace {
+
+// The audio-stream items of the Audio submenu, stream 1 to 4.
+const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "Stream41"};
+
+}  // namespace
+
+PlayerPorts::PlayerPorts(TQuovaForm& form) : form_(form) {
+    ConnectOpenMediaPort(this);
+    ConnectSubtitlePort(this);
+}
+
+PlayerPorts::~PlayerPorts() {
+    ConnectSubtitlePort(nullptr);
+    ConnectOpenMediaPort(nullptr);
+}
+
+bool PortsConnected() {
+    return OpenMediaPortConnected() && SubtitlePortConnected();
+}
+
+OpenMediaSettings PlayerPorts::Settings() {
+    const quova::Settings& s = AppSettings();
+    OpenMediaSettings out;
+    out.RegisterOnRot = s.RegisterOnRot;
+    out.RenderLog = s.RenderLog;
+    out.RenderLogFile = s.RenderLogFile;
+    out.SubtitlesOn = s.SubtitlesOn;
+    out.OsdOn = s.OsdOn;
+    out.Id3On = s.Id3On;
+    out.FullScreenMode = s.FullScreenMode;
+    out.AlwaysOnTop = s.AlwaysOnTop;
+    out.OggStreamSelect = s.OggStreamSelect;
+    return out;
+}
+
+QWidget* PlayerPorts::Window() {
+    return &form_;
+}
+
+void PlayerPorts::PaintOsd() {
+    form_.PaintOsdNow();
+}
+
+void PlayerPorts::SetTimer1(bool on) {
+    if (on)
+        form_.timer1_->start();
+    else
+        form_.timer1_->stop();
+}
+
+void PlayerPorts::ShowCaption(const std::string& caption) {
+    SetApplicationTitle(caption);
+    form_.setWindowTitle(QString::fromStdString(caption));
+    form_.UpdateTrayTip();
+}
+
+void PlayerPorts::LoadPlayList(const std::string& listFile) {
+    quova::LoadPlayList(listFile, CurrentPlayList(), form_.Opener());
+}
+
+void PlayerPorts::ShowAudioStreamItem(int n, bool checked, bool visible) {
+    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[n - 1])) {
+        item->checked = checked;
+        item->visible = visible;
+    }
+}
+
+void PlayerPorts::CheckAudioStreamItem(int n) {
+    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
+}
+
+void PlayerPorts::SetAudioStreamCheck(int index, bool checked) {
+    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[index])) item->checked = checked;
+    form_.popup_->Sync();
+}
+
+void PlayerPorts::ApplyVolume() {
+    quova::ApplyVolume(AppSettings().Volume);
+}
+
+void PlayerPorts::RecordFrameSize() {
+    form_.layout_->MeasureFrame();
+}
+
+void PlayerPorts::ResetScanStep() {
+    FastSeekStep = 0;
+}
+
+void PlayerPorts::ReadConfigs() {
+    TQuovaForm& form = form_;
+    MovieConfigWindow window;
+    window.FontChanged = [&form] { form.MeasureFont(); };
+    window.SaveOnExitDisabled = [&form] {
+        if (MenuItem* save = form.menuModel_.Find("SaveonExit1")) save->enabled = false;
+    };
+    window.Crop = [] { return std::pair{Geometry().CropX, Geometry().CropY}; };
+    window.ApplyCrop = [&form](int x, int y) {
+        Geometry().CropX = x;
+        Geometry().CropY = y;
+        form.layout_->ApplyCrop();
+    };
+    window.Aspect = [] { return Geometry().AspectFactor; };
+    window.SetAspect = [&form](double aspect) { form.layout_->SetAspect(aspect); };
+    window.SwitchFullScreen = [&form] { form.layout_->ToggleFullScreen(); };
+    window.LayoutVideo = [&form] { form.layout_->LayoutVideo(); };
+    quova::ReadConfigs(Graph().CurrentMediaName, window);
+}
+
+void PlayerPorts::FitWindow() {
+    form_.layout_->LayoutVideo();
+}
+
+void PlayerPorts::Repaint() {
+    form_.update();
+}
+
+void PlayerPorts::PrepareSeekBar() {
+    form_.layout_->SetupSeekBar();
+}
+
+void PlayerPorts::AddRecentFile(const std::string& fileName) {
+    quova::AddRecentFile(AppSettings().RecentFiles, fileName);
+    form_.RebuildRecentMenu();
+}
+
+void PlayerPorts::ShowId3Tag() {
+    // The window's paint draws the tag while it is held and ID3 is on.
+    form_.update();
+}
+
+void PlayerPorts::SeekTo(double seconds) {
+    quova::SeekTo(seconds);
+}
+
+void PlayerPorts::RaiseWindow() {
+    form_.raise();
+}
+
+void PlayerPorts::SaveSessionBookmark() {
+    // A background write still pending must not land after this one.
+    form_.sessionSaver_->Flush();
+    quova::SaveSessionBookmark();
+}
+
+bool& PlayerPorts::Option(SubtitleOption option) {
+    quova::Settings& s = AppSettings();
+    switch (option) {
+        case SubtitleOption::SubtitlesOn:
+            return s.SubtitlesOn;
+        case SubtitleOption::SubtitleSounds:
+            return s.SubtitleSounds;
+        case SubtitleOption::ChaptersOnSubtitles:
+            return s.ChaptersOnSubtitles;
+        case SubtitleOption::SubtitlesOnMovie:
+            return s.SubtitlesOnMovie;
+        case SubtitleOption::SubtitlesOverMovie:
+            return s.SubtitlesOverMovie;
+        case SubtitleOption::OsdOn:
+            break;
+    }
+    return s.OsdOn;
+}
+
+bool PlayerPorts::MediaFileOpen() {
+    return Graph().MediaKind == MediaKindFile;
+}
+
+std::string PlayerPorts::MovieName() {
+    return Graph().CurrentMediaName;
+}
+
+double PlayerPorts::Duration() {
+    return Graph().Duration;
+}
+
+double PlayerPorts::FrameRate() {
+    return Graph().FrameRate;
+}
+
+bool PlayerPorts::Position(double& seconds) {
+    if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
+    seconds = CurrentPosition();
+    return true;
+}
+
+void PlayerPorts::DrawSubtitle(const std::string& text) {
+    form_.DrawSubtitle(text);
+}
+
+void PlayerPorts::EnableSubtitleAdjust(bool enabled) {
+    if (MenuItem* adjust = form_.menuModel_.Find("Adjust1")) adjust->enabled = enabled;
+}
+
+void PlayerPorts::LayoutVideo() {
+    form_.layout_->LayoutVideo();
+}
+
+void PlayerPorts::ShowTip(int tip) {
+    form_.ShowTip(tip);
+}
+
+void PlayerPorts::ReportError(const std::string& text) {
+    ShowMessage(text, MbIconExclamation);
+}
+
+}  // namespace quova
