@@ -32,6 +32,8 @@ std::optional<std::string_view> LocalUriPath(std::string_view line) {
     for (size_t i = 0; i < scheme.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(line[i])) != scheme[i]) return std::nullopt;
     line.remove_prefix(scheme.size());
+    // "file:" alone names no file (and none is written so): it is a name.
+    if (line.empty()) return std::nullopt;
     if (!line.starts_with("//")) return line;
     line.remove_prefix(2);
     if (line.starts_with("localhost/")) line.remove_prefix(9);

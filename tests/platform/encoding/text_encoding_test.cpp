@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/encoding/file_name_line.h"
+
 namespace quova {
 namespace {
 
@@ -50,4 +52,20 @@ TEST(TextEncoding, LineFeedRuleKeepsALoneCrAsText) {
 }
 
 }  // namespace
+// File names are bytes: any of them survives a line of a list or bookmark,
+// and a line that only looks like a file URI stays the name it is.
+TEST(FileNameLines, AnyNameComesBackAndABareSchemeIsAName) {
+    for (const std::string& name :
+         {std::string("/films/caf\xC3\xA9.avi"), std::string("/films/Am\xE9lie.avi"),
+          std::string("/films/two\nlines\r.avi"), std::string("relative 100%.avi"),
+          std::string("file:/looks/like/a/uri"), std::string("file:")}) {
+        const std::string line = FileNameLine(name);
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+        EXPECT_EQ(FileNameFromLine(line), name) << line;
+    }
+    EXPECT_EQ(FileNameFromLine("file:"), "file:") << "not an empty name";
+    EXPECT_EQ(FileNameFromLine("file:///a%20b"), "/a b");
+    EXPECT_EQ(FileNameFromLine("file://otherhost/a"), "file://otherhost/a");
+}
+
 }  // namespace quova
