@@ -74,8 +74,8 @@
 #include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
-#include "mediainfo/id3_tag.h"
 #include "lexicon/menu_template.h"
+#include "mediainfo/id3_tag.h"
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
 #include "platform/events/wait.h"
@@ -280,13 +280,6 @@ void TQuovaForm::ExtractionTimerTick() {
     if (!GraphFlags().ExtractionMode) return;
     if (!ExtractionTick(PlayList(), [this](const std::string& name) { OpenMedia(name); }))
         timer1_->stop();
-}
-
-void TQuovaForm::ExtractPlayList(const std::vector<std::string>& names) {
-    if (names.empty()) return;
-    CurrentPlayList().PlayList = names;
-    Extraction().BatchIndex = 0;
-    OpenMedia(names.front());
 }
 
 void TQuovaForm::InstallBookmarkHooks() {
@@ -1184,10 +1177,7 @@ void TQuovaForm::Timer1Timer() {
         DvdCompleteDuty();
         const Settings& s = AppSettings();
         if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running) {
-            if (seams_.updateSubtitle)
-                seams_.updateSubtitle(tick.position);
-            else if (SubtitlesLoaded())
-                ShowSubtitleDueNow();
+            if (SubtitlesLoaded()) ShowSubtitleDueNow();
         }
     };
     blocks.blockC = [this, extracting] {

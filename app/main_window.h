@@ -83,13 +83,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // The volume bar was moved by the user.
     void TrackBar3Change(int position);
 
-    // What the tick and the keys call in the parts that are not built yet;
-    // each does nothing while empty.
-    struct Seams {
-        std::function<void()> scanStepWhilePaused;  // paused fast-scan steps
-        std::function<void(double position)> updateSubtitle;
-    };
-    Seams& seams() { return seams_; }
     StartupTip& startupTip() { return startupTip_; }
     const EdgeState& edges() const { return edges_; }
     EdgeState& edges() { return edges_; }
@@ -125,10 +118,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     EntryOpener Opener() {
         return [this](const std::string& name) { OpenMedia(name); };
     }
-    // Extracts the audio of every file of `names` in list order, in the
-    // extraction mode that is on: the list becomes the play list and its first
-    // entry is opened; each end of medium moves on to the next.
-    void ExtractPlayList(const std::vector<std::string>& names);
     // The polling tick's extraction part: progress, the end of each file, the
     // next entry, and "audio extraction complete" after the last.
     void ExtractionTimerTick();
@@ -300,7 +289,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     WindowDrag drag_;
     int seekBarPosition_ = -1;
     bool ownMinimize_ = false;
-    Seams seams_;
 };
 
 }  // namespace quova

@@ -8,9 +8,9 @@
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
+#include "platform/encoding/file_name_line.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/whole_file.h"
-#include "platform/encoding/file_name_line.h"
 
 namespace quova {
 
@@ -120,11 +120,6 @@ std::string Loop1Click(bool& loopOn, int mediaKind) {
     if (mediaKind != MediaKindFile) return {};
     loopOn = !loopOn;
     return loopOn ? "loop on" : "loop off";
-}
-
-bool IsListFile(const std::string& name) {
-    const std::string ext = LowerExtension(name);
-    return ext == ".mpl" || ext == ".m3u" || ext == ".m3u8";
 }
 
 std::vector<std::string> ReadListFile(const std::string& fileName) {

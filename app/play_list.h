@@ -59,9 +59,6 @@ void Random1Click(bool& randomList, int mediaKind);
 // text ("loop on"/"loop off"); "" when nothing changed.
 std::string Loop1Click(bool& loopOn, int mediaKind);
 
-// Whether a name is a play-list file the player opens as a list (.mpl, .m3u, .m3u8).
-bool IsListFile(const std::string& name);
-
 // The entries of a list file (ParseListFile), relative names taken relative
 // to the list's folder; each line is UTF-8 or else Windows-1252, a local file
 // URI standing for the bytes of a name that is neither UTF-8 nor one line

@@ -146,10 +146,6 @@ void TQuovaLEdit::Clear() {
     listBox_->clear();
 }
 
-void TQuovaLEdit::SetSorted(bool sorted) {
-    sorted_->setChecked(sorted);
-}
-
 void TQuovaLEdit::Sort() {
     if (!sorted_->isChecked() || listBox_->count() < 2) return;
     QListWidgetItem* selected = Selection() >= 0 ? listBox_->currentItem() : nullptr;

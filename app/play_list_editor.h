@@ -30,7 +30,6 @@ class TQuovaLEdit : public QDialog {
     void MoveUp();
     void MoveDown();
     void Clear();
-    void SetSorted(bool sorted);
     // Writes or replaces the entries with a list file; a failure is reported
     // in a message box naming the file, and the entries stay.
     bool SaveTo(const std::string& fileName);

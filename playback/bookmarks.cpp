@@ -125,10 +125,6 @@ void BookmarkSeekTo(double seconds) {
                                  engine::AM_SEEKING_NoPositioning);
 }
 
-const std::string& LastBookmarkName() {
-    return lastBookmarkName;
-}
-
 std::string CurrentMovieBookmarkText() {
     return FormatMovieBookmark(Graph().CurrentMediaName, Position(), CurrentSettings());
 }

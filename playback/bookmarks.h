@@ -68,7 +68,4 @@ std::string CurrentMovieBookmarkText();
 double BookmarkPosition();
 void BookmarkSeekTo(double seconds);
 
-// The last name the save dialog confirmed (the restore dialog starts there).
-const std::string& LastBookmarkName();
-
 }  // namespace quova

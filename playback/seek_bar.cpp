@@ -14,11 +14,6 @@ int SeekBarValue(double seconds) {
     return static_cast<int>(hundredths);
 }
 
-int TimerSeekBarUpdate(double position) {
-    SeekBarPosition = SeekBarValue(position);
-    return SeekBarPosition;
-}
-
 bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo) {
     // Every move of the user's seeks, however small; only the tick's own
     // update is told apart, by the very value it wrote.

@@ -17,9 +17,6 @@ inline bool ControlBarWanted = false;
 // inside the bar's range of 32-bit values).
 int SeekBarValue(double seconds);
 
-// The polling tick's duty: records and returns the value the bar is set to.
-int TimerSeekBarUpdate(double position);
-
 // The bar moved to `value`. The tick's own update and a change arriving
 // while one is handled do nothing; every other move seeks to value / 100
 // seconds (errors of the seek are swallowed). Returns whether it sought.

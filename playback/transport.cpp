@@ -619,12 +619,4 @@ void DvdCompleteDuty() {
     if (Graph().MediaKind == MediaKindDvd && Graph().MediaComplete) Topmost(Options(), false);
 }
 
-TransportTick TransportTimerDuties() {
-    const TransportTick tick = PollTransport();
-    PointerNudgeDuty(tick);
-    if (!EndOfMediumDuty(tick)) FastScanDuty(tick);
-    DvdCompleteDuty();
-    return tick;
-}
-
 }  // namespace quova

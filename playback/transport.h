@@ -118,8 +118,6 @@ bool EndOfMediumDuty(const TransportTick& tick);
 void FastScanDuty(const TransportTick& tick);
 // Step 7: a DVD that ended leaves the topmost state.
 void DvdCompleteDuty();
-// All of the above in order (the seek bar and the glyph are the caller's).
-TransportTick TransportTimerDuties();
 
 // The shortest decimal form of a rate ("1.25", "2").
 std::string RateText(double rate);

@@ -51,11 +51,6 @@ std::string LowerExtension(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool DetectSubtitleFormat(const std::filesystem::path& file, int kind) {
-    if (!IsPlainFile(file)) return false;
-    return SubtitleSignatureFound(ReadHead(file), kind);
-}
-
 int LoadSubtitleFile(SubtitleTimetable& table, double frameRate) {
     table.SubtitleOffset = 0;
     table.SubtitleSpeed = 1.0;

@@ -11,10 +11,6 @@ namespace quova {
 // is well under a megabyte) and is not read.
 constexpr std::uintmax_t kMaxSubtitleFileBytes = 32 * 1024 * 1024;
 
-// The signature test of `kind` on the first 4095 bytes of `file`; false when
-// the file cannot be read.
-bool DetectSubtitleFormat(const std::filesystem::path& file, int kind);
-
 // Detects the grammar of table.SubtitleFileName, parses the file into the
 // table (which ResetSubtitles has prepared for the medium), resets offset and
 // speed, enables the timing item when anything was read and reports

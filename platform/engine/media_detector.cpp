@@ -84,11 +84,6 @@ Outcome<Guid> MediaDetector::StreamType() const {
     return {S_OK, streams_[current_].majorType};
 }
 
-Outcome<MediaType> MediaDetector::StreamMediaType() const {
-    if (current_ >= OutputStreams()) return {E_INVALIDARG, {}};
-    return {S_OK, streams_[current_]};
-}
-
 Outcome<double> MediaDetector::FrameRate() const {
     if (current_ >= OutputStreams()) return {E_INVALIDARG, 0};
     return {S_OK, streams_[current_].IsVideo() ? streams_[current_].frameRate : 0.0};

@@ -20,7 +20,6 @@ class MediaDetector {
     int CurrentStream() const { return current_; }
     // The current stream's major type (MEDIATYPE_Video, MEDIATYPE_Audio, ...).
     Outcome<Guid> StreamType() const;
-    Outcome<MediaType> StreamMediaType() const;
     // Frames per second of the current stream; 0 for a stream that is not video.
     Outcome<double> FrameRate() const;
 

@@ -255,11 +255,6 @@ bool MediaType::Matches(const MediaType& other) const {
     return same(majorType, other.majorType) && same(subType, other.subType);
 }
 
-MediaType MediaTypeFromStructure(const GstStructure* s, bool byteStream) {
-    auto types = TypesOf(s, byteStream);
-    return types.empty() ? MediaType{} : types.front();
-}
-
 std::vector<MediaType> MediaTypesFromCaps(const GstCaps* caps, bool byteStream) {
     std::vector<MediaType> out;
     if (!caps) return out;

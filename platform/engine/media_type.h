@@ -37,7 +37,6 @@ struct MediaType {
 // one type per value. Byte streams (a file source's output) take the major
 // type MEDIATYPE_Stream with the container's subtype.
 std::vector<MediaType> MediaTypesFromCaps(const GstCaps* caps, bool byteStream = false);
-MediaType MediaTypeFromStructure(const GstStructure* s, bool byteStream = false);
 
 // The caps a media type asks for; nullptr when the type has no GStreamer form.
 // The caller owns the result.
