@@ -52,8 +52,12 @@ void Handle(const GraphEvent& e) {
     DvdPlayState& s = DvdState();
     switch (e.code) {
         case EC_COMPLETE:
-        case EC_USERABORT:
             g.MediaComplete = true;
+            break;
+        case EC_USERABORT:
+            // Ended, but cut short: an extraction keeps the old output.
+            g.MediaComplete = true;
+            g.MediaError = E_ABORT;
             break;
         case EC_ERRORABORT:
             g.MediaComplete = true;

@@ -11,9 +11,10 @@ namespace {
 
 using namespace engine;
 
-// The end of the stream and an error both end the medium; only the error
-// leaves its code, which tells the tick that what was written is cut short.
-TEST(MediaEvents, AnErrorEndsTheMediumAndKeepsItsCodeTheEndOfTheStreamNone) {
+// The end of the stream, an error and the user's abort all end the medium;
+// only the last two leave a code, which tells the tick that what was written
+// is cut short.
+TEST(MediaEvents, AnErrorOrAnAbortEndsTheMediumWithACodeTheEndOfTheStreamWithNone) {
     testing::FakeUi ui;
     GraphSession& g = Graph();
     g.GraphBuilder = std::make_unique<FilterGraph>();
@@ -29,6 +30,15 @@ TEST(MediaEvents, AnErrorEndsTheMediumAndKeepsItsCodeTheEndOfTheStreamNone) {
     HandleMediaEvents();
     EXPECT_TRUE(g.MediaComplete);
     EXPECT_EQ(g.MediaError, E_ABORT);
+
+    // The user closing the picture's window ends the medium cut short too:
+    // an extraction must not take what was written for the whole.
+    g.MediaComplete = false;
+    g.MediaError = S_OK;
+    g.GraphBuilder->Events().Post({EC_USERABORT, 0, 0});
+    HandleMediaEvents();
+    EXPECT_TRUE(g.MediaComplete);
+    EXPECT_TRUE(Failed(g.MediaError));
     g.GraphBuilder.reset();
     g.MediaComplete = false;
     g.MediaError = S_OK;
