@@ -18,6 +18,7 @@
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd.h"
@@ -48,24 +49,8 @@ TEST(CommandTable, EveryLeafItemHasACommandAndEveryCommandAnItem) {
         EXPECT_TRUE(named.count(handler)) << handler << " is on no item";
 }
 
-class InfoCommands : public ::testing::Test {
+class InfoCommands : public testing::WindowTest {
   protected:
-    void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        OsdMessage.clear();
-        CurrentPlayList() = PlayListState{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        form_->resize(480, 360);
-        form_->show();
-        OpenCounter = 0;
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
-    }
     // The caption and first line of the text dialog the command shows.
     std::pair<std::string, std::string> DialogOf(const char* item) {
         std::pair<std::string, std::string> seen;
@@ -89,9 +74,6 @@ class InfoCommands : public ::testing::Test {
                 if (qGray(shot.pixel(x, y)) > 64) ++lit;
         return lit;
     }
-
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(InfoCommands, AviInfoShowsTheAviHeadersOfAnAviAndTheStreamsOfAnOggFile) {

@@ -2,6 +2,8 @@
 // where the navigator stands.
 #include <gtest/gtest.h>
 
+#include "tests/app/window_fixture.h"
+
 #include <QMenu>
 
 #include "app/app_state.h"
@@ -17,22 +19,12 @@
 namespace quova {
 namespace {
 
-class DvdMenu : public ::testing::Test {
+class DvdMenu : public testing::WindowTest {
   protected:
+    DvdMenu() : WindowTest(360, 288) {}
     void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
         DvdState() = DvdPlayState{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        form_->resize(360, 288);
-        form_->show();
-        OpenCounter = 0;
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
+        WindowTest::SetUp();
     }
     const MenuItem& Item(const char* name) {
         const MenuItem* item = form_->menuModel().Find(name);
@@ -40,9 +32,6 @@ class DvdMenu : public ::testing::Test {
         return *item;
     }
     void OpenPopup() { Q_EMIT form_->popup().menu()->aboutToShow(); }
-
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(DvdMenu, ItemsFollowTheTitleAndChapterBeingPlayed) {
