@@ -1,14 +1,17 @@
 #pragma once
 
-class QWidget;
+#include <vector>
 
 namespace quova {
 
 class MenuModel;
 class PopupMenu;
+struct DvdStreamItem;
 
-// Wires the disc's submenus, root-menu button and topmost switch to the
-// popup menu and the window (its commands are in the command table).
-void InstallDvdMenu(MenuModel& model, PopupMenu& popup, QWidget* window);
+// Fills a disc's generated submenu ("Language1", "Subtitles3") from the
+// items: the template item first, the others reused or added, never deleted;
+// disabled when there are none.
+void FillDvdSubmenu(MenuModel& model, PopupMenu& popup, const char* parentName,
+                    const std::vector<DvdStreamItem>& items);
 
 }  // namespace quova

@@ -39,7 +39,6 @@
 #include "app/commands.h"
 #include "app/display_mode.h"
 #include "app/documentation.h"
-#include "app/dvd_menu.h"
 #include "app/dvd_menu_input.h"
 #include "app/end_of_medium.h"
 #include "app/glyph_button.h"
@@ -165,7 +164,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     InstallLayoutHandlers();
     layout_->FormCanResize();
     ports_ = std::make_unique<PlayerPorts>(*this);
-    InstallBookmarkHooks();
+    StartSessionSaver();
     new PowerWatcher(this);
     MprisWindow bus;
     bus.Raise = [this] {
@@ -179,7 +178,6 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     bus.Next = [this] { popup_->Trigger("Next2"); };
     bus.Previous = [this] { popup_->Trigger("Previous1"); };
     mpris_ = new MprisService(std::move(bus), this);
-    InstallTransport();
     // Without a session bus the player simply is not offered there.
     mpris_->Connect(QDBusConnection::sessionBus());
 
@@ -210,9 +208,6 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 
 TQuovaForm::~TQuovaForm() {
     if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
-    // The hooks point into this window.
-    Bookmarks() = BookmarkHooks{};
-    Transport() = TransportHooks{};
     ReleaseGraph();
     ReleaseFilterChooser();
 }
@@ -282,59 +277,13 @@ void TQuovaForm::ExtractionTimerTick() {
         timer1_->stop();
 }
 
-void TQuovaForm::InstallBookmarkHooks() {
+void TQuovaForm::StartSessionSaver() {
     sessionSaver_ = std::make_unique<SessionSaver>();
     sessionTimer_ = new QTimer(this);
     sessionTimer_->setInterval(kSessionSaveIntervalMs);
     connect(sessionTimer_, &QTimer::timeout, this,
             [this] { SaveRunningSessionBookmark(*sessionSaver_); });
     sessionTimer_->start();
-
-    BookmarkHooks& b = Bookmarks();
-    b = BookmarkHooks{};
-    b.CurrentPosition = [] { return CurrentPosition(); };
-    b.SeekTo = [](double seconds) { SeekTo(seconds); };
-    b.Settings = [this] {
-        const Settings& s = AppSettings();
-        BookmarkSettings out;
-        out.Volume = s.Volume;
-        out.ZoomFactor = s.ZoomFactor;
-        out.ZoomToWindow = s.ZoomToWindow;
-        out.ResizeToMedia = s.ResizeToMedia;
-        out.FullScreenMode = s.FullScreenMode;
-        const VideoGeometry& geo = Geometry();
-        out.AspectFactor = geo.AspectFactor;
-        out.CropY = geo.CropY;
-        out.CropX = geo.CropX;
-        return out;
-    };
-    b.StoreSettings = [this](const BookmarkSettings& in) {
-        Settings& s = AppSettings();
-        s.Volume = in.Volume;
-        s.ZoomFactor = in.ZoomFactor;
-        s.ZoomToWindow = in.ZoomToWindow;
-        s.ResizeToMedia = in.ResizeToMedia;
-        s.FullScreenMode = in.FullScreenMode;
-        VideoGeometry& geo = Geometry();
-        geo.AspectFactor = in.AspectFactor;
-        geo.CropY = in.CropY;
-        geo.CropX = in.CropX;
-    };
-    b.ApplyVolume = [] { MediaPort().ApplyVolume(); };
-    b.ApplyCropAndLayout = [this] {
-        layout_->ApplyCrop();
-        layout_->LayoutVideo();
-    };
-    b.ApplyFullScreen = [this] { layout_->ApplyFullScreen(); };
-    b.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
-    b.OpenDefaultDvd = [] { OpenDvd(""); };
-    InstallDvdBookmarkHooks(b);
-    b.AskSaveName = [this](const std::string& title, const std::string& proposed) {
-        return AskBookmarkSaveName(this, title, proposed);
-    };
-    b.AskOpenName = [this](const std::string& title, const std::string& start) {
-        return AskBookmarkOpenName(this, title, start);
-    };
 }
 
 void TQuovaForm::InstallLayoutHandlers() {
@@ -369,31 +318,6 @@ void TQuovaForm::InstallLayoutHandlers() {
 
 void TQuovaForm::LayoutVideo() {
     layout_->LayoutVideo();
-}
-
-void TQuovaForm::InstallTransport() {
-    TransportHooks& hooks = Transport();
-    hooks = TransportHooks{};
-    hooks.Settings = [] {
-        const Settings& s = AppSettings();
-        TransportSettings out;
-        out.OsdOn = s.OsdOn;
-        out.FullScreenMode = s.FullScreenMode;
-        out.AlwaysOnTop = s.AlwaysOnTop;
-        out.SpeedMute = s.SpeedMute;
-        out.SubtitlesOn = s.SubtitlesOn;
-        out.ExtractionMode = GraphFlags().ExtractionMode;
-        return out;
-    };
-    hooks.PaintOsd = [this] { PaintOsdNow(); };
-    hooks.SetTopmost = [this](bool on) { SetTopmost(on); };
-    hooks.ShowSeekBar = [this] { ShowSeekBar(); };
-    hooks.ShowSubtitle = [](const std::string& text) { ShowSubtitle(text); };
-    hooks.Seeked = [this](double seconds) { mpris_->EmitSeeked(seconds); };
-    hooks.SetMute = [](bool on) { SetMute(on, AppSettings().Volume); };
-    // The desktop keeps the screen on instead of the pointer being nudged.
-    hooks.PointerNudge = [this] { screenSaver_->KeepDisplayOn(true); };
-    hooks.ContinuePlayList = [this] { ContinuePlayList(); };
 }
 
 void TQuovaForm::Button4Click(QPushButton* button) {
@@ -554,7 +478,6 @@ void TQuovaForm::CreateControls() {
 void TQuovaForm::InstallHandlers() {
     PopupMenu& menu = *popup_;
     InstallCommands(*this, menu);
-    InstallDvdMenu(menuModel_, menu, this);
     // Playback1Click: Step is offered where a frame can be stepped.
     if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
         connect(playback, &QMenu::aboutToShow, this, [this] {

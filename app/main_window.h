@@ -221,10 +221,10 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QFont SubtitleFont(const std::string& text) const;
     // The band below the picture with the subtitle shown now.
     void PaintSubtitleBand(QPainter& painter);
-    void InstallBookmarkHooks();
+    // The session bookmark is written in the background while a file plays.
+    void StartSessionSaver();
     // What the popup menu's state is computed from, as it stands now.
     MenuInputs MenuInputsNow() const;
-    void InstallTransport();
     void RefreshFiltersMenu();
     void InstallLayoutHandlers();
     // Applies the settings' font and measures the OSD's line and character from it.

@@ -1,12 +1,17 @@
 #include "app/player_ports.h"
 
+#include <QPushButton>
 #include <QTimer>
 
+#include "app/bookmark_dialogs.h"
+#include "app/dvd_menu.h"
 #include "app/main_window.h"
 #include "app/movie_configs.h"
+#include "app/mpris.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/recent_files.h"
+#include "app/screen_saver.h"
 #include "app/tray_tip.h"
 #include "app/video_commands.h"
 #include "app/video_window.h"
@@ -14,6 +19,7 @@
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "playback/bookmarks.h"
+#include "playback/session_place.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
@@ -29,16 +35,18 @@ const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "St
 
 PlayerPorts::PlayerPorts(TQuovaForm& form) : form_(form) {
     ConnectOpenMediaPort(this);
+    ConnectPlayerPort(this);
     ConnectSubtitlePort(this);
 }
 
 PlayerPorts::~PlayerPorts() {
     ConnectSubtitlePort(nullptr);
+    ConnectPlayerPort(nullptr);
     ConnectOpenMediaPort(nullptr);
 }
 
 bool PortsConnected() {
-    return OpenMediaPortConnected() && SubtitlePortConnected();
+    return OpenMediaPortConnected() && PlayerPortConnected() && SubtitlePortConnected();
 }
 
 OpenMediaSettings PlayerPorts::Settings() {
@@ -163,6 +171,110 @@ void PlayerPorts::SaveSessionBookmark() {
     // A background write still pending must not land after this one.
     form_.sessionSaver_->Flush();
     quova::SaveSessionBookmark();
+}
+
+TransportSettings PlayerPorts::TransportOptions() {
+    const quova::Settings& s = AppSettings();
+    TransportSettings out;
+    out.OsdOn = s.OsdOn;
+    out.FullScreenMode = s.FullScreenMode;
+    out.AlwaysOnTop = s.AlwaysOnTop;
+    out.SpeedMute = s.SpeedMute;
+    out.SubtitlesOn = s.SubtitlesOn;
+    out.ExtractionMode = GraphFlags().ExtractionMode;
+    out.Volume = s.Volume;
+    return out;
+}
+
+void PlayerPorts::SetTopmost(bool on) {
+    form_.SetTopmost(on);
+}
+
+void PlayerPorts::ShowSeekBar() {
+    form_.ShowSeekBar();
+}
+
+void PlayerPorts::KeepDisplayOn() {
+    // The desktop keeps the screen on instead of the pointer being nudged.
+    form_.screenSaver_->KeepDisplayOn(true);
+}
+
+void PlayerPorts::ContinuePlayList() {
+    form_.ContinuePlayList();
+}
+
+void PlayerPorts::Seeked(double seconds) {
+    if (form_.mpris_) form_.mpris_->EmitSeeked(seconds);
+}
+
+BookmarkSettings PlayerPorts::BookmarkOptions() {
+    const quova::Settings& s = AppSettings();
+    BookmarkSettings out;
+    out.Volume = s.Volume;
+    out.ZoomFactor = s.ZoomFactor;
+    out.ZoomToWindow = s.ZoomToWindow;
+    out.ResizeToMedia = s.ResizeToMedia;
+    out.FullScreenMode = s.FullScreenMode;
+    const VideoGeometry& geo = Geometry();
+    out.AspectFactor = geo.AspectFactor;
+    out.CropY = geo.CropY;
+    out.CropX = geo.CropX;
+    return out;
+}
+
+void PlayerPorts::StoreBookmarkOptions(const BookmarkSettings& in) {
+    quova::Settings& s = AppSettings();
+    s.Volume = in.Volume;
+    s.ZoomFactor = in.ZoomFactor;
+    s.ZoomToWindow = in.ZoomToWindow;
+    s.ResizeToMedia = in.ResizeToMedia;
+    s.FullScreenMode = in.FullScreenMode;
+    VideoGeometry& geo = Geometry();
+    geo.AspectFactor = in.AspectFactor;
+    geo.CropY = in.CropY;
+    geo.CropX = in.CropX;
+}
+
+void PlayerPorts::ApplyCropAndLayout() {
+    form_.layout_->ApplyCrop();
+    form_.layout_->LayoutVideo();
+}
+
+void PlayerPorts::ApplyFullScreen() {
+    form_.layout_->ApplyFullScreen();
+}
+
+void PlayerPorts::OpenMedia(const std::string& fileName) {
+    form_.OpenMedia(fileName);
+}
+
+std::string PlayerPorts::AskSaveName(const std::string& title, const std::string& proposed) {
+    return AskBookmarkSaveName(&form_, title, proposed);
+}
+
+std::string PlayerPorts::AskOpenName(const std::string& title, const std::string& start) {
+    return AskBookmarkOpenName(&form_, title, start);
+}
+
+std::string PlayerPorts::SessionBookmarkFile() {
+    return SessionBookmarkPath();
+}
+
+void PlayerPorts::HidePointer(bool hide) {
+    if (auto video = Graph().VideoWindow; video && video->IsCursorHidden() != hide)
+        video->HideCursor(hide);
+}
+
+void PlayerPorts::ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) {
+    FillDvdSubmenu(form_.menuModel_, *form_.popup_, "Language1", items);
+}
+
+void PlayerPorts::ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) {
+    FillDvdSubmenu(form_.menuModel_, *form_.popup_, "Subtitles3", items);
+}
+
+void PlayerPorts::EnableRootButton(bool enabled) {
+    if (auto* button = form_.findChild<QPushButton*>("Button10")) button->setEnabled(enabled);
 }
 
 bool& PlayerPorts::Option(SubtitleOption option) {

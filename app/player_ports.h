@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graph/open_media_port.h"
+#include "playback/player_port.h"
 #include "text/subtitle_port.h"
 
 namespace quova {
@@ -10,7 +11,7 @@ class TQuovaForm;
 // The window's side of every port the lower parts call up through: the one
 // place where the graph, playback and text reach the window, its menu and
 // the settings. The window makes one at start-up and connects it.
-class PlayerPorts final : public OpenMediaPort, public SubtitlePort {
+class PlayerPorts final : public OpenMediaPort, public PlayerPort, public SubtitlePort {
   public:
     explicit PlayerPorts(TQuovaForm& form);
     ~PlayerPorts() override;
@@ -39,6 +40,26 @@ class PlayerPorts final : public OpenMediaPort, public SubtitlePort {
     void SeekTo(double seconds) override;
     void RaiseWindow() override;
     void SaveSessionBookmark() override;
+
+    // PlayerPort (PaintOsd and ApplyVolume are shared with OpenMediaPort)
+    TransportSettings TransportOptions() override;
+    void SetTopmost(bool on) override;
+    void ShowSeekBar() override;
+    void KeepDisplayOn() override;
+    void ContinuePlayList() override;
+    void Seeked(double seconds) override;
+    BookmarkSettings BookmarkOptions() override;
+    void StoreBookmarkOptions(const BookmarkSettings& settings) override;
+    void ApplyCropAndLayout() override;
+    void ApplyFullScreen() override;
+    void OpenMedia(const std::string& fileName) override;
+    std::string AskSaveName(const std::string& title, const std::string& proposed) override;
+    std::string AskOpenName(const std::string& title, const std::string& start) override;
+    std::string SessionBookmarkFile() override;
+    void HidePointer(bool hide) override;
+    void ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) override;
+    void ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) override;
+    void EnableRootButton(bool enabled) override;
 
     // SubtitlePort
     bool& Option(SubtitleOption option) override;

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "graph/dvd_graph.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
 #include "graph/open_media.h"
@@ -14,6 +14,8 @@
 #include "platform/files/atomic_file.h"
 #include "platform/files/whole_file.h"
 #include "playback/dvd_bookmark_file.h"
+#include "playback/dvd_bookmark_state.h"
+#include "playback/player_port.h"
 #include "playback/transport.h"
 
 namespace quova {
@@ -22,19 +24,8 @@ namespace {
 
 std::string lastBookmarkName;
 
-template <typename F, typename... A>
-void Call(const F& f, A&&... args) {
-    if (f) f(std::forward<A>(args)...);
-}
-
-double Position() {
-    const BookmarkHooks& h = Bookmarks();
-    return h.CurrentPosition ? h.CurrentPosition() : 0.0;
-}
-
 BookmarkSettings CurrentSettings() {
-    const BookmarkHooks& h = Bookmarks();
-    return h.Settings ? h.Settings() : BookmarkSettings{};
+    return PlaybackPort().BookmarkOptions();
 }
 
 void Stop(const std::string& text) {
@@ -58,26 +49,26 @@ bool SameFileName(const std::string& a, const std::string& b) {
 
 // Takes restored settings over and applies what changed.
 void Apply(const BookmarkSettings& restored, bool volumeChanged) {
-    const BookmarkHooks& h = Bookmarks();
+    PlayerPort& ui = PlaybackPort();
     const bool fullScreenWas = CurrentSettings().FullScreenMode;
     BookmarkSettings s = restored;
     // Full screen is switched by its own routine, which flips the flag.
     s.FullScreenMode = fullScreenWas;
-    Call(h.StoreSettings, s);
-    if (volumeChanged) Call(h.ApplyVolume);
-    Call(h.ApplyCropAndLayout);
+    ui.StoreBookmarkOptions(s);
+    if (volumeChanged) ui.ApplyVolume();
+    ui.ApplyCropAndLayout();
     if (restored.FullScreenMode != fullScreenWas) {
         s.FullScreenMode = restored.FullScreenMode;
-        Call(h.StoreSettings, s);
-        Call(h.ApplyFullScreen);
+        ui.StoreBookmarkOptions(s);
+        ui.ApplyFullScreen();
     }
 }
 
 bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
-    const BookmarkHooks& h = Bookmarks();
-    if (!h.DvdCanSave || !h.DvdCanSave() || !h.GetDvdState) return false;
+    DvdStateStore& dvd = DvdStates();
+    if (!dvd.CanSave()) return false;
     std::string state;
-    const std::int32_t got = h.GetDvdState(state);
+    const std::int32_t got = dvd.GetState(state);
     if (got < 0) {
         if (message) *message = Lex(1520) + Lex(850) + ResultText(got);
         return false;
@@ -103,30 +94,8 @@ bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
 
 }  // namespace
 
-BookmarkHooks& Bookmarks() {
-    static BookmarkHooks hooks;
-    return hooks;
-}
-
-double BookmarkPosition() {
-    const GraphSession& g = Graph();
-    if (!g.GraphBuilder) return 0;
-    const auto position = g.GraphBuilder->GetCurrentPosition();
-    return position.hr < 0 ? 0 : static_cast<double>(position.value) / 1e7;
-}
-
-void BookmarkSeekTo(double seconds) {
-    const GraphSession& g = Graph();
-    if (!g.GraphBuilder) return;
-    // A bookmark's position is whatever the file says: held to the medium.
-    if (std::isnan(seconds)) return;
-    g.GraphBuilder->SetPositions(engine::ToReferenceTime(ClampToMedium(seconds)),
-                                 engine::AM_SEEKING_AbsolutePositioning, 0,
-                                 engine::AM_SEEKING_NoPositioning);
-}
-
 std::string CurrentMovieBookmarkText() {
-    return FormatMovieBookmark(Graph().CurrentMediaName, Position(), CurrentSettings());
+    return FormatMovieBookmark(Graph().CurrentMediaName, CurrentPosition(), CurrentSettings());
 }
 
 void WriteMovieBookmark(const std::string& name) {
@@ -136,7 +105,6 @@ void WriteMovieBookmark(const std::string& name) {
 }
 
 void ReadMovieBookmark(const std::string& name) {
-    const BookmarkHooks& h = Bookmarks();
     std::string bytes;
     bool tooLarge = false;
     if (!ReadWholeFile(name, kMaxMovieBookmarkBytes, bytes, &tooLarge) && !tooLarge) {
@@ -157,14 +125,14 @@ void ReadMovieBookmark(const std::string& name) {
     }
     if (Graph().MediaKind == MediaKindNone &&
         !SameFileName(lines.MediaPath, Graph().CurrentMediaName))
-        Call(h.OpenMedia, lines.MediaPath);
+        PlaybackPort().OpenMedia(lines.MediaPath);
     if (Graph().MediaKind != MediaKindFile ||
         !SameFileName(lines.MediaPath, Graph().CurrentMediaName)) {
         Stop(Lex(1430) + FormatLex(1440, name));
         return;
     }
-    const MovieRestorePlan plan = PlanMovieRestore(lines, Position(), CurrentSettings());
-    if (plan.SeekTo) Call(h.SeekTo, *plan.SeekTo);
+    const MovieRestorePlan plan = PlanMovieRestore(lines, CurrentPosition(), CurrentSettings());
+    if (plan.SeekTo) SeekTo(*plan.SeekTo);
     Apply(plan.Settings, plan.VolumeChanged);
 }
 
@@ -174,9 +142,10 @@ void WriteDvdBookmark(const std::string& name) {
 }
 
 void ReadDvdBookmark(const std::string& name) {
-    const BookmarkHooks& h = Bookmarks();
-    if (Graph().MediaKind == MediaKindNone) Call(h.OpenDefaultDvd);
-    if (Graph().MediaKind != MediaKindDvd || !h.DvdReady || !h.DvdReady()) return;
+    DvdStateStore& dvd = DvdStates();
+    // With nothing open, the disc in the default drive.
+    if (Graph().MediaKind == MediaKindNone) OpenDvd("");
+    if (Graph().MediaKind != MediaKindDvd || !dvd.Ready()) return;
 
     const DvdBookmarkContent content = ReadDvdBookmarkFile(name);
     if (content.OpenResult < 0) {
@@ -187,14 +156,13 @@ void ReadDvdBookmark(const std::string& name) {
         Stop(Lex(1430) + Lex(780) + ResultText(content.StateResult));
     } else {
         std::uint64_t savedDisc = 0;
-        const std::int32_t loaded =
-            h.StateDiscId ? h.StateDiscId(content.NavigatorState, savedDisc) : kStgReadFault;
+        const std::int32_t loaded = dvd.StateDiscId(content.NavigatorState, savedDisc);
         if (loaded < 0) {
             Stop(Lex(1430) + Lex(1480) + ResultText(loaded));
-        } else if (!h.CurrentDiscId || savedDisc != h.CurrentDiscId()) {
+        } else if (savedDisc != dvd.CurrentDiscId()) {
             Stop(Lex(1430) + Lex(1470));
         } else {
-            const std::int32_t set = h.SetDvdState ? h.SetDvdState(content.NavigatorState) : -1;
+            const std::int32_t set = dvd.SetState(content.NavigatorState);
             if (set < 0) Stop(Lex(1430) + ResultText(set));
         }
     }
@@ -217,9 +185,8 @@ void ReadDvdBookmark(const std::string& name) {
 
 void Save1Click() {
     try {
-        const BookmarkHooks& h = Bookmarks();
         const GraphSession& g = Graph();
-        if (g.MediaKind == MediaKindNone || !h.AskSaveName) return;
+        if (g.MediaKind == MediaKindNone) return;
         const bool dvd = g.MediaKind == MediaKindDvd;
         std::string proposed = Lex(860);
         if (!dvd) {
@@ -229,7 +196,7 @@ void Save1Click() {
         std::string name;
         {
             ModalDialogScope modal;
-            name = h.AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
+            name = PlaybackPort().AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
         }
         if (name.empty()) return;
         lastBookmarkName = name;
@@ -244,12 +211,10 @@ void Save1Click() {
 
 void Restore1Click() {
     try {
-        const BookmarkHooks& h = Bookmarks();
-        if (!h.AskOpenName) return;
         std::string name;
         {
             ModalDialogScope modal;
-            name = h.AskOpenName(Lex(1420), lastBookmarkName);
+            name = PlaybackPort().AskOpenName(Lex(1420), lastBookmarkName);
         }
         if (name.empty()) return;
         switch (Graph().MediaKind) {
@@ -269,16 +234,14 @@ void Restore1Click() {
 }
 
 void RestoreSessionBookmark1Click() {
-    const BookmarkHooks& h = Bookmarks();
-    const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
+    const std::string path = PlaybackPort().SessionBookmarkFile();
     if (path.empty()) return;
     ReadMovieBookmark(path);
     if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(path);
 }
 
 void SaveSessionBookmark() {
-    const BookmarkHooks& h = Bookmarks();
-    const std::string path = h.SessionPath ? h.SessionPath() : SessionBookmarkPath();
+    const std::string path = PlaybackPort().SessionBookmarkFile();
     switch (Graph().MediaKind) {
         case MediaKindFile: {
             const std::string text = CurrentMovieBookmarkText();

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "playback/bookmarks.h"
-
 namespace quova {
 
 // The class identifier that leads the navigator state in a DVD bookmark's
@@ -12,8 +10,26 @@ namespace quova {
 inline constexpr char kDvdStateClassId[17] =
     "\x51\x75\x6f\x76\x61\x44\x56\x44\x4e\x61\x76\x53\x74\x61\x74\x65";  // "QuovaDVDNavState"
 
-// Fills the DVD faces of the bookmark hooks from the open disc's navigator
-// (Graph().DvdControl and DvdInfo).
-void InstallDvdBookmarkHooks(BookmarkHooks& hooks);
+// The navigator's state as DVD bookmarks keep it. The open disc's navigator
+// serves it; a test without a drive may stand another in.
+class DvdStateStore {
+  public:
+    virtual ~DvdStateStore() = default;
+    // A navigator with a picture (a frame rate) to save.
+    virtual bool CanSave() = 0;
+    // The control and information faces are present.
+    virtual bool Ready() = 0;
+    // A 16-byte class identifier, then the navigator's own data.
+    virtual std::int32_t GetState(std::string& state) = 0;
+    // The disc a saved state belongs to; a failure code when the state is unreadable.
+    virtual std::int32_t StateDiscId(const std::string& state, std::uint64_t& discId) = 0;
+    virtual std::uint64_t CurrentDiscId() = 0;
+    virtual std::int32_t SetState(const std::string& state) = 0;
+};
+
+// The store in use: the open disc's navigator unless another was stood in.
+DvdStateStore& DvdStates();
+// Stands `store` in for the navigator; null goes back to the navigator.
+void UseDvdStateStore(DvdStateStore* store);
 
 }  // namespace quova

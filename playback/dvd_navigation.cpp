@@ -21,11 +21,6 @@ DvdPlayState& DvdState() {
     return state;
 }
 
-DvdStatusHooks& StatusHooks() {
-    static DvdStatusHooks hooks;
-    return hooks;
-}
-
 void ShowOsdText(const std::string& text) {
     OsdMessage = text;
     OpenMediaPort& port = MediaPort();
@@ -135,7 +130,7 @@ void DvdStatusRefresh() {
     s.DvdStatusBusy = true;
     GraphSession& g = Graph();
     OpenMediaPort& port = MediaPort();
-    DvdStatusHooks& ui = StatusHooks();
+    PlayerPort& ui = PlaybackPort();
     try {
         g.Duration = 0;
         if (g.DvdInfo) {
@@ -159,10 +154,10 @@ void DvdStatusRefresh() {
         }
         if (s.DvdDomain == 3) {
             port.SetTimer1(true);
-            if (ui.HidePointer) ui.HidePointer(true);
+            ui.HidePointer(true);
         } else if (g.VideoWindow) {
             port.SetTimer1(false);
-            if (ui.HidePointer) ui.HidePointer(false);
+            ui.HidePointer(false);
         }
         static const int kDomainTexts[] = {200, 210, 220, 230, 240};
         if (s.DvdDomain >= 0 && s.DvdDomain <= 4) {
@@ -172,12 +167,13 @@ void DvdStatusRefresh() {
             OsdMessage.clear();
         }
         ShowOsdText(OsdMessage);
-        if (ui.ShowSubpictureItems) ui.ShowSubpictureItems(SubpictureItems());
-        if (ui.ShowAudioItems) ui.ShowAudioItems(AudioLanguageItems());
+        ui.ShowDvdSubpictureItems(SubpictureItems());
+        ui.ShowDvdAudioItems(AudioLanguageItems());
     } catch (...) {
         // The last texts and items stay.
     }
-    if (ui.SeekBarVisible && ui.SeekBarVisible() && ui.SetupSeekBar) ui.SetupSeekBar(g.Duration);
+    // The seek bar takes the title's length.
+    port.PrepareSeekBar();
     s.DvdStatusBusy = false;
 }
 
@@ -251,32 +247,6 @@ HResult SetDvdRate(double rate) {
     DvdState().DvdRate = static_cast<int>(std::trunc(rate * 10000));
     if (!g.DvdControl) return E_POINTER;
     return rate < 0 ? g.DvdControl->PlayBackwards(-rate) : g.DvdControl->PlayForwards(rate);
-}
-
-DvdMenuState DvdMenuRules(const DvdPlayState& s) {
-    DvdMenuState m;
-    const std::uint32_t u = s.DvdUops;
-    if (!(u & UOP_FLAG_Play_Chapter)) {
-        m.chapter1 = s.DvdChapterCount > 1;
-        m.previous2 = s.DvdChapter > 1;
-        m.next3 = s.DvdChapter < s.DvdChapterCount;
-    }
-    if (!(u & UOP_FLAG_Play_Title)) {
-        m.title1 = s.DvdTitleCount > 1;
-        m.previous3 = s.DvdTitle > 1;
-        m.next4 = s.DvdTitle < s.DvdTitleCount;
-    }
-    if (!(u & UOP_FLAG_Select_Angle)) {
-        m.angle2 = s.DvdAngleCount > 1;
-        m.previous4 = s.DvdCurrentAngle > 1;
-        m.next5 = s.DvdCurrentAngle < s.DvdAngleCount;
-    }
-    m.title2 = !(u & UOP_FLAG_ShowMenu_Title);
-    m.root1 = !(u & UOP_FLAG_ShowMenu_Root);
-    m.menu1 = m.title2 || m.root1;
-    m.languageItems = !(u & UOP_FLAG_Select_Audio_Stream);
-    m.subtitleItems = !(u & UOP_FLAG_Select_SubPic_Stream);
-    return m;
 }
 
 bool RootButtonEnabled(std::uint32_t uops) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/engine/dvd_types.h"
+#include "playback/player_port.h"
 
 namespace quova {
 
@@ -28,24 +28,6 @@ struct DvdPlayState {
 };
 
 DvdPlayState& DvdState();
-
-// One item of the audio-language or sub-picture submenu.
-struct DvdStreamItem {
-    std::string caption;
-    int tag = 0;  // the stream
-    bool checked = false;
-};
-
-// What the window does for the disc's status: the widget side of it.
-struct DvdStatusHooks {
-    std::function<void(bool hide)> HidePointer;
-    // Rebuilds "Language" and "Subtitles" from the items (empty: disabled).
-    std::function<void(const std::vector<DvdStreamItem>&)> ShowAudioItems;
-    std::function<void(const std::vector<DvdStreamItem>&)> ShowSubpictureItems;
-    std::function<bool()> SeekBarVisible;
-    std::function<void(double duration)> SetupSeekBar;
-};
-DvdStatusHooks& StatusHooks();
 
 // "G" .. ">NC-17" for the player's level 1..8; "" for none or no disc.
 std::string ParentalRatingText();
@@ -78,15 +60,6 @@ void ToggleSubpicture(int tag, bool checked);
 // The DVD play rate (1.0 normal; negative backwards).
 engine::HResult SetDvdRate(double rate);
 
-// The popup menu's DVD rules, from the disc's state and prohibitions.
-struct DvdMenuState {
-    bool chapter1 = false, previous2 = false, next3 = false;
-    bool title1 = false, previous3 = false, next4 = false;
-    bool angle2 = false, previous4 = false, next5 = false;
-    bool title2 = false, root1 = false, menu1 = false;
-    bool languageItems = false, subtitleItems = false;
-};
-DvdMenuState DvdMenuRules(const DvdPlayState& state);
 bool RootButtonEnabled(std::uint32_t uops);
 
 }  // namespace quova

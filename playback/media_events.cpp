@@ -14,11 +14,6 @@ namespace quova {
 
 using namespace engine;
 
-MediaEventHooks& EventHooks() {
-    static MediaEventHooks hooks;
-    return hooks;
-}
-
 namespace {
 
 std::string DvdErrorText(std::intptr_t code) {
@@ -44,7 +39,7 @@ bool TopmostMode() {
 }
 
 void TopmostOff() {
-    if (TopmostMode() && EventHooks().SetTopmost) EventHooks().SetTopmost(false);
+    if (TopmostMode()) PlaybackPort().SetTopmost(false);
 }
 
 void Handle(const GraphEvent& e) {
@@ -89,8 +84,7 @@ void Handle(const GraphEvent& e) {
             break;
         case EC_DVD_VALID_UOPS_CHANGE:
             s.DvdUops = static_cast<std::uint32_t>(e.param1);
-            if (EventHooks().EnableRootButton)
-                EventHooks().EnableRootButton(RootButtonEnabled(s.DvdUops));
+            PlaybackPort().EnableRootButton(RootButtonEnabled(s.DvdUops));
             break;
         case EC_DVD_STILL_ON: {
             const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.param2));

@@ -3,6 +3,7 @@
 #include "graph/graph_state.h"
 #include "platform/files/atomic_file.h"
 #include "playback/bookmarks.h"
+#include "playback/player_port.h"
 #include "playback/session_place.h"
 
 namespace quova {
@@ -63,8 +64,7 @@ void SaveRunningSessionBookmark(SessionSaver& saver) {
     if (g.MediaKind != MediaKindFile || !g.GraphBuilder) return;
     const auto state = g.GraphBuilder->GetState(0);
     if (state.value != engine::GraphState::Running) return;
-    const BookmarkHooks& h = Bookmarks();
-    saver.Post(h.SessionPath ? h.SessionPath() : SessionBookmarkPath(), CurrentMovieBookmarkText());
+    saver.Post(PlaybackPort().SessionBookmarkFile(), CurrentMovieBookmarkText());
 }
 
 }  // namespace quova

@@ -12,7 +12,9 @@
 #include "platform/engine/dvd_navigator.h"
 #include "platform/events/wait.h"
 #include "playback/dvd_navigation.h"
+#include "playback/volume.h"
 #include "text/osd.h"
+#include "text/subtitle_commands.h"
 
 namespace quova {
 
@@ -22,14 +24,11 @@ using engine::kUnitsPerSecond;
 
 namespace {
 
-// The lowest level the audio renderers take: silence.
-constexpr int kSilentLevel = -10000;
 // How close to its length a file counts as ended.
 constexpr double kEndMargin = 0.01;
 
 TransportSettings Options() {
-    const TransportHooks& hooks = Transport();
-    return hooks.Settings ? hooks.Settings() : TransportSettings{};
+    return PlaybackPort().TransportOptions();
 }
 
 // The open file's graph (the control, seeking, position and frame-step faces
@@ -45,29 +44,15 @@ bool DvdControlAvailable() {
 }
 
 void PaintOsdIfOn(const TransportSettings& options) {
-    if (options.OsdOn && Transport().PaintOsd) Transport().PaintOsd();
+    if (options.OsdOn) PlaybackPort().PaintOsd();
 }
 
 void Topmost(const TransportSettings& options, bool on) {
-    if ((options.FullScreenMode || options.AlwaysOnTop) && Transport().SetTopmost)
-        Transport().SetTopmost(on);
-}
-
-void SetMute(bool on) {
-    if (Transport().SetMute) {
-        Transport().SetMute(on);
-        return;
-    }
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    if (!graph) return;
-    if (on)
-        graph->SetVolume(kSilentLevel);
-    else
-        MediaPort().ApplyVolume();
+    if (options.FullScreenMode || options.AlwaysOnTop) PlaybackPort().SetTopmost(on);
 }
 
 void ClearSubtitleLine() {
-    if (Transport().ShowSubtitle) Transport().ShowSubtitle("");
+    ShowSubtitle("");
 }
 
 void EnableTimer1() {
@@ -75,14 +60,13 @@ void EnableTimer1() {
 }
 
 void NudgeIfRunningVideo() {
-    if (Graph().VideoStreamCount > 0 && GraphStateOf(1000) == GraphState::Running &&
-        Transport().PointerNudge)
-        Transport().PointerNudge();
+    if (Graph().VideoStreamCount > 0 && GraphStateOf(1000) == GraphState::Running)
+        PlaybackPort().KeepDisplayOn();
 }
 
 // Takes a new file rate: mutes when asked to, reports it and applies it.
 void TakeRate(FilterGraph& graph, double rate, const char* word, const TransportSettings& options) {
-    if (options.SpeedMute) SetMute(true);
+    if (options.SpeedMute) SetMute(true, options.Volume);
     OsdMessage = std::string(word) + RateText(rate) + "x";
     graph.SetRate(rate);
 }
@@ -171,11 +155,6 @@ double DvdCurrentPosition() {
 }
 
 }  // namespace
-
-TransportHooks& Transport() {
-    static TransportHooks hooks;
-    return hooks;
-}
 
 std::string RateText(double rate) {
     char text[32];
@@ -276,7 +255,7 @@ void SeekTo(double seconds) {
                 graph->Pause();
             else if (state == GraphState::Running)
                 graph->Run();
-            if (Transport().Seeked) Transport().Seeked(CurrentPosition());
+            PlaybackPort().Seeked(CurrentPosition());
         } catch (...) {
             // The position stays where the graph left it.
         }
@@ -323,7 +302,7 @@ void Play1Click() {
         Topmost(options, true);
     } else if (rate != 1.0) {
         graph->SetRate(1.0);
-        SetMute(false);
+        SetMute(false, options.Volume);
         OsdMessage = "normal play 1x speed";
         graph->Run();
     } else if (GraphStateOf(100) != GraphState::Running) {
@@ -392,7 +371,7 @@ bool SetPlayRate(double rate) {
     const TransportSettings options = Options();
     if (rate == 1.0) {
         graph->SetRate(1.0);
-        SetMute(false);
+        SetMute(false, options.Volume);
         OsdMessage = "normal play 1x speed";
     } else {
         TakeRate(*graph, rate, rate > 1.0 ? "quick " : "slow ", options);
@@ -512,27 +491,6 @@ void RunControlBarCommand(int tag) {
     }
 }
 
-PlaybackMenuState PlaybackMenu() {
-    PlaybackMenuState menu;
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    if (!graph || Graph().MediaKind == MediaKindNone) return menu;
-    menu.playbackEnabled = true;
-    menu.playEnabled = true;
-    switch (GraphStateOf(100)) {
-        case GraphState::Stopped:
-            return menu;
-        case GraphState::Paused:
-            menu.stopEnabled = true;
-            break;
-        case GraphState::Running:
-            menu.stopEnabled = true;
-            menu.playCaption = 730;
-            break;
-    }
-    if (graph->Rate() != 1.0) menu.playCaption = 740;
-    return menu;
-}
-
 const char* PlayPauseGlyph(GraphState state) {
     return state == GraphState::Running ? ";" : "4";
 }
@@ -571,8 +529,8 @@ TransportTick PollTransport() {
 
 void PointerNudgeDuty(const TransportTick& tick) {
     if (Graph().VideoStreamCount > 0 && tick.state == GraphState::Running && tick.position > 1.0 &&
-        tick.position < 6.0 && Transport().PointerNudge)
-        Transport().PointerNudge();
+        tick.position < 6.0)
+        PlaybackPort().KeepDisplayOn();
 }
 
 bool EndOfMediumDuty(const TransportTick& tick) {
@@ -596,10 +554,7 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     Graph().MediaComplete = false;
     Graph().MediaError = 0;
     Wait(50);
-    if (Transport().ContinuePlayList)
-        Transport().ContinuePlayList();
-    else
-        MediaPort().SetTimer1(false);
+    PlaybackPort().ContinuePlayList();
     return true;
 }
 

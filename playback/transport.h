@@ -1,9 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "platform/engine/filter_graph.h"
+#include "playback/player_port.h"
 
 namespace quova {
 
@@ -12,43 +12,6 @@ namespace quova {
 inline int FastSeekStep = 0;
 // SeekTo is running; a nested call does nothing.
 inline bool SeekBusy = false;
-
-// The options transport reads, as they stand at the call.
-struct TransportSettings {
-    bool OsdOn = false;
-    bool FullScreenMode = false;
-    bool AlwaysOnTop = false;
-    bool SpeedMute = true;
-    bool SubtitlesOn = true;
-    bool ExtractionMode = false;
-};
-
-// What transport calls in the other parts of the player. Each is optional:
-// an empty one does nothing. Waiting and event processing go through
-// MediaPort() (SetTimer1, SaveSessionBookmark).
-struct TransportHooks {
-    std::function<TransportSettings()> Settings;
-    // Draws the OSD line at once.
-    std::function<void()> PaintOsd;
-    // The main window stays above others (only called in full screen or with
-    // "Always On Top").
-    std::function<void(bool on)> SetTopmost;
-    // Mutes, or restores the volume setting. Empty: the graph's audio is set
-    // directly (silent, or full level).
-    std::function<void(bool on)> SetMute;
-    // Shows a subtitle text; "" clears the subtitle line.
-    std::function<void(const std::string& text)> ShowSubtitle;
-    // Keeps the screen saver away while a full-screen video plays.
-    std::function<void()> PointerNudge;
-    // Shows the seek bar, brings it to the front and focuses it.
-    std::function<void()> ShowSeekBar;
-    // The end of a file was handled: the play list decides what comes next.
-    std::function<void()> ContinuePlayList;
-    // A position was set by a seek (for listeners such as the desktop bus).
-    std::function<void(double seconds)> Seeked;
-};
-
-TransportHooks& Transport();
 
 // The graph state asked with a time-out; Stopped when there is no graph.
 engine::GraphState GraphStateOf(int timeoutMs = 100);
@@ -87,15 +50,6 @@ void RunControlBarCommand(int tag);
 
 // "Step" of the Playback submenu is offered only where a frame can be stepped.
 bool StepAvailable();
-
-// The Play / Stop items as the popup menu shows them.
-struct PlaybackMenuState {
-    bool playbackEnabled = false;  // Playback1 and Goto2
-    int playCaption = 720;         // lexicon entry of Play1's caption
-    bool playEnabled = false;
-    bool stopEnabled = false;
-};
-PlaybackMenuState PlaybackMenu();
 
 // The Play / Pause glyph of the control bar: ";" while running, "4" otherwise.
 const char* PlayPauseGlyph(engine::GraphState state);

@@ -3,52 +3,54 @@
 #include "graph/graph_state.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_file.h"
+#include "playback/dvd_bookmark_state.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
 namespace {
 
-// The navigator is not part of this build yet; this stand-in keeps a state
-// text whose first 16 bytes name its class and whose disc is the text after.
-class DvdBookmarkCommandsTest : public ::testing::Test {
+// No drive here holds two discs or a navigator that fails on demand: this
+// stand-in keeps a state text whose first 16 bytes name its class and whose
+// disc is the text after.
+class DvdBookmarkCommandsTest : public ::testing::Test, public DvdStateStore {
   protected:
     void SetUp() override {
-        testing::App();
         Graph().MediaKind = MediaKindDvd;
-        BookmarkHooks& b = Bookmarks();
-        b = BookmarkHooks{};
-        b.Settings = [this] { return settings_; };
-        b.StoreSettings = [this](const BookmarkSettings& s) { settings_ = s; };
-        b.ApplyCropAndLayout = [] {};
-        b.DvdCanSave = [] { return true; };
-        b.DvdReady = [] { return true; };
-        b.GetDvdState = [this](std::string& state) {
-            state = std::string(16, '\x42') + disc_ + ";title=" + title_;
-            return 0;
-        };
-        b.StateDiscId = [](const std::string& state, std::uint64_t& disc) {
-            if (state.size() < 20) return static_cast<std::int32_t>(0x80004005u);
-            disc = std::hash<std::string>()(state.substr(16, 4));
-            return 0;
-        };
-        b.CurrentDiscId = [this] { return std::hash<std::string>()(disc_); };
-        b.SetDvdState = [this](const std::string& state) {
-            restored_ = state;
-            return 0;
-        };
+        UseDvdStateStore(this);
     }
     void TearDown() override {
+        UseDvdStateStore(nullptr);
         Graph().MediaKind = MediaKindNone;
-        Bookmarks() = BookmarkHooks{};
+    }
+
+    bool CanSave() override { return true; }
+    bool Ready() override { return true; }
+    std::int32_t GetState(std::string& state) override {
+        if (failState_) return static_cast<std::int32_t>(0x80004005u);
+        state = std::string(16, '\x42') + disc_ + ";title=" + title_;
+        return 0;
+    }
+    std::int32_t StateDiscId(const std::string& state, std::uint64_t& disc) override {
+        if (state.size() < 20) return static_cast<std::int32_t>(0x80004005u);
+        disc = std::hash<std::string>()(state.substr(16, 4));
+        return 0;
+    }
+    std::uint64_t CurrentDiscId() override { return std::hash<std::string>()(disc_); }
+    std::int32_t SetState(const std::string& state) override {
+        restored_ = state;
+        return 0;
     }
 
     testing::TempDir dir_;
-    BookmarkSettings settings_;
     std::string disc_ = "DSC1";
     std::string title_ = "3";
     std::string restored_;
+    bool failState_ = false;
     QApplication& app_ = testing::App();  // before the log's timer
+    testing::FakeUi ui_;
+    BookmarkSettings& settings_ = ui_.bookmark;
     testing::MessageBoxLog log_;
     const std::vector<std::string>& boxes_ = log_.texts;
 };
@@ -96,7 +98,7 @@ TEST_F(DvdBookmarkCommandsTest, ATextFileIsRefusedAsACompoundFile) {
 }
 
 TEST_F(DvdBookmarkCommandsTest, NavigatorFailureIsReportedOnSave) {
-    Bookmarks().GetDvdState = [](std::string&) { return static_cast<std::int32_t>(0x80004005u); };
+    failState_ = true;
     const std::string name = (dir_ / "fail.mpk").string();
     WriteDvdBookmark(name);
     ASSERT_EQ(boxes_.size(), 1u);

@@ -52,21 +52,9 @@ class DvdPlayer : public ::testing::Test {
         quova::testing::App();
         OpenCounter = 0;
         DvdState() = DvdPlayState{};
-        StatusHooks() = DvdStatusHooks{};
-        StatusHooks().ShowAudioItems = [this](const std::vector<DvdStreamItem>& items) {
-            audio_ = items;
-        };
-        StatusHooks().ShowSubpictureItems = [this](const std::vector<DvdStreamItem>& items) {
-            subpictures_ = items;
-        };
-        StatusHooks().HidePointer = [this](bool hide) { pointerHidden_ = hide; };
-        EventHooks() = MediaEventHooks{};
-        EventHooks().EnableRootButton = [this](bool on) { rootButton_ = on; };
     }
     void TearDown() override {
         ReleaseGraph();
-        StatusHooks() = DvdStatusHooks{};
-        EventHooks() = MediaEventHooks{};
         OpenCounter = -1;
     }
     bool InDomain(int domain) {
@@ -74,8 +62,6 @@ class DvdPlayer : public ::testing::Test {
     }
 
     testing::FakeUi ui_;
-    std::vector<DvdStreamItem> audio_, subpictures_;
-    bool pointerHidden_ = false, rootButton_ = false;
 };
 
 TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
@@ -121,13 +107,14 @@ TEST_F(DvdPlayer, TitlesAndChaptersShowWhereThePlayerIs) {
     ASSERT_TRUE(InDomain(3));
     EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
     EXPECT_TRUE(ui_.timer1) << "the title is polled";
-    EXPECT_TRUE(pointerHidden_);
+    EXPECT_EQ(ui_.pointerHidden, true);
     EXPECT_NEAR(Graph().Duration, 6, 0.6);
     StepDvdChapter(+1);
     EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 2 of 3"; })) << OsdMessage;
-    const DvdMenuState menu = DvdMenuRules(DvdState());
-    EXPECT_TRUE(menu.previous2 && menu.next3 && menu.previous3);
-    EXPECT_FALSE(menu.next4) << "no title after the last";
+    EXPECT_EQ(DvdState().DvdChapter, 2u);
+    EXPECT_EQ(DvdState().DvdChapterCount, 3u);
+    EXPECT_EQ(DvdState().DvdTitle, 2u);
+    EXPECT_EQ(DvdState().DvdTitleCount, 2u);
     StepDvdChapter(-1);
     EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
     PlayDvdTitle(0);
@@ -142,18 +129,19 @@ TEST_F(DvdPlayer, TheStreamSubmenusListTheLanguagesAndSwitch) {
     ASSERT_TRUE(InDomain(1));
     PlayDvdTitle(2);
     ASSERT_TRUE(InDomain(3));
-    ASSERT_TRUE(Pump([&] { return audio_.size() == 2; }));
-    EXPECT_EQ(audio_[0].caption, "English AC3 48 KHz / 16 bits / 2 channels");
-    EXPECT_EQ(audio_[1].caption, "French MPEG1 48 KHz / 16 bits / 2 channels");
-    EXPECT_TRUE(audio_[0].checked);
-    EXPECT_FALSE(ChooseAudioLanguage(0, audio_[0].caption, true)) << "the checked one again";
-    EXPECT_TRUE(ChooseAudioLanguage(1, audio_[1].caption, false));
+    ASSERT_TRUE(Pump([&] { return ui_.dvdAudioItems.size() == 2; }));
+    EXPECT_EQ(ui_.dvdAudioItems[0].caption, "English AC3 48 KHz / 16 bits / 2 channels");
+    EXPECT_EQ(ui_.dvdAudioItems[1].caption, "French MPEG1 48 KHz / 16 bits / 2 channels");
+    EXPECT_TRUE(ui_.dvdAudioItems[0].checked);
+    EXPECT_FALSE(ChooseAudioLanguage(0, ui_.dvdAudioItems[0].caption, true))
+        << "the checked one again";
+    EXPECT_TRUE(ChooseAudioLanguage(1, ui_.dvdAudioItems[1].caption, false));
     EXPECT_TRUE(Pump([] { return Graph().DvdInfo->GetCurrentAudio().value.current == 1; }));
     EXPECT_EQ(DvdState().DvdCurrentAudio, 1u);
 
-    ASSERT_EQ(subpictures_.size(), 1u);
-    EXPECT_EQ(subpictures_[0].caption, "English");
-    EXPECT_FALSE(subpictures_[0].checked) << "sub-pictures start off";
+    ASSERT_EQ(ui_.dvdSubpictureItems.size(), 1u);
+    EXPECT_EQ(ui_.dvdSubpictureItems[0].caption, "English");
+    EXPECT_FALSE(ui_.dvdSubpictureItems[0].checked) << "sub-pictures start off";
     ToggleSubpicture(0, false);
     EXPECT_FALSE(Graph().DvdInfo->GetCurrentSubpicture().value.disabled);
     EXPECT_TRUE(SubpictureItems()[0].checked);
@@ -193,12 +181,11 @@ TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
     Graph().GraphBuilder->Events().Post({EC_DVD_ANGLE_CHANGE, 3, 2});
     HandleMediaEvents();
     EXPECT_EQ(OsdMessage, "Angle 2");
-    const DvdMenuState menu = DvdMenuRules(DvdState());
-    EXPECT_TRUE(menu.angle2 && menu.previous4 && menu.next5);
+    EXPECT_EQ(DvdState().DvdAngleCount, 3u);
+    EXPECT_EQ(DvdState().DvdCurrentAngle, 2u);
     Graph().GraphBuilder->Events().Post({EC_DVD_VALID_UOPS_CHANGE, UOP_FLAG_ShowMenu_Root, 0});
     HandleMediaEvents();
-    EXPECT_FALSE(rootButton_);
-    EXPECT_FALSE(DvdMenuRules(DvdState()).root1);
+    EXPECT_EQ(ui_.rootButton, false);
 }
 
 // Where the navigator stands: its title and the time into it.
@@ -211,14 +198,9 @@ std::pair<std::uint32_t, double> Location() {
 TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     quova::testing::TempDir dir;
     quova::testing::MessageBoxLog boxes;
-    BookmarkHooks& b = Bookmarks();
-    b = BookmarkHooks{};
-    InstallDvdBookmarkHooks(b);
-    BookmarkSettings settings;
+    BookmarkSettings& settings = ui_.bookmark;
     settings.Volume = 40;
     settings.CropX = 8;
-    b.Settings = [&settings] { return settings; };
-    b.StoreSettings = [&settings](const BookmarkSettings& s) { settings = s; };
     const std::string mark = (dir / "disc.mpk").string();
 
     OpenDvd(quova::testing::SharedDvdVolume().string());
@@ -238,7 +220,6 @@ TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     EXPECT_NEAR(Location().second, saved, 1.0);
     EXPECT_EQ(settings.Volume, 40);
     EXPECT_EQ(settings.CropX, 8);
-    Bookmarks() = BookmarkHooks{};
 }
 
 TEST(DvdPointer, WindowPointsMapThroughThePlacementAndTheCrop) {

@@ -1,17 +1,20 @@
 #include "tests/support/fake_ui.h"
 
 #include "graph/graph_state.h"
+#include "graph/open_media.h"
 #include "text/osd_message.h"
 
 namespace quova::testing {
 
 FakeUi::FakeUi() {
     ConnectOpenMediaPort(this);
+    ConnectPlayerPort(this);
     ConnectSubtitlePort(this);
 }
 
 FakeUi::~FakeUi() {
     ConnectSubtitlePort(nullptr);
+    ConnectPlayerPort(nullptr);
     ConnectOpenMediaPort(nullptr);
 }
 
@@ -32,7 +35,13 @@ bool FakeUi::Position(double& seconds) {
     return true;
 }
 
+void FakeUi::OpenMedia(const std::string& fileName) {
+    opened.push_back(fileName);
+    if (opensMedia) quova::OpenMedia(fileName);
+}
+
 void FakeUi::ApplyVolume() {
+    ++volumeApplied;
     if (engine::FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetVolume(0);
 }
 

@@ -2,12 +2,14 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "graph/open_media_port.h"
+#include "playback/player_port.h"
 #include "text/subtitle_port.h"
 
 namespace quova::testing {
@@ -15,7 +17,7 @@ namespace quova::testing {
 // The window's side of the ports, for tests of the parts below the window:
 // it records what they ask of the user interface and answers with the
 // settings the test chose. Connected for its lifetime.
-class FakeUi : public OpenMediaPort, public SubtitlePort {
+class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
   public:
     FakeUi();
     ~FakeUi() override;
@@ -50,6 +52,26 @@ class FakeUi : public OpenMediaPort, public SubtitlePort {
     std::vector<int> tips;
     int sessionBookmarks = 0;
 
+    TransportSettings transport;
+    std::vector<bool> topmost;
+    int seekBarShown = 0, displayKeptOn = 0, playListContinued = 0, volumeApplied = 0,
+        cropLayouts = 0;
+    std::vector<double> seeked;
+    // Runs at each seek after it is recorded, as a listener on the bus would.
+    std::function<void(double seconds)> onSeeked;
+    BookmarkSettings bookmark;
+    // The full-screen setting at each switch.
+    std::vector<bool> fullScreenApplied;
+    std::vector<std::string> opened;
+    // Whether an open the bookmarks ask for really opens the medium.
+    bool opensMedia = true;
+    // The names the bookmark dialogs answer with, and the titles they had.
+    std::string saveName, openName;
+    std::vector<std::string> dialogTitles;
+    std::string sessionFile;
+    std::optional<bool> pointerHidden, rootButton;
+    std::vector<DvdStreamItem> dvdAudioItems, dvdSubpictureItems;
+
     OpenMediaSettings Settings() override { return settings; }
     QWidget* Window() override;
     void PaintOsd() override;
@@ -65,6 +87,37 @@ class FakeUi : public OpenMediaPort, public SubtitlePort {
     }
     // The graph at full level.
     void ApplyVolume() override;
+    TransportSettings TransportOptions() override { return transport; }
+    void SetTopmost(bool on) override { topmost.push_back(on); }
+    void ShowSeekBar() override { ++seekBarShown; }
+    void KeepDisplayOn() override { ++displayKeptOn; }
+    void ContinuePlayList() override { ++playListContinued; }
+    void Seeked(double seconds) override {
+        seeked.push_back(seconds);
+        if (onSeeked) onSeeked(seconds);
+    }
+    BookmarkSettings BookmarkOptions() override { return bookmark; }
+    void StoreBookmarkOptions(const BookmarkSettings& settings) override { bookmark = settings; }
+    void ApplyCropAndLayout() override { ++cropLayouts; }
+    void ApplyFullScreen() override { fullScreenApplied.push_back(bookmark.FullScreenMode); }
+    void OpenMedia(const std::string& fileName) override;
+    std::string AskSaveName(const std::string& title, const std::string&) override {
+        dialogTitles.push_back(title);
+        return saveName;
+    }
+    std::string AskOpenName(const std::string& title, const std::string&) override {
+        dialogTitles.push_back(title);
+        return openName;
+    }
+    std::string SessionBookmarkFile() override { return sessionFile; }
+    void HidePointer(bool hide) override { pointerHidden = hide; }
+    void ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) override {
+        dvdAudioItems = items;
+    }
+    void ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) override {
+        dvdSubpictureItems = items;
+    }
+    void EnableRootButton(bool enabled) override { rootButton = enabled; }
     void RecordFrameSize() override {}
     void ResetScanStep() override {}
     void ReadConfigs() override {}
