@@ -156,7 +156,7 @@ const std::vector<Command>& CommandTable() {
              if (!Graph().GraphBuilder) return;
              GoTo1Click(&f, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
          }},
-        {"TrackBar2Click", [](TQuovaForm& f, MenuItem&) { f.TrackBar2Click(); }},
+        {"TrackBar2Click", [](TQuovaForm& f, MenuItem&) { f.edgeControls().ToggleControlBar(); }},
 
         // --- Volume and audio streams
         {"VolumeUp1Click",
@@ -337,7 +337,7 @@ void WithTip(TQuovaForm& form, MenuItem&) {
 }
 
 void VolumeStep(TQuovaForm& form, bool changed) {
-    if (changed) form.ShowVolume();
+    if (changed) form.edgeControls().ShowVolume();
 }
 
 }  // namespace

@@ -26,4 +26,17 @@ void OpenHomePage() {
     OpenDocument(kHomePageAddress);
 }
 
+std::string HelpText(const std::string& version) {
+    return "Quova " + version + " - Quova Media Player\n" +
+           "Free software, without any warranty: see About.\n" +
+           "subtitles (.sub && .srt) and chapters (mdvd.ini) support\n" +
+           "multi audio stream support on avi/ogg media\n" + "\n" + "keyboard:\n" +
+           "see menu shortcuts ...\n" + "\n" + "mouse:\n" +
+           "left-click && drag to move window; wheel - volume up/down \n" +
+           "double-click - fullscreen on/off; right-click - menu\n" + "\n" + "command line:\n" +
+           "format: quova [moviefile] [/fs] [/zoomtowin] [[/1][/2]|[/3]] [/noosd]\n" +
+           "switches: /fs - fullscreen; /1, /2, /3 - zoom 1x, 2x, 3x;\n" +
+           " /zoomtowin - zoom to window;";
+}
+
 }  // namespace quova

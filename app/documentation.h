@@ -17,4 +17,8 @@ void OpenDocument(const std::string& target);
 
 void OpenHomePage();
 
+// The keyboard, mouse and command-line help that "Help" shows, for the
+// program's `version`.
+std::string HelpText(const std::string& version);
+
 }  // namespace quova

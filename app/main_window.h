@@ -15,7 +15,6 @@
 #include "app/play_list.h"
 #include "app/polling_tick.h"
 #include "app/settings.h"
-#include "app/window_drag.h"
 #include "playback/transport.h"
 #include "text/osd_commands.h"
 #include "text/subtitle_commands.h"
@@ -69,24 +68,17 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void Hide1Click() { ToggleVisible(); }
     void PauseOnHide1Click();
 
-    // The polling tick (475 ms) and the edge controls' hide tick (1 s).
+    // The polling tick (475 ms).
     void Timer1Timer();
-    void Timer2Timer();
-    void ShowSeekBar();
-    void ShowControlBar(bool on);
-    // Moving the window with the mouse; `control` holds the capture.
-    void BeginDrag(QWidget* control, int x, int y);
-    void DragMove(QWidget* control, int x, int y);
-    void EndDrag(QWidget* control);
     // The notification-area icon's tip follows the caption.
     void UpdateTrayTip();
-    // The volume bar was moved by the user.
-    void TrackBar3Change(int position);
 
     StartupTip& startupTip() { return startupTip_; }
-    const EdgeState& edges() const { return edges_; }
-    EdgeState& edges() { return edges_; }
-    const WindowDrag& drag() const { return drag_; }
+    EdgeControls& edgeControls() const { return *edgeControls_; }
+    const EdgeState& edges() const { return edgeControls_->edges(); }
+    const WindowDrag& drag() const { return edgeControls_->drag(); }
+    // The minimise button: minimised, not hidden to the notification area.
+    void MinimiseByButton();
     bool timerBusy() const { return tick_.TimerBusy(); }
     TQuovaHintWindow* hintWindow() const { return hintWindow_; }
     // The application lost the focus.
@@ -135,18 +127,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     bool highPriority() const { return highPriority_; }
     ScreenSaverControl& screenSaver() const { return *screenSaver_; }
 
-    // A control-bar button (Button4 to Button9) was pressed.
-    void Button4Click(QPushButton* button);
     // Draws the OSD line now, when the OSD is on.
     void PaintOsdNow();
-    // The volume bar and the OSD after the volume changed.
-    void ShowVolume();
-    // The control bar and seek bar shown or hidden by the menu.
-    void TrackBar2Click();
     // The rows the OSD line and its message lines take at the top.
     int OsdBandHeight() const;
 
     MenuModel& menuModel() { return menuModel_; }
+    const MenuModel& menuModel() const { return menuModel_; }
     // The player on the desktop's media-player bus.
     MprisService& mpris() const { return *mpris_; }
     PopupMenu& popup() const { return *popup_; }
@@ -198,7 +185,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -223,9 +209,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void PaintSubtitleBand(QPainter& painter);
     // The session bookmark is written in the background while a file plays.
     void StartSessionSaver();
-    // What the popup menu's state is computed from, as it stands now.
-    MenuInputs MenuInputsNow() const;
-    void RefreshFiltersMenu();
     void InstallLayoutHandlers();
     // Applies the settings' font and measures the OSD's line and character from it.
     void MeasureFont();
@@ -236,12 +219,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // The end of a file was handled: the next list entry, a rewind, or the
     // end of polling.
     void ContinuePlayList();
-    void ShowTopStrip();
-    void HideTopStrip();
-    void ButtonClicked(QPushButton* button);
-    void RunButton(QPushButton* button);
-    bool StripEvent(QEvent* event);
-    QPushButton* Button(const char* name) const;
 
     std::vector<std::string> params_;
     std::string exePath_;
@@ -250,10 +227,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     TQuovaAboutBox* aboutBox_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
-    QTimer* timer2_;
-    SeekBarControl* seekBarControl_ = nullptr;
     MprisService* mpris_ = nullptr;
-    std::vector<QWidget*> hinted_;
     QFont osdFont_;
     bool showHints_ = true;
     int tag_ = 1;
@@ -278,16 +252,10 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
 
-    QLabel* titleStrip_ = nullptr;
-    QSlider* seekBar_ = nullptr;
-    QSlider* volumeBar_ = nullptr;
-    QLabel* panel_ = nullptr;
     TQuovaHintWindow* hintWindow_ = nullptr;
+    EdgeControls* edgeControls_ = nullptr;
     PollingTick tick_;
     StartupTip startupTip_;
-    EdgeState edges_;
-    WindowDrag drag_;
-    int seekBarPosition_ = -1;
     bool ownMinimize_ = false;
 };
 

@@ -162,8 +162,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     bool CanSeek() const { return service_->CanSeek(); }
     bool CanControl() const { return true; }
 
-  // Each method is answered at once and runs as a command: after the one
-  // under way, when a call comes while another command waits.
+    // Each method is answered at once and runs as a command: after the one
+    // under way, when a call comes while another command waits.
   public Q_SLOTS:
     void Play() {
         Commands().Run([s = service_] { s->Play(); });

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "app/bookmark_dialogs.h"
-#include "app/dvd_menu.h"
+#include "app/generated_submenu.h"
 #include "app/main_window.h"
 #include "app/movie_configs.h"
 #include "app/mpris.h"
@@ -191,7 +191,7 @@ void PlayerPorts::SetTopmost(bool on) {
 }
 
 void PlayerPorts::ShowSeekBar() {
-    form_.ShowSeekBar();
+    form_.edgeControls().ShowSeekBar();
 }
 
 void PlayerPorts::KeepDisplayOn() {
@@ -266,11 +266,11 @@ void PlayerPorts::HidePointer(bool hide) {
 }
 
 void PlayerPorts::ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) {
-    FillDvdSubmenu(form_.menuModel_, *form_.popup_, "Language1", items);
+    FillSubmenu(form_.menuModel_, *form_.popup_, "Language1", items, !items.empty());
 }
 
 void PlayerPorts::ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) {
-    FillDvdSubmenu(form_.menuModel_, *form_.popup_, "Subtitles3", items);
+    FillSubmenu(form_.menuModel_, *form_.popup_, "Subtitles3", items, !items.empty());
 }
 
 void PlayerPorts::EnableRootButton(bool enabled) {

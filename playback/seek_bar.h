@@ -9,9 +9,6 @@ namespace quova {
 inline int SeekBarPosition = 0;
 // The seek bar's change handler runs.
 inline bool SeekBarBusy = false;
-// The control bar (seek bar and transport buttons) is shown, and the user wants it.
-inline bool ControlBarVisible = false;
-inline bool ControlBarWanted = false;
 
 // The bar's value for a position in seconds (hundredths, truncated, kept
 // inside the bar's range of 32-bit values).

@@ -13,7 +13,7 @@
 
 #include "app/app_state.h"
 #include "app/dvd_menu_input.h"
-#include "app/edge_controls.h"
+#include "app/edge_rules.h"
 #include "app/end_of_medium.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
@@ -373,7 +373,7 @@ TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {
 
     // Just after the control bar came up its seek bar has the focus and
     // moves by a page (which way is the seek bar's business).
-    form_->ShowControlBar(true);
+    form_->edgeControls().ShowControlBar(true);
     auto* seekBar = form_->findChild<QSlider*>("TrackBar1");
     ASSERT_TRUE(seekBar->hasFocus());
     seekBar->setRange(0, 6000);

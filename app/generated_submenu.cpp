@@ -1,4 +1,4 @@
-#include "app/dvd_menu.h"
+#include "app/generated_submenu.h"
 
 #include "app/menu_model.h"
 #include "app/popup_menu.h"
@@ -6,11 +6,12 @@
 
 namespace quova {
 
-void FillDvdSubmenu(MenuModel& model, PopupMenu& popup, const char* parentName,
-                    const std::vector<DvdStreamItem>& items) {
+void FillSubmenu(MenuModel& model, PopupMenu& popup, const char* parentName,
+                 const std::vector<DvdStreamItem>& items, bool enabled) {
     MenuItem* parent = model.Find(parentName);
     if (!parent || parent->children.empty()) return;
-    parent->enabled = !items.empty();
+    parent->enabled = enabled;
+    if (!enabled && items.empty()) return;
     MenuItem* first = parent->children.front();
     for (MenuItem* item : parent->children) item->visible = false;
     for (size_t k = 0; k < items.size(); ++k) {
