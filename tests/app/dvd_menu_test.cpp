@@ -21,11 +21,7 @@ namespace {
 
 class DvdMenu : public testing::WindowTest {
   protected:
-    DvdMenu() : WindowTest(360, 288) {}
-    void SetUp() override {
-        DvdState() = DvdPlayState{};
-        WindowTest::SetUp();
-    }
+    DvdMenu() : WindowTest({.size = {360, 288}}) {}
     const MenuItem& Item(const char* name) {
         const MenuItem* item = form_->menuModel().Find(name);
         EXPECT_TRUE(item) << name;

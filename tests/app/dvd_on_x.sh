@@ -80,7 +80,5 @@ for _ in $(seq 40); do
     if message=$(title2 "$work/shot.xwd" 2>&1); then status=0; break; fi
 done
 [[ $status -eq 0 ]] || { echo "FAIL: $message after a click at $x,$y"; cat "$work/quova.log"; exit 1; }
-kill -TERM "$player"
-for _ in $(seq 100); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
-player=
+stop_player || true
 echo "1 passed, 0 failed"

@@ -21,34 +21,27 @@
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
 namespace {
 
-class MainWindow : public ::testing::Test {
+// The window as start-up makes it: hidden, at its own size, opens not yet let through.
+class MainWindow : public testing::WindowTest {
   protected:
+    MainWindow()
+        : WindowTest({.size = {}, .shown = false, .startup = testing::Startup::InProgress}) {}
+    void BeforeWindow() override { SessionEnding = false; }
     void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        OpenCounter = -1;
-        SessionEnding = false;
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        WindowTest::SetUp();
         form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
     }
     std::string File(const std::string& name) {
         testing::WriteFile(dir_ / name, "x");
         return (dir_ / name).string();
     }
 
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
     std::vector<std::string> opened_;
 };
 

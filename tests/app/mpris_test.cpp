@@ -23,6 +23,7 @@
 #include "playback/transport.h"
 #include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -46,18 +47,14 @@ class Listener : public QObject {
     }
 };
 
-class Mpris : public ::testing::Test {
+class Mpris : public testing::WindowTest {
   protected:
+    Mpris() : WindowTest({.size = {}, .shown = false}) {}
+    void BeforeWindow() override { AppSettings().OsdOn = true; }
     void SetUp() override {
         testing::App();
         if (!bus_.Start()) GTEST_SKIP() << "no D-Bus daemon can be started here";
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        AppSettings().OsdOn = true;
-        OsdMessage.clear();
-        CurrentPlayList() = PlayListState{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        OpenCounter = 0;
+        WindowTest::SetUp();
         clip_ = testing::media::AviPcm(dir_ / "clip.avi", 4.0, 1).string();
         player_ = std::make_unique<QDBusConnection>(bus_.Connect("player"));
         client_ = std::make_unique<QDBusConnection>(bus_.Connect("client"));
@@ -72,9 +69,7 @@ class Mpris : public ::testing::Test {
     }
     void TearDown() override {
         if (form_) form_->mpris().Disconnect();
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
+        WindowTest::TearDown();
     }
 
     QDBusMessage Call(const QString& method, const QVariantList& args = {},
@@ -96,9 +91,7 @@ class Mpris : public ::testing::Test {
     QVariantMap Metadata() { return qdbus_cast<QVariantMap>(Get("Metadata")); }
 
     PrivateBus bus_;
-    testing::TempDir dir_;
     std::string clip_;
-    std::unique_ptr<TQuovaForm> form_;
     std::unique_ptr<QDBusConnection> player_, client_;
     Listener listener_;
 };

@@ -15,36 +15,23 @@
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
 namespace {
 
-class OpenCommands : public ::testing::Test {
+class OpenCommands : public testing::WindowTest {
   protected:
-    void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        OpenCounter = 0;
-        form_->show();
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
-    }
+    OpenCommands() : WindowTest({.size = {}}) {}
     std::vector<std::string> VisibleFilterItems() {
         std::vector<std::string> out;
         for (MenuItem* item : form_->menuModel().Find("Filters1")->children)
             if (item->visible) out.push_back(item->caption);
         return out;
     }
-
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(OpenCommands, ADroppedClipPlaysInTheWindowUnderItsName) {
@@ -140,7 +127,7 @@ TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
             EXPECT_EQ(Graph().CurrentMediaName, clip.string());
         }
     }
-    OpenCounter = -1;
+    testing::ResetPlayerState();
     registry::SetStorePath({});
 }
 

@@ -51,7 +51,5 @@ if [[ $status -ne 0 ]]; then
     cat "$work/quova.log"
     exit 1
 fi
-kill -TERM "$player"
-for _ in $(seq 100); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
-player=
+stop_player || true
 echo "1 passed, 0 failed"

@@ -17,6 +17,8 @@
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -42,7 +44,7 @@ class PlayListCommands : public ::testing::Test {
   protected:
     void SetUp() override {
         AppSettings() = Settings{};
-        GraphFlags() = GraphOptions{};
+        testing::ResetPlayerState();
     }
     void TearDown() override {
         AppSettings() = Settings{};
@@ -310,24 +312,13 @@ TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
     EXPECT_EQ(loads, 1);
 }
 
-class RecentMenu : public ::testing::Test {
+class RecentMenu : public testing::WindowTest {
   protected:
+    RecentMenu() : WindowTest({.size = {}, .shown = false}) {}
     void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        WindowTest::SetUp();
         form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
-        OpenCounter = 0;
     }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
-        AppSettings() = Settings{};
-    }
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
     std::vector<std::string> opened_;
 };
 

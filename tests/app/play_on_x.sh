@@ -17,16 +17,7 @@ source "$(dirname "$0")/x_session.sh"
 player=$!
 
 # The window takes the clip's name once the clip is open; then the picture moves.
-captioned=0
-for _ in $(seq 100); do
-    if xdotool search --name "^Quova - $(basename "$clip")\$" >/dev/null 2>&1; then captioned=1; break; fi
-    sleep 0.2
-done
-if [[ $captioned -ne 1 ]]; then
-    echo "FAIL: no window captioned with the clip's name"
-    cat "$work/quova.log"
-    exit 1
-fi
+wait_for_window "^Quova - $(basename "$clip")\$" "$work/quova.log" "no window captioned with the clip's name"
 # Three changes in a row: the splash closing alone would give one.
 moving=0
 for _ in $(seq 40); do
@@ -45,39 +36,22 @@ fi
 
 # Space pauses: the player says so, and the picture stands still.
 if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
-    win=$(xdotool search --name "^Quova - $(basename "$clip")\$" 2>/dev/null | head -n 1)
     await_mpris_status Playing || { echo "FAIL: not playing (the player says '$(mpris_status)')"; exit 1; }
-    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
-    xdotool key --window "$win" space
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+    xdotool key --window "$window" space
     await_mpris_status Paused || {
         echo "FAIL: Space did not pause (the player says '$(mpris_status)')"
         cat "$work/quova.log"
         exit 1
     }
     sleep 0.5
-    xwd -id "$win" -silent >"$work/a.xwd"
+    xwd -id "$window" -silent >"$work/a.xwd"
     sleep 0.6
-    xwd -id "$win" -silent >"$work/b.xwd"
+    xwd -id "$window" -silent >"$work/b.xwd"
     cmp -s "$work/a.xwd" "$work/b.xwd" || { echo "FAIL: the picture still moves after Space"; exit 1; }
 fi
 
-kill -TERM "$player"
-status=0
-for _ in $(seq 100); do
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$player" 2>/dev/null; then
-    echo "FAIL: still running 10 s after SIGTERM"
-    exit 1
-fi
-wait "$player" || status=$?
-player=
-if [[ $status -ne 0 ]]; then
-    echo "FAIL: exit status $status after SIGTERM"
-    cat "$work/quova.log"
-    exit 1
-fi
+stop_player || { echo "FAIL: exit status $? after SIGTERM"; cat "$work/quova.log"; exit 1; }
 store="$XDG_CONFIG_HOME/quova/registry.reg"
 grep -q '"volume"=' "$store" || { echo "FAIL: settings not written to $store"; exit 1; }
 grep -qF "$(basename "$clip")" "$store" || { echo "FAIL: the clip is not among the recent files"; exit 1; }

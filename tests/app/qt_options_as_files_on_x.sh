@@ -18,19 +18,6 @@ cp "$work/films/-platform" "$work/films/offscreen"
 cd "$work/films"
 "$quova" -platform offscreen >"$work/quova.log" 2>&1 &
 player=$!
-window=
-for _ in $(seq 150); do
-    window=$(xdotool search --onlyvisible --name '^Quova - offscreen$' 2>/dev/null | head -1) || true
-    [[ -n "$window" ]] && break
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.2
-done
-if [[ -z "$window" ]]; then
-    echo "FAIL: no window playing the file offscreen on the X server"
-    cat "$work/quova.log"
-    exit 1
-fi
-kill -TERM "$player"
-wait "$player" || { echo "FAIL: the program did not end cleanly"; cat "$work/quova.log"; exit 1; }
-player=
+wait_for_window '^Quova - offscreen$' "$work/quova.log" "no window playing the file offscreen on the X server"
+stop_player || { echo "FAIL: the program did not end cleanly"; cat "$work/quova.log"; exit 1; }
 echo "PASS: -platform and offscreen were taken as files"

@@ -12,13 +12,13 @@
 
 namespace quova::testing {
 
-// The one application object of the test program; widgets run on Qt's
-// offscreen platform.
+// The one application object of the test program, made here unless the
+// program's own main made it; widgets run on Qt's offscreen platform.
 inline QApplication& App() {
     static int argc = 1;
     static char name[] = "quova_test";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = qApp ? qApp : new QApplication(argc, argv);
     return *app;
 }
 

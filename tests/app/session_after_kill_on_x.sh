@@ -30,10 +30,7 @@ trap 'cleanup; kill "$buspid" 2>/dev/null || true' EXIT
 
 "$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
-for _ in $(seq 100); do
-    xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 && break
-    sleep 0.2
-done
+wait_for_window "^Quova - clip.avi\$" "$work/quova.log" "no window captioned with the clip's name"
 sleep 40
 kill -9 "$player"
 wait "$player" 2>/dev/null || true
@@ -60,12 +57,7 @@ fi
 "$work/bin/quova" >"$work/second.log" 2>&1 &
 player=$!
 press_in_idle_window F9 "$work/second.log"
-for _ in $(seq 100); do
-    xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 && break
-    sleep 0.2
-done
-xdotool search --name "^Quova - clip.avi\$" >/dev/null 2>&1 ||
-    { echo "FAIL: restoring the session did not open the clip"; cat "$work/second.log"; exit 1; }
+wait_for_window "^Quova - clip.avi\$" "$work/second.log" "restoring the session did not open the clip"
 sleep 1
 reply=$(dbus-send --session --print-reply --dest=org.mpris.MediaPlayer2.quova /org/mpris/MediaPlayer2 \
     org.freedesktop.DBus.Properties.Get string:org.mpris.MediaPlayer2.Player string:Position) ||

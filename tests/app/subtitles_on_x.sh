@@ -45,7 +45,7 @@ fail() {
 }
 
 shot() {
-    xwd -id "$wid" -silent >"$work/shot.xwd" 2>/dev/null || return 1
+    xwd -id "$window" -silent >"$work/shot.xwd" 2>/dev/null || return 1
     read -r pl pt pr pb tl tt tr tb dark < <(measure "$work/shot.xwd")
 }
 
@@ -59,13 +59,7 @@ run_mode() {
 
     "$quova" "$clip" >"$work/quova.log" 2>&1 &
     player=$!
-    wid=
-    for _ in $(seq 100); do
-        wid=$(xdotool search --name "^Quova - film.avi\$" 2>/dev/null | head -1) || true
-        [[ -n "$wid" ]] && break
-        sleep 0.1
-    done
-    [[ -n "$wid" ]] || fail "no window captioned with the clip's name"
+    wait_for_window "^Quova - film.avi\$" "$work/quova.log" "($mode) no window captioned with the clip's name"
 
     # The picture shows before the subtitle is due (at 4 s): no text yet.
     local seen=0
@@ -104,7 +98,7 @@ run_mode() {
 
     if [[ "$mode" == over ]]; then
         # Press on the box, move up 40 pixels in steps, release: the text follows.
-        eval "$(xdotool getwindowgeometry --shell "$wid")"
+        eval "$(xdotool getwindowgeometry --shell "$window")"
         local x=$((X + (tl + tr) / 2)) y=$((Y + (tt + tb) / 2)) before=$tt
         xdotool mousemove "$x" "$y"
         sleep 0.2
@@ -120,9 +114,7 @@ run_mode() {
         [[ $moved -ge 34 && $moved -le 46 ]] || fail "the drag of 40 pixels moved the text by $moved"
     fi
 
-    kill -TERM "$player"
-    for _ in $(seq 100); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
-    player=
+    stop_player || true
     # The video output is chosen by probing the display's sinks, which needs
     # GStreamer started: no complaint about an element made before it.
     if grep -q 'GStreamer-CRITICAL' "$work/quova.log"; then fail "GStreamer complained"; fi

@@ -19,6 +19,7 @@
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -30,28 +31,13 @@ namespace {
 using engine::GraphState;
 
 // The window with the OSD on and a clip playing.
-class TransportWindow : public ::testing::Test {
+class TransportWindow : public testing::WindowTest {
   protected:
+    TransportWindow() : WindowTest({.size = {320, 240}}) {}
+    void BeforeWindow() override { AppSettings().OsdOn = true; }
     void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        AppSettings().OsdOn = true;
-        OsdMessage.clear();
-        // The play list outlives windows; one left by another test would be
-        // followed at the end of the clip.
-        CurrentPlayList() = PlayListState{};
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        form_->resize(320, 240);
-        form_->show();
-        OpenCounter = 0;
+        WindowTest::SetUp();
         clip_ = testing::media::AviPcm(dir_ / "clip.avi", 4.0, 1).string();
-    }
-    void TearDown() override {
-        form_.reset();
-        CurrentPlayList() = PlayListState{};
-        OpenCounter = -1;
-        registry::SetStorePath({});
     }
     // Counts OSD-green pixels in a band of rows of the window's picture.
     int GreenIn(int top, int bottom, int left, int right) {
@@ -65,9 +51,7 @@ class TransportWindow : public ::testing::Test {
         return n;
     }
 
-    testing::TempDir dir_;
     std::string clip_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(TransportWindow, MenuCommandsShowTheirMessageInTheBandAboveThePicture) {

@@ -17,6 +17,7 @@
 #include "platform/registry/registry.h"
 #include "tests/app/fake_screen.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
@@ -27,24 +28,12 @@ namespace quova {
 namespace {
 
 // The real window playing a real 320 x 240 clip.
-class VideoWindow : public ::testing::Test {
+class VideoWindow : public testing::WindowTest {
   protected:
+    VideoWindow() : WindowTest({.size = {}}) {}
     void SetUp() override {
-        testing::App();
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        Geometry() = VideoGeometry{};
-        OsdMessage.clear();
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        OpenCounter = 0;
-        form_->show();
+        WindowTest::SetUp();
         QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        Geometry() = VideoGeometry{};
-        registry::SetStorePath({});
     }
     void Open() {
         const auto clip = testing::media::OggTheoraVorbis(dir_ / "clip.ogv", 2.0);
@@ -54,9 +43,6 @@ class VideoWindow : public ::testing::Test {
     }
     QRect Picture() const { return Graph().VideoWindow->WindowPosition(); }
     void Choose(const std::string& item) { form_->popup().Trigger(item); }
-
-    testing::TempDir dir_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(VideoWindow, TheOpenedPictureIsCentredAndZoomDoublesIt) {
@@ -225,8 +211,6 @@ TEST_F(VideoWindow, ATooWideSubtitleIsDrawnSmallerAndTheFontStaysAsItWas) {
     EXPECT_GT(left, 0);
     EXPECT_LT(right, shot.width() - 1);
     EXPECT_GT(right - left, shot.width() / 2) << "a smaller font, not a cut line";
-    CurrentSubtitleText.clear();
-    Subtitles() = SubtitleTimetable{};
 }
 
 }  // namespace

@@ -32,17 +32,12 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="1"\n' 
 "$quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
 
-win=""
-for _ in $(seq 100); do
-    win=$(xdotool search --name "^Quova - tone.wav\$" 2>/dev/null | head -n 1) && [[ -n "$win" ]] && break
-    sleep 0.2
-done
-[[ -n "$win" ]] || fail "no window captioned with the clip's name"
+wait_for_window "^Quova - tone.wav\$" "$work/quova.log" "no window captioned with the clip's name"
 # The splash goes at once for a command-line medium; let the window settle.
 sleep 2
 
 geometry() {
-    eval "$(xdotool getwindowgeometry --shell "$win")"
+    eval "$(xdotool getwindowgeometry --shell "$window")"
     echo "$X $Y $WIDTH $HEIGHT"
 }
 read -r x0 y0 w h < <(geometry)
@@ -63,7 +58,7 @@ read -r x1 y1 _ _ < <(geometry)
 
 # The bottom edge: the control bar appears; away from it, it goes again.
 bottom_strip() {
-    xwd -id "$win" -silent >"$work/shot.xwd"
+    xwd -id "$window" -silent >"$work/shot.xwd"
     PYTHONPATH="$(dirname "$0")" python3 - "$work/shot.xwd" <<'PY'
 import hashlib, sys
 from xwd import Shot
@@ -86,7 +81,7 @@ sleep 0.8
 # Space pauses and resumes the playing file.
 if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
     await_mpris_status Playing || fail "the player does not report playing (it says '$(mpris_status)')"
-    xdotool windowfocus --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
+    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
     xdotool key space
     await_mpris_status Paused || fail "Space did not pause (the player says '$(mpris_status)')"
     xdotool key space
@@ -96,7 +91,7 @@ fi
 # The OSD message at the left of the top band: its green pixel count and a
 # digest of its pixels.
 osd_message() {
-    xwd -id "$win" -silent >"$work/osd.xwd"
+    xwd -id "$window" -silent >"$work/osd.xwd"
     PYTHONPATH="$(dirname "$0")" python3 - "$work/osd.xwd" <<'PY'
 import hashlib, sys
 from xwd import Shot
@@ -124,13 +119,7 @@ done
     fail "the OSD message did not follow each wheel notch"
 sleep 0.5
 
-kill -TERM "$player"
-for _ in $(seq 100); do
-    kill -0 "$player" 2>/dev/null || break
-    sleep 0.1
-done
-wait "$player" || true
-player=
+stop_player || true
 store="$XDG_CONFIG_HOME/quova/registry.reg"
 volume=$(sed -n 's/^"volume"="\([0-9]*\)".*/\1/p' "$store")
 [[ "$volume" == 55 ]] || fail "three wheel notches from 50 % left the volume at '${volume}'"

@@ -27,6 +27,7 @@
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
@@ -210,32 +211,24 @@ TEST(EndOfMedium, AListMovesOnLoopsOrStopsAfterItsLastEntry) {
 }
 
 // The window with a real graph on a generated tone.
-class WindowTimers : public ::testing::Test {
+class WindowTimers : public testing::WindowTest {
   protected:
+    WindowTimers() : WindowTest({.size = {}, .shown = false}) {}
     static void SetUpTestSuite() {
         testing::App();
-        dir_ = new testing::TempDir;
-        tone_ = testing::media::Wav(*dir_ / "tone.wav", 1.0);
+        media_ = new testing::TempDir;
+        tone_ = testing::media::Wav(*media_ / "tone.wav", 1.0);
     }
-    static void TearDownTestSuite() { delete dir_; }
+    static void TearDownTestSuite() { delete media_; }
     void SetUp() override {
-        registry::SetStorePath(*dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        OpenCounter = 0;
-        CurrentPlayList() = PlayListState{};
-        form_ =
-            std::make_unique<TQuovaForm>(std::vector<std::string>{}, (*dir_ / "quova").string());
+        WindowTest::SetUp();
         form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
     }
     void TearDown() override {
-        form_.reset();
+        WindowTest::TearDown();
         ReleaseGraph();
-        OpenCounter = -1;
         Graph().MediaKind = MediaKindNone;
         Graph().MediaComplete = false;
-        CurrentPlayList() = PlayListState{};
-        registry::SetStorePath({});
-        OsdMessage.clear();
     }
     // A file played up to its completion, as the tick finds it.
     void PlayedToTheEnd() {
@@ -254,9 +247,8 @@ class WindowTimers : public ::testing::Test {
     double Position() { return Graph().GraphBuilder->CurrentPosition().value; }
     engine::GraphState State() { return Graph().GraphBuilder->GetState(100).value; }
 
-    static inline testing::TempDir* dir_ = nullptr;
+    static inline testing::TempDir* media_ = nullptr;
     static inline std::filesystem::path tone_;
-    std::unique_ptr<TQuovaForm> form_;
     std::vector<std::string> opened_;
 };
 

@@ -18,17 +18,46 @@ export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_H
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
+# Waits up to 30 s for a visible window whose name matches `pattern` and sets
+# $window to it; when none shows, or the player ends first, fails saying
+# `what` and shows `log`.
+wait_for_window() {
+    local pattern=$1 log=$2 what=${3:-"no window named $1"}
+    window=
+    for _ in $(seq 150); do
+        window=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -1) || true
+        [[ -n "$window" ]] && return 0
+        [[ -n "${player:-}" ]] && ! kill -0 "$player" 2>/dev/null && break
+        sleep 0.2
+    done
+    echo "FAIL: $what"
+    cat "$log"
+    exit 1
+}
+
+# Ends the player ($player) with a termination signal, kills it when it is
+# still there 10 s later, and clears $player. Returns the player's exit status.
+stop_player() {
+    local status=0
+    kill -TERM "$player" 2>/dev/null || true
+    for _ in $(seq 100); do
+        kill -0 "$player" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$player" 2>/dev/null; then
+        echo "still running 10 s after SIGTERM: killed"
+        kill -9 "$player" 2>/dev/null || true
+    fi
+    wait "$player" || status=$?
+    player=
+    return "$status"
+}
+
 # Waits for the player's idle window ("Quova"), lets the splash close, and
 # presses `key` in it; `log` is shown when no window comes. Sets $window.
 press_in_idle_window() {
     local key=$1 log=$2
-    window=
-    for _ in $(seq 100); do
-        window=$(xdotool search --onlyvisible --name '^Quova$' 2>/dev/null | head -1) || true
-        [[ -n "$window" ]] && break
-        sleep 0.2
-    done
-    [[ -n "$window" ]] || { echo "FAIL: the main window never showed"; cat "$log"; exit 1; }
+    wait_for_window '^Quova$' "$log" "the main window never showed"
     sleep 4  # the splash closes by itself
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
     xdotool key --window "$window" "$key"

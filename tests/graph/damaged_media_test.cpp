@@ -9,11 +9,11 @@
 #include <QWidget>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/damaged_media.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -85,7 +85,7 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
     ASSERT_GE(corpus.size(), 200u);
 
     quova::testing::FakeUi ui;
-    OpenCounter = 0;
+    quova::testing::ResetPlayerState(quova::testing::Startup::Done);
     BoxCounter boxes;
     // A sample of 30 spread over every kind and every damage.
     for (size_t i = 0; i < corpus.size() && i / 7 < 30; i += 7) {
@@ -106,7 +106,7 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
                                  << " of " << Graph().Duration;
     }
     ReleaseGraph();
-    OpenCounter = -1;
+    quova::testing::ResetPlayerState();
 }
 
 }  // namespace

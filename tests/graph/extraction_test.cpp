@@ -15,6 +15,7 @@
 #include "tests/graph/graph_building_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -55,14 +56,6 @@ std::string WavData(const fs::path& file) {
 
 class ExtractionTest : public PlayerTest {
   protected:
-    void SetUp() override {
-        PlayerTest::SetUp();
-        Extraction() = ExtractionState{};
-    }
-    void TearDown() override {
-        Extraction() = ExtractionState{};
-        PlayerTest::TearDown();
-    }
     // Opens the file in `kind` and runs the extraction to its end.
     void Extract(const fs::path& file, ExtractionKind kind) {
         if (!ModeFlag(Extraction(), kind)) ToggleExtractionMode(kind);
@@ -75,8 +68,7 @@ class ExtractionTest : public PlayerTest {
 };
 
 TEST(ExtractionModes, TurningOneOnTurnsTheOthersOffAndOffLeavesNoneOn) {
-    Extraction() = ExtractionState{};
-    GraphFlags() = GraphOptions{};
+    testing::ResetPlayerState();
     std::vector<int> tips;
     const ExtractionTip tip = [&](int n) { tips.push_back(n); };
     PCMToWavClick(tip);
@@ -97,7 +89,7 @@ TEST(ExtractionModes, TurningOneOnTurnsTheOthersOffAndOffLeavesNoneOn) {
     EXPECT_FALSE(GraphFlags().ExtractionMode);
     EXPECT_FALSE(GraphFlags().TranscodeWithVideo);
     EXPECT_EQ(tips, (std::vector<int>{20, 22, 21, 23, 23, 23}));
-    GraphFlags() = GraphOptions{};
+    testing::ResetPlayerState();
 }
 
 TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {

@@ -24,12 +24,12 @@
 
 #include "graph/filter_chooser.h"
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova::testing {
@@ -168,15 +168,13 @@ class PlayerTest : public ::testing::Test {
     void SetUp() override {
         App();
         registry::SetStorePath(dir_ / "registry.reg");
-        OpenCounter = 0;
-        GraphFlags() = GraphOptions{};
+        ResetPlayerState(Startup::Done);
     }
     void TearDown() override {
         // The chooser is kept between uses; the next test starts with a new one.
         ReleaseFilterChooser();
         ReleaseGraph();
-        GraphFlags() = GraphOptions{};
-        OpenCounter = -1;
+        ResetPlayerState();
         registry::SetStorePath({});
     }
 

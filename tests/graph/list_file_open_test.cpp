@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 
 namespace quova {
 namespace {
@@ -11,9 +11,9 @@ namespace {
 TEST(ListFileOpen, PlayListFilesOfEveryKindGoToThePlayList) {
     testing::App();
     testing::FakeUi ui;
-    OpenCounter = 0;
+    testing::ResetPlayerState(testing::Startup::Done);
     for (const char* name : {"/m/a.mpl", "/m/b.M3U", "/m/c.m3u8"}) OpenMedia(name);
-    OpenCounter = -1;
+    testing::ResetPlayerState();
     EXPECT_EQ(ui.playLists, (std::vector<std::string>{"/m/a.mpl", "/m/b.M3U", "/m/c.m3u8"}));
 }
 

@@ -18,6 +18,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
 
@@ -33,13 +34,12 @@ class OpenMediaTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::App();
-        OpenCounter = 0;
-        GraphFlags() = GraphOptions{};
+        testing::ResetPlayerState(testing::Startup::Done);
         for (auto& item : ui_.audioItems) item = {false, true};
     }
     void TearDown() override {
         ReleaseGraph();
-        OpenCounter = -1;
+        testing::ResetPlayerState();
     }
 
     testing::FakeUi ui_;

@@ -9,14 +9,14 @@
 
 #include "playback/seek_bar_control.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/player_state.h"
 
 namespace quova {
 namespace {
 
 struct SeekBarFixture : ::testing::Test {
     SeekBarFixture() {
-        SeekBarPosition = 0;
-        SeekBarBusy = false;
+        testing::ResetPlayerState();
         window.resize(400, 60);
         bar = new QSlider(&window);
         bar->setGeometry(0, 20, 400, 30);
@@ -84,7 +84,7 @@ TEST_F(SeekBarFixture, TheBarHidesWhenItLosesTheFocus) {
 }
 
 TEST(SeekBarChange, ANestedChangeOrAFailedSeekLeavesTheBarUsable) {
-    SeekBarPosition = 0;
+    testing::ResetPlayerState();
     int calls = 0;
     std::function<void(double)> nested = [&](double) {
         ++calls;

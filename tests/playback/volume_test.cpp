@@ -12,6 +12,7 @@
 #include "platform/engine/filter_mapper.h"
 #include "playback/volume.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
 
@@ -76,8 +77,7 @@ class VolumeTest : public ::testing::Test {
         g.VideoWindow.reset();
         g.BasicAudio = false;
         g.MediaKind = MediaKindNone;
-        GraphFlags() = GraphOptions{};
-        OsdMessage.clear();
+        quova::testing::ResetPlayerState();
     }
     int GraphLevel() { return Graph().GraphBuilder->Volume().value; }
 

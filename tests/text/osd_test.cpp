@@ -10,6 +10,7 @@
 
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 #include "text/osd.h"
 #include "text/osd_commands.h"
 #include "text/osd_paint.h"
@@ -21,9 +22,7 @@ class OsdTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::App();
-        OsdMessage.clear();
-        OsdLastMessage.clear();
-        OsdMessageAge = 0;
+        testing::ResetPlayerState();
         OsdColor = 0x00FF00;
     }
     testing::FakeUi ui_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_timetable.h"
@@ -27,7 +28,7 @@ struct CommandsFixture : ::testing::Test {
         ui.duration = 60.0;
         ui.frameRate = 25.0;
         ui.position = 10.0;
-        CurrentSubtitleText.clear();
+        testing::ResetPlayerState();
         LoadSubtitlesForMovie();
         ui.osdShown.clear();
     }

@@ -19,6 +19,7 @@
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 #ifndef QUOVA_FAKE_SCREENSAVER
@@ -51,8 +52,10 @@ class ScreenSaverService : public ::testing::Test {
             return QDBusConnection::sessionBus().interface()->isServiceRegistered(
                 "org.freedesktop.ScreenSaver");
         }));
+        testing::ResetPlayerState(testing::Startup::Done);
     }
     void TearDown() override {
+        testing::ResetPlayerState();
         if (service_.state() != QProcess::NotRunning) {
             service_.kill();
             service_.waitForFinished(5000);
@@ -115,7 +118,6 @@ TEST_F(ScreenSaverService, TheDisplayStaysOnWhileTheGraphRunsAndIsReleasedOnStop
     {
         TQuovaForm form({}, (dir / "quova").string());
         form.InitializeApp();
-        OpenCounter = 0;
         form.OpenMedia(clip);
         EXPECT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
         EXPECT_TRUE(WaitUntil([&] { return Held() == QStringList{"Quova: Playing a medium"}; }));
@@ -124,7 +126,6 @@ TEST_F(ScreenSaverService, TheDisplayStaysOnWhileTheGraphRunsAndIsReleasedOnStop
         Graph().GraphBuilder->Stop();
         EXPECT_TRUE(WaitUntil([&] { return Held().isEmpty(); }));
         EXPECT_FALSE(form.screenSaver().keepingDisplay().Held());
-        OpenCounter = -1;
     }
     registry::SetStorePath({});
     AppSettings() = Settings{};
@@ -139,7 +140,6 @@ TEST_F(ScreenSaverService, PausingReleasesTheInhibitionAndPlayingHoldsItAgain) {
     {
         TQuovaForm form({}, (dir / "quova").string());
         form.InitializeApp();
-        OpenCounter = 0;
         form.OpenMedia(clip);
         ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
         // The polling tick itself keeps the display on, also in full screen.
@@ -155,7 +155,6 @@ TEST_F(ScreenSaverService, PausingReleasesTheInhibitionAndPlayingHoldsItAgain) {
         ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
         form.Timer1Timer();
         EXPECT_EQ(Held(), QStringList{"Quova: Playing a medium"});
-        OpenCounter = -1;
     }
     EXPECT_TRUE(WaitUntil([&] { return Held().isEmpty(); }));
     registry::SetStorePath({});

@@ -19,6 +19,7 @@
 #include "graph/graph_state.h"
 #include "platform/engine/video_output.h"
 #include "platform/registry/registry.h"
+#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 
@@ -94,12 +95,10 @@ TEST(VideoOutputChoice, TheWindowTakesTheSinkAskedForBeforeAnyGraphExists) {
     }
 }
 
-class VideoOnX : public ::testing::Test {
+class VideoOnX : public testing::WindowTest {
   protected:
-    void SetUp() override {
-        registry::SetStorePath(dir_ / "registry.reg");
-        AppSettings() = Settings{};
-        Geometry() = VideoGeometry{};
+    VideoOnX() : WindowTest({.size = {}, .shown = false}) {}
+    void BeforeWindow() override {
         // White, 320 x 240, with an 8-pixel red frame that crop takes away.
         clip_ = dir_ / "framed.ogv";
         ASSERT_EQ(testing::MakeMedia(
@@ -109,16 +108,12 @@ class VideoOnX : public ::testing::Test {
                       "theoraenc ! oggmux ! filesink location=$OUT",
                       clip_),
                   "");
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
-        OpenCounter = 0;
+    }
+    void SetUp() override {
+        WindowTest::SetUp();
         form_->move(100, 80);
         form_->show();
         Pump(300);
-    }
-    void TearDown() override {
-        form_.reset();
-        OpenCounter = -1;
-        registry::SetStorePath({});
     }
     void Open() {
         form_->OpenMedia(clip_.string());
@@ -139,9 +134,7 @@ class VideoOnX : public ::testing::Test {
         Pump(200);
     }
 
-    testing::TempDir dir_;
     std::filesystem::path clip_;
-    std::unique_ptr<TQuovaForm> form_;
 };
 
 TEST_F(VideoOnX, ThePictureSitsWhereTheLayoutPutsItAndZoomDoublesIt) {

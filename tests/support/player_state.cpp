@@ -1,0 +1,31 @@
+#include "tests/support/player_state.h"
+
+#include "graph/extraction.h"
+#include "graph/graph_state.h"
+#include "graph/open_counter.h"
+#include "playback/dvd_navigation.h"
+#include "playback/seek_bar.h"
+#include "playback/transport.h"
+#include "text/osd.h"
+#include "text/subtitle_display.h"
+#include "text/subtitle_timetable.h"
+
+namespace quova::testing {
+
+void ResetPlayerState(Startup startup) {
+    OpenCounter = startup == Startup::Done ? 0 : -1;
+    GraphFlags() = GraphOptions{};
+    Extraction() = ExtractionState{};
+    FastSeekStep = 0;
+    SeekBarPosition = 0;
+    SeekBarBusy = false;
+    DvdState() = DvdPlayState{};
+    OsdMessage.clear();
+    OsdLastMessage.clear();
+    OsdMessageAge = 0;
+    CurrentSubtitleText.clear();
+    SubtitleBoxOffsetY = 0;
+    Subtitles() = SubtitleTimetable{};
+}
+
+}  // namespace quova::testing
