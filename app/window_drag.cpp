@@ -18,11 +18,4 @@ bool DragStarts(bool leftButtonOnly, bool modifierHeld, bool doubleClick, bool f
     return leftButtonOnly && !modifierHeld && !doubleClick && !fullScreen;
 }
 
-int PanelDrag::Move(int y) {
-    if (PanelDragY == 0) return 0;
-    const int delta = y - PanelDragY;
-    PanelDragY = y;
-    return delta;
-}
-
 }  // namespace quova

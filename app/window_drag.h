@@ -25,14 +25,4 @@ struct WindowDrag {
 // Alt, not as part of a double click, and not in full screen.
 bool DragStarts(bool leftButtonOnly, bool modifierHeld, bool doubleClick, bool fullScreen);
 
-// The subtitle panel's vertical drag; 0 marks that none is under way, so a
-// press at y = 0 starts none.
-struct PanelDrag {
-    int PanelDragY = 0;
-    void Down(int y) { PanelDragY = y; }
-    // The offset change for a move to y (0 while not dragging).
-    int Move(int y);
-    void Up() { PanelDragY = 0; }
-};
-
 }  // namespace quova

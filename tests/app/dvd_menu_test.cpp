@@ -2,7 +2,7 @@
 // where the navigator stands.
 #include <gtest/gtest.h>
 
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 
 #include <QMenu>
 

@@ -21,7 +21,7 @@
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {

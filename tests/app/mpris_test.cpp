@@ -23,7 +23,7 @@
 #include "playback/transport.h"
 #include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"

@@ -17,7 +17,7 @@
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 

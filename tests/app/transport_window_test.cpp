@@ -19,7 +19,7 @@
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
-#include "tests/app/window_fixture.h"
+#include "tests/support/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"

@@ -16,6 +16,7 @@
 #include "app/edge_rules.h"
 #include "app/end_of_medium.h"
 #include "app/main_window.h"
+#include "app/menu_inputs.h"
 #include "app/menu_model.h"
 #include "app/polling_tick.h"
 #include "app/popup_menu.h"
@@ -27,9 +28,9 @@
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
-#include "tests/app/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 #include "text/osd_message.h"
 
 namespace quova {
@@ -151,17 +152,6 @@ TEST(WindowDrag, OnlyAPlainLeftPressOutsideFullScreenDrags) {
     EXPECT_FALSE(DragStarts(true, false, false, true));  // full screen
     EXPECT_FALSE(DragStarts(true, true, false, false));  // Shift, Ctrl or Alt
     EXPECT_FALSE(DragStarts(false, false, false, false));
-}
-
-TEST(WindowDrag, APanelPressAtTheTopStartsNoPanelDrag) {
-    PanelDrag panel;
-    panel.Down(0);
-    EXPECT_EQ(panel.Move(30), 0);
-    panel.Down(10);
-    EXPECT_EQ(panel.Move(25), 15);
-    EXPECT_EQ(panel.Move(20), -5);
-    panel.Up();
-    EXPECT_EQ(panel.Move(40), 0);
 }
 
 TEST(TrayTip, TheFirstSixtyTwoCharactersAndNoBrokenCharacter) {
@@ -348,6 +338,27 @@ TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return State() == engine::GraphState::Paused; }));
     form_->Timer1Timer();
     EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), "4");
+}
+
+TEST_F(WindowTimers, TheTrackBarCommandKeepsTheControlBarUpWithItsItemChecked) {
+    PlayedToTheEnd();
+    Graph().MediaComplete = false;
+    form_->show();
+    auto* seekBar = form_->findChild<QSlider*>("TrackBar1");
+    const auto checked = [this] {
+        return ComputeMenuState(MenuInputsNow(*form_))["TrackBar2"].Checked.value_or(false);
+    };
+    form_->popup().Trigger("TrackBar2");
+    EXPECT_TRUE(seekBar->isVisible());
+    EXPECT_TRUE(form_->findChild<QPushButton*>("Button6")->isVisible());
+    EXPECT_TRUE(checked());
+    // A bar the pointer brought up hides after 15 ticks of the hide timer.
+    for (int tick = 0; tick < 20; ++tick) form_->edgeControls().HideTick();
+    EXPECT_TRUE(seekBar->isVisible()) << "the command keeps it up";
+
+    form_->popup().Trigger("TrackBar2");
+    EXPECT_FALSE(seekBar->isVisible());
+    EXPECT_FALSE(checked());
 }
 
 TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {

@@ -21,6 +21,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -39,14 +40,14 @@ class BookmarkTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::App();
-        OpenCounter = 0;
+        testing::ResetPlayerState(testing::Startup::Done);
         ui_.sessionFile = (dir_ / "quova.mpk").string();
     }
     void TearDown() override {
         ReleaseGraph();
         Graph().MediaKind = MediaKindNone;
         Graph().CurrentMediaName.clear();
-        OpenCounter = -1;
+        testing::ResetPlayerState();
     }
 
     // A four-second film, opened and held at `seconds`.

@@ -24,6 +24,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
 
@@ -50,12 +51,11 @@ class DvdPlayer : public ::testing::Test {
   protected:
     void SetUp() override {
         quova::testing::App();
-        OpenCounter = 0;
-        DvdState() = DvdPlayState{};
+        testing::ResetPlayerState(testing::Startup::Done);
     }
     void TearDown() override {
         ReleaseGraph();
-        OpenCounter = -1;
+        testing::ResetPlayerState();
     }
     bool InDomain(int domain) {
         return Pump([&] { return DvdState().DvdDomain == domain; });

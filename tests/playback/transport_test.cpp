@@ -15,6 +15,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd.h"
 
@@ -52,14 +53,12 @@ class TransportTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        OpenCounter = 0;
-        OsdMessage.clear();
+        testing::ResetPlayerState(testing::Startup::Done);
         ui_.transport.OsdOn = true;
     }
     void TearDown() override {
         ReleaseGraph();
-        FastSeekStep = 0;
-        OpenCounter = -1;
+        testing::ResetPlayerState();
     }
 
     // Opens the clip; it plays from the start.

@@ -1,4 +1,5 @@
 #pragma once
+// For the window's own tests (tests/app): it builds the whole main window.
 
 #include <gtest/gtest.h>
 
