@@ -1,28 +1,23 @@
 #include "graph/open_media_port.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/wiring/port_slot.h"
 
 namespace quova {
 
 namespace {
-OpenMediaPort* connected = nullptr;
+PortSlot<OpenMediaPort> slot("open-media");
 }  // namespace
 
 void ConnectOpenMediaPort(OpenMediaPort* port) {
-    connected = port;
+    slot.Connect(port);
 }
 
 bool OpenMediaPortConnected() {
-    return connected != nullptr;
+    return slot.Connected();
 }
 
 OpenMediaPort& MediaPort() {
-    if (!connected) {
-        std::fputs("quova: the open-media port is used before it is connected\n", stderr);
-        std::abort();
-    }
-    return *connected;
+    return slot.Get();
 }
 
 }  // namespace quova

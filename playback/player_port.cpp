@@ -1,28 +1,23 @@
 #include "playback/player_port.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/wiring/port_slot.h"
 
 namespace quova {
 
 namespace {
-PlayerPort* connected = nullptr;
+PortSlot<PlayerPort> slot("playback");
 }  // namespace
 
 void ConnectPlayerPort(PlayerPort* port) {
-    connected = port;
+    slot.Connect(port);
 }
 
 bool PlayerPortConnected() {
-    return connected != nullptr;
+    return slot.Connected();
 }
 
 PlayerPort& PlaybackPort() {
-    if (!connected) {
-        std::fputs("quova: the playback port is used before it is connected\n", stderr);
-        std::abort();
-    }
-    return *connected;
+    return slot.Get();
 }
 
 }  // namespace quova

@@ -1,28 +1,23 @@
 #include "text/subtitle_port.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/wiring/port_slot.h"
 
 namespace quova {
 
 namespace {
-SubtitlePort* connected = nullptr;
+PortSlot<SubtitlePort> slot("subtitle");
 }  // namespace
 
 void ConnectSubtitlePort(SubtitlePort* port) {
-    connected = port;
+    slot.Connect(port);
 }
 
 bool SubtitlePortConnected() {
-    return connected != nullptr;
+    return slot.Connected();
 }
 
 SubtitlePort& TextPort() {
-    if (!connected) {
-        std::fputs("quova: the subtitle port is used before it is connected\n", stderr);
-        std::abort();
-    }
-    return *connected;
+    return slot.Get();
 }
 
 }  // namespace quova
