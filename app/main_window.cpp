@@ -25,6 +25,7 @@
 #include "app/app_icon.h"
 #include "app/app_state.h"
 #include "app/command_gate.h"
+#include "app/command_line.h"
 #include "app/commands.h"
 #include "app/display_mode.h"
 #include "app/documentation.h"
@@ -402,6 +403,12 @@ bool TQuovaForm::event(QEvent* event) {
 void TQuovaForm::SetAboutBox(TQuovaAboutBox* box) {
     aboutBox_ = box;
     connect(box, &TQuovaAboutBox::SplashTick, this, &TQuovaForm::SplashTick);
+    // A medium named on the command line is what the user came for: start-up
+    // runs as soon as the splash is up instead of at its first tick.
+    const auto actions = StartupActions(params_);
+    if (std::any_of(actions.begin(), actions.end(),
+                    [](const StartupAction& a) { return a.kind == StartupAction::Kind::Open; }))
+        QTimer::singleShot(0, this, &TQuovaForm::SplashTick);
 }
 
 bool TQuovaForm::InFullScreen() const {

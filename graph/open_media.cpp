@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
+#include <future>
 
 #include "graph/custom_build.h"
 #include "graph/dvd_graph.h"
@@ -35,52 +36,65 @@ std::string WhatOf(const std::exception& e) {
     return e.what();
 }
 
-void ReadStreams(const std::string& fileName, const std::string& ext) {
+// The streams as the file's own headers tell them (AVI and Ogg files, by
+// index, which the several-audio path relies on); false for other files.
+bool ReadHeaderStreams(const std::string& fileName, const std::string& ext) {
     GraphSession& g = Graph();
     OpenMediaPort& port = MediaPort();
-    // The file's own headers first: they tell the streams of AVI and Ogg files
-    // by index, which the several-audio path relies on.
     MediaHeaders headers;
     if (ext == ".avi" || ext.rfind(".og", 0) == 0) headers = ReadMediaHeaders(fileName);
     if (headers.aviRead) g.AviInfoText = headers.avi.text;
     if (headers.oggRead) g.OggInfoText = headers.ogg.text;
     const StreamFigures& figures = headers.Figures();
     g.Figures = figures;
-    if (figures.HasStreams()) {
-        g.FrameRate = figures.frameRate;
-        for (int i = 0; i < figures.videoStreamCount; ++i)
-            g.Streams.push_back({StreamKindVideo, "Video",
-                                 i < kStreamFigureSlots ? figures.videoFrameRates[i] : 0.0, i});
-        for (int j = 0; j < figures.audioStreamCount; ++j)
-            g.Streams.push_back({StreamKindAudio, "Audio", 0.0, j});
-        g.VideoStreamCount = figures.videoStreamCount;
-        g.AudioStreamCount = figures.audioStreamCount;
-        for (int n = 1; n <= 4; ++n)
-            port.ShowAudioStreamItem(n, n <= g.AudioStreamCount, n <= g.AudioStreamCount);
-        return;
-    }
-    // Other files: the media detector counts them in the file's own order.
+    if (!figures.HasStreams()) return false;
+    g.FrameRate = figures.frameRate;
+    for (int i = 0; i < figures.videoStreamCount; ++i)
+        g.Streams.push_back({StreamKindVideo, "Video",
+                             i < kStreamFigureSlots ? figures.videoFrameRates[i] : 0.0, i});
+    for (int j = 0; j < figures.audioStreamCount; ++j)
+        g.Streams.push_back({StreamKindAudio, "Audio", 0.0, j});
+    g.VideoStreamCount = figures.videoStreamCount;
+    g.AudioStreamCount = figures.audioStreamCount;
+    for (int n = 1; n <= 4; ++n)
+        port.ShowAudioStreamItem(n, n <= g.AudioStreamCount, n <= g.AudioStreamCount);
+    return true;
+}
+
+// Other files: the media detector counts the streams in the file's own
+// order. It touches nothing shared, so it may run on a thread of its own.
+std::vector<StreamRow> DetectStreams(const std::string& fileName) {
+    std::vector<StreamRow> rows;
     try {
         MediaDetector detector;
-        if (Failed(detector.SetFileName(fileName))) return;
-        g.Streams.assign(detector.OutputStreams(), StreamRow{});
+        if (Failed(detector.SetFileName(fileName))) return rows;
+        rows.assign(detector.OutputStreams(), StreamRow{});
         for (int i = 0; i < detector.OutputStreams(); ++i) {
             detector.SetCurrentStream(i);
             const Outcome<Guid> type = detector.StreamType();
             if (!type.ok()) continue;
-            if (type.value == MEDIATYPE_Video) {
-                const double rate = detector.FrameRate().value;
-                g.Streams[i] = {StreamKindVideo, "Video", rate, -1};
-                if (g.VideoStreamCount == 0) g.FrameRate = rate;
-                ++g.VideoStreamCount;
-            } else if (type.value == MEDIATYPE_Audio) {
-                g.Streams[i] = {StreamKindAudio, "Audio", 0.0, -1};
-                ++g.AudioStreamCount;
-                if (g.AudioStreamCount <= 4) port.CheckAudioStreamItem(g.AudioStreamCount);
-            }
+            if (type.value == MEDIATYPE_Video)
+                rows[i] = {StreamKindVideo, "Video", detector.FrameRate().value, -1};
+            else if (type.value == MEDIATYPE_Audio)
+                rows[i] = {StreamKindAudio, "Audio", 0.0, -1};
         }
     } catch (...) {
         // Counting is a courtesy: the render decides what plays.
+    }
+    return rows;
+}
+
+void ApplyDetectedStreams(std::vector<StreamRow> rows) {
+    GraphSession& g = Graph();
+    g.Streams = std::move(rows);
+    for (const StreamRow& row : g.Streams) {
+        if (row.kind == StreamKindVideo) {
+            if (g.VideoStreamCount == 0) g.FrameRate = row.frameRate;
+            ++g.VideoStreamCount;
+        } else if (row.kind == StreamKindAudio) {
+            ++g.AudioStreamCount;
+            if (g.AudioStreamCount <= 4) MediaPort().CheckAudioStreamItem(g.AudioStreamCount);
+        }
     }
 }
 
@@ -257,7 +271,9 @@ void OpenMedia(const std::string& fileName) {
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
     port.SetTimer1(false);
-    Wait(100);
+    // A tick or a command under way on the medium open now settles first;
+    // with nothing open there is nothing to settle.
+    if (g.GraphBuilder || g.MediaKind != MediaKindNone) Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
@@ -278,7 +294,11 @@ void OpenMedia(const std::string& fileName) {
             ShowMessage(Lex(870), MbIconExclamation);
             return;
         }
-        ReadStreams(fileName, ext);
+        // The detector's look at the file runs beside the graph's build
+        // (each reads the file on its own), not before it.
+        std::future<std::vector<StreamRow>> detecting;
+        if (!ReadHeaderStreams(fileName, ext))
+            detecting = std::async(std::launch::async, DetectStreams, fileName);
         ReleaseMultipleAudio();
 
         if (!g.GraphBuilder) {
@@ -308,6 +328,7 @@ void OpenMedia(const std::string& fileName) {
         }
         if (logging) g.GraphBuilder->SetLogFile("");
 
+        if (detecting.valid()) ApplyDetectedStreams(detecting.get());
         if (Failed(hr)) {
             ShowMessage(Lex(580) + ResultText(hr), MbIconExclamation);
             return;

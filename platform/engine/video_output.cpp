@@ -3,14 +3,12 @@
 #include <gst/gst.h>
 
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/engine/gl_probe.h"
 #include "platform/engine/gst_init.h"
 
 namespace quova::engine {
@@ -32,25 +30,12 @@ bool SinkOpens(const char* factory) {
     return ok;
 }
 
-std::string GlRenderer() {
-    QOpenGLContext context;
-    if (!context.create()) return {};
-    QOffscreenSurface surface;
-    surface.setFormat(context.format());
-    surface.create();
-    if (!surface.isValid() || !context.makeCurrent(&surface)) return {};
-    const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
-    std::string renderer = name ? name : "";
-    context.doneCurrent();
-    return renderer;
-}
-
 DisplayOffer Probe() {
     DisplayOffer offer;
     offer.x11 = qGuiApp && QGuiApplication::platformName() == "xcb";
     if (!offer.x11) return offer;
     offer.xvideoPort = SinkOpens("xvimagesink");
-    if (HasFactory("glimagesink")) offer.glRenderer = GlRenderer();
+    if (HasFactory("glimagesink")) offer.glRenderer = DisplayGlRenderer();
     return offer;
 }
 

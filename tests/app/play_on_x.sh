@@ -34,6 +34,13 @@ if [[ $moving -lt 3 ]]; then
     exit 1
 fi
 
+# Choosing the sink on a display without a GPU loads no GL driver (Mesa's
+# software renderer and LLVM are some 50 MB the painted picture never uses).
+if grep -E 'swrast_dri|libLLVM|libGLX_mesa' "/proc/$player/maps"; then
+    echo "FAIL: a GL driver is loaded into the player"
+    exit 1
+fi
+
 # Space pauses: the player says so, and the picture stands still.
 if [[ -n "${QUOVA_OWN_BUS:-}" ]]; then
     await_mpris_status Playing || { echo "FAIL: not playing (the player says '$(mpris_status)')"; exit 1; }
