@@ -134,8 +134,10 @@ Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainSt
         failure = VFW_E_CANNOT_CONNECT;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Succeeded(failure) && std::chrono::steady_clock::now() < deadline) {
+        // Looked at often: the open of a file, and its first picture, wait
+        // on the streams being known.
         GstMessage* msg = gst_bus_timed_pop_filtered(
-            bus, 20 * GST_MSECOND,
+            bus, 5 * GST_MSECOND,
             static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
         if (msg) {
             const bool eos = GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS;
