@@ -197,7 +197,9 @@ double CurrentPosition() {
     return 0;
 }
 
-void SeekTo(double seconds) {
+namespace {
+
+void Seek(double seconds, bool keyFrame) {
     if (SeekBusy) return;
     SeekBusy = true;
     GraphSession& g = Graph();
@@ -235,8 +237,11 @@ void SeekTo(double seconds) {
                 end = e.value;
             }
             engine::HResult hr = engine::E_FAIL;
+            const std::uint32_t how =
+                engine::AM_SEEKING_AbsolutePositioning |
+                (keyFrame ? engine::AM_SEEKING_SeekToKeyFrame : engine::AM_SEEKING_NoPositioning);
             if (converted)
-                hr = graph->SetPositions(target, engine::AM_SEEKING_AbsolutePositioning, end,
+                hr = graph->SetPositions(target, how, end,
                                          end > 0 ? engine::AM_SEEKING_AbsolutePositioning
                                                  : engine::AM_SEEKING_NoPositioning);
             if (hr != engine::S_OK) {
@@ -266,6 +271,16 @@ void SeekTo(double seconds) {
         }
     }
     SeekBusy = false;
+}
+
+}  // namespace
+
+void SeekTo(double seconds) {
+    Seek(seconds, false);
+}
+
+void SeekToKeyFrame(double seconds) {
+    Seek(seconds, true);
 }
 
 void JumpBy(double seconds) {
@@ -563,7 +578,14 @@ void FastScanDuty(const TransportTick& tick) {
     if (!graph || tick.state != GraphState::Paused || FastSeekStep == 0) return;
     const double target = tick.position + FastSeekStep;
     if (!(target > 0 && target < Graph().Duration)) return;
-    graph->SetCurrentPosition(target);
+    // A move relative to where the graph paused, so that the engine knows
+    // which way the scan goes and takes the keyframe on that side.
+    const auto step = graph->ConvertTimeFormat(FastSeekStep * kUnitsPerSecond, graph->TimeFormat(),
+                                               engine::TIME_FORMAT_MEDIA_TIME);
+    if (!step.ok()) return;
+    graph->SetPositions(step.value,
+                        engine::AM_SEEKING_RelativePositioning | engine::AM_SEEKING_SeekToKeyFrame,
+                        0, engine::AM_SEEKING_NoPositioning);
     graph->Run();
     Wait(400);
     // The wait let other commands run; the file may be gone.
