@@ -26,6 +26,8 @@ namespace {
 
 // How close to its length a file counts as ended.
 constexpr double kEndMargin = 0.01;
+// The longest the engine waits for the pipeline; a seek waits no longer.
+constexpr int kSettleMs = 900;
 
 TransportSettings Options() {
     return PlaybackPort().TransportOptions();
@@ -216,10 +218,12 @@ void Seek(double seconds, bool keyFrame) {
         // the graph is asked for again after each, never kept across one.
         const auto stillOpen = [&graph] { return (graph = FileGraph()) != nullptr; };
         try {
-            const GraphState state = GraphStateOf(100);
-            if (state != GraphState::Stopped) graph->Stop();
-            ProcessEvents();
-            if (!stillOpen()) throw std::runtime_error("closed");
+            // The graph seeks in the state it is in and stays there: paused or
+            // stopped, SetPositions returns with the new picture; running, it
+            // plays on from the new place. Stopping it first and restoring the
+            // state after cost a state change each way and a second wait.
+            const engine::Outcome<GraphState> before = graph->GetState(100);
+            const GraphState state = before.value;
             std::int64_t target = engine::ToReferenceTime(seconds);
             // An estimated length is no place to stop, nor a limit to seeks:
             // the file may go on past it.
@@ -251,15 +255,14 @@ void Seek(double seconds, bool keyFrame) {
                 if (engine::Failed(hr) && !Options().ExtractionMode)
                     ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
             }
+            // A running graph returns from the seek at once; where it landed
+            // (a keyframe seek knows only then) is read once the new place
+            // has reached the renderers. A graph that had not settled before
+            // the seek is not waited for again.
+            if (state == GraphState::Running && before.hr == engine::S_OK)
+                graph->GetState(kSettleMs);
             ProcessEvents();
             if (!stillOpen()) throw std::runtime_error("closed");
-            graph->StopWhenReady();
-            ProcessEvents();
-            if (!stillOpen()) throw std::runtime_error("closed");
-            if (state == GraphState::Paused)
-                graph->Pause();
-            else if (state == GraphState::Running)
-                graph->Run();
             PlaybackPort().Seeked(CurrentPosition());
         } catch (...) {
             // The position stays where the graph left it.

@@ -418,8 +418,14 @@ TEST_F(KeyFrameTransportTest, AKeyFrameSeekLandsOnTheKeyFrameBeforeAndKeepsTheSt
         << "the desktop bus hears where it landed";
 
     Graph().GraphBuilder->Run();
+    ASSERT_EQ(GraphStateOf(), GraphState::Running);
     picture_->Arm();
     SeekToKeyFrame(9.5);
+    // Running, the graph plays on from the keyframe; the bus hears where
+    // it landed, not the target.
+    ASSERT_FALSE(ui_.seeked.empty());
+    EXPECT_GE(ui_.seeked.back(), KeyFrameAtOrBefore(9.5) - kSameTime);
+    EXPECT_LT(ui_.seeked.back(), 9.5 - 0.2);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(9.5), kSameTime);
     EXPECT_EQ(GraphStateOf(), GraphState::Running);
     EXPECT_FALSE(SeekBusy);
