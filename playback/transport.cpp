@@ -589,6 +589,10 @@ void FastScanDuty(const TransportTick& tick) {
     graph->SetPositions(step.value,
                         engine::AM_SEEKING_RelativePositioning | engine::AM_SEEKING_SeekToKeyFrame,
                         0, engine::AM_SEEKING_NoPositioning);
+    // With no keyframe ahead of the target a demuxer may fall back on one
+    // behind the scan (Matroska takes its last): a jump that did not go the
+    // scan's way goes to the target exactly.
+    if ((CurrentPosition() - tick.position) * FastSeekStep <= 0) graph->SetCurrentPosition(target);
     graph->Run();
     Wait(400);
     // The wait let other commands run; the file may be gone.

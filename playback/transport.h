@@ -76,7 +76,7 @@ bool EndOfMediumDuty(const TransportTick& tick);
 // Step 6: one jump of the fast scan, with 400 ms of play after it. The jump
 // lands on a keyframe: ahead of its target when it scans forward (a short
 // step would otherwise fall back on the keyframe just left), behind it when
-// it scans backward.
+// it scans backward; exactly on the target where no keyframe lies that way.
 void FastScanDuty(const TransportTick& tick);
 // Step 7: a DVD that ended leaves the topmost state.
 void DvdCompleteDuty();

@@ -396,6 +396,23 @@ TEST_F(KeyFrameTransportTest, AScanForwardJumpsToTheKeyFrameAheadOfItsStep) {
     EXPECT_GT(CurrentPosition(), KeyFrameAtOrAfter(3.2) - kSameTime);
 }
 
+// Keyframes 3 s apart in 5 s: none after 3 s. A demuxer asked for the
+// keyframe after 4.5 s may fall back on the one at 3 s, behind where the
+// scan stands; the scan goes on to 4.5 s exactly instead.
+TEST_F(KeyFrameTransportTest, AScanForwardPastTheLastKeyFrameStillMovesForward) {
+    const auto sparse = media::MatroskaH264KeyFrames(*keyDir_ / "sparse.mkv", 5.0, 75);
+    ASSERT_EQ(quova::testing::MatroskaVideoKeyFrames(sparse), (std::vector<double>{0.0, 3.0}));
+    OpenMedia(sparse.string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    Graph().GraphBuilder->Pause();
+    SeekTo(3.5);
+    ASSERT_NEAR(CurrentPosition(), 3.5, kSameTime);
+    FFWD1Click();
+    FastScanDuty(PollTransport());
+    // Played on for a moment from 4.5 s, not from 3 s.
+    EXPECT_GE(CurrentPosition(), 4.5 - kSameTime);
+}
+
 TEST_F(KeyFrameTransportTest, AScanBackwardJumpsToTheKeyFrameBehindItsStep) {
     OpenPausedAt(5.6);
     FBWD1Click();
