@@ -22,7 +22,6 @@ namespace {
 using quova::testing::FirstBufferTap;
 using testing::WaitUntil;
 
-constexpr double kFrame = 0.04;
 // Stream times computed from the same integer timestamps agree to the nanosecond.
 constexpr double kSameTime = 1e-6;
 // Decoded sound is cut to the sample.
