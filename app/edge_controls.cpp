@@ -100,8 +100,14 @@ EdgeControls::EdgeControls(TQuovaForm& form) : QObject(&form), form_(form) {
     seekBar_->setObjectName("TrackBar1");
     seekBar_->installEventFilter(this);
     seekBar_->hide();
-    seekBarControl_ =
-        new SeekBarControl(seekBar_, [](double s) { Commands().Run([s] { SeekTo(s); }); });
+    seekBarControl_ = new SeekBarControl(seekBar_, [](double s, SeekPrecision precision) {
+        Commands().Run([s, precision] {
+            if (precision == SeekPrecision::KeyFrame)
+                SeekToKeyFrame(s);
+            else
+                SeekTo(s);
+        });
+    });
 
     volumeBar_ = new QSlider(Qt::Vertical, &form);
     volumeBar_->setObjectName("TrackBar3");

@@ -28,6 +28,18 @@ bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekT
     return true;
 }
 
+bool TrackBar1Release(int value, const std::function<void(double seconds)>& seekTo) {
+    if (SeekBarBusy) return false;
+    SeekBarBusy = true;
+    try {
+        if (seekTo) seekTo(value / 100.0);
+    } catch (...) {
+        // The tick corrects the bar.
+    }
+    SeekBarBusy = false;
+    return true;
+}
+
 bool SeekBarSwallowsKey(int qtKey) {
     return qtKey == Qt::Key_Left || qtKey == Qt::Key_Up || qtKey == Qt::Key_Right ||
            qtKey == Qt::Key_Down;

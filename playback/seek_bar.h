@@ -19,6 +19,12 @@ int SeekBarValue(double seconds);
 // seconds (errors of the seek are swallowed). Returns whether it sought.
 bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo);
 
+// The user let go of the thumb after a drag whose moves sought keyframes:
+// seeks to value / 100 seconds exactly, so that the medium ends where the
+// thumb shows. Does nothing while a change is handled (errors of the seek
+// are swallowed). Returns whether it sought.
+bool TrackBar1Release(int value, const std::function<void(double seconds)>& seekTo);
+
 // Arrow keys do not move the bar (only Page Up/Down, Home, End and the mouse do).
 bool SeekBarSwallowsKey(int qtKey);
 

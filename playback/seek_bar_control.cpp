@@ -3,20 +3,38 @@
 #include <QKeyEvent>
 #include <QSlider>
 #include <algorithm>
+#include <utility>
 
 #include "playback/seek_bar.h"
 
 namespace quova {
 
-SeekBarControl::SeekBarControl(QSlider* bar, std::function<void(double seconds)> seekTo)
+SeekBarControl::SeekBarControl(QSlider* bar,
+                               std::function<void(double seconds, SeekPrecision precision)> seekTo)
     : QObject(bar), bar_(bar), seekTo_(std::move(seekTo)) {
     bar_->setObjectName("TrackBar1");
     bar_->setOrientation(Qt::Horizontal);
     bar_->setTickPosition(QSlider::TicksBelow);
     bar_->setFocusPolicy(Qt::StrongFocus);
     bar_->installEventFilter(this);
-    connect(bar_, &QSlider::valueChanged, this,
-            [this](int value) { TrackBar1Change(value, seekTo_); });
+    connect(bar_, &QSlider::valueChanged, this, &SeekBarControl::Moved);
+    connect(bar_, &QSlider::sliderReleased, this, &SeekBarControl::Released);
+}
+
+void SeekBarControl::Moved(int value) {
+    const SeekPrecision precision =
+        bar_->isSliderDown() ? SeekPrecision::KeyFrame : SeekPrecision::Exact;
+    const bool sought = TrackBar1Change(value, [this, precision](double seconds) {
+        if (seekTo_) seekTo_(seconds, precision);
+    });
+    if (sought && precision == SeekPrecision::KeyFrame) draggedToKeyFrame_ = true;
+}
+
+void SeekBarControl::Released() {
+    if (!std::exchange(draggedToKeyFrame_, false)) return;
+    TrackBar1Release(bar_->value(), [this](double seconds) {
+        if (seekTo_) seekTo_(seconds, SeekPrecision::Exact);
+    });
 }
 
 void SetupSeekBarRange(QSlider& bar, double duration) {
@@ -28,7 +46,9 @@ void SetupSeekBarRange(QSlider& bar, double duration) {
 }
 
 void SeekBarControl::TimerUpdate(double position, double duration) {
-    if (!bar_->isVisible()) return;
+    // The drag's seeks land on keyframes behind the thumb: the position would
+    // pull it back from under the pointer.
+    if (!bar_->isVisible() || bar_->isSliderDown()) return;
     // A length estimated from the bit rate improves as the file plays.
     if (duration > 0 && bar_->maximum() != SeekBarValue(duration))
         SetupSeekBarRange(*bar_, duration);

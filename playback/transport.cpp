@@ -26,6 +26,8 @@ namespace {
 
 // How close to its length a file counts as ended.
 constexpr double kEndMargin = 0.01;
+// The longest the engine waits for the pipeline; a seek waits no longer.
+constexpr int kSettleMs = 900;
 
 TransportSettings Options() {
     return PlaybackPort().TransportOptions();
@@ -197,7 +199,9 @@ double CurrentPosition() {
     return 0;
 }
 
-void SeekTo(double seconds) {
+namespace {
+
+void Seek(double seconds, bool keyFrame) {
     if (SeekBusy) return;
     SeekBusy = true;
     GraphSession& g = Graph();
@@ -214,10 +218,12 @@ void SeekTo(double seconds) {
         // the graph is asked for again after each, never kept across one.
         const auto stillOpen = [&graph] { return (graph = FileGraph()) != nullptr; };
         try {
-            const GraphState state = GraphStateOf(100);
-            if (state != GraphState::Stopped) graph->Stop();
-            ProcessEvents();
-            if (!stillOpen()) throw std::runtime_error("closed");
+            // The graph seeks in the state it is in and stays there: paused or
+            // stopped, SetPositions returns with the new picture; running, it
+            // plays on from the new place. Stopping it first and restoring the
+            // state after cost a state change each way and a second wait.
+            const engine::Outcome<GraphState> before = graph->GetState(100);
+            const GraphState state = before.value;
             std::int64_t target = engine::ToReferenceTime(seconds);
             // An estimated length is no place to stop, nor a limit to seeks:
             // the file may go on past it.
@@ -235,8 +241,11 @@ void SeekTo(double seconds) {
                 end = e.value;
             }
             engine::HResult hr = engine::E_FAIL;
+            const std::uint32_t how =
+                engine::AM_SEEKING_AbsolutePositioning |
+                (keyFrame ? engine::AM_SEEKING_SeekToKeyFrame : engine::AM_SEEKING_NoPositioning);
             if (converted)
-                hr = graph->SetPositions(target, engine::AM_SEEKING_AbsolutePositioning, end,
+                hr = graph->SetPositions(target, how, end,
                                          end > 0 ? engine::AM_SEEKING_AbsolutePositioning
                                                  : engine::AM_SEEKING_NoPositioning);
             if (hr != engine::S_OK) {
@@ -246,15 +255,14 @@ void SeekTo(double seconds) {
                 if (engine::Failed(hr) && !Options().ExtractionMode)
                     ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
             }
+            // A running graph returns from the seek at once; where it landed
+            // (a keyframe seek knows only then) is read once the new place
+            // has reached the renderers. A graph that had not settled before
+            // the seek is not waited for again.
+            if (state == GraphState::Running && before.hr == engine::S_OK)
+                graph->GetState(kSettleMs);
             ProcessEvents();
             if (!stillOpen()) throw std::runtime_error("closed");
-            graph->StopWhenReady();
-            ProcessEvents();
-            if (!stillOpen()) throw std::runtime_error("closed");
-            if (state == GraphState::Paused)
-                graph->Pause();
-            else if (state == GraphState::Running)
-                graph->Run();
             PlaybackPort().Seeked(CurrentPosition());
         } catch (...) {
             // The position stays where the graph left it.
@@ -266,6 +274,16 @@ void SeekTo(double seconds) {
         }
     }
     SeekBusy = false;
+}
+
+}  // namespace
+
+void SeekTo(double seconds) {
+    Seek(seconds, false);
+}
+
+void SeekToKeyFrame(double seconds) {
+    Seek(seconds, true);
 }
 
 void JumpBy(double seconds) {
@@ -563,7 +581,18 @@ void FastScanDuty(const TransportTick& tick) {
     if (!graph || tick.state != GraphState::Paused || FastSeekStep == 0) return;
     const double target = tick.position + FastSeekStep;
     if (!(target > 0 && target < Graph().Duration)) return;
-    graph->SetCurrentPosition(target);
+    // A move relative to where the graph paused, so that the engine knows
+    // which way the scan goes and takes the keyframe on that side.
+    const auto step = graph->ConvertTimeFormat(FastSeekStep * kUnitsPerSecond, graph->TimeFormat(),
+                                               engine::TIME_FORMAT_MEDIA_TIME);
+    if (!step.ok()) return;
+    graph->SetPositions(step.value,
+                        engine::AM_SEEKING_RelativePositioning | engine::AM_SEEKING_SeekToKeyFrame,
+                        0, engine::AM_SEEKING_NoPositioning);
+    // With no keyframe ahead of the target a demuxer may fall back on one
+    // behind the scan (Matroska takes its last): a jump that did not go the
+    // scan's way goes to the target exactly.
+    if ((CurrentPosition() - tick.position) * FastSeekStep <= 0) graph->SetCurrentPosition(target);
     graph->Run();
     Wait(400);
     // The wait let other commands run; the file may be gone.

@@ -21,8 +21,13 @@ double CurrentPosition();
 // `seconds` held to 0 .. the medium's duration (to the latest position the
 // engine counts when the duration is unknown); infinities land at the ends.
 double ClampToMedium(double seconds);
-// Absolute seek, limited to the medium; NaN does nothing.
+// Absolute seek, limited to the medium; NaN does nothing. Lands exactly:
+// bookmarks, Go To, jumps and the desktop bus name a frame.
 void SeekTo(double seconds);
+// As SeekTo, but lands on the keyframe at or before `seconds`, which spares
+// decoding the frames from there to the target: for the seek bar's drag,
+// where the picture should follow the thumb more than it should be exact.
+void SeekToKeyFrame(double seconds);
 void JumpBy(double seconds);
 
 // Commands of the popup menu, the control bar, the keys and the desktop bus.
@@ -68,7 +73,10 @@ void PointerNudgeDuty(const TransportTick& tick);
 // Step 5: the end of a file. Returns true when it handled one (the graph is
 // stopped, "Stop" shown, the play list asked to continue).
 bool EndOfMediumDuty(const TransportTick& tick);
-// Step 6: one jump of the fast scan, with 400 ms of play after it.
+// Step 6: one jump of the fast scan, with 400 ms of play after it. The jump
+// lands on a keyframe: ahead of its target when it scans forward (a short
+// step would otherwise fall back on the keyframe just left), behind it when
+// it scans backward; exactly on the target where no keyframe lies that way.
 void FastScanDuty(const TransportTick& tick);
 // Step 7: a DVD that ended leaves the topmost state.
 void DvdCompleteDuty();

@@ -32,6 +32,16 @@ class VideoRendererFilter;
 enum class GraphState { Stopped = 0, Paused = 1, Running = 2 };
 
 // Positioning flags of SetPositions.
+//
+// AM_SEEKING_SeekToKeyFrame lands the current position on a keyframe rather
+// than on the time asked for, which spares decoding the frames between the
+// keyframe and the target: a scan or a dragged seek bar wants the picture
+// soon more than the exact frame. The keyframe taken is the one at or before
+// the target (the picture the target's group of frames starts with), except
+// for a relative move forward: that takes the keyframe at or after its
+// target, since with keyframes seconds apart the one before a short step
+// forward is often the one just left, and a scan forward would never get
+// past it. Without the flag every seek lands exactly.
 enum SeekingFlags : std::uint32_t {
     AM_SEEKING_NoPositioning = 0,
     AM_SEEKING_AbsolutePositioning = 1,
@@ -181,7 +191,9 @@ class FilterGraph {
     void Reconcile();
     void Changed();
     void HandleMessage(GstMessage* msg);
-    HResult DoSeek(std::int64_t positionNs, bool wait);
+    // Where a seek lands: the exact time, or a keyframe on one side of it.
+    enum class Landing { Exact, KeyFrameBefore, KeyFrameAfter };
+    HResult DoSeek(std::int64_t positionNs, bool wait, Landing landing = Landing::Exact);
     // Waits for the pipeline's state change to settle, within a bound; see
     // stalled_.
     int WaitForState();

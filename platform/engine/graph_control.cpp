@@ -179,12 +179,25 @@ std::int64_t FilterGraph::QueryPositionNs() {
     return lastPositionNs_;
 }
 
-HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait) {
-    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    const bool ok =
-        gst_element_seek(pipeline_, rate_, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, positionNs,
-                         stopNs_ >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
-                         stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
+HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait, Landing landing) {
+    // A keyframe seek makes the demuxer start the segment at the keyframe
+    // itself, so the streams (the sound too) go on from the picture shown.
+    int flags = GST_SEEK_FLAG_FLUSH;
+    switch (landing) {
+        case Landing::Exact:
+            flags |= GST_SEEK_FLAG_ACCURATE;
+            break;
+        case Landing::KeyFrameBefore:
+            flags |= GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_BEFORE;
+            break;
+        case Landing::KeyFrameAfter:
+            flags |= GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_AFTER;
+            break;
+    }
+    const bool ok = gst_element_seek(
+        pipeline_, rate_, GST_FORMAT_TIME, static_cast<GstSeekFlags>(flags), GST_SEEK_TYPE_SET,
+        positionNs, stopNs_ >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_NONE,
+        stopNs_ >= 0 ? stopNs_ : GST_CLOCK_TIME_NONE);
     lastPositionNs_ = positionNs;
     stepped_ = false;
     overrunEnded_ = false;
@@ -282,8 +295,8 @@ bool FilterGraph::DurationIsEstimate() {
         if (GST_IS_BASE_PARSE(element)) {
             if (GstPad* sink = gst_element_get_static_pad(element, "sink")) {
                 gint64 upstream = 0;
-                estimate = !gst_pad_peer_query_duration(sink, GST_FORMAT_TIME, &upstream) ||
-                           upstream <= 0;
+                estimate =
+                    !gst_pad_peer_query_duration(sink, GST_FORMAT_TIME, &upstream) || upstream <= 0;
                 gst_object_unref(sink);
             }
         }
@@ -330,15 +343,20 @@ HResult FilterGraph::SetPositions(std::int64_t current, std::uint32_t currentFla
     }
     auto c = toNs(current);
     if (!c.ok()) return c.hr;
-    std::int64_t target =
-        how == AM_SEEKING_AbsolutePositioning ? c.value : QueryPositionNs() + c.value;
+    const bool absolute = how == AM_SEEKING_AbsolutePositioning;
+    std::int64_t target = absolute ? c.value : QueryPositionNs() + c.value;
     target = std::max<std::int64_t>(0, target);
     if (!realised_) {
+        // The pipeline comes up here exactly: there is no picture yet whose
+        // decoding a keyframe would spare.
         pendingNs_ = target;
         lastPositionNs_ = target;
         return S_OK;
     }
-    return DoSeek(target, state_ != GraphState::Running);
+    Landing landing = Landing::Exact;
+    if (currentFlags & AM_SEEKING_SeekToKeyFrame)
+        landing = !absolute && c.value > 0 ? Landing::KeyFrameAfter : Landing::KeyFrameBefore;
+    return DoSeek(target, state_ != GraphState::Running, landing);
 }
 
 Outcome<double> FilterGraph::Duration() {

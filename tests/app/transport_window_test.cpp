@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
+#include <QSlider>
 #include <QThread>
 #include <QTimer>
 
@@ -19,10 +20,10 @@
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
-#include "tests/support/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 #include "text/osd.h"
 
 namespace quova {
@@ -131,8 +132,8 @@ TEST_F(TransportWindow, AVbrMp3PlaysToItsEndAndItsLengthFollowsTheData) {
     for (const bool loudFirst : {true, false}) {
         SCOPED_TRACE(loudFirst ? "loud first" : "quiet first");
         // 0.4 s + 2.6 s = 3.0 s.
-        const auto file = testing::media::VbrMp3(dir_ / (loudFirst ? "loud.mp3" : "quiet.mp3"),
-                                                 0.4, 2.6, loudFirst);
+        const auto file = testing::media::VbrMp3(dir_ / (loudFirst ? "loud.mp3" : "quiet.mp3"), 0.4,
+                                                 2.6, loudFirst);
         form_->OpenMedia(file.string());
         ASSERT_EQ(Graph().MediaKind, MediaKindFile);
         const double opened = Graph().Duration;
@@ -176,6 +177,41 @@ TEST_F(TransportWindow, AHandOverDuringASeekRunsAfterTheSeek) {
     EXPECT_TRUE(handedOver) << "the hand-over came during the seek's wait";
     EXPECT_EQ(seekingAtOpen, std::vector<bool>{false}) << "it was opened once the seek was done";
     EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
+}
+
+// The seek bar's drag shows the keyframe at or before the thumb; letting go
+// lands on the hundredth the thumb shows.
+TEST_F(TransportWindow, DraggingTheSeekBarShowsKeyFramesAndLettingGoLandsExactly) {
+    const auto clip = testing::media::MatroskaH264KeyFrames(dir_ / "keys.mkv", 6.0, 25);
+    // Read by a pipeline of its own, apart from the player.
+    const std::vector<double> keyFrames = testing::MatroskaVideoKeyFrames(clip);
+    const auto keyFrameAtOrBefore = [&](double seconds) {
+        double at = -1;
+        for (double k : keyFrames)
+            if (k <= seconds + 1e-6) at = k;
+        return at;
+    };
+    ASSERT_NEAR(keyFrameAtOrBefore(3.72), 3.0, 1e-6) << "a keyframe each second";
+    form_->OpenMedia(clip.string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    form_->popup().Trigger("Play1");
+    ASSERT_EQ(GraphStateOf(), GraphState::Paused);
+    form_->popup().Trigger("TrackBar2");
+    auto* bar = form_->findChild<QSlider*>("TrackBar1");
+    ASSERT_TRUE(bar && bar->isVisible());
+    ASSERT_GE(bar->maximum(), 590);
+
+    // What the slider does as the mouse holds and moves its thumb.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(372);
+    EXPECT_NEAR(CurrentPosition(), keyFrameAtOrBefore(3.72), 1e-6);
+    bar->setSliderPosition(448);
+    EXPECT_NEAR(CurrentPosition(), keyFrameAtOrBefore(4.48), 1e-6);
+    form_->Timer1Timer();
+    EXPECT_EQ(bar->value(), 448) << "the thumb stays under the pointer";
+    bar->setSliderDown(false);
+    EXPECT_NEAR(CurrentPosition(), 4.48, 1e-6);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,8 +13,10 @@
 #include "graph/graph_state.h"
 #include "graph/open_counter.h"
 #include "graph/open_media.h"
+#include "platform/engine/video_renderer.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/first_buffer.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
@@ -308,6 +311,153 @@ TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
         << "the stream's own end counts wherever the position is";
     EXPECT_EQ(ui_.playListContinued, 2);
     EXPECT_FALSE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
+}
+
+// H.264 with a keyframe each second: the scan and the seek bar's drag land
+// on keyframes, every other seek where it was asked to.
+class KeyFrameTransportTest : public TransportTest {
+  protected:
+    static void SetUpTestSuite() {
+        testing::App();
+        keyDir_ = new quova::testing::TempDir;
+        keyClip_ = media::MatroskaH264KeyFrames(*keyDir_ / "keys.mkv", kClipSeconds, 25).string();
+        // Read by a pipeline of its own, apart from the player.
+        keyFrames_ = quova::testing::MatroskaVideoKeyFrames(keyClip_);
+    }
+    static void TearDownTestSuite() {
+        delete keyDir_;
+        keyDir_ = nullptr;
+    }
+    void TearDown() override {
+        picture_.reset();
+        TransportTest::TearDown();
+    }
+
+    // Opens the clip, pauses it exactly at `seconds` and watches the
+    // pictures that reach the video renderer.
+    void OpenPausedAt(double seconds) {
+        ASSERT_GE(keyFrames_.size(), 14u);
+        ASSERT_NEAR(KeyFrameAtOrAfter(2.04), 3.0, kSameTime) << "a keyframe each second";
+        OpenMedia(keyClip_);
+        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+        Graph().GraphBuilder->Pause();
+        SeekTo(seconds);
+        ASSERT_EQ(GraphStateOf(), GraphState::Paused);
+        ASSERT_NEAR(CurrentPosition(), seconds, kSameTime);
+        const auto video = Graph().GraphBuilder->VideoRenderer();
+        ASSERT_TRUE(video);
+        const auto inputs = video->Pins(engine::PinDirection::Input);
+        ASSERT_FALSE(inputs.empty());
+        picture_ = std::make_unique<quova::testing::FirstBufferTap>(inputs.front()->pad());
+        picture_->Arm();
+    }
+    // The time of the first picture since the tap was armed, once it came.
+    double FirstPicture() {
+        QElapsedTimer clock;
+        clock.start();
+        // The bound only ends a failing test.
+        while (picture_->Seconds() < 0 && clock.elapsed() < 10000) Pump(5);
+        return picture_->Seconds();
+    }
+    static double KeyFrameAtOrBefore(double seconds) {
+        double at = -1;
+        for (double k : keyFrames_)
+            if (k <= seconds + kSameTime) at = k;
+        return at;
+    }
+    static double KeyFrameAtOrAfter(double seconds) {
+        for (double k : keyFrames_)
+            if (k >= seconds - kSameTime) return k;
+        return -1;
+    }
+
+    static constexpr double kSameTime = 1e-6;
+    static quova::testing::TempDir* keyDir_;
+    static std::string keyClip_;
+    static std::vector<double> keyFrames_;
+    std::unique_ptr<quova::testing::FirstBufferTap> picture_;
+};
+
+quova::testing::TempDir* KeyFrameTransportTest::keyDir_ = nullptr;
+std::string KeyFrameTransportTest::keyClip_;
+std::vector<double> KeyFrameTransportTest::keyFrames_;
+
+TEST_F(KeyFrameTransportTest, AScanForwardJumpsToTheKeyFrameAheadOfItsStep) {
+    OpenPausedAt(2.2);
+    FFWD1Click();
+    const TransportTick tick = PollTransport();
+    ASSERT_NEAR(tick.position, 2.2, kSameTime);
+    picture_->Arm();
+    FastScanDuty(tick);
+    // 3.2 s lies between keyframes: the scan shows the one at 4 s, not the
+    // frame at 3.2 s (decoded from 3 s on) nor the keyframe at 3 s.
+    EXPECT_NEAR(FirstPicture(), KeyFrameAtOrAfter(3.2), kSameTime);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_GT(CurrentPosition(), KeyFrameAtOrAfter(3.2) - kSameTime);
+}
+
+// Keyframes 3 s apart in 5 s: none after 3 s. A demuxer asked for the
+// keyframe after 4.5 s may fall back on the one at 3 s, behind where the
+// scan stands; the scan goes on to 4.5 s exactly instead.
+TEST_F(KeyFrameTransportTest, AScanForwardPastTheLastKeyFrameStillMovesForward) {
+    const auto sparse = media::MatroskaH264KeyFrames(*keyDir_ / "sparse.mkv", 5.0, 75);
+    ASSERT_EQ(quova::testing::MatroskaVideoKeyFrames(sparse), (std::vector<double>{0.0, 3.0}));
+    OpenMedia(sparse.string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    Graph().GraphBuilder->Pause();
+    SeekTo(3.5);
+    ASSERT_NEAR(CurrentPosition(), 3.5, kSameTime);
+    FFWD1Click();
+    FastScanDuty(PollTransport());
+    // Played on for a moment from 4.5 s, not from 3 s.
+    EXPECT_GE(CurrentPosition(), 4.5 - kSameTime);
+}
+
+TEST_F(KeyFrameTransportTest, AScanBackwardJumpsToTheKeyFrameBehindItsStep) {
+    OpenPausedAt(5.6);
+    FBWD1Click();
+    FBWD1Click();
+    const TransportTick tick = PollTransport();
+    picture_->Arm();
+    FastScanDuty(tick);
+    EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(3.6), kSameTime);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+}
+
+TEST_F(KeyFrameTransportTest, AKeyFrameSeekLandsOnTheKeyFrameBeforeAndKeepsTheState) {
+    OpenPausedAt(1.0);
+    SeekToKeyFrame(6.72);
+    EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(6.72), kSameTime);
+    EXPECT_NEAR(CurrentPosition(), KeyFrameAtOrBefore(6.72), kSameTime);
+    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    ASSERT_FALSE(ui_.seeked.empty());
+    EXPECT_NEAR(ui_.seeked.back(), KeyFrameAtOrBefore(6.72), kSameTime)
+        << "the desktop bus hears where it landed";
+
+    Graph().GraphBuilder->Run();
+    ASSERT_EQ(GraphStateOf(), GraphState::Running);
+    picture_->Arm();
+    SeekToKeyFrame(9.5);
+    // Running, the graph plays on from the keyframe; the bus hears where
+    // it landed, not the target.
+    ASSERT_FALSE(ui_.seeked.empty());
+    EXPECT_GE(ui_.seeked.back(), KeyFrameAtOrBefore(9.5) - kSameTime);
+    EXPECT_LT(ui_.seeked.back(), 9.5 - 0.2);
+    EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(9.5), kSameTime);
+    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    EXPECT_FALSE(SeekBusy);
+}
+
+TEST_F(KeyFrameTransportTest, SeeksAndJumpsLandOnTheFrameBetweenKeyFrames) {
+    OpenPausedAt(1.0);
+    SeekTo(6.72);
+    EXPECT_NEAR(FirstPicture(), 6.72, kSameTime);
+    EXPECT_NEAR(CurrentPosition(), 6.72, kSameTime);
+    SeekTo(12.36);
+    picture_->Arm();
+    JumpBWD2Click();
+    EXPECT_NEAR(FirstPicture(), 2.36, kSameTime);
+    EXPECT_NEAR(CurrentPosition(), 2.36, kSameTime);
 }
 
 TEST(PlayPauseGlyph, PauseWhileRunningPlayOtherwise) {

@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -141,10 +142,11 @@ std::filesystem::path VbrMp3(const std::filesystem::path& out, double loudSecond
     };
     const std::string loud = part(loudSeconds, "white-noise", 1.0);
     const std::string quiet = part(quietSeconds, "silence", 0.0);
-    Made("concat name=c ! audioconvert ! lamemp3enc target=quality quality=0 ! "
-         "filesink location=$OUT " +
-             (loudFirst ? loud + quiet : quiet + loud),
-         out);
+    Made(
+        "concat name=c ! audioconvert ! lamemp3enc target=quality quality=0 ! "
+        "filesink location=$OUT " +
+            (loudFirst ? loud + quiet : quiet + loud),
+        out);
     return out;
 }
 
@@ -179,6 +181,17 @@ std::filesystem::path H264With(const std::filesystem::path& out, double seconds,
 
 std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds) {
     return H264With(out, seconds, "matroskamux", "lamemp3enc ! mpegaudioparse");
+}
+
+std::filesystem::path MatroskaH264KeyFrames(const std::filesystem::path& out, double seconds,
+                                            int keyFrameInterval) {
+    return Made(VideoSource(seconds) +
+                    " ! x264enc speed-preset=ultrafast option-string=scenecut=0 key-int-max=" +
+                    std::to_string(keyFrameInterval) +
+                    " ! h264parse ! matroskamux name=mux ! filesink location=$OUT " +
+                    AudioSource(seconds, 44100, 2) +
+                    " ! audioconvert ! lamemp3enc ! mpegaudioparse ! mux.",
+                out);
 }
 
 std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds) {
@@ -218,5 +231,48 @@ std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double v
 }
 
 }  // namespace media
+
+namespace {
+
+GstPadProbeReturn NoteKeyFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (buffer && !GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT) &&
+        GST_BUFFER_PTS_IS_VALID(buffer))
+        static_cast<std::vector<double>*>(data)->push_back(
+            static_cast<double>(GST_BUFFER_PTS(buffer)) / GST_SECOND);
+    return GST_PAD_PROBE_OK;
+}
+
+}  // namespace
+
+std::vector<double> MatroskaVideoKeyFrames(const std::filesystem::path& file) {
+    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    std::vector<double> found;
+    const std::string launch = "filesrc location=\"" + file.string() +
+                               "\" ! matroskademux name=d d.video_0 ! fakesink name=out sync=false";
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(launch.c_str(), &error);
+    EXPECT_EQ(error, nullptr) << error->message;
+    if (error) g_error_free(error);
+    if (!pipeline) return found;
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    GstPad* pad = gst_element_get_static_pad(sink, "sink");
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, NoteKeyFrame, &found, nullptr);
+    gst_object_unref(pad);
+    gst_object_unref(sink);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end = gst_bus_timed_pop_filtered(
+        bus, 60 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    EXPECT_TRUE(end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS) << "while reading " << file;
+    if (end) gst_message_unref(end);
+    gst_object_unref(bus);
+    // The streaming thread has stopped once the pipeline is down: `found`
+    // is no longer written.
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    std::sort(found.begin(), found.end());
+    return found;
+}
 
 }  // namespace quova::testing

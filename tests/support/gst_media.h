@@ -44,6 +44,11 @@ std::filesystem::path AviMp3(const std::filesystem::path& out, double seconds = 
 std::filesystem::path MpegPs(const std::filesystem::path& out, double seconds = 1.0);
 // A Matroska file with H.264 video (320x240, 25 fps) and MP3 audio.
 std::filesystem::path MatroskaH264Mp3(const std::filesystem::path& out, double seconds = 1.0);
+// As MatroskaH264Mp3, with a keyframe every `keyFrameInterval` frames and
+// none between (no scene cuts): every other frame depends on the ones
+// before it, back to its keyframe.
+std::filesystem::path MatroskaH264KeyFrames(const std::filesystem::path& out, double seconds,
+                                            int keyFrameInterval);
 // An MP4 file with H.264 video (320x240, 25 fps) and AAC audio.
 std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double seconds = 1.0);
 // An Ogg file with one Vorbis stream per frequency, each a sine tone of that
@@ -59,5 +64,10 @@ std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double secon
 std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
                                       double audioStart);
 }  // namespace media
+
+// The presentation times in seconds, ascending, of the keyframes of a
+// Matroska file's first video stream, as GStreamer's demuxer marks them.
+// Fails the calling test when the file cannot be read to its end.
+std::vector<double> MatroskaVideoKeyFrames(const std::filesystem::path& file);
 
 }  // namespace quova::testing
