@@ -150,5 +150,52 @@ TEST_F(FileWriting, SmallBuffersReachTheFileInFewWritesAndWhole) {
         << "the samples written differ from the file's";
 }
 
+TEST_F(FileWriting, TheOneStreamOfAFileWritingGraphGoesOnInTheDemuxersThread) {
+    FilterGraph graph;
+    const PinPtr input = WriteTheSound(graph, dir_ / "out.pcm");
+    ASSERT_TRUE(input);
+    DropThePictures(graph);
+    graph.SetClockSync(false);
+    GstPad* bytes = FileBytes(graph);
+    ASSERT_TRUE(bytes);
+    PadThreads reading(
+        bytes, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_PULL));
+    PadThreads arriving(input->pad(), GST_PAD_PROBE_TYPE_BUFFER);
+    ASSERT_EQ(graph.Run(), S_OK);
+    ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 30000));
+    graph.Stop();
+    ASSERT_GT(arriving.Buffers(), 0);
+    const std::set<std::thread::id> readers = reading.Threads();
+    for (const std::thread::id& writer : arriving.Threads())
+        EXPECT_TRUE(readers.contains(writer)) << "a buffer changed threads on its way";
+    EXPECT_TRUE(quova::testing::ReadFile(dir_ / "out.pcm") ==
+                quova::testing::ReadFile(dir_ / "reference.pcm"));
+}
+
+// Played in time, with the pictures shown, each stream keeps its own thread
+// so that neither waits on the other's renderer; the writer then gets its
+// data from its stream's queue, not from the thread that reads the file.
+TEST_F(FileWriting, StreamsPlayedInTimeKeepTheirOwnThreads) {
+    FilterGraph graph;
+    const PinPtr input = WriteTheSound(graph, dir_ / "out.pcm");
+    ASSERT_TRUE(input);
+    ASSERT_TRUE(graph.VideoRenderer());
+    // The graph ran without its clock before: the queues come back.
+    graph.SetClockSync(false);
+    graph.SetClockSync(true);
+    GstPad* bytes = FileBytes(graph);
+    ASSERT_TRUE(bytes);
+    PadThreads reading(
+        bytes, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_PULL));
+    PadThreads arriving(input->pad(), GST_PAD_PROBE_TYPE_BUFFER);
+    ASSERT_EQ(graph.Run(), S_OK);
+    ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 30000));
+    graph.Stop();
+    ASSERT_GT(arriving.Buffers(), 0);
+    const std::set<std::thread::id> readers = reading.Threads();
+    for (const std::thread::id& writer : arriving.Threads())
+        EXPECT_FALSE(readers.contains(writer)) << "the sound went on in the reading thread";
+}
+
 }  // namespace
 }  // namespace quova::engine
