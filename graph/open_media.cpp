@@ -257,7 +257,13 @@ void OpenMedia(const std::string& fileName) {
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
     port.SetTimer1(false);
-    Wait(100);
+    // Playback pauses a moment between media, its window answering. An
+    // extraction shows and plays nothing in between: it goes straight on to
+    // the next file of its batch.
+    if (GraphFlags().ExtractionMode)
+        ProcessEvents();
+    else
+        Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
