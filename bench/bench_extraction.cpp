@@ -9,7 +9,10 @@
 // its gst-launch counterpart does the same work into Matroska: the video
 // copied unchanged, the audio encoded to Vorbis at the same quality.
 //
-//   bench_extraction [folder] [runs]   (the clips are generated there when missing)
+//   bench_extraction [folder] [runs] [mode]
+//
+// The clips are generated in the folder when missing; three runs by default;
+// a mode ("wav", "mp3", ...) limits the runs to the modes whose name holds it.
 #include <QApplication>
 #include <QThread>
 #include <QWidget>
@@ -151,6 +154,7 @@ int main(int argc, char** argv) {
     const fs::path folder =
         argc > 1 ? fs::absolute(argv[1]) : fs::temp_directory_path() / "quova-bench";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
     fs::create_directories(folder / "config");
     // The Vorbis modes keep their settings: in a folder of the benchmark's own.
     setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
@@ -164,6 +168,7 @@ int main(int argc, char** argv) {
     std::printf("%-14s %9s %9s %7s %7s %7s %9s\n", "mode", "quova (s)", "launch(s)", "ratio",
                 "open", "run", "finish");
     for (const Case& c : kCases) {
+        if (std::string(c.name).find(only) == std::string::npos) continue;
         const fs::path clip = folder / c.clip;
         const std::string error = MakeClip(clip, c.mp3);
         if (!error.empty()) {
