@@ -287,7 +287,8 @@ bool HasDefaultHandler(const std::string& mimeType) {
     return false;
 }
 
-void AssociateWithDesktop(const std::string& extension, const std::string& programPath) {
+void AssociateWithDesktop(const std::vector<std::string>& extensions,
+                          const std::string& programPath) {
     const fs::path dataHome = XdgDataHome();
     const fs::path configHome = XdgConfigHome();
     if (dataHome.empty() || configHome.empty())
@@ -297,11 +298,18 @@ void AssociateWithDesktop(const std::string& extension, const std::string& progr
     const std::string entry = DesktopEntryText(programPath);
     if (ReadWhole(entryPath) != entry) WriteWhole(entryPath, entry);
 
+    // Every type the extensions share is looked at once, against the lists
+    // as they are before this change (the entry above being installed).
+    std::vector<std::string> types;
+    for (const std::string& extension : extensions)
+        for (const std::string& type : MimeTypesOf(extension))
+            if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
     const fs::path listPath = configHome / "mimeapps.list";
-    for (const std::string& type : MimeTypesOf(extension)) {
-        if (HasDefaultHandler(type)) continue;
-        WriteWhole(listPath, WithDefault(ReadWhole(listPath), type));
-    }
+    const std::string before = ReadWhole(listPath);
+    std::string list = before;
+    for (const std::string& type : types)
+        if (!HasDefaultHandler(type)) list = WithDefault(list, type);
+    if (list != before) WriteWhole(listPath, list);
 }
 
 }  // namespace quova

@@ -40,8 +40,10 @@ bool HasDefaultHandler(const std::string& mimeType);
 
 // Writes the desktop entry into $XDG_DATA_HOME/applications (following a
 // moved program) and makes the program the default handler in
-// $XDG_CONFIG_HOME/mimeapps.list for each type of `extension` that has no
-// default yet. Throws std::runtime_error naming what could not be written.
-void AssociateWithDesktop(const std::string& extension, const std::string& programPath);
+// $XDG_CONFIG_HOME/mimeapps.list for each type of the `extensions` that has
+// no default yet. Each file is written once at most, whatever the number of
+// types. Throws std::runtime_error naming what could not be written.
+void AssociateWithDesktop(const std::vector<std::string>& extensions,
+                          const std::string& programPath);
 
 }  // namespace quova

@@ -382,6 +382,11 @@ void TQuovaForm::recentn1Click(const MenuItem& item) {
 }
 
 void TQuovaForm::MediaEvent() {
+    const auto extractionEnded = [] {
+        const GraphSession& g = Graph();
+        return GraphFlags().ExtractionMode && g.ExtractionReady && g.MediaComplete;
+    };
+    const bool endedBefore = extractionEnded();
     // Handled at once even inside a command's wait (a wait for a disc's
     // domain to change needs them); on its own it is a command like any,
     // since a report it shows lets other commands in.
@@ -389,6 +394,16 @@ void TQuovaForm::MediaEvent() {
         HandleMediaEvents();
     else
         Commands().Run([] { HandleMediaEvents(); });
+    // The end of an extracted file is taken up as it comes, not at the next
+    // polling tick, up to half a second later: the file is made whole and
+    // the batch goes on at once. As its own command, after this one; a
+    // command waiting then leaves it to the tick, as before.
+    if (!endedBefore && extractionEnded()) {
+        QTimer::singleShot(0, this, [this, extractionEnded] {
+            if (extractionEnded() && !Commands().Busy())
+                Commands().Run([this] { ExtractionTimerTick(); });
+        });
+    }
 }
 
 bool TQuovaForm::event(QEvent* event) {

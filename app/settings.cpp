@@ -101,7 +101,9 @@ WindowBounds PlaceOnScreen(const WindowBounds& bounds, const ScreenSize& screen)
     return centred;
 }
 
-void LoadSettings(Settings& s, SettingsHost& host) {
+namespace {
+
+void LoadFromStore(Settings& s, SettingsHost& host) {
     // A caller that knows better (the window started for another path) has set them already.
     if (s.ProgramVersion.empty()) s.ProgramVersion = BuildProgramVersion();
     if (s.ExePath.empty()) s.ExePath = RunningExePath();
@@ -173,6 +175,27 @@ void LoadSettings(Settings& s, SettingsHost& host) {
     const WindowBounds placed = PlaceOnScreen(host.Bounds(), host.Screen());
     const WindowBounds now = host.Bounds();
     if (placed.left != now.left || placed.top != now.top) host.ApplyBounds(placed);
+}
+
+}  // namespace
+
+void LoadSettings(Settings& s, SettingsHost& host) {
+    // A first start creates some fifty values: one write of the store, not
+    // one each.
+    registry::Batch batch;
+    try {
+        LoadFromStore(s, host);
+    } catch (const registry::RegistryError&) {
+        // What was created and repaired before the value that stopped the
+        // load is kept, as it was when each value was written on its own; the
+        // value that stopped it is the error to report.
+        try {
+            batch.Commit();
+        } catch (const registry::RegistryError&) {
+        }
+        throw;
+    }
+    batch.Commit();
 }
 
 void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen) {

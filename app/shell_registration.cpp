@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "app/desktop_entry.h"
 #include "graph/message_box.h"
@@ -57,36 +58,53 @@ bool RegistrableProgram(const std::string& programPath) {
     return programPath.starts_with('/') && OnlyUserControls(folder);
 }
 
+namespace {
+
+// CheckFileType's part in the class store. Throws on failure.
+void AssociateInStore(const std::string& extension, const std::string& programPath) {
+    std::string fileType = ReadDefault(extension);
+    if (fileType.empty()) {
+        fileType = DefaultFileType(extension);
+        WriteDefault(extension, fileType);
+    }
+    if (!HasDefault(fileType)) WriteDefault(fileType, "");
+
+    const std::string command = ShellCommand(programPath);
+    const std::string verb = ReadDefault(fileType + "\\shell");
+    if (!verb.empty()) {
+        const std::string commandKey = fileType + "\\shell\\" + verb + "\\command";
+        const std::string current = ReadDefault(commandKey);
+        // Our own verb, pointing at wherever the program was: follow it.
+        const std::string name = FileName(programPath);
+        if (!name.empty() && current.find(name) != std::string::npos)
+            WriteDefault(commandKey, command);
+    } else {
+        WriteDefault(fileType + "\\shell", "Quova");
+    }
+    WriteDefault(fileType + "\\shell\\quova", Lex(1350) + "Quova");
+    WriteDefault(fileType + "\\shell\\quova\\command", command);
+}
+
+void ReportFailure(const std::string& what) {
+    ShowCaptionedMessage(what + "\n" + FormatLex(1360, "CheckFileType"), "Quova:CheckFileType",
+                         MbIconExclamation);
+}
+
+}  // namespace
+
 bool CheckFileType(const std::string& extension, const std::string& programPath) {
     if (!RegistrableProgram(programPath)) return false;
     try {
-        std::string fileType = ReadDefault(extension);
-        if (fileType.empty()) {
-            fileType = DefaultFileType(extension);
-            WriteDefault(extension, fileType);
-        }
-        if (!HasDefault(fileType)) WriteDefault(fileType, "");
-
-        const std::string command = ShellCommand(programPath);
-        const std::string verb = ReadDefault(fileType + "\\shell");
-        if (!verb.empty()) {
-            const std::string commandKey = fileType + "\\shell\\" + verb + "\\command";
-            const std::string current = ReadDefault(commandKey);
-            // Our own verb, pointing at wherever the program was: follow it.
-            const std::string name = FileName(programPath);
-            if (!name.empty() && current.find(name) != std::string::npos)
-                WriteDefault(commandKey, command);
-        } else {
-            WriteDefault(fileType + "\\shell", "Quova");
-        }
-        WriteDefault(fileType + "\\shell\\quova", Lex(1350) + "Quova");
-        WriteDefault(fileType + "\\shell\\quova\\command", command);
+        // The store is written once for the extension's keys, and not at
+        // all when one of them fails.
+        registry::Batch batch;
+        AssociateInStore(extension, programPath);
+        batch.Commit();
         // The desktop reads its own association, not the store's record.
-        AssociateWithDesktop(extension, programPath);
+        AssociateWithDesktop({extension}, programPath);
         return true;
     } catch (const std::exception& e) {
-        ShowCaptionedMessage(std::string(e.what()) + "\n" + FormatLex(1360, "CheckFileType"),
-                             "Quova:CheckFileType", MbIconExclamation);
+        ReportFailure(e.what());
         return false;
     }
 }
@@ -99,15 +117,50 @@ void RegisterWithShell(const std::string& programPath) {
                      programPath.c_str());
         return;
     }
-    const std::string app = "Applications\\" + FileName(programPath) + "\\shell";
-    try {
-        WriteDefault(app, "open");
-        WriteDefault(app + "\\open", "");
-        WriteDefault(app + "\\open\\command", ShellCommand(programPath));
-    } catch (const std::exception&) {
-        // The Applications entry is a convenience; start-up goes on without it.
+    // Each value written on its own rewrote the whole store and flushed it to
+    // the disk, some seventy times on a first start: the store is written
+    // once, at the end, and so are the desktop's files. The failures are
+    // told after that, so that no message waits on the user mid-way.
+    std::vector<std::string> failures;
+    std::vector<std::string> associated;
+    {
+        registry::Batch all;
+        const std::string app = "Applications\\" + FileName(programPath) + "\\shell";
+        try {
+            registry::Batch entry;
+            WriteDefault(app, "open");
+            WriteDefault(app + "\\open", "");
+            WriteDefault(app + "\\open\\command", ShellCommand(programPath));
+            entry.Commit();
+        } catch (const std::exception&) {
+            // The Applications entry is a convenience; start-up goes on without it.
+        }
+        for (const char* extension : kRegisteredExtensions) {
+            try {
+                // An extension that fails leaves none of its keys behind.
+                registry::Batch one;
+                AssociateInStore(extension, programPath);
+                one.Commit();
+                associated.emplace_back(extension);
+            } catch (const std::exception& e) {
+                failures.emplace_back(e.what());
+            }
+        }
+        try {
+            all.Commit();
+        } catch (const std::exception& e) {
+            failures.emplace_back(e.what());
+            associated.clear();
+        }
     }
-    for (const char* extension : kRegisteredExtensions) CheckFileType(extension, programPath);
+    if (!associated.empty()) {
+        try {
+            AssociateWithDesktop(associated, programPath);
+        } catch (const std::exception& e) {
+            failures.emplace_back(e.what());
+        }
+    }
+    for (const std::string& failure : failures) ReportFailure(failure);
 }
 
 bool ShellRegistrationNeeded(const std::string& storedVersion, const std::string& storedExe,

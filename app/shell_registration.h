@@ -35,9 +35,11 @@ bool CheckFileType(const std::string& extension, const std::string& programPath)
 
 // The registration start-up runs when the stored version or path differ from
 // the running program's: the Applications keys and CheckFileType for every
-// registered extension. Failures of the Applications keys are ignored. A
-// program that is not RegistrableProgram registers nothing and says so once
-// on the standard error.
+// registered extension. The store, the desktop entry and the desktop's list
+// of default handlers are each written once at most; an extension that fails
+// leaves none of its keys, and the failures are reported after the writes.
+// Failures of the Applications keys are ignored. A program that is not
+// RegistrableProgram registers nothing and says so once on the standard error.
 void RegisterWithShell(const std::string& programPath);
 
 // Whether start-up must register: the stored version or path differ.

@@ -1,11 +1,23 @@
-// Extracts the audio of a generated 20-minute AVI (PCM audio to WAV, MP3
-// audio to MP3) through the player's extraction graph and through
-// gst-launch-1.0 doing the same copy, and prints the wall times side by side
-// (medians of three alternating runs each).
+// Runs every extraction mode on a generated 20-minute AVI (MJPEG video with
+// PCM or MP3 audio) through the player's extraction graph, and the same
+// conversion through gst-launch-1.0, alternating, and prints the medians of
+// the wall times side by side. The player's time runs from the open to the
+// output file under its name; its three phases (open, run to the end, making
+// the file whole, which includes flushing it to the disk) are shown apart.
 //
-//   bench_extraction [folder]   (the clips are generated there when missing)
+// The player flushes each file to the disk before giving it its name (so
+// that a crash never leaves a cut file under it); gst-launch-1.0 does not,
+// so its time is also shown with the file flushed after it ("+sync").
+//
+// The transcode has no stock GStreamer element that packs MJPEG into OGM, so
+// its gst-launch counterpart does the same work into Matroska: the video
+// copied unchanged, the audio encoded to Vorbis at the same quality.
+//
+//   bench_extraction [folder] [runs] [mode]
+//
+// The clips are generated in the folder when missing; three runs by default;
+// a mode ("wav", "mp3", ...) limits the runs to the modes whose name holds it.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QThread>
 #include <QWidget>
 
@@ -53,43 +65,99 @@ std::string MakeClip(const fs::path& out, bool mp3) {
     return testing::MakeMedia(video + " ! avimux name=mux ! filesink location=$OUT " + audio, out);
 }
 
-// The player: the clip opened with the mode on, run to its end, the file made whole.
-double PlayerRun(const fs::path& clip, ExtractionKind kind) {
-    const std::string out = OutputFileName(clip.string(), kind);
+struct Case {
+    const char* name;
+    const char* clip;
+    bool mp3;
+    ExtractionKind kind;
+    // The compressor the player is told to use without asking; "" for none.
+    const char* compressor;
+    // What gst-launch-1.0 does after "filesrc location=CLIP ! avidemux name=d",
+    // ending in "filesink location=OUT".
+    const char* launch;
+};
+
+// The Vorbis quality the player uses when none was set (0.1).
+const Case kCases[] = {
+    {"PCM to .wav", "pcm20.avi", false, ExtractionKind::PcmToWav, "",
+     "d.audio_0 ! wavenc ! filesink location=OUT"},
+    {"MP3 to .mp3", "mp3_20.avi", true, ExtractionKind::Mp3ToMp3, "",
+     "d.audio_0 ! filesink location=OUT"},
+    {"PCM to .mp3", "pcm20.avi", false, ExtractionKind::PcmToMp3, "L.A.M.E. mp3 encoder",
+     "d.audio_0 ! audioconvert ! lamemp3enc ! filesink location=OUT"},
+    {"PCM to .ogg", "pcm20.avi", false, ExtractionKind::PcmToOgg, "Vorbis audio encoder",
+     "d.audio_0 ! audioconvert ! vorbisenc quality=0.1 ! oggmux ! filesink location=OUT"},
+    {"to .ogm+video", "pcm20.avi", false, ExtractionKind::TranscodeToOgm, "Vorbis audio encoder",
+     "d.video_0 ! queue ! matroskamux name=m ! filesink location=OUT "
+     "d.audio_0 ! queue ! audioconvert ! vorbisenc quality=0.1 ! m."},
+};
+
+struct Phases {
+    double open = 0, run = 0, finish = 0;
+    double Total() const { return open + run + finish; }
+};
+
+// The player: the clip opened with the mode on, run to its end, the file
+// made whole under its name.
+Phases PlayerRun(const fs::path& clip, const Case& c) {
+    const std::string out = OutputFileName(clip.string(), c.kind);
     fs::remove(out);
     Extraction() = ExtractionState{};
-    ToggleExtractionMode(kind);
+    ToggleExtractionMode(c.kind);
+    Extraction().CompressorName = c.compressor;
+    Extraction().CompressorIsDefault = *c.compressor != 0;
+    Phases p;
     const auto start = Clock::now();
     OpenMedia(clip.string());
+    const auto opened = Clock::now();
     GraphSession& g = Graph();
-    while (!g.MediaComplete) {
+    if (!g.ExtractionReady) std::printf("  (the extraction did not start!)\n");
+    while (g.ExtractionReady && !g.MediaComplete) {
         QApplication::processEvents();
         if (g.GraphBuilder) {
             g.GraphBuilder->DrainBus();
             while (true) {
                 const auto e = g.GraphBuilder->Events().Take();
                 if (!e.ok()) break;
-                if (e.value.code == engine::EC_COMPLETE) g.MediaComplete = true;
+                if (e.value.code == engine::EC_COMPLETE || e.value.code == engine::EC_ERRORABORT)
+                    g.MediaComplete = true;
             }
         }
         QThread::msleep(2);
     }
+    const auto ended = Clock::now();
     FinishExtractionFile();
-    const double s = Seconds(Clock::now() - start);
-    ToggleExtractionMode(kind);
+    const auto finished = Clock::now();
+    p.open = Seconds(opened - start);
+    p.run = Seconds(ended - opened);
+    p.finish = Seconds(finished - ended);
+    ToggleExtractionMode(c.kind);
     if (!fs::exists(out) || fs::file_size(out) < 1000) std::printf("  (no output written!)\n");
-    return s;
+    return p;
 }
 
-double LaunchRun(const fs::path& clip, bool mp3, const fs::path& out) {
+struct Launched {
+    double run = 0;
+    // Flushing the file to the disk afterwards, as the player does before
+    // the file takes its name.
+    double sync = 0;
+};
+
+Launched LaunchRun(const fs::path& clip, const Case& c, const fs::path& out) {
     fs::remove(out);
-    const std::string command = "gst-launch-1.0 -q filesrc location='" + clip.string() +
-                                "' ! avidemux name=d d.audio_0 ! " +
-                                (mp3 ? std::string() : std::string("wavenc ! ")) +
-                                "filesink location='" + out.string() + "'";
-    const auto start = Clock::now();
+    std::string tail = c.launch;
+    tail.replace(tail.find("OUT"), 3, "'" + out.string() + "'");
+    const std::string command =
+        "gst-launch-1.0 -q filesrc location='" + clip.string() + "' ! avidemux name=d " + tail;
+    const std::string sync = "sync '" + out.string() + "'";
+    Launched l;
+    auto start = Clock::now();
     if (std::system(command.c_str()) != 0) std::printf("  (gst-launch failed)\n");
-    return Seconds(Clock::now() - start);
+    l.run = Seconds(Clock::now() - start);
+    start = Clock::now();
+    if (std::system(sync.c_str()) != 0) std::printf("  (sync failed)\n");
+    l.sync = Seconds(Clock::now() - start);
+    return l;
 }
 
 double Median(std::vector<double> v) {
@@ -100,41 +168,45 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const fs::path folder =
+        argc > 1 ? fs::absolute(argv[1]) : fs::temp_directory_path() / "quova-bench";
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string only = argc > 3 ? argv[3] : "";
+    fs::create_directories(folder / "config");
+    // The Vorbis modes keep their settings: in a folder of the benchmark's own.
+    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const fs::path folder =
-        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "quova-bench";
-    fs::create_directories(folder);
     QWidget window;
     OpenCounter = 0;
     testing::FakeUi ui;
     ui.window = &window;
 
-    struct Case {
-        const char* name;
-        fs::path clip;
-        bool mp3;
-        ExtractionKind kind;
-    };
-    const Case cases[] = {
-        {"PCM to .wav", folder / "pcm20.avi", false, ExtractionKind::PcmToWav},
-        {"MP3 to .mp3", folder / "mp3_20.avi", true, ExtractionKind::Mp3ToMp3},
-    };
-    std::printf("%-12s %12s %14s %8s %12s\n", "case", "quova (s)", "gst-launch (s)", "ratio",
-                "x real time");
-    for (const Case& c : cases) {
-        const std::string error = MakeClip(c.clip, c.mp3);
+    std::printf("%-14s %9s %9s %7s %9s %7s %7s %7s %7s\n", "mode", "quova (s)", "launch(s)",
+                "ratio", "+sync(s)", "ratio", "open", "run", "finish");
+    for (const Case& c : kCases) {
+        if (std::string(c.name).find(only) == std::string::npos) continue;
+        const fs::path clip = folder / c.clip;
+        const std::string error = MakeClip(clip, c.mp3);
         if (!error.empty()) {
             std::printf("%s: cannot generate the clip: %s\n", c.name, error.c_str());
             continue;
         }
-        std::vector<double> ours, theirs;
-        for (int run = 0; run < 3; ++run) {
-            ours.push_back(PlayerRun(c.clip, c.kind));
-            theirs.push_back(LaunchRun(c.clip, c.mp3, folder / "launch.out"));
+        std::vector<double> ours, theirs, synced, open, run, finish;
+        for (int i = 0; i < runs; ++i) {
+            const Phases p = PlayerRun(clip, c);
+            ours.push_back(p.Total());
+            open.push_back(p.open);
+            run.push_back(p.run);
+            finish.push_back(p.finish);
+            const Launched l = LaunchRun(clip, c, folder / "launch.out");
+            theirs.push_back(l.run);
+            synced.push_back(l.run + l.sync);
         }
-        const double a = Median(ours), b = Median(theirs);
-        std::printf("%-12s %12.2f %14.2f %8.2f %12.0f\n", c.name, a, b, a / b, kMinutes * 60 / a);
+        const double a = Median(ours), b = Median(theirs), bs = Median(synced);
+        std::printf("%-14s %9.2f %9.2f %7.2f %9.2f %7.2f %7.2f %7.2f %7.2f\n", c.name, a, b, a / b,
+                    bs, a / bs, Median(open), Median(run), Median(finish));
+        std::fflush(stdout);
     }
     ReleaseGraph();
     return 0;

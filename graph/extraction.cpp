@@ -326,6 +326,11 @@ bool BuildExtractionGraph(const std::string& fileName) {
         return false;
     }
     if (!consumerName.empty()) RemoveDownstream(graph.FindFilterByName(consumerName));
+    // Only the sound goes into the file: decoding and drawing the pictures
+    // would cost more than the extraction itself. The splitter's video output
+    // stays, unconnected, so the streams still show as the file has them.
+    // (The transcode keeps the video as it is, undecoded, further on.)
+    if (kind != ExtractionKind::TranscodeToOgm) BypassMediaType(MEDIATYPE_Video);
     FilterPtr source = graph.FindFilterByName(sourceName);
     if (!source) return false;
 

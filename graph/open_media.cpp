@@ -271,9 +271,14 @@ void OpenMedia(const std::string& fileName) {
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
     port.SetTimer1(false);
-    // A tick or a command under way on the medium open now settles first;
-    // with nothing open there is nothing to settle.
-    if (g.GraphBuilder || g.MediaKind != MediaKindNone) Wait(100);
+    // Playback settles a moment between media (a tick or a command under way
+    // on the medium open now), its window answering; with nothing open there
+    // is nothing to settle. An extraction shows and plays nothing in between:
+    // it goes straight on to the next file of its batch.
+    if (GraphFlags().ExtractionMode)
+        ProcessEvents();
+    else if (g.GraphBuilder || g.MediaKind != MediaKindNone)
+        Wait(100);
 
     try {
         const int previousKind = g.MediaKind;

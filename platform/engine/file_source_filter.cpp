@@ -10,6 +10,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/engine/descriptor_sink.h"
+
 namespace quova::engine {
 
 FileSourceFilter::FileSourceFilter(FilterInfo info)
@@ -55,13 +57,14 @@ std::vector<std::pair<std::string, std::string>> FileSourceFilter::RebuildProper
 }
 
 FileWriterFilter::FileWriterFilter(FilterInfo info, std::string pinName)
-    : Filter(std::move(info), gst_element_factory_make("fdsink", nullptr)),
-      pinName_(std::move(pinName)) {
+    : Filter(std::move(info), MakeDescriptorSink()), pinName_(std::move(pinName)) {
     if (!element_) return;
     // Until a file is given, writes fail (the element's default descriptor
     // is the program's standard output).
     fd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    g_object_set(element_, "sync", FALSE, "async", FALSE, nullptr);
+    // A file takes data as fast as it comes; no clock, no preroll to wait
+    // for, and no last buffer held for nobody to look at.
+    g_object_set(element_, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
     if (fd_ >= 0) g_object_set(element_, "fd", fd_, nullptr);
 }
 

@@ -16,25 +16,34 @@ std::string QueueName(const std::string& padName) {
     return "queue:" + padName;
 }
 
-// Links a demuxer pad to the queue of its stream (streaming thread when the
-// pad is new). A stream that was not discovered stays unlinked, which the
-// demuxer tolerates like any unconnected output.
-void LinkToQueue(GstElement* demux, GstPad* pad) {
+// Marks the ghost pad of a stream the demuxer hands on itself, without the
+// stream's queue.
+constexpr const char* kHandedOnDirectly = "quova-handed-on-directly";
+
+// Links a demuxer pad to the way out of its stream (streaming thread when
+// the pad is new): the stream's queue, or the ghost pad of its name itself
+// for a stream handed on directly. A stream that was not discovered stays
+// unlinked, which the demuxer tolerates like any unconnected output.
+void LinkStream(GstElement* demux, GstPad* pad) {
     if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC || gst_pad_is_linked(pad)) return;
     GstObject* bin = gst_object_get_parent(GST_OBJECT(demux));
     if (!bin) return;
-    if (GstElement* queue =
-            gst_bin_get_by_name(GST_BIN(bin), QueueName(GST_PAD_NAME(pad)).c_str())) {
+    GstPad* ghost = gst_element_get_static_pad(GST_ELEMENT(bin), GST_PAD_NAME(pad));
+    if (ghost && g_object_get_data(G_OBJECT(ghost), kHandedOnDirectly)) {
+        gst_ghost_pad_set_target(GST_GHOST_PAD(ghost), pad);
+    } else if (GstElement* queue =
+                   gst_bin_get_by_name(GST_BIN(bin), QueueName(GST_PAD_NAME(pad)).c_str())) {
         GstPad* sink = gst_element_get_static_pad(queue, "sink");
         gst_pad_link(pad, sink);
         gst_object_unref(sink);
         gst_object_unref(queue);
     }
+    if (ghost) gst_object_unref(ghost);
     gst_object_unref(bin);
 }
 
 void OnDemuxPad(GstElement* demux, GstPad* pad, gpointer) {
-    LinkToQueue(demux, pad);
+    LinkStream(demux, pad);
 }
 
 constexpr guint kQueueBytes = 64u * 1024 * 1024;
@@ -115,7 +124,7 @@ HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
         pin->setOfferedCaps(gst_caps_from_string(s.caps.c_str()));
         // Some demuxers have their pad from the start.
         if (GstPad* existing = gst_element_get_static_pad(demux_, s.padName.c_str())) {
-            LinkToQueue(demux_, existing);
+            LinkStream(demux_, existing);
             gst_object_unref(existing);
         }
     }
@@ -139,12 +148,40 @@ void SplitterFilter::InputDisconnected(Pin&) {
 }
 
 void SplitterFilter::Realising() {
-    for (const PinPtr& out : Pins(PinDirection::Output)) {
+    const std::vector<PinPtr> outs = Pins(PinDirection::Output);
+    const auto connected = std::count_if(outs.begin(), outs.end(),
+                                         [](const PinPtr& out) { return out->IsConnected(); });
+    // The queues keep the streams of a file from waiting on one another's
+    // renderers. A graph that writes a file as fast as it can, taking one
+    // stream, has nothing to keep apart: that stream goes on in the
+    // demuxer's own thread, without a hand-over to another thread for each
+    // buffer (thousands a minute of audio chunks).
+    const bool oneWrittenStream = connected == 1 && Graph() && !Graph()->ClockSync();
+    for (const PinPtr& out : outs) {
         GstElement* queue = gst_bin_get_by_name(GST_BIN(element_), QueueName(out->Name()).c_str());
         if (!queue) continue;
         GstPad* sink = gst_element_get_static_pad(queue, "sink");
         // The queue's input, so that its thread does not run for nothing.
         DropWhileUnconnected(sink, out->IsConnected(), dropProbes_[out->Name()]);
+        GstPad* ghost = out->pad();
+        const bool direct = oneWrittenStream && out->IsConnected();
+        g_object_set_data(G_OBJECT(ghost), kHandedOnDirectly, direct ? ghost : nullptr);
+        // A demuxer with its pads from the start has them linked already.
+        GstPad* existing = gst_element_get_static_pad(demux_, out->Name().c_str());
+        GstPad* queueSource = gst_element_get_static_pad(queue, "src");
+        GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(ghost));
+        if (direct) {
+            if (existing && gst_pad_is_linked(existing) && target != existing)
+                gst_pad_unlink(existing, sink);
+            // Otherwise the demuxer's pad becomes the target once it is added.
+            gst_ghost_pad_set_target(GST_GHOST_PAD(ghost), existing);
+        } else if (target != queueSource) {
+            gst_ghost_pad_set_target(GST_GHOST_PAD(ghost), queueSource);
+            if (existing) LinkStream(demux_, existing);
+        }
+        if (target) gst_object_unref(target);
+        gst_object_unref(queueSource);
+        if (existing) gst_object_unref(existing);
         gst_object_unref(sink);
         gst_object_unref(queue);
     }

@@ -15,7 +15,7 @@ namespace {
 
 std::mutex gStoreMutex;
 std::filesystem::path gStorePathOverride;
-std::unique_ptr<RegistryStore> gStore;
+std::shared_ptr<RegistryStore> gStore;
 
 // Empty when the user has no settings folder: a shared fallback such as /tmp
 // would mix every user's settings in a folder anyone can plant links in.
@@ -32,7 +32,7 @@ std::filesystem::path DefaultStorePath() {
 
 // None when there is nowhere to keep settings: the program then runs on its
 // start values and writes nothing, which it says once.
-RegistryStore* Store() {
+std::shared_ptr<RegistryStore> SharedStore() {
     std::lock_guard guard(gStoreMutex);
     const auto path = gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
     if (path.empty()) {
@@ -45,8 +45,12 @@ RegistryStore* Store() {
         gStore.reset();
         return nullptr;
     }
-    if (!gStore || gStore->file() != path) gStore = std::make_unique<RegistryStore>(path);
-    return gStore.get();
+    if (!gStore || gStore->file() != path) gStore = std::make_shared<RegistryStore>(path);
+    return gStore;
+}
+
+RegistryStore* Store() {
+    return SharedStore().get();
 }
 
 const char* HiveName(Hive hive) {
@@ -90,6 +94,27 @@ std::filesystem::path StorePath() {
     return gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
 }
 
+struct Batch::State {
+    std::shared_ptr<RegistryStore> store;
+    RegistryStore::Savepoint from;
+};
+
+Batch::Batch() : state_(std::make_unique<State>()) {
+    state_->store = SharedStore();
+    if (state_->store) state_->from = state_->store->BeginBatch();
+}
+
+Batch::~Batch() {
+    if (state_ && state_->store) state_->store->EndBatch(false, state_->from);
+}
+
+void Batch::Commit() {
+    if (!state_ || !state_->store) return;
+    // Ended either way: a failed write leaves nothing pending.
+    const std::unique_ptr<State> ending = std::move(state_);
+    ending->store->EndBatch(true, ending->from);
+}
+
 Key::Key(Hive hive, std::string path, bool writable)
     : hive_(hive), path_(std::move(path)), writable_(writable) {}
 
@@ -110,8 +135,8 @@ std::optional<std::string> Key::Read(std::string_view name) const {
 void Key::Write(std::string_view name, std::string_view value) const {
     RegistryStore* store = Store();
     if (!writable_ || !store) return;
-    const std::string full = FullPath(hive_, path_);
-    store->Modify([&](RegDocument& doc) {
+    store->Modify([full = FullPath(hive_, path_), name = std::string(name),
+                   value = std::string(value)](RegDocument& doc) {
         RegSection& section = doc.Ensure(full);
         const RegValue* old = section.Find(name);
         if (old && old->isString && old->data == value) return false;
@@ -123,8 +148,7 @@ void Key::Write(std::string_view name, std::string_view value) const {
 void Key::Remove(std::string_view name) const {
     RegistryStore* store = Store();
     if (!writable_ || !store) return;
-    const std::string full = FullPath(hive_, path_);
-    store->Modify([&](RegDocument& doc) {
+    store->Modify([full = FullPath(hive_, path_), name = std::string(name)](RegDocument& doc) {
         const RegSection* found = doc.Find(full);
         if (!found || !found->Find(name)) return false;
         doc.Ensure(full).Remove(name);
@@ -135,9 +159,9 @@ void Key::Remove(std::string_view name) const {
 void Key::RepairValue(std::string_view name, std::string_view value) const {
     RegistryStore* store = Store();
     if (!writable_ || !store) return;
-    const std::string full = FullPath(hive_, path_);
     store->Modify(
-        [&](RegDocument& doc) {
+        [full = FullPath(hive_, path_), name = std::string(name),
+         value = std::string(value)](RegDocument& doc) {
             const RegSection* found = doc.Find(full);
             const RegValue* old = found ? found->Find(name) : nullptr;
             if (!old || old->isString) return false;
@@ -169,7 +193,7 @@ KeyHandle OpenKey(Hive hive, std::string_view path) {
     if (!store) return nullptr;
     if (store->Writable()) {
         try {
-            store->Modify([&](RegDocument& doc) {
+            store->Modify([full](RegDocument& doc) {
                 if (doc.Find(full)) return false;
                 doc.Ensure(full);
                 return true;
@@ -194,7 +218,7 @@ bool DeleteKey(Hive hive, std::string_view path) {
     RegistryStore* store = Store();
     if (!store || !store->Writable()) return false;
     try {
-        store->Modify([&](RegDocument& doc) {
+        store->Modify([full](RegDocument& doc) {
             if (!doc.Exists(full)) return false;
             doc.RemoveTree(full);
             return true;

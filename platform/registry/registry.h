@@ -18,8 +18,8 @@ namespace quova::registry {
 //
 // Every write reaches the file at once and atomically (lock, re-read, apply,
 // write a temporary file, flush, rename), so two running instances never lose
-// each other's values. A file with unreadable content is kept as a copy
-// beside it before it is first rewritten.
+// each other's values; a Batch gathers many into one such write. A file with unreadable content is
+// kept as a copy beside it before it is first rewritten.
 //
 // Values are bytes. One that is not UTF-8 (a file name in another encoding)
 // is written with its stray bytes as \xHH escapes, so the file stays UTF-8
@@ -38,6 +38,38 @@ enum class Hive { CurrentUser, ClassesRoot };
 void SetStorePath(const std::filesystem::path& path);
 // Empty when there is no store.
 std::filesystem::path StorePath();
+// How many times this process has written a store file (each write replaces
+// the whole file and flushes it to the disk, the costly part of a change).
+long StoreWrites();
+
+// Gathers the changes made to the store while it lives and writes them in
+// one go: dozens of values set together (the registration with the desktop)
+// cost one write of the file, not one each. Meanwhile every read sees the
+// changes made so far; the file stays as it was, unlocked, so other
+// instances go on reading and writing it. Commit() applies the changes, in
+// their order, to the file as it is then (what another instance wrote in
+// between stays), and writes it once, atomically like every write; nothing
+// is written when nothing changed. When that write fails it throws
+// RegistryError, and the file is as it was before the batch: the changes
+// are lost, nothing else.
+//
+// A batch that ends without Commit() (an exception leaving its scope) drops
+// its changes: the file stays as it was, and reads see it again. Batches
+// nest: an inner one's Commit() keeps its changes for the outer one to
+// write; an inner one dropped goes back to where it began. The batch is the
+// process's: changes from any thread join it. Without a store it does nothing.
+class Batch {
+  public:
+    Batch();
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+    void Commit();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 class Key {
   public:

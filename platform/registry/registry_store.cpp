@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,8 @@ namespace {
 
 // A settings file is a few kilobytes; one far larger is not ours to parse.
 constexpr std::uintmax_t kMaxFileSize = 32 * 1024 * 1024;
+
+std::atomic<long> gStoreWrites{0};
 
 std::string SystemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
@@ -90,6 +93,10 @@ bool HasWriteBits(const std::filesystem::path& path) {
 }
 
 }  // namespace
+
+long StoreWrites() {
+    return gStoreWrites.load();
+}
 
 RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
 
@@ -207,6 +214,7 @@ const RegistryStore::Loaded& RegistryStore::Load() {
 
 std::shared_ptr<const RegDocument> RegistryStore::Snapshot() {
     std::lock_guard guard(mutex_);
+    if (batch_.document) return batch_.document;
     const Loaded& loaded = Load();
     if (!loaded.error.empty() && loaded.error != reported_) {
         std::fprintf(stderr, "quova: %s; running on default settings and saving none\n",
@@ -249,6 +257,54 @@ void RegistryStore::KeepDamagedCopy(const Loaded& loaded) const {
 
 void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change, bool keepCopy) {
     std::lock_guard guard(mutex_);
+    if (batch_.depth == 0) {
+        ApplyAndWrite(change, keepCopy);
+        return;
+    }
+    if (!batch_.document) {
+        const Loaded& loaded = Load();
+        if (!loaded.error.empty())
+            throw RegistryError(loaded.error +
+                                "; not writing over settings that could not be read");
+        batch_.document = std::make_shared<RegDocument>(*loaded.document);
+    } else if (batch_.document.use_count() > 1) {
+        // A reader or a savepoint holds this one: it stays as they saw it.
+        batch_.document = std::make_shared<RegDocument>(*batch_.document);
+    }
+    if (change(*batch_.document)) batch_.changes.push_back({change, keepCopy});
+}
+
+RegistryStore::Savepoint RegistryStore::BeginBatch() {
+    std::lock_guard guard(mutex_);
+    ++batch_.depth;
+    return {batch_.document, batch_.changes.size()};
+}
+
+void RegistryStore::EndBatch(bool keep, const Savepoint& from) {
+    std::lock_guard guard(mutex_);
+    if (!keep) {
+        batch_.document = from.document;
+        batch_.changes.erase(batch_.changes.begin() + static_cast<std::ptrdiff_t>(from.changes),
+                             batch_.changes.end());
+    }
+    if (--batch_.depth > 0) return;
+    const Gathering gathered = std::move(batch_);
+    batch_ = Gathering{};
+    if (gathered.changes.empty()) return;
+    bool keepCopy = false;
+    for (const Change& c : gathered.changes) keepCopy = keepCopy || c.keepCopy;
+    // Against the file as it is now: what another instance wrote meanwhile
+    // stays, and each change decides again whether it changes anything.
+    ApplyAndWrite(
+        [&gathered](RegDocument& document) {
+            bool changed = false;
+            for (const Change& c : gathered.changes) changed = c.apply(document) || changed;
+            return changed;
+        },
+        keepCopy);
+}
+
+void RegistryStore::ApplyAndWrite(const std::function<bool(RegDocument&)>& change, bool keepCopy) {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
     FileLock lock(file_.string() + ".lock");
@@ -262,6 +318,7 @@ void RegistryStore::Modify(const std::function<bool(RegDocument&)>& change, bool
     std::string bytes = SerializeRegistry(document);
     const timespec writtenAt = Now();
     WriteAtomically(file_, bytes);
+    ++gStoreWrites;
     // What was just written is what the next read would parse.
     struct stat st {};
     if (::stat(file_.c_str(), &st) == 0) {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry/registry_document.h"
 
@@ -43,7 +44,25 @@ class RegistryStore {
     // written. With `keepCopy` the file as it was is kept beside it first, as
     // a damaged file is. Throws RegistryError when the file cannot be written
     // or could not be read.
+    //
+    // Within a batch the change is applied to the batch's content only, and
+    // kept: the batch's end applies every kept change again, in order, to
+    // the file as it is then, and writes once. A change must therefore hold
+    // copies of what it needs, not references.
     void Modify(const std::function<bool(RegDocument&)>& change, bool keepCopy = false);
+
+    // Where a batch stood when an inner one began: ending the inner one
+    // without its changes goes back there.
+    struct Savepoint {
+        std::shared_ptr<RegDocument> document;
+        std::size_t changes = 0;
+    };
+    // Batches (registry.h's Batch) nest; the outermost one's end writes.
+    Savepoint BeginBatch();
+    // With `keep` the batch's changes stay (and the outermost end writes
+    // them, throwing RegistryError when it cannot: the file is then as it
+    // was); without, they are dropped back to `from`.
+    void EndBatch(bool keep, const Savepoint& from);
 
   public:
     // What identifies one state of the file: a rewrite by rename gives a new
@@ -70,6 +89,20 @@ class RegistryStore {
     // mutex_ held.
     const Loaded& Load();
     void KeepDamagedCopy(const Loaded& loaded) const;
+    // Modify outside a batch: lock, load, apply, write. Call with mutex_ held.
+    void ApplyAndWrite(const std::function<bool(RegDocument&)>& change, bool keepCopy);
+
+    struct Change {
+        std::function<bool(RegDocument&)> apply;
+        bool keepCopy = false;
+    };
+    struct Gathering {
+        int depth = 0;
+        // The content as the batch sees it: the file as it was at the batch's
+        // first change, with the changes since. None before that change.
+        std::shared_ptr<RegDocument> document;
+        std::vector<Change> changes;
+    };
 
     std::filesystem::path file_;
     std::mutex mutex_;
@@ -79,6 +112,7 @@ class RegistryStore {
     timespec loadedAt_{};
     // The last read error told on stderr, so it is told once, not at every read.
     std::string reported_;
+    Gathering batch_;
 };
 
 }  // namespace quova::registry

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "platform/registry/registry.h"
+#include "tests/support/file_events.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -95,6 +96,32 @@ TEST_F(SettingsTest, FirstRunCreatesEveryLoadedValueWithItsStartText) {
     EXPECT_EQ(Stored("customrender"), "0");
     EXPECT_EQ(Stored("version"), s.ProgramVersion);
     EXPECT_EQ(Stored("exe"), s.ExePath);
+}
+
+TEST_F(SettingsTest, AFirstLoadWritesTheStoreOnce) {
+    testing::FileWrites writes(dir.path());
+    LoadSettings(s, host);
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+    EXPECT_EQ(Stored("volume"), "50");
+    EXPECT_EQ(Stored("top"), "370");
+    EXPECT_EQ(Stored("5", "SOFTWARE\\Dorvane\\Quova\\MRU"), "");
+    // Everything there already: nothing to write.
+    LoadSettings(s, host);
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+}
+
+TEST_F(SettingsTest, AValueThatStopsTheLoadIsRepairedAndWhatCameBeforeItIsKept) {
+    { KeyHandle key = OpenUserKey(kMain); }
+    const auto path = dir / "registry.reg";
+    testing::WriteFile(path, testing::ReadFile(path) + "\"osd\"=dword:00000001\n");
+    EXPECT_THROW(LoadSettings(s, host), registry::RegistryError);
+    // Created before the bad value, and the bad value replaced by its start value.
+    EXPECT_EQ(Stored("volume"), "50");
+    EXPECT_EQ(Stored("timeformat"), "0");
+    EXPECT_EQ(Stored("osd"), "0");
+    EXPECT_EQ(Stored("zoomtowin"), std::nullopt);
+    EXPECT_TRUE(std::filesystem::exists(dir / "registry.reg.damaged"));
+    EXPECT_NO_THROW(LoadSettings(s, host));
 }
 
 // Every setting the load fills, for comparing two settings field by field.

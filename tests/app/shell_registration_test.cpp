@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
+#include "app/desktop_entry.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/file_events.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova {
@@ -94,6 +97,63 @@ TEST_F(ShellRegistration, StartUpRegistersTheApplicationAndAllTenExtensions) {
         EXPECT_EQ(Get(ext), type) << ext;
         EXPECT_EQ(Get(type + "\\shell\\quova\\command"), Command("/opt/quova/quova")) << ext;
     }
+}
+
+// The desktop's folders of a home nobody has used yet, for a test's time.
+class FreshDesktopHome {
+  public:
+    explicit FreshDesktopHome(const std::filesystem::path& home)
+        : data_(home / "data"), config_(home / "config") {
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+        std::filesystem::create_directories(data_ / "applications");
+        std::filesystem::create_directories(config_);
+        setenv("XDG_DATA_HOME", data_.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+    }
+    ~FreshDesktopHome() {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CONFIG_HOME");
+        for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+    }
+    std::filesystem::path Applications() const { return data_ / "applications"; }
+    const std::filesystem::path& Config() const { return config_; }
+
+  private:
+    std::filesystem::path data_, config_;
+    std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(ShellRegistration, AFirstRegistrationWritesTheStoreAndEachDesktopFileOnce) {
+    const FreshDesktopHome home(dir_ / "home");
+    testing::FileWrites store(dir_.path());
+    testing::FileWrites entry(home.Applications());
+    testing::FileWrites lists(home.Config());
+    RegisterWithShell(P("/opt/quova/quova"));
+    EXPECT_EQ(store.Of("registry.reg"), 1);
+    EXPECT_EQ(entry.Of("quova.desktop"), 1);
+    EXPECT_EQ(lists.Of("mimeapps.list"), 1);
+
+    // Everything is there all the same.
+    EXPECT_EQ(Get("Applications\\quova\\shell\\open\\command"), Command("/opt/quova/quova"));
+    for (const std::string extension : kRegisteredExtensions) {
+        const std::string type = extension.substr(1) + "file";
+        EXPECT_EQ(Get(extension), type);
+        EXPECT_EQ(Get(type), "");
+        EXPECT_EQ(Get(type + "\\shell"), "Quova");
+        EXPECT_EQ(Get(type + "\\shell\\quova"), "&Open with Quova");
+        EXPECT_EQ(Get(type + "\\shell\\quova\\command"), Command("/opt/quova/quova"));
+    }
+    EXPECT_EQ(testing::ReadFile(home.Applications() / "quova.desktop"),
+              DesktopEntryText(P("/opt/quova/quova")));
+    for (const std::string& type : RegisteredMimeTypes())
+        EXPECT_TRUE(HasDefaultHandler(type)) << type;
+
+    // Registered already: the store and the desktop's files stay as they are.
+    RegisterWithShell(P("/opt/quova/quova"));
+    EXPECT_EQ(store.Of("registry.reg"), 1);
+    EXPECT_EQ(entry.Of("quova.desktop"), 1);
+    EXPECT_EQ(lists.Of("mimeapps.list"), 1);
 }
 
 TEST_F(ShellRegistration, AProgramWhereOthersCanWriteIsNotRegistered) {

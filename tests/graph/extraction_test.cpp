@@ -1,13 +1,16 @@
 #include "graph/extraction.h"
 
+#include <gst/gst.h>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <atomic>
 #include <csignal>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "graph/custom_build.h"
@@ -52,6 +55,99 @@ std::string WavData(const fs::path& file) {
     }
     ADD_FAILURE() << "no data chunk";
     return "";
+}
+
+// Counts the buffers that reach the inputs of the graph's filters past the
+// splitters (decoders, converters, encoders, multiplexers, renderers,
+// writers), by the kind of stream their pad carries, once a file writer is
+// connected: from the moment the extraction's graph is complete (the
+// rendered graph the open builds first is prerolled as the open checks the
+// file). The graph calls back at every change, before any data flows
+// through what changed.
+class StreamTraffic {
+  public:
+    explicit StreamTraffic(engine::FilterGraph& graph) : graph_(graph) {
+        graph_.SetChangeObserver([this] { Watch(); });
+    }
+    ~StreamTraffic() {
+        graph_.SetChangeObserver(nullptr);
+        for (const auto& [pad, id] : probes_) {
+            gst_pad_remove_probe(pad, id);
+            gst_object_unref(pad);
+        }
+    }
+    int Video() const { return counts_->video.load(); }
+    int Audio() const { return counts_->audio.load(); }
+
+  private:
+    struct Counts {
+        std::atomic<bool> writing{false};
+        std::atomic<int> video{0}, audio{0};
+    };
+
+    static GstPadProbeReturn Count(GstPad* pad, GstPadProbeInfo*, gpointer data) {
+        auto& counts = **static_cast<std::shared_ptr<Counts>*>(data);
+        if (!counts.writing) return GST_PAD_PROBE_OK;
+        GstCaps* caps = gst_pad_get_current_caps(pad);
+        if (!caps) return GST_PAD_PROBE_OK;
+        const std::string type = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+        gst_caps_unref(caps);
+        if (type.starts_with("video/") || type.starts_with("image/")) ++counts.video;
+        if (type.starts_with("audio/")) ++counts.audio;
+        return GST_PAD_PROBE_OK;
+    }
+
+    void Watch() {
+        for (const engine::FilterPtr& filter : graph_.Filters()) {
+            // A splitter takes the whole file, whose type names video.
+            if (filter->Category() == engine::FilterCategory::Splitter) continue;
+            for (const engine::PinPtr& pin : filter->Pins(engine::PinDirection::Input)) {
+                if (filter->AsFileSink() && pin->IsConnected()) counts_->writing = true;
+                GstPad* pad = pin->pad();
+                if (!pad || probes_.contains(pad)) continue;
+                const auto type = static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_BUFFER_LIST);
+                const gulong id = gst_pad_add_probe(
+                    pad, type, Count, new std::shared_ptr<Counts>(counts_),
+                    [](gpointer data) { delete static_cast<std::shared_ptr<Counts>*>(data); });
+                probes_[GST_PAD(gst_object_ref(pad))] = id;
+            }
+        }
+    }
+
+    engine::FilterGraph& graph_;
+    std::shared_ptr<Counts> counts_ = std::make_shared<Counts>();
+    std::map<GstPad*, gulong> probes_;
+};
+
+// Whether the element, or one inside it, decodes pictures.
+bool DecodesPictures(GstElement* element) {
+    if (GstElementFactory* factory = gst_element_get_factory(element)) {
+        const std::string klass =
+            gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        if (klass.find("Decoder") != std::string::npos &&
+            (klass.find("Video") != std::string::npos || klass.find("Image") != std::string::npos))
+            return true;
+    }
+    if (!GST_IS_BIN(element)) return false;
+    bool found = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(element));
+    GValue item = G_VALUE_INIT;
+    while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        found = DecodesPictures(GST_ELEMENT(g_value_get_object(&item)));
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return found;
+}
+
+// The names of the graph's filters that decode pictures.
+std::vector<std::string> PictureDecoders(const engine::FilterGraph& graph) {
+    std::vector<std::string> names;
+    for (const engine::FilterPtr& filter : graph.Filters())
+        if (DecodesPictures(filter->element())) names.push_back(filter->Name());
+    return names;
 }
 
 class ExtractionTest : public PlayerTest {
@@ -163,6 +259,54 @@ TEST_F(ExtractionTest, PcmToWavWritesTheSourcePcmByteForByte) {
     EXPECT_NEAR(DiscoveredSeconds(seen), 2.0, 0.05) << seen;
     EXPECT_NE(seen.find("audio #0: WAV"), std::string::npos) << seen;
     EXPECT_TRUE(answers.boxes.empty());
+}
+
+// In every mode that writes the sound alone, the pictures of a file with
+// video are neither decoded nor drawn, and the file written is still whole.
+TEST_F(ExtractionTest, AnAudioOnlyExtractionNeitherDecodesNorDrawsTheVideo) {
+    const fs::path pcmAvi = media::AviPcm(dir_ / "talk.avi", 2.0, 1);
+    const fs::path mp3Avi = media::AviMp3(dir_ / "song.avi", 2.0);
+    const fs::path pcm = dir_ / "source.pcm";
+    ASSERT_EQ(MakeMedia("filesrc location=" + pcmAvi.string() +
+                            " ! avidemux name=d d.audio_0 ! filesink location=$OUT",
+                        pcm),
+              "");
+    Answerer answers([](const ChooserSeen& seen, TQuovaAddFilt& c) {
+        Choose(c,
+               seen.title.find("vorbis") != std::string::npos ? "Vorbis audio encoder"
+                                                              : "L.A.M.E. mp3 encoder",
+               c.Button1);
+    });
+    const std::pair<ExtractionKind, fs::path> runs[] = {
+        {ExtractionKind::PcmToWav, pcmAvi},
+        {ExtractionKind::Mp3ToMp3, mp3Avi},
+        {ExtractionKind::PcmToMp3, pcmAvi},
+        {ExtractionKind::PcmToOgg, pcmAvi},
+    };
+    for (const auto& [kind, source] : runs) {
+        SCOPED_TRACE(OutputExtension(kind) + " from " + source.filename().string());
+        ReleaseGraph();
+        Graph().GraphBuilder = std::make_unique<engine::FilterGraph>();
+        StreamTraffic traffic(*Graph().GraphBuilder);
+        Extract(source, kind);
+        EXPECT_EQ(traffic.Video(), 0) << "video buffers went past the splitter";
+        EXPECT_GT(traffic.Audio(), 0);
+        EXPECT_EQ(PictureDecoders(*Graph().GraphBuilder), std::vector<std::string>{});
+        EXPECT_FALSE(Graph().GraphBuilder->VideoRenderer());
+        EXPECT_FALSE(Graph().VideoWindow);
+        // The medium still tells its streams as the file has them.
+        EXPECT_EQ(Graph().VideoStreamCount, 1);
+        ToggleExtractionMode(kind);
+    }
+    for (const std::string& box : answers.boxes) ADD_FAILURE() << box;
+    const std::string data = WavData(dir_ / "talk.wav");
+    EXPECT_TRUE(data == ReadFile(pcm)) << "the WAV's samples differ from the source's";
+    EXPECT_NE(Discover(dir_ / "song.mp3").find("MPEG-1 Layer 3"), std::string::npos);
+    EXPECT_NE(Discover(dir_ / "talk.mp3").find("MPEG-1 Layer 3"), std::string::npos);
+    const OggInfo ogg = ReadOggInfo(dir_ / "talk.ogm");
+    EXPECT_FALSE(ogg.Failed()) << ogg.error;
+    ASSERT_EQ(ogg.streams.size(), 1u);
+    EXPECT_EQ(ogg.streams[0].type, "vorbis");
 }
 
 TEST_F(ExtractionTest, CancellingTheOverwriteQuestionLeavesTheOldFileAndDoesNotPlay) {
@@ -349,9 +493,14 @@ TEST_F(ExtractionTest, TranscodeMultiplexesTheVideoUnchangedBesideTheVorbisAudio
     Answerer answers(
         [](const ChooserSeen&, TQuovaAddFilt& c) { Choose(c, "Vorbis audio encoder", c.Button1); });
     GraphFlags().BypassVideo = true;  // ignored by the transcode
+    Graph().GraphBuilder = std::make_unique<engine::FilterGraph>();
+    StreamTraffic traffic(*Graph().GraphBuilder);
     Extract(avi, ExtractionKind::TranscodeToOgm);
     for (const std::string& box : answers.boxes) ADD_FAILURE() << box;
     EXPECT_FALSE(Graph().VideoWindow) << "the video goes into the file, not on the screen";
+    // Copied, not decoded: the pictures reach the multiplexer as they were.
+    EXPECT_GT(traffic.Video(), 0);
+    EXPECT_EQ(PictureDecoders(*Graph().GraphBuilder), std::vector<std::string>{});
     const OggInfo info = ReadOggInfo(dir_ / "movie.ogm");
     EXPECT_FALSE(info.Failed()) << info.error;
     ASSERT_EQ(info.streams.size(), 2u);

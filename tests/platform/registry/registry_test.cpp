@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "platform/encoding/text_encoding.h"
+#include "tests/support/file_events.h"
 #include "tests/support/temp_dir.h"
 
 namespace quova::registry {
@@ -278,6 +279,163 @@ TEST_F(RegistryTest, AWriteCutShortLeavesTheOldFileWholeAndNoTemporaryFile) {
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+// Reads the store afresh from its file, as a new start would.
+void Reopen(const fs::path& store) {
+    SetStorePath(store.parent_path() / "elsewhere.reg");
+    OpenExistingKey(Hive::CurrentUser, "S");  // the store of that path taken up
+    SetStorePath(store);
+}
+
+TEST_F(RegistryTest, ABatchWritesTheFileOnceAndItsReadsSeeTheChangesMeanwhile) {
+    WriteStrValue(OpenUserKey("SOFTWARE\\Dorvane\\Quova").get(), "kept", "as it was");
+    const std::string before = ReadFile(file());
+    quova::testing::FileWrites writes(file().parent_path());
+    const long counted = StoreWrites();
+    {
+        Batch batch;
+        KeyHandle key = OpenUserKey("SOFTWARE\\Dorvane\\Quova");
+        for (int i = 0; i < 20; ++i) WriteIntValue(key.get(), "n" + std::to_string(i), i);
+        EXPECT_EQ(ReadIntValue(key.get(), "created", 5), 5);
+        OpenKey(Hive::ClassesRoot, ".avi")->Write("", "avifile");
+        key->Remove("kept");
+        // Read back at once, as the registration reads what it wrote.
+        EXPECT_EQ(ReadIntValue(key.get(), "n7", -1), 7);
+        EXPECT_EQ(key->Read("kept"), std::nullopt);
+        EXPECT_EQ(OpenExistingKey(Hive::ClassesRoot, ".avi")->Read(""), "avifile");
+        EXPECT_EQ(ReadFile(file()), before) << "the file changed before the batch ended";
+        EXPECT_EQ(writes.Of("registry.reg"), 0);
+        batch.Commit();
+    }
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+    EXPECT_EQ(StoreWrites() - counted, 1);
+    Reopen(file());
+    KeyHandle key = OpenExistingKey(Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova");
+    ASSERT_TRUE(key);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(key->Read("n" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(key->Read("created"), "5");
+    EXPECT_EQ(key->Read("kept"), std::nullopt);
+    EXPECT_EQ(OpenExistingKey(Hive::ClassesRoot, ".avi")->Read(""), "avifile");
+}
+
+TEST_F(RegistryTest, ABatchThatChangesNothingWritesNothing) {
+    WriteStrValue(OpenUserKey("S").get(), "a", "1");
+    quova::testing::FileWrites writes(file().parent_path());
+    Batch batch;
+    WriteStrValue(OpenUserKey("S").get(), "a", "1");
+    batch.Commit();
+    EXPECT_EQ(writes.Of("registry.reg"), 0);
+}
+
+TEST_F(RegistryTest, ABatchEndedByAnErrorLeavesTheFileAsItWas) {
+    WriteStrValue(OpenUserKey("S").get(), "kept", "as it was");
+    const std::string before = ReadFile(file());
+    quova::testing::FileWrites writes(file().parent_path());
+    try {
+        Batch batch;
+        KeyHandle key = OpenUserKey("S");
+        WriteStrValue(key.get(), "kept", "changed");
+        WriteStrValue(key.get(), "new", "value");
+        DeleteKey(Hive::CurrentUser, "S");
+        throw std::runtime_error("interrupted");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(ReadFile(file()), before);
+    EXPECT_EQ(writes.Of("registry.reg"), 0);
+    // Nor do reads see any of it any more.
+    KeyHandle key = OpenExistingKey(Hive::CurrentUser, "S");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("kept"), "as it was");
+    EXPECT_EQ(key->Read("new"), std::nullopt);
+    // A write after it is a write of its own again.
+    WriteStrValue(key.get(), "after", "1");
+    EXPECT_EQ(writes.Of("registry.reg"), 0) << "the key was opened for reading";
+    WriteStrValue(OpenUserKey("S").get(), "after", "1");
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+}
+
+TEST_F(RegistryTest, ABatchWhoseWriteFailsLeavesTheFileAsItWas) {
+    WriteStrValue(OpenUserKey("S").get(), "kept", "as it was");
+    const std::string before = ReadFile(file());
+    // The disk fills up in the middle of the batch's one write.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{before.size() + 100, before.size() + 100};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Batch batch;
+        KeyHandle key = OpenUserKey("S");
+        WriteStrValue(key.get(), "kept", "changed");
+        for (int i = 0; i < 100; ++i) WriteIntValue(key.get(), "n" + std::to_string(i), i);
+        try {
+            batch.Commit();
+        } catch (const RegistryError&) {
+            // Nothing is pending after the failure: reads see the file again.
+            _exit(key->Read("kept") == "as it was" ? 3 : 4);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "the failure is reported";
+    EXPECT_EQ(ReadFile(file()), before);
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(file().parent_path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(RegistryTest, ABatchKeepsWhatAnotherInstanceWroteMeanwhile) {
+    WriteStrValue(OpenUserKey("S").get(), "a", "1");
+    Batch batch;
+    WriteStrValue(OpenUserKey("S").get(), "mine", "2");
+    // Another instance writes its own value while the batch is open.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Reopen(file());
+        WriteStrValue(OpenUserKey("S").get(), "theirs", "3");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    batch.Commit();
+    Reopen(file());
+    KeyHandle key = OpenExistingKey(Hive::CurrentUser, "S");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("a"), "1");
+    EXPECT_EQ(key->Read("mine"), "2");
+    EXPECT_EQ(key->Read("theirs"), "3");
+}
+
+TEST_F(RegistryTest, AnInnerBatchDroppedGoesBackToWhereItBeganAndTheOuterOneWritesOnce) {
+    WriteStrValue(OpenUserKey("S").get(), "a", "1");
+    quova::testing::FileWrites writes(file().parent_path());
+    {
+        Batch outer;
+        WriteStrValue(OpenUserKey("S").get(), "before", "1");
+        try {
+            Batch inner;
+            WriteStrValue(OpenUserKey("S").get(), "dropped", "1");
+            throw std::runtime_error("interrupted");
+        } catch (const std::runtime_error&) {
+        }
+        {
+            Batch inner;
+            WriteStrValue(OpenUserKey("S").get(), "kept", "1");
+            inner.Commit();
+        }
+        EXPECT_EQ(writes.Of("registry.reg"), 0) << "an inner batch wrote";
+        EXPECT_EQ(OpenUserKey("S")->Read("dropped"), std::nullopt);
+        outer.Commit();
+    }
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+    Reopen(file());
+    KeyHandle key = OpenExistingKey(Hive::CurrentUser, "S");
+    EXPECT_EQ(key->ValueNames(), (std::vector<std::string>{"a", "before", "kept"}));
 }
 
 TEST_F(RegistryTest, AFileOver32MiBIsNotReadAndIsMovedAsideOnTheNextWrite) {
