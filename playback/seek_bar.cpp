@@ -14,30 +14,32 @@ int SeekBarValue(double seconds) {
     return static_cast<int>(hundredths);
 }
 
-bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo) {
-    // Every move of the user's seeks, however small; only the tick's own
-    // update is told apart, by the very value it wrote.
-    if (value == SeekBarPosition || SeekBarBusy) return false;
-    SeekBarBusy = true;
-    try {
-        if (seekTo) seekTo(value / 100.0);
-    } catch (...) {
-        // A failed seek leaves the bar where the user put it; the tick corrects it.
-    }
-    SeekBarBusy = false;
-    return true;
-}
+namespace {
 
-bool TrackBar1Release(int value, const std::function<void(double seconds)>& seekTo) {
+// Seeks to the bar's `value` unless a seek from the bar is under way; a
+// failed seek leaves the bar where the user put it, and the tick corrects it.
+bool SeekFromBar(int value, const std::function<void(double seconds)>& seekTo) {
     if (SeekBarBusy) return false;
     SeekBarBusy = true;
     try {
         if (seekTo) seekTo(value / 100.0);
     } catch (...) {
-        // The tick corrects the bar.
     }
     SeekBarBusy = false;
     return true;
+}
+
+}  // namespace
+
+bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo) {
+    // Every move of the user's seeks, however small; only the tick's own
+    // update is told apart, by the very value it wrote.
+    if (value == SeekBarPosition) return false;
+    return SeekFromBar(value, seekTo);
+}
+
+bool TrackBar1Release(int value, const std::function<void(double seconds)>& seekTo) {
+    return SeekFromBar(value, seekTo);
 }
 
 bool SeekBarSwallowsKey(int qtKey) {
