@@ -137,8 +137,7 @@ Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainSt
         // Looked at often: the open of a file, and its first picture, wait
         // on the streams being known.
         GstMessage* msg = gst_bus_timed_pop_filtered(
-            bus, 5 * GST_MSECOND,
-            static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
+            bus, 5 * GST_MSECOND, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS));
         if (msg) {
             const bool eos = GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS;
             if (!eos) {

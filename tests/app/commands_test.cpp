@@ -18,9 +18,9 @@
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
-#include "tests/support/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 #include "text/osd.h"
 
 namespace quova {

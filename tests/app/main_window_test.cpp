@@ -21,8 +21,8 @@
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
-#include "tests/support/window_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 
 namespace quova {
 namespace {

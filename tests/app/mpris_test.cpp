@@ -23,10 +23,10 @@
 #include "playback/transport.h"
 #include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
-#include "tests/support/window_fixture.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 #include "text/osd.h"
 
 namespace quova {
@@ -170,9 +170,9 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
     ASSERT_EQ(Graph().CurrentMediaName, clip_);
     const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
     auto send = [this](const QString& method, const QVariantList& args) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            MprisService::kServiceName, MprisService::kObjectPath,
-            "org.mpris.MediaPlayer2.Player", method);
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                           "org.mpris.MediaPlayer2.Player", method);
         call.setArguments(args);
         client_->asyncCall(call);
     };

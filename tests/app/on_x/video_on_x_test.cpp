@@ -19,9 +19,9 @@
 #include "graph/graph_state.h"
 #include "platform/engine/video_output.h"
 #include "platform/registry/registry.h"
-#include "tests/support/window_fixture.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_fixture.h"
 
 namespace quova {
 namespace {
