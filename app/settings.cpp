@@ -179,16 +179,18 @@ void LoadFromStore(Settings& s, SettingsHost& host) {
 
 }  // namespace
 
-void LoadSettings(Settings& s, SettingsHost& host) {
-    // A first start creates some fifty values: one write of the store, not
-    // one each.
+namespace {
+
+// Runs `write` with its changes to the store gathered into one write of the
+// file, not one each. When a value stops it, what came before is still
+// written, as it was when each value was written on its own; the error is
+// the caller's to report.
+template <typename Write>
+void InOneWrite(Write&& write) {
     registry::Batch batch;
     try {
-        LoadFromStore(s, host);
+        write();
     } catch (const registry::RegistryError&) {
-        // What was created and repaired before the value that stopped the
-        // load is kept, as it was when each value was written on its own; the
-        // value that stopped it is the error to report.
         try {
             batch.Commit();
         } catch (const registry::RegistryError&) {
@@ -198,52 +200,61 @@ void LoadSettings(Settings& s, SettingsHost& host) {
     batch.Commit();
 }
 
+}  // namespace
+
+void LoadSettings(Settings& s, SettingsHost& host) {
+    // A first start creates some fifty values.
+    InOneWrite([&] { LoadFromStore(s, host); });
+}
+
 void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen) {
     if (!s.SaveOnExit) return;
-    KeyHandle key = OpenUserKey(kMainKey);
-    const registry::Key* k = key.get();
-    WriteIntValue(k, "volume", s.Volume);
-    WriteIntValue(k, "timeformat", s.TimeFormat);
-    WriteBool(k, "osd", s.OsdOn);
-    WriteBool(k, "zoomtowin", s.ZoomToWindow);
-    WriteBool(k, "resizetomedia", s.ResizeToMedia);
-    WriteBool(k, "loop", s.LoopOn);
-    WriteBool(k, "zoom2", s.ZoomFactor == 2.0);
-    WriteBool(k, "zoom3", s.ZoomFactor == 3.0);
-    WriteBool(k, "fullscreen", s.FullScreenMode);
-    WriteBool(k, "randomlist", s.RandomList);
-    WriteBool(k, "preventscreensaver", s.PreventScreenSaver);
-    WriteBool(k, "alwaysontop", s.AlwaysOnTop);
-    WriteBool(k, "pauseonhide", s.PauseOnHide);
-    WriteBool(k, "subtitlesonmovie", s.SubtitlesOnMovie);
-    WriteBool(k, "subtitlesovermovie", s.SubtitlesOverMovie);
-    WriteBool(k, "showhints", s.ShowHints);
-    WriteBool(k, "speedmute", s.SpeedMute);
-    WriteBool(k, "subtitles", s.SubtitlesOn);
-    WriteBool(k, "id3", s.Id3On);
-    WriteBool(k, "subtitlesounds", s.SubtitleSounds);
-    WriteBool(k, "chaptersonsubtitles", s.ChaptersOnSubtitles);
-    WriteBool(k, "customrender", s.CustomRender);
-    WriteBool(k, "registeronrot", s.RegisterOnRot);
-    WriteBool(k, "force16bits", s.Force16Bits);
-    WriteIntValue(k, "resolution", s.Resolution);
-    WriteBool(k, "savemru", s.SaveMru);
-    WriteBool(k, "renderlog", s.RenderLog);
-    WriteStrValue(k, "renderlogfile", s.RenderLogFile);
-    WriteStrValue(k, "version", s.ProgramVersion);
-    WriteStrValue(k, "exe", s.ExePath);
-    WriteIntValue(k, "fontheight", s.Font.height);
-    WriteStrValue(k, "fontname", s.Font.name);
-    WriteBool(k, "fontbold", s.Font.bold);
-    // In full screen the windowed placement from the last save is kept.
-    if (!inFullScreen) {
-        const WindowBounds b = host.Bounds();
-        WriteIntValue(k, "left", b.left);
-        WriteIntValue(k, "top", b.top);
-        WriteIntValue(k, "width", b.width);
-        WriteIntValue(k, "height", b.height);
-    }
-    CloseKey(key);
+    InOneWrite([&] {
+        KeyHandle key = OpenUserKey(kMainKey);
+        const registry::Key* k = key.get();
+        WriteIntValue(k, "volume", s.Volume);
+        WriteIntValue(k, "timeformat", s.TimeFormat);
+        WriteBool(k, "osd", s.OsdOn);
+        WriteBool(k, "zoomtowin", s.ZoomToWindow);
+        WriteBool(k, "resizetomedia", s.ResizeToMedia);
+        WriteBool(k, "loop", s.LoopOn);
+        WriteBool(k, "zoom2", s.ZoomFactor == 2.0);
+        WriteBool(k, "zoom3", s.ZoomFactor == 3.0);
+        WriteBool(k, "fullscreen", s.FullScreenMode);
+        WriteBool(k, "randomlist", s.RandomList);
+        WriteBool(k, "preventscreensaver", s.PreventScreenSaver);
+        WriteBool(k, "alwaysontop", s.AlwaysOnTop);
+        WriteBool(k, "pauseonhide", s.PauseOnHide);
+        WriteBool(k, "subtitlesonmovie", s.SubtitlesOnMovie);
+        WriteBool(k, "subtitlesovermovie", s.SubtitlesOverMovie);
+        WriteBool(k, "showhints", s.ShowHints);
+        WriteBool(k, "speedmute", s.SpeedMute);
+        WriteBool(k, "subtitles", s.SubtitlesOn);
+        WriteBool(k, "id3", s.Id3On);
+        WriteBool(k, "subtitlesounds", s.SubtitleSounds);
+        WriteBool(k, "chaptersonsubtitles", s.ChaptersOnSubtitles);
+        WriteBool(k, "customrender", s.CustomRender);
+        WriteBool(k, "registeronrot", s.RegisterOnRot);
+        WriteBool(k, "force16bits", s.Force16Bits);
+        WriteIntValue(k, "resolution", s.Resolution);
+        WriteBool(k, "savemru", s.SaveMru);
+        WriteBool(k, "renderlog", s.RenderLog);
+        WriteStrValue(k, "renderlogfile", s.RenderLogFile);
+        WriteStrValue(k, "version", s.ProgramVersion);
+        WriteStrValue(k, "exe", s.ExePath);
+        WriteIntValue(k, "fontheight", s.Font.height);
+        WriteStrValue(k, "fontname", s.Font.name);
+        WriteBool(k, "fontbold", s.Font.bold);
+        // In full screen the windowed placement from the last save is kept.
+        if (!inFullScreen) {
+            const WindowBounds b = host.Bounds();
+            WriteIntValue(k, "left", b.left);
+            WriteIntValue(k, "top", b.top);
+            WriteIntValue(k, "width", b.width);
+            WriteIntValue(k, "height", b.height);
+        }
+        CloseKey(key);
+    });
 }
 
 void SaveRecentFiles(Settings& s) {

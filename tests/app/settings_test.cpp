@@ -110,6 +110,17 @@ TEST_F(SettingsTest, AFirstLoadWritesTheStoreOnce) {
     EXPECT_EQ(writes.Of("registry.reg"), 1);
 }
 
+TEST_F(SettingsTest, TheSaveAtExitWritesTheStoreOnce) {
+    LoadSettings(s, host);
+    s.Volume = 73;
+    s.LoopOn = true;
+    testing::FileWrites writes(dir.path());
+    SaveSettings(s, host, false);
+    EXPECT_EQ(writes.Of("registry.reg"), 1);
+    EXPECT_EQ(Stored("volume"), "73");
+    EXPECT_EQ(Stored("loop"), "1");
+}
+
 TEST_F(SettingsTest, AValueThatStopsTheLoadIsRepairedAndWhatCameBeforeItIsKept) {
     { KeyHandle key = OpenUserKey(kMain); }
     const auto path = dir / "registry.reg";
