@@ -68,6 +68,13 @@ class PadThreads {
     std::atomic<long> buffers_{0};
 };
 
+// The threads that read the file and those that bring the sound to the
+// writer's input, over a run of the graph to its end.
+struct StreamThreads {
+    std::set<std::thread::id> reader, writer;
+    long buffers = 0;
+};
+
 class FileWriting : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -123,6 +130,23 @@ class FileWriting : public ::testing::Test {
         return nullptr;
     }
 
+    static StreamThreads RunToTheEnd(FilterGraph& graph, const PinPtr& input) {
+        StreamThreads out;
+        GstPad* bytes = FileBytes(graph);
+        EXPECT_TRUE(bytes);
+        if (!bytes) return out;
+        PadThreads reading(bytes, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                               GST_PAD_PROBE_TYPE_PULL));
+        PadThreads arriving(input->pad(), GST_PAD_PROBE_TYPE_BUFFER);
+        EXPECT_EQ(graph.Run(), S_OK);
+        EXPECT_TRUE(WaitForEvent(graph, EC_COMPLETE, 30000));
+        graph.Stop();
+        out.reader = reading.Threads();
+        out.writer = arriving.Threads();
+        out.buffers = arriving.Buffers();
+        return out;
+    }
+
     quova::testing::TempDir dir_;
     fs::path clip_;
 };
@@ -156,18 +180,10 @@ TEST_F(FileWriting, TheOneStreamOfAFileWritingGraphGoesOnInTheDemuxersThread) {
     ASSERT_TRUE(input);
     DropThePictures(graph);
     graph.SetClockSync(false);
-    GstPad* bytes = FileBytes(graph);
-    ASSERT_TRUE(bytes);
-    PadThreads reading(
-        bytes, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_PULL));
-    PadThreads arriving(input->pad(), GST_PAD_PROBE_TYPE_BUFFER);
-    ASSERT_EQ(graph.Run(), S_OK);
-    ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 30000));
-    graph.Stop();
-    ASSERT_GT(arriving.Buffers(), 0);
-    const std::set<std::thread::id> readers = reading.Threads();
-    for (const std::thread::id& writer : arriving.Threads())
-        EXPECT_TRUE(readers.contains(writer)) << "a buffer changed threads on its way";
+    const StreamThreads threads = RunToTheEnd(graph, input);
+    ASSERT_GT(threads.buffers, 0);
+    for (const std::thread::id& writer : threads.writer)
+        EXPECT_TRUE(threads.reader.contains(writer)) << "a buffer changed threads on its way";
     EXPECT_TRUE(quova::testing::ReadFile(dir_ / "out.pcm") ==
                 quova::testing::ReadFile(dir_ / "reference.pcm"));
 }
@@ -183,18 +199,10 @@ TEST_F(FileWriting, StreamsPlayedInTimeKeepTheirOwnThreads) {
     // The graph ran without its clock before: the queues come back.
     graph.SetClockSync(false);
     graph.SetClockSync(true);
-    GstPad* bytes = FileBytes(graph);
-    ASSERT_TRUE(bytes);
-    PadThreads reading(
-        bytes, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_PULL));
-    PadThreads arriving(input->pad(), GST_PAD_PROBE_TYPE_BUFFER);
-    ASSERT_EQ(graph.Run(), S_OK);
-    ASSERT_TRUE(WaitForEvent(graph, EC_COMPLETE, 30000));
-    graph.Stop();
-    ASSERT_GT(arriving.Buffers(), 0);
-    const std::set<std::thread::id> readers = reading.Threads();
-    for (const std::thread::id& writer : arriving.Threads())
-        EXPECT_FALSE(readers.contains(writer)) << "the sound went on in the reading thread";
+    const StreamThreads threads = RunToTheEnd(graph, input);
+    ASSERT_GT(threads.buffers, 0);
+    for (const std::thread::id& writer : threads.writer)
+        EXPECT_FALSE(threads.reader.contains(writer)) << "the sound went on in the reading thread";
 }
 
 }  // namespace

@@ -33,6 +33,20 @@ class RegistryTest : public ::testing::Test {
     void TearDown() override { SetStorePath({}); }
     fs::path file() const { return dir / "quova" / "registry.reg"; }
 
+    // The child that tried a write beyond its file-size limit said it failed
+    // (exit status 3), and the store is as it was, with no file left beside it.
+    void ExpectFailedWriteLeftTheStoreAlone(pid_t child, const std::string& before) const {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "the failure is reported";
+        EXPECT_EQ(ReadFile(file()), before);
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(file().parent_path()))
+            left.push_back(e.path().filename().string());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    }
+
     TempDir dir;
 };
 
@@ -270,15 +284,7 @@ TEST_F(RegistryTest, AWriteCutShortLeavesTheOldFileWholeAndNoTemporaryFile) {
         }
         _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "the failure is reported";
-    EXPECT_EQ(ReadFile(file()), before);
-    std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(file().parent_path()))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    ExpectFailedWriteLeftTheStoreAlone(child, before);
 }
 
 // Reads the store afresh from its file, as a new start would.
@@ -377,15 +383,7 @@ TEST_F(RegistryTest, ABatchWhoseWriteFailsLeavesTheFileAsItWas) {
         }
         _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "the failure is reported";
-    EXPECT_EQ(ReadFile(file()), before);
-    std::vector<std::string> left;
-    for (const auto& e : fs::directory_iterator(file().parent_path()))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    ExpectFailedWriteLeftTheStoreAlone(child, before);
 }
 
 TEST_F(RegistryTest, ABatchKeepsWhatAnotherInstanceWroteMeanwhile) {
