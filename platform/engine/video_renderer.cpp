@@ -5,12 +5,18 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <algorithm>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/video_overlay.h"
 #include "platform/engine/video_widget.h"
+
+// Off by default; QT_LOGGING_RULES="quova.video.info=true" prints each
+// renderer's frame counts when it goes, which is how the benchmarks count
+// dropped frames in the real program.
+Q_LOGGING_CATEGORY(videoLog, "quova.video", QtWarningMsg)
 
 namespace quova::engine {
 
@@ -39,6 +45,14 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
     GstVideoInfo info;
     GstCaps* caps = gst_sample_get_caps(sample);
     GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const bool repeat = counts && buffer && buffer == m->prerolled;
+    m->prerolled = counts ? nullptr : buffer;
+    if (repeat) {
+        // Still received (it is the first frame played), but not shown twice.
+        m->received.fetch_add(1);
+        gst_sample_unref(sample);
+        return;
+    }
     auto* held = new MappedFrame{};
     // The mapped frame takes its own reference to the buffer.
     if (!caps || !buffer || !gst_video_info_from_caps(&info, caps) ||
@@ -191,6 +205,9 @@ void VideoRendererFilter::Expose() {
 VideoRendererFilter::~VideoRendererFilter() {
     // No frame may arrive once the receiver is gone.
     gst_element_set_state(element_, GST_STATE_NULL);
+    qCInfo(videoLog, "video frames: received %llu, shown %llu",
+           static_cast<unsigned long long>(ReceivedFrames()),
+           static_cast<unsigned long long>(ShownFrames()));
     receiver_.reset();
     if (widget_) delete widget_.data();
 }
@@ -209,6 +226,19 @@ void VideoRendererFilter::Deliver() {
         current_ = mailbox_->latest;
     }
     if (widget_) widget_->setFrame(current_);
+}
+
+std::uint64_t VideoRendererFilter::ShownFrames() const {
+    if (!overlaySink_) return widget_ ? widget_->paintedFrames() : 0;
+    // The sink's own count: it draws without the window's paint.
+    GstStructure* stats = nullptr;
+    g_object_get(overlaySink_, "stats", &stats, nullptr);
+    guint64 rendered = 0;
+    if (stats) {
+        gst_structure_get_uint64(stats, "rendered", &rendered);
+        gst_structure_free(stats);
+    }
+    return rendered;
 }
 
 QImage VideoRendererFilter::CurrentImage() const {

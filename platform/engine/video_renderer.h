@@ -29,6 +29,10 @@ struct FrameMailbox {
     QImage latest;
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> pending{false};
+    // The buffer last handed as the paused picture (streaming thread only, for
+    // identity): playing from the pause renders that same buffer again, and
+    // the window has it already.
+    const void* prerolled = nullptr;
     // The user closed the window: frames are dropped until the graph stops.
     std::atomic<bool> aborted{false};
     QObject* receiver = nullptr;    // lives on the UI thread
@@ -79,6 +83,9 @@ class VideoRendererFilter : public Filter {
 
     // Frames that reached the renderer since it was made (each once).
     std::uint64_t ReceivedFrames() const { return mailbox_->received.load(); }
+    // Frames that reached the screen: painted by the video window, or drawn
+    // by the sink that draws into it. Received but not shown means dropped.
+    std::uint64_t ShownFrames() const;
     // The picture shown now (the last one received).
     QImage CurrentImage() const;
     // Called by the graph when it starts to run.

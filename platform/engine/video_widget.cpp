@@ -17,6 +17,7 @@ VideoWidget::VideoWidget(QWidget* owner) : QWidget(owner) {
 
 void VideoWidget::setFrame(const QImage& frame) {
     frame_ = frame;
+    unpainted_ = !frame.isNull();
     update();
 }
 
@@ -61,6 +62,10 @@ void VideoWidget::paintEvent(QPaintEvent*) {
     const QRegion around = QRegion(rect()).subtracted(QRegion(target));
     for (const QRect& r : around) painter.fillRect(r, Qt::black);
     const QRect source = source_.isEmpty() ? frame_.rect() : source_;
+    if (unpainted_) {
+        unpainted_ = false;
+        ++painted_;
+    }
     // The picture is opaque: a plain copy, no blending.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (source.size() == target.size())

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 namespace quova::engine {
@@ -17,6 +18,9 @@ class VideoWidget : public QWidget {
 
     void setFrame(const QImage& frame);
     const QImage& frame() const { return frame_; }
+    // Pictures that reached the screen: each handed frame counts once, when
+    // it is first painted; a frame replaced before a paint never counts.
+    std::uint64_t paintedFrames() const { return painted_; }
     // Empty rectangles mean the defaults: the whole picture, the whole widget.
     void setSourceRect(const QRect& rect);
     void setDestinationRect(const QRect& rect);
@@ -44,6 +48,8 @@ class VideoWidget : public QWidget {
     void forwardMouse(QMouseEvent* event);
 
     QImage frame_;
+    bool unpainted_ = false;
+    std::uint64_t painted_ = 0;
     QRect source_;
     QRect destination_;
     QPointer<QWidget> drain_;

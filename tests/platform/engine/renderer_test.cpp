@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/video_renderer.h"
@@ -135,6 +136,42 @@ TEST(VideoRenderer, DeepColourPicturesKeepTheirColours) {
         EXPECT_TRUE(Looks(picture.pixel(300, 100), false, false, true)) << "blue";
         graph.Stop();
     }
+}
+
+// The dropped-frame count of the benchmarks is received minus shown: a shown
+// frame is one that reached the screen, each at most once.
+TEST(VideoRenderer, AFrameCountsAsShownOnceWhenFirstPainted) {
+    VideoWidget widget(nullptr);
+    widget.resize(64, 48);
+    widget.show();
+    ASSERT_TRUE(testing::WaitUntil([&] { return widget.windowHandle()->isExposed(); }));
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    EXPECT_EQ(widget.paintedFrames(), 0u);
+    widget.repaint();
+    EXPECT_EQ(widget.paintedFrames(), 0u) << "black before any picture";
+    widget.setFrame(picture);
+    widget.repaint();
+    widget.repaint();
+    EXPECT_EQ(widget.paintedFrames(), 1u) << "painting it again shows no new frame";
+    widget.setFrame(picture);
+    widget.setFrame(picture);
+    widget.repaint();
+    EXPECT_EQ(widget.paintedFrames(), 2u) << "the frame replaced before a paint was dropped";
+
+    QWidget owner;
+    owner.resize(400, 300);
+    owner.show();
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    auto video = graph.VideoRenderer();
+    ASSERT_EQ(video->SetOwner(&owner), S_OK);
+    ASSERT_EQ(video->SetWindowPosition(QRect(0, 0, 320, 240)), S_OK);
+    const auto played = testing::PlayToEnd(graph);
+    ASSERT_TRUE(played.completed);
+    Spin(100);
+    EXPECT_GT(video->ShownFrames(), 0u);
+    EXPECT_LE(video->ShownFrames(), video->ReceivedFrames());
 }
 
 TEST(VideoRenderer, MouseInputGoesToTheDrainAndThePointerHides) {
