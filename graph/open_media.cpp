@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <exception>
-#include <future>
 
 #include "graph/custom_build.h"
 #include "graph/dvd_graph.h"
@@ -61,8 +60,7 @@ bool ReadHeaderStreams(const std::string& fileName, const std::string& ext) {
     return true;
 }
 
-// Other files: the media detector counts the streams in the file's own
-// order. It touches nothing shared, so it may run on a thread of its own.
+// Other files: the media detector counts the streams in the file's own order.
 std::vector<StreamRow> DetectStreams(const std::string& fileName) {
     std::vector<StreamRow> rows;
     try {
@@ -299,11 +297,9 @@ void OpenMedia(const std::string& fileName) {
             ShowMessage(Lex(870), MbIconExclamation);
             return;
         }
-        // The detector's look at the file runs beside the graph's build
-        // (each reads the file on its own), not before it.
-        std::future<std::vector<StreamRow>> detecting;
-        if (!ReadHeaderStreams(fileName, ext))
-            detecting = std::async(std::launch::async, DetectStreams, fileName);
+        // The detector looks after the graph's build: the splitter's reading
+        // of the file answers it, so the file is probed once.
+        const bool detect = !ReadHeaderStreams(fileName, ext);
         ReleaseMultipleAudio();
 
         if (!g.GraphBuilder) {
@@ -333,7 +329,9 @@ void OpenMedia(const std::string& fileName) {
         }
         if (logging) g.GraphBuilder->SetLogFile("");
 
-        if (detecting.valid()) ApplyDetectedStreams(detecting.get());
+        // Nothing plays after a failed build: no stream needs counting, and a
+        // damaged file is not read a second time.
+        if (detect && Succeeded(hr)) ApplyDetectedStreams(DetectStreams(fileName));
         if (Failed(hr)) {
             ShowMessage(Lex(580) + ResultText(hr), MbIconExclamation);
             return;

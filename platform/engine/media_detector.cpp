@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/engine/gst_init.h"
+#include "platform/engine/stream_memo.h"
 
 namespace quova::engine {
 
@@ -15,6 +16,17 @@ HResult MediaDetector::SetFileName(const std::string& path, int timeoutMs) {
     current_ = 0;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return E_FILE_NOT_FOUND;
+    if (auto known = RecallFileStreams(path)) {
+        for (const DiscoveredStream& stream : *known) {
+            GstCaps* caps = gst_caps_from_string(stream.caps.c_str());
+            auto types = caps ? MediaTypesFromCaps(caps) : std::vector<MediaType>{};
+            if (caps) gst_caps_unref(caps);
+            MediaType t = types.empty() ? MediaType{} : types.front();
+            if (!t.IsVideo()) t.frameRate = 0;
+            streams_.push_back(t);
+        }
+        return streams_.empty() ? VFW_E_UNSUPPORTED_STREAM : S_OK;
+    }
     GError* error = nullptr;
     GstDiscoverer* discoverer =
         gst_discoverer_new(static_cast<GstClockTime>(timeoutMs) * GST_MSECOND, &error);

@@ -7,6 +7,7 @@
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/late_stream_announcer.h"
 #include "platform/engine/stream_discovery.h"
+#include "platform/engine/stream_memo.h"
 
 namespace quova::engine {
 
@@ -103,6 +104,11 @@ HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
     if (chain.empty()) return VFW_E_CANNOT_CONNECT;
     auto found = DiscoverStreams(chain, ElementFactoryName());
     if (!found.ok()) return found.hr;
+    // Read straight from a file, these are the file's streams: whoever asks
+    // for them next need not read the file again.
+    if (chain.size() == 1 && chain.front().factory == "filesrc")
+        for (const auto& [name, value] : chain.front().properties)
+            if (name == "location") RememberFileStreams(value, found.value);
     for (const DiscoveredStream& s : found.value) {
         if (FindPin(s.padName)) continue;
         // Each stream gets its own queue and thread, as each pin has its own

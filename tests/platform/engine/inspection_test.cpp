@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -42,6 +44,41 @@ TEST(MediaDetector, CountsStreamsWithTheirTypesAndFrameRates) {
     EXPECT_EQ(detector.OutputStreams(), 0);
     quova::testing::WriteFile(dir / "junk.mpg", std::string(5000, 'x'));
     EXPECT_TRUE(Failed(detector.SetFileName((dir / "junk.mpg").string())));
+}
+
+// The open of a file asks both the graph and the detector about its streams:
+// the detector takes the answer the graph's splitter read, and reads the file
+// itself once the file changed.
+TEST(MediaDetector, AFileTheGraphHasSplitIsNotReadAgainUntilItChanges) {
+    quova::testing::TempDir dir;
+    const auto file = dir / "film.avi";
+    std::filesystem::copy_file(Media::Get("avi-pcm2"), file);
+    {
+        FilterGraph graph;
+        ASSERT_EQ(graph.RenderFile(file.string()), S_OK);
+    }
+    // Same size, same time, other bytes: only a detector that does not read
+    // the file again still finds the streams.
+    const auto size = std::filesystem::file_size(file);
+    const auto written = std::filesystem::last_write_time(file);
+    quova::testing::WriteFile(file, std::string(size, 'x'));
+    std::filesystem::last_write_time(file, written);
+
+    MediaDetector detector;
+    ASSERT_EQ(detector.SetFileName(file.string()), S_OK);
+    ASSERT_EQ(detector.OutputStreams(), 3);
+    std::vector<Guid> majors;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(detector.SetCurrentStream(i), S_OK);
+        majors.push_back(detector.StreamType().value);
+        const double expected = majors.back() == MEDIATYPE_Video ? 25.0 : 0.0;
+        EXPECT_DOUBLE_EQ(detector.FrameRate().value, expected);
+    }
+    EXPECT_EQ(std::count(majors.begin(), majors.end(), MEDIATYPE_Video), 1);
+    EXPECT_EQ(std::count(majors.begin(), majors.end(), MEDIATYPE_Audio), 2);
+
+    std::filesystem::last_write_time(file, written + std::chrono::seconds(1));
+    EXPECT_TRUE(Failed(detector.SetFileName(file.string()))) << "the changed file is read";
 }
 
 TEST(GraphRegistration, TheDotFileAppearsFollowsChangesAndDisappears) {

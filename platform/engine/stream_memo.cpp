@@ -1,0 +1,66 @@
+#include "platform/engine/stream_memo.h"
+
+#include <sys/stat.h>
+
+#include <deque>
+#include <mutex>
+
+namespace quova::engine {
+
+namespace {
+
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino, info.st_size,
+                        info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+struct Entry {
+    std::string path;
+    FileIdentity identity;
+    std::vector<DiscoveredStream> streams;
+};
+
+// A few files are enough: the memo serves the open in progress, and a play
+// list going back and forth.
+constexpr size_t kEntries = 8;
+
+std::mutex memoLock;
+std::deque<Entry>& Memo() {
+    static std::deque<Entry> memo;
+    return memo;
+}
+
+}  // namespace
+
+void RememberFileStreams(const std::string& path, const std::vector<DiscoveredStream>& streams) {
+    const auto identity = IdentityOf(path);
+    if (!identity || streams.empty()) return;
+    std::lock_guard guard(memoLock);
+    auto& memo = Memo();
+    std::erase_if(memo, [&](const Entry& e) { return e.path == path; });
+    memo.push_front({path, *identity, streams});
+    if (memo.size() > kEntries) memo.pop_back();
+}
+
+std::optional<std::vector<DiscoveredStream>> RecallFileStreams(const std::string& path) {
+    const auto identity = IdentityOf(path);
+    std::lock_guard guard(memoLock);
+    for (const Entry& e : Memo())
+        if (e.path == path) {
+            if (identity && e.identity == *identity) return e.streams;
+            return std::nullopt;
+        }
+    return std::nullopt;
+}
+
+}  // namespace quova::engine
