@@ -6,9 +6,10 @@
 #   c) 1280x720 H.264 10-bit 4:4:4 at 1:1,
 # each played by quova, `mpv --no-config --vo=x11 --hwdec=no` and playbin with
 # ximagesink, in alternating rounds; prints the median of the rounds. Dropped
-# frames are the clip's 600 less the frames quova's renderer shows (its frame
-# counts, logged when it goes), and mpv's own counts of frames dropped by its
-# output and its decoder; playbin gives none.
+# frames are the 597 frames quova plays of the clip's 600 (playback starts a
+# tenth of a second in) less the frames its renderer shows (its frame counts,
+# logged when it goes), and mpv's own counts of frames dropped by its output
+# and its decoder; playbin gives none.
 #
 #   bench/bench_video_output.sh build/bin/quova [rounds]
 # PLAYERS="quova mpv" limits the players, CLIPS="c720 c1080" the clips.
@@ -92,7 +93,7 @@ run() {  # player clip
     local dropped=-
     case $player in
         quova) dropped=$(sed -n 's/.*video frames: received [0-9]*, shown \([0-9]*\).*/\1/p' \
-            "$work/log" | tail -n 1 | awk '{print 600 - $1}') ;;
+            "$work/log" | tail -n 1 | awk '{print 597 - $1}') ;;
         mpv) dropped=$(sed -n 's/^mpv dropped \([0-9]*\)/\1/p' "$work/log" | tail -n 1) ;;
     esac
     echo "$(echo "$user + $sys + $x1 - $x0" | bc -l) $((peak / 1024)) ${dropped:--}"
@@ -106,7 +107,7 @@ sed -i -e 's/"width"=.*/"width"="1280"/' -e 's/"height"=.*/"height"="720"/' \
     -e 's/"left"=.*/"left"="0"/' -e 's/"top"=.*/"top"="0"/' "$work/config/quova/registry.reg"
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-printf "%-10s %-8s %10s %10s  %s\n" clip player "cpu s" "peak MB" "dropped of 600, each round"
+printf "%-10s %-8s %10s %10s  %s\n" clip player "cpu s" "peak MB" "dropped, each round"
 for c in ${CLIPS:-c720 c1080 c720p10}; do
     declare -A cpus=() peaks=() drops=()
     for ((r = 0; r < rounds; r++)); do

@@ -174,6 +174,9 @@ Outcome<FilterPtr> FilterGraph::AddSourceFilter(const std::string& fileName,
 }
 
 void FilterGraph::Changed() {
+    // A stream joined or left: the paused picture no longer tells where all
+    // the streams are.
+    restingNs_ = -1;
     if (observer_) observer_();
 }
 
@@ -183,6 +186,7 @@ void FilterGraph::TakeDown() {
     DrainBus();
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     realised_ = false;
+    restingNs_ = -1;
 }
 
 void FilterGraph::Reconcile() {

@@ -223,6 +223,10 @@ class FilterGraph {
     std::int64_t pendingNs_ = 0;  // where the pipeline starts when next realised
     std::int64_t stopNs_ = -1;
     std::int64_t lastPositionNs_ = 0;
+    // Where the paused pipeline holds its picture, exactly, since it settled
+    // there and has not run or stepped; -1 when that is not known. A seek to
+    // there would only decode the same picture again.
+    std::int64_t restingNs_ = -1;
     double rate_ = 1.0;
     // The level and balance last set, which an audio renderer takes on joining.
     int audioLevel_ = 0;

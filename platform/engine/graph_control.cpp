@@ -84,6 +84,7 @@ HResult FilterGraph::Realise() {
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
     realised_ = true;
+    restingNs_ = ret == GST_STATE_CHANGE_SUCCESS ? pendingNs_ : -1;
     if (pendingNs_ > 0 || rate_ != 1.0 || stopNs_ >= 0) DoSeek(pendingNs_, true);
     return ret == GST_STATE_CHANGE_ASYNC ? VFW_S_STATE_INTERMEDIATE : S_OK;
 }
@@ -94,6 +95,7 @@ HResult FilterGraph::Run() {
     // After stepping, the sound (and any other stream) is where the pause
     // left it, behind the picture: everything goes on from the picture.
     if (stepped_) DoSeek(QueryPositionNs(), true);
+    restingNs_ = -1;
     if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         // Prerolled but refused to play: report why, and stay paused where we are.
         DrainBus();
@@ -201,7 +203,10 @@ HResult FilterGraph::DoSeek(std::int64_t positionNs, bool wait, Landing landing)
     lastPositionNs_ = positionNs;
     stepped_ = false;
     overrunEnded_ = false;
-    if (wait) WaitForState();
+    restingNs_ = -1;
+    if (wait && WaitForState() == GST_STATE_CHANGE_SUCCESS && ok && landing == Landing::Exact &&
+        state_ != GraphState::Running)
+        restingNs_ = positionNs;
     return ok ? S_OK : E_FAIL;
 }
 
@@ -356,6 +361,13 @@ HResult FilterGraph::SetPositions(std::int64_t current, std::uint32_t currentFla
     Landing landing = Landing::Exact;
     if (currentFlags & AM_SEEKING_SeekToKeyFrame)
         landing = !absolute && c.value > 0 ? Landing::KeyFrameAfter : Landing::KeyFrameBefore;
+    // A paused picture is not decoded again for a seek to where it already is
+    // (the open's rewind of a graph that has just prerolled at its start).
+    if (landing == Landing::Exact && stopHow == AM_SEEKING_NoPositioning &&
+        state_ != GraphState::Running && target == restingNs_) {
+        lastPositionNs_ = target;
+        return S_OK;
+    }
     return DoSeek(target, state_ != GraphState::Running, landing);
 }
 
@@ -406,6 +418,7 @@ HResult FilterGraph::Step(int frames) {
     state_ = GraphState::Paused;
     auto video = VideoRenderer();
     stepped_ = true;
+    restingNs_ = -1;
     const bool sent = gst_element_send_event(
         video->sink(),
         gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(frames), 1.0, TRUE, FALSE));

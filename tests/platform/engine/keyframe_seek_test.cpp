@@ -154,6 +154,52 @@ TEST_F(KeyFrameSeek, WithoutTheFlagASeekLandsOnTheFrameAskedFor) {
     EXPECT_NEAR(Position(), 7.13, kSameTime);
 }
 
+// A flushing seek throws the decoded picture away and decodes it again from
+// its keyframe: counted by the flushes reaching the renderer, which the seek
+// sends before it returns.
+TEST_F(KeyFrameSeek, ASeekToWhereThePausedPictureIsDecodesNothingAgain) {
+    int flushes = 0;
+    GstPad* pad = InputPad(graph_.VideoRenderer());
+    const gulong probe = gst_pad_add_probe(
+        pad, GST_PAD_PROBE_TYPE_EVENT_FLUSH,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_START)
+                ++*static_cast<int*>(data);
+            return GST_PAD_PROBE_OK;
+        },
+        &flushes, nullptr);
+    auto seek = [this](double seconds, std::uint32_t flags) {
+        return graph_.SetPositions(
+            static_cast<std::int64_t>(std::llround(seconds * kUnitsPerSecond)), flags, 0,
+            AM_SEEKING_NoPositioning);
+    };
+    EXPECT_EQ(seek(0, AM_SEEKING_AbsolutePositioning), S_OK);
+    EXPECT_EQ(flushes, 0) << "prerolled at the start already";
+    EXPECT_NEAR(Position(), 0.0, kSameTime);
+
+    ASSERT_EQ(Seek(3.4, AM_SEEKING_AbsolutePositioning), S_OK);
+    EXPECT_EQ(flushes, 1);
+    EXPECT_EQ(seek(3.4, AM_SEEKING_AbsolutePositioning), S_OK);
+    EXPECT_EQ(flushes, 1) << "the picture of 3.4 s is shown already";
+    EXPECT_NEAR(Position(), 3.4, kSameTime);
+
+    // Another landing, another picture.
+    ASSERT_EQ(Seek(3.4, kAbsoluteKey), S_OK);
+    EXPECT_EQ(flushes, 2);
+    EXPECT_NEAR(picture_->Seconds(), KeyFrameAtOrBefore(3.4), kSameTime);
+
+    // Once the graph ran, the paused picture is wherever it stopped.
+    ASSERT_EQ(Seek(3.4, AM_SEEKING_AbsolutePositioning), S_OK);
+    ASSERT_EQ(flushes, 3);
+    ASSERT_EQ(graph_.Run(), S_OK);
+    ASSERT_TRUE(WaitUntil([this] { return Position() >= 3.5; }));
+    ASSERT_TRUE(Succeeded(graph_.Pause()));
+    ASSERT_EQ(Seek(3.4, AM_SEEKING_AbsolutePositioning), S_OK);
+    EXPECT_EQ(flushes, 4);
+    EXPECT_NEAR(picture_->Seconds(), 3.4, kSameTime);
+    gst_pad_remove_probe(pad, probe);
+}
+
 TEST_F(KeyFrameSeek, WhileRunningTheFirstPictureIsTheKeyFrame) {
     ASSERT_EQ(graph_.Run(), S_OK);
     ASSERT_TRUE(WaitUntil([this] { return Position() >= 0.2; }));
