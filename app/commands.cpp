@@ -23,6 +23,7 @@
 #include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
+#include "playback/audio_output.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_navigation.h"
 #include "playback/go_to_dialog.h"
@@ -165,6 +166,19 @@ const std::vector<Command>& CommandTable() {
          [](TQuovaForm& f, MenuItem&) { VolumeStep(f, VolumeDown1Click(AppSettings().Volume)); }},
         {"MuteonFastSlowPlayback1Click",
          [](TQuovaForm&, MenuItem&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); }},
+        {"AudioDeviceItem1Click",
+         [](TQuovaForm& f, MenuItem& item) {
+             const std::string name = f.audioDevices_.DeviceOf(item);
+             ChooseAudioDevice(name);
+             AppSettings().AudioDevice = name;
+             f.PaintOsdNow();
+         }},
+        {"StreamDeviceItem1Click",
+         [](TQuovaForm& f, MenuItem& item) {
+             // The submenu's tag is the stream's number.
+             const int stream = item.parent ? item.parent->tag : 0;
+             if (ChooseStreamDevice(stream, f.audioDevices_.DeviceOf(item))) f.PaintOsdNow();
+         }},
         {"Stream11Click",
          [](TQuovaForm& f, MenuItem& item) {
              SwitchAudioStream(item.tag);

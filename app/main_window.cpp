@@ -59,6 +59,7 @@
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
 #include "platform/events/wait.h"
+#include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "playback/media_events.h"
 #include "playback/power_events.h"
@@ -166,6 +167,8 @@ TQuovaForm::~TQuovaForm() {
     if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
     ReleaseGraph();
     ReleaseFilterChooser();
+    // The device watch calls back into this window.
+    StopAudioOutput();
 }
 
 void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
@@ -364,6 +367,7 @@ void TQuovaForm::InstallHandlers() {
         std::vector<DvdStreamItem> items;
         for (const std::string& caption : filters.captions) items.push_back({caption, 0, false});
         FillSubmenu(menuModel_, *popup_, "Filters1", items, filters.enabled);
+        audioDevices_.Fill(menuModel_, *popup_);
         ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow(*this)));
     });
 }

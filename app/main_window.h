@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/audio_device_menu.h"
 #include "app/commands.h"
 #include "app/edge_controls.h"
 #include "app/menu_model.h"
@@ -224,6 +225,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     std::string exePath_;
     MenuModel menuModel_;
     PopupMenu* popup_;
+    AudioDeviceMenu audioDevices_;
     TQuovaAboutBox* aboutBox_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;

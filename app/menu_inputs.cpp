@@ -6,7 +6,9 @@
 #include "app/play_list.h"
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
+#include "graph/multiple_audio.h"
 #include "platform/engine/dvd_types.h"
+#include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "text/chapters.h"
 
@@ -69,6 +71,10 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.HasVideoWindow = g.VideoWindow != nullptr;
     in.HasBasicAudio = g.BasicAudio;
     in.AudioStreamCount = g.AudioStreamCount;
+    in.AudioDeviceCount = static_cast<int>(AudioDevicesNow().size());
+    if (in.AudioStreamCount >= 2)
+        for (int k = 0; k < 4; ++k)
+            in.StreamHeard[static_cast<size_t>(k)] = StreamRenderer(k) != nullptr;
     in.AviHeaderRead = !g.AviInfoText.empty();
     in.OggStreamRead = !g.OggInfoText.empty();
     if (g.MediaKind == MediaKindDvd) {

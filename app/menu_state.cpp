@@ -143,6 +143,17 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     enable("TrackBar2", in.HasGraph);
     check("TrackBar2", in.ControlBarVisible && in.ControlBarWanted);
     enable("Audio1", !in.BypassAudio && in.HasGraph && in.HasBasicAudio);
+    // Devices to choose from exist only where a sound server offers them.
+    enable("AudioDevice1", in.AudioDeviceCount > 0);
+    bool anyStreamDevice = false;
+    const char* const streamDevices[] = {"StreamDevice1", "StreamDevice2", "StreamDevice3",
+                                         "StreamDevice4"};
+    for (size_t k = 0; k < 4; ++k) {
+        const bool shown = in.AudioDeviceCount > 0 && in.AudioStreamCount >= 2 && in.StreamHeard[k];
+        show(streamDevices[k], shown);
+        anyStreamDevice = anyStreamDevice || shown;
+    }
+    show("N26", anyStreamDevice);
 
     check("OSD2", in.OsdOn);
     check("ID31", in.Id3On);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,10 @@ struct MenuInputs {
     double Rate = 1.0;
     bool HasVideoWindow = false, HasBasicAudio = false;
     int AudioStreamCount = 0;
+    // The output devices the system offers (none without a sound server) and
+    // which of the several audio streams are heard now.
+    int AudioDeviceCount = 0;
+    std::array<bool, 4> StreamHeard{};
     int ChapterCount = 0;
     bool AviHeaderRead = false, OggStreamRead = false;
     // The header's picture size and the native one (the "Header" aspect).

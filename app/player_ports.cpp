@@ -18,6 +18,7 @@
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
 #include "graph/open_media.h"
+#include "playback/audio_output.h"
 #include "playback/bookmarks.h"
 #include "playback/session_place.h"
 #include "playback/session_saver.h"
@@ -107,6 +108,8 @@ void PlayerPorts::SetAudioStreamCheck(int index, bool checked) {
 
 void PlayerPorts::ApplyVolume() {
     quova::ApplyVolume(AppSettings().Volume);
+    // The graph has just got its audio: where it can only be silent, say so (once).
+    if (ReportSilentAudio()) PaintOsd();
 }
 
 void PlayerPorts::RecordFrameSize() {

@@ -144,6 +144,7 @@ void LoadFromStore(Settings& s, SettingsHost& host) {
     s.RenderLog = ReadBool(k, "renderlog", false);
     s.RenderLogFile = ReadStr(k, "renderlogfile", "");
     s.OggStreamSelect = ReadBool(k, "oggstreamselect", false);
+    s.AudioDevice = ReadStr(k, "audiodevice", "");
     s.StoredVersion = ReadStr(k, "version", "");
     s.StoredExePath = ReadStr(k, "exe", "");
 
@@ -240,6 +241,7 @@ void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen
         WriteBool(k, "savemru", s.SaveMru);
         WriteBool(k, "renderlog", s.RenderLog);
         WriteStrValue(k, "renderlogfile", s.RenderLogFile);
+        WriteStrValue(k, "audiodevice", s.AudioDevice);
         WriteStrValue(k, "version", s.ProgramVersion);
         WriteStrValue(k, "exe", s.ExePath);
         WriteIntValue(k, "fontheight", s.Font.height);

@@ -59,6 +59,8 @@ struct Settings {
     bool RenderLog = false;
     std::string RenderLogFile;
     bool OggStreamSelect = false;
+    // The audio output device by its stable name; "" the default device.
+    std::string AudioDevice;
     std::string StoredVersion;
     std::string StoredExePath;
     OsdFont Font;

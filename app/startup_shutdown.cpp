@@ -26,6 +26,7 @@
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
 #include "platform/events/wait.h"
+#include "playback/audio_output.h"
 #include "playback/session_saver.h"
 
 // Start-up and shutdown of the main window: the splash's first tick runs
@@ -78,6 +79,13 @@ void TQuovaForm::InitializeApp() {
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
         Step("settings");
+
+        // The stored device when it is there, the default otherwise; a device
+        // in use that goes later hands its streams to the default one.
+        settings.AudioDevice = StartAudioOutput(settings.AudioDevice, [this] {
+            AppSettings().AudioDevice = AudioOutput().chosen;
+            PaintOsdNow();
+        });
 
         if (ShellRegistrationNeeded(settings.StoredVersion, settings.StoredExePath,
                                     settings.ProgramVersion, settings.ExePath))

@@ -18,8 +18,6 @@ using namespace engine;
 
 namespace {
 
-constexpr const char* kMixerName = "Audio Mixer";
-
 // A lexicon text with its "%d" filled.
 std::string WithNumber(int entry, int number) {
     std::string text = Lex(entry);
@@ -28,50 +26,17 @@ std::string WithNumber(int entry, int number) {
     return text;
 }
 
-bool IsMixer(const FilterPtr& filter) {
-    return filter && filter->FriendlyName() == kMixerName;
-}
-
-// The pin by which the branch that starts at `input` enters the mixer.
-PinPtr MixerFeedOf(const PinPtr& input) {
-    if (!input) return nullptr;
-    FilterPtr filter = input->Owner();
-    for (int depth = 0; filter && !IsMixer(filter) && depth < 16; ++depth) {
-        PinPtr next;
-        for (const PinPtr& out : filter->Pins(PinDirection::Output)) {
-            const PinPtr peer = out->ConnectedTo();
-            if (!peer) continue;
-            if (IsMixer(peer->Owner())) return out;
-            next = peer;
-        }
-        filter = next ? next->Owner() : nullptr;
+// The renderer at the end of the branch that starts at `input`.
+std::shared_ptr<AudioRendererFilter> RendererOf(const PinPtr& input) {
+    FilterPtr filter = input ? input->Owner() : nullptr;
+    for (int depth = 0; filter && depth < 16; ++depth) {
+        if (auto renderer = std::dynamic_pointer_cast<AudioRendererFilter>(filter)) return renderer;
+        FilterPtr next;
+        for (const PinPtr& out : filter->Pins(PinDirection::Output))
+            if (const PinPtr peer = out->ConnectedTo()) next = peer->Owner();
+        filter = next;
     }
     return nullptr;
-}
-
-PinPtr FreeMixerInput(const FilterPtr& mixer) {
-    if (!mixer) return nullptr;
-    for (const PinPtr& pin : mixer->Pins(PinDirection::Input))
-        if (!pin->IsConnected()) return pin;
-    return nullptr;
-}
-
-// Sends an audio stream into the mixer, making the mixer and its renderer
-// at the first stream.
-HResult RenderIntoMixer(FilterGraph& graph, const PinPtr& pin) {
-    FilterPtr mixer = graph.FindFilterByName(kMixerName);
-    const bool fresh = !mixer;
-    if (fresh) {
-        mixer = CreateFilterByName(kMixerName);
-        if (!mixer || Failed(graph.AddFilter(mixer, kMixerName))) return graph.Render(pin);
-    }
-    const PinPtr input = FreeMixerInput(mixer);
-    HResult hr = input ? graph.Connect(pin, input) : E_FAIL;
-    if (Failed(hr)) return graph.Render(pin);
-    if (fresh)
-        for (const PinPtr& out : mixer->Pins(PinDirection::Output))
-            if (!out->IsConnected()) hr = graph.Render(out);
-    return hr;
 }
 
 bool FindSplitterPins(FilterGraph& graph) {
@@ -82,7 +47,6 @@ bool FindSplitterPins(FilterGraph& graph) {
     const size_t n = s.AudioSplitterPins.size();
     s.AudioOutPins.assign(n, nullptr);
     s.AudioPeerPins.assign(n, nullptr);
-    s.MixerFeeds.assign(n, nullptr);
     s.AudioConnected.assign(n, 1);
     return true;
 }
@@ -97,7 +61,6 @@ void FillStreams() {
         if (!type.ok() || !type.value.IsAudio() || !peer) continue;
         s.AudioOutPins[j] = pin;
         s.AudioPeerPins[j] = peer;
-        s.MixerFeeds[j] = IsMixer(peer->Owner()) ? nullptr : MixerFeedOf(peer);
         s.AudioConnected[j] = 1;
         ++j;
     }
@@ -107,16 +70,9 @@ void Toggle(FilterGraph& graph, int index) {
     MultipleAudioState& s = MultipleAudio();
     const PinPtr out = s.AudioOutPins[index];
     const PinPtr peer = s.AudioPeerPins[index];
-    const PinPtr feed = s.MixerFeeds[index];
     if (s.AudioConnected[index] == 0) {
         try {
-            HResult hr = graph.ConnectDirect(out, peer);
-            if (Succeeded(hr) && feed) {
-                FilterPtr mixer = graph.FindFilterByName(kMixerName);
-                const PinPtr input = FreeMixerInput(mixer);
-                hr = input ? graph.ConnectDirect(feed, input) : VFW_E_NOT_FOUND;
-                if (Failed(hr)) graph.Disconnect(out);
-            }
+            const HResult hr = graph.ConnectDirect(out, peer);
             if (Succeeded(hr)) {
                 OsdMessage = WithNumber(280, index + 1);
                 s.AudioConnected[index] = 1;
@@ -130,9 +86,7 @@ void Toggle(FilterGraph& graph, int index) {
         return;
     }
     try {
-        HResult hr = graph.Disconnect(out);
-        // A branch left on the mixer without data would hold the others up.
-        if (Succeeded(hr) && feed && feed->IsConnected()) graph.Disconnect(feed);
+        const HResult hr = graph.Disconnect(out);
         if (Succeeded(hr)) {
             OsdMessage = WithNumber(320, index + 1);
             s.AudioConnected[index] = 0;
@@ -217,7 +171,7 @@ HResult OpenMultipleAudio(const PinPtr& sourcePin) {
                 ++k;
                 if (ShowMessage(StreamQuestion(k, Graph().AudioStreamCount),
                                 MbOkCancel | MbIconQuestion) == IdOk) {
-                    RenderIntoMixer(*graph, pin);
+                    graph->Render(pin);
                     SetAudioStreamCheck(k - 1, true);
                 } else {
                     SetAudioStreamCheck(k - 1, false);
@@ -228,6 +182,18 @@ HResult OpenMultipleAudio(const PinPtr& sourcePin) {
         ShowMessage(std::string("SelectAudioStreams error: ") + e.what(), MbIconStop);
     }
     return result;
+}
+
+std::shared_ptr<AudioRendererFilter> StreamRenderer(int index) {
+    FilterGraph* graph = Graph().GraphBuilder.get();
+    MultipleAudioState& s = MultipleAudio();
+    if (!graph || index < 0) return nullptr;
+    if (!s.splitterFound && !FindSplitterPins(*graph)) return nullptr;
+    const size_t at = static_cast<size_t>(index);
+    if (at >= s.AudioOutPins.size()) return nullptr;
+    if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams();
+    if (!s.AudioConnected[at] || !s.AudioPeerPins[at]) return nullptr;
+    return RendererOf(s.AudioPeerPins[at]);
 }
 
 void SwitchAudioStream(int index) {

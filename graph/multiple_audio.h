@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/engine/audio_renderer.h"
 #include "platform/engine/pin.h"
 #include "platform/engine/result.h"
 
@@ -12,18 +14,14 @@ namespace quova {
 // What the several-audio path keeps between an open and the next: the
 // splitter's connected audio outputs and, one entry per stream, the pin the
 // stream leaves by, the pin it was first connected to, and whether it is
-// connected now. Streams heard together meet in one mixer before the one
-// audio renderer, so each stream also remembers the link by which its branch
-// enters the mixer.
+// connected now. Each stream heard has an audio renderer of its own, so that
+// each can go to a device of its own; the volume applies to every renderer.
 struct MultipleAudioState {
     bool splitterFound = false;
     std::vector<engine::PinPtr> AudioSplitterPins;
     std::vector<engine::PinPtr> AudioOutPins;
     std::vector<engine::PinPtr> AudioPeerPins;
     std::vector<std::uint8_t> AudioConnected;
-    // The pin of each stream's branch that feeds the mixer (null when the
-    // stream enters the mixer straight from the splitter).
-    std::vector<engine::PinPtr> MixerFeeds;
 };
 
 MultipleAudioState& MultipleAudio();
@@ -34,12 +32,17 @@ void ReleaseMultipleAudio();
 std::string StreamQuestion(int k, int count);
 
 // Builds the graph of an AVI with several audio streams by hand, asking
-// stream by stream which to hear; every stream heard goes into one mixer.
+// stream by stream which to hear; every stream heard gets its own renderer.
 engine::HResult OpenMultipleAudio(const engine::PinPtr& sourcePin);
 
 // Connects or disconnects audio stream `index` (0 to 3) while the medium
 // keeps its place and state; the outcome goes to the OSD.
 void SwitchAudioStream(int index);
+
+// The renderer stream `index` (0 to 3, as the Stream items count) is heard
+// through, or null when the medium has no several streams or that one is not
+// connected.
+std::shared_ptr<engine::AudioRendererFilter> StreamRenderer(int index);
 
 // Sets the check mark of menu item `index`; other indexes do nothing.
 void SetAudioStreamCheck(int index, bool checked);

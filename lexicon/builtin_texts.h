@@ -181,6 +181,10 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2610, "The play list holds more entries than the limit of %s: "},
     {2620, "audio extraction failed: "},
     {2630, "The output file would replace its own source %s ! Choose another extraction mode."},
+    {2640, "Default"},
+    {2650, "audio device: %s"},
+    {2660, "audio device removed: playing on the default device"},
+    {2670, "no sound device: playing without sound"},
 };
 // clang-format on
 

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "platform/engine/audio_devices.h"
+
 namespace quova::engine {
 
 namespace {
@@ -39,6 +41,33 @@ GstPadProbeReturn DropDecodeTime(GstPad*, GstPadProbeInfo* info, gpointer) {
     return GST_PAD_PROBE_OK;
 }
 
+bool IsFactory(GstElement* element, const char* name) {
+    GstElementFactory* factory = element ? gst_element_get_factory(element) : nullptr;
+    return factory && g_strcmp0(GST_OBJECT_NAME(factory), name) == 0;
+}
+
+// The sink for what the machine offers. A sound server gets its own sink, so
+// that the stream can be moved between the server's devices; without one the
+// automatic choice tries what is there. With no sound at all nothing is
+// tried: probing absent devices can take seconds, and a silent sink that
+// keeps to the clock plays the picture at its pace.
+GstElement* MakeSink(bool& silent) {
+    silent = false;
+    switch (ChooseSoundOutput(CurrentSoundFacts())) {
+        case SoundOutput::Server:
+            if (GstElement* pulse = Make("pulsesink")) return pulse;
+            return Make("autoaudiosink");
+        case SoundOutput::Device:
+            return Make("autoaudiosink");
+        case SoundOutput::None:
+            break;
+    }
+    silent = true;
+    GstElement* quiet = Make("fakesink");
+    g_object_set(quiet, "sync", TRUE, nullptr);
+    return quiet;
+}
+
 }  // namespace
 
 double AmplitudeFromLevel(int level) {
@@ -69,7 +98,8 @@ AudioRendererFilter::AudioRendererFilter(FilterInfo info)
         gst_util_set_object_arg(G_OBJECT(panorama_), "method", "simple");
         chain.push_back(panorama_);
     }
-    chain.push_back(Make("autoaudiosink"));
+    sink_ = MakeSink(silent_);
+    chain.push_back(sink_);
     head_ = chain.front();
     for (GstElement* e : chain) gst_bin_add(bin, e);
     for (size_t i = 0; i + 1 < chain.size(); ++i) gst_element_link(chain[i], chain[i + 1]);
@@ -87,6 +117,18 @@ HResult AudioRendererFilter::SetVolume(int level) {
     if (level < -10000 || level > 0) return E_INVALIDARG;
     volume_ = level;
     g_object_set(volumeElement_, "volume", AmplitudeFromLevel(level), nullptr);
+    return S_OK;
+}
+
+HResult AudioRendererFilter::SetDevice(const std::string& name) {
+    device_ = name;
+    if (!IsFactory(sink_, "pulsesink")) return silent_ ? S_FALSE : E_NOTIMPL;
+    // A stream already playing is moved by the server, which wants a name: the
+    // default device is named too. Before the stream exists, no name at all
+    // lets the server pick its default.
+    const AudioDeviceMonitor& devices = AudioDeviceMonitor::Instance();
+    const std::string target = name.empty() ? devices.DefaultName() : name;
+    g_object_set(sink_, "device", target.empty() ? nullptr : target.c_str(), nullptr);
     return S_OK;
 }
 

@@ -10,6 +10,7 @@
 #include <numeric>
 #include <sstream>
 
+#include "platform/engine/audio_devices.h"
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/file_source_filter.h"
 #include "platform/engine/gst_init.h"
@@ -64,7 +65,7 @@ class GraphBusBridge : public QObject {
     FilterGraph* graph_;
 };
 
-FilterGraph::FilterGraph() {
+FilterGraph::FilterGraph() : audioDevice_(PreferredAudioDevice()) {
     EnsureGstInitialized();
     pipeline_ = gst_pipeline_new(nullptr);
     parking_ = gst_bin_new(nullptr);
@@ -116,6 +117,7 @@ HResult FilterGraph::AddFilter(const FilterPtr& filter, const std::string& wante
     if (auto audio = std::dynamic_pointer_cast<AudioRendererFilter>(filter)) {
         audio->SetVolume(audioLevel_);
         audio->SetBalance(audioBalance_);
+        audio->SetDevice(audioDevice_);
     }
     filters_.push_back(filter);
     Log("added filter \"" + name + "\" (" + filter->FriendlyName() + ")");

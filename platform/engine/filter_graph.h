@@ -164,6 +164,12 @@ class FilterGraph {
     Outcome<int> Volume() const;
     HResult SetBalance(int balance);
     Outcome<int> Balance() const;
+    // The output device of every audio renderer ("" the default), which a
+    // renderer added later takes too; a playing stream moves without a break.
+    HResult SetAudioDevice(const std::string& name);
+    const std::string& AudioDevice() const { return audioDevice_; }
+    // The connected audio renderers, each of which may have a device of its own.
+    std::vector<std::shared_ptr<AudioRendererFilter>> AudioRenderers() const;
 
     // --- Video: the first connected video renderer, or nullptr.
     std::shared_ptr<VideoRendererFilter> VideoRenderer() const;
@@ -200,7 +206,6 @@ class FilterGraph {
     std::int64_t QueryPositionNs();
     Outcome<std::int64_t> DurationNs();
     double FrameRate() const;
-    std::vector<std::shared_ptr<AudioRendererFilter>> AudioRenderers() const;
 
     HResult RenderPin(const PinPtr& output, int depth, std::set<std::string>& used);
     HResult ConnectVia(const PinPtr& output, const PinPtr& input, int depth,
@@ -231,6 +236,7 @@ class FilterGraph {
     // The level and balance last set, which an audio renderer takes on joining.
     int audioLevel_ = 0;
     int audioBalance_ = 0;
+    std::string audioDevice_;
     bool clockSync_ = true;
     // Frames were stepped: only the video renderer moved, the others wait
     // where the graph paused.

@@ -469,6 +469,14 @@ HResult FilterGraph::SetBalance(int balance) {
     return hr;
 }
 
+HResult FilterGraph::SetAudioDevice(const std::string& name) {
+    audioDevice_ = name;
+    HResult result = S_OK;
+    for (const auto& r : AudioRenderers())
+        if (const HResult hr = r->SetDevice(name); Failed(hr)) result = hr;
+    return result;
+}
+
 Outcome<int> FilterGraph::Balance() const {
     return GetFromFirst(AudioRenderers(), [](AudioRendererFilter& r) { return r.Balance(); });
 }

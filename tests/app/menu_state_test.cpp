@@ -163,6 +163,35 @@ TEST(MenuState, FilePlaying) {
     EXPECT_FALSE(Enabled(ComputeMenuState(in), "Audio1"));
 }
 
+TEST(MenuState, DeviceSubmenusNeedDevicesAndEachStreamsOneNeedsTheStreamHeard) {
+    MenuInputs in = FilePlaying();
+    in.AudioStreamCount = 3;
+    in.StreamHeard = {true, false, true, false};
+    // No sound server: nothing to choose from.
+    MenuState s = ComputeMenuState(in);
+    EXPECT_FALSE(Enabled(s, "AudioDevice1"));
+    for (const char* name : {"StreamDevice1", "StreamDevice2", "StreamDevice3", "StreamDevice4"})
+        EXPECT_FALSE(Visible(s, name)) << name;
+    EXPECT_FALSE(Visible(s, "N26"));
+
+    in.AudioDeviceCount = 2;
+    s = ComputeMenuState(in);
+    EXPECT_TRUE(Enabled(s, "AudioDevice1"));
+    EXPECT_TRUE(Visible(s, "StreamDevice1"));
+    EXPECT_FALSE(Visible(s, "StreamDevice2")) << "a stream switched off plays nowhere";
+    EXPECT_TRUE(Visible(s, "StreamDevice3"));
+    EXPECT_FALSE(Visible(s, "StreamDevice4"));
+    EXPECT_TRUE(Visible(s, "N26"));
+
+    // One stream: the one device choice is "Audio Device".
+    in.AudioStreamCount = 1;
+    in.StreamHeard = {true, false, false, false};
+    s = ComputeMenuState(in);
+    EXPECT_TRUE(Enabled(s, "AudioDevice1"));
+    EXPECT_FALSE(Visible(s, "StreamDevice1"));
+    EXPECT_FALSE(Visible(s, "N26"));
+}
+
 TEST(MenuState, FilePausedAtAnotherRate) {
     MenuInputs in = FilePlaying();
     in.GraphState = 1;

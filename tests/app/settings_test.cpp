@@ -76,9 +76,9 @@ TEST_F(SettingsTest, FirstRunCreatesEveryLoadedValueWithItsStartText) {
         {"subtitlesovermovie", "0"}, {"showhints", "1"}, {"speedmute", "1"}, {"subtitles", "1"},
         {"id3", "1"}, {"subtitlesounds", "0"}, {"chaptersonsubtitles", "1"},
         {"registeronrot", "0"}, {"force16bits", "0"}, {"resolution", "0"}, {"savemru", "1"},
-        {"renderlog", "0"}, {"renderlogfile", ""}, {"oggstreamselect", "0"}, {"version", ""},
-        {"exe", ""}, {"fontheight", "-15"}, {"fontname", "Arial"}, {"fontbold", "1"},
-        {"width", "478"}, {"height", "340"}, {"left", "721"}, {"top", "370"}};
+        {"renderlog", "0"}, {"renderlogfile", ""}, {"oggstreamselect", "0"}, {"audiodevice", ""},
+        {"version", ""}, {"exe", ""}, {"fontheight", "-15"}, {"fontname", "Arial"},
+        {"fontbold", "1"}, {"width", "478"}, {"height", "340"}, {"left", "721"}, {"top", "370"}};
     // clang-format on
     for (const auto& [name, text] : expected) EXPECT_EQ(Stored(name), text) << name;
     EXPECT_EQ(Stored("customrender"), std::nullopt) << "only the first save creates it";
@@ -143,8 +143,8 @@ auto Fields(const Settings& s) {
                     s.SubtitlesOverMovie, s.ShowHints, s.SpeedMute, s.SubtitlesOn, s.Id3On,
                     s.SubtitleSounds, s.ChaptersOnSubtitles, s.CustomRender, s.RegisterOnRot,
                     s.Force16Bits, s.Resolution, s.SaveMru, s.RenderLog, s.RenderLogFile,
-                    s.OggStreamSelect, s.StoredVersion, s.StoredExePath, s.Font.name, s.Font.height,
-                    s.Font.bold, s.Font.italic, s.RecentFiles);
+                    s.OggStreamSelect, s.AudioDevice, s.StoredVersion, s.StoredExePath, s.Font.name,
+                    s.Font.height, s.Font.bold, s.Font.italic, s.RecentFiles);
 }
 
 TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
@@ -160,6 +160,7 @@ TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
     out.Id3On = out.ChaptersOnSubtitles = out.SaveMru = false;
     out.Resolution = 640;
     out.RenderLogFile = "/tmp/build log.txt";
+    out.AudioDevice = "alsa_output.usb-Headset-00.analog-stereo";
     out.ProgramVersion = "1.2.3.4";
     out.ExePath = "/opt/q/quova";
     out.Font = {"DejaVu Sans", -20, false};
@@ -175,7 +176,8 @@ TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
         {"showhints", "0"}, {"speedmute", "0"}, {"subtitles", "0"}, {"id3", "0"},
         {"subtitlesounds", "1"}, {"chaptersonsubtitles", "0"}, {"customrender", "1"},
         {"registeronrot", "1"}, {"force16bits", "1"}, {"resolution", "640"}, {"savemru", "0"},
-        {"renderlog", "1"}, {"renderlogfile", "/tmp/build log.txt"}, {"version", "1.2.3.4"},
+        {"renderlog", "1"}, {"renderlogfile", "/tmp/build log.txt"},
+        {"audiodevice", "alsa_output.usb-Headset-00.analog-stereo"}, {"version", "1.2.3.4"},
         {"exe", "/opt/q/quova"}, {"fontheight", "-20"}, {"fontname", "DejaVu Sans"},
         {"fontbold", "0"}, {"left", "100"}, {"top", "50"}, {"width", "600"}, {"height", "400"}};
     // clang-format on

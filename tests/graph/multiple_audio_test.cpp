@@ -90,9 +90,13 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     EXPECT_EQ(Checks(), (std::array<bool, 4>{true, false, true, false}));
     const std::vector<PinPtr> heard = ConnectedAudio();
     ASSERT_EQ(heard.size(), 2u);
-    // One output for all: the streams meet in the mixer before the one renderer.
-    EXPECT_EQ(Count("Audio Renderer"), 1);
-    EXPECT_EQ(Count("Audio Mixer"), 1);
+    // A renderer per stream heard, so that each can go to a device of its own.
+    EXPECT_EQ(Count("Audio Renderer"), 2);
+    EXPECT_EQ(Count("Audio Mixer"), 0);
+    EXPECT_TRUE(StreamRenderer(0));
+    EXPECT_TRUE(StreamRenderer(1));
+    EXPECT_NE(StreamRenderer(0), StreamRenderer(1));
+    EXPECT_FALSE(StreamRenderer(2)) << "the file's second stream was declined";
     EXPECT_TRUE(Graph().BasicAudio);
 
     BufferCount first(heard[0]), third(heard[1]);
@@ -103,6 +107,8 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     SwitchAudioStream(1);
     EXPECT_EQ(OsdMessage, "audio stream 2 disconnected");
     EXPECT_FALSE(Checks()[1]);
+    EXPECT_FALSE(StreamRenderer(1))
+        << "a stream switched off has no renderer to choose a device for";
     EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
     const int thirdOff = third.value();
     const int firstOff = first.value();
@@ -118,7 +124,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     ASSERT_TRUE(WaitUntil(
         [&] { return third.value() > thirdOn + 5 && first.value() > firstOn + 5; }, 10000))
         << "both are heard again";
-    EXPECT_EQ(Count("Audio Renderer"), 1);
+    EXPECT_EQ(Count("Audio Renderer"), 2);
 }
 
 TEST_F(MultipleAudioTest, OneStreamAcceptedLeavesNothingToSwitch) {

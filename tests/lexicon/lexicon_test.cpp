@@ -36,6 +36,9 @@ TEST(BuiltInLex, HoldsTheEnglishTextsWithTheirTrailingBlanksAndQuotes) {
               "Playback is stopped.");
     EXPECT_EQ(BuiltInLex(1090), "Still (%s secs)");
     EXPECT_EQ(BuiltInLex(2300), "Chapters on Subtitles on");
+    // The audio devices' texts come after the older ones.
+    EXPECT_EQ(BuiltInLex(2640), "Default");
+    EXPECT_EQ(BuiltInLex(2670), "no sound device: playing without sound");
     // Two pairs of indexes share a text; callers use both.
     EXPECT_EQ(BuiltInLex(410), BuiltInLex(700));
     EXPECT_EQ(BuiltInLex(270), BuiltInLex(390));
@@ -45,12 +48,12 @@ TEST(BuiltInLex, ListsOnlyTipsAndMultiplesOfTenAndGivesAQuestionMarkElsewhere) {
     std::set<int> listed;
     for (const LexEntry& entry : kBuiltInTexts) {
         EXPECT_TRUE((entry.index >= 11 && entry.index <= 29) ||
-                    (entry.index >= 140 && entry.index <= 2630 && entry.index % 10 == 0))
+                    (entry.index >= 140 && entry.index <= 2670 && entry.index % 10 == 0))
             << entry.index;
         EXPECT_TRUE(IsValidUtf8(entry.text)) << entry.index;
         listed.insert(entry.index);
     }
-    EXPECT_EQ(listed.size(), 164u);
+    EXPECT_EQ(listed.size(), 168u);
     for (int index = 0; index < LexSlotCount; ++index) {
         if (listed.count(index)) {
             EXPECT_NE(BuiltInLex(index), "?") << index;

@@ -3,6 +3,7 @@
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
 #include "graph/open_counter.h"
+#include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "playback/seek_bar.h"
 #include "playback/transport.h"
@@ -20,6 +21,8 @@ void ResetPlayerState(Startup startup) {
     SeekBarPosition = 0;
     SeekBarBusy = false;
     DvdState() = DvdPlayState{};
+    AudioOutput() = AudioOutputState{};
+    engine::SetPreferredAudioDevice("");
     OsdMessage.clear();
     OsdLastMessage.clear();
     OsdMessageAge = 0;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quova {
+
+class MenuModel;
+class MenuItem;
+class PopupMenu;
+
+// The audio device submenus: "Audio Device" for every stream, and one per
+// heard stream of a medium with several. Filled from the system's devices
+// each time the popup menu opens, so the list follows devices plugged in or
+// out while it was closed.
+class AudioDeviceMenu {
+  public:
+    void Fill(MenuModel& model, PopupMenu& popup);
+    // The device an item of these submenus stands for ("" the default).
+    std::string DeviceOf(const MenuItem& item) const;
+
+  private:
+    // The devices of the items as they were filled, by tag.
+    std::vector<std::string> names_;
+};
+
+}  // namespace quova
