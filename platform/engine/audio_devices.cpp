@@ -1,14 +1,18 @@
 #include "platform/engine/audio_devices.h"
 
 #include <gst/gst.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
@@ -21,9 +25,23 @@ namespace {
 
 const QEvent::Type kDevicesEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-bool IsSocket(const std::string& path) {
+// A socket file that takes connections: one left behind by a server that has
+// gone (after a crash) refuses them at once. The attempt does not wait: a
+// server too busy to take it is there all the same.
+bool IsListeningSocket(const std::string& path) {
     struct stat st {};
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) return false;
+    sockaddr_un address{};
+    if (path.size() >= sizeof(address.sun_path)) return true;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return true;
+    const bool answers =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 ||
+        errno == EAGAIN || errno == EINPROGRESS;
+    ::close(fd);
+    return answers;
 }
 
 std::string Env(const char* name) {
@@ -42,7 +60,7 @@ bool ServerSocketPresent() {
     places.push_back("/run/pulse/native");
     places.push_back("/var/run/pulse/native");
     for (const std::string& place : places)
-        if (IsSocket(place)) return true;
+        if (IsListeningSocket(place)) return true;
     return false;
 }
 

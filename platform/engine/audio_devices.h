@@ -19,14 +19,14 @@ enum class SoundOutput {
 // What the machine shows of its sound, found without talking to anything.
 struct SoundFacts {
     bool serverAddressGiven = false;  // PULSE_SERVER names one
-    bool serverSocket = false;        // a server's socket file is where clients look
+    bool serverSocket = false;        // a server's socket where clients look takes connections
     bool playbackDevice = false;      // /dev/snd holds a playback device
 };
 
 SoundOutput ChooseSoundOutput(const SoundFacts& facts);
-// Looks at the environment and the file system only (no connection, no
-// library that could start a server or wait), so that a machine without
-// sound is known for one at once.
+// Looks at the environment and the file system, and knocks once on a
+// server's socket without waiting (no library that could start a server or
+// wait), so that a machine without sound is known for one at once.
 SoundFacts CurrentSoundFacts();
 
 // The device a new graph's audio renderers start on ("" the default), so
