@@ -35,6 +35,7 @@
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_loading.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova {
 
@@ -263,6 +264,11 @@ const std::vector<Command>& CommandTable() {
         {"Subtitles1Click", Plain<Subtitles1Click>},
         {"Sounds1Click", Plain<Sounds1Click>},
         {"ChaptersonSubtitles1Click", Plain<ChaptersonSubtitles1Click>},
+        {"SubtitleSource1Click",
+         [](TQuovaForm&, MenuItem& item) {
+             if (item.checked) return;
+             SubtitleSourceClick(item.tag);
+         }},
         {"SubtitlesonMovie1Click", Plain<SubtitlesonMovie1Click>},
         {"SubtitlesoverMovie1Click", Plain<SubtitlesoverMovie1Click>},
         {"Load1Click",

@@ -72,6 +72,7 @@
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_overlay.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova {
 
@@ -213,6 +214,15 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
         // Nothing may draw on the window a video sink owns: the renderer
         // draws the lines into the frames it shows.
         if (!g.VideoWindow) return;
+        // A styled stream's cue comes with its own look, drawn for the
+        // frame and stretched with it over the picture.
+        const QImage styled = StyledSubtitleImage(text, QSize(g.VideoWidth, g.VideoHeight));
+        if (!styled.isNull() && !picture.isEmpty()) {
+            g.VideoWindow->SetOverlay(
+                styled.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                QPoint(0, 0));
+            return;
+        }
         QPoint at;
         const QImage lines = RenderMovieSubtitle(text, font, picture.top(), picture.width(),
                                                  picture.height(), height(), &at);

@@ -192,6 +192,8 @@ const std::vector<MenuItemDesign>& DesignedMenu() {
         {"Color1", "OSD1", "Subtitle Color...", "", "", 0, "", kShown},
         {"Sounds1", "OSD1", "Sounds []", "", "", 0, "", kShown},
         {"ChaptersonSubtitles1", "OSD1", "Chapters on Subtitles", "", "", 0, "", kShown},
+        {"SubtitleTracks1", "OSD1", "Subtitle &Tracks", "", "", 0, "", kHidden},
+        {"SubtitleSource1", "SubtitleTracks1", "?", "", "", 0, "", kShown},
         {"Subtitles3", "", "Subtitles", "", "", 0, "", kHidden},
         {"N6", "Subtitles3", "?", "", "", 0, "", kShown},
     };

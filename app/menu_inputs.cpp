@@ -11,6 +11,7 @@
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "text/chapters.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova {
 
@@ -58,6 +59,8 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.ControlBarVisible = form.edges().ControlBarVisible;
     in.ControlBarWanted = form.edges().ControlBarWanted;
     in.ChapterCount = Chapters().ChapterCount;
+    for (const auto& track : SubtitleTracks())
+        if (TrackGoesToTimetable(track)) ++in.SubtitleTrackCount;
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
     in.ListCount = list.PlayListCount();

@@ -160,6 +160,10 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     check("Subtitles1", in.SubtitlesOn);
     check("Sounds1", in.SubtitleSounds);
     check("ChaptersonSubtitles1", in.ChaptersOnSubtitles);
+    // The file's own subtitle streams, offered while a file that has them is
+    // open; choosing among them needs subtitles on.
+    show("SubtitleTracks1", in.MediaKind == 1 && in.SubtitleTrackCount >= 1);
+    enable("SubtitleTracks1", in.SubtitlesOn);
     check("Loop1", in.LoopOn);
     return out;
 }

@@ -40,6 +40,8 @@ struct MenuInputs {
     int AudioDeviceCount = 0;
     std::array<bool, 4> StreamHeard{};
     int ChapterCount = 0;
+    // Subtitle streams of the open file that can be chosen.
+    int SubtitleTrackCount = 0;
     bool AviHeaderRead = false, OggStreamRead = false;
     // The header's picture size and the native one (the "Header" aspect).
     int HeaderWidth = 0, HeaderHeight = 0, NativeWidth = 0, NativeHeight = 0;

@@ -329,6 +329,12 @@ void PlayerPorts::EnableSubtitleAdjust(bool enabled) {
     if (MenuItem* adjust = form_.menuModel_.Find("Adjust1")) adjust->enabled = enabled;
 }
 
+void PlayerPorts::ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) {
+    std::vector<DvdStreamItem> copies;
+    for (const auto& item : items) copies.push_back({item.caption, item.source, item.checked});
+    FillSubmenu(form_.menuModel_, *form_.popup_, "SubtitleTracks1", copies, !items.empty());
+}
+
 void PlayerPorts::LayoutVideo() {
     form_.layout_->LayoutVideo();
 }

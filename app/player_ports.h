@@ -70,6 +70,7 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     bool Position(double& seconds) override;
     void DrawSubtitle(const std::string& text) override;
     void EnableSubtitleAdjust(bool enabled) override;
+    void ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) override;
     void LayoutVideo() override;
     void ShowTip(int tip) override;
     void ReportError(const std::string& text) override;

@@ -23,6 +23,7 @@
 #include "platform/events/wait.h"
 #include "text/osd_message.h"
 #include "text/subtitle_commands.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova {
 
@@ -180,6 +181,8 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     g.CurrentMediaName = fileName;
     port.ShowCaption("Quova - " + NameWithoutFolder(fileName));
 
+    // The file's own subtitle streams are offered whether subtitles are on or not.
+    ListSubtitleTracksForMovie();
     if (settings.SubtitlesOn) LoadSubtitlesForMovie();
     port.ResetScanStep();
     port.ReadConfigs();

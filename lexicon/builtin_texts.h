@@ -185,6 +185,9 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2650, "audio device: %s"},
     {2660, "audio device removed: playing on the default device"},
     {2670, "no sound device: playing without sound"},
+    {2700, "Track %s"},
+    {2710, "subtitle track: %s"},
+    {2720, "subtitle track damaged: %s"},
 };
 // clang-format on
 

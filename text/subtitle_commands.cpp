@@ -8,6 +8,7 @@
 #include "text/subtitle_display.h"
 #include "text/subtitle_port.h"
 #include "text/subtitle_timetable.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova {
 
@@ -40,11 +41,16 @@ bool SubtitlesLoaded() {
 
 void LoadSubtitlesForMovie() {
     SubtitlePort& port = TextPort();
+    bool found = false;
+    StopSubtitleTrack();
     try {
-        FindSubtitlesForMovie(Subtitles(), port.MovieName(), port.Duration(), port.FrameRate());
+        found =
+            FindSubtitlesForMovie(Subtitles(), port.MovieName(), port.Duration(), port.FrameRate());
     } catch (const std::exception&) {
         // What was loaded before the error stays.
     }
+    // Without a file beside the movie, its own subtitle stream shows.
+    ChooseSubtitleSourceForMovie(found);
 }
 
 void ReadChaptersForMovie() {
@@ -60,9 +66,11 @@ void ReadChaptersForMovie() {
 void LoadSubtitleFileNamed(const std::string& fileName) {
     SubtitlePort& port = TextPort();
     SubtitleTimetable& table = Subtitles();
+    StopSubtitleTrack();
     ResetSubtitles(table, port.Duration());
     table.SubtitleFileName = fileName;
     LoadSubtitleFile(table, port.FrameRate());
+    SubtitleFileChosen();
     port.LayoutVideo();
     if (SubtitlesLoaded() && Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
 }
@@ -93,6 +101,7 @@ void Subtitles1Click() {
         ReloadForOpenMedium(true);
     } else {
         ShowOsdMessage(Lex(1320));
+        StopSubtitleTrack();
         ShowSubtitle({});
     }
     TextPort().LayoutVideo();

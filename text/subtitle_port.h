@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quova {
 
@@ -12,6 +13,14 @@ enum class SubtitleOption {
     SubtitlesOnMovie,
     SubtitlesOverMovie,
     OsdOn,
+};
+
+// One source of subtitles offered in the menu: the subtitle file beside the
+// movie (source -1) or a subtitle stream of the file (its number).
+struct SubtitleSourceItem {
+    std::string caption;
+    int source = 0;
+    bool checked = false;
 };
 
 // What the OSD and the subtitles need from the parts above them: the open
@@ -36,6 +45,8 @@ class SubtitlePort {
     virtual void DrawSubtitle(const std::string& text) = 0;
     // The subtitle timing item is offered only while subtitles are loaded.
     virtual void EnableSubtitleAdjust(bool enabled) = 0;
+    // The sources to choose from for the open movie; none hides the choice.
+    virtual void ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) = 0;
     // Lays the picture out anew (the subtitle area changed).
     virtual void LayoutVideo() = 0;
     // Draws the OSD line at once when the OSD is on.

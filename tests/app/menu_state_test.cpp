@@ -211,6 +211,22 @@ TEST(MenuState, FilePausedAtAnotherRate) {
     EXPECT_FALSE(Enabled(stopped, "Stop1"));
 }
 
+// The file's own subtitle streams: offered only while a file that has them is
+// open, and chosen among only while subtitles are on.
+TEST(MenuState, SubtitleTracksOfTheOpenFile) {
+    MenuInputs in = FilePlaying();
+    EXPECT_FALSE(Visible(ComputeMenuState(in), "SubtitleTracks1"));
+    in.SubtitleTrackCount = 2;
+    EXPECT_TRUE(Visible(ComputeMenuState(in), "SubtitleTracks1"));
+    EXPECT_TRUE(Enabled(ComputeMenuState(in), "SubtitleTracks1"));
+    in.SubtitlesOn = false;
+    EXPECT_FALSE(Enabled(ComputeMenuState(in), "SubtitleTracks1"));
+    in.MediaKind = 2;  // a disc has its own subpicture menu
+    EXPECT_FALSE(Visible(ComputeMenuState(in), "SubtitleTracks1"));
+    in.MediaKind = 0;
+    EXPECT_FALSE(Visible(ComputeMenuState(in), "SubtitleTracks1"));
+}
+
 TEST(MenuState, DvdInAMenu) {
     MenuInputs in = Options();
     in.MediaKind = 2;

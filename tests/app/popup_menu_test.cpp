@@ -85,7 +85,8 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
         " ReduceFont1=Reduce Font N7=- OSD2=&OSD TimeFormat1=&Time Format Color2=OSD Color..."
         " N25=- ID31=&ID3 N20=- Subtitles1=S&ubtitles Load1=&Load...[Ctrl+U] Adjust1=&Adjust..."
         " Color1=Subtitle Color... Sounds1=Sounds [] ChaptersonSubtitles1=Chapters on"
-        " Subtitles} Subtitles3=Subtitles(hidden){N6=?}";
+        " Subtitles SubtitleTracks1=Subtitle &Tracks(hidden){SubtitleSource1=?}}"
+        " Subtitles3=Subtitles(hidden){N6=?}";
     EXPECT_EQ(Outline(popup.menu(), model).toStdString(), designed);
 
     // A few rows in full: hint, handler and tag.

@@ -36,6 +36,7 @@ class NoWindow final : public quova::SubtitlePort {
     bool Position(double&) override { return false; }
     void DrawSubtitle(const std::string&) override {}
     void EnableSubtitleAdjust(bool) override {}
+    void ShowSubtitleSources(const std::vector<quova::SubtitleSourceItem>&) override {}
     void LayoutVideo() override {}
     void PaintOsd() override {}
     void ShowTip(int) override {}

@@ -14,7 +14,10 @@
 #include "tests/support/damaged_media.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
+#include "tests/support/subtitle_media.h"
 #include "tests/support/temp_dir.h"
+#include "text/osd.h"
+#include "text/subtitle_commands.h"
 
 namespace quova {
 namespace {
@@ -105,6 +108,46 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
                                  << " at " << Graph().GraphBuilder->CurrentPosition().value
                                  << " of " << Graph().Duration;
     }
+    ReleaseGraph();
+    quova::testing::ResetPlayerState();
+}
+
+// A Matroska file cut off halfway: its subtitle stream ends with its data,
+// the user is told so, and the picture plays on.
+TEST(DamagedMedia, AMatroskaFileWithACutOffSubtitleTrackPlaysOnWithAMessage) {
+    quova::testing::App();
+    quova::testing::TempDir dir;
+    quova::testing::MadeSubtitleTrack track{"en", "", false, "", {}};
+    for (int i = 0; i < 20; ++i) track.cues.push_back({2.0 * i, 2.0 * i + 1.0, "cue"});
+    const auto whole = dir / "whole.mkv";
+    ASSERT_EQ(quova::testing::MakeMatroskaWithSubtitles(whole, 40.0, {track}), "");
+    const auto cut = dir / "cut.mkv";
+    {
+        std::string bytes = quova::testing::ReadFile(whole);
+        bytes.resize(bytes.size() * 6 / 10);
+        quova::testing::WriteFile(cut, bytes);
+    }
+    quova::testing::FakeUi ui;
+    quova::testing::ResetPlayerState(quova::testing::Startup::Done);
+    ui.settings.SubtitlesOn = true;
+    ui.mediaFileOpen = true;
+    ui.movieName = cut.string();
+    ui.duration = 40.0;
+    ui.position = 0.0;
+    BoxCounter boxes;
+    const Outcome out = OpenAndWatch(cut.string(), boxes);
+    EXPECT_TRUE(out.playing);
+    EXPECT_EQ(boxes.count, 0);
+    QElapsedTimer watch;
+    watch.start();
+    while (watch.elapsed() < 10000 && OsdMessage.rfind("subtitle track damaged", 0) != 0) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    EXPECT_EQ(OsdMessage.rfind("subtitle track damaged: ", 0), 0u) << OsdMessage;
+    EXPECT_TRUE(SubtitlesLoaded());
+    ASSERT_TRUE(Graph().GraphBuilder);
+    EXPECT_EQ(Graph().GraphBuilder->GetState(0).value, engine::GraphState::Running);
     ReleaseGraph();
     quova::testing::ResetPlayerState();
 }

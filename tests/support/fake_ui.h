@@ -49,6 +49,8 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     // The options as they stood at each drawing.
     std::vector<std::array<bool, 6>> optionsAtDraw;
     std::vector<bool> adjustEnabled;
+    // The subtitle sources offered last.
+    std::vector<SubtitleSourceItem> subtitleSources;
     std::vector<int> tips;
     int sessionBookmarks = 0;
 
@@ -142,6 +144,9 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
         optionsAtDraw.push_back(options);
     }
     void EnableSubtitleAdjust(bool enabled) override { adjustEnabled.push_back(enabled); }
+    void ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) override {
+        subtitleSources = items;
+    }
     void LayoutVideo() override {}
     void ShowTip(int tip) override { tips.push_back(tip); }
     void ReportError(const std::string& text) override { errors.push_back(text); }

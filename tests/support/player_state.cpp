@@ -10,6 +10,7 @@
 #include "text/osd.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_timetable.h"
+#include "text/subtitle_tracks.h"
 
 namespace quova::testing {
 
@@ -29,6 +30,7 @@ void ResetPlayerState(Startup startup) {
     CurrentSubtitleText.clear();
     SubtitleBoxOffsetY = 0;
     Subtitles() = SubtitleTimetable{};
+    ForgetSubtitleTracks();
 }
 
 }  // namespace quova::testing

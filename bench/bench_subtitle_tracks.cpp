@@ -1,0 +1,145 @@
+// Chooses the SubRip track of a generated two-hour Matroska file with 1,500
+// cues and reports the time until the cue due at the position is on screen,
+// the time until the whole track is read, and the memory the cues take.
+// Goal: the first cue within 1 s. Also the time to draw one SSA/ASS cue with
+// its styles for the picture, which happens on the UI thread once per cue.
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/engine/styled_cue_renderer.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/subtitle_media.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
+#include "text/subtitle_timetable.h"
+#include "text/subtitle_tracks.h"
+
+namespace {
+
+constexpr int kCues = 1500;
+constexpr double kDuration = 2 * 3600.0;
+constexpr double kStep = kDuration / kCues;  // 4.8 s
+constexpr int kRuns = 5;
+
+std::filesystem::path MakeFile() {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "quova-bench" / "track-2h-1500.mkv";
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec)) return file;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    quova::testing::MadeSubtitleTrack track{"en", "English", false, "", {}};
+    for (int i = 0; i < kCues; ++i)
+        track.cues.push_back({i * kStep, i * kStep + 3.0,
+                              "Line " + std::to_string(i) + " of the dialogue\nand a second line"});
+    const auto t0 = std::chrono::steady_clock::now();
+    const std::string error =
+        quova::testing::MakeMatroskaWithSubtitles(file, kDuration, {track}, "1/2");
+    if (!error.empty()) {
+        std::fprintf(stderr, "cannot make the file: %s\n", error.c_str());
+        std::filesystem::remove(file, ec);
+        std::exit(2);
+    }
+    std::printf("made %s in %.1f s\n", file.c_str(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    return file;
+}
+
+double Ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+}  // namespace
+
+int main() {
+    const auto file = MakeFile();
+    std::printf("file: %d cues, %ju bytes, medium %.0f s\n", kCues,
+                static_cast<std::uintmax_t>(std::filesystem::file_size(file)), kDuration);
+
+    quova::testing::FakeUi ui;
+    ui.mediaFileOpen = true;
+    ui.movieName = file.string();
+    ui.duration = kDuration;
+    ui.frameRate = 0.5;
+    quova::ListSubtitleTracksForMovie();
+    if (quova::SubtitleTracks().empty()) {
+        std::fprintf(stderr, "no track listed\n");
+        return 2;
+    }
+
+    int worst = 0;
+    for (const double position : {0.5, 3600.5, 7000.5}) {
+        std::vector<double> first, whole;
+        size_t heap = 0;
+        int entries = 0;
+        for (int run = 0; run < kRuns; ++run) {
+            quova::StopSubtitleTrack();
+            quova::Subtitles() = quova::SubtitleTimetable{};
+            quova::CurrentSubtitleText.clear();
+            malloc_trim(0);
+            const size_t heapBefore = mallinfo2().uordblks;
+            ui.position = position;
+            const auto t0 = std::chrono::steady_clock::now();
+            // The source the menu offers; -1 first so that choosing the track is a change.
+            quova::SubtitleSourceClick(0);
+            auto shown = std::chrono::steady_clock::time_point{};
+            while (!quova::SubtitleTrackReadToEnd()) {
+                quova::TakeSubtitleTrackCues();
+                if (shown == std::chrono::steady_clock::time_point{} &&
+                    !quova::CurrentSubtitleText.empty())
+                    shown = std::chrono::steady_clock::now();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            quova::TakeSubtitleTrackCues();
+            const auto t2 = std::chrono::steady_clock::now();
+            if (shown == std::chrono::steady_clock::time_point{}) shown = t2;
+            first.push_back(Ms(shown - t0));
+            whole.push_back(Ms(t2 - t0));
+            heap = mallinfo2().uordblks - heapBefore;
+            entries = quova::Subtitles().SubtitleCount;
+        }
+        std::sort(first.begin(), first.end());
+        std::sort(whole.begin(), whole.end());
+        const double median = first[first.size() / 2];
+        if (median >= 1000.0) worst = 1;
+        std::printf(
+            "position %7.1f s: first cue on screen min %.0f ms, median %.0f ms, max %.0f "
+            "ms; whole track read median %.0f ms\n",
+            position, first.front(), median, first.back(), whole[whole.size() / 2]);
+        std::printf("  entries %d, timetable heap %.2f MiB (slots and texts for %.0f s)\n", entries,
+                    heap / 1048576.0, kDuration * 1.5);
+    }
+    quova::StopSubtitleTrack();
+
+    const std::string header =
+        "[Script Info]\nScriptType: v4.00+\nPlayResX: 640\nPlayResY: 360\n\n[V4+ Styles]\n"
+        "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, "
+        "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, "
+        "BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n"
+        "Style: Default,Sans,28,&H00FFFFFF,&H00FFFFFF,&H00000000,&H80000000,0,0,0,0,100,100,0,"
+        "0,1,2,1,2,10,10,10,1\n\n[Events]\n";
+    for (const QSize frame : {QSize(640, 360), QSize(1280, 720), QSize(1920, 1080)}) {
+        std::vector<double> times;
+        for (int run = 0; run < 7; ++run) {
+            const auto t0 = std::chrono::steady_clock::now();
+            const QImage image =
+                quova::engine::RenderStyledCue(header,
+                                               "1,0,Default,,0,0,0,,{\\i1}Styled line " +
+                                                   std::to_string(run) + "\\Nwith a second line",
+                                               frame);
+            times.push_back(Ms(std::chrono::steady_clock::now() - t0));
+            if (image.isNull()) std::fprintf(stderr, "styled cue not drawn\n");
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("styled cue drawn for %dx%d: min %.0f ms, median %.0f ms, max %.0f ms\n",
+                    frame.width(), frame.height(), times.front(), times[times.size() / 2],
+                    times.back());
+    }
+    return worst;
+}

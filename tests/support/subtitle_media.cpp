@@ -1,0 +1,136 @@
+#include "tests/support/subtitle_media.h"
+
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+
+#include <cmath>
+
+namespace quova::testing {
+
+namespace {
+
+std::string AssHeader(const std::string& colour) {
+    return "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
+           "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
+           "OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, "
+           "Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, "
+           "Encoding\nStyle: Default,Sans,48," +
+           colour + "," + colour +
+           ",&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,0,0,2,10,10,10,1\n\n"
+           "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
+           "Effect, Text\n";
+}
+
+GstBuffer* BytesBuffer(const std::string& bytes) {
+    GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes.size(), nullptr);
+    gst_buffer_fill(buffer, 0, bytes.data(), bytes.size());
+    return buffer;
+}
+
+std::string Quoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+namespace {
+
+std::string MakeWithSubtitles(const std::string& muxer, const std::string& encoder,
+                              const std::filesystem::path& out, double seconds,
+                              const std::vector<MadeSubtitleTrack>& tracks,
+                              const std::string& framerate) {
+    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    const auto slash = framerate.find('/');
+    const double fps = std::stod(framerate.substr(0, slash)) /
+                       (slash == std::string::npos ? 1.0 : std::stod(framerate.substr(slash + 1)));
+    const long frames = std::lround(seconds * fps);
+    std::string launch = muxer + " name=m ! filesink location=" + Quoted(out.string()) +
+                         " videotestsrc pattern=black num-buffers=" + std::to_string(frames) +
+                         " ! video/x-raw,width=320,height=240,framerate=" + framerate + " ! " +
+                         encoder + " ! m.";
+    for (size_t k = 0; k < tracks.size(); ++k) {
+        launch += " appsrc name=t" + std::to_string(k) + " format=time ! ";
+        std::string tags;
+        if (!tracks[k].language.empty()) tags += "language-code=" + tracks[k].language;
+        if (!tracks[k].title.empty())
+            tags += std::string(tags.empty() ? "" : ",") + "title=" + tracks[k].title;
+        if (!tags.empty()) launch += "taginject tags=" + Quoted(tags) + " ! ";
+        launch += "m.subtitle_%u";
+    }
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(launch.c_str(), &error);
+    if (error) {
+        std::string message = error->message;
+        g_error_free(error);
+        if (pipeline) gst_object_unref(pipeline);
+        return message;
+    }
+    for (size_t k = 0; k < tracks.size(); ++k) {
+        const MadeSubtitleTrack& track = tracks[k];
+        GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), ("t" + std::to_string(k)).c_str());
+        GstCaps* caps = nullptr;
+        if (track.ass) {
+            GstBuffer* header = BytesBuffer(AssHeader(track.assColour));
+            caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
+                                       nullptr);
+            gst_buffer_unref(header);
+        } else {
+            caps = gst_caps_new_simple("text/x-raw", "format", G_TYPE_STRING, "utf8", nullptr);
+        }
+        g_object_set(src, "caps", caps, "max-bytes", static_cast<guint64>(0), nullptr);
+        gst_caps_unref(caps);
+        int readOrder = 0;
+        for (const MadeCue& cue : track.cues) {
+            const std::string bytes =
+                track.ass ? std::to_string(readOrder++) + ",0,Default,,0,0,0,," + cue.text
+                          : cue.text;
+            GstBuffer* buffer = BytesBuffer(bytes);
+            GST_BUFFER_PTS(buffer) =
+                static_cast<GstClockTime>(std::llround(cue.start * GST_SECOND));
+            GST_BUFFER_DURATION(buffer) =
+                static_cast<GstClockTime>(std::llround((cue.end - cue.start) * GST_SECOND));
+            gst_app_src_push_buffer(GST_APP_SRC(src), buffer);
+        }
+        gst_app_src_end_of_stream(GST_APP_SRC(src));
+        gst_object_unref(src);
+    }
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* msg = gst_bus_timed_pop_filtered(
+        bus, 300 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    std::string result;
+    if (!msg) {
+        result = "timed out";
+    } else if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
+        GError* err = nullptr;
+        gst_message_parse_error(msg, &err, nullptr);
+        result = err ? err->message : "unknown error";
+        if (err) g_error_free(err);
+    }
+    if (msg) gst_message_unref(msg);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return result;
+}
+
+}  // namespace
+
+std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
+                                      const std::vector<MadeSubtitleTrack>& tracks,
+                                      const std::string& framerate) {
+    return MakeWithSubtitles("matroskamux", "jpegenc", out, seconds, tracks, framerate);
+}
+
+std::string MakeMp4WithSubtitles(const std::filesystem::path& out, double seconds,
+                                 const std::vector<MadeSubtitleTrack>& tracks) {
+    return MakeWithSubtitles("mp4mux", "x264enc speed-preset=ultrafast", out, seconds, tracks,
+                             "10/1");
+}
+
+}  // namespace quova::testing

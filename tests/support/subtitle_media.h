@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quova::testing {
+
+struct MadeCue {
+    double start = 0, end = 0;
+    // Plain UTF-8, or for a styled track the event's text field (override
+    // blocks allowed).
+    std::string text;
+};
+
+struct MadeSubtitleTrack {
+    std::string language;  // "" untagged
+    std::string title;     // "" untagged
+    // An ASS track whose one style "Default" draws in `assColour`
+    // (&HAABBGGRR) at the bottom centre; otherwise plain UTF-8 text.
+    bool ass = false;
+    std::string assColour = "&H0000FF00";
+    std::vector<MadeCue> cues;
+};
+
+// Writes a Matroska file: MJPEG video (320x240, black, `framerate` as
+// GStreamer writes it, "10/1") `seconds` long and the subtitle tracks in the
+// order given. Returns "" or GStreamer's error text.
+std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
+                                      const std::vector<MadeSubtitleTrack>& tracks,
+                                      const std::string& framerate = "10/1");
+
+// The same as an MP4 file with H.264 video and 3GPP timed-text tracks (plain
+// tracks only).
+std::string MakeMp4WithSubtitles(const std::filesystem::path& out, double seconds,
+                                 const std::vector<MadeSubtitleTrack>& tracks);
+
+}  // namespace quova::testing

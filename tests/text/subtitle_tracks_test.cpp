@@ -1,0 +1,410 @@
+#include "text/subtitle_tracks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/fake_ui.h"
+#include "tests/support/player_state.h"
+#include "tests/support/subtitle_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd.h"
+#include "text/subtitle_commands.h"
+#include "text/subtitle_display.h"
+#include "text/subtitle_timetable.h"
+
+namespace quova {
+namespace {
+
+using engine::TextTrackInfo;
+using engine::TextTrackKind;
+using testing::MadeCue;
+using testing::MadeSubtitleTrack;
+
+TextTrackInfo Track(int number, std::string language, bool isDefault = false,
+                    TextTrackKind kind = TextTrackKind::PlainText) {
+    TextTrackInfo t;
+    t.number = number;
+    t.language = std::move(language);
+    t.isDefault = isDefault;
+    t.kind = kind;
+    return t;
+}
+
+TEST(SubtitleTrackChoice, TheUsersLanguageElseTheFirstAndPartialFlagsNarrowTheChoice) {
+    const std::vector<TextTrackInfo> tracks = {Track(0, "en"), Track(1, "de"),
+                                               Track(2, "fr", false, TextTrackKind::Picture)};
+    EXPECT_EQ(DefaultSubtitleTrack(tracks, "de"), 1);
+    EXPECT_EQ(DefaultSubtitleTrack(tracks, "it"), 0);
+    EXPECT_EQ(DefaultSubtitleTrack(tracks, ""), 0);
+    // A picture stream is not shown through the timetable, even in the user's language.
+    EXPECT_EQ(DefaultSubtitleTrack(tracks, "fr"), 0);
+
+    // The container selects the second: it wins over the user's language.
+    const std::vector<TextTrackInfo> flagged = {Track(0, "en"), Track(1, "de", true)};
+    EXPECT_EQ(DefaultSubtitleTrack(flagged, "en"), 1);
+    // Every stream flagged: the flag tells nothing.
+    const std::vector<TextTrackInfo> allFlagged = {Track(0, "en", true), Track(1, "de", true)};
+    EXPECT_EQ(DefaultSubtitleTrack(allFlagged, "de"), 1);
+    EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en", false, TextTrackKind::Picture)}, "en"), -1);
+    EXPECT_EQ(DefaultSubtitleTrack({}, "en"), -1);
+}
+
+TEST(SubtitleTrackChoice, CaptionsComeFromTheTagsOrTheTrackNumber) {
+    TextTrackInfo t = Track(2, "de");
+    t.title = "Deutsch";
+    EXPECT_EQ(SubtitleTrackCaption(t), "Deutsch [de]");
+    t.language.clear();
+    EXPECT_EQ(SubtitleTrackCaption(t), "Deutsch");
+    EXPECT_EQ(SubtitleTrackCaption(Track(2, "de")), "de");
+    EXPECT_EQ(SubtitleTrackCaption(Track(2, "")), "Track 3");
+}
+
+TEST(SubtitleCueText, MarkupAndSsaEventsBecomeTimetableLines) {
+    EXPECT_EQ(CueTextForTable(TextTrackKind::PlainText, "<i>Hello</i>\nworld &amp; &lt;more&gt;"),
+              "Hello|world & <more>");
+    EXPECT_EQ(CueTextForTable(TextTrackKind::PlainText, "one\r\ntwo"), "one|two");
+    EXPECT_EQ(CueTextForTable(TextTrackKind::Styled, "3,0,Default,,0,0,0,,{\\b1}Hi\\Nthere"),
+              "Hi|there");
+    // Commas in the text belong to it.
+    EXPECT_EQ(CueTextForTable(TextTrackKind::Styled, "1,0,Default,,0,0,0,,One, two"), "One, two");
+    EXPECT_EQ(CueTextForTable(TextTrackKind::Styled,
+                              "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Whole\\hline"),
+              "Whole line");
+}
+
+TEST(SubtitleCueTable, CuesInAnyOrderKeepEveryStartOverAnEndMark) {
+    SubtitleTimetable table;
+    ResetSubtitles(table, 60.0);
+    // Read from the middle first, as the reader does: B first, then A, whose
+    // end falls on B's start.
+    AddCueToTable(table, 10.0, 12.0, "B", kCueEndExtension);
+    AddCueToTable(table, 8.0, 10.0, "A", kCueEndExtension);
+    EXPECT_EQ(DueSubtitleText(table, 8.0, 60.0), "A");
+    EXPECT_EQ(DueSubtitleText(table, 10.0, 60.0), "B");
+    // B's end mark stands two seconds after its end, as a SubRip file's does.
+    EXPECT_EQ(DueSubtitleText(table, 14.0, 60.0), "");
+    // C's end mark (slot 8) would fall after D's start: D stays on.
+    AddCueToTable(table, 1.0, 2.0, "C", kCueEndExtension);
+    EXPECT_EQ(DueSubtitleText(table, 4.0, 60.0), "");
+    AddCueToTable(table, 3.0, 4.0, "D", kCueEndExtension);
+    EXPECT_EQ(DueSubtitleText(table, 4.0, 60.0), "D");
+    // Beyond the table: nothing stored, nothing broken.
+    AddCueToTable(table, 1e9, 1e9 + 1, "far");
+    AddCueToTable(table, -5.0, -4.0, "before");
+    EXPECT_EQ(DueSubtitleText(table, 8.0, 60.0), "A");
+}
+
+// --- Real files
+
+// Two text tracks in different languages and a styled one.
+struct TrackFiles {
+    testing::TempDir dir;
+    std::filesystem::path twoTracks = dir / "two.mkv";
+    TrackFiles() {
+        const std::vector<MadeSubtitleTrack> tracks = {
+            {"en",
+             "English",
+             false,
+             "",
+             {{1.0, 2.5, "Hello first"}, {6.0, 7.0, "<i>Later</i> one"}}},
+            {"de", "Deutsch", false, "", {{1.0, 2.5, "Hallo zweite"}, {4.0, 5.0, "Vier"}}},
+        };
+        EXPECT_EQ(testing::MakeMatroskaWithSubtitles(twoTracks, 10.0, tracks), "");
+    }
+};
+
+TrackFiles& Files() {
+    static TrackFiles files;
+    return files;
+}
+
+TEST(TextTrackListing, BothTracksAreListedWithLanguageAndTitle) {
+    const auto tracks = engine::ListTextTracks(Files().twoTracks);
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(tracks[0].language, "en");
+    EXPECT_EQ(tracks[0].title, "English");
+    EXPECT_EQ(tracks[1].language, "de");
+    EXPECT_EQ(tracks[1].title, "Deutsch");
+    EXPECT_EQ(tracks[1].number, 1);
+    for (const auto& t : tracks) EXPECT_EQ(t.kind, TextTrackKind::PlainText);
+    // Files that carry none, or are no container at all.
+    testing::TempDir dir;
+    testing::WriteFile(dir / "plain.mkv", "not a film");
+    EXPECT_TRUE(engine::ListTextTracks(dir / "plain.mkv").empty());
+    EXPECT_TRUE(engine::ListTextTracks(dir / "missing.mkv").empty());
+}
+
+TEST(TextTrackListing, AnMp4TimedTextTrackIsListedAndReadFromTheMiddle) {
+    testing::TempDir dir;
+    const MadeSubtitleTrack track{"fr", "", false, "", {{1.0, 2.0, "Un"}, {3.0, 4.0, "Deux"}}};
+    ASSERT_EQ(testing::MakeMp4WithSubtitles(dir / "film.mp4", 5.0, {track}), "");
+    const auto tracks = engine::ListTextTracks(dir / "film.mp4");
+    ASSERT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(tracks[0].language, "fr");
+    EXPECT_EQ(tracks[0].kind, TextTrackKind::PlainText);
+
+    // Asked from 2.5 s: the demuxer starts at the key unit before (the only
+    // one, at 0), and every cue comes once.
+    engine::TextTrackReader reader(dir / "film.mp4", 0, 2.5, nullptr);
+    for (int i = 0; i < 2000 && !reader.Finished(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(reader.Finished());
+    EXPECT_EQ(reader.Error(), "");
+    std::vector<engine::TextCue> cues;
+    for (auto& cue : reader.TakeCues())
+        if (!cue.text.empty()) cues.push_back(cue);
+    std::sort(cues.begin(), cues.end(),
+              [](const auto& a, const auto& b) { return a.start < b.start; });
+    ASSERT_EQ(cues.size(), 2u);
+    EXPECT_EQ(cues[0].text, "Un");
+    EXPECT_NEAR(cues[0].start, 1.0, 0.01);
+    EXPECT_NEAR(cues[0].end, 2.0, 0.01);
+    EXPECT_EQ(cues[1].text, "Deux");
+    EXPECT_NEAR(cues[1].start, 3.0, 0.01);
+}
+
+// The locale the default choice reads, set for one test.
+class LocaleScope {
+  public:
+    explicit LocaleScope(const char* lang) {
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+            const char* v = std::getenv(name);
+            saved_.push_back(v ? std::optional<std::string>(v) : std::nullopt);
+        }
+        unsetenv("LC_ALL");
+        unsetenv("LC_MESSAGES");
+        setenv("LANG", lang, 1);
+    }
+    ~LocaleScope() {
+        const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+        for (size_t k = 0; k < 3; ++k)
+            if (saved_[k])
+                setenv(names[k], saved_[k]->c_str(), 1);
+            else
+                unsetenv(names[k]);
+    }
+
+  private:
+    std::vector<std::optional<std::string>> saved_;
+};
+
+// A movie open in the fake window, its subtitles read from its own streams.
+struct TrackRoadFixture : ::testing::Test {
+    TrackRoadFixture() {
+        testing::ResetPlayerState();
+        ui.mediaFileOpen = true;
+        ui.movieName = Files().twoTracks.string();
+        ui.duration = 10.0;
+        ui.frameRate = 10.0;
+        ui.position = 1.5;
+    }
+    ~TrackRoadFixture() override { testing::ResetPlayerState(); }
+
+    // Takes cues as the window would when the reader calls, to the end.
+    void ReadToEnd() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
+               std::chrono::steady_clock::now() < until) {
+            TakeSubtitleTrackCues();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_TRUE(SubtitleTrackReadToEnd());
+        TakeSubtitleTrackCues();
+    }
+    // Plays on to `seconds` with the polling timer's ticks (a jump back
+    // starts from there), and gives the text on screen then.
+    std::string ShownAt(double seconds) {
+        double at = ui.position && *ui.position < seconds ? *ui.position : seconds;
+        for (; at < seconds; at += 0.475) {
+            ui.position = at;
+            ShowSubtitleDueNow();
+        }
+        ui.position = seconds;
+        ShowSubtitleDueNow();
+        return CurrentSubtitleText;
+    }
+    std::vector<std::string> Captions() const {
+        std::vector<std::string> out;
+        for (const auto& item : ui.subtitleSources) out.push_back(item.caption);
+        return out;
+    }
+
+    testing::FakeUi ui;
+};
+
+TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBeChosen) {
+    LocaleScope locale("de_DE.UTF-8");
+    LoadSubtitlesForMovie();
+    EXPECT_EQ(ChosenSubtitleSource(), 1);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"English [en]", "Deutsch [de]"}));
+    ASSERT_EQ(ui.subtitleSources.size(), 2u);
+    EXPECT_TRUE(ui.subtitleSources[1].checked);
+
+    SubtitleSourceClick(0);
+    ReadToEnd();
+    EXPECT_TRUE(ui.subtitleSources[0].checked);
+    EXPECT_EQ(ShownAt(1.5), "Hello first");
+    EXPECT_EQ(ShownAt(4.5), "");  // the other track's "Vier" is not in this one
+    EXPECT_EQ(ShownAt(6.5), "Later one");
+
+    // The choice holds for the movie when it is opened again in this run.
+    ui.movieName = (Files().dir / "other.mkv").string();
+    ListSubtitleTracksForMovie();
+    ui.movieName = Files().twoTracks.string();
+    ListSubtitleTracksForMovie();
+    LoadSubtitlesForMovie();
+    EXPECT_EQ(ChosenSubtitleSource(), 0);
+}
+
+TEST_F(TrackRoadFixture, ChoosingTheSecondShowsItsTextAtItsTimeAndNotTheFirsts) {
+    LocaleScope locale("C");
+    LoadSubtitlesForMovie();
+    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hello first");
+
+    ui.drawn.clear();
+    SubtitleSourceClick(1);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
+    EXPECT_EQ(ShownAt(4.5), "Vier");
+    EXPECT_EQ(ShownAt(5.5), "Vier");
+    EXPECT_EQ(ShownAt(7.5), "");
+    for (const auto& text : ui.drawn) {
+        EXPECT_NE(text, "Hello first");
+        EXPECT_NE(text, "Later one");
+    }
+}
+
+TEST_F(TrackRoadFixture, TheAdvanceMovesATrackCueByTheSetAmount) {
+    LocaleScope locale("de");
+    LoadSubtitlesForMovie();
+    ReadToEnd();
+    EXPECT_EQ(DueSubtitleText(Subtitles(), 2.0, 10.0), "Hallo zweite");
+    // Two seconds of advance: "Vier", due at 4 s, shows at 2 s.
+    Subtitles().SubtitleOffset = 4;
+    EXPECT_EQ(DueSubtitleText(Subtitles(), 2.0, 10.0), "Vier");
+}
+
+TEST_F(TrackRoadFixture, SubtitlesOffRemovesTheTextAndStopsReading) {
+    LocaleScope locale("C");
+    LoadSubtitlesForMovie();
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hello first");
+    Subtitles1Click();
+    EXPECT_EQ(ui.drawn.back(), "");
+    EXPECT_EQ(CurrentSubtitleText, "");
+    EXPECT_FALSE(SubtitleTrackReading());
+    // On again: the same track comes back.
+    Subtitles1Click();
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hello first");
+}
+
+TEST_F(TrackRoadFixture, AFileBesideTheMovieStillWinsAndIsOfferedFirst) {
+    testing::TempDir dir;
+    std::filesystem::copy_file(Files().twoTracks, dir / "film.mkv");
+    testing::WriteFile(dir / "film.srt",
+                       "1\r\n00:00:01,000 --> 00:00:02,000\r\nFrom the file\r\n\r\n");
+    ui.movieName = (dir / "film.mkv").string();
+    LocaleScope locale("de");
+    LoadSubtitlesForMovie();
+    EXPECT_EQ(ChosenSubtitleSource(), kSubtitleFileSource);
+    EXPECT_FALSE(SubtitleTrackReading());
+    EXPECT_EQ(ShownAt(1.5), "From the file");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"film.srt", "English [en]", "Deutsch [de]"}));
+    EXPECT_TRUE(ui.subtitleSources[0].checked);
+    // A stream chosen, and back to the file.
+    SubtitleSourceClick(1);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
+    SubtitleSourceClick(kSubtitleFileSource);
+    EXPECT_EQ(ShownAt(1.5), "From the file");
+}
+
+TEST_F(TrackRoadFixture, ACutOffTrackIsReportedAndWhatWasReadShows) {
+    testing::TempDir dir;
+    MadeSubtitleTrack track{"en", "", false, "", {}};
+    for (int i = 0; i < 30; ++i)
+        track.cues.push_back({2.0 * i, 2.0 * i + 1.0, "cue " + std::to_string(i)});
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "whole.mkv", 60.0, {track}), "");
+    std::string bytes = testing::ReadFile(dir / "whole.mkv");
+    bytes.resize(bytes.size() / 2);
+    testing::WriteFile(dir / "cut.mkv", bytes);
+    ui.movieName = (dir / "cut.mkv").string();
+    ui.duration = 60.0;
+    LoadSubtitlesForMovie();
+    ReadToEnd();
+    EXPECT_EQ(OsdMessage.rfind("subtitle track damaged: ", 0), 0u) << OsdMessage;
+    EXPECT_EQ(ShownAt(4.2), "cue 2");
+    // The whole file reads without a message.
+    OsdMessage.clear();
+    ui.movieName = (dir / "whole.mkv").string();
+    LoadSubtitlesForMovie();
+    ReadToEnd();
+    EXPECT_EQ(OsdMessage.find("damaged"), std::string::npos) << OsdMessage;
+    EXPECT_EQ(ShownAt(50.2), "cue 25");
+}
+
+// Counts the pixels of a premultiplied image that are nearly `r`, `g`, `b`
+// and opaque, in rows [top, bottom).
+int PixelsLike(const QImage& image, int r, int g, int b, int top, int bottom) {
+    int count = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qAlpha(p) > 200 && std::abs(qRed(p) - r) < 60 && std::abs(qGreen(p) - g) < 60 &&
+                std::abs(qBlue(p) - b) < 60)
+                ++count;
+        }
+    return count;
+}
+
+TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
+    testing::TempDir dir;
+    // Green in the script's style (&HAABBGGRR), bold, at the bottom centre.
+    MadeSubtitleTrack track{"en", "Styled", true, "&H0000FF00", {{1.0, 3.0, "{\\b1}GREEN"}}};
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
+    ui.movieName = (dir / "styled.mkv").string();
+    ui.duration = 4.0;
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(SubtitleTracks().size(), 1u);
+    EXPECT_EQ(SubtitleTracks()[0].kind, TextTrackKind::Styled);
+    ReadToEnd();
+    // Below the picture and in the box the text shows plain.
+    EXPECT_EQ(ShownAt(1.5), "GREEN");
+
+    const QImage image = StyledSubtitleImage("GREEN", QSize(320, 240));
+    ASSERT_FALSE(image.isNull());
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    EXPECT_GT(PixelsLike(image, 0, 255, 0, 120, 240), 100);
+    EXPECT_EQ(PixelsLike(image, 0, 255, 0, 0, 120), 0);
+    EXPECT_EQ(PixelsLike(image, 255, 255, 255, 0, 240), 0);
+    // Where nothing is drawn the picture shows through.
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(160, 20)), 0);
+    // A text that is no cue of the stream is drawn the plain way.
+    EXPECT_TRUE(StyledSubtitleImage("other", QSize(320, 240)).isNull());
+}
+
+TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
+    testing::TempDir dir;
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "bare.mkv", 2.0, {}), "");
+    ui.movieName = (dir / "bare.mkv").string();
+    LoadSubtitlesForMovie();
+    EXPECT_EQ(ChosenSubtitleSource(), kNoSubtitleSource);
+    EXPECT_FALSE(SubtitleTrackReading());
+    EXPECT_TRUE(ui.subtitleSources.empty());
+}
+
+}  // namespace
+}  // namespace quova

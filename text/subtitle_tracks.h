@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/engine/text_tracks.h"
+#include "text/subtitle_timetable.h"
+
+namespace quova {
+
+// --- Deciding (no widgets, no pipelines)
+
+// The subtitle streams of a file that go through the timetable: text and
+// styled text (pictures are drawn by the video renderer instead).
+bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
+
+// The menu caption of a stream: its title and language as the container tags
+// them ("English [en]", "German", "Commentary"), or "Track N" (N from 1) when
+// it carries neither.
+std::string SubtitleTrackCaption(const engine::TextTrackInfo& track);
+
+// The stream shown when no subtitle file lies beside the movie, or -1: among
+// the timetable streams, those the container marks for selection when it marks
+// some but not all of them; among those, the first in `userLanguage` (an ISO
+// 639-1 code) where one is tagged so, else the first.
+int DefaultSubtitleTrack(const std::vector<engine::TextTrackInfo>& tracks,
+                         std::string_view userLanguage);
+
+// The user's language as an ISO 639-1 code from the locale variables; "" for
+// the C locale.
+std::string UserSubtitleLanguage();
+
+// A cue as the timetable holds it: markup tags dropped and entities read,
+// SSA override blocks dropped, line breaks as "|".
+std::string CueTextForTable(engine::TextTrackKind kind, std::string_view raw);
+
+// Text streams end their cues this many slots after the written end, as the
+// SubRip and SubViewer grammars do; SSA events end where they say.
+constexpr int kCueEndExtension = 4;
+
+// Puts one cue into the table as a subtitle file's grammar would: its text at
+// its start slot and, when the stream gave its end, an end mark `endExtension`
+// slots after it unless the next cue starts first. Cues may come in any order
+// (the reader starts in the middle); the table ends up as if read in order.
+void AddCueToTable(SubtitleTimetable& table, double start, double end, const std::string& text,
+                   int endExtension = 0);
+
+// --- The open movie's streams (UI thread)
+
+// Lists the open movie's subtitle streams for the menu; called when a file
+// has been opened.
+void ListSubtitleTracksForMovie();
+// The open movie's streams, as listed.
+const std::vector<engine::TextTrackInfo>& SubtitleTracks();
+
+// The source chosen for the open movie: kSubtitleFileSource for the subtitle
+// file beside it, a stream number, or kNoSubtitleSource.
+constexpr int kSubtitleFileSource = -1;
+constexpr int kNoSubtitleSource = -2;
+int ChosenSubtitleSource();
+
+// Decides what shows the open movie's subtitles after FindSubtitlesForMovie
+// has looked for a file beside it: the choice made earlier in this run for the
+// movie, else that file, else the default stream.
+void ChooseSubtitleSourceForMovie(bool fileFound);
+
+// The user picks a source from the menu: the subtitle file or a stream. The
+// choice is remembered for the movie until the program ends.
+void SubtitleSourceClick(int source);
+
+// A subtitle file the user loaded shows instead of any stream.
+void SubtitleFileChosen();
+
+// Stops reading a stream (subtitles off, another medium, another source).
+void StopSubtitleTrack();
+
+// Moves what the reader has read into the timetable and shows what is due;
+// runs on the UI thread whenever the reader has something.
+void TakeSubtitleTrackCues();
+
+// Whether a stream is being read into the timetable now.
+bool SubtitleTrackReading();
+// Whether the stream being read has been read to its end (or given up on).
+bool SubtitleTrackReadToEnd();
+
+// Inside the picture, an SSA/ASS stream's cue is drawn with its own styles:
+// the image to lay over a picture of `frame` size (the frame's own size) for
+// the text shown, as libass draws it; null when the text is no styled cue of
+// the chosen stream. Timing correction applies as for every cue, since the
+// timetable decides what is shown. Frames wider than 1280 get an image of that
+// width, to be stretched like the picture.
+QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
+
+// Stops reading and forgets every movie's streams and the choices made.
+void ForgetSubtitleTracks();
+
+}  // namespace quova
