@@ -131,12 +131,8 @@ void DvdSeekTo(double seconds) {
     if (!control || !std::isfinite(seconds) || seconds < 0) return;
     // Every part of the time code is a byte.
     const double whole = std::min(std::trunc(seconds), 255.0 * 3600 + 59 * 60 + 59);
-    engine::DVD_HMSF_TIMECODE code{};
-    const int total = static_cast<int>(whole);
-    code.bHours = static_cast<std::uint8_t>(total / 3600);
-    code.bMinutes = static_cast<std::uint8_t>(total % 3600 / 60);
-    code.bSeconds = static_cast<std::uint8_t>(total % 60);
-    code.bFrames = 0;
+    const engine::DVD_HMSF_TIMECODE code =
+        engine::TimecodeFromTicks(static_cast<std::int64_t>(whole) * 90000, 25);
     control->PlayAtTime(code, engine::DVD_CMD_FLAG_Block);
 }
 
