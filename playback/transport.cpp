@@ -13,6 +13,7 @@
 #include "platform/events/wait.h"
 #include "playback/dvd_navigation.h"
 #include "playback/volume.h"
+#include "text/chapters.h"
 #include "text/osd.h"
 #include "text/subtitle_commands.h"
 
@@ -284,6 +285,23 @@ void SeekToKeyFrame(double seconds) {
 
 void JumpBy(double seconds) {
     SeekTo(CurrentPosition() + seconds);
+}
+
+void StepChapter(int direction) {
+    if (Graph().MediaKind == MediaKindDvd) {
+        StepDvdChapter(direction);
+        return;
+    }
+    ChapterTable& chapters = Chapters();
+    if (!FileGraph() || chapters.ChapterCount < 1) return;
+    const int i = ChapterStepTarget(chapters, CurrentPosition(), direction);
+    if (i == 0) return;
+    chapters.CurrentChapter = i;
+    ClearSubtitleLine();
+    SeekTo(chapters.ChapterTimes[static_cast<std::size_t>(i)]);
+    OsdMessage = chapters.ChapterNames[static_cast<std::size_t>(i)];
+    PaintOsdIfOn(Options());
+    ShowSubtitleDueNow();
 }
 
 void Play1Click() {

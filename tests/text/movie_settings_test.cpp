@@ -153,6 +153,31 @@ TEST(Chapters, FramesBecomeSecondsAndUnfitLinesAreSkipped) {
     for (const auto& [slot, text] : SlotsOf(outside.table)) EXPECT_NE(text, "(x)");
 }
 
+// Either side of every chapter start, in lists of one, two and three.
+TEST(Chapters, StepsGoToTheChapterAheadOrToTheStartOfTheOneBefore) {
+    struct Case {
+        std::vector<float> starts;
+        double position;
+        int next, previous;
+    };
+    const Case cases[] = {
+        {{0}, 0.0, 0, 0},          {{0}, 5.0, 0, 1},          {{0, 10}, 0.0, 2, 0},
+        {{0, 10}, 9.9, 2, 1},      {{0, 10}, 10.0, 0, 1},     {{0, 10}, 10.1, 0, 1},
+        {{0, 10, 20}, 0.0, 2, 0},  {{0, 10, 20}, 0.5, 2, 1},  {{0, 10, 20}, 9.9, 2, 1},
+        {{0, 10, 20}, 10.0, 3, 1}, {{0, 10, 20}, 15.0, 3, 1}, {{0, 10, 20}, 19.9, 3, 1},
+        {{0, 10, 20}, 20.0, 0, 1}, {{0, 10, 20}, 20.5, 0, 2}, {{5, 10, 20}, 2.0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.position << " s in " << c.starts.size());
+        ChapterTable chapters;
+        chapters.ChapterCount = static_cast<int>(c.starts.size());
+        chapters.ChapterTimes = {0.0f};
+        chapters.ChapterTimes.insert(chapters.ChapterTimes.end(), c.starts.begin(), c.starts.end());
+        EXPECT_EQ(ChapterStepTarget(chapters, c.position, +1), c.next);
+        EXPECT_EQ(ChapterStepTarget(chapters, c.position, -1), c.previous);
+    }
+}
+
 TEST(Chapters, TheFirstLineOfANumberHolds) {
     const ChapterRead r = ReadLines({"1=0 First", "1=250 Again"}, false);
     EXPECT_EQ(r.chapters.ChapterNames[1], "First");
