@@ -312,8 +312,8 @@ const std::vector<Command>& CommandTable() {
         // --- Discs
         {"Title2Click",
          [](TQuovaForm&, MenuItem& item) { ShowDvdMenu(static_cast<std::uint32_t>(item.tag)); }},
-        {"Previous2Click", [](TQuovaForm&, MenuItem&) { StepDvdChapter(-1); }},
-        {"Next3Click", [](TQuovaForm&, MenuItem&) { StepDvdChapter(+1); }},
+        {"Previous2Click", [](TQuovaForm&, MenuItem&) { StepChapter(-1); }},
+        {"Next3Click", [](TQuovaForm&, MenuItem&) { StepChapter(+1); }},
         {"Previous3Click",
          [](TQuovaForm&, MenuItem&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) - 1); }},
         {"Next4Click",

@@ -13,6 +13,7 @@
 #include "platform/events/wait.h"
 #include "playback/dvd_navigation.h"
 #include "playback/volume.h"
+#include "text/chapters.h"
 #include "text/osd.h"
 #include "text/subtitle_commands.h"
 
@@ -131,12 +132,8 @@ void DvdSeekTo(double seconds) {
     if (!control || !std::isfinite(seconds) || seconds < 0) return;
     // Every part of the time code is a byte.
     const double whole = std::min(std::trunc(seconds), 255.0 * 3600 + 59 * 60 + 59);
-    engine::DVD_HMSF_TIMECODE code{};
-    const int total = static_cast<int>(whole);
-    code.bHours = static_cast<std::uint8_t>(total / 3600);
-    code.bMinutes = static_cast<std::uint8_t>(total % 3600 / 60);
-    code.bSeconds = static_cast<std::uint8_t>(total % 60);
-    code.bFrames = 0;
+    const engine::DVD_HMSF_TIMECODE code =
+        engine::TimecodeFromTicks(static_cast<std::int64_t>(whole) * 90000, 25);
     control->PlayAtTime(code, engine::DVD_CMD_FLAG_Block);
 }
 
@@ -288,6 +285,23 @@ void SeekToKeyFrame(double seconds) {
 
 void JumpBy(double seconds) {
     SeekTo(CurrentPosition() + seconds);
+}
+
+void StepChapter(int direction) {
+    if (Graph().MediaKind == MediaKindDvd) {
+        StepDvdChapter(direction);
+        return;
+    }
+    ChapterTable& chapters = Chapters();
+    if (!FileGraph() || chapters.ChapterCount < 1) return;
+    const int i = ChapterStepTarget(chapters, CurrentPosition(), direction);
+    if (i == 0) return;
+    chapters.CurrentChapter = i;
+    ClearSubtitleLine();
+    SeekTo(chapters.ChapterTimes[static_cast<std::size_t>(i)]);
+    OsdMessage = chapters.ChapterNames[static_cast<std::size_t>(i)];
+    PaintOsdIfOn(Options());
+    ShowSubtitleDueNow();
 }
 
 void Play1Click() {

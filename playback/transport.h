@@ -29,6 +29,9 @@ void SeekTo(double seconds);
 // where the picture should follow the thumb more than it should be exact.
 void SeekToKeyFrame(double seconds);
 void JumpBy(double seconds);
+// The chapter commands: the disc's next or previous chapter, or in a file
+// with a chapter list the chapter's start.
+void StepChapter(int direction);
 
 // Commands of the popup menu, the control bar, the keys and the desktop bus.
 void Play1Click();

@@ -89,6 +89,19 @@ void ReadChapterLines(const std::vector<std::string>& lines, double frameRate, b
     }
 }
 
+int ChapterStepTarget(const ChapterTable& chapters, double position, int direction) {
+    const int count =
+        std::min(chapters.ChapterCount, static_cast<int>(chapters.ChapterTimes.size()) - 1);
+    if (direction > 0) {
+        for (int i = 1; i <= count; ++i)
+            if (chapters.ChapterTimes[static_cast<std::size_t>(i)] > position) return i;
+        return 0;
+    }
+    for (int i = count; i >= 1; --i)
+        if (chapters.ChapterTimes[static_cast<std::size_t>(i)] < position) return i > 1 ? i - 1 : i;
+    return 0;
+}
+
 bool ReadChapters(const std::filesystem::path& movie, double frameRate, double duration,
                   bool onSubtitles, ChapterTable& chapters, SubtitleTimetable& table) {
     if (table.SubtitleCount == 0) ResetSubtitles(table, duration);

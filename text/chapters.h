@@ -37,6 +37,12 @@ void ReadChapterLines(const std::vector<std::string>& lines, double frameRate, b
 // subtitles that start within five seconds of it, or alone for five seconds.
 void MergeChapterTitle(SubtitleTimetable& table, double seconds, const std::string& title);
 
+// The chapter a step from `position` (seconds) goes to. Next: the first that
+// starts after the position. Previous: the last that starts before it, then
+// the one before that unless it is the first, so that Previous inside a
+// chapter goes to the start of the chapter before. 0 when there is none.
+int ChapterStepTarget(const ChapterTable& chapters, double position, int direction);
+
 // The whole read for the open movie: an empty timetable is first prepared
 // for `duration`, so that chapters show without a subtitle file; then the
 // settings file's [CHAPTERS] replace the table. Returns false when the movie

@@ -92,17 +92,6 @@ std::uint32_t PackUops(const user_ops_t& u) {
     return flags;
 }
 
-DVD_HMSF_TIMECODE Hmsf(std::int64_t ticks90k, int fps) {
-    const std::int64_t totalFrames = ticks90k * fps / 90000;
-    const std::int64_t seconds = ticks90k / 90000;
-    DVD_HMSF_TIMECODE t;
-    t.bHours = static_cast<std::uint8_t>(std::min<std::int64_t>(seconds / 3600, 255));
-    t.bMinutes = static_cast<std::uint8_t>(seconds / 60 % 60);
-    t.bSeconds = static_cast<std::uint8_t>(seconds % 60);
-    t.bFrames = static_cast<std::uint8_t>(totalFrames % fps);
-    return t;
-}
-
 // Where libdvdread should look: the folder above VIDEO_TS, an image or a device.
 std::string VolumeRoot(const std::string& path) {
     std::error_code ec;
@@ -589,7 +578,7 @@ void DvdNavigatorFilter::NavPacket() {
         const auto second = static_cast<std::uint32_t>(titleTime_ / 90000);
         if (second != lastSecond_) {
             lastSecond_ = second;
-            const DVD_HMSF_TIMECODE t = Hmsf(titleTime_, 25);
+            const DVD_HMSF_TIMECODE t = TimecodeFromTicks(titleTime_, 25);
             if (hmsfEvents_) {
                 Post(EC_DVD_CURRENT_HMSF_TIME, PackTimecode(t), DVD_TC_FLAG_25fps);
             } else {
@@ -1103,7 +1092,7 @@ Outcome<DVD_PLAYBACK_LOCATION2> DvdNavigatorFilter::GetCurrentLocation() const {
         location.TitleNum = location.ChapterNum = 0;
         ticks = 0;
     }
-    location.TimeCode = Hmsf(std::max<std::int64_t>(0, ticks), 25);
+    location.TimeCode = TimecodeFromTicks(std::max<std::int64_t>(0, ticks), 25);
     location.TimeCodeFlags = DVD_TC_FLAG_25fps;
     return {S_OK, location};
 }
@@ -1117,7 +1106,7 @@ Outcome<DVD_HMSF_TIMECODE> DvdNavigatorFilter::GetTotalTitleTime() const {
         dvdnav_describe_title_chapters(nav_, static_cast<std::int32_t>(title_), &times, &duration);
     free(times);
     if (chapters == 0) return {E_FAIL, {}};
-    return {S_OK, Hmsf(static_cast<std::int64_t>(duration), 25)};
+    return {S_OK, TimecodeFromTicks(static_cast<std::int64_t>(duration), 25)};
 }
 
 Outcome<DvdVolumeInfo> DvdNavigatorFilter::GetDVDVolumeInfo() const {

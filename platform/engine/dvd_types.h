@@ -94,6 +94,18 @@ inline DVD_HMSF_TIMECODE UnpackTimecode(std::uint32_t v) {
 inline double TimecodeSeconds(const DVD_HMSF_TIMECODE& t) {
     return t.bHours * 3600.0 + t.bMinutes * 60.0 + t.bSeconds;
 }
+// The time code of a time in 90 kHz ticks at `fps` frames a second. Every
+// part is a byte: the hours stop at 255.
+inline DVD_HMSF_TIMECODE TimecodeFromTicks(std::int64_t ticks90k, int fps) {
+    const std::int64_t totalFrames = ticks90k * fps / 90000;
+    const std::int64_t seconds = ticks90k / 90000;
+    DVD_HMSF_TIMECODE t;
+    t.bHours = static_cast<std::uint8_t>(seconds / 3600 < 255 ? seconds / 3600 : 255);
+    t.bMinutes = static_cast<std::uint8_t>(seconds / 60 % 60);
+    t.bSeconds = static_cast<std::uint8_t>(seconds % 60);
+    t.bFrames = static_cast<std::uint8_t>(totalFrames % fps);
+    return t;
+}
 
 // Frame-rate flags of a time code.
 enum DVD_TIMECODE_FLAGS : std::uint32_t {

@@ -189,6 +189,11 @@ class FilterGraph {
     // Bus messages queued by the streaming threads, handled on the UI thread.
     void DrainBus();
 
+    // How often a call waited out the whole bound for the pipeline to
+    // settle. A pipeline that never settles costs one such wait, not one per
+    // call: the window would stand still at every command otherwise.
+    int ExpiredWaits() const { return expiredWaits_; }
+
   private:
     friend class GraphBusBridge;
 
@@ -244,6 +249,7 @@ class FilterGraph {
     // The last wait for the pipeline ended before it settled (a damaged file
     // that never prerolls): later calls do not wait again until it has.
     bool stalled_ = false;
+    int expiredWaits_ = 0;
     // A stream that ran far past the duration was ended.
     bool overrunEnded_ = false;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;

@@ -156,8 +156,9 @@ Outcome<GraphState> FilterGraph::GetState(int timeoutMs) {
 
 int FilterGraph::WaitForState() {
     DrainBus();
-    const GstStateChangeReturn ret =
-        gst_element_get_state(pipeline_, nullptr, nullptr, stalled_ ? 0 : kStateTimeout);
+    const GstClockTime bound = stalled_ ? 0 : kStateTimeout;
+    const GstStateChangeReturn ret = gst_element_get_state(pipeline_, nullptr, nullptr, bound);
+    if (ret == GST_STATE_CHANGE_ASYNC && bound > 0) ++expiredWaits_;
     stalled_ = ret == GST_STATE_CHANGE_ASYNC;
     return ret;
 }

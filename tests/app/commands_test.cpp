@@ -17,6 +17,7 @@
 #include "app/text_dialog.h"
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
+#include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -105,6 +106,24 @@ TEST_F(InfoCommands, AnMp3sId3TagShowsWhileId3IsOnAndGoesWithIt) {
     form_->OpenMedia(testing::media::Mp3(dir_ / "plain.mp3", 1.0, false).string());
     testing::PumpEvents(100);
     EXPECT_EQ(LitInId3Line(0), 0);
+}
+
+// The chapter items of a film whose settings file lists chapters move
+// through them, as they move through a disc's.
+TEST_F(InfoCommands, TheChapterItemsMoveThroughTheChaptersOfTheFilmsSettingsFile) {
+    // Frames at 25 a second: the second chapter starts at 1 s.
+    testing::WriteFile(dir_ / "clip.ini", "[CHAPTERS]\n1=0 Start\n2=25 Middle\n");
+    form_->OpenMedia(testing::media::AviPcm(dir_ / "clip.avi", 2.0, 1).string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    Graph().GraphBuilder->Pause();
+    SeekTo(0.2);
+    form_->popup().Trigger("Next3");
+    EXPECT_NEAR(CurrentPosition(), 1.0, 0.05);
+    EXPECT_EQ(OsdMessage, "Middle");
+    SeekTo(1.5);
+    form_->popup().Trigger("Previous2");
+    EXPECT_NEAR(CurrentPosition(), 0.0, 0.05);
+    EXPECT_EQ(OsdMessage, "Start");
 }
 
 }  // namespace

@@ -47,6 +47,38 @@ TEST_F(DisplayModeTest, TheLargestModeNotLargerThanTheRequestIsTaken) {
     EXPECT_EQ(screen_.current, (DisplayMode{800, 500, 24, 6}));
 }
 
+// A mode must fit the request on both sides: one that is narrow but tall, or
+// wide but short, is larger in the side that does not fit, however small its area.
+TEST_F(DisplayModeTest, AModeLargerOnEitherSideIsPassedOver) {
+    const DisplayMode saved{1024, 768, 24, 1};
+    struct Case {
+        const char* what;
+        std::vector<DisplayMode> modes;
+        DisplayMode want;
+    };
+    const Case cases[] = {
+        {"narrow but tall", {{600, 800, 24, 7}, {640, 480, 24, 4}}, {640, 480, 24, 4}},
+        {"one row taller", {{640, 481, 24, 7}, {640, 400, 24, 4}}, {640, 400, 24, 4}},
+        {"wide but short", {{1024, 400, 24, 8}, {640, 480, 24, 4}}, {640, 480, 24, 4}},
+        {"one column wider", {{641, 480, 24, 8}, {600, 480, 24, 4}}, {600, 480, 24, 4}},
+        {"exactly the request", {{640, 480, 24, 9}, {600, 400, 24, 4}}, {640, 480, 24, 9}},
+        {"portrait screens", {{480, 640, 24, 5}, {360, 480, 24, 6}}, {360, 480, 24, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ModeChoice choice = ChooseMode(saved, {640, 480, 24, 0}, c.modes);
+        EXPECT_EQ(choice.result, DispChangeSuccessful);
+        EXPECT_EQ(choice.mode, c.want);
+    }
+    // Nothing fits both sides.
+    EXPECT_EQ(ChooseMode(saved, {640, 480, 24, 0}, {{600, 800, 24, 7}, {1024, 400, 24, 8}}).result,
+              DispChangeBadMode);
+    // Through the control: 800 x 600 asked, a tall 600 x 800 offered beside smaller modes.
+    screen_.modes = {{1024, 768, 24, 1}, {600, 800, 24, 7}, {1024, 480, 24, 8}, {640, 480, 24, 4}};
+    EXPECT_EQ(control_.SetDisplayMode(true, 800, false), DispChangeSuccessful);
+    EXPECT_EQ(screen_.current, (DisplayMode{640, 480, 24, 4}));
+}
+
 TEST_F(DisplayModeTest, AModeIsNeverEnlarged) {
     screen_.current = {640, 480, 24, 4};
     control_.CaptureDisplayMode();

@@ -5,11 +5,13 @@
 #include "tests/support/window_fixture.h"
 
 #include <QMenu>
+#include <QTest>
 
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
+#include "platform/engine/video_widget.h"
 #include "platform/registry/registry.h"
 #include "playback/dvd_navigation.h"
 #include "tests/app/qt_support.h"
@@ -55,6 +57,42 @@ TEST_F(DvdMenu, ItemsFollowTheTitleAndChapterBeingPlayed) {
     EXPECT_FALSE(Item("Next4").enabled) << "no title after the last";
     EXPECT_FALSE(Item("Angle2").enabled) << "one angle";
     EXPECT_TRUE(Item("Aspect1").enabled) << "the film's aspect can be corrected";
+}
+
+// The picture fits a window wider than it, so the video window sits away
+// from the main window's corner.
+class DvdPicture : public testing::WindowTest {
+  protected:
+    DvdPicture() : WindowTest({.size = {560, 300}}) {}
+    void BeforeWindow() override { AppSettings().ZoomToWindow = true; }
+};
+
+// A click on the disc's picture lands on the video window, which hands it to
+// the main window through its message drain; from there it reaches the
+// navigator at the point of the picture under the pointer.
+TEST_F(DvdPicture, AClickOnAMenuButtonStartsItsTitleAndBesideItNothing) {
+    form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+    ASSERT_TRUE(
+        testing::WaitUntil([] { return DvdState().DvdDomain == 1 && Graph().VideoWidth == 720; }));
+    QWidget* picture = Graph().VideoWindow->widget();
+    ASSERT_TRUE(picture);
+    ASSERT_TRUE(testing::WaitUntil([&] { return picture->isVisible(); }));
+    ASSERT_GT(picture->x(), 0) << "the picture is centred in the wider window";
+    // The video window shows the whole 720 x 576 picture.
+    const auto at = [picture](int x, int y) {
+        return QPoint(x * picture->width() / 720, y * picture->height() / 576);
+    };
+    const auto centre = [&](const testing::DvdButtonBox& b) {
+        return at((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
+    };
+    QTest::mouseClick(picture, Qt::LeftButton, {}, at(600, 150));
+    testing::PumpEvents(300);
+    EXPECT_EQ(DvdState().DvdDomain, 1) << "no button at the right of the menu";
+    QTest::mouseClick(picture, Qt::LeftButton, {}, centre(testing::kDvdButton2));
+    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 3; }));
+    EXPECT_TRUE(testing::WaitUntil([] { return DvdState().DvdTitle == 2u; }))
+        << "button 2 starts title 2";
 }
 
 }  // namespace

@@ -16,10 +16,12 @@
 
 #include "app/about_box.h"
 #include "app/app_state.h"
+#include "app/display_mode.h"
 #include "app/popup_menu.h"
 #include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
+#include "tests/app/fake_screen.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
@@ -211,6 +213,32 @@ TEST_F(MainWindow, InitializeAppErrorIsShownAndPartlyLoadedSettingsAreNotSaved) 
         registry::OpenExistingKey(registry::Hive::CurrentUser, "SOFTWARE\\Dorvane\\Quova\\MRU");
     ASSERT_TRUE(mru);
     EXPECT_EQ(mru->Read("1"), "/tmp/kept.avi");
+}
+
+// The program's end gives the desktop its display mode back whether or not
+// the settings it is about to save were ever loaded.
+TEST_F(MainWindow, TheEndGivesTheDesktopItsModeBackWithOrWithoutTheSettings) {
+    const std::string broken =
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n\"loop\"=dword:00000001\n";
+    // The broken start first: once loaded, a window counts its settings as loaded.
+    for (const bool loaded : {false, true}) {
+        SCOPED_TRACE(loaded ? "settings loaded" : "settings load broken off");
+        testing::WriteFile(dir_ / "registry.reg", loaded ? "REGEDIT4\n" : broken);
+        if (!loaded) testing::AnswerNextBox(QMessageBox::Ok);
+        form_->InitializeApp();
+        testing::FakeScreen screen;
+        DisplayModes().SetServer(&screen);
+        DisplayModes().CaptureDisplayMode();
+        AppSettings().Resolution = 640;
+        form_->popup().Trigger("FullScreen1");
+        ASSERT_EQ(screen.current.width, 640);
+        form_->FinalizeApp();
+        EXPECT_EQ(screen.current, (DisplayMode{1024, 768, 24, 1}));
+        EXPECT_EQ(DisplayModes().state(), DisplayModeControl::Untouched);
+        EXPECT_FALSE(screen.remembered);
+        DisplayModes().SetServer(nullptr);
+        if (AppSettings().FullScreenMode) form_->popup().Trigger("FullScreen1");
+    }
 }
 
 }  // namespace

@@ -287,5 +287,77 @@ TEST(MenuState, DvdInAMenu) {
     EXPECT_TRUE(Enabled(title, "Aspect1"));
 }
 
+// Chapters, titles and angles of a disc: Previous from the second on, Next up
+// to the one before the last, the submenu from two on. Every count from one
+// to three, at every position.
+TEST(MenuState, DiscStepItemsAtTheFirstTheLastAndBetween) {
+    struct Group {
+        const char* menu;
+        const char* previous;
+        const char* next;
+        void (*set)(MenuInputs&, int at, int count);
+    };
+    const Group groups[] = {
+        {"Chapter1", "Previous2", "Next3",
+         [](MenuInputs& in, int at, int count) {
+             in.DvdChapter = at;
+             in.DvdChapterCount = count;
+         }},
+        {"Title1", "Previous3", "Next4",
+         [](MenuInputs& in, int at, int count) {
+             in.DvdTitle = at;
+             in.DvdTitleCount = count;
+         }},
+        {"Angle2", "Previous4", "Next5",
+         [](MenuInputs& in, int at, int count) {
+             in.DvdAngle = at;
+             in.DvdAngleCount = count;
+         }},
+    };
+    for (const Group& g : groups) {
+        for (int count = 1; count <= 3; ++count) {
+            for (int at = 1; at <= count; ++at) {
+                SCOPED_TRACE(::testing::Message() << g.menu << " " << at << " of " << count);
+                MenuInputs in = Options();
+                in.MediaKind = 2;
+                in.HasGraph = true;
+                in.GraphState = 2;
+                in.DvdInTitle = true;
+                in.DvdChapter = in.DvdTitle = in.DvdAngle = 1;
+                in.DvdChapterCount = in.DvdTitleCount = in.DvdAngleCount = 1;
+                g.set(in, at, count);
+                const MenuState s = ComputeMenuState(in);
+                EXPECT_EQ(Enabled(s, g.menu), count >= 2);
+                EXPECT_EQ(Enabled(s, g.previous), at > 1);
+                EXPECT_EQ(Enabled(s, g.next), at < count);
+            }
+        }
+    }
+}
+
+// The play list's Previous and Next at its first, inner and last entries,
+// and with an index an edit left past the end of a shortened list.
+TEST(MenuState, ListStepItemsAtTheEndsAndPastAShortenedList) {
+    struct Case {
+        int count, index;
+        bool previous, next;
+    };
+    const Case cases[] = {
+        {1, 0, false, false}, {2, 0, false, true}, {2, 1, true, false},
+        {3, 0, false, true},  {3, 1, true, true},  {3, 2, true, false},
+        {3, 3, true, false},  {3, 4, true, false}, {0, 0, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.index << " in " << c.count);
+        MenuInputs in = Options();
+        in.ListCount = c.count;
+        in.ListIndex = c.index;
+        const MenuState s = ComputeMenuState(in);
+        EXPECT_EQ(Enabled(s, "Previous1"), c.previous);
+        EXPECT_EQ(Enabled(s, "Next2"), c.next);
+        EXPECT_EQ(Enabled(s, "First1"), c.count >= 2);
+    }
+}
+
 }  // namespace
 }  // namespace quova

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -212,6 +214,52 @@ TEST_F(Mpris, WritingTheRateSetsItAsQuickerAndSlowerDo) {
     Call("Play");
     EXPECT_EQ(PlayRate(), 1.0);
     EXPECT_EQ(OsdMessage, "normal play 1x speed");
+}
+
+// The desktop's volume is a fraction of one; the player's a whole percentage.
+// Read back over the bus both ways, at the ends and where a fraction does not
+// come out even (0.29 * 100 falls just short of 29).
+TEST_F(Mpris, TheVolumeTheDesktopReadsIsThePlayersPercentage) {
+    form_->OpenMedia(clip_);
+    for (const int percent : {0, 1, 29, 45, 99, 100}) {
+        SCOPED_TRACE(percent);
+        AppSettings().Volume = percent;
+        form_->mpris().Refresh();
+        EXPECT_DOUBLE_EQ(Get("Volume").toDouble(), percent / 100.0);
+    }
+    QDBusMessage set =
+        QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                       "org.freedesktop.DBus.Properties", "Set");
+    struct Case {
+        double written;
+        int percent;
+    };
+    const Case cases[] = {{0.45, 45}, {1.0, 100}, {0.0, 0},  {0.29, 29},
+                          {0.57, 57}, {1.5, 100}, {-0.2, 0}, {0.994, 99}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written);
+        AppSettings().Volume = 50;
+        form_->mpris().Refresh();
+        listener_.changed.clear();
+        set.setArguments({"org.mpris.MediaPlayer2.Player", "Volume",
+                          QVariant::fromValue(QDBusVariant(c.written))});
+        client_->call(set, QDBus::BlockWithGui, 10000);
+        testing::PumpEvents(50);
+        EXPECT_EQ(AppSettings().Volume, c.percent);
+        EXPECT_DOUBLE_EQ(Get("Volume").toDouble(), c.percent / 100.0);
+        // What the renderer was given: hundredths of a decibel below full
+        // volume (20 log10 of the amplitude), silence at none.
+        const int level =
+            c.percent == 0 ? -10000
+                           : static_cast<int>(std::lround(2000.0 * std::log10(c.percent / 100.0)));
+        EXPECT_EQ(Graph().GraphBuilder->Volume().value, level);
+        // The change is announced with the value the desktop reads.
+        bool announced = false;
+        for (const QVariantMap& values : listener_.changed)
+            if (values.contains("Volume"))
+                announced = values.value("Volume").toDouble() == c.percent / 100.0;
+        EXPECT_TRUE(announced);
+    }
 }
 
 TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {

@@ -117,6 +117,53 @@ TEST_F(PlayListCommands, NextStopsAtTheLastEntryAndPreviousAtTheFirst) {
     EXPECT_EQ(opened.size(), 5u);
 }
 
+// An edit may shorten the list under the current index; Previous then steps
+// to the entry before that index within the list, Next finds no entry after it.
+TEST_F(PlayListCommands, StepsFromEveryIndexOfListsOfOneTwoAndThreeEntries) {
+    struct Case {
+        std::vector<std::string> names;
+        int index;
+        std::string previous;  // "" when Previous does nothing
+        std::string next;
+    };
+    const Case cases[] = {
+        {{"a"}, 0, "", ""},
+        {{"a"}, 1, "a", ""},
+        {{"a", "b"}, 0, "", "b"},
+        {{"a", "b"}, 1, "a", ""},
+        {{"a", "b"}, 2, "b", ""},
+        {{"a", "b"}, 3, "b", ""},
+        {{"a", "b", "c"}, 1, "a", "c"},
+        {{"a", "b", "c"}, 2, "b", ""},
+        {{"a", "b", "c"}, 3, "c", ""},
+        {{"a", "b", "c"}, 4, "c", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.index << " in " << c.names.size());
+        for (const bool back : {true, false}) {
+            PlayListState list;
+            list.PlayList = c.names;
+            list.PlayCounts.assign(c.names.size(), 0);
+            list.PlayListIndex = c.index;
+            opened.clear();
+            if (back)
+                Previous1Click(list, Recorder());
+            else
+                Next2Click(list, Recorder());
+            const std::string& want = back ? c.previous : c.next;
+            if (want.empty()) {
+                EXPECT_TRUE(opened.empty()) << (back ? "Previous" : "Next");
+                EXPECT_EQ(list.PlayListIndex, c.index);
+            } else {
+                EXPECT_EQ(opened, std::vector<std::string>{want}) << (back ? "Previous" : "Next");
+                ASSERT_GE(list.PlayListIndex, 0);
+                ASSERT_LT(list.PlayListIndex, list.PlayListCount());
+                EXPECT_EQ(list.PlayList[static_cast<size_t>(list.PlayListIndex)], want);
+            }
+        }
+    }
+}
+
 TEST_F(PlayListCommands, NewListsStartAtTheFirstOrARandomEntry) {
     PlayListState list;
     SetPlayList(list, {"x"}, -1, Recorder());

@@ -186,6 +186,80 @@ TEST(LayoutVideo, CropPastHalfThePictureClampsAndKeepsTheOldPlacement) {
     EXPECT_EQ(ClampCrop(-1, -3, 720, 576).sourceWidth, 720);
 }
 
+// Each axis stops at half its own side, whichever side is the longer: a
+// crop taken against the wrong side shows only on a picture that is not square.
+TEST(LayoutVideo, EachCropAxisStopsAtHalfItsOwnSideOnEitherOrientation) {
+    struct Case {
+        int cropX, cropY, width, height;
+        CropResult want;
+    };
+    const Case cases[] = {
+        // Landscape 720 x 576: half the width 360, half the height 288.
+        {359, 0, 720, 576, {359, 0, 2, 576}},
+        {360, 0, 720, 576, {360, 0, 0, 576}},
+        {361, 0, 720, 576, {360, 0, 0, 576}},
+        {0, 287, 720, 576, {0, 287, 720, 2}},
+        {0, 288, 720, 576, {0, 288, 720, 0}},
+        {0, 289, 720, 576, {0, 288, 720, 0}},
+        // Portrait 576 x 720: the same numbers on the other axes.
+        {0, 359, 576, 720, {0, 359, 576, 2}},
+        {0, 360, 576, 720, {0, 360, 576, 0}},
+        {0, 361, 576, 720, {0, 360, 576, 0}},
+        {287, 0, 576, 720, {287, 0, 2, 720}},
+        {288, 0, 576, 720, {288, 0, 0, 720}},
+        {289, 0, 576, 720, {288, 0, 0, 720}},
+        // Both at once, each by its own side; odd sides leave one pixel.
+        {300, 300, 576, 720, {288, 300, 0, 120}},
+        {160, 121, 321, 241, {160, 120, 1, 1}},
+        {161, 121, 321, 241, {160, 120, 1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.cropX << "," << c.cropY << " on " << c.width << "x" << c.height);
+        const CropResult r = ClampCrop(c.cropX, c.cropY, c.width, c.height);
+        EXPECT_EQ(r.cropX, c.want.cropX);
+        EXPECT_EQ(r.cropY, c.want.cropY);
+        EXPECT_EQ(r.sourceWidth, c.want.sourceWidth);
+        EXPECT_EQ(r.sourceHeight, c.want.sourceHeight);
+        LayoutState s = Playing();
+        s.cropX = r.cropX;
+        s.cropY = r.cropY;
+        s.sourceWidth = r.sourceWidth;
+        s.sourceHeight = r.sourceHeight;
+        const Placement p = LayoutVideo(s);
+        // Nothing left on either axis: the renderer would refuse it.
+        EXPECT_EQ(p.failed, r.sourceWidth == 0 || r.sourceHeight == 0);
+        if (!p.failed) {
+            EXPECT_EQ(p.source, (PlacementRect{r.cropX, r.cropY, r.sourceWidth, r.sourceHeight}));
+        }
+    }
+}
+
+// A picture taller than wide, in windows wider and narrower than it.
+TEST(LayoutVideo, APortraitPictureIsCentredOnBothAxes) {
+    LayoutState s = Playing();
+    s.sourceWidth = 240;
+    s.sourceHeight = 320;
+    // 478 x 340: x = round(238 / 2) = 119, y = round(20 / 2) = 10.
+    EXPECT_EQ(LayoutVideo(s).video, (PlacementRect{119, 10, 240, 320}));
+    s.zoomToWindow = true;
+    // Relatively narrower than the window: full height 340, w = round(340 * 0.75) = 255
+    // -> 248 after centring at round(223 / 2) = 112 (half to even).
+    EXPECT_EQ(LayoutVideo(s).video, (PlacementRect{112, 0, 248, 336}));
+    // A narrow, tall window 200 x 600: full width, h = round(200 / 0.75) = 267 -> 264,
+    // y = round(333 / 2) = 166 (half to even).
+    s.windowWidth = 200;
+    s.windowHeight = 600;
+    EXPECT_EQ(LayoutVideo(s).video, (PlacementRect{0, 166, 200, 264}));
+    // Cropped on its long axis only.
+    s.zoomToWindow = false;
+    s.cropY = 40;
+    s.sourceHeight = 240;
+    const Placement p = LayoutVideo(s);
+    EXPECT_EQ(p.source, (PlacementRect{0, 40, 240, 240}));
+    EXPECT_EQ(p.video, (PlacementRect{-20, 180, 240, 240}));
+}
+
 TEST(LayoutVideo, WithoutGraphOrVideoWindowNothingIsPlaced) {
     LayoutState s = Playing();
     s.osdOn = true;

@@ -224,6 +224,10 @@ std::vector<std::string> BatchOrder(const std::vector<std::string>& list) {
 }
 
 TEST(ExtractionNames, AnEntryListedTwiceIsExtractedTwiceAndTheBatchEnds) {
+    // Lists of one, two and three entries, each entry once.
+    EXPECT_EQ(BatchOrder({"a"}), (std::vector<std::string>{}));
+    EXPECT_EQ(BatchOrder({"a", "b"}), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(BatchOrder({"a", "b", "c"}), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(BatchOrder({"a", "b", "a"}), (std::vector<std::string>{"b", "a"}));
     EXPECT_EQ(BatchOrder({"a", "a"}), (std::vector<std::string>{"a"}));
     EXPECT_EQ(BatchOrder({"a", "b", "a", "b", "c"}),

@@ -316,5 +316,20 @@ TEST(SessionSaverThread, TheLatestTextWins) {
     EXPECT_EQ(testing::ReadFile(path), "49");
 }
 
+// The program ends right after a save is posted: the saver's end still
+// writes it, whether or not its thread had woken for it yet.
+TEST(SessionSaverThread, ASavePostedJustBeforeTheEndIsWritten) {
+    TempDir dir;
+    for (int round = 0; round < 20; ++round) {
+        const std::string path = (dir / ("end" + std::to_string(round) + ".mpk")).string();
+        {
+            SessionSaver saver;
+            saver.Post(path, "first");
+            saver.Post(path, "last " + std::to_string(round));
+        }
+        EXPECT_EQ(testing::ReadFile(path), "last " + std::to_string(round)) << "round " << round;
+    }
+}
+
 }  // namespace
 }  // namespace quova

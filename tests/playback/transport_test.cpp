@@ -20,6 +20,7 @@
 #include "tests/support/gst_media.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
+#include "text/chapters.h"
 #include "text/osd.h"
 
 namespace quova {
@@ -270,6 +271,38 @@ TEST_F(TransportTest, JumpsMoveByTheirAmountAndStopAtTheStart) {
     EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2) << "a jump past the end lands at the end";
     Start1Click();
     EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+}
+
+// A file with a chapter list steps through it with the chapter commands.
+TEST_F(TransportTest, ChapterCommandsMoveThroughTheFilesChapterList) {
+    OpenPausedAt(1.0);
+    ChapterTable& chapters = Chapters();
+    chapters.ChapterCount = 3;
+    chapters.ChapterTimes = {0.0f, 0.0f, 5.0f, 10.0f};
+    chapters.ChapterNames = {"", "one", "two", "three"};
+    struct Step {
+        double from;
+        int direction;
+        int chapter;  // 0: no step
+    };
+    const Step steps[] = {{1.0, +1, 2}, {5.5, +1, 3}, {12.0, +1, 0}, {12.0, -1, 2}, {7.0, -1, 1}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(::testing::Message() << step.direction << " from " << step.from);
+        SeekTo(step.from);
+        OsdMessage = "before";
+        chapters.CurrentChapter = 1;
+        StepChapter(step.direction);
+        if (step.chapter == 0) {
+            EXPECT_NEAR(CurrentPosition(), step.from, kFrame);
+            EXPECT_EQ(OsdMessage, "before");
+            continue;
+        }
+        EXPECT_EQ(chapters.CurrentChapter, step.chapter);
+        EXPECT_NEAR(CurrentPosition(), chapters.ChapterTimes[static_cast<size_t>(step.chapter)],
+                    kFrame);
+        EXPECT_EQ(OsdMessage, chapters.ChapterNames[static_cast<size_t>(step.chapter)]);
+    }
+    chapters = ChapterTable{};
 }
 
 TEST_F(TransportTest, PlayAtTheEndStartsAgainFromTheBeginning) {

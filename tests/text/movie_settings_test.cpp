@@ -39,6 +39,50 @@ TEST(ProfileFile, ReadsSectionsAndKeysAsTheProfileFunctionsDo) {
     EXPECT_TRUE(file.SectionLines("missing").empty());
 }
 
+// The first "=" of a line ends the key; any later one belongs to the value,
+// in settings and chapter titles alike.
+TEST(ProfileFile, AnEqualsSignInsideAValueOrATitleStaysInIt) {
+    const ProfileFile file = ProfileFile::Parse(
+        "[CONFIG]\n"
+        "fontname = Sans=Serif \n"
+        "zoom==2\n"
+        "aspect=4=3\n"
+        "[CHAPTERS]\n"
+        "1=0 Act = One\n"
+        "2=250 a=b=c\n"
+        "3=500 =\n");
+    struct Case {
+        const char* key;
+        std::optional<std::string> value;
+    };
+    const Case cases[] = {
+        {"fontname", "Sans=Serif"},
+        {"zoom", "=2"},
+        {"aspect", "4=3"},
+        {"Sans", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(file.Value("config", c.key), c.value) << c.key;
+
+    MovieConfig config;
+    config.Aspect = 1.0;
+    config.ZoomFactor = 9.0;
+    ApplyMovieConfig(file.SectionLines("CONFIG"), config, '.');
+    EXPECT_EQ(config.FontName, "Sans=Serif");
+    EXPECT_DOUBLE_EQ(config.Aspect, 1.0) << "\"4=3\" is no ratio";
+    EXPECT_DOUBLE_EQ(config.ZoomFactor, 6.0) << "\"=2\" is unreadable: clamped";
+
+    ChapterTable chapters;
+    SubtitleTimetable table;
+    ResetSubtitles(table, 600);
+    ReadChapterLines(file.SectionLines("CHAPTERS"), 25.0, false, chapters, table);
+    ASSERT_EQ(chapters.ChapterCount, 3);
+    EXPECT_EQ(chapters.ChapterNames[1], "Act = One");
+    EXPECT_EQ(chapters.ChapterNames[2], "a=b=c");
+    EXPECT_EQ(chapters.ChapterNames[3], "=");
+    EXPECT_FLOAT_EQ(chapters.ChapterTimes[2], 10.0f);
+    EXPECT_FLOAT_EQ(chapters.ChapterTimes[3], 20.0f);
+}
+
 TEST(ProfileFile, ReadsWindows1252WhenTheTextIsNotUtf8) {
     const ProfileFile file = ProfileFile::Parse("[CHAPTERS]\n1=0 Caf\xE9\n");
     EXPECT_EQ(file.SectionLines("CHAPTERS").at(0), "1=0 Caf\xC3\xA9");
@@ -107,6 +151,31 @@ TEST(Chapters, FramesBecomeSecondsAndUnfitLinesAreSkipped) {
     EXPECT_EQ(outside.chapters.ChapterCount, 3);
     EXPECT_EQ(outside.chapters.ChapterNames[3], "");
     for (const auto& [slot, text] : SlotsOf(outside.table)) EXPECT_NE(text, "(x)");
+}
+
+// Either side of every chapter start, in lists of one, two and three.
+TEST(Chapters, StepsGoToTheChapterAheadOrToTheStartOfTheOneBefore) {
+    struct Case {
+        std::vector<float> starts;
+        double position;
+        int next, previous;
+    };
+    const Case cases[] = {
+        {{0}, 0.0, 0, 0},          {{0}, 5.0, 0, 1},          {{0, 10}, 0.0, 2, 0},
+        {{0, 10}, 9.9, 2, 1},      {{0, 10}, 10.0, 0, 1},     {{0, 10}, 10.1, 0, 1},
+        {{0, 10, 20}, 0.0, 2, 0},  {{0, 10, 20}, 0.5, 2, 1},  {{0, 10, 20}, 9.9, 2, 1},
+        {{0, 10, 20}, 10.0, 3, 1}, {{0, 10, 20}, 15.0, 3, 1}, {{0, 10, 20}, 19.9, 3, 1},
+        {{0, 10, 20}, 20.0, 0, 1}, {{0, 10, 20}, 20.5, 0, 2}, {{5, 10, 20}, 2.0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.position << " s in " << c.starts.size());
+        ChapterTable chapters;
+        chapters.ChapterCount = static_cast<int>(c.starts.size());
+        chapters.ChapterTimes = {0.0f};
+        chapters.ChapterTimes.insert(chapters.ChapterTimes.end(), c.starts.begin(), c.starts.end());
+        EXPECT_EQ(ChapterStepTarget(chapters, c.position, +1), c.next);
+        EXPECT_EQ(ChapterStepTarget(chapters, c.position, -1), c.previous);
+    }
 }
 
 TEST(Chapters, TheFirstLineOfANumberHolds) {

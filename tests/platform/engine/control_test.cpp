@@ -355,6 +355,64 @@ TEST(Running, APipelineThatPrerollsButRefusesToPlayFailsTheRunAndStaysPaused) {
     EXPECT_EQ(State(graph), GraphState::Paused);
 }
 
+// A sink whose streaming thread is held before the first buffer: the pipeline
+// never prerolls until `Release`, as a damaged file that yields no frame.
+class HeldSink {
+  public:
+    explicit HeldSink(FilterGraph& graph) {
+        PinPtr pcm = testing::RemoveAudioRenderer(graph);
+        FilterInfo info;
+        info.friendlyName = "Held sink";
+        GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+        GstPad* pad = gst_element_get_static_pad(sink, "sink");
+        probe_ = gst_pad_add_probe(
+            pad, static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BLOCK | GST_PAD_PROBE_TYPE_BUFFER),
+            [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_OK; }, nullptr, nullptr);
+        pad_ = pad;
+        filter_ = std::make_shared<Filter>(info, sink);
+        filter_->CreatePins();
+        ok_ = pcm && Succeeded(graph.AddFilter(filter_, "held")) &&
+              graph.ConnectDirect(pcm, filter_->Pins(PinDirection::Input)[0]) == S_OK;
+    }
+    ~HeldSink() { gst_object_unref(pad_); }
+    bool ok() const { return ok_; }
+    void Release() {
+        if (probe_) gst_pad_remove_probe(pad_, probe_);
+        probe_ = 0;
+    }
+
+  private:
+    FilterPtr filter_;
+    GstPad* pad_ = nullptr;
+    gulong probe_ = 0;
+    bool ok_ = false;
+};
+
+// The first call that finds the pipeline unsettled waits for it within the
+// bound; every later one finds it stalled and asks without waiting, until it
+// settles. Counted, not timed.
+TEST(Running, AStalledPipelineCostsOneBoundedWaitNotOnePerCall) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("wav").string()), S_OK);
+    HeldSink held(graph);
+    ASSERT_TRUE(held.ok());
+    EXPECT_EQ(graph.Pause(), VFW_S_STATE_INTERMEDIATE);
+    EXPECT_EQ(graph.ExpiredWaits(), 1);
+    graph.Run();
+    graph.Pause();
+    graph.Stop();
+    graph.SetCurrentPosition(0.5);
+    graph.StopWhenReady();
+    graph.Run();
+    graph.Stop();
+    EXPECT_EQ(graph.ExpiredWaits(), 1) << "later calls waited again";
+    // Once it settles, the calls find it settled.
+    held.Release();
+    ASSERT_TRUE(WaitUntil([&] { return graph.GetState(0).hr == S_OK; }));
+    EXPECT_EQ(graph.Pause(), S_OK);
+    EXPECT_EQ(graph.ExpiredWaits(), 1);
+}
+
 class EventCounter : public QObject {
   public:
     static QEvent::Type Type() {

@@ -1,6 +1,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include "platform/engine/dvd_types.h"
 #include "platform/engine/filter.h"
 #include "platform/engine/filter_mapper.h"
 #include "platform/engine/gst_init.h"
@@ -46,6 +47,47 @@ TEST(Results, EveryCodeHasItsTextAndGStreamerErrorsMapOntoCodes) {
     EXPECT_EQ(mapped(GST_STREAM_ERROR, GST_STREAM_ERROR_WRONG_TYPE), VFW_E_UNSUPPORTED_STREAM);
     EXPECT_EQ(mapped(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE), VFW_E_RUNTIME_ERROR);
     EXPECT_EQ(ResultFromGstError(nullptr), E_FAIL);
+}
+
+// Either side of each carry of a DVD time code at 25 frames a second, and
+// back to seconds and through the packed form of the navigator's events.
+TEST(DvdTimecodes, EveryCarryFromFramesToHoursAndBack) {
+    constexpr std::int64_t kSecond = 90000;
+    constexpr std::int64_t kFrame = kSecond / 25;
+    struct Case {
+        std::int64_t ticks;
+        int hours, minutes, seconds, frames;
+    };
+    const Case cases[] = {
+        {59 * kSecond, 0, 0, 59, 0},
+        {59 * kSecond + 24 * kFrame, 0, 0, 59, 24},
+        {60 * kSecond, 0, 1, 0, 0},
+        {3599 * kSecond, 0, 59, 59, 0},
+        {3599 * kSecond + 24 * kFrame, 0, 59, 59, 24},
+        {3599 * kSecond + 25 * kFrame, 1, 0, 0, 0},
+        {3600 * kSecond, 1, 0, 0, 0},
+        {3601 * kSecond, 1, 0, 1, 0},
+        {3660 * kSecond + 1 * kFrame, 1, 1, 0, 1},
+        {(10 * 3600 + 59 * 60 + 59) * kSecond, 10, 59, 59, 0},
+        {(255 * 3600 + 59 * 60 + 59) * kSecond, 255, 59, 59, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ticks);
+        const DVD_HMSF_TIMECODE t = TimecodeFromTicks(c.ticks, 25);
+        EXPECT_EQ(t.bHours, c.hours);
+        EXPECT_EQ(t.bMinutes, c.minutes);
+        EXPECT_EQ(t.bSeconds, c.seconds);
+        EXPECT_EQ(t.bFrames, c.frames);
+        EXPECT_DOUBLE_EQ(TimecodeSeconds(t), double(c.ticks / kSecond));
+        const DVD_HMSF_TIMECODE back = UnpackTimecode(PackTimecode(t));
+        EXPECT_EQ(TimecodeSeconds(back), TimecodeSeconds(t));
+        EXPECT_EQ(back.bFrames, t.bFrames);
+    }
+    // The hours are a byte: past 255 they stay there.
+    EXPECT_EQ(TimecodeFromTicks(256 * 3600 * kSecond, 25).bHours, 255);
+    // At 30 frames a second a frame is 3000 ticks.
+    EXPECT_EQ(TimecodeFromTicks(3600 * kSecond + 29 * 3000, 30).bFrames, 29);
+    EXPECT_EQ(TimecodeFromTicks(3600 * kSecond + 30 * 3000, 30).bSeconds, 1);
 }
 
 TEST(Guids, TextFormAndStandardValues) {
