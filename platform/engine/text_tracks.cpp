@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/engine/gst_init.h"
+#include "platform/engine/stream_memo.h"
 
 namespace quova::engine {
 
@@ -201,6 +202,19 @@ std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int
     const char* demuxName = DemuxerFor(file);
     if (!demuxName) return {};
     EnsureGstInitialized();
+    // Where the graph's splitter found no subtitle stream in the file, there
+    // is none to list: the file is not read a third time on the way to its
+    // first picture.
+    if (auto known = RecallFileStreams(file.string())) {
+        bool any = false;
+        for (const DiscoveredStream& stream : *known) {
+            GstCaps* caps = gst_caps_from_string(stream.caps.c_str());
+            TextTrackKind kind{};
+            any = any || KindOfCaps(caps, kind);
+            if (caps) gst_caps_unref(caps);
+        }
+        if (!any) return {};
+    }
     Listing l;
     l.pipeline = gst_pipeline_new("text-track-listing");
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
