@@ -15,6 +15,7 @@
 #include "app/termination.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
+#include "platform/engine/gst_init.h"
 
 namespace quova {
 
@@ -43,6 +44,10 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
         if (file && HandOverToRunningInstance(socketPath, AbsoluteName(*file)))
             return ProgramEnd::HandedOver;
     }
+
+    // A medium named here opens as soon as the window stands: its decoders
+    // load meanwhile, beside the window's making.
+    if (HandOverFile(options.params)) engine::PreparePlaybackInBackground();
 
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon());
