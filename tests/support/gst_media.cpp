@@ -53,10 +53,15 @@ std::string MakeMedia(const std::string& description, const std::filesystem::pat
         if (pipeline) gst_object_unref(pipeline);
         return "cannot build pipeline: " + message;
     }
+    return RunPipelineToEnd(pipeline, 120);
+}
+
+std::string RunPipelineToEnd(GstElement* pipeline, int timeoutSeconds) {
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBus* bus = gst_element_get_bus(pipeline);
     GstMessage* msg = gst_bus_timed_pop_filtered(
-        bus, 120 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        bus, static_cast<GstClockTime>(timeoutSeconds) * GST_SECOND,
+        static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     std::string result;
     if (!msg) {
         result = "timed out";

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _GstElement GstElement;
+
 namespace quova::testing {
 
 // Builds a test medium by running a gst-launch style pipeline description to
@@ -11,6 +13,10 @@ namespace quova::testing {
 //   MakeMedia("audiotestsrc num-buffers=20 ! wavenc ! filesink location=$OUT", dir / "a.wav")
 // Returns an empty string on success, else GStreamer's error text.
 std::string MakeMedia(const std::string& description, const std::filesystem::path& out);
+
+// Plays a pipeline the caller built to its end (at most `timeoutSeconds`) and
+// frees it; "" or the error's text, as MakeMedia.
+std::string RunPipelineToEnd(GstElement* pipeline, int timeoutSeconds);
 
 // As MakeMedia, but keeps `out` when it exists already (media kept between
 // runs, such as the benchmarks' clips).

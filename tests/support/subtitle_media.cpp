@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "tests/support/gst_media.h"
+
 namespace quova::testing {
 
 namespace {
@@ -99,24 +101,7 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
         gst_app_src_end_of_stream(GST_APP_SRC(src));
         gst_object_unref(src);
     }
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* msg = gst_bus_timed_pop_filtered(
-        bus, 300 * GST_SECOND, static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
-    std::string result;
-    if (!msg) {
-        result = "timed out";
-    } else if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR) {
-        GError* err = nullptr;
-        gst_message_parse_error(msg, &err, nullptr);
-        result = err ? err->message : "unknown error";
-        if (err) g_error_free(err);
-    }
-    if (msg) gst_message_unref(msg);
-    gst_object_unref(bus);
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return result;
+    return RunPipelineToEnd(pipeline, 300);
 }
 
 }  // namespace
