@@ -15,6 +15,7 @@
 #include "app/termination.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
+#include "platform/files/media_name.h"
 
 namespace quova {
 
@@ -23,6 +24,7 @@ namespace {
 // The running instance resolves the name against its own folder, so a
 // relative name is made absolute here.
 std::string AbsoluteName(const std::string& name) {
+    if (IsNetworkAddress(name)) return name;
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
     return ec ? name : absolute.string();
