@@ -353,6 +353,7 @@ void OpenMedia(const std::string& givenName) {
             ShowMessage((network ? FormatLex(2760, fileName) + "\n" : std::string()) + Lex(580) +
                             ResultText(hr),
                         MbIconExclamation);
+            if (network) port.NetworkMediumFailed(fileName);
             return;
         }
         FinishOpen(fileName, ext, hr, settings, network);

@@ -321,7 +321,9 @@ TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
         EXPECT_EQ(ui_.captions.back(), "Quova");
         EXPECT_FALSE(ui_.timer1);
         EXPECT_TRUE(ui_.recentFiles.empty());
+        EXPECT_EQ(ui_.failedAddresses.back(), address);
     }
+    EXPECT_EQ(ui_.failedAddresses.size(), 2u);
 }
 
 TEST_F(OpenMediaTest, OtherSchemesAreRefusedAndFileAddressesOpenTheirPath) {
