@@ -5,6 +5,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "platform/files/media_name.h"
+
 namespace quova {
 
 namespace {
@@ -41,10 +43,15 @@ bool ShouldTryHandOver(const std::vector<std::string>& params, bool ctrlHeld) {
 
 std::optional<std::string> HandOverFile(const std::vector<std::string>& params) {
     for (const std::string& param : params) {
+        const MediaName named = ClassifyMediaName(param);
+        // An address is not looked up here: the running instance opens it
+        // and reports what the server says.
+        if (named.kind == MediaNameKind::Network) return named.name;
+        if (named.kind != MediaNameKind::LocalFile) continue;
         std::error_code ec;
-        if (!param.empty() && std::filesystem::exists(param, ec) &&
-            !std::filesystem::is_directory(param, ec))
-            return param;
+        if (!named.name.empty() && std::filesystem::exists(named.name, ec) &&
+            !std::filesystem::is_directory(named.name, ec))
+            return named.name;
     }
     return std::nullopt;
 }

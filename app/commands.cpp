@@ -118,6 +118,8 @@ const std::vector<Command>& CommandTable() {
 
         // --- Opening, recent files and the play list
         {"Open1Click", [](TQuovaForm& f, MenuItem&) { f.Open1Click(); }},
+        {"OpenURL1Click",
+         [](TQuovaForm& f, MenuItem&) { ShowOpenUrlDialog(&f, CurrentPlayList(), f.Opener()); }},
         {"DVD1Click", [](TQuovaForm&, MenuItem&) { OpenDvd(""); }},
         {"recentn1Click", [](TQuovaForm& f, MenuItem& item) { f.recentn1Click(item); }},
         {"ClearRecentFiles1Click",

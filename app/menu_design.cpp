@@ -1,11 +1,15 @@
 #include "app/menu_design.h"
 
+#include "lexicon/lexicon.h"
+
 namespace quova {
 
 const std::vector<MenuItemDesign>& DesignedMenu() {
     // name, parent, caption, shortcut, handler, tag, hint, start
     static const std::vector<MenuItemDesign> design = {
         {"Open1", "", "&Open...", "Ctrl+O", "", 0, "Open a movie ...", kShown},
+        {"OpenURL1", "", BuiltInLex(2730).c_str(), "Ctrl+Shift+U", "", 0,
+         "Open a movie from the network ...", kShown},
         {"DVD1", "", "Play DVD", "", "", 0, "", kShown},
         {"RecentFiles1", "", "Recent Files", "", "", 0, "", kDisabled},
         {"recentn1", "RecentFiles1", "recentn1", "", "", 0, "", kHidden},

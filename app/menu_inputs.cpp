@@ -8,6 +8,7 @@
 #include "graph/graph_state.h"
 #include "graph/multiple_audio.h"
 #include "platform/engine/dvd_types.h"
+#include "platform/files/media_name.h"
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "text/chapters.h"
@@ -72,6 +73,8 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
         in.Rate = g.GraphBuilder->Rate();
     }
     in.HasVideoWindow = g.VideoWindow != nullptr;
+    in.LiveStream = g.MediaKind == MediaKindFile && g.GraphBuilder && g.Duration <= 0 &&
+                    IsNetworkAddress(g.CurrentMediaName);
     in.HasBasicAudio = g.BasicAudio;
     in.AudioStreamCount = g.AudioStreamCount;
     in.AudioDeviceCount = static_cast<int>(AudioDevicesNow().size());

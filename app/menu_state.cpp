@@ -165,6 +165,10 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     show("SubtitleTracks1", in.MediaKind == 1 && in.SubtitleTrackCount >= 1);
     enable("SubtitleTracks1", in.SubtitlesOn);
     check("Loop1", in.LoopOn);
+    if (in.MediaKind == 1 && in.LiveStream)
+        for (const char* name : {"FBWD1", "FFWD1", "Jump1", "Quick1", "Slow1", "GoTo1", "Start1",
+                                 "End1", "Loop1", "Save1"})
+            enable(name, false);
     return out;
 }
 

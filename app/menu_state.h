@@ -34,6 +34,9 @@ struct MenuInputs {
     int GraphState = 0;  // 0 stopped, 1 paused, 2 running
     double Rate = 1.0;
     bool HasVideoWindow = false, HasBasicAudio = false;
+    // A network stream without a length (a broadcast): it has no other
+    // place to go to, nor a speed other than its own.
+    bool LiveStream = false;
     int AudioStreamCount = 0;
     // The output devices the system offers (none without a sound server) and
     // which of the several audio streams are heard now.

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "platform/files/media_name.h"
 #include "playback/transport.h"
 
 namespace quova {
@@ -157,9 +158,18 @@ void MprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong positio
 }
 
 void MprisService::OpenUri(const QString& uri) {
-    const QUrl url(uri);
-    if (!url.isLocalFile()) return;
-    if (window_.OpenMedia) window_.OpenMedia(QFile::encodeName(url.toLocalFile()).toStdString());
+    // Any program on the session bus may call this: only a local file or a
+    // web address is opened, and an address reaches the player as sent.
+    const std::string sent = uri.toStdString();
+    std::string name;
+    if (IsNetworkAddress(sent)) {
+        name = sent;
+    } else {
+        const QUrl url(uri);
+        if (!url.isLocalFile()) return;
+        name = QFile::encodeName(url.toLocalFile()).toStdString();
+    }
+    if (window_.OpenMedia) window_.OpenMedia(name);
     Refresh();
 }
 
@@ -198,7 +208,8 @@ QVariantMap MprisService::Metadata() const {
     const GraphSession& g = Graph();
     const QString name = QFile::decodeName(g.CurrentMediaName.c_str());
     metadata["mpris:length"] = static_cast<qlonglong>(g.Duration * kMicroseconds);
-    metadata["xesam:url"] = QUrl::fromLocalFile(name).toString();
+    metadata["xesam:url"] =
+        IsNetworkAddress(g.CurrentMediaName) ? name : QUrl::fromLocalFile(name).toString();
     metadata["xesam:title"] = QString::fromStdString(NameWithoutFolder(g.CurrentMediaName));
     return metadata;
 }

@@ -1,11 +1,14 @@
 #include "app/play_list_commands.h"
 
+#include <QInputDialog>
 #include <QPointer>
 
 #include "app/open_dialog.h"
 #include "app/play_list_editor.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "lexicon/lexicon.h"
+#include "platform/files/media_name.h"
 
 namespace quova {
 
@@ -13,6 +16,22 @@ void ShowOpenDialog(QWidget* owner, PlayListState& list, const EntryOpener& open
     const std::vector<std::string> names = AskMediaFiles(owner, Graph().CurrentMediaName);
     if (names.empty()) return;
     SetPlayList(list, names, -1, open);
+}
+
+void ShowOpenUrlDialog(QWidget* owner, PlayListState& list, const EntryOpener& open) {
+    QInputDialog dialog(owner);
+    dialog.setObjectName("OpenUrlDialog1");
+    dialog.setWindowTitle(QString::fromStdString(Lex(370)));
+    dialog.setLabelText(QString::fromStdString(Lex(2740)));
+    dialog.setInputMode(QInputDialog::TextInput);
+    const std::string& current = Graph().CurrentMediaName;
+    if (IsNetworkAddress(current)) dialog.setTextValue(QString::fromStdString(current));
+    ModalDialogScope modal;
+    if (dialog.exec() != QDialog::Accepted) return;
+    // Pasted addresses often carry the spaces or line end around them.
+    const std::string address = dialog.textValue().trimmed().toStdString();
+    if (address.empty()) return;
+    SetPlayList(list, {address}, -1, open);
 }
 
 void Edit1Click(QWidget* owner, PlayListState& list, const EntryOpener& open) {

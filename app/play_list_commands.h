@@ -11,6 +11,9 @@ namespace quova {
 // The open dialog: the chosen files become the play list and the first (or
 // a random) one starts. A cancelled dialog changes nothing.
 void ShowOpenDialog(QWidget* owner, PlayListState& list, const EntryOpener& open);
+// Asks for the address of a medium; what is typed becomes the play list, and
+// the open decides whether it is an address it takes.
+void ShowOpenUrlDialog(QWidget* owner, PlayListState& list, const EntryOpener& open);
 
 // The play-list editor, created the first time: with OK the edited entries
 // become the play list.

@@ -90,6 +90,25 @@ void PlayerPorts::LoadPlayList(const std::string& listFile) {
     quova::LoadPlayList(listFile, CurrentPlayList(), form_.Opener());
 }
 
+void PlayerPorts::NetworkMediumFailed(const std::string& address) {
+    const PlayListState& list = CurrentPlayList();
+    const int failed = list.PlayListIndex;
+    if (failed < 0 || failed >= list.PlayListCount() - 1 || list.PlayList[failed] != address)
+        return;
+    // Started from the event loop once this open has unwound. Only forward
+    // and never round: a list of dead addresses ends instead of reporting
+    // them for ever. Another command in between (a new list, Next) has
+    // moved on already, and the failed entry is no longer the current one.
+    QTimer::singleShot(0, &form_, [this, failed, address] {
+        PlayListState& now = CurrentPlayList();
+        if (now.PlayListIndex != failed || failed >= now.PlayListCount() - 1 ||
+            now.PlayList[failed] != address)
+            return;
+        now.PlayListIndex = failed + 1;
+        StartEntry(now, form_.Opener());
+    });
+}
+
 void PlayerPorts::ShowAudioStreamItem(int n, bool checked, bool visible) {
     if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[n - 1])) {
         item->checked = checked;

@@ -25,6 +25,7 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     void SetTimer1(bool on) override;
     void ShowCaption(const std::string& caption) override;
     void LoadPlayList(const std::string& listFile) override;
+    void NetworkMediumFailed(const std::string& address) override;
     void ShowAudioStreamItem(int n, bool checked, bool visible) override;
     void CheckAudioStreamItem(int n) override;
     void SetAudioStreamCheck(int index, bool checked) override;

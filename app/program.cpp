@@ -16,6 +16,7 @@
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/gst_init.h"
+#include "platform/files/media_name.h"
 
 namespace quova {
 
@@ -24,6 +25,7 @@ namespace {
 // The running instance resolves the name against its own folder, so a
 // relative name is made absolute here.
 std::string AbsoluteName(const std::string& name) {
+    if (IsNetworkAddress(name)) return name;
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(name, ec);
     return ec ? name : absolute.string();

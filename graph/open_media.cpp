@@ -21,6 +21,7 @@
 #include "mediainfo/media_headers.h"
 #include "platform/engine/media_detector.h"
 #include "platform/events/wait.h"
+#include "platform/files/media_name.h"
 #include "text/osd_message.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_tracks.h"
@@ -129,7 +130,7 @@ void AcquireVideoWindow() {
 }
 
 void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
-                const OpenMediaSettings& settings) {
+                const OpenMediaSettings& settings, bool network) {
     GraphSession& g = Graph();
     OpenMediaPort& port = MediaPort();
     const GraphOptions& flags = GraphFlags();
@@ -140,7 +141,8 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     graph.Stop();
     graph.Events().SetNotifyWindow(port.Window(), static_cast<QEvent::Type>(kMediaEventType));
 
-    if (flags.ExtractionMode) {
+    // An extraction writes beside the file it reads: an address has no such place.
+    if (flags.ExtractionMode && !network) {
         try {
             g.ExtractionReady = BuildExtractionGraph(fileName);
         } catch (...) {
@@ -183,11 +185,14 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
 
     // The file's own subtitle streams are offered whether subtitles are on or not.
     ListSubtitleTracksForMovie();
-    if (settings.SubtitlesOn) LoadSubtitlesForMovie();
+    // Subtitles, settings and chapters kept beside the file: an address has
+    // nothing beside it on this machine, and its name must not be taken for a
+    // folder here.
+    if (settings.SubtitlesOn && !network) LoadSubtitlesForMovie();
     port.ResetScanStep();
-    port.ReadConfigs();
+    if (!network) port.ReadConfigs();
     port.FitWindow();
-    ReadChaptersForMovie();
+    if (!network) ReadChaptersForMovie();
 
     if (OsdMessage.empty()) OsdMessage = fileName;
     port.Repaint();
@@ -195,7 +200,7 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     port.PrepareSeekBar();
     port.AddRecentFile(fileName);
 
-    if (MayCarryId3Tag(fileName)) {
+    if (!network && MayCarryId3Tag(fileName)) {
         Id3Buffer tag{};
         ReadId3Tag(fileName, tag);
         g.Id3TagBuffer = tag;
@@ -240,8 +245,11 @@ std::string FolderOf(const std::string& fileName) {
     return slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
 }
 
-void OpenMedia(const std::string& fileName) {
+void OpenMedia(const std::string& givenName) {
     if (OpenCounter < 0) return;
+    const MediaName named = ClassifyMediaName(givenName);
+    const std::string& fileName = named.name;
+    const bool network = named.kind == MediaNameKind::Network;
     GraphSession& g = Graph();
     OpenMediaPort& port = MediaPort();
     const OpenMediaSettings settings = port.Settings();
@@ -249,14 +257,18 @@ void OpenMedia(const std::string& fileName) {
     OsdMessage.clear();
     if (settings.OsdOn) port.PaintOsd();
     // Short "~" names do not exist here: nothing to expand.
+    if (named.kind == MediaNameKind::Refused) {
+        ShowMessage(FormatLex(2750, givenName), MbIconExclamation);
+        return;
+    }
 
     const std::string ext = LowerExtension(fileName);
-    if (ext == ".bup" || ext == ".ifo") {
+    if (!network && (ext == ".bup" || ext == ".ifo")) {
         OpenDvd(FolderOf(fileName));
         return;
     }
     // Lists of other players open the same way as the program's own.
-    if (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8") {
+    if (!network && (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8")) {
         port.LoadPlayList(fileName);
         return;
     }
@@ -296,13 +308,14 @@ void OpenMedia(const std::string& fileName) {
 
     try {
         struct stat info {};
-        if (::stat(fileName.c_str(), &info) != 0) {
+        if (!network && ::stat(fileName.c_str(), &info) != 0) {
             ShowMessage(Lex(870), MbIconExclamation);
             return;
         }
         // The detector looks after the graph's build: the splitter's reading
-        // of the file answers it, so the file is probed once.
-        const bool detect = !ReadHeaderStreams(fileName, ext);
+        // of the file answers it, so the file is probed once. An address is
+        // read once only, by the graph: its headers are not read here.
+        const bool detect = !network && !ReadHeaderStreams(fileName, ext);
         ReleaseMultipleAudio();
 
         if (!g.GraphBuilder) {
@@ -336,10 +349,14 @@ void OpenMedia(const std::string& fileName) {
         // damaged file is not read a second time.
         if (detect && Succeeded(hr)) ApplyDetectedStreams(DetectStreams(fileName));
         if (Failed(hr)) {
-            ShowMessage(Lex(580) + ResultText(hr), MbIconExclamation);
+            // A server's fault is told with the address it came from.
+            ShowMessage((network ? FormatLex(2760, fileName) + "\n" : std::string()) + Lex(580) +
+                            ResultText(hr),
+                        MbIconExclamation);
+            if (network) port.NetworkMediumFailed(fileName);
             return;
         }
-        FinishOpen(fileName, ext, hr, settings);
+        FinishOpen(fileName, ext, hr, settings, network);
     } catch (const std::exception& e) {
         port.SetTimer1(false);
         ReleaseRenderInterfaces();

@@ -71,6 +71,9 @@ class OpenMediaPort {
     virtual void RaiseWindow() = 0;
     // Writes the session bookmark of what is open (a movie or a DVD).
     virtual void SaveSessionBookmark() = 0;
+    // An address could not be played (the server failed it, or nothing
+    // answered); the user has been told. A play list goes on past it.
+    virtual void NetworkMediumFailed(const std::string& address) = 0;
 };
 
 // Connected once at start-up; null disconnects.

@@ -188,6 +188,10 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2700, "Track %s"},
     {2710, "subtitle track: %s"},
     {2720, "subtitle track damaged: %s"},
+    {2730, "Open &URL..."},
+    {2740, "Address of the medium (http, https or file):"},
+    {2750, "only http, https and file addresses can be opened: %s"},
+    {2760, "cannot play %s"},
 };
 // clang-format on
 

@@ -11,11 +11,57 @@
 #include <vector>
 
 #include "platform/engine/descriptor_sink.h"
+#include "platform/files/media_name.h"
 
 namespace quova::engine {
 
 FileSourceFilter::FileSourceFilter(FilterInfo info)
     : Filter(std::move(info), gst_element_factory_make("filesrc", nullptr)) {}
+
+FileSourceFilter::FileSourceFilter(FilterInfo info, GstElement* element)
+    : Filter(std::move(info), element) {}
+
+namespace {
+
+// The caps of the highest-ranked type finder claiming `ext`. GStreamer's own
+// helper for this looks only at finders whose plugin is not loaded yet, so
+// it answers differently once a file has been played.
+GstCaps* CapsOfExtension(const std::string& ext) {
+    GstCaps* found = nullptr;
+    GList* finders = gst_type_find_factory_get_list();
+    for (GList* l = finders; l && !found; l = l->next) {
+        auto* factory = GST_TYPE_FIND_FACTORY(l->data);
+        const gchar* const* exts = gst_type_find_factory_get_extensions(factory);
+        GstCaps* caps = gst_type_find_factory_get_caps(factory);
+        for (int i = 0; exts && exts[i] && caps; ++i)
+            if (g_ascii_strcasecmp(exts[i], ext.c_str()) == 0) {
+                found = gst_caps_copy(caps);
+                break;
+            }
+    }
+    gst_plugin_feature_list_free(finders);
+    return found;
+}
+
+// The container an address names, told by its name's extension: the first
+// bytes would have to come over the network, and the window must not wait
+// for them here. A wrong guess fails when the graph first plays, as a damaged
+// file does.
+GstCaps* CapsOfAddress(const std::string& address) {
+    std::string path = address.substr(0, address.find_first_of("?#"));
+    const size_t authority = path.find("://");
+    const size_t slash = path.find('/', authority == std::string::npos ? 0 : authority + 3);
+    if (slash == std::string::npos) return nullptr;
+    path = path.substr(slash);
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return nullptr;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(g_ascii_tolower(c));
+    if (ext.empty()) return nullptr;
+    return CapsOfExtension(ext);
+}
+
+}  // namespace
 
 void FileSourceFilter::CreatePins() {
     GstPad* pad = gst_element_get_static_pad(element_, "src");
@@ -24,6 +70,14 @@ void FileSourceFilter::CreatePins() {
 }
 
 HResult FileSourceFilter::Load(const std::string& path) {
+    if (IsNetworkAddress(path)) {
+        GstCaps* caps = CapsOfAddress(path);
+        if (!caps) return VFW_E_UNKNOWN_FILE_TYPE;
+        path_ = path;
+        g_object_set(element_, "location", path.c_str(), nullptr);
+        pins_.front()->setOfferedCaps(caps);
+        return S_OK;
+    }
     std::error_code ec;
     const std::filesystem::path p(path);
     if (!std::filesystem::exists(p, ec)) {

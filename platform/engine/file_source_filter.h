@@ -5,10 +5,13 @@
 namespace quova::engine {
 
 // Reads a file; its one output pin "Output" offers the file's container type
-// (found by GStreamer's type finders from the first bytes).
+// (found by GStreamer's type finders from the first bytes). An http(s)
+// address is read by the element GStreamer makes for it instead.
 class FileSourceFilter : public Filter {
   public:
     explicit FileSourceFilter(FilterInfo info);
+    // For an address: `element` reads it (takes the floating reference).
+    FileSourceFilter(FilterInfo info, GstElement* element);
 
     // Fails with E_FILE_NOT_FOUND, E_ACCESSDENIED or VFW_E_UNKNOWN_FILE_TYPE.
     HResult Load(const std::string& path);

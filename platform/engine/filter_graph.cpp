@@ -1,5 +1,6 @@
 #include "platform/engine/filter_graph.h"
 
+#include <gio/gio.h>
 #include <gst/gst.h>
 
 #include <QCoreApplication>
@@ -15,10 +16,44 @@
 #include "platform/engine/file_source_filter.h"
 #include "platform/engine/gst_init.h"
 #include "platform/engine/video_renderer.h"
+#include "platform/files/media_name.h"
 
 namespace quova::engine {
 
 namespace {
+
+// A server that stops answering is a fault to report within seconds, not a
+// wait of the reader's default quarter minute.
+constexpr guint kNetworkTimeoutSeconds = 6;
+
+// GIO's desktop proxy lookup reads the desktop's proxy settings and ends the
+// process when their schema is not installed (a desktop without it, or a
+// data-folder list that leaves it out). Without the schema there are no such
+// settings to follow: connections then go direct.
+void KeepProxyLookupFromAborting() {
+    static const bool checked = [] {
+        if (g_getenv("GIO_USE_PROXY_RESOLVER")) return true;
+        GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
+        GSettingsSchema* proxy =
+            schemas ? g_settings_schema_source_lookup(schemas, "org.gnome.system.proxy", TRUE)
+                    : nullptr;
+        if (proxy)
+            g_settings_schema_unref(proxy);
+        else
+            g_setenv("GIO_USE_PROXY_RESOLVER", "dummy", TRUE);
+        return true;
+    }();
+    (void)checked;
+}
+
+void ConfigureNetworkReader(GstElement* reader) {
+    KeepProxyLookupFromAborting();
+    GObjectClass* klass = G_OBJECT_GET_CLASS(reader);
+    if (g_object_class_find_property(klass, "timeout"))
+        g_object_set(reader, "timeout", kNetworkTimeoutSeconds, nullptr);
+    // A refused connection is refused again a moment later.
+    if (g_object_class_find_property(klass, "retries")) g_object_set(reader, "retries", 0, nullptr);
+}
 
 const QEvent::Type kBusEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
@@ -164,7 +199,18 @@ Outcome<FilterPtr> FilterGraph::AddSourceFilter(const std::string& fileName,
                                                 const std::string& filterName) {
     const FilterInfo* info = FilterMapper::Instance().FindNamed(NamedFilter::FileSource);
     if (!info) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};
-    auto filter = FilterMapper::Instance().Create(*info);
+    FilterPtr filter;
+    if (IsNetworkAddress(fileName)) {
+        EnsureGstInitialized();
+        GstElement* reader =
+            gst_element_make_from_uri(GST_URI_SRC, fileName.c_str(), nullptr, nullptr);
+        if (!reader) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};
+        ConfigureNetworkReader(reader);
+        filter = std::make_shared<FileSourceFilter>(*info, reader);
+        filter->CreatePins();
+    } else {
+        filter = FilterMapper::Instance().Create(*info);
+    }
     auto* source = dynamic_cast<FileSourceFilter*>(filter.get());
     if (!source) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};
     HResult hr = source->Load(fileName);

@@ -163,6 +163,21 @@ TEST(MenuState, FilePlaying) {
     EXPECT_FALSE(Enabled(ComputeMenuState(in), "Audio1"));
 }
 
+TEST(MenuState, ALiveStreamOffersNoPlaceToGoNorAnotherSpeed) {
+    const char* const moving[] = {"FBWD1", "FFWD1",  "Jump1", "Quick1", "Slow1",
+                                  "GoTo1", "Start1", "End1",  "Loop1",  "Save1"};
+    const MenuState file = ComputeMenuState(FilePlaying());
+    for (const char* name : moving) EXPECT_TRUE(Enabled(file, name)) << name;
+    MenuInputs in = FilePlaying();
+    in.LiveStream = true;
+    const MenuState live = ComputeMenuState(in);
+    for (const char* name : moving) EXPECT_FALSE(Enabled(live, name)) << name;
+    // Pausing, stopping and what is heard and seen still apply.
+    for (const char* name :
+         {"Playback1", "Play1", "Stop1", "Step1", "Audio1", "Zoom1", "Crop1", "TrackBar2", "Goto2"})
+        EXPECT_TRUE(Enabled(live, name)) << name;
+}
+
 TEST(MenuState, DeviceSubmenusNeedDevicesAndEachStreamsOneNeedsTheStreamHeard) {
     MenuInputs in = FilePlaying();
     in.AudioStreamCount = 3;

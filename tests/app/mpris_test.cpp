@@ -27,6 +27,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
 #include "text/osd.h"
@@ -162,6 +163,24 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     for (const QVariantMap& values : listener_.changed)
         statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";
     EXPECT_TRUE(statusAnnounced);
+}
+
+TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    testing::media::AviPcm(served / "net clip.avi", 2.0, 1);
+    testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    const std::string address = server.Address("net clip.avi");
+    Call("OpenUri", {QString::fromStdString(address)});
+    ASSERT_EQ(Graph().CurrentMediaName, address);
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:url").toString().toStdString(), address);
+    EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 2'000'000, 200'000);
+    // Another scheme opens nothing: the address stays the one open.
+    Call("OpenUri", {QString("ftp://127.0.0.1/clip.avi")});
+    EXPECT_EQ(Graph().CurrentMediaName, address);
 }
 
 // A call that comes while a command waits (a seek settling) runs after it: an

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenu>
 #include <QThread>
 
@@ -16,6 +17,7 @@
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
@@ -100,6 +102,35 @@ TEST_F(OpenCommands, TheOpenCommandPlaysTheChosenFilesAsTheNewList) {
     testing::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     form_->popup().Trigger("Open1");
     EXPECT_EQ(form_->PlayList().size(), 2u);
+}
+
+TEST_F(OpenCommands, OpenUrlPlaysTheTypedAddressAsTheNewList) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    testing::media::Wav(served / "tone.wav", 1.0);
+    testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    const std::string address = server.Address("tone.wav");
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QInputDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Open media file");
+        // As pasted, with a line end.
+        dialog->setTextValue(QString::fromStdString("  " + address + "\n"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    form_->popup().Trigger("OpenURL1");
+    EXPECT_EQ(form_->PlayList(), std::vector<std::string>{address});
+    EXPECT_EQ(Graph().CurrentMediaName, address);
+    // Asked again, the dialog offers the address open now; cancelled, nothing changes.
+    QString offered;
+    testing::OnNextModal([&](QWidget* w) {
+        offered = static_cast<QInputDialog*>(w)->textValue();
+        static_cast<QDialog*>(w)->reject();
+    });
+    form_->popup().Trigger("OpenURL1");
+    EXPECT_EQ(offered.toStdString(), address);
+    EXPECT_EQ(form_->PlayList(), std::vector<std::string>{address});
 }
 
 TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {

@@ -17,6 +17,8 @@
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
@@ -386,6 +388,38 @@ TEST_F(RecentMenu, ANameWithAnAmpersandOpensAgainFromItsMenuItem) {
     EXPECT_EQ(opened_, (std::vector<std::string>{"/m/Tom & Jerry.avi"}));
     // Opening a recent file leaves the play list alone.
     EXPECT_EQ(form_->PlayList(), playList);
+}
+
+class NetworkList : public testing::WindowTest {
+  protected:
+    NetworkList() : WindowTest({.size = {}, .shown = false}) {}
+};
+
+// A list of local files and addresses plays in its order; an address that
+// fails is reported and the list goes on past it.
+TEST_F(NetworkList, LocalFilesAndAddressesPlayInOrderPastAFailedAddress) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    testing::media::Wav(served / "far.wav", 1.0);
+    const auto near = testing::media::Wav(dir_ / "near.wav", 1.0);
+    testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    const std::string missing = server.Address("missing.wav");
+    const std::string far = server.Address("far.wav");
+    testing::WriteFile(dir_ / "mixed.m3u8", "#EXTM3U\n" + missing + "\nnear.wav\n" + far + "\n");
+
+    testing::SeenBox seen;
+    testing::AnswerNextBox(QMessageBox::Ok, &seen);
+    form_->OpenMedia((dir_ / "mixed.m3u8").string());
+    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == near.string(); }));
+    EXPECT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.text.contains(QString::fromStdString(missing))) << seen.text.toStdString();
+    EXPECT_EQ(form_->PlayList(), (std::vector<std::string>{missing, near.string(), far}));
+    // The local file plays to its end and the address follows.
+    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == far; }));
+    EXPECT_NEAR(Graph().Duration, 1.0, 0.1);
+    EXPECT_EQ(CurrentPlayList().PlayListIndex, 2);
+    EXPECT_EQ(AppSettings().RecentFiles[0], far);
 }
 
 TEST_F(RecentMenu, LoopNeedsAnOpenFile) {

@@ -38,8 +38,8 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
     PopupMenu popup(model, &owner);
     ASSERT_EQ(popup.menu()->objectName(), "PopupMenu1");
     const char* designed =
-        "Open1=&Open...[Ctrl+O] DVD1=Play DVD RecentFiles1=Recent"
-        " Files(disabled){recentn1=recentn1(hidden)}"
+        "Open1=&Open...[Ctrl+O] OpenURL1=Open &URL...[Ctrl+Shift+U] DVD1=Play DVD"
+        " RecentFiles1=Recent Files(disabled){recentn1=recentn1(hidden)}"
         " Options1=Options{PreventScreenSaver1=Prevent ScreenSaver AlwaysOnTop1=Always On Top"
         " PauseOnHide1=Pause On Hide ZoomToWindow1=Zoom To Window ResizetoMedia1=Resize to"
         " Media SubtitlesonMovie1=Subtitles on Movie SubtitlesoverMovie1=Subtitles over Movie"

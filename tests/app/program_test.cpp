@@ -200,6 +200,22 @@ TEST_F(Program, OnlyAnExistingFileIsHandedOverOtherwiseTheStartOpensItsOwnWindow
     EXPECT_EQ(running.names(1).size(), 1u);
 }
 
+TEST_F(Program, AWebAddressIsHandedOverAsGivenAndAFileAddressAsItsPath) {
+    testing::InstanceThread running(options_.socketPath);
+    ASSERT_TRUE(running.listening());
+    const std::string address = "http://127.0.0.1:9/films/a%20b.mkv?t=1";
+    options_.params = {address};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_FALSE(created_);
+    // Other schemes name nothing the player opens; a file address names the
+    // local file, escapes undone.
+    const std::string movie = File("a b.avi");
+    options_.params = {"ftp://127.0.0.1/x.avi", "file://" + (dir_ / "a%20b.avi").string()};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_FALSE(created_);
+    EXPECT_EQ(running.names(2), (std::vector<std::string>{address, movie}));
+}
+
 TEST_F(Program, CtrlOrASwitchUpFrontStartsAFurtherInstance) {
     testing::InstanceThread running(options_.socketPath);
     ASSERT_TRUE(running.listening());

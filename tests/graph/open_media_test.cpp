@@ -18,6 +18,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
 #include "text/osd_message.h"
@@ -248,6 +249,98 @@ TEST(FileNames, ExtensionAndFolderAreTakenAtTheLastSlash) {
     EXPECT_EQ(LowerExtension("/a.b/README"), "");
     EXPECT_EQ(FolderOf("/media/x/VIDEO_TS.IFO"), "/media/x/");
     EXPECT_EQ(NameWithoutFolder("/media/x/film.ogg"), "film.ogg");
+}
+
+// Plays the medium open now to its end; its events tell that it ended.
+bool PlaysToItsEnd() {
+    GraphSession& g = Graph();
+    bool complete = false;
+    return WaitUntil([&] {
+        while (true) {
+            const auto e = g.GraphBuilder->Events().Take();
+            if (!e.ok()) break;
+            complete = complete || e.value.code == EC_COMPLETE;
+        }
+        g.GraphBuilder->DrainBus();
+        return complete;
+    });
+}
+
+TEST_F(OpenMediaTest, AviAndMatroskaFilesOverHttpPlayWithTheirLengthUnderTheirAddress) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    media::AviPcm(served / "clip one.avi", 2.0, 1);
+    media::MatroskaH264Mp3(served / "clip.mkv", 3.0);
+    quova::testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    struct Case {
+        std::string name;
+        double seconds;
+    };
+    for (const Case& c : {Case{"clip one.avi", 2.0}, Case{"clip.mkv", 3.0}}) {
+        SCOPED_TRACE(c.name);
+        const std::string address = server.Address(c.name);
+        quova::testing::MessageBoxLog boxes;
+        ui_.recentFiles.clear();
+        OpenMedia(address);
+        ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+        const GraphSession& g = Graph();
+        EXPECT_EQ(g.MediaKind, MediaKindFile);
+        EXPECT_EQ(g.CurrentMediaName, address);
+        EXPECT_NEAR(g.Duration, c.seconds, 0.2);
+        EXPECT_EQ(g.VideoWidth, 320);
+        EXPECT_EQ(g.VideoHeight, 240);
+        EXPECT_TRUE(g.BasicAudio);
+        EXPECT_TRUE(ui_.timer1);
+        // Kept as given, escapes and all.
+        EXPECT_EQ(ui_.recentFiles, std::vector<std::string>{address});
+        ASSERT_TRUE(PlaysToItsEnd());
+        EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, c.seconds, 0.25);
+    }
+}
+
+TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    std::string refused;
+    {
+        // A port that was just given up: nothing listens there now.
+        quova::testing::HttpServer gone(served);
+        ASSERT_TRUE(gone.Running());
+        refused = gone.Address("clip.avi");
+    }
+    quova::testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    for (const std::string& address : {server.Address("missing.avi"), refused}) {
+        SCOPED_TRACE(address);
+        quova::testing::MessageBoxLog boxes;
+        OpenMedia(address);
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_NE(boxes.texts[0].find(address), std::string::npos) << boxes.texts[0];
+        EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
+        EXPECT_EQ(ui_.captions.back(), "Quova");
+        EXPECT_FALSE(ui_.timer1);
+        EXPECT_TRUE(ui_.recentFiles.empty());
+        EXPECT_EQ(ui_.failedAddresses.back(), address);
+    }
+    EXPECT_EQ(ui_.failedAddresses.size(), 2u);
+}
+
+TEST_F(OpenMediaTest, OtherSchemesAreRefusedAndFileAddressesOpenTheirPath) {
+    {
+        quova::testing::MessageBoxLog boxes;
+        OpenMedia("ftp://127.0.0.1/clip.avi");
+        ASSERT_EQ(boxes.texts.size(), 1u);
+        EXPECT_EQ(boxes.texts[0],
+                  "only http, https and file addresses can be opened: ftp://127.0.0.1/clip.avi");
+        EXPECT_FALSE(Graph().GraphBuilder);
+    }
+    const auto file = media::AviPcm(dir_ / "a b.avi", 1.0, 1);
+    quova::testing::MessageBoxLog boxes;
+    OpenMedia("file://" + (dir_ / "a%20b.avi").string());
+    EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    EXPECT_EQ(Graph().CurrentMediaName, file.string());
+    EXPECT_EQ(ui_.recentFiles, std::vector<std::string>{file.string()});
 }
 
 }  // namespace

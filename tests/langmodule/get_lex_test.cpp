@@ -46,7 +46,7 @@ TEST_F(LanguageModule, ExportsTheEnglishTable) {
         1280, 1290, 1300, 1310, 1320, 1330, 1340, 1350, 1360, 1370, 1380, 1400, 1410, 1420, 1430,
         1440, 1450, 1460, 1470, 1480, 1500, 1520, 1600, 1700, 1800, 1810, 2000, 2010, 2020, 2030,
         2040, 2050, 2070, 2080, 2090, 2100, 2200, 2300, 2310, 2400, 2600, 2610, 2620, 2630, 2640,
-        2650, 2660, 2670, 2700, 2710, 2720};
+        2650, 2660, 2670, 2700, 2710, 2720, 2730, 2740, 2750, 2760};
     for (int index = -1; index <= 4096; ++index)
         EXPECT_EQ(Get(index) != "?", listed.contains(index)) << index;
     EXPECT_EQ(Get(11), "Set High Priority option if you have|other jobs working in background.");

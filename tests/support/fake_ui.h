@@ -32,7 +32,7 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     OpenMediaSettings settings;
     // The window the graph draws into; a hidden one of its own when unset.
     QWidget* window = nullptr;
-    std::vector<std::string> captions, playLists, recentFiles;
+    std::vector<std::string> captions, playLists, recentFiles, failedAddresses;
     std::array<AudioItem, 4> audioItems{};
     bool timer1 = false;
     int osdPaints = 0;
@@ -127,6 +127,9 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     void Repaint() override {}
     void PrepareSeekBar() override {}
     void AddRecentFile(const std::string& fileName) override { recentFiles.push_back(fileName); }
+    void NetworkMediumFailed(const std::string& address) override {
+        failedAddresses.push_back(address);
+    }
     void ShowId3Tag() override {}
     // Straight to the graph, without the transport's bookkeeping.
     void SeekTo(double seconds) override;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class QProcess;
+
+namespace quova::testing {
+
+// A file server (Python's, answering byte ranges), serving `folder` on the
+// loopback address at a port the system chooses. It answers 404 for names it
+// lacks. Stopped when the object goes.
+class HttpServer {
+  public:
+    explicit HttpServer(const std::filesystem::path& folder);
+    ~HttpServer();
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // False when the server did not start; the address is then empty.
+    bool Running() const { return port_ > 0; }
+    int Port() const { return port_; }
+    // "http://127.0.0.1:<port>/<name>", the name escaped as a URL path.
+    std::string Address(const std::string& name) const;
+
+  private:
+    std::unique_ptr<QProcess> process_;
+    int port_ = 0;
+};
+
+}  // namespace quova::testing
