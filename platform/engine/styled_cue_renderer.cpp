@@ -5,6 +5,8 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 #include "platform/engine/gst_init.h"
 
@@ -89,12 +91,31 @@ QImage RenderStyledCue(const std::string& header, const std::string& event, cons
     g_object_set(text, "caps", textCaps, nullptr);
     gst_caps_unref(textCaps);
 
+    // The renderer draws a frame without waiting for text that has not begun
+    // to arrive: the cue goes in, to its end, before the frames.
+    std::promise<void> cueIn;
+    std::future<void> cueTaken = cueIn.get_future();
+    GstElement* renderer = gst_bin_get_by_name(GST_BIN(pipeline), "r");
+    GstPad* textSink = gst_element_get_static_pad(renderer, "text_sink");
+    gst_pad_add_probe(
+        textSink, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) != GST_EVENT_EOS)
+                return GST_PAD_PROBE_OK;
+            static_cast<std::promise<void>*>(data)->set_value();
+            return GST_PAD_PROBE_REMOVE;
+        },
+        &cueIn, nullptr);
+    gst_object_unref(textSink);
+    gst_object_unref(renderer);
+
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
     GstBuffer* cue = BytesBuffer(event);
     GST_BUFFER_PTS(cue) = 0;
     GST_BUFFER_DURATION(cue) = GST_SECOND;
     gst_app_src_push_buffer(GST_APP_SRC(text), cue);
     gst_app_src_end_of_stream(GST_APP_SRC(text));
+    cueTaken.wait_for(std::chrono::seconds(3));
     gst_app_src_push_buffer(GST_APP_SRC(video), Plain(frame, 0, 0));
     gst_app_src_push_buffer(GST_APP_SRC(video), Plain(frame, 255, GST_SECOND / 4));
     gst_app_src_end_of_stream(GST_APP_SRC(video));
