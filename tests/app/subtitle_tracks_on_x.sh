@@ -7,6 +7,7 @@ set -euo pipefail
 quova="$1"
 
 source "$(dirname "$0")/x_session.sh"
+source "$(dirname "$0")/subtitle_shots.sh"
 mkdir -p "$XDG_CONFIG_HOME/quova"
 unset DBUS_SESSION_BUS_ADDRESS
 
@@ -18,29 +19,10 @@ gst-launch-1.0 -q matroskamux name=m ! filesink location="$clip" \
     filesrc location="$work/track.srt" ! subparse ! m.subtitle_%u
 rm "$work/track.srt"
 
-# Prints the blue picture's box and the white text's box as
-# "left top right bottom" each (-1 -1 -1 -1 for none).
-measure() {
-    PYTHONPATH="$(dirname "$0")" python3 - "$1" <<'PY'
-import sys
-from xwd import Shot
-shot = Shot(sys.argv[1])
-pic = shot.box(lambda r, g, b: b > 100 and r < 70 and g < 70, step=1)
-text = shot.box(lambda r, g, b: min(r, g, b) > 200, step=1)
-none = (-1, -1, -1, -1)
-print(*(pic or none), *(text or none))
-PY
-}
-
 fail() {
     echo "FAIL: $1"
     cat "$work/quova.log"
     exit 1
-}
-
-shot() {
-    xwd -id "$window" -silent >"$work/shot.xwd" 2>/dev/null || return 1
-    read -r pl pt pr pb tl tt tr tb < <(measure "$work/shot.xwd")
 }
 
 printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="0"\n"subtitles"="1"\n"subtitlesonmovie"="0"\n"subtitlesovermovie"="0"\n' \
@@ -50,21 +32,8 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="0"\n"s
 player=$!
 wait_for_window "^Quova - film.mkv\$" "$work/quova.log" "no window captioned with the clip's name"
 
-seen=0
-for _ in $(seq 60); do
-    if shot && [[ $pl -ge 0 ]]; then seen=1; break; fi
-    sleep 0.1
-done
-[[ $seen -eq 1 ]] || fail "the picture never showed"
-[[ $tl -lt 0 ]] || fail "text at $tl,$tt before the cue is due"
-
-seen=0
-for _ in $(seq 60); do
-    sleep 0.25
-    shot || continue
-    [[ $pl -ge 0 && $tl -ge 0 ]] && { seen=1; break; }
-done
-[[ $seen -eq 1 ]] || fail "no cue text on the screen after it was due"
+await_picture_without_text
+await_text
 [[ $tt -gt $pb ]] || fail "text from $tt, not below the picture ending at $pb"
 
 stop_player || true

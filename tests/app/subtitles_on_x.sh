@@ -9,6 +9,7 @@ set -euo pipefail
 quova="$1"
 
 source "$(dirname "$0")/x_session.sh"
+source "$(dirname "$0")/subtitle_shots.sh"
 mkdir -p "$XDG_CONFIG_HOME/quova"
 unset DBUS_SESSION_BUS_ADDRESS
 
@@ -17,36 +18,10 @@ gst-launch-1.0 -q videotestsrc num-buffers=400 pattern=solid-color foreground-co
     ! video/x-raw,width=320,height=240,framerate=25/1 ! jpegenc ! avimux ! filesink location="$clip"
 printf '1\r\n00:00:04,000 --> 00:00:15,000\r\nHello\r\nWorld\r\n\r\n' >"$work/film.srt"
 
-# Reads an xwd dump and prints the blue picture's box and the white text's
-# box as "left top right bottom" each (-1 -1 -1 -1 for none), and how many
-# dark pixels lie inside the picture's box.
-measure() {
-    PYTHONPATH="$(dirname "$0")" python3 - "$1" <<'PY'
-import sys
-from xwd import Shot
-shot = Shot(sys.argv[1])
-pic = shot.box(lambda r, g, b: b > 100 and r < 70 and g < 70, step=1)
-text = shot.box(lambda r, g, b: min(r, g, b) > 200, step=1)
-dark = 0
-if pic:
-    for y in range(pic[1], pic[3] + 1):
-        for x in range(pic[0], pic[2] + 1):
-            if max(shot.rgb(x, y)) < 40:
-                dark += 1
-none = (-1, -1, -1, -1)
-print(*(pic or none), *(text or none), dark)
-PY
-}
-
 fail() {
     echo "FAIL ($mode): $1"
     cat "$work/quova.log"
     exit 1
-}
-
-shot() {
-    xwd -id "$window" -silent >"$work/shot.xwd" 2>/dev/null || return 1
-    read -r pl pt pr pb tl tt tr tb dark < <(measure "$work/shot.xwd")
 }
 
 run_mode() {
@@ -61,23 +36,8 @@ run_mode() {
     player=$!
     wait_for_window "^Quova - film.avi\$" "$work/quova.log" "($mode) no window captioned with the clip's name"
 
-    # The picture shows before the subtitle is due (at 4 s): no text yet.
-    local seen=0
-    for _ in $(seq 60); do
-        if shot && [[ $pl -ge 0 ]]; then seen=1; break; fi
-        sleep 0.1
-    done
-    [[ $seen -eq 1 ]] || fail "the picture never showed"
-    [[ $tl -lt 0 ]] || fail "text at $tl,$tt before the subtitle is due"
-
-    # Then the text, in its place.
-    seen=0
-    for _ in $(seq 60); do
-        sleep 0.25
-        shot || continue
-        [[ $pl -ge 0 && $tl -ge 0 ]] && { seen=1; break; }
-    done
-    [[ $seen -eq 1 ]] || fail "no subtitle text on the screen after it was due"
+    await_picture_without_text
+    await_text
     local text_h=$((tb - tt))
     case "$mode" in
         below)
