@@ -45,13 +45,7 @@ void OnUpstreamPad(GstElement*, GstPad* pad, gpointer data) {
 void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
     auto* d = static_cast<Discovery*>(data);
     if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC) return;
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
-    gst_bin_add(GST_BIN(d->pipeline), sink);
-    GstPad* sinkPad = gst_element_get_static_pad(sink, "sink");
-    gst_pad_link(pad, sinkPad);
-    gst_object_unref(sinkPad);
-    gst_element_sync_state_with_parent(sink);
+    DrainIntoFakeSink(d->pipeline, pad);
     std::lock_guard guard(d->lock);
     d->pads.push_back(GST_PAD(gst_object_ref(pad)));
     d->lastPad = std::chrono::steady_clock::now();
@@ -64,6 +58,16 @@ void OnNoMorePads(GstElement*, gpointer data) {
 }
 
 }  // namespace
+
+void DrainIntoFakeSink(GstElement* bin, GstPad* pad) {
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
+    gst_bin_add(GST_BIN(bin), sink);
+    GstPad* sinkPad = gst_element_get_static_pad(sink, "sink");
+    gst_pad_link(pad, sinkPad);
+    gst_object_unref(sinkPad);
+    gst_element_sync_state_with_parent(sink);
+}
 
 Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainStep>& upstream,
                                                        const std::string& demuxFactory,

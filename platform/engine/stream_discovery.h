@@ -6,6 +6,9 @@
 
 #include "platform/engine/result.h"
 
+typedef struct _GstElement GstElement;
+typedef struct _GstPad GstPad;
+
 namespace quova::engine {
 
 // One element of the chain that feeds a splitter, as GStreamer rebuilds it.
@@ -20,6 +23,10 @@ struct DiscoveredStream {
     std::string padName;
     std::string caps;  // GStreamer caps in text form
 };
+
+// Links `pad` to a fake sink of its own in `bin` (no clock, no preroll), so
+// that a look at a demuxer's streams lets their data flow away unused.
+void DrainIntoFakeSink(GstElement* bin, GstPad* pad);
 
 // The output streams a demuxer creates for the data of `upstream`, in the
 // order it creates them. Runs a private throw-away pipeline with a fake sink

@@ -133,13 +133,7 @@ GstPadProbeReturn OnListedData(GstPad* pad, GstPadProbeInfo* info, gpointer data
 void OnListedPad(GstElement*, GstPad* pad, gpointer data) {
     auto* l = static_cast<Listing*>(data);
     if (!IsTextPad(pad)) return;
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
-    gst_bin_add(GST_BIN(l->pipeline), sink);
-    GstPad* sinkPad = gst_element_get_static_pad(sink, "sink");
-    gst_pad_link(pad, sinkPad);
-    gst_object_unref(sinkPad);
-    gst_element_sync_state_with_parent(sink);
+    DrainIntoFakeSink(l->pipeline, pad);
     gst_pad_add_probe(pad,
                       static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
                                                    GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
