@@ -9,6 +9,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
+#include "platform/engine/deep_picture.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/video_overlay.h"
 #include "platform/engine/video_widget.h"
@@ -62,10 +63,17 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
         return;
     }
     gst_sample_unref(sample);
-    QImage image(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&held->frame, 0)),
-                 GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                 GST_VIDEO_FRAME_PLANE_STRIDE(&held->frame, 0), QImage::Format_RGB32, ReleaseFrame,
-                 held);
+    QImage image;
+    if (GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGRx) {
+        image = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&held->frame, 0)),
+                       GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
+                       GST_VIDEO_FRAME_PLANE_STRIDE(&held->frame, 0), QImage::Format_RGB32,
+                       ReleaseFrame, held);
+    } else {
+        image = m->deep.Convert(held->frame);
+        ReleaseFrame(held);
+        if (image.isNull()) return;
+    }
     {
         std::lock_guard guard(m->lock);
         m->latest = std::move(image);
@@ -80,6 +88,24 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
             },
             Qt::QueuedConnection);
     }
+}
+
+// Sets the converter's output for the picture format the caps event brings.
+GstPadProbeReturn PickOutputFormat(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS) return GST_PAD_PROBE_OK;
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    GstVideoInfo video;
+    GstVideoFormat format = GST_VIDEO_FORMAT_BGRx;
+    if (caps && gst_video_info_from_caps(&video, caps) &&
+        TakesDeepPicture(GST_VIDEO_INFO_FORMAT(&video)))
+        format = GST_VIDEO_INFO_FORMAT(&video);
+    GstCaps* wanted = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                          gst_video_format_to_string(format), nullptr);
+    g_object_set(static_cast<GstElement*>(data), "caps", wanted, nullptr);
+    gst_caps_unref(wanted);
+    return GST_PAD_PROBE_OK;
 }
 
 GstFlowReturn OnPreroll(GstAppSink* sink, gpointer data) {
@@ -108,22 +134,21 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
         BuildOverlayChain();
         return;
     }
-    // Deep formats (10-bit and up) first drop to the 8-bit format of their own
-    // chroma layout, then go to BGRx: converting them to BGRx in one step
-    // takes videoconvert's generic 16-bit path, 1.5 times the CPU of these two
-    // (measured on 10-bit 4:4:4 H.264). An 8-bit picture passes the first
-    // converter untouched.
-    GstElement* narrow = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* eightBit = gst_element_factory_make("capsfilter", nullptr);
-    GstCaps* shallow = gst_caps_from_string(
-        "video/x-raw, format=(string){ BGRx, BGRA, RGBx, xRGB, RGBA, ARGB, RGB, BGR, I420, YV12, "
-        "NV12, NV21, Y41B, Y42B, Y444, YUY2, UYVY, YVYU, GRAY8, AYUV, v308 }");
-    g_object_set(eightBit, "caps", shallow, nullptr);
-    gst_caps_unref(shallow);
+    // The converter passes a deep picture (10- and 12-bit YUV) through as it
+    // is, for the frame handler's own converter; everything else becomes
+    // BGRx here. Left to choose, videoconvert would widen 8-bit pictures to a
+    // deep format instead, so the choice is set from each picture's format.
     GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-    entry_ = narrow;
+    GstElement* picked = gst_element_factory_make("capsfilter", nullptr);
+    GstPad* input = gst_element_get_static_pad(convert, "sink");
+    gst_pad_add_probe(input, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, PickOutputFormat, picked,
+                      nullptr);
+    gst_object_unref(input);
+    entry_ = convert;
     appsink_ = gst_element_factory_make("appsink", nullptr);
-    GstCaps* caps = gst_caps_from_string("video/x-raw, format=(string)BGRx");
+    GstCaps* caps = gst_caps_from_string(
+        "video/x-raw, format=(string){ BGRx, I420_10LE, I422_10LE, Y444_10LE, I420_12LE, "
+        "I422_12LE, Y444_12LE }");
     g_object_set(appsink_, "caps", caps, "sync", TRUE, "max-buffers", 2, "drop", FALSE,
                  "enable-last-sample", FALSE, "qos", TRUE, nullptr);
     gst_caps_unref(caps);
@@ -131,9 +156,9 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
     callbacks.new_preroll = OnPreroll;
     callbacks.new_sample = OnSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(appsink_), &callbacks, mailbox_.get(), nullptr);
-    gst_bin_add_many(GST_BIN(element_), narrow, eightBit, convert, appsink_, nullptr);
-    gst_element_link_many(narrow, eightBit, convert, nullptr);
-    LinkThroughOverlay(convert, appsink_);
+    gst_bin_add_many(GST_BIN(element_), convert, picked, appsink_, nullptr);
+    gst_element_link(convert, picked);
+    LinkThroughOverlay(picked, appsink_);
     sized_ = appsink_;
 }
 

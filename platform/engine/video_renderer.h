@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/engine/deep_picture.h"
 #include "platform/engine/filter.h"
 #include "platform/engine/video_output.h"
 
@@ -33,6 +34,8 @@ struct FrameMailbox {
     // identity): playing from the pause renders that same buffer again, and
     // the window has it already.
     const void* prerolled = nullptr;
+    // Deep pictures become BGRx here (streaming thread only).
+    DeepPictureConverter deep;
     // The user closed the window: frames are dropped until the graph stops.
     std::atomic<bool> aborted{false};
     QObject* receiver = nullptr;    // lives on the UI thread

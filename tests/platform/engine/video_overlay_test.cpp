@@ -4,10 +4,13 @@
 
 #include <QImage>
 #include <QWidget>
+#include <string>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/video_renderer.h"
 #include "tests/platform/engine/engine_fixture.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/temp_dir.h"
 
 namespace quova::engine {
 namespace {
@@ -39,11 +42,13 @@ bool Bright(QRgb c) {
     return qRed(c) > 150 && qGreen(c) > 150 && qBlue(c) > 150;
 }
 
-TEST(FrameOverlay, TheRendererDrawsItIntoTheFramesAndTakesItAway) {
+// Once on 8-bit pictures and once on 10-bit 4:4:4 ones, which reach the
+// window by a conversion of their own after the overlay is laid in.
+void DrawsAndTakesAway(const std::string& file) {
     QWidget owner;
     owner.resize(400, 300);
     FilterGraph graph;
-    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2").string()), S_OK);
+    ASSERT_EQ(graph.RenderFile(file), S_OK);
     auto video = graph.VideoRenderer();
     ASSERT_TRUE(video);
     ASSERT_EQ(video->SetOwner(&owner), S_OK);
@@ -69,6 +74,18 @@ TEST(FrameOverlay, TheRendererDrawsItIntoTheFramesAndTakesItAway) {
     ASSERT_EQ(graph.SetCurrentPosition(0.5), S_OK);  // a new picture
     EXPECT_TRUE(testing::WaitUntil([&] { return Bright(at(12, 22)) && Bright(at(27, 27)); }));
     graph.Stop();
+}
+
+TEST(FrameOverlay, TheRendererDrawsItIntoTheFramesAndTakesItAway) {
+    DrawsAndTakesAway(Media::Get("avi-pcm2").string());
+    quova::testing::TempDir dir;
+    const auto deep = dir / "deep.mkv";
+    ASSERT_EQ(quova::testing::MakeMedia(
+                  "videotestsrc num-buffers=25 ! video/x-raw,format=Y444_10LE,width=320,"
+                  "height=240,framerate=25/1 ! x264enc ! matroskamux ! filesink location=$OUT",
+                  deep),
+              "");
+    DrawsAndTakesAway(deep.string());
 }
 
 }  // namespace
