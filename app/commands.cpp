@@ -23,6 +23,7 @@
 #include "graph/multiple_audio.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
+#include "platform/engine/decoder_choice.h"
 #include "playback/audio_output.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_navigation.h"
@@ -226,6 +227,13 @@ const std::vector<Command>& CommandTable() {
         {"ZoomIn1Click", Layout<&VideoWindowLayout::ZoomIn1Click>},
         {"ZoomOut1Click", Layout<&VideoWindowLayout::ZoomOut1Click>},
         {"ZoomToWindow1Click", Layout<&VideoWindowLayout::ZoomToWindow1Click>},
+        // Takes effect from the next medium: the one playing keeps its decoder.
+        {"HardwareDecoding1Click",
+         [](TQuovaForm&, MenuItem&) {
+             bool& on = AppSettings().HardwareDecoding;
+             on = !on;
+             engine::DecoderChoice::Instance().SetHardwareAllowed(on);
+         }},
         {"ResizetoMedia1Click", Layout<&VideoWindowLayout::ResizetoMedia1Click>},
         {"N1x1Click", [](TQuovaForm& f, MenuItem& item) { f.videoLayout().N1x1Click(item.tag); }},
         {"Up1Click", [](TQuovaForm& f, MenuItem& item) { f.videoLayout().Up1Click(item.tag); }},

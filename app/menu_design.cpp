@@ -19,6 +19,7 @@ const std::vector<MenuItemDesign>& DesignedMenu() {
         {"PauseOnHide1", "Options1", "Pause On Hide", "", "", 0, "", kShown},
         {"ZoomToWindow1", "Options1", "Zoom To Window", "", "", 0, "", kShown},
         {"ResizetoMedia1", "Options1", "Resize to Media", "", "", 0, "", kShown},
+        {"HardwareDecoding1", "Options1", BuiltInLex(2850).c_str(), "", "", 0, "", kShown},
         {"SubtitlesonMovie1", "Options1", "Subtitles on Movie", "", "", 0, "", kShown},
         {"SubtitlesoverMovie1", "Options1", "Subtitles over Movie", "", "", 0, "", kShown},
         {"ShowHints1", "Options1", "ShowHints", "", "", 0, "", kShown},

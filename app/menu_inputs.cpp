@@ -31,6 +31,7 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.PauseOnHide = s.PauseOnHide;
     in.ZoomToWindow = s.ZoomToWindow;
     in.ResizeToMedia = s.ResizeToMedia;
+    in.HardwareDecoding = s.HardwareDecoding;
     in.FullScreen = s.FullScreenMode;
     in.SubtitlesOnMovie = s.SubtitlesOnMovie;
     in.SubtitlesOverMovie = s.SubtitlesOverMovie;

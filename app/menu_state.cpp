@@ -26,6 +26,7 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     check("PauseOnHide1", in.PauseOnHide);
     check("ZoomToWindow1", in.ZoomToWindow);
     check("ResizetoMedia1", in.ResizeToMedia);
+    check("HardwareDecoding1", in.HardwareDecoding);
     check("SubtitlesonMovie1", in.SubtitlesOnMovie);
     check("SubtitlesoverMovie1", in.SubtitlesOverMovie);
     check("ShowHints1", in.ShowHints);

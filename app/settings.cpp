@@ -138,6 +138,7 @@ void LoadFromStore(Settings& s, SettingsHost& host) {
     // The custom graph builder starts off on every run, whatever was saved.
     s.RegisterOnRot = ReadBool(k, "registeronrot", false);
     s.Force16Bits = ReadBool(k, "force16bits", false);
+    s.HardwareDecoding = ReadBool(k, "hardwaredecoding", true);
     s.Resolution = ReadInt(k, "resolution", 0);
     if (s.Resolution != 640 && s.Resolution != 800) s.Resolution = 0;
     s.SaveMru = ReadBool(k, "savemru", true);
@@ -237,6 +238,7 @@ void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen
         WriteBool(k, "customrender", s.CustomRender);
         WriteBool(k, "registeronrot", s.RegisterOnRot);
         WriteBool(k, "force16bits", s.Force16Bits);
+        WriteBool(k, "hardwaredecoding", s.HardwareDecoding);
         WriteIntValue(k, "resolution", s.Resolution);
         WriteBool(k, "savemru", s.SaveMru);
         WriteBool(k, "renderlog", s.RenderLog);

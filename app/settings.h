@@ -54,6 +54,8 @@ struct Settings {
     bool CustomRender = false;
     bool RegisterOnRot = false;
     bool Force16Bits = false;
+    // GPU decoders where the machine has them (platform/engine/decoder_choice.h).
+    bool HardwareDecoding = true;
     int Resolution = 0;
     bool SaveMru = true;
     bool RenderLog = false;

@@ -25,6 +25,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
+#include "platform/engine/decoder_choice.h"
 #include "platform/events/wait.h"
 #include "playback/audio_output.h"
 #include "playback/session_saver.h"
@@ -78,6 +79,7 @@ void TQuovaForm::InitializeApp() {
 
         LoadSettings(settings, *this);
         settingsLoaded_ = true;
+        engine::DecoderChoice::Instance().SetHardwareAllowed(settings.HardwareDecoding);
         Step("settings");
 
         // The stored device when it is there, the default otherwise; a device

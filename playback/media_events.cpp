@@ -58,6 +58,9 @@ void Handle(const GraphEvent& e) {
             g.MediaComplete = true;
             g.MediaError = static_cast<HResult>(e.param1);
             break;
+        case EC_DECODER_REPLACED:
+            ShowOsdText(Lex(2840));
+            break;
         case EC_DVD_DOMAIN_CHANGE:
             s.DvdDomain = static_cast<int>(e.param1) - 1;
             DvdStatusRefresh();

@@ -93,6 +93,7 @@ class GraphBusBridge : public QObject {
     bool event(QEvent* e) override {
         if (e->type() != kBusEvent) return QObject::event(e);
         graph_->DrainBus();
+        graph_->ReplaceFailedDecoders();
         return true;
     }
 
@@ -315,6 +316,16 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
             GError* err = nullptr;
             gchar* debug = nullptr;
             gst_message_parse_error(msg, &err, &debug);
+            const FilterPtr decoder = HardwareDecoderOf(GST_MESSAGE_SRC(msg));
+            if (decoder || !failedDecoders_.empty()) {
+                Log(std::string("hardware decoder failed: ") + (err ? err->message : ""));
+                if (decoder && std::find(failedDecoders_.begin(), failedDecoders_.end(), decoder) ==
+                                   failedDecoders_.end())
+                    failedDecoders_.push_back(decoder);
+                if (err) g_error_free(err);
+                g_free(debug);
+                break;
+            }
             lastError_ = ResultFromGstError(err);
             Log(std::string("error: ") + (err ? err->message : "") + " (" + ErrorText(lastError_) +
                 ")");

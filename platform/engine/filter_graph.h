@@ -23,6 +23,7 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
+typedef struct _GstObject GstObject;
 
 namespace quova::engine {
 
@@ -188,6 +189,11 @@ class FilterGraph {
 
     // Bus messages queued by the streaming threads, handled on the UI thread.
     void DrainBus();
+    // Puts software decoders in the place of the hardware decoders that
+    // failed while the graph played, at the same position and state. Runs
+    // outside any other graph call (the bus's posted event), since it
+    // rebuilds part of the graph.
+    void ReplaceFailedDecoders();
 
     // How often a call waited out the whole bound for the pipeline to
     // settle. A pipeline that never settles costs one such wait, not one per
@@ -198,6 +204,12 @@ class FilterGraph {
     friend class GraphBusBridge;
 
     HResult Realise();
+    // The swap itself: each failed decoder out, intelligent connect from its
+    // upstream pin to where it fed (the failed ones now refused). Posts
+    // EC_DECODER_REPLACED once; false when a stream found no decoder.
+    bool SwapFailedDecoders();
+    // The hardware decoder `source` belongs to, or nullptr.
+    FilterPtr HardwareDecoderOf(GstObject* source) const;
     void TakeDown();
     void Reconcile();
     void Changed();
@@ -254,6 +266,11 @@ class FilterGraph {
     bool overrunEnded_ = false;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
     HResult lastError_ = S_OK;
+    // Hardware decoders that failed, to be replaced by software; errors that
+    // follow from theirs (the demuxer's failed push) are no errors of the
+    // medium.
+    std::vector<FilterPtr> failedDecoders_;
+    bool replacing_ = false;
     std::ofstream log_;
     std::function<void()> observer_;
     std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);

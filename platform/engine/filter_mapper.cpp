@@ -156,6 +156,13 @@ FilterMapper::FilterMapper() {
             info.merit = std::min(info.merit, MERIT_SW_COMPRESSOR);
         if (info.category == FilterCategory::Multiplexer || info.category == FilterCategory::Writer)
             info.merit = std::min(info.merit, MERIT_DO_NOT_USE);
+        // GStreamer 1.22 ranks the VA decoders "none", out of autoplugging's
+        // way; here a GPU decoder comes before the software ones for its
+        // type wherever it may be used (DecoderChoice), and software takes
+        // over when it fails.
+        info.hardware = info.category == FilterCategory::Decoder &&
+                        std::string_view(klass).find("Hardware") != std::string_view::npos;
+        if (info.hardware) info.merit = std::max(info.merit, MERIT_PREFERRED);
         AddTemplates(factory, info);
         if (IsAudioDecoder(info)) {
             // What the filter's output pin gives (audio_decoder_filter.h).

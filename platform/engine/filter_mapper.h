@@ -64,6 +64,9 @@ struct FilterInfo {
     bool hasInputPins = false;
     bool hasOutputPins = false;
     bool dynamicOutputs = false;  // output pads appear only once data flows
+    // A decoder on the GPU (klass "Hardware"): used only as DecoderChoice
+    // allows, and replaced by software when it fails.
+    bool hardware = false;
     std::vector<MediaType> inputTypes;
     std::vector<MediaType> outputTypes;
     // What the input pins accept, as GStreamer caps (for intelligent connect).

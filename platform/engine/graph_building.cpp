@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/engine/decoder_choice.h"
 #include "platform/engine/filter_graph.h"
 
 namespace quova::engine {
@@ -183,6 +184,8 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
         return out;
     }
     const bool fixed = gst_caps_is_fixed(caps);
+    const std::string codec = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+    const DecoderChoice& choice = DecoderChoice::Instance();
     for (const FilterInfo& f : FilterMapper::Instance().Filters()) {
         const bool intermediate =
             f.category == FilterCategory::Splitter || f.category == FilterCategory::Parser ||
@@ -193,6 +196,7 @@ std::vector<const FilterInfo*> FilterGraph::Candidates(const Pin& output) const 
         // Converters carry no rank, yet are what connections need most.
         if (f.merit <= MERIT_DO_NOT_USE && f.category != FilterCategory::Converter) continue;
         if (gst_caps_is_any(f.inputCaps.get())) continue;
+        if (f.hardware && !choice.MayDecode(codec, true)) continue;
         if (gst_caps_is_subset(caps, f.inputCaps.get()))
             out.push_back(&f);
         else if (!fixed && gst_caps_can_intersect(caps, f.inputCaps.get()))

@@ -73,7 +73,8 @@ HResult FilterGraph::Realise() {
         // streaming thread.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
         DrainBus();
-        while (!Failed(lastError_) && std::chrono::steady_clock::now() < deadline) {
+        while (!Failed(lastError_) && failedDecoders_.empty() &&
+               std::chrono::steady_clock::now() < deadline) {
             {
                 std::unique_lock guard(busLock_);
                 busArrived_.wait_until(guard, deadline, [this] { return !busQueue_.empty(); });
@@ -81,6 +82,23 @@ HResult FilterGraph::Realise() {
             DrainBus();
         }
         gst_element_set_state(pipeline_, GST_STATE_NULL);
+        // A GPU decoder that cannot start, or cannot take the stream's
+        // profile, makes the start fail wherever the error shows (the
+        // demuxer reports a refused format): the start is tried again with
+        // software before the medium is blamed. Failed decoders are
+        // remembered, so this happens once.
+        if (failedDecoders_.empty())
+            for (const FilterPtr& f : filters_)
+                if (f->Info().hardware &&
+                    gst_object_has_as_ancestor(GST_OBJECT(f->element()), GST_OBJECT(pipeline_)))
+                    failedDecoders_.push_back(f);
+        if (!failedDecoders_.empty() && !replacing_) {
+            replacing_ = true;
+            const bool swapped = SwapFailedDecoders();
+            replacing_ = false;
+            if (swapped) return Realise();
+        }
+        failedDecoders_.clear();
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
     realised_ = true;

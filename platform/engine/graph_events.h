@@ -18,6 +18,9 @@ inline constexpr long EC_USERABORT = 0x02;
 inline constexpr long EC_ERRORABORT = 0x03;
 inline constexpr long EC_PAUSED = 0x0E;
 inline constexpr long EC_STEP_COMPLETE = 0x24;
+// A hardware decoder failed and a software one took its place at the same
+// position (the player's own code, in the range left to applications).
+inline constexpr long EC_DECODER_REPLACED = 0x8001;
 // Room for the DVD navigator's events (0x101 and up).
 inline constexpr long EC_DVD_DOMAIN_CHANGE = 0x101;
 

@@ -16,6 +16,7 @@
 #include "app/popup_menu.h"
 #include "app/text_dialog.h"
 #include "graph/graph_state.h"
+#include "platform/engine/decoder_choice.h"
 #include "platform/registry/registry.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
@@ -48,6 +49,22 @@ TEST(CommandTable, EveryLeafItemHasACommandAndEveryCommandAnItem) {
     }
     for (const std::string& handler : commands)
         EXPECT_TRUE(named.count(handler)) << handler << " is on no item";
+}
+
+using HardwareDecodingCommand = testing::WindowTest;
+
+// On by default; the item turns the stored setting and the engine's choice
+// off together, and on again.
+TEST_F(HardwareDecodingCommand, TheItemTurnsTheSettingAndTheEnginesChoice) {
+    const auto& choice = engine::DecoderChoice::Instance();
+    ASSERT_TRUE(AppSettings().HardwareDecoding);
+    EXPECT_TRUE(choice.HardwareAllowed());
+    form_->popup().Trigger("HardwareDecoding1");
+    EXPECT_FALSE(AppSettings().HardwareDecoding);
+    EXPECT_FALSE(choice.HardwareAllowed());
+    form_->popup().Trigger("HardwareDecoding1");
+    EXPECT_TRUE(AppSettings().HardwareDecoding);
+    EXPECT_TRUE(choice.HardwareAllowed());
 }
 
 class InfoCommands : public testing::WindowTest {

@@ -42,7 +42,7 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
         " RecentFiles1=Recent Files(disabled){recentn1=recentn1(hidden)}"
         " Options1=Options{PreventScreenSaver1=Prevent ScreenSaver AlwaysOnTop1=Always On Top"
         " PauseOnHide1=Pause On Hide ZoomToWindow1=Zoom To Window ResizetoMedia1=Resize to"
-        " Media SubtitlesonMovie1=Subtitles on Movie SubtitlesoverMovie1=Subtitles over Movie"
+        " Media HardwareDecoding1=Hardware Decoding SubtitlesonMovie1=Subtitles on Movie SubtitlesoverMovie1=Subtitles over Movie"
         " ShowHints1=ShowHints Advanced1=Advanced{CustomGraphBuilder1=Custom Graph Builder"
         " RegisterGraphOnROT1=Register Graph on ROT ExtractAudio1=Extract Audio{PCMToWav=PCM to"
         " .wav MP3ToMp3=MP3 to .mp3 PCMtoMp3=PCM to .mp3 PCMtoogg1=PCM to .ogm (Vorbis)}"
