@@ -3,9 +3,13 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "lexicon/lexicon.h"
 #include "platform/engine/styled_cue_renderer.h"
@@ -38,11 +42,15 @@ int DefaultSubtitleTrack(const std::vector<TextTrackInfo>& tracks, std::string_v
     for (const auto& t : tracks)
         if (TrackGoesToTimetable(t)) candidates.push_back(&t);
     if (candidates.empty()) return -1;
-    // A flag set on every stream (muxers often do so) tells nothing.
-    std::vector<const TextTrackInfo*> marked;
-    for (const auto* t : candidates)
-        if (t->isDefault) marked.push_back(t);
-    if (!marked.empty() && marked.size() < candidates.size()) candidates = marked;
+    // A flag set on every stream (muxers often set the default flag on all)
+    // tells nothing; the forced flag is weighed first, as muxers that flag
+    // every stream default still flag the forced one apart.
+    for (const bool TextTrackInfo::*flag : {&TextTrackInfo::isForced, &TextTrackInfo::isDefault}) {
+        std::vector<const TextTrackInfo*> marked;
+        for (const auto* t : candidates)
+            if (t->*flag) marked.push_back(t);
+        if (!marked.empty() && marked.size() < candidates.size()) candidates = marked;
+    }
     if (!userLanguage.empty())
         for (const auto* t : candidates)
             if (t->language == userLanguage) return t->number;
@@ -200,6 +208,131 @@ void AddCueToTable(SubtitleTimetable& table, double start, double end, const std
 namespace {
 
 constexpr int kMaxStyledWidth = 1280;
+// Cues drawn ahead of the one shown.
+constexpr int kStyledCuesAhead = 2;
+// Images kept, at most a few megabytes each.
+constexpr size_t kStyledImagesKept = 8;
+
+// Draws styled cues on a thread of its own: libass takes tens of
+// milliseconds for a large frame, which the window must never wait for. The
+// next cues are drawn ahead of their time; the one shown is redrawn once its
+// image is there.
+class StyledCueDrawer {
+  public:
+    struct Job {
+        int generation = 0;
+        std::string event;
+        std::string header;
+        std::shared_ptr<const std::vector<engine::FontAttachment>> fonts;
+        QSize size;
+    };
+
+    ~StyledCueDrawer() {
+        {
+            std::lock_guard guard(lock_);
+            stop_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // The image of `event` for `size` if drawn; else queues it (first when
+    // `now`) and gives a null image.
+    QImage Image(const Job& job, bool now) {
+        std::lock_guard guard(lock_);
+        for (const auto& done : done_)
+            if (done.generation == job.generation && done.event == job.event &&
+                done.size == job.size)
+                return done.image;
+        for (auto it = queue_.begin(); it != queue_.end(); ++it)
+            if (it->generation == job.generation && it->event == job.event &&
+                it->size == job.size) {
+                if (now && it != queue_.begin()) {
+                    Job moved = std::move(*it);
+                    queue_.erase(it);
+                    queue_.push_front(std::move(moved));
+                }
+                return {};
+            }
+        if (busy_ && busyJob_.generation == job.generation && busyJob_.event == job.event &&
+            busyJob_.size == job.size)
+            return {};
+        if (now)
+            queue_.push_front(job);
+        else
+            queue_.push_back(job);
+        if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+        wake_.notify_all();
+        return {};
+    }
+
+    // Jobs of earlier generations are not drawn.
+    void Drop(int generation) {
+        std::lock_guard guard(lock_);
+        std::erase_if(queue_, [generation](const Job& j) { return j.generation < generation; });
+        std::erase_if(done_, [generation](const Done& d) { return d.generation < generation; });
+    }
+
+    std::thread::id DrawingThread() {
+        std::lock_guard guard(lock_);
+        return drawnOn_;
+    }
+
+  private:
+    struct Done {
+        int generation;
+        std::string event;
+        QSize size;
+        QImage image;
+    };
+
+    void Run() {
+        std::unique_lock guard(lock_);
+        for (;;) {
+            wake_.wait(guard, [this] { return stop_ || !queue_.empty(); });
+            if (stop_) return;
+            busyJob_ = std::move(queue_.front());
+            queue_.pop_front();
+            busy_ = true;
+            guard.unlock();
+            static const std::vector<engine::FontAttachment> kNoFonts;
+            const QImage image =
+                engine::RenderStyledCue(busyJob_.header, busyJob_.event, busyJob_.size,
+                                        busyJob_.fonts ? *busyJob_.fonts : kNoFonts);
+            guard.lock();
+            busy_ = false;
+            drawnOn_ = std::this_thread::get_id();
+            done_.push_back({busyJob_.generation, busyJob_.event, busyJob_.size, image});
+            while (done_.size() > kStyledImagesKept) done_.pop_front();
+            const int generation = busyJob_.generation;
+            const std::string event = busyJob_.event;
+            guard.unlock();
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app, [generation, event] { StyledCueDrawn(generation, event); },
+                    Qt::QueuedConnection);
+            guard.lock();
+        }
+    }
+
+    static void StyledCueDrawn(int generation, const std::string& event);
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    std::deque<Done> done_;
+    Job busyJob_;
+    bool busy_ = false;
+    bool stop_ = false;
+    std::thread::id drawnOn_;
+    std::thread thread_;
+};
+
+StyledCueDrawer& Drawer() {
+    static StyledCueDrawer drawer;
+    return drawer;
+}
 
 struct TrackRoad {
     std::string listedMovie;
@@ -212,14 +345,14 @@ struct TrackRoad {
     // Calls from a reader that has been replaced find another generation.
     int generation = 0;
     bool reportedEnd = false;
-    // The chosen SSA/ASS stream's script header, and its events by the text
-    // they show (with and without sound notes).
+    // The chosen SSA/ASS stream's script header and fonts, its events by the
+    // text they show (with and without sound notes) and by their start.
     std::string styledHeader;
+    std::shared_ptr<const std::vector<engine::FontAttachment>> styledFonts;
     std::map<std::string, std::string> styledEvents;
-    // The image drawn last, kept for redraws of the same text.
-    std::string imageText;
-    QSize imageFrame;
-    QImage image;
+    std::multimap<double, std::string> styledStarts;
+    // The size the window draws styled cues at, once it has asked for one.
+    QSize styledSize;
 };
 
 TrackRoad& Road() {
@@ -264,10 +397,10 @@ void StartTrack(const TextTrackInfo& track) {
     road.chosen = track.number;
     road.reportedEnd = false;
     road.styledEvents.clear();
-    road.image = QImage();
-    road.imageText.clear();
+    road.styledStarts.clear();
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
+    road.styledFonts = track.fonts;
     double position = 0;
     if (!port.Position(position) || !(position >= 0)) position = 0;
     // The cue due now may have begun a while before the position.
@@ -288,23 +421,59 @@ void StartTrack(const TextTrackInfo& track) {
 
 }  // namespace
 
+namespace {
+
+StyledCueDrawer::Job StyledJob(const std::string& event) {
+    const TrackRoad& road = Road();
+    return {road.generation, event, road.styledHeader, road.styledFonts, road.styledSize};
+}
+
+// Queues the cues that start after `after` (seconds) to be drawn before they are due.
+void DrawStyledCuesAhead(double after) {
+    const TrackRoad& road = Road();
+    if (road.styledSize.isEmpty()) return;
+    int count = 0;
+    for (auto it = road.styledStarts.upper_bound(after);
+         it != road.styledStarts.end() && count < kStyledCuesAhead; ++it, ++count)
+        Drawer().Image(StyledJob(it->second), false);
+}
+
+}  // namespace
+
+void StyledCueDrawer::StyledCueDrawn(int generation, const std::string& event) {
+    const TrackRoad& road = Road();
+    if (road.generation != generation || !TextPort().Option(SubtitleOption::SubtitlesOn)) return;
+    const auto shown = road.styledEvents.find(CurrentSubtitleText);
+    if (shown != road.styledEvents.end() && shown->second == event)
+        ShowSubtitle(CurrentSubtitleText);
+}
+
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
     TrackRoad& road = Road();
-    if (shownText.empty() || road.styledHeader.empty()) return {};
+    if (shownText.empty() || road.styledHeader.empty() || frame.isEmpty()) return {};
     const auto event = road.styledEvents.find(shownText);
     if (event == road.styledEvents.end()) return {};
-    if (road.imageText != shownText || road.imageFrame != frame || road.image.isNull()) {
-        // Drawing happens on the UI thread and grows with the pixels: large
-        // frames get the cue drawn at 1280 wide and stretched with the picture.
-        QSize size = frame;
-        if (size.width() > kMaxStyledWidth)
-            size =
-                QSize(kMaxStyledWidth, std::max(1, size.height() * kMaxStyledWidth / size.width()));
-        road.image = engine::RenderStyledCue(road.styledHeader, event->second, size);
-        road.imageText = shownText;
-        road.imageFrame = frame;
+    // Large frames get the cue drawn at 1280 wide, stretched with the picture.
+    QSize size = frame;
+    if (size.width() > kMaxStyledWidth)
+        size = QSize(kMaxStyledWidth, std::max(1, size.height() * kMaxStyledWidth / size.width()));
+    road.styledSize = size;
+    QImage image = Drawer().Image(StyledJob(event->second), true);
+    for (const auto& [start, raw] : road.styledStarts)
+        if (raw == event->second) {
+            DrawStyledCuesAhead(start);
+            break;
+        }
+    if (image.isNull()) {
+        // Nothing shows until the drawer has the cue; it redraws it then.
+        image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
     }
-    return road.image;
+    return image;
+}
+
+std::thread::id StyledCueDrawingThread() {
+    return Drawer().DrawingThread();
 }
 
 void ListSubtitleTracksForMovie() {
@@ -380,6 +549,7 @@ void StopSubtitleTrack() {
     TrackRoad& road = Road();
     ++road.generation;
     road.reader.reset();
+    Drawer().Drop(road.generation);
 }
 
 bool SubtitleTrackReading() {
@@ -411,7 +581,12 @@ void TakeSubtitleTrackCues() {
         if (kind == TextTrackKind::Styled && !road.styledHeader.empty() && !text.empty()) {
             road.styledEvents[CleanSubtitleText(text, false)] = cue.text;
             road.styledEvents[CleanSubtitleText(text, true)] = cue.text;
+            road.styledStarts.emplace(cue.start, cue.text);
         }
+    }
+    if (!road.styledStarts.empty()) {
+        double position = 0;
+        if (TextPort().Position(position)) DrawStyledCuesAhead(position);
     }
     SubtitlePort& port = TextPort();
     if (!hadAny && SubtitlesLoaded()) port.EnableSubtitleAdjust(true);

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/engine/text_tracks.h"
@@ -23,8 +24,9 @@ bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 std::string SubtitleTrackCaption(const engine::TextTrackInfo& track);
 
 // The stream shown when no subtitle file lies beside the movie, or -1: among
-// the timetable streams, those the container marks for selection when it marks
-// some but not all of them; among those, the first in `userLanguage` (an ISO
+// the timetable streams, those the container marks as forced when it marks
+// some but not all of them, and among those the ones it marks as default when
+// it marks some but not all of them; among those, the first in `userLanguage` (an ISO
 // 639-1 code) where one is tagged so, else the first.
 int DefaultSubtitleTrack(const std::vector<engine::TextTrackInfo>& tracks,
                          std::string_view userLanguage);
@@ -86,13 +88,18 @@ bool SubtitleTrackReading();
 // Whether the stream being read has been read to its end (or given up on).
 bool SubtitleTrackReadToEnd();
 
-// Inside the picture, an SSA/ASS stream's cue is drawn with its own styles:
-// the image to lay over a picture of `frame` size (the frame's own size) for
-// the text shown, as libass draws it; null when the text is no styled cue of
-// the chosen stream. Timing correction applies as for every cue, since the
-// timetable decides what is shown. Frames wider than 1280 get an image of that
-// width, to be stretched like the picture.
+// Inside the picture, an SSA/ASS stream's cue is drawn with its own styles
+// (and the fonts its file carries): the image to lay over a picture of
+// `frame` size (the frame's own size) for the text shown, as libass draws it;
+// null when the text is no styled cue of the chosen stream. Timing correction
+// applies as for every cue, since the timetable decides what is shown. Frames
+// wider than 1280 get an image of that width, to be stretched like the
+// picture. The cues are drawn on a thread of their own, the next ones ahead of
+// their time; a cue not drawn yet gives a transparent image, and is shown again
+// (ShowSubtitle) once it is drawn.
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
+// The thread that drew the last styled cue; never the UI thread.
+std::thread::id StyledCueDrawingThread();
 
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();

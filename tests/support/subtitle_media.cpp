@@ -9,19 +9,19 @@
 
 namespace quova::testing {
 
-namespace {
-
-std::string AssHeader(const std::string& colour) {
+std::string AssScriptHeader(const std::string& colour, const std::string& font) {
     return "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
            "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
            "OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, "
            "Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, "
-           "Encoding\nStyle: Default,Sans,48," +
-           colour + "," + colour +
+           "Encoding\nStyle: Default," +
+           font + ",48," + colour + "," + colour +
            ",&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,0,0,2,10,10,10,1\n\n"
            "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
            "Effect, Text\n";
 }
+
+namespace {
 
 GstBuffer* BytesBuffer(const std::string& bytes) {
     GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes.size(), nullptr);
@@ -77,7 +77,7 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
         GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), ("t" + std::to_string(k)).c_str());
         GstCaps* caps = nullptr;
         if (track.ass) {
-            GstBuffer* header = BytesBuffer(AssHeader(track.assColour));
+            GstBuffer* header = BytesBuffer(AssScriptHeader(track.assColour));
             caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
                                        nullptr);
             gst_buffer_unref(header);

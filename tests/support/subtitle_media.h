@@ -23,6 +23,11 @@ struct MadeSubtitleTrack {
     std::vector<MadeCue> cues;
 };
 
+// The script header of the ASS tracks made here: one style "Default" drawing
+// in `colour` (&HAABBGGRR) with `font`, bold, 48 px at the bottom centre of a
+// 320x240 play area.
+std::string AssScriptHeader(const std::string& colour, const std::string& font = "Sans");
+
 // Writes a Matroska file: MJPEG video (320x240, black, `framerate` as
 // GStreamer writes it, "10/1") `seconds` long and the subtitle tracks in the
 // order given. Returns "" or GStreamer's error text.
