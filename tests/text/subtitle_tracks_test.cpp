@@ -501,15 +501,18 @@ int PixelsApart(const QImage& a, const QImage& b) {
 TEST(StyledCueFonts, AFontTheFileCarriesDrawsTheCue) {
     const std::string font = RenamedSerifFont();
     if (font.empty()) GTEST_SKIP() << "DejaVu Serif Bold is not installed";
-    // matroskamux 1.22 writes no attachments, so the font comes as the
-    // Matroska demuxer gives one: a sample with the file's MIME type as caps
-    // and its name in a GstTagAttachmentInfo.
-    engine::FontAttachment attachment;
-    attachment.caps = "application/x-truetype-font";
-    attachment.info = "GstTagAttachmentInfo, filename=(string)quovat-serif.ttf;";
-    attachment.bytes = font;
+    testing::TempDir dir;
     const std::string header = testing::AssScriptHeader("&H00FFFFFF", "QuovaT Serif");
-    const std::vector<engine::FontAttachment> fonts = {attachment};
+    testing::WriteMatroskaWithAttachedFont(dir / "fonts.mkv", header, {{0.5, 1.5, "Quova Wg"}},
+                                           "quovat-serif.ttf", font);
+    const auto tracks = engine::ListTextTracks(dir / "fonts.mkv");
+    ASSERT_EQ(tracks.size(), 1u);
+    ASSERT_EQ(tracks[0].kind, TextTrackKind::Styled);
+    ASSERT_TRUE(tracks[0].fonts);
+    ASSERT_EQ(tracks[0].fonts->size(), 1u);
+    EXPECT_EQ(tracks[0].fonts->front().bytes, font);
+    EXPECT_EQ(engine::StyledScriptHeader(tracks[0].caps), header);
+    const std::vector<engine::FontAttachment>& fonts = *tracks[0].fonts;
     const std::string event = "0,0,Default,,0,0,0,,Quova Wg";
     const QSize size(320, 240);
     const QImage attached = engine::RenderStyledCue(header, event, size, fonts);
