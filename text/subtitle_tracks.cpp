@@ -382,6 +382,13 @@ void PublishSources() {
     TextPort().ShowSubtitleSources(items);
 }
 
+// The size styled cues are drawn at for a picture of `frame` size: large
+// frames get the cue drawn at 1280 wide, stretched with the picture.
+QSize StyledSize(const QSize& frame) {
+    if (frame.width() <= kMaxStyledWidth) return frame;
+    return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
+}
+
 void StartTrack(const TextTrackInfo& track) {
     TrackRoad& road = Road();
     SubtitlePort& port = TextPort();
@@ -401,6 +408,9 @@ void StartTrack(const TextTrackInfo& track) {
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
     road.styledFonts = track.fonts;
+    // The cues can be drawn ahead from the first on, for the picture's size.
+    const auto [width, height] = port.VideoSize();
+    road.styledSize = StyledSize(QSize(width, height));
     double position = 0;
     if (!port.Position(position) || !(position >= 0)) position = 0;
     // The cue due now may have begun a while before the position.
@@ -428,13 +438,14 @@ StyledCueDrawer::Job StyledJob(const std::string& event) {
     return {road.generation, event, road.styledHeader, road.styledFonts, road.styledSize};
 }
 
-// Queues the cues that start after `after` (seconds) to be drawn before they are due.
-void DrawStyledCuesAhead(double after) {
+// Queues the cue in effect at `at` (seconds) and the next ones to be drawn
+// before the window asks for them.
+void DrawStyledCuesAhead(double at) {
     const TrackRoad& road = Road();
-    if (road.styledSize.isEmpty()) return;
-    int count = 0;
-    for (auto it = road.styledStarts.upper_bound(after);
-         it != road.styledStarts.end() && count < kStyledCuesAhead; ++it, ++count)
+    if (road.styledSize.isEmpty() || road.styledStarts.empty()) return;
+    auto it = road.styledStarts.upper_bound(at);
+    if (it != road.styledStarts.begin()) --it;
+    for (int count = 0; it != road.styledStarts.end() && count <= kStyledCuesAhead; ++it, ++count)
         Drawer().Image(StyledJob(it->second), false);
 }
 
@@ -453,11 +464,7 @@ QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
     if (shownText.empty() || road.styledHeader.empty() || frame.isEmpty()) return {};
     const auto event = road.styledEvents.find(shownText);
     if (event == road.styledEvents.end()) return {};
-    // Large frames get the cue drawn at 1280 wide, stretched with the picture.
-    QSize size = frame;
-    if (size.width() > kMaxStyledWidth)
-        size = QSize(kMaxStyledWidth, std::max(1, size.height() * kMaxStyledWidth / size.width()));
-    road.styledSize = size;
+    road.styledSize = StyledSize(frame);
     QImage image = Drawer().Image(StyledJob(event->second), true);
     for (const auto& [start, raw] : road.styledStarts)
         if (raw == event->second) {

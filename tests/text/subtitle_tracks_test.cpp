@@ -439,6 +439,7 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
     ui.movieName = (dir / "styled.mkv").string();
     ui.duration = 4.0;
+    ui.videoSize = {320, 240};
     LoadSubtitlesForMovie();
     ASSERT_EQ(SubtitleTracks().size(), 1u);
     EXPECT_EQ(SubtitleTracks()[0].kind, TextTrackKind::Styled);
@@ -447,12 +448,9 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     testing::App();
     EXPECT_EQ(ShownAt(1.5), "GREEN");
 
-    // The window asks, gets nothing to show yet, and is told to draw the
-    // text again once the drawer, on a thread of its own, has it.
+    // The drawer, on a thread of its own, draws the cue before the window
+    // asks for it, and has the window draw the text again once it has it.
     ui.drawn.clear();
-    const QImage first = StyledSubtitleImage("GREEN", QSize(320, 240));
-    ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(qAlpha(first.pixel(0, 0)), 0);
     ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
     EXPECT_EQ(ui.drawn.back(), "GREEN");
     EXPECT_NE(StyledCueDrawingThread(), std::thread::id());
@@ -468,6 +466,13 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     EXPECT_EQ(qAlpha(image.pixel(160, 20)), 0);
     // A text that is no cue of the stream is drawn the plain way.
     EXPECT_TRUE(StyledSubtitleImage("other", QSize(320, 240)).isNull());
+    // At a size not drawn yet, nothing shows until the drawer has the cue.
+    ui.drawn.clear();
+    const QImage larger = StyledSubtitleImage("GREEN", QSize(640, 480));
+    ASSERT_FALSE(larger.isNull());
+    EXPECT_EQ(qAlpha(larger.pixel(0, 0)), 0);
+    ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
+    EXPECT_EQ(StyledSubtitleImage("GREEN", QSize(640, 480)).size(), QSize(640, 480));
 }
 
 // An installed font file under a family name no installed font has, as a
