@@ -211,7 +211,7 @@ constexpr int kMaxStyledWidth = 1280;
 // Cues drawn ahead of the one shown.
 constexpr int kStyledCuesAhead = 2;
 // Images kept, at most a few megabytes each.
-constexpr size_t kStyledImagesKept = 8;
+constexpr size_t kStyledImagesKept = 4;
 
 // Draws styled cues on a thread of its own: libass takes tens of
 // milliseconds for a large frame, which the window must never wait for. The

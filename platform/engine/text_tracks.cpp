@@ -663,6 +663,34 @@ void TextTrackReader::State::Run() {
     Notify();
 }
 
+namespace {
+
+// Reader threads still running. Never destroyed: a thread may outlive the
+// wait at the process's end.
+struct ReaderThreads {
+    std::mutex lock;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+ReaderThreads& Threads() {
+    static auto* threads = new ReaderThreads;
+    return *threads;
+}
+
+// The process's end waits a while for readers that were stopped: GStreamer
+// torn down under a running pipeline aborts the process. One stuck on a file
+// that does not answer is left after that.
+struct AwaitReadersAtExit {
+    ~AwaitReadersAtExit() {
+        ReaderThreads& t = Threads();
+        std::unique_lock guard(t.lock);
+        t.ended.wait_for(guard, std::chrono::seconds(3), [&t] { return t.running == 0; });
+    }
+};
+
+}  // namespace
+
 TextTrackReader::TextTrackReader(const std::filesystem::path& file, int number, double fromSeconds,
                                  std::function<void()> cuesReady)
     : state_(std::make_shared<State>()) {
@@ -673,7 +701,18 @@ TextTrackReader::TextTrackReader(const std::filesystem::path& file, int number, 
     state_->cuesReady = std::move(cuesReady);
     // The thread keeps the state alive: stopping never waits for it, as it
     // may hang on a file that does not answer (a stalled network share).
-    std::thread([s = state_] { s->Run(); }).detach();
+    static AwaitReadersAtExit awaitAtExit;
+    ReaderThreads& threads = Threads();
+    {
+        std::lock_guard guard(threads.lock);
+        ++threads.running;
+    }
+    std::thread([s = state_, &threads] {
+        s->Run();
+        std::lock_guard guard(threads.lock);
+        --threads.running;
+        threads.ended.notify_all();
+    }).detach();
 }
 
 TextTrackReader::~TextTrackReader() {
