@@ -369,15 +369,14 @@ const TextTrackInfo* TrackNumbered(int number) {
 void PublishSources() {
     TrackRoad& road = Road();
     std::vector<SubtitleSourceItem> items;
-    bool anyTrack = false;
-    for (const auto& t : road.tracks) anyTrack = anyTrack || TrackGoesToTimetable(t);
-    if (anyTrack) {
+    // Picture streams are offered too, so a user who knows the film has them
+    // learns why they do not show instead of missing them silently.
+    if (!road.tracks.empty()) {
         if (road.fileFound)
             items.push_back({Subtitles().SubtitleFileName.filename().string(), kSubtitleFileSource,
                              road.chosen == kSubtitleFileSource});
         for (const auto& t : road.tracks)
-            if (TrackGoesToTimetable(t))
-                items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
+            items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
     }
     TextPort().ShowSubtitleSources(items);
 }
@@ -427,6 +426,26 @@ void StartTrack(const TextTrackInfo& track) {
                     Qt::QueuedConnection);
         });
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
+}
+
+// A picture stream is chosen but cannot be drawn yet: the subtitles of the
+// source chosen before go away, so no other source's text passes for it, and
+// the user is told why nothing shows.
+void StopPictureTrack(const TextTrackInfo& track) {
+    TrackRoad& road = Road();
+    SubtitlePort& port = TextPort();
+    StopSubtitleTrack();
+    SubtitleTimetable& table = Subtitles();
+    const std::filesystem::path offered = table.SubtitleFileName;
+    ResetSubtitles(table, port.Duration());
+    table.SubtitleFileName = offered;
+    port.EnableSubtitleAdjust(false);
+    road.chosen = track.number;
+    road.styledEvents.clear();
+    road.styledStarts.clear();
+    road.styledHeader.clear();
+    ShowOsdMessage(FormatLex(2770, SubtitleTrackCaption(track)));
+    if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
 }
 
 }  // namespace
@@ -517,7 +536,12 @@ void ChooseSubtitleSourceForMovie(bool fileFound) {
     }
     road.chosen = choice;
     if (choice >= 0)
-        if (const TextTrackInfo* track = TrackNumbered(choice)) StartTrack(*track);
+        if (const TextTrackInfo* track = TrackNumbered(choice)) {
+            if (TrackGoesToTimetable(*track))
+                StartTrack(*track);
+            else
+                StopPictureTrack(*track);
+        }
     PublishSources();
 }
 
@@ -526,11 +550,13 @@ void SubtitleSourceClick(int source) {
     SubtitlePort& port = TextPort();
     if (!port.MediaFileOpen()) return;
     const TextTrackInfo* track = source >= 0 ? TrackNumbered(source) : nullptr;
-    if (source >= 0 && (!track || !TrackGoesToTimetable(*track))) return;
+    if (source >= 0 && !track) return;
     if (source == kSubtitleFileSource && !road.fileFound) return;
     road.remembered[road.listedMovie] = source;
     ShowSubtitle({});
-    if (track) {
+    if (track && !TrackGoesToTimetable(*track)) {
+        StopPictureTrack(*track);
+    } else if (track) {
         StartTrack(*track);
         ReadChaptersForMovie();
     } else {

@@ -70,7 +70,9 @@ int ChosenSubtitleSource();
 void ChooseSubtitleSourceForMovie(bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
-// choice is remembered for the movie until the program ends.
+// choice is remembered for the movie until the program ends. A picture stream
+// (VobSub, PGS) is listed and can be chosen, but is not drawn yet: choosing it
+// clears the text shown and says so on the OSD.
 void SubtitleSourceClick(int source);
 
 // A subtitle file the user loaded shows instead of any stream.

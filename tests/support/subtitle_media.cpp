@@ -85,6 +85,8 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
             caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
                                        nullptr);
             gst_buffer_unref(header);
+        } else if (track.picture) {
+            caps = gst_caps_new_empty_simple("subpicture/x-dvd");
         } else {
             caps = gst_caps_new_simple("text/x-raw", "format", G_TYPE_STRING, "utf8", nullptr);
         }

@@ -21,6 +21,9 @@ struct MadeSubtitleTrack {
     bool ass = false;
     std::string assColour = "&H0000FF00";
     std::vector<MadeCue> cues;
+    // A VobSub track (subpicture/x-dvd) whose cues' text are the sub-picture
+    // units' bytes as written.
+    bool picture = false;
 };
 
 // The script header of the ASS tracks made here: one style "Default" drawing

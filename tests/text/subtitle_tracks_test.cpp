@@ -548,5 +548,52 @@ TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
     EXPECT_TRUE(ui.subtitleSources.empty());
 }
 
+// One DVD sub-picture unit written by hand: a 4x2 picture of colour 1, shown
+// at once and never stopped: size, control offset, one RLE byte a field
+// (4 pixels of colour 1: nibbles 1,1), then the control sequence: delay 0,
+// next = itself, SET_COLOR, SET_CONTR, SET_DAREA 0..3 x 0..1, SET_DSPXA
+// 4/5, STA_DSP, end.
+std::string HandMadeSubPicture() {
+    const unsigned char bytes[] = {0x00, 0x1E, 0x00, 0x06, 0x11, 0x11, 0x00, 0x00, 0x00, 0x06,
+                                   0x03, 0x32, 0x10, 0x04, 0xFF, 0xF0, 0x05, 0x00, 0x00, 0x03,
+                                   0x00, 0x00, 0x01, 0x06, 0x00, 0x04, 0x00, 0x05, 0x01, 0xFF};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItSaysItIsNotShownYet) {
+    testing::TempDir dir;
+    MadeSubtitleTrack text{"en", "Words", false, "", {{1.0, 2.5, "Hello words"}}};
+    MadeSubtitleTrack picture{"fr", "Images", false, "", {{1.0, 2.5, HandMadeSubPicture()}}};
+    picture.picture = true;
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "pictures.mkv", 4.0, {text, picture}), "");
+    ui.movieName = (dir / "pictures.mkv").string();
+    ui.duration = 4.0;
+    const auto tracks = engine::ListTextTracks(dir / "pictures.mkv");
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(tracks[1].kind, TextTrackKind::Picture);
+    EXPECT_EQ(tracks[1].caps.rfind("subpicture/x-dvd", 0), 0u) << tracks[1].caps;
+
+    LocaleScope locale("fr");
+    LoadSubtitlesForMovie();
+    // The text track is still the default even in the picture track's language.
+    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hello words");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Words [en]", "Images [fr]"}));
+
+    OsdMessage.clear();
+    SubtitleSourceClick(1);
+    EXPECT_EQ(OsdMessage, "picture subtitles are not shown yet: Images [fr]");
+    EXPECT_TRUE(ui.subtitleSources[1].checked);
+    EXPECT_FALSE(SubtitleTrackReading());
+    // The other track's text does not pass for the pictures.
+    EXPECT_EQ(CurrentSubtitleText, "");
+    EXPECT_EQ(ShownAt(2.0), "");
+    // Back to the text track.
+    SubtitleSourceClick(0);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(2.2), "Hello words");
+}
+
 }  // namespace
 }  // namespace quova
