@@ -176,4 +176,41 @@ std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
     return picture;
 }
 
+std::optional<std::array<std::uint32_t, 16>> VobSubPalette(std::string_view index) {
+    for (size_t at = 0; at < index.size();) {
+        const size_t end = std::min(index.find('\n', at), index.size());
+        std::string_view line = index.substr(at, end - at);
+        at = end + 1;
+        constexpr std::string_view kKey = "palette:";
+        if (!line.starts_with(kKey)) continue;
+        line.remove_prefix(kKey.size());
+        std::array<std::uint32_t, 16> palette{};
+        size_t count = 0;
+        for (size_t from = 0; from <= line.size();) {
+            const size_t comma = std::min(line.find(',', from), line.size());
+            std::string_view value = line.substr(from, comma - from);
+            from = comma + 1;
+            while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+                value.remove_prefix(1);
+            while (!value.empty() &&
+                   (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+                value.remove_suffix(1);
+            if (value.empty() || value.size() > 6 || count == palette.size()) return std::nullopt;
+            std::uint32_t colour = 0;
+            for (const char c : value) {
+                const int digit = c >= '0' && c <= '9'   ? c - '0'
+                                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                         : -1;
+                if (digit < 0) return std::nullopt;
+                colour = colour << 4 | static_cast<std::uint32_t>(digit);
+            }
+            palette[count++] = colour;
+        }
+        if (count != palette.size()) return std::nullopt;
+        return palette;
+    }
+    return std::nullopt;
+}
+
 }  // namespace quova

@@ -33,4 +33,9 @@ std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
                                                  const std::array<std::uint32_t, 16>& palette,
                                                  std::string* error = nullptr);
 
+// The 16 colours (0xRRGGBB) of a VobSub track from its index text, which
+// Matroska keeps as the track's private data: the "palette:" line's 16
+// comma-separated hex values. Nothing when the line is missing or malformed.
+std::optional<std::array<std::uint32_t, 16>> VobSubPalette(std::string_view index);
+
 }  // namespace quova

@@ -97,5 +97,27 @@ TEST(DvdSubPicture, DamagedUnitsGiveNothingAndAReason) {
     }
 }
 
+TEST(DvdSubPicture, TheTracksPaletteComesFromItsIndexText) {
+    const std::string index =
+        "# VobSub index file, v7 (do not modify this line!)\r\nsize: 720x480\r\n"
+        "palette: 000000, ffffff, 808080, 1A2b3C, ff0000, 00ff00, 0000ff, 111111, 222222, "
+        "333333, 444444, 555555, 666666, 777777, 888888, 999999\r\n";
+    const auto palette = VobSubPalette(index);
+    ASSERT_TRUE(palette);
+    EXPECT_EQ((*palette)[0], 0x000000u);
+    EXPECT_EQ((*palette)[1], 0xFFFFFFu);
+    EXPECT_EQ((*palette)[3], 0x1A2B3Cu);
+    EXPECT_EQ((*palette)[6], 0x0000FFu);
+    EXPECT_EQ((*palette)[15], 0x999999u);
+    EXPECT_FALSE(VobSubPalette("size: 720x480\n"));
+    EXPECT_FALSE(VobSubPalette("palette: 000000, ffffff\n"));
+    EXPECT_FALSE(VobSubPalette("palette: " + std::string(16 * 8, ',') + "\n"));
+    std::string seventeen = "palette: 0";
+    for (int k = 0; k < 16; ++k) seventeen += ", 0";
+    EXPECT_FALSE(VobSubPalette(seventeen));
+    EXPECT_FALSE(VobSubPalette("palette: 00000g" + std::string(15, ',')));
+    EXPECT_FALSE(VobSubPalette("palette: 1234567, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0"));
+}
+
 }  // namespace
 }  // namespace quova
