@@ -15,7 +15,7 @@ namespace quova {
 // --- Deciding (no widgets, no pipelines)
 
 // The subtitle streams of a file that go through the timetable: text and
-// styled text (pictures are drawn by the video renderer instead).
+// styled text (picture streams are listed but not drawn yet).
 bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 
 // The menu caption of a stream: its title and language as the container tags
