@@ -61,8 +61,7 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.ControlBarVisible = form.edges().ControlBarVisible;
     in.ControlBarWanted = form.edges().ControlBarWanted;
     in.ChapterCount = Chapters().ChapterCount;
-    for (const auto& track : SubtitleTracks())
-        if (TrackGoesToTimetable(track)) ++in.SubtitleTrackCount;
+    in.SubtitleTrackCount = static_cast<int>(SubtitleTracks().size());
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
     in.ListCount = list.PlayListCount();

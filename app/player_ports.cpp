@@ -334,6 +334,10 @@ double PlayerPorts::FrameRate() {
     return Graph().FrameRate;
 }
 
+std::pair<int, int> PlayerPorts::VideoSize() {
+    return {Graph().VideoWidth, Graph().VideoHeight};
+}
+
 bool PlayerPorts::Position(double& seconds) {
     if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
     seconds = CurrentPosition();

@@ -68,6 +68,7 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     std::string MovieName() override;
     double Duration() override;
     double FrameRate() override;
+    std::pair<int, int> VideoSize() override;
     bool Position(double& seconds) override;
     void DrawSubtitle(const std::string& text) override;
     void EnableSubtitleAdjust(bool enabled) override;

@@ -192,6 +192,7 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2740, "Address of the medium (http, https or file):"},
     {2750, "only http, https and file addresses can be opened: %s"},
     {2760, "cannot play %s"},
+    {2770, "picture subtitles are not shown yet: %s"},
     {2840, "hardware decoder failed: decoding in software"},
     {2850, "Hardware Decoding"},
 };

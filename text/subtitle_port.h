@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quova {
@@ -38,6 +39,8 @@ class SubtitlePort {
     virtual std::string MovieName() = 0;
     virtual double Duration() = 0;
     virtual double FrameRate() = 0;
+    // The open movie's picture size in pixels; 0 x 0 without a picture.
+    virtual std::pair<int, int> VideoSize() = 0;
     // The position of the open medium in seconds; false when nothing is
     // open that could tell it.
     virtual bool Position(double& seconds) = 0;

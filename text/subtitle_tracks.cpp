@@ -3,9 +3,13 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "lexicon/lexicon.h"
 #include "platform/engine/styled_cue_renderer.h"
@@ -38,11 +42,15 @@ int DefaultSubtitleTrack(const std::vector<TextTrackInfo>& tracks, std::string_v
     for (const auto& t : tracks)
         if (TrackGoesToTimetable(t)) candidates.push_back(&t);
     if (candidates.empty()) return -1;
-    // A flag set on every stream (muxers often do so) tells nothing.
-    std::vector<const TextTrackInfo*> marked;
-    for (const auto* t : candidates)
-        if (t->isDefault) marked.push_back(t);
-    if (!marked.empty() && marked.size() < candidates.size()) candidates = marked;
+    // A flag set on every stream (muxers often set the default flag on all)
+    // tells nothing; the forced flag is weighed first, as muxers that flag
+    // every stream default still flag the forced one apart.
+    for (const bool TextTrackInfo::*flag : {&TextTrackInfo::isForced, &TextTrackInfo::isDefault}) {
+        std::vector<const TextTrackInfo*> marked;
+        for (const auto* t : candidates)
+            if (t->*flag) marked.push_back(t);
+        if (!marked.empty() && marked.size() < candidates.size()) candidates = marked;
+    }
     if (!userLanguage.empty())
         for (const auto* t : candidates)
             if (t->language == userLanguage) return t->number;
@@ -200,6 +208,131 @@ void AddCueToTable(SubtitleTimetable& table, double start, double end, const std
 namespace {
 
 constexpr int kMaxStyledWidth = 1280;
+// Cues drawn ahead of the one shown.
+constexpr int kStyledCuesAhead = 2;
+// Images kept, at most a few megabytes each.
+constexpr size_t kStyledImagesKept = 4;
+
+// Draws styled cues on a thread of its own: libass takes tens of
+// milliseconds for a large frame, which the window must never wait for. The
+// next cues are drawn ahead of their time; the one shown is redrawn once its
+// image is there.
+class StyledCueDrawer {
+  public:
+    struct Job {
+        int generation = 0;
+        std::string event;
+        std::string header;
+        std::shared_ptr<const std::vector<engine::FontAttachment>> fonts;
+        QSize size;
+    };
+
+    ~StyledCueDrawer() {
+        {
+            std::lock_guard guard(lock_);
+            stop_ = true;
+            queue_.clear();
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+    // The image of `event` for `size` if drawn; else queues it (first when
+    // `now`) and gives a null image.
+    QImage Image(const Job& job, bool now) {
+        std::lock_guard guard(lock_);
+        for (const auto& done : done_)
+            if (done.generation == job.generation && done.event == job.event &&
+                done.size == job.size)
+                return done.image;
+        for (auto it = queue_.begin(); it != queue_.end(); ++it)
+            if (it->generation == job.generation && it->event == job.event &&
+                it->size == job.size) {
+                if (now && it != queue_.begin()) {
+                    Job moved = std::move(*it);
+                    queue_.erase(it);
+                    queue_.push_front(std::move(moved));
+                }
+                return {};
+            }
+        if (busy_ && busyJob_.generation == job.generation && busyJob_.event == job.event &&
+            busyJob_.size == job.size)
+            return {};
+        if (now)
+            queue_.push_front(job);
+        else
+            queue_.push_back(job);
+        if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+        wake_.notify_all();
+        return {};
+    }
+
+    // Jobs of earlier generations are not drawn.
+    void Drop(int generation) {
+        std::lock_guard guard(lock_);
+        std::erase_if(queue_, [generation](const Job& j) { return j.generation < generation; });
+        std::erase_if(done_, [generation](const Done& d) { return d.generation < generation; });
+    }
+
+    std::thread::id DrawingThread() {
+        std::lock_guard guard(lock_);
+        return drawnOn_;
+    }
+
+  private:
+    struct Done {
+        int generation;
+        std::string event;
+        QSize size;
+        QImage image;
+    };
+
+    void Run() {
+        std::unique_lock guard(lock_);
+        for (;;) {
+            wake_.wait(guard, [this] { return stop_ || !queue_.empty(); });
+            if (stop_) return;
+            busyJob_ = std::move(queue_.front());
+            queue_.pop_front();
+            busy_ = true;
+            guard.unlock();
+            static const std::vector<engine::FontAttachment> kNoFonts;
+            const QImage image =
+                engine::RenderStyledCue(busyJob_.header, busyJob_.event, busyJob_.size,
+                                        busyJob_.fonts ? *busyJob_.fonts : kNoFonts);
+            guard.lock();
+            busy_ = false;
+            drawnOn_ = std::this_thread::get_id();
+            done_.push_back({busyJob_.generation, busyJob_.event, busyJob_.size, image});
+            while (done_.size() > kStyledImagesKept) done_.pop_front();
+            const int generation = busyJob_.generation;
+            const std::string event = busyJob_.event;
+            guard.unlock();
+            if (QCoreApplication* app = QCoreApplication::instance())
+                QMetaObject::invokeMethod(
+                    app, [generation, event] { StyledCueDrawn(generation, event); },
+                    Qt::QueuedConnection);
+            guard.lock();
+        }
+    }
+
+    static void StyledCueDrawn(int generation, const std::string& event);
+
+    std::mutex lock_;
+    std::condition_variable wake_;
+    std::deque<Job> queue_;
+    std::deque<Done> done_;
+    Job busyJob_;
+    bool busy_ = false;
+    bool stop_ = false;
+    std::thread::id drawnOn_;
+    std::thread thread_;
+};
+
+StyledCueDrawer& Drawer() {
+    static StyledCueDrawer drawer;
+    return drawer;
+}
 
 struct TrackRoad {
     std::string listedMovie;
@@ -212,14 +345,14 @@ struct TrackRoad {
     // Calls from a reader that has been replaced find another generation.
     int generation = 0;
     bool reportedEnd = false;
-    // The chosen SSA/ASS stream's script header, and its events by the text
-    // they show (with and without sound notes).
+    // The chosen SSA/ASS stream's script header and fonts, its events by the
+    // text they show (with and without sound notes) and by their start.
     std::string styledHeader;
+    std::shared_ptr<const std::vector<engine::FontAttachment>> styledFonts;
     std::map<std::string, std::string> styledEvents;
-    // The image drawn last, kept for redraws of the same text.
-    std::string imageText;
-    QSize imageFrame;
-    QImage image;
+    std::multimap<double, std::string> styledStarts;
+    // The size the window draws styled cues at, once it has asked for one.
+    QSize styledSize;
 };
 
 TrackRoad& Road() {
@@ -236,17 +369,23 @@ const TextTrackInfo* TrackNumbered(int number) {
 void PublishSources() {
     TrackRoad& road = Road();
     std::vector<SubtitleSourceItem> items;
-    bool anyTrack = false;
-    for (const auto& t : road.tracks) anyTrack = anyTrack || TrackGoesToTimetable(t);
-    if (anyTrack) {
+    // Picture streams are offered too, so a user who knows the film has them
+    // learns why they do not show instead of missing them silently.
+    if (!road.tracks.empty()) {
         if (road.fileFound)
             items.push_back({Subtitles().SubtitleFileName.filename().string(), kSubtitleFileSource,
                              road.chosen == kSubtitleFileSource});
         for (const auto& t : road.tracks)
-            if (TrackGoesToTimetable(t))
-                items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
+            items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
     }
     TextPort().ShowSubtitleSources(items);
+}
+
+// The size styled cues are drawn at for a picture of `frame` size: large
+// frames get the cue drawn at 1280 wide, stretched with the picture.
+QSize StyledSize(const QSize& frame) {
+    if (frame.width() <= kMaxStyledWidth) return frame;
+    return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
 }
 
 void StartTrack(const TextTrackInfo& track) {
@@ -264,10 +403,13 @@ void StartTrack(const TextTrackInfo& track) {
     road.chosen = track.number;
     road.reportedEnd = false;
     road.styledEvents.clear();
-    road.image = QImage();
-    road.imageText.clear();
+    road.styledStarts.clear();
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
+    road.styledFonts = track.fonts;
+    // The cues can be drawn ahead from the first on, for the picture's size.
+    const auto [width, height] = port.VideoSize();
+    road.styledSize = StyledSize(QSize(width, height));
     double position = 0;
     if (!port.Position(position) || !(position >= 0)) position = 0;
     // The cue due now may have begun a while before the position.
@@ -286,25 +428,78 @@ void StartTrack(const TextTrackInfo& track) {
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }
 
+// A picture stream is chosen but cannot be drawn yet: the subtitles of the
+// source chosen before go away, so no other source's text passes for it, and
+// the user is told why nothing shows.
+void StopPictureTrack(const TextTrackInfo& track) {
+    TrackRoad& road = Road();
+    SubtitlePort& port = TextPort();
+    StopSubtitleTrack();
+    SubtitleTimetable& table = Subtitles();
+    const std::filesystem::path offered = table.SubtitleFileName;
+    ResetSubtitles(table, port.Duration());
+    table.SubtitleFileName = offered;
+    port.EnableSubtitleAdjust(false);
+    road.chosen = track.number;
+    road.styledEvents.clear();
+    road.styledStarts.clear();
+    road.styledHeader.clear();
+    ShowOsdMessage(FormatLex(2770, SubtitleTrackCaption(track)));
+    if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
+}
+
 }  // namespace
+
+namespace {
+
+StyledCueDrawer::Job StyledJob(const std::string& event) {
+    const TrackRoad& road = Road();
+    return {road.generation, event, road.styledHeader, road.styledFonts, road.styledSize};
+}
+
+// Queues the cue in effect at `at` (seconds) and the next ones to be drawn
+// before the window asks for them.
+void DrawStyledCuesAhead(double at) {
+    const TrackRoad& road = Road();
+    if (road.styledSize.isEmpty() || road.styledStarts.empty()) return;
+    auto it = road.styledStarts.upper_bound(at);
+    if (it != road.styledStarts.begin()) --it;
+    for (int count = 0; it != road.styledStarts.end() && count <= kStyledCuesAhead; ++it, ++count)
+        Drawer().Image(StyledJob(it->second), false);
+}
+
+}  // namespace
+
+void StyledCueDrawer::StyledCueDrawn(int generation, const std::string& event) {
+    const TrackRoad& road = Road();
+    if (road.generation != generation || !TextPort().Option(SubtitleOption::SubtitlesOn)) return;
+    const auto shown = road.styledEvents.find(CurrentSubtitleText);
+    if (shown != road.styledEvents.end() && shown->second == event)
+        ShowSubtitle(CurrentSubtitleText);
+}
 
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
     TrackRoad& road = Road();
-    if (shownText.empty() || road.styledHeader.empty()) return {};
+    if (shownText.empty() || road.styledHeader.empty() || frame.isEmpty()) return {};
     const auto event = road.styledEvents.find(shownText);
     if (event == road.styledEvents.end()) return {};
-    if (road.imageText != shownText || road.imageFrame != frame || road.image.isNull()) {
-        // Drawing happens on the UI thread and grows with the pixels: large
-        // frames get the cue drawn at 1280 wide and stretched with the picture.
-        QSize size = frame;
-        if (size.width() > kMaxStyledWidth)
-            size =
-                QSize(kMaxStyledWidth, std::max(1, size.height() * kMaxStyledWidth / size.width()));
-        road.image = engine::RenderStyledCue(road.styledHeader, event->second, size);
-        road.imageText = shownText;
-        road.imageFrame = frame;
+    road.styledSize = StyledSize(frame);
+    QImage image = Drawer().Image(StyledJob(event->second), true);
+    for (const auto& [start, raw] : road.styledStarts)
+        if (raw == event->second) {
+            DrawStyledCuesAhead(start);
+            break;
+        }
+    if (image.isNull()) {
+        // Nothing shows until the drawer has the cue; it redraws it then.
+        image = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
     }
-    return road.image;
+    return image;
+}
+
+std::thread::id StyledCueDrawingThread() {
+    return Drawer().DrawingThread();
 }
 
 void ListSubtitleTracksForMovie() {
@@ -341,7 +536,12 @@ void ChooseSubtitleSourceForMovie(bool fileFound) {
     }
     road.chosen = choice;
     if (choice >= 0)
-        if (const TextTrackInfo* track = TrackNumbered(choice)) StartTrack(*track);
+        if (const TextTrackInfo* track = TrackNumbered(choice)) {
+            if (TrackGoesToTimetable(*track))
+                StartTrack(*track);
+            else
+                StopPictureTrack(*track);
+        }
     PublishSources();
 }
 
@@ -350,11 +550,13 @@ void SubtitleSourceClick(int source) {
     SubtitlePort& port = TextPort();
     if (!port.MediaFileOpen()) return;
     const TextTrackInfo* track = source >= 0 ? TrackNumbered(source) : nullptr;
-    if (source >= 0 && (!track || !TrackGoesToTimetable(*track))) return;
+    if (source >= 0 && !track) return;
     if (source == kSubtitleFileSource && !road.fileFound) return;
     road.remembered[road.listedMovie] = source;
     ShowSubtitle({});
-    if (track) {
+    if (track && !TrackGoesToTimetable(*track)) {
+        StopPictureTrack(*track);
+    } else if (track) {
         StartTrack(*track);
         ReadChaptersForMovie();
     } else {
@@ -380,6 +582,7 @@ void StopSubtitleTrack() {
     TrackRoad& road = Road();
     ++road.generation;
     road.reader.reset();
+    Drawer().Drop(road.generation);
 }
 
 bool SubtitleTrackReading() {
@@ -411,7 +614,12 @@ void TakeSubtitleTrackCues() {
         if (kind == TextTrackKind::Styled && !road.styledHeader.empty() && !text.empty()) {
             road.styledEvents[CleanSubtitleText(text, false)] = cue.text;
             road.styledEvents[CleanSubtitleText(text, true)] = cue.text;
+            road.styledStarts.emplace(cue.start, cue.text);
         }
+    }
+    if (!road.styledStarts.empty()) {
+        double position = 0;
+        if (TextPort().Position(position)) DrawStyledCuesAhead(position);
     }
     SubtitlePort& port = TextPort();
     if (!hadAny && SubtitlesLoaded()) port.EnableSubtitleAdjust(true);

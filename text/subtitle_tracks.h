@@ -4,6 +4,7 @@
 #include <QSize>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/engine/text_tracks.h"
@@ -14,7 +15,7 @@ namespace quova {
 // --- Deciding (no widgets, no pipelines)
 
 // The subtitle streams of a file that go through the timetable: text and
-// styled text (pictures are drawn by the video renderer instead).
+// styled text (picture streams are listed but not drawn yet).
 bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 
 // The menu caption of a stream: its title and language as the container tags
@@ -23,8 +24,9 @@ bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 std::string SubtitleTrackCaption(const engine::TextTrackInfo& track);
 
 // The stream shown when no subtitle file lies beside the movie, or -1: among
-// the timetable streams, those the container marks for selection when it marks
-// some but not all of them; among those, the first in `userLanguage` (an ISO
+// the timetable streams, those the container marks as forced when it marks
+// some but not all of them, and among those the ones it marks as default when
+// it marks some but not all of them; among those, the first in `userLanguage` (an ISO
 // 639-1 code) where one is tagged so, else the first.
 int DefaultSubtitleTrack(const std::vector<engine::TextTrackInfo>& tracks,
                          std::string_view userLanguage);
@@ -68,7 +70,9 @@ int ChosenSubtitleSource();
 void ChooseSubtitleSourceForMovie(bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
-// choice is remembered for the movie until the program ends.
+// choice is remembered for the movie until the program ends. A picture stream
+// (VobSub, PGS) is listed and can be chosen, but is not drawn yet: choosing it
+// clears the text shown and says so on the OSD.
 void SubtitleSourceClick(int source);
 
 // A subtitle file the user loaded shows instead of any stream.
@@ -86,13 +90,18 @@ bool SubtitleTrackReading();
 // Whether the stream being read has been read to its end (or given up on).
 bool SubtitleTrackReadToEnd();
 
-// Inside the picture, an SSA/ASS stream's cue is drawn with its own styles:
-// the image to lay over a picture of `frame` size (the frame's own size) for
-// the text shown, as libass draws it; null when the text is no styled cue of
-// the chosen stream. Timing correction applies as for every cue, since the
-// timetable decides what is shown. Frames wider than 1280 get an image of that
-// width, to be stretched like the picture.
+// Inside the picture, an SSA/ASS stream's cue is drawn with its own styles
+// (and the fonts its file carries): the image to lay over a picture of
+// `frame` size (the frame's own size) for the text shown, as libass draws it;
+// null when the text is no styled cue of the chosen stream. Timing correction
+// applies as for every cue, since the timetable decides what is shown. Frames
+// wider than 1280 get an image of that width, to be stretched like the
+// picture. The cues are drawn on a thread of their own, the next ones ahead of
+// their time; a cue not drawn yet gives a transparent image, and is shown again
+// (ShowSubtitle) once it is drawn.
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
+// The thread that drew the last styled cue; never the UI thread.
+std::thread::id StyledCueDrawingThread();
 
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();

@@ -36,6 +36,29 @@ GstBuffer* Plain(const QSize& frame, guint8 level, GstClockTime pts) {
     return buffer;
 }
 
+GstTagList* FontTags(const std::vector<FontAttachment>& fonts) {
+    GstTagList* tags = nullptr;
+    for (const FontAttachment& font : fonts) {
+        GstCaps* caps = gst_caps_from_string(font.caps.c_str());
+        GstStructure* info = gst_structure_from_string(font.info.c_str(), nullptr);
+        if (caps && info) {
+            GstBuffer* bytes = BytesBuffer(font.bytes);
+            GstSample* sample = gst_sample_new(bytes, caps, nullptr, info);
+            info = nullptr;
+            gst_buffer_unref(bytes);
+            if (!tags) {
+                tags = gst_tag_list_new_empty();
+                gst_tag_list_set_scope(tags, GST_TAG_SCOPE_GLOBAL);
+            }
+            gst_tag_list_add(tags, GST_TAG_MERGE_APPEND, GST_TAG_ATTACHMENT, sample, nullptr);
+            gst_sample_unref(sample);
+        }
+        if (caps) gst_caps_unref(caps);
+        if (info) gst_structure_free(info);
+    }
+    return tags;
+}
+
 }  // namespace
 
 std::string StyledScriptHeader(const std::string& caps) {
@@ -59,7 +82,8 @@ std::string StyledScriptHeader(const std::string& caps) {
     return header;
 }
 
-QImage RenderStyledCue(const std::string& header, const std::string& event, const QSize& frame) {
+QImage RenderStyledCue(const std::string& header, const std::string& event, const QSize& frame,
+                       const std::vector<FontAttachment>& fonts) {
     if (header.empty() || frame.isEmpty() || frame.width() > 8192 || frame.height() > 8192)
         return {};
     EnsureGstInitialized();
@@ -110,6 +134,9 @@ QImage RenderStyledCue(const std::string& header, const std::string& event, cons
     gst_object_unref(renderer);
 
     gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    // The renderer takes a file's fonts from the attachment tags its demuxer
+    // sends; this pipeline has none, so they are sent as the demuxer would.
+    if (GstTagList* tags = FontTags(fonts)) gst_element_send_event(text, gst_event_new_tag(tags));
     GstBuffer* cue = BytesBuffer(event);
     GST_BUFFER_PTS(cue) = 0;
     GST_BUFFER_DURATION(cue) = GST_SECOND;

@@ -7,7 +7,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <thread>
@@ -102,6 +104,169 @@ std::string ErrorTextOf(GstMessage* m) {
     return text;
 }
 
+// --- Matroska's forced flag
+
+// GStreamer 1.22's Matroska demuxer reads a track's forced flag but passes it
+// on neither as a stream flag nor as a tag; it is read from the file's track
+// headers here.
+class EbmlReader {
+  public:
+    explicit EbmlReader(std::ifstream& in) : in_(in) {}
+    // An element's id (its length marker kept, as Matroska writes ids).
+    bool Id(std::uint32_t& id) {
+        int first = in_.get();
+        if (first <= 0) return false;
+        int length = 1;
+        while (length <= 4 && !(first & (0x80 >> (length - 1)))) ++length;
+        if (length > 4) return false;
+        id = static_cast<std::uint32_t>(first);
+        for (int k = 1; k < length; ++k) {
+            const int next = in_.get();
+            if (next < 0) return false;
+            id = (id << 8) | static_cast<std::uint32_t>(next);
+        }
+        return true;
+    }
+    // An element's size; `unknown` where the writer left it open.
+    bool Size(std::uint64_t& size, bool& unknown) {
+        int first = in_.get();
+        if (first <= 0) return false;
+        int length = 1;
+        while (length <= 8 && !(first & (0x80 >> (length - 1)))) ++length;
+        if (length > 8) return false;
+        std::uint64_t value = static_cast<std::uint64_t>(first) & (0xFFu >> length);
+        bool allOnes = value == (0xFFu >> length);
+        for (int k = 1; k < length; ++k) {
+            const int next = in_.get();
+            if (next < 0) return false;
+            value = (value << 8) | static_cast<std::uint64_t>(next);
+            allOnes = allOnes && next == 0xFF;
+        }
+        unknown = allOnes;
+        size = value;
+        return true;
+    }
+    std::uint64_t Unsigned(std::uint64_t size) {
+        std::uint64_t value = 0;
+        for (std::uint64_t k = 0; k < size && k < 8; ++k)
+            value = (value << 8) | static_cast<std::uint64_t>(in_.get() & 0xFF);
+        if (size > 8) Skip(size - 8);
+        return value;
+    }
+    void Skip(std::uint64_t size) {
+        in_.seekg(static_cast<std::streamoff>(std::min<std::uint64_t>(size, 1ull << 40)),
+                  std::ios::cur);
+    }
+    std::uint64_t At() { return static_cast<std::uint64_t>(in_.tellg()); }
+    bool Good() const { return in_.good(); }
+
+  private:
+    std::ifstream& in_;
+};
+
+// The forced flag of each subtitle track (TrackType 0x11) of a Matroska file,
+// in the order of its track headers, which is the order of the demuxer's
+// "subtitle_N" pads.
+std::vector<bool> MatroskaForcedSubtitles(const std::filesystem::path& file) {
+    constexpr std::uint32_t kEbml = 0x1A45DFA3, kSegment = 0x18538067, kTracks = 0x1654AE6B,
+                            kTrackEntry = 0xAE, kTrackType = 0x83, kFlagForced = 0x55AA,
+                            kCluster = 0x1F43B675;
+    std::vector<bool> forced;
+    std::ifstream in(file, std::ios::binary);
+    EbmlReader r(in);
+    std::uint32_t id = 0;
+    std::uint64_t size = 0;
+    bool unknown = false;
+    if (!r.Id(id) || id != kEbml || !r.Size(size, unknown) || unknown) return {};
+    r.Skip(size);
+    if (!r.Id(id) || id != kSegment || !r.Size(size, unknown)) return {};
+    // The track headers come before the first cluster; a file that puts them
+    // elsewhere is read without the flag.
+    for (int elements = 0; elements < 64 && r.Good(); ++elements) {
+        if (!r.Id(id) || !r.Size(size, unknown) || unknown || id == kCluster) break;
+        if (id != kTracks) {
+            r.Skip(size);
+            continue;
+        }
+        const std::uint64_t tracksEnd = r.At() + size;
+        while (r.Good() && r.At() < tracksEnd) {
+            if (!r.Id(id) || !r.Size(size, unknown) || unknown) return forced;
+            if (id != kTrackEntry) {
+                r.Skip(size);
+                continue;
+            }
+            const std::uint64_t entryEnd = r.At() + size;
+            std::uint64_t type = 0, isForced = 0;
+            while (r.Good() && r.At() < entryEnd) {
+                if (!r.Id(id) || !r.Size(size, unknown) || unknown) return forced;
+                if (id == kTrackType)
+                    type = r.Unsigned(size);
+                else if (id == kFlagForced)
+                    isForced = r.Unsigned(size);
+                else
+                    r.Skip(size);
+            }
+            if (type == 0x11) forced.push_back(isForced != 0);
+        }
+        break;
+    }
+    return forced;
+}
+
+// The fonts among the attachments the demuxer sent down `pad` as tags.
+std::vector<FontAttachment> FontsOf(GstPad* pad) {
+    std::vector<FontAttachment> fonts;
+    for (guint k = 0;; ++k) {
+        GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_TAG, k);
+        if (!event) break;
+        GstTagList* tags = nullptr;
+        gst_event_parse_tag(event, &tags);
+        const guint count = tags ? gst_tag_list_get_tag_size(tags, GST_TAG_ATTACHMENT) : 0;
+        for (guint i = 0; i < count; ++i) {
+            GstSample* sample = nullptr;
+            if (!gst_tag_list_get_sample_index(tags, GST_TAG_ATTACHMENT, i, &sample)) continue;
+            GstBuffer* buffer = gst_sample_get_buffer(sample);
+            GstCaps* caps = gst_sample_get_caps(sample);
+            const GstStructure* info = gst_sample_get_info(sample);
+            const gchar* name = info ? gst_structure_get_string(info, "filename") : nullptr;
+            const std::string lowerName = Lower(name ? name : "");
+            const std::string type = caps && !gst_caps_is_empty(caps) && !gst_caps_is_any(caps)
+                                         ? gst_structure_get_name(gst_caps_get_structure(caps, 0))
+                                         : "";
+            // Pictures and other files a film may carry are no business of libass.
+            const bool font = type.find("font") != std::string::npos ||
+                              type == "application/vnd.ms-opentype" ||
+                              lowerName.ends_with(".ttf") || lowerName.ends_with(".otf") ||
+                              lowerName.ends_with(".ttc");
+            GstMapInfo map;
+            if (font && buffer && info && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+                FontAttachment attachment;
+                attachment.bytes.assign(reinterpret_cast<const char*>(map.data), map.size);
+                gst_buffer_unmap(buffer, &map);
+                gchar* capsText = caps ? gst_caps_to_string(caps) : nullptr;
+                gchar* infoText = gst_structure_to_string(info);
+                attachment.caps = capsText ? capsText : "";
+                attachment.info = infoText ? infoText : "";
+                g_free(capsText);
+                g_free(infoText);
+                fonts.push_back(std::move(attachment));
+            }
+            gst_sample_unref(sample);
+        }
+        gst_event_unref(event);
+    }
+    return fonts;
+}
+
+// The N of a Matroska demuxer's "subtitle_N" pad, or -1.
+int SubtitlePadIndex(GstPad* pad) {
+    gchar* name = gst_pad_get_name(pad);
+    int index = -1;
+    if (name && std::string_view(name).starts_with("subtitle_")) index = std::atoi(name + 9);
+    g_free(name);
+    return index;
+}
+
 // --- Listing
 
 struct Listing {
@@ -150,9 +315,12 @@ void OnListedNoMorePads(GstElement*, gpointer data) {
     l->changed.notify_all();
 }
 
-TextTrackInfo DescribePad(GstPad* pad, int number) {
+TextTrackInfo DescribePad(GstPad* pad, int number, const std::vector<bool>& forced) {
     TextTrackInfo info;
     info.number = number;
+    if (const int index = SubtitlePadIndex(pad);
+        index >= 0 && static_cast<size_t>(index) < forced.size())
+        info.isForced = forced[static_cast<size_t>(index)];
     GstCaps* caps = PadCaps(pad);
     if (caps) {
         KindOfCaps(caps, info.kind);
@@ -160,6 +328,11 @@ TextTrackInfo DescribePad(GstPad* pad, int number) {
         info.caps = text;
         g_free(text);
         gst_caps_unref(caps);
+    }
+    if (info.kind == TextTrackKind::Styled) {
+        auto fonts = FontsOf(pad);
+        if (!fonts.empty())
+            info.fonts = std::make_shared<const std::vector<FontAttachment>>(std::move(fonts));
     }
     if (GstEvent* start = gst_pad_get_sticky_event(pad, GST_EVENT_STREAM_START, 0)) {
         GstStreamFlags flags = GST_STREAM_FLAG_NONE;
@@ -246,10 +419,13 @@ std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int
         if (std::chrono::steady_clock::now() >= until) break;
     }
     std::vector<TextTrackInfo> tracks;
+    const std::vector<bool> forced = std::string_view(demuxName) == "matroskademux"
+                                         ? MatroskaForcedSubtitles(file)
+                                         : std::vector<bool>{};
     {
         std::lock_guard guard(l.lock);
         for (size_t k = 0; k < l.streams.size(); ++k)
-            tracks.push_back(DescribePad(l.streams[k].pad, static_cast<int>(k)));
+            tracks.push_back(DescribePad(l.streams[k].pad, static_cast<int>(k), forced));
     }
     gst_element_set_state(l.pipeline, GST_STATE_NULL);
     for (auto& s : l.streams) gst_object_unref(s.pad);
@@ -279,7 +455,6 @@ struct TextTrackReader::State {
     bool secondPass = false;
     // How far the stream's data (cues and gaps) reached in the first pass.
     double reached = -1;
-    std::thread thread;
 
     void Notify() {
         std::lock_guard guard(lock);
@@ -488,6 +663,34 @@ void TextTrackReader::State::Run() {
     Notify();
 }
 
+namespace {
+
+// Reader threads still running. Never destroyed: a thread may outlive the
+// wait at the process's end.
+struct ReaderThreads {
+    std::mutex lock;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+ReaderThreads& Threads() {
+    static auto* threads = new ReaderThreads;
+    return *threads;
+}
+
+// The process's end waits a while for readers that were stopped: GStreamer
+// torn down under a running pipeline aborts the process. One stuck on a file
+// that does not answer is left after that.
+struct AwaitReadersAtExit {
+    ~AwaitReadersAtExit() {
+        ReaderThreads& t = Threads();
+        std::unique_lock guard(t.lock);
+        t.ended.wait_for(guard, std::chrono::seconds(3), [&t] { return t.running == 0; });
+    }
+};
+
+}  // namespace
+
 TextTrackReader::TextTrackReader(const std::filesystem::path& file, int number, double fromSeconds,
                                  std::function<void()> cuesReady)
     : state_(std::make_shared<State>()) {
@@ -496,18 +699,30 @@ TextTrackReader::TextTrackReader(const std::filesystem::path& file, int number, 
     state_->number = number;
     state_->from = fromSeconds;
     state_->cuesReady = std::move(cuesReady);
-    state_->thread = std::thread([s = state_.get()] { s->Run(); });
+    // The thread keeps the state alive: stopping never waits for it, as it
+    // may hang on a file that does not answer (a stalled network share).
+    static AwaitReadersAtExit awaitAtExit;
+    ReaderThreads& threads = Threads();
+    {
+        std::lock_guard guard(threads.lock);
+        ++threads.running;
+    }
+    std::thread([s = state_, &threads] {
+        s->Run();
+        std::lock_guard guard(threads.lock);
+        --threads.running;
+        threads.ended.notify_all();
+    }).detach();
 }
 
 TextTrackReader::~TextTrackReader() {
     state_->cancel = true;
     {
         // No call back once the owner is going; the reader sees the flag
-        // within one wait on its bus.
+        // within one wait on its bus and ends by itself.
         std::lock_guard guard(state_->lock);
         state_->cuesReady = nullptr;
     }
-    if (state_->thread.joinable()) state_->thread.join();
 }
 
 std::vector<TextCue> TextTrackReader::TakeCues() {

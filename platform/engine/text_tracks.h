@@ -15,6 +15,15 @@ enum class TextTrackKind {
     Picture,    // VobSub or PGS bitmaps
 };
 
+// A file a container carries for its styled streams (a Matroska attachment
+// that is a font), as GStreamer gives it: its caps and description
+// (GstTagAttachmentInfo, with the file name) in GStreamer's text form.
+struct FontAttachment {
+    std::string caps;
+    std::string info;
+    std::string bytes;
+};
+
 // One subtitle stream of a Matroska, MP4 or Ogg file.
 struct TextTrackInfo {
     // The stream's place among the file's subtitle streams, in the order the
@@ -26,7 +35,12 @@ struct TextTrackInfo {
     std::string title;
     // The container asks for the stream to be selected (Matroska's default flag).
     bool isDefault = false;
+    // The container asks for the stream to be shown even to those who chose
+    // no subtitles of their own (Matroska's forced flag).
+    bool isForced = false;
     std::string caps;
+    // For a styled stream, the fonts its file carries; null when none.
+    std::shared_ptr<const std::vector<FontAttachment>> fonts;
 };
 
 // The subtitle streams of `file`. Empty when the file is no Matroska, MP4 or
@@ -52,7 +66,8 @@ class TextTrackReader {
   public:
     TextTrackReader(const std::filesystem::path& file, int number, double fromSeconds,
                     std::function<void()> cuesReady);
-    // Stops reading at once; never waits for the file.
+    // Stops reading at once; never waits for the file or the reader's thread,
+    // which ends by itself.
     ~TextTrackReader();
     TextTrackReader(const TextTrackReader&) = delete;
     TextTrackReader& operator=(const TextTrackReader&) = delete;

@@ -33,6 +33,7 @@ class NoWindow final : public quova::SubtitlePort {
     std::string MovieName() override { return {}; }
     double Duration() override { return 0; }
     double FrameRate() override { return 0; }
+    std::pair<int, int> VideoSize() override { return {0, 0}; }
     bool Position(double&) override { return false; }
     void DrawSubtitle(const std::string&) override {}
     void EnableSubtitleAdjust(bool) override {}

@@ -43,6 +43,7 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     bool mediaFileOpen = false;
     std::string movieName;
     double duration = 0, frameRate = 0;
+    std::pair<int, int> videoSize{0, 0};
     // Unset: nothing open can tell a position.
     std::optional<double> position;
     std::vector<std::string> drawn, errors;
@@ -141,6 +142,7 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     std::string MovieName() override { return movieName; }
     double Duration() override { return duration; }
     double FrameRate() override { return frameRate; }
+    std::pair<int, int> VideoSize() override { return videoSize; }
     bool Position(double& seconds) override;
     void DrawSubtitle(const std::string& text) override {
         drawn.push_back(text);

@@ -3,25 +3,29 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
 
 #include "tests/support/gst_media.h"
 
 namespace quova::testing {
 
-namespace {
-
-std::string AssHeader(const std::string& colour) {
+std::string AssScriptHeader(const std::string& colour, const std::string& font) {
     return "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
            "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
            "OutlineColour, BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, "
            "Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, MarginR, MarginV, "
-           "Encoding\nStyle: Default,Sans,48," +
-           colour + "," + colour +
+           "Encoding\nStyle: Default," +
+           font + ",48," + colour + "," + colour +
            ",&H00000000,&H00000000,-1,0,0,0,100,100,0,0,1,0,0,2,10,10,10,1\n\n"
            "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
            "Effect, Text\n";
 }
+
+namespace {
 
 GstBuffer* BytesBuffer(const std::string& bytes) {
     GstBuffer* buffer = gst_buffer_new_allocate(nullptr, bytes.size(), nullptr);
@@ -77,10 +81,12 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
         GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), ("t" + std::to_string(k)).c_str());
         GstCaps* caps = nullptr;
         if (track.ass) {
-            GstBuffer* header = BytesBuffer(AssHeader(track.assColour));
+            GstBuffer* header = BytesBuffer(AssScriptHeader(track.assColour));
             caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
                                        nullptr);
             gst_buffer_unref(header);
+        } else if (track.picture) {
+            caps = gst_caps_new_empty_simple("subpicture/x-dvd");
         } else {
             caps = gst_caps_new_simple("text/x-raw", "format", G_TYPE_STRING, "utf8", nullptr);
         }
@@ -105,6 +111,75 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
 }
 
 }  // namespace
+
+namespace {
+
+// EBML as the Matroska element table defines it: an ID as written, a size
+// in eight bytes, the data.
+std::string Element(std::uint32_t id, const std::string& data) {
+    std::string out;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        if (const auto byte = static_cast<unsigned char>(id >> shift); byte || !out.empty())
+            out += static_cast<char>(byte);
+    out += '\x01';
+    for (int shift = 48; shift >= 0; shift -= 8)
+        out += static_cast<char>((static_cast<std::uint64_t>(data.size()) >> shift) & 0xFF);
+    return out + data;
+}
+
+std::string Unsigned(std::uint32_t id, std::uint64_t value) {
+    std::string bytes;
+    for (int shift = 56; shift >= 0; shift -= 8)
+        bytes += static_cast<char>((value >> shift) & 0xFF);
+    return Element(id, bytes);
+}
+
+}  // namespace
+
+void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
+                                   const std::vector<MadeCue>& cues, const std::string& fontName,
+                                   const std::string& font) {
+    const std::string ebml =
+        Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
+                                Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
+                                Unsigned(0x4287, 4) + Unsigned(0x4285, 2));
+    double seconds = 1.0;
+    for (const MadeCue& cue : cues) seconds = std::max(seconds, cue.end);
+    const double milliseconds = seconds * 1000.0;
+    std::string duration(8, '\0');
+    std::uint64_t durationBits = 0;
+    std::memcpy(&durationBits, &milliseconds, sizeof durationBits);
+    for (int k = 0; k < 8; ++k)
+        duration[static_cast<size_t>(k)] = static_cast<char>((durationBits >> (56 - 8 * k)) & 0xFF);
+    const std::string info =
+        Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
+                                Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
+    const std::string tracks =
+        Element(0x1654AE6B, Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) +
+                                              Unsigned(0x83, 0x11) + Element(0x86, "S_TEXT/ASS") +
+                                              Element(0x63A2, header) + Element(0x22B59C, "eng")));
+    const std::string attachments =
+        Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
+                                                Element(0x4660, "application/x-truetype-font") +
+                                                Element(0x465C, font) + Unsigned(0x46AE, 1)));
+    // One cluster at 0 ms; each cue a block of track 1 with its duration.
+    std::string blocks;
+    int readOrder = 0;
+    for (const MadeCue& cue : cues) {
+        const auto start = static_cast<std::int16_t>(std::lround(cue.start * 1000.0));
+        std::string block = "\x81";
+        block += static_cast<char>((start >> 8) & 0xFF);
+        block += static_cast<char>(start & 0xFF);
+        block += '\0';
+        block += std::to_string(readOrder++) + ",0,Default,,0,0,0,," + cue.text;
+        blocks += Element(
+            0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
+                                                            (cue.end - cue.start) * 1000.0))));
+    }
+    const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
+    std::ofstream file(out, std::ios::binary);
+    file << ebml << Element(0x18538067, info + tracks + attachments + cluster);
+}
 
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
                                       const std::vector<MadeSubtitleTrack>& tracks,

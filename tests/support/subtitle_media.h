@@ -21,7 +21,23 @@ struct MadeSubtitleTrack {
     bool ass = false;
     std::string assColour = "&H0000FF00";
     std::vector<MadeCue> cues;
+    // A VobSub track (subpicture/x-dvd) whose cues' text are the sub-picture
+    // units' bytes as written.
+    bool picture = false;
 };
+
+// The script header of the ASS tracks made here: one style "Default" drawing
+// in `colour` (&HAABBGGRR) with `font`, bold, 48 px at the bottom centre of a
+// 320x240 play area.
+std::string AssScriptHeader(const std::string& colour, const std::string& font = "Sans");
+
+// Writes a Matroska file by hand (matroskamux 1.22 writes no attachments): one
+// ASS track with `header` as its script and `cues` (event text fields), and
+// `font` attached as `fontName` (application/x-truetype-font) before the
+// first cluster, as mkvmerge places attachments.
+void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
+                                   const std::vector<MadeCue>& cues, const std::string& fontName,
+                                   const std::string& font);
 
 // Writes a Matroska file: MJPEG video (320x240, black, `framerate` as
 // GStreamer writes it, "10/1") `seconds` long and the subtitle tracks in the

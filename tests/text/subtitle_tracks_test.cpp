@@ -1,15 +1,23 @@
 #include "text/subtitle_tracks.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <future>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/engine/styled_cue_renderer.h"
+#include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
 #include "tests/support/subtitle_media.h"
@@ -52,6 +60,18 @@ TEST(SubtitleTrackChoice, TheUsersLanguageElseTheFirstAndPartialFlagsNarrowTheCh
     // Every stream flagged: the flag tells nothing.
     const std::vector<TextTrackInfo> allFlagged = {Track(0, "en", true), Track(1, "de", true)};
     EXPECT_EQ(DefaultSubtitleTrack(allFlagged, "de"), 1);
+    // A forced stream wins like a default one, also where every stream is
+    // flagged default; several forced ones leave the choice to the language.
+    TextTrackInfo forced = Track(2, "fr");
+    forced.isForced = true;
+    EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en"), Track(1, "de"), forced}, "en"), 2);
+    EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en"), Track(1, "de", true), forced}, "en"), 2);
+    forced.isDefault = true;
+    EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en", true), Track(1, "de", true), forced}, "en"), 2);
+    forced.isDefault = false;
+    TextTrackInfo forcedToo = Track(3, "it");
+    forcedToo.isForced = true;
+    EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en"), forced, forcedToo}, "it"), 3);
     EXPECT_EQ(DefaultSubtitleTrack({Track(0, "en", false, TextTrackKind::Picture)}, "en"), -1);
     EXPECT_EQ(DefaultSubtitleTrack({}, "en"), -1);
 }
@@ -141,6 +161,32 @@ TEST(TextTrackListing, BothTracksAreListedWithLanguageAndTitle) {
     EXPECT_TRUE(engine::ListTextTracks(dir / "missing.mkv").empty());
 }
 
+TEST(TextTrackListing, AMatroskaTracksForcedFlagIsRead) {
+    // matroskamux writes no forced flag: the second track's name element
+    // (ID 0x536E, "Forced" and its NUL) is overwritten in place by FlagForced (0x55AA) = 1
+    // and a Void element (0xEC) filling the rest, as the Matroska element
+    // table defines them.
+    testing::TempDir dir;
+    const std::vector<MadeSubtitleTrack> tracks = {
+        {"en", "", false, "", {{1.0, 2.0, "one"}}},
+        {"de", "Forced", false, "", {{1.0, 2.0, "eins"}}},
+    };
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "made.mkv", 3.0, tracks), "");
+    std::string bytes = testing::ReadFile(dir / "made.mkv");
+    const std::string name = std::string("\x53\x6E\x87") + std::string("Forced", 7);
+    const auto at = bytes.find(name);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, name.size(), std::string("\x55\xAA\x81\x01\xEC\x84\x00\x00\x00\x00", 10));
+    testing::WriteFile(dir / "forced.mkv", bytes);
+
+    const auto listed = engine::ListTextTracks(dir / "forced.mkv");
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_FALSE(listed[0].isForced);
+    EXPECT_TRUE(listed[1].isForced);
+    EXPECT_EQ(DefaultSubtitleTrack(listed, "en"), 1);
+    for (const auto& t : engine::ListTextTracks(dir / "made.mkv")) EXPECT_FALSE(t.isForced);
+}
+
 TEST(TextTrackListing, AnMp4TimedTextTrackIsListedAndReadFromTheMiddle) {
     testing::TempDir dir;
     const MadeSubtitleTrack track{"fr", "", false, "", {{1.0, 2.0, "Un"}, {3.0, 4.0, "Deux"}}};
@@ -168,6 +214,23 @@ TEST(TextTrackListing, AnMp4TimedTextTrackIsListedAndReadFromTheMiddle) {
     EXPECT_NEAR(cues[0].end, 2.0, 0.01);
     EXPECT_EQ(cues[1].text, "Deux");
     EXPECT_NEAR(cues[1].start, 3.0, 0.01);
+}
+
+TEST(TextTrackListing, StoppingAReaderWhoseFileDoesNotAnswerReturnsAtOnce) {
+    // A FIFO without a writer stands for a file on a share that has stalled:
+    // opening it blocks until someone writes.
+    testing::TempDir dir;
+    const auto stalled = dir / "stalled.mkv";
+    ASSERT_EQ(mkfifo(stalled.c_str(), 0600), 0);
+    auto stopped = std::async(std::launch::async, [&stalled] {
+        engine::TextTrackReader reader(stalled, 0, 0.0, nullptr);
+    });
+    // Not a measure of speed: the bound only keeps a stuck stop from hanging the test.
+    EXPECT_EQ(stopped.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    // The reader's thread gets its end of file and ends.
+    std::thread writer([&stalled] { close(open(stalled.c_str(), O_WRONLY)); });
+    writer.join();
+    stopped.wait();
 }
 
 // The locale the default choice reads, set for one test.
@@ -376,15 +439,24 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
     ui.movieName = (dir / "styled.mkv").string();
     ui.duration = 4.0;
+    ui.videoSize = {320, 240};
     LoadSubtitlesForMovie();
     ASSERT_EQ(SubtitleTracks().size(), 1u);
     EXPECT_EQ(SubtitleTracks()[0].kind, TextTrackKind::Styled);
     ReadToEnd();
     // Below the picture and in the box the text shows plain.
+    testing::App();
     EXPECT_EQ(ShownAt(1.5), "GREEN");
 
+    // The drawer, on a thread of its own, draws the cue before the window
+    // asks for it, and has the window draw the text again once it has it.
+    ui.drawn.clear();
+    ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
+    EXPECT_EQ(ui.drawn.back(), "GREEN");
+    EXPECT_NE(StyledCueDrawingThread(), std::thread::id());
+    EXPECT_NE(StyledCueDrawingThread(), std::this_thread::get_id());
+
     const QImage image = StyledSubtitleImage("GREEN", QSize(320, 240));
-    ASSERT_FALSE(image.isNull());
     ASSERT_EQ(image.size(), QSize(320, 240));
     EXPECT_GT(PixelsLike(image, 0, 255, 0, 120, 240), 100);
     EXPECT_EQ(PixelsLike(image, 0, 255, 0, 0, 120), 0);
@@ -394,6 +466,76 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     EXPECT_EQ(qAlpha(image.pixel(160, 20)), 0);
     // A text that is no cue of the stream is drawn the plain way.
     EXPECT_TRUE(StyledSubtitleImage("other", QSize(320, 240)).isNull());
+    // At a size not drawn yet, nothing shows until the drawer has the cue.
+    ui.drawn.clear();
+    const QImage larger = StyledSubtitleImage("GREEN", QSize(640, 480));
+    ASSERT_FALSE(larger.isNull());
+    EXPECT_EQ(qAlpha(larger.pixel(0, 0)), 0);
+    ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
+    EXPECT_EQ(StyledSubtitleImage("GREEN", QSize(640, 480)).size(), QSize(640, 480));
+}
+
+// An installed font file under a family name no installed font has, as a
+// film's own font would be: "DejaVu Serif" renamed in its name table (ASCII
+// and UTF-16BE records alike, the length kept). "" where the font is missing.
+std::string RenamedSerifFont() {
+    std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto replaceAll = [&bytes](const std::string& from, const std::string& to) {
+        for (auto at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at))
+            bytes.replace(at, from.size(), to);
+    };
+    const auto wide = [](const std::string& ascii) {
+        std::string out;
+        for (char c : ascii) out += std::string(1, '\0') + c;
+        return out;
+    };
+    replaceAll("DejaVu Serif", "QuovaT Serif");
+    replaceAll(wide("DejaVu Serif"), wide("QuovaT Serif"));
+    return bytes;
+}
+
+int PixelsApart(const QImage& a, const QImage& b) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))) > 64) ++count;
+    return count;
+}
+
+TEST(StyledCueFonts, AFontTheFileCarriesDrawsTheCue) {
+    const std::string font = RenamedSerifFont();
+    if (font.empty()) GTEST_SKIP() << "DejaVu Serif Bold is not installed";
+    testing::TempDir dir;
+    const std::string header = testing::AssScriptHeader("&H00FFFFFF", "QuovaT Serif");
+    testing::WriteMatroskaWithAttachedFont(dir / "fonts.mkv", header, {{0.5, 1.5, "Quova Wg"}},
+                                           "quovat-serif.ttf", font);
+    const auto tracks = engine::ListTextTracks(dir / "fonts.mkv");
+    ASSERT_EQ(tracks.size(), 1u);
+    ASSERT_EQ(tracks[0].kind, TextTrackKind::Styled);
+    ASSERT_TRUE(tracks[0].fonts);
+    ASSERT_EQ(tracks[0].fonts->size(), 1u);
+    EXPECT_EQ(tracks[0].fonts->front().bytes, font);
+    EXPECT_EQ(engine::StyledScriptHeader(tracks[0].caps), header);
+    const std::vector<engine::FontAttachment>& fonts = *tracks[0].fonts;
+    const std::string event = "0,0,Default,,0,0,0,,Quova Wg";
+    const QSize size(320, 240);
+    const QImage attached = engine::RenderStyledCue(header, event, size, fonts);
+    const QImage without = engine::RenderStyledCue(header, event, size);
+    // The same cue in the installed font the attachment was made from.
+    std::string installedHeader = header;
+    installedHeader.replace(installedHeader.find("QuovaT Serif"), 12, "DejaVu Serif");
+    const QImage installed = engine::RenderStyledCue(installedHeader, event, size);
+    ASSERT_FALSE(attached.isNull());
+    ASSERT_FALSE(without.isNull());
+    ASSERT_FALSE(installed.isNull());
+    int drawn = 0;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) drawn += qAlpha(installed.pixel(x, y)) > 128;
+    ASSERT_GT(drawn, 300);
+    EXPECT_LT(PixelsApart(attached, installed), drawn / 50);
+    // Without the attachment libass falls back to another face.
+    EXPECT_GT(PixelsApart(without, installed), drawn / 10);
 }
 
 TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
@@ -404,6 +546,53 @@ TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
     EXPECT_EQ(ChosenSubtitleSource(), kNoSubtitleSource);
     EXPECT_FALSE(SubtitleTrackReading());
     EXPECT_TRUE(ui.subtitleSources.empty());
+}
+
+// One DVD sub-picture unit written by hand: a 4x2 picture of colour 1, shown
+// at once and never stopped: size, control offset, one RLE byte a field
+// (4 pixels of colour 1: nibbles 1,1), then the control sequence: delay 0,
+// next = itself, SET_COLOR, SET_CONTR, SET_DAREA 0..3 x 0..1, SET_DSPXA
+// 4/5, STA_DSP, end.
+std::string HandMadeSubPicture() {
+    const unsigned char bytes[] = {0x00, 0x1E, 0x00, 0x06, 0x11, 0x11, 0x00, 0x00, 0x00, 0x06,
+                                   0x03, 0x32, 0x10, 0x04, 0xFF, 0xF0, 0x05, 0x00, 0x00, 0x03,
+                                   0x00, 0x00, 0x01, 0x06, 0x00, 0x04, 0x00, 0x05, 0x01, 0xFF};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItSaysItIsNotShownYet) {
+    testing::TempDir dir;
+    MadeSubtitleTrack text{"en", "Words", false, "", {{1.0, 2.5, "Hello words"}}};
+    MadeSubtitleTrack picture{"fr", "Images", false, "", {{1.0, 2.5, HandMadeSubPicture()}}};
+    picture.picture = true;
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "pictures.mkv", 4.0, {text, picture}), "");
+    ui.movieName = (dir / "pictures.mkv").string();
+    ui.duration = 4.0;
+    const auto tracks = engine::ListTextTracks(dir / "pictures.mkv");
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(tracks[1].kind, TextTrackKind::Picture);
+    EXPECT_EQ(tracks[1].caps.rfind("subpicture/x-dvd", 0), 0u) << tracks[1].caps;
+
+    LocaleScope locale("fr");
+    LoadSubtitlesForMovie();
+    // The text track is still the default even in the picture track's language.
+    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(1.5), "Hello words");
+    EXPECT_EQ(Captions(), (std::vector<std::string>{"Words [en]", "Images [fr]"}));
+
+    OsdMessage.clear();
+    SubtitleSourceClick(1);
+    EXPECT_EQ(OsdMessage, "picture subtitles are not shown yet: Images [fr]");
+    EXPECT_TRUE(ui.subtitleSources[1].checked);
+    EXPECT_FALSE(SubtitleTrackReading());
+    // The other track's text does not pass for the pictures.
+    EXPECT_EQ(CurrentSubtitleText, "");
+    EXPECT_EQ(ShownAt(2.0), "");
+    // Back to the text track.
+    SubtitleSourceClick(0);
+    ReadToEnd();
+    EXPECT_EQ(ShownAt(2.2), "Hello words");
 }
 
 }  // namespace
