@@ -192,6 +192,8 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2740, "Address of the medium (http, https or file):"},
     {2750, "only http, https and file addresses can be opened: %s"},
     {2760, "cannot play %s"},
+    {2800, "buffering %d%%"},
+    {2810, "the server stopped sending %s"},
 };
 // clang-format on
 
