@@ -168,6 +168,7 @@ void EdgeControls::HideTick() {
 }
 
 void EdgeControls::ShowSeekBar() {
+    if (!SeekBarApplies(Graph().Duration)) return;
     form_.videoLayout().PlaceSeekBar();
     seekBar_->show();
     seekBar_->raise();
@@ -202,9 +203,11 @@ void EdgeControls::ToggleControlBar() {
     edges_.ControlBarVisible = !edges_.ControlBarVisible;
     edges_.ControlBarWanted = edges_.ControlBarVisible;
     if (edges_.ControlBarVisible) form_.videoLayout().PlaceSeekBar();
-    edges_.SeekBarVisible = edges_.ControlBarVisible;
-    seekBar_->setVisible(edges_.ControlBarVisible);
-    if (edges_.ControlBarVisible) seekBar_->raise();
+    // The buttons still apply to a broadcast; the seek bar does not.
+    const bool seekBar = edges_.ControlBarVisible && SeekBarApplies(Graph().Duration);
+    edges_.SeekBarVisible = seekBar;
+    seekBar_->setVisible(seekBar);
+    if (seekBar) seekBar_->raise();
     for (const char* name : kControlBar) {
         QPushButton* button = Button(name);
         button->setVisible(edges_.ControlBarVisible);

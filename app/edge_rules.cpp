@@ -38,8 +38,12 @@ EdgeChanges PointerMoved(EdgeState& state, int x, int y, int clientHeight, int t
     return out;
 }
 
+bool SeekBarApplies(double duration) {
+    return duration > 0;
+}
+
 bool ControlBarCanShow(const EdgeState& state, double duration) {
-    return duration > 0 && !state.SeekBarVisible;
+    return SeekBarApplies(duration) && !state.SeekBarVisible;
 }
 
 void SeekBarShown(EdgeState& state) {

@@ -34,6 +34,9 @@ struct EdgeChanges {
 // negative one moves the strips with the visible picture). Updates `state`.
 EdgeChanges PointerMoved(EdgeState& state, int x, int y, int clientHeight, int topOffset);
 
+// The seek bar belongs to a medium with a length: a broadcast has no place
+// to move to.
+bool SeekBarApplies(double duration);
 // The control bar shows only for a medium with a duration and not twice.
 bool ControlBarCanShow(const EdgeState& state, double duration);
 void SeekBarShown(EdgeState& state);

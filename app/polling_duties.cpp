@@ -42,6 +42,7 @@ void TQuovaForm::Timer1Timer() {
     blocks.blockA = [this, &tick, extracting] {
         if (!Graph().GraphBuilder || extracting) return;
         tick = PollTransport();
+        BufferingDuty();
         PointerNudgeDuty(tick);
         TimerBlockA(tick);
     };

@@ -4,10 +4,16 @@
 // High 4:2:0 8-bit + MP3 Matroska file made with GStreamer's encoders; its
 // picture is solid red, so the first frame is the moment the screen's centre
 // turns red. Needs an X server ($DISPLAY, e.g. Xvfb :99 -screen 0 1920x1080x24).
+// With --http both players open the clip by its address on a loopback HTTP
+// server (tests/support/http_server.h) instead of its path.
 //
-//   bench_first_frame path/to/quova [clip.mkv]
+//   bench_first_frame [--http] path/to/quova [clip.mkv]
+// Qt before Xlib, whose macros (Bool, Status) break Qt's headers.
+#include <QCoreApplication>
+// clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// clang-format on
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,10 +23,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
 
 namespace {
 
@@ -73,8 +81,14 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const bool http = argc > 1 && std::string(argv[1]) == "--http";
+    if (http) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_first_frame path/to/quova [clip.mkv]\n");
+        std::fprintf(stderr, "usage: bench_first_frame [--http] path/to/quova [clip.mkv]\n");
         return 2;
     }
     const std::string quova = argv[1];
@@ -96,6 +110,17 @@ int main(int argc, char* argv[]) {
             }
         }
     }
+    std::unique_ptr<quova::testing::HttpServer> server;
+    std::string medium = clip.string();
+    if (http) {
+        server = std::make_unique<quova::testing::HttpServer>(
+            std::filesystem::absolute(clip).parent_path());
+        if (!server->Running()) {
+            std::fprintf(stderr, "the HTTP server did not start\n");
+            return 1;
+        }
+        medium = server->Address(clip.filename().string());
+    }
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "no X display\n");
@@ -105,13 +130,14 @@ int main(int argc, char* argv[]) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     std::vector<double> ours, mpv;
     for (int round = 0; round < 5; ++round) {
-        ours.push_back(TimeToFirstFrame(display, {quova, clip.string()}));
-        mpv.push_back(TimeToFirstFrame(
-            display, {"mpv", "--no-config", "--vo=x11", "--ao=null", clip.string()}));
+        ours.push_back(TimeToFirstFrame(display, {quova, medium}));
+        mpv.push_back(
+            TimeToFirstFrame(display, {"mpv", "--no-config", "--vo=x11", "--ao=null", medium}));
         std::printf("round %d: quova %.0f ms, mpv %.0f ms\n", round + 1, ours.back(), mpv.back());
     }
-    std::printf("first frame, median of 5: quova %.0f ms, mpv %.0f ms (ratio %.2f)\n", Median(ours),
-                Median(mpv), Median(ours) / Median(mpv));
+    std::printf("first frame%s, median of 5: quova %.0f ms, mpv %.0f ms (ratio %.2f)\n",
+                http ? " over loopback HTTP" : "", Median(ours), Median(mpv),
+                Median(ours) / Median(mpv));
     XCloseDisplay(display);
     return 0;
 }

@@ -215,7 +215,9 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
         // Playback starts a little in; an extraction takes the medium whole,
         // or its file would lack the first tenth of a second.
         const double start = flags.ExtractionMode ? 0.0 : 0.1;
-        port.SeekTo(start);
+        // An address starts where the server's data starts: a broadcast has
+        // no place to seek to, and a seek costs another request.
+        if (!network) port.SeekTo(start);
         graph.Run();
         if (settings.FullScreenMode || settings.AlwaysOnTop) port.RaiseWindow();
         graph.GetState(1000);

@@ -11,6 +11,7 @@
 #include "lexicon/lexicon.h"
 #include "platform/engine/dvd_navigator.h"
 #include "platform/events/wait.h"
+#include "platform/files/media_name.h"
 #include "playback/dvd_navigation.h"
 #include "playback/volume.h"
 #include "text/chapters.h"
@@ -579,15 +580,32 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     // The wait let other commands run; the file may be gone.
     graph = FileGraph();
     if (!graph) return true;
+    // A server that stopped sending is a fault, not the medium's end.
+    const bool brokeOff =
+        engine::Failed(Graph().MediaError) && IsNetworkAddress(Graph().CurrentMediaName);
     graph->Stop();
     ProcessEvents();
     OsdMessage = Lex(1250);
+    if (brokeOff) ShowMessage(FormatLex(2810, Graph().CurrentMediaName), MbIconExclamation);
     Topmost(Options(), false);
     Graph().MediaComplete = false;
     Graph().MediaError = 0;
     Wait(50);
     PlaybackPort().ContinuePlayList();
     return true;
+}
+
+void BufferingDuty() {
+    static std::string shown;
+    FilterGraph* graph = FileGraph();
+    const int percent = graph ? graph->BufferingPercent() : -1;
+    if (percent >= 0) {
+        shown = BufferingText(percent);
+        OsdMessage = shown;
+    } else if (!shown.empty()) {
+        if (OsdMessage == shown) OsdMessage.clear();
+        shown.clear();
+    }
 }
 
 void FastScanDuty(const TransportTick& tick) {

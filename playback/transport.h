@@ -76,6 +76,9 @@ void PointerNudgeDuty(const TransportTick& tick);
 // Step 5: the end of a file. Returns true when it handled one (the graph is
 // stopped, "Stop" shown, the play list asked to continue).
 bool EndOfMediumDuty(const TransportTick& tick);
+// While a network medium's buffer fills, the OSD tells how full it is; the
+// text goes once the medium plays on.
+void BufferingDuty();
 // Step 6: one jump of the fast scan, with 400 ms of play after it. The jump
 // lands on a keyframe: ahead of its target when it scans forward (a short
 // step would otherwise fall back on the keyframe just left), behind it when

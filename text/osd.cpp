@@ -29,6 +29,10 @@ std::string FormatSeconds(double seconds) {
 }
 
 std::string OsdTimeText(int timeFormat, double position, double duration, double frameRate) {
+    // A stream without a length (a broadcast) has no end to show or to count
+    // down to: the position alone, in the format's unit.
+    const bool length = duration > 0;
+    if (!length && (timeFormat == 1 || timeFormat == 2)) timeFormat = 0;
     switch (timeFormat) {
         case 0:
             return FormatSeconds(position);
@@ -42,11 +46,15 @@ std::string OsdTimeText(int timeFormat, double position, double duration, double
                 return std::isfinite(n) ? std::to_string(static_cast<long long>(n))
                                         : std::string("0");
             };
-            return Lex(2400) + frames(position) + " / " + frames(duration);
+            return Lex(2400) + frames(position) + (length ? " / " + frames(duration) : "");
         }
         default:
             return {};
     }
+}
+
+std::string BufferingText(int percent) {
+    return FormatLexNumber(2800, percent);
 }
 
 int NextTimeFormat(int timeFormat) {

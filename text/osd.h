@@ -25,8 +25,12 @@ void ShowOsdMessage(const std::string& text);
 std::string FormatSeconds(double seconds);
 
 // The time text of `timeFormat` (0 position, 1 position / length,
-// 2 remaining, 3 frames); "" for any other format.
+// 2 remaining, 3 frames); "" for any other format. Without a length
+// (`duration` <= 0) every format shows the position alone.
 std::string OsdTimeText(int timeFormat, double position, double duration, double frameRate);
+
+// The OSD text while a network medium's buffer fills, `percent` full.
+std::string BufferingText(int percent);
 
 // The time format after `timeFormat`: 0 follows 3.
 int NextTimeFormat(int timeFormat);

@@ -15,11 +15,34 @@
 
 namespace quova::engine {
 
-FileSourceFilter::FileSourceFilter(FilterInfo info)
-    : Filter(std::move(info), gst_element_factory_make("filesrc", nullptr)) {}
+namespace {
 
-FileSourceFilter::FileSourceFilter(FilterInfo info, GstElement* element)
-    : Filter(std::move(info), element) {}
+constexpr guint kNetworkBufferBytes = 4u * 1024 * 1024;
+constexpr guint64 kNetworkBufferTime = 2 * GST_SECOND;
+
+// The network's pace is not the medium's: a buffer between the reader and
+// the splitter evens it out and tells how full it is (BUFFERING messages),
+// so that playback can wait for data instead of stuttering.
+GstElement* BufferedReader(GstElement* reader) {
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* buffer = gst_element_factory_make("queue2", nullptr);
+    g_object_set(buffer, "use-buffering", TRUE, "max-size-buffers", 0u, "max-size-bytes",
+                 kNetworkBufferBytes, "max-size-time", kNetworkBufferTime, nullptr);
+    gst_bin_add_many(GST_BIN(bin), reader, buffer, nullptr);
+    gst_element_link(reader, buffer);
+    GstPad* out = gst_element_get_static_pad(buffer, "src");
+    gst_element_add_pad(bin, gst_ghost_pad_new("src", out));
+    gst_object_unref(out);
+    return bin;
+}
+
+}  // namespace
+
+FileSourceFilter::FileSourceFilter(FilterInfo info)
+    : Filter(std::move(info), gst_element_factory_make("filesrc", nullptr)), reader_(element_) {}
+
+FileSourceFilter::FileSourceFilter(FilterInfo info, GstElement* reader)
+    : Filter(std::move(info), BufferedReader(reader)), reader_(reader) {}
 
 namespace {
 
@@ -74,7 +97,7 @@ HResult FileSourceFilter::Load(const std::string& path) {
         GstCaps* caps = CapsOfAddress(path);
         if (!caps) return VFW_E_UNKNOWN_FILE_TYPE;
         path_ = path;
-        g_object_set(element_, "location", path.c_str(), nullptr);
+        g_object_set(reader_, "location", path.c_str(), nullptr);
         pins_.front()->setOfferedCaps(caps);
         return S_OK;
     }

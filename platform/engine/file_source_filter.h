@@ -6,12 +6,13 @@ namespace quova::engine {
 
 // Reads a file; its one output pin "Output" offers the file's container type
 // (found by GStreamer's type finders from the first bytes). An http(s)
-// address is read by the element GStreamer makes for it instead.
+// address is read by the element GStreamer makes for it instead, through a
+// buffer that reports how full it is.
 class FileSourceFilter : public Filter {
   public:
     explicit FileSourceFilter(FilterInfo info);
-    // For an address: `element` reads it (takes the floating reference).
-    FileSourceFilter(FilterInfo info, GstElement* element);
+    // For an address: `reader` reads it (takes the floating reference).
+    FileSourceFilter(FilterInfo info, GstElement* reader);
 
     // Fails with E_FILE_NOT_FOUND, E_ACCESSDENIED or VFW_E_UNKNOWN_FILE_TYPE.
     HResult Load(const std::string& path);
@@ -20,7 +21,11 @@ class FileSourceFilter : public Filter {
     void CreatePins() override;
     std::vector<std::pair<std::string, std::string>> RebuildProperties() const override;
 
+  protected:
+    GstElement* workElement() const override { return reader_; }
+
   private:
+    GstElement* reader_;  // element_ itself, or inside it
     std::string path_;
 };
 

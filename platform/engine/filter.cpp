@@ -121,6 +121,19 @@ std::vector<std::pair<std::string, std::string>> Filter::RebuildProperties() con
     return {};
 }
 
+std::string Filter::WorkPadName(const Pin& pin) const {
+    GstPad* pad = pin.pad();
+    if (!pad) return pin.Name();
+    if (GST_IS_GHOST_PAD(pad)) {
+        if (GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(pad))) {
+            std::string name = GST_PAD_NAME(target);
+            gst_object_unref(target);
+            return name;
+        }
+    }
+    return GST_PAD_NAME(pad);
+}
+
 namespace {
 
 constexpr const char* kBitRates[] = {"min-bitrate", "bitrate", "max-bitrate"};

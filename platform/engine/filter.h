@@ -123,6 +123,9 @@ class Filter : public std::enable_shared_from_this<Filter> {
     void RequestPinReleased(Pin& pin);
     // The properties GStreamer itself needs to rebuild this filter elsewhere.
     virtual std::vector<std::pair<std::string, std::string>> RebuildProperties() const;
+    // The name of the work element's pad that `pin` stands for, under which
+    // a copy of the element built elsewhere has it too.
+    virtual std::string WorkPadName(const Pin& pin) const;
 
   protected:
     PinPtr AddPin(std::string name, PinDirection direction, GstPad* pad,

@@ -23,8 +23,9 @@ namespace quova::engine {
 namespace {
 
 // A server that stops answering is a fault to report within seconds, not a
-// wait of the reader's default quarter minute.
-constexpr guint kNetworkTimeoutSeconds = 6;
+// wait of the reader's default quarter minute. The reader waits only while
+// the data is wanted: a full buffer downstream does not count.
+constexpr guint kNetworkTimeoutSeconds = 3;
 
 // GIO's desktop proxy lookup reads the desktop's proxy settings and ends the
 // process when their schema is not installed (a desktop without it, or a
@@ -236,6 +237,7 @@ void FilterGraph::TakeDown() {
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     realised_ = false;
     restingNs_ = -1;
+    bufferingPercent_ = -1;
 }
 
 void FilterGraph::Reconcile() {
@@ -340,6 +342,12 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
             gst_message_parse_warning(msg, &err, nullptr);
             Log(std::string("warning: ") + (err ? err->message : ""));
             if (err) g_error_free(err);
+            break;
+        }
+        case GST_MESSAGE_BUFFERING: {
+            gint percent = 100;
+            gst_message_parse_buffering(msg, &percent);
+            Buffering(percent);
             break;
         }
         case GST_MESSAGE_STEP_DONE:

@@ -129,6 +129,10 @@ class FilterGraph {
     HResult StopWhenReady();
     // VFW_S_STATE_INTERMEDIATE when a transition is still under way after the time-out.
     Outcome<GraphState> GetState(int timeoutMs);
+    // How full the buffer of a network medium is while it fills (0-99), -1
+    // otherwise. A running graph holds its clock meanwhile and still reports
+    // itself running.
+    int BufferingPercent() const { return bufferingPercent_; }
 
     // --- Seeking (values in the current time format)
     HResult SetTimeFormat(const Guid& format);
@@ -214,6 +218,8 @@ class FilterGraph {
     void Reconcile();
     void Changed();
     void HandleMessage(GstMessage* msg);
+    // A BUFFERING message: below 100 % a running pipeline pauses, at 100 % it runs again.
+    void Buffering(int percent);
     // Where a seek lands: the exact time, or a keyframe on one side of it.
     enum class Landing { Exact, KeyFrameBefore, KeyFrameAfter };
     HResult DoSeek(std::int64_t positionNs, bool wait, Landing landing = Landing::Exact);
@@ -242,6 +248,7 @@ class FilterGraph {
     GraphEvents events_;
     GraphState state_ = GraphState::Stopped;
     bool realised_ = false;
+    int bufferingPercent_ = -1;
     std::int64_t pendingNs_ = 0;  // where the pipeline starts when next realised
     std::int64_t stopNs_ = -1;
     std::int64_t lastPositionNs_ = 0;

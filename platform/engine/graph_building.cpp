@@ -33,20 +33,6 @@ bool IsRaw(GstCaps* caps, const char* name) {
     return true;
 }
 
-// The name of the pad inside a bin that a pin stands for.
-std::string InnerPadName(const Pin& pin) {
-    GstPad* pad = pin.pad();
-    if (!pad) return pin.Name();
-    if (GST_IS_GHOST_PAD(pad)) {
-        if (GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(pad))) {
-            std::string name = GST_PAD_NAME(target);
-            gst_object_unref(target);
-            return name;
-        }
-    }
-    return GST_PAD_NAME(pad);
-}
-
 // A parser's output pads announce every stream the parser knows; what will
 // come out is the stream that goes in, parsed. Narrowing the output pins to it
 // keeps the next step from choosing a decoder for another kind of stream.
@@ -365,11 +351,11 @@ std::vector<ChainStep> FilterGraph::UpstreamChain(const Pin& output) const {
         ChainStep step;
         step.factory = filter->ElementFactoryName();
         step.properties = filter->RebuildProperties();
-        step.srcPad = InnerPadName(*current);
+        step.srcPad = filter->WorkPadName(*current);
         PinPtr in;
         for (const PinPtr& p : filter->Pins(PinDirection::Input))
             if (p->IsConnected()) in = p;
-        if (in) step.sinkPad = InnerPadName(*in);
+        if (in) step.sinkPad = filter->WorkPadName(*in);
         steps.push_back(step);
         if (filter->IsSource()) break;
         if (!in) return {};

@@ -114,7 +114,9 @@ HResult FilterGraph::Run() {
     // left it, behind the picture: everything goes on from the picture.
     if (stepped_) DoSeek(QueryPositionNs(), true);
     restingNs_ = -1;
-    if (gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    // While the network's buffer fills the clock waits; it runs once the buffer is full.
+    if (bufferingPercent_ < 0 &&
+        gst_element_set_state(pipeline_, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         // Prerolled but refused to play: report why, and stay paused where we are.
         DrainBus();
         gst_element_set_state(pipeline_, GST_STATE_PAUSED);
@@ -125,6 +127,14 @@ HResult FilterGraph::Run() {
     for (const FilterPtr& f : filters_)
         if (auto v = std::dynamic_pointer_cast<VideoRendererFilter>(f)) v->GraphRunning();
     return S_OK;
+}
+
+void FilterGraph::Buffering(int percent) {
+    const bool was = bufferingPercent_ >= 0;
+    bufferingPercent_ = percent < 100 ? std::max(percent, 0) : -1;
+    if (!realised_ || state_ != GraphState::Running || was == (bufferingPercent_ >= 0)) return;
+    // Not waited for: the window goes on while the pipeline changes.
+    gst_element_set_state(pipeline_, was ? GST_STATE_PLAYING : GST_STATE_PAUSED);
 }
 
 HResult FilterGraph::Pause() {

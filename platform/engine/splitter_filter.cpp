@@ -193,6 +193,10 @@ void SplitterFilter::Realising() {
     }
 }
 
+std::string SplitterFilter::WorkPadName(const Pin& pin) const {
+    return pin.Direction() == PinDirection::Output ? pin.Name() : Filter::WorkPadName(pin);
+}
+
 int SplitterFilter::Count() const {
     return static_cast<int>(Pins(PinDirection::Output).size());
 }

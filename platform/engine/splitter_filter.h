@@ -37,6 +37,9 @@ class SplitterFilter : public Filter, public StreamSelect {
     // Streams whose pin is not connected are dropped before their queue, so
     // that they neither hold up the others nor end in a not-linked error.
     void Realising() override;
+    // An output is the demuxer's pad of its name: its ghost pad leads out of
+    // the stream's queue, whose pad says nothing of the stream.
+    std::string WorkPadName(const Pin& pin) const override;
 
   protected:
     GstElement* workElement() const override { return demux_; }

@@ -299,6 +299,34 @@ TEST_F(OpenMediaTest, AviAndMatroskaFilesOverHttpPlayWithTheirLengthUnderTheirAd
     }
 }
 
+// The demultiplexer of the play list hands on transport streams, which a
+// second splitter takes apart.
+TEST_F(OpenMediaTest, AnHlsStreamOverHttpPlaysWithItsLengthAndSeeks) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    media::Hls(served, 6.0);
+    quova::testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    quova::testing::MessageBoxLog boxes;
+    OpenMedia(server.Address("index.m3u8"));
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    const GraphSession& g = Graph();
+    EXPECT_NEAR(g.Duration, 6.0, 0.2);
+    EXPECT_EQ(g.VideoWidth, 320);
+    EXPECT_EQ(g.VideoHeight, 240);
+    EXPECT_TRUE(g.BasicAudio);
+    ASSERT_TRUE(g.VideoWindow);
+    ASSERT_TRUE(Succeeded(g.GraphBuilder->SetCurrentPosition(4.0)));
+    EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, 4.0, 0.3);
+    const std::uint64_t before = g.VideoWindow->ReceivedFrames();
+    ASSERT_TRUE(PlaysToItsEnd());
+    EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, 6.0, 0.3);
+    // The two seconds after the seek, 25 frames each, and not the four before it.
+    const std::uint64_t after = g.VideoWindow->ReceivedFrames() - before;
+    EXPECT_GE(after, 35u);
+    EXPECT_LE(after, 75u);
+}
+
 TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
     const auto served = dir_ / "served";
     std::filesystem::create_directories(served);

@@ -203,6 +203,20 @@ std::filesystem::path Mp4H264Aac(const std::filesystem::path& out, double second
     return H264With(out, seconds, "mp4mux", "avenc_aac");
 }
 
+std::filesystem::path Hls(const std::filesystem::path& folder, double seconds, int segmentSeconds) {
+    const std::filesystem::path list = folder / "index.m3u8";
+    const std::string segments = (folder / "segment%05d.ts").string();
+    // An ended list (every segment named, then EXT-X-ENDLIST): a stream
+    // with a length, as a film is served.
+    return Made(VideoSource(seconds) +
+                    " ! x264enc speed-preset=ultrafast key-int-max=25 ! h264parse ! "
+                    "hlssink2 name=hls playlist-length=0 max-files=0 target-duration=" +
+                    std::to_string(segmentSeconds) + " location=\"" + segments +
+                    "\" playlist-location=$OUT " + AudioSource(seconds, 44100, 2) +
+                    " ! audioconvert ! avenc_aac ! aacparse ! hls.audio",
+                list);
+}
+
 std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,
                                      const std::vector<int>& frequencies) {
     std::string description = "oggmux name=mux ! filesink location=$OUT";

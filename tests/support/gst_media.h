@@ -69,6 +69,12 @@ std::filesystem::path AviVideoPcm(const std::filesystem::path& out, double secon
 // begins only `audioStart` seconds in and lasts to the video's end.
 std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double videoSeconds,
                                       double audioStart);
+// An HLS stream in `folder`: "index.m3u8" naming MPEG transport stream
+// segments of about `segmentSeconds` (H.264 video 320x240 at 25 fps with a
+// keyframe a second, AAC audio) that together last `seconds`. Returns the
+// play list's path.
+std::filesystem::path Hls(const std::filesystem::path& folder, double seconds,
+                          int segmentSeconds = 2);
 }  // namespace media
 
 // The presentation times in seconds, ascending, of the keyframes of a

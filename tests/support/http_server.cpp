@@ -14,7 +14,9 @@ namespace {
 // that hold media answer them: players read a file's index at its end and
 // seek by asking for the bytes from a point on.
 constexpr const char* kServer = R"(
-import http.server, os, re, sys
+import http.server, os, re, sys, time
+RATE = int(sys.argv[2])
+STOP = float(sys.argv[3])
 class Handler(http.server.SimpleHTTPRequestHandler):
     def send_head(self):
         path = self.translate_path(self.path)
@@ -41,30 +43,46 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         self.send_header('Accept-Ranges', 'bytes')
         super().end_headers()
     def copyfile(self, source, outputfile):
-        left = getattr(self, 'remaining', None)
-        if left is None:
-            return super().copyfile(source, outputfile)
-        while left > 0:
-            chunk = source.read(min(65536, left))
+        size = os.fstat(source.fileno()).st_size
+        at = source.tell()
+        end = at + self.remaining if hasattr(self, 'remaining') else size
+        cut = int(size * STOP)
+        began = time.monotonic()
+        sent = 0
+        while at < end:
+            if at >= cut:
+                # Hung: the connection stays open and nothing more comes.
+                time.sleep(3600)
+                return
+            step = max(1, RATE // 20) if RATE else 65536
+            chunk = source.read(min(step, end - at, cut - at))
             if not chunk:
                 break
             outputfile.write(chunk)
-            left -= len(chunk)
+            at += len(chunk)
+            sent += len(chunk)
+            if RATE:
+                ahead = sent / RATE - (time.monotonic() - began)
+                if ahead > 0:
+                    time.sleep(ahead)
     def log_message(self, *args):
         pass
 os.chdir(sys.argv[1])
 server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+server.daemon_threads = True
 print('port %d' % server.server_address[1], flush=True)
 server.serve_forever()
 )";
 
 }  // namespace
 
-HttpServer::HttpServer(const std::filesystem::path& folder)
+HttpServer::HttpServer(const std::filesystem::path& folder, Pace pace)
     : process_(std::make_unique<QProcess>()) {
     process_->setProcessChannelMode(QProcess::MergedChannels);
     // Port 0: the system picks a free one, which the server announces.
-    process_->start("python3", {"-u", "-c", kServer, QString::fromStdString(folder.string())});
+    process_->start("python3", {"-u", "-c", kServer, QString::fromStdString(folder.string()),
+                                QString::number(pace.bytesPerSecond),
+                                QString::number(pace.stopAfter, 'g', 17)});
     if (!process_->waitForStarted(10000)) return;
     const QRegularExpression announced("port (\\d+)");
     QByteArray said;

@@ -8,12 +8,22 @@ class QProcess;
 
 namespace quova::testing {
 
+// How a test server sends a file, for a slow or failing network.
+struct HttpPace {
+    // Bytes a second for each answer; 0 as fast as it goes.
+    int bytesPerSecond = 0;
+    // The share of a file after which the server stops sending and holds
+    // the connection open, as a hung server does; 1 sends it all.
+    double stopAfter = 1.0;
+};
+
 // A file server (Python's, answering byte ranges), serving `folder` on the
 // loopback address at a port the system chooses. It answers 404 for names it
 // lacks. Stopped when the object goes.
 class HttpServer {
   public:
-    explicit HttpServer(const std::filesystem::path& folder);
+    using Pace = HttpPace;
+    explicit HttpServer(const std::filesystem::path& folder, Pace pace = {});
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;

@@ -49,6 +49,12 @@ TEST_F(OsdTest, EachTimeFormatShowsItsText) {
     EXPECT_EQ(OsdTimeText(-1, 75, 7200, 25), "");
 }
 
+TEST_F(OsdTest, AStreamWithoutALengthShowsItsPositionAlone) {
+    for (int format : {0, 1, 2}) EXPECT_EQ(OsdTimeText(format, 75, 0, 25), "00:01:15") << format;
+    EXPECT_EQ(OsdTimeText(1, 75, -1, 25), "00:01:15");
+    EXPECT_EQ(OsdTimeText(3, 10.99, 0, 25), "frame: 274");
+}
+
 TEST_F(OsdTest, FourPressesOfTheTimeFormatReturnToTheFirst) {
     int format = 0;
     std::vector<int> seen;

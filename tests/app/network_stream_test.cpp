@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/main_window.h"
+#include "app/menu_inputs.h"
+#include "app/popup_menu.h"
+#include "graph/graph_state.h"
+#include "tests/app/qt_support.h"
+#include "tests/support/gst_media.h"
+#include "tests/support/http_server.h"
+#include "tests/support/window_fixture.h"
+#include "text/osd_message.h"
+
+namespace quova {
+namespace {
+
+using testing::WaitUntil;
+
+class NetworkStreams : public testing::WindowTest {
+  protected:
+    std::filesystem::path Served() {
+        const auto served = dir_ / "served";
+        std::filesystem::create_directories(served);
+        return served;
+    }
+};
+
+// The server sends at half the medium's pace: the player waits for its
+// buffer now and then, telling how full it is, and plays on each time it is full.
+TEST_F(NetworkStreams, ABufferFillingShowsItsPercentHoldsTheClockAndPlaysOnWhenFull) {
+    const auto clip = testing::media::MatroskaH264Mp3(Served() / "clip.mkv", 4.0);
+    const int bytesPerSecond = static_cast<int>(std::filesystem::file_size(clip) / 8);
+    testing::HttpServer server(Served(), {.bytesPerSecond = bytesPerSecond});
+    ASSERT_TRUE(server.Running());
+    testing::MessageBoxLog boxes;
+    form_->OpenMedia(server.Address("clip.mkv"));
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    const QRegularExpression told("^buffering (\\d+)%$");
+    std::vector<int> percents;
+    engine::FilterGraph& graph = *Graph().GraphBuilder;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const QRegularExpressionMatch m = told.match(QString::fromStdString(OsdMessage));
+            if (m.hasMatch()) percents.push_back(m.captured(1).toInt());
+            const double position = graph.CurrentPosition().value;
+            // The graph still plays while its buffer fills.
+            if (graph.BufferingPercent() >= 0) {
+                EXPECT_EQ(graph.GetState(0).value, engine::GraphState::Running);
+            }
+            return position > 3.5;
+        },
+        60000));
+    ASSERT_FALSE(percents.empty());
+    for (int percent : percents) EXPECT_TRUE(percent >= 0 && percent < 100) << percent;
+}
+
+// A play list whose end is not announced is a broadcast: the player follows
+// it as it grows and knows no length.
+TEST_F(NetworkStreams, ABroadcastShowsNoSeekBarAndOffersNoPlaceToGo) {
+    const auto list = testing::media::Hls(Served(), 6.0);
+    std::stringstream text;
+    text << std::ifstream(list).rdbuf();
+    std::string open = text.str();
+    open.erase(open.find("#EXT-X-ENDLIST"));
+    std::ofstream(list, std::ios::trunc) << open;
+    testing::HttpServer server(Served());
+    ASSERT_TRUE(server.Running());
+    testing::MessageBoxLog boxes;
+    form_->OpenMedia(server.Address("index.m3u8"));
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    EXPECT_LE(Graph().Duration, 0);
+    EXPECT_TRUE(MenuInputsNow(*form_).LiveStream);
+    // The control bar asked for by its command: its buttons, not the seek bar.
+    form_->popup().Trigger("TrackBar2");
+    auto* bar = form_->findChild<QSlider*>("TrackBar1");
+    ASSERT_TRUE(bar);
+    EXPECT_FALSE(bar->isVisible());
+    auto* play = form_->findChild<QPushButton*>("Button6");
+    ASSERT_TRUE(play);
+    EXPECT_TRUE(play->isVisible());
+}
+
+}  // namespace
+}  // namespace quova
