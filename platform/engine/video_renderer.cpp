@@ -36,6 +36,21 @@ void ReleaseFrame(void* data) {
     delete held;
 }
 
+// The first pictures after the start come while the decoder's threads and
+// the window are still warming up, a few milliseconds late: QoS would have
+// the decoder skip them, a visible stutter at every start. The sink tells
+// upstream of its lateness (and a video sink drops late pictures) only
+// once this many have come.
+constexpr std::uint64_t kWarmUpFrames = 30;
+constexpr gint64 kVideoSinkMaxLateness = 20 * GST_MSECOND;  // GstVideoSink's own
+
+void CountReceived(FrameMailbox* m) {
+    if (m->received.fetch_add(1) + 1 != kWarmUpFrames || !m->sink) return;
+    g_object_set(m->sink, "qos", TRUE, nullptr);
+    if (GST_IS_VIDEO_SINK(m->sink))
+        g_object_set(m->sink, "max-lateness", kVideoSinkMaxLateness, nullptr);
+}
+
 // Streaming thread. The picture is wrapped, not copied: the QImage holds the
 // mapped buffer until its last copy goes.
 void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
@@ -50,7 +65,7 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
     m->prerolled = counts ? nullptr : buffer;
     if (repeat) {
         // Still received (it is the first frame played), but not shown twice.
-        m->received.fetch_add(1);
+        CountReceived(m);
         gst_sample_unref(sample);
         return;
     }
@@ -78,7 +93,7 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
         std::lock_guard guard(m->lock);
         m->latest = std::move(image);
     }
-    if (counts) m->received.fetch_add(1);
+    if (counts) CountReceived(m);
     if (!m->pending.exchange(true)) {
         QMetaObject::invokeMethod(
             m->receiver,
@@ -150,7 +165,8 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
         "video/x-raw, format=(string){ BGRx, I420_10LE, I422_10LE, Y444_10LE, I420_12LE, "
         "I422_12LE, Y444_12LE }");
     g_object_set(appsink_, "caps", caps, "sync", TRUE, "max-buffers", 2, "drop", FALSE,
-                 "enable-last-sample", FALSE, "qos", TRUE, nullptr);
+                 "enable-last-sample", FALSE, "qos", FALSE, nullptr);
+    mailbox_->sink = appsink_;
     gst_caps_unref(caps);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_preroll = OnPreroll;
@@ -178,7 +194,7 @@ void VideoRendererFilter::LinkThroughOverlay(GstElement* from, GstElement* to) {
 namespace {
 
 GstPadProbeReturn CountFrame(GstPad*, GstPadProbeInfo*, gpointer data) {
-    static_cast<FrameMailbox*>(data)->received.fetch_add(1);
+    CountReceived(static_cast<FrameMailbox*>(data));
     return GST_PAD_PROBE_OK;
 }
 
@@ -192,7 +208,9 @@ void VideoRendererFilter::BuildOverlayChain() {
     GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
     overlaySink_ = gst_element_factory_make(
         output_ == VideoOutput::XVideo ? "xvimagesink" : "glimagesink", nullptr);
-    g_object_set(overlaySink_, "force-aspect-ratio", FALSE, "sync", TRUE, "qos", TRUE, nullptr);
+    g_object_set(overlaySink_, "force-aspect-ratio", FALSE, "sync", TRUE, "qos", FALSE,
+                 "max-lateness", gint64{-1}, nullptr);
+    mailbox_->sink = overlaySink_;
     gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(overlaySink_), FALSE);
     gst_bin_add_many(GST_BIN(element_), crop_, convert, overlaySink_, nullptr);
     gst_element_link(crop_, convert);

@@ -34,6 +34,8 @@ struct FrameMailbox {
     // identity): playing from the pause renders that same buffer again, and
     // the window has it already.
     const void* prerolled = nullptr;
+    // The sink, whose QoS starts once the first pictures came.
+    GstElement* sink = nullptr;
     // Deep pictures become BGRx here (streaming thread only).
     DeepPictureConverter deep;
     // The user closed the window: frames are dropped until the graph stops.

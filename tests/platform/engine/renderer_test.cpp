@@ -189,6 +189,25 @@ TEST(VideoRenderer, AFrameCountsAsShownOnceWhenFirstPainted) {
     EXPECT_LE(video->ShownFrames(), video->ReceivedFrames());
 }
 
+// Late pictures at the start are shown, not skipped; past the start the
+// sink's QoS keeps a slow machine from falling ever further behind.
+TEST(VideoRenderer, QualityOfServiceStartsAfterTheFirstPictures) {
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Media::Get("avi-pcm2-long").string()), S_OK);
+    auto video = graph.VideoRenderer();
+    ASSERT_TRUE(video);
+    auto qos = [&] {
+        gboolean on = FALSE;
+        g_object_get(video->sink(), "qos", &on, nullptr);
+        return on == TRUE;
+    };
+    ASSERT_EQ(graph.Pause(), S_OK);
+    EXPECT_FALSE(qos()) << "paused on the first picture";
+    ASSERT_TRUE(testing::PlayToEnd(graph).completed);
+    ASSERT_GE(video->ReceivedFrames(), 30u) << "a clip long enough to pass the start";
+    EXPECT_TRUE(qos());
+}
+
 TEST(VideoRenderer, MouseInputGoesToTheDrainAndThePointerHides) {
     QWidget owner;
     owner.resize(400, 300);
