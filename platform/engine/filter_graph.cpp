@@ -345,6 +345,9 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
             break;
         }
         case GST_MESSAGE_BUFFERING: {
+            // Only a buffer still in the graph speaks for the medium: one taken
+            // out with a failed medium may have posted before it went.
+            if (!gst_object_has_as_ancestor(GST_MESSAGE_SRC(msg), GST_OBJECT(pipeline_))) break;
             gint percent = 100;
             gst_message_parse_buffering(msg, &percent);
             Buffering(percent);

@@ -66,6 +66,9 @@ HResult FilterGraph::Realise() {
     lastError_ = S_OK;
     overrunEnded_ = false;
     stalled_ = false;
+    // A medium whose start failed never went through TakeDown: its buffer's
+    // last word must not hold the next medium's clock.
+    bufferingPercent_ = -1;
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
