@@ -388,22 +388,30 @@ QSize StyledSize(const QSize& frame) {
     return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
 }
 
-void StartTrack(const TextTrackInfo& track) {
+// The source shown before goes, with its reader, cues and styled drawings;
+// the track numbered `number` is the chosen one from now on.
+void LeaveSourceFor(int number) {
     TrackRoad& road = Road();
-    SubtitlePort& port = TextPort();
     StopSubtitleTrack();
     SubtitleTimetable& table = Subtitles();
     const std::filesystem::path offered = table.SubtitleFileName;
-    ResetSubtitles(table, port.Duration());
+    ResetSubtitles(table, TextPort().Duration());
     // The load dialog still offers the name beside the movie.
     table.SubtitleFileName = offered;
-    table.SubtitleOffset = 0;
-    table.SubtitleSpeed = 1.0;
-    port.EnableSubtitleAdjust(false);
-    road.chosen = track.number;
-    road.reportedEnd = false;
+    TextPort().EnableSubtitleAdjust(false);
+    road.chosen = number;
     road.styledEvents.clear();
     road.styledStarts.clear();
+}
+
+void StartTrack(const TextTrackInfo& track) {
+    TrackRoad& road = Road();
+    SubtitlePort& port = TextPort();
+    LeaveSourceFor(track.number);
+    SubtitleTimetable& table = Subtitles();
+    table.SubtitleOffset = 0;
+    table.SubtitleSpeed = 1.0;
+    road.reportedEnd = false;
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
     road.styledFonts = track.fonts;
@@ -432,18 +440,9 @@ void StartTrack(const TextTrackInfo& track) {
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
 void StopPictureTrack(const TextTrackInfo& track) {
-    TrackRoad& road = Road();
     SubtitlePort& port = TextPort();
-    StopSubtitleTrack();
-    SubtitleTimetable& table = Subtitles();
-    const std::filesystem::path offered = table.SubtitleFileName;
-    ResetSubtitles(table, port.Duration());
-    table.SubtitleFileName = offered;
-    port.EnableSubtitleAdjust(false);
-    road.chosen = track.number;
-    road.styledEvents.clear();
-    road.styledStarts.clear();
-    road.styledHeader.clear();
+    LeaveSourceFor(track.number);
+    Road().styledHeader.clear();
     ShowOsdMessage(FormatLex(2770, SubtitleTrackCaption(track)));
     if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
 }
