@@ -322,6 +322,10 @@ HResult DvdNavigatorFilter::Load(const std::string& requested) {
 }
 
 void DvdNavigatorFilter::Realising() {
+    {
+        std::lock_guard guard(lock_);
+        blenderKnowsFormat_ = false;
+    }
     // Menus without sound, stills and scans leave the audio renderer without
     // data, so its clock would stand still: the disc keeps to the system's.
     GstElement* top = element_;
@@ -418,6 +422,7 @@ void DvdNavigatorFilter::ReadLoop() {
         }
         badReads_ = 0;
         warned = false;
+        CatchUpWithTheBlender();
         HandleBlock(event, data, length, lock);
     }
 }
@@ -718,6 +723,29 @@ void DvdNavigatorFilter::SendSubpictureMode() {
                                     !spuShown_, nullptr));
 }
 
+namespace {
+
+bool SubpictureFormatKnown(GstElement* spu) {
+    GstPad* pad = spu ? gst_element_get_static_pad(spu, "subpicture") : nullptr;
+    if (!pad) return true;
+    // Caps are kept on the pad only after the blender has handled them.
+    const bool known = gst_pad_has_current_caps(pad);
+    gst_object_unref(pad);
+    return known;
+}
+
+}  // namespace
+
+void DvdNavigatorFilter::CatchUpWithTheBlender() {
+    // Learning the sub-picture stream's format resets the blender: it forgets
+    // the highlight and that it is in a still. On a busy machine that comes
+    // after both were sent, and a menu would show without its buttons.
+    if (blenderKnowsFormat_ || !SubpictureFormatKnown(spu_)) return;
+    blenderKnowsFormat_ = true;
+    if (inStill_.load()) gst_element_send_event(videoSrc_, gst_video_event_new_still_frame(TRUE));
+    SendHighlight();
+}
+
 void DvdNavigatorFilter::SendHighlight() {
     if (!nav_) return;
     pci_t* pci = dvdnav_get_current_nav_pci(nav_);
@@ -755,8 +783,10 @@ void DvdNavigatorFilter::WaitInStill(int seconds, bool buttons,
     }
     const std::uint64_t generation = generation_.load();
     while (!quit_ && !stillOff_ && running_ && generation_.load() == generation &&
-           (seconds >= 0xFF || std::chrono::steady_clock::now() < stillEnds_))
+           (seconds >= 0xFF || std::chrono::steady_clock::now() < stillEnds_)) {
         wake_.wait_for(lock, std::chrono::milliseconds(40));
+        CatchUpWithTheBlender();
+    }
     if (quit_ || !running_) return;  // the still goes on when the data flows again
     // After a jump too: the navigator would otherwise hold the old still.
     dvdnav_still_skip(nav_);

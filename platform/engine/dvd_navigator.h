@@ -123,6 +123,7 @@ class DvdNavigatorFilter : public Filter {
     void CellChanged();
     void UpdateStreams();
     void SendHighlight();
+    void CatchUpWithTheBlender();
     void SendSubpictureMode();
     void ClearSubpicture();
     void WaitInStill(int seconds, bool buttons, std::unique_lock<std::mutex>& lock);
@@ -176,6 +177,9 @@ class DvdNavigatorFilter : public Filter {
     int announcedAudio_ = -2, announcedSpu_ = -2;
     bool spuShown_ = false;
     int sentButton_ = -1;
+    // Whether the blender has learnt the sub-picture stream's format since
+    // the graph was built (see CatchUpWithTheBlender).
+    bool blenderKnowsFormat_ = false;
     int userAudio_ = -1, userSpu_ = -1, userSpuOn_ = -1;
     std::uint32_t lastSecond_ = 0xFFFFFFFF;
     int badReads_ = 0;
