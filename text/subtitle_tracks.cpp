@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
+#include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -13,6 +15,7 @@
 
 #include "lexicon/lexicon.h"
 #include "platform/engine/styled_cue_renderer.h"
+#include "text/dvd_subpicture.h"
 #include "text/osd.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
@@ -25,8 +28,16 @@ using engine::TextTrackKind;
 
 // --- Deciding
 
+namespace {
+
+bool IsVobSubTrack(const TextTrackInfo& track) {
+    return track.kind == TextTrackKind::Picture && track.caps.starts_with("subpicture/x-dvd");
+}
+
+}  // namespace
+
 bool TrackGoesToTimetable(const TextTrackInfo& track) {
-    return track.kind != TextTrackKind::Picture;
+    return track.kind != TextTrackKind::Picture || IsVobSubTrack(track);
 }
 
 std::string SubtitleTrackCaption(const TextTrackInfo& track) {
@@ -39,8 +50,13 @@ std::string SubtitleTrackCaption(const TextTrackInfo& track) {
 
 int DefaultSubtitleTrack(const std::vector<TextTrackInfo>& tracks, std::string_view userLanguage) {
     std::vector<const TextTrackInfo*> candidates;
+    // Pictures hide what lies under them and are not what a viewer who can
+    // read the text expects; a film carrying nothing else shows them.
     for (const auto& t : tracks)
-        if (TrackGoesToTimetable(t)) candidates.push_back(&t);
+        if (TrackGoesToTimetable(t) && t.kind != TextTrackKind::Picture) candidates.push_back(&t);
+    if (candidates.empty())
+        for (const auto& t : tracks)
+            if (TrackGoesToTimetable(t)) candidates.push_back(&t);
     if (candidates.empty()) return -1;
     // A flag set on every stream (muxers often set the default flag on all)
     // tells nothing; the forced flag is weighed first, as muxers that flag
@@ -353,6 +369,23 @@ struct TrackRoad {
     std::multimap<double, std::string> styledStarts;
     // The size the window draws styled cues at, once it has asked for one.
     QSize styledSize;
+    // The chosen VobSub stream's colours and the frame its units lie on, its
+    // units by the marks standing for them in the timetable, and the last one
+    // drawn. Units are kept as bytes: a film's worth of drawn pictures would
+    // take hundreds of megabytes, and drawing one again takes no time.
+    struct PictureUnit {
+        std::string bytes;
+        bool forced = false;
+    };
+    std::array<std::uint32_t, 16> palette{};
+    QSize pictureFrame;
+    bool pictureTrackForced = false;
+    std::map<std::string, PictureUnit> pictureUnits;
+    int unitsRead = 0;
+    bool reportedDamage = false;
+    std::string drawnMark;
+    QSize drawnSize;
+    QImage drawnImage;
 };
 
 TrackRoad& Road() {
@@ -388,6 +421,14 @@ QSize StyledSize(const QSize& frame) {
     return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
 }
 
+void ForgetPictureUnits() {
+    TrackRoad& road = Road();
+    road.pictureUnits.clear();
+    road.reportedDamage = false;
+    road.drawnMark.clear();
+    road.drawnImage = QImage();
+}
+
 // The source shown before goes, with its reader, cues and styled drawings;
 // the track numbered `number` is the chosen one from now on.
 void LeaveSourceFor(int number) {
@@ -402,7 +443,19 @@ void LeaveSourceFor(int number) {
     road.chosen = number;
     road.styledEvents.clear();
     road.styledStarts.clear();
+    ForgetPictureUnits();
 }
+
+// Where a VobSub stream's index text gives no palette: black, white and two
+// greys over and over, as units paint their fill, outline and edges with
+// indexes of their own choosing.
+constexpr std::array<std::uint32_t, 16> kDefaultPicturePalette = {
+    0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0,
+    0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0};
+
+// The marks units stand under in the timetable: no subtitle text starts with
+// a DEL, and trimming keeps it.
+constexpr std::string_view kPictureMark = "\x7Fpicture ";
 
 void StartTrack(const TextTrackInfo& track) {
     TrackRoad& road = Road();
@@ -415,6 +468,16 @@ void StartTrack(const TextTrackInfo& track) {
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
     road.styledFonts = track.fonts;
+    if (IsVobSubTrack(track)) {
+        const std::string index = engine::TrackCodecData(track.caps);
+        road.palette = VobSubPalette(index).value_or(kDefaultPicturePalette);
+        const auto [movieWidth, movieHeight] = port.VideoSize();
+        const auto frame = VobSubFrameSize(index);
+        road.pictureFrame = frame                               ? QSize(frame->first, frame->second)
+                            : movieWidth > 0 && movieHeight > 0 ? QSize(movieWidth, movieHeight)
+                                                                : QSize(720, 576);
+        road.pictureTrackForced = track.isForced;
+    }
     // The cues can be drawn ahead from the first on, for the picture's size.
     const auto [width, height] = port.VideoSize();
     road.styledSize = StyledSize(QSize(width, height));
@@ -436,7 +499,7 @@ void StartTrack(const TextTrackInfo& track) {
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }
 
-// A picture stream is chosen but cannot be drawn yet: the subtitles of the
+// A PGS stream is chosen but cannot be drawn yet: the subtitles of the
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
 void StopPictureTrack(const TextTrackInfo& track) {
@@ -506,6 +569,7 @@ void ListSubtitleTracksForMovie() {
     const std::string movie = TextPort().MovieName();
     if (movie == road.listedMovie) return;
     StopSubtitleTrack();
+    ForgetPictureUnits();
     road.listedMovie = movie;
     road.chosen = kNoSubtitleSource;
     road.fileFound = false;
@@ -599,6 +663,71 @@ void ForgetSubtitleTracks() {
     Road().generation = generation;
 }
 
+namespace {
+
+// Puts a VobSub unit into the timetable under a mark of its own, from its
+// packet's time plus its start to its stop; a unit that never says when it
+// stops ends where the stream's block does, or where the next one begins.
+void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
+    TrackRoad& road = Road();
+    // An empty block only keeps the stream's time.
+    if (cue.text.empty()) return;
+    std::string why;
+    const auto picture = DecodeDvdSubPicture(cue.text, road.palette, &why);
+    if (!picture) {
+        // Once per stream: a badly damaged one would bury the OSD.
+        if (!road.reportedDamage) {
+            road.reportedDamage = true;
+            ShowOsdMessage(FormatLex(2780, why));
+        }
+        return;
+    }
+    const double start = cue.start + picture->start;
+    const double end = picture->stop >= 0 ? cue.start + picture->stop : cue.end;
+    std::string mark = std::string(kPictureMark) + std::to_string(road.unitsRead++);
+    road.pictureUnits[mark] = {cue.text, picture->forced || road.pictureTrackForced};
+    AddCueToTable(table, start, end, mark);
+}
+
+}  // namespace
+
+bool IsPictureSubtitle(const std::string& shownText) {
+    return shownText.starts_with(kPictureMark);
+}
+
+bool IsForcedPictureSubtitle(const std::string& shownText) {
+    const auto unit = Road().pictureUnits.find(shownText);
+    return unit != Road().pictureUnits.end() && unit->second.forced;
+}
+
+QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
+    TrackRoad& road = Road();
+    const auto unit = road.pictureUnits.find(shownText);
+    if (unit == road.pictureUnits.end() || picture.isEmpty() || road.pictureFrame.isEmpty())
+        return {};
+    if (road.drawnMark == shownText && road.drawnSize == picture) return road.drawnImage;
+    const auto drawn = DecodeDvdSubPicture(unit->second.bytes, road.palette);
+    if (!drawn) return {};
+    QImage frame(road.pictureFrame, QImage::Format_ARGB32);
+    frame.fill(Qt::transparent);
+    // The part of the unit's area inside the frame; a unit placed beyond it
+    // loses what sticks out.
+    const QRect area =
+        QRect(drawn->x, drawn->y, drawn->width, drawn->height).intersected(frame.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const std::uint32_t* from = drawn->argb.data() +
+                                    static_cast<size_t>(y - drawn->y) * drawn->width +
+                                    (area.left() - drawn->x);
+        auto* to = reinterpret_cast<QRgb*>(frame.scanLine(y)) + area.left();
+        std::copy_n(from, area.width(), to);
+    }
+    road.drawnMark = shownText;
+    road.drawnSize = picture;
+    road.drawnImage = frame.scaled(picture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return road.drawnImage;
+}
+
 void TakeSubtitleTrackCues() {
     TrackRoad& road = Road();
     if (!road.reader) return;
@@ -607,6 +736,10 @@ void TakeSubtitleTrackCues() {
     const bool hadAny = SubtitlesLoaded();
     SubtitleTimetable& table = Subtitles();
     for (const auto& cue : road.reader->TakeCues()) {
+        if (kind == TextTrackKind::Picture) {
+            AddPictureUnit(table, cue);
+            continue;
+        }
         const std::string text = CueTextForTable(kind, cue.text);
         AddCueToTable(table, cue.start, cue.end, text,
                       kind == TextTrackKind::Styled ? 0 : kCueEndExtension);

@@ -14,8 +14,8 @@ namespace quova {
 
 // --- Deciding (no widgets, no pipelines)
 
-// The subtitle streams of a file that go through the timetable: text and
-// styled text (picture streams are listed but not drawn yet).
+// The subtitle streams of a file that go through the timetable: text, styled
+// text and VobSub pictures (PGS streams are listed but not drawn yet).
 bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 
 // The menu caption of a stream: its title and language as the container tags
@@ -24,10 +24,10 @@ bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 std::string SubtitleTrackCaption(const engine::TextTrackInfo& track);
 
 // The stream shown when no subtitle file lies beside the movie, or -1: among
-// the timetable streams, those the container marks as forced when it marks
-// some but not all of them, and among those the ones it marks as default when
-// it marks some but not all of them; among those, the first in `userLanguage` (an ISO
-// 639-1 code) where one is tagged so, else the first.
+// the timetable's text streams (its picture streams where it has none), those the container marks
+// as forced when it marks some but not all of them, and among those the ones it marks as default
+// when it marks some but not all of them; among those, the first in `userLanguage` (an ISO 639-1
+// code) where one is tagged so, else the first.
 int DefaultSubtitleTrack(const std::vector<engine::TextTrackInfo>& tracks,
                          std::string_view userLanguage);
 
@@ -70,9 +70,9 @@ int ChosenSubtitleSource();
 void ChooseSubtitleSourceForMovie(bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
-// choice is remembered for the movie until the program ends. A picture stream
-// (VobSub, PGS) is listed and can be chosen, but is not drawn yet: choosing it
-// clears the text shown and says so on the OSD.
+// choice is remembered for the movie until the program ends. A PGS stream is
+// listed and can be chosen, but is not drawn yet: choosing it clears the text
+// shown and says so on the OSD.
 void SubtitleSourceClick(int source);
 
 // A subtitle file the user loaded shows instead of any stream.
@@ -102,6 +102,20 @@ bool SubtitleTrackReadToEnd();
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
 // The thread that drew the last styled cue; never the UI thread.
 std::thread::id StyledCueDrawingThread();
+
+// A VobSub stream's units go into the timetable as marks standing for their
+// pictures, so that the timing correction moves them as it moves text;
+// damaged units are left out (the OSD says so once). Whether the text shown
+// is such a mark: it is drawn as a picture, never as text.
+bool IsPictureSubtitle(const std::string& shownText);
+// Whether the mark stands for a unit shown even with subtitles off (the unit
+// or its stream is flagged forced).
+bool IsForcedPictureSubtitle(const std::string& shownText);
+// The image to lay over a picture shown at `picture` size for the mark shown:
+// the unit drawn with its stream's palette on the stream's frame (its index
+// text's size, else the movie's), stretched like the picture; null when the
+// text is no unit of the chosen stream.
+QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
 
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();

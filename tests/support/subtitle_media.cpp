@@ -85,6 +85,11 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
             caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
                                        nullptr);
             gst_buffer_unref(header);
+        } else if (track.picture && !track.index.empty()) {
+            GstBuffer* index = BytesBuffer(track.index);
+            caps = gst_caps_new_simple("subpicture/x-dvd", "codec_data", GST_TYPE_BUFFER, index,
+                                       nullptr);
+            gst_buffer_unref(index);
         } else if (track.picture) {
             caps = gst_caps_new_empty_simple("subpicture/x-dvd");
         } else {
@@ -111,6 +116,60 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
 }
 
 }  // namespace
+
+std::string DvdSubPictureUnit(int x, int y, int width, int height, int paletteIndex, int startDelay,
+                              int stopDelay, bool forced) {
+    std::string unit(4, '\0');
+    const auto be16 = [&unit](int value) {
+        unit += static_cast<char>((value >> 8) & 0xFF);
+        unit += static_cast<char>(value & 0xFF);
+    };
+    // Top field (even lines), then bottom field: each line the four-nibble
+    // code 0 0 0 c, a run of colour 1 to the line's end.
+    const size_t topField = unit.size();
+    for (int row = 0; row < height; row += 2) unit += std::string("\x00\x01", 2);
+    const size_t bottomField = unit.size();
+    for (int row = 1; row < height; row += 2) unit += std::string("\x00\x01", 2);
+    const size_t firstControl = unit.size();
+    // The first sequence: colours, contrast, area, fields, start.
+    be16(startDelay);
+    const size_t nextAt = unit.size();
+    be16(0);  // the next sequence, filled in below
+    unit += '\x03';
+    unit += '\x00';
+    unit += static_cast<char>((paletteIndex & 0xF) << 4);  // colour 1 -> paletteIndex, 0 -> 0
+    unit += '\x04';
+    unit += '\x00';
+    unit += '\xF0';  // colour 1 opaque, colour 0 clear
+    const int x2 = x + width - 1, y2 = y + height - 1;
+    unit += '\x05';
+    unit += static_cast<char>(x >> 4);
+    unit += static_cast<char>((x & 0xF) << 4 | x2 >> 8);
+    unit += static_cast<char>(x2 & 0xFF);
+    unit += static_cast<char>(y >> 4);
+    unit += static_cast<char>((y & 0xF) << 4 | y2 >> 8);
+    unit += static_cast<char>(y2 & 0xFF);
+    unit += '\x06';
+    be16(static_cast<int>(topField));
+    be16(static_cast<int>(bottomField));
+    unit += forced ? '\x00' : '\x01';
+    unit += '\xFF';
+    size_t last = firstControl;
+    if (stopDelay >= 0) {
+        last = unit.size();
+        be16(stopDelay);
+        be16(static_cast<int>(last));
+        unit += '\x02';
+        unit += '\xFF';
+    }
+    unit[nextAt] = static_cast<char>(last >> 8);
+    unit[nextAt + 1] = static_cast<char>(last & 0xFF);
+    unit[0] = static_cast<char>(unit.size() >> 8);
+    unit[1] = static_cast<char>(unit.size() & 0xFF);
+    unit[2] = static_cast<char>(firstControl >> 8);
+    unit[3] = static_cast<char>(firstControl & 0xFF);
+    return unit;
+}
 
 namespace {
 

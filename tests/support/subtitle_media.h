@@ -22,9 +22,20 @@ struct MadeSubtitleTrack {
     std::string assColour = "&H0000FF00";
     std::vector<MadeCue> cues;
     // A VobSub track (subpicture/x-dvd) whose cues' text are the sub-picture
-    // units' bytes as written.
+    // units' bytes as written, with `index` (the .idx text) as its private
+    // data where given.
     bool picture = false;
+    std::string index{};
 };
+
+// One DVD sub-picture unit as a DVD's authoring tool writes it: a `width` x
+// `height` block at (`x`, `y`) filled with the track's palette entry
+// `paletteIndex` (opaque) and clear around it, shown `startDelay` after the
+// packet's time, and stopped `stopDelay` after it when that is >= 0; each in
+// units of 1024 ticks of the 90 kHz clock. `forced` asks for it to be shown
+// with subtitles off. Each line is one run "to the end of the line".
+std::string DvdSubPictureUnit(int x, int y, int width, int height, int paletteIndex, int startDelay,
+                              int stopDelay, bool forced = false);
 
 // The script header of the ASS tracks made here: one style "Default" drawing
 // in `colour` (&HAABBGGRR) with `font`, bold, 48 px at the bottom centre of a
