@@ -240,6 +240,114 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
     file << ebml << Element(0x18538067, info + tracks + attachments + cluster);
 }
 
+std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
+                               int luma, int cr, int cb, bool forced) {
+    const auto be16 = [](std::string& to, int value) {
+        to += static_cast<char>((value >> 8) & 0xFF);
+        to += static_cast<char>(value & 0xFF);
+    };
+    const auto segment = [&be16](int type, const std::string& payload) {
+        std::string out(1, static_cast<char>(type));
+        be16(out, static_cast<int>(payload.size()));
+        return out + payload;
+    };
+    const bool composes = width > 0 && height > 0;
+    // PCS: frame, frame rate, composition number, state (epoch start),
+    // palette update, palette 0, objects; each object 0 in window 0.
+    std::string pcs;
+    be16(pcs, frameWidth);
+    be16(pcs, frameHeight);
+    pcs += '\x10';
+    be16(pcs, 1);
+    pcs += composes ? '\x80' : '\x00';
+    pcs += '\x00';
+    pcs += '\x00';
+    pcs += composes ? '\x01' : '\x00';
+    if (composes) {
+        be16(pcs, 0);
+        pcs += '\x00';
+        pcs += forced ? '\x40' : '\x00';
+        be16(pcs, x);
+        be16(pcs, y);
+    }
+    std::string set = segment(0x16, pcs);
+    if (composes) {
+        std::string wds(1, '\x01');
+        wds += '\x00';
+        be16(wds, x);
+        be16(wds, y);
+        be16(wds, width);
+        be16(wds, height);
+        set += segment(0x17, wds);
+        // Palette 0, version 0; entry 1 the colour, opaque.
+        std::string pds("\x00\x00\x01", 3);
+        pds += static_cast<char>(luma);
+        pds += static_cast<char>(cr);
+        pds += static_cast<char>(cb);
+        pds += '\xFF';
+        set += segment(0x14, pds);
+        // Each line: 0, 0b11 and a 14-bit length, colour 1; then 0 0.
+        std::string rle;
+        for (int row = 0; row < height; ++row) {
+            rle += '\x00';
+            rle += static_cast<char>(0xC0 | (width >> 8));
+            rle += static_cast<char>(width & 0xFF);
+            rle += '\x01';
+            rle += std::string(2, '\0');
+        }
+        std::string ods;
+        be16(ods, 0);
+        ods += '\x00';
+        ods += '\xC0';  // first and last fragment
+        const size_t length = rle.size() + 4;
+        ods += static_cast<char>((length >> 16) & 0xFF);
+        ods += static_cast<char>((length >> 8) & 0xFF);
+        ods += static_cast<char>(length & 0xFF);
+        be16(ods, width);
+        be16(ods, height);
+        set += segment(0x15, ods + rle);
+    }
+    return set + segment(0x80, "");
+}
+
+void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
+                                    const std::vector<MadeCue>& cues) {
+    const std::string ebml =
+        Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
+                                Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
+                                Unsigned(0x4287, 4) + Unsigned(0x4285, 2));
+    double seconds = 1.0;
+    for (const MadeCue& cue : cues) seconds = std::max(seconds, cue.end);
+    const double milliseconds = seconds * 1000.0;
+    std::uint64_t durationBits = 0;
+    std::memcpy(&durationBits, &milliseconds, sizeof durationBits);
+    std::string duration(8, '\0');
+    for (int k = 0; k < 8; ++k)
+        duration[static_cast<size_t>(k)] = static_cast<char>((durationBits >> (56 - 8 * k)) & 0xFF);
+    const std::string info =
+        Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
+                                Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
+    const std::string tracks = Element(
+        0x1654AE6B, Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) + Unsigned(0x83, 0x11) +
+                                      Element(0x86, codecId) + Element(0x22B59C, "eng")));
+    // One cluster at 0 ms; each cue a block of track 1 with its duration.
+    std::string blocks;
+    for (const MadeCue& cue : cues) {
+        const auto start = static_cast<std::int16_t>(std::lround(cue.start * 1000.0));
+        std::string block = "\x81";
+        block += static_cast<char>((start >> 8) & 0xFF);
+        block += static_cast<char>(start & 0xFF);
+        block += '\0';
+        block += cue.text;
+        blocks += Element(
+            0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
+                                                            (cue.end - cue.start) * 1000.0))));
+    }
+    const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
+    std::ofstream file(out, std::ios::binary);
+    file << ebml << Element(0x18538067, info + tracks + cluster);
+}
+
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
                                       const std::vector<MadeSubtitleTrack>& tracks,
                                       const std::string& framerate) {

@@ -42,6 +42,20 @@ std::string DvdSubPictureUnit(int x, int y, int width, int height, int paletteIn
 // 320x240 play area.
 std::string AssScriptHeader(const std::string& colour, const std::string& font = "Sans");
 
+// One Blu-ray subtitle display set as Matroska keeps it (segments without
+// the .sup headers): on a `frameWidth` x `frameHeight` frame, a `width` x
+// `height` block at (`x`, `y`) in the colour (`luma`, `cr`, `cb`), opaque,
+// each line one run and an end of line; `forced` flags its composition.
+// With `width` 0 the set composes nothing and clears what was shown.
+std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
+                               int luma, int cr, int cb, bool forced = false);
+
+// Writes a Matroska file by hand with one subtitle track of `codecId`
+// (e.g. "S_HDMV/PGS", which matroskamux 1.22 does not take) and `cues` whose
+// text are the blocks' bytes as written.
+void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
+                                    const std::vector<MadeCue>& cues);
+
 // Writes a Matroska file by hand (matroskamux 1.22 writes no attachments): one
 // ASS track with `header` as its script and `cues` (event text fields), and
 // `font` attached as `fontName` (application/x-truetype-font) before the
