@@ -17,6 +17,7 @@
 #include "platform/engine/styled_cue_renderer.h"
 #include "text/dvd_subpicture.h"
 #include "text/osd.h"
+#include "text/pgs_subpicture.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_port.h"
@@ -34,10 +35,14 @@ bool IsVobSubTrack(const TextTrackInfo& track) {
     return track.kind == TextTrackKind::Picture && track.caps.starts_with("subpicture/x-dvd");
 }
 
+bool IsPgsTrack(const TextTrackInfo& track) {
+    return track.kind == TextTrackKind::Picture && track.caps.starts_with("subpicture/x-pgs");
+}
+
 }  // namespace
 
 bool TrackGoesToTimetable(const TextTrackInfo& track) {
-    return track.kind != TextTrackKind::Picture || IsVobSubTrack(track);
+    return track.kind != TextTrackKind::Picture || IsVobSubTrack(track) || IsPgsTrack(track);
 }
 
 std::string SubtitleTrackCaption(const TextTrackInfo& track) {
@@ -369,7 +374,8 @@ struct TrackRoad {
     std::multimap<double, std::string> styledStarts;
     // The size the window draws styled cues at, once it has asked for one.
     QSize styledSize;
-    // The chosen VobSub stream's colours and the frame its units lie on, its
+    // The chosen picture stream's kind (VobSub or PGS); for VobSub its
+    // colours and the frame its units lie on (a PGS set names its own); its
     // units by the marks standing for them in the timetable, and the last one
     // drawn. Units are kept as bytes: a film's worth of drawn pictures would
     // take hundreds of megabytes, and drawing one again takes no time.
@@ -377,6 +383,7 @@ struct TrackRoad {
         std::string bytes;
         bool forced = false;
     };
+    bool pgs = false;
     std::array<std::uint32_t, 16> palette{};
     QSize pictureFrame;
     bool pictureTrackForced = false;
@@ -476,8 +483,9 @@ void StartTrack(const TextTrackInfo& track) {
         road.pictureFrame = frame                               ? QSize(frame->first, frame->second)
                             : movieWidth > 0 && movieHeight > 0 ? QSize(movieWidth, movieHeight)
                                                                 : QSize(720, 576);
-        road.pictureTrackForced = track.isForced;
     }
+    road.pgs = IsPgsTrack(track);
+    road.pictureTrackForced = track.isForced;
     // The cues can be drawn ahead from the first on, for the picture's size.
     const auto [width, height] = port.VideoSize();
     road.styledSize = StyledSize(QSize(width, height));
@@ -499,7 +507,8 @@ void StartTrack(const TextTrackInfo& track) {
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }
 
-// A PGS stream is chosen but cannot be drawn yet: the subtitles of the
+// A picture stream of a kind not drawn (neither VobSub nor PGS) is chosen:
+// the subtitles of the
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
 void StopPictureTrack(const TextTrackInfo& track) {
@@ -665,16 +674,38 @@ void ForgetSubtitleTracks() {
 
 namespace {
 
-// Puts a VobSub unit into the timetable under a mark of its own, from its
-// packet's time plus its start to its stop; a unit that never says when it
-// stops ends where the stream's block does, or where the next one begins.
+// Puts a picture unit into the timetable under a mark of its own: a VobSub
+// unit from its packet's time plus its start to its stop, a PGS display set
+// from its time. One that never says when it stops ends where the stream's
+// block does, or where the next one begins (a PGS set composing nothing only
+// clears).
 void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
     TrackRoad& road = Road();
     // An empty block only keeps the stream's time.
     if (cue.text.empty()) return;
     std::string why;
-    const auto picture = DecodeDvdSubPicture(cue.text, road.palette, &why);
-    if (!picture) {
+    double start = cue.start, end = cue.end;
+    bool forced = road.pictureTrackForced;
+    bool damaged = false;
+    if (road.pgs) {
+        const auto set = DecodePgsDisplaySet(cue.text, &why);
+        damaged = !set;
+        if (set && set->pictures.empty()) {
+            AddCueToTable(table, cue.start, -1, {});
+            return;
+        }
+        if (set)
+            for (const auto& picture : set->pictures) forced = forced || picture.forced;
+    } else {
+        const auto picture = DecodeDvdSubPicture(cue.text, road.palette, &why);
+        damaged = !picture;
+        if (picture) {
+            start = cue.start + picture->start;
+            if (picture->stop >= 0) end = cue.start + picture->stop;
+            forced = forced || picture->forced;
+        }
+    }
+    if (damaged) {
         // Once per stream: a badly damaged one would bury the OSD.
         if (!road.reportedDamage) {
             road.reportedDamage = true;
@@ -682,11 +713,21 @@ void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
         }
         return;
     }
-    const double start = cue.start + picture->start;
-    const double end = picture->stop >= 0 ? cue.start + picture->stop : cue.end;
     std::string mark = std::string(kPictureMark) + std::to_string(road.unitsRead++);
-    road.pictureUnits[mark] = {cue.text, picture->forced || road.pictureTrackForced};
+    road.pictureUnits[mark] = {cue.text, forced};
     AddCueToTable(table, start, end, mark);
+}
+
+// Lays a unit's pixels on the frame; what lies beyond it is lost.
+void DrawOnFrame(QImage& frame, int x, int y, int width, int height,
+                 const std::vector<std::uint32_t>& argb) {
+    const QRect area = QRect(x, y, width, height).intersected(frame.rect());
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+        const std::uint32_t* from =
+            argb.data() + static_cast<size_t>(row - y) * width + (area.left() - x);
+        auto* to = reinterpret_cast<QRgb*>(frame.scanLine(row)) + area.left();
+        std::copy_n(from, area.width(), to);
+    }
 }
 
 }  // namespace
@@ -703,23 +744,22 @@ bool IsForcedPictureSubtitle(const std::string& shownText) {
 QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
     TrackRoad& road = Road();
     const auto unit = road.pictureUnits.find(shownText);
-    if (unit == road.pictureUnits.end() || picture.isEmpty() || road.pictureFrame.isEmpty())
-        return {};
+    if (unit == road.pictureUnits.end() || picture.isEmpty()) return {};
     if (road.drawnMark == shownText && road.drawnSize == picture) return road.drawnImage;
-    const auto drawn = DecodeDvdSubPicture(unit->second.bytes, road.palette);
-    if (!drawn) return {};
-    QImage frame(road.pictureFrame, QImage::Format_ARGB32);
-    frame.fill(Qt::transparent);
-    // The part of the unit's area inside the frame; a unit placed beyond it
-    // loses what sticks out.
-    const QRect area =
-        QRect(drawn->x, drawn->y, drawn->width, drawn->height).intersected(frame.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        const std::uint32_t* from = drawn->argb.data() +
-                                    static_cast<size_t>(y - drawn->y) * drawn->width +
-                                    (area.left() - drawn->x);
-        auto* to = reinterpret_cast<QRgb*>(frame.scanLine(y)) + area.left();
-        std::copy_n(from, area.width(), to);
+    QImage frame;
+    if (road.pgs) {
+        const auto set = DecodePgsDisplaySet(unit->second.bytes);
+        if (!set) return {};
+        frame = QImage(set->width, set->height, QImage::Format_ARGB32);
+        frame.fill(Qt::transparent);
+        for (const auto& piece : set->pictures)
+            DrawOnFrame(frame, piece.x, piece.y, piece.width, piece.height, piece.argb);
+    } else {
+        const auto drawn = DecodeDvdSubPicture(unit->second.bytes, road.palette);
+        if (!drawn || road.pictureFrame.isEmpty()) return {};
+        frame = QImage(road.pictureFrame, QImage::Format_ARGB32);
+        frame.fill(Qt::transparent);
+        DrawOnFrame(frame, drawn->x, drawn->y, drawn->width, drawn->height, drawn->argb);
     }
     road.drawnMark = shownText;
     road.drawnSize = picture;

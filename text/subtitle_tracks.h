@@ -15,7 +15,8 @@ namespace quova {
 // --- Deciding (no widgets, no pipelines)
 
 // The subtitle streams of a file that go through the timetable: text, styled
-// text and VobSub pictures (PGS streams are listed but not drawn yet).
+// text and pictures (VobSub and PGS; other picture kinds are listed but not
+// drawn).
 bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 
 // The menu caption of a stream: its title and language as the container tags
@@ -70,9 +71,9 @@ int ChosenSubtitleSource();
 void ChooseSubtitleSourceForMovie(bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
-// choice is remembered for the movie until the program ends. A PGS stream is
-// listed and can be chosen, but is not drawn yet: choosing it clears the text
-// shown and says so on the OSD.
+// choice is remembered for the movie until the program ends. A picture stream
+// of another kind than VobSub or PGS is listed and can be chosen, but is not
+// drawn: choosing it clears the text shown and says so on the OSD.
 void SubtitleSourceClick(int source);
 
 // A subtitle file the user loaded shows instead of any stream.
@@ -103,18 +104,19 @@ QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
 // The thread that drew the last styled cue; never the UI thread.
 std::thread::id StyledCueDrawingThread();
 
-// A VobSub stream's units go into the timetable as marks standing for their
-// pictures, so that the timing correction moves them as it moves text;
-// damaged units are left out (the OSD says so once). Whether the text shown
-// is such a mark: it is drawn as a picture, never as text.
+// A picture stream's units (VobSub units, PGS display sets) go into the
+// timetable as marks standing for their pictures, so that the timing
+// correction moves them as it moves text; damaged units are left out (the OSD
+// says so once). Whether the text shown is such a mark: it is drawn as a
+// picture, never as text.
 bool IsPictureSubtitle(const std::string& shownText);
 // Whether the mark stands for a unit shown even with subtitles off (the unit
 // or its stream is flagged forced).
 bool IsForcedPictureSubtitle(const std::string& shownText);
 // The image to lay over a picture shown at `picture` size for the mark shown:
-// the unit drawn with its stream's palette on the stream's frame (its index
-// text's size, else the movie's), stretched like the picture; null when the
-// text is no unit of the chosen stream.
+// the unit drawn on the stream's frame (a VobSub index text's size, else the
+// movie's; the size a PGS set names), stretched like the picture; null when
+// the text is no unit of the chosen stream.
 QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
 
 // Stops reading and forgets every movie's streams and the choices made.

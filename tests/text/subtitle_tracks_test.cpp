@@ -607,6 +607,53 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     EXPECT_TRUE(PictureSubtitleImage("Hello words", QSize(320, 240)).isNull());
 }
 
+TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenOff) {
+    // On a 1920 x 1080 frame a green block over (960..1440, 540..810): in a
+    // 320 x 240 picture (160..240, 120..180). Pure green in studio-range
+    // BT.709 is Y 173, Cr 26, Cb 42.
+    const std::string green =
+        testing::PgsDisplaySetBytes(1920, 1080, 960, 540, 480, 270, 173, 26, 42);
+    const std::string forced =
+        testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 480, 270, 173, 26, 42, true);
+    const std::string clearing = testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 0, 0, 0, 0, 0);
+    testing::TempDir dir;
+    // The damaged set lost its end and part of its object. The file starts
+    // with a clearing set, as the demuxer starts its time at the first block.
+    testing::WriteMatroskaWithSubtitleTrack(dir / "bluray.mkv", "S_HDMV/PGS",
+                                            {{0.0, 0.1, clearing},
+                                             {1.0, 3.0, green},
+                                             {3.4, 3.5, green.substr(0, green.size() - 20)},
+                                             {4.0, 4.1, clearing},
+                                             {6.0, 7.0, forced}});
+    ui.movieName = (dir / "bluray.mkv").string();
+    ui.duration = 7.0;
+    const auto tracks = engine::ListTextTracks(dir / "bluray.mkv");
+    ASSERT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(tracks[0].caps.rfind("subpicture/x-pgs", 0), 0u) << tracks[0].caps;
+
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ReadToEnd();
+    EXPECT_EQ(OsdMessage, "picture subtitle damaged, skipped: segment past the display set");
+    EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
+    const QImage image = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    const QRgb inside = image.pixel(200, 150);
+    EXPECT_EQ(qAlpha(inside), 255);
+    EXPECT_GT(qGreen(inside), 240);
+    EXPECT_LT(qRed(inside), 16);
+    EXPECT_EQ(qAlpha(image.pixel(150, 150)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(200, 110)), 0);
+    EXPECT_FALSE(IsForcedPictureSubtitle(CurrentSubtitleText));
+    // The clearing set ends it; the damaged one never showed.
+    EXPECT_EQ(ShownAt(4.5), "");
+    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+
+    Subtitles1Click();
+    EXPECT_EQ(ShownAt(2.0), "");
+    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+}
+
 bool Green(QRgb c) {
     return qGreen(c) > 150 && qRed(c) < 90 && qBlue(c) < 90;
 }
