@@ -388,6 +388,9 @@ struct TrackRoad {
     QSize pictureFrame;
     bool pictureTrackForced = false;
     std::map<std::string, PictureUnit> pictureUnits;
+    // Units read but not decoded yet: a few at a time, so that the window
+    // never waits for a whole film's worth.
+    std::deque<engine::TextCue> pendingUnits;
     int unitsRead = 0;
     bool reportedDamage = false;
     std::string drawnMark;
@@ -431,6 +434,7 @@ QSize StyledSize(const QSize& frame) {
 void ForgetPictureUnits() {
     TrackRoad& road = Road();
     road.pictureUnits.clear();
+    road.pendingUnits.clear();
     road.reportedDamage = false;
     road.drawnMark.clear();
     road.drawnImage = QImage();
@@ -459,6 +463,9 @@ void LeaveSourceFor(int number) {
 constexpr std::array<std::uint32_t, 16> kDefaultPicturePalette = {
     0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0,
     0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0};
+
+// Picture units decoded in one turn of the window's event loop.
+constexpr int kUnitsPerTurn = 16;
 
 // The marks units stand under in the timetable: no subtitle text starts with
 // a DEL, and trimming keeps it.
@@ -662,7 +669,10 @@ bool SubtitleTrackReading() {
 }
 
 bool SubtitleTrackReadToEnd() {
-    return Road().reader && Road().reader->Finished();
+    const TrackRoad& road = Road();
+    // Finished first: the reader leaves no cue behind once it says so.
+    return road.reader && road.reader->Finished() && !road.reader->CuesWaiting() &&
+           road.pendingUnits.empty();
 }
 
 void ForgetSubtitleTracks() {
@@ -775,9 +785,9 @@ void TakeSubtitleTrackCues() {
     const TextTrackKind kind = track ? track->kind : TextTrackKind::PlainText;
     const bool hadAny = SubtitlesLoaded();
     SubtitleTimetable& table = Subtitles();
-    for (const auto& cue : road.reader->TakeCues()) {
+    for (auto& cue : road.reader->TakeCues()) {
         if (kind == TextTrackKind::Picture) {
-            AddPictureUnit(table, cue);
+            road.pendingUnits.push_back(std::move(cue));
             continue;
         }
         const std::string text = CueTextForTable(kind, cue.text);
@@ -789,6 +799,20 @@ void TakeSubtitleTrackCues() {
             road.styledStarts.emplace(cue.start, cue.text);
         }
     }
+    for (int count = 0; count < kUnitsPerTurn && !road.pendingUnits.empty(); ++count) {
+        AddPictureUnit(table, road.pendingUnits.front());
+        road.pendingUnits.pop_front();
+    }
+    if (!road.pendingUnits.empty())
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            const int generation = road.generation;
+            QMetaObject::invokeMethod(
+                app,
+                [generation] {
+                    if (Road().generation == generation) TakeSubtitleTrackCues();
+                },
+                Qt::QueuedConnection);
+        }
     if (!road.styledStarts.empty()) {
         double position = 0;
         if (TextPort().Position(position)) DrawStyledCuesAhead(position);

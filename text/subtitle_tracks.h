@@ -88,7 +88,8 @@ void TakeSubtitleTrackCues();
 
 // Whether a stream is being read into the timetable now.
 bool SubtitleTrackReading();
-// Whether the stream being read has been read to its end (or given up on).
+// Whether the stream being read has been read to its end (or given up on)
+// and all it gave is in the timetable.
 bool SubtitleTrackReadToEnd();
 
 // Inside the picture, an SSA/ASS stream's cue is drawn with its own styles

@@ -762,6 +762,11 @@ bool TextTrackReader::Finished() const {
     return state_->finished;
 }
 
+bool TextTrackReader::CuesWaiting() const {
+    std::lock_guard guard(state_->lock);
+    return !state_->cues.empty();
+}
+
 std::string TextTrackReader::Error() const {
     std::lock_guard guard(state_->lock);
     return state_->error;

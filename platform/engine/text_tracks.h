@@ -83,6 +83,8 @@ class TextTrackReader {
     std::vector<TextCue> TakeCues();
     // Reading has ended, by the end of the file or by an error.
     bool Finished() const;
+    // Cues wait to be taken.
+    bool CuesWaiting() const;
     // Why the stream could not be read to its end; "" when it could.
     std::string Error() const;
 

@@ -618,13 +618,13 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     const std::string clearing = testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 0, 0, 0, 0, 0);
     testing::TempDir dir;
     // The damaged set lost its end and part of its object. The file starts
-    // with a clearing set, as the demuxer starts its time at the first block.
-    testing::WriteMatroskaWithSubtitleTrack(dir / "bluray.mkv", "S_HDMV/PGS",
-                                            {{0.0, 0.1, clearing},
-                                             {1.0, 3.0, green},
-                                             {3.4, 3.5, green.substr(0, green.size() - 20)},
-                                             {4.0, 4.1, clearing},
-                                             {6.0, 7.0, forced}});
+    // with a clearing set, as the demuxer starts its time at the first block;
+    // more clearing sets come before the forced one than are decoded at once.
+    std::vector<MadeCue> sets = {
+        {0.0, 0.1, clearing}, {1.0, 3.0, green}, {3.4, 3.5, green.substr(0, green.size() - 20)}};
+    for (int k = 0; k < 40; ++k) sets.push_back({4.0 + k * 0.025, 4.0 + k * 0.025, clearing});
+    sets.push_back({6.0, 7.0, forced});
+    testing::WriteMatroskaWithSubtitleTrack(dir / "bluray.mkv", "S_HDMV/PGS", sets);
     ui.movieName = (dir / "bluray.mkv").string();
     ui.duration = 7.0;
     const auto tracks = engine::ListTextTracks(dir / "bluray.mkv");
