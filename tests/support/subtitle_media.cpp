@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "tests/support/gst_media.h"
 
@@ -195,9 +196,16 @@ std::string Unsigned(std::uint32_t id, std::uint64_t value) {
 
 }  // namespace
 
-void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
-                                   const std::vector<MadeCue>& cues, const std::string& fontName,
-                                   const std::string& font) {
+namespace {
+
+// A Matroska file written element by element: one subtitle track (track 1 of
+// `codecId`, with `codecPrivate` where given), `attachments` (a whole
+// Attachments element, or "") before the one cluster at 0 ms, and each cue a
+// block of `payload(cue, its index)` with the cue's duration.
+void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& codecId,
+                           const std::string& codecPrivate, const std::string& attachments,
+                           const std::vector<MadeCue>& cues,
+                           const std::function<std::string(const MadeCue&, int)>& payload) {
     const std::string ebml =
         Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
                                 Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
@@ -213,24 +221,21 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
     const std::string info =
         Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
                                 Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
-    const std::string tracks =
-        Element(0x1654AE6B, Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) +
-                                              Unsigned(0x83, 0x11) + Element(0x86, "S_TEXT/ASS") +
-                                              Element(0x63A2, header) + Element(0x22B59C, "eng")));
-    const std::string attachments =
-        Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
-                                                Element(0x4660, "application/x-truetype-font") +
-                                                Element(0x465C, font) + Unsigned(0x46AE, 1)));
-    // One cluster at 0 ms; each cue a block of track 1 with its duration.
+    const std::string tracks = Element(
+        0x1654AE6B,
+        Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) + Unsigned(0x83, 0x11) +
+                          Element(0x86, codecId) +
+                          (codecPrivate.empty() ? std::string() : Element(0x63A2, codecPrivate)) +
+                          Element(0x22B59C, "eng")));
     std::string blocks;
-    int readOrder = 0;
+    int index = 0;
     for (const MadeCue& cue : cues) {
         const auto start = static_cast<std::int16_t>(std::lround(cue.start * 1000.0));
         std::string block = "\x81";
         block += static_cast<char>((start >> 8) & 0xFF);
         block += static_cast<char>(start & 0xFF);
         block += '\0';
-        block += std::to_string(readOrder++) + ",0,Default,,0,0,0,," + cue.text;
+        block += payload(cue, index++);
         blocks += Element(
             0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
                                                             (cue.end - cue.start) * 1000.0))));
@@ -238,6 +243,21 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
     const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
     std::ofstream file(out, std::ios::binary);
     file << ebml << Element(0x18538067, info + tracks + attachments + cluster);
+}
+
+}  // namespace
+
+void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
+                                   const std::vector<MadeCue>& cues, const std::string& fontName,
+                                   const std::string& font) {
+    const std::string attachments =
+        Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
+                                                Element(0x4660, "application/x-truetype-font") +
+                                                Element(0x465C, font) + Unsigned(0x46AE, 1)));
+    WriteHandMadeMatroska(out, "S_TEXT/ASS", header, attachments, cues,
+                          [](const MadeCue& cue, int readOrder) {
+                              return std::to_string(readOrder) + ",0,Default,,0,0,0,," + cue.text;
+                          });
 }
 
 std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
@@ -312,40 +332,8 @@ std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, in
 
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
                                     const std::vector<MadeCue>& cues) {
-    const std::string ebml =
-        Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
-                                Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
-                                Unsigned(0x4287, 4) + Unsigned(0x4285, 2));
-    double seconds = 1.0;
-    for (const MadeCue& cue : cues) seconds = std::max(seconds, cue.end);
-    const double milliseconds = seconds * 1000.0;
-    std::uint64_t durationBits = 0;
-    std::memcpy(&durationBits, &milliseconds, sizeof durationBits);
-    std::string duration(8, '\0');
-    for (int k = 0; k < 8; ++k)
-        duration[static_cast<size_t>(k)] = static_cast<char>((durationBits >> (56 - 8 * k)) & 0xFF);
-    const std::string info =
-        Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
-                                Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
-    const std::string tracks = Element(
-        0x1654AE6B, Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) + Unsigned(0x83, 0x11) +
-                                      Element(0x86, codecId) + Element(0x22B59C, "eng")));
-    // One cluster at 0 ms; each cue a block of track 1 with its duration.
-    std::string blocks;
-    for (const MadeCue& cue : cues) {
-        const auto start = static_cast<std::int16_t>(std::lround(cue.start * 1000.0));
-        std::string block = "\x81";
-        block += static_cast<char>((start >> 8) & 0xFF);
-        block += static_cast<char>(start & 0xFF);
-        block += '\0';
-        block += cue.text;
-        blocks += Element(
-            0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
-                                                            (cue.end - cue.start) * 1000.0))));
-    }
-    const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
-    std::ofstream file(out, std::ios::binary);
-    file << ebml << Element(0x18538067, info + tracks + cluster);
+    WriteHandMadeMatroska(out, codecId, {}, {}, cues,
+                          [](const MadeCue& cue, int) { return cue.text; });
 }
 
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
