@@ -105,7 +105,8 @@ void Subtitles1Click() {
         ReloadForOpenMedium(true);
     } else {
         ShowOsdMessage(Lex(1320));
-        StopSubtitleTrack();
+        // A picture track is read on: the units it forces still show.
+        if (!DrawnPictureTrackChosen()) StopSubtitleTrack();
         ShowSubtitle({});
     }
     TextPort().LayoutVideo();

@@ -664,6 +664,11 @@ void StopSubtitleTrack() {
     Drawer().Drop(road.generation);
 }
 
+bool DrawnPictureTrackChosen() {
+    const TextTrackInfo* track = TrackNumbered(Road().chosen);
+    return track && track->kind == TextTrackKind::Picture && TrackGoesToTimetable(*track);
+}
+
 bool SubtitleTrackReading() {
     return Road().reader != nullptr;
 }

@@ -86,6 +86,10 @@ void StopSubtitleTrack();
 // runs on the UI thread whenever the reader has something.
 void TakeSubtitleTrackCues();
 
+// Whether the chosen source is a picture stream that is drawn (VobSub, PGS):
+// turning subtitles off leaves it read, for the units it forces.
+bool DrawnPictureTrackChosen();
+
 // Whether a stream is being read into the timetable now.
 bool SubtitleTrackReading();
 // Whether the stream being read has been read to its end (or given up on)

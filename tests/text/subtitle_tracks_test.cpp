@@ -633,8 +633,17 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
 
     LoadSubtitlesForMovie();
     ASSERT_EQ(ChosenSubtitleSource(), 0);
+    // Subtitles turned off before the track is read: it is read on for the
+    // set it forces, and only that one shows.
+    Subtitles1Click();
+    ASSERT_TRUE(SubtitleTrackReading());
     ReadToEnd();
     EXPECT_EQ(OsdMessage, "picture subtitle damaged, skipped: segment past the display set");
+    EXPECT_EQ(ShownAt(2.0), "");
+    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+
+    Subtitles1Click();
+    ReadToEnd();
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
     const QImage image = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
@@ -647,10 +656,6 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     EXPECT_FALSE(IsForcedPictureSubtitle(CurrentSubtitleText));
     // The clearing set ends it; the damaged one never showed.
     EXPECT_EQ(ShownAt(4.5), "");
-    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
-
-    Subtitles1Click();
-    EXPECT_EQ(ShownAt(2.0), "");
     EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
 }
 
