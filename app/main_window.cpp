@@ -178,7 +178,8 @@ void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
     const int top = picture.top() + (g.VideoWindow ? picture.height() : 0) + 2;
     painter.fillRect(0, top, width(), std::max(0, height() - top), Qt::black);
     const std::string& text = CurrentSubtitleText;
-    if (text.empty()) return;
+    // A picture unit is drawn into the picture whatever the mode.
+    if (text.empty() || IsPictureSubtitle(text)) return;
     const QFont font = SubtitleFont(text);
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(SubtitleColor));
@@ -209,6 +210,17 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
     const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
     const QFont font = SubtitleFont(text);
     const QFontMetrics metrics(font);
+    // A picture stream's unit is a picture: it goes into the frames, stretched
+    // with them, wherever text would go.
+    if (IsPictureSubtitle(text)) {
+        if (panel) panel->hide();
+        if (g.VideoWindow)
+            g.VideoWindow->SetOverlay(PictureSubtitleImage(text, picture.size()), {});
+        if (!s.SubtitlesOnMovie) update();
+        return;
+    }
+    // Text drawn beside the picture takes the place of a unit shown in it.
+    if (!s.SubtitlesOnMovie && g.VideoWindow) g.VideoWindow->SetOverlay({}, {});
     if (s.SubtitlesOnMovie) {
         if (panel) panel->hide();
         // Nothing may draw on the window a video sink owns: the renderer

@@ -54,8 +54,8 @@ void TQuovaForm::Timer1Timer() {
         if (!Graph().GraphBuilder) return;
         if (free && !EndOfMediumDuty(tick)) FastScanDuty(tick);
         DvdCompleteDuty();
-        const Settings& s = AppSettings();
-        if (Graph().VideoWindow && s.SubtitlesOn && tick.state == engine::GraphState::Running) {
+        // With subtitles off a picture stream's forced units still show.
+        if (Graph().VideoWindow && tick.state == engine::GraphState::Running) {
             if (SubtitlesLoaded()) ShowSubtitleDueNow();
         }
     };

@@ -193,6 +193,7 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2750, "only http, https and file addresses can be opened: %s"},
     {2760, "cannot play %s"},
     {2770, "picture subtitles are not shown yet: %s"},
+    {2780, "picture subtitle damaged, skipped: %s"},
     {2800, "buffering %d%%"},
     {2810, "the server stopped sending %s"},
     {2840, "hardware decoder failed: decoding in software"},

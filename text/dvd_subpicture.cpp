@@ -213,4 +213,33 @@ std::optional<std::array<std::uint32_t, 16>> VobSubPalette(std::string_view inde
     return std::nullopt;
 }
 
+std::optional<std::pair<int, int>> VobSubFrameSize(std::string_view index) {
+    for (size_t at = 0; at < index.size();) {
+        const size_t end = std::min(index.find('\n', at), index.size());
+        std::string_view line = index.substr(at, end - at);
+        at = end + 1;
+        constexpr std::string_view kKey = "size:";
+        if (!line.starts_with(kKey)) continue;
+        line.remove_prefix(kKey.size());
+        int sides[2] = {0, 0};
+        size_t side = 0;
+        bool digits = false;
+        for (const char c : line) {
+            if (c >= '0' && c <= '9') {
+                sides[side] = sides[side] * 10 + (c - '0');
+                if (sides[side] > kMaxSubPictureSide) return std::nullopt;
+                digits = true;
+            } else if ((c == 'x' || c == 'X') && side == 0 && digits) {
+                side = 1;
+                digits = false;
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                return std::nullopt;
+            }
+        }
+        if (side != 1 || !digits || sides[0] < 1 || sides[1] < 1) return std::nullopt;
+        return std::pair{sides[0], sides[1]};
+    }
+    return std::nullopt;
+}
+
 }  // namespace quova

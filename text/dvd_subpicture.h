@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quova {
@@ -37,5 +38,10 @@ std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
 // Matroska keeps as the track's private data: the "palette:" line's 16
 // comma-separated hex values. Nothing when the line is missing or malformed.
 std::optional<std::array<std::uint32_t, 16>> VobSubPalette(std::string_view index);
+
+// The frame a VobSub track's units place their pictures on, from the index
+// text's "size: WxH" line. Nothing when the line is missing, malformed or
+// names a side outside 1..kMaxSubPictureSide.
+std::optional<std::pair<int, int>> VobSubFrameSize(std::string_view index);
 
 }  // namespace quova

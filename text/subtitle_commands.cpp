@@ -85,8 +85,12 @@ void ShowSubtitleDueNow() {
     try {
         double position = 0;
         if (!port.Position(position)) return;
-        const auto due = DueSubtitleText(Subtitles(), position, port.Duration(),
-                                         Option(SubtitleOption::SubtitleSounds));
+        auto due = DueSubtitleText(Subtitles(), position, port.Duration(),
+                                   Option(SubtitleOption::SubtitleSounds));
+        // With subtitles off only the pictures a film must show (a sign's
+        // translation, an alien's words) stay.
+        if (due && !Option(SubtitleOption::SubtitlesOn) && !IsForcedPictureSubtitle(*due))
+            due = std::string();
         if (due && *due != CurrentSubtitleText) ShowSubtitle(*due);
     } catch (const std::exception& e) {
         port.ReportError(FormatLex(1370, "WriteSubtitles") + "\n" + e.what());
@@ -101,7 +105,8 @@ void Subtitles1Click() {
         ReloadForOpenMedium(true);
     } else {
         ShowOsdMessage(Lex(1320));
-        StopSubtitleTrack();
+        // A picture track is read on: the units it forces still show.
+        if (!DrawnPictureTrackChosen()) StopSubtitleTrack();
         ShowSubtitle({});
     }
     TextPort().LayoutVideo();

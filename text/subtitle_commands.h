@@ -16,7 +16,8 @@ void LoadSubtitleFileNamed(const std::string& fileName);
 
 // Draws `text` in the current mode and remembers it as the text shown.
 void ShowSubtitle(const std::string& text);
-// Draws the text due at the current position when it differs from the one shown.
+// Draws the text due at the current position when it differs from the one
+// shown; with subtitles off only a forced picture unit is due.
 void ShowSubtitleDueNow();
 
 void Subtitles1Click();

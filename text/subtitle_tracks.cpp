@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
+#include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -13,7 +15,9 @@
 
 #include "lexicon/lexicon.h"
 #include "platform/engine/styled_cue_renderer.h"
+#include "text/dvd_subpicture.h"
 #include "text/osd.h"
+#include "text/pgs_subpicture.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_port.h"
@@ -25,8 +29,20 @@ using engine::TextTrackKind;
 
 // --- Deciding
 
+namespace {
+
+bool IsVobSubTrack(const TextTrackInfo& track) {
+    return track.kind == TextTrackKind::Picture && track.caps.starts_with("subpicture/x-dvd");
+}
+
+bool IsPgsTrack(const TextTrackInfo& track) {
+    return track.kind == TextTrackKind::Picture && track.caps.starts_with("subpicture/x-pgs");
+}
+
+}  // namespace
+
 bool TrackGoesToTimetable(const TextTrackInfo& track) {
-    return track.kind != TextTrackKind::Picture;
+    return track.kind != TextTrackKind::Picture || IsVobSubTrack(track) || IsPgsTrack(track);
 }
 
 std::string SubtitleTrackCaption(const TextTrackInfo& track) {
@@ -39,8 +55,13 @@ std::string SubtitleTrackCaption(const TextTrackInfo& track) {
 
 int DefaultSubtitleTrack(const std::vector<TextTrackInfo>& tracks, std::string_view userLanguage) {
     std::vector<const TextTrackInfo*> candidates;
+    // Pictures hide what lies under them and are not what a viewer who can
+    // read the text expects; a film carrying nothing else shows them.
     for (const auto& t : tracks)
-        if (TrackGoesToTimetable(t)) candidates.push_back(&t);
+        if (TrackGoesToTimetable(t) && t.kind != TextTrackKind::Picture) candidates.push_back(&t);
+    if (candidates.empty())
+        for (const auto& t : tracks)
+            if (TrackGoesToTimetable(t)) candidates.push_back(&t);
     if (candidates.empty()) return -1;
     // A flag set on every stream (muxers often set the default flag on all)
     // tells nothing; the forced flag is weighed first, as muxers that flag
@@ -353,6 +374,28 @@ struct TrackRoad {
     std::multimap<double, std::string> styledStarts;
     // The size the window draws styled cues at, once it has asked for one.
     QSize styledSize;
+    // The chosen picture stream's kind (VobSub or PGS); for VobSub its
+    // colours and the frame its units lie on (a PGS set names its own); its
+    // units by the marks standing for them in the timetable, and the last one
+    // drawn. Units are kept as bytes: a film's worth of drawn pictures would
+    // take hundreds of megabytes, and drawing one again takes no time.
+    struct PictureUnit {
+        std::string bytes;
+        bool forced = false;
+    };
+    bool pgs = false;
+    std::array<std::uint32_t, 16> palette{};
+    QSize pictureFrame;
+    bool pictureTrackForced = false;
+    std::map<std::string, PictureUnit> pictureUnits;
+    // Units read but not decoded yet: a few at a time, so that the window
+    // never waits for a whole film's worth.
+    std::deque<engine::TextCue> pendingUnits;
+    int unitsRead = 0;
+    bool reportedDamage = false;
+    std::string drawnMark;
+    QSize drawnSize;
+    QImage drawnImage;
 };
 
 TrackRoad& Road() {
@@ -388,6 +431,15 @@ QSize StyledSize(const QSize& frame) {
     return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
 }
 
+void ForgetPictureUnits() {
+    TrackRoad& road = Road();
+    road.pictureUnits.clear();
+    road.pendingUnits.clear();
+    road.reportedDamage = false;
+    road.drawnMark.clear();
+    road.drawnImage = QImage();
+}
+
 // The source shown before goes, with its reader, cues and styled drawings;
 // the track numbered `number` is the chosen one from now on.
 void LeaveSourceFor(int number) {
@@ -402,7 +454,22 @@ void LeaveSourceFor(int number) {
     road.chosen = number;
     road.styledEvents.clear();
     road.styledStarts.clear();
+    ForgetPictureUnits();
 }
+
+// Where a VobSub stream's index text gives no palette: black, white and two
+// greys over and over, as units paint their fill, outline and edges with
+// indexes of their own choosing.
+constexpr std::array<std::uint32_t, 16> kDefaultPicturePalette = {
+    0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0,
+    0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0};
+
+// Picture units decoded in one turn of the window's event loop.
+constexpr int kUnitsPerTurn = 16;
+
+// The marks units stand under in the timetable: no subtitle text starts with
+// a DEL, and trimming keeps it.
+constexpr std::string_view kPictureMark = "\x7Fpicture ";
 
 void StartTrack(const TextTrackInfo& track) {
     TrackRoad& road = Road();
@@ -415,6 +482,17 @@ void StartTrack(const TextTrackInfo& track) {
     road.styledHeader = track.kind == TextTrackKind::Styled ? engine::StyledScriptHeader(track.caps)
                                                             : std::string();
     road.styledFonts = track.fonts;
+    if (IsVobSubTrack(track)) {
+        const std::string index = engine::TrackCodecData(track.caps);
+        road.palette = VobSubPalette(index).value_or(kDefaultPicturePalette);
+        const auto [movieWidth, movieHeight] = port.VideoSize();
+        const auto frame = VobSubFrameSize(index);
+        road.pictureFrame = frame                               ? QSize(frame->first, frame->second)
+                            : movieWidth > 0 && movieHeight > 0 ? QSize(movieWidth, movieHeight)
+                                                                : QSize(720, 576);
+    }
+    road.pgs = IsPgsTrack(track);
+    road.pictureTrackForced = track.isForced;
     // The cues can be drawn ahead from the first on, for the picture's size.
     const auto [width, height] = port.VideoSize();
     road.styledSize = StyledSize(QSize(width, height));
@@ -436,7 +514,8 @@ void StartTrack(const TextTrackInfo& track) {
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }
 
-// A picture stream is chosen but cannot be drawn yet: the subtitles of the
+// A picture stream of a kind not drawn (neither VobSub nor PGS) is chosen:
+// the subtitles of the
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
 void StopPictureTrack(const TextTrackInfo& track) {
@@ -506,6 +585,7 @@ void ListSubtitleTracksForMovie() {
     const std::string movie = TextPort().MovieName();
     if (movie == road.listedMovie) return;
     StopSubtitleTrack();
+    ForgetPictureUnits();
     road.listedMovie = movie;
     road.chosen = kNoSubtitleSource;
     road.fileFound = false;
@@ -584,12 +664,20 @@ void StopSubtitleTrack() {
     Drawer().Drop(road.generation);
 }
 
+bool DrawnPictureTrackChosen() {
+    const TextTrackInfo* track = TrackNumbered(Road().chosen);
+    return track && track->kind == TextTrackKind::Picture && TrackGoesToTimetable(*track);
+}
+
 bool SubtitleTrackReading() {
     return Road().reader != nullptr;
 }
 
 bool SubtitleTrackReadToEnd() {
-    return Road().reader && Road().reader->Finished();
+    const TrackRoad& road = Road();
+    // Finished first: the reader leaves no cue behind once it says so.
+    return road.reader && road.reader->Finished() && !road.reader->CuesWaiting() &&
+           road.pendingUnits.empty();
 }
 
 void ForgetSubtitleTracks() {
@@ -599,6 +687,102 @@ void ForgetSubtitleTracks() {
     Road().generation = generation;
 }
 
+namespace {
+
+// Puts a picture unit into the timetable under a mark of its own: a VobSub
+// unit from its packet's time plus its start to its stop, a PGS display set
+// from its time. One that never says when it stops ends where the stream's
+// block does, or where the next one begins (a PGS set composing nothing only
+// clears).
+void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
+    TrackRoad& road = Road();
+    // An empty block only keeps the stream's time.
+    if (cue.text.empty()) return;
+    std::string why;
+    double start = cue.start, end = cue.end;
+    bool forced = road.pictureTrackForced;
+    bool damaged = false;
+    if (road.pgs) {
+        const auto set = DecodePgsDisplaySet(cue.text, &why);
+        damaged = !set;
+        if (set && set->pictures.empty()) {
+            AddCueToTable(table, cue.start, -1, {});
+            return;
+        }
+        if (set)
+            for (const auto& picture : set->pictures) forced = forced || picture.forced;
+    } else {
+        const auto picture = DecodeDvdSubPicture(cue.text, road.palette, &why);
+        damaged = !picture;
+        if (picture) {
+            start = cue.start + picture->start;
+            if (picture->stop >= 0) end = cue.start + picture->stop;
+            forced = forced || picture->forced;
+        }
+    }
+    if (damaged) {
+        // Once per stream: a badly damaged one would bury the OSD.
+        if (!road.reportedDamage) {
+            road.reportedDamage = true;
+            ShowOsdMessage(FormatLex(2780, why));
+        }
+        return;
+    }
+    std::string mark = std::string(kPictureMark) + std::to_string(road.unitsRead++);
+    road.pictureUnits[mark] = {cue.text, forced};
+    AddCueToTable(table, start, end, mark);
+}
+
+// Lays a unit's pixels on the frame; what lies beyond it is lost.
+void DrawOnFrame(QImage& frame, int x, int y, int width, int height,
+                 const std::vector<std::uint32_t>& argb) {
+    const QRect area = QRect(x, y, width, height).intersected(frame.rect());
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+        const std::uint32_t* from =
+            argb.data() + static_cast<size_t>(row - y) * width + (area.left() - x);
+        auto* to = reinterpret_cast<QRgb*>(frame.scanLine(row)) + area.left();
+        std::copy_n(from, area.width(), to);
+    }
+}
+
+}  // namespace
+
+bool IsPictureSubtitle(const std::string& shownText) {
+    return shownText.starts_with(kPictureMark);
+}
+
+bool IsForcedPictureSubtitle(const std::string& shownText) {
+    const auto unit = Road().pictureUnits.find(shownText);
+    return unit != Road().pictureUnits.end() && unit->second.forced;
+}
+
+QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
+    TrackRoad& road = Road();
+    const auto unit = road.pictureUnits.find(shownText);
+    if (unit == road.pictureUnits.end() || picture.isEmpty()) return {};
+    if (road.drawnMark == shownText && road.drawnSize == picture) return road.drawnImage;
+    QImage frame;
+    if (road.pgs) {
+        const auto set = DecodePgsDisplaySet(unit->second.bytes);
+        if (!set) return {};
+        frame = QImage(set->width, set->height, QImage::Format_ARGB32);
+        frame.fill(Qt::transparent);
+        for (const auto& piece : set->pictures)
+            DrawOnFrame(frame, piece.x, piece.y, piece.width, piece.height, piece.argb);
+    } else {
+        const auto drawn = DecodeDvdSubPicture(unit->second.bytes, road.palette);
+        if (!drawn || road.pictureFrame.isEmpty()) return {};
+        frame = QImage(road.pictureFrame, QImage::Format_ARGB32);
+        frame.fill(Qt::transparent);
+        DrawOnFrame(frame, drawn->x, drawn->y, drawn->width, drawn->height, drawn->argb);
+    }
+    road.drawnMark = shownText;
+    road.drawnSize = picture;
+    road.drawnImage = frame.scaled(picture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return road.drawnImage;
+}
+
 void TakeSubtitleTrackCues() {
     TrackRoad& road = Road();
     if (!road.reader) return;
@@ -606,7 +790,11 @@ void TakeSubtitleTrackCues() {
     const TextTrackKind kind = track ? track->kind : TextTrackKind::PlainText;
     const bool hadAny = SubtitlesLoaded();
     SubtitleTimetable& table = Subtitles();
-    for (const auto& cue : road.reader->TakeCues()) {
+    for (auto& cue : road.reader->TakeCues()) {
+        if (kind == TextTrackKind::Picture) {
+            road.pendingUnits.push_back(std::move(cue));
+            continue;
+        }
         const std::string text = CueTextForTable(kind, cue.text);
         AddCueToTable(table, cue.start, cue.end, text,
                       kind == TextTrackKind::Styled ? 0 : kCueEndExtension);
@@ -616,6 +804,20 @@ void TakeSubtitleTrackCues() {
             road.styledStarts.emplace(cue.start, cue.text);
         }
     }
+    for (int count = 0; count < kUnitsPerTurn && !road.pendingUnits.empty(); ++count) {
+        AddPictureUnit(table, road.pendingUnits.front());
+        road.pendingUnits.pop_front();
+    }
+    if (!road.pendingUnits.empty())
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            const int generation = road.generation;
+            QMetaObject::invokeMethod(
+                app,
+                [generation] {
+                    if (Road().generation == generation) TakeSubtitleTrackCues();
+                },
+                Qt::QueuedConnection);
+        }
     if (!road.styledStarts.empty()) {
         double position = 0;
         if (TextPort().Position(position)) DrawStyledCuesAhead(position);

@@ -14,8 +14,9 @@ namespace quova {
 
 // --- Deciding (no widgets, no pipelines)
 
-// The subtitle streams of a file that go through the timetable: text and
-// styled text (picture streams are listed but not drawn yet).
+// The subtitle streams of a file that go through the timetable: text, styled
+// text and pictures (VobSub and PGS; other picture kinds are listed but not
+// drawn).
 bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 
 // The menu caption of a stream: its title and language as the container tags
@@ -24,10 +25,10 @@ bool TrackGoesToTimetable(const engine::TextTrackInfo& track);
 std::string SubtitleTrackCaption(const engine::TextTrackInfo& track);
 
 // The stream shown when no subtitle file lies beside the movie, or -1: among
-// the timetable streams, those the container marks as forced when it marks
-// some but not all of them, and among those the ones it marks as default when
-// it marks some but not all of them; among those, the first in `userLanguage` (an ISO
-// 639-1 code) where one is tagged so, else the first.
+// the timetable's text streams (its picture streams where it has none), those the container marks
+// as forced when it marks some but not all of them, and among those the ones it marks as default
+// when it marks some but not all of them; among those, the first in `userLanguage` (an ISO 639-1
+// code) where one is tagged so, else the first.
 int DefaultSubtitleTrack(const std::vector<engine::TextTrackInfo>& tracks,
                          std::string_view userLanguage);
 
@@ -71,8 +72,8 @@ void ChooseSubtitleSourceForMovie(bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
 // choice is remembered for the movie until the program ends. A picture stream
-// (VobSub, PGS) is listed and can be chosen, but is not drawn yet: choosing it
-// clears the text shown and says so on the OSD.
+// of another kind than VobSub or PGS is listed and can be chosen, but is not
+// drawn: choosing it clears the text shown and says so on the OSD.
 void SubtitleSourceClick(int source);
 
 // A subtitle file the user loaded shows instead of any stream.
@@ -85,9 +86,14 @@ void StopSubtitleTrack();
 // runs on the UI thread whenever the reader has something.
 void TakeSubtitleTrackCues();
 
+// Whether the chosen source is a picture stream that is drawn (VobSub, PGS):
+// turning subtitles off leaves it read, for the units it forces.
+bool DrawnPictureTrackChosen();
+
 // Whether a stream is being read into the timetable now.
 bool SubtitleTrackReading();
-// Whether the stream being read has been read to its end (or given up on).
+// Whether the stream being read has been read to its end (or given up on)
+// and all it gave is in the timetable.
 bool SubtitleTrackReadToEnd();
 
 // Inside the picture, an SSA/ASS stream's cue is drawn with its own styles
@@ -102,6 +108,21 @@ bool SubtitleTrackReadToEnd();
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
 // The thread that drew the last styled cue; never the UI thread.
 std::thread::id StyledCueDrawingThread();
+
+// A picture stream's units (VobSub units, PGS display sets) go into the
+// timetable as marks standing for their pictures, so that the timing
+// correction moves them as it moves text; damaged units are left out (the OSD
+// says so once). Whether the text shown is such a mark: it is drawn as a
+// picture, never as text.
+bool IsPictureSubtitle(const std::string& shownText);
+// Whether the mark stands for a unit shown even with subtitles off (the unit
+// or its stream is flagged forced).
+bool IsForcedPictureSubtitle(const std::string& shownText);
+// The image to lay over a picture shown at `picture` size for the mark shown:
+// the unit drawn on the stream's frame (a VobSub index text's size, else the
+// movie's; the size a PGS set names), stretched like the picture; null when
+// the text is no unit of the chosen stream.
+QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
 
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();

@@ -434,6 +434,27 @@ std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int
     return tracks;
 }
 
+std::string TrackCodecData(const std::string& caps) {
+    EnsureGstInitialized();
+    GstCaps* parsed = gst_caps_from_string(caps.c_str());
+    if (!parsed) return {};
+    std::string bytes;
+    if (!gst_caps_is_empty(parsed) && !gst_caps_is_any(parsed)) {
+        const GValue* value =
+            gst_structure_get_value(gst_caps_get_structure(parsed, 0), "codec_data");
+        if (value && G_VALUE_HOLDS(value, GST_TYPE_BUFFER))
+            if (GstBuffer* buffer = gst_value_get_buffer(value)) {
+                GstMapInfo map;
+                if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+                    bytes.assign(reinterpret_cast<const char*>(map.data), map.size);
+                    gst_buffer_unmap(buffer, &map);
+                }
+            }
+    }
+    gst_caps_unref(parsed);
+    return bytes;
+}
+
 // --- Reading
 
 struct TextTrackReader::State {
@@ -449,6 +470,8 @@ struct TextTrackReader::State {
     double from = 0;
     // The text pads seen so far, to find the number-th one.
     int textPads = 0;
+    // Set before the chosen pad is linked, read by its streaming thread after.
+    TextTrackKind kind = TextTrackKind::PlainText;
     bool linked = false;
     // Cues of the second pass from here on were read by the first.
     double firstPassStart = -1;
@@ -485,8 +508,11 @@ GstFlowReturn OnCue(GstAppSink* sink, gpointer data) {
             cue.text.assign(reinterpret_cast<const char*>(map.data), map.size);
             gst_buffer_unmap(buffer, &map);
         }
-        // A NUL ends a text stream's string; some muxers pad with it.
-        if (const auto nul = cue.text.find('\0'); nul != std::string::npos) cue.text.resize(nul);
+        // A NUL ends a text stream's string; some muxers pad with it. A
+        // picture unit's bytes are kept whole.
+        if (const auto nul = cue.text.find('\0');
+            s->kind != TextTrackKind::Picture && nul != std::string::npos)
+            cue.text.resize(nul);
         bool keep = true;
         bool wasEmpty = false;
         {
@@ -533,9 +559,11 @@ GstPadProbeReturn OnReaderData(GstPad*, GstPadProbeInfo* info, gpointer data) {
 
 void OnReaderPad(GstElement*, GstPad* pad, gpointer data) {
     auto* s = static_cast<TextTrackReader::State*>(data);
-    if (!IsTextPad(pad)) return;
+    TextTrackKind kind{};
+    if (!IsTextPad(pad, &kind)) return;
     const int number = s->textPads++;
     if (number != s->number || s->linked) return;
+    s->kind = kind;
     GstElement* sink = gst_element_factory_make("appsink", nullptr);
     g_object_set(sink, "sync", FALSE, "emit-signals", FALSE, nullptr);
     GstAppSinkCallbacks callbacks{};
@@ -732,6 +760,11 @@ std::vector<TextCue> TextTrackReader::TakeCues() {
 
 bool TextTrackReader::Finished() const {
     return state_->finished;
+}
+
+bool TextTrackReader::CuesWaiting() const {
+    std::lock_guard guard(state_->lock);
+    return !state_->cues.empty();
 }
 
 std::string TextTrackReader::Error() const {

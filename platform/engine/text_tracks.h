@@ -49,11 +49,18 @@ struct TextTrackInfo {
 // `timeoutMs`.
 std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int timeoutMs = 3000);
 
+// The private data a stream's caps (TextTrackInfo::caps) carry as
+// "codec_data": a VobSub stream's index text, an SSA stream's script header;
+// "" when they carry none.
+std::string TrackCodecData(const std::string& caps);
+
 // One subtitle of a stream, times in seconds of the medium.
 struct TextCue {
     double start = 0;
-    double end = -1;   // < 0: the stream gave no duration
-    std::string text;  // as the stream carries it (markup or an SSA event line)
+    double end = -1;  // < 0: the stream gave no duration
+    // As the stream carries it: markup, an SSA event line, or a picture
+    // stream's unit bytes (NULs and all).
+    std::string text;
 };
 
 // Reads the cues of one subtitle stream in the background: the container is
@@ -76,6 +83,8 @@ class TextTrackReader {
     std::vector<TextCue> TakeCues();
     // Reading has ended, by the end of the file or by an error.
     bool Finished() const;
+    // Cues wait to be taken.
+    bool CuesWaiting() const;
     // Why the stream could not be read to its end; "" when it could.
     std::string Error() const;
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 
 #include "tests/support/gst_media.h"
 
@@ -85,6 +86,11 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
             caps = gst_caps_new_simple("application/x-ass", "codec_data", GST_TYPE_BUFFER, header,
                                        nullptr);
             gst_buffer_unref(header);
+        } else if (track.picture && !track.index.empty()) {
+            GstBuffer* index = BytesBuffer(track.index);
+            caps = gst_caps_new_simple("subpicture/x-dvd", "codec_data", GST_TYPE_BUFFER, index,
+                                       nullptr);
+            gst_buffer_unref(index);
         } else if (track.picture) {
             caps = gst_caps_new_empty_simple("subpicture/x-dvd");
         } else {
@@ -112,6 +118,60 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
 
 }  // namespace
 
+std::string DvdSubPictureUnit(int x, int y, int width, int height, int paletteIndex, int startDelay,
+                              int stopDelay, bool forced) {
+    std::string unit(4, '\0');
+    const auto be16 = [&unit](int value) {
+        unit += static_cast<char>((value >> 8) & 0xFF);
+        unit += static_cast<char>(value & 0xFF);
+    };
+    // Top field (even lines), then bottom field: each line the four-nibble
+    // code 0 0 0 c, a run of colour 1 to the line's end.
+    const size_t topField = unit.size();
+    for (int row = 0; row < height; row += 2) unit += std::string("\x00\x01", 2);
+    const size_t bottomField = unit.size();
+    for (int row = 1; row < height; row += 2) unit += std::string("\x00\x01", 2);
+    const size_t firstControl = unit.size();
+    // The first sequence: colours, contrast, area, fields, start.
+    be16(startDelay);
+    const size_t nextAt = unit.size();
+    be16(0);  // the next sequence, filled in below
+    unit += '\x03';
+    unit += '\x00';
+    unit += static_cast<char>((paletteIndex & 0xF) << 4);  // colour 1 -> paletteIndex, 0 -> 0
+    unit += '\x04';
+    unit += '\x00';
+    unit += '\xF0';  // colour 1 opaque, colour 0 clear
+    const int x2 = x + width - 1, y2 = y + height - 1;
+    unit += '\x05';
+    unit += static_cast<char>(x >> 4);
+    unit += static_cast<char>((x & 0xF) << 4 | x2 >> 8);
+    unit += static_cast<char>(x2 & 0xFF);
+    unit += static_cast<char>(y >> 4);
+    unit += static_cast<char>((y & 0xF) << 4 | y2 >> 8);
+    unit += static_cast<char>(y2 & 0xFF);
+    unit += '\x06';
+    be16(static_cast<int>(topField));
+    be16(static_cast<int>(bottomField));
+    unit += forced ? '\x00' : '\x01';
+    unit += '\xFF';
+    size_t last = firstControl;
+    if (stopDelay >= 0) {
+        last = unit.size();
+        be16(stopDelay);
+        be16(static_cast<int>(last));
+        unit += '\x02';
+        unit += '\xFF';
+    }
+    unit[nextAt] = static_cast<char>(last >> 8);
+    unit[nextAt + 1] = static_cast<char>(last & 0xFF);
+    unit[0] = static_cast<char>(unit.size() >> 8);
+    unit[1] = static_cast<char>(unit.size() & 0xFF);
+    unit[2] = static_cast<char>(firstControl >> 8);
+    unit[3] = static_cast<char>(firstControl & 0xFF);
+    return unit;
+}
+
 namespace {
 
 // EBML as the Matroska element table defines it: an ID as written, a size
@@ -136,9 +196,16 @@ std::string Unsigned(std::uint32_t id, std::uint64_t value) {
 
 }  // namespace
 
-void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
-                                   const std::vector<MadeCue>& cues, const std::string& fontName,
-                                   const std::string& font) {
+namespace {
+
+// A Matroska file written element by element: one subtitle track (track 1 of
+// `codecId`, with `codecPrivate` where given), `attachments` (a whole
+// Attachments element, or "") before the one cluster at 0 ms, and each cue a
+// block of `payload(cue, its index)` with the cue's duration.
+void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& codecId,
+                           const std::string& codecPrivate, const std::string& attachments,
+                           const std::vector<MadeCue>& cues,
+                           const std::function<std::string(const MadeCue&, int)>& payload) {
     const std::string ebml =
         Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
                                 Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
@@ -154,24 +221,21 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
     const std::string info =
         Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
                                 Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
-    const std::string tracks =
-        Element(0x1654AE6B, Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) +
-                                              Unsigned(0x83, 0x11) + Element(0x86, "S_TEXT/ASS") +
-                                              Element(0x63A2, header) + Element(0x22B59C, "eng")));
-    const std::string attachments =
-        Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
-                                                Element(0x4660, "application/x-truetype-font") +
-                                                Element(0x465C, font) + Unsigned(0x46AE, 1)));
-    // One cluster at 0 ms; each cue a block of track 1 with its duration.
+    const std::string tracks = Element(
+        0x1654AE6B,
+        Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) + Unsigned(0x83, 0x11) +
+                          Element(0x86, codecId) +
+                          (codecPrivate.empty() ? std::string() : Element(0x63A2, codecPrivate)) +
+                          Element(0x22B59C, "eng")));
     std::string blocks;
-    int readOrder = 0;
+    int index = 0;
     for (const MadeCue& cue : cues) {
         const auto start = static_cast<std::int16_t>(std::lround(cue.start * 1000.0));
         std::string block = "\x81";
         block += static_cast<char>((start >> 8) & 0xFF);
         block += static_cast<char>(start & 0xFF);
         block += '\0';
-        block += std::to_string(readOrder++) + ",0,Default,,0,0,0,," + cue.text;
+        block += payload(cue, index++);
         blocks += Element(
             0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
                                                             (cue.end - cue.start) * 1000.0))));
@@ -179,6 +243,97 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
     const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
     std::ofstream file(out, std::ios::binary);
     file << ebml << Element(0x18538067, info + tracks + attachments + cluster);
+}
+
+}  // namespace
+
+void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
+                                   const std::vector<MadeCue>& cues, const std::string& fontName,
+                                   const std::string& font) {
+    const std::string attachments =
+        Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
+                                                Element(0x4660, "application/x-truetype-font") +
+                                                Element(0x465C, font) + Unsigned(0x46AE, 1)));
+    WriteHandMadeMatroska(out, "S_TEXT/ASS", header, attachments, cues,
+                          [](const MadeCue& cue, int readOrder) {
+                              return std::to_string(readOrder) + ",0,Default,,0,0,0,," + cue.text;
+                          });
+}
+
+std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
+                               int luma, int cr, int cb, bool forced) {
+    const auto be16 = [](std::string& to, int value) {
+        to += static_cast<char>((value >> 8) & 0xFF);
+        to += static_cast<char>(value & 0xFF);
+    };
+    const auto segment = [&be16](int type, const std::string& payload) {
+        std::string out(1, static_cast<char>(type));
+        be16(out, static_cast<int>(payload.size()));
+        return out + payload;
+    };
+    const bool composes = width > 0 && height > 0;
+    // PCS: frame, frame rate, composition number, state (epoch start),
+    // palette update, palette 0, objects; each object 0 in window 0.
+    std::string pcs;
+    be16(pcs, frameWidth);
+    be16(pcs, frameHeight);
+    pcs += '\x10';
+    be16(pcs, 1);
+    pcs += composes ? '\x80' : '\x00';
+    pcs += '\x00';
+    pcs += '\x00';
+    pcs += composes ? '\x01' : '\x00';
+    if (composes) {
+        be16(pcs, 0);
+        pcs += '\x00';
+        pcs += forced ? '\x40' : '\x00';
+        be16(pcs, x);
+        be16(pcs, y);
+    }
+    std::string set = segment(0x16, pcs);
+    if (composes) {
+        std::string wds(1, '\x01');
+        wds += '\x00';
+        be16(wds, x);
+        be16(wds, y);
+        be16(wds, width);
+        be16(wds, height);
+        set += segment(0x17, wds);
+        // Palette 0, version 0; entry 1 the colour, opaque.
+        std::string pds("\x00\x00\x01", 3);
+        pds += static_cast<char>(luma);
+        pds += static_cast<char>(cr);
+        pds += static_cast<char>(cb);
+        pds += '\xFF';
+        set += segment(0x14, pds);
+        // Each line: 0, 0b11 and a 14-bit length, colour 1; then 0 0.
+        std::string rle;
+        for (int row = 0; row < height; ++row) {
+            rle += '\x00';
+            rle += static_cast<char>(0xC0 | (width >> 8));
+            rle += static_cast<char>(width & 0xFF);
+            rle += '\x01';
+            rle += std::string(2, '\0');
+        }
+        std::string ods;
+        be16(ods, 0);
+        ods += '\x00';
+        ods += '\xC0';  // first and last fragment
+        const size_t length = rle.size() + 4;
+        ods += static_cast<char>((length >> 16) & 0xFF);
+        ods += static_cast<char>((length >> 8) & 0xFF);
+        ods += static_cast<char>(length & 0xFF);
+        be16(ods, width);
+        be16(ods, height);
+        set += segment(0x15, ods + rle);
+    }
+    return set + segment(0x80, "");
+}
+
+void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
+                                    const std::vector<MadeCue>& cues) {
+    WriteHandMadeMatroska(out, codecId, {}, {}, cues,
+                          [](const MadeCue& cue, int) { return cue.text; });
 }
 
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,

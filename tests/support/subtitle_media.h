@@ -22,14 +22,39 @@ struct MadeSubtitleTrack {
     std::string assColour = "&H0000FF00";
     std::vector<MadeCue> cues;
     // A VobSub track (subpicture/x-dvd) whose cues' text are the sub-picture
-    // units' bytes as written.
+    // units' bytes as written, with `index` (the .idx text) as its private
+    // data where given.
     bool picture = false;
+    std::string index{};
 };
+
+// One DVD sub-picture unit as a DVD's authoring tool writes it: a `width` x
+// `height` block at (`x`, `y`) filled with the track's palette entry
+// `paletteIndex` (opaque) and clear around it, shown `startDelay` after the
+// packet's time, and stopped `stopDelay` after it when that is >= 0; each in
+// units of 1024 ticks of the 90 kHz clock. `forced` asks for it to be shown
+// with subtitles off. Each line is one run "to the end of the line".
+std::string DvdSubPictureUnit(int x, int y, int width, int height, int paletteIndex, int startDelay,
+                              int stopDelay, bool forced = false);
 
 // The script header of the ASS tracks made here: one style "Default" drawing
 // in `colour` (&HAABBGGRR) with `font`, bold, 48 px at the bottom centre of a
 // 320x240 play area.
 std::string AssScriptHeader(const std::string& colour, const std::string& font = "Sans");
+
+// One Blu-ray subtitle display set as Matroska keeps it (segments without
+// the .sup headers): on a `frameWidth` x `frameHeight` frame, a `width` x
+// `height` block at (`x`, `y`) in the colour (`luma`, `cr`, `cb`), opaque,
+// each line one run and an end of line; `forced` flags its composition.
+// With `width` 0 the set composes nothing and clears what was shown.
+std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
+                               int luma, int cr, int cb, bool forced = false);
+
+// Writes a Matroska file by hand with one subtitle track of `codecId`
+// (e.g. "S_HDMV/PGS", which matroskamux 1.22 does not take) and `cues` whose
+// text are the blocks' bytes as written.
+void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
+                                    const std::vector<MadeCue>& cues);
 
 // Writes a Matroska file by hand (matroskamux 1.22 writes no attachments): one
 // ASS track with `header` as its script and `cues` (event text fields), and

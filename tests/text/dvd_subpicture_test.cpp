@@ -97,7 +97,7 @@ TEST(DvdSubPicture, DamagedUnitsGiveNothingAndAReason) {
     }
 }
 
-TEST(DvdSubPicture, TheTracksPaletteComesFromItsIndexText) {
+TEST(DvdSubPicture, TheTracksPaletteAndFrameComeFromItsIndexText) {
     const std::string index =
         "# VobSub index file, v7 (do not modify this line!)\r\nsize: 720x480\r\n"
         "palette: 000000, ffffff, 808080, 1A2b3C, ff0000, 00ff00, 0000ff, 111111, 222222, "
@@ -117,6 +117,13 @@ TEST(DvdSubPicture, TheTracksPaletteComesFromItsIndexText) {
     EXPECT_FALSE(VobSubPalette(seventeen));
     EXPECT_FALSE(VobSubPalette("palette: 00000g" + std::string(15, ',')));
     EXPECT_FALSE(VobSubPalette("palette: 1234567, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0"));
+
+    EXPECT_EQ(VobSubFrameSize(index), (std::pair{720, 480}));
+    EXPECT_EQ(VobSubFrameSize("palette: 0\nsize:1920 X 1080"), (std::pair{1920, 1080}));
+    for (const char* bad : {"palette: 0\n", "size: 720\n", "size: x576\n", "size: 720x\n",
+                            "size: 0x576\n", "size: 720x576x2\n", "size: -720x576\n",
+                            "size: 720x99999999999999999999\n", "size: 4097x10\n"})
+        EXPECT_FALSE(VobSubFrameSize(bad)) << bad;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <optional>
@@ -16,7 +17,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/engine/filter_graph.h"
 #include "platform/engine/styled_cue_renderer.h"
+#include "platform/engine/video_renderer.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
@@ -30,6 +33,7 @@
 namespace quova {
 namespace {
 
+using engine::S_OK;
 using engine::TextTrackInfo;
 using engine::TextTrackKind;
 using testing::MadeCue;
@@ -560,7 +564,7 @@ std::string HandMadeSubPicture() {
     return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
-TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItSaysItIsNotShownYet) {
+TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     testing::TempDir dir;
     MadeSubtitleTrack text{"en", "Words", false, "", {{1.0, 2.5, "Hello words"}}};
     MadeSubtitleTrack picture{"fr", "Images", false, "", {{1.0, 2.5, HandMadeSubPicture()}}};
@@ -573,6 +577,7 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItSaysItIsNotShownYet) 
     EXPECT_EQ(tracks[1].kind, TextTrackKind::Picture);
     EXPECT_EQ(tracks[1].caps.rfind("subpicture/x-dvd", 0), 0u) << tracks[1].caps;
 
+    ui.videoSize = {320, 240};
     LocaleScope locale("fr");
     LoadSubtitlesForMovie();
     // The text track is still the default even in the picture track's language.
@@ -583,16 +588,210 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItSaysItIsNotShownYet) 
 
     OsdMessage.clear();
     SubtitleSourceClick(1);
-    EXPECT_EQ(OsdMessage, "picture subtitles are not shown yet: Images [fr]");
+    EXPECT_EQ(OsdMessage, "subtitle track: Images [fr]");
     EXPECT_TRUE(ui.subtitleSources[1].checked);
-    EXPECT_FALSE(SubtitleTrackReading());
-    // The other track's text does not pass for the pictures.
-    EXPECT_EQ(CurrentSubtitleText, "");
-    EXPECT_EQ(ShownAt(2.0), "");
+    EXPECT_TRUE(SubtitleTrackReading());
+    ReadToEnd();
+    // The other track's text does not pass for the pictures; the unit, a
+    // 4 x 2 block, is drawn on the movie's frame where no index gives one.
+    EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
+    const QImage unit = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
+    ASSERT_EQ(unit.size(), QSize(320, 240));
+    EXPECT_GT(qAlpha(unit.pixel(1, 0)), 200);
+    EXPECT_EQ(qAlpha(unit.pixel(10, 10)), 0);
+    EXPECT_EQ(ShownAt(3.0), "");
     // Back to the text track.
     SubtitleSourceClick(0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(2.2), "Hello words");
+    EXPECT_TRUE(PictureSubtitleImage("Hello words", QSize(320, 240)).isNull());
+}
+
+TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenOff) {
+    // On a 1920 x 1080 frame a green block over (960..1440, 540..810): in a
+    // 320 x 240 picture (160..240, 120..180). Pure green in studio-range
+    // BT.709 is Y 173, Cr 26, Cb 42.
+    const std::string green =
+        testing::PgsDisplaySetBytes(1920, 1080, 960, 540, 480, 270, 173, 26, 42);
+    const std::string forced =
+        testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 480, 270, 173, 26, 42, true);
+    const std::string clearing = testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 0, 0, 0, 0, 0);
+    testing::TempDir dir;
+    // The damaged set lost its end and part of its object. The file starts
+    // with a clearing set, as the demuxer starts its time at the first block;
+    // more clearing sets come before the forced one than are decoded at once.
+    std::vector<MadeCue> sets = {
+        {0.0, 0.1, clearing}, {1.0, 3.0, green}, {3.4, 3.5, green.substr(0, green.size() - 20)}};
+    for (int k = 0; k < 40; ++k) sets.push_back({4.0 + k * 0.025, 4.0 + k * 0.025, clearing});
+    sets.push_back({6.0, 7.0, forced});
+    testing::WriteMatroskaWithSubtitleTrack(dir / "bluray.mkv", "S_HDMV/PGS", sets);
+    ui.movieName = (dir / "bluray.mkv").string();
+    ui.duration = 7.0;
+    const auto tracks = engine::ListTextTracks(dir / "bluray.mkv");
+    ASSERT_EQ(tracks.size(), 1u);
+    EXPECT_EQ(tracks[0].caps.rfind("subpicture/x-pgs", 0), 0u) << tracks[0].caps;
+
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    // Subtitles turned off before the track is read: it is read on for the
+    // set it forces, and only that one shows.
+    Subtitles1Click();
+    ASSERT_TRUE(SubtitleTrackReading());
+    ReadToEnd();
+    EXPECT_EQ(OsdMessage, "picture subtitle damaged, skipped: segment past the display set");
+    EXPECT_EQ(ShownAt(2.0), "");
+    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+
+    Subtitles1Click();
+    ReadToEnd();
+    EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
+    const QImage image = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    const QRgb inside = image.pixel(200, 150);
+    EXPECT_EQ(qAlpha(inside), 255);
+    EXPECT_GT(qGreen(inside), 240);
+    EXPECT_LT(qRed(inside), 16);
+    EXPECT_EQ(qAlpha(image.pixel(150, 150)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(200, 110)), 0);
+    EXPECT_FALSE(IsForcedPictureSubtitle(CurrentSubtitleText));
+    // The clearing set ends it; the damaged one never showed.
+    EXPECT_EQ(ShownAt(4.5), "");
+    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+}
+
+bool Green(QRgb c) {
+    return qGreen(c) > 150 && qRed(c) < 90 && qBlue(c) < 90;
+}
+bool Red(QRgb c) {
+    return qRed(c) > 150 && qGreen(c) < 90 && qBlue(c) < 90;
+}
+bool Dark(QRgb c) {
+    return qRed(c) < 60 && qGreen(c) < 60 && qBlue(c) < 60;
+}
+
+// The window's side as the main window does it: a picture unit goes into the
+// renderer's frames, stretched to the picture, and anything else clears it.
+struct RenderingUi : testing::FakeUi {
+    std::function<void(const QImage&)> overlay;
+    void DrawSubtitle(const std::string& text) override {
+        FakeUi::DrawSubtitle(text);
+        if (overlay) overlay(PictureSubtitleImage(text, QSize(320, 240)));
+    }
+};
+
+TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForcedOnesWhenOff) {
+    testing::ResetPlayerState();
+    testing::App();
+    // On a 720 x 576 frame, as a DVD's index gives it: a green block over the
+    // right half of the lower middle, a forced red one in the top-left
+    // corner. Shown in a 320 x 240 movie, they land at (160..240, 120..180)
+    // and (0..80, 0..60). The two units between them are cut short.
+    const std::string index =
+        "# VobSub index file, v7 (do not modify this line!)\nsize: 720x576\n"
+        "palette: 000000, 000000, 000000, 000000, 000000, 00ff00, 000000, 000000, 000000, "
+        "ff0000, 000000, 000000, 000000, 000000, 000000, 000000\n";
+    // Stopped 176 delay units (2.003 s) after their packets.
+    const std::string green = testing::DvdSubPictureUnit(360, 288, 180, 144, 5, 0, 176);
+    const std::string red = testing::DvdSubPictureUnit(0, 0, 180, 144, 9, 0, 176, true);
+    MadeSubtitleTrack track{"de", "Bilder", false, "", {}};
+    track.picture = true;
+    track.index = index;
+    track.cues = {{2.0, 2.5, green},
+                  {4.5, 4.6, green.substr(0, green.size() / 2)},
+                  {4.6, 4.7, red.substr(0, 40)},
+                  {5.5, 6.0, red}};
+    testing::TempDir dir;
+    const auto film = dir / "film.mkv";
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(film, 8.0, {track}), "");
+
+    QWidget owner;
+    owner.resize(320, 240);
+    engine::FilterGraph graph;
+    // The subtitle stream is read by the track road, not rendered by the graph.
+    ASSERT_TRUE(engine::Succeeded(graph.RenderFile(film.string())));
+    auto video = graph.VideoRenderer();
+    ASSERT_TRUE(video);
+    ASSERT_EQ(video->SetOwner(&owner), S_OK);
+    ASSERT_EQ(video->SetWindowPosition(QRect(0, 0, 320, 240)), S_OK);
+    ASSERT_EQ(graph.Pause(), S_OK);
+
+    RenderingUi ui;
+    ui.overlay = [&video](const QImage& image) { video->SetOverlay(image, QPoint(0, 0)); };
+    ui.mediaFileOpen = true;
+    ui.movieName = film.string();
+    ui.duration = 8.0;
+    ui.frameRate = 10.0;
+    ui.videoSize = {320, 240};
+    ui.position = 0.0;
+    ui.options[static_cast<size_t>(SubtitleOption::OsdOn)] = true;
+    // A film with nothing but pictures shows them.
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_TRUE(testing::WaitUntil([] {
+        TakeSubtitleTrackCues();
+        return SubtitleTrackReadToEnd();
+    }));
+    TakeSubtitleTrackCues();
+    // The damage is told once, and reading went on past it.
+    const auto damageTold =
+        std::count_if(ui.osdShown.begin(), ui.osdShown.end(), [](const std::string& shown) {
+            return shown == "picture subtitle damaged, skipped: sub-picture size past its end";
+        });
+    EXPECT_EQ(damageTold, 1);
+
+    // Plays on to `seconds` as the polling timer would and shows the frame there.
+    const auto showAt = [&](double seconds) {
+        for (double at = 0.0; at < seconds; at += 0.475) {
+            ui.position = at;
+            ShowSubtitleDueNow();
+        }
+        ui.position = seconds;
+        ShowSubtitleDueNow();
+        graph.SetCurrentPosition(seconds);
+    };
+    const auto at = [&video](int x, int y) {
+        const QImage frame = video->CurrentImage();
+        return frame.isNull() ? QRgb(0x808080) : frame.pixel(x, y);
+    };
+    const auto greenShown = [&] {
+        return Green(at(200, 150)) && Green(at(165, 125)) && Green(at(235, 175)) &&
+               Dark(at(150, 150)) && Dark(at(200, 110)) && Dark(at(200, 190)) && Dark(at(40, 30));
+    };
+    const auto redShown = [&] {
+        return Red(at(40, 30)) && Red(at(5, 5)) && Dark(at(90, 30)) && Dark(at(40, 70)) &&
+               Dark(at(200, 150));
+    };
+    const auto nothingShown = [&] { return Dark(at(200, 150)) && Dark(at(40, 30)); };
+
+    // The timetable shows what starts within a second of the position.
+    showAt(0.5);
+    EXPECT_EQ(CurrentSubtitleText, "") << "not before its time";
+    EXPECT_TRUE(testing::WaitUntil(nothingShown));
+    showAt(2.5);
+    EXPECT_TRUE(IsPictureSubtitle(CurrentSubtitleText));
+    EXPECT_TRUE(testing::WaitUntil(greenShown));
+    // Its stop ends it; the damaged units are not shown, the next one is.
+    showAt(4.75);
+    EXPECT_TRUE(testing::WaitUntil(nothingShown));
+    showAt(6.0);
+    EXPECT_TRUE(testing::WaitUntil(redShown));
+
+    // Two seconds ahead (four half-second slots): the green unit at 0.5 s.
+    Subtitles().SubtitleOffset = 4;
+    showAt(0.5);
+    EXPECT_TRUE(testing::WaitUntil(greenShown));
+    Subtitles().SubtitleOffset = 0;
+
+    // Subtitles off: the green unit goes; the forced red one still shows.
+    Subtitles1Click();
+    ASSERT_FALSE(ui.options[static_cast<size_t>(SubtitleOption::SubtitlesOn)]);
+    showAt(2.5);
+    EXPECT_TRUE(testing::WaitUntil(nothingShown));
+    EXPECT_EQ(CurrentSubtitleText, "");
+    showAt(6.0);
+    EXPECT_TRUE(testing::WaitUntil(redShown));
+    graph.Stop();
+    testing::ResetPlayerState();
 }
 
 }  // namespace
