@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/checked_bytes.h"
+
 namespace quova {
 
 namespace {
@@ -11,24 +13,10 @@ constexpr double kDelayUnitSeconds = 1024.0 / 90000.0;
 // A chain of control sequences longer than this is taken as a loop.
 constexpr int kMaxControlSequences = 64;
 
-class Bytes {
-  public:
-    explicit Bytes(std::string_view data) : data_(data) {}
-    size_t size() const { return data_.size(); }
-    bool Has(size_t at, size_t count) const {
-        return at <= data_.size() && count <= data_.size() - at;
-    }
-    unsigned Byte(size_t at) const { return static_cast<unsigned char>(data_[at]); }
-    unsigned Be16(size_t at) const { return Byte(at) << 8 | Byte(at + 1); }
-
-  private:
-    std::string_view data_;
-};
-
 // Reads the run-length codes of one field, four bits at a time.
 class NibbleReader {
   public:
-    NibbleReader(const Bytes& bytes, size_t start, size_t end)
+    NibbleReader(const CheckedBytes& bytes, size_t start, size_t end)
         : bytes_(bytes), at_(start * 2), end_(end * 2) {}
     bool Next(unsigned& nibble) {
         if (at_ >= end_) return false;
@@ -40,7 +28,7 @@ class NibbleReader {
     void AlignToByte() { at_ += at_ % 2; }
 
   private:
-    const Bytes& bytes_;
+    const CheckedBytes& bytes_;
     size_t at_, end_;
 };
 
@@ -69,11 +57,11 @@ std::nullopt_t Fail(std::string* error, const char* why) {
 std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
                                                  const std::array<std::uint32_t, 16>& palette,
                                                  std::string* error) {
-    const Bytes whole(unit);
+    const CheckedBytes whole(unit);
     if (!whole.Has(0, 4)) return Fail(error, "sub-picture shorter than its header");
     const size_t size = whole.Be16(0);
     if (size > whole.size() || size < 4) return Fail(error, "sub-picture size past its end");
-    const Bytes bytes(unit.substr(0, size));
+    const CheckedBytes bytes(unit.substr(0, size));
     const size_t firstControl = bytes.Be16(2);
     if (firstControl < 4 || !bytes.Has(firstControl, 4))
         return Fail(error, "control sequence outside the sub-picture");

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <map>
 
+#include "text/checked_bytes.h"
+
 namespace quova {
 
 namespace {
@@ -14,22 +16,6 @@ constexpr int kMaxPgsSide = 4096;
 
 constexpr unsigned kPaletteSegment = 0x14, kObjectSegment = 0x15, kCompositionSegment = 0x16,
                    kWindowSegment = 0x17, kEndSegment = 0x80;
-
-class Bytes {
-  public:
-    explicit Bytes(std::string_view data) : data_(data) {}
-    size_t size() const { return data_.size(); }
-    bool Has(size_t at, size_t count) const {
-        return at <= data_.size() && count <= data_.size() - at;
-    }
-    unsigned Byte(size_t at) const { return static_cast<unsigned char>(data_[at]); }
-    unsigned Be16(size_t at) const { return Byte(at) << 8 | Byte(at + 1); }
-    unsigned Be24(size_t at) const { return Byte(at) << 16 | Be16(at + 1); }
-    std::string_view Part(size_t at, size_t count) const { return data_.substr(at, count); }
-
-  private:
-    std::string_view data_;
-};
 
 struct Composed {
     unsigned object = 0;
@@ -72,7 +58,7 @@ bool ReadObject(const Object& object, std::vector<std::uint8_t>& indexes, std::s
         if (error) *error = why;
         return false;
     };
-    const Bytes bytes(object.rle);
+    const CheckedBytes bytes(object.rle);
     indexes.assign(static_cast<size_t>(object.width) * object.height, 0);
     size_t at = 0;
     for (int row = 0; row < object.height; ++row) {
@@ -113,7 +99,7 @@ bool ReadObject(const Object& object, std::vector<std::uint8_t>& indexes, std::s
 }  // namespace
 
 std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::string* error) {
-    const Bytes whole(data);
+    const CheckedBytes whole(data);
     bool haveComposition = false;
     PgsDisplaySet set;
     unsigned paletteId = 0;
@@ -129,7 +115,7 @@ std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::str
         const size_t length = whole.Be16(at + 1);
         at += 3;
         if (!whole.Has(at, length)) return Fail(error, "segment past the display set");
-        const Bytes segment(whole.Part(at, length));
+        const CheckedBytes segment(whole.Part(at, length));
         at += length;
         switch (type) {
             case kCompositionSegment: {
