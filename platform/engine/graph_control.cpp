@@ -69,6 +69,7 @@ HResult FilterGraph::Realise() {
     // A medium whose start failed never went through TakeDown: its buffer's
     // last word must not hold the next medium's clock.
     bufferingPercent_ = -1;
+    WatchForStalls(true);
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
     if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
@@ -102,6 +103,7 @@ HResult FilterGraph::Realise() {
             if (swapped) return Realise();
         }
         failedDecoders_.clear();
+        WatchForStalls(false);
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
     realised_ = true;
