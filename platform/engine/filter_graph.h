@@ -258,6 +258,8 @@ class FilterGraph {
     GraphState state_ = GraphState::Stopped;
     bool realised_ = false;
     int bufferingPercent_ = -1;
+    // The pipeline plays live (it did not preroll): never held for buffering.
+    bool live_ = false;
     QTimer* stallTimer_ = nullptr;  // owned by bridge_
     std::vector<FilterPtr> stalledSources_;
     std::int64_t pendingNs_ = 0;  // where the pipeline starts when next realised

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -47,21 +48,32 @@ TEST_F(NetworkStreams, ABufferFillingShowsItsPercentHoldsTheClockAndPlaysOnWhenF
     ASSERT_EQ(Graph().MediaKind, MediaKindFile);
     const QRegularExpression told("^buffering (\\d+)%$");
     std::vector<int> percents;
+    double heldAt = -1;
+    int heldPercent = 0;
+    double movedBy = 0;
     engine::FilterGraph& graph = *Graph().GraphBuilder;
     ASSERT_TRUE(WaitUntil(
         [&] {
             const QRegularExpressionMatch m = told.match(QString::fromStdString(OsdMessage));
             if (m.hasMatch()) percents.push_back(m.captured(1).toInt());
             const double position = graph.CurrentPosition().value;
-            // The graph still plays while its buffer fills.
-            if (graph.BufferingPercent() >= 0) {
+            const int percent = graph.BufferingPercent();
+            if (percent >= 0) {
+                // The clock holds while the buffer fills; the graph still plays.
+                // A fill that reads less than the last look is the next one.
+                if (heldAt < 0 || percent < heldPercent) heldAt = position;
+                movedBy = std::max(movedBy, std::abs(position - heldAt));
+                heldPercent = percent;
                 EXPECT_EQ(graph.GetState(0).value, engine::GraphState::Running);
+            } else {
+                heldAt = -1;
             }
             return position > 3.5;
         },
         60000));
     ASSERT_FALSE(percents.empty());
     for (int percent : percents) EXPECT_TRUE(percent >= 0 && percent < 100) << percent;
+    EXPECT_LE(movedBy, 0.25) << "the position moved while the buffer filled";
 }
 
 // Half the file comes, then nothing more on a connection held open: the
