@@ -575,14 +575,16 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     const bool atLength =
         g.Duration > 0 && !g.DurationIsEstimate && g.Duration - kEndMargin <= tick.position;
     if (!(atLength || g.MediaComplete)) return false;
+    // A server that stopped sending is a fault, not the medium's end: told at
+    // once, with no last frames to let play out.
+    bool brokeOff =
+        g.MediaComplete && engine::Failed(g.MediaError) && IsNetworkAddress(g.CurrentMediaName);
     ProcessEvents();
-    Wait(500);
+    if (!brokeOff) Wait(500);
     // The wait let other commands run; the file may be gone.
     graph = FileGraph();
     if (!graph) return true;
-    // A server that stopped sending is a fault, not the medium's end.
-    const bool brokeOff =
-        engine::Failed(Graph().MediaError) && IsNetworkAddress(Graph().CurrentMediaName);
+    brokeOff = engine::Failed(Graph().MediaError) && IsNetworkAddress(Graph().CurrentMediaName);
     graph->Stop();
     ProcessEvents();
     OsdMessage = Lex(1250);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/engine/descriptor_sink.h"
+#include "platform/engine/stall_watch.h"
 #include "platform/files/media_name.h"
 
 namespace quova::engine {
@@ -25,7 +26,7 @@ constexpr guint64 kNetworkBufferTime = 2 * GST_SECOND;
 // so that playback can wait for data instead of stuttering.
 GstElement* BufferedReader(GstElement* reader) {
     GstElement* bin = gst_bin_new(nullptr);
-    GstElement* buffer = gst_element_factory_make("queue2", nullptr);
+    GstElement* buffer = gst_element_factory_make("queue2", "buffer");
     g_object_set(buffer, "use-buffering", TRUE, "max-size-buffers", 0u, "max-size-bytes",
                  kNetworkBufferBytes, "max-size-time", kNetworkBufferTime, nullptr);
     gst_bin_add_many(GST_BIN(bin), reader, buffer, nullptr);
@@ -42,7 +43,14 @@ FileSourceFilter::FileSourceFilter(FilterInfo info)
     : Filter(std::move(info), gst_element_factory_make("filesrc", nullptr)), reader_(element_) {}
 
 FileSourceFilter::FileSourceFilter(FilterInfo info, GstElement* reader)
-    : Filter(std::move(info), BufferedReader(reader)), reader_(reader) {}
+    : Filter(std::move(info), BufferedReader(reader)), reader_(reader) {
+    if (GstElement* buffer = gst_bin_get_by_name(GST_BIN(element_), "buffer")) {
+        stallWatch_ = std::make_unique<StallWatch>(reader_, buffer);
+        gst_object_unref(buffer);  // the bin holds it as long as the watch lives
+    }
+}
+
+FileSourceFilter::~FileSourceFilter() = default;
 
 namespace {
 

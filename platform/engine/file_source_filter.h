@@ -1,8 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/engine/filter.h"
 
 namespace quova::engine {
+
+class StallWatch;
 
 // Reads a file; its one output pin "Output" offers the file's container type
 // (found by GStreamer's type finders from the first bytes). An http(s)
@@ -13,10 +17,14 @@ class FileSourceFilter : public Filter {
     explicit FileSourceFilter(FilterInfo info);
     // For an address: `reader` reads it (takes the floating reference).
     FileSourceFilter(FilterInfo info, GstElement* reader);
+    ~FileSourceFilter() override;
 
     // Fails with E_FILE_NOT_FOUND, E_ACCESSDENIED or VFW_E_UNKNOWN_FILE_TYPE.
     HResult Load(const std::string& path);
     const std::string& FileName() const { return path_; }
+    // An address's reader and how it gets its data; nullptr for a file.
+    GstElement* NetworkReader() const { return stallWatch_ ? reader_ : nullptr; }
+    StallWatch* Stall() const { return stallWatch_.get(); }
 
     void CreatePins() override;
     std::vector<std::pair<std::string, std::string>> RebuildProperties() const override;
@@ -27,6 +35,7 @@ class FileSourceFilter : public Filter {
   private:
     GstElement* reader_;  // element_ itself, or inside it
     std::string path_;
+    std::unique_ptr<StallWatch> stallWatch_;
 };
 
 // A filter that writes everything it receives into a file ("File writer",

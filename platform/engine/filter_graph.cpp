@@ -238,6 +238,7 @@ void FilterGraph::TakeDown() {
     realised_ = false;
     restingNs_ = -1;
     bufferingPercent_ = -1;
+    WatchForStalls(false);
 }
 
 void FilterGraph::Reconcile() {
@@ -318,6 +319,13 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
             GError* err = nullptr;
             gchar* debug = nullptr;
             gst_message_parse_error(msg, &err, &debug);
+            if (FromStalledSource(GST_MESSAGE_SRC(msg))) {
+                // Its reader's own time-out, long after the stall was told.
+                Log(std::string("after the stall: ") + (err ? err->message : ""));
+                if (err) g_error_free(err);
+                g_free(debug);
+                break;
+            }
             const FilterPtr decoder = HardwareDecoderOf(GST_MESSAGE_SRC(msg));
             if (decoder || !failedDecoders_.empty()) {
                 Log(std::string("hardware decoder failed: ") + (err ? err->message : ""));

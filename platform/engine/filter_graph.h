@@ -24,6 +24,7 @@
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
 typedef struct _GstObject GstObject;
+class QTimer;
 
 namespace quova::engine {
 
@@ -220,6 +221,14 @@ class FilterGraph {
     void HandleMessage(GstMessage* msg);
     // A BUFFERING message: below 100 % a running pipeline pauses, at 100 % it runs again.
     void Buffering(int percent);
+    // Network sources are watched for a server that stops sending while the
+    // pipeline is up (on), or no longer (off).
+    void WatchForStalls(bool on);
+    // The watch's look, every quarter second: a stalled source ends the
+    // medium with an error at once, whatever data is still buffered.
+    void LookForStalls();
+    // Whether `source` of a message lies inside a source already told stalled.
+    bool FromStalledSource(GstObject* source) const;
     // Where a seek lands: the exact time, or a keyframe on one side of it.
     enum class Landing { Exact, KeyFrameBefore, KeyFrameAfter };
     HResult DoSeek(std::int64_t positionNs, bool wait, Landing landing = Landing::Exact);
@@ -249,6 +258,10 @@ class FilterGraph {
     GraphState state_ = GraphState::Stopped;
     bool realised_ = false;
     int bufferingPercent_ = -1;
+    // The pipeline plays live (it did not preroll): never held for buffering.
+    bool live_ = false;
+    QTimer* stallTimer_ = nullptr;  // owned by bridge_
+    std::vector<FilterPtr> stalledSources_;
     std::int64_t pendingNs_ = 0;  // where the pipeline starts when next realised
     std::int64_t stopNs_ = -1;
     std::int64_t lastPositionNs_ = 0;

@@ -69,7 +69,11 @@ HResult FilterGraph::Realise() {
     // A medium whose start failed never went through TakeDown: its buffer's
     // last word must not hold the next medium's clock.
     bufferingPercent_ = -1;
+    WatchForStalls(true);
     GstStateChangeReturn ret = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+    // A live source (a capture, a broadcast that plays as it comes) does not
+    // preroll; it has no buffer to fill before it plays.
+    live_ = ret == GST_STATE_CHANGE_NO_PREROLL;
     if (ret == GST_STATE_CHANGE_ASYNC) ret = static_cast<GstStateChangeReturn>(WaitForState());
     if (ret == GST_STATE_CHANGE_FAILURE) {
         // The error behind the failure may still be on its way from a
@@ -102,6 +106,7 @@ HResult FilterGraph::Realise() {
             if (swapped) return Realise();
         }
         failedDecoders_.clear();
+        WatchForStalls(false);
         return Failed(lastError_) ? lastError_ : E_FAIL;
     }
     realised_ = true;
@@ -133,7 +138,14 @@ HResult FilterGraph::Run() {
 }
 
 void FilterGraph::Buffering(int percent) {
+    // GStreamer's advice: a live pipeline never pauses for its buffer; the
+    // data it would wait for comes at the pace it plays anyway.
+    if (live_) return;
     const bool was = bufferingPercent_ >= 0;
+    // Where the clock holds: read before the pause, and told until the
+    // buffer is full (a demuxer that reads its index at the end of the
+    // stream meanwhile makes the pipeline's own answer jump there and back).
+    if (!was && percent < 100 && realised_) QueryPositionNs();
     bufferingPercent_ = percent < 100 ? std::max(percent, 0) : -1;
     if (!realised_ || state_ != GraphState::Running || was == (bufferingPercent_ >= 0)) return;
     // Not waited for: the window goes on while the pipeline changes.
@@ -197,6 +209,7 @@ int FilterGraph::WaitForState() {
 std::int64_t FilterGraph::QueryPositionNs() {
     gint64 pos = 0;
     if (!realised_) return pendingNs_;
+    if (bufferingPercent_ >= 0) return lastPositionNs_;
     if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0)
         lastPositionNs_ = pos;
     // Damaged timestamps can make a stream run on long after its end (a

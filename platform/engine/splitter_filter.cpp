@@ -76,6 +76,7 @@ void OnQueueFull(GstElement* full, gpointer bin) {
 
 GstElement* MakeBin(GstElement* demux) {
     GstElement* bin = gst_bin_new(nullptr);
+    StreamsAware(bin);
     gst_bin_add(GST_BIN(bin), demux);
     return bin;
 }

@@ -59,6 +59,10 @@ void OnNoMorePads(GstElement*, gpointer data) {
 
 }  // namespace
 
+void StreamsAware(GstElement* bin) {
+    GST_OBJECT_FLAG_SET(bin, GST_BIN_FLAG_STREAMS_AWARE);
+}
+
 void DrainIntoFakeSink(GstElement* bin, GstPad* pad) {
     GstElement* sink = gst_element_factory_make("fakesink", nullptr);
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
@@ -75,6 +79,7 @@ Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainSt
     EnsureGstInitialized();
     Discovery d;
     d.pipeline = gst_pipeline_new("quova-discovery");
+    StreamsAware(d.pipeline);
     std::vector<GstElement*> elements;
     for (const ChainStep& step : upstream) {
         GstElement* e = gst_element_factory_make(step.factory.c_str(), nullptr);

@@ -28,6 +28,12 @@ struct DiscoveredStream {
 // that a look at a demuxer's streams lets their data flow away unused.
 void DrainIntoFakeSink(GstElement* bin, GstPad* pad);
 
+// Marks `bin` as a container that takes a demuxer's streams as it announces
+// them in a stream collection: GStreamer 1.22's adaptive demuxers
+// (hlsdemux2, dashdemux2) refuse to start inside any other, and the older
+// ones take their place.
+void StreamsAware(GstElement* bin);
+
 // The output streams a demuxer creates for the data of `upstream`, in the
 // order it creates them. Runs a private throw-away pipeline with a fake sink
 // on each stream and stops as soon as every stream's caps are known (at most

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/http_server.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
 #include "text/osd_message.h"
 
@@ -46,21 +48,80 @@ TEST_F(NetworkStreams, ABufferFillingShowsItsPercentHoldsTheClockAndPlaysOnWhenF
     ASSERT_EQ(Graph().MediaKind, MediaKindFile);
     const QRegularExpression told("^buffering (\\d+)%$");
     std::vector<int> percents;
+    double heldAt = -1;
+    int heldPercent = 0;
+    double movedBy = 0;
     engine::FilterGraph& graph = *Graph().GraphBuilder;
     ASSERT_TRUE(WaitUntil(
         [&] {
             const QRegularExpressionMatch m = told.match(QString::fromStdString(OsdMessage));
             if (m.hasMatch()) percents.push_back(m.captured(1).toInt());
             const double position = graph.CurrentPosition().value;
-            // The graph still plays while its buffer fills.
-            if (graph.BufferingPercent() >= 0) {
+            const int percent = graph.BufferingPercent();
+            if (percent >= 0) {
+                // The clock holds while the buffer fills; the graph still plays.
+                // A fill that reads less than the last look is the next one.
+                if (heldAt < 0 || percent < heldPercent) heldAt = position;
+                movedBy = std::max(movedBy, std::abs(position - heldAt));
+                heldPercent = percent;
                 EXPECT_EQ(graph.GetState(0).value, engine::GraphState::Running);
+            } else {
+                heldAt = -1;
             }
             return position > 3.5;
         },
         60000));
     ASSERT_FALSE(percents.empty());
     for (int percent : percents) EXPECT_TRUE(percent >= 0 && percent < 100) << percent;
+    EXPECT_LE(movedBy, 0.25) << "the position moved while the buffer filled";
+}
+
+// Half the file comes, then nothing more on a connection held open: the
+// player tells it within seconds, and the window answers meanwhile.
+TEST_F(NetworkStreams, AServerThatStopsHalfWayIsToldWhileTheWindowGoesOnWorking) {
+    testing::media::MatroskaH264Mp3(Served() / "clip.mkv", 8.0);
+    testing::HttpServer server(Served(), {.stopAfter = 0.5});
+    ASSERT_TRUE(server.Running());
+    const std::string address = server.Address("clip.mkv");
+    testing::MessageBoxLog boxes;
+    form_->OpenMedia(address);
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    bool handledWhileWaiting = false;
+    QMetaObject::invokeMethod(
+        form_.get(), [&] { handledWhileWaiting = boxes.texts.empty(); }, Qt::QueuedConnection);
+    // Five seconds from when the server stopped, as the server itself tells
+    // it: on a loaded machine the opening alone may take a good part of five.
+    ASSERT_TRUE(WaitUntil([&] { return server.Stopped(); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.texts.empty(); }, 5000));
+    EXPECT_TRUE(handledWhileWaiting);
+    EXPECT_NE(boxes.texts[0].find(address), std::string::npos) << boxes.texts[0];
+    EXPECT_NE(boxes.texts[0].find("stopped sending"), std::string::npos) << boxes.texts[0];
+}
+
+// The server closes the connection half way, and cuts every request for the
+// rest short the same way: told as a hung server is, and the play list goes
+// on to its next entry.
+TEST_F(NetworkStreams, AServerThatHangsUpHalfWayIsToldAndTheListGoesOn) {
+    const auto clip = testing::media::MatroskaH264Mp3(Served() / "clip.mkv", 8.0);
+    const auto next = testing::media::Wav(dir_ / "next.wav", 1.0);
+    // At the medium's own pace, so that the half comes well after the opening.
+    const int bytesPerSecond = static_cast<int>(std::filesystem::file_size(clip) / 8);
+    testing::HttpServer server(
+        Served(), {.bytesPerSecond = bytesPerSecond, .stopAfter = 0.5, .hangUp = true});
+    ASSERT_TRUE(server.Running());
+    const std::string address = server.Address("clip.mkv");
+    testing::WriteFile(dir_ / "list.m3u8", "#EXTM3U\n" + address + "\nnext.wav\n");
+    testing::MessageBoxLog boxes;
+    form_->OpenMedia((dir_ / "list.m3u8").string());
+    ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+    ASSERT_EQ(Graph().CurrentMediaName, address);
+    ASSERT_TRUE(WaitUntil([&] { return server.Stopped(); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return !boxes.texts.empty(); }, 5000));
+    EXPECT_NE(boxes.texts[0].find(address), std::string::npos) << boxes.texts[0];
+    EXPECT_NE(boxes.texts[0].find("stopped sending"), std::string::npos) << boxes.texts[0];
+    EXPECT_TRUE(WaitUntil([&] { return Graph().CurrentMediaName == next.string(); }, 5000));
+    EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 // A play list whose end is not announced is a broadcast: the player follows

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
+#include <vector>
 
 namespace quova::testing {
 
@@ -215,6 +218,83 @@ std::filesystem::path Hls(const std::filesystem::path& folder, double seconds, i
                     "\" playlist-location=$OUT " + AudioSource(seconds, 44100, 2) +
                     " ! audioconvert ! avenc_aac ! aacparse ! hls.audio",
                 list);
+}
+
+namespace {
+
+// Cuts a fragmented MP4 file into DASH's pieces: `stem`-init.mp4 (its
+// header boxes) and `stem`-1.m4s .. `stem`-<count>.m4s, one fragment (moof
+// and mdat) each; fragments past `count` (a last sliver of sound) join the
+// last piece.
+void CutIntoSegments(const std::filesystem::path& fragmented, const std::string& stem, int count) {
+    std::stringstream whole;
+    whole << std::ifstream(fragmented, std::ios::binary).rdbuf();
+    const std::string data = whole.str();
+    std::vector<std::string> pieces(1);
+    size_t at = 0;
+    while (at + 8 <= data.size()) {
+        const auto byte = [&](size_t i) { return static_cast<unsigned char>(data[at + i]); };
+        const size_t size = (size_t{byte(0)} << 24) | (size_t{byte(1)} << 16) |
+                            (size_t{byte(2)} << 8) | size_t{byte(3)};
+        const std::string type = data.substr(at + 4, 4);
+        if (size < 8 || at + size > data.size()) break;
+        if (type == "moof" && static_cast<int>(pieces.size()) <= count) pieces.emplace_back();
+        if (type != "mfra") pieces.back() += data.substr(at, size);
+        at += size;
+    }
+    EXPECT_EQ(static_cast<int>(pieces.size()), count + 1) << "fragments of " << fragmented;
+    const std::filesystem::path folder = fragmented.parent_path();
+    std::ofstream(folder / (stem + "-init.mp4"), std::ios::binary) << pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i)
+        std::ofstream(folder / (stem + "-" + std::to_string(i) + ".m4s"), std::ios::binary)
+            << pieces[i];
+    std::filesystem::remove(fragmented);
+}
+
+}  // namespace
+
+std::filesystem::path Dash(const std::filesystem::path& folder, double seconds,
+                           int segmentSeconds) {
+    // GStreamer 1.22's dashsink cuts MP4 segments wrongly (the first holds
+    // everything) and types a transport stream of sound as video: the
+    // segments are cut here from fragmented MP4 files, a fragment each, and
+    // the manifest written around them.
+    const std::string fragment = std::to_string(segmentSeconds * 1000);
+    Made(VideoSource(seconds) + " ! x264enc speed-preset=ultrafast key-int-max=" +
+             std::to_string(segmentSeconds * 25) +
+             " ! h264parse ! mp4mux fragment-duration=" + fragment + " ! filesink location=$OUT",
+         folder / "video.mp4");
+    Made(AudioSource(seconds, 44100, 2) +
+             " ! audioconvert ! avenc_aac ! aacparse ! mp4mux fragment-duration=" + fragment +
+             " ! filesink location=$OUT",
+         folder / "audio.mp4");
+    const int count = static_cast<int>(std::ceil(seconds / segmentSeconds - 1e-6));
+    CutIntoSegments(folder / "video.mp4", "video", count);
+    CutIntoSegments(folder / "audio.mp4", "audio", count);
+    char length[32];
+    std::snprintf(length, sizeof length, "PT%.3fS", seconds);
+    const std::string timing = "<SegmentTemplate timescale=\"1\" duration=\"" +
+                               std::to_string(segmentSeconds) + "\" startNumber=\"1\" ";
+    const std::filesystem::path manifest = folder / "index.mpd";
+    std::ofstream(manifest)
+        << "<?xml version=\"1.0\"?>\n"
+           "<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" type=\"static\" "
+           "profiles=\"urn:mpeg:dash:profile:isoff-live:2011\" minBufferTime=\"PT2S\" "
+           "mediaPresentationDuration=\""
+        << length << "\">\n<Period start=\"PT0S\">\n"
+        << "<AdaptationSet mimeType=\"video/mp4\" contentType=\"video\">"
+           "<Representation id=\"video\" bandwidth=\"2000000\" width=\"320\" height=\"240\" "
+           "codecs=\"avc1.64000d\">"
+        << timing
+        << "initialization=\"video-init.mp4\" media=\"video-$Number$.m4s\"/>"
+           "</Representation></AdaptationSet>\n"
+        << "<AdaptationSet mimeType=\"audio/mp4\" contentType=\"audio\">"
+           "<Representation id=\"audio\" bandwidth=\"128000\" audioSamplingRate=\"44100\" "
+           "codecs=\"mp4a.40.2\">"
+        << timing
+        << "initialization=\"audio-init.mp4\" media=\"audio-$Number$.m4s\"/>"
+           "</Representation></AdaptationSet>\n</Period>\n</MPD>\n";
+    return manifest;
 }
 
 std::filesystem::path OggVorbisTones(const std::filesystem::path& out, double seconds,

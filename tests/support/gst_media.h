@@ -75,6 +75,12 @@ std::filesystem::path MpegPsLateAudio(const std::filesystem::path& out, double v
 // play list's path.
 std::filesystem::path Hls(const std::filesystem::path& folder, double seconds,
                           int segmentSeconds = 2);
+// A DASH presentation in `folder`: "index.mpd", static, with a video
+// (H.264 320x240 at 25 fps) and a sound (AAC) adaptation set, each of
+// fragmented MP4 segments of `segmentSeconds` that together last `seconds`.
+// Returns the manifest's path.
+std::filesystem::path Dash(const std::filesystem::path& folder, double seconds,
+                           int segmentSeconds = 2);
 }  // namespace media
 
 // The presentation times in seconds, ascending, of the keyframes of a

@@ -17,6 +17,7 @@ constexpr const char* kServer = R"(
 import http.server, os, re, sys, time
 RATE = int(sys.argv[2])
 STOP = float(sys.argv[3])
+HANGUP = sys.argv[4] == '1'
 class Handler(http.server.SimpleHTTPRequestHandler):
     def send_head(self):
         path = self.translate_path(self.path)
@@ -51,6 +52,10 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         sent = 0
         while at < end:
             if at >= cut:
+                print('stopped', flush=True)
+                if HANGUP:
+                    self.close_connection = True
+                    return
                 # Hung: the connection stays open and nothing more comes.
                 time.sleep(3600)
                 return
@@ -82,7 +87,7 @@ HttpServer::HttpServer(const std::filesystem::path& folder, Pace pace)
     // Port 0: the system picks a free one, which the server announces.
     process_->start("python3", {"-u", "-c", kServer, QString::fromStdString(folder.string()),
                                 QString::number(pace.bytesPerSecond),
-                                QString::number(pace.stopAfter, 'g', 17)});
+                                QString::number(pace.stopAfter, 'g', 17), pace.hangUp ? "1" : "0"});
     if (!process_->waitForStarted(10000)) return;
     const QRegularExpression announced("port (\\d+)");
     QByteArray said;
@@ -94,6 +99,11 @@ HttpServer::HttpServer(const std::filesystem::path& folder, Pace pace)
         const QRegularExpressionMatch m = announced.match(QString::fromUtf8(said));
         if (m.hasMatch()) {
             port_ = m.captured(1).toInt();
+            // What the server says later comes while the test handles events.
+            QObject::connect(process_.get(), &QProcess::readyRead, [this] {
+                if (process_->readAll().contains("stopped")) stopped_ = true;
+            });
+            stopped_ = said.contains("stopped");
             return;
         }
     }

@@ -15,6 +15,9 @@ struct HttpPace {
     // The share of a file after which the server stops sending and holds
     // the connection open, as a hung server does; 1 sends it all.
     double stopAfter = 1.0;
+    // At stopAfter the server closes the connection instead of holding it,
+    // and answers any later request for the rest the same way.
+    bool hangUp = false;
 };
 
 // A file server (Python's, answering byte ranges), serving `folder` on the
@@ -31,12 +34,16 @@ class HttpServer {
     // False when the server did not start; the address is then empty.
     bool Running() const { return port_ > 0; }
     int Port() const { return port_; }
+    // Whether the server has stopped sending (reached stopAfter); known once
+    // events have been handled after it did.
+    bool Stopped() const { return stopped_; }
     // "http://127.0.0.1:<port>/<name>", the name escaped as a URL path.
     std::string Address(const std::string& name) const;
 
   private:
     std::unique_ptr<QProcess> process_;
     int port_ = 0;
+    bool stopped_ = false;
 };
 
 }  // namespace quova::testing
