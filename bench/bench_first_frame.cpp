@@ -6,8 +6,11 @@
 // turns red. Needs an X server ($DISPLAY, e.g. Xvfb :99 -screen 0 1920x1080x24).
 // With --http both players open the clip by its address on a loopback HTTP
 // server (tests/support/http_server.h) instead of its path.
+// With --running quova is already open, idle, when the clip is handed to it
+// (a second start passes the name to the running window, as a user's "Open
+// URL..." or a file manager's open does); the time runs from that start.
 //
-//   bench_first_frame [--http] path/to/quova [clip.mkv]
+//   bench_first_frame [--http] [--running] path/to/quova [clip.mkv]
 // Qt before Xlib, whose macros (Bool, Status) break Qt's headers.
 #include <QCoreApplication>
 // clang-format off
@@ -45,9 +48,7 @@ bool CentreIsRed(Display* display) {
     return r > 180 && g < 80 && b < 80;
 }
 
-// Milliseconds from the start to the red centre; -1 when it never came.
-double TimeToFirstFrame(Display* display, const std::vector<std::string>& argv) {
-    const auto start = Clock::now();
+pid_t Start(const std::vector<std::string>& argv) {
     const pid_t pid = fork();
     if (pid == 0) {
         std::vector<char*> args;
@@ -58,6 +59,14 @@ double TimeToFirstFrame(Display* display, const std::vector<std::string>& argv) 
         execvp(args[0], args.data());
         _exit(127);
     }
+    return pid;
+}
+
+// Milliseconds from the start to the red centre; -1 when it never came.
+// `waiting` is a player already running, idle, that the start hands over to.
+double TimeToFirstFrame(Display* display, const std::vector<std::string>& argv, pid_t waiting = 0) {
+    const auto start = Clock::now();
+    const pid_t pid = Start(argv);
     double ms = -1;
     while (Clock::now() - start < std::chrono::seconds(20)) {
         if (CentreIsRed(display)) {
@@ -66,8 +75,11 @@ double TimeToFirstFrame(Display* display, const std::vector<std::string>& argv) 
         }
         usleep(2000);
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    for (pid_t p : {pid, waiting}) {
+        if (p <= 0) continue;
+        kill(p, SIGKILL);
+        waitpid(p, nullptr, 0);
+    }
     // Let the screen go back to black before the next round.
     for (int i = 0; i < 200 && CentreIsRed(display); ++i) usleep(10000);
     return ms;
@@ -82,13 +94,15 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const bool http = argc > 1 && std::string(argv[1]) == "--http";
-    if (http) {
+    bool http = false, running = false;
+    while (argc > 1 && (std::string(argv[1]) == "--http" || std::string(argv[1]) == "--running")) {
+        (std::string(argv[1]) == "--http" ? http : running) = true;
         --argc;
         ++argv;
     }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_first_frame [--http] path/to/quova [clip.mkv]\n");
+        std::fprintf(stderr,
+                     "usage: bench_first_frame [--http] [--running] path/to/quova [clip.mkv]\n");
         return 2;
     }
     const std::string quova = argv[1];
@@ -130,14 +144,20 @@ int main(int argc, char* argv[]) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     std::vector<double> ours, mpv;
     for (int round = 0; round < 5; ++round) {
-        ours.push_back(TimeToFirstFrame(display, {quova, medium}));
+        pid_t waiting = 0;
+        if (running) {
+            // Up, idle and listening for a second start before the clock runs.
+            waiting = Start({quova});
+            sleep(3);
+        }
+        ours.push_back(TimeToFirstFrame(display, {quova, medium}, waiting));
         mpv.push_back(
             TimeToFirstFrame(display, {"mpv", "--no-config", "--vo=x11", "--ao=null", medium}));
         std::printf("round %d: quova %.0f ms, mpv %.0f ms\n", round + 1, ours.back(), mpv.back());
     }
-    std::printf("first frame%s, median of 5: quova %.0f ms, mpv %.0f ms (ratio %.2f)\n",
-                http ? " over loopback HTTP" : "", Median(ours), Median(mpv),
-                Median(ours) / Median(mpv));
+    std::printf("first frame%s%s, median of 5: quova %.0f ms, mpv %.0f ms (ratio %.2f)\n",
+                http ? " over loopback HTTP" : "", running ? " (quova already running)" : "",
+                Median(ours), Median(mpv), Median(ours) / Median(mpv));
     XCloseDisplay(display);
     return 0;
 }
