@@ -59,6 +59,7 @@
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
 #include "platform/events/wait.h"
+#include "platform/files/media_name.h"
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "playback/media_events.h"
@@ -530,9 +531,11 @@ void TQuovaForm::OpenMedia(const std::string& name) {
 
 void TQuovaForm::HandOverReceived(const std::string& name) {
     Commands().Run([this, name] {
-        // Only a file is opened: a folder or a name that is gone is ignored.
+        // Only a file or a network address is opened: a folder or a name
+        // that is gone is ignored.
         std::error_code ec;
-        if (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec))
+        if (IsNetworkAddress(name) ||
+            (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec)))
             OpenMedia(name);
         if (isVisible()) {
             raise();

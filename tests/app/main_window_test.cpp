@@ -87,6 +87,9 @@ TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
     EXPECT_TRUE(opened_.empty());
     form_->HandOverReceived(b);
     EXPECT_EQ(opened_, (std::vector<std::string>{b}));
+    // An address handed over by a second start opens as the first would.
+    form_->HandOverReceived("http://127.0.0.1:9/film.mkv");
+    EXPECT_EQ(opened_, (std::vector<std::string>{b, "http://127.0.0.1:9/film.mkv"}));
 
     // Dropped file URLs become the play list and its first entry opens.
     opened_.clear();
