@@ -1,17 +1,11 @@
 #include <QApplication>
 
-#include "app/command_line.h"
 #include "app/program.h"
-#include "platform/engine/gst_init.h"
 
 int main(int argc, char* argv[]) {
     quova::ProgramOptions options;
     // Kept as bytes, since a file name need not be UTF-8.
     for (int i = 1; i < argc; ++i) options.params.push_back(argv[i]);
-    // A medium named here is what the user waits for: its decoders, whose
-    // libraries take longest of all to map, load while Qt and the window start.
-    if (quova::HandOverFile(options.params)) quova::engine::PreparePlaybackInBackground();
-
     // The video sinks draw into X windows: on a Wayland desktop the program
     // runs through XWayland unless the user chose a platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))

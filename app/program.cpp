@@ -15,7 +15,6 @@
 #include "app/termination.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
-#include "platform/engine/gst_init.h"
 #include "platform/files/media_name.h"
 
 namespace quova {
@@ -46,10 +45,6 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
         if (file && HandOverToRunningInstance(socketPath, AbsoluteName(*file)))
             return ProgramEnd::HandedOver;
     }
-
-    // A medium named here opens as soon as the window stands: its decoders
-    // load meanwhile, beside the window's making.
-    if (HandOverFile(options.params)) engine::PreparePlaybackInBackground();
 
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon());

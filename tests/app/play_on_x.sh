@@ -13,6 +13,14 @@ clip="$2"
 
 source "$(dirname "$0")/x_session.sh"
 
+# A user's first start: no GStreamer program has built this user's plugin
+# registry yet (a new account, a fresh install, the first start after a
+# plugin update), so the player's own start builds it.
+if [[ -n "${QUOVA_TEST_COLD_REGISTRY:-}" ]]; then
+    export GST_REGISTRY="$work/gstreamer/registry.bin"
+    [[ ! -e "$GST_REGISTRY" ]] || { echo "FAIL: the registry exists already"; exit 1; }
+fi
+
 "$quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!
 
@@ -31,6 +39,10 @@ done
 if [[ $moving -lt 3 ]]; then
     echo "FAIL: the screen never changed while the clip played"
     cat "$work/quova.log"
+    exit 1
+fi
+if [[ -n "${QUOVA_TEST_COLD_REGISTRY:-}" && ! -s "$GST_REGISTRY" ]]; then
+    echo "FAIL: the start did not build the plugin registry at $GST_REGISTRY"
     exit 1
 fi
 

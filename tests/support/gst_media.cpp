@@ -46,7 +46,7 @@ std::filesystem::path Made(const std::string& description, const std::filesystem
 }  // namespace
 
 std::string MakeMedia(const std::string& description, const std::filesystem::path& out) {
-    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    gst_init(nullptr, nullptr);  // returns once the plugin registry is complete
     const std::string launch = Replace(description, "$OUT", "\"" + out.string() + "\"");
     GError* parseError = nullptr;
     GstElement* pipeline = gst_parse_launch(launch.c_str(), &parseError);
@@ -345,7 +345,7 @@ GstPadProbeReturn NoteKeyFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
 }  // namespace
 
 std::vector<double> MatroskaVideoKeyFrames(const std::filesystem::path& file) {
-    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    gst_init(nullptr, nullptr);  // returns once the plugin registry is complete
     std::vector<double> found;
     const std::string launch = "filesrc location=\"" + file.string() +
                                "\" ! matroskademux name=d d.video_0 ! fakesink name=out sync=false";

@@ -51,7 +51,7 @@ std::string MakeWithSubtitles(const std::string& muxer, const std::string& encod
                               const std::filesystem::path& out, double seconds,
                               const std::vector<MadeSubtitleTrack>& tracks,
                               const std::string& framerate) {
-    if (!gst_is_initialized()) gst_init(nullptr, nullptr);
+    gst_init(nullptr, nullptr);  // returns once the plugin registry is complete
     const auto slash = framerate.find('/');
     const double fps = std::stod(framerate.substr(0, slash)) /
                        (slash == std::string::npos ? 1.0 : std::stod(framerate.substr(slash + 1)));
