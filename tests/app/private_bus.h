@@ -5,12 +5,15 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "tests/support/child_process.h"
+
 namespace quova::testing {
 
 // A session bus of the test's own, gone with it.
 class PrivateBus {
   public:
     bool Start() {
+        EndWithThisProgram(daemon_);
         daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
         if (!daemon_.waitForStarted(3000)) return false;
         QElapsedTimer clock;

@@ -1,5 +1,7 @@
 #include "tests/support/http_server.h"
 
+#include "tests/support/child_process.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -84,6 +86,7 @@ server.serve_forever()
 HttpServer::HttpServer(const std::filesystem::path& folder, Pace pace)
     : process_(std::make_unique<QProcess>()) {
     process_->setProcessChannelMode(QProcess::MergedChannels);
+    EndWithThisProgram(*process_);
     // Port 0: the system picks a free one, which the server announces.
     process_->start("python3", {"-u", "-c", kServer, QString::fromStdString(folder.string()),
                                 QString::number(pace.bytesPerSecond),

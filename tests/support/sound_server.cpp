@@ -1,5 +1,7 @@
 #include "tests/support/sound_server.h"
 
+#include "tests/support/child_process.h"
+
 #include <sys/stat.h>
 
 #include <QElapsedTimer>
@@ -76,6 +78,7 @@ PrivateSoundServer::PrivateSoundServer(
     server_ = std::make_unique<QProcess>();
     server_->setProcessEnvironment(env);
     server_->setProcessChannelMode(QProcess::MergedChannels);
+    EndWithThisProgram(*server_);
     server_->start(program, args);
     if (!server_->waitForStarted(10000)) {
         failure_ = "pulseaudio did not start: " + server_->errorString().toStdString();

@@ -18,6 +18,7 @@
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
 #include "tests/app/qt_support.h"
+#include "tests/support/child_process.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
@@ -45,6 +46,7 @@ class ScreenSaverService : public ::testing::Test {
     void SetUp() override {
         testing::App();
         if (!QDBusConnection::sessionBus().isConnected()) GTEST_SKIP() << "no session bus";
+        testing::EndWithThisProgram(service_);
         service_.start(QUOVA_FAKE_SCREENSAVER, {});
         ASSERT_TRUE(service_.waitForReadyRead(10000)) << "the fake service did not start";
         ASSERT_EQ(service_.readLine().trimmed(), "ready");
