@@ -29,6 +29,7 @@
 #include "platform/events/wait.h"
 #include "playback/audio_output.h"
 #include "playback/session_saver.h"
+#include "text/subtitle_tracks.h"
 
 // Start-up and shutdown of the main window: the splash's first tick runs
 // InitializeApp (settings, shell registration, menu texts, switches, the
@@ -142,6 +143,8 @@ void TQuovaForm::InitializeApp() {
 }
 
 void TQuovaForm::FinalizeApp() {
+    // Their threads post to the application, which goes soon after this.
+    EndSubtitleWork();
     Settings& settings = AppSettings();
     DisplayModes().Restore();
     displayTimer_->stop();

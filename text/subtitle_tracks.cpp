@@ -1,5 +1,7 @@
 #include "text/subtitle_tracks.h"
 
+#include <pthread.h>
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
@@ -238,6 +240,8 @@ constexpr size_t kStyledImagesKept = 4;
 // milliseconds for a large frame, which the window must never wait for. The
 // next cues are drawn ahead of their time; the one shown is redrawn once its
 // image is there.
+constexpr const char* kStyledCueThreadName = "quova-cues";
+
 class StyledCueDrawer {
   public:
     struct Job {
@@ -248,7 +252,11 @@ class StyledCueDrawer {
         QSize size;
     };
 
-    ~StyledCueDrawer() {
+    ~StyledCueDrawer() { Stop(); }
+
+    // Ends the drawing thread once the cue it draws is done; the next image
+    // asked for starts it again.
+    void Stop() {
         {
             std::lock_guard guard(lock_);
             stop_ = true;
@@ -256,6 +264,8 @@ class StyledCueDrawer {
         }
         wake_.notify_all();
         if (thread_.joinable()) thread_.join();
+        std::lock_guard guard(lock_);
+        stop_ = false;
     }
 
     // The image of `event` for `size` if drawn; else queues it (first when
@@ -309,6 +319,7 @@ class StyledCueDrawer {
     };
 
     void Run() {
+        pthread_setname_np(pthread_self(), kStyledCueThreadName);
         std::unique_lock guard(lock_);
         for (;;) {
             wake_.wait(guard, [this] { return stop_ || !queue_.empty(); });
@@ -678,6 +689,11 @@ bool SubtitleTrackReadToEnd() {
     // Finished first: the reader leaves no cue behind once it says so.
     return road.reader && road.reader->Finished() && !road.reader->CuesWaiting() &&
            road.pendingUnits.empty();
+}
+
+void EndSubtitleWork() {
+    StopSubtitleTrack();
+    Drawer().Stop();
 }
 
 void ForgetSubtitleTracks() {

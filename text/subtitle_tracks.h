@@ -124,6 +124,10 @@ bool IsForcedPictureSubtitle(const std::string& shownText);
 // the text is no unit of the chosen stream.
 QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
 
+// Stops reading and drawing and waits for the drawing thread, whose results
+// are posted to the application: called before the application goes.
+void EndSubtitleWork();
+
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();
 

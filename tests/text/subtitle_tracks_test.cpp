@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -477,6 +478,44 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     EXPECT_EQ(qAlpha(larger.pixel(0, 0)), 0);
     ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
     EXPECT_EQ(StyledSubtitleImage("GREEN", QSize(640, 480)).size(), QSize(640, 480));
+}
+
+// The names of this process's threads.
+std::vector<std::string> ThreadNames() {
+    std::vector<std::string> names;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The drawer and the reader post to the application; once the program's end
+// has begun, neither may outlive it.
+TEST_F(TrackRoadFixture, TheEndOfTheProgramStopsTheReaderAndTheDrawingThread) {
+    testing::TempDir dir;
+    MadeSubtitleTrack track{"en", "Styled", true, "&H0000FF00", {{1.0, 3.0, "{\\b1}GREEN"}}};
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
+    ui.movieName = (dir / "styled.mkv").string();
+    ui.duration = 4.0;
+    ui.videoSize = {320, 240};
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(SubtitleTracks().size(), 1u);
+    ReadToEnd();
+    testing::App();
+    EXPECT_EQ(ShownAt(1.5), "GREEN");
+    ASSERT_TRUE(testing::WaitUntil([] {
+        const auto names = ThreadNames();
+        return std::find(names.begin(), names.end(), "quova-cues") != names.end();
+    }));
+    ASSERT_TRUE(SubtitleTrackReading());
+
+    EndSubtitleWork();
+    EXPECT_FALSE(SubtitleTrackReading());
+    const auto names = ThreadNames();
+    EXPECT_EQ(std::find(names.begin(), names.end(), "quova-cues"), names.end());
 }
 
 // An installed font file under a family name no installed font has, as a
