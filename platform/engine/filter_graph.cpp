@@ -27,28 +27,8 @@ namespace {
 // the data is wanted: a full buffer downstream does not count.
 constexpr guint kNetworkTimeoutSeconds = 3;
 
-// GIO's desktop proxy lookup reads the desktop's proxy settings and ends the
-// process when their schema is not installed (a desktop without it, or a
-// data-folder list that leaves it out). Without the schema there are no such
-// settings to follow: connections then go direct.
-void KeepProxyLookupFromAborting() {
-    static const bool checked = [] {
-        if (g_getenv("GIO_USE_PROXY_RESOLVER")) return true;
-        GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
-        GSettingsSchema* proxy =
-            schemas ? g_settings_schema_source_lookup(schemas, "org.gnome.system.proxy", TRUE)
-                    : nullptr;
-        if (proxy)
-            g_settings_schema_unref(proxy);
-        else
-            g_setenv("GIO_USE_PROXY_RESOLVER", "dummy", TRUE);
-        return true;
-    }();
-    (void)checked;
-}
-
 void ConfigureNetworkReader(GstElement* reader) {
-    KeepProxyLookupFromAborting();
+    SettleProxyLookup();
     GObjectClass* klass = G_OBJECT_GET_CLASS(reader);
     if (g_object_class_find_property(klass, "timeout"))
         g_object_set(reader, "timeout", kNetworkTimeoutSeconds, nullptr);

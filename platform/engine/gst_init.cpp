@@ -1,5 +1,6 @@
 #include "platform/engine/gst_init.h"
 
+#include <gio/gio.h>
 #include <gst/gst.h>
 
 namespace quova::engine {
@@ -15,6 +16,24 @@ void EnsureGstInitialized() {
         return true;
     }();
     (void)initialized;
+}
+
+void SettleProxyLookup() {
+    // Without the schema there are no such settings to follow: connections
+    // then go direct.
+    static const bool settled = [] {
+        if (g_getenv("GIO_USE_PROXY_RESOLVER")) return true;
+        GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
+        GSettingsSchema* proxy =
+            schemas ? g_settings_schema_source_lookup(schemas, "org.gnome.system.proxy", TRUE)
+                    : nullptr;
+        if (proxy)
+            g_settings_schema_unref(proxy);
+        else
+            g_setenv("GIO_USE_PROXY_RESOLVER", "dummy", TRUE);
+        return true;
+    }();
+    (void)settled;
 }
 
 }  // namespace quova::engine
