@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "lexicon/lexicon.h"
+#include "platform/engine/queued_handover.h"
 #include "platform/engine/styled_cue_renderer.h"
 #include "text/dvd_subpicture.h"
 #include "text/osd.h"
@@ -340,10 +341,16 @@ class StyledCueDrawer {
             const int generation = busyJob_.generation;
             const std::string event = busyJob_.event;
             guard.unlock();
-            if (QCoreApplication* app = QCoreApplication::instance())
+            if (QCoreApplication* app = QCoreApplication::instance()) {
+                engine::MarkPosted();
                 QMetaObject::invokeMethod(
-                    app, [generation, event] { StyledCueDrawn(generation, event); },
+                    app,
+                    [generation, event] {
+                        engine::MarkReceived();
+                        StyledCueDrawn(generation, event);
+                    },
                     Qt::QueuedConnection);
+            }
             guard.lock();
         }
     }
@@ -514,13 +521,16 @@ void StartTrack(const TextTrackInfo& track) {
     const int generation = ++road.generation;
     road.reader = std::make_unique<engine::TextTrackReader>(
         port.MovieName(), track.number, from, [generation] {
-            if (QCoreApplication* app = QCoreApplication::instance())
+            if (QCoreApplication* app = QCoreApplication::instance()) {
+                engine::MarkPosted();
                 QMetaObject::invokeMethod(
                     app,
                     [generation] {
+                        engine::MarkReceived();
                         if (Road().generation == generation) TakeSubtitleTrackCues();
                     },
                     Qt::QueuedConnection);
+            }
         });
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }

@@ -11,6 +11,7 @@
 
 #include "platform/engine/deep_picture.h"
 #include "platform/engine/filter_graph.h"
+#include "platform/engine/queued_handover.h"
 #include "platform/engine/video_overlay.h"
 #include "platform/engine/video_widget.h"
 
@@ -95,9 +96,11 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
     }
     if (counts) CountReceived(m);
     if (!m->pending.exchange(true)) {
+        MarkPosted();
         QMetaObject::invokeMethod(
             m->receiver,
             [m] {
+                MarkReceived();
                 m->pending.store(false);
                 if (m->deliver) m->deliver();
             },

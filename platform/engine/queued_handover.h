@@ -1,0 +1,29 @@
+#pragma once
+
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
+namespace quova::engine {
+
+// Qt hands a posted event or a queued call to the receiving thread under a
+// lock inside Qt, which is not built with the thread sanitizer, so the
+// sanitizer would take everything the sender wrote before posting for a race
+// with the receiver. The sender calls MarkPosted() just before it posts; the
+// receiver calls MarkReceived() first thing, before it reads what the call
+// carries. Every post to a thread goes through that thread's one queue lock,
+// which the one address here stands for. Nothing happens in other builds.
+#if defined(__SANITIZE_THREAD__)
+inline char gPostedQueue;
+inline void MarkPosted() {
+    __tsan_release(&gPostedQueue);
+}
+inline void MarkReceived() {
+    __tsan_acquire(&gPostedQueue);
+}
+#else
+inline void MarkPosted() {}
+inline void MarkReceived() {}
+#endif
+
+}  // namespace quova::engine
