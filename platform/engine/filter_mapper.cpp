@@ -3,6 +3,7 @@
 #include <gst/gst.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 #include "platform/engine/audio_decoder_filter.h"
@@ -103,6 +104,16 @@ void QualifyDuplicateNames(std::vector<FilterInfo>& filters) {
             f.friendlyName += " (" + f.factoryName + ")";
 }
 
+std::uint32_t AdaptiveDemuxerMerit(std::string_view plugin, std::string_view version,
+                                   std::uint32_t merit) {
+    if (plugin != "adaptivedemux2") return merit;
+    unsigned major = 0, minor = 0;
+    const std::string text(version);
+    if (std::sscanf(text.c_str(), "%u.%u", &major, &minor) != 2) return merit;
+    const bool settled = major > 1 || (major == 1 && minor >= 24);
+    return settled ? merit : std::min(merit, MeritFromRank(GST_RANK_PRIMARY - 1));
+}
+
 std::uint32_t MeritFromRank(unsigned rank) {
     return MERIT_DO_NOT_USE + std::min<unsigned>(rank, 1024) * 0x4000;
 }
@@ -148,6 +159,12 @@ FilterMapper::FilterMapper() {
         info.friendlyName = longName ? longName : name;
         info.factoryName = name;
         info.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
+        if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
+            const char* version = gst_plugin_get_version(plugin);
+            info.merit = AdaptiveDemuxerMerit(gst_plugin_get_name(plugin), version ? version : "",
+                                              info.merit);
+            gst_object_unref(plugin);
+        }
         // Encoders, multiplexers and file writers belong in graphs the player
         // builds on purpose, never in one it renders: like the original
         // system's, they are not for automatic use, whatever rank GStreamer's

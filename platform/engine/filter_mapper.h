@@ -25,6 +25,16 @@ inline constexpr std::uint32_t MERIT_SW_COMPRESSOR = 0x100000;
 // "unlikely", primary "normal", in proportion between.
 std::uint32_t MeritFromRank(unsigned rank);
 
+// The merit of an element of plugin `plugin` at that plugin's version
+// ("1.22.0"), given the merit its rank gives. GStreamer's second adaptive
+// demuxers (hlsdemux2, dashdemux2, mssdemux2 of the adaptivedemux2 plugin)
+// outrank the first ones, but before 1.24 they abort the process now and then
+// on a failed internal assertion as a download completes (seen with a static
+// DASH presentation over a local server): there they rank just below the
+// first ones, which take over wherever those are installed.
+std::uint32_t AdaptiveDemuxerMerit(std::string_view plugin, std::string_view version,
+                                   std::uint32_t merit);
+
 enum class FilterCategory {
     Source,
     Splitter,
