@@ -286,6 +286,20 @@ struct TrackRoadFixture : ::testing::Test {
         ASSERT_TRUE(SubtitleTrackReadToEnd());
         TakeSubtitleTrackCues();
     }
+    // A movie in `dir` whose one styled track has "GREEN" from 1 s to 3 s,
+    // green in the script's style (&HAABBGGRR), bold, at the bottom centre;
+    // loaded and read to its end.
+    void ReadGreenStyledTrack(const testing::TempDir& dir) {
+        MadeSubtitleTrack track{"en", "Styled", true, "&H0000FF00", {{1.0, 3.0, "{\\b1}GREEN"}}};
+        ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
+        ui.movieName = (dir / "styled.mkv").string();
+        ui.duration = 4.0;
+        ui.videoSize = {320, 240};
+        LoadSubtitlesForMovie();
+        ASSERT_EQ(SubtitleTracks().size(), 1u);
+        ReadToEnd();
+        testing::App();
+    }
     // Plays on to `seconds` with the polling timer's ticks (a jump back
     // starts from there), and gives the text on screen then.
     std::string ShownAt(double seconds) {
@@ -439,18 +453,9 @@ int PixelsLike(const QImage& image, int r, int g, int b, int top, int bottom) {
 
 TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     testing::TempDir dir;
-    // Green in the script's style (&HAABBGGRR), bold, at the bottom centre.
-    MadeSubtitleTrack track{"en", "Styled", true, "&H0000FF00", {{1.0, 3.0, "{\\b1}GREEN"}}};
-    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
-    ui.movieName = (dir / "styled.mkv").string();
-    ui.duration = 4.0;
-    ui.videoSize = {320, 240};
-    LoadSubtitlesForMovie();
-    ASSERT_EQ(SubtitleTracks().size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(ReadGreenStyledTrack(dir));
     EXPECT_EQ(SubtitleTracks()[0].kind, TextTrackKind::Styled);
-    ReadToEnd();
     // Below the picture and in the box the text shows plain.
-    testing::App();
     EXPECT_EQ(ShownAt(1.5), "GREEN");
 
     // The drawer, on a thread of its own, draws the cue before the window
@@ -496,15 +501,7 @@ std::vector<std::string> ThreadNames() {
 // has begun, neither may outlive it.
 TEST_F(TrackRoadFixture, TheEndOfTheProgramStopsTheReaderAndTheDrawingThread) {
     testing::TempDir dir;
-    MadeSubtitleTrack track{"en", "Styled", true, "&H0000FF00", {{1.0, 3.0, "{\\b1}GREEN"}}};
-    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "styled.mkv", 4.0, {track}), "");
-    ui.movieName = (dir / "styled.mkv").string();
-    ui.duration = 4.0;
-    ui.videoSize = {320, 240};
-    LoadSubtitlesForMovie();
-    ASSERT_EQ(SubtitleTracks().size(), 1u);
-    ReadToEnd();
-    testing::App();
+    ASSERT_NO_FATAL_FAILURE(ReadGreenStyledTrack(dir));
     EXPECT_EQ(ShownAt(1.5), "GREEN");
     ASSERT_TRUE(testing::WaitUntil([] {
         const auto names = ThreadNames();
