@@ -14,6 +14,8 @@ namespace quova::engine {
 
 namespace {
 
+constexpr std::string_view kSecondAdaptiveDemuxers = "adaptivedemux2";
+
 // A registration of GUID_NULL stands for "anything" only where the player
 // registered a filter of its own that way (the file writers take any stream).
 // Elements with ANY caps are utilities that fit everywhere and nowhere in
@@ -106,7 +108,7 @@ void QualifyDuplicateNames(std::vector<FilterInfo>& filters) {
 
 std::uint32_t AdaptiveDemuxerMerit(std::string_view plugin, std::string_view version,
                                    std::uint32_t merit) {
-    if (plugin != "adaptivedemux2") return merit;
+    if (plugin != kSecondAdaptiveDemuxers) return merit;
     unsigned major = 0, minor = 0;
     const std::string text(version);
     if (std::sscanf(text.c_str(), "%u.%u", &major, &minor) != 2) return merit;
@@ -159,12 +161,14 @@ FilterMapper::FilterMapper() {
         info.friendlyName = longName ? longName : name;
         info.factoryName = name;
         info.merit = MeritFromRank(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)));
-        if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
-            const char* version = gst_plugin_get_version(plugin);
-            info.merit = AdaptiveDemuxerMerit(gst_plugin_get_name(plugin), version ? version : "",
-                                              info.merit);
-            gst_object_unref(plugin);
-        }
+        // Only that one plugin's version matters: no other is looked up.
+        const char* pluginName = gst_plugin_feature_get_plugin_name(GST_PLUGIN_FEATURE(factory));
+        if (pluginName && pluginName == kSecondAdaptiveDemuxers)
+            if (GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory))) {
+                const char* version = gst_plugin_get_version(plugin);
+                info.merit = AdaptiveDemuxerMerit(pluginName, version ? version : "", info.merit);
+                gst_object_unref(plugin);
+            }
         // Encoders, multiplexers and file writers belong in graphs the player
         // builds on purpose, never in one it renders: like the original
         // system's, they are not for automatic use, whatever rank GStreamer's
