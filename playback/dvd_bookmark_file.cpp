@@ -5,7 +5,7 @@
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 
 #include <memory>
@@ -54,30 +54,29 @@ std::int32_t WriteDvdBookmarkFile(const std::string& path, std::string_view navi
         }
         return false;
     };
-    std::string error;
-    const bool replaced = ReplaceFileAtomically(
-        path,
-        [&](const std::string& temporary) {
-            GObjectPtr<GsfOutput> sink(gsf_output_stdio_new(temporary.c_str(), nullptr));
-            if (!sink) return fail("create", kStgWriteFault);
-            GObjectPtr<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
-            if (!root) return fail("create", kStgWriteFault);
-            bool created = false;
-            if (!WriteStream(root.get(), kDvdStateStream, navigatorState, &created))
-                fail("state", created ? kStgWriteFault : kStgInvalidName);
-            if (!WriteStream(root.get(), kDvdExtension11, record, &created))
-                fail(created ? "write" : "extension", created ? kStgWriteFault : kStgInvalidName);
-            const bool closed = gsf_output_close(GSF_OUTPUT(root.get()));
-            const bool sinkClosed =
-                gsf_output_is_closed(sink.get()) || gsf_output_close(sink.get());
-            if (!closed || !sinkClosed) fail("write", kStgWriteFault);
-            return result == 0;
-        },
-        &error);
-    if (!replaced && result == 0) {
-        result = kStgWriteFault;
-        if (failedStep) *failedStep = "create";
+    // The compound file is made in memory and written by our own atomic
+    // writer: libgsf never opens a name in the bookmark's folder, where a
+    // link planted under the temporary name would lead it elsewhere.
+    GObjectPtr<GsfOutput> sink(gsf_output_memory_new());
+    GObjectPtr<GsfOutfile> root(sink ? gsf_outfile_msole_new(sink.get()) : nullptr);
+    if (!root) {
+        fail("create", kStgWriteFault);
+        return result;
     }
+    bool created = false;
+    if (!WriteStream(root.get(), kDvdStateStream, navigatorState, &created))
+        fail("state", created ? kStgWriteFault : kStgInvalidName);
+    if (!WriteStream(root.get(), kDvdExtension11, record, &created))
+        fail(created ? "write" : "extension", created ? kStgWriteFault : kStgInvalidName);
+    const bool closed = gsf_output_close(GSF_OUTPUT(root.get()));
+    const bool sinkClosed = gsf_output_is_closed(sink.get()) || gsf_output_close(sink.get());
+    if (!closed || !sinkClosed) fail("write", kStgWriteFault);
+    if (result != 0) return result;
+    const auto* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink.get()));
+    const std::string_view file(reinterpret_cast<const char*>(bytes),
+                                bytes ? static_cast<std::size_t>(gsf_output_size(sink.get())) : 0);
+    std::string error;
+    if (!WriteFileAtomically(path, file, &error)) fail("create", kStgWriteFault);
     return result;
 }
 

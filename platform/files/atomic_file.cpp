@@ -39,22 +39,22 @@ std::string CreateTemporaryBeside(const std::string& path, int& fd) {
     return fd < 0 ? std::string() : std::string(buffer.data());
 }
 
-bool CommitTemporaryFile(const std::string& temporary, const std::string& path,
+namespace {
+
+// Flushes the written temporary file through its own descriptor, which it
+// closes, and renames it over `path`: nothing is opened again by name, so a
+// link or a file planted under the temporary name meanwhile is never taken.
+bool CommitOpenTemporary(int fd, const std::string& temporary, const std::string& path,
                          std::string* error) {
-    const int fd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        SetErrno(error, errno);
-        unlink(temporary.c_str());
-        return false;
-    }
     // Keep the permissions of the file being replaced, else the usual ones.
     struct stat old {};
     fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
     const bool synced = fsync(fd) == 0;
     const int syncError = errno;
-    close(fd);
-    if (!synced || rename(temporary.c_str(), path.c_str()) != 0) {
-        SetErrno(error, synced ? errno : syncError);
+    const bool closed = close(fd) == 0;
+    const int closeError = errno;
+    if (!synced || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
+        SetErrno(error, !synced ? syncError : !closed ? closeError : errno);
         unlink(temporary.c_str());
         return false;
     }
@@ -65,6 +65,19 @@ bool CommitTemporaryFile(const std::string& temporary, const std::string& path,
         close(dir);
     }
     return true;
+}
+
+}  // namespace
+
+bool CommitTemporaryFile(const std::string& temporary, const std::string& path,
+                         std::string* error) {
+    const int fd = open(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        SetErrno(error, errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    return CommitOpenTemporary(fd, temporary, path, error);
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
@@ -86,30 +99,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         }
         done += static_cast<std::size_t>(n);
     }
-    if (close(fd) != 0) {
-        SetErrno(error, errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    return CommitTemporaryFile(temporary, path, error);
-}
-
-bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<bool(const std::string& temporary)>& write,
-                           std::string* error) {
-    int fd = -1;
-    const std::string temporary = CreateTemporaryBeside(path, fd);
-    if (fd < 0) {
-        SetErrno(error, errno);
-        return false;
-    }
-    close(fd);
-    if (!write(temporary)) {
-        if (error && error->empty()) *error = "write failed";
-        unlink(temporary.c_str());
-        return false;
-    }
-    return CommitTemporaryFile(temporary, path, error);
+    return CommitOpenTemporary(fd, temporary, path, error);
 }
 
 }  // namespace quova

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,12 +12,6 @@ namespace quova {
 // file is removed, and `error` says why. The new file keeps the old one's
 // permissions.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error);
-
-// The same for content a writer produces into the temporary file it is given
-// (a compound file written by a library); a false return from `write` fails.
-bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<bool(const std::string& temporary)>& write,
-                           std::string* error);
 
 // The two halves of the above for a writer that needs a descriptor (a media
 // pipeline). Creates a new, empty file in the folder of `path` under a short

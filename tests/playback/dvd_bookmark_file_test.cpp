@@ -7,6 +7,8 @@
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -160,6 +162,37 @@ TEST(DvdBookmarkFile, SavingOverAnotherFileReplacesItWhole) {
     std::string step;
     EXPECT_LT(WriteDvdBookmarkFile(dir / "no/such.mpk", NavigatorState(), Record({}), &step), 0);
     EXPECT_EQ(step, "create");
+}
+
+// In a folder others can write to, a name opened twice can be a different
+// file the second time: a link planted between the two opens leads the
+// writer into someone else's file. The temporary file is opened once, when
+// it is created new, and never again by its name.
+TEST(DvdBookmarkFile, TheTemporaryFileIsOpenedOnlyWhenItIsCreated) {
+    TempDir dir;
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_OPEN), 0);
+    ASSERT_EQ(WriteDvdBookmarkFile(dir / "film.mpk", NavigatorState(), Record({}), nullptr), 0);
+    EXPECT_EQ(Streams(dir / "film.mpk").size(), 2u);
+
+    std::map<std::string, int> opens;
+    alignas(inotify_event) char buffer[16 * 1024];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0) ++opens[event->name];
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch);
+    int temporaries = 0;
+    for (const auto& [name, count] : opens) {
+        if (name == "film.mpk") continue;  // the test's own reading
+        ++temporaries;
+        EXPECT_EQ(count, 1) << name << " was opened again by its name";
+    }
+    EXPECT_EQ(temporaries, 1);
 }
 
 }  // namespace

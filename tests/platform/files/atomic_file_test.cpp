@@ -41,15 +41,19 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldFile) {
     const auto path = dir / "keep.mpk";
     testing::WriteFile(path, "good bookmark");
     std::string error;
-    EXPECT_FALSE(ReplaceFileAtomically(
-        path,
-        [](const std::string& temporary) {
-            testing::WriteFile(temporary, "half");
-            return false;  // the writer ran out of disk
-        },
-        &error));
+    // A temporary file that cannot take the name (a folder with files in it
+    // holds the name) is removed, and the folder keeps what it had.
+    std::filesystem::create_directories(dir / "held/inside");
+    int fd = -1;
+    const std::string temporary = CreateTemporaryBeside(dir / "held", fd);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "half", 4), 4);
+    close(fd);
+    EXPECT_FALSE(CommitTemporaryFile(temporary, dir / "held", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(fs::exists(temporary));
     EXPECT_EQ(testing::ReadFile(path), "good bookmark");
-    EXPECT_EQ(EntriesIn(dir.path()), 1);
+    EXPECT_EQ(EntriesIn(dir.path()), 2);
 
     // /dev/full fails every write the way a full disk does.
     if (std::filesystem::exists("/dev/full")) {
@@ -68,11 +72,12 @@ TEST(AtomicFile, ANameAtTheLengthLimitCanBeReplaced) {
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(path, "new", &error)) << error;
     EXPECT_EQ(testing::ReadFile(path), "new");
-    const auto writeNewer = [](const std::string& temporary) {
-        testing::WriteFile(temporary, "newer");
-        return true;
-    };
-    ASSERT_TRUE(ReplaceFileAtomically(path, writeNewer, &error)) << error;
+    int fd = -1;
+    const std::string temporary = CreateTemporaryBeside(path, fd);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "newer", 5), 5);
+    close(fd);
+    ASSERT_TRUE(CommitTemporaryFile(temporary, path, &error)) << error;
     EXPECT_EQ(testing::ReadFile(path), "newer");
     EXPECT_EQ(EntriesIn(dir.path()), 1);
 }
