@@ -55,7 +55,7 @@ std::string DefaultFileType(const std::string& extension) {
 
 bool RegistrableProgram(const std::string& programPath) {
     const std::filesystem::path folder = std::filesystem::path(programPath).parent_path();
-    return programPath.starts_with('/') && OnlyUserControls(folder);
+    return programPath.starts_with('/') && OnlyUserControlsForGood(folder);
 }
 
 namespace {

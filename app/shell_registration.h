@@ -17,10 +17,10 @@ std::string ShellCommand(const std::string& programPath);
 std::string DefaultFileType(const std::string& extension);
 
 // Whether the program at `programPath` may be registered at all: only when
-// nobody but the user and the superuser can change what lies there (its
-// folder and every folder above it). Registered from a folder others can
-// write to, it would hand every file the user opens to whatever they put
-// in its place.
+// nobody but the user and the superuser can change what lies there, now or
+// later (its folder and every folder above it, none of them shared as /tmp
+// is). Registered from a folder others can write to, it would hand every
+// file the user opens to whatever they put in its place.
 bool RegistrableProgram(const std::string& programPath);
 
 // Associates `extension` with the program in the class store: gives the

@@ -103,6 +103,7 @@ TEST_F(Tips, NoSkipsTheTipUntilTheVersionChanges) {
 class DesktopAssociation : public ::testing::Test {
   protected:
     void SetUp() override {
+        if (scratch_.empty()) GTEST_SKIP() << why_;
         testing::App();
         registry::SetStorePath(dir_ / "registry.reg");
         data_ = std::getenv("XDG_DATA_HOME");
@@ -148,7 +149,10 @@ class DesktopAssociation : public ::testing::Test {
         return full.string();
     }
 
-    testing::TempDir dir_;
+    // Registered programs may not lie in the shared temporary folder.
+    std::string why_;
+    std::filesystem::path scratch_ = testing::UnsharedScratchFolder(&why_);
+    testing::TempDir dir_{scratch_.empty() ? std::filesystem::temp_directory_path() : scratch_};
     fs::path data_;
     fs::path config_;
 };

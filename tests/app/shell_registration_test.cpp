@@ -21,7 +21,10 @@ using registry::Hive;
 
 class ShellRegistration : public ::testing::Test {
   protected:
-    void SetUp() override { registry::SetStorePath(dir_ / "registry.reg"); }
+    void SetUp() override {
+        if (scratch_.empty()) GTEST_SKIP() << why_;
+        registry::SetStorePath(dir_ / "registry.reg");
+    }
     void TearDown() override { registry::SetStorePath({}); }
 
     static void Set(const std::string& path, const std::string& value) {
@@ -41,7 +44,10 @@ class ShellRegistration : public ::testing::Test {
     }
     std::string Command(const std::string& path) const { return "\"" + P(path) + "\" \"%1\""; }
 
-    testing::TempDir dir_;
+    // Registered programs may not lie in the shared temporary folder.
+    std::string why_;
+    std::filesystem::path scratch_ = testing::UnsharedScratchFolder(&why_);
+    testing::TempDir dir_{scratch_.empty() ? std::filesystem::temp_directory_path() : scratch_};
 };
 
 TEST_F(ShellRegistration, NewExtensionGetsItsTypeAndTheProgramAsDefaultVerb) {
@@ -166,8 +172,11 @@ TEST_F(ShellRegistration, AProgramWhereOthersCanWriteIsNotRegistered) {
     RegisterWithShell(program);
     EXPECT_EQ(Get(".avi"), std::nullopt);
     EXPECT_EQ(Get("Applications\\quova\\shell"), std::nullopt);
-    // Sticky, as /tmp: others cannot replace what is not theirs.
+    // Sticky, as /tmp: others cannot replace what is not theirs, but once
+    // the user's folder there goes, anyone can make one of that name.
     ASSERT_EQ(chmod((dir_ / "shared").c_str(), 01777), 0);
+    EXPECT_FALSE(RegistrableProgram(program));
+    ASSERT_EQ(chmod((dir_ / "shared").c_str(), 0755), 0);
     EXPECT_TRUE(RegistrableProgram(program));
     // A folder that does not exist could be made by anyone later; a relative
     // path depends on the current folder.

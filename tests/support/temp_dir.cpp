@@ -1,5 +1,7 @@
 #include "tests/support/temp_dir.h"
 
+#include "platform/files/folder_safety.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -8,10 +10,25 @@
 
 namespace quova::testing {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quova-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& base) {
+    std::string pattern = (base / "quova-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;
+}
+
+std::filesystem::path UnsharedScratchFolder(std::string* why) {
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::filesystem::path scratch = program.parent_path() / "scratch";
+    if (ec || !MakeUserFolder(scratch) || !OnlyUserControlsForGood(scratch)) {
+        if (why)
+            *why =
+                "the build tree lies in a folder others can create entries in: " + scratch.string();
+        return {};
+    }
+    return scratch;
 }
 
 TempDir::~TempDir() {

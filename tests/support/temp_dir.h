@@ -10,6 +10,8 @@ namespace quova::testing {
 class TempDir {
   public:
     TempDir();
+    // Under `base` instead.
+    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -20,6 +22,12 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// A folder of the build tree, beside the test programs, for the tests whose
+// files must lie where no other user can create entries (a program to be
+// registered): the system's temporary folder is shared. Empty, with the
+// reason in `why`, when the build tree itself lies in a shared folder.
+std::filesystem::path UnsharedScratchFolder(std::string* why);
 
 // Whole-file helpers for tests that build or inspect files byte by byte.
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);

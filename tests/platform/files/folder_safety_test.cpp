@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/support/temp_dir.h"
@@ -46,6 +47,61 @@ TEST(FolderSafety, AFolderOthersCanWriteToIsNotTrustedNorAnythingBelowIt) {
     EXPECT_FALSE(OnlyUserControls(dir / "link"));
     fs::create_directory_symlink("/usr/bin", dir / "bin");
     EXPECT_TRUE(OnlyUserControls(dir / "bin"));
+}
+
+// What stays the user's for good: nothing in a folder where others can
+// create entries, sticky or not, since a folder of the user's there can go
+// and be made again by anyone, except an entry root owns for another user.
+TEST(FolderSafety, ForGoodNoSharedFolderIsOnTheWay) {
+    EXPECT_TRUE(OnlyUserControlsForGood("/usr/bin"));
+    EXPECT_FALSE(OnlyUserControlsForGood("/tmp"));
+    TempDir dir;  // in /tmp, a folder of the user's own
+    EXPECT_TRUE(OnlyUserControls(dir.path()));
+    if (getuid() == 0 || StatOf(dir.path()).st_uid != 0)
+        EXPECT_FALSE(OnlyUserControlsForGood(dir.path()));
+
+    std::string why;
+    const fs::path scratch = testing::UnsharedScratchFolder(&why);
+    if (scratch.empty()) GTEST_SKIP() << why;
+    TempDir own(scratch);
+    fs::create_directories(own / "shared/bin");
+    EXPECT_TRUE(OnlyUserControlsForGood(own / "shared/bin"));
+    for (const mode_t mode : {01777, 0777, 0775}) {
+        ASSERT_EQ(chmod((own / "shared").c_str(), mode), 0);
+        EXPECT_FALSE(OnlyUserControlsForGood(own / "shared/bin")) << std::oct << mode;
+        EXPECT_FALSE(OnlyUserControlsForGood(own / "shared")) << std::oct << mode;
+    }
+    // A link into a shared folder is judged by where it leads.
+    ASSERT_EQ(chmod((own / "shared").c_str(), 01777), 0);
+    fs::create_directory_symlink(own / "shared/bin", own / "link");
+    EXPECT_FALSE(OnlyUserControlsForGood(own / "link"));
+}
+
+TEST(FolderSafety, ForGoodAnEntryRootOwnsInASharedFolderPassesForAnotherUser) {
+    if (getuid() != 0) GTEST_SKIP() << "acting as another user needs root";
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    fs::create_directories(dir / "shared/opt/bin");
+    fs::create_directories(dir / "shared/theirs/bin");
+    ASSERT_EQ(chmod((dir / "shared").c_str(), 01777), 0);
+    const uid_t nobody = 65534;
+    ASSERT_EQ(chown((dir / "shared/theirs").c_str(), nobody, nobody), 0);
+    // Asked as that user, in a child that can give up root for good.
+    const auto askAsNobody = [&](const fs::path& folder) {
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(nobody) != 0 || setuid(nobody) != 0) _exit(2);
+            _exit(OnlyUserControlsForGood(folder) ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(askAsNobody(dir / "shared/opt/bin"), 0);
+    // Their own entry is theirs to remove, and then anyone's to make again.
+    EXPECT_EQ(askAsNobody(dir / "shared/theirs/bin"), 1);
+    // Root's own entry is root's to remove: not for good when root asks.
+    EXPECT_FALSE(OnlyUserControlsForGood(dir / "shared/opt/bin"));
 }
 
 TEST(FolderSafety, AFolderOfAnotherUserIsNotTrusted) {
