@@ -3,6 +3,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QFile>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 
@@ -169,8 +170,26 @@ void MprisService::OpenUri(const QString& uri) {
         if (!url.isLocalFile()) return;
         name = QFile::encodeName(url.toLocalFile()).toStdString();
     }
+    // An escaped NUL (%00) would end the name early and open another file.
+    if (name.find('\0') != std::string::npos) return;
+    // The caller is answered at once: the open, which may ask the user
+    // something, runs after the reply. One open waits at most, the last
+    // asked for; calls sent while it waits replace it.
+    const bool waiting = !pendingOpen_.empty();
+    pendingOpen_ = std::move(name);
+    if (!waiting && !opening_) QTimer::singleShot(0, this, &MprisService::OpenPending);
+}
+
+void MprisService::OpenPending() {
+    if (pendingOpen_.empty()) return;
+    const std::string name = std::move(pendingOpen_);
+    pendingOpen_.clear();
+    opening_ = true;
     if (window_.OpenMedia) window_.OpenMedia(name);
+    opening_ = false;
     Refresh();
+    // Asked for while this one opened.
+    if (!pendingOpen_.empty()) QTimer::singleShot(0, this, &MprisService::OpenPending);
 }
 
 QString MprisService::PlaybackStatus() const {

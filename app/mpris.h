@@ -80,6 +80,7 @@ class MprisService : public QObject {
 
   private:
     void Announce(const QString& interface, const QVariantMap& changed);
+    void OpenPending();
 
     MprisWindow window_;
     QDBusConnection bus_;
@@ -88,6 +89,9 @@ class MprisService : public QObject {
     QVariantMap lastMetadata_;
     double lastRate_ = 1.0;
     double lastVolume_ = -1;
+    // The medium OpenUri was last asked for, not yet opened.
+    std::string pendingOpen_;
+    bool opening_ = false;
 };
 
 // org.mpris.MediaPlayer2 on the service's object.

@@ -8,8 +8,10 @@
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QThread>
 #include <QTimer>
@@ -210,6 +212,60 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
     EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
     EXPECT_EQ(seekingAtOpen, std::vector<bool>{false});
     EXPECT_FALSE(Commands().Busy());
+}
+
+// An open may ask the user something (a message box) and wait for the
+// answer: the caller is answered before that, and the calls sent meanwhile
+// leave one open to run after it, the last one asked for.
+TEST_F(Mpris, OpenUriIsAnsweredAtOnceAndCallsSentMeanwhileLeaveOneOpen) {
+    auto message = [](const std::string& file) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                           "org.mpris.MediaPlayer2.Player", "OpenUri");
+        call.setArguments({QUrl::fromLocalFile(QString::fromStdString(file)).toString()});
+        return call;
+    };
+    std::vector<std::string> opened;
+    std::vector<QDBusPendingCall> meanwhile;
+    form_->SetMediaOpener([&](const std::string& name) {
+        opened.push_back(name);
+        if (opened.size() > 1) return;
+        // As a message box's own event loop would, for two seconds; other
+        // programs go on calling meanwhile.
+        QEventLoop asking;
+        QTimer::singleShot(200, &asking, [&] {
+            for (int i = 0; i < 50; ++i)
+                meanwhile.push_back(
+                    client_->asyncCall(message(dir_ / ("call" + std::to_string(i) + ".avi"))));
+        });
+        QTimer::singleShot(2000, &asking, &QEventLoop::quit);
+        asking.exec();
+    });
+    const QDBusMessage reply =
+        client_->call(message(dir_ / "first.avi"), QDBus::BlockWithGui, 1000);
+    EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    while (opened.size() < 2 && clock.elapsed() < 10000) testing::PumpEvents(20);
+    testing::PumpEvents(200);
+    ASSERT_EQ(meanwhile.size(), 50u);
+    for (const QDBusPendingCall& call : meanwhile) {
+        EXPECT_TRUE(call.isFinished());
+        EXPECT_FALSE(call.isError()) << call.error().message().toStdString();
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{dir_ / "first.avi", dir_ / "call49.avi"}));
+}
+
+TEST_F(Mpris, OpenUriRefusesAnEscapedNulInTheName) {
+    std::vector<std::string> opened;
+    form_->SetMediaOpener([&](const std::string& name) { opened.push_back(name); });
+    const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString() + "%00.mkv";
+    Call("OpenUri", {url});
+    testing::PumpEvents(100);
+    EXPECT_TRUE(opened.empty()) << opened.front();
+    Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(clip_)).toString()});
+    testing::PumpEvents(100);
+    EXPECT_EQ(opened, std::vector<std::string>{clip_});
 }
 
 TEST_F(Mpris, WritingTheRateSetsItAsQuickerAndSlowerDo) {
