@@ -10,10 +10,8 @@ quova="$1"
 
 source "$(dirname "$0")/x_session.sh"
 
-# A copy of the program in a folder of its own: its session bookmark goes
-# beside it there.
-mkdir -p "$work/bin"
-cp "$quova" "$work/bin/quova"
+# x_session.sh runs a copy of the program in $work/bin: its session
+# bookmark goes beside it there.
 clip="$work/clip.avi"
 gst-launch-1.0 -q videotestsrc num-buffers=1750 \
     ! video/x-raw,width=160,height=120,framerate=25/1 ! jpegenc ! avimux \
@@ -26,7 +24,7 @@ printf '"RestoreSessionBookmark1","Restore Session Bookmark","F9",""\r\n' >"$wor
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 <<<"$bus")
 buspid=$(sed -n 2p <<<"$bus")
-trap 'cleanup; kill "$buspid" 2>/dev/null || true' EXIT
+on_cleanup='kill "$buspid" 2>/dev/null || true'
 
 "$work/bin/quova" "$clip" >"$work/quova.log" 2>&1 &
 player=$!

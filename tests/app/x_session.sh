@@ -1,13 +1,37 @@
 # Sourced by the scripts that start the real program on an X server: a
 # scratch folder $work, an Xvfb of its own on $DISPLAY, private XDG folders,
-# and a clean-up that ends the player ($player) and the server.
+# and a clean-up that ends the player ($player) and the server, runs
+# $on_cleanup, and keeps the script's exit status.
 work=$(mktemp -d)
 cleanup() {
+    local status=$?
+    # A script's own clean-up, set in $on_cleanup.
+    [[ -n "${on_cleanup:-}" ]] && eval "$on_cleanup"
     [[ -n "${player:-}" ]] && kill -9 "$player" 2>/dev/null || true
     [[ -n "${xserver:-}" ]] && kill "$xserver" 2>/dev/null || true
     rm -rf "$work"
+    # A test writes only into its own folders, never beside the built program.
+    if [[ -n "${built_folder:-}" && "$(ls -A "$built_folder")" != "$built_before" ]]; then
+        echo "FAIL: the test wrote into $built_folder:"
+        diff <(echo "$built_before") <(ls -A "$built_folder") || true
+        exit 1
+    fi
+    exit "$status"
 }
 trap cleanup EXIT
+
+# The program runs from a copy in $work/bin with the build's shared files
+# beside it, as an installed one would: what it writes beside itself (its
+# session bookmark) stays in $work instead of the build tree.
+if [[ -n "${quova:-}" ]]; then
+    built_folder=$(dirname "$quova")
+    built_before=$(ls -A "$built_folder")
+    mkdir -p "$work/bin"
+    cp "$quova" "$work/bin/quova"
+    shared="$(dirname "$quova")/../share"
+    [[ -d "$shared" ]] && ln -s "$(cd "$shared" && pwd)" "$work/share"
+    quova="$work/bin/quova"
+fi
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
