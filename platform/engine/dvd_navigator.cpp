@@ -140,7 +140,10 @@ void SendDvdEvent(GstElement* src, GstStructure* s) {
 // also over a still picture.
 void SendNow(GstElement* spu, GstStructure* s) {
     GstPad* pad = spu ? gst_element_get_static_pad(spu, "subpicture") : nullptr;
-    if (!pad) {
+    // Before its subpicture pad has caps the blender knows no input type: it
+    // ignores the event then and, in GStreamer 1.22, never frees it.
+    if (!pad || !gst_pad_has_current_caps(pad)) {
+        if (pad) gst_object_unref(pad);
         gst_structure_free(s);
         return;
     }
@@ -195,6 +198,13 @@ DvdNavigatorFilter::~DvdNavigatorFilter() {
     gst_element_set_state(element_, GST_STATE_NULL);
     if (reader_.joinable()) reader_.join();
     if (nav_) dvdnav_close(nav_);
+    // The selector's request pads are ours from the request on.
+    for (GstPad*& pad : selectorPads_) {
+        if (!pad) continue;
+        gst_element_release_request_pad(selector_, pad);
+        gst_object_unref(pad);
+        pad = nullptr;
+    }
 }
 
 void DvdNavigatorFilter::Build() {

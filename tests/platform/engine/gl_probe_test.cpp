@@ -50,7 +50,7 @@ TEST(GlProbe, AnswersAreRememberedPerDisplayAndDamageIsIgnored) {
     EXPECT_EQ(CachedGlRenderer(cache, ":0 renderD128"), "llvmpipe");
 
     // Lines without a tab and binary junk are skipped; a huge file is not read.
-    Write(cache, std::string("junk\n\x01\x02\n:0 renderD128\tIntel\n", 34));
+    Write(cache, "junk\n\x01\x02\n:0 renderD128\tIntel\n");
     EXPECT_EQ(CachedGlRenderer(cache, ":0 renderD128"), "Intel");
     Write(cache, std::string(100 * 1024, 'x') + "\n:0 renderD128\tIntel\n");
     EXPECT_FALSE(CachedGlRenderer(cache, ":0 renderD128"));
