@@ -438,6 +438,12 @@ TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
         const auto key = registry::OpenExistingKey(registry::Hive::ClassesRoot, path);
         return key ? key->Read("") : std::nullopt;
     };
+    // Registered programs may not lie in the shared temporary folder.
+    std::string why;
+    const std::filesystem::path scratch = testing::UnsharedScratchFolder(&why);
+    if (scratch.empty()) GTEST_SKIP() << why;
+    const testing::TempDir programs(scratch);
+    options_.exePath = (programs / "quova").string();
     Run([](TQuovaForm& form) { form.close(); });
     EXPECT_EQ(classes(".oga"), "ogafile");
     EXPECT_EQ(classes("ogafile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
@@ -451,8 +457,8 @@ TEST_F(Program, RegistersWithTheShellOnlyWhenVersionOrPathChanged) {
 
     // The program moved: registered again, following the new path (an
     // existing folder: one that is missing could be anybody's later).
-    std::filesystem::create_directories(dir_ / "moved");
-    options_.exePath = (dir_ / "moved" / "quova").string();
+    std::filesystem::create_directories(programs / "moved");
+    options_.exePath = (programs / "moved" / "quova").string();
     Run([](TQuovaForm& form) { form.close(); });
     EXPECT_EQ(classes(".oga"), "ogafile");
     EXPECT_EQ(classes("avifile\\shell\\quova\\command"), "\"" + options_.exePath + "\" \"%1\"");
