@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace quova::testing {
 
@@ -19,16 +20,23 @@ TempDir::TempDir(const std::filesystem::path& base) {
 }
 
 std::filesystem::path UnsharedScratchFolder(std::string* why) {
+    // Beside the test programs; a build tree under /tmp falls back to the
+    // user's cache.
+    std::vector<std::filesystem::path> candidates;
     std::error_code ec;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::filesystem::path scratch = program.parent_path() / "scratch";
-    if (ec || !MakeUserFolder(scratch) || !OnlyUserControlsForGood(scratch)) {
-        if (why)
-            *why =
-                "the build tree lies in a folder others can create entries in: " + scratch.string();
-        return {};
+    if (!ec) candidates.push_back(program.parent_path() / "scratch");
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        candidates.push_back(std::filesystem::path(home) / ".cache" / "quova-test-scratch");
+    for (const std::filesystem::path& scratch : candidates)
+        if (MakeUserFolder(scratch) && OnlyUserControlsForGood(scratch)) return scratch;
+    if (why) {
+        *why =
+            "neither the build tree nor the user's cache lies where no other user can "
+            "create entries:";
+        for (const std::filesystem::path& scratch : candidates) *why += " " + scratch.string();
     }
-    return scratch;
+    return {};
 }
 
 TempDir::~TempDir() {

@@ -23,10 +23,11 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// A folder of the build tree, beside the test programs, for the tests whose
-// files must lie where no other user can create entries (a program to be
-// registered): the system's temporary folder is shared. Empty, with the
-// reason in `why`, when the build tree itself lies in a shared folder.
+// A folder beside the test programs, or in the user's cache when the build
+// tree lies in a shared folder, for the tests whose files must lie where no
+// other user can create entries (a program to be registered): the system's
+// temporary folder is shared. Empty, with the reason in `why`, when neither
+// will do.
 std::filesystem::path UnsharedScratchFolder(std::string* why);
 
 // Whole-file helpers for tests that build or inspect files byte by byte.

@@ -57,8 +57,9 @@ TEST(FolderSafety, ForGoodNoSharedFolderIsOnTheWay) {
     EXPECT_FALSE(OnlyUserControlsForGood("/tmp"));
     TempDir dir;  // in /tmp, a folder of the user's own
     EXPECT_TRUE(OnlyUserControls(dir.path()));
-    if (getuid() == 0 || StatOf(dir.path()).st_uid != 0)
+    if (getuid() == 0 || StatOf(dir.path()).st_uid != 0) {
         EXPECT_FALSE(OnlyUserControlsForGood(dir.path()));
+    }
 
     std::string why;
     const fs::path scratch = testing::UnsharedScratchFolder(&why);
