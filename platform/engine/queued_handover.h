@@ -10,9 +10,12 @@ namespace quova::engine {
 // lock inside Qt, which is not built with the thread sanitizer, so the
 // sanitizer would take everything the sender wrote before posting for a race
 // with the receiver. The sender calls MarkPosted() just before it posts; the
-// receiver calls MarkReceived() first thing, before it reads what the call
-// carries. Every post to a thread goes through that thread's one queue lock,
+// receiver calls MarkReceived() first thing, before it reads what the sender
+// wrote. Every post to a thread goes through that thread's one queue lock,
 // which the one address here stands for. Nothing happens in other builds.
+// What a queued call captures is copied inside the posting, after the mark:
+// a call from another thread captures nothing it reads, or only what never
+// changes; what it hands over goes under a lock of ours.
 #if defined(__SANITIZE_THREAD__)
 inline char gPostedQueue;
 inline void MarkPosted() {

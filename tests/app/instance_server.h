@@ -2,6 +2,7 @@
 
 #include <QSemaphore>
 #include <QThread>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -55,7 +56,8 @@ class InstanceThread : public QThread {
     QSemaphore ready_;
     std::mutex mutex_;
     std::vector<std::string> names_;
-    bool listening_ = false;
+    // Handed over by the semaphore, whose lock the thread sanitizer cannot see.
+    std::atomic<bool> listening_{false};
 };
 
 }  // namespace quova::testing
