@@ -1,6 +1,7 @@
 #include "text/dvd_subpicture.h"
 
 #include <algorithm>
+#include <new>
 
 #include "text/checked_bytes.h"
 
@@ -52,11 +53,11 @@ std::nullopt_t Fail(std::string* error, const char* why) {
     return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
-                                                 const std::array<std::uint32_t, 16>& palette,
-                                                 std::string* error) {
+// Reads a unit; with `draw` false its picture data are checked run by run
+// but no pixel is kept.
+std::optional<DvdSubPicture> ReadUnit(std::string_view unit,
+                                      const std::array<std::uint32_t, 16>& palette,
+                                      std::string* error, bool draw) {
     const CheckedBytes whole(unit);
     if (!whole.Has(0, 4)) return Fail(error, "sub-picture shorter than its header");
     const size_t size = whole.Be16(0);
@@ -145,23 +146,42 @@ std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
     std::uint32_t shades[4];
     for (int c = 0; c < 4; ++c)
         shades[c] = (alphas[c] * 17u) << 24 | (palette[colours[c]] & 0xFFFFFFu);
-    picture.argb.assign(static_cast<size_t>(picture.width) * picture.height, 0);
+    if (draw) {
+        try {
+            picture.argb.assign(static_cast<size_t>(picture.width) * picture.height, 0);
+        } catch (const std::bad_alloc&) {
+            return Fail(error, "sub-picture too large to draw");
+        }
+    }
     // The picture data ends where the control sequences begin.
     NibbleReader readers[2] = {{bytes, fields[0], firstControl}, {bytes, fields[1], firstControl}};
     for (int row = 0; row < picture.height; ++row) {
         NibbleReader& reader = readers[row % 2];
-        std::uint32_t* line = picture.argb.data() + static_cast<size_t>(row) * picture.width;
+        std::uint32_t* line =
+            draw ? picture.argb.data() + static_cast<size_t>(row) * picture.width : nullptr;
         for (int column = 0; column < picture.width;) {
             unsigned length = 0, colour = 0;
             if (!ReadRun(reader, length, colour)) return Fail(error, "picture data cut off");
             const int left = picture.width - column;
             const int run = length == 0 ? left : std::min(left, static_cast<int>(length));
-            std::fill_n(line + column, run, shades[colour]);
+            if (line) std::fill_n(line + column, run, shades[colour]);
             column += run;
         }
         reader.AlignToByte();
     }
     return picture;
+}
+
+}  // namespace
+
+std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
+                                                 const std::array<std::uint32_t, 16>& palette,
+                                                 std::string* error) {
+    return ReadUnit(unit, palette, error, true);
+}
+
+std::optional<DvdSubPicture> CheckDvdSubPicture(std::string_view unit, std::string* error) {
+    return ReadUnit(unit, {}, error, false);
 }
 
 std::optional<std::array<std::uint32_t, 16>> VobSubPalette(std::string_view index) {

@@ -34,6 +34,12 @@ std::optional<DvdSubPicture> DecodeDvdSubPicture(std::string_view unit,
                                                  const std::array<std::uint32_t, 16>& palette,
                                                  std::string* error = nullptr);
 
+// Reads a unit as DecodeDvdSubPicture does, checking every run of its
+// picture data, without drawing it: `argb` stays empty. Its cost is that of
+// the unit's bytes, whatever area it claims.
+std::optional<DvdSubPicture> CheckDvdSubPicture(std::string_view unit,
+                                                std::string* error = nullptr);
+
 // The 16 colours (0xRRGGBB) of a VobSub track from its index text, which
 // Matroska keeps as the track's private data: the "palette:" line's 16
 // comma-separated hex values. Nothing when the line is missing or malformed.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <new>
 
 #include "text/checked_bytes.h"
 
@@ -50,19 +51,48 @@ std::uint32_t EntryColour(unsigned y, unsigned cr, unsigned cb, unsigned alpha) 
     return alpha << 24 | clamp(red) << 16 | clamp(green) << 8 | clamp(blue);
 }
 
-// Reads an object's run-length codes into palette indexes, line by line: a
-// non-zero byte is one pixel; 0 0 ends a line; 0 then a code gives a run of
-// colour 0 or of the colour in the byte after it, 6 or 14 bits long.
-bool ReadObject(const Object& object, std::vector<std::uint8_t>& indexes, std::string* error) {
+// The part of an object a composition shows, in the object's own
+// coordinates, and where that part lands on the frame.
+struct Window {
+    int left = 0, top = 0, width = 0, height = 0;
+    int frameX = 0, frameY = 0;
+    bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+// The composition's crop, then what of it lies on the frame: a set cannot
+// make anything be drawn, or allocated, outside its own frame.
+Window ShownPart(const Composed& c, const Object& object, int frameWidth, int frameHeight) {
+    Window w{0, 0, object.width, object.height, c.x, c.y};
+    if (c.cropped) {
+        w.left = std::min(c.cropX, object.width);
+        w.top = std::min(c.cropY, object.height);
+        w.width = std::min(c.cropWidth, object.width - w.left);
+        w.height = std::min(c.cropHeight, object.height - w.top);
+    }
+    const int right = std::min(w.frameX + w.width, frameWidth);
+    const int bottom = std::min(w.frameY + w.height, frameHeight);
+    w.width = right - w.frameX;
+    w.height = bottom - w.frameY;
+    return w;
+}
+
+// Reads an object's run-length codes, line by line: a non-zero byte is one
+// pixel; 0 0 ends a line; 0 then a code gives a run of colour 0 or of the
+// colour in the byte after it, 6 or 14 bits long. Every code is checked;
+// only the palette indexes inside `window` are kept, in `indexes` when given.
+bool ReadObject(const Object& object, const Window& window, std::vector<std::uint8_t>* indexes,
+                std::string* error) {
     const auto failed = [error](const char* why) {
         if (error) *error = why;
         return false;
     };
     const CheckedBytes bytes(object.rle);
-    indexes.assign(static_cast<size_t>(object.width) * object.height, 0);
+    if (indexes) indexes->assign(static_cast<size_t>(window.width) * window.height, 0);
     size_t at = 0;
     for (int row = 0; row < object.height; ++row) {
-        std::uint8_t* line = indexes.data() + static_cast<size_t>(row) * object.width;
+        const bool kept = indexes && row >= window.top && row < window.top + window.height;
+        std::uint8_t* line =
+            kept ? indexes->data() + static_cast<size_t>(row - window.top) * window.width : nullptr;
         int column = 0;
         for (bool end = false; !end;) {
             if (!bytes.Has(at, 1)) return failed("object data cut off");
@@ -89,23 +119,68 @@ bool ReadObject(const Object& object, std::vector<std::uint8_t>& indexes, std::s
             }
             if (static_cast<int>(length) > object.width - column)
                 return failed("object line longer than the object");
-            std::fill_n(line + column, length, static_cast<std::uint8_t>(colour));
+            if (line) {
+                const int from = std::max(column, window.left);
+                const int to =
+                    std::min(column + static_cast<int>(length), window.left + window.width);
+                if (from < to)
+                    std::fill(line + (from - window.left), line + (to - window.left),
+                              static_cast<std::uint8_t>(colour));
+            }
             column += static_cast<int>(length);
         }
     }
     return true;
 }
 
-}  // namespace
-
-std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::string* error) {
-    const CheckedBytes whole(data);
-    bool haveComposition = false;
-    PgsDisplaySet set;
+// A display set's segments as read, before anything is drawn.
+struct ParsedSet {
+    int width = 0, height = 0;
     unsigned paletteId = 0;
     std::vector<Composed> composed;
     std::map<unsigned, std::array<std::uint32_t, 256>> palettes;
     std::map<unsigned, Object> objects;
+};
+
+std::optional<ParsedSet> ParseSet(std::string_view data, std::string* error);
+
+// What the set's compositions show, each checked against what the set
+// carries; the objects' codes are read once each. A set showing more than
+// its frame holds is taken as damage: real ones show at most two objects,
+// side by side.
+std::optional<std::vector<std::pair<const Composed*, Window>>> ShownParts(const ParsedSet& set,
+                                                                          std::string* error) {
+    std::vector<std::pair<const Composed*, Window>> parts;
+    if (set.composed.empty()) return parts;
+    if (set.palettes.find(set.paletteId) == set.palettes.end())
+        return Fail(error, "palette not in the display set");
+    const std::int64_t frameArea = std::int64_t{set.width} * set.height;
+    std::int64_t shownArea = 0;
+    std::map<unsigned, bool> read;
+    for (const Composed& c : set.composed) {
+        const auto object = set.objects.find(c.object);
+        if (object == set.objects.end())
+            return Fail(error, "composed object not in the display set");
+        if (!read[c.object]) {
+            if (!ReadObject(object->second, {}, nullptr, error)) return std::nullopt;
+            read[c.object] = true;
+        }
+        const Window window = ShownPart(c, object->second, set.width, set.height);
+        if (window.Empty()) continue;
+        shownArea += std::int64_t{window.width} * window.height;
+        if (shownArea > frameArea) return Fail(error, "display set shows more than its frame");
+        parts.emplace_back(&c, window);
+    }
+    return parts;
+}
+
+std::optional<ParsedSet> ParseSet(std::string_view data, std::string* error) {
+    const CheckedBytes whole(data);
+    bool haveComposition = false;
+    ParsedSet set;
+    std::vector<Composed>& composed = set.composed;
+    auto& palettes = set.palettes;
+    auto& objects = set.objects;
     size_t at = 0;
     for (bool end = false; !end && at < whole.size();) {
         // A .sup stream puts "PG" and two times before each segment.
@@ -126,7 +201,7 @@ std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::str
                 if (set.width < 1 || set.height < 1 || set.width > kMaxPgsSide ||
                     set.height > kMaxPgsSide)
                     return Fail(error, "frame size out of range");
-                paletteId = segment.Byte(9);
+                set.paletteId = segment.Byte(9);
                 const unsigned count = segment.Byte(10);
                 size_t place = 11;
                 for (unsigned k = 0; k < count; ++k) {
@@ -204,35 +279,53 @@ std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::str
         }
     }
     if (!haveComposition) return Fail(error, "display set without a composition");
-    if (composed.empty()) return set;
-    const auto palette = palettes.find(paletteId);
-    if (palette == palettes.end()) return Fail(error, "palette not in the display set");
-    std::vector<std::uint8_t> indexes;
-    for (const Composed& c : composed) {
-        const auto object = objects.find(c.object);
-        if (object == objects.end()) return Fail(error, "composed object not in the display set");
-        if (!ReadObject(object->second, indexes, error)) return std::nullopt;
-        int left = 0, top = 0, width = object->second.width, height = object->second.height;
-        if (c.cropped) {
-            left = std::min(c.cropX, width);
-            top = std::min(c.cropY, height);
-            width = std::min(c.cropWidth, width - left);
-            height = std::min(c.cropHeight, height - top);
+    return set;
+}
+
+}  // namespace
+
+std::optional<PgsSetSummary> CheckPgsDisplaySet(std::string_view data, std::string* error) {
+    const auto set = ParseSet(data, error);
+    if (!set) return std::nullopt;
+    const auto parts = ShownParts(*set, error);
+    if (!parts) return std::nullopt;
+    PgsSetSummary summary;
+    summary.composes = !parts->empty();
+    for (const auto& [composed, window] : *parts)
+        summary.forced = summary.forced || composed->forced;
+    return summary;
+}
+
+std::optional<PgsDisplaySet> DecodePgsDisplaySet(std::string_view data, std::string* error) {
+    const auto parsed = ParseSet(data, error);
+    if (!parsed) return std::nullopt;
+    const auto parts = ShownParts(*parsed, error);
+    if (!parts) return std::nullopt;
+    PgsDisplaySet set;
+    set.width = parsed->width;
+    set.height = parsed->height;
+    if (parts->empty()) return set;
+    const auto& palette = parsed->palettes.at(parsed->paletteId);
+    // The parts are bounded by the frame, but a frame is up to 64 MiB of
+    // pixels: running out of memory only loses this set.
+    try {
+        std::vector<std::uint8_t> indexes;
+        for (const auto& [composed, window] : *parts) {
+            if (!ReadObject(parsed->objects.at(composed->object), window, &indexes, error))
+                return std::nullopt;
+            PgsObjectPicture picture;
+            picture.x = window.frameX;
+            picture.y = window.frameY;
+            picture.width = window.width;
+            picture.height = window.height;
+            picture.forced = composed->forced;
+            picture.argb.resize(indexes.size());
+            std::transform(indexes.begin(), indexes.end(), picture.argb.begin(),
+                           [&palette](std::uint8_t index) { return palette[index]; });
+            set.pictures.push_back(std::move(picture));
         }
-        if (width <= 0 || height <= 0) continue;
-        PgsObjectPicture picture;
-        picture.x = c.x;
-        picture.y = c.y;
-        picture.width = width;
-        picture.height = height;
-        picture.forced = c.forced;
-        picture.argb.resize(static_cast<size_t>(width) * height);
-        for (int row = 0; row < height; ++row)
-            for (int column = 0; column < width; ++column)
-                picture.argb[static_cast<size_t>(row) * width + column] =
-                    palette->second[indexes[static_cast<size_t>(top + row) * object->second.width +
-                                            left + column]];
-        set.pictures.push_back(std::move(picture));
+    } catch (const std::bad_alloc&) {
+        return Fail(error, "display set too large to draw");
     }
     return set;
 }

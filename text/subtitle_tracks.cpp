@@ -10,9 +10,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <thread>
 
 #include "lexicon/lexicon.h"
@@ -210,20 +213,25 @@ void AddCueToTable(SubtitleTimetable& table, double start, double end, const std
         if (table.SubtitleSlots[startSlot] < 0) MakeSubtitleEntry(table, startSlot, {});
         return;
     }
-    int64_t endSlot = -1;
-    if (end >= 0.0) endSlot = std::max(SecondsToSlot(end) + endExtension, startSlot + 1);
+    // A cue that never says when it ends lasts until the next one begins, as
+    // one that says it lasts longer does in effect, since only one entry shows
+    // at a time; either ends at the longest a cue may last, so that no cue
+    // makes its insertion look through the whole table.
+    const int64_t longest = startSlot + kLongestCueSlots;
+    int64_t endSlot = longest;
+    if (end >= 0.0)
+        endSlot = std::min(std::max(SecondsToSlot(end) + endExtension, startSlot + 1), longest);
     // Up to the next cue that starts later, blank entries are the end marks
     // of cues that started before this one: read in file order, their end
     // would not have gone in, as this start comes first. Beyond this cue's
     // own end mark they clear what is clear already, and are left alone.
-    const int64_t scanEnd = endSlot >= 0 ? std::min(endSlot + 1, slots) : slots;
+    const int64_t scanEnd = std::min(endSlot + 1, slots);
     int64_t next = startSlot + 1;
     for (; next < scanEnd && !isText(next); ++next)
         if (table.SubtitleSlots[next] >= 0) table.SubtitleSlots[next] = -1;
     MakeSubtitleEntry(table, startSlot, text);
     // A cue followed by another before its end stays until that one replaces it.
-    if (endSlot >= 0 && endSlot < next && SlotInTable(table, endSlot) &&
-        table.SubtitleSlots[endSlot] < 0)
+    if (endSlot < next && SlotInTable(table, endSlot) && table.SubtitleSlots[endSlot] < 0)
         MakeSubtitleEntry(table, endSlot, {});
 }
 
@@ -234,28 +242,27 @@ namespace {
 constexpr int kMaxStyledWidth = 1280;
 // Cues drawn ahead of the one shown.
 constexpr int kStyledCuesAhead = 2;
-// Images kept, at most a few megabytes each.
-constexpr size_t kStyledImagesKept = 4;
 
-// Draws styled cues on a thread of its own: libass takes tens of
-// milliseconds for a large frame, which the window must never wait for. The
-// next cues are drawn ahead of their time; the one shown is redrawn once its
-// image is there.
-constexpr const char* kStyledCueThreadName = "quova-cues";
+// Draws cues on a thread of its own: libass takes tens of milliseconds for
+// a large frame, and a picture unit may cover a frame of 4096 x 4096, which
+// the window must never wait for. The next styled cues are drawn ahead of
+// their time; the one shown is redrawn once its image is there.
+constexpr const char* kCueThreadName = "quova-cues";
 
-class StyledCueDrawer {
+class CueDrawer {
   public:
+    // One image to draw: `key` names what it shows (a styled event's text or
+    // a picture unit's mark) for the track road's `generation`.
     struct Job {
         int generation = 0;
-        std::string event;
-        std::string header;
-        std::shared_ptr<const std::vector<engine::FontAttachment>> fonts;
+        std::string key;
         QSize size;
+        std::function<QImage()> draw;
     };
 
-    ~StyledCueDrawer() { Stop(); }
+    ~CueDrawer() { Stop(); }
 
-    // Ends the drawing thread once the cue it draws is done; the next image
+    // Ends the drawing thread once the image it draws is done; the next image
     // asked for starts it again.
     void Stop() {
         {
@@ -269,34 +276,33 @@ class StyledCueDrawer {
         stop_ = false;
     }
 
-    // The image of `event` for `size` if drawn; else queues it (first when
-    // `now`) and gives a null image.
-    QImage Image(const Job& job, bool now) {
+    // The image of `job` if drawn (null when it could not be); else queues it
+    // (first when `now`) and gives nothing.
+    std::optional<QImage> Image(const Job& job, bool now) {
         std::lock_guard guard(lock_);
+        const auto same = [&job](const auto& other) {
+            return other.generation == job.generation && other.key == job.key &&
+                   other.size == job.size;
+        };
         for (const auto& done : done_)
-            if (done.generation == job.generation && done.event == job.event &&
-                done.size == job.size)
-                return done.image;
+            if (same(done)) return done.image;
         for (auto it = queue_.begin(); it != queue_.end(); ++it)
-            if (it->generation == job.generation && it->event == job.event &&
-                it->size == job.size) {
+            if (same(*it)) {
                 if (now && it != queue_.begin()) {
                     Job moved = std::move(*it);
                     queue_.erase(it);
                     queue_.push_front(std::move(moved));
                 }
-                return {};
+                return std::nullopt;
             }
-        if (busy_ && busyJob_.generation == job.generation && busyJob_.event == job.event &&
-            busyJob_.size == job.size)
-            return {};
+        if (busy_ && same(busyJob_)) return std::nullopt;
         if (now)
             queue_.push_front(job);
         else
             queue_.push_back(job);
         if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
         wake_.notify_all();
-        return {};
+        return std::nullopt;
     }
 
     // Jobs of earlier generations are not drawn.
@@ -314,13 +320,13 @@ class StyledCueDrawer {
   private:
     struct Done {
         int generation;
-        std::string event;
+        std::string key;
         QSize size;
         QImage image;
     };
 
     void Run() {
-        pthread_setname_np(pthread_self(), kStyledCueThreadName);
+        pthread_setname_np(pthread_self(), kCueThreadName);
         std::unique_lock guard(lock_);
         for (;;) {
             wake_.wait(guard, [this] { return stop_ || !queue_.empty(); });
@@ -329,38 +335,41 @@ class StyledCueDrawer {
             queue_.pop_front();
             busy_ = true;
             guard.unlock();
-            static const std::vector<engine::FontAttachment> kNoFonts;
-            const QImage image =
-                engine::RenderStyledCue(busyJob_.header, busyJob_.event, busyJob_.size,
-                                        busyJob_.fonts ? *busyJob_.fonts : kNoFonts);
+            QImage image;
+            // A picture too large for the memory there is shows nothing.
+            try {
+                image = busyJob_.draw();
+            } catch (const std::bad_alloc&) {
+                image = QImage();
+            }
             guard.lock();
             busy_ = false;
             drawnOn_ = std::this_thread::get_id();
-            done_.push_back({busyJob_.generation, busyJob_.event, busyJob_.size, image});
-            while (done_.size() > kStyledImagesKept) done_.pop_front();
-            const int generation = busyJob_.generation;
-            const std::string event = busyJob_.event;
+            done_.push_back({busyJob_.generation, busyJob_.key, busyJob_.size, std::move(image)});
+            while (done_.size() > kImagesKept) done_.pop_front();
+            drawn_.emplace_back(busyJob_.generation, busyJob_.key);
+            const bool announce = drawn_.size() == 1;
             guard.unlock();
-            if (QCoreApplication* app = QCoreApplication::instance()) {
-                engine::MarkPosted();
+            // The call carries nothing: what was drawn is handed over under
+            // this drawer's lock.
+            if (QCoreApplication* app = QCoreApplication::instance(); app && announce)
                 QMetaObject::invokeMethod(
-                    app,
-                    [generation, event] {
-                        engine::MarkReceived();
-                        StyledCueDrawn(generation, event);
-                    },
-                    Qt::QueuedConnection);
-            }
+                    app, [] { Announce(); }, Qt::QueuedConnection);
             guard.lock();
         }
     }
 
-    static void StyledCueDrawn(int generation, const std::string& event);
+    // UI thread: tells the track road what has been drawn since the last time.
+    static void Announce();
+
+    // Images kept, at most a few megabytes each.
+    static constexpr size_t kImagesKept = 4;
 
     std::mutex lock_;
     std::condition_variable wake_;
     std::deque<Job> queue_;
     std::deque<Done> done_;
+    std::vector<std::pair<int, std::string>> drawn_;
     Job busyJob_;
     bool busy_ = false;
     bool stop_ = false;
@@ -368,8 +377,8 @@ class StyledCueDrawer {
     std::thread thread_;
 };
 
-StyledCueDrawer& Drawer() {
-    static StyledCueDrawer drawer;
+CueDrawer& Drawer() {
+    static CueDrawer drawer;
     return drawer;
 }
 
@@ -406,14 +415,12 @@ struct TrackRoad {
     QSize pictureFrame;
     bool pictureTrackForced = false;
     std::map<std::string, PictureUnit> pictureUnits;
-    // Units read but not decoded yet: a few at a time, so that the window
-    // never waits for a whole film's worth.
-    std::deque<engine::TextCue> pendingUnits;
+    // Cues and units read but not in the timetable yet: a batch at a time,
+    // so that the window never waits for a whole film's worth.
+    std::deque<engine::TextCue> pendingCues;
+    bool nextTurnQueued = false;
     int unitsRead = 0;
     bool reportedDamage = false;
-    std::string drawnMark;
-    QSize drawnSize;
-    QImage drawnImage;
 };
 
 TrackRoad& Road() {
@@ -452,10 +459,8 @@ QSize StyledSize(const QSize& frame) {
 void ForgetPictureUnits() {
     TrackRoad& road = Road();
     road.pictureUnits.clear();
-    road.pendingUnits.clear();
+    road.pendingCues.clear();
     road.reportedDamage = false;
-    road.drawnMark.clear();
-    road.drawnImage = QImage();
 }
 
 // The source shown before goes, with its reader, cues and styled drawings;
@@ -482,8 +487,12 @@ constexpr std::array<std::uint32_t, 16> kDefaultPicturePalette = {
     0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0,
     0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0, 0x000000, 0xFFFFFF, 0x808080, 0xC0C0C0};
 
-// Picture units decoded in one turn of the window's event loop.
+// What goes into the timetable in one turn of the window's event loop:
+// picture units, which are checked code by code, by count and by their bytes;
+// text cues by count.
 constexpr int kUnitsPerTurn = 16;
+constexpr size_t kUnitBytesPerTurn = 1 << 20;
+constexpr int kTextCuesPerTurn = 256;
 
 // The marks units stand under in the timetable: no subtitle text starts with
 // a DEL, and trimming keeps it.
@@ -518,19 +527,14 @@ void StartTrack(const TextTrackInfo& track) {
     if (!port.Position(position) || !(position >= 0)) position = 0;
     // The cue due now may have begun a while before the position.
     const double from = position > 30 ? position - 30 : 0;
-    const int generation = ++road.generation;
-    road.reader = std::make_unique<engine::TextTrackReader>(
-        port.MovieName(), track.number, from, [generation] {
-            if (QCoreApplication* app = QCoreApplication::instance()) {
-                engine::MarkPosted();
+    ++road.generation;
+    road.reader =
+        std::make_unique<engine::TextTrackReader>(port.MovieName(), track.number, from, [] {
+            // The call carries nothing: the cues wait in the reader under its
+            // lock, and a reader replaced meanwhile leaves nothing to take.
+            if (QCoreApplication* app = QCoreApplication::instance())
                 QMetaObject::invokeMethod(
-                    app,
-                    [generation] {
-                        engine::MarkReceived();
-                        if (Road().generation == generation) TakeSubtitleTrackCues();
-                    },
-                    Qt::QueuedConnection);
-            }
+                    app, [] { TakeSubtitleTrackCues(); }, Qt::QueuedConnection);
         });
     ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
 }
@@ -551,9 +555,13 @@ void StopPictureTrack(const TextTrackInfo& track) {
 
 namespace {
 
-StyledCueDrawer::Job StyledJob(const std::string& event) {
+CueDrawer::Job StyledJob(const std::string& event) {
     const TrackRoad& road = Road();
-    return {road.generation, event, road.styledHeader, road.styledFonts, road.styledSize};
+    return {road.generation, event, road.styledSize,
+            [event, header = road.styledHeader, fonts = road.styledFonts, size = road.styledSize] {
+                static const std::vector<engine::FontAttachment> kNoFonts;
+                return engine::RenderStyledCue(header, event, size, fonts ? *fonts : kNoFonts);
+            }};
 }
 
 // Queues the cue in effect at `at` (seconds) and the next ones to be drawn
@@ -569,12 +577,28 @@ void DrawStyledCuesAhead(double at) {
 
 }  // namespace
 
-void StyledCueDrawer::StyledCueDrawn(int generation, const std::string& event) {
+void CueDrawer::Announce() {
+    std::vector<std::pair<int, std::string>> drawn;
+    {
+        CueDrawer& drawer = Drawer();
+        std::lock_guard guard(drawer.lock_);
+        drawn.swap(drawer.drawn_);
+    }
     const TrackRoad& road = Road();
-    if (road.generation != generation || !TextPort().Option(SubtitleOption::SubtitlesOn)) return;
-    const auto shown = road.styledEvents.find(CurrentSubtitleText);
-    if (shown != road.styledEvents.end() && shown->second == event)
-        ShowSubtitle(CurrentSubtitleText);
+    for (const auto& [generation, key] : drawn) {
+        if (road.generation != generation) continue;
+        // A picture unit shows whenever it is the one due (a forced one with
+        // subtitles off too); a styled cue only with subtitles on.
+        bool shown = key == CurrentSubtitleText && IsPictureSubtitle(key);
+        if (!shown && TextPort().Option(SubtitleOption::SubtitlesOn)) {
+            const auto event = road.styledEvents.find(CurrentSubtitleText);
+            shown = event != road.styledEvents.end() && event->second == key;
+        }
+        if (shown) {
+            ShowSubtitle(CurrentSubtitleText);
+            return;
+        }
+    }
 }
 
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
@@ -583,7 +607,7 @@ QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
     const auto event = road.styledEvents.find(shownText);
     if (event == road.styledEvents.end()) return {};
     road.styledSize = StyledSize(frame);
-    QImage image = Drawer().Image(StyledJob(event->second), true);
+    QImage image = Drawer().Image(StyledJob(event->second), true).value_or(QImage());
     for (const auto& [start, raw] : road.styledStarts)
         if (raw == event->second) {
             DrawStyledCuesAhead(start);
@@ -698,7 +722,7 @@ bool SubtitleTrackReadToEnd() {
     const TrackRoad& road = Road();
     // Finished first: the reader leaves no cue behind once it says so.
     return road.reader && road.reader->Finished() && !road.reader->CuesWaiting() &&
-           road.pendingUnits.empty();
+           road.pendingCues.empty();
 }
 
 void EndSubtitleWork() {
@@ -728,17 +752,17 @@ void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
     double start = cue.start, end = cue.end;
     bool forced = road.pictureTrackForced;
     bool damaged = false;
+    // Checked here, drawn only when shown and off this thread.
     if (road.pgs) {
-        const auto set = DecodePgsDisplaySet(cue.text, &why);
+        const auto set = CheckPgsDisplaySet(cue.text, &why);
         damaged = !set;
-        if (set && set->pictures.empty()) {
+        if (set && !set->composes) {
             AddCueToTable(table, cue.start, -1, {});
             return;
         }
-        if (set)
-            for (const auto& picture : set->pictures) forced = forced || picture.forced;
+        if (set) forced = forced || set->forced;
     } else {
-        const auto picture = DecodeDvdSubPicture(cue.text, road.palette, &why);
+        const auto picture = CheckDvdSubPicture(cue.text, &why);
         damaged = !picture;
         if (picture) {
             start = cue.start + picture->start;
@@ -782,31 +806,41 @@ bool IsForcedPictureSubtitle(const std::string& shownText) {
     return unit != Road().pictureUnits.end() && unit->second.forced;
 }
 
-QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
-    TrackRoad& road = Road();
-    const auto unit = road.pictureUnits.find(shownText);
-    if (unit == road.pictureUnits.end() || picture.isEmpty()) return {};
-    if (road.drawnMark == shownText && road.drawnSize == picture) return road.drawnImage;
+QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
+                           const std::array<std::uint32_t, 16>& palette, const QSize& frameSize,
+                           const QSize& picture) {
+    if (picture.isEmpty()) return {};
     QImage frame;
-    if (road.pgs) {
-        const auto set = DecodePgsDisplaySet(unit->second.bytes);
+    if (pgs) {
+        const auto set = DecodePgsDisplaySet(unit);
         if (!set) return {};
         frame = QImage(set->width, set->height, QImage::Format_ARGB32);
+        if (frame.isNull()) return {};
         frame.fill(Qt::transparent);
         for (const auto& piece : set->pictures)
             DrawOnFrame(frame, piece.x, piece.y, piece.width, piece.height, piece.argb);
     } else {
-        const auto drawn = DecodeDvdSubPicture(unit->second.bytes, road.palette);
-        if (!drawn || road.pictureFrame.isEmpty()) return {};
-        frame = QImage(road.pictureFrame, QImage::Format_ARGB32);
+        const auto drawn = DecodeDvdSubPicture(unit, palette);
+        if (!drawn || frameSize.isEmpty()) return {};
+        frame = QImage(frameSize, QImage::Format_ARGB32);
+        if (frame.isNull()) return {};
         frame.fill(Qt::transparent);
         DrawOnFrame(frame, drawn->x, drawn->y, drawn->width, drawn->height, drawn->argb);
     }
-    road.drawnMark = shownText;
-    road.drawnSize = picture;
-    road.drawnImage = frame.scaled(picture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    return road.drawnImage;
+    return frame.scaled(picture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
+    TrackRoad& road = Road();
+    const auto unit = road.pictureUnits.find(shownText);
+    if (unit == road.pictureUnits.end() || picture.isEmpty()) return {};
+    CueDrawer::Job job{road.generation, shownText, picture,
+                       [bytes = unit->second.bytes, pgs = road.pgs, palette = road.palette,
+                        frame = road.pictureFrame, picture] {
+                           return DrawPictureSubtitle(bytes, pgs, palette, frame, picture);
+                       }};
+    return Drawer().Image(job, true).value_or(QImage());
 }
 
 void TakeSubtitleTrackCues() {
@@ -816,11 +850,22 @@ void TakeSubtitleTrackCues() {
     const TextTrackKind kind = track ? track->kind : TextTrackKind::PlainText;
     const bool hadAny = SubtitlesLoaded();
     SubtitleTimetable& table = Subtitles();
-    for (auto& cue : road.reader->TakeCues()) {
-        if (kind == TextTrackKind::Picture) {
-            road.pendingUnits.push_back(std::move(cue));
-            continue;
+    for (auto& cue : road.reader->TakeCues()) road.pendingCues.push_back(std::move(cue));
+    if (kind == TextTrackKind::Picture) {
+        size_t bytes = 0;
+        for (int count = 0;
+             count < kUnitsPerTurn && bytes < kUnitBytesPerTurn && !road.pendingCues.empty();
+             ++count) {
+            bytes += road.pendingCues.front().text.size();
+            AddPictureUnit(table, road.pendingCues.front());
+            road.pendingCues.pop_front();
         }
+    }
+    for (int count = 0;
+         kind != TextTrackKind::Picture && count < kTextCuesPerTurn && !road.pendingCues.empty();
+         ++count) {
+        const engine::TextCue cue = std::move(road.pendingCues.front());
+        road.pendingCues.pop_front();
         const std::string text = CueTextForTable(kind, cue.text);
         AddCueToTable(table, cue.start, cue.end, text,
                       kind == TextTrackKind::Styled ? 0 : kCueEndExtension);
@@ -830,17 +875,15 @@ void TakeSubtitleTrackCues() {
             road.styledStarts.emplace(cue.start, cue.text);
         }
     }
-    for (int count = 0; count < kUnitsPerTurn && !road.pendingUnits.empty(); ++count) {
-        AddPictureUnit(table, road.pendingUnits.front());
-        road.pendingUnits.pop_front();
-    }
-    if (!road.pendingUnits.empty())
+    // One turn follows while cues wait, however many calls the reader made.
+    if (!road.pendingCues.empty() && !road.nextTurnQueued)
         if (QCoreApplication* app = QCoreApplication::instance()) {
-            const int generation = road.generation;
+            road.nextTurnQueued = true;
             QMetaObject::invokeMethod(
                 app,
-                [generation] {
-                    if (Road().generation == generation) TakeSubtitleTrackCues();
+                [] {
+                    Road().nextTurnQueued = false;
+                    TakeSubtitleTrackCues();
                 },
                 Qt::QueuedConnection);
         }

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QSize>
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -44,10 +46,16 @@ std::string CueTextForTable(engine::TextTrackKind kind, std::string_view raw);
 // SubRip and SubViewer grammars do; SSA events end where they say.
 constexpr int kCueEndExtension = 4;
 
+// The longest a cue from a stream shows, in slots (ten minutes): one that
+// never says when it ends, or says it ends later, ends here unless the next
+// cue starts first.
+constexpr int kLongestCueSlots = 1200;
+
 // Puts one cue into the table as a subtitle file's grammar would: its text at
-// its start slot and, when the stream gave its end, an end mark `endExtension`
-// slots after it unless the next cue starts first. Cues may come in any order
-// (the reader starts in the middle); the table ends up as if read in order.
+// its start slot and an end mark `endExtension` slots after its end (`end` < 0
+// when the stream gave none), at most kLongestCueSlots after its start, unless
+// the next cue starts first. Cues may come in any order (the reader starts in
+// the middle); the table ends up as if read in order.
 void AddCueToTable(SubtitleTimetable& table, double start, double end, const std::string& text,
                    int endExtension = 0);
 
@@ -106,7 +114,7 @@ bool SubtitleTrackReadToEnd();
 // their time; a cue not drawn yet gives a transparent image, and is shown again
 // (ShowSubtitle) once it is drawn.
 QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
-// The thread that drew the last styled cue; never the UI thread.
+// The thread that drew the last styled cue or picture unit; never the UI thread.
 std::thread::id StyledCueDrawingThread();
 
 // A picture stream's units (VobSub units, PGS display sets) go into the
@@ -121,8 +129,16 @@ bool IsForcedPictureSubtitle(const std::string& shownText);
 // The image to lay over a picture shown at `picture` size for the mark shown:
 // the unit drawn on the stream's frame (a VobSub index text's size, else the
 // movie's; the size a PGS set names), stretched like the picture; null when
-// the text is no unit of the chosen stream.
+// the text is no unit of the chosen stream. Units are drawn on the cue
+// drawing thread: one not drawn yet gives a null image, and is shown again
+// (ShowSubtitle) once it is drawn.
 QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
+
+// Draws a unit's bytes (a PGS display set when `pgs`, else a VobSub unit with
+// `palette` on `frame`) stretched to `picture`; null when it cannot be drawn.
+QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
+                           const std::array<std::uint32_t, 16>& palette, const QSize& frame,
+                           const QSize& picture);
 
 // Stops reading and drawing and waits for the drawing thread, whose results
 // are posted to the application: called before the application goes.

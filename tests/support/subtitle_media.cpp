@@ -201,17 +201,20 @@ namespace {
 // A Matroska file written element by element: one subtitle track (track 1 of
 // `codecId`, with `codecPrivate` where given), `attachments` (a whole
 // Attachments element, or "") before the one cluster at 0 ms, and each cue a
-// block of `payload(cue, its index)` with the cue's duration.
+// block of `payload(cue, its index)` with the cue's duration, if it has one;
+// `length` (seconds) is the header's, or where 0 the last cue's end.
 void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& codecId,
                            const std::string& codecPrivate, const std::string& attachments,
                            const std::vector<MadeCue>& cues,
-                           const std::function<std::string(const MadeCue&, int)>& payload) {
+                           const std::function<std::string(const MadeCue&, int)>& payload,
+                           double length = 0) {
     const std::string ebml =
         Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
                                 Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
                                 Unsigned(0x4287, 4) + Unsigned(0x4285, 2));
     double seconds = 1.0;
     for (const MadeCue& cue : cues) seconds = std::max(seconds, cue.end);
+    if (length > 0) seconds = length;
     const double milliseconds = seconds * 1000.0;
     std::string duration(8, '\0');
     std::uint64_t durationBits = 0;
@@ -236,9 +239,11 @@ void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& 
         block += static_cast<char>(start & 0xFF);
         block += '\0';
         block += payload(cue, index++);
-        blocks += Element(
-            0xA0, Element(0xA1, block) + Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
-                                                            (cue.end - cue.start) * 1000.0))));
+        blocks +=
+            Element(0xA0, Element(0xA1, block) +
+                              (cue.end < 0 ? std::string()
+                                           : Unsigned(0x9B, static_cast<std::uint64_t>(std::lround(
+                                                                (cue.end - cue.start) * 1000.0)))));
     }
     const std::string cluster = Element(0x1F43B675, Unsigned(0xE7, 0) + blocks);
     std::ofstream file(out, std::ios::binary);
@@ -331,9 +336,71 @@ std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, in
 }
 
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
-                                    const std::vector<MadeCue>& cues) {
-    WriteHandMadeMatroska(out, codecId, {}, {}, cues,
-                          [](const MadeCue& cue, int) { return cue.text; });
+                                    const std::vector<MadeCue>& cues, double seconds) {
+    WriteHandMadeMatroska(
+        out, codecId, {}, {}, cues, [](const MadeCue& cue, int) { return cue.text; }, seconds);
+}
+
+std::string PgsSetComposingOneObject(int frameWidth, int frameHeight, int objectWidth,
+                                     int objectHeight,
+                                     const std::vector<std::pair<int, int>>& places) {
+    const auto be16 = [](std::string& to, int value) {
+        to += static_cast<char>((value >> 8) & 0xFF);
+        to += static_cast<char>(value & 0xFF);
+    };
+    const auto segment = [&be16](int type, const std::string& payload) {
+        std::string out(1, static_cast<char>(type));
+        be16(out, static_cast<int>(payload.size()));
+        return out + payload;
+    };
+    // PCS: frame, frame rate, composition 1, epoch start, no palette update,
+    // palette 0, then object 0 in window 0 at each place.
+    std::string pcs;
+    be16(pcs, frameWidth);
+    be16(pcs, frameHeight);
+    pcs += '\x10';
+    be16(pcs, 1);
+    pcs += '\x80';
+    pcs += '\x00';
+    pcs += '\x00';
+    pcs += static_cast<char>(places.size());
+    for (const auto& [x, y] : places) {
+        be16(pcs, 0);
+        pcs += '\x00';
+        pcs += '\x00';
+        be16(pcs, x);
+        be16(pcs, y);
+    }
+    std::string wds(1, '\x01');
+    wds += '\x00';
+    be16(wds, 0);
+    be16(wds, 0);
+    be16(wds, frameWidth);
+    be16(wds, frameHeight);
+    std::string pds("\x00\x00\x01\xAD\x1A\x2A\xFF", 7);
+    // Each line one run of colour 1 (0, 0b11 and a 14-bit length, 1), then 0 0.
+    std::string rle;
+    for (int row = 0; row < objectHeight; ++row) {
+        rle += '\x00';
+        rle += static_cast<char>(0xC0 | (objectWidth >> 8));
+        rle += static_cast<char>(objectWidth & 0xFF);
+        rle += '\x01';
+        rle += std::string(2, '\x00');
+    }
+    // ODS: object 0, version 0, first and last fragment, the length with the
+    // four bytes of the size, the size, the codes.
+    std::string ods;
+    be16(ods, 0);
+    ods += '\x00';
+    ods += '\xC0';
+    const size_t declared = rle.size() + 4;
+    ods += static_cast<char>((declared >> 16) & 0xFF);
+    be16(ods, static_cast<int>(declared & 0xFFFF));
+    be16(ods, objectWidth);
+    be16(ods, objectHeight);
+    ods += rle;
+    return segment(0x16, pcs) + segment(0x17, wds) + segment(0x14, pds) + segment(0x15, ods) +
+           segment(0x80, {});
 }
 
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quova::testing {
@@ -50,11 +51,20 @@ std::string AssScriptHeader(const std::string& colour, const std::string& font =
 std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
                                int luma, int cr, int cb, bool forced = false);
 
+// One display set as above whose one object, `objectWidth` x `objectHeight`
+// in pure green (Y 173, Cr 26, Cb 42), is composed at each of `places` on
+// the frame, as often as they are given.
+std::string PgsSetComposingOneObject(int frameWidth, int frameHeight, int objectWidth,
+                                     int objectHeight,
+                                     const std::vector<std::pair<int, int>>& places);
+
 // Writes a Matroska file by hand with one subtitle track of `codecId`
 // (e.g. "S_HDMV/PGS", which matroskamux 1.22 does not take) and `cues` whose
-// text are the blocks' bytes as written.
+// text are the blocks' bytes as written; a cue whose end is below 0 gets no
+// duration. The header gives `seconds` as the length where it is given, else
+// the last end.
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
-                                    const std::vector<MadeCue>& cues);
+                                    const std::vector<MadeCue>& cues, double seconds = 0);
 
 // Writes a Matroska file by hand (matroskamux 1.22 writes no attachments): one
 // ASS track with `header` as its script and `cues` (event text fields), and

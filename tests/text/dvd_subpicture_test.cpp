@@ -97,6 +97,34 @@ TEST(DvdSubPicture, DamagedUnitsGiveNothingAndAReason) {
     }
 }
 
+TEST(DvdSubPicture, TheCheckReadsWhatTheDrawingReadsWithoutPixels) {
+    const std::string good = TwoSequenceUnit();
+    std::string error;
+    const auto checked = CheckDvdSubPicture(good, &error);
+    ASSERT_TRUE(checked) << error;
+    EXPECT_EQ(checked->x, 10);
+    EXPECT_EQ(checked->y, 20);
+    EXPECT_EQ(checked->width, 8);
+    EXPECT_EQ(checked->height, 2);
+    EXPECT_NEAR(checked->stop, 100 * 1024 / 90000.0, 1e-9);
+    EXPECT_TRUE(checked->argb.empty());
+    // Every byte changed in turn: the check and the drawing agree on every
+    // unit, and on the reason.
+    for (size_t at = 0; at < good.size(); ++at)
+        for (const int delta : {1, 0x10, 0x80}) {
+            std::string bad = good;
+            bad[at] = static_cast<char>(bad[at] + delta);
+            std::string checkWhy, drawWhy;
+            const auto check = CheckDvdSubPicture(bad, &checkWhy);
+            const auto draw = DecodeDvdSubPicture(bad, kPalette, &drawWhy);
+            ASSERT_EQ(check.has_value(), draw.has_value()) << at << " " << delta;
+            EXPECT_EQ(checkWhy, drawWhy) << at << " " << delta;
+            if (check) {
+                EXPECT_EQ(check->start, draw->start) << at;
+            }
+        }
+}
+
 TEST(DvdSubPicture, TheTracksPaletteAndFrameComeFromItsIndexText) {
     const std::string index =
         "# VobSub index file, v7 (do not modify this line!)\r\nsize: 720x480\r\n"

@@ -97,5 +97,78 @@ TEST(PgsSubPicture, DamagedDisplaySetsGiveNothingAndAReason) {
     EXPECT_FALSE(DecodePgsDisplaySet(""));
 }
 
+TEST(PgsSubPicture, WhatASetShowsIsClippedToItsFrameAndBoundedByIt) {
+    // A 4096 x 4096 object at (1800, 1000) of a 1920 x 1080 frame: only its
+    // 120 x 80 top-left corner lies on the frame.
+    const std::string corner =
+        testing::PgsSetComposingOneObject(1920, 1080, 4096, 4096, {{1800, 1000}});
+    std::string error;
+    const auto drawn = DecodePgsDisplaySet(corner, &error);
+    ASSERT_TRUE(drawn) << error;
+    ASSERT_EQ(drawn->pictures.size(), 1u);
+    const PgsObjectPicture& piece = drawn->pictures[0];
+    EXPECT_EQ(piece.x, 1800);
+    EXPECT_EQ(piece.y, 1000);
+    EXPECT_EQ(piece.width, 120);
+    EXPECT_EQ(piece.height, 80);
+    ASSERT_EQ(piece.argb.size(), 120u * 80u);
+    for (const std::uint32_t pixel : piece.argb) ASSERT_TRUE(Green(pixel)) << std::hex << pixel;
+    const auto checked = CheckPgsDisplaySet(corner, &error);
+    ASSERT_TRUE(checked) << error;
+    EXPECT_TRUE(checked->composes);
+    EXPECT_FALSE(checked->forced);
+
+    // Placed wholly beyond the frame it shows nothing, and only clears.
+    const std::string beyond =
+        testing::PgsSetComposingOneObject(1920, 1080, 64, 64, {{1920, 0}, {0, 1080}});
+    const auto cleared = DecodePgsDisplaySet(beyond, &error);
+    ASSERT_TRUE(cleared) << error;
+    EXPECT_TRUE(cleared->pictures.empty());
+    ASSERT_TRUE(CheckPgsDisplaySet(beyond));
+    EXPECT_FALSE(CheckPgsDisplaySet(beyond)->composes);
+
+    // Two objects side by side fill the frame; the same object over the whole
+    // frame 255 times, or 8 times, shows more than a frame holds: damage,
+    // found by the check as by the drawing, without 255 frames' worth of pixels.
+    const auto halves = DecodePgsDisplaySet(
+        testing::PgsSetComposingOneObject(1920, 1080, 960, 1080, {{0, 0}, {960, 0}}), &error);
+    ASSERT_TRUE(halves) << error;
+    EXPECT_EQ(halves->pictures.size(), 2u);
+    for (const size_t times : {size_t{8}, size_t{255}}) {
+        const std::string flood = testing::PgsSetComposingOneObject(
+            1920, 1080, 4096, 4096, std::vector<std::pair<int, int>>(times, {0, 0}));
+        std::string why;
+        EXPECT_FALSE(CheckPgsDisplaySet(flood, &why)) << times;
+        EXPECT_EQ(why, "display set shows more than its frame") << times;
+        why.clear();
+        EXPECT_FALSE(DecodePgsDisplaySet(flood, &why)) << times;
+        EXPECT_EQ(why, "display set shows more than its frame") << times;
+    }
+}
+
+TEST(PgsSubPicture, TheCheckFindsWhatTheDrawingFinds) {
+    const std::string set =
+        testing::PgsDisplaySetBytes(720, 576, 10, 10, 40, 6, kGreenY, kGreenCr, kGreenCb, true);
+    const auto checked = CheckPgsDisplaySet(set);
+    ASSERT_TRUE(checked);
+    EXPECT_TRUE(checked->composes);
+    EXPECT_TRUE(checked->forced);
+    // Every byte changed in turn: the check and the drawing agree on every
+    // set, and on the reason.
+    for (size_t at = 0; at < set.size(); ++at)
+        for (const int delta : {1, 0x40, 0x80}) {
+            std::string bad = set;
+            bad[at] = static_cast<char>(bad[at] + delta);
+            std::string checkWhy, drawWhy;
+            const auto check = CheckPgsDisplaySet(bad, &checkWhy);
+            const auto draw = DecodePgsDisplaySet(bad, &drawWhy);
+            ASSERT_EQ(check.has_value(), draw.has_value()) << at << " " << delta;
+            EXPECT_EQ(checkWhy, drawWhy) << at << " " << delta;
+            if (check) {
+                EXPECT_EQ(check->composes, !draw->pictures.empty()) << at;
+            }
+        }
+}
+
 }  // namespace
 }  // namespace quova

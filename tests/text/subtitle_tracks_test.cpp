@@ -23,6 +23,7 @@
 #include "platform/engine/video_renderer.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/memory_use.h"
 #include "tests/support/player_state.h"
 #include "tests/support/subtitle_media.h"
 #include "tests/support/temp_dir.h"
@@ -102,6 +103,38 @@ TEST(SubtitleCueText, MarkupAndSsaEventsBecomeTimetableLines) {
     EXPECT_EQ(CueTextForTable(TextTrackKind::Styled,
                               "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Whole\\hline"),
               "Whole line");
+}
+
+// What shows at `seconds` once the table has been played from its start, as
+// the polling timer would: a slot with nothing in it changes nothing.
+std::string ShownAfterPlaying(const SubtitleTimetable& table, double seconds, double length) {
+    std::string shown;
+    for (double at = 0; at <= seconds; at += 0.475)
+        if (const auto due = DueSubtitleText(table, at, length)) shown = *due;
+    if (const auto due = DueSubtitleText(table, seconds, length)) shown = *due;
+    return shown;
+}
+
+TEST(SubtitleCueTable, ACueWithoutAnEndLastsUntilTheNextOrTenMinutes) {
+    constexpr double kLength = 48 * 3600.0;
+    SubtitleTimetable table;
+    ResetSubtitles(table, kLength);
+    AddCueToTable(table, 10.0, -1, "A", kCueEndExtension);
+    AddCueToTable(table, 20.0, -1, "B", kCueEndExtension);
+    // One that says it lasts a day ends as one that never says.
+    AddCueToTable(table, 2000.0, 2000.0 + 86400.0, "C");
+    EXPECT_EQ(ShownAfterPlaying(table, 15.0, kLength), "A");
+    EXPECT_EQ(ShownAfterPlaying(table, 21.0, kLength), "B");
+    EXPECT_EQ(ShownAfterPlaying(table, 20.0 + 590.0, kLength), "B");
+    EXPECT_EQ(ShownAfterPlaying(table, 20.0 + 610.0, kLength), "");
+    EXPECT_EQ(ShownAfterPlaying(table, 2000.0 + 590.0, kLength), "C");
+    EXPECT_EQ(ShownAfterPlaying(table, 2000.0 + 610.0, kLength), "");
+    // Read from the middle: A's end falls after D, which comes later in the
+    // reading, and D still shows until its own end.
+    AddCueToTable(table, 12.0, 14.0, "D", kCueEndExtension);
+    EXPECT_EQ(ShownAfterPlaying(table, 13.0, kLength), "D");
+    EXPECT_EQ(ShownAfterPlaying(table, 18.0, kLength), "");
+    EXPECT_EQ(ShownAfterPlaying(table, 21.0, kLength), "B");
 }
 
 TEST(SubtitleCueTable, CuesInAnyOrderKeepEveryStartOverAnEndMark) {
@@ -285,6 +318,22 @@ struct TrackRoadFixture : ::testing::Test {
         }
         ASSERT_TRUE(SubtitleTrackReadToEnd());
         TakeSubtitleTrackCues();
+    }
+    // The same, taking no more than `entries` timetable entries in one turn
+    // of the window's loop, however many cues the reader has; gives the turns.
+    int ReadToEndInTurnsOfAtMost(int entries) {
+        int turns = 0;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
+               std::chrono::steady_clock::now() < until) {
+            const int before = Subtitles().SubtitleCount;
+            TakeSubtitleTrackCues();
+            EXPECT_LE(Subtitles().SubtitleCount - before, entries);
+            ++turns;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(SubtitleTrackReadToEnd());
+        return turns;
     }
     // A movie in `dir` whose one styled track has "GREEN" from 1 s to 3 s,
     // green in the script's style (&HAABBGGRR), bold, at the bottom centre;
@@ -588,6 +637,18 @@ TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
     EXPECT_TRUE(ui.subtitleSources.empty());
 }
 
+// The picture of the mark shown, once the drawing thread has it; the window
+// asks and is given nothing until then.
+QImage DrawnPicture(const std::string& shown, const QSize& size) {
+    QImage image;
+    testing::WaitUntil([&] {
+        image = PictureSubtitleImage(shown, size);
+        return !image.isNull();
+    });
+    EXPECT_NE(StyledCueDrawingThread(), std::this_thread::get_id());
+    return image;
+}
+
 // One DVD sub-picture unit written by hand: a 4x2 picture of colour 1, shown
 // at once and never stopped: size, control offset, one RLE byte a field
 // (4 pixels of colour 1: nibbles 1,1), then the control sequence: delay 0,
@@ -631,7 +692,7 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     // The other track's text does not pass for the pictures; the unit, a
     // 4 x 2 block, is drawn on the movie's frame where no index gives one.
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage unit = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
+    const QImage unit = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
     ASSERT_EQ(unit.size(), QSize(320, 240));
     EXPECT_GT(qAlpha(unit.pixel(1, 0)), 200);
     EXPECT_EQ(qAlpha(unit.pixel(10, 10)), 0);
@@ -681,7 +742,7 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     Subtitles1Click();
     ReadToEnd();
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage image = PictureSubtitleImage(CurrentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     const QRgb inside = image.pixel(200, 150);
     EXPECT_EQ(qAlpha(inside), 255);
@@ -693,6 +754,113 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     // The clearing set ends it; the damaged one never showed.
     EXPECT_EQ(ShownAt(4.5), "");
     EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+}
+
+TEST_F(TrackRoadFixture, DisplaySetsShowingMoreThanTheirFrameAreSkippedAndALargeOneIsDrawnAside) {
+    // A runaway allocation fails where it is made instead of taking the
+    // machine's memory.
+    testing::LimitAddressSpace(std::size_t{8} << 30);
+    // A 4096 x 4096 object composed over a 1920 x 1080 frame 255 times (or
+    // 8), 33 sets of them, and one set showing the object once, clipped to
+    // the frame, then a set clearing it.
+    const auto flood = [](size_t times) {
+        return testing::PgsSetComposingOneObject(1920, 1080, 4096, 4096,
+                                                 std::vector<std::pair<int, int>>(times, {0, 0}));
+    };
+    // Each shows until the next, as a set says nothing of its end. The file
+    // starts with a clearing set, as the demuxer starts its time at the first
+    // block.
+    const std::string clearing = testing::PgsDisplaySetBytes(1920, 1080, 0, 0, 0, 0, 0, 0, 0);
+    std::vector<MadeCue> sets = {{0.0, -1, clearing}};
+    for (int k = 0; k < 32; ++k) sets.push_back({0.5 + k * 0.05, -1, flood(255)});
+    sets.push_back({2.5, -1, flood(8)});
+    sets.push_back({3.0, -1, flood(1)});
+    sets.push_back({5.0, -1, clearing});
+    testing::TempDir dir;
+    testing::WriteMatroskaWithSubtitleTrack(dir / "flood.mkv", "S_HDMV/PGS", sets, 6.0);
+    ui.movieName = (dir / "flood.mkv").string();
+    ui.duration = 6.0;
+    ui.position = 0.0;
+
+    testing::ResetPeakMemory();
+    const std::size_t before = testing::PeakResidentBytes();
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    // Sixteen sets at most in one turn of the window's loop: two entries each.
+    ReadToEndInTurnsOfAtMost(32);
+    EXPECT_EQ(OsdMessage,
+              "picture subtitle damaged, skipped: display set shows more than its frame");
+    EXPECT_EQ(ShownAt(1.0), "");
+    EXPECT_EQ(ShownAt(1.5), "");
+    ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
+    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    for (const QPoint at : {QPoint(0, 0), QPoint(160, 120), QPoint(319, 239)}) {
+        EXPECT_EQ(qAlpha(image.pixel(at)), 255) << at.x() << "," << at.y();
+        EXPECT_GT(qGreen(image.pixel(at)), 240) << at.x() << "," << at.y();
+    }
+    EXPECT_EQ(ShownAt(5.5), "");
+    // The frame and its one piece, a few dozen megabytes, never 255 of them.
+    EXPECT_LT(testing::PeakResidentBytes() - before, std::size_t{400} << 20);
+}
+
+TEST_F(TrackRoadFixture, FullSizeVobSubUnitsAreCheckedInTurnsAndDrawnAside) {
+    testing::LimitAddressSpace(std::size_t{8} << 30);
+    // 200 units each filling a 4096 x 4096 frame with green (palette entry 1),
+    // a few kilobytes each: 13 GiB of pixels if each were drawn.
+    const std::string index =
+        "# VobSub index file, v7 (do not modify this line!)\nsize: 4096x4096\n"
+        "palette: 000000, 00ff00, 000000, 000000, 000000, 000000, 000000, 000000, 000000, "
+        "000000, 000000, 000000, 000000, 000000, 000000, 000000\n";
+    const std::string unit = testing::DvdSubPictureUnit(0, 0, 4096, 4096, 1, 0, -1);
+    MadeSubtitleTrack track{"en", "Full", false, "", {}};
+    track.picture = true;
+    track.index = index;
+    for (int k = 0; k < 200; ++k)
+        track.cues.push_back({0.5 + k * 0.01, 0.5 + k * 0.01 + 0.005, unit});
+    track.cues.push_back({3.0, 5.0, unit});
+    testing::TempDir dir;
+    ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "full.mkv", 6.0, {track}), "");
+    ui.movieName = (dir / "full.mkv").string();
+    ui.duration = 6.0;
+    ui.position = 0.0;
+    ui.videoSize = {320, 240};
+
+    testing::ResetPeakMemory();
+    const std::size_t before = testing::PeakResidentBytes();
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    // Sixteen units at most in one turn, each a start and an end mark.
+    ReadToEndInTurnsOfAtMost(32);
+    ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
+    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    EXPECT_EQ(qAlpha(image.pixel(160, 120)), 255);
+    EXPECT_GT(qGreen(image.pixel(160, 120)), 240);
+    EXPECT_LT(testing::PeakResidentBytes() - before, std::size_t{400} << 20);
+}
+
+TEST_F(TrackRoadFixture, ThousandsOfCuesWithoutAnEndGoInBatchesAndEachLastsUntilTheNext) {
+    // 20,000 one-letter SubRip blocks without a duration in a film said to
+    // last 48 hours, then "last", also without one.
+    std::vector<MadeCue> cues;
+    for (int k = 0; k < 20000; ++k)
+        cues.push_back({k * 0.0015, -1.0, std::string(1, static_cast<char>('a' + k % 26))});
+    cues.push_back({32.0, -1.0, "last"});
+    testing::TempDir dir;
+    testing::WriteMatroskaWithSubtitleTrack(dir / "open.mkv", "S_TEXT/UTF8", cues, 48 * 3600.0);
+    ui.movieName = (dir / "open.mkv").string();
+    ui.duration = 48 * 3600.0;
+    ui.position = 0.0;
+    LoadSubtitlesForMovie();
+    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    // A few hundred cues in one turn at most, each a start and an end mark.
+    const int turns = ReadToEndInTurnsOfAtMost(2 * 256);
+    EXPECT_GE(turns, 20000 / 256);
+    EXPECT_EQ(ShownAt(33.0), "last");
+    // It shows on until the longest a cue may last, ten minutes, not for 48 hours.
+    EXPECT_EQ(ShownAt(32.0 + 590.0), "last");
+    EXPECT_EQ(ShownAt(32.0 + 610.0), "");
 }
 
 bool Green(QRgb c) {
@@ -709,9 +877,14 @@ bool Dark(QRgb c) {
 // renderer's frames, stretched to the picture, and anything else clears it.
 struct RenderingUi : testing::FakeUi {
     std::function<void(const QImage&)> overlay;
+    // Whether the renderer has the picture of the text shown: a unit comes
+    // from the drawing thread a moment after it is due.
+    bool overlayCurrent = true;
     void DrawSubtitle(const std::string& text) override {
         FakeUi::DrawSubtitle(text);
-        if (overlay) overlay(PictureSubtitleImage(text, QSize(320, 240)));
+        const QImage image = PictureSubtitleImage(text, QSize(320, 240));
+        overlayCurrent = !IsPictureSubtitle(text) || !image.isNull();
+        if (overlay) overlay(image);
     }
 };
 
@@ -783,6 +956,8 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
         }
         ui.position = seconds;
         ShowSubtitleDueNow();
+        // The paused picture takes the overlay the frame after it has it.
+        EXPECT_TRUE(testing::WaitUntil([&ui] { return ui.overlayCurrent; })) << seconds;
         graph.SetCurrentPosition(seconds);
     };
     const auto at = [&video](int x, int y) {
