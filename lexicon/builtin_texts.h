@@ -198,6 +198,7 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2810, "the server stopped sending %s"},
     {2840, "hardware decoder failed: decoding in software"},
     {2850, "Hardware Decoding"},
+    {2860, "too many streams in this file: %s left out"},
 };
 // clang-format on
 

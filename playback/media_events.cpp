@@ -61,6 +61,9 @@ void Handle(const GraphEvent& e) {
         case EC_DECODER_REPLACED:
             ShowOsdText(Lex(2840));
             break;
+        case EC_STREAMS_LEFT_OUT:
+            ShowOsdText(FormatLex(2860, std::to_string(e.param1)));
+            break;
         case EC_DVD_DOMAIN_CHANGE:
             s.DvdDomain = static_cast<int>(e.param1) - 1;
             DvdStatusRefresh();

@@ -21,6 +21,9 @@ inline constexpr long EC_STEP_COMPLETE = 0x24;
 // A hardware decoder failed and a software one took its place at the same
 // position (the player's own code, in the range left to applications).
 inline constexpr long EC_DECODER_REPLACED = 0x8001;
+// A demuxer announced more streams than a graph takes; param1 counts those
+// left out.
+inline constexpr long EC_STREAMS_LEFT_OUT = 0x8002;
 // Room for the DVD navigator's events (0x101 and up).
 inline constexpr long EC_DVD_DOMAIN_CHANGE = 0x101;
 

@@ -103,8 +103,11 @@ HResult SplitterFilter::PrepareInput(Pin&, Pin& upstream) {
     if (!Graph()) return VFW_E_NOT_IN_GRAPH;
     auto chain = Graph()->UpstreamChain(upstream);
     if (chain.empty()) return VFW_E_CANNOT_CONNECT;
-    auto found = DiscoverStreams(chain, ElementFactoryName());
+    size_t leftOut = 0;
+    auto found = DiscoverStreams(chain, ElementFactoryName(), 4000, &leftOut);
     if (!found.ok()) return found.hr;
+    if (leftOut > 0)
+        Graph()->Events().Post({EC_STREAMS_LEFT_OUT, static_cast<std::intptr_t>(leftOut), 0});
     // Read straight from a file, these are the file's streams: whoever asks
     // for them next need not read the file again.
     if (chain.size() == 1 && chain.front().factory == "filesrc")

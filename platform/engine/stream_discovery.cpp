@@ -23,6 +23,7 @@ struct Discovery {
     std::mutex lock;
     GstElement* pipeline = nullptr;
     std::vector<GstPad*> pads;  // the demuxer's pads, referenced
+    size_t leftOut = 0;         // pads past kMaxStreams, left unlinked
     bool noMorePads = false;
     std::chrono::steady_clock::time_point lastPad = std::chrono::steady_clock::now();
 };
@@ -45,10 +46,16 @@ void OnUpstreamPad(GstElement*, GstPad* pad, gpointer data) {
 void OnDemuxPad(GstElement*, GstPad* pad, gpointer data) {
     auto* d = static_cast<Discovery*>(data);
     if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC) return;
+    {
+        std::lock_guard guard(d->lock);
+        d->lastPad = std::chrono::steady_clock::now();
+        if (d->pads.size() >= kMaxStreams) {
+            ++d->leftOut;
+            return;
+        }
+        d->pads.push_back(GST_PAD(gst_object_ref(pad)));
+    }
     DrainIntoFakeSink(d->pipeline, pad);
-    std::lock_guard guard(d->lock);
-    d->pads.push_back(GST_PAD(gst_object_ref(pad)));
-    d->lastPad = std::chrono::steady_clock::now();
 }
 
 void OnNoMorePads(GstElement*, gpointer data) {
@@ -75,7 +82,7 @@ void DrainIntoFakeSink(GstElement* bin, GstPad* pad) {
 
 Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainStep>& upstream,
                                                        const std::string& demuxFactory,
-                                                       int timeoutMs) {
+                                                       int timeoutMs, size_t* leftOut) {
     EnsureGstInitialized();
     Discovery d;
     d.pipeline = gst_pipeline_new("quova-discovery");
@@ -181,6 +188,7 @@ Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainSt
             g_free(text);
             gst_caps_unref(caps);
         }
+        if (leftOut) *leftOut = d.leftOut;
     }
     gst_element_set_state(d.pipeline, GST_STATE_NULL);
     for (GstPad* p : d.pads) gst_object_unref(p);

@@ -34,13 +34,20 @@ void DrainIntoFakeSink(GstElement* bin, GstPad* pad);
 // ones take their place.
 void StreamsAware(GstElement* bin);
 
+// The most streams of one demuxer a graph takes, and a listing lists: each
+// taken stream gets a queue and a thread, and a crafted file can announce
+// thousands. Real films carry a few dozen at most.
+inline constexpr size_t kMaxStreams = 128;
+
 // The output streams a demuxer creates for the data of `upstream`, in the
-// order it creates them. Runs a private throw-away pipeline with a fake sink
-// on each stream and stops as soon as every stream's caps are known (at most
+// order it creates them, the first kMaxStreams of them (`leftOut`, where
+// given, counts the others, whose data flow nowhere). Runs a private throw-away pipeline with a
+// fake sink on each stream and stops as soon as every stream's caps are known (at most
 // `timeoutMs`). Fails with the GStreamer error's result when the data cannot
 // be read or split.
 Outcome<std::vector<DiscoveredStream>> DiscoverStreams(const std::vector<ChainStep>& upstream,
                                                        const std::string& demuxFactory,
-                                                       int timeoutMs = 4000);
+                                                       int timeoutMs = 4000,
+                                                       size_t* leftOut = nullptr);
 
 }  // namespace quova::engine

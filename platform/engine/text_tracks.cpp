@@ -11,11 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <mutex>
+#include <new>
+#include <optional>
 #include <thread>
 #include <utility>
 
 #include "platform/engine/gst_init.h"
+#include "platform/engine/stream_discovery.h"
 #include "platform/engine/stream_memo.h"
 
 namespace quova::engine {
@@ -213,9 +217,14 @@ std::vector<bool> MatroskaForcedSubtitles(const std::filesystem::path& file) {
     return forced;
 }
 
-// The fonts among the attachments the demuxer sent down `pad` as tags.
+// The most bytes of fonts taken from one file; fonts past it are left out.
+constexpr size_t kMaxFontBytes = 128u << 20;
+
+// The fonts among the attachments the demuxer sent down `pad` as tags, up
+// to kMaxFontBytes.
 std::vector<FontAttachment> FontsOf(GstPad* pad) {
     std::vector<FontAttachment> fonts;
+    size_t taken = 0;
     for (guint k = 0;; ++k) {
         GstEvent* event = gst_pad_get_sticky_event(pad, GST_EVENT_TAG, k);
         if (!event) break;
@@ -239,7 +248,9 @@ std::vector<FontAttachment> FontsOf(GstPad* pad) {
                               lowerName.ends_with(".ttf") || lowerName.ends_with(".otf") ||
                               lowerName.ends_with(".ttc");
             GstMapInfo map;
-            if (font && buffer && info && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            const bool room = buffer && gst_buffer_get_size(buffer) <= kMaxFontBytes - taken;
+            if (font && room && info && gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+                taken += map.size;
                 FontAttachment attachment;
                 attachment.bytes.assign(reinterpret_cast<const char*>(map.data), map.size);
                 gst_buffer_unmap(buffer, &map);
@@ -269,6 +280,9 @@ int SubtitlePadIndex(GstPad* pad) {
 
 // --- Listing
 
+// What the listing's streaming threads and the listing share. The demuxer's
+// signals and probes each own a reference, so it lives as long as the last
+// of them may still run, whatever way the listing ends.
 struct Listing {
     std::mutex lock;
     std::condition_variable changed;
@@ -281,8 +295,44 @@ struct Listing {
     bool noMorePads = false;
 };
 
+using SharedListing = std::shared_ptr<Listing>;
+
+Listing* ListingOf(gpointer data) {
+    return static_cast<SharedListing*>(data)->get();
+}
+
+gpointer ShareListing(const SharedListing& l) {
+    return new SharedListing(l);
+}
+
+void ReleaseListing(gpointer data, GClosure* = nullptr) {
+    delete static_cast<SharedListing*>(data);
+}
+
+// Stops the listing's pipeline and lets its pads go on every way out of the
+// listing: a pad's probe owns the listing, which owns the pad.
+class ListingPipeline {
+  public:
+    explicit ListingPipeline(SharedListing l) : l_(std::move(l)) {}
+    ~ListingPipeline() {
+        gst_element_set_state(l_->pipeline, GST_STATE_NULL);
+        std::vector<Listing::Stream> streams;
+        {
+            std::lock_guard guard(l_->lock);
+            streams.swap(l_->streams);
+        }
+        for (auto& s : streams) gst_object_unref(s.pad);
+        gst_object_unref(l_->pipeline);
+    }
+    ListingPipeline(const ListingPipeline&) = delete;
+    ListingPipeline& operator=(const ListingPipeline&) = delete;
+
+  private:
+    SharedListing l_;
+};
+
 GstPadProbeReturn OnListedData(GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-    auto* l = static_cast<Listing*>(data);
+    Listing* l = ListingOf(data);
     if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
         const GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
         if (GST_EVENT_TYPE(event) != GST_EVENT_GAP && GST_EVENT_TYPE(event) != GST_EVENT_EOS)
@@ -296,26 +346,36 @@ GstPadProbeReturn OnListedData(GstPad* pad, GstPadProbeInfo* info, gpointer data
 }
 
 void OnListedPad(GstElement*, GstPad* pad, gpointer data) {
-    auto* l = static_cast<Listing*>(data);
+    Listing* l = ListingOf(data);
     if (!IsTextPad(pad)) return;
+    {
+        // As many as a graph takes streams; the graph tells of the others.
+        std::lock_guard guard(l->lock);
+        if (l->streams.size() >= kMaxStreams) return;
+    }
     DrainIntoFakeSink(l->pipeline, pad);
     gst_pad_add_probe(pad,
                       static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
                                                    GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
-                      OnListedData, l, nullptr);
+                      OnListedData, ShareListing(*static_cast<SharedListing*>(data)),
+                      [](gpointer d) { ReleaseListing(d); });
     std::lock_guard guard(l->lock);
     l->streams.push_back({GST_PAD(gst_object_ref(pad))});
     l->changed.notify_all();
 }
 
 void OnListedNoMorePads(GstElement*, gpointer data) {
-    auto* l = static_cast<Listing*>(data);
+    Listing* l = ListingOf(data);
     std::lock_guard guard(l->lock);
     l->noMorePads = true;
     l->changed.notify_all();
 }
 
-TextTrackInfo DescribePad(GstPad* pad, int number, const std::vector<bool>& forced) {
+// `fonts` are the file's, read from the first styled stream's pad and shared
+// by every styled stream: a file's attachments are the same on every pad.
+TextTrackInfo DescribePad(
+    GstPad* pad, int number, const std::vector<bool>& forced,
+    std::optional<std::shared_ptr<const std::vector<FontAttachment>>>& fonts) {
     TextTrackInfo info;
     info.number = number;
     if (const int index = SubtitlePadIndex(pad);
@@ -330,9 +390,13 @@ TextTrackInfo DescribePad(GstPad* pad, int number, const std::vector<bool>& forc
         gst_caps_unref(caps);
     }
     if (info.kind == TextTrackKind::Styled) {
-        auto fonts = FontsOf(pad);
-        if (!fonts.empty())
-            info.fonts = std::make_shared<const std::vector<FontAttachment>>(std::move(fonts));
+        if (!fonts) {
+            auto read = FontsOf(pad);
+            fonts.emplace(read.empty() ? nullptr
+                                       : std::make_shared<const std::vector<FontAttachment>>(
+                                             std::move(read)));
+        }
+        info.fonts = *fonts;
     }
     if (GstEvent* start = gst_pad_get_sticky_event(pad, GST_EVENT_STREAM_START, 0)) {
         GstStreamFlags flags = GST_STREAM_FLAG_NONE;
@@ -382,21 +446,24 @@ std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int
         }
         if (!any) return {};
     }
-    Listing l;
+    const auto shared = std::make_shared<Listing>();
+    Listing& l = *shared;
     l.pipeline = gst_pipeline_new("text-track-listing");
+    const ListingPipeline running(shared);
     GstElement* source = gst_element_factory_make("filesrc", nullptr);
     GstElement* demux = gst_element_factory_make(demuxName, nullptr);
     if (!source || !demux) {
         if (source) gst_object_unref(source);
         if (demux) gst_object_unref(demux);
-        gst_object_unref(l.pipeline);
         return {};
     }
     g_object_set(source, "location", file.c_str(), nullptr);
     gst_bin_add_many(GST_BIN(l.pipeline), source, demux, nullptr);
     gst_element_link(source, demux);
-    g_signal_connect(demux, "pad-added", G_CALLBACK(OnListedPad), &l);
-    g_signal_connect(demux, "no-more-pads", G_CALLBACK(OnListedNoMorePads), &l);
+    g_signal_connect_data(demux, "pad-added", G_CALLBACK(OnListedPad), ShareListing(shared),
+                          ReleaseListing, GConnectFlags(0));
+    g_signal_connect_data(demux, "no-more-pads", G_CALLBACK(OnListedNoMorePads),
+                          ShareListing(shared), ReleaseListing, GConnectFlags(0));
     GstBus* bus = gst_element_get_bus(l.pipeline);
     gst_element_set_state(l.pipeline, GST_STATE_PLAYING);
 
@@ -418,19 +485,21 @@ std::vector<TextTrackInfo> ListTextTracks(const std::filesystem::path& file, int
         }
         if (std::chrono::steady_clock::now() >= until) break;
     }
+    gst_object_unref(bus);
     std::vector<TextTrackInfo> tracks;
-    const std::vector<bool> forced = std::string_view(demuxName) == "matroskademux"
-                                         ? MatroskaForcedSubtitles(file)
-                                         : std::vector<bool>{};
-    {
+    // A file the memory there is cannot describe lists nothing; the film
+    // plays without its subtitle streams.
+    try {
+        const std::vector<bool> forced = std::string_view(demuxName) == "matroskademux"
+                                             ? MatroskaForcedSubtitles(file)
+                                             : std::vector<bool>{};
+        std::optional<std::shared_ptr<const std::vector<FontAttachment>>> fonts;
         std::lock_guard guard(l.lock);
         for (size_t k = 0; k < l.streams.size(); ++k)
-            tracks.push_back(DescribePad(l.streams[k].pad, static_cast<int>(k), forced));
+            tracks.push_back(DescribePad(l.streams[k].pad, static_cast<int>(k), forced, fonts));
+    } catch (const std::bad_alloc&) {
+        tracks.clear();
     }
-    gst_element_set_state(l.pipeline, GST_STATE_NULL);
-    for (auto& s : l.streams) gst_object_unref(s.pad);
-    gst_object_unref(bus);
-    gst_object_unref(l.pipeline);
     return tracks;
 }
 

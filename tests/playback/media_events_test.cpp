@@ -5,6 +5,9 @@
 #include "graph/graph_state.h"
 #include "platform/engine/filter_graph.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/subtitle_media.h"
+#include "tests/support/temp_dir.h"
+#include "text/osd.h"
 
 namespace quova {
 namespace {
@@ -42,6 +45,22 @@ TEST(MediaEvents, AnErrorOrAnAbortEndsTheMediumWithACodeTheEndOfTheStreamWithNon
     g.GraphBuilder.reset();
     g.MediaComplete = false;
     g.MediaError = S_OK;
+}
+
+// A file announcing thousands of streams plays the first ones, each with a
+// queue and a thread, and the user is told how many were left out.
+TEST(MediaEvents, AFileOfThousandsOfStreamsTellsHowManyItLeftOut) {
+    testing::FakeUi ui;
+    testing::TempDir dir;
+    testing::WriteMatroskaWithSubtitleTrack(dir / "many.mkv", "S_TEXT/UTF8", {{0.5, 1.0, "one"}},
+                                            2.0, 2007);
+    GraphSession& g = Graph();
+    g.GraphBuilder = std::make_unique<FilterGraph>();
+    g.GraphBuilder->RenderFile((dir / "many.mkv").string());
+    OsdMessage.clear();
+    HandleMediaEvents();
+    EXPECT_EQ(OsdMessage, "too many streams in this file: 1879 left out");
+    g.GraphBuilder.reset();
 }
 
 }  // namespace

@@ -207,7 +207,7 @@ void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& 
                            const std::string& codecPrivate, const std::string& attachments,
                            const std::vector<MadeCue>& cues,
                            const std::function<std::string(const MadeCue&, int)>& payload,
-                           double length = 0) {
+                           double length = 0, int trackCount = 1) {
     const std::string ebml =
         Element(0x1A45DFA3, Unsigned(0x4286, 1) + Unsigned(0x42F7, 1) + Unsigned(0x42F2, 4) +
                                 Unsigned(0x42F3, 8) + Element(0x4282, "matroska") +
@@ -224,12 +224,15 @@ void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& 
     const std::string info =
         Element(0x1549A966, Unsigned(0x2AD7B1, 1000000) + Element(0x4489, duration) +
                                 Element(0x4D80, "quova-test") + Element(0x5741, "quova-test"));
-    const std::string tracks = Element(
-        0x1654AE6B,
-        Element(0xAE, Unsigned(0xD7, 1) + Unsigned(0x73C5, 1) + Unsigned(0x83, 0x11) +
-                          Element(0x86, codecId) +
-                          (codecPrivate.empty() ? std::string() : Element(0x63A2, codecPrivate)) +
-                          Element(0x22B59C, "eng")));
+    std::string entries;
+    for (int number = 1; number <= trackCount; ++number)
+        entries += Element(
+            0xAE, Unsigned(0xD7, static_cast<std::uint64_t>(number)) +
+                      Unsigned(0x73C5, static_cast<std::uint64_t>(number)) + Unsigned(0x83, 0x11) +
+                      Element(0x86, codecId) +
+                      (codecPrivate.empty() ? std::string() : Element(0x63A2, codecPrivate)) +
+                      Element(0x22B59C, "eng"));
+    const std::string tracks = Element(0x1654AE6B, entries);
     std::string blocks;
     int index = 0;
     for (const MadeCue& cue : cues) {
@@ -254,15 +257,17 @@ void WriteHandMadeMatroska(const std::filesystem::path& out, const std::string& 
 
 void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
                                    const std::vector<MadeCue>& cues, const std::string& fontName,
-                                   const std::string& font) {
+                                   const std::string& font, int tracks) {
     const std::string attachments =
         Element(0x1941A469, Element(0x61A7, Element(0x466E, fontName) +
                                                 Element(0x4660, "application/x-truetype-font") +
                                                 Element(0x465C, font) + Unsigned(0x46AE, 1)));
-    WriteHandMadeMatroska(out, "S_TEXT/ASS", header, attachments, cues,
-                          [](const MadeCue& cue, int readOrder) {
-                              return std::to_string(readOrder) + ",0,Default,,0,0,0,," + cue.text;
-                          });
+    WriteHandMadeMatroska(
+        out, "S_TEXT/ASS", header, attachments, cues,
+        [](const MadeCue& cue, int readOrder) {
+            return std::to_string(readOrder) + ",0,Default,,0,0,0,," + cue.text;
+        },
+        0, tracks);
 }
 
 std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
@@ -336,9 +341,10 @@ std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, in
 }
 
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
-                                    const std::vector<MadeCue>& cues, double seconds) {
+                                    const std::vector<MadeCue>& cues, double seconds, int tracks) {
     WriteHandMadeMatroska(
-        out, codecId, {}, {}, cues, [](const MadeCue& cue, int) { return cue.text; }, seconds);
+        out, codecId, {}, {}, cues, [](const MadeCue& cue, int) { return cue.text; }, seconds,
+        tracks);
 }
 
 std::string PgsSetComposingOneObject(int frameWidth, int frameHeight, int objectWidth,

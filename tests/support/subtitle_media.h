@@ -62,17 +62,20 @@ std::string PgsSetComposingOneObject(int frameWidth, int frameHeight, int object
 // (e.g. "S_HDMV/PGS", which matroskamux 1.22 does not take) and `cues` whose
 // text are the blocks' bytes as written; a cue whose end is below 0 gets no
 // duration. The header gives `seconds` as the length where it is given, else
-// the last end.
+// the last end. With `tracks` above 1, as many tracks of the same codec follow
+// the first, without blocks.
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
-                                    const std::vector<MadeCue>& cues, double seconds = 0);
+                                    const std::vector<MadeCue>& cues, double seconds = 0,
+                                    int tracks = 1);
 
 // Writes a Matroska file by hand (matroskamux 1.22 writes no attachments): one
 // ASS track with `header` as its script and `cues` (event text fields), and
 // `font` attached as `fontName` (application/x-truetype-font) before the
-// first cluster, as mkvmerge places attachments.
+// first cluster, as mkvmerge places attachments. With `tracks` above 1, as
+// many ASS tracks with the same script follow the first, without events.
 void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::string& header,
                                    const std::vector<MadeCue>& cues, const std::string& fontName,
-                                   const std::string& font);
+                                   const std::string& font, int tracks = 1);
 
 // Writes a Matroska file: MJPEG video (320x240, black, `framerate` as
 // GStreamer writes it, "10/1") `seconds` long and the subtitle tracks in the

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/engine/filter_graph.h"
+#include "platform/engine/stream_discovery.h"
 #include "platform/engine/styled_cue_renderer.h"
 #include "platform/engine/video_renderer.h"
 #include "tests/app/qt_support.h"
@@ -590,6 +591,40 @@ int PixelsApart(const QImage& a, const QImage& b) {
         for (int x = 0; x < a.width(); ++x)
             if (std::abs(qAlpha(a.pixel(x, y)) - qAlpha(b.pixel(x, y))) > 64) ++count;
     return count;
+}
+
+TEST(StyledCueFonts, StyledTracksShareOneCopyOfTheFileFonts) {
+    testing::LimitAddressSpace(std::size_t{8} << 30);
+    // 120 styled tracks and one 10 MiB font: a copy per track would be 1.2 GiB.
+    const std::string font(std::size_t{10} << 20, 'f');
+    testing::TempDir dir;
+    testing::WriteMatroskaWithAttachedFont(dir / "fonts.mkv",
+                                           testing::AssScriptHeader("&H0000FF00"),
+                                           {{0.5, 1.0, "A"}}, "big.ttf", font, 120);
+    testing::ResetPeakMemory();
+    const std::size_t before = testing::PeakResidentBytes();
+    const auto tracks = engine::ListTextTracks(dir / "fonts.mkv", 20000);
+    ASSERT_EQ(tracks.size(), 120u);
+    ASSERT_TRUE(tracks[0].fonts);
+    ASSERT_EQ(tracks[0].fonts->size(), 1u);
+    EXPECT_EQ(tracks[0].fonts->front().bytes.size(), font.size());
+    for (const auto& track : tracks) EXPECT_EQ(track.fonts, tracks[0].fonts) << track.number;
+    EXPECT_LT(testing::PeakResidentBytes() - before, std::size_t{400} << 20);
+}
+
+TEST(TextTrackListing, AFileOfThousandsOfStreamsHasItsFirstOnesListedAndLinked) {
+    testing::TempDir dir;
+    testing::WriteMatroskaWithSubtitleTrack(dir / "many.mkv", "S_TEXT/UTF8", {{0.5, 1.0, "one"}},
+                                            2.0, 2007);
+    const auto tracks = engine::ListTextTracks(dir / "many.mkv", 20000);
+    EXPECT_EQ(tracks.size(), engine::kMaxStreams);
+    std::size_t leftOut = 0;
+    const auto streams = engine::DiscoverStreams(
+        {{"filesrc", {{"location", (dir / "many.mkv").string()}}, "", "src"}}, "matroskademux",
+        20000, &leftOut);
+    ASSERT_TRUE(streams.ok());
+    EXPECT_EQ(streams.value.size(), engine::kMaxStreams);
+    EXPECT_EQ(leftOut, 2007 - engine::kMaxStreams);
 }
 
 TEST(StyledCueFonts, AFontTheFileCarriesDrawsTheCue) {
