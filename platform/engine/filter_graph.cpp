@@ -184,6 +184,7 @@ Outcome<FilterPtr> FilterGraph::AddSourceFilter(const std::string& fileName,
     FilterPtr filter;
     if (IsNetworkAddress(fileName)) {
         EnsureGstInitialized();
+        if (!networkMedium_) networkMedium_ = std::make_unique<NetworkMediumScope>();
         GstElement* reader =
             gst_element_make_from_uri(GST_URI_SRC, fileName.c_str(), nullptr, nullptr);
         if (!reader) return {VFW_E_CANNOT_LOAD_SOURCE_FILTER, nullptr};

@@ -18,6 +18,7 @@
 #include "platform/engine/filter.h"
 #include "platform/engine/graph_events.h"
 #include "platform/engine/guid.h"
+#include "platform/engine/local_file_guard.h"
 #include "platform/engine/result.h"
 #include "platform/engine/stream_discovery.h"
 
@@ -249,6 +250,8 @@ class FilterGraph {
     GstElement* pipeline_ = nullptr;
     GstElement* parking_ = nullptr;
     std::unique_ptr<QObject> bridge_;
+    // Held while the graph reads a network medium: nothing local opens meanwhile.
+    std::unique_ptr<NetworkMediumScope> networkMedium_;
     // Bus messages handed over by the streaming threads, in order.
     std::mutex busLock_;
     std::condition_variable busArrived_;

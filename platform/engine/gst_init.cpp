@@ -3,6 +3,8 @@
 #include <gio/gio.h>
 #include <gst/gst.h>
 
+#include "platform/engine/local_file_guard.h"
+
 namespace quova::engine {
 
 void EnsureGstInitialized() {
@@ -13,6 +15,7 @@ void EnsureGstInitialized() {
     // only once the registry stands, holding other callers back meanwhile.
     static const bool initialized = [] {
         gst_init(nullptr, nullptr);
+        RegisterLocalFileGuard();
         return true;
     }();
     (void)initialized;

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QThread>
 #include <QWidget>
+
+#include <atomic>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
@@ -15,6 +22,7 @@
 #include "graph/multiple_audio.h"
 #include "graph/open_counter.h"
 #include "platform/engine/graph_registration.h"
+#include "platform/engine/local_file_guard.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
@@ -332,6 +340,69 @@ TEST_F(OpenMediaTest, ADashStreamOverHttpPlaysWithItsLengthAndSeeks) {
     std::filesystem::create_directories(served);
     media::Dash(served, 6.0);
     ExpectAnAdaptiveStreamPlaysAndSeeks(served, "index.mpd");
+}
+
+// Polls FIFOs from a thread of its own: a reader opening one would let a
+// writer open it without waiting, which is how the test sees a local file
+// being opened at all (nothing is ever written to them).
+class FifoWatch {
+  public:
+    explicit FifoWatch(std::vector<std::filesystem::path> fifos) : fifos_(std::move(fifos)) {
+        for (const auto& fifo : fifos_) EXPECT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+        thread_ = std::thread([this] {
+            while (!stop_.load()) {
+                for (const auto& fifo : fifos_) {
+                    const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0) {
+                        opened_.store(true);
+                        close(fd);
+                    }
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+    ~FifoWatch() {
+        stop_.store(true);
+        thread_.join();
+    }
+    bool Opened() const { return opened_.load(); }
+
+  private:
+    std::vector<std::filesystem::path> fifos_;
+    std::atomic<bool> stop_{false}, opened_{false};
+    std::thread thread_;
+};
+
+// A remote play list naming a local segment, or a local key for a served
+// segment, opens nothing local: the medium fails with the address named.
+TEST_F(OpenMediaTest, ARemoteListNamingLocalFilesOpensNothingLocal) {
+    const auto served = dir_ / "served";
+    std::filesystem::create_directories(served);
+    media::Hls(served, 2.0);
+    const auto segmentFifo = dir_ / "segment.ts";
+    const auto keyFifo = dir_ / "key.bin";
+    FifoWatch watch({segmentFifo, keyFifo});
+    const auto list = [](const std::string& key, const std::string& segment) {
+        return "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:2\n#EXT-X-MEDIA-SEQUENCE:0\n" +
+               key + "#EXTINF:2.0,\n" + segment + "\n#EXT-X-ENDLIST\n";
+    };
+    std::ofstream(served / "local-segment.m3u8") << list("", "file://" + segmentFifo.string());
+    std::ofstream(served / "local-key.m3u8") << list(
+        "#EXT-X-KEY:METHOD=AES-128,URI=\"file://" + keyFifo.string() + "\"\n", "segment00000.ts");
+    quova::testing::HttpServer server(served);
+    ASSERT_TRUE(server.Running());
+    for (const char* name : {"local-segment.m3u8", "local-key.m3u8"}) {
+        quova::testing::MessageBoxLog boxes;
+        OpenMedia(server.Address(name));
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_FALSE(watch.Opened()) << name;
+        ReleaseGraph();
+    }
+    // Local files open again once the network medium is gone.
+    EXPECT_FALSE(engine::LocalFilesRefused());
 }
 
 TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
