@@ -270,74 +270,86 @@ void WriteMatroskaWithAttachedFont(const std::filesystem::path& out, const std::
         0, tracks);
 }
 
+namespace {
+
+void AppendBe16(std::string& to, int value) {
+    to += static_cast<char>((value >> 8) & 0xFF);
+    to += static_cast<char>(value & 0xFF);
+}
+
+std::string PgsSegment(int type, const std::string& payload) {
+    std::string out(1, static_cast<char>(type));
+    AppendBe16(out, static_cast<int>(payload.size()));
+    return out + payload;
+}
+
+// A PGS object segment: object 0, version 0, first and last fragment, the
+// length with the four bytes of the size, the size, then each line one run
+// of colour 1 (0, 0b11 and a 14-bit length, 1) and an end of line (0 0).
+std::string PgsObjectSegment(int width, int height) {
+    std::string rle;
+    for (int row = 0; row < height; ++row) {
+        rle += '\x00';
+        rle += static_cast<char>(0xC0 | (width >> 8));
+        rle += static_cast<char>(width & 0xFF);
+        rle += '\x01';
+        rle += std::string(2, '\0');
+    }
+    std::string ods;
+    AppendBe16(ods, 0);
+    ods += '\x00';
+    ods += '\xC0';
+    const size_t length = rle.size() + 4;
+    ods += static_cast<char>((length >> 16) & 0xFF);
+    ods += static_cast<char>((length >> 8) & 0xFF);
+    ods += static_cast<char>(length & 0xFF);
+    AppendBe16(ods, width);
+    AppendBe16(ods, height);
+    return PgsSegment(0x15, ods + rle);
+}
+
+}  // namespace
+
 std::string PgsDisplaySetBytes(int frameWidth, int frameHeight, int x, int y, int width, int height,
                                int luma, int cr, int cb, bool forced) {
-    const auto be16 = [](std::string& to, int value) {
-        to += static_cast<char>((value >> 8) & 0xFF);
-        to += static_cast<char>(value & 0xFF);
-    };
-    const auto segment = [&be16](int type, const std::string& payload) {
-        std::string out(1, static_cast<char>(type));
-        be16(out, static_cast<int>(payload.size()));
-        return out + payload;
-    };
     const bool composes = width > 0 && height > 0;
     // PCS: frame, frame rate, composition number, state (epoch start),
     // palette update, palette 0, objects; each object 0 in window 0.
     std::string pcs;
-    be16(pcs, frameWidth);
-    be16(pcs, frameHeight);
+    AppendBe16(pcs, frameWidth);
+    AppendBe16(pcs, frameHeight);
     pcs += '\x10';
-    be16(pcs, 1);
+    AppendBe16(pcs, 1);
     pcs += composes ? '\x80' : '\x00';
     pcs += '\x00';
     pcs += '\x00';
     pcs += composes ? '\x01' : '\x00';
     if (composes) {
-        be16(pcs, 0);
+        AppendBe16(pcs, 0);
         pcs += '\x00';
         pcs += forced ? '\x40' : '\x00';
-        be16(pcs, x);
-        be16(pcs, y);
+        AppendBe16(pcs, x);
+        AppendBe16(pcs, y);
     }
-    std::string set = segment(0x16, pcs);
+    std::string set = PgsSegment(0x16, pcs);
     if (composes) {
         std::string wds(1, '\x01');
         wds += '\x00';
-        be16(wds, x);
-        be16(wds, y);
-        be16(wds, width);
-        be16(wds, height);
-        set += segment(0x17, wds);
+        AppendBe16(wds, x);
+        AppendBe16(wds, y);
+        AppendBe16(wds, width);
+        AppendBe16(wds, height);
+        set += PgsSegment(0x17, wds);
         // Palette 0, version 0; entry 1 the colour, opaque.
         std::string pds("\x00\x00\x01", 3);
         pds += static_cast<char>(luma);
         pds += static_cast<char>(cr);
         pds += static_cast<char>(cb);
         pds += '\xFF';
-        set += segment(0x14, pds);
-        // Each line: 0, 0b11 and a 14-bit length, colour 1; then 0 0.
-        std::string rle;
-        for (int row = 0; row < height; ++row) {
-            rle += '\x00';
-            rle += static_cast<char>(0xC0 | (width >> 8));
-            rle += static_cast<char>(width & 0xFF);
-            rle += '\x01';
-            rle += std::string(2, '\0');
-        }
-        std::string ods;
-        be16(ods, 0);
-        ods += '\x00';
-        ods += '\xC0';  // first and last fragment
-        const size_t length = rle.size() + 4;
-        ods += static_cast<char>((length >> 16) & 0xFF);
-        ods += static_cast<char>((length >> 8) & 0xFF);
-        ods += static_cast<char>(length & 0xFF);
-        be16(ods, width);
-        be16(ods, height);
-        set += segment(0x15, ods + rle);
+        set += PgsSegment(0x14, pds);
+        set += PgsObjectSegment(width, height);
     }
-    return set + segment(0x80, "");
+    return set + PgsSegment(0x80, "");
 }
 
 void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std::string& codecId,
@@ -350,63 +362,33 @@ void WriteMatroskaWithSubtitleTrack(const std::filesystem::path& out, const std:
 std::string PgsSetComposingOneObject(int frameWidth, int frameHeight, int objectWidth,
                                      int objectHeight,
                                      const std::vector<std::pair<int, int>>& places) {
-    const auto be16 = [](std::string& to, int value) {
-        to += static_cast<char>((value >> 8) & 0xFF);
-        to += static_cast<char>(value & 0xFF);
-    };
-    const auto segment = [&be16](int type, const std::string& payload) {
-        std::string out(1, static_cast<char>(type));
-        be16(out, static_cast<int>(payload.size()));
-        return out + payload;
-    };
     // PCS: frame, frame rate, composition 1, epoch start, no palette update,
     // palette 0, then object 0 in window 0 at each place.
     std::string pcs;
-    be16(pcs, frameWidth);
-    be16(pcs, frameHeight);
+    AppendBe16(pcs, frameWidth);
+    AppendBe16(pcs, frameHeight);
     pcs += '\x10';
-    be16(pcs, 1);
+    AppendBe16(pcs, 1);
     pcs += '\x80';
     pcs += '\x00';
     pcs += '\x00';
     pcs += static_cast<char>(places.size());
     for (const auto& [x, y] : places) {
-        be16(pcs, 0);
+        AppendBe16(pcs, 0);
         pcs += '\x00';
         pcs += '\x00';
-        be16(pcs, x);
-        be16(pcs, y);
+        AppendBe16(pcs, x);
+        AppendBe16(pcs, y);
     }
     std::string wds(1, '\x01');
     wds += '\x00';
-    be16(wds, 0);
-    be16(wds, 0);
-    be16(wds, frameWidth);
-    be16(wds, frameHeight);
+    AppendBe16(wds, 0);
+    AppendBe16(wds, 0);
+    AppendBe16(wds, frameWidth);
+    AppendBe16(wds, frameHeight);
     std::string pds("\x00\x00\x01\xAD\x1A\x2A\xFF", 7);
-    // Each line one run of colour 1 (0, 0b11 and a 14-bit length, 1), then 0 0.
-    std::string rle;
-    for (int row = 0; row < objectHeight; ++row) {
-        rle += '\x00';
-        rle += static_cast<char>(0xC0 | (objectWidth >> 8));
-        rle += static_cast<char>(objectWidth & 0xFF);
-        rle += '\x01';
-        rle += std::string(2, '\x00');
-    }
-    // ODS: object 0, version 0, first and last fragment, the length with the
-    // four bytes of the size, the size, the codes.
-    std::string ods;
-    be16(ods, 0);
-    ods += '\x00';
-    ods += '\xC0';
-    const size_t declared = rle.size() + 4;
-    ods += static_cast<char>((declared >> 16) & 0xFF);
-    be16(ods, static_cast<int>(declared & 0xFFFF));
-    be16(ods, objectWidth);
-    be16(ods, objectHeight);
-    ods += rle;
-    return segment(0x16, pcs) + segment(0x17, wds) + segment(0x14, pds) + segment(0x15, ods) +
-           segment(0x80, {});
+    return PgsSegment(0x16, pcs) + PgsSegment(0x17, wds) + PgsSegment(0x14, pds) +
+           PgsObjectSegment(objectWidth, objectHeight) + PgsSegment(0x80, {});
 }
 
 std::string MakeMatroskaWithSubtitles(const std::filesystem::path& out, double seconds,
