@@ -238,6 +238,9 @@ class FilterGraph {
     int WaitForState();
     std::int64_t QueryPositionNs();
     Outcome<std::int64_t> DurationNs();
+    // The length of an MPEG program stream from its streams' times; -1 when
+    // the graph reads none from a file.
+    std::int64_t ProgramStreamNs();
     double FrameRate() const;
 
     HResult RenderPin(const PinPtr& output, int depth, std::set<std::string>& used);
@@ -273,6 +276,11 @@ class FilterGraph {
     // there would only decode the same picture again.
     std::int64_t restingNs_ = -1;
     double rate_ = 1.0;
+    // The program stream last measured, by its file name.
+    struct {
+        std::string path;
+        std::int64_t ns = -1;
+    } programStream_;
     // The level and balance last set, which an audio renderer takes on joining.
     int audioLevel_ = 0;
     int audioBalance_ = 0;

@@ -7,7 +7,9 @@
 #include <mutex>
 
 #include "platform/engine/audio_renderer.h"
+#include "platform/engine/file_source_filter.h"
 #include "platform/engine/filter_graph.h"
+#include "platform/engine/ps_headers.h"
 #include "platform/engine/video_renderer.h"
 
 namespace quova::engine {
@@ -28,6 +30,10 @@ gint64 EstimatedDuration(GstElement* source) {
     GstPad* out = gst_element_get_static_pad(source, "src");
     gint64 estimate = 0;
     for (int guard = 0; out && guard < 8 && estimate <= 0; ++guard) {
+        // The bytes the next element reads: a tag reader before the parser
+        // hands on the file less its tags, a cover picture's worth of no sound.
+        if (gint64 passed = 0; gst_pad_query_duration(out, GST_FORMAT_BYTES, &passed) && passed > 0)
+            bytes = passed;
         GstPad* next = gst_pad_get_peer(out);
         gst_object_unref(out);
         out = nullptr;
@@ -55,6 +61,31 @@ gint64 EstimatedDuration(GstElement* source) {
     }
     if (out) gst_object_unref(out);
     return estimate;
+}
+
+// How much of each end of a program stream is read for its times: a few
+// seconds of a DVD's bit rate, as FFmpeg reads.
+constexpr std::streamoff kProgramStreamEnds = 256 * 1024;
+
+// The length of the program stream in `path` from its streams' own times; -1
+// when it cannot be read or holds none.
+std::int64_t ProgramStreamFileNs(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return -1;
+    const std::streamoff size = in.tellg();
+    if (size <= 0) return -1;
+    const std::streamoff part = std::min(size, kProgramStreamEnds);
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(part));
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(part));
+    auto read = [&in](std::streamoff at, std::vector<std::uint8_t>& into) {
+        in.seekg(at);
+        in.read(reinterpret_cast<char*>(into.data()), static_cast<std::streamsize>(into.size()));
+        return in.gcount() == static_cast<std::streamsize>(into.size());
+    };
+    if (!read(0, head) || !read(size - part, tail)) return -1;
+    const std::int64_t ticks =
+        ProgramStreamLength(head.data(), head.size(), tail.data(), tail.size());
+    return ticks < 0 ? -1 : ticks * GST_SECOND / 90000;
 }
 
 }  // namespace
@@ -318,6 +349,7 @@ Outcome<std::int64_t> FilterGraph::ConvertTimeFormat(std::int64_t value, const G
 Outcome<std::int64_t> FilterGraph::DurationNs() {
     HResult hr = Realise();
     if (Failed(hr)) return {hr, 0};
+    if (const std::int64_t ns = ProgramStreamNs(); ns > 0) return {S_OK, ns};
     gint64 duration = 0;
     if (gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &duration) && duration >= 0)
         return {S_OK, duration};
@@ -330,8 +362,34 @@ Outcome<std::int64_t> FilterGraph::DurationNs() {
     return {E_NOTIMPL, 0};
 }
 
+std::int64_t FilterGraph::ProgramStreamNs() {
+    // GStreamer's program-stream demuxer tells the span of its pack clocks,
+    // which end before the last pictures and sounds do; the streams' own
+    // times say how long the file plays.
+    const FileSourceFilter* file = nullptr;
+    for (const FilterPtr& f : filters_)
+        if (auto* source = dynamic_cast<const FileSourceFilter*>(f.get()); source && f->IsSource())
+            file = source;
+    if (!file || file->FileName().empty()) return -1;
+    if (file->FileName() == programStream_.path) return programStream_.ns;
+    bool programStream = false;
+    GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline_));
+    GValue item = G_VALUE_INIT;
+    while (!programStream && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        GstElementFactory* factory =
+            gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        programStream = factory && std::string_view(GST_OBJECT_NAME(factory)) == "mpegpsdemux";
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    programStream_ = {file->FileName(), programStream ? ProgramStreamFileNs(file->FileName()) : -1};
+    return programStream_.ns;
+}
+
 bool FilterGraph::DurationIsEstimate() {
     if (!realised_) return false;
+    if (ProgramStreamNs() > 0) return false;
     gint64 stated = 0;
     if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &stated) || stated < 0)
         return DurationNs().ok();  // the byte-rate fallback above

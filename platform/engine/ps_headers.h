@@ -13,4 +13,14 @@ namespace quova::engine {
 // end the list where they break.
 std::vector<std::uint8_t> AnnouncedProgramStreams(const std::uint8_t* data, std::size_t size);
 
+// How long an MPEG program stream plays, in 90 kHz clock ticks: from the
+// earliest presentation time of any stream in `head` (the file's start) to
+// the end of the last access unit in `tail` (its last bytes), the latest of
+// all streams. A pack's clock runs ahead of what it carries, so the distance
+// between the first and last pack clocks falls short by the multiplexer's
+// delay. The frame rate and audio frame lengths come from the elementary
+// streams' own headers in `head`. -1 when either part holds no time.
+std::int64_t ProgramStreamLength(const std::uint8_t* head, std::size_t headSize,
+                                 const std::uint8_t* tail, std::size_t tailSize);
+
 }  // namespace quova::engine

@@ -132,6 +132,35 @@ TEST_F(OpenMediaTest, AnOggFileOpensAndPlaysToTheEnd) {
     ExpectPlaysToTheEnd(2.0, true);
 }
 
+// The length shown and played is the data's, as FFmpeg reads it: a cover
+// picture in the MP3's tag is not sound, and an MPEG program stream lasts to
+// the end of its last frame, not to its last pack's clock.
+TEST_F(OpenMediaTest, LengthsAgreeWithFfprobeToAFrame) {
+    struct Case {
+        std::filesystem::path file;
+        double frame;  // seconds
+    };
+    const Case cases[] = {
+        {media::Mp3WithCover(dir_ / "cover.mp3", 2.4, 300), 1152.0 / 44100},
+        {media::MpegPsVideoFrames(dir_ / "frames.mpg", 190), 1.0 / 25},
+        {media::MpegPs(dir_ / "clip.mpg", 7.6), 1.0 / 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.filename().string());
+        const double probed = media::FfprobeSeconds(c.file);
+        ASSERT_GT(probed, 0) << "ffprobe is needed";
+        quova::testing::MessageBoxLog boxes;
+        OpenMedia(c.file.string());
+        ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
+        const GraphSession& g = Graph();
+        ASSERT_TRUE(g.GraphBuilder);
+        EXPECT_NEAR(g.Duration, probed, c.frame);
+        ASSERT_TRUE(PlaysToItsEnd());
+        EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, probed, 2 * c.frame);
+        EXPECT_NEAR(g.GraphBuilder->Duration().value, probed, c.frame);
+    }
+}
+
 TEST_F(OpenMediaTest, AMissingFileSaysMediaNotFoundAndLeavesTheCaptionPlain) {
     quova::testing::MessageBoxLog boxes;
     OpenMedia((dir_ / "gone.avi").string());

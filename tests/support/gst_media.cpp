@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -118,6 +120,59 @@ std::filesystem::path Mp3(const std::filesystem::path& out, double seconds, bool
         std::ofstream(out, std::ios::binary | std::ios::app).write(tag.data(), 128);
     }
     return out;
+}
+
+std::filesystem::path Mp3WithCover(const std::filesystem::path& out, double seconds, int side) {
+    const std::filesystem::path audio = out.string() + ".audio";
+    const std::filesystem::path cover = out.string() + ".jpg";
+    Mp3(audio, seconds);
+    Made("videotestsrc pattern=snow num-buffers=1 ! video/x-raw,width=" + std::to_string(side) +
+             ",height=" + std::to_string(side) + " ! jpegenc quality=95 ! filesink location=$OUT",
+         cover);
+    auto read = [](const std::filesystem::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string picture = read(cover);
+    // APIC: text encoding, MIME type, picture type 3 (front cover), empty
+    // description, the picture.
+    std::string apic = std::string(1, '\0') + "image/jpeg" + '\0' + '\3' + '\0' + picture;
+    auto be32 = [](std::size_t n) {
+        return std::string{static_cast<char>(n >> 24), static_cast<char>(n >> 16),
+                           static_cast<char>(n >> 8), static_cast<char>(n)};
+    };
+    const std::string frame = "APIC" + be32(apic.size()) + std::string(2, '\0') + apic;
+    // The tag's size is synch-safe: seven bits a byte.
+    const std::size_t n = frame.size();
+    const std::string header =
+        std::string("ID3\3\0\0", 6) +
+        std::string{static_cast<char>((n >> 21) & 0x7f), static_cast<char>((n >> 14) & 0x7f),
+                    static_cast<char>((n >> 7) & 0x7f), static_cast<char>(n & 0x7f)};
+    std::ofstream(out, std::ios::binary) << header << frame << read(audio);
+    std::filesystem::remove(audio);
+    std::filesystem::remove(cover);
+    return out;
+}
+
+std::filesystem::path MpegPsVideoFrames(const std::filesystem::path& out, int frames) {
+    return Made("videotestsrc pattern=smpte num-buffers=" + std::to_string(frames) +
+                    " ! video/x-raw,width=320,height=240,framerate=25/1 ! videoconvert ! "
+                    "mpeg2enc format=0 ! mpegpsmux ! filesink location=$OUT",
+                out);
+}
+
+double FfprobeSeconds(const std::filesystem::path& file) {
+    const std::string command =
+        "ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 '" + file.string() +
+        "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char line[64] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    pclose(pipe);
+    char* end = nullptr;
+    const double seconds = read ? std::strtod(line, &end) : -1;
+    return read && end != line ? seconds : -1;
 }
 
 std::filesystem::path OggVorbis(const std::filesystem::path& out, double seconds) {

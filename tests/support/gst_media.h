@@ -31,12 +31,20 @@ std::filesystem::path Wav(const std::filesystem::path& out, double seconds = 1.0
 // An MP3 file (MPEG-1 layer III), optionally ending in an ID3 version 1 tag.
 std::filesystem::path Mp3(const std::filesystem::path& out, double seconds = 1.0,
                           bool id3v1 = false);
+// The length ffprobe (FFmpeg, which nothing here builds on) gives `file`, in
+// seconds; a negative number when it cannot tell.
+double FfprobeSeconds(const std::filesystem::path& file);
 // A variable-bit-rate MP3 without a Xing or Info header, as lamemp3enc makes
 // them: `loudSeconds` of loud noise (high bit rates) and `quietSeconds` of
 // near silence (low ones), loud first or quiet first, so that the bit rate of
 // the first frames misjudges the length one way or the other.
 std::filesystem::path VbrMp3(const std::filesystem::path& out, double loudSeconds,
                              double quietSeconds, bool loudFirst);
+// An MP3 file (128 kbit/s) that starts with an ID3 version 2.3 tag holding a
+// `side` x `side` JPEG cover picture, as music shops and taggers make them.
+std::filesystem::path Mp3WithCover(const std::filesystem::path& out, double seconds, int side);
+// An MPEG program stream of MPEG-1 video only, `frames` frames at 25 fps.
+std::filesystem::path MpegPsVideoFrames(const std::filesystem::path& out, int frames);
 // An Ogg Vorbis file.
 std::filesystem::path OggVorbis(const std::filesystem::path& out, double seconds = 1.0);
 // An Ogg file with Theora video (320x240) and Vorbis audio.
