@@ -8,6 +8,7 @@
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
 #include "mediainfo/media_properties.h"
+#include "playback/dvd_navigation.h"
 #include "text/osd.h"
 
 namespace quova {
@@ -32,6 +33,21 @@ void Properties1Click(QWidget* owner) {
     in.Duration = g.Duration;
     in.DurationText = FormatSeconds(g.Duration);
     in.Figures = g.Figures;
+    if (g.MediaKind == MediaKindDvd) {
+        const DvdPlayState& disc = DvdState();
+        in.DvdInfo = static_cast<bool>(g.DvdInfo);
+        in.DvdAudioCount = static_cast<int>(disc.DvdAudioCount);
+        in.DvdEnabledAudioCount = static_cast<int>(disc.DvdEnabledAudioCount);
+        // The attributes read at the open are the first-play domain's, which
+        // often has no picture yet; the title now playing has its own.
+        engine::DVD_VideoAttributes video = g.DvdVideoAttributes;
+        if (g.DvdInfo) {
+            const auto current = g.DvdInfo->GetCurrentVideoAttributes();
+            if (current.ok() && current.value.ulSourceResolutionX > 0) video = current.value;
+        }
+        in.DvdWidth = static_cast<int>(video.ulSourceResolutionX);
+        in.DvdHeight = static_cast<int>(video.ulSourceResolutionY);
+    }
     const FilterListing listing = ListGraphFilters(g.GraphBuilder.get(), "");
     in.FilterCount = g.GraphBuilder ? static_cast<int>(g.GraphBuilder->Filters().size()) : 0;
     in.FilterList = listing.text;
