@@ -4,15 +4,19 @@
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMargins>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
 #include "app/app_state.h"
 #include "app/settings.h"
+#include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 
@@ -38,6 +42,9 @@ TQuovaAboutBox::TQuovaAboutBox(QWidget* parent) : QDialog(parent) {
     panel_->setFrameShadow(QFrame::Sunken);
     panel_->setGeometry(8, 8, 378, 218);
     panel_->setMouseTracking(true);
+    // Opaque, so that a link redrawn in its new colour does not repaint the
+    // box beneath it (whose painting cools the home-page link).
+    panel_->setAutoFillBackground(true);
     panel_->installEventFilter(this);
 
     auto* icon = new QLabel(panel_);
@@ -104,7 +111,21 @@ void TQuovaAboutBox::ShowModal() {
 void TQuovaAboutBox::showEvent(QShowEvent* event) {
     if (OpenCounter < 0) timer_->start();
     setWindowTitle("About Quova");
+    // Centred on the screen, frame and all, not over the main window where a
+    // dialog would otherwise stand.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QMargins frame = WindowFrame(this);
+        const QRect area = screen->geometry();
+        const int width = this->width() + frame.left() + frame.right();
+        const int height = this->height() + frame.top() + frame.bottom();
+        move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
+    }
     QDialog::showEvent(event);
+}
+
+void TQuovaAboutBox::paintEvent(QPaintEvent* event) {
+    if (url_->font().underline()) SetLinkLook(url_, false);
+    QDialog::paintEvent(event);
 }
 
 void TQuovaAboutBox::done(int result) {
@@ -130,6 +151,9 @@ bool TQuovaAboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
         if (watched == url_ || watched == url2_) {
             SetLinkLook(static_cast<QLabel*>(watched), true);
+            // Taken here: a move the label leaves would pass on to the
+            // panel, which cools every link.
+            return true;
         } else if (watched == panel_) {
             SetLinkLook(url_, false);
             SetLinkLook(url2_, false);

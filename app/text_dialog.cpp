@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QMargins>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 #include "graph/message_box.h"
@@ -66,10 +68,9 @@ void TOKBottomDlg::Prepare(const std::string& text, const std::string& caption) 
     }
     in.okWidth = okBtn_->width();
     in.okHeight = okBtn_->height();
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    in.frameWidth = frame.width() - client.width();
-    in.frameHeight = frame.height() - client.height();
+    const QMargins frame = WindowFrame(this);
+    in.frameWidth = frame.left() + frame.right();
+    in.frameHeight = frame.top() + frame.bottom();
     const QScreen* screen = QGuiApplication::primaryScreen();
     in.screenWidth = screen ? screen->geometry().width() : 0;
 
@@ -101,6 +102,12 @@ void TOKBottomDlg::reject() {
 
 void TOKBottomDlg::HideSideButtons() {
     for (QPushButton* button : buttons_) button->hide();
+}
+
+QMargins WindowFrame(QWidget* window) {
+    window->winId();
+    const QWindow* native = window->windowHandle();
+    return native ? native->frameMargins() : QMargins();
 }
 
 TOKBottomDlg& TextDialog() {

@@ -8,6 +8,7 @@
 #include "app/text_dialog_layout.h"
 
 class QFrame;
+class QMargins;
 class QLabel;
 class QPushButton;
 
@@ -49,6 +50,11 @@ class TOKBottomDlg : public QDialog {
 
 // The one text dialog, created on first use and kept.
 TOKBottomDlg& TextDialog();
+
+// The frame the desktop draws around top-level `window`, known once its
+// native window exists (created here when it does not yet): before the first
+// show a widget's own frame geometry is still its client area.
+QMargins WindowFrame(QWidget* window);
 
 // Shows `text` in the text dialog, modally; nothing for an empty text.
 void ShowTextDialog(const std::string& text, const std::string& caption);

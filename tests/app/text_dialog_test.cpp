@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "app/text_dialog.h"
@@ -135,6 +137,37 @@ TEST(TextDialog, EscapeClosesLikeOkLeavingNoSideButtonsForTheNextCaller) {
     EXPECT_FALSE(ModalDialogOpen());
     for (int i = 1; i <= kSideButtonCount; ++i)
         EXPECT_FALSE(dialog.SideButton(i)->isVisibleTo(&dialog)) << i;
+}
+
+// Where a window stands on the screen, measured once it is up: its frame's
+// left edge, and the left edge that centres that frame (rounded down).
+struct Placement {
+    int left = 0;
+    int centred = 0;
+    int frameWidth = 0;
+    int clientWidth = 0;
+};
+
+Placement PlacementOf(const QWidget* w) {
+    const QRect frame = w->frameGeometry();
+    const int screen = QGuiApplication::primaryScreen()->geometry().width();
+    return {frame.left(), (screen - frame.width()) / 2, frame.width(), w->width()};
+}
+
+TEST(TextDialog, StandsCentredOnTheScreenToThePixelFrameIncluded) {
+    testing::App();
+    for (const char* text : {"short", "a rather longer line of text to widen the dialog"}) {
+        SCOPED_TRACE(text);
+        Placement shown;
+        testing::OnNextModal([&shown](QWidget* w) {
+            shown = PlacementOf(w);
+            static_cast<TOKBottomDlg*>(w)->okButton()->click();
+        });
+        ShowTextDialog(text, "Caption");
+        // The test platform draws a frame: a placement that ignores it is off.
+        EXPECT_GT(shown.frameWidth, shown.clientWidth);
+        EXPECT_EQ(shown.left, shown.centred);
+    }
 }
 
 }  // namespace
