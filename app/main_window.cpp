@@ -137,6 +137,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
     bus.Next = [this] { popup_->Trigger("Next2"); };
     bus.Previous = [this] { popup_->Trigger("Previous1"); };
+    bus.Loop = [this] { popup_->Trigger("Loop1"); };
+    bus.Random = [this] { popup_->Trigger("Random1"); };
     mpris_ = new MprisService(std::move(bus), this);
     // Without a session bus the player simply is not offered there.
     mpris_->Connect(QDBusConnection::sessionBus());

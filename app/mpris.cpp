@@ -58,6 +58,10 @@ bool MprisService::Connect(QDBusConnection bus) {
     lastMetadata_ = Metadata();
     lastRate_ = Rate();
     lastVolume_ = Volume();
+    lastCanGoNext_ = CanGoNext();
+    lastCanGoPrevious_ = CanGoPrevious();
+    lastLoopStatus_ = LoopStatus();
+    lastShuffle_ = Shuffle();
     return true;
 }
 
@@ -87,6 +91,14 @@ void MprisService::Refresh() {
     if (rate != lastRate_) changed["Rate"] = lastRate_ = rate;
     const double volume = Volume();
     if (volume != lastVolume_) changed["Volume"] = lastVolume_ = volume;
+    if (const bool can = CanGoNext(); can != lastCanGoNext_)
+        changed["CanGoNext"] = lastCanGoNext_ = can;
+    if (const bool can = CanGoPrevious(); can != lastCanGoPrevious_)
+        changed["CanGoPrevious"] = lastCanGoPrevious_ = can;
+    if (const QString loop = LoopStatus(); loop != lastLoopStatus_)
+        changed["LoopStatus"] = lastLoopStatus_ = loop;
+    if (const bool shuffle = Shuffle(); shuffle != lastShuffle_)
+        changed["Shuffle"] = lastShuffle_ = shuffle;
     Announce(kPlayerInterface, changed);
 }
 
@@ -131,16 +143,55 @@ void MprisService::Stop() {
 
 void MprisService::Next() {
     if (window_.Next) window_.Next();
-    Refresh();
+    RefreshAfterCommands();
 }
 
 void MprisService::Previous() {
     if (window_.Previous) window_.Previous();
-    Refresh();
+    RefreshAfterCommands();
 }
 
-bool MprisService::CanGoOn() const {
-    return CurrentPlayList().PlayList.size() > 1;
+void MprisService::RefreshAfterCommands() {
+    // The menu's commands run after the one under way: what they change is
+    // announced after them.
+    Commands().Run([this] { Refresh(); });
+}
+
+bool MprisService::CanGoNext() const {
+    // As the "Next" command moves: a random pick anywhere in a list of
+    // several, else on to the following entry, never past the last.
+    const PlayListState& list = CurrentPlayList();
+    const int count = list.PlayListCount();
+    return count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1);
+}
+
+bool MprisService::CanGoPrevious() const {
+    const PlayListState& list = CurrentPlayList();
+    return list.PlayListCount() > 0 && list.PlayListIndex > 0;
+}
+
+QString MprisService::LoopStatus() const {
+    // One option loops whatever is played: a list of several from its first
+    // entry, a single medium from its start.
+    if (!AppSettings().LoopOn) return "None";
+    return CurrentPlayList().PlayListCount() > 1 ? "Playlist" : "Track";
+}
+
+void MprisService::SetLoopStatus(const QString& status) {
+    if (status != "None" && status != "Track" && status != "Playlist") return;
+    // The menu's command: it flips the option only while a file is open,
+    // and says so on the OSD.
+    if ((status != "None") != AppSettings().LoopOn && window_.Loop) window_.Loop();
+    RefreshAfterCommands();
+}
+
+bool MprisService::Shuffle() const {
+    return AppSettings().RandomList;
+}
+
+void MprisService::SetShuffle(bool on) {
+    if (on != AppSettings().RandomList && window_.Random) window_.Random();
+    RefreshAfterCommands();
 }
 
 void MprisService::Seek(qlonglong offsetUs) {

@@ -22,6 +22,9 @@ struct MprisWindow {
     // The play list's "Next" and "Previous" commands.
     std::function<void()> Next;
     std::function<void()> Previous;
+    // The "Loop" and "Random" commands, which flip their options.
+    std::function<void()> Loop;
+    std::function<void()> Random;
 };
 
 // The player on the session bus as org.mpris.MediaPlayer2.quova: media keys,
@@ -72,8 +75,16 @@ class MprisService : public QObject {
     qlonglong Position() const;
     bool CanSeek() const;
     bool CanPlay() const;
-    // The play list has another entry to move to.
-    bool CanGoOn() const;
+    // Whether Next and Previous would move in the play list (false when they
+    // would do nothing, as at the ends of a list that is not played at random).
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
+    // "None", or the play list ("Playlist") or the one medium ("Track")
+    // played again from the start at its end.
+    QString LoopStatus() const;
+    void SetLoopStatus(const QString& status);
+    bool Shuffle() const;
+    void SetShuffle(bool on);
     // The object path naming the open medium ("/org/mpris/MediaPlayer2/TrackList/NoTrack" when
     // none).
     QDBusObjectPath TrackId() const;
@@ -81,6 +92,7 @@ class MprisService : public QObject {
   private:
     void Announce(const QString& interface, const QVariantMap& changed);
     void OpenPending();
+    void RefreshAfterCommands();
 
     MprisWindow window_;
     QDBusConnection bus_;
@@ -89,6 +101,10 @@ class MprisService : public QObject {
     QVariantMap lastMetadata_;
     double lastRate_ = 1.0;
     double lastVolume_ = -1;
+    bool lastCanGoNext_ = false;
+    bool lastCanGoPrevious_ = false;
+    QString lastLoopStatus_;
+    bool lastShuffle_ = false;
     // The medium OpenUri was last asked for, not yet opened.
     std::string pendingOpen_;
     bool opening_ = false;
@@ -138,6 +154,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double MinimumRate READ MinimumRate)
     Q_PROPERTY(double MaximumRate READ MaximumRate)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
+    Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
     Q_PROPERTY(bool CanPlay READ CanPlay)
@@ -159,8 +177,16 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     qlonglong Position() const { return service_->Position(); }
     double MinimumRate() const { return 0.25; }
     double MaximumRate() const { return 2.0; }
-    bool CanGoNext() const { return service_->CanGoOn(); }
-    bool CanGoPrevious() const { return service_->CanGoOn(); }
+    QString LoopStatus() const { return service_->LoopStatus(); }
+    void SetLoopStatus(const QString& status) {
+        Commands().Run([s = service_, status] { s->SetLoopStatus(status); });
+    }
+    bool Shuffle() const { return service_->Shuffle(); }
+    void SetShuffle(bool on) {
+        Commands().Run([s = service_, on] { s->SetShuffle(on); });
+    }
+    bool CanGoNext() const { return service_->CanGoNext(); }
+    bool CanGoPrevious() const { return service_->CanGoPrevious(); }
     bool CanPlay() const { return service_->CanPlay(); }
     bool CanPause() const { return service_->CanPlay(); }
     bool CanSeek() const { return service_->CanSeek(); }

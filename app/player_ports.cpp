@@ -182,7 +182,9 @@ void PlayerPorts::ShowId3Tag() {
 }
 
 void PlayerPorts::SeekTo(double seconds) {
+    openingSeek_ = true;
     quova::SeekTo(seconds);
+    openingSeek_ = false;
 }
 
 void PlayerPorts::RaiseWindow() {
@@ -226,7 +228,7 @@ void PlayerPorts::ContinuePlayList() {
 }
 
 void PlayerPorts::Seeked(double seconds) {
-    if (form_.mpris_) form_.mpris_->EmitSeeked(seconds);
+    if (form_.mpris_ && !openingSeek_) form_.mpris_->EmitSeeked(seconds);
 }
 
 BookmarkSettings PlayerPorts::BookmarkOptions() {

@@ -78,6 +78,9 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     void ReportError(const std::string& text) override;
 
   private:
+    // The open's own seek to where playback starts: no seek the desktop asked
+    // for, so the media-player bus does not announce it.
+    bool openingSeek_ = false;
     TQuovaForm& form_;
 };
 

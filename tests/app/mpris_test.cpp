@@ -121,6 +121,88 @@ TEST_F(Mpris, OffersTheNameOnceAndTellsWhoItIs) {
     EXPECT_FALSE(Get("CanGoNext").toBool()) << "no play list to move on in";
 }
 
+// playerctl, a client nobody here wrote, run against the player on the
+// private bus; the player answers it from this thread's event loop.
+struct PlayerctlAnswer {
+    int exitCode = -1;
+    std::string out;
+};
+
+PlayerctlAnswer Playerctl(const QString& busAddress, const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress);
+    process.setProcessEnvironment(env);
+    process.start("playerctl", QStringList{"--player=quova"} + args);
+    if (!process.waitForStarted(5000)) return {};
+    testing::WaitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    testing::PumpEvents(100);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()).trimmed().toStdString()};
+}
+
+// What a desktop client shows of a list of three: no "previous" at the first
+// entry, no "next" at the last, the loop and random options as the menu has
+// them, and no seek announced where nobody sought.
+TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    std::vector<std::string> names;
+    for (const char* name : {"one.avi", "two.avi", "three.avi"})
+        names.push_back(testing::media::AviPcm(dir_ / name, 2.0, 1).string());
+    SetPlayList(CurrentPlayList(), names, 0, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[0]; }));
+    testing::PumpEvents(200);
+    EXPECT_TRUE(listener_.seeked.empty()) << "the open's start is no seek";
+
+    EXPECT_FALSE(Get("CanGoPrevious").toBool());
+    EXPECT_TRUE(Get("CanGoNext").toBool());
+    Playerctl(bus, {"previous"});
+    EXPECT_EQ(Graph().CurrentMediaName, names[0]);
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[1]; }));
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[2]; }));
+    testing::PumpEvents(200);
+    EXPECT_FALSE(Get("CanGoNext").toBool());
+    EXPECT_TRUE(Get("CanGoPrevious").toBool());
+    bool announced = false;
+    for (const QVariantMap& values : listener_.changed)
+        announced = announced || values.value("CanGoNext") == QVariant(false);
+    EXPECT_TRUE(announced) << "the change is announced";
+    Playerctl(bus, {"next"});
+    EXPECT_EQ(Graph().CurrentMediaName, names[2]);
+    EXPECT_TRUE(listener_.seeked.empty());
+
+    // Loop: the menu's option, shown on the OSD as its command shows it.
+    EXPECT_EQ(Playerctl(bus, {"loop"}).out, "None");
+    Playerctl(bus, {"loop", "Playlist"});
+    EXPECT_TRUE(AppSettings().LoopOn);
+    EXPECT_EQ(OsdMessage, "loop on");
+    EXPECT_EQ(Playerctl(bus, {"loop"}).out, "Playlist");
+    Playerctl(bus, {"loop", "None"});
+    EXPECT_FALSE(AppSettings().LoopOn);
+    // Random: a random pick can follow the last entry.
+    EXPECT_EQ(Playerctl(bus, {"shuffle"}).out, "Off");
+    Playerctl(bus, {"shuffle", "On"});
+    EXPECT_TRUE(AppSettings().RandomList);
+    EXPECT_EQ(Playerctl(bus, {"shuffle"}).out, "On");
+    EXPECT_TRUE(Get("CanGoNext").toBool());
+    Playerctl(bus, {"shuffle", "Off"});
+    EXPECT_FALSE(AppSettings().RandomList);
+
+    // A seek the client asks for is announced, once.
+    Playerctl(bus, {"position", "1"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return !listener_.seeked.empty(); }, 5000));
+    EXPECT_EQ(listener_.seeked.size(), 1u);
+    EXPECT_NEAR(listener_.seeked.front(), 1'000'000, 40'000);
+}
+
 TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerShows) {
     const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
     Call("OpenUri", {url});

@@ -22,6 +22,8 @@ class PrivateBus {
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
         return !address_.isEmpty();
     }
+    // The address a program outside this one is given to reach the bus.
+    const QString& Address() const { return address_; }
     QDBusConnection Connect(const QString& name) {
         names_.append(name);
         return QDBusConnection::connectToBus(address_, name);
