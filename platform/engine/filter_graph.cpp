@@ -57,17 +57,22 @@ class GraphBusBridge : public QObject {
 
     static GstBusSyncReply Sync(GstBus*, GstMessage* msg, gpointer data) {
         auto* graph = static_cast<FilterGraph*>(data);
-        bool wasEmpty = false;
         {
             std::lock_guard guard(graph->busLock_);
-            wasEmpty = graph->busQueue_.empty();
+            // A message posted while the graph goes away has no reader.
+            if (graph->busClosed_) {
+                gst_message_unref(msg);
+                return GST_BUS_DROP;
+            }
+            const bool wasEmpty = graph->busQueue_.empty();
             // Dropping the message hands its reference to the handler: the
             // queue keeps that one until the UI thread is done with it.
             graph->busQueue_.push_back(msg);
+            // Under the lock: the bridge lives as long as the bus is open.
+            if (wasEmpty && QCoreApplication::instance())
+                QCoreApplication::postEvent(graph->bridge_.get(), new QEvent(kBusEvent));
         }
         graph->busArrived_.notify_all();
-        if (wasEmpty && QCoreApplication::instance())
-            QCoreApplication::postEvent(graph->bridge_.get(), new QEvent(kBusEvent));
         return GST_BUS_DROP;
     }
 
@@ -98,8 +103,13 @@ FilterGraph::~FilterGraph() {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
-    for (GstMessage* msg : busQueue_) gst_message_unref(msg);
-    busQueue_.clear();
+    {
+        // A thread of an element may still be posting.
+        std::lock_guard guard(busLock_);
+        busClosed_ = true;
+        for (GstMessage* msg : busQueue_) gst_message_unref(msg);
+        busQueue_.clear();
+    }
     for (const FilterPtr& f : filters_) {
         for (const PinPtr& p : f->Pins()) p->setPeer(nullptr);
         if (GstElement* parent = ParentOf(f->element()))

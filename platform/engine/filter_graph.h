@@ -259,6 +259,7 @@ class FilterGraph {
     std::mutex busLock_;
     std::condition_variable busArrived_;
     std::deque<GstMessage*> busQueue_;
+    bool busClosed_ = false;  // the graph is going: messages are dropped
     std::vector<FilterPtr> filters_;
     GraphEvents events_;
     GraphState state_ = GraphState::Stopped;
