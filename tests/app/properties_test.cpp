@@ -4,18 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 
 #include "app/text_dialog.h"
 #include "graph/dvd_graph.h"
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "playback/dvd_navigation.h"
-#include "playback/media_events.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
@@ -40,20 +36,6 @@ class Properties : public testing::WindowTest {
         return text;
     }
 };
-
-// Handles Qt's events and the graph's as the window does.
-bool Pump(const std::function<bool()>& done, int ms = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
-        HandleMediaEvents();
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -83,10 +65,10 @@ TEST_F(Properties, ADiscShowsItsStreamsAndItsPicturesSourceSize) {
     OpenDvd(quova::testing::SharedDvdVolume().string());
     ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
     // Title 2: a 6 s PAL picture with English and French sound.
-    ASSERT_TRUE(Pump([] { return DvdState().DvdDomain == 1; }));
+    ASSERT_TRUE(testing::PumpPlayer([] { return DvdState().DvdDomain == 1; }));
     PlayDvdTitle(2);
-    ASSERT_TRUE(
-        Pump([] { return DvdState().DvdDomain == 3 && DvdState().DvdEnabledAudioCount == 2; }));
+    ASSERT_TRUE(testing::PumpPlayer(
+        [] { return DvdState().DvdDomain == 3 && DvdState().DvdEnabledAudioCount == 2; }));
     const std::vector<std::string> lines = Lines(ShownText());
     ASSERT_GE(lines.size(), 3u);
     // The enabled sound streams and the picture.

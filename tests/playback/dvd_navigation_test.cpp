@@ -35,16 +35,7 @@ using namespace engine;
 
 // Processes Qt events and drains the graph's events as the window would.
 bool Pump(const std::function<bool()>& done, int ms = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        QCoreApplication::processEvents();
-        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
-        HandleMediaEvents();
-        QThread::msleep(5);
-    }
-    return true;
+    return testing::PumpPlayer(done, ms);
 }
 
 class DvdPlayer : public ::testing::Test {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace quova::testing {
 
 // Whether the program has finished starting: before, opening a file or a disc
@@ -13,5 +15,9 @@ enum class Startup { InProgress, Done };
 // subtitles. With `Startup::Done` opens go through at once, as after the
 // splash has closed. The graph itself is left to its owner.
 void ResetPlayerState(Startup startup = Startup::InProgress);
+
+// Handles Qt's events and the open graph's, as the window does, until `done`
+// holds; false when `ms` pass first.
+bool PumpPlayer(const std::function<bool()>& done, int ms = 15000);
 
 }  // namespace quova::testing

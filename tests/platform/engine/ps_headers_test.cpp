@@ -80,11 +80,8 @@ Bytes Pack1() {
     return {0x00, 0x00, 0x01, 0xba, 0x21, 0x00, 0x01, 0x00, 0x01, 0x80, 0x1b, 0x91};
 }
 
-// An MPEG-2 PES packet of `stream`, with a PTS when `pts` is not negative.
-Bytes Pes2(std::uint8_t stream, std::int64_t pts, const Bytes& payload) {
-    Bytes header = {0x81, static_cast<std::uint8_t>(pts >= 0 ? 0x80 : 0x00),
-                    static_cast<std::uint8_t>(pts >= 0 ? 5 : 0)};
-    if (pts >= 0) Append(header, Pts(pts));
+// A PES packet of `stream`: its header fields, then the payload.
+Bytes Pes(std::uint8_t stream, const Bytes& header, const Bytes& payload) {
     const std::size_t length = header.size() + payload.size();
     Bytes out = {0x00,
                  0x00,
@@ -97,6 +94,14 @@ Bytes Pes2(std::uint8_t stream, std::int64_t pts, const Bytes& payload) {
     return out;
 }
 
+// An MPEG-2 PES packet, with a PTS when `pts` is not negative.
+Bytes Pes2(std::uint8_t stream, std::int64_t pts, const Bytes& payload) {
+    Bytes header = {0x81, static_cast<std::uint8_t>(pts >= 0 ? 0x80 : 0x00),
+                    static_cast<std::uint8_t>(pts >= 0 ? 5 : 0)};
+    if (pts >= 0) Append(header, Pts(pts));
+    return Pes(stream, header, payload);
+}
+
 // An MPEG-1 PES packet: stuffing, a buffer size, then the PTS (or 0x0f).
 Bytes Pes1(std::uint8_t stream, std::int64_t pts, const Bytes& payload) {
     Bytes header = {0xff, 0xff, 0x40, 0x20};
@@ -104,16 +109,7 @@ Bytes Pes1(std::uint8_t stream, std::int64_t pts, const Bytes& payload) {
         Append(header, Pts(pts));
     else
         header.push_back(0x0f);
-    const std::size_t length = header.size() + payload.size();
-    Bytes out = {0x00,
-                 0x00,
-                 0x01,
-                 stream,
-                 static_cast<std::uint8_t>(length >> 8),
-                 static_cast<std::uint8_t>(length)};
-    Append(out, header);
-    Append(out, payload);
-    return out;
+    return Pes(stream, header, payload);
 }
 
 // A video sequence header with frame_rate_code `rate` (3: 25 pictures a second).
