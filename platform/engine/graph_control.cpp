@@ -63,8 +63,9 @@ gint64 EstimatedDuration(GstElement* source) {
     return estimate;
 }
 
-// How much of each end of a program stream is read for its times: a few
-// seconds of a DVD's bit rate, as FFmpeg reads.
+// How much of each end of a program stream is read for its times, as FFmpeg
+// reads at first: about a fifth of a second at a DVD's bit rate, several
+// pictures and sound frames, each of which carries its time.
 constexpr std::streamoff kProgramStreamEnds = 256 * 1024;
 
 // The length of the program stream in `path` from its streams' own times; -1
