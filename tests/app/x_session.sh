@@ -33,11 +33,44 @@ if [[ -n "${quova:-}" ]]; then
     quova="$work/bin/quova"
 fi
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xserver=$!
-for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+# Starts Xvfb on the first free display and sets $xserver and $DISPLAY once a
+# client can connect. Tests run side by side, and two servers choosing a
+# display at the same moment can leave one of them unreachable, so servers
+# start one at a time (a lock shared by every test) and a server no client
+# can reach is replaced.
+start_x_server() {
+    exec 9>"${TMPDIR:-/tmp}/quova-xvfb-start.lock"
+    flock -w 120 9 || true
+    local attempt
+    for attempt in 1 2 3; do
+        : >"$work/display"
+        # The lock's descriptor stays out of the server, or it would hold
+        # the lock for as long as it runs.
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+            3>"$work/display" 9>&- >>"$work/xvfb.log" 2>&1 &
+        xserver=$!
+        for _ in $(seq 100); do
+            [[ -s "$work/display" ]] && break
+            kill -0 "$xserver" 2>/dev/null || break
+            sleep 0.1
+        done
+        DISPLAY=":$(cat "$work/display")"
+        if [[ -s "$work/display" ]] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
+            export DISPLAY
+            exec 9>&-
+            return 0
+        fi
+        echo "Xvfb on $DISPLAY answered no client (attempt $attempt)" >>"$work/xvfb.log"
+        kill "$xserver" 2>/dev/null || true
+        wait "$xserver" 2>/dev/null || true
+        xserver=
+    done
+    exec 9>&-
+    echo "FAIL: no X server could be started"
+    cat "$work/xvfb.log"
+    exit 1
+}
+start_x_server
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/data"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
@@ -56,6 +89,8 @@ wait_for_window() {
     done
     echo "FAIL: $what"
     cat "$log"
+    echo "--- the X server ($DISPLAY):"
+    cat "$work/xvfb.log"
     exit 1
 }
 
