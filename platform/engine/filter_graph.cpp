@@ -304,6 +304,13 @@ void FilterGraph::DrainBus() {
 void FilterGraph::HandleMessage(GstMessage* msg) {
     switch (GST_MESSAGE_TYPE(msg)) {
         case GST_MESSAGE_EOS:
+            // A demuxer ends its stream when a failed hardware decoder refuses
+            // its frames; the software decoder that replaces it goes on from
+            // there to the real end.
+            if (!failedDecoders_.empty()) {
+                Log("end of stream after a hardware decoder failed: playback goes on");
+                break;
+            }
             events_.Post({EC_COMPLETE, S_OK, 0});
             break;
         case GST_MESSAGE_ERROR: {

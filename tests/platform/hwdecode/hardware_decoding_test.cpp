@@ -11,8 +11,10 @@
 #include <QWidget>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "platform/engine/decoder_choice.h"
 #include "platform/engine/filter_graph.h"
@@ -242,6 +244,24 @@ TEST_F(HardwareDecoding, ADecoderFailingWhilePlayingIsReplacedWhereItFailed) {
     ASSERT_TRUE(video);
     EXPECT_LE(video->ReceivedFrames(), static_cast<std::uint64_t>(kFrames + 2));
     EXPECT_NEAR(graph.CurrentPosition().value, 2.0, 0.1);
+}
+
+TEST_F(HardwareDecoding, TheEndOfStreamAFailureCausesIsNotTheEndOfTheFile) {
+    // The demuxer ends its stream when the decoder refuses a frame; on a busy
+    // machine that end is read in the same batch as the decoder's error,
+    // before the decoder is replaced. Here the player is kept from reading
+    // either until both have long arrived.
+    g_nextMode = FakeMode::FailAfterTenFrames;
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Clip()), S_OK);
+    ASSERT_EQ(Decoder(graph)->ElementFactoryName(), kFakeName);
+    ASSERT_EQ(graph.Run(), S_OK);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto seen = RunToEnd(graph);
+    EXPECT_EQ(seen.count(EC_DECODER_REPLACED), 1u);
+    EXPECT_EQ(seen.count(EC_COMPLETE), 1u);
+    EXPECT_EQ(Decoder(graph)->ElementFactoryName(), "avdec_h264");
+    EXPECT_NEAR(graph.CurrentPosition().value, 2.0, 0.1) << "played to its end";
 }
 
 TEST_F(HardwareDecoding, SoftwareDecodesWhereTheGpuIsNotToBeUsed) {
