@@ -90,7 +90,7 @@ bool Excluded(std::string_view name, std::string_view klass) {
     return klass.find("Bin") != std::string_view::npos || name.starts_with("decodebin") ||
            name.starts_with("uridecodebin") || name.starts_with("parsebin") ||
            name.starts_with("playbin") || name == "typefind" || name.starts_with("urisourcebin") ||
-           name == "quovaguardedfilesrc";
+           name.starts_with("quovaguarded");
 }
 
 }  // namespace

@@ -2,15 +2,15 @@
 
 namespace quova::engine {
 
-// A network medium stays on the network: a remote play list or manifest may
-// name segments, keys or parts of itself by file:// addresses, and the
-// adaptive demuxers open whatever their lists name through GStreamer's
-// element for the address. While a network medium is open, no element made
-// for a file:// address may open its file: it fails to start, with an error
-// naming the address. Local media, and local lists naming local files, are
-// not touched.
+// A network medium stays on the web: a remote play list or manifest may name
+// segments, keys or parts of itself by file://, fd://, multifile:// or any
+// other address GStreamer has a reader for, and the adaptive demuxers open
+// whatever their lists name through GStreamer's element for the address.
+// While a network medium is open, no element made for an address other than
+// an http(s) or data one may start: it fails with an error naming the
+// address. Local media, and local lists naming local files, are not touched.
 
-// Puts the element that guards file:// addresses ahead of GStreamer's own;
+// Puts the elements that guard those addresses ahead of GStreamer's own;
 // called once GStreamer is initialised.
 void RegisterLocalFileGuard();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -14,6 +15,8 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <thread>
 
 #include "graph/filter_list.h"
@@ -419,17 +422,42 @@ TEST_F(OpenMediaTest, ARemoteListNamingLocalFilesOpensNothingLocal) {
     std::ofstream(served / "local-segment.m3u8") << list("", "file://" + segmentFifo.string());
     std::ofstream(served / "local-key.m3u8") << list(
         "#EXT-X-KEY:METHOD=AES-128,URI=\"file://" + keyFifo.string() + "\"\n", "segment00000.ts");
+    // Other GStreamer readers of local things, by their own schemes: files
+    // read through a reader of their own, and a descriptor the player holds
+    // (a pipe here, with bytes waiting that a reader would take).
+    const auto otherFifo = [&](const std::string& scheme) { return dir_ / (scheme + ".ts"); };
+    std::map<std::string, std::unique_ptr<FifoWatch>> others;
+    for (const std::string scheme : {"pushfile", "multifile", "splitfile"}) {
+        others[scheme + ".m3u8"] =
+            std::make_unique<FifoWatch>(std::vector<std::filesystem::path>{otherFifo(scheme)});
+        std::ofstream(served / (scheme + ".m3u8"))
+            << list("", scheme + "://" + otherFifo(scheme).string());
+    }
+    int pipe_[2];
+    ASSERT_EQ(pipe(pipe_), 0);
+    ASSERT_EQ(write(pipe_[1], "quova", 5), 5);
+    std::ofstream(served / "descriptor.m3u8") << list("", "fd://" + std::to_string(pipe_[0]));
     quova::testing::HttpServer server(served);
     ASSERT_TRUE(server.Running());
-    for (const char* name : {"local-segment.m3u8", "local-key.m3u8"}) {
+    for (const char* name : {"local-segment.m3u8", "local-key.m3u8", "pushfile.m3u8",
+                             "multifile.m3u8", "splitfile.m3u8", "descriptor.m3u8"}) {
         quova::testing::MessageBoxLog boxes;
         OpenMedia(server.Address(name));
+        // A reader opening its file late would do so soon after.
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        while (waited.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         EXPECT_FALSE(watch.Opened()) << name;
+        if (others.count(name)) {
+            EXPECT_FALSE(others[name]->Opened()) << name;
+        }
+        int waiting = 0;
+        ASSERT_EQ(ioctl(pipe_[0], FIONREAD, &waiting), 0);
+        EXPECT_EQ(waiting, 5) << name << ": the descriptor was read";
         ReleaseGraph();
     }
+    close(pipe_[0]);
+    close(pipe_[1]);
     // Local files open again once the network medium is gone.
     EXPECT_FALSE(engine::LocalFilesRefused());
 }
