@@ -80,10 +80,16 @@ GType RefusedSourceType();
 // The schemes of every installed reader but the web's and file://'s (whose
 // reader is guarded above), read from the registry without loading a plugin.
 const gchar* const* RefusedSchemes(GType) {
-    static const std::vector<gchar*> schemes = [] {
+    // Kept for the whole run: GStreamer reads the list whenever it looks for
+    // a reader, until the process ends.
+    struct Schemes {
+        std::set<std::string> names;
+        std::vector<const gchar*> list;
+    };
+    static const Schemes* schemes = [] {
         static const std::set<std::string> allowed = {"http", "https", "icy",
                                                       "icyx", "data",  "file"};
-        std::set<std::string> found;
+        auto* made = new Schemes;
         GList* features =
             gst_registry_get_feature_list(gst_registry_get(), GST_TYPE_ELEMENT_FACTORY);
         for (GList* l = features; l; l = l->next) {
@@ -93,16 +99,15 @@ const gchar* const* RefusedSchemes(GType) {
                 for (; *protocols; ++protocols) {
                     std::string scheme = *protocols;
                     for (char& c : scheme) c = g_ascii_tolower(c);
-                    if (!allowed.count(scheme)) found.insert(scheme);
+                    if (!allowed.count(scheme)) made->names.insert(scheme);
                 }
         }
         gst_plugin_feature_list_free(features);
-        std::vector<gchar*> list;
-        for (const std::string& scheme : found) list.push_back(g_strdup(scheme.c_str()));
-        list.push_back(nullptr);
-        return list;
+        for (const std::string& scheme : made->names) made->list.push_back(scheme.c_str());
+        made->list.push_back(nullptr);
+        return made;
     }();
-    return schemes.data();
+    return schemes->list.data();
 }
 
 GstURIType RefusedUriType(GType) {
