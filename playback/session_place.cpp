@@ -70,6 +70,10 @@ std::string SessionBookmarkPath() {
     return SessionBookmarkPath(exePath, ProgramFolderTakesFiles(exePath), state ? state : "", home);
 }
 
+void KeepSessionOutOfProgramFolder() {
+    gProgramFolderTakesFiles.store(0);
+}
+
 bool WriteSessionFile(const std::string& path,
                       const std::function<bool(const std::string& path)>& write) {
     if (path.empty()) return false;

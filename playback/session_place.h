@@ -17,6 +17,11 @@ std::string SessionBookmarkPath(const std::string& exePath, bool besideProgram,
 // takes files is asked once per run.
 std::string SessionBookmarkPath();
 
+// From now on the session bookmark stays out of the program's folder, as
+// when that folder takes no files: a program its tests run from a build
+// tree writes only into the folders the tests give it.
+void KeepSessionOutOfProgramFolder();
+
 // Writes the session bookmark at `path` through `write`, after making its
 // folder (private, refused when another user controls it). When the
 // program's folder turns out not to take the file after all, the state

@@ -10,15 +10,25 @@
 #include <string>
 #include <vector>
 
+#include "playback/session_place.h"
+#include "tests/support/temp_dir.h"
+
 namespace quova::testing {
 
 // The one application object of the test program, made here unless the
 // program's own main made it; widgets run on Qt's offscreen platform.
+// The player's session bookmark goes into a state folder of the test
+// program's own, never beside the test program or into the user's home.
 inline QApplication& App() {
     static int argc = 1;
     static char name[] = "quova_test";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = qApp ? qApp : new QApplication(argc, argv);
+    static QApplication* app = [] {
+        static const TempDir state;
+        setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+        KeepSessionOutOfProgramFolder();
+        return qApp ? qApp : new QApplication(argc, argv);
+    }();
     return *app;
 }
 
