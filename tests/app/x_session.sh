@@ -37,7 +37,9 @@ fi
 # client can connect. Tests run side by side, and two servers choosing a
 # display at the same moment can leave one of them unreachable, so servers
 # start one at a time (a lock shared by every test) and a server no client
-# can reach is replaced.
+# can reach is replaced. The server never resets: by default it resets when
+# its last client leaves, and the probe below is a client that leaves just
+# before the player connects.
 start_x_server() {
     exec 9>"${TMPDIR:-/tmp}/quova-xvfb-start.lock"
     flock -w 120 9 || true
@@ -46,7 +48,7 @@ start_x_server() {
         : >"$work/display"
         # The lock's descriptor stays out of the server, or it would hold
         # the lock for as long as it runs.
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
             3>"$work/display" 9>&- >>"$work/xvfb.log" 2>&1 &
         xserver=$!
         for _ in $(seq 100); do
@@ -91,7 +93,19 @@ wait_for_window() {
     cat "$log"
     echo "--- the X server ($DISPLAY):"
     cat "$work/xvfb.log"
+    x_server_state
     exit 1
+}
+
+# What a failing test knows of its X server: whether it still runs and takes
+# clients, and who holds the display sockets.
+x_server_state() {
+    local alive=no answers=no
+    [[ -n "${xserver:-}" ]] && kill -0 "$xserver" 2>/dev/null && alive=yes
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && answers=yes
+    echo "server $xserver running: $alive; takes a client now: $answers"
+    ls -la /tmp/.X11-unix/ 2>&1 | head -20
+    for lock in /tmp/.X*-lock; do [[ -e "$lock" ]] && echo "$lock: $(tr -d ' ' <"$lock")"; done
 }
 
 # Ends the player ($player) with a termination signal, kills it when it is
