@@ -62,6 +62,10 @@ void FilterGraph::ReplaceFailedDecoders() {
     replacing_ = true;
     const GraphState was = state_;
     TakeDown();  // keeps the position, where the new decoder starts
+    // The old run's last words (a demuxer's error or end of stream as its
+    // refused task stops) are on the bus once it is down: read while the
+    // decoders still count as failed, they are taken for the failure they are.
+    DrainBus();
     const bool ok = SwapFailedDecoders();
     HResult hr = ok ? (was == GraphState::Running ? Run() : Realise()) : VFW_E_CANNOT_RENDER;
     replacing_ = false;

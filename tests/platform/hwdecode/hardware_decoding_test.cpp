@@ -26,7 +26,10 @@
 
 namespace {
 
-enum class FakeMode { Decode, FailAtStart, FailAfterTenFrames };
+// FailAndErrOnStop fails as FailAfterTenFrames does, and reports one more
+// error while the pipeline stops, as a demuxer whose push was refused does
+// when its task ends.
+enum class FakeMode { Decode, FailAtStart, FailAfterTenFrames, FailAndErrOnStop };
 std::atomic<FakeMode> g_nextMode{FakeMode::Decode};
 constexpr const char* kFakeName = "quovafakegpuh264dec";
 
@@ -53,7 +56,9 @@ GstStaticPadTemplate kSrcTemplate =
 // as the decoder's push fails.
 GstPadProbeReturn CountFrame(GstPad*, GstPadProbeInfo* info, gpointer data) {
     auto* self = static_cast<FakeGpuDec*>(data);
-    if (self->mode != FakeMode::FailAfterTenFrames || ++self->frames <= 10) return GST_PAD_PROBE_OK;
+    const bool fails =
+        self->mode == FakeMode::FailAfterTenFrames || self->mode == FakeMode::FailAndErrOnStop;
+    if (!fails || ++self->frames <= 10) return GST_PAD_PROBE_OK;
     if (!self->failed) {
         self->failed = true;
         GST_ELEMENT_ERROR(self, STREAM, DECODE, ("the GPU stopped decoding"), (nullptr));
@@ -69,6 +74,9 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         GST_ELEMENT_ERROR(self, RESOURCE, OPEN_READ_WRITE, ("no VA display"), (nullptr));
         return GST_STATE_CHANGE_FAILURE;
     }
+    if (transition == GST_STATE_CHANGE_PAUSED_TO_READY &&
+        self->mode == FakeMode::FailAndErrOnStop && self->failed)
+        GST_ELEMENT_ERROR(self, STREAM, FAILED, ("Internal data stream error."), (nullptr));
     return GST_ELEMENT_CLASS(fake_gpu_dec_parent_class)->change_state(element, transition);
 }
 
@@ -261,6 +269,20 @@ TEST_F(HardwareDecoding, TheEndOfStreamAFailureCausesIsNotTheEndOfTheFile) {
     EXPECT_EQ(seen.count(EC_DECODER_REPLACED), 1u);
     EXPECT_EQ(seen.count(EC_COMPLETE), 1u);
     EXPECT_EQ(Decoder(graph)->ElementFactoryName(), "avdec_h264");
+    EXPECT_NEAR(graph.CurrentPosition().value, 2.0, 0.1) << "played to its end";
+}
+
+// The failed decoder's run is taken down before software takes its place;
+// what that run reports as it stops belongs to the failure, not to the file.
+TEST_F(HardwareDecoding, AnErrorTheFailedRunReportsAsItStopsIsNotTheFilesError) {
+    g_nextMode = FakeMode::FailAndErrOnStop;
+    FilterGraph graph;
+    ASSERT_EQ(graph.RenderFile(Clip()), S_OK);
+    ASSERT_EQ(Decoder(graph)->ElementFactoryName(), kFakeName);
+    const auto seen = RunToEnd(graph);
+    EXPECT_EQ(seen.count(EC_ERRORABORT), 0u) << "the medium is not to blame";
+    EXPECT_EQ(seen.count(EC_DECODER_REPLACED), 1u);
+    EXPECT_EQ(seen.count(EC_COMPLETE), 1u);
     EXPECT_NEAR(graph.CurrentPosition().value, 2.0, 0.1) << "played to its end";
 }
 
