@@ -11,7 +11,8 @@
 // MJPEG picture joined by ffmpeg to a subtitle track written by hand: a PGS display set composing a
 // 4096x4096 object 255 times (32 of them), 8 compositions in 40 sets, 200 styled tracks sharing one
 // 10 MiB font, 100,000 text cues without a duration under a 48-hour header,
-// 3,000 full-size (4096x4096) VobSub units, and 2,007 tracks.
+// 3,000 full-size (4096x4096) VobSub units, and 2,007 text tracks (without
+// the picture).
 //
 // Needs an X server ($DISPLAY, e.g. Xvfb :99 -screen 0 1280x720x24), a
 // session bus, ffmpeg and mpv (scripts/bootstrap --bench):
@@ -84,8 +85,8 @@ fs::path Picture(const fs::path& dir, double seconds) {
 
 // Joins the picture and every stream and attachment of `tracks` into `out`.
 bool Join(const fs::path& picture, const fs::path& tracks, const fs::path& out) {
-    return Run("ffmpeg -loglevel error -y -i " + Quoted(picture) + " -max_streams 4000 -i " +
-               Quoted(tracks) + " -map 0:v -map 1 -c copy " + Quoted(out));
+    return Run("ffmpeg -loglevel error -y -i " + Quoted(picture) + " -i " + Quoted(tracks) +
+               " -map 0:v -map 1 -c copy " + Quoted(out));
 }
 
 struct Crafted {
@@ -145,11 +146,11 @@ std::vector<Crafted> CraftedFiles() {
                  track.cues.push_back({k * 0.003, k * 0.003 + 0.002, unit});
              return MakeMatroskaWithSubtitles(out, 10.0, {track}).empty();
          }},
+        // Tracks alone: ffmpeg 5.1 writes no file of over 1,000 streams.
         {"tracks-2007",
-         [](const fs::path& dir, const fs::path& out) {
-             WriteMatroskaWithSubtitleTrack(dir / "track.mkv", "S_TEXT/UTF8", {{0.5, 9.0, "one"}},
-                                            10.0, 2007);
-             return Join(Picture(dir, 10.0), dir / "track.mkv", out);
+         [](const fs::path&, const fs::path& out) {
+             WriteMatroskaWithSubtitleTrack(out, "S_TEXT/UTF8", {{0.5, 9.0, "one"}}, 10.0, 2007);
+             return true;
          }},
     };
 }
