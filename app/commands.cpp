@@ -3,8 +3,12 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMenu>
+#include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
+#include "app/command_gate.h"
 #include "app/documentation.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
@@ -24,9 +28,11 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/decoder_choice.h"
+#include "platform/files/media_name.h"
 #include "playback/audio_output.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_navigation.h"
+#include "playback/dvd_pointer.h"
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
 #include "playback/transport.h"
@@ -42,22 +48,35 @@ namespace quova {
 
 namespace {
 
+// Short names for the table's many handlers.
+using Ctx = CommandContext;
+using Arg = CommandArg;
+
 // The commands that take no part of the window.
 template <void (*F)()>
-void Plain(TQuovaForm&, MenuItem&) {
+void Plain(CommandContext&, const CommandArg&) {
     F();
 }
 
 template <void (*F)(OsdCommandHost&)>
-void Osd(TQuovaForm& form, MenuItem&) {
-    F(form);
+void Osd(CommandContext& c, const CommandArg&) {
+    F(c.form);
 }
 
 template <void (VideoWindowLayout::*F)()>
-void Layout(TQuovaForm& form, MenuItem&);
+void Layout(CommandContext& c, const CommandArg&);
 
 template <void (*F)(const TipShower&)>
-void WithTip(TQuovaForm& form, MenuItem&);
+void WithTip(CommandContext& c, const CommandArg&);
+
+MenuItem& ItemOf(const CommandArg& a) {
+    return *std::get<MenuItem*>(a);
+}
+
+bool MediumOpen() {
+    const GraphSession& g = Graph();
+    return g.MediaKind != MediaKindNone && g.GraphBuilder;
+}
 
 // A volume step that changed the volume moves the bar and shows the OSD.
 void VolumeStep(TQuovaForm& form, bool changed);
@@ -73,217 +92,234 @@ void UncheckSiblings(MenuItem& item) {
 const std::vector<Command>& CommandTable() {
     static const std::vector<Command> table = {
         // --- The program, its window and its options
-        {"Exit1Click", [](TQuovaForm& f, MenuItem&) { f.Exit1Click(); }},
-        {"About1Click", [](TQuovaForm& f, MenuItem&) { f.About1Click(); }},
-        {"Help1Click", [](TQuovaForm& f, MenuItem&) { f.Help1Click(); }},
-        {"Hide1Click", [](TQuovaForm& f, MenuItem&) { f.Hide1Click(); }},
-        {"PauseOnHide1Click", [](TQuovaForm& f, MenuItem&) { f.PauseOnHide1Click(); }},
-        {"Documentation1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             f.SetTopmost(false);
-             OpenDocument(DocumentationPath(f.exePath_));
+        {"Exit1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Exit1Click(); }},
+        {"About1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.About1Click(); }},
+        {"Help1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Help1Click(); }},
+        {"Hide1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Hide1Click(); }},
+        {"PauseOnHide1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
+             AppSettings().PauseOnHide = !AppSettings().PauseOnHide;
          }},
-        {"HomePage1Click", [](TQuovaForm&, MenuItem&) { OpenHomePage(); }},
-        {"SaveonExit1Click",
-         [](TQuovaForm&, MenuItem&) {
+        {"Documentation1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             c.form.SetTopmost(false);
+             OpenDocument(DocumentationPath(c.form.exePath()));
+         }},
+        {"HomePage1Click", ArgKind::None, [](Ctx&, const Arg&) { OpenHomePage(); }},
+        {"SaveonExit1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
              try {
                  SaveonExit1Click(AppSettings());
              } catch (const std::exception& e) {
                  ShowMessage(e.what(), MbIconStop);
              }
          }},
-        {"PreventScreenSaver1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             f.screenSaver_->ToggleScreenSaver(AppSettings().PreventScreenSaver);
+        {"PreventScreenSaver1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             c.form.screenSaver().ToggleScreenSaver(AppSettings().PreventScreenSaver);
          }},
-        {"AlwaysOnTop1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"AlwaysOnTop1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              bool& on = AppSettings().AlwaysOnTop;
              on = !on;
-             f.SetTopmost(on);
+             c.form.SetTopmost(on);
          }},
-        {"HighPriority1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             f.ShowTip(11);
-             const std::string refusal = HighPriority1Click(f.highPriority_, *f.priority_);
+        {"HighPriority1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             c.form.ShowTip(11);
+             const std::string refusal = c.form.ToggleHighPriority();
              if (refusal.empty()) return;
              OsdMessage = refusal;
-             f.update();
+             c.form.update();
          }},
-        {"ShowHints1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"ShowHints1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              bool& on = AppSettings().ShowHints;
              on = !on;
-             f.ApplyShowHints(on);
+             c.form.ApplyShowHints(on);
          }},
 
         // --- Opening, recent files and the play list
-        {"Open1Click", [](TQuovaForm& f, MenuItem&) { f.Open1Click(); }},
-        {"OpenURL1Click",
-         [](TQuovaForm& f, MenuItem&) { ShowOpenUrlDialog(&f, CurrentPlayList(), f.Opener()); }},
-        {"DVD1Click", [](TQuovaForm&, MenuItem&) { OpenDvd(""); }},
-        {"recentn1Click", [](TQuovaForm& f, MenuItem& item) { f.recentn1Click(item); }},
-        {"ClearRecentFiles1Click",
-         [](TQuovaForm&, MenuItem&) { AppSettings().SaveMru = !AppSettings().SaveMru; }},
-        {"Edit1Click",
-         [](TQuovaForm& f, MenuItem&) { Edit1Click(&f, CurrentPlayList(), f.Opener()); }},
-        {"First1Click",
-         [](TQuovaForm& f, MenuItem&) { First1Click(CurrentPlayList(), f.Opener()); }},
-        {"Next2Click", [](TQuovaForm& f, MenuItem&) { Next2Click(CurrentPlayList(), f.Opener()); }},
-        {"Previous1Click",
-         [](TQuovaForm& f, MenuItem&) { Previous1Click(CurrentPlayList(), f.Opener()); }},
-        {"Random1Click",
-         [](TQuovaForm&, MenuItem&) { Random1Click(AppSettings().RandomList, Graph().MediaKind); }},
-        {"Loop1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"Open1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Open1Click(); }},
+        {"OpenURL1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             ShowOpenUrlDialog(&c.form, CurrentPlayList(), c.form.Opener());
+         }},
+        {"DVD1Click", ArgKind::None, [](Ctx&, const Arg&) { OpenDvd(""); }},
+        {"recentn1Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) { c.form.recentn1Click(ItemOf(a)); }},
+        {"ClearRecentFiles1Click", ArgKind::None,
+         [](Ctx&, const Arg&) { AppSettings().SaveMru = !AppSettings().SaveMru; }},
+        {"Edit1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { Edit1Click(&c.form, CurrentPlayList(), c.form.Opener()); }},
+        {"First1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { First1Click(CurrentPlayList(), c.form.Opener()); }},
+        {"Next2Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { Next2Click(CurrentPlayList(), c.form.Opener()); }},
+        {"Previous1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { Previous1Click(CurrentPlayList(), c.form.Opener()); }},
+        {"Random1Click", ArgKind::None,
+         [](Ctx&, const Arg&) { Random1Click(AppSettings().RandomList, Graph().MediaKind); }},
+        {"Loop1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
              if (text.empty()) return;
              OsdMessage = text;
-             f.PaintOsdNow();
+             c.form.PaintOsdNow();
          }},
 
         // --- Transport and go-to
-        {"Play1Click", Plain<Play1Click>},
-        {"Stop1Click", Plain<Stop1Click>},
-        {"Quick1Click", Plain<Quick1Click>},
-        {"Slow1Click", Plain<Slow1Click>},
-        {"FFWD1Click", Plain<FFWD1Click>},
-        {"FBWD1Click", Plain<FBWD1Click>},
-        {"Step1Click", Plain<Step1Click>},
-        {"JumpBWD1Click", Plain<JumpBWD1Click>},
-        {"JumpFWD1Click", Plain<JumpFWD1Click>},
-        {"JumpBWD2Click", Plain<JumpBWD2Click>},
-        {"JumpFWD2Click", Plain<JumpFWD2Click>},
-        {"Start1Click", Plain<Start1Click>},
-        {"End1Click", Plain<End1Click>},
-        {"GoTo1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"Play1Click", ArgKind::None, Plain<Play1Click>},
+        {"Stop1Click", ArgKind::None, Plain<Stop1Click>},
+        {"Quick1Click", ArgKind::None, Plain<Quick1Click>},
+        {"Slow1Click", ArgKind::None, Plain<Slow1Click>},
+        {"FFWD1Click", ArgKind::None, Plain<FFWD1Click>},
+        {"FBWD1Click", ArgKind::None, Plain<FBWD1Click>},
+        {"Step1Click", ArgKind::None, Plain<Step1Click>},
+        {"JumpBWD1Click", ArgKind::None, Plain<JumpBWD1Click>},
+        {"JumpFWD1Click", ArgKind::None, Plain<JumpFWD1Click>},
+        {"JumpBWD2Click", ArgKind::None, Plain<JumpBWD2Click>},
+        {"JumpFWD2Click", ArgKind::None, Plain<JumpFWD2Click>},
+        {"Start1Click", ArgKind::None, Plain<Start1Click>},
+        {"End1Click", ArgKind::None, Plain<End1Click>},
+        {"GoTo1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              if (!Graph().GraphBuilder) return;
-             GoTo1Click(&f, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
+             GoTo1Click(&c.form, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
          }},
-        {"TrackBar2Click", [](TQuovaForm& f, MenuItem&) { f.edgeControls().ToggleControlBar(); }},
+        {"TrackBar2Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { c.form.edgeControls().ToggleControlBar(); }},
 
         // --- Volume and audio streams
-        {"VolumeUp1Click",
-         [](TQuovaForm& f, MenuItem&) { VolumeStep(f, VolumeUp1Click(AppSettings().Volume)); }},
-        {"VolumeDown1Click",
-         [](TQuovaForm& f, MenuItem&) { VolumeStep(f, VolumeDown1Click(AppSettings().Volume)); }},
-        {"MuteonFastSlowPlayback1Click",
-         [](TQuovaForm&, MenuItem&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); }},
-        {"AudioDeviceItem1Click",
-         [](TQuovaForm& f, MenuItem& item) {
-             const std::string name = f.audioDevices_.DeviceOf(item);
+        {"VolumeUp1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeUp1Click(AppSettings().Volume)); }},
+        {"VolumeDown1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeDown1Click(AppSettings().Volume)); }},
+        {"MuteonFastSlowPlayback1Click", ArgKind::None,
+         [](Ctx&, const Arg&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); }},
+        {"AudioDeviceItem1Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) {
+             MenuItem& item = ItemOf(a);
+             const std::string name = c.form.audioDevices().DeviceOf(item);
              ChooseAudioDevice(name);
              AppSettings().AudioDevice = name;
-             f.PaintOsdNow();
+             c.form.PaintOsdNow();
          }},
-        {"StreamDeviceItem1Click",
-         [](TQuovaForm& f, MenuItem& item) {
+        {"StreamDeviceItem1Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) {
+             MenuItem& item = ItemOf(a);
              // The submenu's tag is the stream's number.
              const int stream = item.parent ? item.parent->tag : 0;
-             if (ChooseStreamDevice(stream, f.audioDevices_.DeviceOf(item))) f.PaintOsdNow();
+             if (ChooseStreamDevice(stream, c.form.audioDevices().DeviceOf(item)))
+                 c.form.PaintOsdNow();
          }},
-        {"Stream11Click",
-         [](TQuovaForm& f, MenuItem& item) {
+        {"Stream11Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) {
+             MenuItem& item = ItemOf(a);
              SwitchAudioStream(item.tag);
-             if (AppSettings().OsdOn) f.PaintOsdNow();
+             if (AppSettings().OsdOn) c.form.PaintOsdNow();
          }},
 
         // --- Information
-        {"Info1Click",
-         [](TQuovaForm&, MenuItem&) {
+        {"Info1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
              ShowOsdText(Graph().MediaKind == MediaKindDvd ? DvdLocationText()
                                                            : Graph().CurrentMediaName);
          }},
-        {"Properties1Click", [](TQuovaForm& f, MenuItem&) { Properties1Click(&f); }},
-        {"AVIInfo1Click", [](TQuovaForm&, MenuItem&) { AVIInfo1Click(); }},
-        {"Filter2Click", [](TQuovaForm& f, MenuItem& item) { Filter2Click(item.caption, &f); }},
+        {"Properties1Click", ArgKind::None, [](Ctx& c, const Arg&) { Properties1Click(&c.form); }},
+        {"AVIInfo1Click", ArgKind::None, [](Ctx&, const Arg&) { AVIInfo1Click(); }},
+        {"Filter2Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) { Filter2Click(ItemOf(a).caption, &c.form); }},
 
         // --- Graph building and extraction
-        {"CustomGraphBuilder1Click", WithTip<CustomGraphBuilder1Click>},
-        {"RegisterGraphOnROT1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             RegisterGraphOnROT1Click(AppSettings().RegisterOnRot, [&f](int n) { f.ShowTip(n); });
+        {"CustomGraphBuilder1Click", ArgKind::None, WithTip<CustomGraphBuilder1Click>},
+        {"RegisterGraphOnROT1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             RegisterGraphOnROT1Click(AppSettings().RegisterOnRot,
+                                      [&c](int n) { c.form.ShowTip(n); });
          }},
-        {"PCMToWavClick", WithTip<PCMToWavClick>},
-        {"MP3ToMp3Click", WithTip<MP3ToMp3Click>},
-        {"PCMtoMp3Click", WithTip<PCMtoMp3Click>},
-        {"PCMtoogg1Click", WithTip<PCMtoogg1Click>},
-        {"PCMtooggmuxvideo1Click", WithTip<PCMtooggmuxvideo1Click>},
-        {"BypassVideo1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             f.ShowTip(18);
+        {"PCMToWavClick", ArgKind::None, WithTip<PCMToWavClick>},
+        {"MP3ToMp3Click", ArgKind::None, WithTip<MP3ToMp3Click>},
+        {"PCMtoMp3Click", ArgKind::None, WithTip<PCMtoMp3Click>},
+        {"PCMtoogg1Click", ArgKind::None, WithTip<PCMtoogg1Click>},
+        {"PCMtooggmuxvideo1Click", ArgKind::None, WithTip<PCMtooggmuxvideo1Click>},
+        {"BypassVideo1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             c.form.ShowTip(18);
              GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
          }},
-        {"BypassAudio1Click",
-         [](TQuovaForm&, MenuItem&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; }},
+        {"BypassAudio1Click", ArgKind::None,
+         [](Ctx&, const Arg&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; }},
 
         // --- Bookmarks
-        {"Save1Click", Plain<Save1Click>},
-        {"Restore1Click", Plain<Restore1Click>},
-        {"RestoreSessionBookmark1Click", Plain<RestoreSessionBookmark1Click>},
+        {"Save1Click", ArgKind::None, Plain<Save1Click>},
+        {"Restore1Click", ArgKind::None, Plain<Restore1Click>},
+        {"RestoreSessionBookmark1Click", ArgKind::None, Plain<RestoreSessionBookmark1Click>},
 
         // --- The picture: zoom, pan, aspect, crop, full screen, display modes
-        {"ZoomIn1Click", Layout<&VideoWindowLayout::ZoomIn1Click>},
-        {"ZoomOut1Click", Layout<&VideoWindowLayout::ZoomOut1Click>},
-        {"ZoomToWindow1Click", Layout<&VideoWindowLayout::ZoomToWindow1Click>},
+        {"ZoomIn1Click", ArgKind::None, Layout<&VideoWindowLayout::ZoomIn1Click>},
+        {"ZoomOut1Click", ArgKind::None, Layout<&VideoWindowLayout::ZoomOut1Click>},
+        {"ZoomToWindow1Click", ArgKind::None, Layout<&VideoWindowLayout::ZoomToWindow1Click>},
         // Takes effect from the next medium: the one playing keeps its decoder.
-        {"HardwareDecoding1Click",
-         [](TQuovaForm&, MenuItem&) {
+        {"HardwareDecoding1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
              bool& on = AppSettings().HardwareDecoding;
              on = !on;
              engine::DecoderChoice::Instance().SetHardwareAllowed(on);
          }},
-        {"ResizetoMedia1Click", Layout<&VideoWindowLayout::ResizetoMedia1Click>},
-        {"N1x1Click", [](TQuovaForm& f, MenuItem& item) { f.videoLayout().N1x1Click(item.tag); }},
-        {"Up1Click", [](TQuovaForm& f, MenuItem& item) { f.videoLayout().Up1Click(item.tag); }},
-        {"Original1Click", Layout<&VideoWindowLayout::Original1Click>},
-        {"FillScreen1Click", Layout<&VideoWindowLayout::FillScreen1Click>},
-        {"Window1Click", Layout<&VideoWindowLayout::Window1Click>},
-        {"Header1Click", Layout<&VideoWindowLayout::Header1Click>},
-        {"StretchWidth1Click", Layout<&VideoWindowLayout::StretchWidth1Click>},
-        {"CompressWidth1Click", Layout<&VideoWindowLayout::CompressWidth1Click>},
-        {"DoubleHeight1Click", Layout<&VideoWindowLayout::DoubleHeight1Click>},
-        {"HalfHeight1Click", Layout<&VideoWindowLayout::HalfHeight1Click>},
-        {"Revert169431Click", Layout<&VideoWindowLayout::Revert169431Click>},
-        {"Revert431691Click", Layout<&VideoWindowLayout::Revert431691Click>},
-        {"Original2Click", Layout<&VideoWindowLayout::Original2Click>},
-        {"Crop2Click", Layout<&VideoWindowLayout::Crop2Click>},
-        {"Uncrop1Click", Layout<&VideoWindowLayout::Uncrop1Click>},
-        {"Crop3Click", Layout<&VideoWindowLayout::Crop3Click>},
-        {"Uncrop2Click", Layout<&VideoWindowLayout::Uncrop2Click>},
-        {"FullScreen1Click", Layout<&VideoWindowLayout::FullScreen1Click>},
-        {"Force16bits1Click", Layout<&VideoWindowLayout::Force16bits1Click>},
-        {"N800x6001Click", Layout<&VideoWindowLayout::N800x6001Click>},
-        {"N640x4801Click", Layout<&VideoWindowLayout::N640x4801Click>},
+        {"ResizetoMedia1Click", ArgKind::None, Layout<&VideoWindowLayout::ResizetoMedia1Click>},
+        {"N1x1Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) { c.form.videoLayout().N1x1Click(ItemOf(a).tag); }},
+        {"Up1Click", ArgKind::Item,
+         [](Ctx& c, const Arg& a) { c.form.videoLayout().Up1Click(ItemOf(a).tag); }},
+        {"Original1Click", ArgKind::None, Layout<&VideoWindowLayout::Original1Click>},
+        {"FillScreen1Click", ArgKind::None, Layout<&VideoWindowLayout::FillScreen1Click>},
+        {"Window1Click", ArgKind::None, Layout<&VideoWindowLayout::Window1Click>},
+        {"Header1Click", ArgKind::None, Layout<&VideoWindowLayout::Header1Click>},
+        {"StretchWidth1Click", ArgKind::None, Layout<&VideoWindowLayout::StretchWidth1Click>},
+        {"CompressWidth1Click", ArgKind::None, Layout<&VideoWindowLayout::CompressWidth1Click>},
+        {"DoubleHeight1Click", ArgKind::None, Layout<&VideoWindowLayout::DoubleHeight1Click>},
+        {"HalfHeight1Click", ArgKind::None, Layout<&VideoWindowLayout::HalfHeight1Click>},
+        {"Revert169431Click", ArgKind::None, Layout<&VideoWindowLayout::Revert169431Click>},
+        {"Revert431691Click", ArgKind::None, Layout<&VideoWindowLayout::Revert431691Click>},
+        {"Original2Click", ArgKind::None, Layout<&VideoWindowLayout::Original2Click>},
+        {"Crop2Click", ArgKind::None, Layout<&VideoWindowLayout::Crop2Click>},
+        {"Uncrop1Click", ArgKind::None, Layout<&VideoWindowLayout::Uncrop1Click>},
+        {"Crop3Click", ArgKind::None, Layout<&VideoWindowLayout::Crop3Click>},
+        {"Uncrop2Click", ArgKind::None, Layout<&VideoWindowLayout::Uncrop2Click>},
+        {"FullScreen1Click", ArgKind::None, Layout<&VideoWindowLayout::FullScreen1Click>},
+        {"Force16bits1Click", ArgKind::None, Layout<&VideoWindowLayout::Force16bits1Click>},
+        {"N800x6001Click", ArgKind::None, Layout<&VideoWindowLayout::N800x6001Click>},
+        {"N640x4801Click", ArgKind::None, Layout<&VideoWindowLayout::N640x4801Click>},
 
         // --- The OSD and ID3
-        {"OSD2Click", Osd<OSD2Click>},
-        {"TimeFormat1Click", Osd<TimeFormat1Click>},
-        {"Font1Click", Osd<Font1Click>},
-        {"EnlargeFont1Click", Osd<EnlargeFont1Click>},
-        {"ReduceFont1Click", Osd<ReduceFont1Click>},
-        {"Color2Click", Osd<Color2Click>},
-        {"ID31Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"OSD2Click", ArgKind::None, Osd<OSD2Click>},
+        {"TimeFormat1Click", ArgKind::None, Osd<TimeFormat1Click>},
+        {"Font1Click", ArgKind::None, Osd<Font1Click>},
+        {"EnlargeFont1Click", ArgKind::None, Osd<EnlargeFont1Click>},
+        {"ReduceFont1Click", ArgKind::None, Osd<ReduceFont1Click>},
+        {"Color2Click", ArgKind::None, Osd<Color2Click>},
+        {"ID31Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              AppSettings().Id3On = !AppSettings().Id3On;
-             f.update();
+             c.form.update();
          }},
 
         // --- Subtitles
-        {"Subtitles1Click", Plain<Subtitles1Click>},
-        {"Sounds1Click", Plain<Sounds1Click>},
-        {"ChaptersonSubtitles1Click", Plain<ChaptersonSubtitles1Click>},
-        {"SubtitleSource1Click",
-         [](TQuovaForm&, MenuItem& item) {
+        {"Subtitles1Click", ArgKind::None, Plain<Subtitles1Click>},
+        {"Sounds1Click", ArgKind::None, Plain<Sounds1Click>},
+        {"ChaptersonSubtitles1Click", ArgKind::None, Plain<ChaptersonSubtitles1Click>},
+        {"SubtitleSource1Click", ArgKind::Item,
+         [](Ctx&, const Arg& a) {
+             MenuItem& item = ItemOf(a);
              if (item.checked) return;
              SubtitleSourceClick(item.tag);
          }},
-        {"SubtitlesonMovie1Click", Plain<SubtitlesonMovie1Click>},
-        {"SubtitlesoverMovie1Click", Plain<SubtitlesoverMovie1Click>},
-        {"Load1Click",
-         [](TQuovaForm& f, MenuItem&) {
-             QFileDialog dialog(&f, QString::fromStdString(Lex(1330)));
+        {"SubtitlesonMovie1Click", ArgKind::None, Plain<SubtitlesonMovie1Click>},
+        {"SubtitlesoverMovie1Click", ArgKind::None, Plain<SubtitlesoverMovie1Click>},
+        {"Load1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             QFileDialog dialog(&c.form, QString::fromStdString(Lex(1330)));
              dialog.setDefaultSuffix("sub");
              dialog.setNameFilters({"MicroDVD/SubViewer2 subtitle files (*.sub)",
                                     "SubRip subtitle files (*.srt)",
@@ -300,50 +336,137 @@ const std::vector<Command>& CommandTable() {
              if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
              LoadSubtitleFileNamed(dialog.selectedFiles().front().toStdString());
          }},
-        {"Adjust1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"Adjust1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              if (Graph().MediaKind == MediaKindDvd) return;
              ModalDialogScope modal;
-             RunSubtitleAdjust(&f, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
+             RunSubtitleAdjust(&c.form, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
          }},
-        {"Color1Click",
-         [](TQuovaForm& f, MenuItem&) {
+        {"Color1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
              if (Graph().MediaKind == MediaKindDvd) return;
              QColor color;
              {
                  ModalDialogScope modal;
-                 color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), &f);
+                 color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), &c.form);
              }
              if (!color.isValid()) return;
              SubtitleColor = color.rgb() & 0xFFFFFF;
              if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
          }},
 
+        // --- What the window's controls ask for beyond the menu
+        {"Button2Click", ArgKind::None, [](Ctx& c, const Arg&) {
+             c.form.MinimiseByButton();
+         }},
+        // The disc's root menu, as the menu's item for it does.
+        {"Button10Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { c.form.popup().Trigger("Root1"); }},
+        {"ChangeVolume", ArgKind::Integer,
+         [](Ctx& c, const Arg& a) {
+             VolumeStep(c.form, ChangeVolume(std::get<int>(a), AppSettings().Volume));
+         }},
+        {"TrackBar3Change", ArgKind::Integer,
+         [](Ctx& c, const Arg& a) {
+             TrackBar3Change(std::get<int>(a), AppSettings().Volume);
+             c.form.PaintOsdNow();
+         }},
+        {"SeekTo", ArgKind::Real,
+         [](Ctx&, const Arg& a) {
+             if (MediumOpen()) SeekTo(std::get<double>(a));
+         }},
+        {"SeekToKeyFrame", ArgKind::Real,
+         [](Ctx&, const Arg& a) {
+             if (MediumOpen()) SeekToKeyFrame(std::get<double>(a));
+         }},
+        {"SelectDvdButton", ArgKind::Point,
+         [](Ctx& c, const Arg& a) {
+             c.form.ShowDvdPointer(SelectDvdButtonAt(std::get<QPoint>(a)));
+         }},
+        {"ActivateDvdButton", ArgKind::Point,
+         [](Ctx& c, const Arg& a) {
+             if (ActivateDvdButtonAt(std::get<QPoint>(a))) c.form.HoldDiscClick();
+         }},
+        {"DvdMenuKey", ArgKind::Integer,
+         [](Ctx&, const Arg& a) {
+             PressDvdMenuKey(static_cast<DvdMenuKey>(std::get<int>(a)));
+         }},
+        {"DropFiles", ArgKind::Names,
+         [](Ctx& c, const Arg& a) {
+             c.form.DroppedFiles(std::get<std::vector<std::string>>(a));
+         }},
+        {"HandOver", ArgKind::Text,
+         [](Ctx& c, const Arg& a) {
+             // Only a file or a network address is opened: a folder or a name
+             // that is gone is ignored.
+             const std::string& name = std::get<std::string>(a);
+             std::error_code ec;
+             if (IsNetworkAddress(name) ||
+                 (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec)))
+                 c.form.OpenMedia(name);
+             if (c.form.isVisible()) {
+                 c.form.raise();
+                 c.form.activateWindow();
+             }
+         }},
+
+        // --- What the desktop's media-player bus asks for beyond the menu
+        {"Raise", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Raise(); }},
+        {"OpenMedia", ArgKind::Text,
+         [](Ctx& c, const Arg& a) { c.form.OpenMedia(std::get<std::string>(a)); }},
+        // Play / Pause toggles; these two only start or only pause, and
+        // first return a changed rate to normal play.
+        {"Play", ArgKind::None,
+         [](Ctx&, const Arg&) {
+             if (MediumOpen() && (GraphStateOf(100) != engine::GraphState::Running ||
+                                  PlayRate() != 1.0))
+                 Play1Click();
+         }},
+        {"Pause", ArgKind::None,
+         [](Ctx&, const Arg&) {
+             if (!MediumOpen() || GraphStateOf(100) != engine::GraphState::Running) return;
+             if (PlayRate() != 1.0) Play1Click();
+             Play1Click();
+         }},
+        {"JumpBy", ArgKind::Real,
+         [](Ctx&, const Arg& a) {
+             if (MediumOpen()) JumpBy(std::get<double>(a));
+         }},
+        {"SetRate", ArgKind::Real,
+         [](Ctx&, const Arg& a) { SetPlayRate(std::get<double>(a)); }},
+        {"SetVolume", ArgKind::Integer,
+         [](Ctx&, const Arg& a) {
+             AppSettings().Volume = std::clamp(std::get<int>(a), 0, 100);
+             ApplyVolume(AppSettings().Volume);
+         }},
+
         // --- Discs
-        {"Title2Click",
-         [](TQuovaForm&, MenuItem& item) { ShowDvdMenu(static_cast<std::uint32_t>(item.tag)); }},
-        {"Previous2Click", [](TQuovaForm&, MenuItem&) { StepChapter(-1); }},
-        {"Next3Click", [](TQuovaForm&, MenuItem&) { StepChapter(+1); }},
-        {"Previous3Click",
-         [](TQuovaForm&, MenuItem&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) - 1); }},
-        {"Next4Click",
-         [](TQuovaForm&, MenuItem&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) + 1); }},
-        {"Previous4Click",
-         [](TQuovaForm&, MenuItem&) {
+        {"Title2Click", ArgKind::Item,
+         [](Ctx&, const Arg& a) { ShowDvdMenu(static_cast<std::uint32_t>(ItemOf(a).tag)); }},
+        {"Previous2Click", ArgKind::None, [](Ctx&, const Arg&) { StepChapter(-1); }},
+        {"Next3Click", ArgKind::None, [](Ctx&, const Arg&) { StepChapter(+1); }},
+        {"Previous3Click", ArgKind::None,
+         [](Ctx&, const Arg&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) - 1); }},
+        {"Next4Click", ArgKind::None,
+         [](Ctx&, const Arg&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) + 1); }},
+        {"Previous4Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
              SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) - 1);
          }},
-        {"Next5Click",
-         [](TQuovaForm&, MenuItem&) {
+        {"Next5Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
              SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) + 1);
          }},
-        {"N13Click",
-         [](TQuovaForm&, MenuItem& item) {
+        {"N13Click", ArgKind::Item,
+         [](Ctx&, const Arg& a) {
+             MenuItem& item = ItemOf(a);
              if (!Graph().DvdControl || item.checked) return;
              UncheckSiblings(item);
              item.checked = ChooseAudioLanguage(item.tag, item.caption, false);
          }},
-        {"N6Click",
-         [](TQuovaForm&, MenuItem& item) {
+        {"N6Click", ArgKind::Item,
+         [](Ctx&, const Arg& a) {
+             MenuItem& item = ItemOf(a);
              if (!Graph().DvdControl) return;
              const bool wasChecked = item.checked;
              UncheckSiblings(item);
@@ -357,13 +480,13 @@ const std::vector<Command>& CommandTable() {
 namespace {
 
 template <void (VideoWindowLayout::*F)()>
-void Layout(TQuovaForm& form, MenuItem&) {
-    (form.videoLayout().*F)();
+void Layout(CommandContext& c, const CommandArg&) {
+    (c.form.videoLayout().*F)();
 }
 
 template <void (*F)(const TipShower&)>
-void WithTip(TQuovaForm& form, MenuItem&) {
-    F([&form](int n) { form.ShowTip(n); });
+void WithTip(CommandContext& c, const CommandArg&) {
+    F([&c](int n) { c.form.ShowTip(n); });
 }
 
 void VolumeStep(TQuovaForm& form, bool changed) {
@@ -372,10 +495,108 @@ void VolumeStep(TQuovaForm& form, bool changed) {
 
 }  // namespace
 
-void InstallCommands(TQuovaForm& form, PopupMenu& menu) {
+const Command* FindCommand(std::string_view id) {
     for (const Command& command : CommandTable())
-        menu.SetHandler(command.handler,
-                        [&form, run = command.run](MenuItem& item) { run(form, item); });
+        if (id == command.id) return &command;
+    return nullptr;
+}
+
+bool ArgumentFits(ArgKind kind, const CommandArg& arg) {
+    if (std::holds_alternative<MenuItem*>(arg))
+        return std::get<MenuItem*>(arg) != nullptr &&
+               (kind == ArgKind::Item || kind == ArgKind::None);
+    return static_cast<std::size_t>(kind) == arg.index();
+}
+
+bool CommandRegistry::Run(std::string_view id, CommandArg arg) {
+    const Command* command = FindCommand(id);
+    if (!command || !ArgumentFits(command->arg, arg)) {
+        qWarning("quova: no command %.*s taking that argument", static_cast<int>(id.size()),
+                 id.data());
+        return false;
+    }
+    Commands().Run([this, command, arg = std::move(arg)] { command->run(context_, arg); });
+    return true;
+}
+
+void CommandRegistry::RunNow(const Command& command, const CommandArg& arg) {
+    command.run(context_, arg);
+}
+
+void CommandRegistry::Install(PopupMenu& menu) {
+    // The popup menu runs its items through the gate already.
+    for (const Command& command : CommandTable())
+        menu.SetHandler(command.id, [this, &command](MenuItem& item) { RunNow(command, &item); });
+}
+
+const std::vector<Binding>& WindowBindings() {
+    static const std::vector<Binding> bindings = {
+        // Keys by the text they type.
+        {"Key +", "ZoomIn1Click", ArgKind::None},
+        {"Key -", "ZoomOut1Click", ArgKind::None},
+        {"DoubleClick", "FullScreen1Click", ArgKind::None},
+        {"Wheel", "ChangeVolume", ArgKind::Integer},
+        {"DiscMenuKey", "DvdMenuKey", ArgKind::Integer},
+        {"DiscPointer", "SelectDvdButton", ArgKind::Point},
+        {"DiscClick", "ActivateDvdButton", ArgKind::Point},
+        {"Drop", "DropFiles", ArgKind::Names},
+        {"TrayDoubleClick", "Hide1Click", ArgKind::None},
+    };
+    return bindings;
+}
+
+const std::vector<Binding>& TitleStripBindings() {
+    static const std::vector<Binding> bindings = {
+        {"Button1", "Exit1Click", ArgKind::None},
+        {"Button2", "Button2Click", ArgKind::None},
+        {"Button3", "Help1Click", ArgKind::None},
+        {"Button10", "Button10Click", ArgKind::None},
+        // A double click on the strip.
+        {"StaticText1", "Open1Click", ArgKind::None},
+    };
+    return bindings;
+}
+
+const std::vector<Binding>& ControlBarBindings() {
+    static const std::vector<Binding> bindings = {
+        {"1", "Start1Click", ArgKind::None}, {"2", "FBWD1Click", ArgKind::None},
+        {"3", "Play1Click", ArgKind::None},  {"4", "Stop1Click", ArgKind::None},
+        {"5", "FFWD1Click", ArgKind::None},  {"6", "End1Click", ArgKind::None},
+    };
+    return bindings;
+}
+
+const std::vector<Binding>& OutsideBindings() {
+    static const std::vector<Binding> bindings = {
+        {"SeekBar", "SeekTo", ArgKind::Real},
+        {"SeekBarToKeyFrame", "SeekToKeyFrame", ArgKind::Real},
+        {"VolumeBar", "TrackBar3Change", ArgKind::Integer},
+        {"HandOver", "HandOver", ArgKind::Text},
+        // org.mpris.MediaPlayer2 and its Player interface, by method or
+        // written property.
+        {"Raise", "Raise", ArgKind::None},
+        {"Quit", "Exit1Click", ArgKind::None},
+        {"Play", "Play", ArgKind::None},
+        {"Pause", "Pause", ArgKind::None},
+        {"PlayPause", "Play1Click", ArgKind::None},
+        {"Stop", "Stop1Click", ArgKind::None},
+        {"Next", "Next2Click", ArgKind::None},
+        {"Previous", "Previous1Click", ArgKind::None},
+        {"Seek", "JumpBy", ArgKind::Real},
+        {"SetPosition", "SeekTo", ArgKind::Real},
+        {"OpenUri", "OpenMedia", ArgKind::Text},
+        {"Rate", "SetRate", ArgKind::Real},
+        {"Volume", "SetVolume", ArgKind::Integer},
+        {"LoopStatus", "Loop1Click", ArgKind::None},
+        {"Shuffle", "Random1Click", ArgKind::None},
+    };
+    return bindings;
+}
+
+std::string_view BoundId(const std::vector<Binding>& bindings, std::string_view input) {
+    for (const Binding& binding : bindings)
+        if (input == binding.input) return binding.id;
+    return {};
 }
 
 }  // namespace quova

@@ -100,13 +100,11 @@ EdgeControls::EdgeControls(TQuovaForm& form) : QObject(&form), form_(form) {
     seekBar_->setObjectName("TrackBar1");
     seekBar_->installEventFilter(this);
     seekBar_->hide();
-    seekBarControl_ = new SeekBarControl(seekBar_, [](double s, SeekPrecision precision) {
-        Commands().Run([s, precision] {
-            if (precision == SeekPrecision::KeyFrame)
-                SeekToKeyFrame(s);
-            else
-                SeekTo(s);
-        });
+    seekBarControl_ = new SeekBarControl(seekBar_, [this](double s, SeekPrecision precision) {
+        form_.commands().Run(
+            BoundId(OutsideBindings(),
+                    precision == SeekPrecision::KeyFrame ? "SeekBarToKeyFrame" : "SeekBar"),
+            s);
     });
 
     volumeBar_ = new QSlider(Qt::Vertical, &form);
@@ -223,8 +221,7 @@ void EdgeControls::ShowVolume() {
 }
 
 void EdgeControls::VolumeBarMoved(int position) {
-    TrackBar3Change(position, AppSettings().Volume);
-    form_.PaintOsdNow();
+    form_.commands().Run(BoundId(OutsideBindings(), "VolumeBar"), position);
 }
 
 void EdgeControls::PollUpdate(const TransportTick& tick, double duration) {
@@ -276,40 +273,18 @@ void EdgeControls::HideTopStrip() {
 }
 
 void EdgeControls::ButtonClicked(QPushButton* button) {
-    Commands().Run([this, button = QPointer<QPushButton>(button)] {
-        if (button) RunButton(button);
-    });
-}
-
-void EdgeControls::RunButton(QPushButton* button) {
-    const std::string name = button->objectName().toStdString();
-    if (name == "Button1") {
-        // Shown again so it does not keep the focus frame.
-        button->hide();
-        button->show();
-        form_.close();
-    } else if (name == "Button2") {
-        button->hide();
-        button->show();
-        form_.MinimiseByButton();
-    } else if (name == "Button3") {
-        button->hide();
-        button->show();
-        form_.Help1Click();
-    } else if (name == "Button10") {
-        button->hide();
-        button->show();
-        form_.popup().Trigger("Root1");
-    } else {
-        ControlBarButton(button);
-    }
-}
-
-void EdgeControls::ControlBarButton(QPushButton* button) {
     // Hidden and shown again, the button lets go of the focus.
     button->hide();
     button->show();
-    RunControlBarCommand(button->property("tag").toInt());
+    const std::string name = button->objectName().toStdString();
+    const std::string_view id = BoundId(TitleStripBindings(), name);
+    if (!id.empty()) {
+        form_.commands().Run(id);
+        return;
+    }
+    // The control bar's buttons are bound by their tag.
+    const std::string tag = std::to_string(button->property("tag").toInt());
+    form_.commands().Run(BoundId(ControlBarBindings(), tag));
     ShowSeekBar();
 }
 
@@ -358,7 +333,7 @@ bool EdgeControls::StripEvent(QEvent* event) {
             return true;
         case QEvent::MouseButtonDblClick:
             if (drag_.Dragging) EndDrag(titleStrip_);
-            form_.Open1Click();
+            form_.commands().Run(BoundId(TitleStripBindings(), "StaticText1"));
             return true;
         default:
             return false;

@@ -65,10 +65,8 @@ class EdgeControls : public QObject {
     QPushButton* Button(const char* name) const;
     void ShowTopStrip();
     void HideTopStrip();
+    // A title-strip or control-bar button was pressed.
     void ButtonClicked(QPushButton* button);
-    void RunButton(QPushButton* button);
-    // A control-bar button (Button4 to Button9) was pressed.
-    void ControlBarButton(QPushButton* button);
     bool StripEvent(QEvent* event);
 
     TQuovaForm& form_;

@@ -22,17 +22,17 @@ EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
     return !options.extractionMode && options.loop ? EndAction::Rewind : EndAction::StopPolling;
 }
 
-void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
+void ContinueAfterEnd(PlayListState& list, const EndOptions& options, AfterEndSteps& steps,
                       const RandomSource& random) {
     switch (ChooseAfterEnd(list, options, random)) {
         case EndAction::OpenEntry:
-            StartEntry(list, steps.open);
+            StartEntry(list, [&steps](const std::string& name) { steps.Open(name); });
             break;
         case EndAction::Rewind:
-            steps.rewind();
+            steps.Rewind();
             break;
         case EndAction::StopPolling:
-            steps.stopTimer1();
+            steps.StopPolling();
             break;
     }
 }

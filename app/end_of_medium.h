@@ -31,15 +31,20 @@ EndAction ChooseAfterEnd(PlayListState& list, const EndOptions& options,
                          const RandomSource& random = LibraryRandom);
 
 // What the world around the tick does after the end of a file.
-struct AfterEndSteps {
-    std::function<void()> rewind;
-    std::function<void()> stopTimer1;
-    EntryOpener open;
+class AfterEndSteps {
+  public:
+    virtual void Rewind() = 0;
+    // Timer1 stops: the end would otherwise be found again on every tick.
+    virtual void StopPolling() = 0;
+    virtual void Open(const std::string& name) = 0;
+
+  protected:
+    ~AfterEndSteps() = default;
 };
 
 // After the end of a file (the graph stopped, "Stop" shown): the next entry,
 // a rewind or the end of polling.
-void ContinueAfterEnd(PlayListState& list, const EndOptions& options, const AfterEndSteps& steps,
+void ContinueAfterEnd(PlayListState& list, const EndOptions& options, AfterEndSteps& steps,
                       const RandomSource& random = LibraryRandom);
 
 }  // namespace quova

@@ -112,13 +112,24 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     FontChanged();
 
     CreateControls();
-    layout_ = std::make_unique<VideoWindowLayout>(this, timer1_);
+    layout_ =
+        std::make_unique<VideoWindowLayout>(this, timer1_, static_cast<VideoWindowHost&>(*this));
     screenSaver_ = std::make_unique<ScreenSaverControl>();
     priority_ = std::make_unique<ProcessPriority>();
     displayTimer_ = new QTimer(this);
     displayTimer_->setInterval(1000);
     connect(displayTimer_, &QTimer::timeout, this,
             [this] { screenSaver_->KeepDisplayOn(GraphRunning(0)); });
+    commands_ = std::make_unique<CommandRegistry>(*this);
+    dvdPointerHold_ = new QTimer(this);
+    dvdPointerHold_->setSingleShot(true);
+    connect(dvdPointerHold_, &QTimer::timeout, this, [this] {
+        const std::optional<QPoint> p = std::exchange(dvdPointerPending_, std::nullopt);
+        if (p && InDiscMenu()) commands_->Run(BoundId(WindowBindings(), "DiscPointer"), *p);
+    });
+    discClickHold_ = new QTimer(this);
+    discClickHold_->setSingleShot(true);
+    connect(discClickHold_, &QTimer::timeout, this, [this] { unsetCursor(); });
     popup_ = new PopupMenu(menuModel_, this);
     InstallHandlers();
     InstallLayoutHandlers();
@@ -126,20 +137,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     ports_ = std::make_unique<PlayerPorts>(*this);
     StartSessionSaver();
     new PowerWatcher(this);
-    MprisWindow bus;
-    bus.Raise = [this] {
-        if (tag_ == 0) ToggleVisible();
-        show();
-        raise();
-        activateWindow();
-    };
-    bus.Quit = [this] { close(); };
-    bus.OpenMedia = [this](const std::string& name) { OpenMedia(name); };
-    bus.Next = [this] { popup_->Trigger("Next2"); };
-    bus.Previous = [this] { popup_->Trigger("Previous1"); };
-    bus.Loop = [this] { popup_->Trigger("Loop1"); };
-    bus.Random = [this] { popup_->Trigger("Random1"); };
-    mpris_ = new MprisService(std::move(bus), this);
+    mpris_ = new MprisService(*commands_, this);
     // Without a session bus the player simply is not offered there.
     mpris_->Connect(QDBusConnection::sessionBus());
 
@@ -160,7 +158,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
         connect(trayIcon_, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason reason) {
                     // The context menu opens by itself on a right click.
-                    if (reason == QSystemTrayIcon::DoubleClick) ToggleVisible();
+                    if (reason == QSystemTrayIcon::DoubleClick)
+                        commands_->Run(BoundId(WindowBindings(), "TrayDoubleClick"));
                 });
         trayIcon_->show();
     }
@@ -175,106 +174,32 @@ TQuovaForm::~TQuovaForm() {
     StopAudioOutput();
 }
 
-void TQuovaForm::PaintSubtitleBand(QPainter& painter) {
-    const GraphSession& g = Graph();
-    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
-    const int top = picture.top() + (g.VideoWindow ? picture.height() : 0) + 2;
-    painter.fillRect(0, top, width(), std::max(0, height() - top), Qt::black);
-    const std::string& text = CurrentSubtitleText;
-    // A picture unit is drawn into the picture whatever the mode.
-    if (text.empty() || IsPictureSubtitle(text)) return;
-    const QFont font = SubtitleFont(text);
-    painter.setFont(font);
-    painter.setPen(QColor::fromRgb(SubtitleColor));
-    const int line = QFontMetrics(font).height() + 1;
-    int y = top;
-    for (const std::string& part : SplitOsdLines(text)) {
-        DrawOsdText(painter, width(), 0, y, part);
-        y += line;
-    }
-}
-
-QFont TQuovaForm::SubtitleFont(const std::string& text) const {
-    // The text is fitted to the window's width; the OSD's font stays as it is.
-    QFont font = osdFont_;
-    const int size = FitSubtitleFontSize(text, font.pixelSize(), width(), [&font](int at) {
-        QFont f = font;
-        f.setPixelSize(at);
-        return QFontMetrics(f).horizontalAdvance("Xx");
-    });
-    font.setPixelSize(std::max(1, size));
-    return font;
-}
-
 void TQuovaForm::DrawSubtitle(const std::string& text) {
-    const Settings& s = AppSettings();
-    auto* panel = findChild<QLabel*>("Panel1");
-    const GraphSession& g = Graph();
-    const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
-    const QFont font = SubtitleFont(text);
-    const QFontMetrics metrics(font);
-    // A picture stream's unit is a picture: it goes into the frames, stretched
-    // with them, wherever text would go.
-    if (IsPictureSubtitle(text)) {
-        if (panel) panel->hide();
-        if (g.VideoWindow)
-            g.VideoWindow->SetOverlay(PictureSubtitleImage(text, picture.size()), {});
-        if (!s.SubtitlesOnMovie) update();
-        return;
-    }
-    // Text drawn beside the picture takes the place of a unit shown in it.
-    if (!s.SubtitlesOnMovie && g.VideoWindow) g.VideoWindow->SetOverlay({}, {});
-    if (s.SubtitlesOnMovie) {
-        if (panel) panel->hide();
-        // Nothing may draw on the window a video sink owns: the renderer
-        // draws the lines into the frames it shows.
-        if (!g.VideoWindow) return;
-        // A styled stream's cue comes with its own look, drawn for the
-        // frame and stretched with it over the picture.
-        const QImage styled = StyledSubtitleImage(text, QSize(g.VideoWidth, g.VideoHeight));
-        if (!styled.isNull() && !picture.isEmpty()) {
-            g.VideoWindow->SetOverlay(
-                styled.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-                QPoint(0, 0));
-            return;
-        }
-        QPoint at;
-        const QImage lines = RenderMovieSubtitle(text, font, picture.top(), picture.width(),
-                                                 picture.height(), height(), &at);
-        g.VideoWindow->SetOverlay(lines, at);
-        return;
-    }
-    if (s.SubtitlesOverMovie) {
-        DrawSubtitleBox(panel, text, font, QColor::fromRgb(SubtitleColor), picture.top(),
-                        picture.height(), metrics.height(), metrics.horizontalAdvance('X'));
-        return;
-    }
-    if (panel) panel->hide();
-    // The band below the picture is painted with the OSD's text primitives.
-    update();
+    subtitleView_.Draw(text, osdFont_);
+}
+
+SubtitlePlace TQuovaForm::SubtitlePlacement() const {
+    return SubtitleView::Placement();
+}
+
+void TQuovaForm::ClearOsdLine() {
+    // Painted again from what is shown now, once the picture has moved.
+    update(0, 0, width(), OsdBandHeight());
+}
+
+void TQuovaForm::StepOsdFont(int points) {
+    Settings& settings = AppSettings();
+    // Points at the desktop's 96 dots per inch.
+    const int pixels = points * 4 / 3;
+    settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
+    MeasureFont();
+}
+
+std::pair<int, int> TQuovaForm::HeaderSize() const {
+    return {Graph().Figures.width, Graph().Figures.height};
 }
 
 void TQuovaForm::InstallLayoutHandlers() {
-    VideoWindowLayout& v = *layout_;
-    VideoWindowHooks& hooks = v.hooks();
-    hooks.ShowTip = [this](int tip) { ShowTip(tip); };
-    hooks.HeaderSize = [] { return std::pair{Graph().Figures.width, Graph().Figures.height}; };
-    hooks.StepOsdFont = [this](int points) {
-        Settings& settings = AppSettings();
-        // Points at the desktop's 96 dots per inch.
-        const int pixels = points * 4 / 3;
-        settings.Font.height += settings.Font.height < 0 ? -pixels : pixels;
-        MeasureFont();
-    };
-    hooks.Subtitles = [] {
-        const Settings& settings = AppSettings();
-        if (!SubtitlesLoaded() || !settings.SubtitlesOn) return SubtitlePlace::None;
-        if (settings.SubtitlesOnMovie) return SubtitlePlace::On;
-        return settings.SubtitlesOverMovie ? SubtitlePlace::Over : SubtitlePlace::Below;
-    };
-    hooks.ClearSubtitleArea = [this] { update(); };
-    hooks.RedrawSubtitle = [] { ShowSubtitle(CurrentSubtitleText); };
-
     display_ = std::make_unique<XRandrDisplay>();
     DisplayModeControl& modes = DisplayModes();
     modes.SetServer(display_.get());
@@ -329,7 +254,7 @@ void TQuovaForm::paintEvent(QPaintEvent* event) {
         }
     }
     if (SubtitlesLoaded() && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
-        PaintSubtitleBand(painter);
+        subtitleView_.PaintBand(painter, osdFont_);
 }
 
 bool& TQuovaForm::OsdOn() {
@@ -378,7 +303,7 @@ void TQuovaForm::CreateControls() {
 
 void TQuovaForm::InstallHandlers() {
     PopupMenu& menu = *popup_;
-    InstallCommands(*this, menu);
+    commands_->Install(menu);
     // Playback1Click: Step is offered where a frame can be stepped.
     if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
         connect(playback, &QMenu::aboutToShow, this, [this] {
@@ -516,7 +441,7 @@ void TQuovaForm::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile()) names.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
     event->acceptProposedAction();
-    if (!names.empty()) Commands().Run([this, names] { DroppedFiles(names); });
+    if (!names.empty()) commands_->Run(BoundId(WindowBindings(), "Drop"), std::move(names));
 }
 
 void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
@@ -532,18 +457,14 @@ void TQuovaForm::OpenMedia(const std::string& name) {
 }
 
 void TQuovaForm::HandOverReceived(const std::string& name) {
-    Commands().Run([this, name] {
-        // Only a file or a network address is opened: a folder or a name
-        // that is gone is ignored.
-        std::error_code ec;
-        if (IsNetworkAddress(name) ||
-            (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec)))
-            OpenMedia(name);
-        if (isVisible()) {
-            raise();
-            activateWindow();
-        }
-    });
+    commands_->Run(BoundId(OutsideBindings(), "HandOver"), name);
+}
+
+void TQuovaForm::Raise() {
+    if (tag_ == 0) ToggleVisible();
+    show();
+    raise();
+    activateWindow();
 }
 
 void TQuovaForm::ToggleVisible() {
@@ -645,12 +566,26 @@ void TQuovaForm::KeyOpened() {
 void TQuovaForm::wheelEvent(QWheelEvent* event) {
     const bool held = event->modifiers() != Qt::NoModifier || event->buttons() != Qt::NoButton;
     const int steps = WheelVolumeSteps(event->angleDelta().y(), held);
-    if (steps != 0 && ChangeVolume(steps, AppSettings().Volume)) edgeControls_->ShowVolume();
+    if (steps != 0) commands_->Run(BoundId(WindowBindings(), "Wheel"), steps);
     // Not marked handled.
     event->ignore();
 }
 
 // --- Mouse and keys
+
+bool TQuovaForm::InDiscMenu() const {
+    return Graph().MediaKind == MediaKindDvd && DvdState().DvdDomain != kDvdTitleDomain;
+}
+
+void TQuovaForm::ShowDvdPointer(bool overButton) {
+    setCursor(overButton ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    dvdPointerHold_->start(overButton ? 200 : 100);
+}
+
+void TQuovaForm::HoldDiscClick() {
+    setCursor(Qt::WaitCursor);
+    discClickHold_->start(500);
+}
 
 void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
     if (aboutBox_ && aboutBox_->isVisible()) return;
@@ -660,11 +595,14 @@ void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     setFocus();
-    if (Graph().MediaKind == MediaKindDvd && DvdState().DvdDomain != kDvdTitleDomain) {
-        // A disc menu: the button under the pointer is selected.
-        const bool button = SelectDvdButtonAt(p);
-        setCursor(button ? Qt::PointingHandCursor : Qt::ArrowCursor);
-        Wait(button ? 200 : 100);
+    if (InDiscMenu()) {
+        // A disc menu: the button under the pointer is selected, at most
+        // every 200 ms over a button and 100 ms beside one; the last point
+        // the pointer reached meanwhile waits for its turn.
+        if (dvdPointerHold_->isActive())
+            dvdPointerPending_ = p;
+        else
+            commands_->Run(BoundId(WindowBindings(), "DiscPointer"), p);
     }
     edgeControls_->PointerMoved(p);
 }
@@ -673,17 +611,14 @@ void TQuovaForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
     if (Graph().MediaKind == MediaKindDvd) {
-        // A click on a disc menu while a command is under way is dropped: the
-        // menu it aimed at may be gone by the time the command ends.
-        if (Commands().Busy()) return;
-        bool activated = false;
-        Commands().Run([this, p, &activated] {
-            activated = ActivateDvdButtonAt(p);
-            if (!activated) return;
-            setCursor(Qt::WaitCursor);
-            Wait(500);
-        });
-        if (activated) return;
+        // A click on a disc menu while a command is under way, or while the
+        // disc takes the last one, is dropped: the menu it aimed at may be
+        // gone by then.
+        if (Commands().Busy() || discClickHold_->isActive()) return;
+        commands_->Run(BoundId(WindowBindings(), "DiscClick"), p);
+        // The gate was free, so the command has run: a button that took the
+        // click began the hold, and the press starts no drag.
+        if (discClickHold_->isActive()) return;
     }
     if (DragStarts(event->buttons() == Qt::LeftButton, event->modifiers() != Qt::NoModifier, false,
                    InFullScreen()))
@@ -698,14 +633,15 @@ void TQuovaForm::mouseReleaseEvent(QMouseEvent* event) {
 void TQuovaForm::mouseDoubleClickEvent(QMouseEvent*) {
     // The second press of a double click never drags.
     if (edgeControls_->drag().Dragging) edgeControls_->EndDrag(this);
-    popup_->Trigger("FullScreen1");
+    commands_->Run(BoundId(WindowBindings(), "DoubleClick"));
 }
 
 void TQuovaForm::keyPressEvent(QKeyEvent* event) {
-    if (event->text() == "+")
-        popup_->Trigger("ZoomIn1");
-    else if (event->text() == "-")
-        popup_->Trigger("ZoomOut1");
+    // Keys are bound by the text they type.
+    const std::string key = "Key " + event->text().toStdString();
+    const std::string_view id = BoundId(WindowBindings(), key);
+    if (!id.empty())
+        commands_->Run(id);
     else
         QWidget::keyPressEvent(event);
 }
@@ -713,7 +649,7 @@ void TQuovaForm::keyPressEvent(QKeyEvent* event) {
 void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
     if (const auto key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
                                        Graph().MediaKind == MediaKindDvd))
-        Commands().Run([this, key = *key] { PressDvdMenuKey(key); });
+        commands_->Run(BoundId(WindowBindings(), "DiscMenuKey"), static_cast<int>(*key));
     QWidget::keyReleaseEvent(event);
 }
 
@@ -724,9 +660,8 @@ void TQuovaForm::UpdateTrayTip() {
         trayIcon_->setToolTip(QString::fromStdString(TrayTip(windowTitle().toStdString())));
 }
 
-void TQuovaForm::PauseOnHide1Click() {
-    bool& on = AppSettings().PauseOnHide;
-    on = !on;
+std::string TQuovaForm::ToggleHighPriority() {
+    return HighPriority1Click(highPriority_, *priority_);
 }
 
 }  // namespace quova

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "app/play_list.h"
 #include "app/polling_tick.h"
 #include "app/settings.h"
+#include "app/subtitle_view.h"
+#include "app/video_window.h"
 #include "playback/transport.h"
 #include "text/osd_commands.h"
 #include "text/subtitle_commands.h"
@@ -46,7 +49,10 @@ class XRandrDisplay;
 // The main window: borderless and black, its only menu the popup menu. It
 // runs start-up (InitializeApp) when the splash first ticks and shutdown
 // (FinalizeApp) after it has closed.
-class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
+class TQuovaForm : public QWidget,
+                   public SettingsHost,
+                   public OsdCommandHost,
+                   private VideoWindowHost {
     Q_OBJECT
   public:
     // FormCreate. `params` is the command line without the program's name;
@@ -67,7 +73,6 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void About1Click();
     void Help1Click();
     void Hide1Click() { ToggleVisible(); }
-    void PauseOnHide1Click();
 
     // The polling tick (475 ms).
     void Timer1Timer();
@@ -93,7 +98,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void OpenMedia(const std::string& name);
     void Open1Click();
     // Shows tip `tip` before an option acts, unless the user skipped it.
-    void ShowTip(int tip);
+    void ShowTip(int tip) override;
     // Opens the clicked recent file; the play list stays.
     void recentn1Click(const MenuItem& item);
     // A graph event was announced: the queue is drained.
@@ -104,6 +109,8 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     }
     // A name passed on by a second start.
     void HandOverReceived(const std::string& name);
+    // Shows the window, from the notification area too, in front.
+    void Raise();
     // Names dropped on the window: the new play list, its first entry opened.
     void DroppedFiles(const std::vector<std::string>& names);
     const std::vector<std::string>& PlayList() const { return CurrentPlayList().PlayList; }
@@ -138,6 +145,8 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     // The player on the desktop's media-player bus.
     MprisService& mpris() const { return *mpris_; }
     PopupMenu& popup() const { return *popup_; }
+    // Every command, whichever way it arrives.
+    CommandRegistry& commands() const { return *commands_; }
     QTimer* timer1() const { return timer1_; }
     const QFont& osdFont() const { return osdFont_; }
     bool showHints() const { return showHints_; }
@@ -195,31 +204,46 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
-    // The menu's commands run in the window.
-    friend const std::vector<Command>& CommandTable();
-
-    friend class PlayerPorts;
-    void CreateControls();
-    void InstallHandlers();
+  public:
+    // The window's parts the commands and the ports work with.
+    AudioDeviceMenu& audioDevices() { return audioDevices_; }
+    SessionSaver& sessionSaver() const { return *sessionSaver_; }
+    // Null while the window is being built.
+    MprisService* mprisService() const { return mpris_; }
+    const std::string& exePath() const { return exePath_; }
+    // "High Priority": empty when the priority changed, else why not.
+    std::string ToggleHighPriority();
+    // The disc menu's pointer: the hand over a button; the next selection
+    // waits 200 ms over a button, 100 ms beside one.
+    void ShowDvdPointer(bool overButton);
+    // A button took a click: the wait pointer for 500 ms, clicks meanwhile dropped.
+    void HoldDiscClick();
     // Draws a subtitle text in the place the options choose.
     void DrawSubtitle(const std::string& text);
-    // The font a subtitle text is drawn in: the OSD's, smaller when the text is too wide.
-    QFont SubtitleFont(const std::string& text) const;
-    // The band below the picture with the subtitle shown now.
-    void PaintSubtitleBand(QPainter& painter);
-    // The session bookmark is written in the background while a file plays.
-    void StartSessionSaver();
-    void InstallLayoutHandlers();
     // Applies the settings' font and measures the OSD's line and character from it.
     void MeasureFont();
-    void SplashTick();
-    void Step(const std::string& name);
-    bool InFullScreen() const;
-    void TimerBlockA(const TransportTick& tick);
     // The end of a file was handled: the next list entry, a rewind, or the
     // end of polling.
     void ContinuePlayList();
+
+  private:
+    void CreateControls();
+    void InstallHandlers();
+    // The session bookmark is written in the background while a file plays.
+    void StartSessionSaver();
+    void InstallLayoutHandlers();
+    // What the picture's placement asks of the window (it shares painting
+    // the OSD and the subtitle with the OSD commands).
+    SubtitlePlace SubtitlePlacement() const override;
+    void ClearOsdLine() override;
+    void ClearSubtitleArea() override { update(); }
+    void StepOsdFont(int points) override;
+    std::pair<int, int> HeaderSize() const override;
+    void SplashTick();
+    bool InDiscMenu() const;
+    void Step(const std::string& name);
+    bool InFullScreen() const;
+    void TimerBlockA(const TransportTick& tick);
 
     std::vector<std::string> params_;
     std::string exePath_;
@@ -231,6 +255,7 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     QTimer* timer1_;
     MprisService* mpris_ = nullptr;
     QFont osdFont_;
+    SubtitleView subtitleView_{*this};
     bool showHints_ = true;
     int tag_ = 1;
     int splashTicks_ = 0;
@@ -248,9 +273,13 @@ class TQuovaForm : public QWidget, public SettingsHost, public OsdCommandHost {
     std::unique_ptr<ProcessPriority> priority_;
     std::unique_ptr<SessionSaver> sessionSaver_;
     std::unique_ptr<PlayerPorts> ports_;
+    std::unique_ptr<CommandRegistry> commands_;
     QTimer* sessionTimer_ = nullptr;
     bool highPriority_ = false;
     QTimer* displayTimer_;
+    QTimer* dvdPointerHold_ = nullptr;
+    std::optional<QPoint> dvdPointerPending_;
+    QTimer* discClickHold_ = nullptr;
     std::function<void(const std::string&)> mediaOpener_;
     std::function<void(const std::string&)> stepObserver_;
 

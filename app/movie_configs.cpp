@@ -22,14 +22,9 @@ std::string FullPath(const std::string& name) {
     return ec ? name : full.string();
 }
 
-template <typename F, typename... Args>
-void Call(const F& f, Args&&... args) {
-    if (f) f(std::forward<Args>(args)...);
-}
-
 }  // namespace
 
-void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) {
+void ReadConfigs(const std::string& movieName, MovieConfigHost& window) {
     try {
         const auto file = FindMovieSettingsFile(FullPath(movieName));
         if (!file) return;
@@ -60,8 +55,8 @@ void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) 
         c.SourceWidth = g.SourceWidth;
         c.VideoHeight = g.VideoHeight;
         c.SourceHeight = g.SourceHeight;
-        if (window.Crop) std::tie(c.CropX, c.CropY) = window.Crop();
-        c.Aspect = window.Aspect ? window.Aspect() : 1.0;
+        std::tie(c.CropX, c.CropY) = window.Crop();
+        c.Aspect = window.Aspect();
         c.SubtitleOffset = t.SubtitleOffset;
         c.SubtitleSpeed = t.SubtitleSpeed;
         c.ZoomToWindow = s.ZoomToWindow;
@@ -75,7 +70,7 @@ void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) 
 
         // These values are the movie's, not the user's: they are not saved.
         s.SaveOnExit = false;
-        Call(window.SaveOnExitDisabled);
+        window.SaveOnExitDisabled();
         s.AlwaysOnTop = c.AlwaysOnTop;
         s.ChaptersOnSubtitles = c.ChaptersOnSubtitles;
         s.Font.name = c.FontName;
@@ -83,7 +78,7 @@ void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) 
         s.Font.bold = c.FontBold;
         s.Font.italic = c.FontItalic;
         s.Font.underline = c.FontUnderline;
-        if (changes.font) Call(window.FontChanged);
+        if (changes.font) window.FontChanged();
         s.LoopOn = c.LoopOn;
         s.OsdOn = c.OsdOn;
         s.ResizeToMedia = c.ResizeToMedia;
@@ -95,19 +90,19 @@ void ReadConfigs(const std::string& movieName, const MovieConfigWindow& window) 
         g.SourceWidth = c.SourceWidth;
         g.VideoHeight = c.VideoHeight;
         g.SourceHeight = c.SourceHeight;
-        if (changes.crop) Call(window.ApplyCrop, c.CropX, c.CropY);
-        if (changes.aspect) Call(window.SetAspect, c.Aspect);
+        if (changes.crop) window.ApplyCrop(c.CropX, c.CropY);
+        if (changes.aspect) window.SetAspect(c.Aspect);
         t.SubtitleOffset = c.SubtitleOffset;
         t.SubtitleSpeed = c.SubtitleSpeed;
         s.ZoomToWindow = c.ZoomToWindow;
         s.ZoomFactor = c.ZoomFactor;
         SubtitleBoxOffsetY = c.SubtitleBoxOffsetY;
         // The switch flips the mode itself, keeping the windowed placement.
-        if (changes.fullScreen && window.SwitchFullScreen)
+        if (changes.fullScreen)
             window.SwitchFullScreen();
         else
             s.FullScreenMode = c.FullScreenMode;
-        Call(window.LayoutVideo);
+        window.LayoutVideo();
     } catch (const std::exception& e) {
         ShowMessage(std::string("ReadConfigs exception: ") + e.what(), MbIconExclamation);
     }

@@ -30,8 +30,8 @@ bool FileOpen() {
 
 }  // namespace
 
-MprisService::MprisService(MprisWindow window, QObject* parent)
-    : QObject(parent), window_(std::move(window)), bus_(QString()) {
+MprisService::MprisService(CommandSink& commands, QObject* parent)
+    : QObject(parent), commands_(commands), bus_(QString()) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
 }
@@ -109,51 +109,46 @@ void MprisService::EmitSeeked(double seconds) {
     bus_.send(signal);
 }
 
+void MprisService::Ask(const char* method, CommandArg arg) {
+    commands_.Run(BoundId(OutsideBindings(), method), std::move(arg));
+    RefreshAfterCommands();
+}
+
 void MprisService::Raise() {
-    if (window_.Raise) window_.Raise();
+    Ask("Raise");
 }
 
 void MprisService::Quit() {
-    if (window_.Quit) window_.Quit();
+    Ask("Quit");
 }
 
 void MprisService::Play() {
-    if (FileOpen() && (GraphStateOf(100) != GraphState::Running || PlayRate() != 1.0)) Play1Click();
-    Refresh();
+    Ask("Play");
 }
 
 void MprisService::Pause() {
-    if (FileOpen() && GraphStateOf(100) == GraphState::Running) {
-        // Play / Pause first returns a changed rate to normal play.
-        if (PlayRate() != 1.0) Play1Click();
-        Play1Click();
-    }
-    Refresh();
+    Ask("Pause");
 }
 
 void MprisService::PlayPause() {
-    Play1Click();
-    Refresh();
+    Ask("PlayPause");
 }
 
 void MprisService::Stop() {
-    Stop1Click();
-    Refresh();
+    Ask("Stop");
 }
 
 void MprisService::Next() {
-    if (window_.Next) window_.Next();
-    RefreshAfterCommands();
+    Ask("Next");
 }
 
 void MprisService::Previous() {
-    if (window_.Previous) window_.Previous();
-    RefreshAfterCommands();
+    Ask("Previous");
 }
 
 void MprisService::RefreshAfterCommands() {
-    // The menu's commands run after the one under way: what they change is
-    // announced after them.
+    // The commands asked for run after the one under way: what they change
+    // is announced after them.
     Commands().Run([this] { Refresh(); });
 }
 
@@ -181,8 +176,10 @@ void MprisService::SetLoopStatus(const QString& status) {
     if (status != "None" && status != "Track" && status != "Playlist") return;
     // The menu's command: it flips the option only while a file is open,
     // and says so on the OSD.
-    if ((status != "None") != AppSettings().LoopOn && window_.Loop) window_.Loop();
-    RefreshAfterCommands();
+    if ((status != "None") != AppSettings().LoopOn)
+        Ask("LoopStatus");
+    else
+        RefreshAfterCommands();
 }
 
 bool MprisService::Shuffle() const {
@@ -190,14 +187,15 @@ bool MprisService::Shuffle() const {
 }
 
 void MprisService::SetShuffle(bool on) {
-    if (on != AppSettings().RandomList && window_.Random) window_.Random();
-    RefreshAfterCommands();
+    if (on != AppSettings().RandomList)
+        Ask("Shuffle");
+    else
+        RefreshAfterCommands();
 }
 
 void MprisService::Seek(qlonglong offsetUs) {
     if (!FileOpen()) return;
-    JumpBy(static_cast<double>(offsetUs) / kMicroseconds);
-    Refresh();
+    Ask("Seek", static_cast<double>(offsetUs) / kMicroseconds);
 }
 
 void MprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong positionUs) {
@@ -205,8 +203,7 @@ void MprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong positio
     if (!FileOpen() || trackId.path() != TrackId().path()) return;
     const double seconds = static_cast<double>(positionUs) / kMicroseconds;
     if (seconds < 0 || (Graph().Duration > 0 && seconds > Graph().Duration)) return;
-    SeekTo(seconds);
-    Refresh();
+    Ask("SetPosition", seconds);
 }
 
 void MprisService::OpenUri(const QString& uri) {
@@ -236,7 +233,7 @@ void MprisService::OpenPending() {
     const std::string name = std::move(pendingOpen_);
     pendingOpen_.clear();
     opening_ = true;
-    if (window_.OpenMedia) window_.OpenMedia(name);
+    commands_.Run(BoundId(OutsideBindings(), "OpenUri"), name);
     opening_ = false;
     Refresh();
     // Asked for while this one opened.
@@ -260,8 +257,7 @@ double MprisService::Rate() const {
 }
 
 void MprisService::SetRate(double rate) {
-    SetPlayRate(rate);
-    Refresh();
+    Ask("Rate", rate);
 }
 
 QDBusObjectPath MprisService::TrackId() const {
@@ -290,9 +286,7 @@ double MprisService::Volume() const {
 
 void MprisService::SetVolume(double volume) {
     if (!std::isfinite(volume)) return;
-    AppSettings().Volume = static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100));
-    MediaPort().ApplyVolume();
-    Refresh();
+    Ask("Volume", static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
 qlonglong MprisService::Position() const {

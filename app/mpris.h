@@ -6,26 +6,12 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
-#include <functional>
 #include <string>
 
 #include "app/command_gate.h"
+#include "app/commands.h"
 
 namespace quova {
-
-// What the desktop's media-player bus asks of the window beyond transport.
-struct MprisWindow {
-    std::function<void()> Raise;
-    // The normal close path (settings saved).
-    std::function<void()> Quit;
-    std::function<void(const std::string& fileName)> OpenMedia;
-    // The play list's "Next" and "Previous" commands.
-    std::function<void()> Next;
-    std::function<void()> Previous;
-    // The "Loop" and "Random" commands, which flip their options.
-    std::function<void()> Loop;
-    std::function<void()> Random;
-};
 
 // The player on the session bus as org.mpris.MediaPlayer2.quova: media keys,
 // the desktop's sound menu and playerctl drive it. Every method runs the same
@@ -36,7 +22,8 @@ class MprisService : public QObject {
     static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.quova";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
 
-    explicit MprisService(MprisWindow window, QObject* parent = nullptr);
+    // Every call reaches the player as a command of `commands`.
+    explicit MprisService(CommandSink& commands, QObject* parent = nullptr);
     ~MprisService() override;
 
     // Offers the player on `bus`. False, silently, when there is no bus or
@@ -93,8 +80,10 @@ class MprisService : public QObject {
     void Announce(const QString& interface, const QVariantMap& changed);
     void OpenPending();
     void RefreshAfterCommands();
+    // Runs the command bound to `method`, then announces what changed.
+    void Ask(const char* method, CommandArg arg = {});
 
-    MprisWindow window_;
+    CommandSink& commands_;
     QDBusConnection bus_;
     bool connected_ = false;
     QString lastStatus_;

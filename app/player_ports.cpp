@@ -75,9 +75,9 @@ void PlayerPorts::PaintOsd() {
 
 void PlayerPorts::SetTimer1(bool on) {
     if (on)
-        form_.timer1_->start();
+        form_.timer1()->start();
     else
-        form_.timer1_->stop();
+        form_.timer1()->stop();
 }
 
 void PlayerPorts::ShowCaption(const std::string& caption) {
@@ -110,19 +110,19 @@ void PlayerPorts::NetworkMediumFailed(const std::string& address) {
 }
 
 void PlayerPorts::ShowAudioStreamItem(int n, bool checked, bool visible) {
-    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[n - 1])) {
+    if (MenuItem* item = form_.menuModel().Find(kAudioStreamItems[n - 1])) {
         item->checked = checked;
         item->visible = visible;
     }
 }
 
 void PlayerPorts::CheckAudioStreamItem(int n) {
-    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[n - 1])) item->checked = true;
+    if (MenuItem* item = form_.menuModel().Find(kAudioStreamItems[n - 1])) item->checked = true;
 }
 
 void PlayerPorts::SetAudioStreamCheck(int index, bool checked) {
-    if (MenuItem* item = form_.menuModel_.Find(kAudioStreamItems[index])) item->checked = checked;
-    form_.popup_->Sync();
+    if (MenuItem* item = form_.menuModel().Find(kAudioStreamItems[index])) item->checked = checked;
+    form_.popup().Sync();
 }
 
 void PlayerPorts::ApplyVolume() {
@@ -132,7 +132,7 @@ void PlayerPorts::ApplyVolume() {
 }
 
 void PlayerPorts::RecordFrameSize() {
-    form_.layout_->MeasureFrame();
+    form_.videoLayout().MeasureFrame();
 }
 
 void PlayerPorts::ResetScanStep() {
@@ -140,27 +140,30 @@ void PlayerPorts::ResetScanStep() {
 }
 
 void PlayerPorts::ReadConfigs() {
-    TQuovaForm& form = form_;
-    MovieConfigWindow window;
-    window.FontChanged = [&form] { form.MeasureFont(); };
-    window.SaveOnExitDisabled = [&form] {
-        if (MenuItem* save = form.menuModel_.Find("SaveonExit1")) save->enabled = false;
-    };
-    window.Crop = [] { return std::pair{Geometry().CropX, Geometry().CropY}; };
-    window.ApplyCrop = [&form](int x, int y) {
-        Geometry().CropX = x;
-        Geometry().CropY = y;
-        form.layout_->ApplyCrop();
-    };
-    window.Aspect = [] { return Geometry().AspectFactor; };
-    window.SetAspect = [&form](double aspect) { form.layout_->SetAspect(aspect); };
-    window.SwitchFullScreen = [&form] { form.layout_->ToggleFullScreen(); };
-    window.LayoutVideo = [&form] { form.layout_->LayoutVideo(); };
-    quova::ReadConfigs(Graph().CurrentMediaName, window);
+    // The window's side of a movie's settings, for the one reading.
+    struct Host final : MovieConfigHost {
+        TQuovaForm& form;
+        explicit Host(TQuovaForm& f) : form(f) {}
+        void FontChanged() override { form.MeasureFont(); }
+        void SaveOnExitDisabled() override {
+            if (MenuItem* save = form.menuModel().Find("SaveonExit1")) save->enabled = false;
+        }
+        void ApplyCrop(int x, int y) override {
+            Geometry().CropX = x;
+            Geometry().CropY = y;
+            form.videoLayout().ApplyCrop();
+        }
+        double Aspect() const override { return Geometry().AspectFactor; }
+        void SetAspect(double aspect) override { form.videoLayout().SetAspect(aspect); }
+        void SwitchFullScreen() override { form.videoLayout().ToggleFullScreen(); }
+        void LayoutVideo() override { form.videoLayout().LayoutVideo(); }
+        std::pair<int, int> Crop() const override { return {Geometry().CropX, Geometry().CropY}; }
+    } host(form_);
+    quova::ReadConfigs(Graph().CurrentMediaName, host);
 }
 
 void PlayerPorts::FitWindow() {
-    form_.layout_->LayoutVideo();
+    form_.videoLayout().LayoutVideo();
 }
 
 void PlayerPorts::Repaint() {
@@ -168,7 +171,7 @@ void PlayerPorts::Repaint() {
 }
 
 void PlayerPorts::PrepareSeekBar() {
-    form_.layout_->SetupSeekBar();
+    form_.videoLayout().SetupSeekBar();
 }
 
 void PlayerPorts::AddRecentFile(const std::string& fileName) {
@@ -193,7 +196,7 @@ void PlayerPorts::RaiseWindow() {
 
 void PlayerPorts::SaveSessionBookmark() {
     // A background write still pending must not land after this one.
-    form_.sessionSaver_->Flush();
+    form_.sessionSaver().Flush();
     quova::SaveSessionBookmark();
 }
 
@@ -220,7 +223,7 @@ void PlayerPorts::ShowSeekBar() {
 
 void PlayerPorts::KeepDisplayOn() {
     // The desktop keeps the screen on instead of the pointer being nudged.
-    form_.screenSaver_->KeepDisplayOn(true);
+    form_.screenSaver().KeepDisplayOn(true);
 }
 
 void PlayerPorts::ContinuePlayList() {
@@ -228,7 +231,7 @@ void PlayerPorts::ContinuePlayList() {
 }
 
 void PlayerPorts::Seeked(double seconds) {
-    if (form_.mpris_ && !openingSeek_) form_.mpris_->EmitSeeked(seconds);
+    if (MprisService* bus = form_.mprisService(); bus && !openingSeek_) bus->EmitSeeked(seconds);
 }
 
 BookmarkSettings PlayerPorts::BookmarkOptions() {
@@ -260,12 +263,12 @@ void PlayerPorts::StoreBookmarkOptions(const BookmarkSettings& in) {
 }
 
 void PlayerPorts::ApplyCropAndLayout() {
-    form_.layout_->ApplyCrop();
-    form_.layout_->LayoutVideo();
+    form_.videoLayout().ApplyCrop();
+    form_.videoLayout().LayoutVideo();
 }
 
 void PlayerPorts::ApplyFullScreen() {
-    form_.layout_->ApplyFullScreen();
+    form_.videoLayout().ApplyFullScreen();
 }
 
 void PlayerPorts::OpenMedia(const std::string& fileName) {
@@ -290,11 +293,11 @@ void PlayerPorts::HidePointer(bool hide) {
 }
 
 void PlayerPorts::ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) {
-    FillSubmenu(form_.menuModel_, *form_.popup_, "Language1", items, !items.empty());
+    FillSubmenu(form_.menuModel(), form_.popup(), "Language1", items, !items.empty());
 }
 
 void PlayerPorts::ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) {
-    FillSubmenu(form_.menuModel_, *form_.popup_, "Subtitles3", items, !items.empty());
+    FillSubmenu(form_.menuModel(), form_.popup(), "Subtitles3", items, !items.empty());
 }
 
 void PlayerPorts::EnableRootButton(bool enabled) {
@@ -351,17 +354,17 @@ void PlayerPorts::DrawSubtitle(const std::string& text) {
 }
 
 void PlayerPorts::EnableSubtitleAdjust(bool enabled) {
-    if (MenuItem* adjust = form_.menuModel_.Find("Adjust1")) adjust->enabled = enabled;
+    if (MenuItem* adjust = form_.menuModel().Find("Adjust1")) adjust->enabled = enabled;
 }
 
 void PlayerPorts::ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) {
     std::vector<DvdStreamItem> copies;
     for (const auto& item : items) copies.push_back({item.caption, item.source, item.checked});
-    FillSubmenu(form_.menuModel_, *form_.popup_, "SubtitleTracks1", copies, !items.empty());
+    FillSubmenu(form_.menuModel(), form_.popup(), "SubtitleTracks1", copies, !items.empty());
 }
 
 void PlayerPorts::LayoutVideo() {
-    form_.layout_->LayoutVideo();
+    form_.videoLayout().LayoutVideo();
 }
 
 void PlayerPorts::ShowTip(int tip) {

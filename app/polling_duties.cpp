@@ -31,42 +31,47 @@ void TQuovaForm::Timer1Timer() {
     // leaves the steps that wait and change the graph (the end of a medium,
     // the fast scan, the extraction's next file) to a later tick.
     const bool free = !Commands().Busy();
-    TransportTick tick;
-    PollingBlocks blocks;
     // While an extraction runs its own duties replace playback's: the
     // progress, and at each end the next file or the completion.
-    const bool extracting = GraphFlags().ExtractionMode && Graph().ExtractionReady;
-    blocks.startupTip = [this] {
-        if (startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
-    };
-    blocks.blockA = [this, &tick, extracting] {
-        if (!Graph().GraphBuilder || extracting) return;
-        tick = PollTransport();
-        BufferingDuty();
-        PointerNudgeDuty(tick);
-        TimerBlockA(tick);
-    };
-    blocks.blockB = [this, &tick, extracting, free] {
-        if (extracting) {
-            if (free) ExtractionTimerTick();
-            return;
+    struct Blocks final : PollingBlocks {
+        TQuovaForm& form;
+        const bool free;
+        const bool extracting = GraphFlags().ExtractionMode && Graph().ExtractionReady;
+        TransportTick tick;
+        Blocks(TQuovaForm& f, bool isFree) : form(f), free(isFree) {}
+
+        void StartupTip() override {
+            if (form.startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
         }
-        if (!Graph().GraphBuilder) return;
-        if (free && !EndOfMediumDuty(tick)) FastScanDuty(tick);
-        DvdCompleteDuty();
-        // With subtitles off a picture stream's forced units still show.
-        if (Graph().VideoWindow && tick.state == engine::GraphState::Running) {
-            if (SubtitlesLoaded()) ShowSubtitleDueNow();
+        void BlockA() override {
+            if (!Graph().GraphBuilder || extracting) return;
+            tick = PollTransport();
+            BufferingDuty();
+            PointerNudgeDuty(tick);
+            form.TimerBlockA(tick);
         }
-    };
-    blocks.blockC = [this, extracting] {
-        if (AppSettings().OsdOn) PaintOsdNow();
-        // The progress stays up however long a percent takes.
-        if (extracting) return;
-        OsdExpiryTick();
-        mpris_->Refresh();
-    };
-    blocks.report = [](const std::string& text) { ShowMessage(text, MbIconStop); };
+        void BlockB() override {
+            if (extracting) {
+                if (free) form.ExtractionTimerTick();
+                return;
+            }
+            if (!Graph().GraphBuilder) return;
+            if (free && !EndOfMediumDuty(tick)) FastScanDuty(tick);
+            DvdCompleteDuty();
+            // With subtitles off a picture stream's forced units still show.
+            if (Graph().VideoWindow && tick.state == engine::GraphState::Running) {
+                if (SubtitlesLoaded()) ShowSubtitleDueNow();
+            }
+        }
+        void BlockC() override {
+            if (AppSettings().OsdOn) form.PaintOsdNow();
+            // The progress stays up however long a percent takes.
+            if (extracting) return;
+            OsdExpiryTick();
+            form.mpris_->Refresh();
+        }
+        void Report(const std::string& text) override { ShowMessage(text, MbIconStop); }
+    } blocks(*this, free);
     if (free)
         Commands().Run([this, &blocks] { tick_.Run(blocks); });
     else
@@ -91,10 +96,13 @@ void TQuovaForm::ContinuePlayList() {
     options.extractionMode = GraphFlags().ExtractionMode;
     options.random = AppSettings().RandomList;
     options.loop = AppSettings().LoopOn;
-    AfterEndSteps steps;
-    steps.rewind = [] { SeekTo(0); };
-    steps.stopTimer1 = [this] { timer1_->stop(); };
-    steps.open = Opener();
+    struct Steps final : AfterEndSteps {
+        TQuovaForm& form;
+        explicit Steps(TQuovaForm& f) : form(f) {}
+        void Rewind() override { SeekTo(0); }
+        void StopPolling() override { form.timer1_->stop(); }
+        void Open(const std::string& name) override { form.OpenMedia(name); }
+    } steps(*this);
     ContinueAfterEnd(CurrentPlayList(), options, steps);
     screenSaver_->KeepDisplayOn(false);
 }

@@ -12,21 +12,19 @@ bool StartupTip::Tick(bool nothingOpen) {
 
 namespace {
 
-void Guarded(const std::function<void()>& block,
-             const std::function<void(const std::string&)>& report) {
-    if (!block) return;
+void Guarded(PollingBlocks& blocks, void (PollingBlocks::*block)()) {
     try {
-        block();
+        (blocks.*block)();
     } catch (const std::exception& e) {
-        if (report) report(e.what());
+        blocks.Report(e.what());
     } catch (...) {
-        if (report) report("?");
+        blocks.Report("?");
     }
 }
 
 }  // namespace
 
-bool PollingTick::Run(const PollingBlocks& blocks) {
+bool PollingTick::Run(PollingBlocks& blocks) {
     if (busy_) return false;
     busy_ = true;
     // Cleared however the tick ends.
@@ -34,10 +32,10 @@ bool PollingTick::Run(const PollingBlocks& blocks) {
         bool& flag;
         ~Clear() { flag = false; }
     } clear{busy_};
-    if (blocks.startupTip) blocks.startupTip();
-    Guarded(blocks.blockA, blocks.report);
-    Guarded(blocks.blockB, blocks.report);
-    Guarded(blocks.blockC, blocks.report);
+    blocks.StartupTip();
+    Guarded(blocks, &PollingBlocks::BlockA);
+    Guarded(blocks, &PollingBlocks::BlockB);
+    Guarded(blocks, &PollingBlocks::BlockC);
     return true;
 }
 

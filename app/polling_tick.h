@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace quova {
@@ -18,18 +17,22 @@ struct StartupTip {
 // The three blocks of the polling tick, in order, each with its errors
 // reported and the tick going on. A tick that starts while another one waits
 // inside returns at once.
-struct PollingBlocks {
-    std::function<void()> startupTip;
-    std::function<void()> blockA;  // position, seek bar, pointer, display in use
-    std::function<void()> blockB;  // end of medium, paused steps, subtitles
-    std::function<void()> blockC;  // OSD drawing and lifetime, desktop bus
-    std::function<void(const std::string&)> report;
+class PollingBlocks {
+  public:
+    virtual void StartupTip() = 0;
+    virtual void BlockA() = 0;  // position, seek bar, pointer, display in use
+    virtual void BlockB() = 0;  // end of medium, paused steps, subtitles
+    virtual void BlockC() = 0;  // OSD drawing and lifetime, desktop bus
+    virtual void Report(const std::string& text) = 0;
+
+  protected:
+    ~PollingBlocks() = default;
 };
 
 class PollingTick {
   public:
     // Runs one tick; false when another tick was still running.
-    bool Run(const PollingBlocks& blocks);
+    bool Run(PollingBlocks& blocks);
     bool TimerBusy() const { return busy_; }
 
   private:

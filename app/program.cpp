@@ -14,6 +14,7 @@
 #include "app/single_instance.h"
 #include "app/termination.h"
 #include "graph/message_box.h"
+#include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/files/media_name.h"
 
@@ -37,7 +38,7 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
         options.socketPath.empty() ? InstanceSocketPath() : options.socketPath;
     const std::string exePath = options.exePath.empty() ? RunningExePath() : options.exePath;
     auto step = [&](const std::string& name) {
-        if (options.onStep) options.onStep(name);
+        if (options.observer) options.observer->StepDone(name);
     };
 
     if (!socketPath.empty() && ShouldTryHandOver(options.params, options.ctrlHeld)) {
@@ -58,7 +59,10 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
 
     TQuovaForm form(options.params, exePath);
     form.SetStepObserver(step);
-    form.SetMediaOpener(options.mediaOpener);
+    if (ProgramObserver* observer = options.observer)
+        form.SetMediaOpener([observer](const std::string& name) {
+            if (!observer->OpenMedia(name)) quova::OpenMedia(name);
+        });
     auto* about = new TQuovaAboutBox(&form);
     form.SetAboutBox(about);
 
@@ -75,7 +79,7 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
     QObject::connect(&form, &TQuovaForm::Closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
 
     about->show();
-    if (options.onWindowCreated) options.onWindowCreated(form);
+    if (options.observer) options.observer->WindowCreated(form);
     loop.exec();
 
     server.Close();

@@ -1,12 +1,25 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace quova {
 
 class TQuovaForm;
+
+// Watches the program's life from outside (tests); every part is optional.
+class ProgramObserver {
+  public:
+    // A start-up step completed, by name, starting with "lexicon".
+    virtual void StepDone(const std::string&) {}
+    // The main window exists and the splash is up.
+    virtual void WindowCreated(TQuovaForm&) {}
+    // Opens `name` instead of the open pipeline when it returns true.
+    virtual bool OpenMedia(const std::string&) { return false; }
+
+  protected:
+    ~ProgramObserver() = default;
+};
 
 struct ProgramOptions {
     // The command line without the program's name.
@@ -17,12 +30,7 @@ struct ProgramOptions {
     std::string socketPath;
     // The program's full path; "" for the running program's.
     std::string exePath;
-    // Start-up steps as they complete, by name, starting with "lexicon".
-    std::function<void(const std::string&)> onStep;
-    // The main window exists and the splash is up.
-    std::function<void(TQuovaForm&)> onWindowCreated;
-    // What opening a medium does until the open pipeline exists.
-    std::function<void(const std::string&)> mediaOpener;
+    ProgramObserver* observer = nullptr;
 };
 
 enum class ProgramEnd { HandedOver, Finished };

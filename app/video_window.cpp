@@ -25,15 +25,10 @@ QRect ToQRect(const PlacementRect& r) {
     return QRect(r.x, r.y, r.width, r.height);
 }
 
-template <typename F>
-void Call(const F& f) {
-    if (f) f();
-}
-
 }  // namespace
 
-VideoWindowLayout::VideoWindowLayout(QWidget* window, QTimer* timer1)
-    : window_(window), timer1_(timer1) {}
+VideoWindowLayout::VideoWindowLayout(QWidget* window, QTimer* timer1, VideoWindowHost& host)
+    : window_(window), timer1_(timer1), host_(host) {}
 
 QWidget* VideoWindowLayout::child(const char* name) const {
     return window_->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
@@ -69,7 +64,7 @@ LayoutState VideoWindowLayout::State() const {
     s.resizeToMedia = settings.ResizeToMedia;
     s.fullScreen = settings.FullScreenMode;
     s.osdOn = settings.OsdOn;
-    s.subtitles = hooks_.Subtitles ? hooks_.Subtitles() : SubtitlePlace::None;
+    s.subtitles = host_.SubtitlePlacement();
     s.osdLineHeight = settings.OsdLineHeight;
     s.graphOpen = g.GraphBuilder != nullptr;
     s.hasVideoWindow = g.VideoWindow != nullptr;
@@ -86,9 +81,9 @@ void VideoWindowLayout::LayoutVideo() {
     geo.LayoutBusy = true;
     try {
         MeasureFrame();
-        Call(hooks_.ClearOsdLine);
+        host_.ClearOsdLine();
         const LayoutState state = State();
-        if (state.subtitles != SubtitlePlace::None) Call(hooks_.ClearSubtitleArea);
+        if (state.subtitles != SubtitlePlace::None) host_.ClearSubtitleArea();
         const Placement p = quova::LayoutVideo(state);
         AppSettings().ZoomFactor = p.zoom;
         geo.VideoTop = p.videoTop;
@@ -112,7 +107,7 @@ void VideoWindowLayout::LayoutVideo() {
                 video->SetVisible(false);
             }
         }
-        if (state.graphOpen && state.subtitles != SubtitlePlace::None) Call(hooks_.RedrawSubtitle);
+        if (state.graphOpen && state.subtitles != SubtitlePlace::None) host_.RedrawSubtitle();
         if (QSlider* volume = volumeBar())
             volume->setGeometry(0, p.volumeTop, volume->width(), p.volumeHeight);
     } catch (...) {
@@ -189,7 +184,7 @@ void VideoWindowLayout::DisplayChanged() {
 
 void VideoWindowLayout::ShowStatus(const std::string& text) {
     OsdMessage = text;
-    if (AppSettings().OsdOn) Call(hooks_.PaintOsd);
+    if (AppSettings().OsdOn) host_.PaintOsd();
 }
 
 void VideoWindowLayout::ZoomTo(double zoom, bool resetPan) {
@@ -213,7 +208,7 @@ void VideoWindowLayout::ZoomOut1Click() {
 }
 
 void VideoWindowLayout::ZoomToWindow1Click() {
-    if (hooks_.ShowTip) hooks_.ShowTip(13);
+    host_.ShowTip(13);
     bool& on = AppSettings().ZoomToWindow;
     on = !on;
     LayoutVideo();
@@ -222,7 +217,7 @@ void VideoWindowLayout::ZoomToWindow1Click() {
 }
 
 void VideoWindowLayout::ResizetoMedia1Click() {
-    if (hooks_.ShowTip) hooks_.ShowTip(14);
+    host_.ShowTip(14);
     bool& on = AppSettings().ResizeToMedia;
     on = !on;
     LayoutVideo();
@@ -286,8 +281,7 @@ void VideoWindowLayout::Window1Click() {
 }
 
 void VideoWindowLayout::Header1Click() {
-    if (!hooks_.HeaderSize) return;
-    const auto [width, height] = hooks_.HeaderSize();
+    const auto [width, height] = host_.HeaderSize();
     const GraphSession& g = Graph();
     if (auto f = HeaderAspect(width, height, g.VideoWidth, g.VideoHeight)) SetAspect(*f);
 }
@@ -410,7 +404,7 @@ void VideoWindowLayout::ApplyFullScreen() {
 
 void VideoWindowLayout::FullScreen1Click() {
     ToggleFullScreen();
-    if (hooks_.StepOsdFont) hooks_.StepOsdFont(AppSettings().FullScreenMode ? 3 : -3);
+    host_.StepOsdFont(AppSettings().FullScreenMode ? 3 : -3);
 }
 
 void VideoWindowLayout::Force16bits1Click() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <utility>
 
@@ -12,19 +11,26 @@ class QTimer;
 
 namespace quova {
 
-// What the picture's placement needs from the window's other parts.
-struct VideoWindowHooks {
+// What the picture's placement needs from the window's other parts. An
+// interface, not a set of optional callbacks: a host that leaves one out does
+// not build, where an unset callback silently did nothing.
+class VideoWindowHost {
+  public:
     // Where the subtitles are while loaded and shown (None when they are not).
-    std::function<SubtitlePlace()> Subtitles;
-    std::function<void()> ClearOsdLine;
-    std::function<void()> ClearSubtitleArea;
-    std::function<void()> RedrawSubtitle;
-    std::function<void()> PaintOsd;
-    std::function<void(int tip)> ShowTip;
+    virtual SubtitlePlace SubtitlePlacement() const = 0;
+    virtual void ClearOsdLine() = 0;
+    virtual void ClearSubtitleArea() = 0;
+    virtual void RedrawSubtitle() = 0;
+    // Paints the OSD line now, when the OSD is on.
+    virtual void PaintOsd() = 0;
+    virtual void ShowTip(int tip) = 0;
     // Changes the OSD font size by this many points.
-    std::function<void(int points)> StepOsdFont;
+    virtual void StepOsdFont(int points) = 0;
     // The picture size the medium's header states; 0 x 0 when unknown.
-    std::function<std::pair<int, int>()> HeaderSize;
+    virtual std::pair<int, int> HeaderSize() const = 0;
+
+  protected:
+    ~VideoWindowHost() = default;
 };
 
 // Applies the placement of the picture to the main window, its video window
@@ -33,9 +39,7 @@ class VideoWindowLayout {
   public:
     // `window` is the main window; the seek bar, volume bar and buttons are
     // its children found by name.
-    VideoWindowLayout(QWidget* window, QTimer* timer1);
-
-    VideoWindowHooks& hooks() { return hooks_; }
+    VideoWindowLayout(QWidget* window, QTimer* timer1, VideoWindowHost& host);
 
     void LayoutVideo();
     void MeasureFrame();
@@ -94,7 +98,7 @@ class VideoWindowLayout {
 
     QWidget* window_;
     QTimer* timer1_;
-    VideoWindowHooks hooks_;
+    VideoWindowHost& host_;
 };
 
 }  // namespace quova

@@ -499,31 +499,6 @@ void End1Click() {
     SeekTo(Graph().Duration);
 }
 
-void RunControlBarCommand(int tag) {
-    switch (tag) {
-        case 1:
-            Start1Click();
-            break;
-        case 2:
-            FBWD1Click();
-            break;
-        case 3:
-            Play1Click();
-            break;
-        case 4:
-            Stop1Click();
-            break;
-        case 5:
-            FFWD1Click();
-            break;
-        case 6:
-            End1Click();
-            break;
-        default:
-            break;
-    }
-}
-
 const char* PlayPauseGlyph(GraphState state) {
     return state == GraphState::Running ? ";" : "4";
 }

@@ -52,10 +52,6 @@ void End1Click();
 bool SetPlayRate(double rate);
 double PlayRate();
 
-// The control-bar buttons' command by tag (1 Start, 2 Fast Backward,
-// 3 Play / Pause, 4 Stop, 5 Fast Forward, 6 End); other tags do nothing.
-void RunControlBarCommand(int tag);
-
 // "Step" of the Playback submenu is offered only where a frame can be stepped.
 bool StepAvailable();
 

@@ -29,25 +29,10 @@ int VolumeLevel(int percent) {
     return static_cast<int>(std::nearbyint(level));
 }
 
-int PercentFromLevel(int level) {
-    if (level <= kSilence) return 0;
-    return static_cast<int>(std::trunc(std::pow(10.0, level / 2000.0) * 100.0));
-}
-
 void ApplyVolume(int percent) {
     GraphSession& g = Graph();
     if (!g.GraphBuilder || !g.BasicAudio) return;
     g.GraphBuilder->SetVolume(std::min(0, std::max(VolumeLevel(percent), kSilence)));
-}
-
-int GetVolumePercent() {
-    int level = 0;
-    GraphSession& g = Graph();
-    if (g.GraphBuilder && g.BasicAudio) {
-        const engine::Outcome<int> read = g.GraphBuilder->Volume();
-        if (read.ok()) level = read.value;
-    }
-    return PercentFromLevel(level);
 }
 
 void SetMute(bool mute, int volume) {
@@ -60,7 +45,10 @@ bool ChangeVolume(int delta, int& volume) {
         if (!graph) return false;
         // Volume steps would fight the mute of fast and slow play.
         if (graph->Rate() != 1.0 || !Graph().BasicAudio) return false;
-        volume = std::min(std::max(0, GetVolumePercent() + delta), 100);
+        // The setting is the one truth: the graph's level reads back
+        // truncated, so steps taken from it would drift down (45 % up and
+        // down again would end at 43 %).
+        volume = std::min(std::max(0, volume + delta), 100);
         ApplyVolume(volume);
         OsdMessage = FormatLexNumber(380, volume);
         return true;
@@ -81,7 +69,7 @@ int VolumeBarPosition(int volume) {
 void TrackBar3Change(int position, int& volume) {
     volume = 100 - position;
     ApplyVolume(volume);
-    OsdMessage = "volume: " + std::to_string(volume) + "%";
+    OsdMessage = FormatLexNumber(380, volume);
 }
 
 bool VolumeUp1Click(int& volume) {

@@ -10,20 +10,15 @@ namespace quova {
 // The level sent for `percent`: 20 dB per decade, rounded half to even;
 // 0 % and below are silence. Not clamped to the graph's range.
 int VolumeLevel(int percent);
-// The percentage a level reads back as, truncated toward zero; silence is 0.
-int PercentFromLevel(int level);
 
 // Sends `percent` to the graph's audio renderers, when the graph has one.
 void ApplyVolume(int percent);
-// The graph's volume as a percentage: 100 without an audio renderer or when
-// the level cannot be read.
-int GetVolumePercent();
 // Silence while muted; unmuting sends `volume` (the setting) again without
 // touching it.
 void SetMute(bool mute, int volume);
 
-// One volume step of the menu, the keys or the wheel, taken from what the
-// graph reports. Only with a medium open, an audio renderer and the normal
+// One volume step of the menu, the keys or the wheel, from `volume` (the
+// setting). Only with a medium open, an audio renderer and the normal
 // rate; returns whether `volume` (the setting) changed (then the OSD says so).
 bool ChangeVolume(int delta, int& volume);
 // The wheel's steps for `delta` (one notch of 120 is 2), none with a

@@ -6,6 +6,11 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -29,26 +34,85 @@ namespace quova {
 namespace {
 
 // Every item a user can choose runs something, and every command is on an
-// item: an item without a handler would be shown and do nothing, as "AVI
-// Info..." and "ID3" once did.
-TEST(CommandTable, EveryLeafItemHasACommandAndEveryCommandAnItem) {
+// item or another entry point: an item without a handler would be shown and
+// do nothing, as "AVI Info..." and "ID3" once did.
+TEST(CommandTable, EveryEntryPointNamesACommandAndEveryCommandHasOne) {
     std::set<std::string> commands;
     for (const Command& c : CommandTable()) {
-        EXPECT_TRUE(commands.insert(c.handler).second) << c.handler << " is listed twice";
-        EXPECT_NE(c.run, nullptr) << c.handler;
+        EXPECT_TRUE(commands.insert(c.id).second) << c.id << " is listed twice";
+        EXPECT_NE(c.run, nullptr) << c.id;
     }
-    const MenuModel model;
     std::set<std::string> named;
+    const MenuModel model;
     for (const MenuItem* item : model.All()) {
         // A leaf designed disabled ("Define...") is never enabled: it runs nothing.
         if (item->separator || !item->children.empty() || !item->enabled) continue;
         EXPECT_FALSE(item->handler.empty()) << item->name << " has no handler";
-        EXPECT_TRUE(commands.count(item->handler))
-            << item->name << ": no command " << item->handler;
+        const Command* command = FindCommand(item->handler);
+        ASSERT_NE(command, nullptr) << item->name << ": no command " << item->handler;
+        EXPECT_TRUE(command->arg == ArgKind::None || command->arg == ArgKind::Item)
+            << item->name << ": " << item->handler << " takes more than the item";
         named.insert(item->handler);
     }
-    for (const std::string& handler : commands)
-        EXPECT_TRUE(named.count(handler)) << handler << " is on no item";
+    const std::pair<const char*, const std::vector<Binding>*> tables[] = {
+        {"WindowBindings", &WindowBindings()},
+        {"TitleStripBindings", &TitleStripBindings()},
+        {"ControlBarBindings", &ControlBarBindings()},
+        {"OutsideBindings", &OutsideBindings()},
+    };
+    for (const auto& [table, bindings] : tables)
+        for (const Binding& b : *bindings) {
+            const Command* command = FindCommand(b.id);
+            ASSERT_NE(command, nullptr) << table << " " << b.input << ": no command " << b.id;
+            EXPECT_EQ(command->arg, b.arg) << table << " " << b.input << " -> " << b.id;
+            named.insert(b.id);
+        }
+    for (const std::string& id : commands) EXPECT_TRUE(named.count(id)) << id << " is on nothing";
+
+    // Every input the window's code asks a table for is in that table: an
+    // entry point naming an input nobody bound would do nothing.
+    std::map<std::string, const std::vector<Binding>*> byName;
+    for (const auto& [table, bindings] : tables) byName[table] = bindings;
+    int asked = 0;
+    for (const auto& file : std::filesystem::directory_iterator(QUOVA_APP_SOURCE_DIR)) {
+        if (file.path().extension() != ".cpp") continue;
+        std::ifstream in(file.path());
+        const std::string source((std::istreambuf_iterator<char>(in)), {});
+        // BoundId(SomeBindings(), "input") and the bus's Ask("input"...), the
+        // input possibly chosen between literals.
+        static const std::regex call(R"re(BoundId\(\s*(\w+)\(\)\s*,([^;]*)|\bAsk\(("[^"]*"))re");
+        static const std::regex literal(R"re("([^"]*)")re");
+        for (std::sregex_iterator it(source.begin(), source.end(), call), end; it != end; ++it) {
+            const std::string table = (*it)[1].matched ? (*it)[1].str() : "OutsideBindings";
+            const std::string args = (*it)[1].matched ? (*it)[2].str() : (*it)[3].str();
+            ASSERT_TRUE(byName.count(table)) << file.path() << ": no table " << table;
+            for (std::sregex_iterator l(args.begin(), args.end(), literal), e; l != e; ++l) {
+                ++asked;
+                EXPECT_FALSE(BoundId(*byName[table], (*l)[1].str()).empty())
+                    << file.path().filename() << " asks " << table << " for " << (*l)[1];
+            }
+        }
+    }
+    EXPECT_GT(asked, 20) << "the scan found the entry points";
+}
+
+using WindowButtons = testing::WindowTest;
+
+// Every button of the window runs a command: the title strip's by name, the
+// control bar's by tag.
+TEST_F(WindowButtons, EachRunsABoundCommand) {
+    int buttons = 0;
+    for (QPushButton* b : form_->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        ++buttons;
+        const std::string name = b->objectName().toStdString();
+        std::string_view id = BoundId(TitleStripBindings(), name);
+        if (id.empty())
+            id = BoundId(ControlBarBindings(), std::to_string(b->property("tag").toInt()));
+        EXPECT_FALSE(id.empty()) << name;
+        EXPECT_NE(FindCommand(id), nullptr) << name;
+    }
+    // The close, minimise and help buttons, six on the control bar, the disc's menu.
+    EXPECT_EQ(buttons, 10);
 }
 
 using HardwareDecodingCommand = testing::WindowTest;

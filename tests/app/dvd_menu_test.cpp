@@ -4,10 +4,12 @@
 
 #include "tests/support/window_fixture.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QTest>
 
 #include "app/app_state.h"
+#include "app/command_gate.h"
 #include "app/main_window.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
@@ -93,6 +95,40 @@ TEST_F(DvdPicture, AClickOnAMenuButtonStartsItsTitleAndBesideItNothing) {
     ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 3; }));
     EXPECT_TRUE(testing::WaitUntil([] { return DvdState().DvdTitle == 2u; }))
         << "button 2 starts title 2";
+}
+
+// The disc takes a click while the window goes on: the wait pointer shows
+// for half a second and goes, and no command waits meanwhile. Over the menu
+// the hand shows at once and the next point is taken 200 ms later.
+TEST_F(DvdPicture, ThePointersOfADiscMenuShowWhileTheWindowGoesOn) {
+    form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
+    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+    ASSERT_TRUE(
+        testing::WaitUntil([] { return DvdState().DvdDomain == 1 && Graph().VideoWidth == 720; }));
+    QWidget* picture = Graph().VideoWindow->widget();
+    ASSERT_TRUE(testing::WaitUntil([&] { return picture->isVisible(); }));
+    const auto at = [picture](int x, int y) {
+        return QPoint(x * picture->width() / 720, y * picture->height() / 576);
+    };
+    const testing::DvdButtonBox& b = testing::kDvdButton2;
+    const QPoint button = at((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
+
+    QTest::mouseMove(picture, button);
+    EXPECT_EQ(form_->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(picture, at(600, 150));
+    EXPECT_EQ(form_->cursor().shape(), Qt::PointingHandCursor) << "the next point waits its turn";
+    EXPECT_TRUE(testing::WaitUntil([&] { return form_->cursor().shape() == Qt::ArrowCursor; }))
+        << "beside the buttons, once the hand's 200 ms are over";
+
+    testing::PumpEvents(300);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(picture, Qt::LeftButton, {}, button);
+    EXPECT_LT(clock.elapsed(), 400) << "the click returned only after the disc's half second";
+    EXPECT_FALSE(Commands().Busy());
+    EXPECT_EQ(form_->cursor().shape(), Qt::WaitCursor);
+    EXPECT_TRUE(testing::WaitUntil([&] { return form_->cursor().shape() != Qt::WaitCursor; }));
+    EXPECT_TRUE(testing::WaitUntil([] { return DvdState().DvdTitle == 2u; }));
 }
 
 }  // namespace

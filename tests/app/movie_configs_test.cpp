@@ -25,11 +25,23 @@ TEST(ReadConfigs, AnyEntrySwitchesSaveOnExitOffAndTheValuesApply) {
     Subtitles() = SubtitleTimetable{};
     SubtitleBoxOffsetY = 0;
     const std::string movie = (dir / "film.avi").string();
-    int disabled = 0, layouts = 0, fonts = 0;
-    MovieConfigWindow window;
-    window.SaveOnExitDisabled = [&] { ++disabled; };
-    window.LayoutVideo = [&] { ++layouts; };
-    window.FontChanged = [&] { ++fonts; };
+    // What reaches the window, counted; the picture keeps no crop.
+    struct Counted final : MovieConfigHost {
+        int disabled = 0, layouts = 0, fonts = 0;
+        void FontChanged() override { ++fonts; }
+        void SaveOnExitDisabled() override { ++disabled; }
+        void ApplyCrop(int, int) override {}
+        double Aspect() const override { return 1.0; }
+        void SetAspect(double) override {}
+        void SwitchFullScreen() override {
+            AppSettings().FullScreenMode = !AppSettings().FullScreenMode;
+        }
+        void LayoutVideo() override { ++layouts; }
+        std::pair<int, int> Crop() const override { return {0, 0}; }
+    } window;
+    const int& disabled = window.disabled;
+    const int& layouts = window.layouts;
+    const int& fonts = window.fonts;
 
     ReadConfigs(movie, window);  // no file: nothing at all
     WriteFile(dir / "film.ini", "[CONFIG]\n");

@@ -105,7 +105,7 @@ TEST_F(Mpris, OffersTheNameOnceAndTellsWhoItIs) {
     EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
               player_->baseService());
     // A second instance never takes the name; the first keeps it.
-    MprisService second(MprisWindow{});
+    MprisService second(form_->commands());
     QDBusConnection other = bus_.Connect("second");
     EXPECT_FALSE(second.Connect(other));
     EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
@@ -421,7 +421,11 @@ TEST_F(Mpris, TheVolumeTheDesktopReadsIsThePlayersPercentage) {
 
 TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {
     testing::App();
-    MprisService service(MprisWindow{});
+    // Never connected, it is never asked anything.
+    struct NoCommands final : CommandSink {
+        bool Run(std::string_view, CommandArg) override { return false; }
+    } none;
+    MprisService service(none);
     EXPECT_FALSE(service.Connect(
         QDBusConnection::connectToBus(QString("unix:path=/nonexistent"), "nowhere")));
     EXPECT_FALSE(service.Connected());

@@ -45,15 +45,15 @@ class Program : public ::testing::Test {
         AppSettings() = Settings{};
         options_.exePath = (dir_ / "quova").string();
         options_.socketPath = (dir_ / "instance").string();
-        options_.onStep = [this](const std::string& step) { steps_.push_back(step); };
-        options_.mediaOpener = [this](const std::string& name) {
+        watch_.step = [this](const std::string& step) { steps_.push_back(step); };
+        watch_.open = [this](const std::string& name) {
             opened_.push_back({name, AppSettings().ZoomFactor, OpenCounter});
         };
     }
     void TearDown() override { registry::SetStorePath({}); }
 
     ProgramEnd Run(std::function<void(TQuovaForm&)> whenReady) {
-        options_.onWindowCreated = [this, whenReady](TQuovaForm& form) {
+        watch_.created = [this, whenReady](TQuovaForm& form) {
             created_ = true;
             auto* poll = new QTimer(&form);
             poll->setInterval(5);
@@ -86,7 +86,22 @@ class Program : public ::testing::Test {
     }
 
     testing::TempDir dir_;
-    ProgramOptions options_;
+    // The program's life as the tests follow it.
+    struct Watch final : ProgramObserver {
+        std::function<void(const std::string&)> step, open;
+        std::function<void(TQuovaForm&)> created;
+        void StepDone(const std::string& name) override {
+            if (step) step(name);
+        }
+        void WindowCreated(TQuovaForm& form) override {
+            if (created) created(form);
+        }
+        bool OpenMedia(const std::string& name) override {
+            if (open) open(name);
+            return static_cast<bool>(open);
+        }
+    } watch_;
+    ProgramOptions options_{.observer = &watch_};
     std::vector<std::string> steps_;
     std::vector<Opened> opened_;
     bool created_ = false;
@@ -125,11 +140,11 @@ TEST_F(Program, SplashClosedDuringACommandLineOpenStillMakesTheProgramReady) {
     const std::string movie = File("movie.avi");
     options_.params = {movie};
     TQuovaForm* window = nullptr;
-    options_.onWindowCreated = [&](TQuovaForm& form) { window = &form; };
+    watch_.created = [&](TQuovaForm& form) { window = &form; };
     // The user closes the splash while the file opens (the open handles events).
-    options_.mediaOpener = [&](const std::string&) { window->aboutBox()->okButton()->click(); };
+    watch_.open = [&](const std::string&) { window->aboutBox()->okButton()->click(); };
     int counter = -5;
-    options_.onStep = [&](const std::string& step) {
+    watch_.step = [&](const std::string& step) {
         if (step != "command line") return;
         counter = OpenCounter;
         QTimer::singleShot(0, window, [&] { window->close(); });
@@ -306,7 +321,7 @@ TEST(TerminationWatcher, PutsBackTheHandlersItReplaced) {
 TEST_F(Program, TerminationBeforeStartUpSavesNothing) {
     SetUserValues(kMainKey, {{"volume", "30"}});
     SetUserValues(std::string(kMainKey) + "\\MRU", {{"1", "/tmp/old.avi"}});
-    options_.onWindowCreated = [](TQuovaForm&) { std::raise(SIGTERM); };
+    watch_.created = [](TQuovaForm&) { std::raise(SIGTERM); };
     EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
     EXPECT_TRUE(steps_.size() == 1 && steps_[0] == "lexicon");
     EXPECT_EQ(UserValues(kMainKey), (Values{{"volume", "30"}}));
@@ -372,7 +387,7 @@ TEST_F(Program, AValueOfAnotherTypeFailsOneStartOnlyAndKeepsTheGoodValues) {
 TEST_F(Program, TerminationWhileAStartUpBoxShowsEndsTheProgramWithoutShowingMore) {
     // Each file of the command line fails to open with a box of its own.
     options_.params = {File("one.avi"), File("two.avi"), File("three.avi")};
-    options_.mediaOpener = [](const std::string& name) {
+    watch_.open = [](const std::string& name) {
         ShowMessage("cannot open " + name, MbIconExclamation);
     };
     std::vector<QString> boxes;
@@ -393,7 +408,7 @@ TEST_F(Program, TerminationWhileAStartUpBoxShowsEndsTheProgramWithoutShowingMore
         }
     });
     watch.start(5);
-    options_.onWindowCreated = [](TQuovaForm&) {};
+    watch_.created = [](TQuovaForm&) {};
     EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);
     EXPECT_EQ(boxes,
               (std::vector<QString>{QString::fromStdString("cannot open " + File("one.avi"))}));

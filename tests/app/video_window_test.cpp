@@ -59,6 +59,26 @@ TEST_F(VideoWindow, TheOpenedPictureIsCentredAndZoomDoublesIt) {
     EXPECT_EQ(OsdMessage, "zoom: 1.1 x");
 }
 
+// A zoom says its new factor on the OSD while the command runs, not at the
+// next tick of the polling timer half a second later.
+TEST_F(VideoWindow, AZoomIsShownOnTheOsdAtOnce) {
+    Open();
+    AppSettings().OsdOn = true;
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+    } counter;
+    QCoreApplication::processEvents();
+    form_->installEventFilter(&counter);
+    Choose("ZoomIn1");
+    form_->removeEventFilter(&counter);
+    EXPECT_EQ(OsdMessage, "zoom: 1.1 x");
+    EXPECT_GT(counter.paints, 0);
+}
+
 TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
     Open();
     // Each option offers its tip first.

@@ -102,8 +102,8 @@ PY
 }
 
 # The wheel: three notches up from the stored 50 %, each shown on the OSD.
-# A step starts from what the graph reads back, truncated: 52 % reads back as
-# 51 %, so the notches give 52, 53 and 55 %.
+# Each notch is two steps from the setting, never from the level the graph
+# would read back truncated (52 % reads back as 51 %): 52, 54 and 56 %.
 xdotool mousemove $((x1 + w / 2)) $((y1 + h / 2))
 read -r _ before < <(osd_message)
 shots=()
@@ -122,5 +122,5 @@ sleep 0.5
 stop_player || true
 store="$XDG_CONFIG_HOME/quova/registry.reg"
 volume=$(sed -n 's/^"volume"="\([0-9]*\)".*/\1/p' "$store")
-[[ "$volume" == 55 ]] || fail "three wheel notches from 50 % left the volume at '${volume}'"
+[[ "$volume" == 56 ]] || fail "three wheel notches from 50 % left the volume at '${volume}'"
 echo "1 passed, 0 failed"

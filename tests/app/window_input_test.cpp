@@ -55,17 +55,22 @@ TEST(StartupTip, ShownOnTheTenthTickUnlessTheMenuOpenedOrSomethingIsOpen) {
 
 TEST(PollingTick, ATickInsideATickReturnsAndErrorsDoNotStopTheOthers) {
     PollingTick tick;
-    std::vector<std::string> ran, reports;
-    PollingBlocks blocks;
-    blocks.startupTip = [&] { ran.push_back("tip"); };
-    blocks.blockA = [&] {
-        ran.push_back("A");
-        EXPECT_FALSE(tick.Run(blocks));
-        throw std::runtime_error("position lost");
-    };
-    blocks.blockB = [&] { ran.push_back("B"); };
-    blocks.blockC = [&] { ran.push_back("C"); };
-    blocks.report = [&](const std::string& text) { reports.push_back(text); };
+    struct Blocks final : PollingBlocks {
+        PollingTick& tick;
+        std::vector<std::string> ran, reports;
+        explicit Blocks(PollingTick& t) : tick(t) {}
+        void StartupTip() override { ran.push_back("tip"); }
+        void BlockA() override {
+            ran.push_back("A");
+            EXPECT_FALSE(tick.Run(*this));
+            throw std::runtime_error("position lost");
+        }
+        void BlockB() override { ran.push_back("B"); }
+        void BlockC() override { ran.push_back("C"); }
+        void Report(const std::string& text) override { reports.push_back(text); }
+    } blocks(tick);
+    const auto& ran = blocks.ran;
+    const auto& reports = blocks.reports;
     EXPECT_TRUE(tick.Run(blocks));
     EXPECT_EQ(ran, (std::vector<std::string>{"tip", "A", "B", "C"}));
     EXPECT_EQ(reports, std::vector<std::string>{"position lost"});
