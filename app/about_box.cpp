@@ -19,6 +19,7 @@
 #include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
@@ -31,7 +32,8 @@ constexpr const char* kDisclaimer =
 constexpr const char* kNotice = "Free media player for video, audio and DVD";
 }  // namespace
 
-TQuovaAboutBox::TQuovaAboutBox(QWidget* parent) : QDialog(parent) {
+TQuovaAboutBox::TQuovaAboutBox(PlayerSession& session, QWidget* parent)
+    : QDialog(parent), session_(session) {
     setObjectName("TQuovaAboutBox");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(394, 273);
@@ -109,7 +111,7 @@ void TQuovaAboutBox::ShowModal() {
 }
 
 void TQuovaAboutBox::showEvent(QShowEvent* event) {
-    if (OpenCounter < 0) timer_->start();
+    if (session_.openCounter < 0) timer_->start();
     setWindowTitle("About Quova");
     // Centred on the screen, frame and all, not over the main window where a
     // dialog would otherwise stand.
@@ -133,7 +135,7 @@ void TQuovaAboutBox::done(int result) {
     // OK button is still disabled): an early close would make the program
     // ready before the command line was handled.
     if (!okButton_->isEnabled()) return;
-    ++OpenCounter;
+    ++session_.openCounter;
     timer_->stop();
     QDialog::done(result);
 }

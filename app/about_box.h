@@ -10,6 +10,8 @@ class QFrame;
 
 namespace quova {
 
+struct PlayerSession;
+
 // The home page the About box links to.
 inline constexpr const char* kHomePage = "https://quova.dorvane.net/";
 inline constexpr const char* kDownloadPage = "https://quova.dorvane.net/download/";
@@ -20,7 +22,7 @@ inline constexpr const char* kDownloadPage = "https://quova.dorvane.net/download
 class TQuovaAboutBox : public QDialog {
     Q_OBJECT
   public:
-    explicit TQuovaAboutBox(QWidget* parent = nullptr);
+    explicit TQuovaAboutBox(PlayerSession& session, QWidget* parent = nullptr);
 
     QPushButton* okButton() const { return okButton_; }
     QTimer* timer() const { return timer_; }
@@ -41,6 +43,8 @@ class TQuovaAboutBox : public QDialog {
 
   private:
     void SetLinkLook(QLabel* label, bool hot);
+
+    PlayerSession& session_;
 
     QFrame* panel_;
     QLabel* productName_;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "graph/open_counter.h"
-
 namespace quova {
 
 // The desktop session (or a termination signal) is ending the program: the

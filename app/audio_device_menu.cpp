@@ -4,6 +4,7 @@
 #include "app/menu_model.h"
 #include "playback/audio_output.h"
 #include "playback/player_port.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
@@ -20,7 +21,7 @@ std::vector<DvdStreamItem> AsItems(const std::vector<AudioDeviceItem>& devices) 
 
 void AudioDeviceMenu::Fill(MenuModel& model, PopupMenu& popup) {
     const std::vector<engine::AudioDevice> devices = AudioDevicesNow();
-    const std::vector<AudioDeviceItem> all = AudioDeviceItems(devices, AudioOutput().chosen);
+    const std::vector<AudioDeviceItem> all = AudioDeviceItems(devices, session_.outputs.chosen);
     names_.clear();
     for (const AudioDeviceItem& item : all) names_.push_back(item.name);
     FillSubmenu(model, popup, "AudioDevice1", AsItems(all), !devices.empty());
@@ -28,7 +29,7 @@ void AudioDeviceMenu::Fill(MenuModel& model, PopupMenu& popup) {
                                      "StreamDevice4"};
     for (int k = 0; k < 4; ++k) {
         std::string device;
-        if (!StreamDevice(k, device)) continue;
+        if (!StreamDevice(session_, k, device)) continue;
         FillSubmenu(model, popup, perStream[k], AsItems(AudioDeviceItems(devices, device)), true);
     }
 }

@@ -5,6 +5,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 class MenuModel;
 class MenuItem;
 class PopupMenu;
@@ -15,11 +17,13 @@ class PopupMenu;
 // out while it was closed.
 class AudioDeviceMenu {
   public:
+    explicit AudioDeviceMenu(PlayerSession& session) : session_(session) {}
     void Fill(MenuModel& model, PopupMenu& popup);
     // The device an item of these submenus stands for ("" the default).
     std::string DeviceOf(const MenuItem& item) const;
 
   private:
+    PlayerSession& session_;
     // The devices of the items as they were filled, by tag.
     std::vector<std::string> names_;
 };

@@ -35,6 +35,7 @@
 #include "playback/dvd_pointer.h"
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
 #include "text/osd.h"
@@ -58,23 +59,39 @@ void Plain(CommandContext&, const CommandArg&) {
     F();
 }
 
+// The commands that work on the session alone (or its text part).
+template <void (*F)(PlayerSession&)>
+void Plain(CommandContext& c, const CommandArg&) {
+    F(c.session);
+}
+
+template <void (*F)(TextSession&)>
+void Plain(CommandContext& c, const CommandArg&) {
+    F(c.session);
+}
+
 template <void (*F)(OsdCommandHost&)>
 void Osd(CommandContext& c, const CommandArg&) {
     F(c.form);
 }
 
+template <void (*F)(TextSession&, OsdCommandHost&)>
+void Osd(CommandContext& c, const CommandArg&) {
+    F(c.session, c.form);
+}
+
 template <void (VideoWindowLayout::*F)()>
 void Layout(CommandContext& c, const CommandArg&);
 
-template <void (*F)(const TipShower&)>
+template <void (*F)(MediumSession&, const TipShower&)>
 void WithTip(CommandContext& c, const CommandArg&);
 
 MenuItem& ItemOf(const CommandArg& a) {
     return *std::get<MenuItem*>(a);
 }
 
-bool MediumOpen() {
-    const GraphSession& g = Graph();
+bool MediumOpen(PlayerSession& session) {
+    const GraphSession& g = session.graph;
     return g.MediaKind != MediaKindNone && g.GraphBuilder;
 }
 
@@ -129,7 +146,7 @@ const std::vector<Command>& CommandTable() {
              c.form.ShowTip(11);
              const std::string refusal = c.form.ToggleHighPriority();
              if (refusal.empty()) return;
-             OsdMessage = refusal;
+             c.session.osdMessage = refusal;
              c.form.update();
          }},
         {"ShowHints1Click", ArgKind::None,
@@ -143,15 +160,15 @@ const std::vector<Command>& CommandTable() {
         {"Open1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Open1Click(); }},
         {"OpenURL1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             ShowOpenUrlDialog(&c.form, CurrentPlayList(), c.form.Opener());
+             ShowOpenUrlDialog(c.session, &c.form, CurrentPlayList(), c.form.Opener());
          }},
-        {"DVD1Click", ArgKind::None, [](Ctx&, const Arg&) { OpenDvd(""); }},
+        {"DVD1Click", ArgKind::None, [](Ctx& c, const Arg&) { OpenDvd(c.session, ""); }},
         {"recentn1Click", ArgKind::Item,
          [](Ctx& c, const Arg& a) { c.form.recentn1Click(ItemOf(a)); }},
         {"ClearRecentFiles1Click", ArgKind::None,
          [](Ctx&, const Arg&) { AppSettings().SaveMru = !AppSettings().SaveMru; }},
         {"Edit1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { Edit1Click(&c.form, CurrentPlayList(), c.form.Opener()); }},
+         [](Ctx& c, const Arg&) { Edit1Click(c.session, &c.form, CurrentPlayList(), c.form.Opener()); }},
         {"First1Click", ArgKind::None,
          [](Ctx& c, const Arg&) { First1Click(CurrentPlayList(), c.form.Opener()); }},
         {"Next2Click", ArgKind::None,
@@ -159,12 +176,12 @@ const std::vector<Command>& CommandTable() {
         {"Previous1Click", ArgKind::None,
          [](Ctx& c, const Arg&) { Previous1Click(CurrentPlayList(), c.form.Opener()); }},
         {"Random1Click", ArgKind::None,
-         [](Ctx&, const Arg&) { Random1Click(AppSettings().RandomList, Graph().MediaKind); }},
+         [](Ctx& c, const Arg&) { Random1Click(AppSettings().RandomList, c.session.graph.MediaKind); }},
         {"Loop1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             const std::string text = Loop1Click(AppSettings().LoopOn, Graph().MediaKind);
+             const std::string text = Loop1Click(AppSettings().LoopOn, c.session.graph.MediaKind);
              if (text.empty()) return;
-             OsdMessage = text;
+             c.session.osdMessage = text;
              c.form.PaintOsdNow();
          }},
 
@@ -184,24 +201,24 @@ const std::vector<Command>& CommandTable() {
         {"End1Click", ArgKind::None, Plain<End1Click>},
         {"GoTo1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             if (!Graph().GraphBuilder) return;
-             GoTo1Click(&c.form, CurrentPosition(), Graph().Duration, [](double s) { SeekTo(s); });
+             if (!c.session.graph.GraphBuilder) return;
+             GoTo1Click(&c.form, CurrentPosition(c.session), c.session.graph.Duration, [&session = c.session](double s) { SeekTo(session, s); });
          }},
         {"TrackBar2Click", ArgKind::None,
          [](Ctx& c, const Arg&) { c.form.edgeControls().ToggleControlBar(); }},
 
         // --- Volume and audio streams
         {"VolumeUp1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeUp1Click(AppSettings().Volume)); }},
+         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeUp1Click(c.session, AppSettings().Volume)); }},
         {"VolumeDown1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeDown1Click(AppSettings().Volume)); }},
+         [](Ctx& c, const Arg&) { VolumeStep(c.form, VolumeDown1Click(c.session, AppSettings().Volume)); }},
         {"MuteonFastSlowPlayback1Click", ArgKind::None,
          [](Ctx&, const Arg&) { MuteonFastSlowPlayback1Click(AppSettings().SpeedMute); }},
         {"AudioDeviceItem1Click", ArgKind::Item,
          [](Ctx& c, const Arg& a) {
              MenuItem& item = ItemOf(a);
              const std::string name = c.form.audioDevices().DeviceOf(item);
-             ChooseAudioDevice(name);
+             ChooseAudioDevice(c.session, name);
              AppSettings().AudioDevice = name;
              c.form.PaintOsdNow();
          }},
@@ -210,26 +227,26 @@ const std::vector<Command>& CommandTable() {
              MenuItem& item = ItemOf(a);
              // The submenu's tag is the stream's number.
              const int stream = item.parent ? item.parent->tag : 0;
-             if (ChooseStreamDevice(stream, c.form.audioDevices().DeviceOf(item)))
+             if (ChooseStreamDevice(c.session, stream, c.form.audioDevices().DeviceOf(item)))
                  c.form.PaintOsdNow();
          }},
         {"Stream11Click", ArgKind::Item,
          [](Ctx& c, const Arg& a) {
              MenuItem& item = ItemOf(a);
-             SwitchAudioStream(item.tag);
+             SwitchAudioStream(c.session, item.tag);
              if (AppSettings().OsdOn) c.form.PaintOsdNow();
          }},
 
         // --- Information
         {"Info1Click", ArgKind::None,
-         [](Ctx&, const Arg&) {
-             ShowOsdText(Graph().MediaKind == MediaKindDvd ? DvdLocationText()
-                                                           : Graph().CurrentMediaName);
+         [](Ctx& c, const Arg&) {
+             ShowOsdText(c.session, c.session.graph.MediaKind == MediaKindDvd ? DvdLocationText(c.session)
+                                                           : c.session.graph.CurrentMediaName);
          }},
-        {"Properties1Click", ArgKind::None, [](Ctx& c, const Arg&) { Properties1Click(&c.form); }},
-        {"AVIInfo1Click", ArgKind::None, [](Ctx&, const Arg&) { AVIInfo1Click(); }},
+        {"Properties1Click", ArgKind::None, [](Ctx& c, const Arg&) { Properties1Click(c.session, &c.form); }},
+        {"AVIInfo1Click", ArgKind::None, [](Ctx& c, const Arg&) { AVIInfo1Click(c.session); }},
         {"Filter2Click", ArgKind::Item,
-         [](Ctx& c, const Arg& a) { Filter2Click(ItemOf(a).caption, &c.form); }},
+         [](Ctx& c, const Arg& a) { Filter2Click(c.session, ItemOf(a).caption, &c.form); }},
 
         // --- Graph building and extraction
         {"CustomGraphBuilder1Click", ArgKind::None, WithTip<CustomGraphBuilder1Click>},
@@ -246,10 +263,10 @@ const std::vector<Command>& CommandTable() {
         {"BypassVideo1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
              c.form.ShowTip(18);
-             GraphFlags().BypassVideo = !GraphFlags().BypassVideo;
+             c.session.flags.BypassVideo = !c.session.flags.BypassVideo;
          }},
         {"BypassAudio1Click", ArgKind::None,
-         [](Ctx&, const Arg&) { GraphFlags().BypassAudio = !GraphFlags().BypassAudio; }},
+         [](Ctx& c, const Arg&) { c.session.flags.BypassAudio = !c.session.flags.BypassAudio; }},
 
         // --- Bookmarks
         {"Save1Click", ArgKind::None, Plain<Save1Click>},
@@ -310,10 +327,10 @@ const std::vector<Command>& CommandTable() {
         {"Sounds1Click", ArgKind::None, Plain<Sounds1Click>},
         {"ChaptersonSubtitles1Click", ArgKind::None, Plain<ChaptersonSubtitles1Click>},
         {"SubtitleSource1Click", ArgKind::Item,
-         [](Ctx&, const Arg& a) {
+         [](Ctx& c, const Arg& a) {
              MenuItem& item = ItemOf(a);
              if (item.checked) return;
-             SubtitleSourceClick(item.tag);
+             SubtitleSourceClick(c.session, item.tag);
          }},
         {"SubtitlesonMovie1Click", ArgKind::None, Plain<SubtitlesonMovie1Click>},
         {"SubtitlesoverMovie1Click", ArgKind::None, Plain<SubtitlesoverMovie1Click>},
@@ -326,7 +343,7 @@ const std::vector<Command>& CommandTable() {
                                     "Sub Station Alpha subtitle files (*.ssa)",
                                     "All subtitle files (*.sub *.srt *.ssa)", "All files (*)"});
              dialog.selectNameFilter("All subtitle files (*.sub *.srt *.ssa)");
-             dialog.selectFile(QString::fromStdString(Subtitles().SubtitleFileName.string()));
+             dialog.selectFile(QString::fromStdString(c.session.subtitles.SubtitleFileName.string()));
              int result = QDialog::Rejected;
              {
                  ModalDialogScope modal;
@@ -334,25 +351,25 @@ const std::vector<Command>& CommandTable() {
              }
              // A cancelled dialog changes nothing: the loaded file keeps its timing.
              if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-             LoadSubtitleFileNamed(dialog.selectedFiles().front().toStdString());
+             LoadSubtitleFileNamed(c.session, dialog.selectedFiles().front().toStdString());
          }},
         {"Adjust1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             if (Graph().MediaKind == MediaKindDvd) return;
+             if (c.session.graph.MediaKind == MediaKindDvd) return;
              ModalDialogScope modal;
-             RunSubtitleAdjust(&c.form, Subtitles().SubtitleOffset, Subtitles().SubtitleSpeed);
+             RunSubtitleAdjust(&c.form, c.session.subtitles.SubtitleOffset, c.session.subtitles.SubtitleSpeed);
          }},
         {"Color1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             if (Graph().MediaKind == MediaKindDvd) return;
+             if (c.session.graph.MediaKind == MediaKindDvd) return;
              QColor color;
              {
                  ModalDialogScope modal;
-                 color = QColorDialog::getColor(QColor::fromRgb(SubtitleColor), &c.form);
+                 color = QColorDialog::getColor(QColor::fromRgb(c.session.subtitleColor), &c.form);
              }
              if (!color.isValid()) return;
-             SubtitleColor = color.rgb() & 0xFFFFFF;
-             if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitleDueNow();
+             c.session.subtitleColor = color.rgb() & 0xFFFFFF;
+             if (SubtitlesLoaded(c.session) && AppSettings().SubtitlesOn) ShowSubtitleDueNow(c.session);
          }},
 
         // --- What the window's controls ask for beyond the menu
@@ -364,32 +381,32 @@ const std::vector<Command>& CommandTable() {
          [](Ctx& c, const Arg&) { c.form.popup().Trigger("Root1"); }},
         {"ChangeVolume", ArgKind::Integer,
          [](Ctx& c, const Arg& a) {
-             VolumeStep(c.form, ChangeVolume(std::get<int>(a), AppSettings().Volume));
+             VolumeStep(c.form, ChangeVolume(c.session, std::get<int>(a), AppSettings().Volume));
          }},
         {"TrackBar3Change", ArgKind::Integer,
          [](Ctx& c, const Arg& a) {
-             TrackBar3Change(std::get<int>(a), AppSettings().Volume);
+             TrackBar3Change(c.session, std::get<int>(a), AppSettings().Volume);
              c.form.PaintOsdNow();
          }},
         {"SeekTo", ArgKind::Real,
-         [](Ctx&, const Arg& a) {
-             if (MediumOpen()) SeekTo(std::get<double>(a));
+         [](Ctx& c, const Arg& a) {
+             if (MediumOpen(c.session)) SeekTo(c.session, std::get<double>(a));
          }},
         {"SeekToKeyFrame", ArgKind::Real,
-         [](Ctx&, const Arg& a) {
-             if (MediumOpen()) SeekToKeyFrame(std::get<double>(a));
+         [](Ctx& c, const Arg& a) {
+             if (MediumOpen(c.session)) SeekToKeyFrame(c.session, std::get<double>(a));
          }},
         {"SelectDvdButton", ArgKind::Point,
          [](Ctx& c, const Arg& a) {
-             c.form.ShowDvdPointer(SelectDvdButtonAt(std::get<QPoint>(a)));
+             c.form.ShowDvdPointer(SelectDvdButtonAt(c.session, std::get<QPoint>(a)));
          }},
         {"ActivateDvdButton", ArgKind::Point,
          [](Ctx& c, const Arg& a) {
-             if (ActivateDvdButtonAt(std::get<QPoint>(a))) c.form.HoldDiscClick();
+             if (ActivateDvdButtonAt(c.session, std::get<QPoint>(a))) c.form.HoldDiscClick();
          }},
         {"DvdMenuKey", ArgKind::Integer,
-         [](Ctx&, const Arg& a) {
-             PressDvdMenuKey(static_cast<DvdMenuKey>(std::get<int>(a)));
+         [](Ctx& c, const Arg& a) {
+             PressDvdMenuKey(c.session, static_cast<DvdMenuKey>(std::get<int>(a)));
          }},
         {"DropFiles", ArgKind::Names,
          [](Ctx& c, const Arg& a) {
@@ -417,60 +434,60 @@ const std::vector<Command>& CommandTable() {
         // Play / Pause toggles; these two only start or only pause, and
         // first return a changed rate to normal play.
         {"Play", ArgKind::None,
-         [](Ctx&, const Arg&) {
-             if (MediumOpen() && (GraphStateOf(100) != engine::GraphState::Running ||
-                                  PlayRate() != 1.0))
-                 Play1Click();
+         [](Ctx& c, const Arg&) {
+             if (MediumOpen(c.session) && (GraphStateOf(c.session, 100) != engine::GraphState::Running ||
+                                  PlayRate(c.session) != 1.0))
+                 Play1Click(c.session);
          }},
         {"Pause", ArgKind::None,
-         [](Ctx&, const Arg&) {
-             if (!MediumOpen() || GraphStateOf(100) != engine::GraphState::Running) return;
-             if (PlayRate() != 1.0) Play1Click();
-             Play1Click();
+         [](Ctx& c, const Arg&) {
+             if (!MediumOpen(c.session) || GraphStateOf(c.session, 100) != engine::GraphState::Running) return;
+             if (PlayRate(c.session) != 1.0) Play1Click(c.session);
+             Play1Click(c.session);
          }},
         {"JumpBy", ArgKind::Real,
-         [](Ctx&, const Arg& a) {
-             if (MediumOpen()) JumpBy(std::get<double>(a));
+         [](Ctx& c, const Arg& a) {
+             if (MediumOpen(c.session)) JumpBy(c.session, std::get<double>(a));
          }},
         {"SetRate", ArgKind::Real,
-         [](Ctx&, const Arg& a) { SetPlayRate(std::get<double>(a)); }},
+         [](Ctx& c, const Arg& a) { SetPlayRate(c.session, std::get<double>(a)); }},
         {"SetVolume", ArgKind::Integer,
-         [](Ctx&, const Arg& a) {
+         [](Ctx& c, const Arg& a) {
              AppSettings().Volume = std::clamp(std::get<int>(a), 0, 100);
-             ApplyVolume(AppSettings().Volume);
+             ApplyVolume(c.session, AppSettings().Volume);
          }},
 
         // --- Discs
         {"Title2Click", ArgKind::Item,
-         [](Ctx&, const Arg& a) { ShowDvdMenu(static_cast<std::uint32_t>(ItemOf(a).tag)); }},
-        {"Previous2Click", ArgKind::None, [](Ctx&, const Arg&) { StepChapter(-1); }},
-        {"Next3Click", ArgKind::None, [](Ctx&, const Arg&) { StepChapter(+1); }},
+         [](Ctx& c, const Arg& a) { ShowDvdMenu(c.session, static_cast<std::uint32_t>(ItemOf(a).tag)); }},
+        {"Previous2Click", ArgKind::None, [](Ctx& c, const Arg&) { StepChapter(c.session, -1); }},
+        {"Next3Click", ArgKind::None, [](Ctx& c, const Arg&) { StepChapter(c.session, +1); }},
         {"Previous3Click", ArgKind::None,
-         [](Ctx&, const Arg&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) - 1); }},
+         [](Ctx& c, const Arg&) { PlayDvdTitle(c.session, static_cast<int>(c.session.dvd.DvdTitle) - 1); }},
         {"Next4Click", ArgKind::None,
-         [](Ctx&, const Arg&) { PlayDvdTitle(static_cast<int>(DvdState().DvdTitle) + 1); }},
+         [](Ctx& c, const Arg&) { PlayDvdTitle(c.session, static_cast<int>(c.session.dvd.DvdTitle) + 1); }},
         {"Previous4Click", ArgKind::None,
-         [](Ctx&, const Arg&) {
-             SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) - 1);
+         [](Ctx& c, const Arg&) {
+             SelectDvdAngle(c.session, static_cast<int>(c.session.dvd.DvdCurrentAngle) - 1);
          }},
         {"Next5Click", ArgKind::None,
-         [](Ctx&, const Arg&) {
-             SelectDvdAngle(static_cast<int>(DvdState().DvdCurrentAngle) + 1);
+         [](Ctx& c, const Arg&) {
+             SelectDvdAngle(c.session, static_cast<int>(c.session.dvd.DvdCurrentAngle) + 1);
          }},
         {"N13Click", ArgKind::Item,
-         [](Ctx&, const Arg& a) {
+         [](Ctx& c, const Arg& a) {
              MenuItem& item = ItemOf(a);
-             if (!Graph().DvdControl || item.checked) return;
+             if (!c.session.graph.DvdControl || item.checked) return;
              UncheckSiblings(item);
-             item.checked = ChooseAudioLanguage(item.tag, item.caption, false);
+             item.checked = ChooseAudioLanguage(c.session, item.tag, item.caption, false);
          }},
         {"N6Click", ArgKind::Item,
-         [](Ctx&, const Arg& a) {
+         [](Ctx& c, const Arg& a) {
              MenuItem& item = ItemOf(a);
-             if (!Graph().DvdControl) return;
+             if (!c.session.graph.DvdControl) return;
              const bool wasChecked = item.checked;
              UncheckSiblings(item);
-             ToggleSubpicture(item.tag, wasChecked);
+             ToggleSubpicture(c.session, item.tag, wasChecked);
              item.checked = !wasChecked;
          }},
     };
@@ -484,9 +501,9 @@ void Layout(CommandContext& c, const CommandArg&) {
     (c.form.videoLayout().*F)();
 }
 
-template <void (*F)(const TipShower&)>
+template <void (*F)(MediumSession&, const TipShower&)>
 void WithTip(CommandContext& c, const CommandArg&) {
-    F([&c](int n) { c.form.ShowTip(n); });
+    F(c.session, [&c](int n) { c.form.ShowTip(n); });
 }
 
 void VolumeStep(TQuovaForm& form, bool changed) {

@@ -8,6 +8,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 class TQuovaForm;
 class MenuItem;
 class PopupMenu;
@@ -23,6 +25,7 @@ using CommandArg = std::variant<std::monostate, MenuItem*, double, int, std::str
 
 // What every command runs in.
 struct CommandContext {
+    PlayerSession& session;
     TQuovaForm& form;
 };
 
@@ -65,7 +68,7 @@ class CommandSink {
 // the program's command gate.
 class CommandRegistry final : public CommandSink {
   public:
-    explicit CommandRegistry(TQuovaForm& form) : context_{form} {}
+    CommandRegistry(PlayerSession& session, TQuovaForm& form) : context_{session, form} {}
     bool Run(std::string_view id, CommandArg arg = {}) override;
     // Runs `command` at once; the caller is inside the gate (a menu item).
     void RunNow(const Command& command, const CommandArg& arg);

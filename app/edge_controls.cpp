@@ -21,6 +21,7 @@
 #include "app/video_commands.h"
 #include "app/video_window.h"
 #include "graph/graph_state.h"
+#include "playback/player_session.h"
 #include "playback/seek_bar_control.h"
 #include "playback/volume.h"
 #include "text/subtitle_commands.h"
@@ -68,7 +69,8 @@ bool SeekBarKeepsKey(const QKeyEvent& key) {
 
 }  // namespace
 
-EdgeControls::EdgeControls(TQuovaForm& form) : QObject(&form), form_(form) {
+EdgeControls::EdgeControls(TQuovaForm& form)
+    : QObject(&form), form_(form), session_(form.session()) {
     QFont webdings("Webdings");
     webdings.setPixelSize(12);
     for (const ControlDesign& design : kButtons) {
@@ -166,7 +168,7 @@ void EdgeControls::HideTick() {
 }
 
 void EdgeControls::ShowSeekBar() {
-    if (!SeekBarApplies(Graph().Duration)) return;
+    if (!SeekBarApplies(session_.graph.Duration)) return;
     form_.videoLayout().PlaceSeekBar();
     seekBar_->show();
     seekBar_->raise();
@@ -177,7 +179,7 @@ void EdgeControls::ShowSeekBar() {
 
 void EdgeControls::ShowControlBar(bool on) {
     if (on) {
-        if (!ControlBarCanShow(edges_, Graph().Duration)) return;
+        if (!ControlBarCanShow(edges_, session_.graph.Duration)) return;
         ShowSeekBar();
         int left = seekBar_->geometry().right() + 1 + 4;
         for (const char* name : kControlBar) {
@@ -196,13 +198,13 @@ void EdgeControls::ShowControlBar(bool on) {
 }
 
 void EdgeControls::ToggleControlBar() {
-    if (!Graph().GraphBuilder) return;
+    if (!session_.graph.GraphBuilder) return;
     // Kept up by the command, the bar no longer hides with the pointer.
     edges_.ControlBarVisible = !edges_.ControlBarVisible;
     edges_.ControlBarWanted = edges_.ControlBarVisible;
     if (edges_.ControlBarVisible) form_.videoLayout().PlaceSeekBar();
     // The buttons still apply to a broadcast; the seek bar does not.
-    const bool seekBar = edges_.ControlBarVisible && SeekBarApplies(Graph().Duration);
+    const bool seekBar = edges_.ControlBarVisible && SeekBarApplies(session_.graph.Duration);
     edges_.SeekBarVisible = seekBar;
     seekBar_->setVisible(seekBar);
     if (seekBar) seekBar_->raise();
@@ -211,7 +213,8 @@ void EdgeControls::ToggleControlBar() {
         button->setVisible(edges_.ControlBarVisible);
         if (edges_.ControlBarVisible) button->raise();
     }
-    if (SubtitlesLoaded() && AppSettings().SubtitlesOn) ShowSubtitle(CurrentSubtitleText);
+    if (SubtitlesLoaded(session_) && AppSettings().SubtitlesOn)
+        ShowSubtitle(session_, session_.currentSubtitleText);
 }
 
 void EdgeControls::ShowVolume() {
@@ -232,7 +235,7 @@ void EdgeControls::PollUpdate(const TransportTick& tick, double duration) {
 }
 
 void EdgeControls::ShowTopStrip() {
-    const bool dvd = Graph().MediaKind == MediaKindDvd;
+    const bool dvd = session_.graph.MediaKind == MediaKindDvd;
     int right = form_.width();
     for (const char* name : kTopButtons) {
         QPushButton* button = Button(name);
@@ -245,7 +248,8 @@ void EdgeControls::ShowTopStrip() {
         button->move(right, 0);
         button->show();
     }
-    const std::string name = std::filesystem::path(Graph().CurrentMediaName).filename().string();
+    const std::string name =
+        std::filesystem::path(session_.graph.CurrentMediaName).filename().string();
     const QString text = QString::fromStdString(name);
     titleStrip_->setGeometry(0, 0, form_.width(), 16);
     titleStrip_->setText(text);
@@ -354,7 +358,8 @@ bool EdgeControls::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panel_ &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
          event->type() == QEvent::MouseButtonRelease)) {
-        if (SubtitleBoxMouse(static_cast<QMouseEvent*>(event))) ShowSubtitle(CurrentSubtitleText);
+        if (SubtitleBoxMouse(session_, static_cast<QMouseEvent*>(event)))
+            ShowSubtitle(session_, session_.currentSubtitleText);
         return true;
     }
     if (watched == seekBar_ && event->type() == QEvent::ShortcutOverride &&

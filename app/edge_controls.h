@@ -16,6 +16,8 @@ class QWidget;
 
 namespace quova {
 
+struct PlayerSession;
+
 class SeekBarControl;
 class TQuovaForm;
 
@@ -70,6 +72,7 @@ class EdgeControls : public QObject {
     bool StripEvent(QEvent* event);
 
     TQuovaForm& form_;
+    PlayerSession& session_;
     std::vector<QWidget*> hinted_;
     QLabel* titleStrip_ = nullptr;
     QSlider* seekBar_ = nullptr;

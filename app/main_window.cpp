@@ -63,17 +63,18 @@
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "playback/media_events.h"
+#include "playback/player_session.h"
 #include "playback/power_events.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
 #include "text/osd.h"
-#include "text/osd_message.h"
 #include "text/osd_paint.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_overlay.h"
 #include "text/subtitle_tracks.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -86,8 +87,10 @@ constexpr const char* kDesignCaption = "Quova Media Player";
 
 }  // namespace
 
-TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent)
+TQuovaForm::TQuovaForm(PlayerSession& session, std::vector<std::string> params, std::string exePath,
+                       QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      session_(session),
       params_(std::move(params)),
       exePath_(std::move(exePath)) {
     setObjectName("TQuovaForm");
@@ -112,15 +115,15 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     FontChanged();
 
     CreateControls();
-    layout_ =
-        std::make_unique<VideoWindowLayout>(this, timer1_, static_cast<VideoWindowHost&>(*this));
+    layout_ = std::make_unique<VideoWindowLayout>(session_, this, timer1_,
+                                                  static_cast<VideoWindowHost&>(*this));
     screenSaver_ = std::make_unique<ScreenSaverControl>();
     priority_ = std::make_unique<ProcessPriority>();
     displayTimer_ = new QTimer(this);
     displayTimer_->setInterval(1000);
     connect(displayTimer_, &QTimer::timeout, this,
             [this] { screenSaver_->KeepDisplayOn(GraphRunning(0)); });
-    commands_ = std::make_unique<CommandRegistry>(*this);
+    commands_ = std::make_unique<CommandRegistry>(session_, *this);
     dvdPointerHold_ = new QTimer(this);
     dvdPointerHold_->setSingleShot(true);
     connect(dvdPointerHold_, &QTimer::timeout, this, [this] {
@@ -136,8 +139,8 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
     layout_->FormCanResize();
     ports_ = std::make_unique<PlayerPorts>(*this);
     StartSessionSaver();
-    new PowerWatcher(this);
-    mpris_ = new MprisService(*commands_, this);
+    new PowerWatcher(session_, this);
+    mpris_ = new MprisService(session_, *commands_, this);
     // Without a session bus the player simply is not offered there.
     mpris_->Connect(QDBusConnection::sessionBus());
 
@@ -168,7 +171,7 @@ TQuovaForm::TQuovaForm(std::vector<std::string> params, std::string exePath, QWi
 
 TQuovaForm::~TQuovaForm() {
     if (DisplayModes().Server() == display_.get()) DisplayModes().SetServer(nullptr);
-    ReleaseGraph();
+    ReleaseGraph(session_);
     ReleaseFilterChooser();
     // The device watch calls back into this window.
     StopAudioOutput();
@@ -178,8 +181,12 @@ void TQuovaForm::DrawSubtitle(const std::string& text) {
     subtitleView_.Draw(text, osdFont_);
 }
 
+void TQuovaForm::RedrawSubtitle() {
+    ShowSubtitle(session_, session_.currentSubtitleText);
+}
+
 SubtitlePlace TQuovaForm::SubtitlePlacement() const {
-    return SubtitleView::Placement();
+    return subtitleView_.Placement();
 }
 
 void TQuovaForm::ClearOsdLine() {
@@ -196,7 +203,7 @@ void TQuovaForm::StepOsdFont(int points) {
 }
 
 std::pair<int, int> TQuovaForm::HeaderSize() const {
-    return {Graph().Figures.width, Graph().Figures.height};
+    return {session_.graph.Figures.width, session_.graph.Figures.height};
 }
 
 void TQuovaForm::InstallLayoutHandlers() {
@@ -215,7 +222,7 @@ void TQuovaForm::LayoutVideo() {
 
 int TQuovaForm::OsdBandHeight() const {
     const int line = AppSettings().OsdLineHeight + 1;
-    const auto lines = SplitOsdLines(OsdMessage).size();
+    const auto lines = SplitOsdLines(session_.osdMessage).size();
     return 1 + line * static_cast<int>(lines);
 }
 
@@ -232,28 +239,29 @@ void TQuovaForm::paintEvent(QPaintEvent* event) {
         clearClientArea_ = false;
     }
     const Settings& s = AppSettings();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     OsdClock clock;
     clock.available = g.MediaKind != MediaKindNone && g.GraphBuilder;
     if (clock.available) {
-        clock.position = CurrentPosition();
+        clock.position = CurrentPosition(session_);
         clock.duration = g.Duration;
         clock.frameRate = g.FrameRate > 0 ? g.FrameRate : 25.0;
         clock.timeFormat = s.TimeFormat;
     }
     painter.setFont(osdFont_);
-    quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, OsdMessage, OsdColor, clock);
+    quova::PaintOsd(painter, width(), s.OsdLineHeight, s.OsdOn, session_.osdMessage,
+                    session_.osdColor, clock);
     // An MP3's ID3 tag, seven lines where the picture would be, in the colour
     // the OSD left.
     if (s.Id3On && HoldsId3Tag(g.Id3TagBuffer)) {
         const auto lines = Id3DisplayLines(g.Id3TagBuffer);
-        painter.setPen(QColor::fromRgb(OsdColor));
+        painter.setPen(QColor::fromRgb(session_.osdColor));
         for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
             const Id3LineOrigin at = Id3DisplayLineOrigin(i, s.OsdLineHeight);
             DrawOsdText(painter, width(), at.x, at.y, lines[static_cast<size_t>(i)]);
         }
     }
-    if (SubtitlesLoaded() && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
+    if (SubtitlesLoaded(session_) && s.SubtitlesOn && !s.SubtitlesOnMovie && !s.SubtitlesOverMovie)
         subtitleView_.PaintBand(painter, osdFont_);
 }
 
@@ -266,7 +274,7 @@ int& TQuovaForm::TimeFormat() {
 }
 
 bool TQuovaForm::DvdOpen() const {
-    return Graph().MediaKind == MediaKindDvd;
+    return session_.graph.MediaKind == MediaKindDvd;
 }
 
 void TQuovaForm::SetModalDialogOpen(bool open) {
@@ -307,23 +315,23 @@ void TQuovaForm::InstallHandlers() {
     // Playback1Click: Step is offered where a frame can be stepped.
     if (auto* playback = menu.menu()->findChild<QMenu*>("Playback1"))
         connect(playback, &QMenu::aboutToShow, this, [this] {
-            if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable();
+            if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable(session_);
             popup_->Sync();
         });
     menu.SetAboutToShow([this] {
         // The user found the menu: the start-up tip is not needed.
         startupTip_.MenuOpened();
-        const FiltersMenuState filters = FiltersMenu();
+        const FiltersMenuState filters = FiltersMenu(session_);
         std::vector<DvdStreamItem> items;
         for (const std::string& caption : filters.captions) items.push_back({caption, 0, false});
         FillSubmenu(menuModel_, *popup_, "Filters1", items, filters.enabled);
         audioDevices_.Fill(menuModel_, *popup_);
-        ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow(*this)));
+        ApplyMenuState(menuModel_, ComputeMenuState(MenuInputsNow(session_, *this)));
     });
 }
 
 void TQuovaForm::Open1Click() {
-    ShowOpenDialog(this, CurrentPlayList(), Opener());
+    ShowOpenDialog(session_, this, CurrentPlayList(), Opener());
 }
 
 void TQuovaForm::ShowTip(int tip) {
@@ -336,18 +344,18 @@ void TQuovaForm::recentn1Click(const MenuItem& item) {
 }
 
 void TQuovaForm::MediaEvent() {
-    const auto extractionEnded = [] {
-        const GraphSession& g = Graph();
-        return GraphFlags().ExtractionMode && g.ExtractionReady && g.MediaComplete;
+    const auto extractionEnded = [this] {
+        const GraphSession& g = session_.graph;
+        return session_.flags.ExtractionMode && g.ExtractionReady && g.MediaComplete;
     };
     const bool endedBefore = extractionEnded();
     // Handled at once even inside a command's wait (a wait for a disc's
     // domain to change needs them); on its own it is a command like any,
     // since a report it shows lets other commands in.
     if (Commands().Busy())
-        HandleMediaEvents();
+        HandleMediaEvents(session_);
     else
-        Commands().Run([] { HandleMediaEvents(); });
+        Commands().Run([this] { HandleMediaEvents(session_); });
     // The end of an extracted file is taken up as it comes, not at the next
     // polling tick, up to half a second later: the file is made whole and
     // the batch goes on at once. As its own command, after this one; a
@@ -422,7 +430,7 @@ void TQuovaForm::WindowPositionChanged() {
 }
 
 bool TQuovaForm::GraphRunning(int timeoutMs) const {
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     if (!g.GraphBuilder) return false;
     const engine::Outcome<engine::GraphState> state = g.GraphBuilder->GetState(timeoutMs);
     return state.value == engine::GraphState::Running;
@@ -445,15 +453,15 @@ void TQuovaForm::dropEvent(QDropEvent* event) {
 }
 
 void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
-    LoadDroppedFiles(CurrentPlayList(), names, Opener());
+    LoadDroppedFiles(session_, CurrentPlayList(), names, Opener());
 }
 
 void TQuovaForm::OpenMedia(const std::string& name) {
-    if (OpenCounter < 0) return;
+    if (session_.openCounter < 0) return;
     if (mediaOpener_)
         mediaOpener_(name);
     else
-        quova::OpenMedia(name);
+        quova::OpenMedia(session_, name);
 }
 
 void TQuovaForm::HandOverReceived(const std::string& name) {
@@ -477,7 +485,7 @@ void TQuovaForm::ToggleVisible() {
         // Without a notification-area icon a hidden window could not come back.
         hide();
         tag_ = 0;
-        if (AppSettings().PauseOnHide && GraphRunning(100)) Graph().GraphBuilder->Pause();
+        if (AppSettings().PauseOnHide && GraphRunning(100)) session_.graph.GraphBuilder->Pause();
     }
 }
 
@@ -574,7 +582,7 @@ void TQuovaForm::wheelEvent(QWheelEvent* event) {
 // --- Mouse and keys
 
 bool TQuovaForm::InDiscMenu() const {
-    return Graph().MediaKind == MediaKindDvd && DvdState().DvdDomain != kDvdTitleDomain;
+    return session_.graph.MediaKind == MediaKindDvd && session_.dvd.DvdDomain != kDvdTitleDomain;
 }
 
 void TQuovaForm::ShowDvdPointer(bool overButton) {
@@ -610,7 +618,7 @@ void TQuovaForm::mouseMoveEvent(QMouseEvent* event) {
 void TQuovaForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
-    if (Graph().MediaKind == MediaKindDvd) {
+    if (session_.graph.MediaKind == MediaKindDvd) {
         // A click on a disc menu while a command is under way, or while the
         // disc takes the last one, is dropped: the menu it aimed at may be
         // gone by then.
@@ -648,7 +656,7 @@ void TQuovaForm::keyPressEvent(QKeyEvent* event) {
 
 void TQuovaForm::keyReleaseEvent(QKeyEvent* event) {
     if (const auto key = DvdMenuKeyFor(event->key(), event->modifiers() == Qt::ShiftModifier,
-                                       Graph().MediaKind == MediaKindDvd))
+                                       session_.graph.MediaKind == MediaKindDvd))
         commands_->Run(BoundId(WindowBindings(), "DiscMenuKey"), static_cast<int>(*key));
     QWidget::keyReleaseEvent(event);
 }

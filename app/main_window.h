@@ -33,6 +33,8 @@ class QTimer;
 
 namespace quova {
 
+struct PlayerSession;
+
 class MprisService;
 class PlayerPorts;
 class PopupMenu;
@@ -57,7 +59,10 @@ class TQuovaForm : public QWidget,
   public:
     // FormCreate. `params` is the command line without the program's name;
     // `exePath` the program's full path.
-    TQuovaForm(std::vector<std::string> params, std::string exePath, QWidget* parent = nullptr);
+    TQuovaForm(PlayerSession& session, std::vector<std::string> params, std::string exePath,
+               QWidget* parent = nullptr);
+    // The player session the window shows and commands.
+    PlayerSession& session() const { return session_; }
     ~TQuovaForm() override;
 
     // The About box, created after the window; it doubles as the splash.
@@ -180,7 +185,7 @@ class TQuovaForm : public QWidget,
     void PaintOsd() override { PaintOsdNow(); }
     void ClearOsdStrip() override;
     void ClearClientArea() override;
-    void RedrawSubtitle() override { ShowSubtitle(CurrentSubtitleText); }
+    void RedrawSubtitle() override;
     void RedrawId3() override {}
 
   Q_SIGNALS:
@@ -245,17 +250,18 @@ class TQuovaForm : public QWidget,
     bool InFullScreen() const;
     void TimerBlockA(const TransportTick& tick);
 
+    PlayerSession& session_;
     std::vector<std::string> params_;
     std::string exePath_;
     MenuModel menuModel_;
     PopupMenu* popup_;
-    AudioDeviceMenu audioDevices_;
+    AudioDeviceMenu audioDevices_{session_};
     TQuovaAboutBox* aboutBox_ = nullptr;
     QSystemTrayIcon* trayIcon_ = nullptr;
     QTimer* timer1_;
     MprisService* mpris_ = nullptr;
     QFont osdFont_;
-    SubtitleView subtitleView_{*this};
+    SubtitleView subtitleView_{*this, session_};
     bool showHints_ = true;
     int tag_ = 1;
     int splashTicks_ = 0;

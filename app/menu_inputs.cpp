@@ -11,15 +11,16 @@
 #include "platform/files/media_name.h"
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 #include "text/chapters.h"
 #include "text/subtitle_tracks.h"
 
 namespace quova {
 
-MenuInputs MenuInputsNow(const TQuovaForm& form) {
+MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form) {
     const Settings& s = AppSettings();
-    const GraphOptions& flags = GraphFlags();
-    const GraphSession& g = Graph();
+    const GraphOptions& flags = session.flags;
+    const GraphSession& g = session.graph;
     const PlayListState& list = CurrentPlayList();
     MenuInputs in;
     const MenuItem* recent = form.menuModel().Find("RecentFiles1");
@@ -38,7 +39,7 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.ShowHints = s.ShowHints;
     in.CustomRender = flags.CustomRender;
     in.RegisterOnRot = s.RegisterOnRot;
-    const ExtractionState& modes = Extraction();
+    const ExtractionState& modes = session.extraction;
     in.PcmToWav = modes.PcmToWav;
     in.Mp3ToMp3 = modes.Mp3ToMp3;
     in.PcmToMp3 = modes.PcmToMp3;
@@ -60,7 +61,7 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.LoopOn = s.LoopOn;
     in.ControlBarVisible = form.edges().ControlBarVisible;
     in.ControlBarWanted = form.edges().ControlBarWanted;
-    in.ChapterCount = Chapters().ChapterCount;
+    in.ChapterCount = session.chapters.ChapterCount;
     in.SubtitleTrackCount = static_cast<int>(SubtitleTracks().size());
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
@@ -80,11 +81,11 @@ MenuInputs MenuInputsNow(const TQuovaForm& form) {
     in.AudioDeviceCount = static_cast<int>(AudioDevicesNow().size());
     if (in.AudioStreamCount >= 2)
         for (int k = 0; k < 4; ++k)
-            in.StreamHeard[static_cast<size_t>(k)] = StreamRenderer(k) != nullptr;
+            in.StreamHeard[static_cast<size_t>(k)] = StreamRenderer(session, k) != nullptr;
     in.AviHeaderRead = !g.AviInfoText.empty();
     in.OggStreamRead = !g.OggInfoText.empty();
     if (g.MediaKind == MediaKindDvd) {
-        const DvdPlayState& d = DvdState();
+        const DvdPlayState& d = session.dvd;
         in.DvdInTitle = d.DvdDomain == 3;  // title playback
         in.DvdTitle = static_cast<int>(d.DvdTitle);
         in.DvdTitleCount = static_cast<int>(d.DvdTitleCount);

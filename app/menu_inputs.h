@@ -4,10 +4,12 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 class TQuovaForm;
 
 // What the popup menu's state is computed from, as the window, the settings,
 // the graph and the disc stand now: the inputs of ComputeMenuState.
-MenuInputs MenuInputsNow(const TQuovaForm& form);
+MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form);
 
 }  // namespace quova

@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
+#include "playback/player_session.h"
 #include "text/movie_config.h"
 #include "text/movie_settings.h"
 #include "text/subtitle_display.h"
@@ -24,7 +25,7 @@ std::string FullPath(const std::string& name) {
 
 }  // namespace
 
-void ReadConfigs(const std::string& movieName, MovieConfigHost& window) {
+void ReadConfigs(PlayerSession& session, const std::string& movieName, MovieConfigHost& window) {
     try {
         const auto file = FindMovieSettingsFile(FullPath(movieName));
         if (!file) return;
@@ -34,8 +35,8 @@ void ReadConfigs(const std::string& movieName, MovieConfigHost& window) {
         if (lines.empty()) return;
 
         Settings& s = AppSettings();
-        GraphSession& g = Graph();
-        SubtitleTimetable& t = Subtitles();
+        GraphSession& g = session.graph;
+        SubtitleTimetable& t = session.subtitles;
         MovieConfig c;
         c.AlwaysOnTop = s.AlwaysOnTop;
         c.ChaptersOnSubtitles = s.ChaptersOnSubtitles;
@@ -61,7 +62,7 @@ void ReadConfigs(const std::string& movieName, MovieConfigHost& window) {
         c.SubtitleSpeed = t.SubtitleSpeed;
         c.ZoomToWindow = s.ZoomToWindow;
         c.ZoomFactor = s.ZoomFactor;
-        c.SubtitleBoxOffsetY = SubtitleBoxOffsetY;
+        c.SubtitleBoxOffsetY = session.subtitleBoxOffsetY;
         c.FullScreenMode = s.FullScreenMode;
 
         const QString separator = QLocale().decimalPoint();
@@ -96,7 +97,7 @@ void ReadConfigs(const std::string& movieName, MovieConfigHost& window) {
         t.SubtitleSpeed = c.SubtitleSpeed;
         s.ZoomToWindow = c.ZoomToWindow;
         s.ZoomFactor = c.ZoomFactor;
-        SubtitleBoxOffsetY = c.SubtitleBoxOffsetY;
+        session.subtitleBoxOffsetY = c.SubtitleBoxOffsetY;
         // The switch flips the mode itself, keeping the windowed placement.
         if (changes.fullScreen)
             window.SwitchFullScreen();

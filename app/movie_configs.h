@@ -5,6 +5,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // The window's side of a movie's [CONFIG] section.
 class MovieConfigHost {
   public:
@@ -29,6 +31,6 @@ class MovieConfigHost {
 // user's settings, the graph's picture size and the subtitle timing. A
 // section with any line switches "Save on Exit" off for the session.
 // Errors are reported in a warning box and keep what was applied.
-void ReadConfigs(const std::string& movieName, MovieConfigHost& window);
+void ReadConfigs(PlayerSession& session, const std::string& movieName, MovieConfigHost& window);
 
 }  // namespace quova

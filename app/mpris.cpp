@@ -12,6 +12,7 @@
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "platform/files/media_name.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 
 namespace quova {
@@ -23,15 +24,15 @@ namespace {
 constexpr double kMicroseconds = 1e6;
 constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 
-bool FileOpen() {
-    const GraphSession& g = Graph();
+bool FileOpen(PlayerSession& session) {
+    const GraphSession& g = session.graph;
     return g.MediaKind != MediaKindNone && g.GraphBuilder;
 }
 
 }  // namespace
 
-MprisService::MprisService(CommandSink& commands, QObject* parent)
-    : QObject(parent), commands_(commands), bus_(QString()) {
+MprisService::MprisService(PlayerSession& session, CommandSink& commands, QObject* parent)
+    : QObject(parent), session_(session), commands_(commands), bus_(QString()) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
 }
@@ -194,15 +195,15 @@ void MprisService::SetShuffle(bool on) {
 }
 
 void MprisService::Seek(qlonglong offsetUs) {
-    if (!FileOpen()) return;
+    if (!FileOpen(session_)) return;
     Ask("Seek", static_cast<double>(offsetUs) / kMicroseconds);
 }
 
 void MprisService::SetPosition(const QDBusObjectPath& trackId, qlonglong positionUs) {
     // A stale track id, or a position outside the medium, is ignored.
-    if (!FileOpen() || trackId.path() != TrackId().path()) return;
+    if (!FileOpen(session_) || trackId.path() != TrackId().path()) return;
     const double seconds = static_cast<double>(positionUs) / kMicroseconds;
-    if (seconds < 0 || (Graph().Duration > 0 && seconds > Graph().Duration)) return;
+    if (seconds < 0 || (session_.graph.Duration > 0 && seconds > session_.graph.Duration)) return;
     Ask("SetPosition", seconds);
 }
 
@@ -241,8 +242,8 @@ void MprisService::OpenPending() {
 }
 
 QString MprisService::PlaybackStatus() const {
-    if (!FileOpen()) return "Stopped";
-    switch (GraphStateOf(100)) {
+    if (!FileOpen(session_)) return "Stopped";
+    switch (GraphStateOf(session_, 100)) {
         case GraphState::Running:
             return "Playing";
         case GraphState::Paused:
@@ -253,7 +254,7 @@ QString MprisService::PlaybackStatus() const {
 }
 
 double MprisService::Rate() const {
-    return PlayRate();
+    return PlayRate(session_);
 }
 
 void MprisService::SetRate(double rate) {
@@ -261,17 +262,17 @@ void MprisService::SetRate(double rate) {
 }
 
 QDBusObjectPath MprisService::TrackId() const {
-    if (!FileOpen()) return QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+    if (!FileOpen(session_)) return QDBusObjectPath("/org/mpris/MediaPlayer2/TrackList/NoTrack");
     // One medium at a time: the track is named by a hash of its file name.
-    const auto hash = qHash(QString::fromStdString(Graph().CurrentMediaName));
+    const auto hash = qHash(QString::fromStdString(session_.graph.CurrentMediaName));
     return QDBusObjectPath(QString("/org/quova/track/%1").arg(hash));
 }
 
 QVariantMap MprisService::Metadata() const {
     QVariantMap metadata;
     metadata["mpris:trackid"] = QVariant::fromValue(TrackId());
-    if (!FileOpen()) return metadata;
-    const GraphSession& g = Graph();
+    if (!FileOpen(session_)) return metadata;
+    const GraphSession& g = session_.graph;
     const QString name = QFile::decodeName(g.CurrentMediaName.c_str());
     metadata["mpris:length"] = static_cast<qlonglong>(g.Duration * kMicroseconds);
     metadata["xesam:url"] =
@@ -290,15 +291,15 @@ void MprisService::SetVolume(double volume) {
 }
 
 qlonglong MprisService::Position() const {
-    return static_cast<qlonglong>(CurrentPosition() * kMicroseconds);
+    return static_cast<qlonglong>(CurrentPosition(session_) * kMicroseconds);
 }
 
 bool MprisService::CanSeek() const {
-    return FileOpen() && Graph().Duration > 0;
+    return FileOpen(session_) && session_.graph.Duration > 0;
 }
 
 bool MprisService::CanPlay() const {
-    return FileOpen();
+    return FileOpen(session_);
 }
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService* service)

@@ -13,6 +13,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // The player on the session bus as org.mpris.MediaPlayer2.quova: media keys,
 // the desktop's sound menu and playerctl drive it. Every method runs the same
 // command as the popup menu, so the OSD reports it the same way.
@@ -23,7 +25,7 @@ class MprisService : public QObject {
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
 
     // Every call reaches the player as a command of `commands`.
-    explicit MprisService(CommandSink& commands, QObject* parent = nullptr);
+    MprisService(PlayerSession& session, CommandSink& commands, QObject* parent = nullptr);
     ~MprisService() override;
 
     // Offers the player on `bus`. False, silently, when there is no bus or
@@ -83,6 +85,7 @@ class MprisService : public QObject {
     // Runs the command bound to `method`, then announces what changed.
     void Ask(const char* method, CommandArg arg = {});
 
+    PlayerSession& session_;
     CommandSink& commands_;
     QDBusConnection bus_;
     bool connected_ = false;

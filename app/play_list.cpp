@@ -11,6 +11,7 @@
 #include "platform/encoding/file_name_line.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/whole_file.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
@@ -51,8 +52,8 @@ void StartEntry(PlayListState& list, const EntryOpener& open) {
     open(name);
 }
 
-bool RandomStartWanted() {
-    return AppSettings().RandomList && !GraphFlags().ExtractionMode;
+bool RandomStartWanted(PlayerSession& session) {
+    return AppSettings().RandomList && !session.flags.ExtractionMode;
 }
 
 namespace {
@@ -64,25 +65,26 @@ void Replace(PlayListState& list, const std::vector<std::string>& names) {
 
 }  // namespace
 
-void SetPlayList(PlayListState& list, const std::vector<std::string>& names, int startIndex,
-                 const EntryOpener& open, const RandomSource& random) {
+void SetPlayList(PlayerSession& session, PlayListState& list, const std::vector<std::string>& names,
+                 int startIndex, const EntryOpener& open, const RandomSource& random) {
     Replace(list, names);
     list.PlayListIndex = 0;
     if (names.empty()) return;
     if (startIndex >= 0)
         list.PlayListIndex = std::min(startIndex, list.PlayListCount() - 1);
-    else if (RandomStartWanted())
+    else if (RandomStartWanted(session))
         RandomPick(list, random);
     StartEntry(list, open);
 }
 
-void LoadDroppedFiles(PlayListState& list, const std::vector<std::string>& names,
-                      const EntryOpener& open, const RandomSource& random) {
+void LoadDroppedFiles(PlayerSession& session, PlayListState& list,
+                      const std::vector<std::string>& names, const EntryOpener& open,
+                      const RandomSource& random) {
     list.PlayListIndex = -1;
     Replace(list, names);
     if (names.empty()) return;
     list.PlayListIndex = 0;
-    if (RandomStartWanted()) RandomPick(list, random);
+    if (RandomStartWanted(session)) RandomPick(list, random);
     StartEntry(list, open);
 }
 

@@ -8,6 +8,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // The ordered list of file names the next medium is taken from, and how often
 // each entry was started since the list was set.
 struct PlayListState {
@@ -36,15 +38,17 @@ int RandomPick(PlayListState& list, const RandomSource& random = LibraryRandom);
 void StartEntry(PlayListState& list, const EntryOpener& open);
 
 // "Random" is on and no extraction mode is active: new lists start at a random entry.
-bool RandomStartWanted();
+bool RandomStartWanted(PlayerSession& session);
 
 // Replaces the list and starts entry `startIndex`, or with a negative index
 // the first (or a random) entry. An empty list just empties the play list.
-void SetPlayList(PlayListState& list, const std::vector<std::string>& names, int startIndex,
-                 const EntryOpener& open, const RandomSource& random = LibraryRandom);
+void SetPlayList(PlayerSession& session, PlayListState& list, const std::vector<std::string>& names,
+                 int startIndex, const EntryOpener& open,
+                 const RandomSource& random = LibraryRandom);
 // Names dropped on the window become the list; the first (or a random) one starts.
-void LoadDroppedFiles(PlayListState& list, const std::vector<std::string>& names,
-                      const EntryOpener& open, const RandomSource& random = LibraryRandom);
+void LoadDroppedFiles(PlayerSession& session, PlayListState& list,
+                      const std::vector<std::string>& names, const EntryOpener& open,
+                      const RandomSource& random = LibraryRandom);
 
 // The "Play List" commands; each does nothing on an empty list.
 void First1Click(PlayListState& list, const EntryOpener& open);

@@ -9,41 +9,46 @@
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/files/media_name.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
-void ShowOpenDialog(QWidget* owner, PlayListState& list, const EntryOpener& open) {
-    const std::vector<std::string> names = AskMediaFiles(owner, Graph().CurrentMediaName);
+void ShowOpenDialog(PlayerSession& session, QWidget* owner, PlayListState& list,
+                    const EntryOpener& open) {
+    const std::vector<std::string> names = AskMediaFiles(owner, session.graph.CurrentMediaName);
     if (names.empty()) return;
-    SetPlayList(list, names, -1, open);
+    SetPlayList(session, list, names, -1, open);
 }
 
-void ShowOpenUrlDialog(QWidget* owner, PlayListState& list, const EntryOpener& open) {
+void ShowOpenUrlDialog(PlayerSession& session, QWidget* owner, PlayListState& list,
+                       const EntryOpener& open) {
     QInputDialog dialog(owner);
     dialog.setObjectName("OpenUrlDialog1");
     dialog.setWindowTitle(QString::fromStdString(Lex(370)));
     dialog.setLabelText(QString::fromStdString(Lex(2740)));
     dialog.setInputMode(QInputDialog::TextInput);
-    const std::string& current = Graph().CurrentMediaName;
+    const std::string& current = session.graph.CurrentMediaName;
     if (IsNetworkAddress(current)) dialog.setTextValue(QString::fromStdString(current));
     ModalDialogScope modal;
     if (dialog.exec() != QDialog::Accepted) return;
     // Pasted addresses often carry the spaces or line end around them.
     const std::string address = dialog.textValue().trimmed().toStdString();
     if (address.empty()) return;
-    SetPlayList(list, {address}, -1, open);
+    SetPlayList(session, list, {address}, -1, open);
 }
 
-void Edit1Click(QWidget* owner, PlayListState& list, const EntryOpener& open) {
+void Edit1Click(PlayerSession& session, QWidget* owner, PlayListState& list,
+                const EntryOpener& open) {
     ModalDialogScope modal;
     static QPointer<TQuovaLEdit> editor;
     if (!editor) editor = new TQuovaLEdit(owner);
     editor->SetEntries(list.PlayList, list.PlayListIndex);
     if (editor->exec() != QDialog::Accepted) return;
-    SetPlayList(list, editor->Entries(), editor->Selection(), open);
+    SetPlayList(session, list, editor->Entries(), editor->Selection(), open);
 }
 
-void LoadPlayList(const std::string& fileName, PlayListState& list, const EntryOpener& open) {
+void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListState& list,
+                  const EntryOpener& open) {
     static int depth = 0;
     if (depth > 0) {
         ShowMessage(
@@ -60,7 +65,7 @@ void LoadPlayList(const std::string& fileName, PlayListState& list, const EntryO
     }
     ++depth;
     try {
-        SetPlayList(list, names, -1, open);
+        SetPlayList(session, list, names, -1, open);
     } catch (...) {
         --depth;
         throw;

@@ -8,21 +8,27 @@ class QWidget;
 
 namespace quova {
 
+struct PlayerSession;
+
 // The open dialog: the chosen files become the play list and the first (or
 // a random) one starts. A cancelled dialog changes nothing.
-void ShowOpenDialog(QWidget* owner, PlayListState& list, const EntryOpener& open);
+void ShowOpenDialog(PlayerSession& session, QWidget* owner, PlayListState& list,
+                    const EntryOpener& open);
 // Asks for the address of a medium; what is typed becomes the play list, and
 // the open decides whether it is an address it takes.
-void ShowOpenUrlDialog(QWidget* owner, PlayListState& list, const EntryOpener& open);
+void ShowOpenUrlDialog(PlayerSession& session, QWidget* owner, PlayListState& list,
+                       const EntryOpener& open);
 
 // The play-list editor, created the first time: with OK the edited entries
 // become the play list.
-void Edit1Click(QWidget* owner, PlayListState& list, const EntryOpener& open);
+void Edit1Click(PlayerSession& session, QWidget* owner, PlayListState& list,
+                const EntryOpener& open);
 
 // A list file opened like a medium: its entries become the play list and the
 // first (or a random) one starts. A file that cannot be read is reported
 // naming it, and the play list stays. A list whose entry to start is itself
 // a list is not followed further (it would open itself for ever).
-void LoadPlayList(const std::string& fileName, PlayListState& list, const EntryOpener& open);
+void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListState& list,
+                  const EntryOpener& open);
 
 }  // namespace quova

@@ -20,6 +20,7 @@
 #include "graph/open_media.h"
 #include "playback/audio_output.h"
 #include "playback/bookmarks.h"
+#include "playback/player_session.h"
 #include "playback/session_place.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
@@ -34,7 +35,7 @@ const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "St
 
 }  // namespace
 
-PlayerPorts::PlayerPorts(TQuovaForm& form) : form_(form) {
+PlayerPorts::PlayerPorts(TQuovaForm& form) : form_(form), session_(form.session()) {
     ConnectOpenMediaPort(this);
     ConnectPlayerPort(this);
     ConnectSubtitlePort(this);
@@ -87,7 +88,7 @@ void PlayerPorts::ShowCaption(const std::string& caption) {
 }
 
 void PlayerPorts::LoadPlayList(const std::string& listFile) {
-    quova::LoadPlayList(listFile, CurrentPlayList(), form_.Opener());
+    quova::LoadPlayList(session_, listFile, CurrentPlayList(), form_.Opener());
 }
 
 void PlayerPorts::NetworkMediumFailed(const std::string& address) {
@@ -126,9 +127,9 @@ void PlayerPorts::SetAudioStreamCheck(int index, bool checked) {
 }
 
 void PlayerPorts::ApplyVolume() {
-    quova::ApplyVolume(AppSettings().Volume);
+    quova::ApplyVolume(session_, AppSettings().Volume);
     // The graph has just got its audio: where it can only be silent, say so (once).
-    if (ReportSilentAudio()) PaintOsd();
+    if (ReportSilentAudio(session_)) PaintOsd();
 }
 
 void PlayerPorts::RecordFrameSize() {
@@ -136,7 +137,7 @@ void PlayerPorts::RecordFrameSize() {
 }
 
 void PlayerPorts::ResetScanStep() {
-    FastSeekStep = 0;
+    session_.fastSeekStep = 0;
 }
 
 void PlayerPorts::ReadConfigs() {
@@ -159,7 +160,7 @@ void PlayerPorts::ReadConfigs() {
         void LayoutVideo() override { form.videoLayout().LayoutVideo(); }
         std::pair<int, int> Crop() const override { return {Geometry().CropX, Geometry().CropY}; }
     } host(form_);
-    quova::ReadConfigs(Graph().CurrentMediaName, host);
+    quova::ReadConfigs(session_, session_.graph.CurrentMediaName, host);
 }
 
 void PlayerPorts::FitWindow() {
@@ -186,7 +187,7 @@ void PlayerPorts::ShowId3Tag() {
 
 void PlayerPorts::SeekTo(double seconds) {
     openingSeek_ = true;
-    quova::SeekTo(seconds);
+    quova::SeekTo(session_, seconds);
     openingSeek_ = false;
 }
 
@@ -197,7 +198,7 @@ void PlayerPorts::RaiseWindow() {
 void PlayerPorts::SaveSessionBookmark() {
     // A background write still pending must not land after this one.
     form_.sessionSaver().Flush();
-    quova::SaveSessionBookmark();
+    quova::SaveSessionBookmark(session_);
 }
 
 TransportSettings PlayerPorts::TransportOptions() {
@@ -208,7 +209,7 @@ TransportSettings PlayerPorts::TransportOptions() {
     out.AlwaysOnTop = s.AlwaysOnTop;
     out.SpeedMute = s.SpeedMute;
     out.SubtitlesOn = s.SubtitlesOn;
-    out.ExtractionMode = GraphFlags().ExtractionMode;
+    out.ExtractionMode = session_.flags.ExtractionMode;
     out.Volume = s.Volume;
     return out;
 }
@@ -288,7 +289,7 @@ std::string PlayerPorts::SessionBookmarkFile() {
 }
 
 void PlayerPorts::HidePointer(bool hide) {
-    if (auto video = Graph().VideoWindow; video && video->IsCursorHidden() != hide)
+    if (auto video = session_.graph.VideoWindow; video && video->IsCursorHidden() != hide)
         video->HideCursor(hide);
 }
 
@@ -324,28 +325,28 @@ bool& PlayerPorts::Option(SubtitleOption option) {
 }
 
 bool PlayerPorts::MediaFileOpen() {
-    return Graph().MediaKind == MediaKindFile;
+    return session_.graph.MediaKind == MediaKindFile;
 }
 
 std::string PlayerPorts::MovieName() {
-    return Graph().CurrentMediaName;
+    return session_.graph.CurrentMediaName;
 }
 
 double PlayerPorts::Duration() {
-    return Graph().Duration;
+    return session_.graph.Duration;
 }
 
 double PlayerPorts::FrameRate() {
-    return Graph().FrameRate;
+    return session_.graph.FrameRate;
 }
 
 std::pair<int, int> PlayerPorts::VideoSize() {
-    return {Graph().VideoWidth, Graph().VideoHeight};
+    return {session_.graph.VideoWidth, session_.graph.VideoHeight};
 }
 
 bool PlayerPorts::Position(double& seconds) {
-    if (Graph().MediaKind == MediaKindNone || !Graph().GraphBuilder) return false;
-    seconds = CurrentPosition();
+    if (session_.graph.MediaKind == MediaKindNone || !session_.graph.GraphBuilder) return false;
+    seconds = CurrentPosition(session_);
     return true;
 }
 

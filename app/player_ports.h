@@ -6,6 +6,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 class TQuovaForm;
 
 // The window's side of every port the lower parts call up through: the one
@@ -82,6 +84,7 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     // for, so the media-player bus does not announce it.
     bool openingSeek_ = false;
     TQuovaForm& form_;
+    PlayerSession& session_;
 };
 
 // Whether every port is connected: false is a wiring fault found at start-up.

@@ -15,10 +15,11 @@
 #include "graph/message_box.h"
 #include "playback/dvd_navigation.h"
 #include "playback/dvd_pointer.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "text/osd.h"
-#include "text/osd_message.h"
 #include "text/subtitle_commands.h"
+#include "text/text_session.h"
 
 // The polling timer (Timer1, 475 ms): where the medium is, the end of a file
 // and what follows it, the fast scan, subtitles due, the OSD, and while an
@@ -36,18 +37,20 @@ void TQuovaForm::Timer1Timer() {
     struct Blocks final : PollingBlocks {
         TQuovaForm& form;
         const bool free;
-        const bool extracting = GraphFlags().ExtractionMode && Graph().ExtractionReady;
+        const bool extracting =
+            form.session_.flags.ExtractionMode && form.session_.graph.ExtractionReady;
         TransportTick tick;
         Blocks(TQuovaForm& f, bool isFree) : form(f), free(isFree) {}
 
         void StartupTip() override {
-            if (form.startupTip_.Tick(Graph().MediaKind == MediaKindNone)) ShowRandomTip();
+            if (form.startupTip_.Tick(form.session_.graph.MediaKind == MediaKindNone))
+                ShowRandomTip();
         }
         void BlockA() override {
-            if (!Graph().GraphBuilder || extracting) return;
-            tick = PollTransport();
-            BufferingDuty();
-            PointerNudgeDuty(tick);
+            if (!form.session_.graph.GraphBuilder || extracting) return;
+            tick = PollTransport(form.session_);
+            BufferingDuty(form.session_);
+            PointerNudgeDuty(form.session_, tick);
             form.TimerBlockA(tick);
         }
         void BlockB() override {
@@ -55,19 +58,19 @@ void TQuovaForm::Timer1Timer() {
                 if (free) form.ExtractionTimerTick();
                 return;
             }
-            if (!Graph().GraphBuilder) return;
-            if (free && !EndOfMediumDuty(tick)) FastScanDuty(tick);
-            DvdCompleteDuty();
+            if (!form.session_.graph.GraphBuilder) return;
+            if (free && !EndOfMediumDuty(form.session_, tick)) FastScanDuty(form.session_, tick);
+            DvdCompleteDuty(form.session_);
             // With subtitles off a picture stream's forced units still show.
-            if (Graph().VideoWindow && tick.state == engine::GraphState::Running) {
-                if (SubtitlesLoaded()) ShowSubtitleDueNow();
+            if (form.session_.graph.VideoWindow && tick.state == engine::GraphState::Running) {
+                if (SubtitlesLoaded(form.session_)) ShowSubtitleDueNow(form.session_);
             }
         }
         void BlockC() override {
             if (AppSettings().OsdOn) form.PaintOsdNow();
             // The progress stays up however long a percent takes.
             if (extracting) return;
-            OsdExpiryTick();
+            OsdExpiryTick(form.session_);
             form.mpris_->Refresh();
         }
         void Report(const std::string& text) override { ShowMessage(text, MbIconStop); }
@@ -79,13 +82,13 @@ void TQuovaForm::Timer1Timer() {
 }
 
 void TQuovaForm::TimerBlockA(const TransportTick& tick) {
-    GraphSession& g = Graph();
+    GraphSession& g = session_.graph;
     const bool running = tick.state == engine::GraphState::Running;
     // Pausing or stopping lets the screen saver back at once.
     screenSaver_->KeepDisplayOn(running);
     edgeControls_->PollUpdate(tick, g.Duration);
     if (g.VideoWindow) {
-        const bool hide = PointerHiddenOverPicture(g.MediaKind, DvdState().DvdDomain,
+        const bool hide = PointerHiddenOverPicture(g.MediaKind, session_.dvd.DvdDomain,
                                                    tick.state == engine::GraphState::Stopped);
         if (hide != g.VideoWindow->IsCursorHidden()) g.VideoWindow->HideCursor(hide);
     }
@@ -93,13 +96,13 @@ void TQuovaForm::TimerBlockA(const TransportTick& tick) {
 
 void TQuovaForm::ContinuePlayList() {
     EndOptions options;
-    options.extractionMode = GraphFlags().ExtractionMode;
+    options.extractionMode = session_.flags.ExtractionMode;
     options.random = AppSettings().RandomList;
     options.loop = AppSettings().LoopOn;
     struct Steps final : AfterEndSteps {
         TQuovaForm& form;
         explicit Steps(TQuovaForm& f) : form(f) {}
-        void Rewind() override { SeekTo(0); }
+        void Rewind() override { SeekTo(form.session_, 0); }
         void StopPolling() override { form.timer1_->stop(); }
         void Open(const std::string& name) override { form.OpenMedia(name); }
     } steps(*this);
@@ -109,8 +112,8 @@ void TQuovaForm::ContinuePlayList() {
 
 void TQuovaForm::ExtractionTimerTick() {
     // Only while an extraction runs; the rest of the tick belongs to playback.
-    if (!GraphFlags().ExtractionMode) return;
-    if (!ExtractionTick(PlayList(), [this](const std::string& name) { OpenMedia(name); }))
+    if (!session_.flags.ExtractionMode) return;
+    if (!ExtractionTick(session_, PlayList(), [this](const std::string& name) { OpenMedia(name); }))
         timer1_->stop();
 }
 

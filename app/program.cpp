@@ -17,6 +17,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/files/media_name.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
@@ -50,20 +51,21 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon());
     SetApplicationTitle("Quova");
-    OpenCounter = -1;
     SessionEnding = false;
 
     LoadLexiconFile("en");
     LoadLexiconFile(LanguageCode());
     step("lexicon");
 
-    TQuovaForm form(options.params, exePath);
+    // What every command of this run works on; it outlives the window.
+    PlayerSession session;
+    TQuovaForm form(session, options.params, exePath);
     form.SetStepObserver(step);
     if (ProgramObserver* observer = options.observer)
-        form.SetMediaOpener([observer](const std::string& name) {
-            if (!observer->OpenMedia(name)) quova::OpenMedia(name);
+        form.SetMediaOpener([observer, &session](const std::string& name) {
+            if (!observer->OpenMedia(name)) quova::OpenMedia(session, name);
         });
-    auto* about = new TQuovaAboutBox(&form);
+    auto* about = new TQuovaAboutBox(session, &form);
     form.SetAboutBox(about);
 
     InstanceServer server([&form](const std::string& name) { form.HandOverReceived(name); });

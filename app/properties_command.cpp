@@ -9,18 +9,19 @@
 #include "graph/graph_state.h"
 #include "mediainfo/media_properties.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 #include "text/osd.h"
 
 namespace quova {
 
-void AVIInfo1Click() {
-    const GraphSession& g = Graph();
+void AVIInfo1Click(PlayerSession& session) {
+    const GraphSession& g = session.graph;
     if (!g.AviInfoText.empty()) ShowTextDialog(g.AviInfoText, "AVI Info");
     if (!g.OggInfoText.empty()) ShowTextDialog(g.OggInfoText, "OGG Info");
 }
 
-void Properties1Click(QWidget* owner) {
-    const GraphSession& g = Graph();
+void Properties1Click(PlayerSession& session, QWidget* owner) {
+    const GraphSession& g = session.graph;
     if (g.MediaKind == MediaKindNone) return;
     PropertiesInputs in;
     in.MediaKind = g.MediaKind;
@@ -34,7 +35,7 @@ void Properties1Click(QWidget* owner) {
     in.DurationText = FormatSeconds(g.Duration);
     in.Figures = g.Figures;
     if (g.MediaKind == MediaKindDvd) {
-        const DvdPlayState& disc = DvdState();
+        const DvdPlayState& disc = session.dvd;
         in.DvdInfo = static_cast<bool>(g.DvdInfo);
         in.DvdAudioCount = static_cast<int>(disc.DvdAudioCount);
         in.DvdEnabledAudioCount = static_cast<int>(disc.DvdEnabledAudioCount);
@@ -61,7 +62,7 @@ void Properties1Click(QWidget* owner) {
         button->show();
     }
     dialog.SetSideButtonHandler(
-        [owner](const std::string& caption) { Filter2Click(caption, owner); });
+        [owner, &session](const std::string& caption) { Filter2Click(session, caption, owner); });
     ShowTextDialog(MediaPropertiesText(in), "Media Properties");
 }
 

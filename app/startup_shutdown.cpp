@@ -20,14 +20,15 @@
 #include "app/video_window.h"
 #include "app/xrandr_display.h"
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
-#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
 #include "platform/engine/decoder_choice.h"
 #include "platform/events/wait.h"
 #include "playback/audio_output.h"
+#include "playback/player_session.h"
 #include "playback/session_saver.h"
 #include "text/subtitle_tracks.h"
 
@@ -85,8 +86,8 @@ void TQuovaForm::InitializeApp() {
 
         // The stored device when it is there, the default otherwise; a device
         // in use that goes later hands its streams to the default one.
-        settings.AudioDevice = StartAudioOutput(settings.AudioDevice, [this] {
-            AppSettings().AudioDevice = AudioOutput().chosen;
+        settings.AudioDevice = StartAudioOutput(session_, settings.AudioDevice, [this] {
+            AppSettings().AudioDevice = session_.outputs.chosen;
             PaintOsdNow();
         });
 
@@ -124,11 +125,11 @@ void TQuovaForm::InitializeApp() {
             if (action.kind == StartupAction::Kind::Open) {
                 // Opens are let through for the command line only. The splash
                 // may close during the open; its count is kept.
-                const int saved = OpenCounter;
-                OpenCounter = 0;
+                const int saved = session_.openCounter;
+                session_.openCounter = 0;
                 OpenMedia(action.file);
                 commandLineOpened_ = true;
-                OpenCounter += saved;
+                session_.openCounter += saved;
             } else {
                 settings.ZoomFactor = action.zoom;
                 layout_->LayoutVideo();
@@ -205,8 +206,8 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
     }
     if (trayIcon_) trayIcon_->hide();
     setAcceptDrops(false);
-    StopAndClearGraph();
-    ReleaseGraph();
+    StopAndClearGraph(session_);
+    ReleaseGraph(session_);
     closing_ = false;
     event->accept();
     Q_EMIT Closed();
@@ -217,7 +218,7 @@ void TQuovaForm::StartSessionSaver() {
     sessionTimer_ = new QTimer(this);
     sessionTimer_->setInterval(kSessionSaveIntervalMs);
     connect(sessionTimer_, &QTimer::timeout, this,
-            [this] { SaveRunningSessionBookmark(*sessionSaver_); });
+            [this] { SaveRunningSessionBookmark(session_, *sessionSaver_); });
     sessionTimer_->start();
 }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "playback/player_session.h"
 #include "text/string_utils.h"
 #include "text/subtitle_display.h"
 
@@ -19,8 +20,9 @@ SubtitleBoxPlace PlaceSubtitleBox(int lines, int widestLine, int pictureTop, int
     return place;
 }
 
-void DrawSubtitleBox(QLabel* panel, const std::string& text, const QFont& font, QColor color,
-                     int pictureTop, int pictureHeight, int lineHeight, int charWidth) {
+void DrawSubtitleBox(PlayerSession& session, QLabel* panel, const std::string& text,
+                     const QFont& font, QColor color, int pictureTop, int pictureHeight,
+                     int lineHeight, int charWidth) {
     if (!panel) return;
     panel->setFont(font);
     QPalette palette = panel->palette();
@@ -47,32 +49,32 @@ void DrawSubtitleBox(QLabel* panel, const std::string& text, const QFont& font, 
     }
     panel->setText(shown.join('\n'));
     const QWidget* client = panel->parentWidget();
-    const SubtitleBoxPlace place =
-        PlaceSubtitleBox(static_cast<int>(lines.size()), widest, pictureTop, pictureHeight,
-                         client ? client->width() : 0, lineHeight, charWidth, SubtitleBoxOffsetY);
+    const SubtitleBoxPlace place = PlaceSubtitleBox(
+        static_cast<int>(lines.size()), widest, pictureTop, pictureHeight,
+        client ? client->width() : 0, lineHeight, charWidth, session.subtitleBoxOffsetY);
     panel->setGeometry(place.left, place.top, place.width, place.height);
     panel->raise();
     panel->show();
 }
 
-bool SubtitleBoxMouse(QMouseEvent* event) {
+bool SubtitleBoxMouse(PlayerSession& session, QMouseEvent* event) {
     const int y = static_cast<int>(event->position().y());
     switch (event->type()) {
         case QEvent::MouseButtonPress:
             // 0 means no drag; a press on the top row still starts one.
-            PanelDragY = y == 0 ? 1 : y;
+            session.panelDragY = y == 0 ? 1 : y;
             return false;
         case QEvent::MouseMove:
-            if (PanelDragY == 0) return false;
+            if (session.panelDragY == 0) return false;
             // The box follows the pointer: the point pressed stays under it.
             // (Taking each move's height as the next reference would count
             // every move of the box against the pointer's next one, and the
             // box would lag behind it by half the way.)
-            if (y == PanelDragY) return false;
-            SubtitleBoxOffsetY += y - PanelDragY;
+            if (y == session.panelDragY) return false;
+            session.subtitleBoxOffsetY += y - session.panelDragY;
             return true;
         case QEvent::MouseButtonRelease:
-            PanelDragY = 0;
+            session.panelDragY = 0;
             return false;
         default:
             return false;

@@ -12,6 +12,7 @@
 #include "app/subtitle_box.h"
 #include "graph/graph_state.h"
 #include "platform/engine/video_renderer.h"
+#include "playback/player_session.h"
 #include "text/osd.h"
 #include "text/osd_paint.h"
 #include "text/subtitle_commands.h"
@@ -22,16 +23,16 @@
 namespace quova {
 
 void SubtitleView::PaintBand(QPainter& painter, const QFont& osdFont) const {
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
     const int top = picture.top() + (g.VideoWindow ? picture.height() : 0) + 2;
     painter.fillRect(0, top, window_.width(), std::max(0, window_.height() - top), Qt::black);
-    const std::string& text = CurrentSubtitleText;
+    const std::string& text = session_.currentSubtitleText;
     // A picture unit is drawn into the picture whatever the mode.
     if (text.empty() || IsPictureSubtitle(text)) return;
     const QFont font = Font(text, osdFont);
     painter.setFont(font);
-    painter.setPen(QColor::fromRgb(SubtitleColor));
+    painter.setPen(QColor::fromRgb(session_.subtitleColor));
     const int line = QFontMetrics(font).height() + 1;
     int y = top;
     for (const std::string& part : SplitOsdLines(text)) {
@@ -55,7 +56,7 @@ QFont SubtitleView::Font(const std::string& text, const QFont& osdFont) const {
 void SubtitleView::Draw(const std::string& text, const QFont& osdFont) {
     const Settings& s = AppSettings();
     auto* panel = window_.findChild<QLabel*>("Panel1");
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     const QRect picture = g.VideoWindow ? g.VideoWindow->WindowPosition() : QRect();
     const QFont font = Font(text, osdFont);
     const QFontMetrics metrics(font);
@@ -91,8 +92,9 @@ void SubtitleView::Draw(const std::string& text, const QFont& osdFont) {
         return;
     }
     if (s.SubtitlesOverMovie) {
-        DrawSubtitleBox(panel, text, font, QColor::fromRgb(SubtitleColor), picture.top(),
-                        picture.height(), metrics.height(), metrics.horizontalAdvance('X'));
+        DrawSubtitleBox(session_, panel, text, font, QColor::fromRgb(session_.subtitleColor),
+                        picture.top(), picture.height(), metrics.height(),
+                        metrics.horizontalAdvance('X'));
         return;
     }
     if (panel) panel->hide();
@@ -100,9 +102,9 @@ void SubtitleView::Draw(const std::string& text, const QFont& osdFont) {
     window_.update();
 }
 
-SubtitlePlace SubtitleView::Placement() {
+SubtitlePlace SubtitleView::Placement() const {
     const Settings& settings = AppSettings();
-    if (!SubtitlesLoaded() || !settings.SubtitlesOn) return SubtitlePlace::None;
+    if (!SubtitlesLoaded(session_) || !settings.SubtitlesOn) return SubtitlePlace::None;
     if (settings.SubtitlesOnMovie) return SubtitlePlace::On;
     return settings.SubtitlesOverMovie ? SubtitlePlace::Over : SubtitlePlace::Below;
 }

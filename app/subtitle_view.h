@@ -10,15 +10,17 @@ class QWidget;
 
 namespace quova {
 
+struct PlayerSession;
+
 // Where the main window draws a subtitle: into the picture, in the box over
 // it, or in the band below it, as the options choose.
 class SubtitleView {
   public:
     // `window` is the main window; its subtitle box is its child "Panel1".
-    explicit SubtitleView(QWidget& window) : window_(window) {}
+    SubtitleView(QWidget& window, PlayerSession& session) : window_(window), session_(session) {}
 
     // Where the subtitles are while loaded and shown (None when they are not).
-    static SubtitlePlace Placement();
+    SubtitlePlace Placement() const;
     // Shows `text`, drawn in `osdFont` fitted to the window's width.
     void Draw(const std::string& text, const QFont& osdFont);
     // Paints the band below the picture with the subtitle shown now.
@@ -29,6 +31,7 @@ class SubtitleView {
     QFont Font(const std::string& text, const QFont& osdFont) const;
 
     QWidget& window_;
+    PlayerSession& session_;
 };
 
 }  // namespace quova

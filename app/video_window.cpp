@@ -14,8 +14,9 @@
 #include "app/settings.h"
 #include "app/video_commands.h"
 #include "graph/graph_state.h"
+#include "playback/player_session.h"
 #include "playback/seek_bar_control.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -27,8 +28,9 @@ QRect ToQRect(const PlacementRect& r) {
 
 }  // namespace
 
-VideoWindowLayout::VideoWindowLayout(QWidget* window, QTimer* timer1, VideoWindowHost& host)
-    : window_(window), timer1_(timer1), host_(host) {}
+VideoWindowLayout::VideoWindowLayout(PlayerSession& session, QWidget* window, QTimer* timer1,
+                                     VideoWindowHost& host)
+    : session_(session), window_(window), timer1_(timer1), host_(host) {}
 
 QWidget* VideoWindowLayout::child(const char* name) const {
     return window_->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
@@ -50,7 +52,7 @@ void VideoWindowLayout::MeasureFrame() {
 LayoutState VideoWindowLayout::State() const {
     const Settings& settings = AppSettings();
     const VideoGeometry& geo = Geometry();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     LayoutState s;
     s.zoom = settings.ZoomFactor;
     s.aspect = geo.AspectFactor;
@@ -89,7 +91,7 @@ void VideoWindowLayout::LayoutVideo() {
         geo.VideoTop = p.videoTop;
         if (p.resizeWindow)
             window_->resize(p.windowWidth - geo.FrameWidth, p.windowHeight - geo.FrameHeight);
-        const auto& video = Graph().VideoWindow;
+        const auto& video = session_.graph.VideoWindow;
         if (video && !p.failed) {
             if (p.placed) {
                 video->SetWindowPosition(ToQRect(p.video));
@@ -135,7 +137,7 @@ void VideoWindowLayout::PlaceSeekBar() {
 }
 
 void VideoWindowLayout::SetupSeekBar() {
-    if (QSlider* bar = seekBar()) SetupSeekBarRange(*bar, Graph().Duration);
+    if (QSlider* bar = seekBar()) SetupSeekBarRange(*bar, session_.graph.Duration);
     PlaceSeekBar();
 }
 
@@ -183,7 +185,7 @@ void VideoWindowLayout::DisplayChanged() {
 }
 
 void VideoWindowLayout::ShowStatus(const std::string& text) {
-    OsdMessage = text;
+    session_.osdMessage = text;
     if (AppSettings().OsdOn) host_.PaintOsd();
 }
 
@@ -226,7 +228,7 @@ void VideoWindowLayout::ResizetoMedia1Click() {
 }
 
 void VideoWindowLayout::Up1Click(int tag) {
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     if (!g.GraphBuilder || !g.VideoWindow) return;
     QSlider* bar = seekBar();
     const bool shown = bar && bar->isVisible();
@@ -257,7 +259,7 @@ void VideoWindowLayout::Up1Click(int tag) {
     geo.VideoTop = window_->mapToGlobal(QPoint(0, video.Top())).y() -
                    window_->frameGeometry().top() - geo.FrameHeight;
     LayoutVideo();
-    OsdMessage = "panning";
+    session_.osdMessage = "panning";
     if (shown) {
         PlaceSeekBar();
         bar->show();
@@ -267,7 +269,7 @@ void VideoWindowLayout::Up1Click(int tag) {
 void VideoWindowLayout::FillScreen1Click() {
     const QScreen* screen = window_->screen();
     if (!screen) return;
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     if (auto f = AspectFor(screen->geometry().width(), screen->geometry().height(), g.SourceWidth,
                            g.SourceHeight))
         SetAspect(*f);
@@ -275,14 +277,14 @@ void VideoWindowLayout::FillScreen1Click() {
 
 void VideoWindowLayout::Window1Click() {
     const QRect outer = window_->frameGeometry();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     if (auto f = AspectFor(outer.width(), outer.height(), g.SourceWidth, g.SourceHeight))
         SetAspect(*f);
 }
 
 void VideoWindowLayout::Header1Click() {
     const auto [width, height] = host_.HeaderSize();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session_.graph;
     if (auto f = HeaderAspect(width, height, g.VideoWidth, g.VideoHeight)) SetAspect(*f);
 }
 
@@ -327,7 +329,7 @@ void VideoWindowLayout::Uncrop2Click() {
 }
 
 void VideoWindowLayout::ApplyCrop() {
-    GraphSession& g = Graph();
+    GraphSession& g = session_.graph;
     if (!g.VideoWindow) return;
     VideoGeometry& geo = Geometry();
     const CropResult r = ClampCrop(geo.CropX, geo.CropY, g.VideoWidth, g.VideoHeight);
@@ -363,7 +365,7 @@ void VideoWindowLayout::ApplyFullScreen() {
     if (seekShown) bar->hide();
     if (QSlider* volume = volumeBar()) volume->hide();
     window_->setAcceptDrops(false);
-    if (Graph().VideoWindow) Graph().VideoWindow->SetVisible(false);
+    if (session_.graph.VideoWindow) session_.graph.VideoWindow->SetVisible(false);
 
     // A mode the program set goes back whenever no mode option asks for one
     // any more, not only while one does: turning the option off, or leaving

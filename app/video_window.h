@@ -11,6 +11,8 @@ class QTimer;
 
 namespace quova {
 
+struct PlayerSession;
+
 // What the picture's placement needs from the window's other parts. An
 // interface, not a set of optional callbacks: a host that leaves one out does
 // not build, where an unset callback silently did nothing.
@@ -39,7 +41,8 @@ class VideoWindowLayout {
   public:
     // `window` is the main window; the seek bar, volume bar and buttons are
     // its children found by name.
-    VideoWindowLayout(QWidget* window, QTimer* timer1, VideoWindowHost& host);
+    VideoWindowLayout(PlayerSession& session, QWidget* window, QTimer* timer1,
+                      VideoWindowHost& host);
 
     void LayoutVideo();
     void MeasureFrame();
@@ -89,6 +92,7 @@ class VideoWindowLayout {
     void FirstPlacement();
 
   private:
+    PlayerSession& session_;
     void ZoomTo(double zoom, bool resetPan);
     void ShowStatus(const std::string& text);
     LayoutState State() const;

@@ -24,6 +24,7 @@
 
 #include "platform/engine/audio_devices.h"
 #include "platform/engine/filter_graph.h"
+#include "playback/player_session.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/sound_server.h"
 #include "tests/support/temp_dir.h"

@@ -21,8 +21,9 @@
 #include <string>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
+#include "playback/player_session.h"
 #include "tests/support/damaged_media.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
@@ -30,12 +31,12 @@
 namespace {
 
 // The child: open, answer any box, play a moment, report the open's time.
-int OpenOne(int argc, char* argv[]) {
+int OpenOne(quova::PlayerSession& session, int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QWidget window;
-    quova::OpenCounter = 0;
-    quova::testing::FakeUi ui;
+    session.openCounter = 0;
+    quova::testing::FakeUi ui{session};
     ui.window = &window;
     QTimer answer;
     answer.setInterval(5);
@@ -46,13 +47,13 @@ int OpenOne(int argc, char* argv[]) {
     answer.start();
     QElapsedTimer clock;
     clock.start();
-    quova::OpenMedia(argv[1]);
+    quova::OpenMedia(session, argv[1]);
     const qint64 openMs = clock.elapsed();
     while (clock.elapsed() < openMs + 1000) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
     }
-    quova::ReleaseGraph();
+    quova::ReleaseGraph(session);
     std::printf("%lld\n", static_cast<long long>(openMs));
     return 0;
 }
@@ -60,7 +61,8 @@ int OpenOne(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc > 1) return OpenOne(argc, argv);
+    quova::PlayerSession session;
+    if (argc > 1) return OpenOne(session, argc, argv);
     quova::testing::TempDir dir;
     const auto sources = quova::testing::MakeSourceMedia(dir / "good", 2.0);
     const auto corpus = quova::testing::MakeDamagedCorpus(sources, dir / "bad");

@@ -31,9 +31,10 @@
 
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
 #include "platform/engine/filter_graph.h"
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 
@@ -99,18 +100,18 @@ struct Phases {
 
 // The player: the clip opened with the mode on, run to its end, the file
 // made whole under its name.
-Phases PlayerRun(const fs::path& clip, const Case& c) {
+Phases PlayerRun(quova::PlayerSession& session, const fs::path& clip, const Case& c) {
     const std::string out = OutputFileName(clip.string(), c.kind);
     fs::remove(out);
-    Extraction() = ExtractionState{};
-    ToggleExtractionMode(c.kind);
-    Extraction().CompressorName = c.compressor;
-    Extraction().CompressorIsDefault = *c.compressor != 0;
+    session.extraction = ExtractionState{};
+    ToggleExtractionMode(session, c.kind);
+    session.extraction.CompressorName = c.compressor;
+    session.extraction.CompressorIsDefault = *c.compressor != 0;
     Phases p;
     const auto start = Clock::now();
-    OpenMedia(clip.string());
+    OpenMedia(session, clip.string());
     const auto opened = Clock::now();
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     if (!g.ExtractionReady) std::printf("  (the extraction did not start!)\n");
     while (g.ExtractionReady && !g.MediaComplete) {
         QApplication::processEvents();
@@ -126,12 +127,12 @@ Phases PlayerRun(const fs::path& clip, const Case& c) {
         QThread::msleep(2);
     }
     const auto ended = Clock::now();
-    FinishExtractionFile();
+    FinishExtractionFile(session);
     const auto finished = Clock::now();
     p.open = Seconds(opened - start);
     p.run = Seconds(ended - opened);
     p.finish = Seconds(finished - ended);
-    ToggleExtractionMode(c.kind);
+    ToggleExtractionMode(session, c.kind);
     if (!fs::exists(out) || fs::file_size(out) < 1000) std::printf("  (no output written!)\n");
     return p;
 }
@@ -168,6 +169,7 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quova::PlayerSession session;
     const fs::path folder =
         argc > 1 ? fs::absolute(argv[1]) : fs::temp_directory_path() / "quova-bench";
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
@@ -178,8 +180,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QWidget window;
-    OpenCounter = 0;
-    testing::FakeUi ui;
+    session.openCounter = 0;
+    testing::FakeUi ui{session};
     ui.window = &window;
 
     std::printf("%-14s %9s %9s %7s %9s %7s %7s %7s %7s\n", "mode", "quova (s)", "launch(s)",
@@ -194,7 +196,7 @@ int main(int argc, char** argv) {
         }
         std::vector<double> ours, theirs, synced, open, run, finish;
         for (int i = 0; i < runs; ++i) {
-            const Phases p = PlayerRun(clip, c);
+            const Phases p = PlayerRun(session, clip, c);
             ours.push_back(p.Total());
             open.push_back(p.open);
             run.push_back(p.run);
@@ -208,6 +210,6 @@ int main(int argc, char** argv) {
                     bs, a / bs, Median(open), Median(run), Median(finish));
         std::fflush(stdout);
     }
-    ReleaseGraph();
+    ReleaseGraph(session);
     return 0;
 }

@@ -44,6 +44,7 @@
 #include <thread>
 #include <vector>
 
+#include "playback/player_session.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/subtitle_media.h"
 
@@ -310,6 +311,7 @@ void Print(const std::string& file, const char* player, const Measured& m) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quova::PlayerSession session;
     if (argc < 2) {
         std::fprintf(stderr, "usage: bench_hostile_media path/to/quova [name...]\n");
         return 2;

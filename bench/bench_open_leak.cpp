@@ -13,8 +13,9 @@
 #include <string>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
@@ -32,6 +33,7 @@ long StatusKb(const char* field) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quova::PlayerSession session;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int opens = argc > 1 ? std::atoi(argv[1]) : 1000;
@@ -41,13 +43,13 @@ int main(int argc, char* argv[]) {
         quova::testing::media::OggTheoraVorbis(dir / "b.ogg", 1.0).string(),
         quova::testing::media::Mp3(dir / "c.mp3", 1.0).string(),
     };
-    quova::testing::FakeUi ui;
-    quova::OpenCounter = 0;
+    quova::testing::FakeUi ui{session};
+    session.openCounter = 0;
     long rss50 = 0, peak50 = 0;
     QElapsedTimer clock;
     clock.start();
     for (int i = 1; i <= opens; ++i) {
-        quova::OpenMedia(clips[i % 3]);
+        quova::OpenMedia(session, clips[i % 3]);
         // A little play, as a user would see of each.
         QElapsedTimer play;
         play.start();
@@ -60,10 +62,10 @@ int main(int argc, char* argv[]) {
             peak50 = StatusKb("VmHWM:");
         }
     }
-    quova::StopAndClearGraph();
+    quova::StopAndClearGraph(session);
     std::printf("after open 50: rss %ld kB, peak %ld kB\n", rss50, peak50);
     std::printf("after open %d: rss %ld kB, peak %ld kB (%.1f s)\n", opens, StatusKb("VmRSS:"),
                 StatusKb("VmHWM:"), clock.elapsed() / 1000.0);
-    quova::ReleaseGraph();
+    quova::ReleaseGraph(session);
     return 0;
 }

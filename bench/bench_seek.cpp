@@ -30,10 +30,11 @@
 #include <vector>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
 #include "platform/engine/video_renderer.h"
 #include "platform/engine/video_widget.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
@@ -91,38 +92,40 @@ class Arrival {
 
 // The player: the open pipeline and SeekTo, paused, its picture in a window.
 class Player {
+    quova::PlayerSession session;
+
   public:
     explicit Player(const std::string& clip) {
-        quova::OpenCounter = 0;
+        session.openCounter = 0;
         window_.resize(640, 360);
         window_.show();
         ui_.window = &window_;
-        quova::OpenMedia(clip);
-        quova::Graph().GraphBuilder->Pause();
-        quova::SeekTo(0);
-        if (quova::Graph().VideoWindow)
-            quova::Graph().VideoWindow->widget()->installEventFilter(&counter_);
-        if (auto video = quova::Graph().GraphBuilder->VideoRenderer()) {
+        quova::OpenMedia(session, clip);
+        session.graph.GraphBuilder->Pause();
+        quova::SeekTo(session, 0);
+        if (session.graph.VideoWindow)
+            session.graph.VideoWindow->widget()->installEventFilter(&counter_);
+        if (auto video = session.graph.GraphBuilder->VideoRenderer()) {
             GstPad* pad = gst_element_get_static_pad(video->sink(), "sink");
             atSink_.Watch(pad);
             gst_object_unref(pad);
         }
     }
-    ~Player() { quova::ReleaseGraph(); }
-    bool ok() const { return quova::Graph().VideoWindow != nullptr; }
+    ~Player() { quova::ReleaseGraph(session); }
+    bool ok() const { return session.graph.VideoWindow != nullptr; }
 
     // The time to the new picture's paint; `toSink`, when given, the time
     // until it reached the video sink (before its conversion for the
     // screen and its hand-over to the widget).
     double Seek(double seconds, bool keyFrame, double* toSink = nullptr) {
-        auto& g = quova::Graph();
+        auto& g = session.graph;
         const int paints = counter_.paints;
         atSink_.Arm();
         const auto start = Clock::now();
         if (keyFrame)
-            quova::SeekToKeyFrame(seconds);
+            quova::SeekToKeyFrame(session, seconds);
         else
-            quova::SeekTo(seconds);
+            quova::SeekTo(session, seconds);
         while (counter_.paints == paints && Ms(start) < 5000) {
             QCoreApplication::processEvents();
             g.GraphBuilder->DrainBus();
@@ -136,15 +139,16 @@ class Player {
     // The picture fills the window whenever the open lays it out.
     class Ui : public quova::testing::FakeUi {
       public:
+        using FakeUi::FakeUi;
         void FitWindow() override {
-            const auto& g = quova::Graph();
+            const auto& g = session.graph;
             if (!g.VideoWindow || !window) return;
             g.VideoWindow->SetWindowPosition(window->rect());
             g.VideoWindow->SetVisible(true);
         }
     };
     QWidget window_;
-    Ui ui_;
+    Ui ui_{session};
     PaintCounter counter_;
     Arrival atSink_;
 };

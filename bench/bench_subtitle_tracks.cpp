@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/engine/styled_cue_renderer.h"
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/subtitle_media.h"
 #include "text/subtitle_commands.h"
@@ -63,12 +64,13 @@ int main() {
     std::printf("file: %d cues, %ju bytes, medium %.0f s\n", kCues,
                 static_cast<std::uintmax_t>(std::filesystem::file_size(file)), kDuration);
 
-    quova::testing::FakeUi ui;
+    quova::PlayerSession session;
+    quova::testing::FakeUi ui{session};
     ui.mediaFileOpen = true;
     ui.movieName = file.string();
     ui.duration = kDuration;
     ui.frameRate = 0.5;
-    quova::ListSubtitleTracksForMovie();
+    quova::ListSubtitleTracksForMovie(session);
     if (quova::SubtitleTracks().empty()) {
         std::fprintf(stderr, "no track listed\n");
         return 2;
@@ -81,29 +83,29 @@ int main() {
         int entries = 0;
         for (int run = 0; run < kRuns; ++run) {
             quova::StopSubtitleTrack();
-            quova::Subtitles() = quova::SubtitleTimetable{};
-            quova::CurrentSubtitleText.clear();
+            session.subtitles = quova::SubtitleTimetable{};
+            session.currentSubtitleText.clear();
             malloc_trim(0);
             const size_t heapBefore = mallinfo2().uordblks;
             ui.position = position;
             const auto t0 = std::chrono::steady_clock::now();
             // The source the menu offers; -1 first so that choosing the track is a change.
-            quova::SubtitleSourceClick(0);
+            quova::SubtitleSourceClick(session, 0);
             auto shown = std::chrono::steady_clock::time_point{};
             while (!quova::SubtitleTrackReadToEnd()) {
-                quova::TakeSubtitleTrackCues();
+                quova::TakeSubtitleTrackCues(session);
                 if (shown == std::chrono::steady_clock::time_point{} &&
-                    !quova::CurrentSubtitleText.empty())
+                    !session.currentSubtitleText.empty())
                     shown = std::chrono::steady_clock::now();
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            quova::TakeSubtitleTrackCues();
+            quova::TakeSubtitleTrackCues(session);
             const auto t2 = std::chrono::steady_clock::now();
             if (shown == std::chrono::steady_clock::time_point{}) shown = t2;
             first.push_back(Ms(shown - t0));
             whole.push_back(Ms(t2 - t0));
             heap = mallinfo2().uordblks - heapBefore;
-            entries = quova::Subtitles().SubtitleCount;
+            entries = session.subtitles.SubtitleCount;
         }
         std::sort(first.begin(), first.end());
         std::sort(whole.begin(), whole.end());
@@ -153,13 +155,13 @@ int main() {
     ui.movieName = styledFile.string();
     ui.duration = 22.0;
     ui.position = 0.0;
-    quova::ListSubtitleTracksForMovie();
-    quova::SubtitleSourceClick(0);
+    quova::ListSubtitleTracksForMovie(session);
+    quova::SubtitleSourceClick(session, 0);
     while (!quova::SubtitleTrackReadToEnd()) {
-        quova::TakeSubtitleTrackCues();
+        quova::TakeSubtitleTrackCues(session);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    quova::TakeSubtitleTrackCues();
+    quova::TakeSubtitleTrackCues(session);
     std::vector<double> asks, ready;
     const QSize frame(1280, 720);
     for (int i = 0; i < 20; ++i) {

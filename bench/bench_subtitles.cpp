@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 #include "text/subtitle_loading.h"
@@ -59,7 +60,8 @@ int main() {
     const long rssBefore = PeakRssKiB();
     const size_t heapBefore = mallinfo2().uordblks;
 
-    quova::testing::FakeUi ui;
+    quova::PlayerSession session;
+    quova::testing::FakeUi ui{session};
     std::vector<double> times;
     size_t tableHeap = 0;
     int count = 0;
@@ -68,7 +70,7 @@ int main() {
         const auto t0 = std::chrono::steady_clock::now();
         quova::ResetSubtitles(table, kDuration);
         table.SubtitleFileName = file;
-        count = quova::LoadSubtitleFile(table, 25.0);
+        count = quova::LoadSubtitleFile(session, table, 25.0);
         const auto t1 = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
         tableHeap = mallinfo2().uordblks - heapBefore;

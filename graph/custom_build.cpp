@@ -11,6 +11,7 @@
 #include "graph/filter_chooser.h"
 #include "graph/graph_state.h"
 #include "graph/media_type_names.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/filter_mapper.h"
@@ -21,8 +22,8 @@ using namespace engine;
 
 namespace {
 
-FilterGraph* Builder() {
-    return Graph().GraphBuilder.get();
+FilterGraph* Builder(MediumSession& session) {
+    return session.graph.GraphBuilder.get();
 }
 
 bool Selected(const Pin& pin, int which) {
@@ -100,8 +101,8 @@ PinPtr GetPin(const FilterPtr& filter, int which, int index) {
     return nullptr;
 }
 
-void RemoveDownstream(const FilterPtr& filter) {
-    FilterGraph* graph = Builder();
+void RemoveDownstream(MediumSession& session, const FilterPtr& filter) {
+    FilterGraph* graph = Builder(session);
     if (!graph || !filter) return;
     const int outputs = CountPins(filter, PinsOutput);
     for (int i = 1; i <= outputs; ++i) {
@@ -109,14 +110,15 @@ void RemoveDownstream(const FilterPtr& filter) {
         if (!pin) continue;
         if (const PinPtr peer = pin->ConnectedTo())
             if (const FilterPtr next = peer->Owner(); next && next != filter)
-                RemoveDownstream(next);
+                RemoveDownstream(session, next);
     }
     graph->RemoveFilter(filter);
 }
 
-int FindFilterNamesByPinType(const Guid& majorType, const Guid& subType, PinDirection direction,
-                             int maxIndex, std::vector<std::string>& names) {
-    FilterGraph* graph = Builder();
+int FindFilterNamesByPinType(MediumSession& session, const Guid& majorType, const Guid& subType,
+                             PinDirection direction, int maxIndex,
+                             std::vector<std::string>& names) {
+    FilterGraph* graph = Builder(session);
     int count = 0;
     if (!graph) return 0;
     names.clear();
@@ -143,18 +145,18 @@ int FindFilterNamesByPinType(const Guid& majorType, const Guid& subType, PinDire
     return count;
 }
 
-void BypassMediaType(const Guid& majorType) {
-    FilterGraph* graph = Builder();
+void BypassMediaType(MediumSession& session, const Guid& majorType) {
+    FilterGraph* graph = Builder(session);
     if (!graph) return;
     std::vector<std::string> names;
-    FindFilterNamesByPinType(majorType, GUID_NULL, PinDirection::Input, 63, names);
+    FindFilterNamesByPinType(session, majorType, GUID_NULL, PinDirection::Input, 63, names);
     for (const std::string& name : names)
         if (const FilterPtr filter = graph->FindFilterByName(name)) graph->RemoveFilter(filter);
 }
 
-HResult CustomBuild(const std::string& pathText, const PinPtr& pin) {
+HResult CustomBuild(MediumSession& session, const std::string& pathText, const PinPtr& pin) {
     HResult result = E_FAIL;
-    FilterGraph* graph = Builder();
+    FilterGraph* graph = Builder(session);
     if (!graph || !pin) return E_POINTER;
     try {
         TQuovaAddFilt& chooser = FilterChooser();
@@ -188,7 +190,7 @@ HResult CustomBuild(const std::string& pathText, const PinPtr& pin) {
                     if (Succeeded(result = graph->Connect(pin, input))) break;
                 // Outputs may appear only once the input is connected.
                 for (const PinPtr& output : filter->Pins(PinDirection::Output))
-                    result = CustomBuild(name, output);
+                    result = CustomBuild(session, name, output);
             }
         }
         if (answer != TQuovaAddFilt::Aborted && !pin->IsConnected()) result = graph->Render(pin);

@@ -12,6 +12,8 @@
 
 namespace quova {
 
+struct MediumSession;
+
 // Which pins CountPins and GetPin look at.
 enum PinSelector : int { PinsInput = 1, PinsOutput = 2, PinsAll = 3 };
 
@@ -30,7 +32,8 @@ PinTypes DescribePinTypes(const std::string& pathText, const engine::Pin& pin);
 // by pin: "&Add" inserts the chosen filter, "A&uto" lets the graph manager
 // finish the pin, "&Skip" leaves it unconnected. `text` describes the path so
 // far (the file name on the first call).
-engine::HResult CustomBuild(const std::string& text, const engine::PinPtr& pin);
+engine::HResult CustomBuild(MediumSession& session, const std::string& text,
+                            const engine::PinPtr& pin);
 
 // Appends to the chooser's list the friendly names of the filters with at
 // least `merit` that take one of `inputTypes` and give one of `outputTypes`
@@ -45,18 +48,18 @@ engine::FilterPtr CreateFilterByName(const std::string& friendlyName);
 // The names of the graph's filters with a pin of `direction` that carries
 // (or, unconnected, accepts) the type; GUID_NULL matches anything. A filter
 // is named once per match; at most maxIndex + 1 names are stored.
-int FindFilterNamesByPinType(const engine::Guid& majorType, const engine::Guid& subType,
-                             engine::PinDirection direction, int maxIndex,
-                             std::vector<std::string>& names);
+int FindFilterNamesByPinType(MediumSession& session, const engine::Guid& majorType,
+                             const engine::Guid& subType, engine::PinDirection direction,
+                             int maxIndex, std::vector<std::string>& names);
 
 // Removes every filter that consumes the major type: its stream is neither
 // decoded nor rendered, and the splitter's pin stays free.
-void BypassMediaType(const engine::Guid& majorType);
+void BypassMediaType(MediumSession& session, const engine::Guid& majorType);
 
 int CountPins(const engine::FilterPtr& filter, int which);
 // The index-th such pin, counting from 1; null when there are fewer.
 engine::PinPtr GetPin(const engine::FilterPtr& filter, int which, int index);
 // Removes the filter and everything downstream of it, far end first.
-void RemoveDownstream(const engine::FilterPtr& filter);
+void RemoveDownstream(MediumSession& session, const engine::FilterPtr& filter);
 
 }  // namespace quova

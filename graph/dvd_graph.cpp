@@ -8,14 +8,14 @@
 #include <exception>
 
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "graph/multiple_audio.h"
-#include "graph/open_counter.h"
 #include "graph/open_media.h"
 #include "graph/rot_registration.h"
 #include "lexicon/lexicon.h"
 #include "platform/events/wait.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -24,8 +24,8 @@ using namespace engine;
 namespace {
 
 // The picture's size, once the decoder has told it.
-void TakeVideoSize() {
-    GraphSession& g = Graph();
+void TakeVideoSize(MediumSession& session) {
+    GraphSession& g = session.graph;
     g.VideoWidth = g.VideoHeight = 0;
     if (g.VideoWindow) {
         const Outcome<QSize> size = g.VideoWindow->NativeSize();
@@ -42,8 +42,8 @@ void TakeVideoSize() {
     g.SourceHeight = g.VideoHeight;
 }
 
-void Finish(const OpenMediaSettings& settings) {
-    GraphSession& g = Graph();
+void Finish(MediumSession& session, const OpenMediaSettings& settings) {
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     FilterGraph& graph = *g.GraphBuilder;
 
@@ -75,7 +75,7 @@ void Finish(const OpenMediaSettings& settings) {
     }
     g.BasicAudio = graph.HasAudio();
     if (g.BasicAudio) port.ApplyVolume();
-    TakeVideoSize();
+    TakeVideoSize(session);
     port.RecordFrameSize();
 
     g.Duration = 0;
@@ -93,27 +93,27 @@ void Finish(const OpenMediaSettings& settings) {
     graph.GetState(1000);
 
     // The picture's size settles only once the navigator runs: fit again then.
-    QObject* context =
-        port.Window() ? static_cast<QObject*>(port.Window()) : QCoreApplication::instance();
-    if (context) {
-        QTimer::singleShot(333, context, [] {
-            if (Graph().MediaKind != MediaKindDvd) return;
-            TakeVideoSize();
+    // Tied to the session, so that it never runs once the session is gone;
+    // a window closed meanwhile is not laid out.
+    QTimer::singleShot(
+        333, &session.context,
+        [&session, window = QPointer<QWidget>(port.Window()), had = port.Window() != nullptr] {
+            if (session.graph.MediaKind != MediaKindDvd || (had && !window)) return;
+            TakeVideoSize(session);
             MediaPort().RecordFrameSize();
             MediaPort().FitWindow();
         });
-    }
 }
 
 }  // namespace
 
-void OpenDvd(const std::string& folder) {
-    if (OpenCounter < 0) return;
-    GraphSession& g = Graph();
+void OpenDvd(MediumSession& session, const std::string& folder) {
+    if (session.openCounter < 0) return;
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     const OpenMediaSettings settings = port.Settings();
 
-    OsdMessage.clear();
+    session.osdMessage.clear();
     if (settings.OsdOn) port.PaintOsd();
     g.MediaComplete = false;
     g.MediaError = 0;
@@ -125,10 +125,10 @@ void OpenDvd(const std::string& folder) {
 
     try {
         const int previousKind = g.MediaKind;
-        StopAndClearGraph();
-        ReleaseRenderInterfaces();
+        StopAndClearGraph(session);
+        ReleaseRenderInterfaces(session);
         // A file's graph manager is not reused for a disc.
-        if (previousKind == MediaKindFile) ReleaseGraph();
+        if (previousKind == MediaKindFile) ReleaseGraph(session);
     } catch (const std::exception& e) {
         ShowMessage(std::string(e.what()) + "\n" + Lex(540), MbIconStop);
     }
@@ -138,7 +138,7 @@ void OpenDvd(const std::string& folder) {
     port.ShowCaption("Quova");
 
     try {
-        ReleaseMultipleAudio();
+        ReleaseMultipleAudio(session);
         HResult result = E_FAIL;
         if (!g.DvdGraphBuilder) {
             try {
@@ -169,11 +169,11 @@ void OpenDvd(const std::string& folder) {
         }
         if (settings.RegisterOnRot)
             AddGraphToRot(g.GraphBuilder.get(), g.MediaKind, g.RotRegistration);
-        if (result > 0) OsdMessage = ResultText(result);
-        Finish(settings);
+        if (result > 0) session.osdMessage = ResultText(result);
+        Finish(session, settings);
     } catch (const std::exception& e) {
         port.SetTimer1(false);
-        ReleaseRenderInterfaces();
+        ReleaseRenderInterfaces(session);
         ShowMessage(e.what(), MbIconStop);
     }
 }

@@ -18,6 +18,7 @@
 #include "graph/custom_build.h"
 #include "graph/filter_chooser.h"
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "graph/property_page.h"
@@ -25,7 +26,7 @@
 #include "platform/engine/filter_graph.h"
 #include "platform/files/atomic_file.h"
 #include "platform/registry/registry.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -61,9 +62,10 @@ bool IsOgg(ExtractionKind kind) {
 }
 
 // Adds a filter of the extraction's own, remembering it for the end.
-HResult Added(FilterGraph& graph, const FilterPtr& filter, const std::string& name) {
+HResult Added(MediumSession& session, FilterGraph& graph, const FilterPtr& filter,
+              const std::string& name) {
     const HResult hr = graph.AddFilter(filter, name);
-    if (Succeeded(hr)) Extraction().AddedFilters.push_back(filter->Name());
+    if (Succeeded(hr)) session.extraction.AddedFilters.push_back(filter->Name());
     return hr;
 }
 
@@ -169,9 +171,10 @@ void WriteVorbisSettings(const FilterPtr& compressor) {
 
 // Brings the compressed video of the only filter that gives video into the
 // multiplexer, unchanged. The video's decoder and renderer are gone by then.
-void MultiplexVideo(FilterGraph& graph, const FilterPtr& mux) {
+void MultiplexVideo(MediumSession& session, FilterGraph& graph, const FilterPtr& mux) {
     std::vector<std::string> names;
-    if (FindFilterNamesByPinType(MEDIATYPE_Video, GUID_NULL, PinDirection::Output, 63, names) != 1)
+    if (FindFilterNamesByPinType(session, MEDIATYPE_Video, GUID_NULL, PinDirection::Output, 63,
+                                 names) != 1)
         return;
     const FilterPtr video = graph.FindFilterByName(names.front());
     if (!video) return;
@@ -183,11 +186,6 @@ void MultiplexVideo(FilterGraph& graph, const FilterPtr& mux) {
 }
 
 }  // namespace
-
-ExtractionState& Extraction() {
-    static ExtractionState state;
-    return state;
-}
 
 bool& ModeFlag(ExtractionState& s, ExtractionKind kind) {
     switch (kind) {
@@ -222,41 +220,41 @@ bool ActiveMode(const ExtractionState& s, ExtractionKind& kind) {
     return false;
 }
 
-void ToggleExtractionMode(ExtractionKind kind) {
-    ExtractionState& s = Extraction();
+void ToggleExtractionMode(MediumSession& session, ExtractionKind kind) {
+    ExtractionState& s = session.extraction;
     bool& flag = ModeFlag(s, kind);
     flag = !flag;
     if (flag) {
         s.PcmToWav = s.Mp3ToMp3 = s.PcmToMp3 = s.PcmToOgg = s.TranscodeToOgm = false;
         flag = true;
     }
-    GraphFlags().ExtractionMode = flag;
-    GraphFlags().TranscodeWithVideo = s.TranscodeToOgm;
+    session.flags.ExtractionMode = flag;
+    session.flags.TranscodeWithVideo = s.TranscodeToOgm;
 }
 
-void PCMToWavClick(const ExtractionTip& showTip) {
+void PCMToWavClick(MediumSession& session, const ExtractionTip& showTip) {
     if (showTip) showTip(20);
-    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    ToggleExtractionMode(session, ExtractionKind::PcmToWav);
 }
 
-void MP3ToMp3Click(const ExtractionTip& showTip) {
+void MP3ToMp3Click(MediumSession& session, const ExtractionTip& showTip) {
     if (showTip) showTip(21);
-    ToggleExtractionMode(ExtractionKind::Mp3ToMp3);
+    ToggleExtractionMode(session, ExtractionKind::Mp3ToMp3);
 }
 
-void PCMtoMp3Click(const ExtractionTip& showTip) {
+void PCMtoMp3Click(MediumSession& session, const ExtractionTip& showTip) {
     if (showTip) showTip(22);
-    ToggleExtractionMode(ExtractionKind::PcmToMp3);
+    ToggleExtractionMode(session, ExtractionKind::PcmToMp3);
 }
 
-void PCMtoogg1Click(const ExtractionTip& showTip) {
+void PCMtoogg1Click(MediumSession& session, const ExtractionTip& showTip) {
     if (showTip) showTip(23);
-    ToggleExtractionMode(ExtractionKind::PcmToOgg);
+    ToggleExtractionMode(session, ExtractionKind::PcmToOgg);
 }
 
-void PCMtooggmuxvideo1Click(const ExtractionTip& showTip) {
+void PCMtooggmuxvideo1Click(MediumSession& session, const ExtractionTip& showTip) {
     if (showTip) showTip(23);
-    ToggleExtractionMode(ExtractionKind::TranscodeToOgm);
+    ToggleExtractionMode(session, ExtractionKind::TranscodeToOgm);
 }
 
 std::string OutputExtension(ExtractionKind kind) {
@@ -286,11 +284,11 @@ bool IsSameFile(const std::string& source, const std::string& output) {
            a.st_ino == b.st_ino;
 }
 
-bool BuildExtractionGraph(const std::string& fileName) {
-    ExtractionState& s = Extraction();
+bool BuildExtractionGraph(MediumSession& session, const std::string& fileName) {
+    ExtractionState& s = session.extraction;
     s.AddedFilters.clear();
     ExtractionKind kind{};
-    FilterGraph* graphPtr = Graph().GraphBuilder.get();
+    FilterGraph* graphPtr = session.graph.GraphBuilder.get();
     if (!ActiveMode(s, kind) || !graphPtr) return false;
     FilterGraph& graph = *graphPtr;
     const std::string output = OutputFileName(fileName, kind);
@@ -325,12 +323,12 @@ bool BuildExtractionGraph(const std::string& fileName) {
         ShowMessage(Lex(460), MbIconStop);
         return false;
     }
-    if (!consumerName.empty()) RemoveDownstream(graph.FindFilterByName(consumerName));
+    if (!consumerName.empty()) RemoveDownstream(session, graph.FindFilterByName(consumerName));
     // Only the sound goes into the file: decoding and drawing the pictures
     // would cost more than the extraction itself. The splitter's video output
     // stays, unconnected, so the streams still show as the file has them.
     // (The transcode keeps the video as it is, undecoded, further on.)
-    if (kind != ExtractionKind::TranscodeToOgm) BypassMediaType(MEDIATYPE_Video);
+    if (kind != ExtractionKind::TranscodeToOgm) BypassMediaType(session, MEDIATYPE_Video);
     FilterPtr source = graph.FindFilterByName(sourceName);
     if (!source) return false;
 
@@ -340,7 +338,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
         lastPin = sourcePin;
     } else if (kind == ExtractionKind::PcmToWav) {
         const FilterPtr wavDest = CreateFilterByName("WAV Dest");
-        if (wavDest && Succeeded(Added(graph, wavDest, "WAV Dest"))) {
+        if (wavDest && Succeeded(Added(session, graph, wavDest, "WAV Dest"))) {
             lastName = wavDest->Name();
             lastPin = Chain(graph, source, sourcePin, wavDest);
         } else {
@@ -353,7 +351,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
             dialogShown = true;
         }
         const FilterPtr compressor = CreateFilterByName(s.CompressorName);
-        if (!compressor || Failed(Added(graph, compressor, s.CompressorName))) {
+        if (!compressor || Failed(Added(session, graph, compressor, s.CompressorName))) {
             MissingFilter(s.CompressorName);
             return false;
         }
@@ -372,15 +370,15 @@ bool BuildExtractionGraph(const std::string& fileName) {
         if (IsOgg(kind) && !compressorPin.empty()) {
             // Before the multiplexer joins: its free video input would
             // count as a consumer of video too.
-            if (kind == ExtractionKind::TranscodeToOgm) BypassMediaType(MEDIATYPE_Video);
+            if (kind == ExtractionKind::TranscodeToOgm) BypassMediaType(session, MEDIATYPE_Video);
             const FilterPtr mux = CreateFilterByName("Ogg Multiplexer");
-            if (!mux || Failed(Added(graph, mux, "Ogg Multiplexer"))) {
+            if (!mux || Failed(Added(session, graph, mux, "Ogg Multiplexer"))) {
                 MissingFilter("Ogg Multiplexer");
                 return false;
             }
             lastName = mux->Name();
             lastPin = Chain(graph, compressor, compressorPin, mux);
-            if (kind == ExtractionKind::TranscodeToOgm) MultiplexVideo(graph, mux);
+            if (kind == ExtractionKind::TranscodeToOgm) MultiplexVideo(session, graph, mux);
         }
     }
     if (lastPin.empty()) return false;
@@ -388,7 +386,7 @@ bool BuildExtractionGraph(const std::string& fileName) {
     const bool dump = kind == ExtractionKind::Mp3ToMp3 || kind == ExtractionKind::PcmToMp3;
     const std::string sinkName = dump ? "Dump" : "File writer";
     const FilterPtr sink = CreateFilterByName(sinkName);
-    if (!sink || Failed(Added(graph, sink, sinkName))) {
+    if (!sink || Failed(Added(session, graph, sink, sinkName))) {
         MissingFilter(sinkName);
         return false;
     }
@@ -454,8 +452,8 @@ namespace {
 // Takes the extraction's filters out of the graph; taking the writer out
 // closes its file, and the rest of the chain goes with it so that nothing is
 // left fed without a way out.
-void RemoveExtractionFilters(ExtractionState& s) {
-    if (FilterGraph* graph = Graph().GraphBuilder.get()) {
+void RemoveExtractionFilters(MediumSession& session, ExtractionState& s) {
+    if (FilterGraph* graph = session.graph.GraphBuilder.get()) {
         for (auto name = s.AddedFilters.rbegin(); name != s.AddedFilters.rend(); ++name)
             if (const FilterPtr filter = graph->FindFilterByName(*name))
                 graph->RemoveFilter(filter);
@@ -465,47 +463,47 @@ void RemoveExtractionFilters(ExtractionState& s) {
 
 }  // namespace
 
-bool FinishExtractionFile() {
-    ExtractionState& s = Extraction();
+bool FinishExtractionFile(MediumSession& session) {
+    ExtractionState& s = session.extraction;
     if (s.PartialFile.empty()) return false;
-    RemoveExtractionFilters(s);
+    RemoveExtractionFilters(session, s);
     const bool named = CommitTemporaryFile(s.PartialFile, s.OutputFile, nullptr);
     s.PartialFile.clear();
     return named;
 }
 
-void AbandonExtractionFile() {
-    ExtractionState& s = Extraction();
-    RemoveExtractionFilters(s);
+void AbandonExtractionFile(MediumSession& session) {
+    ExtractionState& s = session.extraction;
+    RemoveExtractionFilters(session, s);
     if (!s.PartialFile.empty()) unlink(s.PartialFile.c_str());
     s.PartialFile.clear();
 }
 
-bool ExtractionTick(const std::vector<std::string>& playList,
+bool ExtractionTick(MediumSession& session, const std::vector<std::string>& playList,
                     const std::function<void(const std::string&)>& open) {
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     if (!g.MediaComplete) {
-        if (g.ExtractionReady && g.GraphBuilder && !Extraction().PartialFile.empty()) {
+        if (g.ExtractionReady && g.GraphBuilder && !session.extraction.PartialFile.empty()) {
             const Outcome<double> position = g.GraphBuilder->CurrentPosition();
-            OsdMessage = ExtractionProgress(position.ok() ? position.value : 0, g.Duration);
+            session.osdMessage = ExtractionProgress(position.ok() ? position.value : 0, g.Duration);
             MediaPort().PaintOsd();
         }
         return true;
     }
-    ExtractionState& s = Extraction();
+    ExtractionState& s = session.extraction;
     if (Failed(g.MediaError)) {
         // Whatever was written is cut short: the old output stays.
-        AbandonExtractionFile();
+        AbandonExtractionFile(session);
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
-        OsdMessage = Lex(2620) + ErrorText(g.MediaError);
+        session.osdMessage = Lex(2620) + ErrorText(g.MediaError);
         MediaPort().PaintOsd();
         return false;
     }
-    if (!s.PartialFile.empty() && !FinishExtractionFile()) {
+    if (!s.PartialFile.empty() && !FinishExtractionFile(session)) {
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
-        OsdMessage = Lex(2620) + s.OutputFile;
+        session.osdMessage = Lex(2620) + s.OutputFile;
         MediaPort().PaintOsd();
         return false;
     }
@@ -515,7 +513,7 @@ bool ExtractionTick(const std::vector<std::string>& playList,
         return true;
     }
     if (g.ExtractionReady) {
-        OsdMessage = Lex(1260);
+        session.osdMessage = Lex(1260);
         s.CompressorIsDefault = false;
         MediaPort().PaintOsd();
     }

@@ -6,6 +6,8 @@
 
 namespace quova {
 
+struct MediumSession;
+
 // The five ways of rewriting a file's audio.
 enum class ExtractionKind { PcmToWav, Mp3ToMp3, PcmToMp3, PcmToOgg, TranscodeToOgm };
 
@@ -29,8 +31,6 @@ struct ExtractionState {
     std::vector<std::string> AddedFilters;
 };
 
-ExtractionState& Extraction();
-
 bool& ModeFlag(ExtractionState& state, ExtractionKind kind);
 // The mode that is on, if any.
 bool ActiveMode(const ExtractionState& state, ExtractionKind& kind);
@@ -38,15 +38,15 @@ bool ActiveMode(const ExtractionState& state, ExtractionKind& kind);
 // Flips a mode; turned on, it turns the other four off. The player's
 // extraction option follows the flipped mode (and the transcode keeps the
 // video).
-void ToggleExtractionMode(ExtractionKind kind);
+void ToggleExtractionMode(MediumSession& session, ExtractionKind kind);
 
 // The menu commands: the option's tip, then the mode flips.
 using ExtractionTip = std::function<void(int tip)>;
-void PCMToWavClick(const ExtractionTip& showTip);
-void MP3ToMp3Click(const ExtractionTip& showTip);
-void PCMtoMp3Click(const ExtractionTip& showTip);
-void PCMtoogg1Click(const ExtractionTip& showTip);
-void PCMtooggmuxvideo1Click(const ExtractionTip& showTip);
+void PCMToWavClick(MediumSession& session, const ExtractionTip& showTip);
+void MP3ToMp3Click(MediumSession& session, const ExtractionTip& showTip);
+void PCMtoMp3Click(MediumSession& session, const ExtractionTip& showTip);
+void PCMtoogg1Click(MediumSession& session, const ExtractionTip& showTip);
+void PCMtooggmuxvideo1Click(MediumSession& session, const ExtractionTip& showTip);
 
 // The mode's output extension (".wav", ".mp3", ".ogm").
 std::string OutputExtension(ExtractionKind kind);
@@ -59,7 +59,7 @@ bool IsSameFile(const std::string& source, const std::string& output);
 // Reshapes the rendered graph so that the medium's audio goes into a file
 // instead of the sound device. False when nothing is to be played: the user
 // declined, a stream or filter is missing, or the last connection failed.
-bool BuildExtractionGraph(const std::string& fileName);
+bool BuildExtractionGraph(MediumSession& session, const std::string& fileName);
 
 // "extracting: 42%" for a position within a duration (seconds).
 std::string ExtractionProgress(double position, double duration);
@@ -79,14 +79,14 @@ std::string NextExtractionEntry(const std::vector<std::string>& playList,
 // stops). When an error ended the medium, the old output stays, the partial
 // file goes, the error is reported and the batch stops (false). Returns true
 // while there is more to do.
-bool ExtractionTick(const std::vector<std::string>& playList,
+bool ExtractionTick(MediumSession& session, const std::vector<std::string>& playList,
                     const std::function<void(const std::string&)>& open);
 
 // Makes the file written so far whole: closes the writer and gives the file
 // its name. False when nothing was being written or it could not be named.
-bool FinishExtractionFile();
+bool FinishExtractionFile(MediumSession& session);
 // Drops the file written so far: closes the writer and removes the partial
 // file, leaving any older output as it was.
-void AbandonExtractionFile();
+void AbandonExtractionFile(MediumSession& session);
 
 }  // namespace quova

@@ -4,15 +4,16 @@
 
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "graph/property_page.h"
 #include "lexicon/lexicon.h"
 
 namespace quova {
 
-void CustomGraphBuilder1Click(const TipShower& showTip) {
+void CustomGraphBuilder1Click(MediumSession& session, const TipShower& showTip) {
     if (showTip) showTip(16);
-    GraphFlags().CustomRender = !GraphFlags().CustomRender;
+    session.flags.CustomRender = !session.flags.CustomRender;
 }
 
 void RegisterGraphOnROT1Click(bool& registerOnRot, const TipShower& showTip) {
@@ -20,22 +21,22 @@ void RegisterGraphOnROT1Click(bool& registerOnRot, const TipShower& showTip) {
     registerOnRot = !registerOnRot;
 }
 
-void Filter2Click(const std::string& caption, QWidget* owner) {
+void Filter2Click(MediumSession& session, const std::string& caption, QWidget* owner) {
     std::string name = caption;
     name.erase(std::remove(name.begin(), name.end(), '&'), name.end());
     try {
         for (const engine::FilterPtr& filter :
-             ListGraphFilters(Graph().GraphBuilder.get(), name).pagesToOpen)
+             ListGraphFilters(session.graph.GraphBuilder.get(), name).pagesToOpen)
             ShowFilterPropertyPage(owner, filter);
     } catch (const std::exception& e) {
         ShowMessage(std::string(e.what()) + "\n" + Lex(270), MbIconExclamation);
     }
 }
 
-FiltersMenuState FiltersMenu() {
+FiltersMenuState FiltersMenu(MediumSession& session) {
     FiltersMenuState state;
     try {
-        state.captions = ListGraphFilters(Graph().GraphBuilder.get(), "menu").withPages;
+        state.captions = ListGraphFilters(session.graph.GraphBuilder.get(), "menu").withPages;
     } catch (const std::exception& e) {
         ShowMessage(std::string(e.what()) + "\n" + Lex(270), MbIconExclamation);
     }

@@ -29,8 +29,8 @@ struct StreamRow {
     int index = 0;
 };
 
-// The graph and what the player knows of the open medium. One per process:
-// every part of the player reads it; the open pipeline writes it.
+// The graph and what the player knows of the open medium. The player
+// session owns it; the open pipeline writes it.
 //
 // The graph manager's control, event, seeking, position and frame-step faces
 // all belong to `GraphBuilder` and live as long as it does; the video window,
@@ -87,8 +87,6 @@ struct GraphSession {
     engine::GraphRegistration RotRegistration;
 };
 
-GraphSession& Graph();
-
 // Options that start off at every program start and change only through
 // their menu commands.
 struct GraphOptions {
@@ -99,7 +97,5 @@ struct GraphOptions {
     bool ExtractionMode = false;
     bool TranscodeWithVideo = false;
 };
-
-GraphOptions& GraphFlags();
 
 }  // namespace quova

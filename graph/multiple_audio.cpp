@@ -5,12 +5,13 @@
 #include "graph/custom_build.h"
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "graph/open_media_port.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/events/wait.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -39,8 +40,8 @@ std::shared_ptr<AudioRendererFilter> RendererOf(const PinPtr& input) {
     return nullptr;
 }
 
-bool FindSplitterPins(FilterGraph& graph) {
-    MultipleAudioState& s = MultipleAudio();
+bool FindSplitterPins(MediumSession& session, FilterGraph& graph) {
+    MultipleAudioState& s = session.audio;
     s.AudioSplitterPins = ListGraphFilters(&graph, "pins").audioSplitterPins;
     if (s.AudioSplitterPins.empty()) return false;
     s.splitterFound = true;
@@ -51,8 +52,8 @@ bool FindSplitterPins(FilterGraph& graph) {
     return true;
 }
 
-void FillStreams() {
-    MultipleAudioState& s = MultipleAudio();
+void FillStreams(MediumSession& session) {
+    MultipleAudioState& s = session.audio;
     size_t j = 0;
     for (const PinPtr& pin : s.AudioSplitterPins) {
         if (j >= s.AudioOutPins.size()) break;
@@ -66,19 +67,19 @@ void FillStreams() {
     }
 }
 
-void Toggle(FilterGraph& graph, int index) {
-    MultipleAudioState& s = MultipleAudio();
+void Toggle(MediumSession& session, FilterGraph& graph, int index) {
+    MultipleAudioState& s = session.audio;
     const PinPtr out = s.AudioOutPins[index];
     const PinPtr peer = s.AudioPeerPins[index];
     if (s.AudioConnected[index] == 0) {
         try {
             const HResult hr = graph.ConnectDirect(out, peer);
             if (Succeeded(hr)) {
-                OsdMessage = WithNumber(280, index + 1);
+                session.osdMessage = WithNumber(280, index + 1);
                 s.AudioConnected[index] = 1;
                 SetAudioStreamCheck(index, true);
             } else {
-                OsdMessage = WithNumber(290, index + 1) + ErrorText(hr);
+                session.osdMessage = WithNumber(290, index + 1) + ErrorText(hr);
             }
         } catch (const std::exception& e) {
             ShowMessage(std::string(e.what()) + "\n" + Lex(340), MbIconStop);
@@ -88,18 +89,18 @@ void Toggle(FilterGraph& graph, int index) {
     try {
         const HResult hr = graph.Disconnect(out);
         if (Succeeded(hr)) {
-            OsdMessage = WithNumber(320, index + 1);
+            session.osdMessage = WithNumber(320, index + 1);
             s.AudioConnected[index] = 0;
             SetAudioStreamCheck(index, false);
         } else {
-            OsdMessage = WithNumber(330, index + 1) + ErrorText(hr);
+            session.osdMessage = WithNumber(330, index + 1) + ErrorText(hr);
         }
     } catch (const std::exception& e) {
         ShowMessage(std::string(e.what()) + "\n" + Lex(350), MbIconStop);
     }
 }
 
-bool SwitchOggStream(FilterGraph& graph, int index) {
+bool SwitchOggStream(MediumSession& session, FilterGraph& graph, int index) {
     const FilterPtr splitter = graph.FindFilterByName("Ogg Splitter");
     StreamSelect* select = splitter ? splitter->AsStreamSelect() : nullptr;
     if (!select) return false;
@@ -111,10 +112,10 @@ bool SwitchOggStream(FilterGraph& graph, int index) {
         if (audio++ != index) continue;
         const HResult hr = select->Enable(i, AMSTREAMSELECTENABLE_ENABLE);
         if (Succeeded(hr)) {
-            OsdMessage = WithNumber(280, index + 1);
+            session.osdMessage = WithNumber(280, index + 1);
             for (int k = 0; k < 4; ++k) SetAudioStreamCheck(k, k == index);
         } else {
-            OsdMessage = WithNumber(290, index + 1) + ErrorText(hr);
+            session.osdMessage = WithNumber(290, index + 1) + ErrorText(hr);
         }
         break;
     }
@@ -126,13 +127,8 @@ bool SwitchOggStream(FilterGraph& graph, int index) {
 
 }  // namespace
 
-MultipleAudioState& MultipleAudio() {
-    static MultipleAudioState state;
-    return state;
-}
-
-void ReleaseMultipleAudio() {
-    MultipleAudio() = MultipleAudioState{};
+void ReleaseMultipleAudio(MediumSession& session) {
+    session.audio = MultipleAudioState{};
 }
 
 void SetAudioStreamCheck(int index, bool checked) {
@@ -145,9 +141,9 @@ std::string StreamQuestion(int k, int count) {
            " of " + std::to_string(count) + " ?";
 }
 
-HResult OpenMultipleAudio(const PinPtr& sourcePin) {
+HResult OpenMultipleAudio(MediumSession& session, const PinPtr& sourcePin) {
     HResult result = E_FAIL;
-    FilterGraph* graph = Graph().GraphBuilder.get();
+    FilterGraph* graph = session.graph.GraphBuilder.get();
     if (!graph || !sourcePin) return E_POINTER;
     try {
         const FilterPtr splitter = CreateFilterByName("AVI Splitter");
@@ -169,7 +165,7 @@ HResult OpenMultipleAudio(const PinPtr& sourcePin) {
                 graph->Render(pin);
             } else if (types.front().IsAudio()) {
                 ++k;
-                if (ShowMessage(StreamQuestion(k, Graph().AudioStreamCount),
+                if (ShowMessage(StreamQuestion(k, session.graph.AudioStreamCount),
                                 MbOkCancel | MbIconQuestion) == IdOk) {
                     graph->Render(pin);
                     SetAudioStreamCheck(k - 1, true);
@@ -184,20 +180,20 @@ HResult OpenMultipleAudio(const PinPtr& sourcePin) {
     return result;
 }
 
-std::shared_ptr<AudioRendererFilter> StreamRenderer(int index) {
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    MultipleAudioState& s = MultipleAudio();
+std::shared_ptr<AudioRendererFilter> StreamRenderer(MediumSession& session, int index) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
+    MultipleAudioState& s = session.audio;
     if (!graph || index < 0) return nullptr;
-    if (!s.splitterFound && !FindSplitterPins(*graph)) return nullptr;
+    if (!s.splitterFound && !FindSplitterPins(session, *graph)) return nullptr;
     const size_t at = static_cast<size_t>(index);
     if (at >= s.AudioOutPins.size()) return nullptr;
-    if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams();
+    if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams(session);
     if (!s.AudioConnected[at] || !s.AudioPeerPins[at]) return nullptr;
     return RendererOf(s.AudioPeerPins[at]);
 }
 
-void SwitchAudioStream(int index) {
-    FilterGraph* graph = Graph().GraphBuilder.get();
+void SwitchAudioStream(MediumSession& session, int index) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
     if (!graph) return;
     const GraphState state = graph->GetState(100).value;
     if (state == GraphState::Stopped) {
@@ -209,11 +205,12 @@ void SwitchAudioStream(int index) {
     graph->Stop();
     Wait(100);
 
-    const bool ogg = MediaPort().Settings().OggStreamSelect && SwitchOggStream(*graph, index);
+    const bool ogg =
+        MediaPort().Settings().OggStreamSelect && SwitchOggStream(session, *graph, index);
     if (!ogg) {
-        MultipleAudioState& s = MultipleAudio();
-        if (!s.splitterFound && !FindSplitterPins(*graph)) {
-            OsdMessage = Lex(310);
+        MultipleAudioState& s = session.audio;
+        if (!s.splitterFound && !FindSplitterPins(session, *graph)) {
+            session.osdMessage = Lex(310);
             if (state == GraphState::Running) graph->Run();
             return;
         }
@@ -221,8 +218,8 @@ void SwitchAudioStream(int index) {
         if (index < 0 || at >= s.AudioOutPins.size()) {
             // No stream of that number: only the stop and run cycle happens.
         } else {
-            if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams();
-            if (s.AudioPeerPins[at] && s.AudioOutPins[at]) Toggle(*graph, index);
+            if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams(session);
+            if (s.AudioPeerPins[at] && s.AudioOutPins[at]) Toggle(session, *graph, index);
         }
         graph->Run();
         Wait(100);

@@ -11,6 +11,8 @@
 
 namespace quova {
 
+struct MediumSession;
+
 // What the several-audio path keeps between an open and the next: the
 // splitter's connected audio outputs and, one entry per stream, the pin the
 // stream leaves by, the pin it was first connected to, and whether it is
@@ -24,25 +26,24 @@ struct MultipleAudioState {
     std::vector<std::uint8_t> AudioConnected;
 };
 
-MultipleAudioState& MultipleAudio();
 // Forgets the splitter and the streams (every open).
-void ReleaseMultipleAudio();
+void ReleaseMultipleAudio(MediumSession& session);
 
 // The question asked for the k-th audio stream of `count`.
 std::string StreamQuestion(int k, int count);
 
 // Builds the graph of an AVI with several audio streams by hand, asking
 // stream by stream which to hear; every stream heard gets its own renderer.
-engine::HResult OpenMultipleAudio(const engine::PinPtr& sourcePin);
+engine::HResult OpenMultipleAudio(MediumSession& session, const engine::PinPtr& sourcePin);
 
 // Connects or disconnects audio stream `index` (0 to 3) while the medium
 // keeps its place and state; the outcome goes to the OSD.
-void SwitchAudioStream(int index);
+void SwitchAudioStream(MediumSession& session, int index);
 
 // The renderer stream `index` (0 to 3, as the Stream items count) is heard
 // through, or null when the medium has no several streams or that one is not
 // connected.
-std::shared_ptr<engine::AudioRendererFilter> StreamRenderer(int index);
+std::shared_ptr<engine::AudioRendererFilter> StreamRenderer(MediumSession& session, int index);
 
 // Sets the check mark of menu item `index`; other indexes do nothing.
 void SetAudioStreamCheck(int index, bool checked);

@@ -12,9 +12,9 @@
 #include "graph/dvd_graph.h"
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
+#include "graph/medium_session.h"
 #include "graph/message_box.h"
 #include "graph/multiple_audio.h"
-#include "graph/open_counter.h"
 #include "graph/rot_registration.h"
 #include "lexicon/lexicon.h"
 #include "mediainfo/id3_tag.h"
@@ -22,9 +22,9 @@
 #include "platform/engine/media_detector.h"
 #include "platform/events/wait.h"
 #include "platform/files/media_name.h"
-#include "text/osd_message.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_tracks.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -39,8 +39,9 @@ std::string WhatOf(const std::exception& e) {
 
 // The streams as the file's own headers tell them (AVI and Ogg files, by
 // index, which the several-audio path relies on); false for other files.
-bool ReadHeaderStreams(const std::string& fileName, const std::string& ext) {
-    GraphSession& g = Graph();
+bool ReadHeaderStreams(MediumSession& session, const std::string& fileName,
+                       const std::string& ext) {
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     MediaHeaders headers;
     if (ext == ".avi" || ext.rfind(".og", 0) == 0) headers = ReadMediaHeaders(fileName);
@@ -84,8 +85,8 @@ std::vector<StreamRow> DetectStreams(const std::string& fileName) {
     return rows;
 }
 
-void ApplyDetectedStreams(std::vector<StreamRow> rows) {
-    GraphSession& g = Graph();
+void ApplyDetectedStreams(MediumSession& session, std::vector<StreamRow> rows) {
+    GraphSession& g = session.graph;
     g.Streams = std::move(rows);
     for (const StreamRow& row : g.Streams) {
         if (row.kind == StreamKindVideo) {
@@ -98,9 +99,9 @@ void ApplyDetectedStreams(std::vector<StreamRow> rows) {
     }
 }
 
-HResult Render(const std::string& fileName) {
-    GraphSession& g = Graph();
-    const GraphOptions& flags = GraphFlags();
+HResult Render(MediumSession& session, const std::string& fileName) {
+    GraphSession& g = session.graph;
+    const GraphOptions& flags = session.flags;
     const bool viaSource = flags.CustomRender || (!g.AviInfoText.empty() && g.AudioStreamCount > 1);
     if (!viaSource) return g.GraphBuilder->RenderFile(fileName);
 
@@ -109,12 +110,12 @@ HResult Render(const std::string& fileName) {
     if (hr != S_OK) return hr;
     const PinPtr pin = source.value->FindPin("Output");
     if (!pin) return VFW_E_NOT_FOUND;
-    if (flags.CustomRender) return CustomBuild(fileName, pin);
-    return OpenMultipleAudio(pin);
+    if (flags.CustomRender) return CustomBuild(session, fileName, pin);
+    return OpenMultipleAudio(session, pin);
 }
 
-void AcquireVideoWindow() {
-    GraphSession& g = Graph();
+void AcquireVideoWindow(MediumSession& session) {
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     g.VideoWindow.reset();
     try {
@@ -129,34 +130,34 @@ void AcquireVideoWindow() {
     }
 }
 
-void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
-                const OpenMediaSettings& settings, bool network) {
-    GraphSession& g = Graph();
+void FinishOpen(MediumSession& session, const std::string& fileName, const std::string& ext,
+                HResult hr, const OpenMediaSettings& settings, bool network) {
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
-    const GraphOptions& flags = GraphFlags();
+    const GraphOptions& flags = session.flags;
     FilterGraph& graph = *g.GraphBuilder;
 
     if (settings.RegisterOnRot) NoteGraphChange(g.RotRegistration);
-    if (hr > 0) OsdMessage = ResultText(hr);
+    if (hr > 0) session.osdMessage = ResultText(hr);
     graph.Stop();
     graph.Events().SetNotifyWindow(port.Window(), static_cast<QEvent::Type>(kMediaEventType));
 
     // An extraction writes beside the file it reads: an address has no such place.
     if (flags.ExtractionMode && !network) {
         try {
-            g.ExtractionReady = BuildExtractionGraph(fileName);
+            g.ExtractionReady = BuildExtractionGraph(session, fileName);
         } catch (...) {
             g.ExtractionReady = true;
         }
     }
     // With both bypasses on only the video goes; the transcode keeps it.
     if (flags.BypassVideo) {
-        if (!flags.TranscodeWithVideo) BypassMediaType(MEDIATYPE_Video);
+        if (!flags.TranscodeWithVideo) BypassMediaType(session, MEDIATYPE_Video);
     } else if (flags.BypassAudio) {
-        BypassMediaType(MEDIATYPE_Audio);
+        BypassMediaType(session, MEDIATYPE_Audio);
     }
 
-    AcquireVideoWindow();
+    AcquireVideoWindow(session);
 
     g.SeekingTimeFormat = graph.TimeFormat();
     g.SeekingTimeFormatIsMediaTime = g.SeekingTimeFormat == TIME_FORMAT_MEDIA_TIME;
@@ -184,17 +185,17 @@ void FinishOpen(const std::string& fileName, const std::string& ext, HResult hr,
     port.ShowCaption("Quova - " + NameWithoutFolder(fileName));
 
     // The file's own subtitle streams are offered whether subtitles are on or not.
-    ListSubtitleTracksForMovie();
+    ListSubtitleTracksForMovie(session);
     // Subtitles, settings and chapters kept beside the file: an address has
     // nothing beside it on this machine, and its name must not be taken for a
     // folder here.
-    if (settings.SubtitlesOn && !network) LoadSubtitlesForMovie();
+    if (settings.SubtitlesOn && !network) LoadSubtitlesForMovie(session);
     port.ResetScanStep();
     if (!network) port.ReadConfigs();
     port.FitWindow();
-    if (!network) ReadChaptersForMovie();
+    if (!network) ReadChaptersForMovie(session);
 
-    if (OsdMessage.empty()) OsdMessage = fileName;
+    if (session.osdMessage.empty()) session.osdMessage = fileName;
     port.Repaint();
     if (settings.OsdOn) port.PaintOsd();
     port.PrepareSeekBar();
@@ -247,16 +248,16 @@ std::string FolderOf(const std::string& fileName) {
     return slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
 }
 
-void OpenMedia(const std::string& givenName) {
-    if (OpenCounter < 0) return;
+void OpenMedia(MediumSession& session, const std::string& givenName) {
+    if (session.openCounter < 0) return;
     const MediaName named = ClassifyMediaName(givenName);
     const std::string& fileName = named.name;
     const bool network = named.kind == MediaNameKind::Network;
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     const OpenMediaSettings settings = port.Settings();
 
-    OsdMessage.clear();
+    session.osdMessage.clear();
     if (settings.OsdOn) port.PaintOsd();
     // Short "~" names do not exist here: nothing to expand.
     if (named.kind == MediaNameKind::Refused) {
@@ -266,7 +267,7 @@ void OpenMedia(const std::string& givenName) {
 
     const std::string ext = LowerExtension(fileName);
     if (!network && (ext == ".bup" || ext == ".ifo")) {
-        OpenDvd(FolderOf(fileName));
+        OpenDvd(session, FolderOf(fileName));
         return;
     }
     // Lists of other players open the same way as the program's own.
@@ -282,7 +283,7 @@ void OpenMedia(const std::string& givenName) {
     g.AviInfoText.clear();
     g.Figures = StreamFigures{};
     g.OggInfoText.clear();
-    g.ExtractionReady = !GraphFlags().ExtractionMode;
+    g.ExtractionReady = !session.flags.ExtractionMode;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
     port.SetTimer1(false);
@@ -290,17 +291,17 @@ void OpenMedia(const std::string& givenName) {
     // on the medium open now), its window answering; with nothing open there
     // is nothing to settle. An extraction shows and plays nothing in between:
     // it goes straight on to the next file of its batch.
-    if (GraphFlags().ExtractionMode)
+    if (session.flags.ExtractionMode)
         ProcessEvents();
     else if (g.GraphBuilder || g.MediaKind != MediaKindNone)
         Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
-        StopAndClearGraph();
-        ReleaseRenderInterfaces();
+        StopAndClearGraph(session);
+        ReleaseRenderInterfaces(session);
         // A DVD's graph manager is not reused for a file.
-        if (previousKind == MediaKindDvd) ReleaseGraph();
+        if (previousKind == MediaKindDvd) ReleaseGraph(session);
     } catch (const std::exception& e) {
         ShowMessage(WhatOf(e) + "\n" + Lex(540), MbIconStop);
     }
@@ -317,8 +318,8 @@ void OpenMedia(const std::string& givenName) {
         // The detector looks after the graph's build: the splitter's reading
         // of the file answers it, so the file is probed once. An address is
         // read once only, by the graph: its headers are not read here.
-        const bool detect = !network && !ReadHeaderStreams(fileName, ext);
-        ReleaseMultipleAudio();
+        const bool detect = !network && !ReadHeaderStreams(session, fileName, ext);
+        ReleaseMultipleAudio(session);
 
         if (!g.GraphBuilder) {
             try {
@@ -341,7 +342,7 @@ void OpenMedia(const std::string& givenName) {
                              Succeeded(g.GraphBuilder->SetLogFile(settings.RenderLogFile));
         HResult hr = E_FAIL;
         try {
-            hr = Render(fileName);
+            hr = Render(session, fileName);
         } catch (const std::exception& e) {
             ShowMessage(WhatOf(e) + "\n" + FormatLex(880, fileName), MbIconStop);
         }
@@ -349,7 +350,7 @@ void OpenMedia(const std::string& givenName) {
 
         // Nothing plays after a failed build: no stream needs counting, and a
         // damaged file is not read a second time.
-        if (detect && Succeeded(hr)) ApplyDetectedStreams(DetectStreams(fileName));
+        if (detect && Succeeded(hr)) ApplyDetectedStreams(session, DetectStreams(fileName));
         if (Failed(hr)) {
             // A server's fault is told with the address it came from.
             ShowMessage((network ? FormatLex(2760, fileName) + "\n" : std::string()) + Lex(580) +
@@ -358,16 +359,16 @@ void OpenMedia(const std::string& givenName) {
             if (network) port.NetworkMediumFailed(fileName);
             return;
         }
-        FinishOpen(fileName, ext, hr, settings, network);
+        FinishOpen(session, fileName, ext, hr, settings, network);
     } catch (const std::exception& e) {
         port.SetTimer1(false);
-        ReleaseRenderInterfaces();
+        ReleaseRenderInterfaces(session);
         ShowMessage(WhatOf(e), MbIconStop);
     }
 }
 
-void StopAndClearGraph() {
-    GraphSession& g = Graph();
+void StopAndClearGraph(MediumSession& session) {
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     if (g.GraphBuilder) {
         FilterGraph& graph = *g.GraphBuilder;
@@ -402,17 +403,17 @@ void StopAndClearGraph() {
     }
 }
 
-void ReleaseRenderInterfaces() {
-    GraphSession& g = Graph();
+void ReleaseRenderInterfaces(MediumSession& session) {
+    GraphSession& g = session.graph;
     g.VideoWindow.reset();
     g.BasicAudio = false;
     g.DvdControl.reset();
     g.DvdInfo.reset();
 }
 
-void ReleaseGraph() {
-    GraphSession& g = Graph();
-    ReleaseRenderInterfaces();
+void ReleaseGraph(MediumSession& session) {
+    GraphSession& g = session.graph;
+    ReleaseRenderInterfaces(session);
     if (g.GraphBuilder) g.GraphBuilder->Events().SetNotifyWindow(nullptr, QEvent::None);
     RemoveGraphFromRot(g.RotRegistration);
     g.GraphBuilder.reset();

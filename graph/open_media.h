@@ -6,19 +6,21 @@
 
 namespace quova {
 
+struct MediumSession;
+
 // The event type the graph announces its events with (the media event message).
 inline constexpr int kMediaEventType = 1000 + 102;
 
 // Opens a file medium and starts it: the one way every command opens a file.
 // Does nothing while the program is starting. Every failure is reported and
 // leaves the player idle but usable.
-void OpenMedia(const std::string& fileName);
+void OpenMedia(MediumSession& session, const std::string& fileName);
 
 // Stops what plays (saving the session bookmark) and removes every filter.
-void StopAndClearGraph();
-void ReleaseRenderInterfaces();
+void StopAndClearGraph(MediumSession& session);
+void ReleaseRenderInterfaces(MediumSession& session);
 // Lets the graph manager go with everything it holds.
-void ReleaseGraph();
+void ReleaseGraph(MediumSession& session);
 
 // The lower-case extension with its dot ("" when there is none).
 std::string LowerExtension(const std::string& fileName);

@@ -7,7 +7,8 @@
 #include "lexicon/lexicon.h"
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/filter_graph.h"
-#include "text/osd_message.h"
+#include "playback/player_session.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -18,8 +19,8 @@ constexpr int kDeviceChosen = 2650;
 constexpr int kDeviceGone = 2660;
 constexpr int kNoSound = 2670;
 
-engine::FilterGraph* OpenGraph() {
-    GraphSession& g = Graph();
+engine::FilterGraph* OpenGraph(PlayerSession& session) {
+    GraphSession& g = session.graph;
     if (!g.GraphBuilder || g.MediaKind == MediaKindNone) return nullptr;
     return g.GraphBuilder.get();
 }
@@ -58,22 +59,18 @@ std::string AvailableDevice(const std::string& wanted,
     return Offered(wanted, devices) ? wanted : "";
 }
 
-AudioOutputState& AudioOutput() {
-    static AudioOutputState state;
-    return state;
-}
-
-std::string StartAudioOutput(const std::string& stored, std::function<void()> moved) {
+std::string StartAudioOutput(PlayerSession& session, const std::string& stored,
+                             std::function<void()> moved) {
     engine::AudioDeviceMonitor& monitor = engine::AudioDeviceMonitor::Instance();
-    monitor.SetObserver([moved = std::move(moved)] {
-        if (AudioDevicesChanged() && moved) moved();
+    monitor.SetObserver([moved = std::move(moved), &session] {
+        if (AudioDevicesChanged(session) && moved) moved();
     });
     monitor.Start();
-    AudioOutput().chosen = AvailableDevice(stored, monitor.Devices());
-    engine::SetPreferredAudioDevice(AudioOutput().chosen);
-    if (engine::FilterGraph* graph = Graph().GraphBuilder.get())
-        graph->SetAudioDevice(AudioOutput().chosen);
-    return AudioOutput().chosen;
+    session.outputs.chosen = AvailableDevice(stored, monitor.Devices());
+    engine::SetPreferredAudioDevice(session.outputs.chosen);
+    if (engine::FilterGraph* graph = session.graph.GraphBuilder.get())
+        graph->SetAudioDevice(session.outputs.chosen);
+    return session.outputs.chosen;
 }
 
 void StopAudioOutput() {
@@ -85,57 +82,58 @@ std::vector<engine::AudioDevice> AudioDevicesNow() {
     return engine::AudioDeviceMonitor::Instance().Devices();
 }
 
-void ChooseAudioDevice(const std::string& name) {
-    AudioOutput().chosen = name;
+void ChooseAudioDevice(PlayerSession& session, const std::string& name) {
+    session.outputs.chosen = name;
     engine::SetPreferredAudioDevice(name);
-    if (engine::FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetAudioDevice(name);
-    OsdMessage = FormatLex(kDeviceChosen, DescriptionOf(name));
+    if (engine::FilterGraph* graph = session.graph.GraphBuilder.get()) graph->SetAudioDevice(name);
+    session.osdMessage = FormatLex(kDeviceChosen, DescriptionOf(name));
 }
 
-bool ChooseStreamDevice(int index, const std::string& name) {
-    if (!OpenGraph()) return false;
-    const auto renderer = StreamRenderer(index);
+bool ChooseStreamDevice(PlayerSession& session, int index, const std::string& name) {
+    if (!OpenGraph(session)) return false;
+    const auto renderer = StreamRenderer(session, index);
     if (!renderer) return false;
     renderer->SetDevice(name);
-    OsdMessage = FormatLex(kDeviceChosen, DescriptionOf(name));
+    session.osdMessage = FormatLex(kDeviceChosen, DescriptionOf(name));
     return true;
 }
 
-bool StreamDevice(int index, std::string& name) {
-    if (!OpenGraph()) return false;
-    const auto renderer = StreamRenderer(index);
+bool StreamDevice(PlayerSession& session, int index, std::string& name) {
+    if (!OpenGraph(session)) return false;
+    const auto renderer = StreamRenderer(session, index);
     if (!renderer) return false;
     name = renderer->Device();
     return true;
 }
 
-bool AudioDevicesChanged() {
+bool AudioDevicesChanged(PlayerSession& session) {
     const std::vector<engine::AudioDevice> devices = AudioDevicesNow();
     bool moved = false;
-    if (!AudioOutput().chosen.empty() && !Offered(AudioOutput().chosen, devices)) {
-        AudioOutput().chosen.clear();
+    if (!session.outputs.chosen.empty() && !Offered(session.outputs.chosen, devices)) {
+        session.outputs.chosen.clear();
         engine::SetPreferredAudioDevice("");
-        if (engine::FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetAudioDevice("");
+        if (engine::FilterGraph* graph = session.graph.GraphBuilder.get())
+            graph->SetAudioDevice("");
         moved = true;
     }
     // A stream given a device of its own moves on its own.
-    if (engine::FilterGraph* graph = OpenGraph())
+    if (engine::FilterGraph* graph = OpenGraph(session))
         for (const auto& renderer : graph->AudioRenderers())
             if (!renderer->Device().empty() && !Offered(renderer->Device(), devices)) {
                 renderer->SetDevice("");
                 moved = true;
             }
-    if (moved) OsdMessage = Lex(kDeviceGone);
+    if (moved) session.osdMessage = Lex(kDeviceGone);
     return moved;
 }
 
-bool ReportSilentAudio() {
-    engine::FilterGraph* graph = OpenGraph();
-    if (!graph || AudioOutput().silentReported) return false;
+bool ReportSilentAudio(PlayerSession& session) {
+    engine::FilterGraph* graph = OpenGraph(session);
+    if (!graph || session.outputs.silentReported) return false;
     for (const auto& renderer : graph->AudioRenderers())
         if (renderer->Silent()) {
-            AudioOutput().silentReported = true;
-            OsdMessage = Lex(kNoSound);
+            session.outputs.silentReported = true;
+            session.osdMessage = Lex(kNoSound);
             return true;
         }
     return false;

@@ -8,6 +8,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // One item of an audio device submenu.
 struct AudioDeviceItem {
     std::string caption;
@@ -34,13 +36,13 @@ struct AudioOutputState {
     // A silent renderer has been reported (once a run).
     bool silentReported = false;
 };
-AudioOutputState& AudioOutput();
 
 // Starts following the system's devices and takes `stored` (the setting) as
 // the choice when the device is there, the default otherwise; returns the
 // choice in effect. Nothing is probed on a machine without a sound server.
 // `moved` is called after a device in use went and its streams moved.
-std::string StartAudioOutput(const std::string& stored, std::function<void()> moved = {});
+std::string StartAudioOutput(PlayerSession& session, const std::string& stored,
+                             std::function<void()> moved = {});
 // Stops following the devices.
 void StopAudioOutput();
 
@@ -49,20 +51,20 @@ std::vector<engine::AudioDevice> AudioDevicesNow();
 
 // Every stream of the open medium goes to `name` ("" the default) at once,
 // and so do the media opened later; the OSD names the device.
-void ChooseAudioDevice(const std::string& name);
+void ChooseAudioDevice(PlayerSession& session, const std::string& name);
 // Stream `index` (0 to 3, as the Stream items count) goes to `name`, the
 // others stay where they are; false when that stream is not heard.
-bool ChooseStreamDevice(int index, const std::string& name);
+bool ChooseStreamDevice(PlayerSession& session, int index, const std::string& name);
 // The device of heard stream `index`; false when it is not heard.
-bool StreamDevice(int index, std::string& name);
+bool StreamDevice(PlayerSession& session, int index, std::string& name);
 
 // The system's devices changed: every stream whose device went moves to the
 // default device, and so does the choice; then the OSD says so and true is
 // returned. Playback goes on.
-bool AudioDevicesChanged();
+bool AudioDevicesChanged(PlayerSession& session);
 
 // After an open: a medium whose sound has nowhere to go plays silently, and
 // the OSD says so the first time in a run. True when it said so now.
-bool ReportSilentAudio();
+bool ReportSilentAudio(PlayerSession& session);
 
 }  // namespace quova

@@ -16,13 +16,12 @@
 #include "playback/dvd_bookmark_file.h"
 #include "playback/dvd_bookmark_state.h"
 #include "playback/player_port.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 
 namespace quova {
 
 namespace {
-
-std::string lastBookmarkName;
 
 BookmarkSettings CurrentSettings() {
     return PlaybackPort().BookmarkOptions();
@@ -64,8 +63,9 @@ void Apply(const BookmarkSettings& restored, bool volumeChanged) {
     }
 }
 
-bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
-    DvdStateStore& dvd = DvdStates();
+bool WriteDvdBookmarkQuietly(PlayerSession& session, const std::string& name,
+                             std::string* message) {
+    DvdStateStore& dvd = DvdStates(session);
     if (!dvd.CanSave()) return false;
     std::string state;
     const std::int32_t got = dvd.GetState(state);
@@ -94,17 +94,18 @@ bool WriteDvdBookmarkQuietly(const std::string& name, std::string* message) {
 
 }  // namespace
 
-std::string CurrentMovieBookmarkText() {
-    return FormatMovieBookmark(Graph().CurrentMediaName, CurrentPosition(), CurrentSettings());
+std::string CurrentMovieBookmarkText(PlayerSession& session) {
+    return FormatMovieBookmark(session.graph.CurrentMediaName, CurrentPosition(session),
+                               CurrentSettings());
 }
 
-void WriteMovieBookmark(const std::string& name) {
+void WriteMovieBookmark(PlayerSession& session, const std::string& name) {
     std::string error;
-    if (!WriteFileAtomically(name, CurrentMovieBookmarkText(), &error))
+    if (!WriteFileAtomically(name, CurrentMovieBookmarkText(session), &error))
         Stop(Lex(1520) + FormatLex(1460, name));
 }
 
-void ReadMovieBookmark(const std::string& name) {
+void ReadMovieBookmark(PlayerSession& session, const std::string& name) {
     std::string bytes;
     bool tooLarge = false;
     if (!ReadWholeFile(name, kMaxMovieBookmarkBytes, bytes, &tooLarge) && !tooLarge) {
@@ -116,36 +117,37 @@ void ReadMovieBookmark(const std::string& name) {
     if (tooLarge) bytes.resize(kMaxMovieBookmarkBytes + 1);
     const MovieBookmarkLines lines = ParseMovieBookmark(bytes);
     if (lines.Check == MovieBookmarkCheck::NotBookmark) {
-        if (Graph().MediaKind == MediaKindFile) Stop(Lex(1430) + FormatLex(1450, name));
+        if (session.graph.MediaKind == MediaKindFile) Stop(Lex(1430) + FormatLex(1450, name));
         return;
     }
     if (lines.Check == MovieBookmarkCheck::WrongFormat) {
         Stop(Lex(1430) + FormatLex(1440, name));
         return;
     }
-    if (Graph().MediaKind == MediaKindNone &&
-        !SameFileName(lines.MediaPath, Graph().CurrentMediaName))
+    if (session.graph.MediaKind == MediaKindNone &&
+        !SameFileName(lines.MediaPath, session.graph.CurrentMediaName))
         PlaybackPort().OpenMedia(lines.MediaPath);
-    if (Graph().MediaKind != MediaKindFile ||
-        !SameFileName(lines.MediaPath, Graph().CurrentMediaName)) {
+    if (session.graph.MediaKind != MediaKindFile ||
+        !SameFileName(lines.MediaPath, session.graph.CurrentMediaName)) {
         Stop(Lex(1430) + FormatLex(1440, name));
         return;
     }
-    const MovieRestorePlan plan = PlanMovieRestore(lines, CurrentPosition(), CurrentSettings());
-    if (plan.SeekTo) SeekTo(*plan.SeekTo);
+    const MovieRestorePlan plan =
+        PlanMovieRestore(lines, CurrentPosition(session), CurrentSettings());
+    if (plan.SeekTo) SeekTo(session, *plan.SeekTo);
     Apply(plan.Settings, plan.VolumeChanged);
 }
 
-void WriteDvdBookmark(const std::string& name) {
+void WriteDvdBookmark(PlayerSession& session, const std::string& name) {
     std::string message;
-    if (!WriteDvdBookmarkQuietly(name, &message) && !message.empty()) Stop(message);
+    if (!WriteDvdBookmarkQuietly(session, name, &message) && !message.empty()) Stop(message);
 }
 
-void ReadDvdBookmark(const std::string& name) {
-    DvdStateStore& dvd = DvdStates();
+void ReadDvdBookmark(PlayerSession& session, const std::string& name) {
+    DvdStateStore& dvd = DvdStates(session);
     // With nothing open, the disc in the default drive.
-    if (Graph().MediaKind == MediaKindNone) OpenDvd("");
-    if (Graph().MediaKind != MediaKindDvd || !dvd.Ready()) return;
+    if (session.graph.MediaKind == MediaKindNone) OpenDvd(session, "");
+    if (session.graph.MediaKind != MediaKindDvd || !dvd.Ready()) return;
 
     const DvdBookmarkContent content = ReadDvdBookmarkFile(name);
     if (content.OpenResult < 0) {
@@ -183,9 +185,9 @@ void ReadDvdBookmark(const std::string& name) {
     Apply(restored, true);
 }
 
-void Save1Click() {
+void Save1Click(PlayerSession& session) {
     try {
-        const GraphSession& g = Graph();
+        const GraphSession& g = session.graph;
         if (g.MediaKind == MediaKindNone) return;
         const bool dvd = g.MediaKind == MediaKindDvd;
         std::string proposed = Lex(860);
@@ -199,60 +201,60 @@ void Save1Click() {
             name = PlaybackPort().AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
         }
         if (name.empty()) return;
-        lastBookmarkName = name;
+        session.lastBookmarkName = name;
         if (dvd)
-            WriteDvdBookmark(name);
+            WriteDvdBookmark(session, name);
         else
-            WriteMovieBookmark(name);
+            WriteMovieBookmark(session, name);
     } catch (...) {
         // A failed save must leave playback alone.
     }
 }
 
-void Restore1Click() {
+void Restore1Click(PlayerSession& session) {
     try {
         std::string name;
         {
             ModalDialogScope modal;
-            name = PlaybackPort().AskOpenName(Lex(1420), lastBookmarkName);
+            name = PlaybackPort().AskOpenName(Lex(1420), session.lastBookmarkName);
         }
         if (name.empty()) return;
-        switch (Graph().MediaKind) {
+        switch (session.graph.MediaKind) {
             case MediaKindNone:
-                ReadMovieBookmark(name);
-                if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(name);
+                ReadMovieBookmark(session, name);
+                if (session.graph.MediaKind == MediaKindNone) ReadDvdBookmark(session, name);
                 break;
             case MediaKindFile:
-                ReadMovieBookmark(name);
+                ReadMovieBookmark(session, name);
                 break;
             default:
-                ReadDvdBookmark(name);
+                ReadDvdBookmark(session, name);
         }
     } catch (...) {
         // A failed restore must leave the player usable.
     }
 }
 
-void RestoreSessionBookmark1Click() {
+void RestoreSessionBookmark1Click(PlayerSession& session) {
     const std::string path = PlaybackPort().SessionBookmarkFile();
     if (path.empty()) return;
-    ReadMovieBookmark(path);
-    if (Graph().MediaKind == MediaKindNone) ReadDvdBookmark(path);
+    ReadMovieBookmark(session, path);
+    if (session.graph.MediaKind == MediaKindNone) ReadDvdBookmark(session, path);
 }
 
-void SaveSessionBookmark() {
+void SaveSessionBookmark(PlayerSession& session) {
     const std::string path = PlaybackPort().SessionBookmarkFile();
-    switch (Graph().MediaKind) {
+    switch (session.graph.MediaKind) {
         case MediaKindFile: {
-            const std::string text = CurrentMovieBookmarkText();
+            const std::string text = CurrentMovieBookmarkText(session);
             WriteSessionFile(path, [&](const std::string& where) {
                 return WriteFileAtomically(where, text, nullptr);
             });
             break;
         }
         case MediaKindDvd:
-            WriteSessionFile(path, [](const std::string& where) {
-                return WriteDvdBookmarkQuietly(where, nullptr);
+            WriteSessionFile(path, [&session](const std::string& where) {
+                return WriteDvdBookmarkQuietly(session, where, nullptr);
             });
             break;
         default:

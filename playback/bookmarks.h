@@ -7,21 +7,23 @@
 
 namespace quova {
 
-// Message boxes name what failed; every one has the stop icon.
-void WriteMovieBookmark(const std::string& name);
-void ReadMovieBookmark(const std::string& name);
-void WriteDvdBookmark(const std::string& name);
-void ReadDvdBookmark(const std::string& name);
+struct PlayerSession;
 
-void Save1Click();
-void Restore1Click();
-void RestoreSessionBookmark1Click();
+// Message boxes name what failed; every one has the stop icon.
+void WriteMovieBookmark(PlayerSession& session, const std::string& name);
+void ReadMovieBookmark(PlayerSession& session, const std::string& name);
+void WriteDvdBookmark(PlayerSession& session, const std::string& name);
+void ReadDvdBookmark(PlayerSession& session, const std::string& name);
+
+void Save1Click(PlayerSession& session);
+void Restore1Click(PlayerSession& session);
+void RestoreSessionBookmark1Click(PlayerSession& session);
 
 // The session bookmark of what is open, written without any message box:
 // the callers (stop, clearing the graph, program end) must not be held up.
-void SaveSessionBookmark();
+void SaveSessionBookmark(PlayerSession& session);
 
 // The text a movie bookmark of the open file holds now.
-std::string CurrentMovieBookmarkText();
+std::string CurrentMovieBookmarkText(PlayerSession& session);
 
 }  // namespace quova

@@ -5,6 +5,9 @@
 
 namespace quova {
 
+struct GraphSession;
+struct PlayerSession;
+
 // The class identifier that leads the navigator state in a DVD bookmark's
 // "dvdnavigatorstate" stream; the navigator's own text follows it.
 inline constexpr char kDvdStateClassId[17] =
@@ -27,9 +30,24 @@ class DvdStateStore {
     virtual std::int32_t SetState(const std::string& state) = 0;
 };
 
+// The open disc's navigator (the graph's DVD control and information faces).
+class NavigatorStateStore final : public DvdStateStore {
+  public:
+    explicit NavigatorStateStore(const GraphSession& graph) : graph_(graph) {}
+    bool CanSave() override;
+    bool Ready() override;
+    std::int32_t GetState(std::string& state) override;
+    std::int32_t StateDiscId(const std::string& state, std::uint64_t& discId) override;
+    std::uint64_t CurrentDiscId() override;
+    std::int32_t SetState(const std::string& state) override;
+
+  private:
+    const GraphSession& graph_;
+};
+
 // The store in use: the open disc's navigator unless another was stood in.
-DvdStateStore& DvdStates();
+DvdStateStore& DvdStates(PlayerSession& session);
 // Stands `store` in for the navigator; null goes back to the navigator.
-void UseDvdStateStore(DvdStateStore* store);
+void UseDvdStateStore(PlayerSession& session, DvdStateStore* store);
 
 }  // namespace quova

@@ -10,25 +10,21 @@
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
-#include "text/osd_message.h"
+#include "playback/player_session.h"
+#include "text/text_session.h"
 
 namespace quova {
 
 using namespace engine;
 
-DvdPlayState& DvdState() {
-    static DvdPlayState state;
-    return state;
-}
-
-void ShowOsdText(const std::string& text) {
-    OsdMessage = text;
+void ShowOsdText(PlayerSession& session, const std::string& text) {
+    session.osdMessage = text;
     OpenMediaPort& port = MediaPort();
     if (port.Settings().OsdOn) port.PaintOsd();
 }
 
-std::string ParentalRatingText() {
-    const GraphSession& g = Graph();
+std::string ParentalRatingText(PlayerSession& session) {
+    const GraphSession& g = session.graph;
     if (!g.DvdInfo) return "";
     const Outcome<std::uint32_t> level = g.DvdInfo->GetPlayerParentalLevel();
     if (!level.ok() || level.value == kNoParentalLevel) return "";
@@ -43,8 +39,8 @@ std::string ParentalRatingText() {
     return text;
 }
 
-std::string DvdLocationText() {
-    const DvdPlayState& s = DvdState();
+std::string DvdLocationText(PlayerSession& session) {
+    const DvdPlayState& s = session.dvd;
     return Lex(900) + " " + std::to_string(s.DvdTitle) + " " + Lex(910) + " " +
            std::to_string(s.DvdTitleCount) + ", " + Lex(920) + " " + std::to_string(s.DvdChapter) +
            " " + Lex(910) + " " + std::to_string(s.DvdChapterCount);
@@ -67,10 +63,10 @@ std::string AudioDescription(const DVD_AudioAttributes& a) {
            " channels";
 }
 
-std::vector<DvdStreamItem> AudioLanguageItems() {
+std::vector<DvdStreamItem> AudioLanguageItems(PlayerSession& session) {
     std::vector<DvdStreamItem> items;
-    const GraphSession& g = Graph();
-    DvdPlayState& s = DvdState();
+    const GraphSession& g = session.graph;
+    DvdPlayState& s = session.dvd;
     if (!g.DvdInfo) return items;
     const Outcome<DvdStreamChoice> current = g.DvdInfo->GetCurrentAudio();
     if (current.ok()) {
@@ -100,10 +96,10 @@ std::vector<DvdStreamItem> AudioLanguageItems() {
     return items;
 }
 
-std::vector<DvdStreamItem> SubpictureItems() {
+std::vector<DvdStreamItem> SubpictureItems(PlayerSession& session) {
     std::vector<DvdStreamItem> items;
-    const GraphSession& g = Graph();
-    DvdPlayState& s = DvdState();
+    const GraphSession& g = session.graph;
+    DvdPlayState& s = session.dvd;
     if (!g.DvdInfo) return items;
     const Outcome<DvdStreamChoice> current = g.DvdInfo->GetCurrentSubpicture();
     if (current.ok()) {
@@ -124,11 +120,11 @@ std::vector<DvdStreamItem> SubpictureItems() {
     return items;
 }
 
-void DvdStatusRefresh() {
-    DvdPlayState& s = DvdState();
+void DvdStatusRefresh(PlayerSession& session) {
+    DvdPlayState& s = session.dvd;
     if (s.DvdStatusBusy) return;
     s.DvdStatusBusy = true;
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     OpenMediaPort& port = MediaPort();
     PlayerPort& ui = PlaybackPort();
     try {
@@ -161,14 +157,14 @@ void DvdStatusRefresh() {
         }
         static const int kDomainTexts[] = {200, 210, 220, 230, 240};
         if (s.DvdDomain >= 0 && s.DvdDomain <= 4) {
-            OsdMessage = Lex(kDomainTexts[s.DvdDomain]);
-            if (s.DvdDomain == 3) OsdMessage += ParentalRatingText();
+            session.osdMessage = Lex(kDomainTexts[s.DvdDomain]);
+            if (s.DvdDomain == 3) session.osdMessage += ParentalRatingText(session);
         } else {
-            OsdMessage.clear();
+            session.osdMessage.clear();
         }
-        ShowOsdText(OsdMessage);
-        ui.ShowDvdSubpictureItems(SubpictureItems());
-        ui.ShowDvdAudioItems(AudioLanguageItems());
+        ShowOsdText(session, session.osdMessage);
+        ui.ShowDvdSubpictureItems(SubpictureItems(session));
+        ui.ShowDvdAudioItems(AudioLanguageItems(session));
     } catch (...) {
         // The last texts and items stay.
     }
@@ -177,10 +173,10 @@ void DvdStatusRefresh() {
     s.DvdStatusBusy = false;
 }
 
-void ShowDvdMenu(std::uint32_t menu) {
-    const GraphSession& g = Graph();
+void ShowDvdMenu(PlayerSession& session, std::uint32_t menu) {
+    const GraphSession& g = session.graph;
     if (!g.DvdControl) return;
-    const int domain = DvdState().DvdDomain;
+    const int domain = session.dvd.DvdDomain;
     if (domain == 1 || domain == 2) {
         g.DvdControl->Resume(DVD_CMD_FLAG_Flush);
         return;
@@ -189,26 +185,26 @@ void ShowDvdMenu(std::uint32_t menu) {
     if (Failed(hr)) ShowMessage("error activating menu, " + ResultText(hr), MbIconStop);
 }
 
-void PlayDvdTitle(int title) {
-    const GraphSession& g = Graph();
+void PlayDvdTitle(PlayerSession& session, int title) {
+    const GraphSession& g = session.graph;
     if (!g.DvdControl) return;
-    const int count = static_cast<int>(DvdState().DvdTitleCount);
+    const int count = static_cast<int>(session.dvd.DvdTitleCount);
     const HResult hr =
         g.DvdControl->PlayTitle(static_cast<std::uint32_t>(std::max(1, std::min(title, count))));
-    if (Failed(hr)) ShowOsdText(ResultText(hr));
+    if (Failed(hr)) ShowOsdText(session, ResultText(hr));
 }
 
-void SelectDvdAngle(int angle) {
-    const GraphSession& g = Graph();
+void SelectDvdAngle(PlayerSession& session, int angle) {
+    const GraphSession& g = session.graph;
     if (!g.DvdControl) return;
-    const int count = static_cast<int>(DvdState().DvdAngleCount);
+    const int count = static_cast<int>(session.dvd.DvdAngleCount);
     const HResult hr =
         g.DvdControl->SelectAngle(static_cast<std::uint32_t>(std::max(1, std::min(angle, count))));
-    if (Failed(hr)) ShowOsdText(ResultText(hr));
+    if (Failed(hr)) ShowOsdText(session, ResultText(hr));
 }
 
-void StepDvdChapter(int direction) {
-    const GraphSession& g = Graph();
+void StepDvdChapter(PlayerSession& session, int direction) {
+    const GraphSession& g = session.graph;
     if (g.MediaKind != MediaKindDvd || !g.DvdControl) return;
     if (direction > 0)
         g.DvdControl->PlayNextChapter();
@@ -216,8 +212,9 @@ void StepDvdChapter(int direction) {
         g.DvdControl->PlayPrevChapter();
 }
 
-bool ChooseAudioLanguage(int tag, const std::string& caption, bool checked) {
-    const GraphSession& g = Graph();
+bool ChooseAudioLanguage(PlayerSession& session, int tag, const std::string& caption,
+                         bool checked) {
+    const GraphSession& g = session.graph;
     if (!g.DvdControl || checked) return false;
     const HResult hr = g.DvdControl->SelectAudioStream(static_cast<std::uint32_t>(tag));
     if (Failed(hr)) {
@@ -226,25 +223,25 @@ bool ChooseAudioLanguage(int tag, const std::string& caption, bool checked) {
         ShowMessage("error selecting " + plain + " language, " + ResultText(hr), MbIconStop);
         return false;
     }
-    DvdState().DvdCurrentAudio = static_cast<std::uint32_t>(tag);
+    session.dvd.DvdCurrentAudio = static_cast<std::uint32_t>(tag);
     return true;
 }
 
-void ToggleSubpicture(int tag, bool checked) {
-    const GraphSession& g = Graph();
+void ToggleSubpicture(PlayerSession& session, int tag, bool checked) {
+    const GraphSession& g = session.graph;
     if (!g.DvdControl) return;
     if (!checked) {
         g.DvdControl->SelectSubpictureStream(static_cast<std::uint32_t>(tag));
         g.DvdControl->SetSubpictureState(true);
-        DvdState().DvdCurrentSubpicture = static_cast<std::uint32_t>(tag);
+        session.dvd.DvdCurrentSubpicture = static_cast<std::uint32_t>(tag);
     } else {
         g.DvdControl->SetSubpictureState(false);
     }
 }
 
-HResult SetDvdRate(double rate) {
-    const GraphSession& g = Graph();
-    DvdState().DvdRate = static_cast<int>(std::trunc(rate * 10000));
+HResult SetDvdRate(PlayerSession& session, double rate) {
+    const GraphSession& g = session.graph;
+    session.dvd.DvdRate = static_cast<int>(std::trunc(rate * 10000));
     if (!g.DvdControl) return E_POINTER;
     return rate < 0 ? g.DvdControl->PlayBackwards(-rate) : g.DvdControl->PlayForwards(rate);
 }

@@ -9,6 +9,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // What the player knows of the disc, kept by the status refresh and the
 // navigator's events. Domains in the player's own numbering: the navigator's
 // minus one (0 first play, 1 manager menu, 2 title menu, 3 title, 4 stop).
@@ -27,38 +29,36 @@ struct DvdPlayState {
     bool DvdStatusBusy = false;
 };
 
-DvdPlayState& DvdState();
-
 // "G" .. ">NC-17" for the player's level 1..8; "" for none or no disc.
-std::string ParentalRatingText();
+std::string ParentalRatingText(PlayerSession& session);
 // "Title 2 of 5, Chapter 7 of 18", from the lexicon.
-std::string DvdLocationText();
+std::string DvdLocationText(PlayerSession& session);
 // The English name of a two-letter language code ("" when unknown).
 std::string LanguageName(std::uint16_t code);
 // "AC3 48 KHz / 16 bits / 6 channels".
 std::string AudioDescription(const engine::DVD_AudioAttributes& attributes);
-std::vector<DvdStreamItem> AudioLanguageItems();
-std::vector<DvdStreamItem> SubpictureItems();
+std::vector<DvdStreamItem> AudioLanguageItems(PlayerSession& session);
+std::vector<DvdStreamItem> SubpictureItems(PlayerSession& session);
 
 // Shows `text` on the OSD.
-void ShowOsdText(const std::string& text);
+void ShowOsdText(PlayerSession& session, const std::string& text);
 
 // Re-reads the title, its length and the counts, shows the domain, rebuilds
 // the stream submenus.
-void DvdStatusRefresh();
+void DvdStatusRefresh(PlayerSession& session);
 // Shows a disc menu, or leaves the menu showing.
-void ShowDvdMenu(std::uint32_t menu);
-void PlayDvdTitle(int title);
-void SelectDvdAngle(int angle);
+void ShowDvdMenu(PlayerSession& session, std::uint32_t menu);
+void PlayDvdTitle(PlayerSession& session, int title);
+void SelectDvdAngle(PlayerSession& session, int angle);
 // Next (+1) or previous (-1) chapter of the disc.
-void StepDvdChapter(int direction);
+void StepDvdChapter(PlayerSession& session, int direction);
 // The audio-language item with `tag` and `caption` was chosen; false when
 // nothing changed.
-bool ChooseAudioLanguage(int tag, const std::string& caption, bool checked);
+bool ChooseAudioLanguage(PlayerSession& session, int tag, const std::string& caption, bool checked);
 // The sub-picture item: on when it was off, off when it was on.
-void ToggleSubpicture(int tag, bool checked);
+void ToggleSubpicture(PlayerSession& session, int tag, bool checked);
 // The DVD play rate (1.0 normal; negative backwards).
-engine::HResult SetDvdRate(double rate);
+engine::HResult SetDvdRate(PlayerSession& session, double rate);
 
 bool RootButtonEnabled(std::uint32_t uops);
 

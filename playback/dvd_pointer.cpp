@@ -3,6 +3,7 @@
 #include "graph/graph_state.h"
 #include "platform/engine/dvd_navigator.h"
 #include "platform/engine/video_renderer.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
@@ -19,8 +20,8 @@ std::optional<QPoint> DvdPicturePoint(QPoint client, const QRect& video, const Q
 
 namespace {
 
-std::optional<QPoint> PointOnDisc(QPoint client) {
-    const GraphSession& g = Graph();
+std::optional<QPoint> PointOnDisc(PlayerSession& session, QPoint client) {
+    const GraphSession& g = session.graph;
     if (g.MediaKind != MediaKindDvd || !g.DvdControl || !g.VideoWindow) return std::nullopt;
     return DvdPicturePoint(client, g.VideoWindow->WindowPosition(),
                            g.VideoWindow->SourcePosition());
@@ -28,19 +29,19 @@ std::optional<QPoint> PointOnDisc(QPoint client) {
 
 }  // namespace
 
-bool SelectDvdButtonAt(QPoint client) {
-    const std::optional<QPoint> at = PointOnDisc(client);
-    return at && Graph().DvdControl->SelectAtPosition(at->x(), at->y()) == engine::S_OK;
+bool SelectDvdButtonAt(PlayerSession& session, QPoint client) {
+    const std::optional<QPoint> at = PointOnDisc(session, client);
+    return at && session.graph.DvdControl->SelectAtPosition(at->x(), at->y()) == engine::S_OK;
 }
 
-bool ActivateDvdButtonAt(QPoint client) {
-    const std::optional<QPoint> at = PointOnDisc(client);
-    return at && Graph().DvdControl->ActivateAtPosition(at->x(), at->y()) == engine::S_OK;
+bool ActivateDvdButtonAt(PlayerSession& session, QPoint client) {
+    const std::optional<QPoint> at = PointOnDisc(session, client);
+    return at && session.graph.DvdControl->ActivateAtPosition(at->x(), at->y()) == engine::S_OK;
 }
 
-void PressDvdMenuKey(DvdMenuKey key) {
-    const auto& control = Graph().DvdControl;
-    if (Graph().MediaKind != MediaKindDvd || !control) return;
+void PressDvdMenuKey(PlayerSession& session, DvdMenuKey key) {
+    const auto& control = session.graph.DvdControl;
+    if (session.graph.MediaKind != MediaKindDvd || !control) return;
     switch (key) {
         case DvdMenuKey::Activate:
             control->ActivateButton();

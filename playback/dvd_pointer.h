@@ -6,6 +6,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // The point of the disc's own picture under a point of the main window's
 // client area, given where the video window sits (`video`, client
 // coordinates) and which part of the picture it shows (`source`, picture
@@ -14,13 +16,13 @@ std::optional<QPoint> DvdPicturePoint(QPoint client, const QRect& video, const Q
 
 // A pointer over a disc menu selects the button under it; true when there is
 // one (the window shows the hand pointer then).
-bool SelectDvdButtonAt(QPoint client);
+bool SelectDvdButtonAt(PlayerSession& session, QPoint client);
 // A click on a disc menu activates the button under it; true when it did.
-bool ActivateDvdButtonAt(QPoint client);
+bool ActivateDvdButtonAt(PlayerSession& session, QPoint client);
 
 // The keys of a disc menu: Enter activates the selected button, the arrows
 // select its neighbour (1 up, 2 down, 3 left, 4 right).
 enum class DvdMenuKey { Activate, Up, Down, Left, Right };
-void PressDvdMenuKey(DvdMenuKey key);
+void PressDvdMenuKey(PlayerSession& session, DvdMenuKey key);
 
 }  // namespace quova

@@ -6,9 +6,6 @@
 
 namespace quova {
 
-// The upper bound, in seconds, of what the go-to dialog lets the user step to.
-inline double GoToMaxTime = 0;
-
 // A time of day "h:n:s" or "h:n" (hours 0..23, minutes and seconds 0..59,
 // an optional fraction of a second) in seconds; nullopt when it does not convert.
 std::optional<double> ParseTimeOfDay(std::string_view text);

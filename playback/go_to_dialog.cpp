@@ -61,7 +61,7 @@ void TQuovaGoTo::showEvent(QShowEvent* event) {
 
 void TQuovaGoTo::Step(bool up) {
     const int caret = edit1_->cursorPosition();
-    const auto text = StepGoToText(edit1_->text().toStdString(), caret, up, GoToMaxTime);
+    const auto text = StepGoToText(edit1_->text().toStdString(), caret, up, maxTime_);
     if (!text) return;
     edit1_->setText(QString::fromStdString(*text));
     edit1_->setCursorPosition(caret);
@@ -90,8 +90,8 @@ void GoTo1Click(QWidget* parent, double position, double duration,
                 const std::function<void(double seconds)>& seekTo) {
     static QPointer<TQuovaGoTo> dialog;
     try {
-        GoToMaxTime = duration;
         if (!dialog) dialog = new TQuovaGoTo(parent);
+        dialog->SetMaxTime(duration);
         dialog->edit()->setText(QString::fromStdString(FormatTimeOfDay(position)));
         int result = QDialog::Rejected;
         {

@@ -17,6 +17,8 @@ class TQuovaGoTo : public QDialog {
     explicit TQuovaGoTo(QWidget* parent = nullptr);
 
     QLineEdit* edit() const { return edit1_; }
+    // The upper bound, in seconds, of what the user can step to.
+    void SetMaxTime(double seconds) { maxTime_ = seconds; }
     // One step of the field the caret is in (UpDown1Click).
     void Step(bool up);
 
@@ -26,6 +28,7 @@ class TQuovaGoTo : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    double maxTime_ = 0;
     QLineEdit* edit1_;
     QSpinBox* upDown1_;
     QPushButton* button1_;

@@ -8,7 +8,8 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "playback/dvd_navigation.h"
-#include "text/osd_message.h"
+#include "playback/player_session.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -42,9 +43,9 @@ void TopmostOff() {
     if (TopmostMode()) PlaybackPort().SetTopmost(false);
 }
 
-void Handle(const GraphEvent& e) {
-    GraphSession& g = Graph();
-    DvdPlayState& s = DvdState();
+void Handle(PlayerSession& session, const GraphEvent& e) {
+    GraphSession& g = session.graph;
+    DvdPlayState& s = session.dvd;
     switch (e.code) {
         case EC_COMPLETE:
             g.MediaComplete = true;
@@ -59,22 +60,22 @@ void Handle(const GraphEvent& e) {
             g.MediaError = static_cast<HResult>(e.param1);
             break;
         case EC_DECODER_REPLACED:
-            ShowOsdText(Lex(2840));
+            ShowOsdText(session, Lex(2840));
             break;
         case EC_STREAMS_LEFT_OUT:
-            ShowOsdText(FormatLex(2860, std::to_string(e.param1)));
+            ShowOsdText(session, FormatLex(2860, std::to_string(e.param1)));
             break;
         case EC_DVD_DOMAIN_CHANGE:
             s.DvdDomain = static_cast<int>(e.param1) - 1;
-            DvdStatusRefresh();
+            DvdStatusRefresh(session);
             break;
         case EC_DVD_TITLE_CHANGE:
             s.DvdTitle = static_cast<std::uint32_t>(e.param1);
-            DvdStatusRefresh();
+            DvdStatusRefresh(session);
             break;
         case EC_DVD_CHAPTER_START:
             s.DvdChapter = static_cast<std::uint32_t>(e.param1);
-            ShowOsdText(DvdLocationText());
+            ShowOsdText(session, DvdLocationText(session));
             break;
         case EC_DVD_AUDIO_STREAM_CHANGE:
             s.DvdCurrentAudio = static_cast<std::uint32_t>(e.param1);
@@ -85,8 +86,8 @@ void Handle(const GraphEvent& e) {
         case EC_DVD_ANGLE_CHANGE:
             s.DvdAngleCount = static_cast<std::uint32_t>(e.param1);
             s.DvdCurrentAngle = static_cast<std::uint32_t>(e.param2);
-            DvdStatusRefresh();
-            ShowOsdText("Angle " + std::to_string(s.DvdCurrentAngle));
+            DvdStatusRefresh(session);
+            ShowOsdText(session, "Angle " + std::to_string(s.DvdCurrentAngle));
             break;
         case EC_DVD_VALID_UOPS_CHANGE:
             s.DvdUops = static_cast<std::uint32_t>(e.param1);
@@ -94,12 +95,12 @@ void Handle(const GraphEvent& e) {
             break;
         case EC_DVD_STILL_ON: {
             const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.param2));
-            ShowOsdText(length >= 0 ? FormatLex(1090, std::to_string(length)) : Lex(1100));
+            ShowOsdText(session, length >= 0 ? FormatLex(1090, std::to_string(length)) : Lex(1100));
             if (g.DvdControl && e.param1 == 1) g.DvdControl->StillOff();
             break;
         }
         case EC_DVD_STILL_OFF:
-            ShowOsdText(Lex(1110));
+            ShowOsdText(session, Lex(1110));
             break;
         case EC_DVD_ERROR:
             ShowMessage(Lex(1000) + ": " + DvdErrorText(e.param1), MbIconStop);
@@ -116,17 +117,17 @@ void Handle(const GraphEvent& e) {
         case EC_DVD_PARENTAL_LEVEL_CHANGE:
             if (g.DvdControl) g.DvdControl->AcceptParentalLevelChange(true);
             s.DvdParentalLevel = static_cast<std::uint32_t>(e.param1);
-            ShowOsdText(Lex(1080) + ": " + ParentalRatingText());
+            ShowOsdText(session, Lex(1080) + ": " + ParentalRatingText(session));
             break;
         case EC_DVD_PLAYBACK_STOPPED:
-            ShowOsdText(Lex(1120));
+            ShowOsdText(session, Lex(1120));
             TopmostOff();
             break;
         case EC_DVD_DISC_EJECTED:
-            ShowOsdText(Lex(1130));
+            ShowOsdText(session, Lex(1130));
             break;
         case EC_DVD_DISC_INSERTED:
-            ShowOsdText(Lex(1140));
+            ShowOsdText(session, Lex(1140));
             break;
         case EC_DVD_CURRENT_HMSF_TIME:
             // The time code of the title as it plays (hours, minutes, seconds).
@@ -139,15 +140,15 @@ void Handle(const GraphEvent& e) {
 
 }  // namespace
 
-void HandleMediaEvents() {
-    GraphSession& g = Graph();
+void HandleMediaEvents(PlayerSession& session) {
+    GraphSession& g = session.graph;
     if (!g.GraphBuilder) return;
     for (;;) {
         // Each event may open a box or refresh: the graph may go meanwhile.
         if (!g.GraphBuilder) return;
         const auto event = g.GraphBuilder->Events().Take();
         if (!event.ok()) break;
-        Handle(event.value);
+        Handle(session, event.value);
     }
     if (g.MediaComplete) TopmostOff();
 }

@@ -11,13 +11,14 @@
 #include "graph/graph_state.h"
 #include "lexicon/lexicon.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 
 namespace quova {
 
 namespace {
 
-bool GraphRunning() {
-    const GraphSession& g = Graph();
+bool GraphRunning(PlayerSession& session) {
+    const GraphSession& g = session.graph;
     if (!g.GraphBuilder) return false;
     return g.GraphBuilder->GetState(100).value == engine::GraphState::Running;
 }
@@ -58,27 +59,28 @@ std::string PowerStatusText(const PowerStatus& s, bool running, bool& pause) {
     return text + suffix;
 }
 
-void PrepareForSleep() {
-    if (!GraphRunning()) return;
-    ShowOsdText(Lex(1150));
-    Graph().GraphBuilder->Stop();
+void PrepareForSleep(PlayerSession& session) {
+    if (!GraphRunning(session)) return;
+    ShowOsdText(session, Lex(1150));
+    session.graph.GraphBuilder->Stop();
 }
 
-void SystemResumed() {
-    ShowOsdText(Lex(1170));
+void SystemResumed(PlayerSession& session) {
+    ShowOsdText(session, Lex(1170));
 }
 
-void PowerStatusChanged(const PowerStatus& status) {
+void PowerStatusChanged(PlayerSession& session, const PowerStatus& status) {
     bool pause = false;
-    const std::string text = PowerStatusText(status, GraphRunning(), pause);
-    if (pause) Graph().GraphBuilder->Pause();
-    ShowOsdText(text);
+    const std::string text = PowerStatusText(status, GraphRunning(session), pause);
+    if (pause) session.graph.GraphBuilder->Pause();
+    ShowOsdText(session, text);
 }
 
-PowerWatcher::PowerWatcher(QObject* parent) : PowerWatcher(QDBusConnection::systemBus(), parent) {}
+PowerWatcher::PowerWatcher(PlayerSession& session, QObject* parent)
+    : PowerWatcher(session, QDBusConnection::systemBus(), parent) {}
 
-PowerWatcher::PowerWatcher(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), bus_(bus) {
+PowerWatcher::PowerWatcher(PlayerSession& session, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent), session_(session), bus_(bus) {
     if (!bus_.isConnected()) return;
     listening_ =
         bus_.connect("org.freedesktop.login1", "/org/freedesktop/login1",
@@ -92,9 +94,9 @@ PowerWatcher::PowerWatcher(const QDBusConnection& bus, QObject* parent)
 
 void PowerWatcher::Sleep(bool starting) {
     if (starting)
-        PrepareForSleep();
+        PrepareForSleep(session_);
     else
-        SystemResumed();
+        SystemResumed(session_);
 }
 
 namespace {
@@ -162,7 +164,7 @@ void PowerWatcher::Answered() {
             if (state == 1) flags |= 8;
             status.batteryFlag = flags;
         }
-        PowerStatusChanged(status);
+        PowerStatusChanged(session_, status);
     }
     if (std::exchange(askAgain_, false)) UPowerChanged();
 }

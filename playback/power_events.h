@@ -9,6 +9,8 @@ class QDBusPendingCallWatcher;
 
 namespace quova {
 
+struct PlayerSession;
+
 // The power status in the fields the player has always read: AC line 0 off,
 // 1 on, 255 unknown; battery flags 1 high, 2 low, 4 critical, 8 charging,
 // 128 no battery, 255 unknown; life in percent, 255 unknown.
@@ -23,10 +25,10 @@ struct PowerStatus {
 std::string PowerStatusText(const PowerStatus& status, bool running, bool& pause);
 
 // The machine is about to sleep: a running graph stops, and says so.
-void PrepareForSleep();
-void SystemResumed();
+void PrepareForSleep(PlayerSession& session);
+void SystemResumed(PlayerSession& session);
 // A power status change: the text on the OSD, pausing on a failing battery.
-void PowerStatusChanged(const PowerStatus& status);
+void PowerStatusChanged(PlayerSession& session, const PowerStatus& status);
 
 // Listens on the system bus (or `bus`) to logind (sleep) and UPower
 // (battery). Without a bus it stays silent. UPower is asked without waiting
@@ -35,8 +37,8 @@ void PowerStatusChanged(const PowerStatus& status);
 class PowerWatcher : public QObject {
     Q_OBJECT
   public:
-    explicit PowerWatcher(QObject* parent = nullptr);
-    PowerWatcher(const QDBusConnection& bus, QObject* parent = nullptr);
+    explicit PowerWatcher(PlayerSession& session, QObject* parent = nullptr);
+    PowerWatcher(PlayerSession& session, const QDBusConnection& bus, QObject* parent = nullptr);
     bool Listening() const { return listening_; }
 
   private Q_SLOTS:
@@ -46,6 +48,7 @@ class PowerWatcher : public QObject {
   private:
     void Answered();
 
+    PlayerSession& session_;
     QDBusConnection bus_;
     bool listening_ = false;
     // The two answers of the question in flight; a change meanwhile asks again

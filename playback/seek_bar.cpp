@@ -18,28 +18,30 @@ namespace {
 
 // Seeks to the bar's `value` unless a seek from the bar is under way; a
 // failed seek leaves the bar where the user put it, and the tick corrects it.
-bool SeekFromBar(int value, const std::function<void(double seconds)>& seekTo) {
-    if (SeekBarBusy) return false;
-    SeekBarBusy = true;
+bool SeekFromBar(SeekBarState& bar, int value, const std::function<void(double seconds)>& seekTo) {
+    if (bar.busy) return false;
+    bar.busy = true;
     try {
         if (seekTo) seekTo(value / 100.0);
     } catch (...) {
     }
-    SeekBarBusy = false;
+    bar.busy = false;
     return true;
 }
 
 }  // namespace
 
-bool TrackBar1Change(int value, const std::function<void(double seconds)>& seekTo) {
+bool TrackBar1Change(SeekBarState& bar, int value,
+                     const std::function<void(double seconds)>& seekTo) {
     // Every move of the user's seeks, however small; only the tick's own
     // update is told apart, by the very value it wrote.
-    if (value == SeekBarPosition) return false;
-    return SeekFromBar(value, seekTo);
+    if (value == bar.position) return false;
+    return SeekFromBar(bar, value, seekTo);
 }
 
-bool TrackBar1Release(int value, const std::function<void(double seconds)>& seekTo) {
-    return SeekFromBar(value, seekTo);
+bool TrackBar1Release(SeekBarState& bar, int value,
+                      const std::function<void(double seconds)>& seekTo) {
+    return SeekFromBar(bar, value, seekTo);
 }
 
 bool SeekBarSwallowsKey(int qtKey) {

@@ -24,7 +24,7 @@ SeekBarControl::SeekBarControl(QSlider* bar,
 void SeekBarControl::Moved(int value) {
     const SeekPrecision precision =
         bar_->isSliderDown() ? SeekPrecision::KeyFrame : SeekPrecision::Exact;
-    const bool sought = TrackBar1Change(value, [this, precision](double seconds) {
+    const bool sought = TrackBar1Change(state_, value, [this, precision](double seconds) {
         if (seekTo_) seekTo_(seconds, precision);
     });
     if (sought && precision == SeekPrecision::KeyFrame) draggedToKeyFrame_ = true;
@@ -32,7 +32,7 @@ void SeekBarControl::Moved(int value) {
 
 void SeekBarControl::Released() {
     if (!std::exchange(draggedToKeyFrame_, false)) return;
-    TrackBar1Release(bar_->value(), [this](double seconds) {
+    TrackBar1Release(state_, bar_->value(), [this](double seconds) {
         if (seekTo_) seekTo_(seconds, SeekPrecision::Exact);
     });
 }
@@ -54,8 +54,8 @@ void SeekBarControl::TimerUpdate(double position, double duration) {
         SetupSeekBarRange(*bar_, duration);
     // The value is recorded before it is set, so the change it raises is
     // recognised as the tick's own.
-    SeekBarPosition = std::clamp(SeekBarValue(position), bar_->minimum(), bar_->maximum());
-    bar_->setValue(SeekBarPosition);
+    state_.position = std::clamp(SeekBarValue(position), bar_->minimum(), bar_->maximum());
+    bar_->setValue(state_.position);
 }
 
 bool SeekBarControl::eventFilter(QObject* watched, QEvent* event) {

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <functional>
 
+#include "playback/seek_bar.h"
+
 class QSlider;
 
 namespace quova {
@@ -30,6 +32,7 @@ class SeekBarControl : public QObject {
     // The polling tick's update; never seeks. Leaves a thumb the user holds
     // where the user put it.
     void TimerUpdate(double position, double duration);
+    const SeekBarState& state() const { return state_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,6 +43,7 @@ class SeekBarControl : public QObject {
 
     QSlider* bar_;
     std::function<void(double seconds, SeekPrecision precision)> seekTo_;
+    SeekBarState state_;
     // The drag under way has sought a keyframe.
     bool draggedToKeyFrame_ = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/files/atomic_file.h"
 #include "playback/bookmarks.h"
 #include "playback/player_port.h"
+#include "playback/player_session.h"
 #include "playback/session_place.h"
 
 namespace quova {
@@ -59,12 +60,12 @@ void SessionSaver::Run() {
     }
 }
 
-void SaveRunningSessionBookmark(SessionSaver& saver) {
-    GraphSession& g = Graph();
+void SaveRunningSessionBookmark(PlayerSession& session, SessionSaver& saver) {
+    GraphSession& g = session.graph;
     if (g.MediaKind != MediaKindFile || !g.GraphBuilder) return;
     const auto state = g.GraphBuilder->GetState(0);
     if (state.value != engine::GraphState::Running) return;
-    saver.Post(PlaybackPort().SessionBookmarkFile(), CurrentMovieBookmarkText());
+    saver.Post(PlaybackPort().SessionBookmarkFile(), CurrentMovieBookmarkText(session));
 }
 
 }  // namespace quova

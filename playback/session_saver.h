@@ -8,6 +8,8 @@
 
 namespace quova {
 
+struct PlayerSession;
+
 // Writes the session bookmark on its own thread while a film plays, so that
 // after a crash or a power loss the session restores to within one interval
 // of where the film was. The user-interface thread only takes the bookmark's
@@ -46,6 +48,6 @@ inline constexpr int kSessionSaveIntervalMs = 30000;
 // Saves the session bookmark of the film that plays, in the background;
 // nothing while nothing or a DVD plays or the film is stopped or paused.
 // Called every interval by the main window.
-void SaveRunningSessionBookmark(SessionSaver& saver);
+void SaveRunningSessionBookmark(PlayerSession& session, SessionSaver& saver);
 
 }  // namespace quova

@@ -13,6 +13,7 @@
 #include "platform/events/wait.h"
 #include "platform/files/media_name.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 #include "playback/volume.h"
 #include "text/chapters.h"
 #include "text/osd.h"
@@ -37,14 +38,14 @@ TransportSettings Options() {
 
 // The open file's graph (the control, seeking, position and frame-step faces
 // all belong to it), or null when no file is open.
-FilterGraph* FileGraph() {
-    GraphSession& g = Graph();
+FilterGraph* FileGraph(PlayerSession& session) {
+    GraphSession& g = session.graph;
     return g.MediaKind == MediaKindFile ? g.GraphBuilder.get() : nullptr;
 }
 
 // The DVD navigator's control face.
-bool DvdControlAvailable() {
-    return Graph().DvdControl != nullptr;
+bool DvdControlAvailable(PlayerSession& session) {
+    return session.graph.DvdControl != nullptr;
 }
 
 void PaintOsdIfOn(const TransportSettings& options) {
@@ -55,81 +56,82 @@ void Topmost(const TransportSettings& options, bool on) {
     if (options.FullScreenMode || options.AlwaysOnTop) PlaybackPort().SetTopmost(on);
 }
 
-void ClearSubtitleLine() {
-    ShowSubtitle("");
+void ClearSubtitleLine(PlayerSession& session) {
+    ShowSubtitle(session, "");
 }
 
-void EnableTimer1() {
-    if (Graph().Duration > 0) MediaPort().SetTimer1(true);
+void EnableTimer1(PlayerSession& session) {
+    if (session.graph.Duration > 0) MediaPort().SetTimer1(true);
 }
 
-void NudgeIfRunningVideo() {
-    if (Graph().VideoStreamCount > 0 && GraphStateOf(1000) == GraphState::Running)
+void NudgeIfRunningVideo(PlayerSession& session) {
+    if (session.graph.VideoStreamCount > 0 && GraphStateOf(session, 1000) == GraphState::Running)
         PlaybackPort().KeepDisplayOn();
 }
 
 // Takes a new file rate: mutes when asked to, reports it and applies it.
-void TakeRate(FilterGraph& graph, double rate, const char* word, const TransportSettings& options) {
-    if (options.SpeedMute) SetMute(true, options.Volume);
-    OsdMessage = std::string(word) + RateText(rate) + "x";
+void TakeRate(PlayerSession& session, FilterGraph& graph, double rate, const char* word,
+              const TransportSettings& options) {
+    if (options.SpeedMute) SetMute(session, true, options.Volume);
+    session.osdMessage = std::string(word) + RateText(rate) + "x";
     graph.SetRate(rate);
 }
 
 // --- DVD branches: rates and positions go through the navigator.
 
-void SayDvdRate(const char* word) {
-    OsdMessage = std::string(word) + RateText(DvdState().DvdRate / 10000.0) + "x";
+void SayDvdRate(PlayerSession& session, const char* word) {
+    session.osdMessage = std::string(word) + RateText(session.dvd.DvdRate / 10000.0) + "x";
     PaintOsdIfOn(Options());
 }
 
-void DvdPlay1() {
-    GraphSession& g = Graph();
+void DvdPlay1(PlayerSession& session) {
+    GraphSession& g = session.graph;
     if (!g.GraphBuilder) return;
     const TransportSettings options = Options();
-    const GraphState state = GraphStateOf(100);
+    const GraphState state = GraphStateOf(session, 100);
     if (state != GraphState::Running) {
-        SetDvdRate(1.0);
-        OsdMessage = Lex(720);
+        SetDvdRate(session, 1.0);
+        session.osdMessage = Lex(720);
         g.GraphBuilder->Run();
         Topmost(options, true);
-    } else if (DvdState().DvdRate != 10000) {
-        OsdMessage = Lex(1300);
-        SetDvdRate(1.0);
+    } else if (session.dvd.DvdRate != 10000) {
+        session.osdMessage = Lex(1300);
+        SetDvdRate(session, 1.0);
     } else {
-        OsdMessage = "pause";
+        session.osdMessage = "pause";
         g.GraphBuilder->Pause();
         Topmost(options, false);
     }
     PaintOsdIfOn(options);
-    NudgeIfRunningVideo();
+    NudgeIfRunningVideo(session);
 }
 
-void DvdQuicker() {
-    const double r = DvdState().DvdRate / 10000.0;
-    SetDvdRate(std::min(8.0, std::max(1.0, r + 0.5)));
-    SayDvdRate("quick ");
+void DvdQuicker(PlayerSession& session) {
+    const double r = session.dvd.DvdRate / 10000.0;
+    SetDvdRate(session, std::min(8.0, std::max(1.0, r + 0.5)));
+    SayDvdRate(session, "quick ");
 }
 
-void DvdSlower() {
-    const double r = DvdState().DvdRate / 10000.0;
-    SetDvdRate(std::min(1.0, std::max(0.25, r - 0.25)));
-    SayDvdRate("slow ");
+void DvdSlower(PlayerSession& session) {
+    const double r = session.dvd.DvdRate / 10000.0;
+    SetDvdRate(session, std::min(1.0, std::max(0.25, r - 0.25)));
+    SayDvdRate(session, "slow ");
 }
 
-void DvdFastForward() {
-    const double r = DvdState().DvdRate / 10000.0;
-    SetDvdRate(std::min(8.0, std::max(1.0, r + 2.0)));
-    SayDvdRate("forward: ");
+void DvdFastForward(PlayerSession& session) {
+    const double r = session.dvd.DvdRate / 10000.0;
+    SetDvdRate(session, std::min(8.0, std::max(1.0, r + 2.0)));
+    SayDvdRate(session, "forward: ");
 }
 
-void DvdFastBackward() {
-    const double r = DvdState().DvdRate / 10000.0;
-    SetDvdRate(std::min(-1.0, std::max(-8.0, r - 2.0)));
-    SayDvdRate("back: ");
+void DvdFastBackward(PlayerSession& session) {
+    const double r = session.dvd.DvdRate / 10000.0;
+    SetDvdRate(session, std::min(-1.0, std::max(-8.0, r - 2.0)));
+    SayDvdRate(session, "back: ");
 }
 
-void DvdSeekTo(double seconds) {
-    const auto& control = Graph().DvdControl;
+void DvdSeekTo(PlayerSession& session, double seconds) {
+    const auto& control = session.graph.DvdControl;
     if (!control || !std::isfinite(seconds) || seconds < 0) return;
     // Every part of the time code is a byte.
     const double whole = std::min(std::trunc(seconds), 255.0 * 3600 + 59 * 60 + 59);
@@ -138,9 +140,9 @@ void DvdSeekTo(double seconds) {
     control->PlayAtTime(code, engine::DVD_CMD_FLAG_Block);
 }
 
-double DvdCurrentPosition() {
-    GraphSession& g = Graph();
-    DvdPlayState& s = DvdState();
+double DvdCurrentPosition(PlayerSession& session) {
+    GraphSession& g = session.graph;
+    DvdPlayState& s = session.dvd;
     s.DvdPosition = 0;
     if (!g.DvdInfo) return 0;
     const engine::Outcome<engine::DVD_PLAYBACK_LOCATION2> at = g.DvdInfo->GetCurrentLocation();
@@ -150,7 +152,7 @@ double DvdCurrentPosition() {
         s.DvdTitle = at.value.TitleNum;
         s.DvdChapter = at.value.ChapterNum;
     }
-    if (s.DvdPosition > s.DvdTitleLength) DvdStatusRefresh();
+    if (s.DvdPosition > s.DvdTitleLength) DvdStatusRefresh(session);
     return s.DvdPosition;
 }
 
@@ -162,26 +164,27 @@ std::string RateText(double rate) {
     return text;
 }
 
-double ClampToMedium(double seconds) {
-    const double duration = Graph().Duration;
-    const double latest = duration > 0 && std::isfinite(duration) && !Graph().DurationIsEstimate
-                              ? duration
-                              : static_cast<double>(engine::kLatestReferenceTime) /
-                                    static_cast<double>(kUnitsPerSecond);
+double ClampToMedium(PlayerSession& session, double seconds) {
+    const double duration = session.graph.Duration;
+    const double latest =
+        duration > 0 && std::isfinite(duration) && !session.graph.DurationIsEstimate
+            ? duration
+            : static_cast<double>(engine::kLatestReferenceTime) /
+                  static_cast<double>(kUnitsPerSecond);
     if (std::isnan(seconds)) return 0;
     return std::clamp(seconds, 0.0, latest);
 }
 
-GraphState GraphStateOf(int timeoutMs) {
-    FilterGraph* graph = Graph().GraphBuilder.get();
+GraphState GraphStateOf(PlayerSession& session, int timeoutMs) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
     if (!graph) return GraphState::Stopped;
     return graph->GetState(timeoutMs).value;
 }
 
-double CurrentPosition() {
-    GraphSession& g = Graph();
-    if (g.MediaKind == MediaKindDvd) return DvdCurrentPosition();
-    FilterGraph* graph = FileGraph();
+double CurrentPosition(PlayerSession& session) {
+    GraphSession& g = session.graph;
+    if (g.MediaKind == MediaKindDvd) return DvdCurrentPosition(session);
+    FilterGraph* graph = FileGraph(session);
     if (!graph) return 0;
     try {
         auto position = graph->GetCurrentPosition();
@@ -199,22 +202,24 @@ double CurrentPosition() {
 
 namespace {
 
-void Seek(double seconds, bool keyFrame) {
-    if (SeekBusy) return;
-    SeekBusy = true;
-    GraphSession& g = Graph();
+void Seek(PlayerSession& session, double seconds, bool keyFrame) {
+    if (session.seekBusy) return;
+    session.seekBusy = true;
+    GraphSession& g = session.graph;
     // A position from outside (MPRIS, a bookmark, the go-to dialog) may be
     // any double: NaN names no place and leaves the position alone; the rest
     // is held to the medium before it becomes an integer.
     if (std::isnan(seconds)) {
-        SeekBusy = false;
+        session.seekBusy = false;
         return;
     }
-    seconds = ClampToMedium(seconds);
-    if (FilterGraph* graph = FileGraph()) {
+    seconds = ClampToMedium(session, seconds);
+    if (FilterGraph* graph = FileGraph(session)) {
         // Events handled in the waits below may have closed the medium:
         // the graph is asked for again after each, never kept across one.
-        const auto stillOpen = [&graph] { return (graph = FileGraph()) != nullptr; };
+        const auto stillOpen = [&graph, &session] {
+            return (graph = FileGraph(session)) != nullptr;
+        };
         try {
             // The graph seeks in the state it is in and stays there: paused or
             // stopped, SetPositions returns with the new picture; running, it
@@ -261,103 +266,103 @@ void Seek(double seconds, bool keyFrame) {
                 graph->GetState(kSettleMs);
             ProcessEvents();
             if (!stillOpen()) throw std::runtime_error("closed");
-            PlaybackPort().Seeked(CurrentPosition());
+            PlaybackPort().Seeked(CurrentPosition(session));
         } catch (...) {
             // The position stays where the graph left it.
         }
-    } else if (g.MediaKind == MediaKindDvd && DvdControlAvailable()) {
+    } else if (g.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
         try {
-            DvdSeekTo(seconds);
+            DvdSeekTo(session, seconds);
         } catch (...) {
         }
     }
-    SeekBusy = false;
+    session.seekBusy = false;
 }
 
 }  // namespace
 
-void SeekTo(double seconds) {
-    Seek(seconds, false);
+void SeekTo(PlayerSession& session, double seconds) {
+    Seek(session, seconds, false);
 }
 
-void SeekToKeyFrame(double seconds) {
-    Seek(seconds, true);
+void SeekToKeyFrame(PlayerSession& session, double seconds) {
+    Seek(session, seconds, true);
 }
 
-void JumpBy(double seconds) {
-    SeekTo(CurrentPosition() + seconds);
+void JumpBy(PlayerSession& session, double seconds) {
+    SeekTo(session, CurrentPosition(session) + seconds);
 }
 
-void StepChapter(int direction) {
-    if (Graph().MediaKind == MediaKindDvd) {
-        StepDvdChapter(direction);
+void StepChapter(PlayerSession& session, int direction) {
+    if (session.graph.MediaKind == MediaKindDvd) {
+        StepDvdChapter(session, direction);
         return;
     }
-    ChapterTable& chapters = Chapters();
-    if (!FileGraph() || chapters.ChapterCount < 1) return;
-    const int i = ChapterStepTarget(chapters, CurrentPosition(), direction);
+    ChapterTable& chapters = session.chapters;
+    if (!FileGraph(session) || chapters.ChapterCount < 1) return;
+    const int i = ChapterStepTarget(chapters, CurrentPosition(session), direction);
     if (i == 0) return;
     chapters.CurrentChapter = i;
-    ClearSubtitleLine();
-    SeekTo(chapters.ChapterTimes[static_cast<std::size_t>(i)]);
-    OsdMessage = chapters.ChapterNames[static_cast<std::size_t>(i)];
+    ClearSubtitleLine(session);
+    SeekTo(session, chapters.ChapterTimes[static_cast<std::size_t>(i)]);
+    session.osdMessage = chapters.ChapterNames[static_cast<std::size_t>(i)];
     PaintOsdIfOn(Options());
-    ShowSubtitleDueNow();
+    ShowSubtitleDueNow(session);
 }
 
-void Play1Click() {
-    GraphSession& g = Graph();
+void Play1Click(PlayerSession& session) {
+    GraphSession& g = session.graph;
     const TransportSettings options = Options();
-    FilterGraph* graph = FileGraph();
+    FilterGraph* graph = FileGraph(session);
     if (!graph) {
-        if (g.MediaKind == MediaKindDvd && DvdControlAvailable()) DvdPlay1();
+        if (g.MediaKind == MediaKindDvd && DvdControlAvailable(session)) DvdPlay1(session);
         return;
     }
     double position = 0;
     double rate = 1.0;
     try {
-        position = CurrentPosition();
+        position = CurrentPosition(session);
     } catch (...) {
     }
     rate = graph->Rate();
-    FastSeekStep = 0;
+    session.fastSeekStep = 0;
     // At the end: start again from the beginning. The last picture's time can
     // fall short of the container's length by a few milliseconds; the same
     // margin as the timer's end-of-medium test counts as the end.
     if (g.Duration != 0 && position >= g.Duration - kEndMargin &&
-        (!g.DurationIsEstimate || GraphStateOf(100) != GraphState::Running)) {
+        (!g.DurationIsEstimate || GraphStateOf(session, 100) != GraphState::Running)) {
         try {
             graph->SetCurrentPosition(0);
         } catch (...) {
         }
         graph->Run();
-        EnableTimer1();
+        EnableTimer1(session);
         Topmost(options, true);
     } else if (rate != 1.0) {
         graph->SetRate(1.0);
-        SetMute(false, options.Volume);
-        OsdMessage = "normal play 1x speed";
+        SetMute(session, false, options.Volume);
+        session.osdMessage = "normal play 1x speed";
         graph->Run();
-    } else if (GraphStateOf(100) != GraphState::Running) {
+    } else if (GraphStateOf(session, 100) != GraphState::Running) {
         graph->Run();
-        OsdMessage = Lex(720);
-        EnableTimer1();
+        session.osdMessage = Lex(720);
+        EnableTimer1(session);
         Topmost(options, true);
     } else {
         graph->Pause();
-        OsdMessage = "pause";
+        session.osdMessage = "pause";
         Topmost(options, false);
     }
     PaintOsdIfOn(options);
-    NudgeIfRunningVideo();
+    NudgeIfRunningVideo(session);
 }
 
-void Stop1Click() {
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    if (!graph || Graph().MediaKind == MediaKindNone) return;
+void Stop1Click(PlayerSession& session) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
+    if (!graph || session.graph.MediaKind == MediaKindNone) return;
     const TransportSettings options = Options();
-    OsdMessage = "stop";
-    ClearSubtitleLine();
+    session.osdMessage = "stop";
+    ClearSubtitleLine(session);
     graph->Stop();
     // The movie or DVD variant of the session bookmark, by what is open.
     MediaPort().SaveSessionBookmark();
@@ -365,49 +370,49 @@ void Stop1Click() {
     Topmost(options, false);
 }
 
-void Quick1Click() {
+void Quick1Click(PlayerSession& session) {
     const TransportSettings options = Options();
-    if (FilterGraph* graph = FileGraph()) {
+    if (FilterGraph* graph = FileGraph(session)) {
         double rate = graph->Rate();
         if (rate < 2.0) {
             if (rate < 1.0) rate = 1.0;
-            TakeRate(*graph, rate + 0.25, "quick ", options);
+            TakeRate(session, *graph, rate + 0.25, "quick ", options);
         }
         PaintOsdIfOn(options);
-    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
-        DvdQuicker();
+    } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
+        DvdQuicker(session);
     }
 }
 
-void Slow1Click() {
+void Slow1Click(PlayerSession& session) {
     const TransportSettings options = Options();
-    if (FilterGraph* graph = FileGraph()) {
+    if (FilterGraph* graph = FileGraph(session)) {
         double rate = graph->Rate();
         if (rate > 0.25) {
             if (rate > 1.0) rate = 1.0;
-            TakeRate(*graph, rate - 0.25, "slow ", options);
+            TakeRate(session, *graph, rate - 0.25, "slow ", options);
         }
         PaintOsdIfOn(options);
-    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
-        DvdSlower();
+    } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
+        DvdSlower(session);
     }
 }
 
-double PlayRate() {
-    FilterGraph* graph = FileGraph();
+double PlayRate(PlayerSession& session) {
+    FilterGraph* graph = FileGraph(session);
     return graph ? graph->Rate() : 1.0;
 }
 
-bool SetPlayRate(double rate) {
-    FilterGraph* graph = FileGraph();
+bool SetPlayRate(PlayerSession& session, double rate) {
+    FilterGraph* graph = FileGraph(session);
     if (!graph || !std::isfinite(rate) || rate < 0.25 || rate > 2.0) return false;
     const TransportSettings options = Options();
     if (rate == 1.0) {
         graph->SetRate(1.0);
-        SetMute(false, options.Volume);
-        OsdMessage = "normal play 1x speed";
+        SetMute(session, false, options.Volume);
+        session.osdMessage = "normal play 1x speed";
     } else {
-        TakeRate(*graph, rate, rate > 1.0 ? "quick " : "slow ", options);
+        TakeRate(session, *graph, rate, rate > 1.0 ? "quick " : "slow ", options);
     }
     PaintOsdIfOn(options);
     return true;
@@ -415,54 +420,54 @@ bool SetPlayRate(double rate) {
 
 namespace {
 
-void FastScan(int direction) {
+void FastScan(PlayerSession& session, int direction) {
     const TransportSettings options = Options();
-    if (FilterGraph* graph = FileGraph()) {
-        if (GraphStateOf(100) == GraphState::Running) graph->Pause();
+    if (FilterGraph* graph = FileGraph(session)) {
+        if (GraphStateOf(session, 100) == GraphState::Running) graph->Pause();
         // The opposite direction starts the count again.
-        if (FastSeekStep * direction < 0) FastSeekStep = 0;
-        FastSeekStep += direction;
-        OsdMessage = std::string(direction > 0 ? "forward: " : "back: ") +
-                     std::to_string(FastSeekStep) + "x";
+        if (session.fastSeekStep * direction < 0) session.fastSeekStep = 0;
+        session.fastSeekStep += direction;
+        session.osdMessage = std::string(direction > 0 ? "forward: " : "back: ") +
+                             std::to_string(session.fastSeekStep) + "x";
         PaintOsdIfOn(options);
-        if (options.SubtitlesOn) ClearSubtitleLine();
-    } else if (Graph().MediaKind == MediaKindDvd && DvdControlAvailable()) {
+        if (options.SubtitlesOn) ClearSubtitleLine(session);
+    } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
         if (direction > 0)
-            DvdFastForward();
+            DvdFastForward(session);
         else
-            DvdFastBackward();
+            DvdFastBackward(session);
     }
 }
 
 }  // namespace
 
-void FFWD1Click() {
-    FastScan(+1);
+void FFWD1Click(PlayerSession& session) {
+    FastScan(session, +1);
 }
 
-void FBWD1Click() {
-    FastScan(-1);
+void FBWD1Click(PlayerSession& session) {
+    FastScan(session, -1);
 }
 
-void Step1Click() {
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    if (!graph || Graph().MediaKind == MediaKindNone) return;
-    if (GraphStateOf(100) == GraphState::Stopped) graph->Pause();
+void Step1Click(PlayerSession& session) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
+    if (!graph || session.graph.MediaKind == MediaKindNone) return;
+    if (GraphStateOf(session, 100) == GraphState::Stopped) graph->Pause();
     try {
         if (graph->CanStep(0) == engine::S_OK) {
             graph->Step(1);
-            OsdMessage = "step on";
+            session.osdMessage = "step on";
         } else {
-            OsdMessage = "error: stepping media impossible";
+            session.osdMessage = "error: stepping media impossible";
         }
     } catch (...) {
-        OsdMessage = "error: exception found stepping media";
+        session.osdMessage = "error: exception found stepping media";
     }
 }
 
-bool StepAvailable() {
-    FilterGraph* graph = Graph().GraphBuilder.get();
-    if (!graph || Graph().MediaKind == MediaKindNone) return false;
+bool StepAvailable(PlayerSession& session) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
+    if (!graph || session.graph.MediaKind == MediaKindNone) return false;
     try {
         return graph->CanStep(0) == engine::S_OK;
     } catch (...) {
@@ -470,33 +475,33 @@ bool StepAvailable() {
     }
 }
 
-void JumpBWD1Click() {
-    ClearSubtitleLine();
-    JumpBy(-30);
+void JumpBWD1Click(PlayerSession& session) {
+    ClearSubtitleLine(session);
+    JumpBy(session, -30);
 }
 
-void JumpFWD1Click() {
-    ClearSubtitleLine();
-    JumpBy(30);
+void JumpFWD1Click(PlayerSession& session) {
+    ClearSubtitleLine(session);
+    JumpBy(session, 30);
 }
 
-void JumpBWD2Click() {
-    ClearSubtitleLine();
-    JumpBy(-10);
+void JumpBWD2Click(PlayerSession& session) {
+    ClearSubtitleLine(session);
+    JumpBy(session, -10);
 }
 
-void JumpFWD2Click() {
-    ClearSubtitleLine();
-    JumpBy(10);
+void JumpFWD2Click(PlayerSession& session) {
+    ClearSubtitleLine(session);
+    JumpBy(session, 10);
 }
 
-void Start1Click() {
-    ClearSubtitleLine();
-    SeekTo(0);
+void Start1Click(PlayerSession& session) {
+    ClearSubtitleLine(session);
+    SeekTo(session, 0);
 }
 
-void End1Click() {
-    SeekTo(Graph().Duration);
+void End1Click(PlayerSession& session) {
+    SeekTo(session, session.graph.Duration);
 }
 
 const char* PlayPauseGlyph(GraphState state) {
@@ -509,9 +514,9 @@ namespace {
 // more are parsed; the OSD, the seek bar and the desktop bus follow it. It is
 // never shorter than what has played, and once the data has ended, where it
 // ended is the length.
-void FollowDuration(double position) {
-    GraphSession& g = Graph();
-    FilterGraph* graph = FileGraph();
+void FollowDuration(PlayerSession& session, double position) {
+    GraphSession& g = session.graph;
+    FilterGraph* graph = FileGraph(session);
     if (!graph || !g.DurationIsEstimate) return;
     if (g.MediaComplete) {
         if (position > 0) {
@@ -527,23 +532,23 @@ void FollowDuration(double position) {
 
 }  // namespace
 
-TransportTick PollTransport() {
+TransportTick PollTransport(PlayerSession& session) {
     TransportTick tick;
-    tick.position = CurrentPosition();
-    FollowDuration(tick.position);
-    tick.state = GraphStateOf(100);
+    tick.position = CurrentPosition(session);
+    FollowDuration(session, tick.position);
+    tick.state = GraphStateOf(session, 100);
     return tick;
 }
 
-void PointerNudgeDuty(const TransportTick& tick) {
-    if (Graph().VideoStreamCount > 0 && tick.state == GraphState::Running && tick.position > 1.0 &&
-        tick.position < 6.0)
+void PointerNudgeDuty(PlayerSession& session, const TransportTick& tick) {
+    if (session.graph.VideoStreamCount > 0 && tick.state == GraphState::Running &&
+        tick.position > 1.0 && tick.position < 6.0)
         PlaybackPort().KeepDisplayOn();
 }
 
-bool EndOfMediumDuty(const TransportTick& tick) {
-    GraphSession& g = Graph();
-    FilterGraph* graph = FileGraph();
+bool EndOfMediumDuty(PlayerSession& session, const TransportTick& tick) {
+    GraphSession& g = session.graph;
+    FilterGraph* graph = FileGraph(session);
     if (!graph) return false;
     // An estimated length says nothing of where the data ends: only the
     // stream's own end counts then.
@@ -557,43 +562,44 @@ bool EndOfMediumDuty(const TransportTick& tick) {
     ProcessEvents();
     if (!brokeOff) Wait(500);
     // The wait let other commands run; the file may be gone.
-    graph = FileGraph();
+    graph = FileGraph(session);
     if (!graph) return true;
-    brokeOff = engine::Failed(Graph().MediaError) && IsNetworkAddress(Graph().CurrentMediaName);
+    brokeOff = engine::Failed(session.graph.MediaError) &&
+               IsNetworkAddress(session.graph.CurrentMediaName);
     graph->Stop();
     ProcessEvents();
-    OsdMessage = Lex(1250);
-    if (brokeOff) ShowMessage(FormatLex(2810, Graph().CurrentMediaName), MbIconExclamation);
+    session.osdMessage = Lex(1250);
+    if (brokeOff) ShowMessage(FormatLex(2810, session.graph.CurrentMediaName), MbIconExclamation);
     Topmost(Options(), false);
-    Graph().MediaComplete = false;
-    Graph().MediaError = 0;
+    session.graph.MediaComplete = false;
+    session.graph.MediaError = 0;
     Wait(50);
     PlaybackPort().ContinuePlayList();
     return true;
 }
 
-void BufferingDuty() {
+void BufferingDuty(PlayerSession& session) {
     static std::string shown;
-    FilterGraph* graph = FileGraph();
+    FilterGraph* graph = FileGraph(session);
     const int percent = graph ? graph->BufferingPercent() : -1;
     if (percent >= 0) {
         shown = BufferingText(percent);
-        OsdMessage = shown;
+        session.osdMessage = shown;
     } else if (!shown.empty()) {
-        if (OsdMessage == shown) OsdMessage.clear();
+        if (session.osdMessage == shown) session.osdMessage.clear();
         shown.clear();
     }
 }
 
-void FastScanDuty(const TransportTick& tick) {
-    FilterGraph* graph = FileGraph();
-    if (!graph || tick.state != GraphState::Paused || FastSeekStep == 0) return;
-    const double target = tick.position + FastSeekStep;
-    if (!(target > 0 && target < Graph().Duration)) return;
+void FastScanDuty(PlayerSession& session, const TransportTick& tick) {
+    FilterGraph* graph = FileGraph(session);
+    if (!graph || tick.state != GraphState::Paused || session.fastSeekStep == 0) return;
+    const double target = tick.position + session.fastSeekStep;
+    if (!(target > 0 && target < session.graph.Duration)) return;
     // A move relative to where the graph paused, so that the engine knows
     // which way the scan goes and takes the keyframe on that side.
-    const auto step = graph->ConvertTimeFormat(FastSeekStep * kUnitsPerSecond, graph->TimeFormat(),
-                                               engine::TIME_FORMAT_MEDIA_TIME);
+    const auto step = graph->ConvertTimeFormat(session.fastSeekStep * kUnitsPerSecond,
+                                               graph->TimeFormat(), engine::TIME_FORMAT_MEDIA_TIME);
     if (!step.ok()) return;
     graph->SetPositions(step.value,
                         engine::AM_SEEKING_RelativePositioning | engine::AM_SEEKING_SeekToKeyFrame,
@@ -601,15 +607,17 @@ void FastScanDuty(const TransportTick& tick) {
     // With no keyframe ahead of the target a demuxer may fall back on one
     // behind the scan (Matroska takes its last): a jump that did not go the
     // scan's way goes to the target exactly.
-    if ((CurrentPosition() - tick.position) * FastSeekStep <= 0) graph->SetCurrentPosition(target);
+    if ((CurrentPosition(session) - tick.position) * session.fastSeekStep <= 0)
+        graph->SetCurrentPosition(target);
     graph->Run();
     Wait(400);
     // The wait let other commands run; the file may be gone.
-    if ((graph = FileGraph())) graph->Pause();
+    if ((graph = FileGraph(session))) graph->Pause();
 }
 
-void DvdCompleteDuty() {
-    if (Graph().MediaKind == MediaKindDvd && Graph().MediaComplete) Topmost(Options(), false);
+void DvdCompleteDuty(PlayerSession& session) {
+    if (session.graph.MediaKind == MediaKindDvd && session.graph.MediaComplete)
+        Topmost(Options(), false);
 }
 
 }  // namespace quova

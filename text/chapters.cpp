@@ -30,11 +30,6 @@ bool HoldsEntry(const SubtitleTimetable& table, int64_t slot) {
 
 }  // namespace
 
-ChapterTable& Chapters() {
-    static ChapterTable chapters;
-    return chapters;
-}
-
 void MergeChapterTitle(SubtitleTimetable& table, double seconds, const std::string& title) {
     const int64_t s = RoundSlot(seconds * 2.0);
     int64_t first = -1;

@@ -18,9 +18,6 @@ struct ChapterTable {
     int CurrentChapter = 0;
 };
 
-// The program's one chapter table.
-ChapterTable& Chapters();
-
 // Titles are cut to this many bytes (a UTF-8 character is never split).
 constexpr std::size_t kMaxChapterTitle = 999;
 

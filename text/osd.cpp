@@ -5,11 +5,12 @@
 
 #include "lexicon/lexicon.h"
 #include "text/subtitle_port.h"
+#include "text/text_session.h"
 
 namespace quova {
 
-void ShowOsdMessage(const std::string& text) {
-    OsdMessage = text;
+void ShowOsdMessage(TextSession& session, const std::string& text) {
+    session.osdMessage = text;
     TextPort().PaintOsd();
 }
 
@@ -61,13 +62,13 @@ int NextTimeFormat(int timeFormat) {
     return timeFormat >= 3 || timeFormat < 0 ? 0 : timeFormat + 1;
 }
 
-void OsdExpiryTick() {
-    if (OsdMessage == OsdLastMessage)
-        ++OsdMessageAge;
+void OsdExpiryTick(TextSession& session) {
+    if (session.osdMessage == session.osdLastMessage)
+        ++session.osdMessageAge;
     else
-        OsdMessageAge = 0;
-    if (OsdMessageAge > 11) OsdMessage.clear();
-    OsdLastMessage = OsdMessage;
+        session.osdMessageAge = 0;
+    if (session.osdMessageAge > 11) session.osdMessage.clear();
+    session.osdLastMessage = session.osdMessage;
 }
 
 std::vector<std::string> SplitOsdLines(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "text/osd.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -39,11 +40,11 @@ void SetFontPoints(QFont& font, int points) {
     font.setPixelSize(static_cast<int>(std::lround(points * kDotsPerInch / 72.0)));
 }
 
-void OSD2Click(OsdCommandHost& host) {
+void OSD2Click(TextSession& session, OsdCommandHost& host) {
     bool& on = host.OsdOn();
     on = !on;
     if (on)
-        OsdMessage = "OSD on";
+        session.osdMessage = "OSD on";
     else
         host.ClearOsdStrip();
     host.LayoutVideo();
@@ -76,15 +77,16 @@ void ReduceFont1Click(OsdCommandHost& host) {
     StepFont(host, -1);
 }
 
-void Color2Click(OsdCommandHost& host) {
-    const QColor current((OsdColor >> 16) & 0xFF, (OsdColor >> 8) & 0xFF, OsdColor & 0xFF);
+void Color2Click(TextSession& session, OsdCommandHost& host) {
+    const QColor current((session.osdColor >> 16) & 0xFF, (session.osdColor >> 8) & 0xFF,
+                         session.osdColor & 0xFF);
     host.SetModalDialogOpen(true);
     const QColor chosen = QColorDialog::getColor(current, host.DialogParent());
     host.SetModalDialogOpen(false);
     if (chosen.isValid())
-        OsdColor = (static_cast<std::uint32_t>(chosen.red()) << 16) |
-                   (static_cast<std::uint32_t>(chosen.green()) << 8) |
-                   static_cast<std::uint32_t>(chosen.blue());
+        session.osdColor = (static_cast<std::uint32_t>(chosen.red()) << 16) |
+                           (static_cast<std::uint32_t>(chosen.green()) << 8) |
+                           static_cast<std::uint32_t>(chosen.blue());
     if (host.OsdOn()) host.PaintOsd();
 }
 

@@ -7,6 +7,8 @@ class QWidget;
 
 namespace quova {
 
+struct TextSession;
+
 // What the OSD commands need of the main window: its options, its canvas
 // font and the redraws that follow a change.
 class OsdCommandHost {
@@ -36,11 +38,11 @@ class OsdCommandHost {
 int FontPoints(const QFont& font);
 void SetFontPoints(QFont& font, int points);
 
-void OSD2Click(OsdCommandHost& host);
+void OSD2Click(TextSession& session, OsdCommandHost& host);
 void TimeFormat1Click(OsdCommandHost& host);
 void Font1Click(OsdCommandHost& host);
 void EnlargeFont1Click(OsdCommandHost& host);
 void ReduceFont1Click(OsdCommandHost& host);
-void Color2Click(OsdCommandHost& host);
+void Color2Click(TextSession& session, OsdCommandHost& host);
 
 }  // namespace quova

@@ -9,6 +9,7 @@
 #include "text/subtitle_port.h"
 #include "text/subtitle_timetable.h"
 #include "text/subtitle_tracks.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -27,126 +28,129 @@ void PaintOsdIfOn() {
     if (Option(SubtitleOption::OsdOn)) TextPort().PaintOsd();
 }
 
-void ReloadForOpenMedium(bool withChapters) {
-    LoadSubtitlesForMovie();
-    if (withChapters) ReadChaptersForMovie();
-    ShowSubtitleDueNow();
+void ReloadForOpenMedium(TextSession& session, bool withChapters) {
+    LoadSubtitlesForMovie(session);
+    if (withChapters) ReadChaptersForMovie(session);
+    ShowSubtitleDueNow(session);
 }
 
 }  // namespace
 
-bool SubtitlesLoaded() {
-    return Subtitles().SubtitleCount > 0;
+bool SubtitlesLoaded(TextSession& session) {
+    return session.subtitles.SubtitleCount > 0;
 }
 
-void LoadSubtitlesForMovie() {
+void LoadSubtitlesForMovie(TextSession& session) {
     SubtitlePort& port = TextPort();
     bool found = false;
     StopSubtitleTrack();
     try {
-        found =
-            FindSubtitlesForMovie(Subtitles(), port.MovieName(), port.Duration(), port.FrameRate());
+        found = FindSubtitlesForMovie(session, session.subtitles, port.MovieName(), port.Duration(),
+                                      port.FrameRate());
     } catch (const std::exception&) {
         // What was loaded before the error stays.
     }
     // Without a file beside the movie, its own subtitle stream shows.
-    ChooseSubtitleSourceForMovie(found);
+    ChooseSubtitleSourceForMovie(session, found);
 }
 
-void ReadChaptersForMovie() {
+void ReadChaptersForMovie(TextSession& session) {
     SubtitlePort& port = TextPort();
     try {
         ReadChapters(port.MovieName(), port.FrameRate(), port.Duration(),
-                     Option(SubtitleOption::ChaptersOnSubtitles), Chapters(), Subtitles());
+                     Option(SubtitleOption::ChaptersOnSubtitles), session.chapters,
+                     session.subtitles);
     } catch (const std::exception& e) {
         port.ReportError(std::string("ReadChapters exception: ") + e.what());
     }
 }
 
-void LoadSubtitleFileNamed(const std::string& fileName) {
+void LoadSubtitleFileNamed(TextSession& session, const std::string& fileName) {
     SubtitlePort& port = TextPort();
-    SubtitleTimetable& table = Subtitles();
+    SubtitleTimetable& table = session.subtitles;
     StopSubtitleTrack();
     ResetSubtitles(table, port.Duration());
     table.SubtitleFileName = fileName;
-    LoadSubtitleFile(table, port.FrameRate());
-    SubtitleFileChosen();
+    LoadSubtitleFile(session, table, port.FrameRate());
+    SubtitleFileChosen(session);
     port.LayoutVideo();
-    if (SubtitlesLoaded() && Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
+    if (SubtitlesLoaded(session) && Option(SubtitleOption::SubtitlesOn))
+        ShowSubtitleDueNow(session);
 }
 
-void ShowSubtitle(const std::string& text) {
-    CurrentSubtitleText = text;
+void ShowSubtitle(TextSession& session, const std::string& text) {
+    session.currentSubtitleText = text;
     TextPort().DrawSubtitle(text);
 }
 
-void ShowSubtitleDueNow() {
+void ShowSubtitleDueNow(TextSession& session) {
     SubtitlePort& port = TextPort();
     try {
         double position = 0;
         if (!port.Position(position)) return;
-        auto due = DueSubtitleText(Subtitles(), position, port.Duration(),
+        auto due = DueSubtitleText(session.subtitles, position, port.Duration(),
                                    Option(SubtitleOption::SubtitleSounds));
         // With subtitles off only the pictures a film must show (a sign's
         // translation, an alien's words) stay.
         if (due && !Option(SubtitleOption::SubtitlesOn) && !IsForcedPictureSubtitle(*due))
             due = std::string();
-        if (due && *due != CurrentSubtitleText) ShowSubtitle(*due);
+        if (due && *due != session.currentSubtitleText) ShowSubtitle(session, *due);
     } catch (const std::exception& e) {
         port.ReportError(FormatLex(1370, "WriteSubtitles") + "\n" + e.what());
     }
 }
 
-void Subtitles1Click() {
+void Subtitles1Click(TextSession& session) {
     if (!TextPort().MediaFileOpen()) return;
     Flip(SubtitleOption::SubtitlesOn);
     if (Option(SubtitleOption::SubtitlesOn)) {
-        ShowOsdMessage(Lex(1310));
-        ReloadForOpenMedium(true);
+        ShowOsdMessage(session, Lex(1310));
+        ReloadForOpenMedium(session, true);
     } else {
-        ShowOsdMessage(Lex(1320));
+        ShowOsdMessage(session, Lex(1320));
         // A picture track is read on: the units it forces still show.
         if (!DrawnPictureTrackChosen()) StopSubtitleTrack();
-        ShowSubtitle({});
+        ShowSubtitle(session, {});
     }
     TextPort().LayoutVideo();
     PaintOsdIfOn();
 }
 
-void Sounds1Click() {
+void Sounds1Click(TextSession& session) {
     if (!TextPort().MediaFileOpen()) return;
     Flip(SubtitleOption::SubtitleSounds);
-    if (SubtitlesLoaded() && Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
-    ShowOsdMessage(Option(SubtitleOption::SubtitleSounds) ? "subtitle sounds on"
-                                                          : "subtitle sounds off");
+    if (SubtitlesLoaded(session) && Option(SubtitleOption::SubtitlesOn))
+        ShowSubtitleDueNow(session);
+    ShowOsdMessage(session, Option(SubtitleOption::SubtitleSounds) ? "subtitle sounds on"
+                                                                   : "subtitle sounds off");
     PaintOsdIfOn();
 }
 
-void ChaptersonSubtitles1Click() {
+void ChaptersonSubtitles1Click(TextSession& session) {
     Flip(SubtitleOption::ChaptersOnSubtitles);
     const bool chapters = Option(SubtitleOption::ChaptersOnSubtitles);
-    ShowOsdMessage(Lex(chapters ? 2300 : 2310));
+    ShowOsdMessage(session, Lex(chapters ? 2300 : 2310));
     if (Option(SubtitleOption::SubtitlesOn) && TextPort().MediaFileOpen())
-        ReloadForOpenMedium(chapters);
+        ReloadForOpenMedium(session, chapters);
 }
 
 namespace {
-void SwitchMode(int tip, SubtitleOption mode) {
-    const std::string remembered = CurrentSubtitleText;
+void SwitchMode(TextSession& session, int tip, SubtitleOption mode) {
+    const std::string remembered = session.currentSubtitleText;
     TextPort().ShowTip(tip);
-    ShowSubtitle({});
+    ShowSubtitle(session, {});
     Flip(mode);
     TextPort().LayoutVideo();
-    ShowSubtitle(remembered);
+    ShowSubtitle(session, remembered);
 }
 }  // namespace
 
-void SubtitlesonMovie1Click() {
-    SwitchMode(15, SubtitleOption::SubtitlesOnMovie);
+void SubtitlesonMovie1Click(TextSession& session) {
+    SwitchMode(session, 15, SubtitleOption::SubtitlesOnMovie);
 }
 
-void SubtitlesoverMovie1Click() {
-    SwitchMode(29, SubtitleOption::SubtitlesOverMovie);
+void SubtitlesoverMovie1Click(TextSession& session) {
+    SwitchMode(session, 29, SubtitleOption::SubtitlesOverMovie);
 }
 
 }  // namespace quova

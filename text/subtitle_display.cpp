@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "text/string_utils.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -16,8 +17,8 @@ std::intmax_t FileSizeOf(const std::filesystem::path& file) {
     return ec ? -1 : static_cast<std::intmax_t>(size);
 }
 
-bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path& movie,
-                           double duration, double frameRate) {
+bool FindSubtitlesForMovie(TextSession& session, SubtitleTimetable& table,
+                           const std::filesystem::path& movie, double duration, double frameRate) {
     ResetSubtitles(table, duration);
     // The grammars' extensions in the order they are tried; .sub and .srt
     // each carry two of them.
@@ -29,7 +30,7 @@ bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path
         // A file that cannot be read is passed over like a missing one.
         if (size >= 0 && size <= kMaxSubtitleBesideMovie) {
             table.SubtitleFileName = name;
-            LoadSubtitleFile(table, frameRate);
+            LoadSubtitleFile(session, table, frameRate);
             return true;
         }
     }

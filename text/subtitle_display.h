@@ -12,12 +12,7 @@
 
 namespace quova {
 
-// The text drawn last; "" when nothing is shown.
-inline std::string CurrentSubtitleText;
-// How far the subtitle box is moved down from its place (pixels, may be negative).
-inline int SubtitleBoxOffsetY = 0;
-// The pointer's height in the box while it is dragged; 0 when it is not.
-inline int PanelDragY = 0;
+struct TextSession;
 
 // A subtitle file larger than this beside a movie is not taken for its subtitles.
 constexpr std::intmax_t kMaxSubtitleBesideMovie = 512 * 1024;
@@ -30,8 +25,8 @@ std::intmax_t FileSizeOf(const std::filesystem::path& file);
 // exists, can be read and is at most 512 KiB. Without one, the file name
 // becomes the movie's with ".sub" (what the load dialog offers) and nothing
 // is loaded. Returns whether a file was loaded.
-bool FindSubtitlesForMovie(SubtitleTimetable& table, const std::filesystem::path& movie,
-                           double duration, double frameRate);
+bool FindSubtitlesForMovie(TextSession& session, SubtitleTimetable& table,
+                           const std::filesystem::path& movie, double duration, double frameRate);
 
 // The text as it is shown: sound notes in square brackets removed unless
 // `sounds`, blanks trimmed and line breaks at either end dropped.

@@ -7,6 +7,7 @@
 #include "text/string_utils.h"
 #include "text/subtitle_formats.h"
 #include "text/subtitle_port.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -51,7 +52,7 @@ std::string LowerExtension(const std::filesystem::path& file) {
 
 }  // namespace
 
-int LoadSubtitleFile(SubtitleTimetable& table, double frameRate) {
+int LoadSubtitleFile(TextSession& session, SubtitleTimetable& table, double frameRate) {
     table.SubtitleOffset = 0;
     table.SubtitleSpeed = 1.0;
     const std::filesystem::path& file = table.SubtitleFileName;
@@ -66,7 +67,7 @@ int LoadSubtitleFile(SubtitleTimetable& table, double frameRate) {
             ParseSubtitles(kind, bytes, table, frameRate);
     }
     TextPort().EnableSubtitleAdjust(table.SubtitleCount >= 1);
-    ShowOsdMessage("Subtitles: " + std::to_string(table.SubtitleCount));
+    ShowOsdMessage(session, "Subtitles: " + std::to_string(table.SubtitleCount));
     return table.SubtitleCount;
 }
 

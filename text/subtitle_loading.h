@@ -7,6 +7,8 @@
 
 namespace quova {
 
+struct TextSession;
+
 // A subtitle file larger than this is no subtitle file (a long film's SubRip
 // is well under a megabyte) and is not read.
 constexpr std::uintmax_t kMaxSubtitleFileBytes = 32 * 1024 * 1024;
@@ -15,6 +17,6 @@ constexpr std::uintmax_t kMaxSubtitleFileBytes = 32 * 1024 * 1024;
 // table (which ResetSubtitles has prepared for the medium), resets offset and
 // speed, enables the timing item when anything was read and reports
 // "Subtitles: <count>". Returns SubtitleCount.
-int LoadSubtitleFile(SubtitleTimetable& table, double frameRate);
+int LoadSubtitleFile(TextSession& session, SubtitleTimetable& table, double frameRate);
 
 }  // namespace quova

@@ -11,11 +11,6 @@ constexpr double kDefaultFrameRate = 25.0;
 constexpr double kSlotLimit = 1e16;
 }  // namespace
 
-SubtitleTimetable& Subtitles() {
-    static SubtitleTimetable table;
-    return table;
-}
-
 int64_t RoundSlot(double halfSeconds) {
     if (std::isnan(halfSeconds)) return -1;
     if (halfSeconds > kSlotLimit) return static_cast<int64_t>(kSlotLimit);

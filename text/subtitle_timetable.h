@@ -26,9 +26,6 @@ struct SubtitleTimetable {
     std::filesystem::path SubtitleFileName;
 };
 
-// The program's one timetable.
-SubtitleTimetable& Subtitles();
-
 // Media longer than this get a table that covers only this much; a broken or
 // hostile duration must not decide how much memory the table takes.
 constexpr double kMaxSubtitleDuration = 48.0 * 3600.0;

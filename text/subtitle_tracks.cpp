@@ -27,6 +27,7 @@
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
 #include "text/subtitle_port.h"
+#include "text/text_session.h"
 
 namespace quova {
 
@@ -383,6 +384,9 @@ CueDrawer& Drawer() {
 }
 
 struct TrackRoad {
+    // The session whose medium the tracks are of; what the drawing thread
+    // finishes is shown there.
+    TextSession* session = nullptr;
     std::string listedMovie;
     std::vector<TextTrackInfo> tracks;
     int chosen = kNoSubtitleSource;
@@ -434,15 +438,15 @@ const TextTrackInfo* TrackNumbered(int number) {
     return nullptr;
 }
 
-void PublishSources() {
+void PublishSources(TextSession& session) {
     TrackRoad& road = Road();
     std::vector<SubtitleSourceItem> items;
     // Picture streams are offered too, so a user who knows the film has them
     // learns why they do not show instead of missing them silently.
     if (!road.tracks.empty()) {
         if (road.fileFound)
-            items.push_back({Subtitles().SubtitleFileName.filename().string(), kSubtitleFileSource,
-                             road.chosen == kSubtitleFileSource});
+            items.push_back({session.subtitles.SubtitleFileName.filename().string(),
+                             kSubtitleFileSource, road.chosen == kSubtitleFileSource});
         for (const auto& t : road.tracks)
             items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
     }
@@ -465,10 +469,10 @@ void ForgetPictureUnits() {
 
 // The source shown before goes, with its reader, cues and styled drawings;
 // the track numbered `number` is the chosen one from now on.
-void LeaveSourceFor(int number) {
+void LeaveSourceFor(TextSession& session, int number) {
     TrackRoad& road = Road();
     StopSubtitleTrack();
-    SubtitleTimetable& table = Subtitles();
+    SubtitleTimetable& table = session.subtitles;
     const std::filesystem::path offered = table.SubtitleFileName;
     ResetSubtitles(table, TextPort().Duration());
     // The load dialog still offers the name beside the movie.
@@ -498,11 +502,12 @@ constexpr int kTextCuesPerTurn = 256;
 // a DEL, and trimming keeps it.
 constexpr std::string_view kPictureMark = "\x7Fpicture ";
 
-void StartTrack(const TextTrackInfo& track) {
+void StartTrack(TextSession& session, const TextTrackInfo& track) {
+    Road().session = &session;
     TrackRoad& road = Road();
     SubtitlePort& port = TextPort();
-    LeaveSourceFor(track.number);
-    SubtitleTimetable& table = Subtitles();
+    LeaveSourceFor(session, track.number);
+    SubtitleTimetable& table = session.subtitles;
     table.SubtitleOffset = 0;
     table.SubtitleSpeed = 1.0;
     road.reportedEnd = false;
@@ -529,25 +534,25 @@ void StartTrack(const TextTrackInfo& track) {
     const double from = position > 30 ? position - 30 : 0;
     ++road.generation;
     road.reader =
-        std::make_unique<engine::TextTrackReader>(port.MovieName(), track.number, from, [] {
+        std::make_unique<engine::TextTrackReader>(port.MovieName(), track.number, from, [&session] {
             // The call carries nothing: the cues wait in the reader under its
             // lock, and a reader replaced meanwhile leaves nothing to take.
-            if (QCoreApplication* app = QCoreApplication::instance())
-                QMetaObject::invokeMethod(
-                    app, [] { TakeSubtitleTrackCues(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &session.context, [&session] { TakeSubtitleTrackCues(session); },
+                Qt::QueuedConnection);
         });
-    ShowOsdMessage(FormatLex(2710, SubtitleTrackCaption(track)));
+    ShowOsdMessage(session, FormatLex(2710, SubtitleTrackCaption(track)));
 }
 
 // A picture stream of a kind not drawn (neither VobSub nor PGS) is chosen:
 // the subtitles of the
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
-void StopPictureTrack(const TextTrackInfo& track) {
+void StopPictureTrack(TextSession& session, const TextTrackInfo& track) {
     SubtitlePort& port = TextPort();
-    LeaveSourceFor(track.number);
+    LeaveSourceFor(session, track.number);
     Road().styledHeader.clear();
-    ShowOsdMessage(FormatLex(2770, SubtitleTrackCaption(track)));
+    ShowOsdMessage(session, FormatLex(2770, SubtitleTrackCaption(track)));
     if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
 }
 
@@ -585,17 +590,19 @@ void CueDrawer::Announce() {
         drawn.swap(drawer.drawn_);
     }
     const TrackRoad& road = Road();
+    if (!road.session) return;
+    TextSession& session = *road.session;
     for (const auto& [generation, key] : drawn) {
         if (road.generation != generation) continue;
         // A picture unit shows whenever it is the one due (a forced one with
         // subtitles off too); a styled cue only with subtitles on.
-        bool shown = key == CurrentSubtitleText && IsPictureSubtitle(key);
+        bool shown = key == session.currentSubtitleText && IsPictureSubtitle(key);
         if (!shown && TextPort().Option(SubtitleOption::SubtitlesOn)) {
-            const auto event = road.styledEvents.find(CurrentSubtitleText);
+            const auto event = road.styledEvents.find(session.currentSubtitleText);
             shown = event != road.styledEvents.end() && event->second == key;
         }
         if (shown) {
-            ShowSubtitle(CurrentSubtitleText);
+            ShowSubtitle(session, session.currentSubtitleText);
             return;
         }
     }
@@ -625,7 +632,8 @@ std::thread::id StyledCueDrawingThread() {
     return Drawer().DrawingThread();
 }
 
-void ListSubtitleTracksForMovie() {
+void ListSubtitleTracksForMovie(TextSession& session) {
+    Road().session = &session;
     TrackRoad& road = Road();
     const std::string movie = TextPort().MovieName();
     if (movie == road.listedMovie) return;
@@ -635,7 +643,7 @@ void ListSubtitleTracksForMovie() {
     road.chosen = kNoSubtitleSource;
     road.fileFound = false;
     road.tracks = engine::ListTextTracks(movie);
-    PublishSources();
+    PublishSources(session);
 }
 
 const std::vector<TextTrackInfo>& SubtitleTracks() {
@@ -646,9 +654,9 @@ int ChosenSubtitleSource() {
     return Road().chosen;
 }
 
-void ChooseSubtitleSourceForMovie(bool fileFound) {
+void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound) {
     TrackRoad& road = Road();
-    ListSubtitleTracksForMovie();
+    ListSubtitleTracksForMovie(session);
     StopSubtitleTrack();
     road.fileFound = fileFound;
     int choice = fileFound ? kSubtitleFileSource : kNoSubtitleSource;
@@ -662,14 +670,14 @@ void ChooseSubtitleSourceForMovie(bool fileFound) {
     if (choice >= 0)
         if (const TextTrackInfo* track = TrackNumbered(choice)) {
             if (TrackGoesToTimetable(*track))
-                StartTrack(*track);
+                StartTrack(session, *track);
             else
-                StopPictureTrack(*track);
+                StopPictureTrack(session, *track);
         }
-    PublishSources();
+    PublishSources(session);
 }
 
-void SubtitleSourceClick(int source) {
+void SubtitleSourceClick(TextSession& session, int source) {
     TrackRoad& road = Road();
     SubtitlePort& port = TextPort();
     if (!port.MediaFileOpen()) return;
@@ -677,29 +685,29 @@ void SubtitleSourceClick(int source) {
     if (source >= 0 && !track) return;
     if (source == kSubtitleFileSource && !road.fileFound) return;
     road.remembered[road.listedMovie] = source;
-    ShowSubtitle({});
+    ShowSubtitle(session, {});
     if (track && !TrackGoesToTimetable(*track)) {
-        StopPictureTrack(*track);
+        StopPictureTrack(session, *track);
     } else if (track) {
-        StartTrack(*track);
-        ReadChaptersForMovie();
+        StartTrack(session, *track);
+        ReadChaptersForMovie(session);
     } else {
         StopSubtitleTrack();
-        LoadSubtitlesForMovie();
-        ReadChaptersForMovie();
-        ShowSubtitleDueNow();
+        LoadSubtitlesForMovie(session);
+        ReadChaptersForMovie(session);
+        ShowSubtitleDueNow(session);
     }
-    PublishSources();
+    PublishSources(session);
     port.LayoutVideo();
     if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
 }
 
-void SubtitleFileChosen() {
+void SubtitleFileChosen(TextSession& session) {
     TrackRoad& road = Road();
     StopSubtitleTrack();
     road.fileFound = true;
     road.chosen = kSubtitleFileSource;
-    PublishSources();
+    PublishSources(session);
 }
 
 void StopSubtitleTrack() {
@@ -730,6 +738,14 @@ void EndSubtitleWork() {
     Drawer().Stop();
 }
 
+void LeaveSubtitleTracks(TextSession& session) {
+    TrackRoad& road = Road();
+    if (road.session != &session) return;
+    StopSubtitleTrack();
+    road.session = nullptr;
+    road.nextTurnQueued = false;
+}
+
 void ForgetSubtitleTracks() {
     StopSubtitleTrack();
     const int generation = Road().generation;
@@ -744,7 +760,7 @@ namespace {
 // from its time. One that never says when it stops ends where the stream's
 // block does, or where the next one begins (a PGS set composing nothing only
 // clears).
-void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
+void AddPictureUnit(TextSession& session, SubtitleTimetable& table, const engine::TextCue& cue) {
     TrackRoad& road = Road();
     // An empty block only keeps the stream's time.
     if (cue.text.empty()) return;
@@ -774,7 +790,7 @@ void AddPictureUnit(SubtitleTimetable& table, const engine::TextCue& cue) {
         // Once per stream: a badly damaged one would bury the OSD.
         if (!road.reportedDamage) {
             road.reportedDamage = true;
-            ShowOsdMessage(FormatLex(2780, why));
+            ShowOsdMessage(session, FormatLex(2780, why));
         }
         return;
     }
@@ -843,13 +859,13 @@ QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) 
     return Drawer().Image(job, true).value_or(QImage());
 }
 
-void TakeSubtitleTrackCues() {
+void TakeSubtitleTrackCues(TextSession& session) {
     TrackRoad& road = Road();
     if (!road.reader) return;
     const TextTrackInfo* track = TrackNumbered(road.chosen);
     const TextTrackKind kind = track ? track->kind : TextTrackKind::PlainText;
-    const bool hadAny = SubtitlesLoaded();
-    SubtitleTimetable& table = Subtitles();
+    const bool hadAny = SubtitlesLoaded(session);
+    SubtitleTimetable& table = session.subtitles;
     for (auto& cue : road.reader->TakeCues()) road.pendingCues.push_back(std::move(cue));
     if (kind == TextTrackKind::Picture) {
         size_t bytes = 0;
@@ -857,7 +873,7 @@ void TakeSubtitleTrackCues() {
              count < kUnitsPerTurn && bytes < kUnitBytesPerTurn && !road.pendingCues.empty();
              ++count) {
             bytes += road.pendingCues.front().text.size();
-            AddPictureUnit(table, road.pendingCues.front());
+            AddPictureUnit(session, table, road.pendingCues.front());
             road.pendingCues.pop_front();
         }
     }
@@ -876,34 +892,34 @@ void TakeSubtitleTrackCues() {
         }
     }
     // One turn follows while cues wait, however many calls the reader made.
-    if (!road.pendingCues.empty() && !road.nextTurnQueued)
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            road.nextTurnQueued = true;
-            QMetaObject::invokeMethod(
-                app,
-                [] {
-                    Road().nextTurnQueued = false;
-                    TakeSubtitleTrackCues();
-                },
-                Qt::QueuedConnection);
-        }
+    if (!road.pendingCues.empty() && !road.nextTurnQueued) {
+        road.nextTurnQueued = true;
+        QMetaObject::invokeMethod(
+            &session.context,
+            [&session] {
+                Road().nextTurnQueued = false;
+                TakeSubtitleTrackCues(session);
+            },
+            Qt::QueuedConnection);
+    }
     if (!road.styledStarts.empty()) {
         double position = 0;
         if (TextPort().Position(position)) DrawStyledCuesAhead(position);
     }
     SubtitlePort& port = TextPort();
-    if (!hadAny && SubtitlesLoaded()) port.EnableSubtitleAdjust(true);
+    if (!hadAny && SubtitlesLoaded(session)) port.EnableSubtitleAdjust(true);
     if (road.reader->Finished() && !road.reportedEnd) {
         road.reportedEnd = true;
         const std::string error = road.reader->Error();
         // The picture plays on whatever became of the stream; the user learns
         // why its subtitles stop or never come.
         if (!error.empty()) {
-            ShowOsdMessage(FormatLex(2720, error));
+            ShowOsdMessage(session, FormatLex(2720, error));
             if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
         }
     }
-    if (SubtitlesLoaded() && port.Option(SubtitleOption::SubtitlesOn)) ShowSubtitleDueNow();
+    if (SubtitlesLoaded(session) && port.Option(SubtitleOption::SubtitlesOn))
+        ShowSubtitleDueNow(session);
 }
 
 }  // namespace quova

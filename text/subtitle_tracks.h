@@ -14,6 +14,8 @@
 
 namespace quova {
 
+struct TextSession;
+
 // --- Deciding (no widgets, no pipelines)
 
 // The subtitle streams of a file that go through the timetable: text, styled
@@ -63,7 +65,7 @@ void AddCueToTable(SubtitleTimetable& table, double start, double end, const std
 
 // Lists the open movie's subtitle streams for the menu; called when a file
 // has been opened.
-void ListSubtitleTracksForMovie();
+void ListSubtitleTracksForMovie(TextSession& session);
 // The open movie's streams, as listed.
 const std::vector<engine::TextTrackInfo>& SubtitleTracks();
 
@@ -76,23 +78,23 @@ int ChosenSubtitleSource();
 // Decides what shows the open movie's subtitles after FindSubtitlesForMovie
 // has looked for a file beside it: the choice made earlier in this run for the
 // movie, else that file, else the default stream.
-void ChooseSubtitleSourceForMovie(bool fileFound);
+void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound);
 
 // The user picks a source from the menu: the subtitle file or a stream. The
 // choice is remembered for the movie until the program ends. A picture stream
 // of another kind than VobSub or PGS is listed and can be chosen, but is not
 // drawn: choosing it clears the text shown and says so on the OSD.
-void SubtitleSourceClick(int source);
+void SubtitleSourceClick(TextSession& session, int source);
 
 // A subtitle file the user loaded shows instead of any stream.
-void SubtitleFileChosen();
+void SubtitleFileChosen(TextSession& session);
 
 // Stops reading a stream (subtitles off, another medium, another source).
 void StopSubtitleTrack();
 
 // Moves what the reader has read into the timetable and shows what is due;
 // runs on the UI thread whenever the reader has something.
-void TakeSubtitleTrackCues();
+void TakeSubtitleTrackCues(TextSession& session);
 
 // Whether the chosen source is a picture stream that is drawn (VobSub, PGS):
 // turning subtitles off leaves it read, for the units it forces.
@@ -143,6 +145,10 @@ QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
 // Stops reading and drawing and waits for the drawing thread, whose results
 // are posted to the application: called before the application goes.
 void EndSubtitleWork();
+
+// The session is going: a track read for it stops, and what its drawing
+// thread finishes later is shown nowhere.
+void LeaveSubtitleTracks(TextSession& session);
 
 // Stops reading and forgets every movie's streams and the choices made.
 void ForgetSubtitleTracks();

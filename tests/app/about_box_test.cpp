@@ -19,7 +19,7 @@ class AboutBox : public testing::WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        box_ = new TQuovaAboutBox(form_.get());
+        box_ = new TQuovaAboutBox(session, form_.get());
         box_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(box_));
     }

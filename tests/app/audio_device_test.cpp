@@ -18,12 +18,13 @@
 #include "platform/engine/audio_renderer.h"
 #include "platform/engine/filter_graph.h"
 #include "playback/audio_output.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/sound_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -37,8 +38,8 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
     return v;
 }
 
-double Position() {
-    return Graph().GraphBuilder->CurrentPosition().value;
+double Position(PlayerSession& session) {
+    return session.graph.GraphBuilder->CurrentPosition().value;
 }
 
 // A window whose process has a sound server with two output devices.
@@ -51,8 +52,9 @@ class AudioDeviceWindow : public testing::WindowTest {
             GTEST_SKIP() << "no private sound server could start: " << server_->Failure();
         WindowTest::SetUp();
         // As the program's start does.
-        AppSettings().AudioDevice = StartAudioOutput(
-            AppSettings().AudioDevice, [] { AppSettings().AudioDevice = AudioOutput().chosen; });
+        AppSettings().AudioDevice = StartAudioOutput(session, AppSettings().AudioDevice, [this] {
+            AppSettings().AudioDevice = session.outputs.chosen;
+        });
     }
     void TearDown() override {
         WindowTest::TearDown();
@@ -95,12 +97,12 @@ class AudioDeviceWindow : public testing::WindowTest {
     void Play(const std::filesystem::path& clip, size_t streams) {
         testing::MessageBoxLog boxes;  // hears every stream offered
         form_->OpenMedia(clip.string());
-        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+        ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
         // An opened file plays.
-        ASSERT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
+        ASSERT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
         ASSERT_TRUE(WaitUntil([&] { return server_->SinksOfStreams().size() == streams; }))
             << "the server never saw the streams";
-        ASSERT_TRUE(WaitUntil([] { return Position() > 0.2; }));
+        ASSERT_TRUE(WaitUntil([this] { return Position(session) > 0.2; }));
     }
     bool StreamsOn(const std::vector<std::string>& sinks) {
         return WaitUntil([&] { return Sorted(server_->SinksOfStreams()) == Sorted(sinks); }, 10000);
@@ -116,15 +118,15 @@ TEST_F(AudioDeviceWindow, BothDevicesAreListedAndChoosingOneMovesThePlayingStrea
     EXPECT_EQ(menu.checked, "Default");
     ASSERT_TRUE(StreamsOn({"alpha"})) << "the default device is the server's first";
 
-    const double before = Position();
+    const double before = Position(session);
     ASSERT_TRUE(Choose("AudioDevice1", "Beta"));
-    const double after = Position();
+    const double after = Position(session);
     EXPECT_TRUE(StreamsOn({"beta"}));
     // Moved, not reopened: the position goes on from where it was.
     EXPECT_GE(after, before - 0.05);
     EXPECT_LT(after, before + 1.0);
-    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
-    EXPECT_EQ(OsdMessage, "audio device: Beta");
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
+    EXPECT_EQ(session.osdMessage, "audio device: Beta");
     EXPECT_EQ(AppSettings().AudioDevice, "beta");
     EXPECT_EQ(Submenu("AudioDevice1").checked, "Beta");
 
@@ -144,9 +146,9 @@ TEST_F(AudioDeviceWindow, ADevicePluggedInIsOfferedAndTheOneInUseGoingHandsPlayb
     ASSERT_TRUE(Choose("AudioDevice1", "Gamma"));
     ASSERT_TRUE(StreamsOn({"gamma"}));
 
-    OsdMessage.clear();
+    session.osdMessage.clear();
     ASSERT_TRUE(server_->RemoveSink("gamma"));
-    ASSERT_TRUE(WaitUntil([] { return OsdMessage == Lex(2660); }))
+    ASSERT_TRUE(WaitUntil([this] { return session.osdMessage == Lex(2660); }))
         << "the OSD says the device went";
     EXPECT_TRUE(StreamsOn({"alpha"}));
     EXPECT_EQ(AppSettings().AudioDevice, "");
@@ -154,9 +156,9 @@ TEST_F(AudioDeviceWindow, ADevicePluggedInIsOfferedAndTheOneInUseGoingHandsPlayb
     EXPECT_EQ(menu.captions, (std::vector<std::string>{"Default", "Alpha", "Beta"}));
     EXPECT_EQ(menu.checked, "Default");
     // Playback did not stop.
-    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
-    const double now = Position();
-    EXPECT_TRUE(WaitUntil([&] { return Position() > now + 0.3; }));
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
+    const double now = Position(session);
+    EXPECT_TRUE(WaitUntil([&] { return Position(session) > now + 0.3; }));
 }
 
 TEST_F(AudioDeviceWindow, EachHeardStreamCanHaveItsOwnDeviceAndTheVolumeHoldsForBoth) {
@@ -170,7 +172,7 @@ TEST_F(AudioDeviceWindow, EachHeardStreamCanHaveItsOwnDeviceAndTheVolumeHoldsFor
     EXPECT_EQ(Submenu("StreamDevice1").checked, "Default");
 
     form_->popup().Trigger("VolumeDown1");
-    const auto renderers = Graph().GraphBuilder->AudioRenderers();
+    const auto renderers = session.graph.GraphBuilder->AudioRenderers();
     ASSERT_EQ(renderers.size(), 2u);
     EXPECT_EQ(renderers[0]->Volume(), renderers[1]->Volume());
     EXPECT_LT(renderers[0]->Volume(), 0);
@@ -191,12 +193,12 @@ TEST_F(AudioDeviceWindow, TheChoiceIsStoredAndTakenAgainAtTheNextStartWhileTheDe
 
     // The next run.
     form_->popup().Trigger("Stop1");
-    ReleaseGraph();
+    ReleaseGraph(session);
     StopAudioOutput();
     AppSettings() = Settings{};
     LoadSettings(AppSettings(), *form_);
     EXPECT_EQ(AppSettings().AudioDevice, "beta");
-    AppSettings().AudioDevice = StartAudioOutput(AppSettings().AudioDevice);
+    AppSettings().AudioDevice = StartAudioOutput(session, AppSettings().AudioDevice);
     EXPECT_EQ(AppSettings().AudioDevice, "beta");
     Play(dir_ / "clip.avi", 1);
     EXPECT_TRUE(StreamsOn({"beta"}));
@@ -204,11 +206,11 @@ TEST_F(AudioDeviceWindow, TheChoiceIsStoredAndTakenAgainAtTheNextStartWhileTheDe
 
     // A run where the device is gone starts on the default one.
     form_->popup().Trigger("Stop1");
-    ReleaseGraph();
+    ReleaseGraph(session);
     StopAudioOutput();
     ASSERT_TRUE(server_->RemoveSink("beta"));
-    EXPECT_EQ(StartAudioOutput("beta"), "");
-    EXPECT_EQ(AudioOutput().chosen, "");
+    EXPECT_EQ(StartAudioOutput(session, "beta"), "");
+    EXPECT_EQ(session.outputs.chosen, "");
 }
 
 // Without any sound the picture plays at once with a silent renderer, and
@@ -225,15 +227,15 @@ class SilentWindow : public testing::WindowTest {
 TEST_F(SilentWindow, APictureWithSoundPlaysSilentlyAndTheOsdSaysSoOnce) {
     const auto clip = testing::media::AviPcm(dir_ / "clip.avi", 3.0, 1);
     form_->OpenMedia(clip.string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-    EXPECT_EQ(OsdMessage, Lex(2670));
-    EXPECT_TRUE(Graph().BasicAudio) << "the volume still has a renderer to act on";
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+    EXPECT_EQ(session.osdMessage, Lex(2670));
+    EXPECT_TRUE(session.graph.BasicAudio) << "the volume still has a renderer to act on";
     EXPECT_FALSE(engine::AudioDeviceMonitor::Instance().Watching()) << "nothing is probed";
-    EXPECT_TRUE(WaitUntil([] { return Position() > 0.5; }));
+    EXPECT_TRUE(WaitUntil([this] { return Position(session) > 0.5; }));
 
-    OsdMessage.clear();
+    session.osdMessage.clear();
     form_->OpenMedia(clip.string());
-    EXPECT_NE(OsdMessage, Lex(2670));
+    EXPECT_NE(session.osdMessage, Lex(2670));
 }
 
 }  // namespace

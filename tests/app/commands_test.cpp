@@ -23,6 +23,7 @@
 #include "graph/graph_state.h"
 #include "platform/engine/decoder_choice.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
@@ -162,7 +163,8 @@ TEST_F(InfoCommands, AviInfoShowsTheAviHeadersOfAnAviAndTheStreamsOfAnOggFile) {
     form_->OpenMedia(testing::media::AviPcm(dir_ / "clip.avi", 0.5, 1).string());
     const auto avi = DialogOf("AVIInfo1");
     EXPECT_EQ(avi.first, "AVI Info");
-    EXPECT_EQ(avi.second, Graph().AviInfoText.substr(0, Graph().AviInfoText.find('\n')));
+    EXPECT_EQ(avi.second,
+              session.graph.AviInfoText.substr(0, session.graph.AviInfoText.find('\n')));
     EXPECT_FALSE(avi.second.empty());
 
     form_->OpenMedia(testing::media::OggVorbis(dir_ / "tone.ogg", 0.5).string());
@@ -174,7 +176,7 @@ TEST_F(InfoCommands, AviInfoShowsTheAviHeadersOfAnAviAndTheStreamsOfAnOggFile) {
 TEST_F(InfoCommands, AnMp3sId3TagShowsWhileId3IsOnAndGoesWithIt) {
     ASSERT_TRUE(AppSettings().Id3On) << "on by default";
     form_->OpenMedia(testing::media::Mp3(dir_ / "song.mp3", 1.0, true).string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     testing::PumpEvents(100);
     for (int line = 0; line < 7; ++line) EXPECT_GT(LitInId3Line(line), 20) << "line " << line;
     form_->popup().Trigger("ID31");
@@ -195,16 +197,16 @@ TEST_F(InfoCommands, TheChapterItemsMoveThroughTheChaptersOfTheFilmsSettingsFile
     // Frames at 25 a second: the second chapter starts at 1 s.
     testing::WriteFile(dir_ / "clip.ini", "[CHAPTERS]\n1=0 Start\n2=25 Middle\n");
     form_->OpenMedia(testing::media::AviPcm(dir_ / "clip.avi", 2.0, 1).string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-    Graph().GraphBuilder->Pause();
-    SeekTo(0.2);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+    session.graph.GraphBuilder->Pause();
+    SeekTo(session, 0.2);
     form_->popup().Trigger("Next3");
-    EXPECT_NEAR(CurrentPosition(), 1.0, 0.05);
-    EXPECT_EQ(OsdMessage, "Middle");
-    SeekTo(1.5);
+    EXPECT_NEAR(CurrentPosition(session), 1.0, 0.05);
+    EXPECT_EQ(session.osdMessage, "Middle");
+    SeekTo(session, 1.5);
     form_->popup().Trigger("Previous2");
-    EXPECT_NEAR(CurrentPosition(), 0.0, 0.05);
-    EXPECT_EQ(OsdMessage, "Start");
+    EXPECT_NEAR(CurrentPosition(session), 0.0, 0.05);
+    EXPECT_EQ(session.osdMessage, "Start");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "platform/engine/video_widget.h"
 #include "platform/registry/registry.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/temp_dir.h"
@@ -36,8 +37,8 @@ class DvdMenu : public testing::WindowTest {
 
 TEST_F(DvdMenu, ItemsFollowTheTitleAndChapterBeingPlayed) {
     form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
-    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 1; }));
+    ASSERT_EQ(session.graph.MediaKind, MediaKindDvd);
+    ASSERT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdDomain == 1; }));
     OpenPopup();
     EXPECT_FALSE(Item("Chapter1").enabled) << "no chapters in a menu";
     EXPECT_TRUE(Item("Title1").visible);
@@ -45,10 +46,10 @@ TEST_F(DvdMenu, ItemsFollowTheTitleAndChapterBeingPlayed) {
     EXPECT_FALSE(Item("Advanced1").enabled);
     EXPECT_FALSE(Item("Aspect1").enabled) << "a disc menu keeps its own aspect";
 
-    PlayDvdTitle(2);
-    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 3; }));
-    StepDvdChapter(+1);
-    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdChapter == 2; }));
+    PlayDvdTitle(session, 2);
+    ASSERT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdDomain == 3; }));
+    StepDvdChapter(session, +1);
+    ASSERT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdChapter == 2; }));
     OpenPopup();
     // Title 2 of 2, chapter 2 of 3.
     EXPECT_TRUE(Item("Chapter1").enabled);
@@ -74,10 +75,10 @@ class DvdPicture : public testing::WindowTest {
 // navigator at the point of the picture under the pointer.
 TEST_F(DvdPicture, AClickOnAMenuButtonStartsItsTitleAndBesideItNothing) {
     form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
-    ASSERT_TRUE(
-        testing::WaitUntil([] { return DvdState().DvdDomain == 1 && Graph().VideoWidth == 720; }));
-    QWidget* picture = Graph().VideoWindow->widget();
+    ASSERT_EQ(session.graph.MediaKind, MediaKindDvd);
+    ASSERT_TRUE(testing::WaitUntil(
+        [this] { return session.dvd.DvdDomain == 1 && session.graph.VideoWidth == 720; }));
+    QWidget* picture = session.graph.VideoWindow->widget();
     ASSERT_TRUE(picture);
     ASSERT_TRUE(testing::WaitUntil([&] { return picture->isVisible(); }));
     ASSERT_GT(picture->x(), 0) << "the picture is centred in the wider window";
@@ -90,10 +91,10 @@ TEST_F(DvdPicture, AClickOnAMenuButtonStartsItsTitleAndBesideItNothing) {
     };
     QTest::mouseClick(picture, Qt::LeftButton, {}, at(600, 150));
     testing::PumpEvents(300);
-    EXPECT_EQ(DvdState().DvdDomain, 1) << "no button at the right of the menu";
+    EXPECT_EQ(session.dvd.DvdDomain, 1) << "no button at the right of the menu";
     QTest::mouseClick(picture, Qt::LeftButton, {}, centre(testing::kDvdButton2));
-    ASSERT_TRUE(testing::WaitUntil([] { return DvdState().DvdDomain == 3; }));
-    EXPECT_TRUE(testing::WaitUntil([] { return DvdState().DvdTitle == 2u; }))
+    ASSERT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdDomain == 3; }));
+    EXPECT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdTitle == 2u; }))
         << "button 2 starts title 2";
 }
 
@@ -102,10 +103,10 @@ TEST_F(DvdPicture, AClickOnAMenuButtonStartsItsTitleAndBesideItNothing) {
 // the hand shows at once and the next point is taken 200 ms later.
 TEST_F(DvdPicture, ThePointersOfADiscMenuShowWhileTheWindowGoesOn) {
     form_->OpenMedia((testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
-    ASSERT_TRUE(
-        testing::WaitUntil([] { return DvdState().DvdDomain == 1 && Graph().VideoWidth == 720; }));
-    QWidget* picture = Graph().VideoWindow->widget();
+    ASSERT_EQ(session.graph.MediaKind, MediaKindDvd);
+    ASSERT_TRUE(testing::WaitUntil(
+        [this] { return session.dvd.DvdDomain == 1 && session.graph.VideoWidth == 720; }));
+    QWidget* picture = session.graph.VideoWindow->widget();
     ASSERT_TRUE(testing::WaitUntil([&] { return picture->isVisible(); }));
     const auto at = [picture](int x, int y) {
         return QPoint(x * picture->width() / 720, y * picture->height() / 576);
@@ -128,7 +129,7 @@ TEST_F(DvdPicture, ThePointersOfADiscMenuShowWhileTheWindowGoesOn) {
     EXPECT_FALSE(Commands().Busy());
     EXPECT_EQ(form_->cursor().shape(), Qt::WaitCursor);
     EXPECT_TRUE(testing::WaitUntil([&] { return form_->cursor().shape() != Qt::WaitCursor; }));
-    EXPECT_TRUE(testing::WaitUntil([] { return DvdState().DvdTitle == 2u; }));
+    EXPECT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdTitle == 2u; }));
 }
 
 }  // namespace

@@ -7,10 +7,11 @@
 #include "app/main_window.h"
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/window_fixture.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -27,12 +28,12 @@ class ExtractionWindow : public testing::WindowTest {
 // file whole.
 TEST_F(ExtractionWindow, TheFileIsMadeWholeWhenItsExtractionEndsWithoutWaitingForTheTick) {
     const fs::path clip = testing::media::AviPcm(dir_ / "clip.avi", 1.0, 1);
-    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    ToggleExtractionMode(session, ExtractionKind::PcmToWav);
     form_->OpenMedia(clip.string());
-    ASSERT_TRUE(Graph().ExtractionReady);
+    ASSERT_TRUE(session.graph.ExtractionReady);
     form_->timer1()->stop();
     EXPECT_TRUE(testing::WaitUntil([&] { return fs::exists(dir_ / "clip.wav"); }));
-    EXPECT_EQ(OsdMessage, "audio extraction complete");
+    EXPECT_EQ(session.osdMessage, "audio extraction complete");
     EXPECT_FALSE(form_->timer1()->isActive());
     // The whole sound, its header telling its size.
     const std::string wav = testing::ReadFile(dir_ / "clip.wav");

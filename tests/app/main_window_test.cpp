@@ -21,6 +21,7 @@
 #include "app/text_dialog.h"
 #include "graph/message_box.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/fake_screen.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
@@ -81,7 +82,7 @@ TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
     form_->HandOverReceived(a);
     EXPECT_TRUE(opened_.empty());
 
-    OpenCounter = 0;
+    session.openCounter = 0;
     form_->HandOverReceived((dir_ / "missing.avi").string());
     form_->HandOverReceived(dir_.path().string());
     EXPECT_TRUE(opened_.empty());
@@ -161,7 +162,7 @@ TEST_F(MainWindow, QuickHelpShowsTheCommandLineInTheTextDialog) {
 }
 
 TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
-    auto* about = new TQuovaAboutBox(form_.get());
+    auto* about = new TQuovaAboutBox(session, form_.get());
     form_->SetAboutBox(about);
     about->show();
     EXPECT_TRUE(about->timer()->isActive());
@@ -169,14 +170,14 @@ TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
     EXPECT_FALSE(about->okButton()->isEnabled());
     about->close();
     EXPECT_TRUE(about->isVisible());
-    EXPECT_EQ(OpenCounter, -1);
+    EXPECT_EQ(session.openCounter, -1);
 
     form_->KeyOpened();
     ASSERT_TRUE(about->okButton()->isEnabled());
     about->okButton()->click();
     EXPECT_FALSE(about->isVisible());
     EXPECT_FALSE(about->timer()->isActive());
-    EXPECT_EQ(OpenCounter, 0);
+    EXPECT_EQ(session.openCounter, 0);
 
     // About... later: modal, marked as a modal dialog, and no timer.
     bool modal = false, timer = true;
@@ -189,7 +190,7 @@ TEST_F(MainWindow, SplashCannotCloseBeforeStartUpAndItsClosesCountOpens) {
     EXPECT_TRUE(modal);
     EXPECT_FALSE(timer);
     EXPECT_FALSE(ModalDialogOpen());
-    EXPECT_EQ(OpenCounter, 1);
+    EXPECT_EQ(session.openCounter, 1);
 }
 
 TEST_F(MainWindow, InitializeAppErrorIsShownAndPartlyLoadedSettingsAreNotSaved) {

@@ -105,7 +105,7 @@ TEST_F(Mpris, OffersTheNameOnceAndTellsWhoItIs) {
     EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
               player_->baseService());
     // A second instance never takes the name; the first keeps it.
-    MprisService second(form_->commands());
+    MprisService second(session, form_->commands());
     QDBusConnection other = bus_.Connect("second");
     EXPECT_FALSE(second.Connect(other));
     EXPECT_EQ(client_->interface()->serviceOwner(MprisService::kServiceName).value(),
@@ -155,19 +155,19 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
     std::vector<std::string> names;
     for (const char* name : {"one.avi", "two.avi", "three.avi"})
         names.push_back(testing::media::AviPcm(dir_ / name, 2.0, 1).string());
-    SetPlayList(CurrentPlayList(), names, 0, form_->Opener());
-    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[0]; }));
+    SetPlayList(session, CurrentPlayList(), names, 0, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
     testing::PumpEvents(200);
     EXPECT_TRUE(listener_.seeked.empty()) << "the open's start is no seek";
 
     EXPECT_FALSE(Get("CanGoPrevious").toBool());
     EXPECT_TRUE(Get("CanGoNext").toBool());
     Playerctl(bus, {"previous"});
-    EXPECT_EQ(Graph().CurrentMediaName, names[0]);
+    EXPECT_EQ(session.graph.CurrentMediaName, names[0]);
     Playerctl(bus, {"next"});
-    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[1]; }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[1]; }));
     Playerctl(bus, {"next"});
-    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == names[2]; }));
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[2]; }));
     testing::PumpEvents(200);
     EXPECT_FALSE(Get("CanGoNext").toBool());
     EXPECT_TRUE(Get("CanGoPrevious").toBool());
@@ -176,14 +176,14 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
         announced = announced || values.value("CanGoNext") == QVariant(false);
     EXPECT_TRUE(announced) << "the change is announced";
     Playerctl(bus, {"next"});
-    EXPECT_EQ(Graph().CurrentMediaName, names[2]);
+    EXPECT_EQ(session.graph.CurrentMediaName, names[2]);
     EXPECT_TRUE(listener_.seeked.empty());
 
     // Loop: the menu's option, shown on the OSD as its command shows it.
     EXPECT_EQ(Playerctl(bus, {"loop"}).out, "None");
     Playerctl(bus, {"loop", "Playlist"});
     EXPECT_TRUE(AppSettings().LoopOn);
-    EXPECT_EQ(OsdMessage, "loop on");
+    EXPECT_EQ(session.osdMessage, "loop on");
     EXPECT_EQ(Playerctl(bus, {"loop"}).out, "Playlist");
     Playerctl(bus, {"loop", "None"});
     EXPECT_FALSE(AppSettings().LoopOn);
@@ -206,7 +206,7 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
 TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerShows) {
     const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
     Call("OpenUri", {url});
-    ASSERT_EQ(Graph().CurrentMediaName, clip_);
+    ASSERT_EQ(session.graph.CurrentMediaName, clip_);
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
     const QVariantMap metadata = Metadata();
     EXPECT_EQ(metadata.value("xesam:title").toString(), "clip.avi");
@@ -214,7 +214,7 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 4'000'000, 200'000);
 
     Call("PlayPause");
-    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_EQ(session.osdMessage, "pause");
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
 
     const auto track = metadata.value("mpris:trackid").value<QDBusObjectPath>();
@@ -222,25 +222,26 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     EXPECT_NEAR(Get("Position").toLongLong(), 2'000'000, 40'000);
     Call("Seek", {qlonglong{1'000'000}});
     EXPECT_NEAR(Get("Position").toLongLong(), 3'000'000, 40'000);
-    EXPECT_NEAR(static_cast<double>(Get("Position").toLongLong()) / 1e6, CurrentPosition(), 0.001);
+    EXPECT_NEAR(static_cast<double>(Get("Position").toLongLong()) / 1e6, CurrentPosition(session),
+                0.001);
     // A position for another track is ignored.
     Call("SetPosition", {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong{0}});
-    EXPECT_NEAR(CurrentPosition(), 3.0, 0.04);
+    EXPECT_NEAR(CurrentPosition(session), 3.0, 0.04);
     // Offsets at the ends of the 64-bit range stop at the ends of the medium.
     Call("Seek", {qlonglong{9'000'000'000'000'000'000}});
-    EXPECT_GE(CurrentPosition(), Graph().Duration - 0.05);
+    EXPECT_GE(CurrentPosition(session), session.graph.Duration - 0.05);
     Call("Seek", {qlonglong{-9'000'000'000'000'000'000}});
-    EXPECT_NEAR(CurrentPosition(), 0.0, 0.04);
+    EXPECT_NEAR(CurrentPosition(session), 0.0, 0.04);
     Call("SetPosition", {QVariant::fromValue(track), qlonglong{3'000'000}});
     testing::PumpEvents(100);
     ASSERT_FALSE(listener_.seeked.empty());
     EXPECT_NEAR(listener_.seeked.back(), 3'000'000, 40'000);
 
     Call("PlayPause");
-    EXPECT_EQ(OsdMessage, "Play");
+    EXPECT_EQ(session.osdMessage, "Play");
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
     Call("Stop");
-    EXPECT_EQ(OsdMessage, "stop");
+    EXPECT_EQ(session.osdMessage, "stop");
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Stopped");
     testing::PumpEvents(100);
     bool statusAnnounced = false;
@@ -257,14 +258,14 @@ TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
     ASSERT_TRUE(server.Running());
     const std::string address = server.Address("net clip.avi");
     Call("OpenUri", {QString::fromStdString(address)});
-    ASSERT_EQ(Graph().CurrentMediaName, address);
+    ASSERT_EQ(session.graph.CurrentMediaName, address);
     EXPECT_EQ(Get("PlaybackStatus").toString(), "Playing");
     const QVariantMap metadata = Metadata();
     EXPECT_EQ(metadata.value("xesam:url").toString().toStdString(), address);
     EXPECT_NEAR(metadata.value("mpris:length").toLongLong(), 2'000'000, 200'000);
     // Another scheme opens nothing: the address stays the one open.
     Call("OpenUri", {QString("ftp://127.0.0.1/clip.avi")});
-    EXPECT_EQ(Graph().CurrentMediaName, address);
+    EXPECT_EQ(session.graph.CurrentMediaName, address);
 }
 
 // A call that comes while a command waits (a seek settling) runs after it: an
@@ -272,7 +273,7 @@ TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
 TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
     const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
     Call("OpenUri", {url});
-    ASSERT_EQ(Graph().CurrentMediaName, clip_);
+    ASSERT_EQ(session.graph.CurrentMediaName, clip_);
     const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
     auto send = [this](const QString& method, const QVariantList& args) {
         QDBusMessage call =
@@ -283,15 +284,16 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
     };
     std::vector<bool> seekingAtOpen;
     form_->SetMediaOpener([&](const std::string& name) {
-        seekingAtOpen.push_back(SeekBusy);
-        quova::OpenMedia(name);
+        seekingAtOpen.push_back(session.seekBusy);
+        quova::OpenMedia(session, name);
     });
     send("Seek", {qlonglong{2'000'000}});
     send("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(disc)).toString()});
     QElapsedTimer clock;
     clock.start();
-    while (Graph().MediaKind != MediaKindDvd && clock.elapsed() < 20000) testing::PumpEvents(50);
-    EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
+    while (session.graph.MediaKind != MediaKindDvd && clock.elapsed() < 20000)
+        testing::PumpEvents(50);
+    EXPECT_EQ(session.graph.MediaKind, MediaKindDvd);
     EXPECT_EQ(seekingAtOpen, std::vector<bool>{false});
     EXPECT_FALSE(Commands().Busy());
 }
@@ -359,18 +361,18 @@ TEST_F(Mpris, WritingTheRateSetsItAsQuickerAndSlowerDo) {
     set.setArguments(
         {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(1.5))});
     client_->call(set, QDBus::BlockWithGui, 10000);
-    EXPECT_EQ(PlayRate(), 1.5);
-    EXPECT_EQ(OsdMessage, "quick 1.5x");
-    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -10000) << "fast play is muted";
+    EXPECT_EQ(PlayRate(session), 1.5);
+    EXPECT_EQ(session.osdMessage, "quick 1.5x");
+    EXPECT_EQ(session.graph.GraphBuilder->Volume().value, -10000) << "fast play is muted";
     EXPECT_EQ(Get("Rate").toDouble(), 1.5);
     // Outside 0.25 .. 2.0 nothing changes.
     set.setArguments(
         {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(3.0))});
     client_->call(set, QDBus::BlockWithGui, 10000);
-    EXPECT_EQ(PlayRate(), 1.5);
+    EXPECT_EQ(PlayRate(session), 1.5);
     Call("Play");
-    EXPECT_EQ(PlayRate(), 1.0);
-    EXPECT_EQ(OsdMessage, "normal play 1x speed");
+    EXPECT_EQ(PlayRate(session), 1.0);
+    EXPECT_EQ(session.osdMessage, "normal play 1x speed");
 }
 
 // The desktop's volume is a fraction of one; the player's a whole percentage.
@@ -409,7 +411,7 @@ TEST_F(Mpris, TheVolumeTheDesktopReadsIsThePlayersPercentage) {
         const int level =
             c.percent == 0 ? -10000
                            : static_cast<int>(std::lround(2000.0 * std::log10(c.percent / 100.0)));
-        EXPECT_EQ(Graph().GraphBuilder->Volume().value, level);
+        EXPECT_EQ(session.graph.GraphBuilder->Volume().value, level);
         // The change is announced with the value the desktop reads.
         bool announced = false;
         for (const QVariantMap& values : listener_.changed)
@@ -425,7 +427,8 @@ TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {
     struct NoCommands final : CommandSink {
         bool Run(std::string_view, CommandArg) override { return false; }
     } none;
-    MprisService service(none);
+    PlayerSession session;
+    MprisService service(session, none);
     EXPECT_FALSE(service.Connect(
         QDBusConnection::connectToBus(QString("unix:path=/nonexistent"), "nowhere")));
     EXPECT_FALSE(service.Connected());
@@ -436,3 +439,4 @@ TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {
 }  // namespace quova
 
 #include "mpris_test.moc"
+#include "playback/player_session.h"

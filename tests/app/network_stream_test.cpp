@@ -14,12 +14,13 @@
 #include "app/menu_inputs.h"
 #include "app/popup_menu.h"
 #include "graph/graph_state.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -45,16 +46,17 @@ TEST_F(NetworkStreams, ABufferFillingShowsItsPercentHoldsTheClockAndPlaysOnWhenF
     testing::MessageBoxLog boxes;
     form_->OpenMedia(server.Address("clip.mkv"));
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     const QRegularExpression told("^buffering (\\d+)%$");
     std::vector<int> percents;
     double heldAt = -1;
     int heldPercent = 0;
     double movedBy = 0;
-    engine::FilterGraph& graph = *Graph().GraphBuilder;
+    engine::FilterGraph& graph = *session.graph.GraphBuilder;
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const QRegularExpressionMatch m = told.match(QString::fromStdString(OsdMessage));
+            const QRegularExpressionMatch m =
+                told.match(QString::fromStdString(session.osdMessage));
             if (m.hasMatch()) percents.push_back(m.captured(1).toInt());
             const double position = graph.CurrentPosition().value;
             const int percent = graph.BufferingPercent();
@@ -86,7 +88,7 @@ TEST_F(NetworkStreams, AServerThatStopsHalfWayIsToldWhileTheWindowGoesOnWorking)
     testing::MessageBoxLog boxes;
     form_->OpenMedia(address);
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     bool handledWhileWaiting = false;
     QMetaObject::invokeMethod(
         form_.get(), [&] { handledWhileWaiting = boxes.texts.empty(); }, Qt::QueuedConnection);
@@ -115,12 +117,12 @@ TEST_F(NetworkStreams, AServerThatHangsUpHalfWayIsToldAndTheListGoesOn) {
     testing::MessageBoxLog boxes;
     form_->OpenMedia((dir_ / "list.m3u8").string());
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    ASSERT_EQ(Graph().CurrentMediaName, address);
+    ASSERT_EQ(session.graph.CurrentMediaName, address);
     ASSERT_TRUE(WaitUntil([&] { return server.Stopped(); }, 10000));
     ASSERT_TRUE(WaitUntil([&] { return !boxes.texts.empty(); }, 5000));
     EXPECT_NE(boxes.texts[0].find(address), std::string::npos) << boxes.texts[0];
     EXPECT_NE(boxes.texts[0].find("stopped sending"), std::string::npos) << boxes.texts[0];
-    EXPECT_TRUE(WaitUntil([&] { return Graph().CurrentMediaName == next.string(); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return session.graph.CurrentMediaName == next.string(); }, 5000));
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
@@ -138,9 +140,9 @@ TEST_F(NetworkStreams, ABroadcastShowsNoSeekBarAndOffersNoPlaceToGo) {
     testing::MessageBoxLog boxes;
     form_->OpenMedia(server.Address("index.m3u8"));
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-    EXPECT_LE(Graph().Duration, 0);
-    EXPECT_TRUE(MenuInputsNow(*form_).LiveStream);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+    EXPECT_LE(session.graph.Duration, 0);
+    EXPECT_TRUE(MenuInputsNow(session, *form_).LiveStream);
     // The control bar asked for by its command: its buttons, not the seek bar.
     form_->popup().Trigger("TrackBar2");
     auto* bar = form_->findChild<QSlider*>("TrackBar1");

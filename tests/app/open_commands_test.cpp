@@ -15,6 +15,7 @@
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/http_server.h"
@@ -40,11 +41,12 @@ TEST_F(OpenCommands, ADroppedClipPlaysInTheWindowUnderItsName) {
     const auto clip = testing::media::AviPcm(dir_ / "dropped.avi", 1.0, 1);
     form_->DroppedFiles({clip.string()});
     EXPECT_EQ(form_->windowTitle(), "Quova - dropped.avi");
-    ASSERT_TRUE(Graph().VideoWindow);
+    ASSERT_TRUE(session.graph.VideoWindow);
     // The picture is a child of the main window, shown, and frames reach it.
-    EXPECT_EQ(Graph().VideoWindow->Owner(), form_.get());
-    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
-    EXPECT_TRUE(testing::WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() >= 5; }));
+    EXPECT_EQ(session.graph.VideoWindow->Owner(), form_.get());
+    EXPECT_TRUE(session.graph.VideoWindow->IsVisible());
+    EXPECT_TRUE(
+        testing::WaitUntil([this] { return session.graph.VideoWindow->ReceivedFrames() >= 5; }));
     EXPECT_TRUE(form_->timer1()->isActive());
     // The opened name heads the recent files, and its menu item shows it.
     EXPECT_EQ(AppSettings().RecentFiles[0], clip.string());
@@ -70,7 +72,7 @@ TEST_F(OpenCommands, TheFiltersSubmenuListsTheFiltersThatHaveSettings) {
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end());
     for (const std::string& name : items) {
-        const engine::FilterPtr filter = Graph().GraphBuilder->FindFilterByName(name);
+        const engine::FilterPtr filter = session.graph.GraphBuilder->FindFilterByName(name);
         ASSERT_TRUE(filter) << name;
         bool writable = false;
         for (const auto& p : filter->Properties()) writable = writable || p.writable;
@@ -97,7 +99,7 @@ TEST_F(OpenCommands, TheOpenCommandPlaysTheChosenFilesAsTheNewList) {
     });
     form_->popup().Trigger("Open1");
     EXPECT_EQ(form_->PlayList().size(), 2u);
-    EXPECT_EQ(Graph().CurrentMediaName, form_->PlayList().front());
+    EXPECT_EQ(session.graph.CurrentMediaName, form_->PlayList().front());
     // Cancelled, nothing changes.
     testing::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     form_->popup().Trigger("Open1");
@@ -121,7 +123,7 @@ TEST_F(OpenCommands, OpenUrlPlaysTheTypedAddressAsTheNewList) {
     });
     form_->popup().Trigger("OpenURL1");
     EXPECT_EQ(form_->PlayList(), std::vector<std::string>{address});
-    EXPECT_EQ(Graph().CurrentMediaName, address);
+    EXPECT_EQ(session.graph.CurrentMediaName, address);
     // Asked again, the dialog offers the address open now; cancelled, nothing changes.
     QString offered;
     testing::OnNextModal([&](QWidget* w) {
@@ -141,11 +143,11 @@ TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
     const auto clip = testing::media::Wav(dir / "tone.wav", 1.0);
     for (const bool withFile : {true, false}) {
         SCOPED_TRACE(withFile);
-        OpenCounter = -1;
         std::vector<std::string> params;
         if (withFile) params.push_back(clip.string());
-        TQuovaForm form(params, (dir / "quova").string());
-        auto* about = new TQuovaAboutBox(&form);
+        PlayerSession session;
+        TQuovaForm form(session, params, (dir / "quova").string());
+        auto* about = new TQuovaAboutBox(session, &form);
         form.SetAboutBox(about);
         about->show();
         Q_EMIT about->SplashTick();
@@ -155,10 +157,11 @@ TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
         while (clock.elapsed() < 100) QCoreApplication::processEvents();
         EXPECT_EQ(about->isVisible(), !withFile);
         if (withFile) {
-            EXPECT_EQ(Graph().CurrentMediaName, clip.string());
+            EXPECT_EQ(session.graph.CurrentMediaName, clip.string());
         }
     }
-    testing::ResetPlayerState();
+    PlayerSession after;
+    testing::ResetPlayerState(after);
     registry::SetStorePath({});
 }
 

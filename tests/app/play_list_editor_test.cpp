@@ -10,6 +10,7 @@
 #include "app/play_list_editor.h"
 #include "app/settings.h"
 #include "graph/message_box.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -128,6 +129,7 @@ TEST_F(PlayListEditor, AListFileThatFailsIsReportedAndTheEntriesStay) {
 }
 
 TEST(PlayListEditCommand, CancelKeepsThePlayListAndOkReplacesIt) {
+    PlayerSession session;
     testing::App();
     AppSettings() = Settings{};
     QWidget owner;
@@ -148,7 +150,7 @@ TEST(PlayListEditCommand, CancelKeepsThePlayListAndOkReplacesIt) {
         edit->Clear();
         edit->button(6)->click();
     });
-    Edit1Click(&owner, list, open);
+    Edit1Click(session, &owner, list, open);
     EXPECT_TRUE(modalSeen);
     EXPECT_FALSE(ModalDialogOpen());
     EXPECT_EQ(list.PlayList, (std::vector<std::string>{"one.avi", "two.avi"}));
@@ -160,7 +162,7 @@ TEST(PlayListEditCommand, CancelKeepsThePlayListAndOkReplacesIt) {
         edit->Add({"three.avi"});
         edit->button(5)->click();
     });
-    Edit1Click(&owner, list, open);
+    Edit1Click(session, &owner, list, open);
     EXPECT_EQ(list.PlayList, (std::vector<std::string>{"one.avi", "two.avi", "three.avi"}));
     EXPECT_EQ(opened, (std::vector<std::string>{"one.avi"}));
 }

@@ -16,6 +16,7 @@
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/http_server.h"
@@ -43,14 +44,17 @@ struct ScriptedRandom {
 };
 
 class PlayListCommands : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         AppSettings() = Settings{};
-        testing::ResetPlayerState();
+        testing::ResetPlayerState(session);
     }
     void TearDown() override {
         AppSettings() = Settings{};
-        Graph().MediaKind = MediaKindNone;
+        session.graph.MediaKind = MediaKindNone;
     }
     EntryOpener Recorder() {
         return [this](const std::string& name) { opened.push_back(name); };
@@ -95,7 +99,7 @@ TEST_F(PlayListCommands, RandomPickPrefersTheLeastPlayedAndAvoidsRepeating) {
 
 TEST_F(PlayListCommands, NextStopsAtTheLastEntryAndPreviousAtTheFirst) {
     PlayListState list;
-    SetPlayList(list, {"a", "b", "c"}, 2, Recorder());
+    SetPlayList(session, list, {"a", "b", "c"}, 2, Recorder());
     EXPECT_EQ(opened, (std::vector<std::string>{"c"}));
     Next2Click(list, Recorder());
     EXPECT_EQ(list.PlayListIndex, 2);
@@ -168,27 +172,27 @@ TEST_F(PlayListCommands, StepsFromEveryIndexOfListsOfOneTwoAndThreeEntries) {
 
 TEST_F(PlayListCommands, NewListsStartAtTheFirstOrARandomEntry) {
     PlayListState list;
-    SetPlayList(list, {"x"}, -1, Recorder());
-    LoadDroppedFiles(list, {"d1", "d2", "d3"}, Recorder());
+    SetPlayList(session, list, {"x"}, -1, Recorder());
+    LoadDroppedFiles(session, list, {"d1", "d2", "d3"}, Recorder());
     EXPECT_EQ(opened, (std::vector<std::string>{"x", "d1"}));
     EXPECT_EQ(list.PlayCounts, (std::vector<int>{1, 0, 0}));
 
     AppSettings().RandomList = true;
     ScriptedRandom draw{{2}};
-    LoadDroppedFiles(list, {"d1", "d2", "d3"}, Recorder(), draw.Source());
+    LoadDroppedFiles(session, list, {"d1", "d2", "d3"}, Recorder(), draw.Source());
     EXPECT_EQ(opened.back(), "d3");
     ScriptedRandom next{{0}};
     Next2Click(list, Recorder(), next.Source());
     EXPECT_EQ(opened.back(), "d1");
 
     // An extraction run keeps the list's order.
-    GraphFlags().ExtractionMode = true;
-    SetPlayList(list, {"e1", "e2"}, -1, Recorder());
+    session.flags.ExtractionMode = true;
+    SetPlayList(session, list, {"e1", "e2"}, -1, Recorder());
     EXPECT_EQ(opened.back(), "e1");
 
     // An empty list empties the play list and opens nothing.
     const size_t before = opened.size();
-    SetPlayList(list, {}, -1, Recorder());
+    SetPlayList(session, list, {}, -1, Recorder());
     EXPECT_TRUE(list.PlayList.empty());
     EXPECT_EQ(opened.size(), before);
 }
@@ -209,6 +213,9 @@ TEST_F(PlayListCommands, LoopAndRandomToggleOnlyWhereTheyMeanSomething) {
 }
 
 class ListFiles : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     testing::TempDir dir_;
 };
@@ -336,14 +343,14 @@ TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
     PlayListState list;
     std::vector<std::string> opened;
     const EntryOpener open = [&](const std::string& name) { opened.push_back(name); };
-    LoadPlayList((dir_ / "l.m3u").string(), list, open);
+    LoadPlayList(session, (dir_ / "l.m3u").string(), list, open);
     EXPECT_EQ(opened, (std::vector<std::string>{(dir_ / "a.avi").string()}));
     EXPECT_EQ(list.PlayList.size(), 2u);
 
     // An unreadable list is reported by name and the play list stays.
     testing::SeenBox seen;
     testing::AnswerNextBox(QMessageBox::Ok, &seen);
-    LoadPlayList((dir_ / "gone.mpl").string(), list, open);
+    LoadPlayList(session, (dir_ / "gone.mpl").string(), list, open);
     EXPECT_TRUE(seen.shown);
     EXPECT_TRUE(seen.text.contains("gone.mpl"));
     EXPECT_EQ(list.PlayList.size(), 2u);
@@ -355,9 +362,9 @@ TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
     const EntryOpener reload = [&](const std::string& name) {
         ++loads;
         testing::AnswerNextBox(QMessageBox::Ok);
-        LoadPlayList(name, list, {});
+        LoadPlayList(session, name, list, {});
     };
-    LoadPlayList(self, list, reload);
+    LoadPlayList(session, self, list, reload);
     EXPECT_EQ(loads, 1);
 }
 
@@ -411,13 +418,14 @@ TEST_F(NetworkList, LocalFilesAndAddressesPlayInOrderPastAFailedAddress) {
     testing::SeenBox seen;
     testing::AnswerNextBox(QMessageBox::Ok, &seen);
     form_->OpenMedia((dir_ / "mixed.m3u8").string());
-    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == near.string(); }));
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return session.graph.CurrentMediaName == near.string(); }));
     EXPECT_TRUE(seen.shown);
     EXPECT_TRUE(seen.text.contains(QString::fromStdString(missing))) << seen.text.toStdString();
     EXPECT_EQ(form_->PlayList(), (std::vector<std::string>{missing, near.string(), far}));
     // The local file plays to its end and the address follows.
-    ASSERT_TRUE(testing::WaitUntil([&] { return Graph().CurrentMediaName == far; }));
-    EXPECT_NEAR(Graph().Duration, 1.0, 0.1);
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == far; }));
+    EXPECT_NEAR(session.graph.Duration, 1.0, 0.1);
     EXPECT_EQ(CurrentPlayList().PlayListIndex, 2);
     EXPECT_EQ(AppSettings().RecentFiles[0], far);
 }
@@ -425,13 +433,13 @@ TEST_F(NetworkList, LocalFilesAndAddressesPlayInOrderPastAFailedAddress) {
 TEST_F(RecentMenu, LoopNeedsAnOpenFile) {
     QAction* loop = form_->popup().Action("Loop1");
     ASSERT_NE(loop, nullptr);
-    Graph().MediaKind = MediaKindNone;
+    session.graph.MediaKind = MediaKindNone;
     loop->trigger();
     EXPECT_FALSE(AppSettings().LoopOn);
-    Graph().MediaKind = MediaKindFile;
+    session.graph.MediaKind = MediaKindFile;
     loop->trigger();
     EXPECT_TRUE(AppSettings().LoopOn);
-    Graph().MediaKind = MediaKindNone;
+    session.graph.MediaKind = MediaKindNone;
 }
 
 }  // namespace

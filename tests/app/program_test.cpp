@@ -19,6 +19,7 @@
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/instance_server.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
@@ -47,7 +48,7 @@ class Program : public ::testing::Test {
         options_.socketPath = (dir_ / "instance").string();
         watch_.step = [this](const std::string& step) { steps_.push_back(step); };
         watch_.open = [this](const std::string& name) {
-            opened_.push_back({name, AppSettings().ZoomFactor, OpenCounter});
+            opened_.push_back({name, AppSettings().ZoomFactor, watch_.session->openCounter});
         };
     }
     void TearDown() override { registry::SetStorePath({}); }
@@ -57,8 +58,8 @@ class Program : public ::testing::Test {
             created_ = true;
             auto* poll = new QTimer(&form);
             poll->setInterval(5);
-            QObject::connect(poll, &QTimer::timeout, [poll, &form, whenReady] {
-                if (OpenCounter < 0 || form.aboutBox()->isVisible()) return;
+            QObject::connect(poll, &QTimer::timeout, [poll, &form, whenReady, this] {
+                if (form.session().openCounter < 0 || form.aboutBox()->isVisible()) return;
                 poll->stop();
                 whenReady(form);
             });
@@ -90,10 +91,13 @@ class Program : public ::testing::Test {
     struct Watch final : ProgramObserver {
         std::function<void(const std::string&)> step, open;
         std::function<void(TQuovaForm&)> created;
+        // The program's own session, known once its window exists.
+        PlayerSession* session = nullptr;
         void StepDone(const std::string& name) override {
             if (step) step(name);
         }
         void WindowCreated(TQuovaForm& form) override {
+            session = &form.session();
             if (created) created(form);
         }
         bool OpenMedia(const std::string& name) override {
@@ -101,7 +105,8 @@ class Program : public ::testing::Test {
             return static_cast<bool>(open);
         }
     } watch_;
-    ProgramOptions options_{.observer = &watch_};
+    ProgramOptions options_{
+        .params = {}, .ctrlHeld = false, .socketPath = {}, .exePath = {}, .observer = &watch_};
     std::vector<std::string> steps_;
     std::vector<Opened> opened_;
     bool created_ = false;
@@ -118,7 +123,7 @@ TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
     ASSERT_EQ(Run([&](TQuovaForm& form) {
                   visible = form.isVisible();
                   splashGone = !form.aboutBox()->isVisible();
-                  counter = OpenCounter;
+                  counter = watch_.session->openCounter;
                   form.popup().Trigger("Exit1");
               }),
               ProgramEnd::Finished);
@@ -146,7 +151,7 @@ TEST_F(Program, SplashClosedDuringACommandLineOpenStillMakesTheProgramReady) {
     int counter = -5;
     watch_.step = [&](const std::string& step) {
         if (step != "command line") return;
-        counter = OpenCounter;
+        counter = watch_.session->openCounter;
         QTimer::singleShot(0, window, [&] { window->close(); });
     };
     EXPECT_EQ(RunProgram(options_), ProgramEnd::Finished);

@@ -12,6 +12,7 @@
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "playback/dvd_navigation.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/gst_media.h"
@@ -32,7 +33,7 @@ class Properties : public testing::WindowTest {
             text = dialog->label()->text().toStdString();
             dialog->okButton()->click();
         });
-        Properties1Click(nullptr);
+        Properties1Click(session, nullptr);
         return text;
     }
 };
@@ -49,8 +50,8 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST_F(Properties, AnAviWithVideoAndMp3ShowsBothStreamsTheirFiguresAndTheFilters) {
     // 2 s of 320x240 MJPEG at 25 frames a second, 44.1 kHz stereo MP3.
     const auto file = testing::media::AviMp3(dir_ / "clip.avi", 2.0);
-    OpenMedia(file.string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    OpenMedia(session, file.string());
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     const std::vector<std::string> lines = Lines(ShownText());
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0], "2 streams: 1 x video, 1 x audio");
@@ -58,17 +59,18 @@ TEST_F(Properties, AnAviWithVideoAndMp3ShowsBothStreamsTheirFiguresAndTheFilters
               "video size: 320x240; frame rate: 25 frames/sec; frames: 50; compression: MJPG; "
               "color depth: 24; time: 00:00:02");
     EXPECT_EQ(lines[2], "audio channels: 2; samples per sec: 44100");
-    EXPECT_EQ(lines[3], std::to_string(Graph().GraphBuilder->Filters().size()) + " filters");
+    EXPECT_EQ(lines[3], std::to_string(session.graph.GraphBuilder->Filters().size()) + " filters");
 }
 
 TEST_F(Properties, ADiscShowsItsStreamsAndItsPicturesSourceSize) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
+    ASSERT_EQ(session.graph.MediaKind, MediaKindDvd);
     // Title 2: a 6 s PAL picture with English and French sound.
-    ASSERT_TRUE(testing::PumpPlayer([] { return DvdState().DvdDomain == 1; }));
-    PlayDvdTitle(2);
-    ASSERT_TRUE(testing::PumpPlayer(
-        [] { return DvdState().DvdDomain == 3 && DvdState().DvdEnabledAudioCount == 2; }));
+    ASSERT_TRUE(testing::PumpPlayer(session, [this] { return session.dvd.DvdDomain == 1; }));
+    PlayDvdTitle(session, 2);
+    ASSERT_TRUE(testing::PumpPlayer(session, [this] {
+        return session.dvd.DvdDomain == 3 && session.dvd.DvdEnabledAudioCount == 2;
+    }));
     const std::vector<std::string> lines = Lines(ShownText());
     ASSERT_GE(lines.size(), 3u);
     // The enabled sound streams and the picture.
@@ -76,7 +78,7 @@ TEST_F(Properties, ADiscShowsItsStreamsAndItsPicturesSourceSize) {
     EXPECT_TRUE(lines[1] == "video size: 720x576; time: 00:00:05" ||
                 lines[1] == "video size: 720x576; time: 00:00:06")
         << lines[1];
-    EXPECT_EQ(lines[2], std::to_string(Graph().GraphBuilder->Filters().size()) + " filters");
+    EXPECT_EQ(lines[2], std::to_string(session.graph.GraphBuilder->Filters().size()) + " filters");
 }
 
 }  // namespace

@@ -24,9 +24,10 @@
 #include "graph/message_box.h"
 #include "platform/paths/program_files.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/temp_dir.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -412,7 +413,8 @@ TEST(HighPriorityItem, CheckedOnlyWhenThePriorityWasSet) {
     registry::SetStorePath(dir / "registry.reg");
     AppSettings() = Settings{};
     {
-        TQuovaForm form({}, (dir / "quova").string());
+        PlayerSession session;
+        TQuovaForm form(session, {}, (dir / "quova").string());
         errno = 0;
         const int start = getpriority(PRIO_PROCESS, 0);
         QAction* action = form.popup().Action("HighPriority1");
@@ -420,7 +422,7 @@ TEST(HighPriorityItem, CheckedOnlyWhenThePriorityWasSet) {
         // The tip comes first; No skips it from then on.
         testing::SeenBox tip;
         testing::AnswerNextBox(QMessageBox::No, &tip);
-        OsdMessage.clear();
+        session.osdMessage.clear();
         action->trigger();
         EXPECT_TRUE(tip.shown);
         QMetaObject::invokeMethod(form.popup().menu(), "aboutToShow");
@@ -428,16 +430,15 @@ TEST(HighPriorityItem, CheckedOnlyWhenThePriorityWasSet) {
         EXPECT_EQ(form.menuModel().Find("HighPriority1")->checked, raised);
         EXPECT_EQ(form.highPriority(), raised);
         if (!raised) {
-            EXPECT_EQ(OsdMessage, "high priority: not allowed");
+            EXPECT_EQ(session.osdMessage, "high priority: not allowed");
         } else {
-            EXPECT_EQ(OsdMessage, "");
+            EXPECT_EQ(session.osdMessage, "");
             action->trigger();
             QMetaObject::invokeMethod(form.popup().menu(), "aboutToShow");
             EXPECT_FALSE(form.menuModel().Find("HighPriority1")->checked);
             EXPECT_EQ(getpriority(PRIO_PROCESS, 0), start);
         }
     }
-    OsdMessage.clear();
     registry::SetStorePath({});
     AppSettings() = Settings{};
 }

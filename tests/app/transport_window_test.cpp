@@ -18,6 +18,7 @@
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
@@ -60,25 +61,25 @@ TEST_F(TransportWindow, MenuCommandsShowTheirMessageInTheBandAboveThePicture) {
     // window at its zoom would cover it.
     AppSettings().ZoomToWindow = true;
     form_->OpenMedia(clip_);
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     const int band = AppSettings().OsdLineHeight + 1;
     ASSERT_GT(band, 1);
-    ASSERT_TRUE(Graph().VideoWindow);
-    EXPECT_GE(Graph().VideoWindow->WindowPosition().top(), band)
+    ASSERT_TRUE(session.graph.VideoWindow);
+    EXPECT_GE(session.graph.VideoWindow->WindowPosition().top(), band)
         << "the picture is never drawn under the OSD line";
 
     form_->popup().Trigger("Play1");
-    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_EQ(session.osdMessage, "pause");
     // The message at the left, the time at the right, both in the band.
     EXPECT_GT(GreenIn(0, band, 0, 100), 10);
     EXPECT_GT(GreenIn(0, band, 220, 320), 10);
 
     form_->popup().Trigger("OSD2");
     EXPECT_FALSE(AppSettings().OsdOn);
-    EXPECT_EQ(Graph().VideoWindow->WindowPosition().top(), 0)
+    EXPECT_EQ(session.graph.VideoWindow->WindowPosition().top(), 0)
         << "without the OSD the line is no longer kept free";
     form_->popup().Trigger("OSD2");
-    EXPECT_EQ(OsdMessage, "OSD on");
+    EXPECT_EQ(session.osdMessage, "OSD on");
 }
 
 TEST_F(TransportWindow, PopupShowsPauseWhilePlayingAndStopDisabledWhenStopped) {
@@ -99,7 +100,7 @@ TEST_F(TransportWindow, ControlBarButtonsRunTheirCommandAndThePlayGlyphFollowsTh
     ASSERT_TRUE(play);
     play->show();
     play->click();
-    EXPECT_EQ(OsdMessage, "pause");
+    EXPECT_EQ(session.osdMessage, "pause");
     form_->Timer1Timer();
     EXPECT_EQ(play->text(), "4");
     play->click();
@@ -107,21 +108,21 @@ TEST_F(TransportWindow, ControlBarButtonsRunTheirCommandAndThePlayGlyphFollowsTh
     EXPECT_EQ(play->text(), ";");
     auto* forward = form_->findChild<QPushButton*>("Button8");
     forward->click();
-    EXPECT_EQ(OsdMessage, "forward: 1x");
+    EXPECT_EQ(session.osdMessage, "forward: 1x");
 }
 
 TEST_F(TransportWindow, TheTimerEndsAFileThatReachedItsEnd) {
     form_->OpenMedia(clip_);
-    SeekTo(3.9);
+    SeekTo(session, 3.9);
     testing::PumpEvents(600);
     form_->Timer1Timer();
-    EXPECT_EQ(OsdMessage, "Stop");
-    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    EXPECT_EQ(session.osdMessage, "Stop");
+    EXPECT_EQ(GraphStateOf(session), GraphState::Stopped);
     EXPECT_FALSE(form_->timer1()->isActive());
     form_->popup().Trigger("Play1");
     testing::PumpEvents(200);
-    EXPECT_LT(CurrentPosition(), 1.0) << "play at the end starts again";
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    EXPECT_LT(CurrentPosition(session), 1.0) << "play at the end starts again";
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
 }
 
 // A VBR MP3 without a Xing header states no length: the first frames' bit
@@ -135,25 +136,26 @@ TEST_F(TransportWindow, AVbrMp3PlaysToItsEndAndItsLengthFollowsTheData) {
         const auto file = testing::media::VbrMp3(dir_ / (loudFirst ? "loud.mp3" : "quiet.mp3"), 0.4,
                                                  2.6, loudFirst);
         form_->OpenMedia(file.string());
-        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-        const double opened = Graph().Duration;
+        ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+        const double opened = session.graph.Duration;
         if (loudFirst) {
             EXPECT_LT(opened, 2.0) << "the first frames' rate misjudges the length";
         }
         double last = 0;
         QElapsedTimer clock;
         clock.start();
-        while (OsdMessage != "Stop" && clock.elapsed() < 10000) {
+        while (session.osdMessage != "Stop" && clock.elapsed() < 10000) {
             testing::PumpEvents(100);
-            if (GraphStateOf() == GraphState::Running) last = std::max(last, CurrentPosition());
+            if (GraphStateOf(session) == GraphState::Running)
+                last = std::max(last, CurrentPosition(session));
         }
-        EXPECT_EQ(OsdMessage, "Stop");
+        EXPECT_EQ(session.osdMessage, "Stop");
         EXPECT_GT(last, 2.7) << "stopped early, at " << last << " s";
-        EXPECT_NEAR(Graph().Duration, 3.0, 0.15) << "opened saying " << opened << " s";
-        EXPECT_NEAR(Graph().Duration, last, 0.05) << "the length is where the data ended";
+        EXPECT_NEAR(session.graph.Duration, 3.0, 0.15) << "opened saying " << opened << " s";
+        EXPECT_NEAR(session.graph.Duration, last, 0.05) << "the length is where the data ended";
         EXPECT_EQ(form_->mpris().Metadata()["mpris:length"].toLongLong(),
-                  static_cast<qlonglong>(Graph().Duration * 1e6));
-        OsdMessage.clear();
+                  static_cast<qlonglong>(session.graph.Duration * 1e6));
+        session.osdMessage.clear();
     }
 }
 
@@ -161,22 +163,22 @@ TEST_F(TransportWindow, AVbrMp3PlaysToItsEndAndItsLengthFollowsTheData) {
 // a disc, which releases the graph, runs after the seek is done with it.
 TEST_F(TransportWindow, AHandOverDuringASeekRunsAfterTheSeek) {
     form_->OpenMedia(clip_);
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
     std::vector<bool> seekingAtOpen;
     form_->SetMediaOpener([&](const std::string& name) {
-        seekingAtOpen.push_back(SeekBusy);
-        quova::OpenMedia(name);
+        seekingAtOpen.push_back(session.seekBusy);
+        quova::OpenMedia(session, name);
     });
     bool handedOver = false;
     QTimer::singleShot(0, form_.get(), [&] {
-        handedOver = SeekBusy;
+        handedOver = session.seekBusy;
         form_->HandOverReceived(disc);
     });
     form_->popup().Trigger("JumpFWD2");
     EXPECT_TRUE(handedOver) << "the hand-over came during the seek's wait";
     EXPECT_EQ(seekingAtOpen, std::vector<bool>{false}) << "it was opened once the seek was done";
-    EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
+    EXPECT_EQ(session.graph.MediaKind, MediaKindDvd);
 }
 
 // The seek bar's drag shows the keyframe at or before the thumb; letting go
@@ -193,9 +195,9 @@ TEST_F(TransportWindow, DraggingTheSeekBarShowsKeyFramesAndLettingGoLandsExactly
     };
     ASSERT_NEAR(keyFrameAtOrBefore(3.72), 3.0, 1e-6) << "a keyframe each second";
     form_->OpenMedia(clip.string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
     form_->popup().Trigger("Play1");
-    ASSERT_EQ(GraphStateOf(), GraphState::Paused);
+    ASSERT_EQ(GraphStateOf(session), GraphState::Paused);
     form_->popup().Trigger("TrackBar2");
     auto* bar = form_->findChild<QSlider*>("TrackBar1");
     ASSERT_TRUE(bar && bar->isVisible());
@@ -204,14 +206,14 @@ TEST_F(TransportWindow, DraggingTheSeekBarShowsKeyFramesAndLettingGoLandsExactly
     // What the slider does as the mouse holds and moves its thumb.
     bar->setSliderDown(true);
     bar->setSliderPosition(372);
-    EXPECT_NEAR(CurrentPosition(), keyFrameAtOrBefore(3.72), 1e-6);
+    EXPECT_NEAR(CurrentPosition(session), keyFrameAtOrBefore(3.72), 1e-6);
     bar->setSliderPosition(448);
-    EXPECT_NEAR(CurrentPosition(), keyFrameAtOrBefore(4.48), 1e-6);
+    EXPECT_NEAR(CurrentPosition(session), keyFrameAtOrBefore(4.48), 1e-6);
     form_->Timer1Timer();
     EXPECT_EQ(bar->value(), 448) << "the thumb stays under the pointer";
     bar->setSliderDown(false);
-    EXPECT_NEAR(CurrentPosition(), 4.48, 1e-6);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_NEAR(CurrentPosition(session), 4.48, 1e-6);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
 }
 
 }  // namespace

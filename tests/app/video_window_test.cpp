@@ -15,14 +15,15 @@
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/fake_screen.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
-#include "text/osd_message.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_display.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -38,10 +39,11 @@ class VideoWindow : public testing::WindowTest {
     void Open() {
         const auto clip = testing::media::OggTheoraVorbis(dir_ / "clip.ogv", 2.0);
         form_->OpenMedia(clip.string());
-        ASSERT_TRUE(Graph().VideoWindow);
-        ASSERT_TRUE(testing::WaitUntil([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
+        ASSERT_TRUE(session.graph.VideoWindow);
+        ASSERT_TRUE(
+            testing::WaitUntil([this] { return session.graph.VideoWindow->ReceivedFrames() > 0; }));
     }
-    QRect Picture() const { return Graph().VideoWindow->WindowPosition(); }
+    QRect Picture() const { return session.graph.VideoWindow->WindowPosition(); }
     void Choose(const std::string& item) { form_->popup().Trigger(item); }
 };
 
@@ -49,14 +51,14 @@ TEST_F(VideoWindow, TheOpenedPictureIsCentredAndZoomDoublesIt) {
     Open();
     ASSERT_EQ(form_->size(), QSize(478, 340));
     EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
-    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
+    EXPECT_TRUE(session.graph.VideoWindow->IsVisible());
     Choose("N2x1");
     EXPECT_EQ(Picture(), QRect(-81, -70, 640, 480));
-    EXPECT_EQ(OsdMessage, "zoom: 2 x");
+    EXPECT_EQ(session.osdMessage, "zoom: 2 x");
     Choose("N1x1");
     Choose("ZoomIn1");
     EXPECT_NEAR(AppSettings().ZoomFactor, 1.1, 1e-9);
-    EXPECT_EQ(OsdMessage, "zoom: 1.1 x");
+    EXPECT_EQ(session.osdMessage, "zoom: 1.1 x");
 }
 
 // A zoom says its new factor on the OSD while the command runs, not at the
@@ -75,7 +77,7 @@ TEST_F(VideoWindow, AZoomIsShownOnTheOsdAtOnce) {
     form_->installEventFilter(&counter);
     Choose("ZoomIn1");
     form_->removeEventFilter(&counter);
-    EXPECT_EQ(OsdMessage, "zoom: 1.1 x");
+    EXPECT_EQ(session.osdMessage, "zoom: 1.1 x");
     EXPECT_GT(counter.paints, 0);
 }
 
@@ -84,17 +86,17 @@ TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
     // Each option offers its tip first.
     testing::AnswerNextBox(QMessageBox::Yes);
     Choose("ZoomToWindow1");
-    EXPECT_EQ(OsdMessage, "zoom to window: on");
+    EXPECT_EQ(session.osdMessage, "zoom to window: on");
     // 478 / 340 is wider than 4:3: full height, w = round(453.3) = 453, x = round(12.5) = 12.
     EXPECT_EQ(Picture(), QRect(12, 0, 448, 336));
     for (const char* item : {"N2x1", "ZoomIn1", "ZoomOut1"}) {
         Choose(item);
         EXPECT_EQ(AppSettings().ZoomFactor, 1.0) << item;
-        EXPECT_EQ(OsdMessage, "zoom to window: on") << item;
+        EXPECT_EQ(session.osdMessage, "zoom to window: on") << item;
     }
     testing::AnswerNextBox(QMessageBox::Yes);
     Choose("ResizetoMedia1");
-    EXPECT_EQ(OsdMessage, "resize to media: on");
+    EXPECT_EQ(session.osdMessage, "resize to media: on");
     Choose("N2x1");
     EXPECT_EQ(AppSettings().ZoomFactor, 2.0);
 }
@@ -103,20 +105,20 @@ TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
     Open();
     Geometry().CropX = 7;
     Choose("Crop3");  // 8
-    EXPECT_EQ(OsdMessage, "crop: 8 x 0");
-    EXPECT_EQ(Graph().SourceWidth, 304);
-    EXPECT_EQ(Graph().VideoWindow->SourcePosition(), QRect(8, 0, 304, 240));
+    EXPECT_EQ(session.osdMessage, "crop: 8 x 0");
+    EXPECT_EQ(session.graph.SourceWidth, 304);
+    EXPECT_EQ(session.graph.VideoWindow->SourcePosition(), QRect(8, 0, 304, 240));
     const QRect before = Picture();
     EXPECT_EQ(before.size(), QSize(304, 240));
     Geometry().CropX = 161;
     form_->videoLayout().ApplyCrop();
     EXPECT_EQ(Geometry().CropX, 160);
-    EXPECT_EQ(Graph().SourceWidth, 0);
+    EXPECT_EQ(session.graph.SourceWidth, 0);
     EXPECT_EQ(Picture(), before);
-    EXPECT_TRUE(Graph().VideoWindow->IsVisible());
+    EXPECT_TRUE(session.graph.VideoWindow->IsVisible());
     Choose("Original2");
     EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
-    EXPECT_EQ(OsdMessage, "crop: 0 x 0");
+    EXPECT_EQ(session.osdMessage, "crop: 0 x 0");
 }
 
 TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
@@ -124,7 +126,7 @@ TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
     Open();
     EXPECT_EQ(Geometry().CropX, 8);
     EXPECT_EQ(Geometry().CropY, 4);
-    EXPECT_EQ(Graph().VideoWindow->SourcePosition(), QRect(8, 4, 304, 232));
+    EXPECT_EQ(session.graph.VideoWindow->SourcePosition(), QRect(8, 4, 304, 232));
     EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.5);
     // 304 wide at zoom 1; 304 / (304 / 232 x 1.5) = 154.7 high, rounded to 155
     // and cut to a multiple of 8.
@@ -207,13 +209,13 @@ TEST_F(VideoWindow, ATooWideSubtitleIsDrawnSmallerAndTheFontStaysAsItWas) {
     for (int i = 0; i < 30; ++i) wide += "Xx";
     testing::WriteFile(dir_ / "clip.srt", "1\n00:00:00,000 --> 00:00:10,000\n" + wide + "\n\n");
     Open();
-    ASSERT_EQ(CurrentSubtitleText, "") << "not due before the first tick";
+    ASSERT_EQ(session.currentSubtitleText, "") << "not due before the first tick";
     form_->resize(300, 300);
     QCoreApplication::processEvents();
     const int size = form_->osdFont().pixelSize();
     const int line = AppSettings().OsdLineHeight;
-    ShowSubtitle(wide);
-    EXPECT_EQ(CurrentSubtitleText, wide);
+    ShowSubtitle(session, wide);
+    EXPECT_EQ(session.currentSubtitleText, wide);
     EXPECT_EQ(form_->osdFont().pixelSize(), size);
     EXPECT_EQ(AppSettings().OsdLineHeight, line);
     // Drawn below the picture, inside the window's width: the text's first

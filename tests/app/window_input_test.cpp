@@ -27,11 +27,12 @@
 #include "lexicon/menu_template.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -221,13 +222,13 @@ class WindowTimers : public testing::WindowTest {
     }
     void TearDown() override {
         WindowTest::TearDown();
-        ReleaseGraph();
-        Graph().MediaKind = MediaKindNone;
-        Graph().MediaComplete = false;
+        ReleaseGraph(session);
+        session.graph.MediaKind = MediaKindNone;
+        session.graph.MediaComplete = false;
     }
     // A file played up to its completion, as the tick finds it.
     void PlayedToTheEnd() {
-        GraphSession& g = Graph();
+        GraphSession& g = session.graph;
         g.GraphBuilder = std::make_unique<engine::FilterGraph>();
         ASSERT_EQ(g.GraphBuilder->RenderFile(tone_.string()), engine::S_OK);
         g.BasicAudio = true;
@@ -239,8 +240,8 @@ class WindowTimers : public testing::WindowTest {
         g.MediaComplete = true;
         form_->timer1()->start();
     }
-    double Position() { return Graph().GraphBuilder->CurrentPosition().value; }
-    engine::GraphState State() { return Graph().GraphBuilder->GetState(100).value; }
+    double Position() { return session.graph.GraphBuilder->CurrentPosition().value; }
+    engine::GraphState State() { return session.graph.GraphBuilder->GetState(100).value; }
 
     static inline testing::TempDir* media_ = nullptr;
     static inline std::filesystem::path tone_;
@@ -253,8 +254,8 @@ TEST_F(WindowTimers, ASingleMediumWithLoopReturnsToTheStartAndKeepsPolling) {
     form_->Timer1Timer();
     EXPECT_LT(Position(), 0.05);
     EXPECT_TRUE(form_->timer1()->isActive());
-    EXPECT_FALSE(Graph().MediaComplete);
-    EXPECT_EQ(OsdMessage, "Stop");
+    EXPECT_FALSE(session.graph.MediaComplete);
+    EXPECT_EQ(session.osdMessage, "Stop");
 }
 
 TEST_F(WindowTimers, ASingleMediumWithoutLoopStopsTheGraphAndTheTimer) {
@@ -311,7 +312,7 @@ TEST_F(WindowTimers, ADoubleClickDoesNotDragAndFullScreenDoesNotDrag) {
 }
 
 TEST_F(WindowTimers, TheWheelStepsTheVolumeOnlyWithoutModifiers) {
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     g.GraphBuilder = std::make_unique<engine::FilterGraph>();
     ASSERT_EQ(g.GraphBuilder->RenderFile(tone_.string()), engine::S_OK);
     g.BasicAudio = true;
@@ -323,7 +324,7 @@ TEST_F(WindowTimers, TheWheelStepsTheVolumeOnlyWithoutModifiers) {
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(form_.get(), &notch);
     EXPECT_EQ(AppSettings().Volume, 52);
-    EXPECT_EQ(OsdMessage, "volume: 52%");
+    EXPECT_EQ(session.osdMessage, "volume: 52%");
     QWheelEvent ctrl(at, form_->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::ControlModifier,
                      Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(form_.get(), &ctrl);
@@ -332,14 +333,14 @@ TEST_F(WindowTimers, TheWheelStepsTheVolumeOnlyWithoutModifiers) {
 
 TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
     PlayedToTheEnd();
-    Graph().MediaComplete = false;
-    Graph().Duration = 0;  // no end found
+    session.graph.MediaComplete = false;
+    session.graph.Duration = 0;  // no end found
     // Up on a window that is on the screen.
     form_->show();
     form_->findChild<QPushButton*>("Button6")->show();
     form_->Timer1Timer();
     EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), ";");
-    Graph().GraphBuilder->Pause();
+    session.graph.GraphBuilder->Pause();
     ASSERT_TRUE(QTest::qWaitFor([&] { return State() == engine::GraphState::Paused; }));
     form_->Timer1Timer();
     EXPECT_EQ(form_->findChild<QPushButton*>("Button6")->text(), "4");
@@ -347,11 +348,12 @@ TEST_F(WindowTimers, ThePlayButtonShowsPauseWhileRunning) {
 
 TEST_F(WindowTimers, TheTrackBarCommandKeepsTheControlBarUpWithItsItemChecked) {
     PlayedToTheEnd();
-    Graph().MediaComplete = false;
+    session.graph.MediaComplete = false;
     form_->show();
     auto* seekBar = form_->findChild<QSlider*>("TrackBar1");
     const auto checked = [this] {
-        return ComputeMenuState(MenuInputsNow(*form_))["TrackBar2"].Checked.value_or(false);
+        return ComputeMenuState(MenuInputsNow(session, *form_))["TrackBar2"].Checked.value_or(
+            false);
     };
     form_->popup().Trigger("TrackBar2");
     EXPECT_TRUE(seekBar->isVisible());
@@ -374,7 +376,7 @@ TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {
     list.PlayList = {"first.wav", "second.wav", "third.wav"};
     list.PlayCounts = {1, 0, 0};
     list.PlayListIndex = 0;
-    Graph().Duration = 60;
+    session.graph.Duration = 60;
     form_->show();
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));

@@ -12,6 +12,7 @@
 
 #include "text/subtitle_loading.h"
 #include "text/subtitle_port.h"
+#include "text/text_session.h"
 
 namespace {
 
@@ -69,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.SubtitleFileName = file;
     static NoWindow window;
     quova::ConnectSubtitlePort(&window);
-    const int count = quova::LoadSubtitleFile(table, frameRate);
+    quova::TextSession session;
+    const int count = quova::LoadSubtitleFile(session, table, frameRate);
     // Every slot must lead to a stored text.
     for (int32_t entry : table.SubtitleSlots)
         if (entry >= static_cast<int32_t>(table.SubtitleTexts.size()) || entry < -1 ||

@@ -10,6 +10,7 @@
 
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/damaged_media.h"
 #include "tests/support/fake_ui.h"
@@ -51,14 +52,14 @@ struct Outcome {
     qint64 openMs = 0;
 };
 
-Outcome OpenAndWatch(const std::string& file, BoxCounter& boxes) {
+Outcome OpenAndWatch(PlayerSession& session, const std::string& file, BoxCounter& boxes) {
     Outcome out;
     const int before = boxes.count;
     QElapsedTimer clock;
     clock.start();
-    OpenMedia(file);
+    OpenMedia(session, file);
     out.openMs = clock.elapsed();
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     const double start = g.GraphBuilder ? g.GraphBuilder->CurrentPosition().value : 0;
     QElapsedTimer watch;
     watch.start();
@@ -80,6 +81,7 @@ Outcome OpenAndWatch(const std::string& file, BoxCounter& boxes) {
 }
 
 TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
+    PlayerSession session;
     quova::testing::App();
     quova::testing::TempDir dir;
     const auto sources = quova::testing::MakeSourceMedia(dir / "good", 2.0);
@@ -87,13 +89,13 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
     const auto corpus = quova::testing::MakeDamagedCorpus(sources, dir / "bad");
     ASSERT_GE(corpus.size(), 200u);
 
-    quova::testing::FakeUi ui;
-    quova::testing::ResetPlayerState(quova::testing::Startup::Done);
+    quova::testing::FakeUi ui{session};
+    quova::testing::ResetPlayerState(session, quova::testing::Startup::Done);
     BoxCounter boxes;
     // A sample of 30 spread over every kind and every damage.
     for (size_t i = 0; i < corpus.size() && i / 7 < 30; i += 7) {
         SCOPED_TRACE(corpus[i].filename().string());
-        const Outcome out = OpenAndWatch(corpus[i].string(), boxes);
+        const Outcome out = OpenAndWatch(session, corpus[i].string(), boxes);
         EXPECT_TRUE(out.reported || out.playing);
         // A bound on a hang, not a speed figure: the benchmark measures those.
         EXPECT_LT(out.openMs, 15000);
@@ -101,20 +103,21 @@ TEST(DamagedMedia, EachDamagedFilePlaysOrIsReportedAndAGoodFilePlaysAfter) {
     for (const auto& good : sources) {
         SCOPED_TRACE(good.filename().string());
         const int before = boxes.count;
-        const Outcome out = OpenAndWatch(good.string(), boxes);
+        const Outcome out = OpenAndWatch(session, good.string(), boxes);
         EXPECT_EQ(boxes.count, before);
         EXPECT_TRUE(out.playing) << "state "
-                                 << static_cast<int>(Graph().GraphBuilder->GetState(0).value)
-                                 << " at " << Graph().GraphBuilder->CurrentPosition().value
-                                 << " of " << Graph().Duration;
+                                 << static_cast<int>(session.graph.GraphBuilder->GetState(0).value)
+                                 << " at " << session.graph.GraphBuilder->CurrentPosition().value
+                                 << " of " << session.graph.Duration;
     }
-    ReleaseGraph();
-    quova::testing::ResetPlayerState();
+    ReleaseGraph(session);
+    quova::testing::ResetPlayerState(session);
 }
 
 // A Matroska file cut off halfway: its subtitle stream ends with its data,
 // the user is told so, and the picture plays on.
 TEST(DamagedMedia, AMatroskaFileWithACutOffSubtitleTrackPlaysOnWithAMessage) {
+    PlayerSession session;
     quova::testing::App();
     quova::testing::TempDir dir;
     quova::testing::MadeSubtitleTrack track{"en", "", false, "", {}};
@@ -127,29 +130,29 @@ TEST(DamagedMedia, AMatroskaFileWithACutOffSubtitleTrackPlaysOnWithAMessage) {
         bytes.resize(bytes.size() * 6 / 10);
         quova::testing::WriteFile(cut, bytes);
     }
-    quova::testing::FakeUi ui;
-    quova::testing::ResetPlayerState(quova::testing::Startup::Done);
+    quova::testing::FakeUi ui{session};
+    quova::testing::ResetPlayerState(session, quova::testing::Startup::Done);
     ui.settings.SubtitlesOn = true;
     ui.mediaFileOpen = true;
     ui.movieName = cut.string();
     ui.duration = 40.0;
     ui.position = 0.0;
     BoxCounter boxes;
-    const Outcome out = OpenAndWatch(cut.string(), boxes);
+    const Outcome out = OpenAndWatch(session, cut.string(), boxes);
     EXPECT_TRUE(out.playing);
     EXPECT_EQ(boxes.count, 0);
     QElapsedTimer watch;
     watch.start();
-    while (watch.elapsed() < 10000 && OsdMessage.rfind("subtitle track damaged", 0) != 0) {
+    while (watch.elapsed() < 10000 && session.osdMessage.rfind("subtitle track damaged", 0) != 0) {
         QCoreApplication::processEvents();
         QThread::msleep(10);
     }
-    EXPECT_EQ(OsdMessage.rfind("subtitle track damaged: ", 0), 0u) << OsdMessage;
-    EXPECT_TRUE(SubtitlesLoaded());
-    ASSERT_TRUE(Graph().GraphBuilder);
-    EXPECT_EQ(Graph().GraphBuilder->GetState(0).value, engine::GraphState::Running);
-    ReleaseGraph();
-    quova::testing::ResetPlayerState();
+    EXPECT_EQ(session.osdMessage.rfind("subtitle track damaged: ", 0), 0u) << session.osdMessage;
+    EXPECT_TRUE(SubtitlesLoaded(session));
+    ASSERT_TRUE(session.graph.GraphBuilder);
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(0).value, engine::GraphState::Running);
+    ReleaseGraph(session);
+    quova::testing::ResetPlayerState(session);
 }
 
 }  // namespace

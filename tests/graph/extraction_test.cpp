@@ -15,11 +15,12 @@
 
 #include "graph/custom_build.h"
 #include "mediainfo/ogg_info.h"
+#include "playback/player_session.h"
 #include "tests/graph/graph_building_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/player_state.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -154,38 +155,39 @@ class ExtractionTest : public PlayerTest {
   protected:
     // Opens the file in `kind` and runs the extraction to its end.
     void Extract(const fs::path& file, ExtractionKind kind) {
-        if (!ModeFlag(Extraction(), kind)) ToggleExtractionMode(kind);
-        OpenMedia(file.string());
-        ASSERT_TRUE(Graph().ExtractionReady);
-        ASSERT_TRUE(RunToEnd());
-        EXPECT_FALSE(ExtractionTick({file.string()}, {}));
-        EXPECT_EQ(OsdMessage, "audio extraction complete");
+        if (!ModeFlag(session.extraction, kind)) ToggleExtractionMode(session, kind);
+        OpenMedia(session, file.string());
+        ASSERT_TRUE(session.graph.ExtractionReady);
+        ASSERT_TRUE(RunToEnd(session));
+        EXPECT_FALSE(ExtractionTick(session, {file.string()}, {}));
+        EXPECT_EQ(session.osdMessage, "audio extraction complete");
     }
 };
 
 TEST(ExtractionModes, TurningOneOnTurnsTheOthersOffAndOffLeavesNoneOn) {
-    testing::ResetPlayerState();
+    PlayerSession session;
+    testing::ResetPlayerState(session);
     std::vector<int> tips;
     const ExtractionTip tip = [&](int n) { tips.push_back(n); };
-    PCMToWavClick(tip);
-    EXPECT_TRUE(Extraction().PcmToWav);
-    EXPECT_TRUE(GraphFlags().ExtractionMode);
-    PCMtoMp3Click(tip);
-    EXPECT_FALSE(Extraction().PcmToWav);
-    EXPECT_TRUE(Extraction().PcmToMp3);
-    MP3ToMp3Click(tip);
-    PCMtoogg1Click(tip);
-    PCMtooggmuxvideo1Click(tip);
-    const ExtractionState& s = Extraction();
+    PCMToWavClick(session, tip);
+    EXPECT_TRUE(session.extraction.PcmToWav);
+    EXPECT_TRUE(session.flags.ExtractionMode);
+    PCMtoMp3Click(session, tip);
+    EXPECT_FALSE(session.extraction.PcmToWav);
+    EXPECT_TRUE(session.extraction.PcmToMp3);
+    MP3ToMp3Click(session, tip);
+    PCMtoogg1Click(session, tip);
+    PCMtooggmuxvideo1Click(session, tip);
+    const ExtractionState& s = session.extraction;
     EXPECT_TRUE(s.TranscodeToOgm);
     EXPECT_FALSE(s.PcmToWav || s.Mp3ToMp3 || s.PcmToMp3 || s.PcmToOgg);
-    EXPECT_TRUE(GraphFlags().TranscodeWithVideo);
-    PCMtooggmuxvideo1Click(tip);
+    EXPECT_TRUE(session.flags.TranscodeWithVideo);
+    PCMtooggmuxvideo1Click(session, tip);
     EXPECT_FALSE(s.PcmToWav || s.Mp3ToMp3 || s.PcmToMp3 || s.PcmToOgg || s.TranscodeToOgm);
-    EXPECT_FALSE(GraphFlags().ExtractionMode);
-    EXPECT_FALSE(GraphFlags().TranscodeWithVideo);
+    EXPECT_FALSE(session.flags.ExtractionMode);
+    EXPECT_FALSE(session.flags.TranscodeWithVideo);
     EXPECT_EQ(tips, (std::vector<int>{20, 22, 21, 23, 23, 23}));
-    testing::ResetPlayerState();
+    testing::ResetPlayerState(session);
 }
 
 TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {
@@ -206,31 +208,32 @@ TEST(ExtractionNames, OutputBesideTheSourceAndProgressAndBatchOrder) {
 
 // Runs the end-of-medium ticks of a batch over `list` whose first entry
 // has just been extracted; the entries opened, in order (at most 20).
-std::vector<std::string> BatchOrder(const std::vector<std::string>& list) {
-    testing::FakeUi ui;
-    Extraction() = ExtractionState{};
-    Graph().MediaComplete = true;
-    Graph().MediaError = 0;
-    Graph().CurrentMediaName = list.front();
+std::vector<std::string> BatchOrder(PlayerSession& session, const std::vector<std::string>& list) {
+    testing::FakeUi ui{session};
+    session.extraction = ExtractionState{};
+    session.graph.MediaComplete = true;
+    session.graph.MediaError = 0;
+    session.graph.CurrentMediaName = list.front();
     std::vector<std::string> opened;
     const auto open = [&](const std::string& name) {
         opened.push_back(name);
-        Graph().CurrentMediaName = name;
+        session.graph.CurrentMediaName = name;
     };
-    while (opened.size() < 20 && ExtractionTick(list, open)) {
+    while (opened.size() < 20 && ExtractionTick(session, list, open)) {
     }
-    Graph().MediaComplete = false;
+    session.graph.MediaComplete = false;
     return opened;
 }
 
 TEST(ExtractionNames, AnEntryListedTwiceIsExtractedTwiceAndTheBatchEnds) {
+    PlayerSession session;
     // Lists of one, two and three entries, each entry once.
-    EXPECT_EQ(BatchOrder({"a"}), (std::vector<std::string>{}));
-    EXPECT_EQ(BatchOrder({"a", "b"}), (std::vector<std::string>{"b"}));
-    EXPECT_EQ(BatchOrder({"a", "b", "c"}), (std::vector<std::string>{"b", "c"}));
-    EXPECT_EQ(BatchOrder({"a", "b", "a"}), (std::vector<std::string>{"b", "a"}));
-    EXPECT_EQ(BatchOrder({"a", "a"}), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(BatchOrder({"a", "b", "a", "b", "c"}),
+    EXPECT_EQ(BatchOrder(session, {"a"}), (std::vector<std::string>{}));
+    EXPECT_EQ(BatchOrder(session, {"a", "b"}), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(BatchOrder(session, {"a", "b", "c"}), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(BatchOrder(session, {"a", "b", "a"}), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(BatchOrder(session, {"a", "a"}), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(BatchOrder(session, {"a", "b", "a", "b", "c"}),
               (std::vector<std::string>{"b", "a", "b", "c"}));
 }
 
@@ -289,18 +292,18 @@ TEST_F(ExtractionTest, AnAudioOnlyExtractionNeitherDecodesNorDrawsTheVideo) {
     };
     for (const auto& [kind, source] : runs) {
         SCOPED_TRACE(OutputExtension(kind) + " from " + source.filename().string());
-        ReleaseGraph();
-        Graph().GraphBuilder = std::make_unique<engine::FilterGraph>();
-        StreamTraffic traffic(*Graph().GraphBuilder);
+        ReleaseGraph(session);
+        session.graph.GraphBuilder = std::make_unique<engine::FilterGraph>();
+        StreamTraffic traffic(*session.graph.GraphBuilder);
         Extract(source, kind);
         EXPECT_EQ(traffic.Video(), 0) << "video buffers went past the splitter";
         EXPECT_GT(traffic.Audio(), 0);
-        EXPECT_EQ(PictureDecoders(*Graph().GraphBuilder), std::vector<std::string>{});
-        EXPECT_FALSE(Graph().GraphBuilder->VideoRenderer());
-        EXPECT_FALSE(Graph().VideoWindow);
+        EXPECT_EQ(PictureDecoders(*session.graph.GraphBuilder), std::vector<std::string>{});
+        EXPECT_FALSE(session.graph.GraphBuilder->VideoRenderer());
+        EXPECT_FALSE(session.graph.VideoWindow);
         // The medium still tells its streams as the file has them.
-        EXPECT_EQ(Graph().VideoStreamCount, 1);
-        ToggleExtractionMode(kind);
+        EXPECT_EQ(session.graph.VideoStreamCount, 1);
+        ToggleExtractionMode(session, kind);
     }
     for (const std::string& box : answers.boxes) ADD_FAILURE() << box;
     const std::string data = WavData(dir_ / "talk.wav");
@@ -318,14 +321,14 @@ TEST_F(ExtractionTest, CancellingTheOverwriteQuestionLeavesTheOldFileAndDoesNotP
     WriteFile(dir_ / "clip.wav", "precious");
     Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); },
                      [](const std::string&) { return QMessageBox::Cancel; });
-    ToggleExtractionMode(ExtractionKind::PcmToWav);
-    OpenMedia(avi.string());
+    ToggleExtractionMode(session, ExtractionKind::PcmToWav);
+    OpenMedia(session, avi.string());
     ASSERT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(answers.boxes[0], "output .wav  file " + (dir_ / "clip.wav").string() +
                                     " already exists ! Overwrite ?");
-    EXPECT_FALSE(Graph().ExtractionReady);
+    EXPECT_FALSE(session.graph.ExtractionReady);
     EXPECT_EQ(ReadFile(dir_ / "clip.wav"), "precious");
-    EXPECT_NE(Graph().GraphBuilder->GetState(100).value, engine::GraphState::Running);
+    EXPECT_NE(session.graph.GraphBuilder->GetState(100).value, engine::GraphState::Running);
 }
 
 // A file-size limit fails the writes the way a full disk does, for this
@@ -354,16 +357,16 @@ TEST_F(ExtractionTest, AWriteErrorKeepsTheOldOutputAndSaysTheExtractionFailed) {
     const fs::path avi = media::AviPcm(dir_ / "clip.avi", 2.0, 1);
     WriteFile(dir_ / "clip.wav", "precious");
     Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
-    ToggleExtractionMode(ExtractionKind::PcmToWav);
+    ToggleExtractionMode(session, ExtractionKind::PcmToWav);
     {
         // From before the start: the extraction runs as fast as it can.
         FileSizeLimit full(64 * 1024);
-        OpenMedia(avi.string());
-        ASSERT_TRUE(Graph().ExtractionReady);
-        ASSERT_TRUE(RunToEnd());
+        OpenMedia(session, avi.string());
+        ASSERT_TRUE(session.graph.ExtractionReady);
+        ASSERT_TRUE(RunToEnd(session));
     }
-    EXPECT_FALSE(ExtractionTick({avi.string()}, {}));
-    EXPECT_TRUE(OsdMessage.starts_with("audio extraction failed: ")) << OsdMessage;
+    EXPECT_FALSE(ExtractionTick(session, {avi.string()}, {}));
+    EXPECT_TRUE(session.osdMessage.starts_with("audio extraction failed: ")) << session.osdMessage;
     EXPECT_TRUE(ReadFile(dir_ / "clip.wav") == "precious") << "the old output was replaced";
     EXPECT_EQ(LeftOver(dir_.path(), {"clip.avi", "clip.wav"}), std::vector<std::string>{});
 }
@@ -372,9 +375,9 @@ TEST_F(ExtractionTest, TheOutputNeverReplacesItsOwnSource) {
     const fs::path mp3 = media::Mp3(dir_ / "song.mp3", 1.0);
     const std::string before = ReadFile(mp3);
     Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
-    ToggleExtractionMode(ExtractionKind::Mp3ToMp3);
-    OpenMedia(mp3.string());
-    EXPECT_FALSE(Graph().ExtractionReady);
+    ToggleExtractionMode(session, ExtractionKind::Mp3ToMp3);
+    OpenMedia(session, mp3.string());
+    EXPECT_FALSE(session.graph.ExtractionReady);
     ASSERT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(answers.boxes[0].find("Overwrite"), std::string::npos) << answers.boxes[0];
     EXPECT_NE(answers.boxes[0].find(mp3.string()), std::string::npos) << answers.boxes[0];
@@ -385,9 +388,9 @@ TEST_F(ExtractionTest, TheOutputNeverReplacesItsOwnSource) {
     fs::create_symlink(avi, dir_ / "clip.wav");
     const std::string aviBefore = ReadFile(avi);
     answers.boxes.clear();
-    ToggleExtractionMode(ExtractionKind::PcmToWav);
-    OpenMedia(avi.string());
-    EXPECT_FALSE(Graph().ExtractionReady);
+    ToggleExtractionMode(session, ExtractionKind::PcmToWav);
+    OpenMedia(session, avi.string());
+    EXPECT_FALSE(session.graph.ExtractionReady);
     EXPECT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(ReadFile(avi), aviBefore);
     EXPECT_TRUE(IsSameFile(avi.string(), (dir_ / "clip.wav").string()));
@@ -433,9 +436,9 @@ TEST_F(ExtractionTest, AnMpegAudioStreamOfferedOnlyAsLayerTwoPayloadIsNotAnMp3) 
                         avi),
               "");
     Answerer answers([](const ChooserSeen&, TQuovaAddFilt& c) { c.reject(); });
-    ToggleExtractionMode(ExtractionKind::Mp3ToMp3);
-    OpenMedia(avi.string());
-    EXPECT_FALSE(Graph().ExtractionReady);
+    ToggleExtractionMode(session, ExtractionKind::Mp3ToMp3);
+    OpenMedia(session, avi.string());
+    EXPECT_FALSE(session.graph.ExtractionReady);
     ASSERT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(answers.boxes[0], "A stream of the requested type was not found on the media !");
     EXPECT_FALSE(fs::exists(dir_ / "layer2.mp3"));
@@ -451,7 +454,7 @@ TEST_F(ExtractionTest, PcmToMp3ThroughTheChosenCompressor) {
     ASSERT_EQ(answers.choosers.size(), 1u);
     EXPECT_TRUE(answers.choosers[0].defaultBoxShown);
     EXPECT_FALSE(answers.choosers[0].skipShown);
-    EXPECT_EQ(Extraction().CompressorName, "L.A.M.E. mp3 encoder");
+    EXPECT_EQ(session.extraction.CompressorName, "L.A.M.E. mp3 encoder");
     EXPECT_EQ(answers.pages, 1) << "the compressor's settings are offered after a choice";
     const std::string seen = Discover(dir_ / "talk.mp3");
     EXPECT_NE(seen.find("MPEG-1 Layer 3"), std::string::npos) << seen;
@@ -463,9 +466,9 @@ TEST_F(ExtractionTest, SelectWithNothingSelectedCancelsTheExtraction) {
         c.ListBox1->clearSelection();
         c.Button1->click();
     });
-    ToggleExtractionMode(ExtractionKind::PcmToMp3);
-    OpenMedia(avi.string());
-    EXPECT_FALSE(Graph().ExtractionReady);
+    ToggleExtractionMode(session, ExtractionKind::PcmToMp3);
+    OpenMedia(session, avi.string());
+    EXPECT_FALSE(session.graph.ExtractionReady);
     EXPECT_TRUE(answers.boxes.empty());
     EXPECT_FALSE(fs::exists(dir_ / "talk.mp3"));
 }
@@ -496,15 +499,15 @@ TEST_F(ExtractionTest, TranscodeMultiplexesTheVideoUnchangedBesideTheVorbisAudio
     const fs::path avi = media::AviPcm(dir_ / "movie.avi", 1.0, 1);
     Answerer answers(
         [](const ChooserSeen&, TQuovaAddFilt& c) { Choose(c, "Vorbis audio encoder", c.Button1); });
-    GraphFlags().BypassVideo = true;  // ignored by the transcode
-    Graph().GraphBuilder = std::make_unique<engine::FilterGraph>();
-    StreamTraffic traffic(*Graph().GraphBuilder);
+    session.flags.BypassVideo = true;  // ignored by the transcode
+    session.graph.GraphBuilder = std::make_unique<engine::FilterGraph>();
+    StreamTraffic traffic(*session.graph.GraphBuilder);
     Extract(avi, ExtractionKind::TranscodeToOgm);
     for (const std::string& box : answers.boxes) ADD_FAILURE() << box;
-    EXPECT_FALSE(Graph().VideoWindow) << "the video goes into the file, not on the screen";
+    EXPECT_FALSE(session.graph.VideoWindow) << "the video goes into the file, not on the screen";
     // Copied, not decoded: the pictures reach the multiplexer as they were.
     EXPECT_GT(traffic.Video(), 0);
-    EXPECT_EQ(PictureDecoders(*Graph().GraphBuilder), std::vector<std::string>{});
+    EXPECT_EQ(PictureDecoders(*session.graph.GraphBuilder), std::vector<std::string>{});
     const OggInfo info = ReadOggInfo(dir_ / "movie.ogm");
     EXPECT_FALSE(info.Failed()) << info.error;
     ASSERT_EQ(info.streams.size(), 2u);
@@ -526,15 +529,15 @@ TEST_F(ExtractionTest, APlayListIsExtractedWithOneCompressorChoice) {
         c.CheckBox1->setChecked(true);
         Choose(c, "L.A.M.E. mp3 encoder", c.Button1);
     });
-    ToggleExtractionMode(ExtractionKind::PcmToMp3);
-    const auto open = [](const std::string& name) { OpenMedia(name); };
+    ToggleExtractionMode(session, ExtractionKind::PcmToMp3);
+    const auto open = [this](const std::string& name) { OpenMedia(session, name); };
     open(list.front());
     for (size_t i = 0; i < list.size(); ++i) {
-        ASSERT_TRUE(Graph().ExtractionReady) << list[i];
-        ASSERT_TRUE(RunToEnd()) << list[i];
-        EXPECT_EQ(ExtractionTick(list, open), i + 1 < list.size());
+        ASSERT_TRUE(session.graph.ExtractionReady) << list[i];
+        ASSERT_TRUE(RunToEnd(session)) << list[i];
+        EXPECT_EQ(ExtractionTick(session, list, open), i + 1 < list.size());
     }
-    EXPECT_EQ(OsdMessage, "audio extraction complete");
+    EXPECT_EQ(session.osdMessage, "audio extraction complete");
     EXPECT_EQ(answers.choosers.size(), 1u);
     for (const char* name : {"one.mp3", "two.mp3", "three.mp3"})
         EXPECT_NE(Discover(dir_ / name).find("MPEG-1 Layer 3"), std::string::npos) << name;

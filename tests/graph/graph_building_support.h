@@ -27,6 +27,7 @@
 #include "graph/open_media.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
@@ -36,8 +37,8 @@ namespace quova::testing {
 
 // Takes the graph's events until the medium has ended, marking it complete
 // the way the window's event handling does.
-inline bool RunToEnd(int ms = 30000) {
-    GraphSession& g = Graph();
+inline bool RunToEnd(PlayerSession& session, int ms = 30000) {
+    GraphSession& g = session.graph;
     return WaitUntil(
         [&] {
             if (!g.GraphBuilder) return false;
@@ -164,21 +165,24 @@ inline double DiscoveredSeconds(const std::string& account) {
 // A player for the tests: a window side that records, a registry of its
 // own, every option off.
 class PlayerTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         App();
         registry::SetStorePath(dir_ / "registry.reg");
-        ResetPlayerState(Startup::Done);
+        ResetPlayerState(session, Startup::Done);
     }
     void TearDown() override {
         // The chooser is kept between uses; the next test starts with a new one.
         ReleaseFilterChooser();
-        ReleaseGraph();
-        ResetPlayerState();
+        ReleaseGraph(session);
+        ResetPlayerState(session);
         registry::SetStorePath({});
     }
 
-    FakeUi ui_;
+    FakeUi ui_{session};
     TempDir dir_;
 };
 

@@ -6,9 +6,10 @@
 #include <atomic>
 
 #include "graph/custom_build.h"
+#include "playback/player_session.h"
 #include "tests/graph/graph_building_support.h"
 #include "tests/support/gst_media.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -44,16 +45,16 @@ class MultipleAudioTest : public PlayerTest {
   protected:
     void SetUp() override {
         PlayerTest::SetUp();
-        ReleaseMultipleAudio();
+        ReleaseMultipleAudio(session);
     }
     void TearDown() override {
-        ReleaseMultipleAudio();
+        ReleaseMultipleAudio(session);
         PlayerTest::TearDown();
     }
     // The splitter's audio outputs that are connected.
     std::vector<PinPtr> ConnectedAudio() {
         std::vector<PinPtr> out;
-        const FilterPtr splitter = Graph().GraphBuilder->FindFilterByName("AVI Splitter");
+        const FilterPtr splitter = session.graph.GraphBuilder->FindFilterByName("AVI Splitter");
         if (!splitter) return out;
         for (const PinPtr& p : splitter->Pins(PinDirection::Output)) {
             const auto type = p->ConnectionMediaType();
@@ -63,7 +64,7 @@ class MultipleAudioTest : public PlayerTest {
     }
     int Count(const std::string& friendlyName) {
         int n = 0;
-        for (const FilterPtr& f : Graph().GraphBuilder->Filters())
+        for (const FilterPtr& f : session.graph.GraphBuilder->Filters())
             if (f->FriendlyName() == friendlyName) ++n;
         return n;
     }
@@ -81,7 +82,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     Answerer answers({}, [&](const std::string&) {
         return ++asked == 2 ? QMessageBox::Cancel : QMessageBox::Ok;
     });
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     ASSERT_EQ(answers.boxes.size(), 3u);
     EXPECT_EQ(answers.boxes[0],
               "Multiple Audio initial stream selection:\nEnable audio stream 1 of 3 ?");
@@ -93,31 +94,31 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
     // A renderer per stream heard, so that each can go to a device of its own.
     EXPECT_EQ(Count("Audio Renderer"), 2);
     EXPECT_EQ(Count("Audio Mixer"), 0);
-    EXPECT_TRUE(StreamRenderer(0));
-    EXPECT_TRUE(StreamRenderer(1));
-    EXPECT_NE(StreamRenderer(0), StreamRenderer(1));
-    EXPECT_FALSE(StreamRenderer(2)) << "the file's second stream was declined";
-    EXPECT_TRUE(Graph().BasicAudio);
+    EXPECT_TRUE(StreamRenderer(session, 0));
+    EXPECT_TRUE(StreamRenderer(session, 1));
+    EXPECT_NE(StreamRenderer(session, 0), StreamRenderer(session, 1));
+    EXPECT_FALSE(StreamRenderer(session, 2)) << "the file's second stream was declined";
+    EXPECT_TRUE(session.graph.BasicAudio);
 
     BufferCount first(heard[0]), third(heard[1]);
     ASSERT_TRUE(WaitUntil([&] { return first.value() > 5 && third.value() > 5; }, 10000))
         << first.value() << " " << third.value();
 
     // Menu item 2 acts on the second stream heard: the file's third.
-    SwitchAudioStream(1);
-    EXPECT_EQ(OsdMessage, "audio stream 2 disconnected");
+    SwitchAudioStream(session, 1);
+    EXPECT_EQ(session.osdMessage, "audio stream 2 disconnected");
     EXPECT_FALSE(Checks()[1]);
-    EXPECT_FALSE(StreamRenderer(1))
+    EXPECT_FALSE(StreamRenderer(session, 1))
         << "a stream switched off has no renderer to choose a device for";
-    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
     const int thirdOff = third.value();
     const int firstOff = first.value();
     ASSERT_TRUE(WaitUntil([&] { return first.value() > firstOff + 10; }, 10000))
         << "the first stream plays on alone";
     EXPECT_LE(third.value(), thirdOff + 2);
 
-    SwitchAudioStream(1);
-    EXPECT_EQ(OsdMessage, "audio stream 2 connected");
+    SwitchAudioStream(session, 1);
+    EXPECT_EQ(session.osdMessage, "audio stream 2 connected");
     EXPECT_TRUE(Checks()[1]);
     const int thirdOn = third.value();
     const int firstOn = first.value();
@@ -133,26 +134,26 @@ TEST_F(MultipleAudioTest, OneStreamAcceptedLeavesNothingToSwitch) {
     Answerer answers({}, [&](const std::string&) {
         return ++asked == 1 ? QMessageBox::Ok : QMessageBox::Cancel;
     });
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     EXPECT_EQ(ConnectedAudio().size(), 1u);
-    SwitchAudioStream(0);
-    EXPECT_EQ(OsdMessage, "no multiple audio stream");
-    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Running);
+    SwitchAudioStream(session, 0);
+    EXPECT_EQ(session.osdMessage, "no multiple audio stream");
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
 }
 
 TEST_F(MultipleAudioTest, APausedMediumStaysPausedAndAStreamSwitchedTwiceIsBack) {
     const auto file = media::AviPcm(dir_ / "dub.avi", 4.0, 2);
     Answerer answers({}, {});
-    OpenMedia(file.string());
-    Graph().GraphBuilder->Pause();
-    SwitchAudioStream(0);
-    EXPECT_EQ(OsdMessage, "audio stream 1 disconnected");
-    EXPECT_EQ(Graph().GraphBuilder->GetState(100).value, GraphState::Paused);
-    SwitchAudioStream(0);
-    EXPECT_EQ(OsdMessage, "audio stream 1 connected");
+    OpenMedia(session, file.string());
+    session.graph.GraphBuilder->Pause();
+    SwitchAudioStream(session, 0);
+    EXPECT_EQ(session.osdMessage, "audio stream 1 disconnected");
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Paused);
+    SwitchAudioStream(session, 0);
+    EXPECT_EQ(session.osdMessage, "audio stream 1 connected");
     EXPECT_EQ(ConnectedAudio().size(), 2u);
     // A stream number beyond those heard changes nothing.
-    SwitchAudioStream(3);
+    SwitchAudioStream(session, 3);
     EXPECT_EQ(ConnectedAudio().size(), 2u);
 }
 

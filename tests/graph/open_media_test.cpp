@@ -22,17 +22,18 @@
 #include "graph/filter_list.h"
 #include "graph/graph_state.h"
 #include "graph/media_type_names.h"
+#include "graph/medium_session.h"
 #include "graph/multiple_audio.h"
-#include "graph/open_counter.h"
 #include "platform/engine/graph_registration.h"
 #include "platform/engine/local_file_guard.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/http_server.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -43,26 +44,29 @@ namespace media = quova::testing::media;
 using quova::testing::WaitUntil;
 
 class OpenMediaTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         testing::App();
-        testing::ResetPlayerState(testing::Startup::Done);
+        testing::ResetPlayerState(session, testing::Startup::Done);
         for (auto& item : ui_.audioItems) item = {false, true};
     }
     void TearDown() override {
-        ReleaseGraph();
-        testing::ResetPlayerState();
+        ReleaseGraph(session);
+        testing::ResetPlayerState(session);
     }
 
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
     quova::testing::TempDir dir_;
 };
 
 // What a user sees of a file that plays to its end: the picture moving, the
 // position reaching the duration, and the end announced.
 // Plays the medium open now to its end; its events tell that it ended.
-bool PlaysToItsEnd() {
-    GraphSession& g = Graph();
+bool PlaysToItsEnd(PlayerSession& session) {
+    GraphSession& g = session.graph;
     bool complete = false;
     return WaitUntil([&] {
         while (true) {
@@ -75,13 +79,13 @@ bool PlaysToItsEnd() {
     });
 }
 
-void ExpectPlaysToTheEnd(double seconds, bool video) {
-    GraphSession& g = Graph();
+void ExpectPlaysToTheEnd(PlayerSession& session, double seconds, bool video) {
+    GraphSession& g = session.graph;
     ASSERT_TRUE(g.GraphBuilder);
     EXPECT_NEAR(g.Duration, seconds, 0.2);
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(PlaysToItsEnd());
+    ASSERT_TRUE(PlaysToItsEnd(session));
     // Played in real time, not dropped through.
     EXPECT_GT(clock.elapsed(), static_cast<qint64>(seconds * 1000 * 0.6));
     EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, seconds, 0.25);
@@ -95,14 +99,14 @@ void ExpectPlaysToTheEnd(double seconds, bool video) {
 TEST_F(OpenMediaTest, AnAviOpensUnderItsNameAndPlaysItsPicturesToTheEnd) {
     const auto file = media::AviPcm(dir_ / "clip one.avi", 2.0, 1);
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session.graph;
     EXPECT_EQ(g.MediaKind, MediaKindFile);
     EXPECT_EQ(g.CurrentMediaName, file.string());
     ASSERT_FALSE(ui_.captions.empty());
     EXPECT_EQ(ui_.captions.back(), "Quova - clip one.avi");
-    EXPECT_EQ(OsdMessage, file.string());
+    EXPECT_EQ(session.osdMessage, file.string());
     EXPECT_EQ(g.VideoWidth, 320);
     EXPECT_EQ(g.VideoHeight, 240);
     EXPECT_EQ(g.SourceWidth, 320);
@@ -118,21 +122,21 @@ TEST_F(OpenMediaTest, AnAviOpensUnderItsNameAndPlaysItsPicturesToTheEnd) {
     EXPECT_FALSE(ui_.audioItems[1].checked || ui_.audioItems[1].visible);
     EXPECT_TRUE(ui_.timer1);
     EXPECT_EQ(ui_.recentFiles, std::vector<std::string>{file.string()});
-    ExpectPlaysToTheEnd(2.0, true);
+    ExpectPlaysToTheEnd(session, 2.0, true);
 }
 
 TEST_F(OpenMediaTest, AnOggFileOpensAndPlaysToTheEnd) {
     const auto file = media::OggTheoraVorbis(dir_ / "clip.ogg", 2.0);
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(ui_.captions.back(), "Quova - clip.ogg");
     // The Ogg headers count Vorbis audio and OGM video streams; the Theora
     // stream plays but is not one of them.
-    EXPECT_EQ(Graph().VideoStreamCount, 0);
-    EXPECT_EQ(Graph().AudioStreamCount, 1);
-    EXPECT_FALSE(Graph().OggInfoText.empty());
-    ExpectPlaysToTheEnd(2.0, true);
+    EXPECT_EQ(session.graph.VideoStreamCount, 0);
+    EXPECT_EQ(session.graph.AudioStreamCount, 1);
+    EXPECT_FALSE(session.graph.OggInfoText.empty());
+    ExpectPlaysToTheEnd(session, 2.0, true);
 }
 
 // The length shown and played is the data's, as FFmpeg reads it: a cover
@@ -153,12 +157,12 @@ TEST_F(OpenMediaTest, LengthsAgreeWithFfprobeToAFrame) {
         const double probed = media::FfprobeSeconds(c.file);
         ASSERT_GT(probed, 0) << "ffprobe is needed";
         quova::testing::MessageBoxLog boxes;
-        OpenMedia(c.file.string());
+        OpenMedia(session, c.file.string());
         ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-        const GraphSession& g = Graph();
+        const GraphSession& g = session.graph;
         ASSERT_TRUE(g.GraphBuilder);
         EXPECT_NEAR(g.Duration, probed, c.frame);
-        ASSERT_TRUE(PlaysToItsEnd());
+        ASSERT_TRUE(PlaysToItsEnd(session));
         EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, probed, 2 * c.frame);
         EXPECT_NEAR(g.GraphBuilder->Duration().value, probed, c.frame);
     }
@@ -166,12 +170,12 @@ TEST_F(OpenMediaTest, LengthsAgreeWithFfprobeToAFrame) {
 
 TEST_F(OpenMediaTest, AMissingFileSaysMediaNotFoundAndLeavesTheCaptionPlain) {
     quova::testing::MessageBoxLog boxes;
-    OpenMedia((dir_ / "gone.avi").string());
+    OpenMedia(session, (dir_ / "gone.avi").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "media not found");
     EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
     EXPECT_EQ(ui_.captions.back(), "Quova");
-    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+    EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
     EXPECT_FALSE(ui_.timer1);
     EXPECT_TRUE(ui_.recentFiles.empty());
 }
@@ -180,7 +184,7 @@ TEST_F(OpenMediaTest, AFileNothingCanRenderIsReportedWithTheResultText) {
     const auto file = dir_ / "notes.avi";
     std::ofstream(file) << "this is not a movie, just some words in a text file\n";
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 8004", 0), 0u) << boxes.texts[0];
     EXPECT_EQ(ui_.captions.back(), "Quova");
@@ -191,8 +195,8 @@ TEST_F(OpenMediaTest, AnMpegFileIsCountedByTheDetectorWithoutIndexes) {
     const auto file = media::MpegPs(dir_ / "clip.mpg", 1.0);
     ui_.audioItems[1] = {false, false};
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(file.string());
-    const GraphSession& g = Graph();
+    OpenMedia(session, file.string());
+    const GraphSession& g = session.graph;
     ASSERT_EQ(g.VideoStreamCount, 1);
     ASSERT_EQ(g.AudioStreamCount, 1);
     for (const StreamRow& row : g.Streams) EXPECT_EQ(row.index, -1);
@@ -209,21 +213,21 @@ TEST_F(OpenMediaTest, VolumeAndListFilesGoToTheirOwnOpeners) {
     quova::testing::MessageBoxLog boxes;
     for (const char* volume :
          {"/media/disc/VIDEO_TS/VIDEO_TS.IFO", "/media/disc/VIDEO_TS/VTS_01_0.bup"}) {
-        OpenMedia(volume);
+        OpenMedia(session, volume);
         // The disc opener took it: there is no disc there, and it says so.
-        EXPECT_EQ(Graph().MediaKind, MediaKindDvd);
+        EXPECT_EQ(session.graph.MediaKind, MediaKindDvd);
     }
     EXPECT_EQ(boxes.texts.size(), 2u);
-    ReleaseGraph();
-    OpenMedia((dir_ / "films.mpl").string());
+    ReleaseGraph(session);
+    OpenMedia(session, (dir_ / "films.mpl").string());
     EXPECT_EQ(ui_.playLists, std::vector<std::string>{(dir_ / "films.mpl").string()});
-    EXPECT_FALSE(Graph().GraphBuilder);
+    EXPECT_FALSE(session.graph.GraphBuilder);
 }
 
 TEST_F(OpenMediaTest, NothingOpensWhileTheProgramStarts) {
-    OpenCounter = -1;
-    OpenMedia("/media/disc/VIDEO_TS/VIDEO_TS.IFO");
-    OpenMedia((dir_ / "films.mpl").string());
+    session.openCounter = -1;
+    OpenMedia(session, "/media/disc/VIDEO_TS/VIDEO_TS.IFO");
+    OpenMedia(session, (dir_ / "films.mpl").string());
     EXPECT_TRUE(ui_.captions.empty());
     EXPECT_TRUE(ui_.playLists.empty());
 }
@@ -231,26 +235,28 @@ TEST_F(OpenMediaTest, NothingOpensWhileTheProgramStarts) {
 TEST_F(OpenMediaTest, ASecondFileReusesTheGraphAfterSavingTheFirstOnesBookmark) {
     const auto first = media::AviPcm(dir_ / "a.avi", 3.0, 1);
     const auto second = media::OggTheoraVorbis(dir_ / "b.ogg", 1.0);
-    OpenMedia(first.string());
-    const FilterGraph* graph = Graph().GraphBuilder.get();
+    OpenMedia(session, first.string());
+    const FilterGraph* graph = session.graph.GraphBuilder.get();
     ASSERT_TRUE(graph);
-    ASSERT_TRUE(WaitUntil([] { return Graph().GraphBuilder->CurrentPosition().value > 0.3; }));
-    OpenMedia(second.string());
-    EXPECT_EQ(Graph().GraphBuilder.get(), graph);
+    ASSERT_TRUE(
+        WaitUntil([this] { return session.graph.GraphBuilder->CurrentPosition().value > 0.3; }));
+    OpenMedia(session, second.string());
+    EXPECT_EQ(session.graph.GraphBuilder.get(), graph);
     EXPECT_EQ(ui_.sessionBookmarks, 1);
-    EXPECT_EQ(Graph().CurrentMediaName, second.string());
+    EXPECT_EQ(session.graph.CurrentMediaName, second.string());
     // Only the second file's filters are left.
-    for (const FilterPtr& f : Graph().GraphBuilder->Filters()) EXPECT_NE(f->Name(), first.string());
-    ExpectPlaysToTheEnd(1.0, true);
+    for (const FilterPtr& f : session.graph.GraphBuilder->Filters())
+        EXPECT_NE(f->Name(), first.string());
+    ExpectPlaysToTheEnd(session, 1.0, true);
 }
 
 TEST_F(OpenMediaTest, ThePinListingNamesTheAudioOutputsWithTheirTypes) {
     const auto file = media::AviPcm(dir_ / "three.avi", 1.0, 2);
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(file.string());
+    OpenMedia(session, file.string());
     // Two audio streams: the player asks stream by stream which to hear.
     EXPECT_EQ(boxes.texts, (std::vector<std::string>{StreamQuestion(1, 2), StreamQuestion(2, 2)}));
-    const FilterListing listing = ListGraphFilters(Graph().GraphBuilder.get(), "pins");
+    const FilterListing listing = ListGraphFilters(session.graph.GraphBuilder.get(), "pins");
     // The splitter's two audio outputs, connected, as the file's PCM.
     size_t lines = 0;
     for (size_t at = 0; (at = listing.text.find(" 1 [Audio/PCM]", at)) != std::string::npos; ++at)
@@ -266,15 +272,15 @@ TEST_F(OpenMediaTest, TheGraphIsPublishedWhileTheOptionIsOnAndWithdrawnAfter) {
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     const auto file = media::Wav(dir_ / "tone.wav", 1.0);
     ui_.settings.RegisterOnRot = true;
-    OpenMedia(file.string());
-    ASSERT_TRUE(Graph().RotRegistration.IsRegistered());
-    const auto dot = Graph().RotRegistration.Path();
+    OpenMedia(session, file.string());
+    ASSERT_TRUE(session.graph.RotRegistration.IsRegistered());
+    const auto dot = session.graph.RotRegistration.Path();
     EXPECT_EQ(dot.filename().string().rfind("FilterGraph ", 0), 0u) << dot;
     EXPECT_NE(dot.filename().string().find(" pid "), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dot));
     ui_.settings.RegisterOnRot = false;
-    OpenMedia(file.string());
-    EXPECT_FALSE(Graph().RotRegistration.IsRegistered());
+    OpenMedia(session, file.string());
+    EXPECT_FALSE(session.graph.RotRegistration.IsRegistered());
     EXPECT_FALSE(std::filesystem::exists(dot));
     unsetenv("XDG_RUNTIME_DIR");
 }
@@ -313,9 +319,9 @@ TEST_F(OpenMediaTest, AviAndMatroskaFilesOverHttpPlayWithTheirLengthUnderTheirAd
         const std::string address = server.Address(c.name);
         quova::testing::MessageBoxLog boxes;
         ui_.recentFiles.clear();
-        OpenMedia(address);
+        OpenMedia(session, address);
         ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-        const GraphSession& g = Graph();
+        const GraphSession& g = session.graph;
         EXPECT_EQ(g.MediaKind, MediaKindFile);
         EXPECT_EQ(g.CurrentMediaName, address);
         EXPECT_NEAR(g.Duration, c.seconds, 0.2);
@@ -325,21 +331,22 @@ TEST_F(OpenMediaTest, AviAndMatroskaFilesOverHttpPlayWithTheirLengthUnderTheirAd
         EXPECT_TRUE(ui_.timer1);
         // Kept as given, escapes and all.
         EXPECT_EQ(ui_.recentFiles, std::vector<std::string>{address});
-        ASSERT_TRUE(PlaysToItsEnd());
+        ASSERT_TRUE(PlaysToItsEnd(session));
         EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, c.seconds, 0.25);
     }
 }
 
 // A 6 s adaptive stream served from `served` under `manifest` opens with its
 // length and picture, seeks to 4 s and plays the rest from there.
-void ExpectAnAdaptiveStreamPlaysAndSeeks(const std::filesystem::path& served,
+void ExpectAnAdaptiveStreamPlaysAndSeeks(PlayerSession& session,
+                                         const std::filesystem::path& served,
                                          const std::string& manifest) {
     quova::testing::HttpServer server(served);
     ASSERT_TRUE(server.Running());
     quova::testing::MessageBoxLog boxes;
-    OpenMedia(server.Address(manifest));
+    OpenMedia(session, server.Address(manifest));
     ASSERT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    const GraphSession& g = Graph();
+    const GraphSession& g = session.graph;
     EXPECT_NEAR(g.Duration, 6.0, 0.2);
     EXPECT_EQ(g.VideoWidth, 320);
     EXPECT_EQ(g.VideoHeight, 240);
@@ -348,7 +355,7 @@ void ExpectAnAdaptiveStreamPlaysAndSeeks(const std::filesystem::path& served,
     ASSERT_TRUE(Succeeded(g.GraphBuilder->SetCurrentPosition(4.0)));
     EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, 4.0, 0.3);
     const std::uint64_t before = g.VideoWindow->ReceivedFrames();
-    ASSERT_TRUE(PlaysToItsEnd());
+    ASSERT_TRUE(PlaysToItsEnd(session));
     EXPECT_NEAR(g.GraphBuilder->CurrentPosition().value, 6.0, 0.3);
     // The two seconds after the seek, 25 frames each, and not the four before it.
     const std::uint64_t after = g.VideoWindow->ReceivedFrames() - before;
@@ -362,7 +369,7 @@ TEST_F(OpenMediaTest, AnHlsStreamOverHttpPlaysWithItsLengthAndSeeks) {
     const auto served = dir_ / "served";
     std::filesystem::create_directories(served);
     media::Hls(served, 6.0);
-    ExpectAnAdaptiveStreamPlaysAndSeeks(served, "index.m3u8");
+    ExpectAnAdaptiveStreamPlaysAndSeeks(session, served, "index.m3u8");
 }
 
 // A DASH manifest names one list of segments per stream; the demultiplexer
@@ -371,7 +378,7 @@ TEST_F(OpenMediaTest, ADashStreamOverHttpPlaysWithItsLengthAndSeeks) {
     const auto served = dir_ / "served";
     std::filesystem::create_directories(served);
     media::Dash(served, 6.0);
-    ExpectAnAdaptiveStreamPlaysAndSeeks(served, "index.mpd");
+    ExpectAnAdaptiveStreamPlaysAndSeeks(session, served, "index.mpd");
 }
 
 // Polls FIFOs from a thread of its own: a reader opening one would let a
@@ -442,7 +449,7 @@ TEST_F(OpenMediaTest, ARemoteListNamingLocalFilesOpensNothingLocal) {
     for (const char* name : {"local-segment.m3u8", "local-key.m3u8", "pushfile.m3u8",
                              "multifile.m3u8", "splitfile.m3u8", "descriptor.m3u8"}) {
         quova::testing::MessageBoxLog boxes;
-        OpenMedia(server.Address(name));
+        OpenMedia(session, server.Address(name));
         // A reader opening its file late would do so soon after.
         QElapsedTimer waited;
         waited.start();
@@ -454,7 +461,7 @@ TEST_F(OpenMediaTest, ARemoteListNamingLocalFilesOpensNothingLocal) {
         int waiting = 0;
         ASSERT_EQ(ioctl(pipe_[0], FIONREAD, &waiting), 0);
         EXPECT_EQ(waiting, 5) << name << ": the descriptor was read";
-        ReleaseGraph();
+        ReleaseGraph(session);
     }
     close(pipe_[0]);
     close(pipe_[1]);
@@ -477,7 +484,7 @@ TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
     for (const std::string& address : {server.Address("missing.avi"), refused}) {
         SCOPED_TRACE(address);
         quova::testing::MessageBoxLog boxes;
-        OpenMedia(address);
+        OpenMedia(session, address);
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_NE(boxes.texts[0].find(address), std::string::npos) << boxes.texts[0];
         EXPECT_EQ(boxes.icons[0], QMessageBox::Warning);
@@ -492,17 +499,17 @@ TEST_F(OpenMediaTest, NetworkFaultsAreReportedWithTheAddressAndOpenNothing) {
 TEST_F(OpenMediaTest, OtherSchemesAreRefusedAndFileAddressesOpenTheirPath) {
     {
         quova::testing::MessageBoxLog boxes;
-        OpenMedia("ftp://127.0.0.1/clip.avi");
+        OpenMedia(session, "ftp://127.0.0.1/clip.avi");
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_EQ(boxes.texts[0],
                   "only http, https and file addresses can be opened: ftp://127.0.0.1/clip.avi");
-        EXPECT_FALSE(Graph().GraphBuilder);
+        EXPECT_FALSE(session.graph.GraphBuilder);
     }
     const auto file = media::AviPcm(dir_ / "a b.avi", 1.0, 1);
     quova::testing::MessageBoxLog boxes;
-    OpenMedia("file://" + (dir_ / "a%20b.avi").string());
+    OpenMedia(session, "file://" + (dir_ / "a%20b.avi").string());
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    EXPECT_EQ(Graph().CurrentMediaName, file.string());
+    EXPECT_EQ(session.graph.CurrentMediaName, file.string());
     EXPECT_EQ(ui_.recentFiles, std::vector<std::string>{file.string()});
 }
 

@@ -12,10 +12,11 @@
 #include <QWidget>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
 #include "platform/files/atomic_file.h"
 #include "playback/dvd_bookmark_file.h"
+#include "playback/player_session.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
@@ -37,38 +38,41 @@ bool WaitUntil(const std::function<bool()>& done) {
 }
 
 class BookmarkTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         testing::App();
-        testing::ResetPlayerState(testing::Startup::Done);
+        testing::ResetPlayerState(session, testing::Startup::Done);
         ui_.sessionFile = (dir_ / "quova.mpk").string();
     }
     void TearDown() override {
-        ReleaseGraph();
-        Graph().MediaKind = MediaKindNone;
-        Graph().CurrentMediaName.clear();
-        testing::ResetPlayerState();
+        ReleaseGraph(session);
+        session.graph.MediaKind = MediaKindNone;
+        session.graph.CurrentMediaName.clear();
+        testing::ResetPlayerState(session);
     }
 
     // A four-second film, opened and held at `seconds`.
     std::filesystem::path OpenFilm(const std::string& name, double seconds) {
         const auto film = media::AviVideoPcm(dir_ / name, 4.0, "jpegenc");
-        OpenMedia(film);
-        EXPECT_EQ(Graph().MediaKind, MediaKindFile);
-        Graph().GraphBuilder->Pause();
+        OpenMedia(session, film);
+        EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
+        session.graph.GraphBuilder->Pause();
         PlaceAt(seconds);
         return film;
     }
     // Moves the open film to `seconds`; only the seeks and volume changes
     // after it are counted (the open applies the volume too).
     void PlaceAt(double seconds) {
-        SeekTo(seconds);
-        EXPECT_TRUE(WaitUntil([&] { return std::abs(CurrentPosition() - seconds) < 0.05; }));
+        SeekTo(session, seconds);
+        EXPECT_TRUE(WaitUntil([&] { return std::abs(CurrentPosition(session) - seconds) < 0.05; }));
         ui_.seeked.clear();
         ui_.volumeApplied = 0;
     }
 
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
     TempDir dir_;
     BookmarkSettings& settings_ = ui_.bookmark;
     const std::vector<double>& seeks_ = ui_.seeked;
@@ -86,7 +90,7 @@ TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
     settings_.CropX = 20;
     const std::string name = (dir_ / "film.mpk").string();
     MessageBoxLog boxes;
-    WriteMovieBookmark(name);
+    WriteMovieBookmark(session, name);
     const std::string text = testing::ReadFile(name);
     EXPECT_EQ(text.substr(0, 23), "Quova1.1MovieBookmark\r\n");
     EXPECT_NE(text.find("\r\n]\r\n"), std::string::npos);
@@ -94,11 +98,11 @@ TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
     const BookmarkSettings saved = settings_;
     settings_ = BookmarkSettings{};
     PlaceAt(0.5);
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     EXPECT_TRUE(boxes.texts.empty());
     ASSERT_EQ(seeks_.size(), 1u);
     EXPECT_NEAR(seeks_[0], 2.52, 0.04);  // within one frame at 25 fps
-    EXPECT_TRUE(WaitUntil([] { return std::abs(CurrentPosition() - 2.52) < 0.04; }));
+    EXPECT_TRUE(WaitUntil([this] { return std::abs(CurrentPosition(session) - 2.52) < 0.04; }));
     EXPECT_EQ(settings_.Volume, saved.Volume);
     EXPECT_DOUBLE_EQ(settings_.ZoomFactor, saved.ZoomFactor);
     EXPECT_DOUBLE_EQ(settings_.AspectFactor, saved.AspectFactor);
@@ -115,13 +119,13 @@ TEST_F(BookmarkTest, MovieBookmarkRestoresPositionAndEverySetting) {
 TEST_F(BookmarkTest, WrongSignatureIsSilentWithNothingOpenAndToldWithAFile) {
     testing::WriteFile(dir_ / "notes.mpk", "shopping list\r\n");
     MessageBoxLog boxes;
-    ReadMovieBookmark((dir_ / "notes.mpk").string());
+    ReadMovieBookmark(session, (dir_ / "notes.mpk").string());
     QCoreApplication::processEvents();
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_TRUE(opened_.empty());
 
     OpenFilm("a.avi", 1.0);
-    ReadMovieBookmark((dir_ / "notes.mpk").string());
+    ReadMovieBookmark(session, (dir_ / "notes.mpk").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "Bookmark restore error, " + (dir_ / "notes.mpk").string() +
                                   " is not a Quova 1.0/1.1 movie bookmark file");
@@ -136,11 +140,11 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
                                  "\r\n3000\r\n60\r\n1000\r\n1000\r\n0\r\n]\r\n");
     settings_.CropY = 7;
     MessageBoxLog boxes;
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     EXPECT_TRUE(boxes.texts.empty());
     EXPECT_EQ(opened_, std::vector<std::string>{film.string()});
-    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
-    EXPECT_EQ(Graph().CurrentMediaName, film.string());
+    EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
+    EXPECT_EQ(session.graph.CurrentMediaName, film.string());
     ASSERT_EQ(seeks_.size(), 1u);
     EXPECT_NEAR(seeks_[0], 3.0, 0.04);
     EXPECT_EQ(settings_.Volume, 60);
@@ -151,9 +155,9 @@ TEST_F(BookmarkTest, AFilmWhoseNameHoldsALineBreakIsFoundAgainByItsBookmark) {
     OpenFilm("two\nlines.avi", 2.0);
     const std::string name = (dir_ / "film.mpk").string();
     MessageBoxLog boxes;
-    WriteMovieBookmark(name);
+    WriteMovieBookmark(session, name);
     PlaceAt(0.5);
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
     ASSERT_EQ(seeks_.size(), 1u);
     EXPECT_NEAR(seeks_[0], 2.0, 0.04);
@@ -169,7 +173,7 @@ TEST_F(BookmarkTest, ABookmarkOpensAFilmNamedInLatin1ByItsOwnBytes) {
     testing::WriteFile(name, FormatMovieBookmark(film, 2.0, settings_));
     ui_.opensMedia = false;
     MessageBoxLog boxes;
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     EXPECT_EQ(opened_, std::vector<std::string>{film});
 }
 
@@ -181,11 +185,12 @@ TEST_F(BookmarkTest, APositionBeyondTheFilmLandsAtItsEnd) {
                                  "\r\n9223372036854775807\r\n60\r\n1000\r\n1000\r\n0\r\n"
                                  "0\r\n0\r\n]\r\n");
     MessageBoxLog boxes;
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     EXPECT_TRUE(boxes.texts.empty());
     ASSERT_EQ(seeks_.size(), 1u);
-    EXPECT_TRUE(WaitUntil([] { return CurrentPosition() >= Graph().Duration - 0.05; }))
-        << CurrentPosition();
+    EXPECT_TRUE(WaitUntil([this] {
+        return CurrentPosition(session) >= session.graph.Duration - 0.05;
+    })) << CurrentPosition(session);
 }
 
 TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
@@ -196,7 +201,7 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileWhileOneIsOpenIsRefused) {
                        "1000\r\n1000\r\n0\r\n0\r\n0\r\n]\r\n");
     settings_.Volume = 20;
     MessageBoxLog boxes;
-    ReadMovieBookmark(name);
+    ReadMovieBookmark(session, name);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0],
               "Bookmark restore error, wrong Quova movie bookmark format on file " + name);
@@ -212,24 +217,24 @@ TEST_F(BookmarkTest, DamagedOrMissingBookmarksChangeNothing) {
     testing::WriteFile(cut,
                        "Quova1.1MovieBookmark\r\n[\r\n" + film.string() + "\r\n3000\r\n60\r\n");
     MessageBoxLog boxes;
-    ReadMovieBookmark(cut);
+    ReadMovieBookmark(session, cut);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0],
               "Bookmark restore error, wrong Quova movie bookmark format on file " + cut);
     EXPECT_TRUE(opened_.empty());
 
     const std::string missing = (dir_ / "missing.mpk").string();
-    ReadMovieBookmark(missing);
+    ReadMovieBookmark(session, missing);
     ASSERT_EQ(boxes.texts.size(), 2u);
     EXPECT_EQ(boxes.texts[1], "Bookmark restore error, can't open bookmark file " + missing);
-    EXPECT_EQ(Graph().MediaKind, MediaKindNone);
+    EXPECT_EQ(session.graph.MediaKind, MediaKindNone);
 }
 
 TEST_F(BookmarkTest, SavingWhereNoFileCanBeMadeIsReported) {
     OpenFilm("s.avi", 1.0);
     const std::string name = (dir_ / "no/such/folder.mpk").string();
     MessageBoxLog boxes;
-    WriteMovieBookmark(name);
+    WriteMovieBookmark(session, name);
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0], "bookmark save error, can't open bookmark file " + name);
 }
@@ -237,7 +242,7 @@ TEST_F(BookmarkTest, SavingWhereNoFileCanBeMadeIsReported) {
 TEST_F(BookmarkTest, SessionBookmarkIsWrittenAndRestored) {
     OpenFilm("session.avi", 3.0);
     settings_.Volume = 44;
-    SaveSessionBookmark();
+    SaveSessionBookmark(session);
     const std::string text = testing::ReadFile(dir_ / "quova.mpk");
     EXPECT_NE(text.find("\r\n3000\r\n44\r\n"), std::string::npos) << text;
 
@@ -245,22 +250,23 @@ TEST_F(BookmarkTest, SessionBookmarkIsWrittenAndRestored) {
     std::filesystem::remove(dir_ / "quova.mpk");
     {
         SessionSaver saver;
-        Graph().GraphBuilder->Run();
-        ASSERT_TRUE(WaitUntil(
-            [] { return Graph().GraphBuilder->GetState(0).value == engine::GraphState::Running; }));
-        SaveRunningSessionBookmark(saver);
+        session.graph.GraphBuilder->Run();
+        ASSERT_TRUE(WaitUntil([this] {
+            return session.graph.GraphBuilder->GetState(0).value == engine::GraphState::Running;
+        }));
+        SaveRunningSessionBookmark(session, saver);
         saver.Flush();
         EXPECT_EQ(saver.WritesDone(), 1);
     }
     EXPECT_EQ(testing::ReadFile(dir_ / "quova.mpk").substr(0, 21), "Quova1.1MovieBookmark");
 
     // Restoring with nothing open reopens the film.
-    StopAndClearGraph();
-    ReleaseGraph();
-    Graph().MediaKind = MediaKindNone;
-    Graph().CurrentMediaName.clear();
-    RestoreSessionBookmark1Click();
-    EXPECT_EQ(Graph().MediaKind, MediaKindFile);
+    StopAndClearGraph(session);
+    ReleaseGraph(session);
+    session.graph.MediaKind = MediaKindNone;
+    session.graph.CurrentMediaName.clear();
+    RestoreSessionBookmark1Click(session);
+    EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_EQ(std::filesystem::path(opened_[0]).filename(), "session.avi");
 }

@@ -4,6 +4,7 @@
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_file.h"
 #include "playback/dvd_bookmark_state.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
@@ -15,14 +16,17 @@ namespace {
 // stand-in keeps a state text whose first 16 bytes name its class and whose
 // disc is the text after.
 class DvdBookmarkCommandsTest : public ::testing::Test, public DvdStateStore {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
-        Graph().MediaKind = MediaKindDvd;
-        UseDvdStateStore(this);
+        session.graph.MediaKind = MediaKindDvd;
+        UseDvdStateStore(session, this);
     }
     void TearDown() override {
-        UseDvdStateStore(nullptr);
-        Graph().MediaKind = MediaKindNone;
+        UseDvdStateStore(session, nullptr);
+        session.graph.MediaKind = MediaKindNone;
     }
 
     bool CanSave() override { return true; }
@@ -49,7 +53,7 @@ class DvdBookmarkCommandsTest : public ::testing::Test, public DvdStateStore {
     std::string restored_;
     bool failState_ = false;
     QApplication& app_ = testing::App();  // before the log's timer
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
     BookmarkSettings& settings_ = ui_.bookmark;
     testing::MessageBoxLog log_;
     const std::vector<std::string>& boxes_ = log_.texts;
@@ -59,11 +63,11 @@ TEST_F(DvdBookmarkCommandsTest, SavedStateAndSettingsComeBackOnTheSameDisc) {
     settings_.Volume = 80;
     settings_.CropX = 16;
     const std::string name = (dir_ / "disc.mpk").string();
-    WriteDvdBookmark(name);
+    WriteDvdBookmark(session, name);
     ASSERT_TRUE(boxes_.empty());
     title_ = "7";
     settings_ = BookmarkSettings{};
-    ReadDvdBookmark(name);
+    ReadDvdBookmark(session, name);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(restored_, std::string(16, '\x42') + "DSC1;title=3");
     EXPECT_EQ(settings_.Volume, 80);
@@ -73,10 +77,10 @@ TEST_F(DvdBookmarkCommandsTest, SavedStateAndSettingsComeBackOnTheSameDisc) {
 TEST_F(DvdBookmarkCommandsTest, AnotherDiscKeepsTheNavigatorButTakesTheSettings) {
     settings_.Volume = 15;
     const std::string name = (dir_ / "other.mpk").string();
-    WriteDvdBookmark(name);
+    WriteDvdBookmark(session, name);
     disc_ = "DSC2";
     settings_ = BookmarkSettings{};
-    ReadDvdBookmark(name);
+    ReadDvdBookmark(session, name);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0], "Bookmark restore error, dvd not current dvd");
     EXPECT_TRUE(restored_.empty());
@@ -87,7 +91,7 @@ TEST_F(DvdBookmarkCommandsTest, ATextFileIsRefusedAsACompoundFile) {
     const std::string name = (dir_ / "movie.mpk").string();
     testing::WriteFile(name, "Quova1.1MovieBookmark\r\n[\r\n");
     settings_.Volume = 33;
-    ReadDvdBookmark(name);
+    ReadDvdBookmark(session, name);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].rfind(
                   "Bookmark restore error, can't open bookmark file " + name + ", error 8", 0),
@@ -100,7 +104,7 @@ TEST_F(DvdBookmarkCommandsTest, ATextFileIsRefusedAsACompoundFile) {
 TEST_F(DvdBookmarkCommandsTest, NavigatorFailureIsReportedOnSave) {
     failState_ = true;
     const std::string name = (dir_ / "fail.mpk").string();
-    WriteDvdBookmark(name);
+    WriteDvdBookmark(session, name);
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(
         boxes_[0].rfind("bookmark save error, can't get dvd navigator state, error 80004005", 0),

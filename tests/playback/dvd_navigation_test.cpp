@@ -14,19 +14,20 @@
 
 #include "graph/dvd_graph.h"
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
 #include "playback/bookmarks.h"
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_pointer.h"
 #include "playback/media_events.h"
+#include "playback/player_session.h"
 #include "playback/transport.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/dvd_volume.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -34,25 +35,28 @@ namespace {
 using namespace engine;
 
 // Processes Qt events and drains the graph's events as the window would.
-bool Pump(const std::function<bool()>& done, int ms = 15000) {
-    return testing::PumpPlayer(done, ms);
+bool Pump(PlayerSession& session, const std::function<bool()>& done, int ms = 15000) {
+    return testing::PumpPlayer(session, done, ms);
 }
 
 class DvdPlayer : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         quova::testing::App();
-        testing::ResetPlayerState(testing::Startup::Done);
+        testing::ResetPlayerState(session, testing::Startup::Done);
     }
     void TearDown() override {
-        ReleaseGraph();
-        testing::ResetPlayerState();
+        ReleaseGraph(session);
+        testing::ResetPlayerState(session);
     }
     bool InDomain(int domain) {
-        return Pump([&] { return DvdState().DvdDomain == domain; });
+        return Pump(session, [&] { return session.dvd.DvdDomain == domain; });
     }
 
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
 };
 
 TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
@@ -61,104 +65,116 @@ TEST_F(DvdPlayer, AVolumeFileOpensTheDiscInItsMenu) {
     for (const char* file : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) {
         SCOPED_TRACE(file);
         ui_.captions.clear();
-        OpenMedia((volume / "VIDEO_TS" / file).string());
-        ASSERT_EQ(Graph().MediaKind, MediaKindDvd);
+        OpenMedia(session, (volume / "VIDEO_TS" / file).string());
+        ASSERT_EQ(session.graph.MediaKind, MediaKindDvd);
         ASSERT_FALSE(ui_.captions.empty());
         EXPECT_EQ(ui_.captions.back(), "Quova - DVD");
-        EXPECT_EQ(Graph().CurrentMediaName, "DVD");
-        ASSERT_TRUE(Graph().DvdControl);
+        EXPECT_EQ(session.graph.CurrentMediaName, "DVD");
+        ASSERT_TRUE(session.graph.DvdControl);
         ASSERT_TRUE(InDomain(1));
-        EXPECT_TRUE(Pump([] { return OsdMessage == "Still (infinite)"; })) << OsdMessage;
+        EXPECT_TRUE(Pump(session, [this] { return session.osdMessage == "Still (infinite)"; }))
+            << session.osdMessage;
         EXPECT_FALSE(ui_.timer1) << "no polling in a menu";
-        ASSERT_TRUE(Graph().VideoWindow);
-        EXPECT_TRUE(Pump([] { return Graph().VideoWindow->ReceivedFrames() > 0; }));
-        EXPECT_TRUE(Pump([] { return Graph().VideoWidth == 720 && Graph().VideoHeight == 576; }));
+        ASSERT_TRUE(session.graph.VideoWindow);
+        EXPECT_TRUE(
+            Pump(session, [this] { return session.graph.VideoWindow->ReceivedFrames() > 0; }));
+        EXPECT_TRUE(Pump(session, [this] {
+            return session.graph.VideoWidth == 720 && session.graph.VideoHeight == 576;
+        }));
     }
 }
 
 TEST_F(DvdPlayer, NoDiscSaysCantRenderAndLeavesThePlainCaption) {
     quova::testing::TempDir dir;
     quova::testing::MessageBoxLog boxes;
-    OpenDvd((dir / "no-disc").string());
+    OpenDvd(session, (dir / "no-disc").string());
     ASSERT_EQ(boxes.texts.size(), 1u);
     EXPECT_EQ(boxes.texts[0].rfind("can't render, error 80040291: ", 0), 0u) << boxes.texts[0];
     ASSERT_FALSE(ui_.captions.empty());
     EXPECT_EQ(ui_.captions.back(), "Quova");
     // Still usable: the disc opens after that.
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     EXPECT_TRUE(InDomain(1));
     EXPECT_EQ(boxes.texts.size(), 1u);
 }
 
 TEST_F(DvdPlayer, TitlesAndChaptersShowWhereThePlayerIs) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    EXPECT_EQ(DvdState().DvdTitleCount, 2u);
-    PlayDvdTitle(9);  // clamped to the last title
+    EXPECT_EQ(session.dvd.DvdTitleCount, 2u);
+    PlayDvdTitle(session, 9);  // clamped to the last title
     ASSERT_TRUE(InDomain(3));
-    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
+    EXPECT_TRUE(Pump(session, [this] {
+        return session.osdMessage == "Title 2 of 2, Chapter 1 of 3";
+    })) << session.osdMessage;
     EXPECT_TRUE(ui_.timer1) << "the title is polled";
     EXPECT_EQ(ui_.pointerHidden, true);
-    EXPECT_NEAR(Graph().Duration, 6, 0.6);
-    StepDvdChapter(+1);
-    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 2 of 3"; })) << OsdMessage;
-    EXPECT_EQ(DvdState().DvdChapter, 2u);
-    EXPECT_EQ(DvdState().DvdChapterCount, 3u);
-    EXPECT_EQ(DvdState().DvdTitle, 2u);
-    EXPECT_EQ(DvdState().DvdTitleCount, 2u);
-    StepDvdChapter(-1);
-    EXPECT_TRUE(Pump([] { return OsdMessage == "Title 2 of 2, Chapter 1 of 3"; })) << OsdMessage;
-    PlayDvdTitle(0);
+    EXPECT_NEAR(session.graph.Duration, 6, 0.6);
+    StepDvdChapter(session, +1);
+    EXPECT_TRUE(Pump(session, [this] {
+        return session.osdMessage == "Title 2 of 2, Chapter 2 of 3";
+    })) << session.osdMessage;
+    EXPECT_EQ(session.dvd.DvdChapter, 2u);
+    EXPECT_EQ(session.dvd.DvdChapterCount, 3u);
+    EXPECT_EQ(session.dvd.DvdTitle, 2u);
+    EXPECT_EQ(session.dvd.DvdTitleCount, 2u);
+    StepDvdChapter(session, -1);
+    EXPECT_TRUE(Pump(session, [this] {
+        return session.osdMessage == "Title 2 of 2, Chapter 1 of 3";
+    })) << session.osdMessage;
+    PlayDvdTitle(session, 0);
     // The first chapter of title 1 lasts a second; which of its two chapters
     // the first message names depends on how far the picture has got.
-    EXPECT_TRUE(Pump([] { return OsdMessage.rfind("Title 1 of 2, Chapter ", 0) == 0; }))
-        << OsdMessage;
+    EXPECT_TRUE(Pump(session, [this] {
+        return session.osdMessage.rfind("Title 1 of 2, Chapter ", 0) == 0;
+    })) << session.osdMessage;
 }
 
 TEST_F(DvdPlayer, TheStreamSubmenusListTheLanguagesAndSwitch) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    PlayDvdTitle(2);
+    PlayDvdTitle(session, 2);
     ASSERT_TRUE(InDomain(3));
-    ASSERT_TRUE(Pump([&] { return ui_.dvdAudioItems.size() == 2; }));
+    ASSERT_TRUE(Pump(session, [&] { return ui_.dvdAudioItems.size() == 2; }));
     EXPECT_EQ(ui_.dvdAudioItems[0].caption, "English AC3 48 KHz / 16 bits / 2 channels");
     EXPECT_EQ(ui_.dvdAudioItems[1].caption, "French MPEG1 48 KHz / 16 bits / 2 channels");
     EXPECT_TRUE(ui_.dvdAudioItems[0].checked);
-    EXPECT_FALSE(ChooseAudioLanguage(0, ui_.dvdAudioItems[0].caption, true))
+    EXPECT_FALSE(ChooseAudioLanguage(session, 0, ui_.dvdAudioItems[0].caption, true))
         << "the checked one again";
-    EXPECT_TRUE(ChooseAudioLanguage(1, ui_.dvdAudioItems[1].caption, false));
-    EXPECT_TRUE(Pump([] { return Graph().DvdInfo->GetCurrentAudio().value.current == 1; }));
-    EXPECT_EQ(DvdState().DvdCurrentAudio, 1u);
+    EXPECT_TRUE(ChooseAudioLanguage(session, 1, ui_.dvdAudioItems[1].caption, false));
+    EXPECT_TRUE(Pump(
+        session, [this] { return session.graph.DvdInfo->GetCurrentAudio().value.current == 1; }));
+    EXPECT_EQ(session.dvd.DvdCurrentAudio, 1u);
 
     ASSERT_EQ(ui_.dvdSubpictureItems.size(), 1u);
     EXPECT_EQ(ui_.dvdSubpictureItems[0].caption, "English");
     EXPECT_FALSE(ui_.dvdSubpictureItems[0].checked) << "sub-pictures start off";
-    ToggleSubpicture(0, false);
-    EXPECT_FALSE(Graph().DvdInfo->GetCurrentSubpicture().value.disabled);
-    EXPECT_TRUE(SubpictureItems()[0].checked);
-    ToggleSubpicture(0, true);
-    EXPECT_TRUE(Graph().DvdInfo->GetCurrentSubpicture().value.disabled);
+    ToggleSubpicture(session, 0, false);
+    EXPECT_FALSE(session.graph.DvdInfo->GetCurrentSubpicture().value.disabled);
+    EXPECT_TRUE(SubpictureItems(session)[0].checked);
+    ToggleSubpicture(session, 0, true);
+    EXPECT_TRUE(session.graph.DvdInfo->GetCurrentSubpicture().value.disabled);
 }
 
 TEST_F(DvdPlayer, TheRootMenuButtonTogglesBetweenMenuAndFilm) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    PlayDvdTitle(1);
+    PlayDvdTitle(session, 1);
     ASSERT_TRUE(InDomain(3));
-    ShowDvdMenu(DVD_MENU_Root);
+    ShowDvdMenu(session, DVD_MENU_Root);
     EXPECT_TRUE(InDomain(1)) << "the title set's root menu jumps to the disc's menu";
     EXPECT_FALSE(ui_.timer1);
 }
 
 TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
     quova::testing::MessageBoxLog boxes;
-    Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, 5, 0});
-    Graph().GraphBuilder->Events().Post({EC_DVD_ERROR, DVD_ERROR_Unexpected, 0});
-    Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, 9, 0});
-    Graph().GraphBuilder->Events().Post({EC_DVD_WARNING, DVD_WARNING_Read, 0});
-    HandleMediaEvents();
+    session.graph.GraphBuilder->Events().Post({EC_DVD_ERROR, 5, 0});
+    session.graph.GraphBuilder->Events().Post({EC_DVD_ERROR, DVD_ERROR_Unexpected, 0});
+    session.graph.GraphBuilder->Events().Post({EC_DVD_WARNING, 9, 0});
+    session.graph.GraphBuilder->Events().Post({EC_DVD_WARNING, DVD_WARNING_Read, 0});
+    HandleMediaEvents(session);
     ASSERT_EQ(boxes.texts.size(), 4u);
     EXPECT_EQ(boxes.texts[0], "Error: ");
     EXPECT_EQ(boxes.texts[1],
@@ -166,22 +182,23 @@ TEST_F(DvdPlayer, DiscErrorsAndWarningsAreShownAsBoxes) {
               "Playback is stopped.");
     EXPECT_EQ(boxes.texts[2], "warning: unknown error");
     EXPECT_EQ(boxes.texts[3], "warning: disc file read error");
-    Graph().GraphBuilder->Events().Post({EC_DVD_STILL_ON, 0, 10});
-    HandleMediaEvents();
-    EXPECT_EQ(OsdMessage, "Still (10 secs)");
-    Graph().GraphBuilder->Events().Post({EC_DVD_ANGLE_CHANGE, 3, 2});
-    HandleMediaEvents();
-    EXPECT_EQ(OsdMessage, "Angle 2");
-    EXPECT_EQ(DvdState().DvdAngleCount, 3u);
-    EXPECT_EQ(DvdState().DvdCurrentAngle, 2u);
-    Graph().GraphBuilder->Events().Post({EC_DVD_VALID_UOPS_CHANGE, UOP_FLAG_ShowMenu_Root, 0});
-    HandleMediaEvents();
+    session.graph.GraphBuilder->Events().Post({EC_DVD_STILL_ON, 0, 10});
+    HandleMediaEvents(session);
+    EXPECT_EQ(session.osdMessage, "Still (10 secs)");
+    session.graph.GraphBuilder->Events().Post({EC_DVD_ANGLE_CHANGE, 3, 2});
+    HandleMediaEvents(session);
+    EXPECT_EQ(session.osdMessage, "Angle 2");
+    EXPECT_EQ(session.dvd.DvdAngleCount, 3u);
+    EXPECT_EQ(session.dvd.DvdCurrentAngle, 2u);
+    session.graph.GraphBuilder->Events().Post(
+        {EC_DVD_VALID_UOPS_CHANGE, UOP_FLAG_ShowMenu_Root, 0});
+    HandleMediaEvents(session);
     EXPECT_EQ(ui_.rootButton, false);
 }
 
 // Where the navigator stands: its title and the time into it.
-std::pair<std::uint32_t, double> Location() {
-    const Outcome<DVD_PLAYBACK_LOCATION2> at = Graph().DvdInfo->GetCurrentLocation();
+std::pair<std::uint32_t, double> Location(PlayerSession& session) {
+    const Outcome<DVD_PLAYBACK_LOCATION2> at = session.graph.DvdInfo->GetCurrentLocation();
     if (!at.ok()) return {0, -1};
     return {at.value.TitleNum, TimecodeSeconds(at.value.TimeCode)};
 }
@@ -194,21 +211,23 @@ TEST_F(DvdPlayer, ABookmarkComesBackToTheSameTitleAndTimeWithItsSettings) {
     settings.CropX = 8;
     const std::string mark = (dir / "disc.mpk").string();
 
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    PlayDvdTitle(2);
-    ASSERT_TRUE(Pump([] { return Location().first == 2 && Location().second >= 3.0; }));
-    const double saved = Location().second;
-    WriteDvdBookmark(mark);
+    PlayDvdTitle(session, 2);
+    ASSERT_TRUE(Pump(session, [this] {
+        return Location(session).first == 2 && Location(session).second >= 3.0;
+    }));
+    const double saved = Location(session).second;
+    WriteDvdBookmark(session, mark);
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
 
     settings = BookmarkSettings{};
-    PlayDvdTitle(1);
-    ASSERT_TRUE(Pump([] { return Location().first == 1; }));
-    ReadDvdBookmark(mark);
+    PlayDvdTitle(session, 1);
+    ASSERT_TRUE(Pump(session, [this] { return Location(session).first == 1; }));
+    ReadDvdBookmark(session, mark);
     EXPECT_TRUE(boxes.texts.empty()) << boxes.texts.front();
-    ASSERT_TRUE(Pump([] { return Location().first == 2; }));
-    EXPECT_NEAR(Location().second, saved, 1.0);
+    ASSERT_TRUE(Pump(session, [this] { return Location(session).first == 2; }));
+    EXPECT_NEAR(Location(session).second, saved, 1.0);
     EXPECT_EQ(settings.Volume, 40);
     EXPECT_EQ(settings.CropX, 8);
 }
@@ -225,84 +244,91 @@ TEST(DvdPointer, WindowPointsMapThroughThePlacementAndTheCrop) {
 }
 
 TEST_F(DvdPlayer, ThePointerSelectsAndAClickActivatesTheMenuButtonUnderIt) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    ASSERT_TRUE(Pump([] { return Graph().VideoWidth == 720; }));
-    Graph().VideoWindow->SetWindowPosition(QRect(10, 20, 360, 288));
+    ASSERT_TRUE(Pump(session, [this] { return session.graph.VideoWidth == 720; }));
+    session.graph.VideoWindow->SetWindowPosition(QRect(10, 20, 360, 288));
     auto onWindow = [](const quova::testing::DvdButtonBox& b) {
         return QPoint(10 + (b.x0 + b.x1) / 4, 20 + (b.y0 + b.y1) / 4);
     };
-    EXPECT_TRUE(SelectDvdButtonAt(onWindow(quova::testing::kDvdButton1)));
-    EXPECT_FALSE(SelectDvdButtonAt({10 + 330, 20 + 20})) << "no button at the top right";
-    EXPECT_FALSE(SelectDvdButtonAt({400, 20})) << "beside the picture";
-    ASSERT_TRUE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton2)));
-    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
-    EXPECT_FALSE(ActivateDvdButtonAt(onWindow(quova::testing::kDvdButton1)))
+    EXPECT_TRUE(SelectDvdButtonAt(session, onWindow(quova::testing::kDvdButton1)));
+    EXPECT_FALSE(SelectDvdButtonAt(session, {10 + 330, 20 + 20})) << "no button at the top right";
+    EXPECT_FALSE(SelectDvdButtonAt(session, {400, 20})) << "beside the picture";
+    ASSERT_TRUE(ActivateDvdButtonAt(session, onWindow(quova::testing::kDvdButton2)));
+    EXPECT_TRUE(Pump(session, [this] { return Location(session).first == 2; }))
+        << "button 2 starts title 2";
+    EXPECT_FALSE(ActivateDvdButtonAt(session, onWindow(quova::testing::kDvdButton1)))
         << "no buttons while the film plays";
 }
 
 TEST_F(DvdPlayer, ArrowsSelectTheNeighbouringButtonAndEnterActivatesIt) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    auto button = [] { return Graph().DvdInfo->GetCurrentButton().value; };
-    ASSERT_TRUE(Pump([&] { return button() == 1u; }));
-    PressDvdMenuKey(DvdMenuKey::Down);
+    auto button = [this] { return session.graph.DvdInfo->GetCurrentButton().value; };
+    ASSERT_TRUE(Pump(session, [&] { return button() == 1u; }));
+    PressDvdMenuKey(session, DvdMenuKey::Down);
     EXPECT_EQ(button(), 2u) << "button 2 lies below button 1";
-    PressDvdMenuKey(DvdMenuKey::Up);
+    PressDvdMenuKey(session, DvdMenuKey::Up);
     EXPECT_EQ(button(), 1u);
-    PressDvdMenuKey(DvdMenuKey::Down);
-    PressDvdMenuKey(DvdMenuKey::Activate);
-    EXPECT_TRUE(Pump([] { return Location().first == 2; })) << "button 2 starts title 2";
+    PressDvdMenuKey(session, DvdMenuKey::Down);
+    PressDvdMenuKey(session, DvdMenuKey::Activate);
+    EXPECT_TRUE(Pump(session, [this] { return Location(session).first == 2; }))
+        << "button 2 starts title 2";
 }
 
 TEST_F(DvdPlayer, TransportCommandsGoThroughTheNavigatorsRatesAndTimes) {
-    OpenDvd(quova::testing::SharedDvdVolume().string());
+    OpenDvd(session, quova::testing::SharedDvdVolume().string());
     ASSERT_TRUE(InDomain(1));
-    PlayDvdTitle(2);
+    PlayDvdTitle(session, 2);
     ASSERT_TRUE(InDomain(3));
-    auto running = [] { return Graph().GraphBuilder->GetState(100).value == GraphState::Running; };
-    ASSERT_TRUE(Pump(running));
+    auto running = [this] {
+        return session.graph.GraphBuilder->GetState(100).value == GraphState::Running;
+    };
+    ASSERT_TRUE(Pump(session, running));
 
-    Play1Click();
-    EXPECT_EQ(OsdMessage, "pause");
-    EXPECT_TRUE(
-        Pump([] { return Graph().GraphBuilder->GetState(100).value == GraphState::Paused; }));
-    Play1Click();
-    EXPECT_EQ(OsdMessage, "Play");
-    EXPECT_TRUE(Pump(running));
+    Play1Click(session);
+    EXPECT_EQ(session.osdMessage, "pause");
+    EXPECT_TRUE(Pump(session, [this] {
+        return session.graph.GraphBuilder->GetState(100).value == GraphState::Paused;
+    }));
+    Play1Click(session);
+    EXPECT_EQ(session.osdMessage, "Play");
+    EXPECT_TRUE(Pump(session, running));
 
     // Fast forward from normal play: 3, 5, 7, 8; Play returns to normal play.
     for (const char* text : {"forward: 3x", "forward: 5x", "forward: 7x", "forward: 8x"}) {
-        FFWD1Click();
-        EXPECT_EQ(OsdMessage, text);
+        FFWD1Click(session);
+        EXPECT_EQ(session.osdMessage, text);
     }
-    EXPECT_EQ(DvdState().DvdRate, 80000);
-    Play1Click();
-    EXPECT_EQ(OsdMessage, "normal play 1x speed");
-    EXPECT_EQ(DvdState().DvdRate, 10000);
+    EXPECT_EQ(session.dvd.DvdRate, 80000);
+    Play1Click(session);
+    EXPECT_EQ(session.osdMessage, "normal play 1x speed");
+    EXPECT_EQ(session.dvd.DvdRate, 10000);
     EXPECT_TRUE(running()) << "the film keeps running";
 
     // Backward at rate 1, then Quicker: max(1.0, -1 + 0.5) is normal play.
-    FBWD1Click();
-    EXPECT_EQ(OsdMessage, "back: -1x");
-    EXPECT_EQ(DvdState().DvdRate, -10000);
-    Quick1Click();
-    EXPECT_EQ(OsdMessage, "quick 1x");
+    FBWD1Click(session);
+    EXPECT_EQ(session.osdMessage, "back: -1x");
+    EXPECT_EQ(session.dvd.DvdRate, -10000);
+    Quick1Click(session);
+    EXPECT_EQ(session.osdMessage, "quick 1x");
     for (const char* text : {"slow 0.75x", "slow 0.5x", "slow 0.25x", "slow 0.25x"}) {
-        Slow1Click();
-        EXPECT_EQ(OsdMessage, text);
+        Slow1Click(session);
+        EXPECT_EQ(session.osdMessage, text);
     }
-    Play1Click();
-    EXPECT_EQ(DvdState().DvdRate, 10000);
+    Play1Click(session);
+    EXPECT_EQ(session.dvd.DvdRate, 10000);
 
-    SeekTo(4.0);
-    EXPECT_TRUE(Pump([] { return std::abs(CurrentPosition() - 4.0) <= 1.0; })) << CurrentPosition();
-    EXPECT_EQ(DvdState().DvdTitle, 2u);
-    EXPECT_EQ(DvdState().DvdChapter, 3u) << "the third chapter starts at 4 s";
+    SeekTo(session, 4.0);
+    EXPECT_TRUE(Pump(session, [this] { return std::abs(CurrentPosition(session) - 4.0) <= 1.0; }))
+        << CurrentPosition(session);
+    EXPECT_EQ(session.dvd.DvdTitle, 2u);
+    EXPECT_EQ(session.dvd.DvdChapter, 3u) << "the third chapter starts at 4 s";
 }
 
 TEST(DvdTexts, ParentalRatingIsEmptyWithoutADiscOrALevel) {
-    EXPECT_EQ(ParentalRatingText(), "");
+    PlayerSession session;
+    EXPECT_EQ(ParentalRatingText(session), "");
     EXPECT_EQ(LanguageName(('d' << 8) | 'e'), "German");
     EXPECT_EQ(LanguageName(0), "");
     DVD_AudioAttributes a;

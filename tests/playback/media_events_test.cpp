@@ -4,6 +4,7 @@
 
 #include "graph/graph_state.h"
 #include "platform/engine/filter_graph.h"
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/subtitle_media.h"
 #include "tests/support/temp_dir.h"
@@ -18,19 +19,20 @@ using namespace engine;
 // only the last two leave a code, which tells the tick that what was written
 // is cut short.
 TEST(MediaEvents, AnErrorOrAnAbortEndsTheMediumWithACodeTheEndOfTheStreamWithNone) {
-    testing::FakeUi ui;
-    GraphSession& g = Graph();
+    PlayerSession session;
+    testing::FakeUi ui{session};
+    GraphSession& g = session.graph;
     g.GraphBuilder = std::make_unique<FilterGraph>();
     g.MediaComplete = false;
     g.MediaError = S_OK;
     g.GraphBuilder->Events().Post({EC_COMPLETE, S_OK, 0});
-    HandleMediaEvents();
+    HandleMediaEvents(session);
     EXPECT_TRUE(g.MediaComplete);
     EXPECT_EQ(g.MediaError, S_OK);
 
     g.MediaComplete = false;
     g.GraphBuilder->Events().Post({EC_ERRORABORT, E_ABORT, 0});
-    HandleMediaEvents();
+    HandleMediaEvents(session);
     EXPECT_TRUE(g.MediaComplete);
     EXPECT_EQ(g.MediaError, E_ABORT);
 
@@ -39,7 +41,7 @@ TEST(MediaEvents, AnErrorOrAnAbortEndsTheMediumWithACodeTheEndOfTheStreamWithNon
     g.MediaComplete = false;
     g.MediaError = S_OK;
     g.GraphBuilder->Events().Post({EC_USERABORT, 0, 0});
-    HandleMediaEvents();
+    HandleMediaEvents(session);
     EXPECT_TRUE(g.MediaComplete);
     EXPECT_TRUE(Failed(g.MediaError));
     g.GraphBuilder.reset();
@@ -50,16 +52,17 @@ TEST(MediaEvents, AnErrorOrAnAbortEndsTheMediumWithACodeTheEndOfTheStreamWithNon
 // A file announcing thousands of streams plays the first ones, each with a
 // queue and a thread, and the user is told how many were left out.
 TEST(MediaEvents, AFileOfThousandsOfStreamsTellsHowManyItLeftOut) {
-    testing::FakeUi ui;
+    PlayerSession session;
+    testing::FakeUi ui{session};
     testing::TempDir dir;
     testing::WriteMatroskaWithSubtitleTrack(dir / "many.mkv", "S_TEXT/UTF8", {{0.5, 1.0, "one"}},
                                             2.0, 2007);
-    GraphSession& g = Graph();
+    GraphSession& g = session.graph;
     g.GraphBuilder = std::make_unique<FilterGraph>();
     g.GraphBuilder->RenderFile((dir / "many.mkv").string());
-    OsdMessage.clear();
-    HandleMediaEvents();
-    EXPECT_EQ(OsdMessage, "too many streams in this file: 1879 left out");
+    session.osdMessage.clear();
+    HandleMediaEvents(session);
+    EXPECT_EQ(session.osdMessage, "too many streams in this file: 1879 left out");
     g.GraphBuilder.reset();
 }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "playback/player_session.h"
 #include "tests/app/private_bus.h"
 #include "tests/app/qt_support.h"
 #include "text/osd.h"
@@ -35,9 +36,10 @@ TEST(PowerStatus, TheTextNamesTheSupplyTheBatteryAndThePause) {
 }
 
 TEST(PowerStatus, WithNothingOpenSleepAndResumeChangeNoGraph) {
+    PlayerSession session;
     quova::testing::App();
-    PowerWatcher watcher;  // silent without a system bus
-    PrepareForSleep();     // no graph: nothing to stop
+    PowerWatcher watcher(session);  // silent without a system bus
+    PrepareForSleep(session);       // no graph: nothing to stop
     SUCCEED();
 }
 
@@ -83,7 +85,8 @@ class FakeUPower : public QDBusVirtualObject {
 };
 
 TEST(PowerWatcher, AsksUPowerWithoutWaitingAndShowsTheAnswerWhenItComes) {
-    testing::FakeUi ui;  // the OSD the answer is shown on
+    PlayerSession session;
+    testing::FakeUi ui{session};  // the OSD the answer is shown on
     quova::testing::App();
     quova::testing::PrivateBus bus;
     if (!bus.Start()) GTEST_SKIP() << "no D-Bus daemon can be started here";
@@ -92,7 +95,7 @@ TEST(PowerWatcher, AsksUPowerWithoutWaitingAndShowsTheAnswerWhenItComes) {
     FakeUPower upower;
     ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/UPower", &upower,
                                               QDBusConnection::SubPath));
-    PowerWatcher watcher(bus.Connect("watcher"));
+    PowerWatcher watcher(session, bus.Connect("watcher"));
     ASSERT_TRUE(watcher.Listening());
 
     auto changed = [&] {
@@ -103,18 +106,18 @@ TEST(PowerWatcher, AsksUPowerWithoutWaitingAndShowsTheAnswerWhenItComes) {
                << QStringList();
         service.send(signal);
     };
-    OsdMessage.clear();
+    session.osdMessage.clear();
     changed();
     // The window goes on while the question is out.
     ASSERT_TRUE(quova::testing::WaitUntil([&] { return upower.Questions() == 2; }));
     changed();
     quova::testing::PumpEvents(100);
     EXPECT_EQ(upower.Questions(), 2u) << "a change while asking waits for the answer";
-    EXPECT_EQ(OsdMessage, "");
+    EXPECT_EQ(session.osdMessage, "");
 
     upower.AnswerAll(service);
-    ASSERT_TRUE(quova::testing::WaitUntil([] { return !OsdMessage.empty(); }));
-    EXPECT_EQ(OsdMessage, "system on battery power (low) 20%");
+    ASSERT_TRUE(quova::testing::WaitUntil([&session] { return !session.osdMessage.empty(); }));
+    EXPECT_EQ(session.osdMessage, "system on battery power (low) 20%");
     // The change that came meanwhile is asked about once the answer is in.
     EXPECT_TRUE(quova::testing::WaitUntil([&] { return upower.Questions() == 4; }));
     upower.AnswerAll(service);

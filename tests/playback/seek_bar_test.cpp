@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "playback/player_session.h"
 #include "playback/seek_bar_control.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/player_state.h"
@@ -31,8 +32,10 @@ class Slider : public QSlider {
 };
 
 struct SeekBarFixture : ::testing::Test {
+    PlayerSession session;
+
     SeekBarFixture() {
-        testing::ResetPlayerState();
+        testing::ResetPlayerState(session);
         window.resize(400, 60);
         bar = new Slider(&window);
         bar->setGeometry(0, 20, 400, 30);
@@ -70,7 +73,7 @@ struct SeekBarFixture : ::testing::Test {
 
 TEST_F(SeekBarFixture, TheTimersOwnUpdateNeverSeeks) {
     control->TimerUpdate(12.345, 600);
-    EXPECT_EQ(SeekBarPosition, 1234);
+    EXPECT_EQ(control->state().position, 1234);
     EXPECT_EQ(bar->value(), 1234);
     control->TimerUpdate(9999, 600);  // past the end: the bar's end, still no seek
     EXPECT_TRUE(seeks.empty());
@@ -164,35 +167,35 @@ TEST_F(SeekBarFixture, TheBarHidesWhenItLosesTheFocus) {
 }
 
 TEST(SeekBarChange, ANestedChangeOrAFailedSeekLeavesTheBarUsable) {
-    testing::ResetPlayerState();
+    SeekBarState bar;
     int calls = 0;
     std::function<void(double)> nested = [&](double) {
         ++calls;
-        EXPECT_FALSE(TrackBar1Change(500, nested));  // arrives during the seek
+        EXPECT_FALSE(TrackBar1Change(bar, 500, nested));  // arrives during the seek
         throw std::runtime_error("seek failed");
     };
-    EXPECT_TRUE(TrackBar1Change(300, nested));
+    EXPECT_TRUE(TrackBar1Change(bar, 300, nested));
     EXPECT_EQ(calls, 1);
-    EXPECT_FALSE(SeekBarBusy);
+    EXPECT_FALSE(bar.busy);
     EXPECT_EQ(SeekBarValue(-3), 0);
     EXPECT_EQ(SeekBarValue(1e12), 2147483647);
 }
 
 TEST(SeekBarRelease, SeeksEvenToTheTicksOwnValueButNotInsideAChange) {
-    testing::ResetPlayerState();
+    SeekBarState bar;
     std::vector<double> seeks;
     const std::function<void(double)> record = [&](double s) { seeks.push_back(s); };
     // A drag that ends where it began still moved the medium to keyframes.
-    SeekBarPosition = 700;
-    EXPECT_TRUE(TrackBar1Release(700, record));
+    bar.position = 700;
+    EXPECT_TRUE(TrackBar1Release(bar, 700, record));
     EXPECT_EQ(seeks, std::vector<double>{7.0});
     const std::function<void(double)> nested = [&](double) {
-        EXPECT_FALSE(TrackBar1Release(900, record));
+        EXPECT_FALSE(TrackBar1Release(bar, 900, record));
         throw std::runtime_error("seek failed");
     };
-    EXPECT_TRUE(TrackBar1Change(300, nested));
+    EXPECT_TRUE(TrackBar1Change(bar, 300, nested));
     EXPECT_EQ(seeks, std::vector<double>{7.0});
-    EXPECT_FALSE(SeekBarBusy);
+    EXPECT_FALSE(bar.busy);
 }
 
 }  // namespace

@@ -11,9 +11,10 @@
 #include <QWidget>
 
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "graph/open_media.h"
 #include "platform/engine/video_renderer.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/first_buffer.h"
@@ -32,17 +33,20 @@ namespace media = quova::testing::media;
 constexpr double kClipSeconds = 15.0;
 constexpr double kFrame = 1.0 / 25;
 
-void Pump(int ms) {
+void Pump(PlayerSession& session, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < ms) {
         QCoreApplication::processEvents();
-        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
+        if (session.graph.GraphBuilder) session.graph.GraphBuilder->DrainBus();
         QThread::msleep(5);
     }
 }
 
 class TransportTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     static void SetUpTestSuite() {
         testing::App();
@@ -57,31 +61,31 @@ class TransportTest : public ::testing::Test {
     }
 
     void SetUp() override {
-        testing::ResetPlayerState(testing::Startup::Done);
+        testing::ResetPlayerState(session, testing::Startup::Done);
         ui_.transport.OsdOn = true;
     }
     void TearDown() override {
-        ReleaseGraph();
-        testing::ResetPlayerState();
+        ReleaseGraph(session);
+        testing::ResetPlayerState(session);
     }
 
     // Opens the clip; it plays from the start.
     void Open() {
-        OpenMedia(clip_);
-        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-        ASSERT_NEAR(Graph().Duration, kClipSeconds, 0.2);
+        OpenMedia(session, clip_);
+        ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+        ASSERT_NEAR(session.graph.Duration, kClipSeconds, 0.2);
     }
     // Opens the clip and pauses it at `seconds`.
     void OpenPausedAt(double seconds) {
         Open();
-        Graph().GraphBuilder->Pause();
-        SeekTo(seconds);
-        ASSERT_EQ(GraphStateOf(), GraphState::Paused);
+        session.graph.GraphBuilder->Pause();
+        SeekTo(session, seconds);
+        ASSERT_EQ(GraphStateOf(session), GraphState::Paused);
     }
 
     static quova::testing::TempDir* dir_;
     static std::string clip_;
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
 };
 
 quova::testing::TempDir* TransportTest::dir_ = nullptr;
@@ -89,17 +93,17 @@ std::string TransportTest::clip_;
 
 TEST_F(TransportTest, PlayPausesAndResumesAndStopStopsWithTheirMessages) {
     Open();
-    ASSERT_EQ(GraphStateOf(), GraphState::Running);
-    Play1Click();
-    EXPECT_EQ(OsdMessage, "pause");
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
-    Play1Click();
-    EXPECT_EQ(OsdMessage, "Play");
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    ASSERT_EQ(GraphStateOf(session), GraphState::Running);
+    Play1Click(session);
+    EXPECT_EQ(session.osdMessage, "pause");
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
+    Play1Click(session);
+    EXPECT_EQ(session.osdMessage, "Play");
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
     EXPECT_TRUE(ui_.timer1);
-    Stop1Click();
-    EXPECT_EQ(OsdMessage, "stop");
-    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    Stop1Click(session);
+    EXPECT_EQ(session.osdMessage, "stop");
+    EXPECT_EQ(GraphStateOf(session), GraphState::Stopped);
     EXPECT_EQ(ui_.sessionBookmarks, 1) << "stop writes the session bookmark";
     EXPECT_EQ(ui_.drawn, std::vector<std::string>{""}) << "stop clears the subtitle line";
     EXPECT_EQ(ui_.osdPaints, 3);
@@ -110,44 +114,44 @@ TEST_F(TransportTest, QuickerClimbsToTwiceTheRateAndSlowerFromThereGoesBelowNorm
     const std::vector<std::pair<double, std::string>> steps = {
         {1.25, "quick 1.25x"}, {1.5, "quick 1.5x"}, {1.75, "quick 1.75x"}, {2.0, "quick 2x"}};
     for (const auto& [rate, text] : steps) {
-        Quick1Click();
-        EXPECT_EQ(PlayRate(), rate);
-        EXPECT_EQ(OsdMessage, text);
+        Quick1Click(session);
+        EXPECT_EQ(PlayRate(session), rate);
+        EXPECT_EQ(session.osdMessage, text);
     }
-    OsdMessage = "quick 2x";
+    session.osdMessage = "quick 2x";
     const int paintsBefore = ui_.osdPaints;
-    Quick1Click();
-    EXPECT_EQ(PlayRate(), 2.0);
-    EXPECT_EQ(OsdMessage, "quick 2x");
+    Quick1Click(session);
+    EXPECT_EQ(PlayRate(session), 2.0);
+    EXPECT_EQ(session.osdMessage, "quick 2x");
     EXPECT_EQ(ui_.osdPaints, paintsBefore + 1) << "the fifth press only repaints";
-    Slow1Click();
-    EXPECT_EQ(PlayRate(), 0.75);
-    EXPECT_EQ(OsdMessage, "slow 0.75x");
-    Slow1Click();
-    Slow1Click();
-    EXPECT_EQ(OsdMessage, "slow 0.25x");
-    Slow1Click();
-    EXPECT_EQ(PlayRate(), 0.25);
-    Quick1Click();
-    EXPECT_EQ(PlayRate(), 1.25) << "quicker from slow play starts again from normal";
+    Slow1Click(session);
+    EXPECT_EQ(PlayRate(session), 0.75);
+    EXPECT_EQ(session.osdMessage, "slow 0.75x");
+    Slow1Click(session);
+    Slow1Click(session);
+    EXPECT_EQ(session.osdMessage, "slow 0.25x");
+    Slow1Click(session);
+    EXPECT_EQ(PlayRate(session), 0.25);
+    Quick1Click(session);
+    EXPECT_EQ(PlayRate(session), 1.25) << "quicker from slow play starts again from normal";
 }
 
 TEST_F(TransportTest, MediaTimeRunsAtThePlayRateAgainstTheWallClock) {
     Open();
-    Pump(300);
+    Pump(session, 300);
     for (const double rate : {2.0, 0.5}) {
-        ASSERT_TRUE(SetPlayRate(rate));
-        Pump(300);
-        const double from = CurrentPosition();
+        ASSERT_TRUE(SetPlayRate(session, rate));
+        Pump(session, 300);
+        const double from = CurrentPosition(session);
         QElapsedTimer clock;
         clock.start();
-        Pump(1500);
-        const double media = CurrentPosition() - from;
+        Pump(session, 1500);
+        const double media = CurrentPosition(session) - from;
         const double wall = clock.elapsed() / 1000.0;
         EXPECT_NEAR(media / wall, rate, 0.15 * rate) << "rate " << rate;
     }
-    Play1Click();
-    EXPECT_EQ(PlayRate(), 1.0);
+    Play1Click(session);
+    EXPECT_EQ(PlayRate(session), 1.0);
 }
 
 TEST_F(TransportTest, SpeedMuteSilencesFastPlayAndPlayRestoresTheVolumeSetting) {
@@ -155,96 +159,97 @@ TEST_F(TransportTest, SpeedMuteSilencesFastPlayAndPlayRestoresTheVolumeSetting) 
     // Half the amplitude: 20 log10(0.5) = -6.02 dB, in hundredths of a decibel.
     ui_.transport.Volume = 50;
     Open();
-    ASSERT_TRUE(Graph().GraphBuilder->HasAudio());
-    Quick1Click();
-    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -10000);
-    Quick1Click();
-    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -10000);
-    Play1Click();
-    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -602);
-    EXPECT_EQ(OsdMessage, "normal play 1x speed");
-    EXPECT_EQ(PlayRate(), 1.0);
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    ASSERT_TRUE(session.graph.GraphBuilder->HasAudio());
+    Quick1Click(session);
+    EXPECT_EQ(session.graph.GraphBuilder->Volume().value, -10000);
+    Quick1Click(session);
+    EXPECT_EQ(session.graph.GraphBuilder->Volume().value, -10000);
+    Play1Click(session);
+    EXPECT_EQ(session.graph.GraphBuilder->Volume().value, -602);
+    EXPECT_EQ(session.osdMessage, "normal play 1x speed");
+    EXPECT_EQ(PlayRate(session), 1.0);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
 
     ui_.transport.SpeedMute = false;
-    Slow1Click();
-    EXPECT_EQ(Graph().GraphBuilder->Volume().value, -602) << "without speed mute the sound stays";
+    Slow1Click(session);
+    EXPECT_EQ(session.graph.GraphBuilder->Volume().value, -602)
+        << "without speed mute the sound stays";
 }
 
 TEST_F(TransportTest, FastForwardPausesAndTheTimerScansAhead) {
     OpenPausedAt(2.0);
-    Graph().GraphBuilder->Run();
-    FFWD1Click();
-    FFWD1Click();
-    FFWD1Click();
-    EXPECT_EQ(OsdMessage, "forward: 3x");
-    EXPECT_EQ(FastSeekStep, 3);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    session.graph.GraphBuilder->Run();
+    FFWD1Click(session);
+    FFWD1Click(session);
+    FFWD1Click(session);
+    EXPECT_EQ(session.osdMessage, "forward: 3x");
+    EXPECT_EQ(session.fastSeekStep, 3);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
     EXPECT_EQ(ui_.drawn.size(), 3u) << "each press clears the subtitle line";
 
-    const TransportTick tick = PollTransport();
+    const TransportTick tick = PollTransport(session);
     QElapsedTimer clock;
     clock.start();
-    FastScanDuty(tick);
-    const double after = CurrentPosition();
+    FastScanDuty(session, tick);
+    const double after = CurrentPosition(session);
     const double took = clock.elapsed() / 1000.0;
     // A jump of 3 s, then 400 ms of play: on a slow machine the play may run
     // longer, never longer than the duty took.
     EXPECT_GE(took, 0.4);
     EXPECT_GE(after, tick.position + 3 + 0.4 - 0.25);
     EXPECT_LE(after, tick.position + 3 + took + 0.25);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
 
-    FBWD1Click();
-    EXPECT_EQ(OsdMessage, "back: -1x");
-    EXPECT_EQ(FastSeekStep, -1);
-    FBWD1Click();
-    EXPECT_EQ(OsdMessage, "back: -2x");
+    FBWD1Click(session);
+    EXPECT_EQ(session.osdMessage, "back: -1x");
+    EXPECT_EQ(session.fastSeekStep, -1);
+    FBWD1Click(session);
+    EXPECT_EQ(session.osdMessage, "back: -2x");
 }
 
 TEST_F(TransportTest, TheScanStopsAtTheEndsWhileItsStepStays) {
     OpenPausedAt(1.0);
-    FBWD1Click();
-    FBWD1Click();
-    const TransportTick tick = PollTransport();
-    FastScanDuty(tick);
-    EXPECT_NEAR(CurrentPosition(), 1.0, kFrame);
-    EXPECT_EQ(FastSeekStep, -2);
-    Play1Click();
-    EXPECT_EQ(FastSeekStep, 0) << "play ends the scan";
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
+    FBWD1Click(session);
+    FBWD1Click(session);
+    const TransportTick tick = PollTransport(session);
+    FastScanDuty(session, tick);
+    EXPECT_NEAR(CurrentPosition(session), 1.0, kFrame);
+    EXPECT_EQ(session.fastSeekStep, -2);
+    Play1Click(session);
+    EXPECT_EQ(session.fastSeekStep, 0) << "play ends the scan";
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
 }
 
 TEST_F(TransportTest, SeekLandsWithinOneFrameOfItsTarget) {
     OpenPausedAt(0.5);
     for (const double target : {3.3, 7.77, 1.04, 12.5}) {
-        SeekTo(target);
-        EXPECT_NEAR(CurrentPosition(), target, kFrame) << target;
-        EXPECT_EQ(GraphStateOf(), GraphState::Paused) << "the state is kept";
+        SeekTo(session, target);
+        EXPECT_NEAR(CurrentPosition(session), target, kFrame) << target;
+        EXPECT_EQ(GraphStateOf(session), GraphState::Paused) << "the state is kept";
     }
-    Graph().GraphBuilder->Run();
-    SeekTo(6.0);
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
-    EXPECT_NEAR(CurrentPosition(), 6.0, 0.2);
+    session.graph.GraphBuilder->Run();
+    SeekTo(session, 6.0);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
+    EXPECT_NEAR(CurrentPosition(session), 6.0, 0.2);
 }
 
 TEST_F(TransportTest, FarAndNonFiniteTargetsAreHeldToTheMedium) {
     OpenPausedAt(5.0);
-    SeekTo(9e18);
-    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2) << "far past the end lands at the end";
-    SeekTo(5.0);
-    JumpBy(9e12);
-    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2);
-    SeekTo(-9e18);
-    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
-    SeekTo(std::numeric_limits<double>::infinity());
-    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2);
-    SeekTo(-std::numeric_limits<double>::infinity());
-    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
-    SeekTo(5.0);
-    SeekTo(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_NEAR(CurrentPosition(), 5.0, kFrame) << "NaN names no place: the position stays";
-    EXPECT_FALSE(SeekBusy);
+    SeekTo(session, 9e18);
+    EXPECT_GE(CurrentPosition(session), kClipSeconds - 0.2) << "far past the end lands at the end";
+    SeekTo(session, 5.0);
+    JumpBy(session, 9e12);
+    EXPECT_GE(CurrentPosition(session), kClipSeconds - 0.2);
+    SeekTo(session, -9e18);
+    EXPECT_NEAR(CurrentPosition(session), 0.0, kFrame);
+    SeekTo(session, std::numeric_limits<double>::infinity());
+    EXPECT_GE(CurrentPosition(session), kClipSeconds - 0.2);
+    SeekTo(session, -std::numeric_limits<double>::infinity());
+    EXPECT_NEAR(CurrentPosition(session), 0.0, kFrame);
+    SeekTo(session, 5.0);
+    SeekTo(session, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_NEAR(CurrentPosition(session), 5.0, kFrame) << "NaN names no place: the position stays";
+    EXPECT_FALSE(session.seekBusy);
 }
 
 TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
@@ -253,33 +258,34 @@ TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
     // there must not start a second one.
     int nested = 0;
     ui_.onSeeked = [&](double) {
-        if (nested++ == 0) SeekTo(9.0);
+        if (nested++ == 0) SeekTo(session, 9.0);
     };
-    SeekTo(4.0);
+    SeekTo(session, 4.0);
     ui_.onSeeked = nullptr;
     EXPECT_EQ(nested, 1);
-    EXPECT_NEAR(CurrentPosition(), 4.0, kFrame);
-    EXPECT_FALSE(SeekBusy);
+    EXPECT_NEAR(CurrentPosition(session), 4.0, kFrame);
+    EXPECT_FALSE(session.seekBusy);
 }
 
 TEST_F(TransportTest, JumpsMoveByTheirAmountAndStopAtTheStart) {
     OpenPausedAt(10.0);
-    JumpBWD1Click();
-    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
-    JumpFWD2Click();
-    EXPECT_NEAR(CurrentPosition(), 10.0, kFrame);
-    JumpBWD2Click();
-    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
-    JumpFWD1Click();
-    EXPECT_GE(CurrentPosition(), kClipSeconds - 0.2) << "a jump past the end lands at the end";
-    Start1Click();
-    EXPECT_NEAR(CurrentPosition(), 0.0, kFrame);
+    JumpBWD1Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 0.0, kFrame);
+    JumpFWD2Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 10.0, kFrame);
+    JumpBWD2Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 0.0, kFrame);
+    JumpFWD1Click(session);
+    EXPECT_GE(CurrentPosition(session), kClipSeconds - 0.2)
+        << "a jump past the end lands at the end";
+    Start1Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 0.0, kFrame);
 }
 
 // A file with a chapter list steps through it with the chapter commands.
 TEST_F(TransportTest, ChapterCommandsMoveThroughTheFilesChapterList) {
     OpenPausedAt(1.0);
-    ChapterTable& chapters = Chapters();
+    ChapterTable& chapters = session.chapters;
     chapters.ChapterCount = 3;
     chapters.ChapterTimes = {0.0f, 0.0f, 5.0f, 10.0f};
     chapters.ChapterNames = {"", "one", "two", "three"};
@@ -291,62 +297,62 @@ TEST_F(TransportTest, ChapterCommandsMoveThroughTheFilesChapterList) {
     const Step steps[] = {{1.0, +1, 2}, {5.5, +1, 3}, {12.0, +1, 0}, {12.0, -1, 2}, {7.0, -1, 1}};
     for (const Step& step : steps) {
         SCOPED_TRACE(::testing::Message() << step.direction << " from " << step.from);
-        SeekTo(step.from);
-        OsdMessage = "before";
+        SeekTo(session, step.from);
+        session.osdMessage = "before";
         chapters.CurrentChapter = 1;
-        StepChapter(step.direction);
+        StepChapter(session, step.direction);
         if (step.chapter == 0) {
-            EXPECT_NEAR(CurrentPosition(), step.from, kFrame);
-            EXPECT_EQ(OsdMessage, "before");
+            EXPECT_NEAR(CurrentPosition(session), step.from, kFrame);
+            EXPECT_EQ(session.osdMessage, "before");
             continue;
         }
         EXPECT_EQ(chapters.CurrentChapter, step.chapter);
-        EXPECT_NEAR(CurrentPosition(), chapters.ChapterTimes[static_cast<size_t>(step.chapter)],
-                    kFrame);
-        EXPECT_EQ(OsdMessage, chapters.ChapterNames[static_cast<size_t>(step.chapter)]);
+        EXPECT_NEAR(CurrentPosition(session),
+                    chapters.ChapterTimes[static_cast<size_t>(step.chapter)], kFrame);
+        EXPECT_EQ(session.osdMessage, chapters.ChapterNames[static_cast<size_t>(step.chapter)]);
     }
     chapters = ChapterTable{};
 }
 
 TEST_F(TransportTest, PlayAtTheEndStartsAgainFromTheBeginning) {
     OpenPausedAt(1.0);
-    End1Click();
-    Graph().GraphBuilder->Stop();
-    ASSERT_GE(CurrentPosition(), Graph().Duration - 0.01);
-    Play1Click();
-    Pump(200);
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
-    EXPECT_LT(CurrentPosition(), 1.0);
+    End1Click(session);
+    session.graph.GraphBuilder->Stop();
+    ASSERT_GE(CurrentPosition(session), session.graph.Duration - 0.01);
+    Play1Click(session);
+    Pump(session, 200);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
+    EXPECT_LT(CurrentPosition(session), 1.0);
 }
 
 TEST_F(TransportTest, FrameStepAdvancesExactlyOneFrame) {
     OpenPausedAt(2.0);
-    ASSERT_TRUE(StepAvailable());
+    ASSERT_TRUE(StepAvailable(session));
     for (int i = 1; i <= 3; ++i) {
-        const double before = CurrentPosition();
-        Step1Click();
-        Pump(100);
-        EXPECT_EQ(OsdMessage, "step on");
-        EXPECT_NEAR(CurrentPosition() - before, kFrame, 0.002) << "step " << i;
-        EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+        const double before = CurrentPosition(session);
+        Step1Click(session);
+        Pump(session, 100);
+        EXPECT_EQ(session.osdMessage, "step on");
+        EXPECT_NEAR(CurrentPosition(session) - before, kFrame, 0.002) << "step " << i;
+        EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
     }
 }
 
 TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
     Open();
-    SeekTo(kClipSeconds - 0.5);
-    const TransportTick end{Graph().Duration, GraphState::Running};
-    EXPECT_TRUE(EndOfMediumDuty(end));
-    EXPECT_EQ(OsdMessage, "Stop");
-    EXPECT_EQ(GraphStateOf(), GraphState::Stopped);
+    SeekTo(session, kClipSeconds - 0.5);
+    const TransportTick end{session.graph.Duration, GraphState::Running};
+    EXPECT_TRUE(EndOfMediumDuty(session, end));
+    EXPECT_EQ(session.osdMessage, "Stop");
+    EXPECT_EQ(GraphStateOf(session), GraphState::Stopped);
     EXPECT_EQ(ui_.playListContinued, 1);
-    EXPECT_FALSE(Graph().MediaComplete);
+    EXPECT_FALSE(session.graph.MediaComplete);
 
-    Graph().MediaComplete = true;
-    EXPECT_TRUE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}))
+    session.graph.MediaComplete = true;
+    EXPECT_TRUE(EndOfMediumDuty(session, TransportTick{1.0, GraphState::Running}))
         << "the stream's own end counts wherever the position is";
     EXPECT_EQ(ui_.playListContinued, 2);
-    EXPECT_FALSE(EndOfMediumDuty(TransportTick{1.0, GraphState::Running}));
+    EXPECT_FALSE(EndOfMediumDuty(session, TransportTick{1.0, GraphState::Running}));
 }
 
 // H.264 with a keyframe each second: the scan and the seek bar's drag land
@@ -374,13 +380,13 @@ class KeyFrameTransportTest : public TransportTest {
     void OpenPausedAt(double seconds) {
         ASSERT_GE(keyFrames_.size(), 14u);
         ASSERT_NEAR(KeyFrameAtOrAfter(2.04), 3.0, kSameTime) << "a keyframe each second";
-        OpenMedia(keyClip_);
-        ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-        Graph().GraphBuilder->Pause();
-        SeekTo(seconds);
-        ASSERT_EQ(GraphStateOf(), GraphState::Paused);
-        ASSERT_NEAR(CurrentPosition(), seconds, kSameTime);
-        const auto video = Graph().GraphBuilder->VideoRenderer();
+        OpenMedia(session, keyClip_);
+        ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+        session.graph.GraphBuilder->Pause();
+        SeekTo(session, seconds);
+        ASSERT_EQ(GraphStateOf(session), GraphState::Paused);
+        ASSERT_NEAR(CurrentPosition(session), seconds, kSameTime);
+        const auto video = session.graph.GraphBuilder->VideoRenderer();
         ASSERT_TRUE(video);
         const auto inputs = video->Pins(engine::PinDirection::Input);
         ASSERT_FALSE(inputs.empty());
@@ -392,7 +398,7 @@ class KeyFrameTransportTest : public TransportTest {
         QElapsedTimer clock;
         clock.start();
         // The bound only ends a failing test.
-        while (picture_->Seconds() < 0 && clock.elapsed() < 10000) Pump(5);
+        while (picture_->Seconds() < 0 && clock.elapsed() < 10000) Pump(session, 5);
         return picture_->Seconds();
     }
     static double KeyFrameAtOrBefore(double seconds) {
@@ -420,16 +426,16 @@ std::vector<double> KeyFrameTransportTest::keyFrames_;
 
 TEST_F(KeyFrameTransportTest, AScanForwardJumpsToTheKeyFrameAheadOfItsStep) {
     OpenPausedAt(2.2);
-    FFWD1Click();
-    const TransportTick tick = PollTransport();
+    FFWD1Click(session);
+    const TransportTick tick = PollTransport(session);
     ASSERT_NEAR(tick.position, 2.2, kSameTime);
     picture_->Arm();
-    FastScanDuty(tick);
+    FastScanDuty(session, tick);
     // 3.2 s lies between keyframes: the scan shows the one at 4 s, not the
     // frame at 3.2 s (decoded from 3 s on) nor the keyframe at 3 s.
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrAfter(3.2), kSameTime);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
-    EXPECT_GT(CurrentPosition(), KeyFrameAtOrAfter(3.2) - kSameTime);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
+    EXPECT_GT(CurrentPosition(session), KeyFrameAtOrAfter(3.2) - kSameTime);
 }
 
 // Keyframes 3 s apart in 5 s: none after 3 s. A demuxer asked for the
@@ -438,62 +444,62 @@ TEST_F(KeyFrameTransportTest, AScanForwardJumpsToTheKeyFrameAheadOfItsStep) {
 TEST_F(KeyFrameTransportTest, AScanForwardPastTheLastKeyFrameStillMovesForward) {
     const auto sparse = media::MatroskaH264KeyFrames(*keyDir_ / "sparse.mkv", 5.0, 75);
     ASSERT_EQ(quova::testing::MatroskaVideoKeyFrames(sparse), (std::vector<double>{0.0, 3.0}));
-    OpenMedia(sparse.string());
-    ASSERT_EQ(Graph().MediaKind, MediaKindFile);
-    Graph().GraphBuilder->Pause();
-    SeekTo(3.5);
-    ASSERT_NEAR(CurrentPosition(), 3.5, kSameTime);
-    FFWD1Click();
-    FastScanDuty(PollTransport());
+    OpenMedia(session, sparse.string());
+    ASSERT_EQ(session.graph.MediaKind, MediaKindFile);
+    session.graph.GraphBuilder->Pause();
+    SeekTo(session, 3.5);
+    ASSERT_NEAR(CurrentPosition(session), 3.5, kSameTime);
+    FFWD1Click(session);
+    FastScanDuty(session, PollTransport(session));
     // Played on for a moment from 4.5 s, not from 3 s.
-    EXPECT_GE(CurrentPosition(), 4.5 - kSameTime);
+    EXPECT_GE(CurrentPosition(session), 4.5 - kSameTime);
 }
 
 TEST_F(KeyFrameTransportTest, AScanBackwardJumpsToTheKeyFrameBehindItsStep) {
     OpenPausedAt(5.6);
-    FBWD1Click();
-    FBWD1Click();
-    const TransportTick tick = PollTransport();
+    FBWD1Click(session);
+    FBWD1Click(session);
+    const TransportTick tick = PollTransport(session);
     picture_->Arm();
-    FastScanDuty(tick);
+    FastScanDuty(session, tick);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(3.6), kSameTime);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
 }
 
 TEST_F(KeyFrameTransportTest, AKeyFrameSeekLandsOnTheKeyFrameBeforeAndKeepsTheState) {
     OpenPausedAt(1.0);
-    SeekToKeyFrame(6.72);
+    SeekToKeyFrame(session, 6.72);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(6.72), kSameTime);
-    EXPECT_NEAR(CurrentPosition(), KeyFrameAtOrBefore(6.72), kSameTime);
-    EXPECT_EQ(GraphStateOf(), GraphState::Paused);
+    EXPECT_NEAR(CurrentPosition(session), KeyFrameAtOrBefore(6.72), kSameTime);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
     ASSERT_FALSE(ui_.seeked.empty());
     EXPECT_NEAR(ui_.seeked.back(), KeyFrameAtOrBefore(6.72), kSameTime)
         << "the desktop bus hears where it landed";
 
-    Graph().GraphBuilder->Run();
-    ASSERT_EQ(GraphStateOf(), GraphState::Running);
+    session.graph.GraphBuilder->Run();
+    ASSERT_EQ(GraphStateOf(session), GraphState::Running);
     picture_->Arm();
-    SeekToKeyFrame(9.5);
+    SeekToKeyFrame(session, 9.5);
     // Running, the graph plays on from the keyframe; the bus hears where
     // it landed, not the target.
     ASSERT_FALSE(ui_.seeked.empty());
     EXPECT_GE(ui_.seeked.back(), KeyFrameAtOrBefore(9.5) - kSameTime);
     EXPECT_LT(ui_.seeked.back(), 9.5 - 0.2);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(9.5), kSameTime);
-    EXPECT_EQ(GraphStateOf(), GraphState::Running);
-    EXPECT_FALSE(SeekBusy);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running);
+    EXPECT_FALSE(session.seekBusy);
 }
 
 TEST_F(KeyFrameTransportTest, SeeksAndJumpsLandOnTheFrameBetweenKeyFrames) {
     OpenPausedAt(1.0);
-    SeekTo(6.72);
+    SeekTo(session, 6.72);
     EXPECT_NEAR(FirstPicture(), 6.72, kSameTime);
-    EXPECT_NEAR(CurrentPosition(), 6.72, kSameTime);
-    SeekTo(12.36);
+    EXPECT_NEAR(CurrentPosition(session), 6.72, kSameTime);
+    SeekTo(session, 12.36);
     picture_->Arm();
-    JumpBWD2Click();
+    JumpBWD2Click(session);
     EXPECT_NEAR(FirstPicture(), 2.36, kSameTime);
-    EXPECT_NEAR(CurrentPosition(), 2.36, kSameTime);
+    EXPECT_NEAR(CurrentPosition(session), 2.36, kSameTime);
 }
 
 TEST(PlayPauseGlyph, PauseWhileRunningPlayOtherwise) {
@@ -502,16 +508,16 @@ TEST(PlayPauseGlyph, PauseWhileRunningPlayOtherwise) {
 }
 
 TEST_F(TransportTest, CommandsWithoutAMediumDoNothing) {
-    Play1Click();
-    Stop1Click();
-    Quick1Click();
-    FFWD1Click();
-    Step1Click();
-    SeekTo(3);
-    EXPECT_EQ(OsdMessage, "");
-    EXPECT_EQ(FastSeekStep, 0);
-    EXPECT_EQ(CurrentPosition(), 0);
-    EXPECT_FALSE(StepAvailable());
+    Play1Click(session);
+    Stop1Click(session);
+    Quick1Click(session);
+    FFWD1Click(session);
+    Step1Click(session);
+    SeekTo(session, 3);
+    EXPECT_EQ(session.osdMessage, "");
+    EXPECT_EQ(session.fastSeekStep, 0);
+    EXPECT_EQ(CurrentPosition(session), 0);
+    EXPECT_FALSE(StepAvailable(session));
     EXPECT_EQ(ui_.osdPaints, 0);
 }
 

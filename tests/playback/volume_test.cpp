@@ -11,11 +11,12 @@
 #include "platform/engine/filter.h"
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/filter_mapper.h"
+#include "playback/player_session.h"
 #include "playback/volume.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova {
 namespace {
@@ -50,6 +51,9 @@ double ElementVolume(const engine::FilterGraph& graph) {
 }
 
 class VolumeTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     static void SetUpTestSuite() {
         App();
@@ -65,24 +69,24 @@ class VolumeTest : public ::testing::Test {
     static void TearDownTestSuite() { delete dir_; }
 
     void Open(const std::filesystem::path& file) {
-        GraphSession& g = Graph();
+        GraphSession& g = session.graph;
         g.GraphBuilder = std::make_unique<engine::FilterGraph>();
         ASSERT_EQ(g.GraphBuilder->RenderFile(file.string()), engine::S_OK);
         g.BasicAudio = g.GraphBuilder->HasAudio();
         g.MediaKind = MediaKindFile;
     }
     void TearDown() override {
-        GraphSession& g = Graph();
+        GraphSession& g = session.graph;
         if (g.GraphBuilder) g.GraphBuilder->Stop();
         g.GraphBuilder.reset();
         g.VideoWindow.reset();
         g.BasicAudio = false;
         g.MediaKind = MediaKindNone;
-        quova::testing::ResetPlayerState();
+        quova::testing::ResetPlayerState(session);
         ClearLoadedLexicon();
         SetLexiconProgramPath({});
     }
-    int GraphLevel() { return Graph().GraphBuilder->Volume().value; }
+    int GraphLevel() { return session.graph.GraphBuilder->Volume().value; }
 
     static inline quova::testing::TempDir* dir_ = nullptr;
     static inline std::filesystem::path tone_;
@@ -111,47 +115,47 @@ TEST(VolumeMapping, AWheelNotchIsTwoStepsAndNothingWithAModifier) {
 
 TEST_F(VolumeTest, TheRenderersVolumeElementTakesTheMappedLevel) {
     Open(tone_);
-    ApplyVolume(50);
+    ApplyVolume(session, 50);
     EXPECT_EQ(GraphLevel(), -602);
-    EXPECT_NEAR(ElementVolume(*Graph().GraphBuilder), std::pow(10.0, -602 / 2000.0), 1e-6);
-    ApplyVolume(10);
+    EXPECT_NEAR(ElementVolume(*session.graph.GraphBuilder), std::pow(10.0, -602 / 2000.0), 1e-6);
+    ApplyVolume(session, 10);
     // The element keeps single precision.
-    EXPECT_NEAR(ElementVolume(*Graph().GraphBuilder), 0.1, 1e-6);
-    ApplyVolume(0);
+    EXPECT_NEAR(ElementVolume(*session.graph.GraphBuilder), 0.1, 1e-6);
+    ApplyVolume(session, 0);
     EXPECT_EQ(GraphLevel(), -10000);
-    EXPECT_EQ(ElementVolume(*Graph().GraphBuilder), 0.0);
-    ApplyVolume(100);
-    EXPECT_EQ(ElementVolume(*Graph().GraphBuilder), 1.0);
+    EXPECT_EQ(ElementVolume(*session.graph.GraphBuilder), 0.0);
+    ApplyVolume(session, 100);
+    EXPECT_EQ(ElementVolume(*session.graph.GraphBuilder), 1.0);
 }
 
 TEST_F(VolumeTest, StepsStartFromTheSettingAndStayInRange) {
     Open(tone_);
     int volume = 98;
-    ApplyVolume(98);
-    ASSERT_TRUE(VolumeUp1Click(volume));
+    ApplyVolume(session, 98);
+    ASSERT_TRUE(VolumeUp1Click(session, volume));
     EXPECT_EQ(volume, 100);
     EXPECT_EQ(GraphLevel(), 0);
-    EXPECT_EQ(OsdMessage, "volume: 100%");
+    EXPECT_EQ(session.osdMessage, "volume: 100%");
 
     volume = 3;
-    ApplyVolume(3);
-    ASSERT_TRUE(VolumeDown1Click(volume));
+    ApplyVolume(session, 3);
+    ASSERT_TRUE(VolumeDown1Click(session, volume));
     EXPECT_EQ(volume, 0);
     EXPECT_EQ(GraphLevel(), -10000);
-    EXPECT_EQ(ElementVolume(*Graph().GraphBuilder), 0.0);
+    EXPECT_EQ(ElementVolume(*session.graph.GraphBuilder), 0.0);
 
     // 45 % is -6.94 dB, which in whole percent is 44.7 %: a step taken from
     // the graph's level would land on 49 % and drift on with every step.
     volume = 45;
-    ApplyVolume(45);
-    ASSERT_TRUE(VolumeUp1Click(volume));
+    ApplyVolume(session, 45);
+    ASSERT_TRUE(VolumeUp1Click(session, volume));
     EXPECT_EQ(volume, 50);
     EXPECT_EQ(GraphLevel(), -602);
-    EXPECT_EQ(OsdMessage, "volume: 50%");
-    ASSERT_TRUE(VolumeDown1Click(volume));
+    EXPECT_EQ(session.osdMessage, "volume: 50%");
+    ASSERT_TRUE(VolumeDown1Click(session, volume));
     EXPECT_EQ(volume, 45);
     EXPECT_EQ(GraphLevel(), -694);
-    ASSERT_TRUE(ChangeVolume(WheelVolumeSteps(120, false), volume));
+    ASSERT_TRUE(ChangeVolume(session, WheelVolumeSteps(120, false), volume));
     EXPECT_EQ(volume, 47);
 }
 
@@ -163,59 +167,59 @@ TEST_F(VolumeTest, TheBarAndTheKeysShowTheSameText) {
     LoadLexiconFile("de");
     Open(tone_);
     int volume = 40;
-    TrackBar3Change(VolumeBarPosition(60), volume);
+    TrackBar3Change(session, VolumeBarPosition(60), volume);
     EXPECT_EQ(volume, 60);
-    EXPECT_EQ(OsdMessage, "Lautst\xC3\xA4rke: 60%");
-    ASSERT_TRUE(VolumeUp1Click(volume));
-    EXPECT_EQ(OsdMessage, "Lautst\xC3\xA4rke: 65%");
+    EXPECT_EQ(session.osdMessage, "Lautst\xC3\xA4rke: 60%");
+    ASSERT_TRUE(VolumeUp1Click(session, volume));
+    EXPECT_EQ(session.osdMessage, "Lautst\xC3\xA4rke: 65%");
 }
 
 TEST_F(VolumeTest, FastPlayRefusesStepsButTheBarStillUnmutes) {
     Open(tone_);
     int volume = 60;
-    ApplyVolume(volume);
-    ASSERT_EQ(Graph().GraphBuilder->SetRate(1.5), engine::S_OK);
-    SetMute(true, volume);
+    ApplyVolume(session, volume);
+    ASSERT_EQ(session.graph.GraphBuilder->SetRate(1.5), engine::S_OK);
+    SetMute(session, true, volume);
     EXPECT_EQ(GraphLevel(), -10000);
-    OsdMessage = "quicker";
-    EXPECT_FALSE(VolumeUp1Click(volume));
+    session.osdMessage = "quicker";
+    EXPECT_FALSE(VolumeUp1Click(session, volume));
     EXPECT_EQ(volume, 60);
     EXPECT_EQ(GraphLevel(), -10000);
-    EXPECT_EQ(OsdMessage, "quicker");
+    EXPECT_EQ(session.osdMessage, "quicker");
 
-    TrackBar3Change(VolumeBarPosition(70), volume);
+    TrackBar3Change(session, VolumeBarPosition(70), volume);
     EXPECT_EQ(volume, 70);
     EXPECT_EQ(GraphLevel(), VolumeLevel(70));
-    EXPECT_EQ(OsdMessage, "volume: 70%");
+    EXPECT_EQ(session.osdMessage, "volume: 70%");
 
-    ASSERT_EQ(Graph().GraphBuilder->SetRate(1.0), engine::S_OK);
-    SetMute(false, volume);
-    EXPECT_TRUE(VolumeUp1Click(volume));
+    ASSERT_EQ(session.graph.GraphBuilder->SetRate(1.0), engine::S_OK);
+    SetMute(session, false, volume);
+    EXPECT_TRUE(VolumeUp1Click(session, volume));
 }
 
 TEST_F(VolumeTest, TheBarsEndsAreFullAndSilence) {
     Open(tone_);
     int volume = 50;
-    TrackBar3Change(0, volume);
+    TrackBar3Change(session, 0, volume);
     EXPECT_EQ(volume, 100);
     EXPECT_EQ(GraphLevel(), 0);
-    TrackBar3Change(100, volume);
+    TrackBar3Change(session, 100, volume);
     EXPECT_EQ(volume, 0);
     EXPECT_EQ(GraphLevel(), -10000);
 }
 
 TEST_F(VolumeTest, AMediumWithoutAudioIgnoresSteps) {
     Open(silentFilm_);
-    ASSERT_FALSE(Graph().BasicAudio);
+    ASSERT_FALSE(session.graph.BasicAudio);
     int volume = 50;
-    EXPECT_FALSE(VolumeUp1Click(volume));
+    EXPECT_FALSE(VolumeUp1Click(session, volume));
     EXPECT_EQ(volume, 50);
-    EXPECT_EQ(OsdMessage, "");
+    EXPECT_EQ(session.osdMessage, "");
 }
 
 TEST_F(VolumeTest, NothingOpenIgnoresSteps) {
     int volume = 50;
-    EXPECT_FALSE(VolumeUp1Click(volume));
+    EXPECT_FALSE(VolumeUp1Click(session, volume));
     EXPECT_EQ(volume, 50);
 }
 

@@ -1,12 +1,14 @@
 #include "tests/support/fake_ui.h"
 
+#include "playback/player_session.h"
+
 #include "graph/graph_state.h"
 #include "graph/open_media.h"
-#include "text/osd_message.h"
+#include "text/text_session.h"
 
 namespace quova::testing {
 
-FakeUi::FakeUi() {
+FakeUi::FakeUi(PlayerSession& session) : session(session) {
     ConnectOpenMediaPort(this);
     ConnectPlayerPort(this);
     ConnectSubtitlePort(this);
@@ -26,7 +28,7 @@ QWidget* FakeUi::Window() {
 
 void FakeUi::PaintOsd() {
     ++osdPaints;
-    osdShown.push_back(OsdMessage);
+    osdShown.push_back(session.osdMessage);
 }
 
 bool FakeUi::Position(double& seconds) {
@@ -37,16 +39,17 @@ bool FakeUi::Position(double& seconds) {
 
 void FakeUi::OpenMedia(const std::string& fileName) {
     opened.push_back(fileName);
-    if (opensMedia) quova::OpenMedia(fileName);
+    if (opensMedia) quova::OpenMedia(session, fileName);
 }
 
 void FakeUi::ApplyVolume() {
     ++volumeApplied;
-    if (engine::FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetVolume(0);
+    if (engine::FilterGraph* graph = session.graph.GraphBuilder.get()) graph->SetVolume(0);
 }
 
 void FakeUi::SeekTo(double seconds) {
-    if (engine::FilterGraph* graph = Graph().GraphBuilder.get()) graph->SetCurrentPosition(seconds);
+    if (engine::FilterGraph* graph = session.graph.GraphBuilder.get())
+        graph->SetCurrentPosition(seconds);
 }
 
 }  // namespace quova::testing

@@ -12,6 +12,10 @@
 #include "playback/player_port.h"
 #include "text/subtitle_port.h"
 
+namespace quova {
+struct PlayerSession;
+}
+
 namespace quova::testing {
 
 // The window's side of the ports, for tests of the parts below the window:
@@ -19,7 +23,9 @@ namespace quova::testing {
 // settings the test chose. Connected for its lifetime.
 class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
   public:
-    FakeUi();
+    explicit FakeUi(PlayerSession& session);
+    // The session the ports' calls down go to.
+    PlayerSession& session;
     ~FakeUi() override;
     FakeUi(const FakeUi&) = delete;
     FakeUi& operator=(const FakeUi&) = delete;

@@ -6,10 +6,11 @@
 
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
-#include "graph/open_counter.h"
+#include "graph/medium_session.h"
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
 #include "playback/media_events.h"
+#include "playback/player_session.h"
 #include "playback/seek_bar.h"
 #include "playback/transport.h"
 #include "text/osd.h"
@@ -19,33 +20,31 @@
 
 namespace quova::testing {
 
-void ResetPlayerState(Startup startup) {
-    OpenCounter = startup == Startup::Done ? 0 : -1;
-    GraphFlags() = GraphOptions{};
-    Extraction() = ExtractionState{};
-    FastSeekStep = 0;
-    SeekBarPosition = 0;
-    SeekBarBusy = false;
-    DvdState() = DvdPlayState{};
-    AudioOutput() = AudioOutputState{};
+void ResetPlayerState(PlayerSession& session, Startup startup) {
+    session.openCounter = startup == Startup::Done ? 0 : -1;
+    session.flags = GraphOptions{};
+    session.extraction = ExtractionState{};
+    session.fastSeekStep = 0;
+    session.dvd = DvdPlayState{};
+    session.outputs = AudioOutputState{};
     engine::SetPreferredAudioDevice("");
-    OsdMessage.clear();
-    OsdLastMessage.clear();
-    OsdMessageAge = 0;
-    CurrentSubtitleText.clear();
-    SubtitleBoxOffsetY = 0;
-    Subtitles() = SubtitleTimetable{};
+    session.osdMessage.clear();
+    session.osdLastMessage.clear();
+    session.osdMessageAge = 0;
+    session.currentSubtitleText.clear();
+    session.subtitleBoxOffsetY = 0;
+    session.subtitles = SubtitleTimetable{};
     ForgetSubtitleTracks();
 }
 
-bool PumpPlayer(const std::function<bool()>& done, int ms) {
+bool PumpPlayer(PlayerSession& session, const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
         if (clock.elapsed() > ms) return false;
         QCoreApplication::processEvents();
-        if (Graph().GraphBuilder) Graph().GraphBuilder->DrainBus();
-        HandleMediaEvents();
+        if (session.graph.GraphBuilder) session.graph.GraphBuilder->DrainBus();
+        HandleMediaEvents(session);
         QThread::msleep(5);
     }
     return true;

@@ -2,6 +2,10 @@
 
 #include <functional>
 
+namespace quova {
+struct PlayerSession;
+}
+
 namespace quova::testing {
 
 // Whether the program has finished starting: before, opening a file or a disc
@@ -14,10 +18,10 @@ enum class Startup { InProgress, Done };
 // fast scan, the seek bar, the disc's status, the OSD message and the
 // subtitles. With `Startup::Done` opens go through at once, as after the
 // splash has closed. The graph itself is left to its owner.
-void ResetPlayerState(Startup startup = Startup::InProgress);
+void ResetPlayerState(PlayerSession& session, Startup startup = Startup::InProgress);
 
 // Handles Qt's events and the open graph's, as the window does, until `done`
 // holds; false when `ms` pass first.
-bool PumpPlayer(const std::function<bool()>& done, int ms = 15000);
+bool PumpPlayer(PlayerSession& session, const std::function<bool()>& done, int ms = 15000);
 
 }  // namespace quova::testing

@@ -13,6 +13,7 @@
 #include "app/play_list.h"
 #include "app/video_commands.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/player_state.h"
 #include "tests/support/temp_dir.h"
@@ -24,6 +25,9 @@ namespace quova::testing {
 // behind in the process.
 class WindowTest : public ::testing::Test {
   protected:
+    // Made before the window and gone after it, as the program does.
+    PlayerSession session;
+
     // How the window starts: an empty size keeps the one it gives itself.
     struct Start {
         QSize size{480, 360};
@@ -37,14 +41,15 @@ class WindowTest : public ::testing::Test {
         App();
         registry::SetStorePath(dir_ / "registry.reg");
         AppSettings() = Settings{};
-        ResetPlayerState(start_.startup);
+        ResetPlayerState(session, start_.startup);
         // The play list and the picture's geometry outlive windows: a list
         // another test left would be followed at the end of a clip, its zoom
         // or crop would shape the picture.
         CurrentPlayList() = PlayListState{};
         Geometry() = VideoGeometry{};
         BeforeWindow();
-        form_ = std::make_unique<TQuovaForm>(std::vector<std::string>{}, (dir_ / "quova").string());
+        form_ = std::make_unique<TQuovaForm>(session, std::vector<std::string>{},
+                                             (dir_ / "quova").string());
         if (!start_.size.isEmpty()) form_->resize(start_.size);
         if (start_.shown) form_->show();
     }
@@ -53,7 +58,7 @@ class WindowTest : public ::testing::Test {
         AppSettings() = Settings{};
         CurrentPlayList() = PlayListState{};
         Geometry() = VideoGeometry{};
-        ResetPlayerState();
+        ResetPlayerState(session);
         registry::SetStorePath({});
     }
     // Set-up the window reads as it is made, such as settings.

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/player_state.h"
@@ -19,13 +20,16 @@ namespace quova {
 namespace {
 
 class OsdTest : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         testing::App();
-        testing::ResetPlayerState();
-        OsdColor = 0x00FF00;
+        testing::ResetPlayerState(session);
+        session.osdColor = 0x00FF00;
     }
-    testing::FakeUi ui_;
+    testing::FakeUi ui_{session};
 };
 
 TEST_F(OsdTest, ClockTimesWrapAtOneDay) {
@@ -63,30 +67,30 @@ TEST_F(OsdTest, FourPressesOfTheTimeFormatReturnToTheFirst) {
 }
 
 TEST_F(OsdTest, MessageIsGoneAtTheThirteenthUnchangedTick) {
-    ShowOsdMessage("pause");
+    ShowOsdMessage(session, "pause");
     for (int tick = 1; tick <= 12; ++tick) {
-        OsdExpiryTick();
-        ASSERT_EQ(OsdMessage, "pause") << "tick " << tick;
+        OsdExpiryTick(session);
+        ASSERT_EQ(session.osdMessage, "pause") << "tick " << tick;
         // Showing the same text again does not lengthen its life.
-        if (tick == 6) ShowOsdMessage("pause");
+        if (tick == 6) ShowOsdMessage(session, "pause");
     }
-    OsdExpiryTick();
-    EXPECT_EQ(OsdMessage, "");
+    OsdExpiryTick(session);
+    EXPECT_EQ(session.osdMessage, "");
 }
 
 TEST_F(OsdTest, DifferentMessageRestartsTheCount) {
-    ShowOsdMessage("pause");
-    for (int tick = 0; tick < 8; ++tick) OsdExpiryTick();
-    ShowOsdMessage("Play");
-    for (int tick = 0; tick < 12; ++tick) OsdExpiryTick();
-    EXPECT_EQ(OsdMessage, "Play");
-    OsdExpiryTick();
-    EXPECT_EQ(OsdMessage, "");
+    ShowOsdMessage(session, "pause");
+    for (int tick = 0; tick < 8; ++tick) OsdExpiryTick(session);
+    ShowOsdMessage(session, "Play");
+    for (int tick = 0; tick < 12; ++tick) OsdExpiryTick(session);
+    EXPECT_EQ(session.osdMessage, "Play");
+    OsdExpiryTick(session);
+    EXPECT_EQ(session.osdMessage, "");
 }
 
 TEST_F(OsdTest, ShowingAMessageRepaintsTheWindowsOsd) {
-    ShowOsdMessage("loop on");
-    EXPECT_EQ(OsdMessage, "loop on");
+    ShowOsdMessage(session, "loop on");
+    EXPECT_EQ(session.osdMessage, "loop on");
     EXPECT_EQ(ui_.osdShown, std::vector<std::string>{"loop on"});
 }
 
@@ -119,7 +123,7 @@ TEST_F(OsdTest, TwoLineMessageDrawsItsLinesOneLineHeightPlusOneApart) {
     {
         QPainter p(&c.image);
         p.setFont(c.font);
-        DrawOsdLines(p, 200, 1, "XX|XX", OsdColor, c.lineHeight);
+        DrawOsdLines(p, 200, 1, "XX|XX", session.osdColor, c.lineHeight);
     }
     // First cell from y = 1, second from y = lineHeight + 2, the row between untouched.
     EXPECT_FALSE(c.painted(3, 0));
@@ -167,7 +171,7 @@ TEST_F(OsdTest, PaintShowsMessageLeftAndTimeRight) {
     {
         QPainter p(&c.image);
         p.setFont(c.font);
-        PaintOsd(p, 200, c.lineHeight, true, "pause", OsdColor, clock);
+        PaintOsd(p, 200, c.lineHeight, true, "pause", session.osdColor, clock);
     }
     // The strip is black under both texts, and both are drawn in green.
     EXPECT_TRUE(c.rowHasGreen(c.lineHeight / 2 + 1, 3, 60));
@@ -183,7 +187,7 @@ TEST_F(OsdTest, PaintWithoutMediumOrWithOsdOffDrawsNoTime) {
         {
             QPainter p(&c.image);
             p.setFont(c.font);
-            PaintOsd(p, 200, c.lineHeight, osdOn, "", OsdColor, OsdClock{});
+            PaintOsd(p, 200, c.lineHeight, osdOn, "", session.osdColor, OsdClock{});
         }
         for (int y = 0; y <= c.lineHeight; ++y) EXPECT_FALSE(c.rowHasGreen(y, 0, 200));
         EXPECT_EQ(c.image.pixelColor(199, 0), QColor(Qt::black));
@@ -244,11 +248,11 @@ TEST_F(OsdTest, EnlargeFontStopsAtFortySevenPoints) {
 TEST_F(OsdTest, OsdToggleShowsOsdOnAndClearsTheStripWhenOff) {
     Host host;
     host.osdOn = false;
-    OSD2Click(host);
+    OSD2Click(session, host);
     EXPECT_TRUE(host.osdOn);
-    EXPECT_EQ(OsdMessage, "OSD on");
+    EXPECT_EQ(session.osdMessage, "OSD on");
     EXPECT_EQ(host.paints, 1);
-    OSD2Click(host);
+    OSD2Click(session, host);
     EXPECT_FALSE(host.osdOn);
     EXPECT_EQ(host.strips, 1);
     EXPECT_EQ(host.paints, 1);
@@ -272,15 +276,15 @@ TEST_F(OsdTest, ColourDialogSetsTheOsdColourOnlyWhenConfirmed) {
         dialog->setCurrentColor(QColor(255, 0, 0));
         dialog->accept();
     });
-    Color2Click(host);
+    Color2Click(session, host);
     EXPECT_TRUE(host.modalSeen) << "the dialog shows with ModalDialogOpen set";
     EXPECT_FALSE(host.modal);
-    EXPECT_EQ(OsdColor, 0xFF0000u);
+    EXPECT_EQ(session.osdColor, 0xFF0000u);
     EXPECT_EQ(host.paints, 1);
 
     testing::OnNextModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
-    Color2Click(host);
-    EXPECT_EQ(OsdColor, 0xFF0000u) << "cancel keeps the colour";
+    Color2Click(session, host);
+    EXPECT_EQ(session.osdColor, 0xFF0000u) << "cancel keeps the colour";
 }
 
 TEST_F(OsdTest, FontDialogCancelKeepsTheFontButStillRemeasuresAndLaysOut) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 
@@ -100,8 +101,9 @@ TEST(FindSubtitles, TheFirstReadableSmallFileInOrderIsLoaded) {
     TempDir dir;
     const auto movie = dir / "film.avi";
     SubtitleTimetable table;
-    testing::FakeUi ui;
-    EXPECT_FALSE(FindSubtitlesForMovie(table, movie, 600, 25));
+    PlayerSession session;
+    testing::FakeUi ui{session};
+    EXPECT_FALSE(FindSubtitlesForMovie(session, table, movie, 600, 25));
     EXPECT_EQ(table.SubtitleFileName, dir / "film.sub");
     EXPECT_EQ(table.SlotCount, 1800);
 
@@ -109,7 +111,7 @@ TEST(FindSubtitles, TheFirstReadableSmallFileInOrderIsLoaded) {
     std::string big = "{25}{50}Too big\r\n";
     big.resize(600 * 1024, ' ');
     WriteFile(dir / "film.sub", big);
-    EXPECT_TRUE(FindSubtitlesForMovie(table, movie, 600, 25));
+    EXPECT_TRUE(FindSubtitlesForMovie(session, table, movie, 600, 25));
     EXPECT_EQ(table.SubtitleFileName, dir / "film.srt");
     EXPECT_EQ(ui.osdShown, std::vector<std::string>{"Subtitles: 2"});
     EXPECT_EQ(FileSizeOf(dir / "film.sub"), 600 * 1024);

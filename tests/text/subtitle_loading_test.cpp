@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/encoding/text_encoding.h"
+#include "playback/player_session.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/temp_dir.h"
 #include "text/subtitle_lines.h"
@@ -29,27 +30,30 @@ struct Loaded {
     std::vector<std::string> osd;
 };
 
-Loaded LoadFile(const std::filesystem::path& file, double duration = 100.0) {
+Loaded LoadFile(PlayerSession& session, const std::filesystem::path& file,
+                double duration = 100.0) {
     Loaded l;
     ResetSubtitles(l.table, duration);
     l.table.SubtitleOffset = 6;
     l.table.SubtitleSpeed = 1.2;
     l.table.SubtitleFileName = file;
-    testing::FakeUi ui;
-    l.count = LoadSubtitleFile(l.table, 25.0);
+    testing::FakeUi ui{session};
+    l.count = LoadSubtitleFile(session, l.table, 25.0);
     l.adjust = ui.adjustEnabled;
     l.osd = ui.osdShown;
     return l;
 }
 
-Loaded Load(const std::string& name, const std::string& bytes, double duration = 100.0) {
+Loaded Load(PlayerSession& session, const std::string& name, const std::string& bytes,
+            double duration = 100.0) {
     testing::TempDir dir;
     testing::WriteFile(dir / name, bytes);
-    return LoadFile(dir / name, duration);
+    return LoadFile(session, dir / name, duration);
 }
 
 TEST(LoadSubtitleFile, ReportsTheCountAndResetsTheTiming) {
-    const Loaded l = Load("film.sub", "{250}{300}Hello|World\n{400}{450}Next\n");
+    PlayerSession session;
+    const Loaded l = Load(session, "film.sub", "{250}{300}Hello|World\n{400}{450}Next\n");
     EXPECT_EQ(l.count, 4);
     EXPECT_EQ(l.adjust, std::vector<bool>{true});
     EXPECT_EQ(l.osd, std::vector<std::string>{"Subtitles: 4"});
@@ -60,6 +64,7 @@ TEST(LoadSubtitleFile, ReportsTheCountAndResetsTheTiming) {
 }
 
 TEST(LoadSubtitleFile, NothingToLoadStillReportsZero) {
+    PlayerSession session;
     testing::TempDir dir;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"none.sub", "plain text without any signature\n"},
@@ -70,44 +75,48 @@ TEST(LoadSubtitleFile, NothingToLoadStillReportsZero) {
     };
     for (const auto& [name, bytes] : cases) {
         testing::WriteFile(dir / name, bytes);
-        const Loaded l = LoadFile(dir / name);
+        const Loaded l = LoadFile(session, dir / name);
         EXPECT_EQ(l.count, 0) << name;
         EXPECT_EQ(l.adjust, std::vector<bool>{false}) << name;
         EXPECT_EQ(l.osd, std::vector<std::string>{"Subtitles: 0"}) << name;
     }
-    const Loaded missing = LoadFile(dir / "missing.srt");
+    const Loaded missing = LoadFile(session, dir / "missing.srt");
     EXPECT_EQ(missing.osd, std::vector<std::string>{"Subtitles: 0"});
     EXPECT_EQ(missing.table.SubtitleOffset, 0);
 }
 
 TEST(LoadSubtitleFile, KindsAreTriedInOrderForTheirExtension) {
+    PlayerSession session;
     // A SubViewer 2 file with "}{" in a text is taken for MicroDVD, which is
     // tried first: the text line then reads as a frame-0 line without text.
     EXPECT_EQ(
-        SlotsOf(Load("viewer.sub", "[SUBTITLE]\n00:00:01.00,00:00:02.00\nodd }{ text\n").table),
+        SlotsOf(Load(session, "viewer.sub", "[SUBTITLE]\n00:00:01.00,00:00:02.00\nodd }{ text\n")
+                    .table),
         (Entries{{4, ""}}));
-    EXPECT_EQ(SlotsOf(Load("viewer.sub", "[SUBTITLE]\n00:00:01.00,00:00:02.00\ntext\n").table),
-              (Entries{{2, "text"}, {8, ""}}));
-    EXPECT_EQ(SlotsOf(Load("bracket.srt", "[BEGIN]\n[00:00:01]\nHello\n[END]\n").table),
-              (Entries{{2, "Hello"}, {32, ""}}));
-    EXPECT_EQ(SlotsOf(Load("upper.SRT", "1\n00:00:01,000 --> 00:00:02,000\nx\n").table),
-              (Entries{{2, "x"}, {8, ""}}));
     EXPECT_EQ(
-        SlotsOf(
-            Load("film.ssa", "[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,x\n").table),
-        (Entries{{2, "x"}, {4, ""}}));
+        SlotsOf(Load(session, "viewer.sub", "[SUBTITLE]\n00:00:01.00,00:00:02.00\ntext\n").table),
+        (Entries{{2, "text"}, {8, ""}}));
+    EXPECT_EQ(SlotsOf(Load(session, "bracket.srt", "[BEGIN]\n[00:00:01]\nHello\n[END]\n").table),
+              (Entries{{2, "Hello"}, {32, ""}}));
+    EXPECT_EQ(SlotsOf(Load(session, "upper.SRT", "1\n00:00:01,000 --> 00:00:02,000\nx\n").table),
+              (Entries{{2, "x"}, {8, ""}}));
+    EXPECT_EQ(SlotsOf(Load(session, "film.ssa",
+                           "[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,x\n")
+                          .table),
+              (Entries{{2, "x"}, {4, ""}}));
     // The signature must lie within the first 4095 bytes.
     const std::string late = std::string(4095, '\n') + "1\n00:00:01,000 --> 00:00:02,000\nx\n";
-    EXPECT_EQ(Load("late.srt", late).count, 0);
+    EXPECT_EQ(Load(session, "late.srt", late).count, 0);
 }
 
 TEST(LoadSubtitleFile, ReadsWindows1252ByteOrderMarksAndAllLineEndings) {
-    EXPECT_EQ(
-        SlotsOf(
-            Load("ansi.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xE9 \x80\r\n\r\n").table),
-        (Entries{{2, "caf\xC3\xA9 \xE2\x82\xAC"}, {8, ""}}));
+    PlayerSession session;
+    EXPECT_EQ(SlotsOf(Load(session, "ansi.srt",
+                           "1\r\n00:00:01,000 --> 00:00:02,000\r\ncaf\xE9 \x80\r\n\r\n")
+                          .table),
+              (Entries{{2, "caf\xC3\xA9 \xE2\x82\xAC"}, {8, ""}}));
     // A byte-order mark before the first counter; lone CRs end the lines.
-    EXPECT_EQ(SlotsOf(Load("bom.srt",
+    EXPECT_EQ(SlotsOf(Load(session, "bom.srt",
                            "\xEF\xBB\xBF"
                            "1\r00:00:01,000 --> 00:00:02,000\rna\xC3\xAFve\rtwo\r\r"
                            "2\n00:00:05,000 --> 00:00:06,000\nlast")
@@ -133,8 +142,9 @@ bool Consistent(const SubtitleTimetable& table) {
 }
 
 TEST(HostileSubtitleFiles, HugeLinesAreCut) {
+    PlayerSession session;
     const std::string text(1 << 20, 'a');
-    const Loaded l = Load("long.sub", "{25}{50}" + text + "\n{75}{100}b\n");
+    const Loaded l = Load(session, "long.sub", "{25}{50}" + text + "\n{75}{100}b\n");
     ASSERT_EQ(SlotsOf(l.table).size(), 3u);
     EXPECT_EQ(l.table.SubtitleTexts[0], std::string(kMaxSubtitleLineBytes - 8, 'a'));
     EXPECT_EQ(l.table.SubtitleTexts[l.table.SubtitleSlots[6]], "b");
@@ -142,35 +152,37 @@ TEST(HostileSubtitleFiles, HugeLinesAreCut) {
     // A cut never splits a UTF-8 sequence.
     std::string accents;
     for (int i = 0; i < 40000; ++i) accents += "\xC3\xA9";
-    const Loaded u = Load("accents.sub", "{25}{50}x" + accents + "\n");
+    const Loaded u = Load(session, "accents.sub", "{25}{50}x" + accents + "\n");
     EXPECT_TRUE(IsValidUtf8(u.table.SubtitleTexts[0]));
     EXPECT_LE(u.table.SubtitleTexts[0].size(), kMaxSubtitleLineBytes);
 
     // Tens of thousands of fields on one event line.
-    const Loaded ssa =
-        Load("commas.ssa", "[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,a" +
-                               std::string(1 << 20, ',') + "b\n");
+    const Loaded ssa = Load(session, "commas.ssa",
+                            "[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,D,,0,0,0,,a" +
+                                std::string(1 << 20, ',') + "b\n");
     EXPECT_EQ(ssa.table.SubtitleTexts[0], "a" + std::string(98, ','));
 }
 
 TEST(HostileSubtitleFiles, OversizedFilesPipesAndFoldersLoadNothing) {
+    PlayerSession session;
     testing::TempDir dir;
     // A 2 GiB file that takes no disk space: only its first bytes are written.
     testing::WriteFile(dir / "huge.sub", "{25}{50}x\n");
     std::filesystem::resize_file(dir / "huge.sub", std::uintmax_t{2} << 30);
-    EXPECT_EQ(LoadFile(dir / "huge.sub").count, 0);
+    EXPECT_EQ(LoadFile(session, dir / "huge.sub").count, 0);
     // Just under the limit still loads.
     testing::WriteFile(dir / "big.sub", "{25}{50}x\n");
     std::filesystem::resize_file(dir / "big.sub", kMaxSubtitleFileBytes);
-    EXPECT_EQ(LoadFile(dir / "big.sub").count, 2);
+    EXPECT_EQ(LoadFile(session, dir / "big.sub").count, 2);
 
     ASSERT_EQ(mkfifo((dir / "pipe.sub").c_str(), 0600), 0);
-    EXPECT_EQ(LoadFile(dir / "pipe.sub").osd, std::vector<std::string>{"Subtitles: 0"});
+    EXPECT_EQ(LoadFile(session, dir / "pipe.sub").osd, std::vector<std::string>{"Subtitles: 0"});
     std::filesystem::create_directory(dir / "folder.srt");
-    EXPECT_EQ(LoadFile(dir / "folder.srt").count, 0);
+    EXPECT_EQ(LoadFile(session, dir / "folder.srt").count, 0);
 }
 
 TEST(HostileSubtitleFiles, BinaryDataNeverBreaksTheTable) {
+    PlayerSession session;
     std::mt19937 random(20261208);
     for (const char* name : {"noise.sub", "noise.srt", "noise.ssa"}) {
         std::string bytes = "}{-->[SUBTITLE]\n[BEGIN]\n[EVENTS]\n";
@@ -180,18 +192,19 @@ TEST(HostileSubtitleFiles, BinaryDataNeverBreaksTheTable) {
             bytes += (random() % 4 == 0) ? static_cast<char>(random())
                                          : kAlphabet[random() % (sizeof(kAlphabet) - 1)];
         }
-        const Loaded l = Load(name, bytes, 600.0);
+        const Loaded l = Load(session, name, bytes, 600.0);
         EXPECT_TRUE(Consistent(l.table)) << name;
         EXPECT_EQ(l.osd.size(), 1u);
     }
 }
 
 TEST(HostileSubtitleFiles, ManyEntriesBeyondTheRoomAreCountedNotStored) {
+    PlayerSession session;
     std::string bytes;
     // Every line ends well inside the table, so every line is read.
     for (int i = 0; i < 5000; ++i) bytes += "{10}{20}x\n";
-    const Loaded l = Load("many.sub", bytes, 10.0);  // 31 slots
-    EXPECT_EQ(l.count, 5001);                        // and the final end mark
+    const Loaded l = Load(session, "many.sub", bytes, 10.0);  // 31 slots
+    EXPECT_EQ(l.count, 5001);                                 // and the final end mark
     EXPECT_EQ(l.table.SubtitleTexts.size(), 31u);
     EXPECT_TRUE(Consistent(l.table));
 }

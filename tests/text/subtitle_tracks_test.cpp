@@ -16,12 +16,15 @@
 #include <optional>
 #include <string>
 #include <thread>
+
+#include <QCoreApplication>
 #include <vector>
 
 #include "platform/engine/filter_graph.h"
 #include "platform/engine/stream_discovery.h"
 #include "platform/engine/styled_cue_renderer.h"
 #include "platform/engine/video_renderer.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/memory_use.h"
@@ -299,26 +302,28 @@ class LocaleScope {
 
 // A movie open in the fake window, its subtitles read from its own streams.
 struct TrackRoadFixture : ::testing::Test {
+    PlayerSession session;
+
     TrackRoadFixture() {
-        testing::ResetPlayerState();
+        testing::ResetPlayerState(session);
         ui.mediaFileOpen = true;
         ui.movieName = Files().twoTracks.string();
         ui.duration = 10.0;
         ui.frameRate = 10.0;
         ui.position = 1.5;
     }
-    ~TrackRoadFixture() override { testing::ResetPlayerState(); }
+    ~TrackRoadFixture() override { testing::ResetPlayerState(session); }
 
     // Takes cues as the window would when the reader calls, to the end.
     void ReadToEnd() {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
                std::chrono::steady_clock::now() < until) {
-            TakeSubtitleTrackCues();
+            TakeSubtitleTrackCues(session);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         ASSERT_TRUE(SubtitleTrackReadToEnd());
-        TakeSubtitleTrackCues();
+        TakeSubtitleTrackCues(session);
     }
     // The same, taking no more than `entries` timetable entries in one turn
     // of the window's loop, however many cues the reader has; gives the turns.
@@ -327,9 +332,9 @@ struct TrackRoadFixture : ::testing::Test {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
         while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
                std::chrono::steady_clock::now() < until) {
-            const int before = Subtitles().SubtitleCount;
-            TakeSubtitleTrackCues();
-            EXPECT_LE(Subtitles().SubtitleCount - before, entries);
+            const int before = session.subtitles.SubtitleCount;
+            TakeSubtitleTrackCues(session);
+            EXPECT_LE(session.subtitles.SubtitleCount - before, entries);
             ++turns;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -345,7 +350,7 @@ struct TrackRoadFixture : ::testing::Test {
         ui.movieName = (dir / "styled.mkv").string();
         ui.duration = 4.0;
         ui.videoSize = {320, 240};
-        LoadSubtitlesForMovie();
+        LoadSubtitlesForMovie(session);
         ASSERT_EQ(SubtitleTracks().size(), 1u);
         ReadToEnd();
         testing::App();
@@ -356,11 +361,11 @@ struct TrackRoadFixture : ::testing::Test {
         double at = ui.position && *ui.position < seconds ? *ui.position : seconds;
         for (; at < seconds; at += 0.475) {
             ui.position = at;
-            ShowSubtitleDueNow();
+            ShowSubtitleDueNow(session);
         }
         ui.position = seconds;
-        ShowSubtitleDueNow();
-        return CurrentSubtitleText;
+        ShowSubtitleDueNow(session);
+        return session.currentSubtitleText;
     }
     std::vector<std::string> Captions() const {
         std::vector<std::string> out;
@@ -368,12 +373,12 @@ struct TrackRoadFixture : ::testing::Test {
         return out;
     }
 
-    testing::FakeUi ui;
+    testing::FakeUi ui{session};
 };
 
 TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBeChosen) {
     LocaleScope locale("de_DE.UTF-8");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     EXPECT_EQ(ChosenSubtitleSource(), 1);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
@@ -381,7 +386,7 @@ TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBe
     ASSERT_EQ(ui.subtitleSources.size(), 2u);
     EXPECT_TRUE(ui.subtitleSources[1].checked);
 
-    SubtitleSourceClick(0);
+    SubtitleSourceClick(session, 0);
     ReadToEnd();
     EXPECT_TRUE(ui.subtitleSources[0].checked);
     EXPECT_EQ(ShownAt(1.5), "Hello first");
@@ -390,22 +395,49 @@ TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBe
 
     // The choice holds for the movie when it is opened again in this run.
     ui.movieName = (Files().dir / "other.mkv").string();
-    ListSubtitleTracksForMovie();
+    ListSubtitleTracksForMovie(session);
     ui.movieName = Files().twoTracks.string();
-    ListSubtitleTracksForMovie();
-    LoadSubtitlesForMovie();
+    ListSubtitleTracksForMovie(session);
+    LoadSubtitlesForMovie(session);
     EXPECT_EQ(ChosenSubtitleSource(), 0);
+}
+
+TEST(TrackRoadLifetime, ASessionThatGoesStopsItsTrackAndItsPendingWorkIsDropped) {
+    LocaleScope locale("C");
+    {
+        PlayerSession session;
+        testing::ResetPlayerState(session);
+        testing::FakeUi ui{session};
+        ui.mediaFileOpen = true;
+        ui.movieName = Files().twoTracks.string();
+        ui.duration = 10.0;
+        ui.frameRate = 10.0;
+        ui.position = 1.5;
+        LoadSubtitlesForMovie(session);
+        ASSERT_TRUE(SubtitleTrackReading());
+        // Let the reader queue its calls for this session, unanswered.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    // Nothing reads for a session that is gone, and what it had queued
+    // never runs (a call that did would reach freed memory).
+    EXPECT_FALSE(SubtitleTrackReading());
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    PlayerSession next;
+    EXPECT_TRUE(next.subtitles.SubtitleFileName.empty());
 }
 
 TEST_F(TrackRoadFixture, ChoosingTheSecondShowsItsTextAtItsTimeAndNotTheFirsts) {
     LocaleScope locale("C");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     EXPECT_EQ(ChosenSubtitleSource(), 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello first");
 
     ui.drawn.clear();
-    SubtitleSourceClick(1);
+    SubtitleSourceClick(session, 1);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
     EXPECT_EQ(ShownAt(4.5), "Vier");
@@ -419,25 +451,25 @@ TEST_F(TrackRoadFixture, ChoosingTheSecondShowsItsTextAtItsTimeAndNotTheFirsts) 
 
 TEST_F(TrackRoadFixture, TheAdvanceMovesATrackCueByTheSetAmount) {
     LocaleScope locale("de");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ReadToEnd();
-    EXPECT_EQ(DueSubtitleText(Subtitles(), 2.0, 10.0), "Hallo zweite");
+    EXPECT_EQ(DueSubtitleText(session.subtitles, 2.0, 10.0), "Hallo zweite");
     // Two seconds of advance: "Vier", due at 4 s, shows at 2 s.
-    Subtitles().SubtitleOffset = 4;
-    EXPECT_EQ(DueSubtitleText(Subtitles(), 2.0, 10.0), "Vier");
+    session.subtitles.SubtitleOffset = 4;
+    EXPECT_EQ(DueSubtitleText(session.subtitles, 2.0, 10.0), "Vier");
 }
 
 TEST_F(TrackRoadFixture, SubtitlesOffRemovesTheTextAndStopsReading) {
     LocaleScope locale("C");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello first");
-    Subtitles1Click();
+    Subtitles1Click(session);
     EXPECT_EQ(ui.drawn.back(), "");
-    EXPECT_EQ(CurrentSubtitleText, "");
+    EXPECT_EQ(session.currentSubtitleText, "");
     EXPECT_FALSE(SubtitleTrackReading());
     // On again: the same track comes back.
-    Subtitles1Click();
+    Subtitles1Click(session);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello first");
 }
@@ -449,17 +481,17 @@ TEST_F(TrackRoadFixture, AFileBesideTheMovieStillWinsAndIsOfferedFirst) {
                        "1\r\n00:00:01,000 --> 00:00:02,000\r\nFrom the file\r\n\r\n");
     ui.movieName = (dir / "film.mkv").string();
     LocaleScope locale("de");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     EXPECT_EQ(ChosenSubtitleSource(), kSubtitleFileSource);
     EXPECT_FALSE(SubtitleTrackReading());
     EXPECT_EQ(ShownAt(1.5), "From the file");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"film.srt", "English [en]", "Deutsch [de]"}));
     EXPECT_TRUE(ui.subtitleSources[0].checked);
     // A stream chosen, and back to the file.
-    SubtitleSourceClick(1);
+    SubtitleSourceClick(session, 1);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
-    SubtitleSourceClick(kSubtitleFileSource);
+    SubtitleSourceClick(session, kSubtitleFileSource);
     EXPECT_EQ(ShownAt(1.5), "From the file");
 }
 
@@ -474,16 +506,16 @@ TEST_F(TrackRoadFixture, ACutOffTrackIsReportedAndWhatWasReadShows) {
     testing::WriteFile(dir / "cut.mkv", bytes);
     ui.movieName = (dir / "cut.mkv").string();
     ui.duration = 60.0;
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ReadToEnd();
-    EXPECT_EQ(OsdMessage.rfind("subtitle track damaged: ", 0), 0u) << OsdMessage;
+    EXPECT_EQ(session.osdMessage.rfind("subtitle track damaged: ", 0), 0u) << session.osdMessage;
     EXPECT_EQ(ShownAt(4.2), "cue 2");
     // The whole file reads without a message.
-    OsdMessage.clear();
+    session.osdMessage.clear();
     ui.movieName = (dir / "whole.mkv").string();
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ReadToEnd();
-    EXPECT_EQ(OsdMessage.find("damaged"), std::string::npos) << OsdMessage;
+    EXPECT_EQ(session.osdMessage.find("damaged"), std::string::npos) << session.osdMessage;
     EXPECT_EQ(ShownAt(50.2), "cue 25");
 }
 
@@ -666,7 +698,7 @@ TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
     testing::TempDir dir;
     ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "bare.mkv", 2.0, {}), "");
     ui.movieName = (dir / "bare.mkv").string();
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     EXPECT_EQ(ChosenSubtitleSource(), kNoSubtitleSource);
     EXPECT_FALSE(SubtitleTrackReading());
     EXPECT_TRUE(ui.subtitleSources.empty());
@@ -711,29 +743,29 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
 
     ui.videoSize = {320, 240};
     LocaleScope locale("fr");
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     // The text track is still the default even in the picture track's language.
     EXPECT_EQ(ChosenSubtitleSource(), 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello words");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Words [en]", "Images [fr]"}));
 
-    OsdMessage.clear();
-    SubtitleSourceClick(1);
-    EXPECT_EQ(OsdMessage, "subtitle track: Images [fr]");
+    session.osdMessage.clear();
+    SubtitleSourceClick(session, 1);
+    EXPECT_EQ(session.osdMessage, "subtitle track: Images [fr]");
     EXPECT_TRUE(ui.subtitleSources[1].checked);
     EXPECT_TRUE(SubtitleTrackReading());
     ReadToEnd();
     // The other track's text does not pass for the pictures; the unit, a
     // 4 x 2 block, is drawn on the movie's frame where no index gives one.
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage unit = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    const QImage unit = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(unit.size(), QSize(320, 240));
     EXPECT_GT(qAlpha(unit.pixel(1, 0)), 200);
     EXPECT_EQ(qAlpha(unit.pixel(10, 10)), 0);
     EXPECT_EQ(ShownAt(3.0), "");
     // Back to the text track.
-    SubtitleSourceClick(0);
+    SubtitleSourceClick(session, 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(2.2), "Hello words");
     EXPECT_TRUE(PictureSubtitleImage("Hello words", QSize(320, 240)).isNull());
@@ -763,21 +795,22 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     ASSERT_EQ(tracks.size(), 1u);
     EXPECT_EQ(tracks[0].caps.rfind("subpicture/x-pgs", 0), 0u) << tracks[0].caps;
 
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ASSERT_EQ(ChosenSubtitleSource(), 0);
     // Subtitles turned off before the track is read: it is read on for the
     // set it forces, and only that one shows.
-    Subtitles1Click();
+    Subtitles1Click(session);
     ASSERT_TRUE(SubtitleTrackReading());
     ReadToEnd();
-    EXPECT_EQ(OsdMessage, "picture subtitle damaged, skipped: segment past the display set");
+    EXPECT_EQ(session.osdMessage,
+              "picture subtitle damaged, skipped: segment past the display set");
     EXPECT_EQ(ShownAt(2.0), "");
     EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
 
-    Subtitles1Click();
+    Subtitles1Click(session);
     ReadToEnd();
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     const QRgb inside = image.pixel(200, 150);
     EXPECT_EQ(qAlpha(inside), 255);
@@ -785,7 +818,7 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     EXPECT_LT(qRed(inside), 16);
     EXPECT_EQ(qAlpha(image.pixel(150, 150)), 0);
     EXPECT_EQ(qAlpha(image.pixel(200, 110)), 0);
-    EXPECT_FALSE(IsForcedPictureSubtitle(CurrentSubtitleText));
+    EXPECT_FALSE(IsForcedPictureSubtitle(session.currentSubtitleText));
     // The clearing set ends it; the damaged one never showed.
     EXPECT_EQ(ShownAt(4.5), "");
     EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
@@ -819,16 +852,16 @@ TEST_F(TrackRoadFixture, DisplaySetsShowingMoreThanTheirFrameAreSkippedAndALarge
 
     testing::ResetPeakMemory();
     const std::size_t before = testing::PeakResidentBytes();
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ASSERT_EQ(ChosenSubtitleSource(), 0);
     // Sixteen sets at most in one turn of the window's loop: two entries each.
     ReadToEndInTurnsOfAtMost(32);
-    EXPECT_EQ(OsdMessage,
+    EXPECT_EQ(session.osdMessage,
               "picture subtitle damaged, skipped: display set shows more than its frame");
     EXPECT_EQ(ShownAt(1.0), "");
     EXPECT_EQ(ShownAt(1.5), "");
     ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
-    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     for (const QPoint at : {QPoint(0, 0), QPoint(160, 120), QPoint(319, 239)}) {
         EXPECT_EQ(qAlpha(image.pixel(at)), 255) << at.x() << "," << at.y();
@@ -863,12 +896,12 @@ TEST_F(TrackRoadFixture, FullSizeVobSubUnitsAreCheckedInTurnsAndDrawnAside) {
 
     testing::ResetPeakMemory();
     const std::size_t before = testing::PeakResidentBytes();
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ASSERT_EQ(ChosenSubtitleSource(), 0);
     // Sixteen units at most in one turn, each a start and an end mark.
     ReadToEndInTurnsOfAtMost(32);
     ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
-    const QImage image = DrawnPicture(CurrentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     EXPECT_EQ(qAlpha(image.pixel(160, 120)), 255);
     EXPECT_GT(qGreen(image.pixel(160, 120)), 240);
@@ -887,7 +920,7 @@ TEST_F(TrackRoadFixture, ThousandsOfCuesWithoutAnEndGoInBatchesAndEachLastsUntil
     ui.movieName = (dir / "open.mkv").string();
     ui.duration = 48 * 3600.0;
     ui.position = 0.0;
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ASSERT_EQ(ChosenSubtitleSource(), 0);
     // A few hundred cues in one turn at most, each a start and an end mark.
     const int turns = ReadToEndInTurnsOfAtMost(2 * 256);
@@ -911,6 +944,7 @@ bool Dark(QRgb c) {
 // The window's side as the main window does it: a picture unit goes into the
 // renderer's frames, stretched to the picture, and anything else clears it.
 struct RenderingUi : testing::FakeUi {
+    using FakeUi::FakeUi;
     std::function<void(const QImage&)> overlay;
     // Whether the renderer has the picture of the text shown: a unit comes
     // from the drawing thread a moment after it is due.
@@ -924,7 +958,8 @@ struct RenderingUi : testing::FakeUi {
 };
 
 TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForcedOnesWhenOff) {
-    testing::ResetPlayerState();
+    PlayerSession session;
+    testing::ResetPlayerState(session);
     testing::App();
     // On a 720 x 576 frame, as a DVD's index gives it: a green block over the
     // right half of the lower middle, a forced red one in the top-left
@@ -959,7 +994,7 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
     ASSERT_EQ(video->SetWindowPosition(QRect(0, 0, 320, 240)), S_OK);
     ASSERT_EQ(graph.Pause(), S_OK);
 
-    RenderingUi ui;
+    RenderingUi ui{session};
     ui.overlay = [&video](const QImage& image) { video->SetOverlay(image, QPoint(0, 0)); };
     ui.mediaFileOpen = true;
     ui.movieName = film.string();
@@ -969,13 +1004,13 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
     ui.position = 0.0;
     ui.options[static_cast<size_t>(SubtitleOption::OsdOn)] = true;
     // A film with nothing but pictures shows them.
-    LoadSubtitlesForMovie();
+    LoadSubtitlesForMovie(session);
     ASSERT_EQ(ChosenSubtitleSource(), 0);
-    ASSERT_TRUE(testing::WaitUntil([] {
-        TakeSubtitleTrackCues();
+    ASSERT_TRUE(testing::WaitUntil([&session] {
+        TakeSubtitleTrackCues(session);
         return SubtitleTrackReadToEnd();
     }));
-    TakeSubtitleTrackCues();
+    TakeSubtitleTrackCues(session);
     // The damage is told once, and reading went on past it.
     const auto damageTold =
         std::count_if(ui.osdShown.begin(), ui.osdShown.end(), [](const std::string& shown) {
@@ -987,10 +1022,10 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
     const auto showAt = [&](double seconds) {
         for (double at = 0.0; at < seconds; at += 0.475) {
             ui.position = at;
-            ShowSubtitleDueNow();
+            ShowSubtitleDueNow(session);
         }
         ui.position = seconds;
-        ShowSubtitleDueNow();
+        ShowSubtitleDueNow(session);
         // The paused picture takes the overlay the frame after it has it.
         EXPECT_TRUE(testing::WaitUntil([&ui] { return ui.overlayCurrent; })) << seconds;
         graph.SetCurrentPosition(seconds);
@@ -1011,10 +1046,10 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
 
     // The timetable shows what starts within a second of the position.
     showAt(0.5);
-    EXPECT_EQ(CurrentSubtitleText, "") << "not before its time";
+    EXPECT_EQ(session.currentSubtitleText, "") << "not before its time";
     EXPECT_TRUE(testing::WaitUntil(nothingShown));
     showAt(2.5);
-    EXPECT_TRUE(IsPictureSubtitle(CurrentSubtitleText));
+    EXPECT_TRUE(IsPictureSubtitle(session.currentSubtitleText));
     EXPECT_TRUE(testing::WaitUntil(greenShown));
     // Its stop ends it; the damaged units are not shown, the next one is.
     showAt(4.75);
@@ -1023,21 +1058,21 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
     EXPECT_TRUE(testing::WaitUntil(redShown));
 
     // Two seconds ahead (four half-second slots): the green unit at 0.5 s.
-    Subtitles().SubtitleOffset = 4;
+    session.subtitles.SubtitleOffset = 4;
     showAt(0.5);
     EXPECT_TRUE(testing::WaitUntil(greenShown));
-    Subtitles().SubtitleOffset = 0;
+    session.subtitles.SubtitleOffset = 0;
 
     // Subtitles off: the green unit goes; the forced red one still shows.
-    Subtitles1Click();
+    Subtitles1Click(session);
     ASSERT_FALSE(ui.options[static_cast<size_t>(SubtitleOption::SubtitlesOn)]);
     showAt(2.5);
     EXPECT_TRUE(testing::WaitUntil(nothingShown));
-    EXPECT_EQ(CurrentSubtitleText, "");
+    EXPECT_EQ(session.currentSubtitleText, "");
     showAt(6.0);
     EXPECT_TRUE(testing::WaitUntil(redShown));
     graph.Stop();
-    testing::ResetPlayerState();
+    testing::ResetPlayerState(session);
 }
 
 }  // namespace

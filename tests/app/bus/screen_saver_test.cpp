@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "graph/graph_state.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/app/qt_support.h"
 #include "tests/support/child_process.h"
 #include "tests/support/gst_media.h"
@@ -42,6 +43,9 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 15000) {
 }
 
 class ScreenSaverService : public ::testing::Test {
+  public:
+    PlayerSession session;
+
   protected:
     void SetUp() override {
         testing::App();
@@ -54,10 +58,10 @@ class ScreenSaverService : public ::testing::Test {
             return QDBusConnection::sessionBus().interface()->isServiceRegistered(
                 "org.freedesktop.ScreenSaver");
         }));
-        testing::ResetPlayerState(testing::Startup::Done);
+        testing::ResetPlayerState(session, testing::Startup::Done);
     }
     void TearDown() override {
-        testing::ResetPlayerState();
+        testing::ResetPlayerState(session);
         if (service_.state() != QProcess::NotRunning) {
             service_.kill();
             service_.waitForFinished(5000);
@@ -118,14 +122,14 @@ TEST_F(ScreenSaverService, TheDisplayStaysOnWhileTheGraphRunsAndIsReleasedOnStop
     AppSettings() = Settings{};
     const std::string clip = testing::media::Wav(dir / "tone.wav", 6.0).string();
     {
-        TQuovaForm form({}, (dir / "quova").string());
+        TQuovaForm form(session, {}, (dir / "quova").string());
         form.InitializeApp();
         form.OpenMedia(clip);
         EXPECT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
         EXPECT_TRUE(WaitUntil([&] { return Held() == QStringList{"Quova: Playing a medium"}; }));
 
-        ASSERT_TRUE(Graph().GraphBuilder);
-        Graph().GraphBuilder->Stop();
+        ASSERT_TRUE(session.graph.GraphBuilder);
+        session.graph.GraphBuilder->Stop();
         EXPECT_TRUE(WaitUntil([&] { return Held().isEmpty(); }));
         EXPECT_FALSE(form.screenSaver().keepingDisplay().Held());
     }
@@ -140,7 +144,7 @@ TEST_F(ScreenSaverService, PausingReleasesTheInhibitionAndPlayingHoldsItAgain) {
     AppSettings() = Settings{};
     const std::string clip = testing::media::Wav(dir / "tone.wav", 8.0).string();
     {
-        TQuovaForm form({}, (dir / "quova").string());
+        TQuovaForm form(session, {}, (dir / "quova").string());
         form.InitializeApp();
         form.OpenMedia(clip);
         ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
@@ -148,12 +152,12 @@ TEST_F(ScreenSaverService, PausingReleasesTheInhibitionAndPlayingHoldsItAgain) {
         form.Timer1Timer();
         EXPECT_EQ(Held(), QStringList{"Quova: Playing a medium"});
 
-        ASSERT_EQ(Graph().GraphBuilder->Pause(), engine::S_OK);
+        ASSERT_EQ(session.graph.GraphBuilder->Pause(), engine::S_OK);
         ASSERT_TRUE(WaitUntil([&] { return !form.GraphRunning(0); }));
         form.Timer1Timer();
         EXPECT_TRUE(Held().isEmpty());
 
-        ASSERT_EQ(Graph().GraphBuilder->Run(), engine::S_OK);
+        ASSERT_EQ(session.graph.GraphBuilder->Run(), engine::S_OK);
         ASSERT_TRUE(WaitUntil([&] { return form.GraphRunning(0); }));
         form.Timer1Timer();
         EXPECT_EQ(Held(), QStringList{"Quova: Playing a medium"});

@@ -19,6 +19,7 @@
 #include "graph/graph_state.h"
 #include "platform/engine/video_output.h"
 #include "platform/registry/registry.h"
+#include "playback/player_session.h"
 #include "tests/support/gst_media.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/window_fixture.h"
@@ -86,7 +87,8 @@ void ExpectNear(const QRect& seen, const QRect& want, const char* what) {
 TEST(VideoOutputChoice, TheWindowTakesTheSinkAskedForBeforeAnyGraphExists) {
     const std::string asked =
         std::getenv("QUOVA_VIDEO_OUTPUT") ? std::getenv("QUOVA_VIDEO_OUTPUT") : "";
-    TQuovaForm form({}, "");
+    PlayerSession session;
+    TQuovaForm form(session, {}, "");
     const engine::VideoOutput chosen = engine::ProcessVideoOutput();
     if (asked == "gl") {
         EXPECT_EQ(chosen, engine::VideoOutput::Gl);
@@ -117,12 +119,12 @@ class VideoOnX : public testing::WindowTest {
     }
     void Open() {
         form_->OpenMedia(clip_.string());
-        ASSERT_TRUE(Graph().VideoWindow);
+        ASSERT_TRUE(session.graph.VideoWindow);
         Pump(1500);
     }
     // Where the layout puts the picture now, on the screen.
     QRect Expected() const {
-        const QRect r = Graph().VideoWindow->WindowPosition();
+        const QRect r = session.graph.VideoWindow->WindowPosition();
         return QRect(form_->mapToGlobal(r.topLeft()), r.size());
     }
     QRect Seen() {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "graph/extraction.h"
+#include "graph/graph_state.h"
+#include "graph/multiple_audio.h"
+#include "text/text_session.h"
+
+namespace quova {
+
+// What the open pipeline, the graph commands and the extraction know of the
+// medium and the graph between one command and the next. The player session
+// is one; everything below it that reads the medium is handed this part
+// (and the text layer the part it may see).
+struct MediumSession : TextSession {
+    GraphSession graph;
+    GraphOptions flags;
+    ExtractionState extraction;
+    MultipleAudioState audio;
+    // Below 0 while the program is starting: opening a file or a DVD does
+    // nothing then. Start-up raises it to 0 around each command-line open;
+    // each close of the About box adds 1, so closing the splash makes the
+    // program ready.
+    int openCounter = -1;
+};
+
+}  // namespace quova

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <cstdint>
+#include <string>
+
+#include "text/chapters.h"
+#include "text/subtitle_timetable.h"
+
+namespace quova {
+
+// What the OSD and the subtitles keep between one command and the next: the
+// part of the player session the text layer is handed.
+struct TextSession {
+    TextSession() = default;
+    TextSession(const TextSession&) = delete;
+    TextSession& operator=(const TextSession&) = delete;
+    // Stops the subtitle track read for this session, so that nothing its
+    // threads finish afterwards reaches a session that is gone.
+    ~TextSession();
+
+    // The receiver of the session's own queued work and timers: what is
+    // still pending when the session goes is dropped with it.
+    QObject context;
+
+    // The text the OSD shows; "" shows the time alone.
+    std::string osdMessage;
+    // The message seen at the previous tick and for how many ticks in a row
+    // it has stayed the same.
+    std::string osdLastMessage;
+    int osdMessageAge = 0;
+    // The OSD text colour as 0xRRGGBB; pure green at start, not saved.
+    std::uint32_t osdColor = 0x00FF00;
+    // The subtitle text colour as 0xRRGGBB.
+    std::uint32_t subtitleColor = 0xFFFFFF;
+
+    // The subtitle text drawn last; "" when nothing is shown.
+    std::string currentSubtitleText;
+    // How far the subtitle box is moved down from its place (pixels, may be
+    // negative), and the pointer's height in the box while it is dragged
+    // (0 when it is not).
+    int subtitleBoxOffsetY = 0;
+    int panelDragY = 0;
+
+    SubtitleTimetable subtitles;
+    ChapterTable chapters;
+};
+
+}  // namespace quova
