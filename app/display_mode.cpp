@@ -94,8 +94,8 @@ int DisplayModeControl::SetDisplayMode(bool on, int resolution, bool force16) {
         }
     }
     if (result == DispChangeSuccessful) {
-        for (int i = 0; i < 2; ++i)
-            if (yield_) yield_();
+        // The server's announcement of this change comes later, from the
+        // event loop; DisplayChanged knows it by the mode applied.
         state_ = Changed;
     } else {
         state_ = remembered;

@@ -68,8 +68,6 @@ class DisplayModeControl {
     void SetReporter(std::function<void(const std::string&)> report) {
         report_ = std::move(report);
     }
-    // Lets pending events run while a new mode settles.
-    void SetYield(std::function<void()> yield) { yield_ = std::move(yield); }
 
     void CaptureDisplayMode();
     // Returns the DispChange result of the change (Successful when nothing
@@ -86,7 +84,6 @@ class DisplayModeControl {
   private:
     DisplayServer* server_ = nullptr;
     std::function<void(const std::string&)> report_;
-    std::function<void()> yield_;
     DisplayMode saved_;
     DisplayMode applied_;
     bool captured_ = false;

@@ -58,7 +58,6 @@
 #include "mediainfo/id3_tag.h"
 #include "platform/engine/video_output.h"
 #include "platform/engine/video_widget.h"
-#include "platform/events/wait.h"
 #include "platform/files/media_name.h"
 #include "playback/audio_output.h"
 #include "playback/dvd_navigation.h"
@@ -211,7 +210,6 @@ void TQuovaForm::InstallLayoutHandlers() {
     DisplayModeControl& modes = DisplayModes();
     modes.SetServer(display_.get());
     modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
-    modes.SetYield(ProcessEvents);
     for (QScreen* screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
 }

@@ -26,7 +26,6 @@
 #include "lexicon/lexicon.h"
 #include "lexicon/menu_template.h"
 #include "platform/engine/decoder_choice.h"
-#include "platform/events/wait.h"
 #include "playback/audio_output.h"
 #include "playback/player_session.h"
 #include "playback/session_saver.h"
@@ -195,8 +194,8 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     const bool timerWasRunning = timer1_->isActive();
+    // No tick is under way: the busy check above let a running command end.
     timer1_->stop();
-    Wait(100);
     if (!SessionEnding && tag_ == 0 && ShowMessage(Lex(1270), MbYesNo | MbIconQuestion) == IdNo) {
         // Staying: polling resumes where it was.
         if (timerWasRunning) timer1_->start();

@@ -14,7 +14,6 @@
 #include "graph/open_media.h"
 #include "graph/rot_registration.h"
 #include "lexicon/lexicon.h"
-#include "platform/events/wait.h"
 #include "text/text_session.h"
 
 namespace quova {
@@ -121,7 +120,6 @@ void OpenDvd(MediumSession& session, const std::string& folder) {
     g.VideoStreamCount = g.AudioStreamCount = 0;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
     port.SetTimer1(false);
-    Wait(100);
 
     try {
         const int previousKind = g.MediaKind;

@@ -41,6 +41,9 @@ struct GraphSession {
     bool BasicAudio = false;                                   // the graph has an audio renderer
 
     int MediaKind = MediaKindNone;
+    // Raised each time a medium is left: work queued for one medium finds
+    // it changed and drops itself.
+    std::uint64_t mediumGeneration = 0;
     std::string CurrentMediaName;
     double Duration = 0;
     // Duration is the engine's guess from size and bit rate, followed as it

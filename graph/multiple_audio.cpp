@@ -1,6 +1,9 @@
 #include "graph/multiple_audio.h"
 
 #include <exception>
+#include <memory>
+
+#include <QTimer>
 
 #include "graph/custom_build.h"
 #include "graph/filter_list.h"
@@ -10,7 +13,6 @@
 #include "graph/open_media_port.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/filter_graph.h"
-#include "platform/events/wait.h"
 #include "text/text_session.h"
 
 namespace quova {
@@ -192,53 +194,121 @@ std::shared_ptr<AudioRendererFilter> StreamRenderer(MediumSession& session, int 
     return RendererOf(s.AudioPeerPins[at]);
 }
 
-void SwitchAudioStream(MediumSession& session, int index) {
-    FilterGraph* graph = session.graph.GraphBuilder.get();
-    if (!graph) return;
-    const GraphState state = graph->GetState(100).value;
-    if (state == GraphState::Stopped) {
-        graph->Run();
-        Wait(100);
-    }
-    graph->Pause();
-    Wait(100);
-    graph->Stop();
-    Wait(100);
+namespace {
 
-    const bool ogg =
-        MediaPort().Settings().OggStreamSelect && SwitchOggStream(session, *graph, index);
-    if (!ogg) {
-        MultipleAudioState& s = session.audio;
-        if (!s.splitterFound && !FindSplitterPins(session, *graph)) {
-            session.osdMessage = Lex(310);
-            if (state == GraphState::Running) graph->Run();
-            return;
+// A stream switch is a chain of the graph's states with a pause of 100 ms
+// after each, run from timers so that the window answers in between. A
+// medium left meanwhile ends the chain; a switch asked for meanwhile runs
+// after it. Each pending step holds the chain, which goes with the last.
+class StreamSwitch : public std::enable_shared_from_this<StreamSwitch> {
+  public:
+    static void Start(MediumSession& session, int index) {
+        FilterGraph* graph = session.graph.GraphBuilder.get();
+        if (!graph) return;
+        auto chain = std::make_shared<StreamSwitch>(session, index);
+        session.audio.switching = true;
+        if (chain->state_ == GraphState::Stopped) {
+            graph->Run();
+            chain->After([](StreamSwitch& c) { c.PauseAndStop(); });
+        } else {
+            chain->PauseAndStop();
         }
-        const size_t at = static_cast<size_t>(index);
-        if (index < 0 || at >= s.AudioOutPins.size()) {
+    }
+
+    StreamSwitch(MediumSession& session, int index)
+        : session_(session),
+          index_(index),
+          medium_(session.graph.mediumGeneration),
+          state_(session.graph.GraphBuilder->GetState(100).value) {}
+
+  private:
+    FilterGraph& Graph() { return *session_.graph.GraphBuilder; }
+
+    void After(void (*next)(StreamSwitch&)) {
+        QTimer::singleShot(100, &session_.context, [self = shared_from_this(), next] {
+            MediumSession& session = self->session_;
+            if (!session.graph.GraphBuilder || session.graph.mediumGeneration != self->medium_) {
+                session.audio.switching = false;
+                session.audio.pendingSwitches.clear();
+                return;
+            }
+            next(*self);
+        });
+    }
+    void PauseAndStop() {
+        Graph().Pause();
+        After([](StreamSwitch& c) {
+            c.Graph().Stop();
+            c.After([](StreamSwitch& d) { d.Toggle(); });
+        });
+    }
+
+    void Toggle() {
+        FilterGraph& graph = Graph();
+        const bool ogg =
+            MediaPort().Settings().OggStreamSelect && SwitchOggStream(session_, graph, index_);
+        if (ogg) return Finish();
+        MultipleAudioState& s = session_.audio;
+        if (!s.splitterFound && !FindSplitterPins(session_, graph)) {
+            session_.osdMessage = Lex(310);
+            if (state_ == GraphState::Running) graph.Run();
+            return Done();
+        }
+        const size_t at = static_cast<size_t>(index_);
+        if (index_ < 0 || at >= s.AudioOutPins.size()) {
             // No stream of that number: only the stop and run cycle happens.
         } else {
-            if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams(session);
-            if (s.AudioPeerPins[at] && s.AudioOutPins[at]) Toggle(session, *graph, index);
+            if (!s.AudioPeerPins[at] || !s.AudioOutPins[at]) FillStreams(session_);
+            if (s.AudioPeerPins[at] && s.AudioOutPins[at]) quova::Toggle(session_, graph, index_);
         }
-        graph->Run();
-        Wait(100);
-        graph->Stop();
+        graph.Run();
+        After([](StreamSwitch& c) {
+            c.Graph().Stop();
+            c.Finish();
+        });
     }
 
-    try {
-        const HResult hr = graph->SetDefaultSyncSource();
-        if (Failed(hr)) ShowMessage(Lex(300) + ": " + ErrorText(hr), MbIconExclamation);
-        const Outcome<double> position = graph->CurrentPosition();
-        if (position.ok()) graph->SetCurrentPosition(position.value);
-    } catch (const std::exception& e) {
-        ShowMessage(std::string(e.what()) + "\n" + Lex(300), MbIconStop);
+    void Finish() {
+        FilterGraph& graph = Graph();
+        try {
+            const HResult hr = graph.SetDefaultSyncSource();
+            if (Failed(hr)) ShowMessage(Lex(300) + ": " + ErrorText(hr), MbIconExclamation);
+            const Outcome<double> position = graph.CurrentPosition();
+            if (position.ok()) graph.SetCurrentPosition(position.value);
+        } catch (const std::exception& e) {
+            ShowMessage(std::string(e.what()) + "\n" + Lex(300), MbIconStop);
+        }
+        // A paused medium stays paused, a running one runs again.
+        if (state_ == GraphState::Running)
+            graph.Run();
+        else if (state_ == GraphState::Paused)
+            graph.Pause();
+        Done();
     }
-    // A paused medium stays paused, a running one runs again.
-    if (state == GraphState::Running)
-        graph->Run();
-    else if (state == GraphState::Paused)
-        graph->Pause();
+
+    void Done() {
+        MultipleAudioState& s = session_.audio;
+        s.switching = false;
+        if (s.pendingSwitches.empty()) return;
+        const int next = s.pendingSwitches.front();
+        s.pendingSwitches.pop_front();
+        Start(session_, next);
+    }
+
+    MediumSession& session_;
+    const int index_;
+    const std::uint64_t medium_;
+    const GraphState state_;
+};
+
+}  // namespace
+
+void SwitchAudioStream(MediumSession& session, int index) {
+    if (session.audio.switching) {
+        session.audio.pendingSwitches.push_back(index);
+        return;
+    }
+    StreamSwitch::Start(session, index);
 }
 
 }  // namespace quova

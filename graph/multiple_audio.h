@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct MultipleAudioState {
     std::vector<engine::PinPtr> AudioOutPins;
     std::vector<engine::PinPtr> AudioPeerPins;
     std::vector<std::uint8_t> AudioConnected;
+    // A stream switch is under way; the switches asked for meanwhile, in turn.
+    bool switching = false;
+    std::deque<int> pendingSwitches;
 };
 
 // Forgets the splitter and the streams (every open).

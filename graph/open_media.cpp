@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <QEvent>
-#include <QThread>
 #include <algorithm>
 #include <cctype>
 #include <exception>
@@ -20,7 +19,6 @@
 #include "mediainfo/id3_tag.h"
 #include "mediainfo/media_headers.h"
 #include "platform/engine/media_detector.h"
-#include "platform/events/wait.h"
 #include "platform/files/media_name.h"
 #include "text/subtitle_commands.h"
 #include "text/subtitle_tracks.h"
@@ -286,15 +284,10 @@ void OpenMedia(MediumSession& session, const std::string& givenName) {
     g.ExtractionReady = !session.flags.ExtractionMode;
     g.VideoWidth = g.VideoHeight = g.SourceWidth = g.SourceHeight = 0;
 
+    // Nothing is under way on the medium open now when this runs: commands
+    // run one after another, and the work they left on timers finds the
+    // medium changed and drops itself.
     port.SetTimer1(false);
-    // Playback settles a moment between media (a tick or a command under way
-    // on the medium open now), its window answering; with nothing open there
-    // is nothing to settle. An extraction shows and plays nothing in between:
-    // it goes straight on to the next file of its batch.
-    if (session.flags.ExtractionMode)
-        ProcessEvents();
-    else if (g.GraphBuilder || g.MediaKind != MediaKindNone)
-        Wait(100);
 
     try {
         const int previousKind = g.MediaKind;
@@ -378,10 +371,6 @@ void StopAndClearGraph(MediumSession& session) {
             try {
                 port.SaveSessionBookmark();
                 graph.Stop();
-                for (int i = 0; i < 2; ++i) {
-                    ProcessEvents();
-                    QThread::yieldCurrentThread();
-                }
                 graph.GetState(1000);
             } catch (...) {
                 // Leaving the old medium must not fail the new open.
@@ -394,6 +383,7 @@ void StopAndClearGraph(MediumSession& session) {
         }
     }
     g.MediaKind = MediaKindNone;
+    ++g.mediumGeneration;
     if (g.GraphBuilder) {
         // Collected first: removing changes the graph's list.
         for (const FilterPtr& filter : g.GraphBuilder->Filters())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "graph/medium_session.h"
@@ -31,8 +33,21 @@ struct PlayerSession : MediumSession {
     // Fast-scan step of a file in seconds per timer tick: positive forward,
     // negative backward, 0 no scan.
     int fastSeekStep = 0;
-    // A seek is running; a nested one does nothing.
+    // A seek on a running graph is settling (for the medium of that
+    // generation); the last seek asked for meanwhile runs when it is done.
     bool seekBusy = false;
+    std::uint64_t seekMedium = 0;
+    // Where a seek landed is being told: a seek asked for from there is not
+    // begun.
+    bool seekTelling = false;
+    struct PendingSeek {
+        double seconds = 0;
+        bool keyFrame = false;
+    };
+    std::optional<PendingSeek> pendingSeek;
+    // The medium (by its generation) that reached its end and is being
+    // stopped: the ticks until then do not end it again.
+    std::optional<std::uint64_t> endingMedium;
     // The name the last movie bookmark was saved under, offered again.
     std::string lastBookmarkName;
 };

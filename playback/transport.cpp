@@ -5,12 +5,13 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include <QTimer>
+
 #include "graph/graph_state.h"
 #include "graph/message_box.h"
 #include "graph/open_media.h"
 #include "lexicon/lexicon.h"
 #include "platform/engine/dvd_navigator.h"
-#include "platform/events/wait.h"
 #include "platform/files/media_name.h"
 #include "playback/dvd_navigation.h"
 #include "playback/player_session.h"
@@ -31,6 +32,7 @@ namespace {
 constexpr double kEndMargin = 0.01;
 // The longest the engine waits for the pipeline; a seek waits no longer.
 constexpr int kSettleMs = 900;
+constexpr int kSettlePollMs = 10;
 
 TransportSettings Options() {
     return PlaybackPort().TransportOptions();
@@ -202,24 +204,59 @@ double CurrentPosition(PlayerSession& session) {
 
 namespace {
 
+void Seek(PlayerSession& session, double seconds, bool keyFrame);
+
+// Tells where a seek landed. A listener that seeks again from there starts
+// nothing: it would be told again, without end.
+void TellSeeked(PlayerSession& session) {
+    session.seekTelling = true;
+    PlaybackPort().Seeked(CurrentPosition(session));
+    session.seekTelling = false;
+}
+
+// Where a seek on a running graph landed is known once the new place has
+// reached the renderers: looked at every 10 ms, for kSettleMs at most. The
+// seek asked for meanwhile, the last of them, runs then.
+void SettleSeek(PlayerSession& session, std::uint64_t medium, int waitedMs) {
+    FilterGraph* graph = FileGraph(session);
+    if (!graph || session.graph.mediumGeneration != medium) {
+        // The medium it was for is gone, and the seeks asked of it.
+        if (session.seekMedium == medium) {
+            session.seekBusy = false;
+            session.pendingSeek.reset();
+        }
+        return;
+    }
+    if (graph->GetState(0).hr == engine::VFW_S_STATE_INTERMEDIATE && waitedMs < kSettleMs) {
+        QTimer::singleShot(kSettlePollMs, &session.context, [&session, medium, waitedMs] {
+            SettleSeek(session, medium, waitedMs + kSettlePollMs);
+        });
+        return;
+    }
+    session.seekBusy = false;
+    if (session.pendingSeek) {
+        const PlayerSession::PendingSeek next = *session.pendingSeek;
+        session.pendingSeek.reset();
+        Seek(session, next.seconds, next.keyFrame);
+        return;
+    }
+    TellSeeked(session);
+}
+
 void Seek(PlayerSession& session, double seconds, bool keyFrame) {
-    if (session.seekBusy) return;
-    session.seekBusy = true;
     GraphSession& g = session.graph;
     // A position from outside (MPRIS, a bookmark, the go-to dialog) may be
     // any double: NaN names no place and leaves the position alone; the rest
     // is held to the medium before it becomes an integer.
-    if (std::isnan(seconds)) {
-        session.seekBusy = false;
+    if (std::isnan(seconds) || session.seekTelling) return;
+    // Seeks that come while one settles merge into one: the last target is
+    // taken when the running seek is done.
+    if (session.seekBusy && session.seekMedium == g.mediumGeneration) {
+        session.pendingSeek = PlayerSession::PendingSeek{seconds, keyFrame};
         return;
     }
     seconds = ClampToMedium(session, seconds);
     if (FilterGraph* graph = FileGraph(session)) {
-        // Events handled in the waits below may have closed the medium:
-        // the graph is asked for again after each, never kept across one.
-        const auto stillOpen = [&graph, &session] {
-            return (graph = FileGraph(session)) != nullptr;
-        };
         try {
             // The graph seeks in the state it is in and stays there: paused or
             // stopped, SetPositions returns with the new picture; running, it
@@ -259,14 +296,15 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
                     ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
             }
             // A running graph returns from the seek at once; where it landed
-            // (a keyframe seek knows only then) is read once the new place
-            // has reached the renderers. A graph that had not settled before
-            // the seek is not waited for again.
-            if (state == GraphState::Running && before.hr == engine::S_OK)
-                graph->GetState(kSettleMs);
-            ProcessEvents();
-            if (!stillOpen()) throw std::runtime_error("closed");
-            PlaybackPort().Seeked(CurrentPosition(session));
+            // (a keyframe seek knows only then) is told once it has settled.
+            // A graph that had not settled before the seek is not waited for.
+            if (state == GraphState::Running && before.hr == engine::S_OK) {
+                session.seekBusy = true;
+                session.seekMedium = g.mediumGeneration;
+                SettleSeek(session, g.mediumGeneration, 0);
+                return;
+            }
+            TellSeeked(session);
         } catch (...) {
             // The position stays where the graph left it.
         }
@@ -276,7 +314,6 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
         } catch (...) {
         }
     }
-    session.seekBusy = false;
 }
 
 }  // namespace
@@ -546,8 +583,38 @@ void PointerNudgeDuty(PlayerSession& session, const TransportTick& tick) {
         PlaybackPort().KeepDisplayOn();
 }
 
+namespace {
+
+// The second half of a medium's end, from a timer: the stop, the message and,
+// a moment later, the play list's next item. A medium left meanwhile has
+// ended its own way, and nothing is done for it.
+void StopAtEnd(PlayerSession& session, std::uint64_t medium) {
+    FilterGraph* graph = FileGraph(session);
+    if (!graph || session.graph.mediumGeneration != medium) {
+        if (session.endingMedium == medium) session.endingMedium.reset();
+        return;
+    }
+    const bool brokeOff = engine::Failed(session.graph.MediaError) &&
+                          IsNetworkAddress(session.graph.CurrentMediaName);
+    graph->Stop();
+    session.osdMessage = Lex(1250);
+    if (brokeOff) ShowMessage(FormatLex(2810, session.graph.CurrentMediaName), MbIconExclamation);
+    Topmost(Options(), false);
+    session.graph.MediaComplete = false;
+    session.graph.MediaError = 0;
+    QTimer::singleShot(50, &session.context, [&session, medium] {
+        if (session.graph.mediumGeneration != medium) return;
+        session.endingMedium.reset();
+        PlaybackPort().ContinuePlayList();
+    });
+}
+
+}  // namespace
+
 bool EndOfMediumDuty(PlayerSession& session, const TransportTick& tick) {
     GraphSession& g = session.graph;
+    // An end under way is not begun again at the following ticks.
+    if (session.endingMedium == g.mediumGeneration) return true;
     FilterGraph* graph = FileGraph(session);
     if (!graph) return false;
     // An estimated length says nothing of where the data ends: only the
@@ -555,26 +622,13 @@ bool EndOfMediumDuty(PlayerSession& session, const TransportTick& tick) {
     const bool atLength =
         g.Duration > 0 && !g.DurationIsEstimate && g.Duration - kEndMargin <= tick.position;
     if (!(atLength || g.MediaComplete)) return false;
-    // A server that stopped sending is a fault, not the medium's end: told at
-    // once, with no last frames to let play out.
-    bool brokeOff =
+    // The last frames play out for half a second before the stop; a server
+    // that stopped sending is a fault, not the medium's end: told at once.
+    const bool brokeOff =
         g.MediaComplete && engine::Failed(g.MediaError) && IsNetworkAddress(g.CurrentMediaName);
-    ProcessEvents();
-    if (!brokeOff) Wait(500);
-    // The wait let other commands run; the file may be gone.
-    graph = FileGraph(session);
-    if (!graph) return true;
-    brokeOff = engine::Failed(session.graph.MediaError) &&
-               IsNetworkAddress(session.graph.CurrentMediaName);
-    graph->Stop();
-    ProcessEvents();
-    session.osdMessage = Lex(1250);
-    if (brokeOff) ShowMessage(FormatLex(2810, session.graph.CurrentMediaName), MbIconExclamation);
-    Topmost(Options(), false);
-    session.graph.MediaComplete = false;
-    session.graph.MediaError = 0;
-    Wait(50);
-    PlaybackPort().ContinuePlayList();
+    session.endingMedium = g.mediumGeneration;
+    QTimer::singleShot(brokeOff ? 0 : 500, &session.context,
+                       [&session, medium = g.mediumGeneration] { StopAtEnd(session, medium); });
     return true;
 }
 
@@ -610,9 +664,13 @@ void FastScanDuty(PlayerSession& session, const TransportTick& tick) {
     if ((CurrentPosition(session) - tick.position) * session.fastSeekStep <= 0)
         graph->SetCurrentPosition(target);
     graph->Run();
-    Wait(400);
-    // The wait let other commands run; the file may be gone.
-    if ((graph = FileGraph(session))) graph->Pause();
+    // Each step plays for 400 ms, then the scan pauses for the next tick; a
+    // medium left or a scan ended meanwhile (play pressed) is not paused.
+    QTimer::singleShot(400, &session.context, [&session, medium = session.graph.mediumGeneration] {
+        FilterGraph* still = FileGraph(session);
+        if (still && session.graph.mediumGeneration == medium && session.fastSeekStep != 0)
+            still->Pause();
+    });
 }
 
 void DvdCompleteDuty(PlayerSession& session) {

@@ -178,6 +178,7 @@ TEST_F(AudioDeviceWindow, EachHeardStreamCanHaveItsOwnDeviceAndTheVolumeHoldsFor
     EXPECT_LT(renderers[0]->Volume(), 0);
     // A stream switched off has no device to choose.
     form_->popup().Trigger("Stream11");
+    ASSERT_TRUE(testing::WaitUntil([&] { return !session.audio.switching; }));
     Q_EMIT form_->popup().menu()->aboutToShow();
     EXPECT_FALSE(form_->menuModel().Find("StreamDevice1")->visible);
     EXPECT_TRUE(form_->menuModel().Find("StreamDevice2")->visible);

@@ -270,7 +270,7 @@ TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
 
 // A call that comes while a command waits (a seek settling) runs after it: an
 // open of a disc would otherwise release the graph the seek still uses.
-TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
+TEST_F(Mpris, AnOpenArrivingDuringASeekOpensOnceAndTheSeekIsDropped) {
     const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString();
     Call("OpenUri", {url});
     ASSERT_EQ(session.graph.CurrentMediaName, clip_);
@@ -282,9 +282,9 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
         call.setArguments(args);
         client_->asyncCall(call);
     };
-    std::vector<bool> seekingAtOpen;
+    int opens = 0;
     form_->SetMediaOpener([&](const std::string& name) {
-        seekingAtOpen.push_back(session.seekBusy);
+        ++opens;
         quova::OpenMedia(session, name);
     });
     send("Seek", {qlonglong{2'000'000}});
@@ -294,7 +294,9 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekRunsAfterTheSeek) {
     while (session.graph.MediaKind != MediaKindDvd && clock.elapsed() < 20000)
         testing::PumpEvents(50);
     EXPECT_EQ(session.graph.MediaKind, MediaKindDvd);
-    EXPECT_EQ(seekingAtOpen, std::vector<bool>{false});
+    EXPECT_EQ(opens, 1);
+    testing::PumpEvents(200);
+    EXPECT_FALSE(session.seekBusy) << "a seek still settling on the file is dropped with it";
     EXPECT_FALSE(Commands().Busy());
 }
 

@@ -68,6 +68,11 @@ class MultipleAudioTest : public PlayerTest {
             if (f->FriendlyName() == friendlyName) ++n;
         return n;
     }
+    // A switch runs from timers; the test goes on once it is done.
+    void Switch(int index) {
+        SwitchAudioStream(session, index);
+        ASSERT_TRUE(WaitUntil([&] { return !session.audio.switching; }, 10000));
+    }
     // The check marks of the four audio-stream items.
     std::array<bool, 4> Checks() const {
         std::array<bool, 4> out{};
@@ -105,7 +110,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
         << first.value() << " " << third.value();
 
     // Menu item 2 acts on the second stream heard: the file's third.
-    SwitchAudioStream(session, 1);
+    Switch(1);
     EXPECT_EQ(session.osdMessage, "audio stream 2 disconnected");
     EXPECT_FALSE(Checks()[1]);
     EXPECT_FALSE(StreamRenderer(session, 1))
@@ -117,7 +122,7 @@ TEST_F(MultipleAudioTest, TwoOfThreeStreamsAreHeardTogetherAndOneIsSwitchedOffAn
         << "the first stream plays on alone";
     EXPECT_LE(third.value(), thirdOff + 2);
 
-    SwitchAudioStream(session, 1);
+    Switch(1);
     EXPECT_EQ(session.osdMessage, "audio stream 2 connected");
     EXPECT_TRUE(Checks()[1]);
     const int thirdOn = third.value();
@@ -136,7 +141,7 @@ TEST_F(MultipleAudioTest, OneStreamAcceptedLeavesNothingToSwitch) {
     });
     OpenMedia(session, file.string());
     EXPECT_EQ(ConnectedAudio().size(), 1u);
-    SwitchAudioStream(session, 0);
+    Switch(0);
     EXPECT_EQ(session.osdMessage, "no multiple audio stream");
     EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Running);
 }
@@ -146,14 +151,24 @@ TEST_F(MultipleAudioTest, APausedMediumStaysPausedAndAStreamSwitchedTwiceIsBack)
     Answerer answers({}, {});
     OpenMedia(session, file.string());
     session.graph.GraphBuilder->Pause();
-    SwitchAudioStream(session, 0);
+    Switch(0);
     EXPECT_EQ(session.osdMessage, "audio stream 1 disconnected");
     EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Paused);
-    SwitchAudioStream(session, 0);
+    Switch(0);
     EXPECT_EQ(session.osdMessage, "audio stream 1 connected");
     EXPECT_EQ(ConnectedAudio().size(), 2u);
+
+    // Two presses in a row: the command returns at once, and the second
+    // switch runs after the first instead of being lost.
+    SwitchAudioStream(session, 0);
+    EXPECT_TRUE(session.audio.switching) << "the switch goes on from timers";
+    SwitchAudioStream(session, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !session.audio.switching; }, 10000));
+    EXPECT_EQ(session.osdMessage, "audio stream 1 connected");
+    EXPECT_EQ(session.graph.GraphBuilder->GetState(100).value, GraphState::Paused);
+    EXPECT_EQ(ConnectedAudio().size(), 2u);
     // A stream number beyond those heard changes nothing.
-    SwitchAudioStream(session, 3);
+    Switch(3);
     EXPECT_EQ(ConnectedAudio().size(), 2u);
 }
 

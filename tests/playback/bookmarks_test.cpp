@@ -145,6 +145,8 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     EXPECT_EQ(opened_, std::vector<std::string>{film.string()});
     EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
     EXPECT_EQ(session.graph.CurrentMediaName, film.string());
+    // The film plays: where the seek landed is told once it has settled.
+    ASSERT_TRUE(WaitUntil([&] { return !session.seekBusy; }));
     ASSERT_EQ(seeks_.size(), 1u);
     EXPECT_NEAR(seeks_[0], 3.0, 0.04);
     EXPECT_EQ(settings_.Volume, 60);

@@ -48,6 +48,19 @@ class TransportTest : public ::testing::Test {
     PlayerSession session;
 
   protected:
+    // A seek on a running graph settles from timers, as a scan's step plays;
+    // the bounds only end a failing test.
+    void UntilSettled() {
+        QElapsedTimer clock;
+        clock.start();
+        while (session.seekBusy && clock.elapsed() < 5000) Pump(session, 5);
+    }
+    void UntilPaused() {
+        QElapsedTimer clock;
+        clock.start();
+        while (GraphStateOf(session) != GraphState::Paused && clock.elapsed() < 5000)
+            Pump(session, 5);
+    }
     static void SetUpTestSuite() {
         testing::App();
         dir_ = new quova::testing::TempDir;
@@ -191,10 +204,12 @@ TEST_F(TransportTest, FastForwardPausesAndTheTimerScansAhead) {
     QElapsedTimer clock;
     clock.start();
     FastScanDuty(session, tick);
+    EXPECT_EQ(GraphStateOf(session), GraphState::Running) << "the step plays from a timer";
+    while (GraphStateOf(session) != GraphState::Paused && clock.elapsed() < 5000) Pump(session, 5);
     const double after = CurrentPosition(session);
     const double took = clock.elapsed() / 1000.0;
     // A jump of 3 s, then 400 ms of play: on a slow machine the play may run
-    // longer, never longer than the duty took.
+    // longer, never longer than it took to pause again.
     EXPECT_GE(took, 0.4);
     EXPECT_GE(after, tick.position + 3 + 0.4 - 0.25);
     EXPECT_LE(after, tick.position + 3 + took + 0.25);
@@ -265,6 +280,28 @@ TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
     EXPECT_EQ(nested, 1);
     EXPECT_NEAR(CurrentPosition(session), 4.0, kFrame);
     EXPECT_FALSE(session.seekBusy);
+}
+
+// Seeks that arrive while one settles on a playing medium (a slider dragged,
+// keys held) merge: one more seek runs, to the last target, and each is told
+// once.
+TEST_F(TransportTest, SeeksAskedWhileOneSettlesMergeIntoTheLastOne) {
+    Open();
+    ASSERT_EQ(GraphStateOf(session), GraphState::Running);
+    const size_t told = ui_.seeked.size();
+    SeekTo(session, 3.0);
+    ASSERT_TRUE(session.seekBusy) << "a playing graph settles after the command";
+    SeekTo(session, 5.0);
+    SeekTo(session, 11.0);
+    SeekTo(session, 8.0);
+    EXPECT_EQ(ui_.seeked.size(), told);
+    UntilSettled();
+    ASSERT_EQ(ui_.seeked.size(), told + 1) << "the first seek and the last, told once";
+    // Where it landed, with what has played since the settle.
+    EXPECT_GE(ui_.seeked.back(), 8.0 - kFrame);
+    EXPECT_LT(ui_.seeked.back(), 8.0 + 0.5);
+    EXPECT_GE(CurrentPosition(session), 8.0 - kFrame);
+    EXPECT_FALSE(session.pendingSeek);
 }
 
 TEST_F(TransportTest, JumpsMoveByTheirAmountAndStopAtTheStart) {
@@ -343,6 +380,12 @@ TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
     SeekTo(session, kClipSeconds - 0.5);
     const TransportTick end{session.graph.Duration, GraphState::Running};
     EXPECT_TRUE(EndOfMediumDuty(session, end));
+    // The last frames play out for half a second; the ticks meanwhile do not
+    // end the medium again.
+    Pump(session, 300);
+    EXPECT_NE(GraphStateOf(session), GraphState::Stopped);
+    EXPECT_TRUE(EndOfMediumDuty(session, end));
+    Pump(session, 400);
     EXPECT_EQ(session.osdMessage, "Stop");
     EXPECT_EQ(GraphStateOf(session), GraphState::Stopped);
     EXPECT_EQ(ui_.playListContinued, 1);
@@ -351,6 +394,7 @@ TEST_F(TransportTest, TheEndOfAFileStopsItAndSaysSo) {
     session.graph.MediaComplete = true;
     EXPECT_TRUE(EndOfMediumDuty(session, TransportTick{1.0, GraphState::Running}))
         << "the stream's own end counts wherever the position is";
+    Pump(session, 700);
     EXPECT_EQ(ui_.playListContinued, 2);
     EXPECT_FALSE(EndOfMediumDuty(session, TransportTick{1.0, GraphState::Running}));
 }
@@ -434,6 +478,7 @@ TEST_F(KeyFrameTransportTest, AScanForwardJumpsToTheKeyFrameAheadOfItsStep) {
     // 3.2 s lies between keyframes: the scan shows the one at 4 s, not the
     // frame at 3.2 s (decoded from 3 s on) nor the keyframe at 3 s.
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrAfter(3.2), kSameTime);
+    UntilPaused();
     EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
     EXPECT_GT(CurrentPosition(session), KeyFrameAtOrAfter(3.2) - kSameTime);
 }
@@ -463,6 +508,7 @@ TEST_F(KeyFrameTransportTest, AScanBackwardJumpsToTheKeyFrameBehindItsStep) {
     picture_->Arm();
     FastScanDuty(session, tick);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(3.6), kSameTime);
+    UntilPaused();
     EXPECT_EQ(GraphStateOf(session), GraphState::Paused);
 }
 
@@ -479,10 +525,13 @@ TEST_F(KeyFrameTransportTest, AKeyFrameSeekLandsOnTheKeyFrameBeforeAndKeepsTheSt
     session.graph.GraphBuilder->Run();
     ASSERT_EQ(GraphStateOf(session), GraphState::Running);
     picture_->Arm();
+    const size_t told = ui_.seeked.size();
     SeekToKeyFrame(session, 9.5);
+    EXPECT_EQ(ui_.seeked.size(), told) << "where it lands is told once it has settled";
+    UntilSettled();
     // Running, the graph plays on from the keyframe; the bus hears where
     // it landed, not the target.
-    ASSERT_FALSE(ui_.seeked.empty());
+    ASSERT_EQ(ui_.seeked.size(), told + 1);
     EXPECT_GE(ui_.seeked.back(), KeyFrameAtOrBefore(9.5) - kSameTime);
     EXPECT_LT(ui_.seeked.back(), 9.5 - 0.2);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(9.5), kSameTime);
