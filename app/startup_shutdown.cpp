@@ -169,14 +169,14 @@ void TQuovaForm::SessionEnd() {
 }
 
 void TQuovaForm::closeEvent(QCloseEvent* event) {
-    // The wait below handles events; a second close request meanwhile waits
-    // for the first one's outcome.
+    // The question below runs a modal loop; a second close request meanwhile
+    // waits for the first one's outcome.
     if (closing_) {
         event->ignore();
         return;
     }
-    // Closing releases the graph: a command under way (perhaps waiting, with
-    // the graph in hand) finishes first.
+    // Closing releases the graph: a command under way (asking the user
+    // something, with the graph in hand) finishes first.
     if (Commands().Busy() && !closeNow_) {
         event->ignore();
         Commands().Run([this] {
