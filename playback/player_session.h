@@ -37,6 +37,7 @@ struct PlayerSession : MediumSession {
     // generation); the last seek asked for meanwhile runs when it is done.
     bool seekBusy = false;
     std::uint64_t seekMedium = 0;
+    double seekTarget = 0;
     // Where a seek landed is being told: a seek asked for from there is not
     // begun.
     bool seekTelling = false;

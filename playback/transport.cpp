@@ -183,9 +183,18 @@ GraphState GraphStateOf(PlayerSession& session, int timeoutMs) {
     return graph->GetState(timeoutMs).value;
 }
 
+bool SeekSettling(const PlayerSession& session) {
+    return session.seekBusy && session.seekMedium == session.graph.mediumGeneration;
+}
+
 double CurrentPosition(PlayerSession& session) {
     GraphSession& g = session.graph;
     if (g.MediaKind == MediaKindDvd) return DvdCurrentPosition(session);
+    // While a seek settles the medium is, to whoever asks, where it is going
+    // (the engine still tells the place it left): a jump pressed meanwhile
+    // goes on from there, and the seek bar does not spring back.
+    if (SeekSettling(session))
+        return session.pendingSeek ? session.pendingSeek->seconds : session.seekTarget;
     FilterGraph* graph = FileGraph(session);
     if (!graph) return 0;
     try {
@@ -249,13 +258,13 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
     // any double: NaN names no place and leaves the position alone; the rest
     // is held to the medium before it becomes an integer.
     if (std::isnan(seconds) || session.seekTelling) return;
+    seconds = ClampToMedium(session, seconds);
     // Seeks that come while one settles merge into one: the last target is
     // taken when the running seek is done.
-    if (session.seekBusy && session.seekMedium == g.mediumGeneration) {
+    if (SeekSettling(session)) {
         session.pendingSeek = PlayerSession::PendingSeek{seconds, keyFrame};
         return;
     }
-    seconds = ClampToMedium(session, seconds);
     if (FilterGraph* graph = FileGraph(session)) {
         try {
             // The graph seeks in the state it is in and stays there: paused or
@@ -301,6 +310,7 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
             if (state == GraphState::Running && before.hr == engine::S_OK) {
                 session.seekBusy = true;
                 session.seekMedium = g.mediumGeneration;
+                session.seekTarget = seconds;
                 SettleSeek(session, g.mediumGeneration, 0);
                 return;
             }

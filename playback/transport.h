@@ -12,8 +12,11 @@ struct PlayerSession;
 // The graph state asked with a time-out; Stopped when there is no graph.
 engine::GraphState GraphStateOf(PlayerSession& session, int timeoutMs = 100);
 
-// The position of the open medium in seconds (0 when it cannot be read).
+// The position of the open medium in seconds (0 when it cannot be read);
+// while a seek settles, where it is going.
 double CurrentPosition(PlayerSession& session);
+// A seek on the playing medium is settling; seeks asked for now merge.
+bool SeekSettling(const PlayerSession& session);
 // `seconds` held to 0 .. the medium's duration (to the latest position the
 // engine counts when the duration is unknown); infinities land at the ends.
 double ClampToMedium(PlayerSession& session, double seconds);

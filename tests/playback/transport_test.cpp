@@ -304,6 +304,23 @@ TEST_F(TransportTest, SeeksAskedWhileOneSettlesMergeIntoTheLastOne) {
     EXPECT_FALSE(session.pendingSeek);
 }
 
+// A jump pressed while a seek settles goes on from where the medium is
+// going, as a held key does: each press counts.
+TEST_F(TransportTest, JumpsPressedWhileASeekSettlesAddUp) {
+    Open();
+    ASSERT_EQ(GraphStateOf(session), GraphState::Running);
+    SeekTo(session, 2.0);
+    ASSERT_TRUE(session.seekBusy);
+    EXPECT_NEAR(CurrentPosition(session), 2.0, kFrame) << "where it goes is where it is";
+    JumpFWD2Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 12.0, kFrame);
+    JumpBWD2Click(session);
+    EXPECT_NEAR(CurrentPosition(session), 2.0, kFrame) << "back from 12 s, not from 2 s";
+    UntilSettled();
+    EXPECT_GE(CurrentPosition(session), 2.0 - kFrame);
+    EXPECT_LT(CurrentPosition(session), 2.0 + 0.5);
+}
+
 TEST_F(TransportTest, JumpsMoveByTheirAmountAndStopAtTheStart) {
     OpenPausedAt(10.0);
     JumpBWD1Click(session);
