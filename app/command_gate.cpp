@@ -22,9 +22,4 @@ void CommandGate::Run(std::function<void()> command) {
     }
 }
 
-CommandGate& Commands() {
-    static CommandGate gate;
-    return gate;
-}
-
 }  // namespace quova

@@ -31,7 +31,4 @@ class CommandGate {
     std::deque<std::function<void()>> queue_;
 };
 
-// The program's gate, shared by every entry point.
-CommandGate& Commands();
-
 }  // namespace quova

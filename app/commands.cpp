@@ -160,7 +160,7 @@ const std::vector<Command>& CommandTable() {
         {"Open1Click", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Open1Click(); }},
         {"OpenURL1Click", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             ShowOpenUrlDialog(c.session, &c.form, CurrentPlayList(), c.form.Opener());
+             ShowOpenUrlDialog(c.session, &c.form, c.session.playList, c.form.Opener());
          }},
         {"DVD1Click", ArgKind::None, [](Ctx& c, const Arg&) { OpenDvd(c.session, ""); }},
         {"recentn1Click", ArgKind::Item,
@@ -168,13 +168,13 @@ const std::vector<Command>& CommandTable() {
         {"ClearRecentFiles1Click", ArgKind::None,
          [](Ctx&, const Arg&) { AppSettings().SaveMru = !AppSettings().SaveMru; }},
         {"Edit1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { Edit1Click(c.session, &c.form, CurrentPlayList(), c.form.Opener()); }},
+         [](Ctx& c, const Arg&) { Edit1Click(c.session, &c.form, c.session.playList, c.form.Opener()); }},
         {"First1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { First1Click(CurrentPlayList(), c.form.Opener()); }},
+         [](Ctx& c, const Arg&) { First1Click(c.session.playList, c.form.Opener()); }},
         {"Next2Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { Next2Click(CurrentPlayList(), c.form.Opener()); }},
+         [](Ctx& c, const Arg&) { Next2Click(c.session.playList, c.form.Opener()); }},
         {"Previous1Click", ArgKind::None,
-         [](Ctx& c, const Arg&) { Previous1Click(CurrentPlayList(), c.form.Opener()); }},
+         [](Ctx& c, const Arg&) { Previous1Click(c.session.playList, c.form.Opener()); }},
         {"Random1Click", ArgKind::None,
          [](Ctx& c, const Arg&) { Random1Click(AppSettings().RandomList, c.session.graph.MediaKind); }},
         {"Loop1Click", ArgKind::None,
@@ -532,7 +532,7 @@ bool CommandRegistry::Run(std::string_view id, CommandArg arg) {
                  id.data());
         return false;
     }
-    Commands().Run([this, command, arg = std::move(arg)] { command->run(context_, arg); });
+    gate_.Run([this, command, arg = std::move(arg)] { command->run(context_, arg); });
     return true;
 }
 
@@ -541,9 +541,11 @@ void CommandRegistry::RunNow(const Command& command, const CommandArg& arg) {
 }
 
 void CommandRegistry::Install(PopupMenu& menu) {
-    // The popup menu runs its items through the gate already.
-    for (const Command& command : CommandTable())
-        menu.SetHandler(command.id, [this, &command](MenuItem& item) { RunNow(command, &item); });
+    menu.SetRunner(this);
+}
+
+void CommandRegistry::RunItem(MenuItem& item) {
+    if (const Command* command = FindCommand(item.handler)) RunNow(*command, &item);
 }
 
 const std::vector<Binding>& WindowBindings() {

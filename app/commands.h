@@ -6,6 +6,9 @@
 #include <variant>
 #include <vector>
 
+#include "app/command_gate.h"
+#include "app/popup_menu.h"
+
 namespace quova {
 
 struct PlayerSession;
@@ -59,24 +62,32 @@ class CommandSink {
     // a line in the log) for an id without a command or an argument it does
     // not take.
     virtual bool Run(std::string_view id, CommandArg arg = {}) = 0;
+    // The gate the commands run through, for work that must take its turn
+    // with them.
+    virtual CommandGate& Gate() = 0;
 
   protected:
     ~CommandSink() = default;
 };
 
 // The registry every entry point calls. Commands run one at a time through
-// the program's command gate.
-class CommandRegistry final : public CommandSink {
+// its gate, which the popup menu and the window's own queued work share.
+class CommandRegistry final : public CommandSink, public MenuItemRunner {
   public:
     CommandRegistry(PlayerSession& session, TQuovaForm& form) : context_{session, form} {}
     bool Run(std::string_view id, CommandArg arg = {}) override;
+    CommandGate& Gate() override { return gate_; }
     // Runs `command` at once; the caller is inside the gate (a menu item).
     void RunNow(const Command& command, const CommandArg& arg);
-    // Gives the popup menu every command its items name.
+    // The popup menu's items run their commands through this registry.
     void Install(PopupMenu& menu);
+    // A chosen item: its handler's command, at once (the menu is inside the
+    // gate already); nothing for a name without one.
+    void RunItem(MenuItem& item) override;
 
   private:
     CommandContext context_;
+    CommandGate gate_;
 };
 
 // What the entry points other than the menu name, by the control or input

@@ -99,7 +99,7 @@ int DisplayModeControl::SetDisplayMode(bool on, int resolution, bool force16) {
         state_ = Changed;
     } else {
         state_ = remembered;
-        if (report_) report_(DisplayModeError(result));
+        if (report_) report_->DisplayModeFailed(DisplayModeError(result));
     }
     return result;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +55,15 @@ class DisplayServer {
     virtual void Forget() {}
 };
 
+// Where a failed change is told, with the text for the user.
+class DisplayModeReporter {
+  public:
+    virtual void DisplayModeFailed(const std::string& text) const = 0;
+
+  protected:
+    ~DisplayModeReporter() = default;
+};
+
 // The display-mode state of the program: the mode found at start (and after
 // every outside change), whether the program changed it, the change itself.
 class DisplayModeControl {
@@ -65,9 +73,7 @@ class DisplayModeControl {
     void SetServer(DisplayServer* server) { server_ = server; }
     DisplayServer* Server() const { return server_; }
     // Reported when a change fails (the text and the result).
-    void SetReporter(std::function<void(const std::string&)> report) {
-        report_ = std::move(report);
-    }
+    void SetReporter(const DisplayModeReporter* report) { report_ = report; }
 
     void CaptureDisplayMode();
     // Returns the DispChange result of the change (Successful when nothing
@@ -83,7 +89,7 @@ class DisplayModeControl {
 
   private:
     DisplayServer* server_ = nullptr;
-    std::function<void(const std::string&)> report_;
+    const DisplayModeReporter* report_ = nullptr;
     DisplayMode saved_;
     DisplayMode applied_;
     bool captured_ = false;

@@ -141,8 +141,8 @@ QPushButton* EdgeControls::Button(const char* name) const {
 }
 
 void EdgeControls::PointerMoved(QPoint p) {
-    const EdgeChanges changes =
-        quova::PointerMoved(edges_, p.x(), p.y(), form_.height(), Geometry().VideoTop);
+    const EdgeChanges changes = quova::PointerMoved(edges_, p.x(), p.y(), form_.height(),
+                                                    form_.videoLayout().geometry().VideoTop);
     if (changes.showTopStrip) ShowTopStrip();
     if (changes.hideTopStrip) HideTopStrip();
     if (changes.volumeBarShown) {

@@ -84,6 +84,15 @@ constexpr int kDesignHeight = 340;
 // The caption the notification-area tip shows until something is opened.
 constexpr const char* kDesignCaption = "Quova Media Player";
 
+// A display mode that cannot be set is the user's to know about.
+class DisplayModeMessage : public DisplayModeReporter {
+  public:
+    void DisplayModeFailed(const std::string& text) const override {
+        ShowMessage(text, MbIconExclamation);
+    }
+};
+const DisplayModeMessage kDisplayModeMessage;
+
 }  // namespace
 
 TQuovaForm::TQuovaForm(PlayerSession& session, std::vector<std::string> params, std::string exePath,
@@ -132,7 +141,7 @@ TQuovaForm::TQuovaForm(PlayerSession& session, std::vector<std::string> params, 
     discClickHold_ = new QTimer(this);
     discClickHold_->setSingleShot(true);
     connect(discClickHold_, &QTimer::timeout, this, [this] { unsetCursor(); });
-    popup_ = new PopupMenu(menuModel_, this);
+    popup_ = new PopupMenu(menuModel_, this, commands_->Gate());
     InstallHandlers();
     InstallLayoutHandlers();
     layout_->FormCanResize();
@@ -209,7 +218,7 @@ void TQuovaForm::InstallLayoutHandlers() {
     display_ = std::make_unique<XRandrDisplay>();
     DisplayModeControl& modes = DisplayModes();
     modes.SetServer(display_.get());
-    modes.SetReporter([](const std::string& text) { ShowMessage(text, MbIconExclamation); });
+    modes.SetReporter(&kDisplayModeMessage);
     for (QScreen* screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, [this] { layout_->DisplayChanged(); });
 }
@@ -316,7 +325,7 @@ void TQuovaForm::InstallHandlers() {
             if (MenuItem* step = menuModel_.Find("Step1")) step->enabled = StepAvailable(session_);
             popup_->Sync();
         });
-    menu.SetAboutToShow([this] {
+    connect(&menu, &PopupMenu::aboutToRefresh, this, [this] {
         // The user found the menu: the start-up tip is not needed.
         startupTip_.MenuOpened();
         const FiltersMenuState filters = FiltersMenu(session_);
@@ -329,7 +338,7 @@ void TQuovaForm::InstallHandlers() {
 }
 
 void TQuovaForm::Open1Click() {
-    ShowOpenDialog(session_, this, CurrentPlayList(), Opener());
+    ShowOpenDialog(session_, this, session_.playList, Opener());
 }
 
 void TQuovaForm::ShowTip(int tip) {
@@ -350,18 +359,18 @@ void TQuovaForm::MediaEvent() {
     // Handled at once even inside a command's wait (a wait for a disc's
     // domain to change needs them); on its own it is a command like any,
     // since a report it shows lets other commands in.
-    if (Commands().Busy())
+    if (commands_->Gate().Busy())
         HandleMediaEvents(session_);
     else
-        Commands().Run([this] { HandleMediaEvents(session_); });
+        commands_->Gate().Run([this] { HandleMediaEvents(session_); });
     // The end of an extracted file is taken up as it comes, not at the next
     // polling tick, up to half a second later: the file is made whole and
     // the batch goes on at once. As its own command, after this one; a
     // command waiting then leaves it to the tick, as before.
     if (!endedBefore && extractionEnded()) {
         QTimer::singleShot(0, this, [this, extractionEnded] {
-            if (extractionEnded() && !Commands().Busy())
-                Commands().Run([this] { ExtractionTimerTick(); });
+            if (extractionEnded() && !commands_->Gate().Busy())
+                commands_->Gate().Run([this] { ExtractionTimerTick(); });
         });
     }
 }
@@ -450,16 +459,18 @@ void TQuovaForm::dropEvent(QDropEvent* event) {
     if (!names.empty()) commands_->Run(BoundId(WindowBindings(), "Drop"), std::move(names));
 }
 
+const std::vector<std::string>& TQuovaForm::PlayList() const {
+    return session_.playList.PlayList;
+}
+
 void TQuovaForm::DroppedFiles(const std::vector<std::string>& names) {
-    LoadDroppedFiles(session_, CurrentPlayList(), names, Opener());
+    LoadDroppedFiles(session_, session_.playList, names, Opener());
 }
 
 void TQuovaForm::OpenMedia(const std::string& name) {
     if (session_.openCounter < 0) return;
-    if (mediaOpener_)
-        mediaOpener_(name);
-    else
-        quova::OpenMedia(session_, name);
+    if (observer_ && observer_->OpenMedia(name)) return;
+    quova::OpenMedia(session_, name);
 }
 
 void TQuovaForm::HandOverReceived(const std::string& name) {
@@ -620,7 +631,7 @@ void TQuovaForm::mousePressEvent(QMouseEvent* event) {
         // A click on a disc menu while a command is under way, or while the
         // disc takes the last one, is dropped: the menu it aimed at may be
         // gone by then.
-        if (Commands().Busy() || discClickHold_->isActive()) return;
+        if (commands_->Gate().Busy() || discClickHold_->isActive()) return;
         commands_->Run(BoundId(WindowBindings(), "DiscClick"), p);
         // The gate was free, so the command has run: a button that took the
         // click began the hold, and the press starts no drag.

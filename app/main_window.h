@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +15,7 @@
 #include "app/menu_model.h"
 #include "app/play_list.h"
 #include "app/polling_tick.h"
+#include "app/program_observer.h"
 #include "app/settings.h"
 #include "app/subtitle_view.h"
 #include "app/video_window.h"
@@ -108,17 +108,16 @@ class TQuovaForm : public QWidget,
     void recentn1Click(const MenuItem& item);
     // A graph event was announced: the queue is drained.
     void MediaEvent();
-    // What opening does instead of the open pipeline (tests); null restores it.
-    void SetMediaOpener(std::function<void(const std::string&)> opener) {
-        mediaOpener_ = std::move(opener);
-    }
+    // Told of each start-up step and asked first for each open (tests); null
+    // for none.
+    void SetObserver(ProgramObserver* observer) { observer_ = observer; }
     // A name passed on by a second start.
     void HandOverReceived(const std::string& name);
     // Shows the window, from the notification area too, in front.
     void Raise();
     // Names dropped on the window: the new play list, its first entry opened.
     void DroppedFiles(const std::vector<std::string>& names);
-    const std::vector<std::string>& PlayList() const { return CurrentPlayList().PlayList; }
+    const std::vector<std::string>& PlayList() const;
     // How play-list entries are opened: the window's open.
     EntryOpener Opener() {
         return [this](const std::string& name) { OpenMedia(name); };
@@ -157,12 +156,9 @@ class TQuovaForm : public QWidget,
     bool showHints() const { return showHints_; }
     VideoWindowLayout& videoLayout() const { return *layout_; }
 
-    // Reports each start-up step by name as it completes ("settings",
-    // "shell registration", "templates", "hints", "switches", "first
-    // placement", "command line").
-    void SetStepObserver(std::function<void(const std::string&)> observer) {
-        stepObserver_ = std::move(observer);
-    }
+    // The observer hears each start-up step by name as it completes
+    // ("settings", "shell registration", "templates", "hints", "switches",
+    // "first placement", "command line").
 
     // SettingsHost
     ScreenSize Screen() const override;
@@ -286,8 +282,7 @@ class TQuovaForm : public QWidget,
     QTimer* dvdPointerHold_ = nullptr;
     std::optional<QPoint> dvdPointerPending_;
     QTimer* discClickHold_ = nullptr;
-    std::function<void(const std::string&)> mediaOpener_;
-    std::function<void(const std::string&)> stepObserver_;
+    ProgramObserver* observer_ = nullptr;
 
     TQuovaHintWindow* hintWindow_ = nullptr;
     EdgeControls* edgeControls_ = nullptr;

@@ -21,7 +21,7 @@ MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form) {
     const Settings& s = AppSettings();
     const GraphOptions& flags = session.flags;
     const GraphSession& g = session.graph;
-    const PlayListState& list = CurrentPlayList();
+    const PlayListState& list = session.playList;
     MenuInputs in;
     const MenuItem* recent = form.menuModel().Find("RecentFiles1");
     in.FirstRecentVisible =

@@ -150,19 +150,19 @@ void MprisService::Previous() {
 void MprisService::RefreshAfterCommands() {
     // The commands asked for run after the one under way: what they change
     // is announced after them.
-    Commands().Run([this] { Refresh(); });
+    commands_.Gate().Run([this] { Refresh(); });
 }
 
 bool MprisService::CanGoNext() const {
     // As the "Next" command moves: a random pick anywhere in a list of
     // several, else on to the following entry, never past the last.
-    const PlayListState& list = CurrentPlayList();
+    const PlayListState& list = session_.playList;
     const int count = list.PlayListCount();
     return count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1);
 }
 
 bool MprisService::CanGoPrevious() const {
-    const PlayListState& list = CurrentPlayList();
+    const PlayListState& list = session_.playList;
     return list.PlayListCount() > 0 && list.PlayListIndex > 0;
 }
 
@@ -170,7 +170,7 @@ QString MprisService::LoopStatus() const {
     // One option loops whatever is played: a list of several from its first
     // entry, a single medium from its start.
     if (!AppSettings().LoopOn) return "None";
-    return CurrentPlayList().PlayListCount() > 1 ? "Playlist" : "Track";
+    return session_.playList.PlayListCount() > 1 ? "Playlist" : "Track";
 }
 
 void MprisService::SetLoopStatus(const QString& status) {

@@ -33,6 +33,8 @@ class MprisService : public QObject {
     bool Connect(QDBusConnection bus);
     void Disconnect();
     bool Connected() const { return connected_; }
+    // What the bus asks for takes its turn with the other commands.
+    CommandGate& Gate() { return commands_.Gate(); }
 
     // Announces what changed since the last call (status, metadata, rate,
     // volume) with PropertiesChanged.
@@ -125,10 +127,10 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
 
   public Q_SLOTS:
     void Raise() {
-        Commands().Run([s = service_] { s->Raise(); });
+        service_->Gate().Run([s = service_] { s->Raise(); });
     }
     void Quit() {
-        Commands().Run([s = service_] { s->Quit(); });
+        service_->Gate().Run([s = service_] { s->Quit(); });
     }
 
   private:
@@ -159,23 +161,23 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     QString PlaybackStatus() const { return service_->PlaybackStatus(); }
     double Rate() const { return service_->Rate(); }
     void SetRate(double rate) {
-        Commands().Run([s = service_, rate] { s->SetRate(rate); });
+        service_->Gate().Run([s = service_, rate] { s->SetRate(rate); });
     }
     QVariantMap Metadata() const { return service_->Metadata(); }
     double Volume() const { return service_->Volume(); }
     void SetVolume(double volume) {
-        Commands().Run([s = service_, volume] { s->SetVolume(volume); });
+        service_->Gate().Run([s = service_, volume] { s->SetVolume(volume); });
     }
     qlonglong Position() const { return service_->Position(); }
     double MinimumRate() const { return 0.25; }
     double MaximumRate() const { return 2.0; }
     QString LoopStatus() const { return service_->LoopStatus(); }
     void SetLoopStatus(const QString& status) {
-        Commands().Run([s = service_, status] { s->SetLoopStatus(status); });
+        service_->Gate().Run([s = service_, status] { s->SetLoopStatus(status); });
     }
     bool Shuffle() const { return service_->Shuffle(); }
     void SetShuffle(bool on) {
-        Commands().Run([s = service_, on] { s->SetShuffle(on); });
+        service_->Gate().Run([s = service_, on] { s->SetShuffle(on); });
     }
     bool CanGoNext() const { return service_->CanGoNext(); }
     bool CanGoPrevious() const { return service_->CanGoPrevious(); }
@@ -188,31 +190,32 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     // under way, when a call comes while another command waits.
   public Q_SLOTS:
     void Play() {
-        Commands().Run([s = service_] { s->Play(); });
+        service_->Gate().Run([s = service_] { s->Play(); });
     }
     void Pause() {
-        Commands().Run([s = service_] { s->Pause(); });
+        service_->Gate().Run([s = service_] { s->Pause(); });
     }
     void PlayPause() {
-        Commands().Run([s = service_] { s->PlayPause(); });
+        service_->Gate().Run([s = service_] { s->PlayPause(); });
     }
     void Stop() {
-        Commands().Run([s = service_] { s->Stop(); });
+        service_->Gate().Run([s = service_] { s->Stop(); });
     }
     void Next() {
-        Commands().Run([s = service_] { s->Next(); });
+        service_->Gate().Run([s = service_] { s->Next(); });
     }
     void Previous() {
-        Commands().Run([s = service_] { s->Previous(); });
+        service_->Gate().Run([s = service_] { s->Previous(); });
     }
     void Seek(qlonglong Offset) {
-        Commands().Run([s = service_, Offset] { s->Seek(Offset); });
+        service_->Gate().Run([s = service_, Offset] { s->Seek(Offset); });
     }
     void SetPosition(const QDBusObjectPath& TrackId, qlonglong Position) {
-        Commands().Run([s = service_, TrackId, Position] { s->SetPosition(TrackId, Position); });
+        service_->Gate().Run(
+            [s = service_, TrackId, Position] { s->SetPosition(TrackId, Position); });
     }
     void OpenUri(const QString& Uri) {
-        Commands().Run([s = service_, Uri] { s->OpenUri(Uri); });
+        service_->Gate().Run([s = service_, Uri] { s->OpenUri(Uri); });
     }
 
   Q_SIGNALS:

@@ -15,11 +15,6 @@
 
 namespace quova {
 
-PlayListState& CurrentPlayList() {
-    static PlayListState list;
-    return list;
-}
-
 int LibraryRandom(int n) {
     return n > 0 ? std::rand() % n : 0;
 }

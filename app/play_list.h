@@ -5,22 +5,11 @@
 #include <vector>
 
 #include "app/list_file.h"
+#include "playback/play_list_state.h"
 
 namespace quova {
 
 struct PlayerSession;
-
-// The ordered list of file names the next medium is taken from, and how often
-// each entry was started since the list was set.
-struct PlayListState {
-    std::vector<std::string> PlayList;
-    std::vector<int> PlayCounts;
-    int PlayListIndex = -1;
-    int PlayListCount() const { return static_cast<int>(PlayList.size()); }
-};
-
-// The process-wide play list.
-PlayListState& CurrentPlayList();
 
 // Opens one entry (the open operation, which handles missing files itself).
 using EntryOpener = std::function<void(const std::string& name)>;

@@ -36,19 +36,20 @@ const char* const kAudioStreamItems[] = {"Stream11", "STream21", "Stream31", "St
 }  // namespace
 
 PlayerPorts::PlayerPorts(TQuovaForm& form) : form_(form), session_(form.session()) {
-    ConnectOpenMediaPort(this);
-    ConnectPlayerPort(this);
-    ConnectSubtitlePort(this);
+    session_.mediaPort.Connect(this);
+    session_.playbackPort.Connect(this);
+    session_.textPort.Connect(this);
 }
 
 PlayerPorts::~PlayerPorts() {
-    ConnectSubtitlePort(nullptr);
-    ConnectPlayerPort(nullptr);
-    ConnectOpenMediaPort(nullptr);
+    session_.textPort.Connect(nullptr);
+    session_.playbackPort.Connect(nullptr);
+    session_.mediaPort.Connect(nullptr);
 }
 
-bool PortsConnected() {
-    return OpenMediaPortConnected() && PlayerPortConnected() && SubtitlePortConnected();
+bool PortsConnected(const PlayerSession& session) {
+    return session.mediaPort.Connected() && session.playbackPort.Connected() &&
+           session.textPort.Connected();
 }
 
 OpenMediaSettings PlayerPorts::Settings() {
@@ -88,11 +89,11 @@ void PlayerPorts::ShowCaption(const std::string& caption) {
 }
 
 void PlayerPorts::LoadPlayList(const std::string& listFile) {
-    quova::LoadPlayList(session_, listFile, CurrentPlayList(), form_.Opener());
+    quova::LoadPlayList(session_, listFile, session_.playList, form_.Opener());
 }
 
 void PlayerPorts::NetworkMediumFailed(const std::string& address) {
-    const PlayListState& list = CurrentPlayList();
+    const PlayListState& list = session_.playList;
     const int failed = list.PlayListIndex;
     if (failed < 0 || failed >= list.PlayListCount() - 1 || list.PlayList[failed] != address)
         return;
@@ -101,7 +102,7 @@ void PlayerPorts::NetworkMediumFailed(const std::string& address) {
     // them for ever. Another command in between (a new list, Next) has
     // moved on already, and the failed entry is no longer the current one.
     QTimer::singleShot(0, &form_, [this, failed, address] {
-        PlayListState& now = CurrentPlayList();
+        PlayListState& now = session_.playList;
         if (now.PlayListIndex != failed || failed >= now.PlayListCount() - 1 ||
             now.PlayList[failed] != address)
             return;
@@ -150,15 +151,17 @@ void PlayerPorts::ReadConfigs() {
             if (MenuItem* save = form.menuModel().Find("SaveonExit1")) save->enabled = false;
         }
         void ApplyCrop(int x, int y) override {
-            Geometry().CropX = x;
-            Geometry().CropY = y;
+            form.videoLayout().geometry().CropX = x;
+            form.videoLayout().geometry().CropY = y;
             form.videoLayout().ApplyCrop();
         }
-        double Aspect() const override { return Geometry().AspectFactor; }
+        double Aspect() const override { return form.videoLayout().geometry().AspectFactor; }
         void SetAspect(double aspect) override { form.videoLayout().SetAspect(aspect); }
         void SwitchFullScreen() override { form.videoLayout().ToggleFullScreen(); }
         void LayoutVideo() override { form.videoLayout().LayoutVideo(); }
-        std::pair<int, int> Crop() const override { return {Geometry().CropX, Geometry().CropY}; }
+        std::pair<int, int> Crop() const override {
+            return {form.videoLayout().geometry().CropX, form.videoLayout().geometry().CropY};
+        }
     } host(form_);
     quova::ReadConfigs(session_, session_.graph.CurrentMediaName, host);
 }
@@ -243,7 +246,7 @@ BookmarkSettings PlayerPorts::BookmarkOptions() {
     out.ZoomToWindow = s.ZoomToWindow;
     out.ResizeToMedia = s.ResizeToMedia;
     out.FullScreenMode = s.FullScreenMode;
-    const VideoGeometry& geo = Geometry();
+    const VideoGeometry& geo = form_.videoLayout().geometry();
     out.AspectFactor = geo.AspectFactor;
     out.CropY = geo.CropY;
     out.CropX = geo.CropX;
@@ -257,7 +260,7 @@ void PlayerPorts::StoreBookmarkOptions(const BookmarkSettings& in) {
     s.ZoomToWindow = in.ZoomToWindow;
     s.ResizeToMedia = in.ResizeToMedia;
     s.FullScreenMode = in.FullScreenMode;
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = form_.videoLayout().geometry();
     geo.AspectFactor = in.AspectFactor;
     geo.CropY = in.CropY;
     geo.CropX = in.CropX;
@@ -322,32 +325,6 @@ bool& PlayerPorts::Option(SubtitleOption option) {
             break;
     }
     return s.OsdOn;
-}
-
-bool PlayerPorts::MediaFileOpen() {
-    return session_.graph.MediaKind == MediaKindFile;
-}
-
-std::string PlayerPorts::MovieName() {
-    return session_.graph.CurrentMediaName;
-}
-
-double PlayerPorts::Duration() {
-    return session_.graph.Duration;
-}
-
-double PlayerPorts::FrameRate() {
-    return session_.graph.FrameRate;
-}
-
-std::pair<int, int> PlayerPorts::VideoSize() {
-    return {session_.graph.VideoWidth, session_.graph.VideoHeight};
-}
-
-bool PlayerPorts::Position(double& seconds) {
-    if (session_.graph.MediaKind == MediaKindNone || !session_.graph.GraphBuilder) return false;
-    seconds = CurrentPosition(session_);
-    return true;
 }
 
 void PlayerPorts::DrawSubtitle(const std::string& text) {

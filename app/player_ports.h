@@ -66,12 +66,6 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
 
     // SubtitlePort
     bool& Option(SubtitleOption option) override;
-    bool MediaFileOpen() override;
-    std::string MovieName() override;
-    double Duration() override;
-    double FrameRate() override;
-    std::pair<int, int> VideoSize() override;
-    bool Position(double& seconds) override;
     void DrawSubtitle(const std::string& text) override;
     void EnableSubtitleAdjust(bool enabled) override;
     void ShowSubtitleSources(const std::vector<SubtitleSourceItem>& items) override;
@@ -87,7 +81,8 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     PlayerSession& session_;
 };
 
-// Whether every port is connected: false is a wiring fault found at start-up.
-bool PortsConnected();
+// Whether every port of the session is connected: false is a wiring fault
+// found at start-up.
+bool PortsConnected(const PlayerSession& session);
 
 }  // namespace quova

@@ -31,7 +31,7 @@ void TQuovaForm::Timer1Timer() {
     // A tick that comes while a command waits shows where things are, but
     // leaves the steps that wait and change the graph (the end of a medium,
     // the fast scan, the extraction's next file) to a later tick.
-    const bool free = !Commands().Busy();
+    const bool free = !commands_->Gate().Busy();
     // While an extraction runs its own duties replace playback's: the
     // progress, and at each end the next file or the completion.
     struct Blocks final : PollingBlocks {
@@ -76,7 +76,7 @@ void TQuovaForm::Timer1Timer() {
         void Report(const std::string& text) override { ShowMessage(text, MbIconStop); }
     } blocks(*this, free);
     if (free)
-        Commands().Run([this, &blocks] { tick_.Run(blocks); });
+        commands_->Gate().Run([this, &blocks] { tick_.Run(blocks); });
     else
         tick_.Run(blocks);
 }
@@ -106,7 +106,7 @@ void TQuovaForm::ContinuePlayList() {
         void StopPolling() override { form.timer1_->stop(); }
         void Open(const std::string& name) override { form.OpenMedia(name); }
     } steps(*this);
-    ContinueAfterEnd(CurrentPlayList(), options, steps);
+    ContinueAfterEnd(session_.playList, options, steps);
     screenSaver_->KeepDisplayOn(false);
 }
 

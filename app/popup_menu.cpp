@@ -9,11 +9,11 @@
 
 namespace quova {
 
-PopupMenu::PopupMenu(MenuModel& model, QWidget* owner)
-    : QObject(owner), model_(model), owner_(owner), menu_(new QMenu(owner)) {
+PopupMenu::PopupMenu(MenuModel& model, QWidget* owner, CommandGate& gate)
+    : QObject(owner), model_(model), owner_(owner), gate_(gate), menu_(new QMenu(owner)) {
     menu_->setObjectName("PopupMenu1");
     connect(menu_, &QMenu::aboutToShow, this, [this] {
-        if (aboutToShow_) aboutToShow_();
+        Q_EMIT aboutToRefresh();
         Sync();
     });
     Rebuild();
@@ -26,10 +26,6 @@ QAction* PopupMenu::Action(const std::string& name) const {
     return item ? Action(item) : nullptr;
 }
 
-void PopupMenu::SetHandler(const std::string& handler, Handler run) {
-    handlers_[handler] = std::move(run);
-}
-
 void PopupMenu::Trigger(const std::string& name) {
     if (MenuItem* item = model_.Find(name)) Run(*item);
 }
@@ -37,9 +33,8 @@ void PopupMenu::Trigger(const std::string& name) {
 void PopupMenu::Run(MenuItem& item) {
     if (item.handler.empty()) return;
     // Items are never removed, so the item outlives a queued command.
-    Commands().Run([this, target = &item] {
-        const auto it = handlers_.find(target->handler);
-        if (it != handlers_.end() && it->second) it->second(*target);
+    gate_.Run([this, target = &item] {
+        if (runner_) runner_->RunItem(*target);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_gate.h"
 #include "app/menu_model.h"
 
 class QAction;
@@ -15,15 +16,24 @@ class QWidget;
 
 namespace quova {
 
+// What runs a chosen item's command: the command registry, by the item's
+// handler name.
+class MenuItemRunner {
+  public:
+    virtual void RunItem(MenuItem& item) = 0;
+
+  protected:
+    ~MenuItemRunner() = default;
+};
+
 // The Qt face of the menu model: the popup menu `PopupMenu1` with one action
 // per item (object name = item name), and the same actions on the owner
 // window so that their shortcuts work whenever it has the focus.
 class PopupMenu : public QObject {
     Q_OBJECT
   public:
-    using Handler = std::function<void(MenuItem& item)>;
-
-    PopupMenu(MenuModel& model, QWidget* owner);
+    // Items run through `gate`, one command at a time with the others.
+    PopupMenu(MenuModel& model, QWidget* owner, CommandGate& gate);
     ~PopupMenu() override;
 
     QMenu* menu() const { return menu_; }
@@ -32,9 +42,9 @@ class PopupMenu : public QObject {
     QAction* Action(const std::string& name) const;
     QAction* Action(const MenuItem* item) const;
 
-    // Commands are addressed by handler name; an item whose handler is not
-    // registered is present and does nothing.
-    void SetHandler(const std::string& handler, Handler run);
+    // Chosen items go to `runner`, by their handler name; without one, or
+    // for a name it has no command for, an item is present and does nothing.
+    void SetRunner(MenuItemRunner* runner) { runner_ = runner; }
     // Runs the item's command as choosing it would.
     void Trigger(const std::string& name);
 
@@ -43,8 +53,10 @@ class PopupMenu : public QObject {
     // Carries captions, shortcuts, hints and states from the model over.
     void Sync();
 
-    // Called just before the menu opens, to refresh the items' states.
-    void SetAboutToShow(std::function<void()> refresh) { aboutToShow_ = std::move(refresh); }
+  Q_SIGNALS:
+    // The menu is about to open: the items' states are refreshed on this,
+    // and the actions take them over after it.
+    void aboutToRefresh();
 
   private:
     void Build(QMenu* menu, const std::vector<MenuItem*>& items);
@@ -53,11 +65,11 @@ class PopupMenu : public QObject {
 
     MenuModel& model_;
     QWidget* owner_;
+    CommandGate& gate_;
     QMenu* menu_;
     std::map<const MenuItem*, QPointer<QAction>> actions_;
     std::map<const MenuItem*, QPointer<QMenu>> submenus_;
-    std::map<std::string, Handler> handlers_;
-    std::function<void()> aboutToShow_;
+    MenuItemRunner* runner_ = nullptr;
 };
 
 }  // namespace quova

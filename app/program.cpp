@@ -60,15 +60,12 @@ ProgramEnd RunProgram(const ProgramOptions& options) {
     // What every command of this run works on; it outlives the window.
     PlayerSession session;
     TQuovaForm form(session, options.params, exePath);
-    form.SetStepObserver(step);
-    if (ProgramObserver* observer = options.observer)
-        form.SetMediaOpener([observer, &session](const std::string& name) {
-            if (!observer->OpenMedia(name)) quova::OpenMedia(session, name);
-        });
+    form.SetObserver(options.observer);
     auto* about = new TQuovaAboutBox(session, &form);
     form.SetAboutBox(about);
 
-    InstanceServer server([&form](const std::string& name) { form.HandOverReceived(name); });
+    InstanceServer server;
+    QObject::connect(&server, &InstanceServer::handedOver, &form, &TQuovaForm::HandOverReceived);
     // A live instance already listening (a start with Ctrl held or a switch)
     // keeps the socket; this one runs without taking hand-overs.
     if (!socketPath.empty()) server.Listen(socketPath);

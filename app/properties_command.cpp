@@ -61,8 +61,13 @@ void Properties1Click(PlayerSession& session, QWidget* owner) {
         button->setText(QString::fromStdString(listing.withPages[i]));
         button->show();
     }
-    dialog.SetSideButtonHandler(
-        [owner, &session](const std::string& caption) { Filter2Click(session, caption, owner); });
+    // The dialog is shared with the other texts: its buttons mean a filter
+    // only while this one is up.
+    QObject scope;
+    QObject::connect(&dialog, &TOKBottomDlg::sideButtonPressed, &scope,
+                     [owner, &session](const QString& caption) {
+                         Filter2Click(session, caption.toStdString(), owner);
+                     });
     ShowTextDialog(MediaPropertiesText(in), "Media Properties");
 }
 

@@ -75,8 +75,7 @@ bool HandOverToRunningInstance(const std::string& socketPath, const std::string&
     return socket.read(&answer, 1) == 1 && answer == 0;
 }
 
-InstanceServer::InstanceServer(Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
+InstanceServer::InstanceServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &InstanceServer::Accept);
 }
@@ -130,9 +129,8 @@ void InstanceServer::Accept() {
             socket->flush();
             socket->disconnectFromServer();
             // Opened from the event loop, after this connection's handler.
-            QTimer::singleShot(0, this, [this, name = decoder->name()] {
-                if (handler_) handler_(name);
-            });
+            QTimer::singleShot(0, this,
+                               [this, name = decoder->name()] { Q_EMIT handedOver(name); });
         });
     }
 }

@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,8 +53,7 @@ bool HandOverToRunningInstance(const std::string& socketPath, const std::string&
 class InstanceServer : public QObject {
     Q_OBJECT
   public:
-    using Handler = std::function<void(const std::string& name)>;
-    explicit InstanceServer(Handler handler, QObject* parent = nullptr);
+    explicit InstanceServer(QObject* parent = nullptr);
     ~InstanceServer() override;
 
     // Listens at `socketPath`, accessible to this user only. A socket left by
@@ -63,10 +61,14 @@ class InstanceServer : public QObject {
     bool Listen(const std::string& socketPath);
     void Close();
 
+  Q_SIGNALS:
+    // A second start handed `name` over; told from the event loop, after the
+    // sender was answered.
+    void handedOver(const std::string& name);
+
   private:
     void Accept();
 
-    Handler handler_;
     QLocalServer* server_;
 };
 

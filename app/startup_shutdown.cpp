@@ -42,7 +42,7 @@ void TQuovaForm::SplashTick() {
     if (!aboutBox_) return;
     if (splashTicks_++ == 0) {
         aboutBox_->timer()->stop();
-        Commands().Run([this] { InitializeApp(); });
+        commands_->Gate().Run([this] { InitializeApp(); });
         // Start-up has run, successfully or not: the splash may be closed.
         aboutBox_->okButton()->setEnabled(true);
         show();
@@ -61,7 +61,7 @@ void TQuovaForm::SplashTick() {
 }
 
 void TQuovaForm::Step(const std::string& name) {
-    if (stepObserver_) stepObserver_(name);
+    if (observer_) observer_->StepDone(name);
 }
 
 void TQuovaForm::InitializeApp() {
@@ -177,9 +177,9 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
     }
     // Closing releases the graph: a command under way (asking the user
     // something, with the graph in hand) finishes first.
-    if (Commands().Busy() && !closeNow_) {
+    if (commands_->Gate().Busy() && !closeNow_) {
         event->ignore();
-        Commands().Run([this] {
+        commands_->Gate().Run([this] {
             closeNow_ = true;
             close();
             closeNow_ = false;

@@ -16,6 +16,7 @@ namespace quova {
 
 namespace {
 
+// A signal handler reaches no object: the signals' pipe is the process's.
 int pipeFds[2] = {-1, -1};
 
 void OnSignal(int) {

@@ -42,9 +42,8 @@ TOKBottomDlg::TOKBottomDlg(QWidget* parent) : QDialog(parent) {
         button->setFont(small);
         button->setGeometry(400, 8 + 32 * i, 155, 25);
         button->hide();
-        connect(button, &QPushButton::clicked, this, [this, button] {
-            if (sideHandler_) sideHandler_(button->text().toStdString());
-        });
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { Q_EMIT sideButtonPressed(button->text()); });
         buttons_[i] = button;
     }
 }

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <array>
-#include <functional>
 #include <string>
 
 #include "app/text_dialog_layout.h"
@@ -30,12 +29,11 @@ class TOKBottomDlg : public QDialog {
     // Sets the caption and text and lays the dialog out around them.
     void Prepare(const std::string& text, const std::string& caption);
 
-    // What a side button does: it is handed the button's caption as set.
-    void SetSideButtonHandler(std::function<void(const std::string& caption)> handler) {
-        sideHandler_ = std::move(handler);
-    }
-
     void reject() override;
+
+  Q_SIGNALS:
+    // A side button was pressed; its caption as set, which names what it is for.
+    void sideButtonPressed(const QString& caption);
 
   private:
     void OKBtnClick();
@@ -45,7 +43,6 @@ class TOKBottomDlg : public QDialog {
     QLabel* label_;
     QPushButton* okBtn_;
     std::array<QPushButton*, kSideButtonCount> buttons_{};
-    std::function<void(const std::string&)> sideHandler_;
 };
 
 // The one text dialog, created on first use and kept.

@@ -8,11 +8,6 @@
 
 namespace quova {
 
-VideoGeometry& Geometry() {
-    static VideoGeometry geometry;
-    return geometry;
-}
-
 bool ZoomCommandsAllowed(bool zoomToWindow, bool resizeToMedia) {
     return !zoomToWindow || resizeToMedia;
 }

@@ -24,8 +24,6 @@ struct VideoGeometry {
     bool LayoutBusy = false;
 };
 
-VideoGeometry& Geometry();
-
 // Zooming is left to the window while "Zoom To Window" fills it, unless the
 // window follows the media.
 bool ZoomCommandsAllowed(bool zoomToWindow, bool resizeToMedia);

@@ -43,7 +43,7 @@ QSlider* VideoWindowLayout::volumeBar() const {
 }
 
 void VideoWindowLayout::MeasureFrame() {
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     const QRect outer = window_->frameGeometry();
     geo.FrameWidth = outer.width() - window_->width();
     geo.FrameHeight = outer.height() - window_->height();
@@ -51,7 +51,7 @@ void VideoWindowLayout::MeasureFrame() {
 
 LayoutState VideoWindowLayout::State() const {
     const Settings& settings = AppSettings();
-    const VideoGeometry& geo = Geometry();
+    const VideoGeometry& geo = geometry_;
     const GraphSession& g = session_.graph;
     LayoutState s;
     s.zoom = settings.ZoomFactor;
@@ -78,7 +78,7 @@ LayoutState VideoWindowLayout::State() const {
 }
 
 void VideoWindowLayout::LayoutVideo() {
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     if (geo.LayoutBusy) return;
     geo.LayoutBusy = true;
     try {
@@ -145,7 +145,7 @@ void VideoWindowLayout::SetAspect(double factor) {
     QSlider* bar = seekBar();
     const bool shown = bar && bar->isVisible();
     if (shown) bar->hide();
-    Geometry().AspectFactor = factor;
+    geometry_.AspectFactor = factor;
     LayoutVideo();
     if (shown) {
         PlaceSeekBar();
@@ -174,7 +174,7 @@ void VideoWindowLayout::FormResize() {
 
 void VideoWindowLayout::FormCanResize() {
     MeasureFrame();
-    const VideoGeometry& geo = Geometry();
+    const VideoGeometry& geo = geometry_;
     const WindowSize least = quova::FormCanResize({0, 0});
     window_->setMinimumSize(std::max(0, least.width - geo.FrameWidth),
                             std::max(0, least.height - geo.FrameHeight));
@@ -193,7 +193,7 @@ void VideoWindowLayout::ZoomTo(double zoom, bool resetPan) {
     const Settings& settings = AppSettings();
     if (!ZoomCommandsAllowed(settings.ZoomToWindow, settings.ResizeToMedia)) return;
     AppSettings().ZoomFactor = zoom;
-    if (resetPan) Geometry().PanX = Geometry().PanY = 0;
+    if (resetPan) geometry_.PanX = geometry_.PanY = 0;
     LayoutVideo();
     ShowStatus(ZoomOsdText(AppSettings().ZoomFactor));
     PlaceSeekBar();
@@ -233,7 +233,7 @@ void VideoWindowLayout::Up1Click(int tag) {
     QSlider* bar = seekBar();
     const bool shown = bar && bar->isVisible();
     if (shown) bar->hide();
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     auto& video = *g.VideoWindow;
     switch (tag) {
         case 1:
@@ -289,16 +289,16 @@ void VideoWindowLayout::Header1Click() {
 }
 
 void VideoWindowLayout::StretchWidth1Click() {
-    SetAspect(StretchedWidth(Geometry().AspectFactor));
+    SetAspect(StretchedWidth(geometry_.AspectFactor));
 }
 void VideoWindowLayout::CompressWidth1Click() {
-    SetAspect(CompressedWidth(Geometry().AspectFactor));
+    SetAspect(CompressedWidth(geometry_.AspectFactor));
 }
 void VideoWindowLayout::DoubleHeight1Click() {
-    SetAspect(Geometry().AspectFactor / 2);
+    SetAspect(geometry_.AspectFactor / 2);
 }
 void VideoWindowLayout::HalfHeight1Click() {
-    SetAspect(Geometry().AspectFactor * 2);
+    SetAspect(geometry_.AspectFactor * 2);
 }
 void VideoWindowLayout::Revert169431Click() {
     SetAspect(kRevert169To43);
@@ -308,30 +308,30 @@ void VideoWindowLayout::Revert431691Click() {
 }
 
 void VideoWindowLayout::Original2Click() {
-    Geometry().CropX = Geometry().CropY = 0;
+    geometry_.CropX = geometry_.CropY = 0;
     ApplyCrop();
 }
 void VideoWindowLayout::Crop2Click() {
-    ++Geometry().CropY;
+    ++geometry_.CropY;
     ApplyCrop();
 }
 void VideoWindowLayout::Uncrop1Click() {
-    --Geometry().CropY;
+    --geometry_.CropY;
     ApplyCrop();
 }
 void VideoWindowLayout::Crop3Click() {
-    ++Geometry().CropX;
+    ++geometry_.CropX;
     ApplyCrop();
 }
 void VideoWindowLayout::Uncrop2Click() {
-    --Geometry().CropX;
+    --geometry_.CropX;
     ApplyCrop();
 }
 
 void VideoWindowLayout::ApplyCrop() {
     GraphSession& g = session_.graph;
     if (!g.VideoWindow) return;
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     const CropResult r = ClampCrop(geo.CropX, geo.CropY, g.VideoWidth, g.VideoHeight);
     geo.CropX = r.cropX;
     geo.CropY = r.cropY;
@@ -346,7 +346,7 @@ void VideoWindowLayout::ToggleFullScreen() {
     Settings& settings = AppSettings();
     if (!settings.FullScreenMode) {
         MeasureFrame();
-        VideoGeometry& geo = Geometry();
+        VideoGeometry& geo = geometry_;
         geo.PrevLeft = window_->x();
         geo.PrevTop = window_->y();
         geo.PrevWidth = window_->frameGeometry().width() - geo.FrameWidth;
@@ -371,7 +371,7 @@ void VideoWindowLayout::ApplyFullScreen() {
     // any more, not only while one does: turning the option off, or leaving
     // full screen after that, must not strand the desktop in the lower mode.
     const bool modeChange = settings.Resolution != 0 || settings.Force16Bits;
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     if (settings.FullScreenMode) {
         if (modeChange)
             DisplayModes().SetDisplayMode(true, settings.Resolution, settings.Force16Bits);
@@ -427,7 +427,7 @@ void VideoWindowLayout::N640x4801Click() {
 }
 
 void VideoWindowLayout::FirstPlacement() {
-    VideoGeometry& geo = Geometry();
+    VideoGeometry& geo = geometry_;
     const QRect outer = window_->frameGeometry();
     for (int step : {-1, 0}) {
         geo.PrevLeft = outer.left() + step;

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "app/video_commands.h"
 #include "app/video_layout.h"
 
 class QWidget;
@@ -43,6 +44,9 @@ class VideoWindowLayout {
     // its children found by name.
     VideoWindowLayout(PlayerSession& session, QWidget* window, QTimer* timer1,
                       VideoWindowHost& host);
+
+    // Where the picture is within the window, and its zoom, aspect, crop and pan.
+    VideoGeometry& geometry() { return geometry_; }
 
     void LayoutVideo();
     void MeasureFrame();
@@ -103,6 +107,7 @@ class VideoWindowLayout {
     QWidget* window_;
     QTimer* timer1_;
     VideoWindowHost& host_;
+    VideoGeometry geometry_;
 };
 
 }  // namespace quova

@@ -43,7 +43,7 @@ void TakeVideoSize(MediumSession& session) {
 
 void Finish(MediumSession& session, const OpenMediaSettings& settings) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     FilterGraph& graph = *g.GraphBuilder;
 
     g.DvdControl = g.DvdGraphBuilder->GetDvdInterface();
@@ -99,8 +99,8 @@ void Finish(MediumSession& session, const OpenMediaSettings& settings) {
         [&session, window = QPointer<QWidget>(port.Window()), had = port.Window() != nullptr] {
             if (session.graph.MediaKind != MediaKindDvd || (had && !window)) return;
             TakeVideoSize(session);
-            MediaPort().RecordFrameSize();
-            MediaPort().FitWindow();
+            session.mediaPort.Get().RecordFrameSize();
+            session.mediaPort.Get().FitWindow();
         });
 }
 
@@ -109,7 +109,7 @@ void Finish(MediumSession& session, const OpenMediaSettings& settings) {
 void OpenDvd(MediumSession& session, const std::string& folder) {
     if (session.openCounter < 0) return;
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     const OpenMediaSettings settings = port.Settings();
 
     session.osdMessage.clear();

@@ -359,7 +359,7 @@ bool BuildExtractionGraph(MediumSession& session, const std::string& fileName) {
         if (IsOgg(kind)) ReadVorbisSettings(compressor);
         if (dialogShown) {
             try {
-                ShowFilterPropertyPage(MediaPort().Window(), compressor);
+                ShowFilterPropertyPage(session.mediaPort.Get().Window(), compressor);
             } catch (...) {
                 // The settings page is a courtesy; the extraction goes on without it.
             }
@@ -486,7 +486,7 @@ bool ExtractionTick(MediumSession& session, const std::vector<std::string>& play
         if (g.ExtractionReady && g.GraphBuilder && !session.extraction.PartialFile.empty()) {
             const Outcome<double> position = g.GraphBuilder->CurrentPosition();
             session.osdMessage = ExtractionProgress(position.ok() ? position.value : 0, g.Duration);
-            MediaPort().PaintOsd();
+            session.mediaPort.Get().PaintOsd();
         }
         return true;
     }
@@ -497,14 +497,14 @@ bool ExtractionTick(MediumSession& session, const std::vector<std::string>& play
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
         session.osdMessage = Lex(2620) + ErrorText(g.MediaError);
-        MediaPort().PaintOsd();
+        session.mediaPort.Get().PaintOsd();
         return false;
     }
     if (!s.PartialFile.empty() && !FinishExtractionFile(session)) {
         s.BatchIndex = -1;
         s.CompressorIsDefault = false;
         session.osdMessage = Lex(2620) + s.OutputFile;
-        MediaPort().PaintOsd();
+        session.mediaPort.Get().PaintOsd();
         return false;
     }
     const std::string next = NextExtractionEntry(playList, g.CurrentMediaName, s.BatchIndex);
@@ -515,7 +515,7 @@ bool ExtractionTick(MediumSession& session, const std::vector<std::string>& play
     if (g.ExtractionReady) {
         session.osdMessage = Lex(1260);
         s.CompressorIsDefault = false;
-        MediaPort().PaintOsd();
+        session.mediaPort.Get().PaintOsd();
     }
     return false;
 }

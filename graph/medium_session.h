@@ -3,6 +3,7 @@
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
 #include "graph/multiple_audio.h"
+#include "graph/open_media_port.h"
 #include "text/text_session.h"
 
 namespace quova {
@@ -12,6 +13,8 @@ namespace quova {
 // is one; everything below it that reads the medium is handed this part
 // (and the text layer the part it may see).
 struct MediumSession : TextSession {
+    // The window's side an open and the graph commands report to.
+    PortSlot<OpenMediaPort> mediaPort{"open-media"};
     GraphSession graph;
     GraphOptions flags;
     ExtractionState extraction;

@@ -17,6 +17,8 @@ std::string& Title() {
     return title;
 }
 
+// Modal is process-wide in Qt: a box from any window holds every window's
+// input, so whether one is up is the process's to know.
 bool modalDialogOpen = false;
 
 struct ButtonSet {

@@ -79,7 +79,7 @@ void Toggle(MediumSession& session, FilterGraph& graph, int index) {
             if (Succeeded(hr)) {
                 session.osdMessage = WithNumber(280, index + 1);
                 s.AudioConnected[index] = 1;
-                SetAudioStreamCheck(index, true);
+                SetAudioStreamCheck(session, index, true);
             } else {
                 session.osdMessage = WithNumber(290, index + 1) + ErrorText(hr);
             }
@@ -93,7 +93,7 @@ void Toggle(MediumSession& session, FilterGraph& graph, int index) {
         if (Succeeded(hr)) {
             session.osdMessage = WithNumber(320, index + 1);
             s.AudioConnected[index] = 0;
-            SetAudioStreamCheck(index, false);
+            SetAudioStreamCheck(session, index, false);
         } else {
             session.osdMessage = WithNumber(330, index + 1) + ErrorText(hr);
         }
@@ -115,7 +115,7 @@ bool SwitchOggStream(MediumSession& session, FilterGraph& graph, int index) {
         const HResult hr = select->Enable(i, AMSTREAMSELECTENABLE_ENABLE);
         if (Succeeded(hr)) {
             session.osdMessage = WithNumber(280, index + 1);
-            for (int k = 0; k < 4; ++k) SetAudioStreamCheck(k, k == index);
+            for (int k = 0; k < 4; ++k) SetAudioStreamCheck(session, k, k == index);
         } else {
             session.osdMessage = WithNumber(290, index + 1) + ErrorText(hr);
         }
@@ -133,9 +133,9 @@ void ReleaseMultipleAudio(MediumSession& session) {
     session.audio = MultipleAudioState{};
 }
 
-void SetAudioStreamCheck(int index, bool checked) {
+void SetAudioStreamCheck(MediumSession& session, int index, bool checked) {
     if (index < 0 || index > 3) return;
-    MediaPort().SetAudioStreamCheck(index, checked);
+    session.mediaPort.Get().SetAudioStreamCheck(index, checked);
 }
 
 std::string StreamQuestion(int k, int count) {
@@ -170,9 +170,9 @@ HResult OpenMultipleAudio(MediumSession& session, const PinPtr& sourcePin) {
                 if (ShowMessage(StreamQuestion(k, session.graph.AudioStreamCount),
                                 MbOkCancel | MbIconQuestion) == IdOk) {
                     graph->Render(pin);
-                    SetAudioStreamCheck(k - 1, true);
+                    SetAudioStreamCheck(session, k - 1, true);
                 } else {
-                    SetAudioStreamCheck(k - 1, false);
+                    SetAudioStreamCheck(session, k - 1, false);
                 }
             }
         }
@@ -245,8 +245,8 @@ class StreamSwitch : public std::enable_shared_from_this<StreamSwitch> {
 
     void Toggle() {
         FilterGraph& graph = Graph();
-        const bool ogg =
-            MediaPort().Settings().OggStreamSelect && SwitchOggStream(session_, graph, index_);
+        const bool ogg = session_.mediaPort.Get().Settings().OggStreamSelect &&
+                         SwitchOggStream(session_, graph, index_);
         if (ogg) return Finish();
         MultipleAudioState& s = session_.audio;
         if (!s.splitterFound && !FindSplitterPins(session_, graph)) {

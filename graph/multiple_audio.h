@@ -50,6 +50,6 @@ void SwitchAudioStream(MediumSession& session, int index);
 std::shared_ptr<engine::AudioRendererFilter> StreamRenderer(MediumSession& session, int index);
 
 // Sets the check mark of menu item `index`; other indexes do nothing.
-void SetAudioStreamCheck(int index, bool checked);
+void SetAudioStreamCheck(MediumSession& session, int index, bool checked);
 
 }  // namespace quova

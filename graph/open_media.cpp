@@ -40,7 +40,7 @@ std::string WhatOf(const std::exception& e) {
 bool ReadHeaderStreams(MediumSession& session, const std::string& fileName,
                        const std::string& ext) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     MediaHeaders headers;
     if (ext == ".avi" || ext.rfind(".og", 0) == 0) headers = ReadMediaHeaders(fileName);
     if (headers.aviRead) g.AviInfoText = headers.avi.text;
@@ -92,7 +92,8 @@ void ApplyDetectedStreams(MediumSession& session, std::vector<StreamRow> rows) {
             ++g.VideoStreamCount;
         } else if (row.kind == StreamKindAudio) {
             ++g.AudioStreamCount;
-            if (g.AudioStreamCount <= 4) MediaPort().CheckAudioStreamItem(g.AudioStreamCount);
+            if (g.AudioStreamCount <= 4)
+                session.mediaPort.Get().CheckAudioStreamItem(g.AudioStreamCount);
         }
     }
 }
@@ -114,7 +115,7 @@ HResult Render(MediumSession& session, const std::string& fileName) {
 
 void AcquireVideoWindow(MediumSession& session) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     g.VideoWindow.reset();
     try {
         g.VideoWindow = g.GraphBuilder->VideoRenderer();
@@ -131,7 +132,7 @@ void AcquireVideoWindow(MediumSession& session) {
 void FinishOpen(MediumSession& session, const std::string& fileName, const std::string& ext,
                 HResult hr, const OpenMediaSettings& settings, bool network) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     const GraphOptions& flags = session.flags;
     FilterGraph& graph = *g.GraphBuilder;
 
@@ -252,7 +253,7 @@ void OpenMedia(MediumSession& session, const std::string& givenName) {
     const std::string& fileName = named.name;
     const bool network = named.kind == MediaNameKind::Network;
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     const OpenMediaSettings settings = port.Settings();
 
     session.osdMessage.clear();
@@ -362,7 +363,7 @@ void OpenMedia(MediumSession& session, const std::string& givenName) {
 
 void StopAndClearGraph(MediumSession& session) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     if (g.GraphBuilder) {
         FilterGraph& graph = *g.GraphBuilder;
         const Outcome<engine::GraphState> state = graph.GetState(1000);

@@ -76,11 +76,4 @@ class OpenMediaPort {
     virtual void NetworkMediumFailed(const std::string& address) = 0;
 };
 
-// Connected once at start-up; null disconnects.
-void ConnectOpenMediaPort(OpenMediaPort* port);
-bool OpenMediaPortConnected();
-// The connected port. Asking before one is connected is a programming error:
-// it ends the program with a message instead of doing nothing quietly.
-OpenMediaPort& MediaPort();
-
 }  // namespace quova

@@ -23,8 +23,8 @@ namespace quova {
 
 namespace {
 
-BookmarkSettings CurrentSettings() {
-    return PlaybackPort().BookmarkOptions();
+BookmarkSettings CurrentSettings(PlayerSession& session) {
+    return session.playbackPort.Get().BookmarkOptions();
 }
 
 void Stop(const std::string& text) {
@@ -47,9 +47,9 @@ bool SameFileName(const std::string& a, const std::string& b) {
 }
 
 // Takes restored settings over and applies what changed.
-void Apply(const BookmarkSettings& restored, bool volumeChanged) {
-    PlayerPort& ui = PlaybackPort();
-    const bool fullScreenWas = CurrentSettings().FullScreenMode;
+void Apply(PlayerSession& session, const BookmarkSettings& restored, bool volumeChanged) {
+    PlayerPort& ui = session.playbackPort.Get();
+    const bool fullScreenWas = CurrentSettings(session).FullScreenMode;
     BookmarkSettings s = restored;
     // Full screen is switched by its own routine, which flips the flag.
     s.FullScreenMode = fullScreenWas;
@@ -73,7 +73,7 @@ bool WriteDvdBookmarkQuietly(PlayerSession& session, const std::string& name,
         if (message) *message = Lex(1520) + Lex(850) + ResultText(got);
         return false;
     }
-    const auto record = EncodeDvdRecord(CurrentSettings());
+    const auto record = EncodeDvdRecord(CurrentSettings(session));
     std::string step;
     const std::int32_t hr = WriteDvdBookmarkFile(
         name, state, std::string_view(reinterpret_cast<const char*>(record.data()), record.size()),
@@ -96,7 +96,7 @@ bool WriteDvdBookmarkQuietly(PlayerSession& session, const std::string& name,
 
 std::string CurrentMovieBookmarkText(PlayerSession& session) {
     return FormatMovieBookmark(session.graph.CurrentMediaName, CurrentPosition(session),
-                               CurrentSettings());
+                               CurrentSettings(session));
 }
 
 void WriteMovieBookmark(PlayerSession& session, const std::string& name) {
@@ -126,16 +126,16 @@ void ReadMovieBookmark(PlayerSession& session, const std::string& name) {
     }
     if (session.graph.MediaKind == MediaKindNone &&
         !SameFileName(lines.MediaPath, session.graph.CurrentMediaName))
-        PlaybackPort().OpenMedia(lines.MediaPath);
+        session.playbackPort.Get().OpenMedia(lines.MediaPath);
     if (session.graph.MediaKind != MediaKindFile ||
         !SameFileName(lines.MediaPath, session.graph.CurrentMediaName)) {
         Stop(Lex(1430) + FormatLex(1440, name));
         return;
     }
     const MovieRestorePlan plan =
-        PlanMovieRestore(lines, CurrentPosition(session), CurrentSettings());
+        PlanMovieRestore(lines, CurrentPosition(session), CurrentSettings(session));
     if (plan.SeekTo) SeekTo(session, *plan.SeekTo);
-    Apply(plan.Settings, plan.VolumeChanged);
+    Apply(session, plan.Settings, plan.VolumeChanged);
 }
 
 void WriteDvdBookmark(PlayerSession& session, const std::string& name) {
@@ -178,11 +178,11 @@ void ReadDvdBookmark(PlayerSession& session, const std::string& name) {
     }
     const std::size_t wanted = content.ExtensionVersion == 11 ? kDvdRecordSize : kDvdRecordSize10;
     if (content.Record.size() < wanted) return;
-    const BookmarkSettings current = CurrentSettings();
+    const BookmarkSettings current = CurrentSettings(session);
     const BookmarkSettings restored = ApplyDvdRecord(
         reinterpret_cast<const std::uint8_t*>(content.Record.data()), wanted, current);
     // Applying an unchanged volume is harmless; the record's is valid or kept.
-    Apply(restored, true);
+    Apply(session, restored, true);
 }
 
 void Save1Click(PlayerSession& session) {
@@ -198,7 +198,7 @@ void Save1Click(PlayerSession& session) {
         std::string name;
         {
             ModalDialogScope modal;
-            name = PlaybackPort().AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
+            name = session.playbackPort.Get().AskSaveName(Lex(dvd ? 1410 : 1400), proposed);
         }
         if (name.empty()) return;
         session.lastBookmarkName = name;
@@ -216,7 +216,7 @@ void Restore1Click(PlayerSession& session) {
         std::string name;
         {
             ModalDialogScope modal;
-            name = PlaybackPort().AskOpenName(Lex(1420), session.lastBookmarkName);
+            name = session.playbackPort.Get().AskOpenName(Lex(1420), session.lastBookmarkName);
         }
         if (name.empty()) return;
         switch (session.graph.MediaKind) {
@@ -236,14 +236,14 @@ void Restore1Click(PlayerSession& session) {
 }
 
 void RestoreSessionBookmark1Click(PlayerSession& session) {
-    const std::string path = PlaybackPort().SessionBookmarkFile();
+    const std::string path = session.playbackPort.Get().SessionBookmarkFile();
     if (path.empty()) return;
     ReadMovieBookmark(session, path);
     if (session.graph.MediaKind == MediaKindNone) ReadDvdBookmark(session, path);
 }
 
 void SaveSessionBookmark(PlayerSession& session) {
-    const std::string path = PlaybackPort().SessionBookmarkFile();
+    const std::string path = session.playbackPort.Get().SessionBookmarkFile();
     switch (session.graph.MediaKind) {
         case MediaKindFile: {
             const std::string text = CurrentMovieBookmarkText(session);

@@ -19,7 +19,7 @@ using namespace engine;
 
 void ShowOsdText(PlayerSession& session, const std::string& text) {
     session.osdMessage = text;
-    OpenMediaPort& port = MediaPort();
+    OpenMediaPort& port = session.mediaPort.Get();
     if (port.Settings().OsdOn) port.PaintOsd();
 }
 
@@ -125,8 +125,8 @@ void DvdStatusRefresh(PlayerSession& session) {
     if (s.DvdStatusBusy) return;
     s.DvdStatusBusy = true;
     GraphSession& g = session.graph;
-    OpenMediaPort& port = MediaPort();
-    PlayerPort& ui = PlaybackPort();
+    OpenMediaPort& port = session.mediaPort.Get();
+    PlayerPort& ui = session.playbackPort.Get();
     try {
         g.Duration = 0;
         if (g.DvdInfo) {

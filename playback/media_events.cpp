@@ -34,13 +34,13 @@ std::string DvdWarningText(std::intptr_t code) {
     return Lex(1070);
 }
 
-bool TopmostMode() {
-    const OpenMediaSettings s = MediaPort().Settings();
+bool TopmostMode(PlayerSession& session) {
+    const OpenMediaSettings s = session.mediaPort.Get().Settings();
     return s.FullScreenMode || s.AlwaysOnTop;
 }
 
-void TopmostOff() {
-    if (TopmostMode()) PlaybackPort().SetTopmost(false);
+void TopmostOff(PlayerSession& session) {
+    if (TopmostMode(session)) session.playbackPort.Get().SetTopmost(false);
 }
 
 void Handle(PlayerSession& session, const GraphEvent& e) {
@@ -91,7 +91,7 @@ void Handle(PlayerSession& session, const GraphEvent& e) {
             break;
         case EC_DVD_VALID_UOPS_CHANGE:
             s.DvdUops = static_cast<std::uint32_t>(e.param1);
-            PlaybackPort().EnableRootButton(RootButtonEnabled(s.DvdUops));
+            session.playbackPort.Get().EnableRootButton(RootButtonEnabled(s.DvdUops));
             break;
         case EC_DVD_STILL_ON: {
             const auto length = static_cast<std::int32_t>(static_cast<std::uint32_t>(e.param2));
@@ -121,7 +121,7 @@ void Handle(PlayerSession& session, const GraphEvent& e) {
             break;
         case EC_DVD_PLAYBACK_STOPPED:
             ShowOsdText(session, Lex(1120));
-            TopmostOff();
+            TopmostOff(session);
             break;
         case EC_DVD_DISC_EJECTED:
             ShowOsdText(session, Lex(1130));
@@ -150,7 +150,7 @@ void HandleMediaEvents(PlayerSession& session) {
         if (!event.ok()) break;
         Handle(session, event.value);
     }
-    if (g.MediaComplete) TopmostOff();
+    if (g.MediaComplete) TopmostOff(session);
 }
 
 }  // namespace quova

@@ -75,11 +75,4 @@ class PlayerPort {
     virtual void EnableRootButton(bool enabled) = 0;
 };
 
-// Connected once at start-up; null disconnects.
-void ConnectPlayerPort(PlayerPort* port);
-bool PlayerPortConnected();
-// The connected port. Asking before one is connected is a programming error:
-// it ends the program with a message instead of doing nothing quietly.
-PlayerPort& PlaybackPort();
-
 }  // namespace quova

@@ -8,6 +8,9 @@
 #include "playback/audio_output.h"
 #include "playback/dvd_bookmark_state.h"
 #include "playback/dvd_navigation.h"
+#include "playback/play_list_state.h"
+#include "playback/player_port.h"
+#include "playback/session_medium_view.h"
 
 namespace quova {
 
@@ -16,9 +19,18 @@ namespace quova {
 // nothing reaches it any other way. Parts keep references into it, so it
 // stays where it was made.
 struct PlayerSession : MediumSession {
-    PlayerSession() = default;
+    PlayerSession() { medium.Connect(&mediumView); }
     PlayerSession(const PlayerSession&) = delete;
     PlayerSession& operator=(const PlayerSession&) = delete;
+
+    // The window's side transport, bookmarks and the DVD commands call up to.
+    PortSlot<PlayerPort> playbackPort{"playback"};
+
+    // The open medium as the OSD and the subtitles read it.
+    SessionMediumView mediumView{*this};
+
+    // What the next medium is taken from.
+    PlayListState playList;
 
     // Where DVD bookmarks take the navigator's state from: the open disc's
     // navigator, unless a test without a drive stood another in.

@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // -1 until asked; then whether the program's folder takes new files. The
-// session saver's thread may learn the answer is wrong and change it.
+// session saver's thread may learn the answer is wrong and change it. A fact
+// of the process's own folder, whichever session writes there.
 std::atomic<int> gProgramFolderTakesFiles{-1};
 
 std::string ProgramPath() {

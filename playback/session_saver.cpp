@@ -65,7 +65,7 @@ void SaveRunningSessionBookmark(PlayerSession& session, SessionSaver& saver) {
     if (g.MediaKind != MediaKindFile || !g.GraphBuilder) return;
     const auto state = g.GraphBuilder->GetState(0);
     if (state.value != engine::GraphState::Running) return;
-    saver.Post(PlaybackPort().SessionBookmarkFile(), CurrentMovieBookmarkText(session));
+    saver.Post(session.playbackPort.Get().SessionBookmarkFile(), CurrentMovieBookmarkText(session));
 }
 
 }  // namespace quova

@@ -34,8 +34,8 @@ constexpr double kEndMargin = 0.01;
 constexpr int kSettleMs = 900;
 constexpr int kSettlePollMs = 10;
 
-TransportSettings Options() {
-    return PlaybackPort().TransportOptions();
+TransportSettings Options(PlayerSession& session) {
+    return session.playbackPort.Get().TransportOptions();
 }
 
 // The open file's graph (the control, seeking, position and frame-step faces
@@ -50,12 +50,12 @@ bool DvdControlAvailable(PlayerSession& session) {
     return session.graph.DvdControl != nullptr;
 }
 
-void PaintOsdIfOn(const TransportSettings& options) {
-    if (options.OsdOn) PlaybackPort().PaintOsd();
+void PaintOsdIfOn(PlayerSession& session, const TransportSettings& options) {
+    if (options.OsdOn) session.playbackPort.Get().PaintOsd();
 }
 
-void Topmost(const TransportSettings& options, bool on) {
-    if (options.FullScreenMode || options.AlwaysOnTop) PlaybackPort().SetTopmost(on);
+void Topmost(PlayerSession& session, const TransportSettings& options, bool on) {
+    if (options.FullScreenMode || options.AlwaysOnTop) session.playbackPort.Get().SetTopmost(on);
 }
 
 void ClearSubtitleLine(PlayerSession& session) {
@@ -63,12 +63,12 @@ void ClearSubtitleLine(PlayerSession& session) {
 }
 
 void EnableTimer1(PlayerSession& session) {
-    if (session.graph.Duration > 0) MediaPort().SetTimer1(true);
+    if (session.graph.Duration > 0) session.mediaPort.Get().SetTimer1(true);
 }
 
 void NudgeIfRunningVideo(PlayerSession& session) {
     if (session.graph.VideoStreamCount > 0 && GraphStateOf(session, 1000) == GraphState::Running)
-        PlaybackPort().KeepDisplayOn();
+        session.playbackPort.Get().KeepDisplayOn();
 }
 
 // Takes a new file rate: mutes when asked to, reports it and applies it.
@@ -83,28 +83,28 @@ void TakeRate(PlayerSession& session, FilterGraph& graph, double rate, const cha
 
 void SayDvdRate(PlayerSession& session, const char* word) {
     session.osdMessage = std::string(word) + RateText(session.dvd.DvdRate / 10000.0) + "x";
-    PaintOsdIfOn(Options());
+    PaintOsdIfOn(session, Options(session));
 }
 
 void DvdPlay1(PlayerSession& session) {
     GraphSession& g = session.graph;
     if (!g.GraphBuilder) return;
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     const GraphState state = GraphStateOf(session, 100);
     if (state != GraphState::Running) {
         SetDvdRate(session, 1.0);
         session.osdMessage = Lex(720);
         g.GraphBuilder->Run();
-        Topmost(options, true);
+        Topmost(session, options, true);
     } else if (session.dvd.DvdRate != 10000) {
         session.osdMessage = Lex(1300);
         SetDvdRate(session, 1.0);
     } else {
         session.osdMessage = "pause";
         g.GraphBuilder->Pause();
-        Topmost(options, false);
+        Topmost(session, options, false);
     }
-    PaintOsdIfOn(options);
+    PaintOsdIfOn(session, options);
     NudgeIfRunningVideo(session);
 }
 
@@ -219,7 +219,7 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame);
 // nothing: it would be told again, without end.
 void TellSeeked(PlayerSession& session) {
     session.seekTelling = true;
-    PlaybackPort().Seeked(CurrentPosition(session));
+    session.playbackPort.Get().Seeked(CurrentPosition(session));
     session.seekTelling = false;
 }
 
@@ -301,7 +301,7 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
                 // Beyond the end, or a format the seeking face refused: place
                 // the position within the medium instead.
                 hr = graph->SetCurrentPosition(std::min(std::max(seconds, 0.0), g.Duration));
-                if (engine::Failed(hr) && !Options().ExtractionMode)
+                if (engine::Failed(hr) && !Options(session).ExtractionMode)
                     ShowMessage(Lex(260) + ResultText(hr), MbIconExclamation);
             }
             // A running graph returns from the seek at once; where it landed
@@ -353,13 +353,13 @@ void StepChapter(PlayerSession& session, int direction) {
     ClearSubtitleLine(session);
     SeekTo(session, chapters.ChapterTimes[static_cast<std::size_t>(i)]);
     session.osdMessage = chapters.ChapterNames[static_cast<std::size_t>(i)];
-    PaintOsdIfOn(Options());
+    PaintOsdIfOn(session, Options(session));
     ShowSubtitleDueNow(session);
 }
 
 void Play1Click(PlayerSession& session) {
     GraphSession& g = session.graph;
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     FilterGraph* graph = FileGraph(session);
     if (!graph) {
         if (g.MediaKind == MediaKindDvd && DvdControlAvailable(session)) DvdPlay1(session);
@@ -384,7 +384,7 @@ void Play1Click(PlayerSession& session) {
         }
         graph->Run();
         EnableTimer1(session);
-        Topmost(options, true);
+        Topmost(session, options, true);
     } else if (rate != 1.0) {
         graph->SetRate(1.0);
         SetMute(session, false, options.Volume);
@@ -394,52 +394,52 @@ void Play1Click(PlayerSession& session) {
         graph->Run();
         session.osdMessage = Lex(720);
         EnableTimer1(session);
-        Topmost(options, true);
+        Topmost(session, options, true);
     } else {
         graph->Pause();
         session.osdMessage = "pause";
-        Topmost(options, false);
+        Topmost(session, options, false);
     }
-    PaintOsdIfOn(options);
+    PaintOsdIfOn(session, options);
     NudgeIfRunningVideo(session);
 }
 
 void Stop1Click(PlayerSession& session) {
     FilterGraph* graph = session.graph.GraphBuilder.get();
     if (!graph || session.graph.MediaKind == MediaKindNone) return;
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     session.osdMessage = "stop";
     ClearSubtitleLine(session);
     graph->Stop();
     // The movie or DVD variant of the session bookmark, by what is open.
-    MediaPort().SaveSessionBookmark();
-    PaintOsdIfOn(options);
-    Topmost(options, false);
+    session.mediaPort.Get().SaveSessionBookmark();
+    PaintOsdIfOn(session, options);
+    Topmost(session, options, false);
 }
 
 void Quick1Click(PlayerSession& session) {
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     if (FilterGraph* graph = FileGraph(session)) {
         double rate = graph->Rate();
         if (rate < 2.0) {
             if (rate < 1.0) rate = 1.0;
             TakeRate(session, *graph, rate + 0.25, "quick ", options);
         }
-        PaintOsdIfOn(options);
+        PaintOsdIfOn(session, options);
     } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
         DvdQuicker(session);
     }
 }
 
 void Slow1Click(PlayerSession& session) {
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     if (FilterGraph* graph = FileGraph(session)) {
         double rate = graph->Rate();
         if (rate > 0.25) {
             if (rate > 1.0) rate = 1.0;
             TakeRate(session, *graph, rate - 0.25, "slow ", options);
         }
-        PaintOsdIfOn(options);
+        PaintOsdIfOn(session, options);
     } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
         DvdSlower(session);
     }
@@ -453,7 +453,7 @@ double PlayRate(PlayerSession& session) {
 bool SetPlayRate(PlayerSession& session, double rate) {
     FilterGraph* graph = FileGraph(session);
     if (!graph || !std::isfinite(rate) || rate < 0.25 || rate > 2.0) return false;
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     if (rate == 1.0) {
         graph->SetRate(1.0);
         SetMute(session, false, options.Volume);
@@ -461,14 +461,14 @@ bool SetPlayRate(PlayerSession& session, double rate) {
     } else {
         TakeRate(session, *graph, rate, rate > 1.0 ? "quick " : "slow ", options);
     }
-    PaintOsdIfOn(options);
+    PaintOsdIfOn(session, options);
     return true;
 }
 
 namespace {
 
 void FastScan(PlayerSession& session, int direction) {
-    const TransportSettings options = Options();
+    const TransportSettings options = Options(session);
     if (FilterGraph* graph = FileGraph(session)) {
         if (GraphStateOf(session, 100) == GraphState::Running) graph->Pause();
         // The opposite direction starts the count again.
@@ -476,7 +476,7 @@ void FastScan(PlayerSession& session, int direction) {
         session.fastSeekStep += direction;
         session.osdMessage = std::string(direction > 0 ? "forward: " : "back: ") +
                              std::to_string(session.fastSeekStep) + "x";
-        PaintOsdIfOn(options);
+        PaintOsdIfOn(session, options);
         if (options.SubtitlesOn) ClearSubtitleLine(session);
     } else if (session.graph.MediaKind == MediaKindDvd && DvdControlAvailable(session)) {
         if (direction > 0)
@@ -590,7 +590,7 @@ TransportTick PollTransport(PlayerSession& session) {
 void PointerNudgeDuty(PlayerSession& session, const TransportTick& tick) {
     if (session.graph.VideoStreamCount > 0 && tick.state == GraphState::Running &&
         tick.position > 1.0 && tick.position < 6.0)
-        PlaybackPort().KeepDisplayOn();
+        session.playbackPort.Get().KeepDisplayOn();
 }
 
 namespace {
@@ -609,13 +609,13 @@ void StopAtEnd(PlayerSession& session, std::uint64_t medium) {
     graph->Stop();
     session.osdMessage = Lex(1250);
     if (brokeOff) ShowMessage(FormatLex(2810, session.graph.CurrentMediaName), MbIconExclamation);
-    Topmost(Options(), false);
+    Topmost(session, Options(session), false);
     session.graph.MediaComplete = false;
     session.graph.MediaError = 0;
     QTimer::singleShot(50, &session.context, [&session, medium] {
         if (session.graph.mediumGeneration != medium) return;
         session.endingMedium.reset();
-        PlaybackPort().ContinuePlayList();
+        session.playbackPort.Get().ContinuePlayList();
     });
 }
 
@@ -685,7 +685,7 @@ void FastScanDuty(PlayerSession& session, const TransportTick& tick) {
 
 void DvdCompleteDuty(PlayerSession& session) {
     if (session.graph.MediaKind == MediaKindDvd && session.graph.MediaComplete)
-        Topmost(Options(), false);
+        Topmost(session, Options(session), false);
 }
 
 }  // namespace quova

@@ -11,7 +11,7 @@ namespace quova {
 
 void ShowOsdMessage(TextSession& session, const std::string& text) {
     session.osdMessage = text;
-    TextPort().PaintOsd();
+    session.textPort.Get().PaintOsd();
 }
 
 std::string FormatSeconds(double seconds) {

@@ -15,8 +15,11 @@ namespace {
 // The largest side of a frame or object; anything bigger is taken as damage.
 constexpr int kMaxPgsSide = 4096;
 
-constexpr unsigned kPaletteSegment = 0x14, kObjectSegment = 0x15, kCompositionSegment = 0x16,
-                   kWindowSegment = 0x17, kEndSegment = 0x80;
+constexpr unsigned kPaletteSegment = 0x14;
+constexpr unsigned kObjectSegment = 0x15;
+constexpr unsigned kCompositionSegment = 0x16;
+constexpr unsigned kWindowSegment = 0x17;
+constexpr unsigned kEndSegment = 0x80;
 
 struct Composed {
     unsigned object = 0;

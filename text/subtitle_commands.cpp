@@ -15,17 +15,17 @@ namespace quova {
 
 namespace {
 
-bool& Option(SubtitleOption option) {
-    return TextPort().Option(option);
+bool& Option(TextSession& session, SubtitleOption option) {
+    return session.textPort.Get().Option(option);
 }
 
-void Flip(SubtitleOption option) {
-    bool& value = Option(option);
+void Flip(TextSession& session, SubtitleOption option) {
+    bool& value = Option(session, option);
     value = !value;
 }
 
-void PaintOsdIfOn() {
-    if (Option(SubtitleOption::OsdOn)) TextPort().PaintOsd();
+void PaintOsdIfOn(TextSession& session) {
+    if (Option(session, SubtitleOption::OsdOn)) session.textPort.Get().PaintOsd();
 }
 
 void ReloadForOpenMedium(TextSession& session, bool withChapters) {
@@ -41,12 +41,12 @@ bool SubtitlesLoaded(TextSession& session) {
 }
 
 void LoadSubtitlesForMovie(TextSession& session) {
-    SubtitlePort& port = TextPort();
+    const OpenMediumView& medium = session.medium.Get();
     bool found = false;
     StopSubtitleTrack();
     try {
-        found = FindSubtitlesForMovie(session, session.subtitles, port.MovieName(), port.Duration(),
-                                      port.FrameRate());
+        found = FindSubtitlesForMovie(session, session.subtitles, medium.MovieName(),
+                                      medium.Duration(), medium.FrameRate());
     } catch (const std::exception&) {
         // What was loaded before the error stays.
     }
@@ -55,10 +55,11 @@ void LoadSubtitlesForMovie(TextSession& session) {
 }
 
 void ReadChaptersForMovie(TextSession& session) {
-    SubtitlePort& port = TextPort();
+    SubtitlePort& port = session.textPort.Get();
+    const OpenMediumView& medium = session.medium.Get();
     try {
-        ReadChapters(port.MovieName(), port.FrameRate(), port.Duration(),
-                     Option(SubtitleOption::ChaptersOnSubtitles), session.chapters,
+        ReadChapters(medium.MovieName(), medium.FrameRate(), medium.Duration(),
+                     Option(session, SubtitleOption::ChaptersOnSubtitles), session.chapters,
                      session.subtitles);
     } catch (const std::exception& e) {
         port.ReportError(std::string("ReadChapters exception: ") + e.what());
@@ -66,33 +67,35 @@ void ReadChaptersForMovie(TextSession& session) {
 }
 
 void LoadSubtitleFileNamed(TextSession& session, const std::string& fileName) {
-    SubtitlePort& port = TextPort();
+    SubtitlePort& port = session.textPort.Get();
+    const OpenMediumView& medium = session.medium.Get();
     SubtitleTimetable& table = session.subtitles;
     StopSubtitleTrack();
-    ResetSubtitles(table, port.Duration());
+    ResetSubtitles(table, medium.Duration());
     table.SubtitleFileName = fileName;
-    LoadSubtitleFile(session, table, port.FrameRate());
+    LoadSubtitleFile(session, table, medium.FrameRate());
     SubtitleFileChosen(session);
     port.LayoutVideo();
-    if (SubtitlesLoaded(session) && Option(SubtitleOption::SubtitlesOn))
+    if (SubtitlesLoaded(session) && Option(session, SubtitleOption::SubtitlesOn))
         ShowSubtitleDueNow(session);
 }
 
 void ShowSubtitle(TextSession& session, const std::string& text) {
     session.currentSubtitleText = text;
-    TextPort().DrawSubtitle(text);
+    session.textPort.Get().DrawSubtitle(text);
 }
 
 void ShowSubtitleDueNow(TextSession& session) {
-    SubtitlePort& port = TextPort();
+    SubtitlePort& port = session.textPort.Get();
+    const OpenMediumView& medium = session.medium.Get();
     try {
         double position = 0;
-        if (!port.Position(position)) return;
-        auto due = DueSubtitleText(session.subtitles, position, port.Duration(),
-                                   Option(SubtitleOption::SubtitleSounds));
+        if (!medium.Position(position)) return;
+        auto due = DueSubtitleText(session.subtitles, position, medium.Duration(),
+                                   Option(session, SubtitleOption::SubtitleSounds));
         // With subtitles off only the pictures a film must show (a sign's
         // translation, an alien's words) stay.
-        if (due && !Option(SubtitleOption::SubtitlesOn) && !IsForcedPictureSubtitle(*due))
+        if (due && !Option(session, SubtitleOption::SubtitlesOn) && !IsForcedPictureSubtitle(*due))
             due = std::string();
         if (due && *due != session.currentSubtitleText) ShowSubtitle(session, *due);
     } catch (const std::exception& e) {
@@ -101,9 +104,9 @@ void ShowSubtitleDueNow(TextSession& session) {
 }
 
 void Subtitles1Click(TextSession& session) {
-    if (!TextPort().MediaFileOpen()) return;
-    Flip(SubtitleOption::SubtitlesOn);
-    if (Option(SubtitleOption::SubtitlesOn)) {
+    if (!session.medium.Get().MediaFileOpen()) return;
+    Flip(session, SubtitleOption::SubtitlesOn);
+    if (Option(session, SubtitleOption::SubtitlesOn)) {
         ShowOsdMessage(session, Lex(1310));
         ReloadForOpenMedium(session, true);
     } else {
@@ -112,35 +115,36 @@ void Subtitles1Click(TextSession& session) {
         if (!DrawnPictureTrackChosen()) StopSubtitleTrack();
         ShowSubtitle(session, {});
     }
-    TextPort().LayoutVideo();
-    PaintOsdIfOn();
+    session.textPort.Get().LayoutVideo();
+    PaintOsdIfOn(session);
 }
 
 void Sounds1Click(TextSession& session) {
-    if (!TextPort().MediaFileOpen()) return;
-    Flip(SubtitleOption::SubtitleSounds);
-    if (SubtitlesLoaded(session) && Option(SubtitleOption::SubtitlesOn))
+    if (!session.medium.Get().MediaFileOpen()) return;
+    Flip(session, SubtitleOption::SubtitleSounds);
+    if (SubtitlesLoaded(session) && Option(session, SubtitleOption::SubtitlesOn))
         ShowSubtitleDueNow(session);
-    ShowOsdMessage(session, Option(SubtitleOption::SubtitleSounds) ? "subtitle sounds on"
-                                                                   : "subtitle sounds off");
-    PaintOsdIfOn();
+    ShowOsdMessage(session, Option(session, SubtitleOption::SubtitleSounds)
+                                ? "subtitle sounds on"
+                                : "subtitle sounds off");
+    PaintOsdIfOn(session);
 }
 
 void ChaptersonSubtitles1Click(TextSession& session) {
-    Flip(SubtitleOption::ChaptersOnSubtitles);
-    const bool chapters = Option(SubtitleOption::ChaptersOnSubtitles);
+    Flip(session, SubtitleOption::ChaptersOnSubtitles);
+    const bool chapters = Option(session, SubtitleOption::ChaptersOnSubtitles);
     ShowOsdMessage(session, Lex(chapters ? 2300 : 2310));
-    if (Option(SubtitleOption::SubtitlesOn) && TextPort().MediaFileOpen())
+    if (Option(session, SubtitleOption::SubtitlesOn) && session.medium.Get().MediaFileOpen())
         ReloadForOpenMedium(session, chapters);
 }
 
 namespace {
 void SwitchMode(TextSession& session, int tip, SubtitleOption mode) {
     const std::string remembered = session.currentSubtitleText;
-    TextPort().ShowTip(tip);
+    session.textPort.Get().ShowTip(tip);
     ShowSubtitle(session, {});
-    Flip(mode);
-    TextPort().LayoutVideo();
+    Flip(session, mode);
+    session.textPort.Get().LayoutVideo();
     ShowSubtitle(session, remembered);
 }
 }  // namespace

@@ -66,7 +66,7 @@ int LoadSubtitleFile(TextSession& session, SubtitleTimetable& table, double fram
         if (kind >= 0 && ReadWholeFile(file, bytes) && !bytes.empty())
             ParseSubtitles(kind, bytes, table, frameRate);
     }
-    TextPort().EnableSubtitleAdjust(table.SubtitleCount >= 1);
+    session.textPort.Get().EnableSubtitleAdjust(table.SubtitleCount >= 1);
     ShowOsdMessage(session, "Subtitles: " + std::to_string(table.SubtitleCount));
     return table.SubtitleCount;
 }

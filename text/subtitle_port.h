@@ -24,26 +24,15 @@ struct SubtitleSourceItem {
     bool checked = false;
 };
 
-// What the OSD and the subtitles need from the parts above them: the open
-// medium, the settings, and the window that draws. They reach the window no
-// other way.
+// What the OSD and the subtitles need from the parts above them: the
+// settings and the window that draws. They reach the window no other way;
+// the open medium they read through the session's view of it.
 class SubtitlePort {
   public:
     virtual ~SubtitlePort() = default;
 
     // The setting itself, so that a command can flip it.
     virtual bool& Option(SubtitleOption option) = 0;
-    // A media file (not a DVD) is open.
-    virtual bool MediaFileOpen() = 0;
-    // The name the open medium was opened under.
-    virtual std::string MovieName() = 0;
-    virtual double Duration() = 0;
-    virtual double FrameRate() = 0;
-    // The open movie's picture size in pixels; 0 x 0 without a picture.
-    virtual std::pair<int, int> VideoSize() = 0;
-    // The position of the open medium in seconds; false when nothing is
-    // open that could tell it.
-    virtual bool Position(double& seconds) = 0;
     // Draws a subtitle text in the current mode ("" clears).
     virtual void DrawSubtitle(const std::string& text) = 0;
     // The subtitle timing item is offered only while subtitles are loaded.
@@ -58,12 +47,5 @@ class SubtitlePort {
     // An unexpected error, shown to the user.
     virtual void ReportError(const std::string& text) = 0;
 };
-
-// Connected once at start-up; null disconnects.
-void ConnectSubtitlePort(SubtitlePort* port);
-bool SubtitlePortConnected();
-// The connected port. Asking before one is connected is a programming error:
-// it ends the program with a message instead of doing nothing quietly.
-SubtitlePort& TextPort();
 
 }  // namespace quova

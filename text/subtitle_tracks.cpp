@@ -450,7 +450,7 @@ void PublishSources(TextSession& session) {
         for (const auto& t : road.tracks)
             items.push_back({SubtitleTrackCaption(t), t.number, road.chosen == t.number});
     }
-    TextPort().ShowSubtitleSources(items);
+    session.textPort.Get().ShowSubtitleSources(items);
 }
 
 // The size styled cues are drawn at for a picture of `frame` size: large
@@ -474,10 +474,10 @@ void LeaveSourceFor(TextSession& session, int number) {
     StopSubtitleTrack();
     SubtitleTimetable& table = session.subtitles;
     const std::filesystem::path offered = table.SubtitleFileName;
-    ResetSubtitles(table, TextPort().Duration());
+    ResetSubtitles(table, session.medium.Get().Duration());
     // The load dialog still offers the name beside the movie.
     table.SubtitleFileName = offered;
-    TextPort().EnableSubtitleAdjust(false);
+    session.textPort.Get().EnableSubtitleAdjust(false);
     road.chosen = number;
     road.styledEvents.clear();
     road.styledStarts.clear();
@@ -505,7 +505,7 @@ constexpr std::string_view kPictureMark = "\x7Fpicture ";
 void StartTrack(TextSession& session, const TextTrackInfo& track) {
     Road().session = &session;
     TrackRoad& road = Road();
-    SubtitlePort& port = TextPort();
+    const OpenMediumView& medium = session.medium.Get();
     LeaveSourceFor(session, track.number);
     SubtitleTimetable& table = session.subtitles;
     table.SubtitleOffset = 0;
@@ -517,7 +517,7 @@ void StartTrack(TextSession& session, const TextTrackInfo& track) {
     if (IsVobSubTrack(track)) {
         const std::string index = engine::TrackCodecData(track.caps);
         road.palette = VobSubPalette(index).value_or(kDefaultPicturePalette);
-        const auto [movieWidth, movieHeight] = port.VideoSize();
+        const auto [movieWidth, movieHeight] = medium.VideoSize();
         const auto frame = VobSubFrameSize(index);
         road.pictureFrame = frame                               ? QSize(frame->first, frame->second)
                             : movieWidth > 0 && movieHeight > 0 ? QSize(movieWidth, movieHeight)
@@ -526,15 +526,15 @@ void StartTrack(TextSession& session, const TextTrackInfo& track) {
     road.pgs = IsPgsTrack(track);
     road.pictureTrackForced = track.isForced;
     // The cues can be drawn ahead from the first on, for the picture's size.
-    const auto [width, height] = port.VideoSize();
+    const auto [width, height] = medium.VideoSize();
     road.styledSize = StyledSize(QSize(width, height));
     double position = 0;
-    if (!port.Position(position) || !(position >= 0)) position = 0;
+    if (!medium.Position(position) || !(position >= 0)) position = 0;
     // The cue due now may have begun a while before the position.
     const double from = position > 30 ? position - 30 : 0;
     ++road.generation;
-    road.reader =
-        std::make_unique<engine::TextTrackReader>(port.MovieName(), track.number, from, [&session] {
+    road.reader = std::make_unique<engine::TextTrackReader>(
+        medium.MovieName(), track.number, from, [&session] {
             // The call carries nothing: the cues wait in the reader under its
             // lock, and a reader replaced meanwhile leaves nothing to take.
             QMetaObject::invokeMethod(
@@ -549,7 +549,7 @@ void StartTrack(TextSession& session, const TextTrackInfo& track) {
 // source chosen before go away, so no other source's text passes for it, and
 // the user is told why nothing shows.
 void StopPictureTrack(TextSession& session, const TextTrackInfo& track) {
-    SubtitlePort& port = TextPort();
+    SubtitlePort& port = session.textPort.Get();
     LeaveSourceFor(session, track.number);
     Road().styledHeader.clear();
     ShowOsdMessage(session, FormatLex(2770, SubtitleTrackCaption(track)));
@@ -597,7 +597,7 @@ void CueDrawer::Announce() {
         // A picture unit shows whenever it is the one due (a forced one with
         // subtitles off too); a styled cue only with subtitles on.
         bool shown = key == session.currentSubtitleText && IsPictureSubtitle(key);
-        if (!shown && TextPort().Option(SubtitleOption::SubtitlesOn)) {
+        if (!shown && session.textPort.Get().Option(SubtitleOption::SubtitlesOn)) {
             const auto event = road.styledEvents.find(session.currentSubtitleText);
             shown = event != road.styledEvents.end() && event->second == key;
         }
@@ -635,7 +635,7 @@ std::thread::id StyledCueDrawingThread() {
 void ListSubtitleTracksForMovie(TextSession& session) {
     Road().session = &session;
     TrackRoad& road = Road();
-    const std::string movie = TextPort().MovieName();
+    const std::string movie = session.medium.Get().MovieName();
     if (movie == road.listedMovie) return;
     StopSubtitleTrack();
     ForgetPictureUnits();
@@ -679,8 +679,9 @@ void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound) {
 
 void SubtitleSourceClick(TextSession& session, int source) {
     TrackRoad& road = Road();
-    SubtitlePort& port = TextPort();
-    if (!port.MediaFileOpen()) return;
+    SubtitlePort& port = session.textPort.Get();
+    const OpenMediumView& medium = session.medium.Get();
+    if (!medium.MediaFileOpen()) return;
     const TextTrackInfo* track = source >= 0 ? TrackNumbered(source) : nullptr;
     if (source >= 0 && !track) return;
     if (source == kSubtitleFileSource && !road.fileFound) return;
@@ -904,9 +905,9 @@ void TakeSubtitleTrackCues(TextSession& session) {
     }
     if (!road.styledStarts.empty()) {
         double position = 0;
-        if (TextPort().Position(position)) DrawStyledCuesAhead(position);
+        if (session.medium.Get().Position(position)) DrawStyledCuesAhead(position);
     }
-    SubtitlePort& port = TextPort();
+    SubtitlePort& port = session.textPort.Get();
     if (!hadAny && SubtitlesLoaded(session)) port.EnableSubtitleAdjust(true);
     if (road.reader->Finished() && !road.reportedEnd) {
         road.reportedEnd = true;

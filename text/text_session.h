@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/wiring/port_slot.h"
 #include "text/chapters.h"
+#include "text/open_medium_view.h"
+#include "text/subtitle_port.h"
 #include "text/subtitle_timetable.h"
 
 namespace quova {
@@ -22,6 +25,11 @@ struct TextSession {
     // The receiver of the session's own queued work and timers: what is
     // still pending when the session goes is dropped with it.
     QObject context;
+    // The window's side the OSD and the subtitles draw through, connected by
+    // the window for its lifetime; a session no window serves has none.
+    PortSlot<SubtitlePort> textPort{"subtitle"};
+    // The open medium, read only; the player session answers it.
+    PortSlot<const OpenMediumView> medium{"open medium"};
 
     // The text the OSD shows; "" shows the time alone.
     std::string osdMessage;

@@ -29,7 +29,12 @@ struct SinkClass {
 
 enum { PROP_0, PROP_FD };
 
-GstBaseSinkClass* parentClass = nullptr;
+GType SinkType();
+
+// The base sink's class: GObject keeps it while this type exists.
+GstBaseSinkClass* ParentClass() {
+    return GST_BASE_SINK_CLASS(g_type_class_peek_parent(g_type_class_peek(SinkType())));
+}
 
 Sink* Self(gpointer object) {
     return reinterpret_cast<Sink*>(object);
@@ -137,7 +142,7 @@ gboolean Event(GstBaseSink* sink, GstEvent* event) {
         default:
             break;
     }
-    return parentClass->event(sink, event);
+    return ParentClass()->event(sink, event);
 }
 
 gboolean Query(GstBaseSink* sink, GstQuery* query) {
@@ -162,7 +167,7 @@ gboolean Query(GstBaseSink* sink, GstQuery* query) {
         default:
             break;
     }
-    return parentClass->query(sink, query);
+    return ParentClass()->query(sink, query);
 }
 
 gboolean Start(GstBaseSink* sink) {
@@ -199,7 +204,6 @@ void GetProperty(GObject* object, guint id, GValue* value, GParamSpec* pspec) {
 }
 
 void ClassInit(gpointer klass, gpointer) {
-    parentClass = GST_BASE_SINK_CLASS(g_type_class_peek_parent(klass));
     auto* object = G_OBJECT_CLASS(klass);
     object->set_property = SetProperty;
     object->get_property = GetProperty;

@@ -11,13 +11,20 @@ namespace quova::engine {
 
 namespace {
 
+// GStreamer makes a reader from its process-wide registry with no word of
+// the graph that asked: what the guard reads has to be the process's too.
 std::atomic<int> gNetworkMedia{0};
 
 // GStreamer's file reader with one change: it will not start while a network
 // medium is open. Registered above the reader's rank, it is the element
 // gst_element_make_from_uri makes for a file:// address, which the demuxers
 // and their downloaders use; everything but the start is the reader's own.
-GstElementClass* gParentClass = nullptr;
+GType GuardedFileSourceType();
+
+// The reader's class: GObject keeps it while the guard's type exists.
+GstElementClass* ReaderClass() {
+    return GST_ELEMENT_CLASS(g_type_class_peek_parent(g_type_class_peek(GuardedFileSourceType())));
+}
 
 GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition) {
     if (transition == GST_STATE_CHANGE_NULL_TO_READY && LocalFilesRefused()) {
@@ -28,11 +35,10 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         g_free(uri);
         return GST_STATE_CHANGE_FAILURE;
     }
-    return gParentClass->change_state(element, transition);
+    return ReaderClass()->change_state(element, transition);
 }
 
 void InitClass(gpointer klass, gpointer) {
-    gParentClass = GST_ELEMENT_CLASS(g_type_class_peek_parent(klass));
     GST_ELEMENT_CLASS(klass)->change_state = ChangeState;
 }
 
@@ -138,9 +144,6 @@ void RefusedUriHandlerInit(gpointer iface, gpointer) {
     handler->set_uri = RefusedSetUri;
 }
 
-GstStaticPadTemplate kRefusedSourcePad =
-    GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
-
 GstStateChangeReturn RefusedChangeState(GstElement* element, GstStateChange transition) {
     if (transition == GST_STATE_CHANGE_NULL_TO_READY) {
         const gchar* uri = QUOVA_REFUSED_SOURCE(element)->uri;
@@ -162,7 +165,10 @@ void RefusedClassInit(gpointer klass, gpointer) {
     G_OBJECT_CLASS(klass)->finalize = RefusedFinalize;
     auto* element = GST_ELEMENT_CLASS(klass);
     element->change_state = RefusedChangeState;
-    gst_element_class_add_static_pad_template(element, &kRefusedSourcePad);
+    // Class data: GStreamer keeps its caps inside it once they are first made.
+    static GstStaticPadTemplate source =
+        GST_STATIC_PAD_TEMPLATE("src", GST_PAD_SRC, GST_PAD_ALWAYS, GST_STATIC_CAPS_ANY);
+    gst_element_class_add_static_pad_template(element, &source);
     gst_element_class_set_static_metadata(element, "Refused source", "Source",
                                           "Stands in for readers a network medium may not use",
                                           "Quova");
@@ -171,8 +177,9 @@ void RefusedClassInit(gpointer klass, gpointer) {
 void RefusedInstanceInit(GTypeInstance* instance, gpointer) {
     auto* self = reinterpret_cast<RefusedSource*>(instance);
     self->uri = nullptr;
-    gst_element_add_pad(GST_ELEMENT(self),
-                        gst_pad_new_from_static_template(&kRefusedSourcePad, "src"));
+    GstPadTemplate* source =
+        gst_element_class_get_pad_template(GST_ELEMENT_GET_CLASS(instance), "src");
+    gst_element_add_pad(GST_ELEMENT(self), gst_pad_new_from_template(source, "src"));
 }
 
 GType RefusedSourceType() {

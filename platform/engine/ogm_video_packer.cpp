@@ -207,11 +207,13 @@ GstFlowReturn Chain(GstPad*, GstObject* parent, GstBuffer* frame) {
 
 GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition);
 
-GstElementClass* parentClass = nullptr;
+// The element class: GObject keeps it while this type exists.
+GstElementClass* ParentClass() {
+    return GST_ELEMENT_CLASS(g_type_class_peek_parent(g_type_class_peek(PackerType())));
+}
 
 void ClassInit(gpointer klass, gpointer) {
     auto* element = GST_ELEMENT_CLASS(klass);
-    parentClass = GST_ELEMENT_CLASS(g_type_class_peek_parent(klass));
     gst_element_class_add_pad_template(element,
                                        gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS,
                                                             gst_caps_from_string(kCarriable)));
@@ -225,7 +227,7 @@ void ClassInit(gpointer klass, gpointer) {
     G_OBJECT_CLASS(klass)->finalize = [](GObject* object) {
         auto* self = reinterpret_cast<Packer*>(object);
         if (self->codecData) gst_buffer_unref(self->codecData);
-        G_OBJECT_CLASS(parentClass)->finalize(object);
+        G_OBJECT_CLASS(ParentClass())->finalize(object);
     };
 }
 
@@ -254,7 +256,7 @@ GstStateChangeReturn ChangeState(GstElement* element, GstStateChange transition)
         reinterpret_cast<Packer*>(element)->frame = 0;
         reinterpret_cast<Packer*>(element)->lastTime = GST_CLOCK_TIME_NONE;
     }
-    return parentClass->change_state(element, transition);
+    return ParentClass()->change_state(element, transition);
 }
 
 GType PackerType() {

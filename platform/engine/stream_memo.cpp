@@ -34,19 +34,21 @@ struct Entry {
 // list going back and forth.
 constexpr size_t kEntries = 8;
 
-std::mutex memoLock;
-std::deque<Entry>& Memo() {
-    static std::deque<Entry> memo;
-    return memo;
-}
+// What a file holds is the same whichever graph asks: the memo is the
+// process's, and the discovery threads and the open share it.
+struct Memo {
+    std::mutex lock;
+    std::deque<Entry> entries;
+};
+Memo gMemo;
 
 }  // namespace
 
 void RememberFileStreams(const std::string& path, const std::vector<DiscoveredStream>& streams) {
     const auto identity = IdentityOf(path);
     if (!identity || streams.empty()) return;
-    std::lock_guard guard(memoLock);
-    auto& memo = Memo();
+    std::lock_guard guard(gMemo.lock);
+    auto& memo = gMemo.entries;
     std::erase_if(memo, [&](const Entry& e) { return e.path == path; });
     memo.push_front({path, *identity, streams});
     if (memo.size() > kEntries) memo.pop_back();
@@ -54,8 +56,8 @@ void RememberFileStreams(const std::string& path, const std::vector<DiscoveredSt
 
 std::optional<std::vector<DiscoveredStream>> RecallFileStreams(const std::string& path) {
     const auto identity = IdentityOf(path);
-    std::lock_guard guard(memoLock);
-    for (const Entry& e : Memo())
+    std::lock_guard guard(gMemo.lock);
+    for (const Entry& e : gMemo.entries)
         if (e.path == path) {
             if (identity && e.identity == *identity) return e.streams;
             return std::nullopt;

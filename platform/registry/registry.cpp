@@ -13,9 +13,15 @@ namespace quova::registry {
 
 namespace {
 
-std::mutex gStoreMutex;
-std::filesystem::path gStorePathOverride;
-std::shared_ptr<RegistryStore> gStore;
+// The settings are the process's, whichever part reads them: one store for
+// them all, of the path set for it (tests, benchmarks) or the user's own.
+struct SharedStoreState {
+    std::mutex lock;
+    std::filesystem::path pathOverride;
+    std::shared_ptr<RegistryStore> store;
+    bool toldNoHome = false;
+};
+SharedStoreState gShared;
 
 // Empty when the user has no settings folder: a shared fallback such as /tmp
 // would mix every user's settings in a folder anyone can plant links in.
@@ -33,20 +39,20 @@ std::filesystem::path DefaultStorePath() {
 // None when there is nowhere to keep settings: the program then runs on its
 // start values and writes nothing, which it says once.
 std::shared_ptr<RegistryStore> SharedStore() {
-    std::lock_guard guard(gStoreMutex);
-    const auto path = gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
+    std::lock_guard guard(gShared.lock);
+    const auto path = gShared.pathOverride.empty() ? DefaultStorePath() : gShared.pathOverride;
     if (path.empty()) {
-        static bool told = false;
-        if (!std::exchange(told, true))
+        if (!std::exchange(gShared.toldNoHome, true))
             std::fputs(
                 "quova: no home folder for this user: running on default settings, saving "
                 "nothing\n",
                 stderr);
-        gStore.reset();
+        gShared.store.reset();
         return nullptr;
     }
-    if (!gStore || gStore->file() != path) gStore = std::make_shared<RegistryStore>(path);
-    return gStore;
+    if (!gShared.store || gShared.store->file() != path)
+        gShared.store = std::make_shared<RegistryStore>(path);
+    return gShared.store;
 }
 
 RegistryStore* Store() {
@@ -85,13 +91,18 @@ std::optional<int> ParseDecimal(std::string_view text) {
 }  // namespace
 
 void SetStorePath(const std::filesystem::path& path) {
-    std::lock_guard guard(gStoreMutex);
-    gStorePathOverride = path;
+    std::lock_guard guard(gShared.lock);
+    gShared.pathOverride = path;
 }
 
 std::filesystem::path StorePath() {
-    std::lock_guard guard(gStoreMutex);
-    return gStorePathOverride.empty() ? DefaultStorePath() : gStorePathOverride;
+    std::lock_guard guard(gShared.lock);
+    return gShared.pathOverride.empty() ? DefaultStorePath() : gShared.pathOverride;
+}
+
+long StoreWrites() {
+    const std::shared_ptr<RegistryStore> store = SharedStore();
+    return store ? store->writes() : 0;
 }
 
 struct Batch::State {

@@ -38,8 +38,9 @@ enum class Hive { CurrentUser, ClassesRoot };
 void SetStorePath(const std::filesystem::path& path);
 // Empty when there is no store.
 std::filesystem::path StorePath();
-// How many times this process has written a store file (each write replaces
-// the whole file and flushes it to the disk, the costly part of a change).
+// How many times the store of the path now set has written its file (each
+// write replaces the whole file and flushes it to the disk, the costly part
+// of a change).
 long StoreWrites();
 
 // Gathers the changes made to the store while it lives and writes them in

@@ -23,8 +23,6 @@ namespace {
 // A settings file is a few kilobytes; one far larger is not ours to parse.
 constexpr std::uintmax_t kMaxFileSize = 32 * 1024 * 1024;
 
-std::atomic<long> gStoreWrites{0};
-
 std::string SystemError(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
 }
@@ -93,10 +91,6 @@ bool HasWriteBits(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-long StoreWrites() {
-    return gStoreWrites.load();
-}
 
 RegistryStore::RegistryStore(std::filesystem::path file) : file_(std::move(file)) {}
 
@@ -318,7 +312,7 @@ void RegistryStore::ApplyAndWrite(const std::function<bool(RegDocument&)>& chang
     std::string bytes = SerializeRegistry(document);
     const timespec writtenAt = Now();
     WriteAtomically(file_, bytes);
-    ++gStoreWrites;
+    ++writes_;
     // What was just written is what the next read would parse.
     struct stat st {};
     if (::stat(file_.c_str(), &st) == 0) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,6 +32,8 @@ class RegistryStore {
     explicit RegistryStore(std::filesystem::path file);
 
     const std::filesystem::path& file() const { return file_; }
+    // How many times this store has written its file.
+    long writes() const { return writes_.load(); }
 
     // The current content (an empty document when there is no file yet).
     std::shared_ptr<const RegDocument> Snapshot();
@@ -113,6 +116,7 @@ class RegistryStore {
     // The last read error told on stderr, so it is told once, not at every read.
     std::string reported_;
     Gathering batch_;
+    std::atomic<long> writes_{0};
 };
 
 }  // namespace quova::registry

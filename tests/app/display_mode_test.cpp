@@ -13,16 +13,17 @@ namespace {
 
 using testing::FakeScreen;
 
-class DisplayModeTest : public ::testing::Test {
+class DisplayModeTest : public ::testing::Test, DisplayModeReporter {
   protected:
+    void DisplayModeFailed(const std::string& text) const override { reports_.push_back(text); }
     void SetUp() override {
         control_.SetServer(&screen_);
-        control_.SetReporter([this](const std::string& text) { reports_.push_back(text); });
+        control_.SetReporter(this);
         control_.CaptureDisplayMode();
     }
     FakeScreen screen_;
     DisplayModeControl control_;
-    std::vector<std::string> reports_;
+    mutable std::vector<std::string> reports_;
 };
 
 TEST_F(DisplayModeTest, FullScreenLowersTheModeAndTheEndPutsItBack) {

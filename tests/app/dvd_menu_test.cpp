@@ -126,7 +126,7 @@ TEST_F(DvdPicture, ThePointersOfADiscMenuShowWhileTheWindowGoesOn) {
     clock.start();
     QTest::mouseClick(picture, Qt::LeftButton, {}, button);
     EXPECT_LT(clock.elapsed(), 400) << "the click returned only after the disc's half second";
-    EXPECT_FALSE(Commands().Busy());
+    EXPECT_FALSE(form_->commands().Gate().Busy());
     EXPECT_EQ(form_->cursor().shape(), Qt::WaitCursor);
     EXPECT_TRUE(testing::WaitUntil([&] { return form_->cursor().shape() != Qt::WaitCursor; }));
     EXPECT_TRUE(testing::WaitUntil([this] { return session.dvd.DvdTitle == 2u; }));

@@ -11,6 +11,7 @@
 #include "app/shipped_keys.h"
 #include "lexicon/menu_template.h"
 #include "lexicon/quoted_fields.h"
+#include "tests/app/menu_handlers.h"
 #include "tests/app/qt_support.h"
 
 #ifndef QUOVA_ENGLISH_MNU
@@ -71,14 +72,16 @@ TEST(EnglishTemplate, EachAddedKeyRunsItsCommand) {
     testing::App();
     QWidget window;
     MenuModel model;
-    PopupMenu popup(model, &window);
+    CommandGate gate;
+    PopupMenu popup(model, &window, gate);
     ASSERT_TRUE(LoadMenuTemplateFile(model.TemplateItems(), QUOVA_ENGLISH_MNU));
     popup.Sync();
+    testing::MenuHandlers handlers(popup);
     std::vector<std::string> ran;
     for (const auto& [name, key] : ShippedShortcuts()) {
         const MenuItem* item = model.Find(name);
         ASSERT_NE(item, nullptr) << name;
-        popup.SetHandler(item->handler, [&ran](MenuItem& chosen) { ran.push_back(chosen.name); });
+        handlers.Set(item->handler, [&ran](MenuItem& chosen) { ran.push_back(chosen.name); });
     }
     window.show();
     window.activateWindow();

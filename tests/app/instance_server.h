@@ -40,7 +40,8 @@ class InstanceThread : public QThread {
 
   protected:
     void run() override {
-        InstanceServer server([this](const std::string& name) {
+        InstanceServer server;
+        QObject::connect(&server, &InstanceServer::handedOver, [this](const std::string& name) {
             if (hold_) hold_->acquire();
             std::lock_guard lock(mutex_);
             names_.push_back(name);

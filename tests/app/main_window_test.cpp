@@ -38,7 +38,7 @@ class MainWindow : public testing::WindowTest {
     void BeforeWindow() override { SessionEnding = false; }
     void SetUp() override {
         WindowTest::SetUp();
-        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+        OnOpen([this](const std::string& name) { opened_.push_back(name); });
     }
     std::string File(const std::string& name) {
         testing::WriteFile(dir_ / name, "x");
@@ -71,9 +71,9 @@ TEST_F(MainWindow, BorderlessBlackCentredWithItsControlsCreatedHidden) {
 }
 
 TEST_F(MainWindow, EveryPortBelowTheWindowIsConnectedWhileItLives) {
-    EXPECT_TRUE(PortsConnected());
+    EXPECT_TRUE(PortsConnected(session));
     form_.reset();
-    EXPECT_FALSE(PortsConnected());
+    EXPECT_FALSE(PortsConnected(session));
 }
 
 TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {

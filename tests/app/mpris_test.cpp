@@ -155,7 +155,7 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
     std::vector<std::string> names;
     for (const char* name : {"one.avi", "two.avi", "three.avi"})
         names.push_back(testing::media::AviPcm(dir_ / name, 2.0, 1).string());
-    SetPlayList(session, CurrentPlayList(), names, 0, form_->Opener());
+    SetPlayList(session, session.playList, names, 0, form_->Opener());
     ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
     testing::PumpEvents(200);
     EXPECT_TRUE(listener_.seeked.empty()) << "the open's start is no seek";
@@ -283,7 +283,7 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekOpensOnceAndTheSeekIsDropped) {
         client_->asyncCall(call);
     };
     int opens = 0;
-    form_->SetMediaOpener([&](const std::string& name) {
+    OnOpen([&](const std::string& name) {
         ++opens;
         quova::OpenMedia(session, name);
     });
@@ -297,7 +297,7 @@ TEST_F(Mpris, AnOpenArrivingDuringASeekOpensOnceAndTheSeekIsDropped) {
     EXPECT_EQ(opens, 1);
     testing::PumpEvents(200);
     EXPECT_FALSE(session.seekBusy) << "a seek still settling on the file is dropped with it";
-    EXPECT_FALSE(Commands().Busy());
+    EXPECT_FALSE(form_->commands().Gate().Busy());
 }
 
 // An open may ask the user something (a message box) and wait for the
@@ -313,7 +313,7 @@ TEST_F(Mpris, OpenUriIsAnsweredAtOnceAndCallsSentMeanwhileLeaveOneOpen) {
     };
     std::vector<std::string> opened;
     std::vector<QDBusPendingCall> meanwhile;
-    form_->SetMediaOpener([&](const std::string& name) {
+    OnOpen([&](const std::string& name) {
         opened.push_back(name);
         if (opened.size() > 1) return;
         // As a message box's own event loop would, for two seconds; other
@@ -344,7 +344,7 @@ TEST_F(Mpris, OpenUriIsAnsweredAtOnceAndCallsSentMeanwhileLeaveOneOpen) {
 
 TEST_F(Mpris, OpenUriRefusesAnEscapedNulInTheName) {
     std::vector<std::string> opened;
-    form_->SetMediaOpener([&](const std::string& name) { opened.push_back(name); });
+    OnOpen([&](const std::string& name) { opened.push_back(name); });
     const QString url = QUrl::fromLocalFile(QString::fromStdString(clip_)).toString() + "%00.mkv";
     Call("OpenUri", {url});
     testing::PumpEvents(100);
@@ -428,6 +428,8 @@ TEST(MprisWithoutBus, ConnectingToNoBusIsSilentlyRefused) {
     // Never connected, it is never asked anything.
     struct NoCommands final : CommandSink {
         bool Run(std::string_view, CommandArg) override { return false; }
+        CommandGate& Gate() override { return gate; }
+        CommandGate gate;
     } none;
     PlayerSession session;
     MprisService service(session, none);

@@ -373,16 +373,16 @@ class RecentMenu : public testing::WindowTest {
     RecentMenu() : WindowTest({.size = {}, .shown = false}) {}
     void SetUp() override {
         WindowTest::SetUp();
-        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+        OnOpen([this](const std::string& name) { opened_.push_back(name); });
     }
     std::vector<std::string> opened_;
 };
 
 TEST_F(RecentMenu, ANameWithAnAmpersandOpensAgainFromItsMenuItem) {
     for (const char* name : {"/m/1.avi", "/m/2.avi", "/m/Tom & Jerry.avi", "/m/4.avi", "/m/5.avi"})
-        MediaPort().AddRecentFile(name);
+        session.mediaPort.Get().AddRecentFile(name);
     // The third most recent moves to the top; the two above it move down one.
-    MediaPort().AddRecentFile("/m/Tom & Jerry.avi");
+    session.mediaPort.Get().AddRecentFile("/m/Tom & Jerry.avi");
     EXPECT_EQ(AppSettings().RecentFiles,
               (std::array<std::string, 5>{"/m/Tom && Jerry.avi", "/m/5.avi", "/m/4.avi", "/m/2.avi",
                                           "/m/1.avi"}));
@@ -426,7 +426,7 @@ TEST_F(NetworkList, LocalFilesAndAddressesPlayInOrderPastAFailedAddress) {
     // The local file plays to its end and the address follows.
     ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == far; }));
     EXPECT_NEAR(session.graph.Duration, 1.0, 0.1);
-    EXPECT_EQ(CurrentPlayList().PlayListIndex, 2);
+    EXPECT_EQ(session.playList.PlayListIndex, 2);
     EXPECT_EQ(AppSettings().RecentFiles[0], far);
 }
 

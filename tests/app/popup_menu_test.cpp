@@ -1,4 +1,5 @@
 #include "app/popup_menu.h"
+#include "tests/app/menu_handlers.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +36,16 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
     testing::App();
     QWidget owner;
     MenuModel model;
-    PopupMenu popup(model, &owner);
+    CommandGate gate;
+    PopupMenu popup(model, &owner, gate);
     ASSERT_EQ(popup.menu()->objectName(), "PopupMenu1");
     const char* designed =
         "Open1=&Open...[Ctrl+O] OpenURL1=Open &URL...[Ctrl+Shift+U] DVD1=Play DVD"
         " RecentFiles1=Recent Files(disabled){recentn1=recentn1(hidden)}"
         " Options1=Options{PreventScreenSaver1=Prevent ScreenSaver AlwaysOnTop1=Always On Top"
         " PauseOnHide1=Pause On Hide ZoomToWindow1=Zoom To Window ResizetoMedia1=Resize to"
-        " Media HardwareDecoding1=Hardware Decoding SubtitlesonMovie1=Subtitles on Movie SubtitlesoverMovie1=Subtitles over Movie"
+        " Media HardwareDecoding1=Hardware Decoding SubtitlesonMovie1=Subtitles on Movie "
+        "SubtitlesoverMovie1=Subtitles over Movie"
         " ShowHints1=ShowHints Advanced1=Advanced{CustomGraphBuilder1=Custom Graph Builder"
         " RegisterGraphOnROT1=Register Graph on ROT ExtractAudio1=Extract Audio{PCMToWav=PCM to"
         " .wav MP3ToMp3=MP3 to .mp3 PCMtoMp3=PCM to .mp3 PCMtoogg1=PCM to .ogm (Vorbis)}"
@@ -111,9 +114,11 @@ TEST(PopupMenu, CommandsAreAddressedByHandlerNameWithTheItemsTag) {
     testing::App();
     QWidget owner;
     MenuModel model;
-    PopupMenu popup(model, &owner);
+    CommandGate gate;
+    PopupMenu popup(model, &owner, gate);
     std::vector<int> tags;
-    popup.SetHandler("Title2Click", [&](MenuItem& item) { tags.push_back(item.tag); });
+    testing::MenuHandlers handlers(popup);
+    handlers.Set("Title2Click", [&](MenuItem& item) { tags.push_back(item.tag); });
     popup.Action("Title2")->trigger();
     popup.Action("Root1")->trigger();
     popup.Trigger("Chapter2");
@@ -127,9 +132,11 @@ TEST(PopupMenu, ShortcutsWorkWhileTheWindowHasTheFocus) {
     testing::App();
     QWidget owner;
     MenuModel model;
-    PopupMenu popup(model, &owner);
+    CommandGate gate;
+    PopupMenu popup(model, &owner, gate);
     int about = 0;
-    popup.SetHandler("About1Click", [&](MenuItem&) { ++about; });
+    testing::MenuHandlers handlers(popup);
+    handlers.Set("About1Click", [&](MenuItem&) { ++about; });
     owner.show();
     owner.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
@@ -147,12 +154,14 @@ struct KeyedWindow {
     bool app = (testing::App(), true);  // before any widget
     QWidget owner;
     MenuModel model;
-    PopupMenu popup{model, &owner};
+    CommandGate gate;
+    PopupMenu popup{model, &owner, gate};
+    testing::MenuHandlers runner{popup};
     std::vector<std::string> ran;
 
     explicit KeyedWindow(std::initializer_list<const char*> handlers) {
         for (const char* handler : handlers)
-            popup.SetHandler(handler, [this](MenuItem& item) { ran.push_back(item.name); });
+            runner.Set(handler, [this](MenuItem& item) { ran.push_back(item.name); });
     }
     bool Show() {
         owner.show();
@@ -186,7 +195,8 @@ TEST(PopupMenu, TemplateLineRecaptionsOpen1WithShortcutAndFiveLineHint) {
     testing::App();
     QWidget owner;
     MenuModel model;
-    PopupMenu popup(model, &owner);
+    CommandGate gate;
+    PopupMenu popup(model, &owner, gate);
     ASSERT_TRUE(ApplyMenuTemplateLine(model.TemplateItems(),
                                       {"Open1", "&Load...", "Ctrl+L", "Load a movie"}));
     popup.Sync();
@@ -235,14 +245,15 @@ TEST(PopupMenu, CopiesAddedLaterJoinTheirSubmenuAndKeepTheOldActions) {
     testing::App();
     QWidget owner;
     MenuModel model;
-    PopupMenu popup(model, &owner);
+    CommandGate gate;
+    PopupMenu popup(model, &owner, gate);
     QAction* first = popup.Action("recentn1");
     MenuItem* copy = model.AddCopy(*model.Find("recentn1"));
     copy->caption = "/tmp/b.avi";
     copy->visible = true;
     int opened = 0;
-    popup.SetHandler("recentn1Click",
-                     [&](MenuItem& item) { opened += item.caption == "/tmp/b.avi"; });
+    testing::MenuHandlers handlers(popup);
+    handlers.Set("recentn1Click", [&](MenuItem& item) { opened += item.caption == "/tmp/b.avi"; });
     popup.Rebuild();
     EXPECT_EQ(popup.Action("recentn1"), first);
     QMenu* recent = popup.Action("RecentFiles1")->menu();

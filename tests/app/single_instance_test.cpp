@@ -62,10 +62,11 @@ TEST(SingleInstance, RunningInstanceTakesTheNameAndAnswers) {
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/a.avi"));
     EXPECT_TRUE(HandOverToRunningInstance(path, "/tmp/caf\xC3\xA9 b.ogg"));
     EXPECT_FALSE(HandOverToRunningInstance(path, std::string(600, 'x')));
-    EXPECT_EQ(instance.names(2), (std::vector<std::string>{"/tmp/a.avi", "/tmp/caf\xC3\xA9 b.ogg"}));
+    EXPECT_EQ(instance.names(2),
+              (std::vector<std::string>{"/tmp/a.avi", "/tmp/caf\xC3\xA9 b.ogg"}));
 
     // A second server does not take the live one's place.
-    InstanceServer second(nullptr);
+    InstanceServer second;
     EXPECT_FALSE(second.Listen(path));
 }
 

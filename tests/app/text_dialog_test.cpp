@@ -82,7 +82,10 @@ TEST(TextDialog, ShowsNothingForEmptyTextAndHidesSideButtonsOnOk) {
     dialog.SideButton(1)->setText("Filter A");
     dialog.SideButton(1)->show();
     std::string pressed;
-    dialog.SetSideButtonHandler([&](const std::string& caption) { pressed = caption; });
+    // The dialog is the program's; the connection ends with this test.
+    QObject scope;
+    QObject::connect(&dialog, &TOKBottomDlg::sideButtonPressed, &scope,
+                     [&](const QString& caption) { pressed = caption.toStdString(); });
 
     QRect bevel, button, label;
     bool modal = false;
@@ -114,7 +117,10 @@ TEST(TextDialog, SideButtonHandsOverItsCaptionAsSet) {
     dialog.SideButton(1)->setText("AC3 & DTS Decoder");
     dialog.SideButton(1)->show();
     std::string pressed;
-    dialog.SetSideButtonHandler([&](const std::string& caption) { pressed = caption; });
+    // The dialog is the program's; the connection ends with this test.
+    QObject scope;
+    QObject::connect(&dialog, &TOKBottomDlg::sideButtonPressed, &scope,
+                     [&](const QString& caption) { pressed = caption.toStdString(); });
     testing::OnNextModal([](QWidget* w) {
         auto* d = qobject_cast<TOKBottomDlg*>(w);
         ASSERT_NE(d, nullptr);

@@ -168,7 +168,7 @@ TEST_F(TransportWindow, AHandOverWhileASeekSettlesOpensTheDiscAndTheSeekDropsIts
     ASSERT_EQ(GraphStateOf(session), GraphState::Running);
     const std::string disc = (testing::SharedDvdVolume() / "VIDEO_TS" / "VIDEO_TS.IFO").string();
     int opens = 0;
-    form_->SetMediaOpener([&](const std::string& name) {
+    OnOpen([&](const std::string& name) {
         ++opens;
         quova::OpenMedia(session, name);
     });

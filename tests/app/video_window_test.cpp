@@ -103,16 +103,16 @@ TEST_F(VideoWindow, ZoomCommandsDoNothingWhileZoomToWindowFillsTheWindow) {
 
 TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
     Open();
-    Geometry().CropX = 7;
+    form_->videoLayout().geometry().CropX = 7;
     Choose("Crop3");  // 8
     EXPECT_EQ(session.osdMessage, "crop: 8 x 0");
     EXPECT_EQ(session.graph.SourceWidth, 304);
     EXPECT_EQ(session.graph.VideoWindow->SourcePosition(), QRect(8, 0, 304, 240));
     const QRect before = Picture();
     EXPECT_EQ(before.size(), QSize(304, 240));
-    Geometry().CropX = 161;
+    form_->videoLayout().geometry().CropX = 161;
     form_->videoLayout().ApplyCrop();
-    EXPECT_EQ(Geometry().CropX, 160);
+    EXPECT_EQ(form_->videoLayout().geometry().CropX, 160);
     EXPECT_EQ(session.graph.SourceWidth, 0);
     EXPECT_EQ(Picture(), before);
     EXPECT_TRUE(session.graph.VideoWindow->IsVisible());
@@ -124,10 +124,10 @@ TEST_F(VideoWindow, CropRemovesEdgesAndPastHalfKeepsThePlacement) {
 TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
     testing::WriteFile(dir_ / "clip.ini", "[CONFIG]\ncrop_x=8\ncrop_y=4\naspect=1.5\n");
     Open();
-    EXPECT_EQ(Geometry().CropX, 8);
-    EXPECT_EQ(Geometry().CropY, 4);
+    EXPECT_EQ(form_->videoLayout().geometry().CropX, 8);
+    EXPECT_EQ(form_->videoLayout().geometry().CropY, 4);
     EXPECT_EQ(session.graph.VideoWindow->SourcePosition(), QRect(8, 4, 304, 232));
-    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.5);
+    EXPECT_DOUBLE_EQ(form_->videoLayout().geometry().AspectFactor, 1.5);
     // 304 wide at zoom 1; 304 / (304 / 232 x 1.5) = 154.7 high, rounded to 155
     // and cut to a multiple of 8.
     EXPECT_EQ(Picture().size(), QSize(304, 152));
@@ -137,11 +137,11 @@ TEST_F(VideoWindow, AMoviesSettingsFileCropsAndShapesItsPicture) {
 TEST_F(VideoWindow, AspectRevertsSetTheFactorEachTime) {
     Open();
     Choose("Revert431691");
-    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 1.35);
+    EXPECT_DOUBLE_EQ(form_->videoLayout().geometry().AspectFactor, 1.35);
     Choose("Revert169431");
-    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 0.75);
+    EXPECT_DOUBLE_EQ(form_->videoLayout().geometry().AspectFactor, 0.75);
     Choose("StretchWidth1");
-    EXPECT_DOUBLE_EQ(Geometry().AspectFactor, 0.75 / 0.99);
+    EXPECT_DOUBLE_EQ(form_->videoLayout().geometry().AspectFactor, 0.75 / 0.99);
     Choose("Original1");
     EXPECT_EQ(Picture(), QRect(79, 50, 320, 240));
 }
@@ -185,8 +185,8 @@ TEST_F(VideoWindow, TheDesktopModeComesBackWhenTheLowerResolutionIsTurnedOff) {
 TEST_F(VideoWindow, TheWindowIsNeverSmallerThan160By80) {
     form_->resize(50, 20);
     QCoreApplication::processEvents();
-    EXPECT_GE(form_->width(), 160 - Geometry().FrameWidth);
-    EXPECT_GE(form_->height(), 80 - Geometry().FrameHeight);
+    EXPECT_GE(form_->width(), 160 - form_->videoLayout().geometry().FrameWidth);
+    EXPECT_GE(form_->height(), 80 - form_->videoLayout().geometry().FrameHeight);
 }
 
 TEST_F(VideoWindow, TheOsdBandLiesAboveThePicture) {
@@ -199,7 +199,7 @@ TEST_F(VideoWindow, TheOsdBandLiesAboveThePicture) {
     form_->videoLayout().LayoutVideo();
     EXPECT_EQ(form_->size(), QSize(320, 240 + 36));
     EXPECT_EQ(Picture(), QRect(0, 18, 320, 240));
-    EXPECT_EQ(Geometry().VideoTop, 18);
+    EXPECT_EQ(form_->videoLayout().geometry().VideoTop, 18);
 }
 
 TEST_F(VideoWindow, ATooWideSubtitleIsDrawnSmallerAndTheFontStaysAsItWas) {

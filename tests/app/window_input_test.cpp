@@ -218,7 +218,7 @@ class WindowTimers : public testing::WindowTest {
     static void TearDownTestSuite() { delete media_; }
     void SetUp() override {
         WindowTest::SetUp();
-        form_->SetMediaOpener([this](const std::string& name) { opened_.push_back(name); });
+        OnOpen([this](const std::string& name) { opened_.push_back(name); });
     }
     void TearDown() override {
         WindowTest::TearDown();
@@ -272,7 +272,7 @@ TEST_F(WindowTimers, ASingleMediumWithoutLoopStopsTheGraphAndTheTimer) {
 }
 
 TEST_F(WindowTimers, TheLastListEntryWithoutLoopOpensNothingAndStopsPolling) {
-    PlayListState& list = CurrentPlayList();
+    PlayListState& list = session.playList;
     list.PlayList = {"first.wav", tone_.string()};
     list.PlayCounts = {1, 1};
     list.PlayListIndex = 1;
@@ -284,7 +284,7 @@ TEST_F(WindowTimers, TheLastListEntryWithoutLoopOpensNothingAndStopsPolling) {
 }
 
 TEST_F(WindowTimers, AListEntryEndingMovesToTheNext) {
-    PlayListState& list = CurrentPlayList();
+    PlayListState& list = session.playList;
     list.PlayList = {tone_.string(), "second.wav"};
     list.PlayCounts = {1, 0};
     list.PlayListIndex = 0;
@@ -378,7 +378,7 @@ TEST_F(WindowTimers, PageDownStepsTheListUnlessTheSeekBarHasTheFocus) {
     ASSERT_TRUE(ApplyMenuTemplateLine(form_->menuModel().TemplateItems(),
                                       {"Next2", "&Next", "Ctrl+N; PgDown", ""}));
     form_->popup().Sync();
-    PlayListState& list = CurrentPlayList();
+    PlayListState& list = session.playList;
     list.PlayList = {"first.wav", "second.wav", "third.wav"};
     list.PlayCounts = {1, 0, 0};
     list.PlayListIndex = 0;

@@ -27,15 +27,15 @@ const std::filesystem::path& Folder() {
 }
 
 // A loaded file reports to the window; a fuzz run has none to draw in.
-class NoWindow final : public quova::SubtitlePort {
+class NoWindow final : public quova::SubtitlePort, public quova::OpenMediumView {
   public:
     bool& Option(quova::SubtitleOption) override { return option_; }
-    bool MediaFileOpen() override { return false; }
-    std::string MovieName() override { return {}; }
-    double Duration() override { return 0; }
-    double FrameRate() override { return 0; }
-    std::pair<int, int> VideoSize() override { return {0, 0}; }
-    bool Position(double&) override { return false; }
+    bool MediaFileOpen() const override { return false; }
+    std::string MovieName() const override { return {}; }
+    double Duration() const override { return 0; }
+    double FrameRate() const override { return 0; }
+    std::pair<int, int> VideoSize() const override { return {0, 0}; }
+    bool Position(double&) const override { return false; }
     void DrawSubtitle(const std::string&) override {}
     void EnableSubtitleAdjust(bool) override {}
     void ShowSubtitleSources(const std::vector<quova::SubtitleSourceItem>&) override {}
@@ -69,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     quova::ResetSubtitles(table, duration);
     table.SubtitleFileName = file;
     static NoWindow window;
-    quova::ConnectSubtitlePort(&window);
     quova::TextSession session;
+    session.textPort.Connect(&window);
+    session.medium.Connect(&window);
     const int count = quova::LoadSubtitleFile(session, table, frameRate);
     // Every slot must lead to a stored text.
     for (int32_t entry : table.SubtitleSlots)

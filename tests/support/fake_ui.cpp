@@ -9,15 +9,17 @@
 namespace quova::testing {
 
 FakeUi::FakeUi(PlayerSession& session) : session(session) {
-    ConnectOpenMediaPort(this);
-    ConnectPlayerPort(this);
-    ConnectSubtitlePort(this);
+    session.mediaPort.Connect(this);
+    session.playbackPort.Connect(this);
+    session.textPort.Connect(this);
+    session.medium.Connect(this);
 }
 
 FakeUi::~FakeUi() {
-    ConnectSubtitlePort(nullptr);
-    ConnectPlayerPort(nullptr);
-    ConnectOpenMediaPort(nullptr);
+    session.medium.Connect(&session.mediumView);
+    session.textPort.Connect(nullptr);
+    session.playbackPort.Connect(nullptr);
+    session.mediaPort.Connect(nullptr);
 }
 
 QWidget* FakeUi::Window() {
@@ -31,7 +33,7 @@ void FakeUi::PaintOsd() {
     osdShown.push_back(session.osdMessage);
 }
 
-bool FakeUi::Position(double& seconds) {
+bool FakeUi::Position(double& seconds) const {
     if (!position) return false;
     seconds = *position;
     return true;

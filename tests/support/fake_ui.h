@@ -10,6 +10,7 @@
 
 #include "graph/open_media_port.h"
 #include "playback/player_port.h"
+#include "text/open_medium_view.h"
 #include "text/subtitle_port.h"
 
 namespace quova {
@@ -20,8 +21,8 @@ namespace quova::testing {
 
 // The window's side of the ports, for tests of the parts below the window:
 // it records what they ask of the user interface and answers with the
-// settings the test chose. Connected for its lifetime.
-class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
+// settings the test chose. Connected into its session for its lifetime.
+class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort, public OpenMediumView {
   public:
     explicit FakeUi(PlayerSession& session);
     // The session the ports' calls down go to.
@@ -144,12 +145,13 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort {
     void SaveSessionBookmark() override { ++sessionBookmarks; }
 
     bool& Option(SubtitleOption option) override { return options[static_cast<size_t>(option)]; }
-    bool MediaFileOpen() override { return mediaFileOpen; }
-    std::string MovieName() override { return movieName; }
-    double Duration() override { return duration; }
-    double FrameRate() override { return frameRate; }
-    std::pair<int, int> VideoSize() override { return videoSize; }
-    bool Position(double& seconds) override;
+    // OpenMediumView: what the test says is open, not the graph.
+    bool MediaFileOpen() const override { return mediaFileOpen; }
+    std::string MovieName() const override { return movieName; }
+    double Duration() const override { return duration; }
+    double FrameRate() const override { return frameRate; }
+    std::pair<int, int> VideoSize() const override { return videoSize; }
+    bool Position(double& seconds) const override;
     void DrawSubtitle(const std::string& text) override {
         drawn.push_back(text);
         optionsAtDraw.push_back(options);

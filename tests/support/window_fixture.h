@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QSize>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/play_list.h"
+#include "app/program_observer.h"
 #include "app/video_commands.h"
 #include "platform/registry/registry.h"
 #include "playback/player_session.h"
@@ -42,11 +44,6 @@ class WindowTest : public ::testing::Test {
         registry::SetStorePath(dir_ / "registry.reg");
         AppSettings() = Settings{};
         ResetPlayerState(session, start_.startup);
-        // The play list and the picture's geometry outlive windows: a list
-        // another test left would be followed at the end of a clip, its zoom
-        // or crop would shape the picture.
-        CurrentPlayList() = PlayListState{};
-        Geometry() = VideoGeometry{};
         BeforeWindow();
         form_ = std::make_unique<TQuovaForm>(session, std::vector<std::string>{},
                                              (dir_ / "quova").string());
@@ -56,15 +53,25 @@ class WindowTest : public ::testing::Test {
     void TearDown() override {
         form_.reset();
         AppSettings() = Settings{};
-        CurrentPlayList() = PlayListState{};
-        Geometry() = VideoGeometry{};
         ResetPlayerState(session);
         registry::SetStorePath({});
     }
     // Set-up the window reads as it is made, such as settings.
     virtual void BeforeWindow() {}
+    // The window's opens go to `open` instead of the open pipeline.
+    void OnOpen(std::function<void(const std::string&)> open) {
+        opener_.open = std::move(open);
+        form_->SetObserver(&opener_);
+    }
 
     TempDir dir_;
+    struct Opener : ProgramObserver {
+        std::function<void(const std::string&)> open;
+        bool OpenMedia(const std::string& name) override {
+            open(name);
+            return true;
+        }
+    } opener_;
     std::unique_ptr<TQuovaForm> form_;
 
   private:

@@ -174,8 +174,8 @@ TEST_F(VideoOnX, CropTakesAwayTheEdges) {
     Open();
     const QImage before = Screen();
     EXPECT_GT(RedPixels(before, Expected()), 1000);
-    Geometry().CropX = 7;
-    Geometry().CropY = 7;
+    form_->videoLayout().geometry().CropX = 7;
+    form_->videoLayout().geometry().CropY = 7;
     Choose("Crop2");  // 8 x 8
     Choose("Crop3");
     EXPECT_EQ(Expected().size(), QSize(304, 224));
