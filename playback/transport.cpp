@@ -311,7 +311,12 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
                 session.seekBusy = true;
                 session.seekMedium = g.mediumGeneration;
                 session.seekTarget = seconds;
-                SettleSeek(session, g.mediumGeneration, 0);
+                // Looked at first a poll later, never within the call: just
+                // after a flushing seek the graph can still report the state
+                // it had before it, and the old place with it.
+                const std::uint64_t medium = g.mediumGeneration;
+                QTimer::singleShot(kSettlePollMs, &session.context,
+                                   [&session, medium] { SettleSeek(session, medium, 0); });
                 return;
             }
             TellSeeked(session);
