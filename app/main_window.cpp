@@ -183,6 +183,8 @@ TQuovaForm::~TQuovaForm() {
     ReleaseFilterChooser();
     // The device watch calls back into this window.
     StopAudioOutput();
+    // The session outlives the window and its writer.
+    session_.sessionSaver = nullptr;
 }
 
 void TQuovaForm::DrawSubtitle(const std::string& text) {

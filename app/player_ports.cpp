@@ -137,10 +137,6 @@ void PlayerPorts::RecordFrameSize() {
     form_.videoLayout().MeasureFrame();
 }
 
-void PlayerPorts::ResetScanStep() {
-    session_.fastSeekStep = 0;
-}
-
 void PlayerPorts::ReadConfigs() {
     // The window's side of a movie's settings, for the one reading.
     struct Host final : MovieConfigHost {
@@ -188,20 +184,8 @@ void PlayerPorts::ShowId3Tag() {
     form_.update();
 }
 
-void PlayerPorts::SeekTo(double seconds) {
-    openingSeek_ = true;
-    quova::SeekTo(session_, seconds);
-    openingSeek_ = false;
-}
-
 void PlayerPorts::RaiseWindow() {
     form_.raise();
-}
-
-void PlayerPorts::SaveSessionBookmark() {
-    // A background write still pending must not land after this one.
-    form_.sessionSaver().Flush();
-    quova::SaveSessionBookmark(session_);
 }
 
 TransportSettings PlayerPorts::TransportOptions() {
@@ -235,7 +219,8 @@ void PlayerPorts::ContinuePlayList() {
 }
 
 void PlayerPorts::Seeked(double seconds) {
-    if (MprisService* bus = form_.mprisService(); bus && !openingSeek_) bus->EmitSeeked(seconds);
+    if (MprisService* bus = form_.mprisService(); bus && !session_.openingSeek)
+        bus->EmitSeeked(seconds);
 }
 
 BookmarkSettings PlayerPorts::BookmarkOptions() {

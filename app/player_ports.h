@@ -33,16 +33,13 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     void SetAudioStreamCheck(int index, bool checked) override;
     void ApplyVolume() override;
     void RecordFrameSize() override;
-    void ResetScanStep() override;
     void ReadConfigs() override;
     void FitWindow() override;
     void Repaint() override;
     void PrepareSeekBar() override;
     void AddRecentFile(const std::string& fileName) override;
     void ShowId3Tag() override;
-    void SeekTo(double seconds) override;
     void RaiseWindow() override;
-    void SaveSessionBookmark() override;
 
     // PlayerPort (PaintOsd and ApplyVolume are shared with OpenMediaPort)
     TransportSettings TransportOptions() override;
@@ -76,7 +73,6 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
   private:
     // The open's own seek to where playback starts: no seek the desktop asked
     // for, so the media-player bus does not announce it.
-    bool openingSeek_ = false;
     TQuovaForm& form_;
     PlayerSession& session_;
 };

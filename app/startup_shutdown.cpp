@@ -214,6 +214,7 @@ void TQuovaForm::closeEvent(QCloseEvent* event) {
 
 void TQuovaForm::StartSessionSaver() {
     sessionSaver_ = std::make_unique<SessionSaver>();
+    session_.sessionSaver = sessionSaver_.get();
     sessionTimer_ = new QTimer(this);
     sessionTimer_->setInterval(kSessionSaveIntervalMs);
     connect(sessionTimer_, &QTimer::timeout, this,

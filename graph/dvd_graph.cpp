@@ -81,7 +81,7 @@ void Finish(MediumSession& session, const OpenMediaSettings& settings) {
     g.CurrentMediaName = "DVD";
     port.ShowCaption("Quova - DVD");
 
-    port.ResetScanStep();
+    session.playback.Get().EndScan();
     port.FitWindow();
     if (settings.OsdOn) port.PaintOsd();
     port.PrepareSeekBar();

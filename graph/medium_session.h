@@ -2,6 +2,7 @@
 
 #include "graph/extraction.h"
 #include "graph/graph_state.h"
+#include "graph/medium_playback.h"
 #include "graph/multiple_audio.h"
 #include "graph/open_media_port.h"
 #include "text/text_session.h"
@@ -15,6 +16,8 @@ namespace quova {
 struct MediumSession : TextSession {
     // The window's side an open and the graph commands report to.
     PortSlot<OpenMediaPort> mediaPort{"open-media"};
+    // Playback's side of an open and a leave; the player session answers it.
+    PortSlot<MediumPlayback> playback{"medium playback"};
     GraphSession graph;
     GraphOptions flags;
     ExtractionState extraction;

@@ -189,7 +189,7 @@ void FinishOpen(MediumSession& session, const std::string& fileName, const std::
     // nothing beside it on this machine, and its name must not be taken for a
     // folder here.
     if (settings.SubtitlesOn && !network) LoadSubtitlesForMovie(session);
-    port.ResetScanStep();
+    session.playback.Get().EndScan();
     if (!network) port.ReadConfigs();
     port.FitWindow();
     if (!network) ReadChaptersForMovie(session);
@@ -217,7 +217,7 @@ void FinishOpen(MediumSession& session, const std::string& fileName, const std::
         const double start = flags.ExtractionMode ? 0.0 : 0.1;
         // An address starts where the server's data starts: a broadcast has
         // no place to seek to, and a seek costs another request.
-        if (!network) port.SeekTo(start);
+        if (!network) session.playback.Get().StartAt(start);
         graph.Run();
         if (settings.FullScreenMode || settings.AlwaysOnTop) port.RaiseWindow();
         graph.GetState(1000);
@@ -363,14 +363,13 @@ void OpenMedia(MediumSession& session, const std::string& givenName) {
 
 void StopAndClearGraph(MediumSession& session) {
     GraphSession& g = session.graph;
-    OpenMediaPort& port = session.mediaPort.Get();
     if (g.GraphBuilder) {
         FilterGraph& graph = *g.GraphBuilder;
         const Outcome<engine::GraphState> state = graph.GetState(1000);
         if (state.value == engine::GraphState::Paused ||
             state.value == engine::GraphState::Running) {
             try {
-                port.SaveSessionBookmark();
+                session.playback.Get().SaveSessionBookmark();
                 graph.Stop();
                 graph.GetState(1000);
             } catch (...) {

@@ -54,8 +54,6 @@ class OpenMediaPort {
     virtual void ApplyVolume() = 0;
     // Takes the picture's size over for the layout.
     virtual void RecordFrameSize() = 0;
-    // Ends a fast scan.
-    virtual void ResetScanStep() = 0;
     // The per-movie settings beside the medium.
     virtual void ReadConfigs() = 0;
     // Lays the picture out anew.
@@ -66,11 +64,7 @@ class OpenMediaPort {
     virtual void AddRecentFile(const std::string& fileName) = 0;
     // The open file's ID3 tag goes to the user.
     virtual void ShowId3Tag() = 0;
-    // The one way to set the position (seconds).
-    virtual void SeekTo(double seconds) = 0;
     virtual void RaiseWindow() = 0;
-    // Writes the session bookmark of what is open (a movie or a DVD).
-    virtual void SaveSessionBookmark() = 0;
     // An address could not be played (the server failed it, or nothing
     // answered); the user has been told. A play list goes on past it.
     virtual void NetworkMediumFailed(const std::string& address) = 0;

@@ -11,15 +11,21 @@
 #include "playback/play_list_state.h"
 #include "playback/player_port.h"
 #include "playback/session_medium_view.h"
+#include "playback/session_playback.h"
 
 namespace quova {
+
+class SessionSaver;
 
 // The player's one session: the medium, its graph and what playback keeps
 // about them. The program creates it once and hands it to every command;
 // nothing reaches it any other way. Parts keep references into it, so it
 // stays where it was made.
 struct PlayerSession : MediumSession {
-    PlayerSession() { medium.Connect(&mediumView); }
+    PlayerSession() {
+        medium.Connect(&mediumView);
+        playback.Connect(&playbackSide);
+    }
     PlayerSession(const PlayerSession&) = delete;
     PlayerSession& operator=(const PlayerSession&) = delete;
 
@@ -28,6 +34,13 @@ struct PlayerSession : MediumSession {
 
     // The open medium as the OSD and the subtitles read it.
     SessionMediumView mediumView{*this};
+    // What an open or a leave asks of playback.
+    SessionPlayback playbackSide{*this};
+    // The start of a medium is being sought: not a seek the desktop bus hears of.
+    bool openingSeek = false;
+    // The window's writer of the session bookmark while it is there; a write
+    // made now must not be overtaken by one it still holds.
+    SessionSaver* sessionSaver = nullptr;
 
     // What the next medium is taken from.
     PlayListState playList;

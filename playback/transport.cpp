@@ -417,7 +417,7 @@ void Stop1Click(PlayerSession& session) {
     ClearSubtitleLine(session);
     graph->Stop();
     // The movie or DVD variant of the session bookmark, by what is open.
-    session.mediaPort.Get().SaveSessionBookmark();
+    session.playback.Get().SaveSessionBookmark();
     PaintOsdIfOn(session, options);
     Topmost(session, options, false);
 }

@@ -13,9 +13,11 @@ FakeUi::FakeUi(PlayerSession& session) : session(session) {
     session.playbackPort.Connect(this);
     session.textPort.Connect(this);
     session.medium.Connect(this);
+    session.playback.Connect(this);
 }
 
 FakeUi::~FakeUi() {
+    session.playback.Connect(&session.playbackSide);
     session.medium.Connect(&session.mediumView);
     session.textPort.Connect(nullptr);
     session.playbackPort.Connect(nullptr);
@@ -49,7 +51,7 @@ void FakeUi::ApplyVolume() {
     if (engine::FilterGraph* graph = session.graph.GraphBuilder.get()) graph->SetVolume(0);
 }
 
-void FakeUi::SeekTo(double seconds) {
+void FakeUi::StartAt(double seconds) {
     if (engine::FilterGraph* graph = session.graph.GraphBuilder.get())
         graph->SetCurrentPosition(seconds);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "graph/medium_playback.h"
 #include "graph/open_media_port.h"
 #include "playback/player_port.h"
 #include "text/open_medium_view.h"
@@ -22,7 +23,11 @@ namespace quova::testing {
 // The window's side of the ports, for tests of the parts below the window:
 // it records what they ask of the user interface and answers with the
 // settings the test chose. Connected into its session for its lifetime.
-class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort, public OpenMediumView {
+class FakeUi : public OpenMediaPort,
+               public PlayerPort,
+               public SubtitlePort,
+               public OpenMediumView,
+               public MediumPlayback {
   public:
     explicit FakeUi(PlayerSession& session);
     // The session the ports' calls down go to.
@@ -129,7 +134,6 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort, pub
     }
     void EnableRootButton(bool enabled) override { rootButton = enabled; }
     void RecordFrameSize() override {}
-    void ResetScanStep() override {}
     void ReadConfigs() override {}
     void FitWindow() override {}
     void Repaint() override {}
@@ -140,7 +144,9 @@ class FakeUi : public OpenMediaPort, public PlayerPort, public SubtitlePort, pub
     }
     void ShowId3Tag() override {}
     // Straight to the graph, without the transport's bookkeeping.
-    void SeekTo(double seconds) override;
+    // MediumPlayback: the start is set on the graph alone; bookmarks are counted.
+    void StartAt(double seconds) override;
+    void EndScan() override {}
     void RaiseWindow() override {}
     void SaveSessionBookmark() override { ++sessionBookmarks; }
 

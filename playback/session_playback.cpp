@@ -1,0 +1,28 @@
+#include "playback/session_playback.h"
+
+#include "playback/bookmarks.h"
+#include "playback/player_session.h"
+#include "playback/session_saver.h"
+#include "playback/transport.h"
+
+namespace quova {
+
+void SessionPlayback::StartAt(double seconds) {
+    // The start of a medium is no seek of the user's: the desktop bus does
+    // not hear of it.
+    session_.openingSeek = true;
+    SeekTo(session_, seconds);
+    session_.openingSeek = false;
+}
+
+void SessionPlayback::EndScan() {
+    session_.fastSeekStep = 0;
+}
+
+void SessionPlayback::SaveSessionBookmark() {
+    // A background write still pending must not land after this one.
+    if (session_.sessionSaver) session_.sessionSaver->Flush();
+    quova::SaveSessionBookmark(session_);
+}
+
+}  // namespace quova
