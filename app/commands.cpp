@@ -525,14 +525,29 @@ bool ArgumentFits(ArgKind kind, const CommandArg& arg) {
     return static_cast<std::size_t>(kind) == arg.index();
 }
 
-bool CommandRegistry::Run(std::string_view id, CommandArg arg) {
+namespace {
+
+// The command of `id` if it takes `arg`; else none, and a line in the log.
+const Command* CommandTaking(std::string_view id, const CommandArg& arg) {
     const Command* command = FindCommand(id);
-    if (!command || !ArgumentFits(command->arg, arg)) {
-        qWarning("quova: no command %.*s taking that argument", static_cast<int>(id.size()),
-                 id.data());
-        return false;
-    }
+    if (command && ArgumentFits(command->arg, arg)) return command;
+    qWarning("quova: no command %.*s taking that argument", static_cast<int>(id.size()), id.data());
+    return nullptr;
+}
+
+}  // namespace
+
+bool CommandRegistry::Run(std::string_view id, CommandArg arg) {
+    const Command* command = CommandTaking(id, arg);
+    if (!command) return false;
     gate_.Run([this, command, arg = std::move(arg)] { command->run(context_, arg); });
+    return true;
+}
+
+bool CommandRegistry::RunWithin(std::string_view id, CommandArg arg) {
+    const Command* command = CommandTaking(id, arg);
+    if (!command) return false;
+    RunNow(*command, arg);
     return true;
 }
 
@@ -604,6 +619,7 @@ const std::vector<Binding>& OutsideBindings() {
         {"Seek", "JumpBy", ArgKind::Real},
         {"SetPosition", "SeekTo", ArgKind::Real},
         {"OpenUri", "OpenMedia", ArgKind::Text},
+        {"CommandLine", "OpenMedia", ArgKind::Text},
         {"Rate", "SetRate", ArgKind::Real},
         {"Volume", "SetVolume", ArgKind::Integer},
         {"LoopStatus", "Loop1Click", ArgKind::None},

@@ -79,6 +79,9 @@ class CommandRegistry final : public CommandSink, public MenuItemRunner {
     CommandGate& Gate() override { return gate_; }
     // Runs `command` at once; the caller is inside the gate (a menu item).
     void RunNow(const Command& command, const CommandArg& arg);
+    // Runs `id` at once, for a caller inside the gate whose work must come in
+    // its own order (start-up's command line); false as Run is.
+    bool RunWithin(std::string_view id, CommandArg arg);
     // The popup menu's items run their commands through this registry.
     void Install(PopupMenu& menu);
     // A chosen item: its handler's command, at once (the menu is inside the

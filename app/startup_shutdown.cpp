@@ -126,7 +126,7 @@ void TQuovaForm::InitializeApp() {
                 // may close during the open; its count is kept.
                 const int saved = session_.openCounter;
                 session_.openCounter = 0;
-                OpenMedia(action.file);
+                commands_->RunWithin(BoundId(OutsideBindings(), "CommandLine"), action.file);
                 commandLineOpened_ = true;
                 session_.openCounter += saved;
             } else {
