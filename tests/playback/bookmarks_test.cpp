@@ -148,7 +148,10 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     // The film plays: where the seek landed is told once it has settled.
     ASSERT_TRUE(WaitUntil([&] { return !session.seekBusy; }));
     ASSERT_EQ(seeks_.size(), 1u);
-    EXPECT_NEAR(seeks_[0], 3.0, 0.04);
+    // From 3 s on, and no further than the film has played since it settled
+    // (a moment, longer on a slow machine or under a sanitizer).
+    EXPECT_GE(seeks_[0], 3.0 - 0.04);
+    EXPECT_LT(seeks_[0], 3.5);
     EXPECT_EQ(settings_.Volume, 60);
     EXPECT_EQ(settings_.CropY, 0);  // a 1.0 bookmark has no crop
 }
