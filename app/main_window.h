@@ -208,7 +208,6 @@ class TQuovaForm : public QWidget,
   public:
     // The window's parts the commands and the ports work with.
     AudioDeviceMenu& audioDevices() { return audioDevices_; }
-    SessionSaver& sessionSaver() const { return *sessionSaver_; }
     // Null while the window is being built.
     MprisService* mprisService() const { return mpris_; }
     const std::string& exePath() const { return exePath_; }

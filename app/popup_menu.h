@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
