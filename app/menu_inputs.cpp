@@ -62,7 +62,7 @@ MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form) {
     in.ControlBarVisible = form.edges().ControlBarVisible;
     in.ControlBarWanted = form.edges().ControlBarWanted;
     in.ChapterCount = session.chapters.ChapterCount;
-    in.SubtitleTrackCount = static_cast<int>(SubtitleTracks().size());
+    in.SubtitleTrackCount = static_cast<int>(SubtitleTracks(session).size());
     in.ZoomFactor = s.ZoomFactor;
     in.RandomList = s.RandomList;
     in.ListCount = list.PlayListCount();

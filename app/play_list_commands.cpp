@@ -49,8 +49,7 @@ void Edit1Click(PlayerSession& session, QWidget* owner, PlayListState& list,
 
 void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListState& list,
                   const EntryOpener& open) {
-    static int depth = 0;
-    if (depth > 0) {
+    if (list.loadingList) {
         ShowMessage(
             "The play list \"" + fileName + "\" is not opened from within another play list.",
             MbIconExclamation);
@@ -63,14 +62,14 @@ void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListS
         ShowMessage(e.what(), MbIconStop);
         return;
     }
-    ++depth;
+    list.loadingList = true;
     try {
         SetPlayList(session, list, names, -1, open);
     } catch (...) {
-        --depth;
+        list.loadingList = false;
         throw;
     }
-    --depth;
+    list.loadingList = false;
 }
 
 }  // namespace quova

@@ -144,7 +144,7 @@ void TQuovaForm::InitializeApp() {
 
 void TQuovaForm::FinalizeApp() {
     // Their threads post to the application, which goes soon after this.
-    EndSubtitleWork();
+    EndSubtitleWork(session_);
     Settings& settings = AppSettings();
     DisplayModes().Restore();
     displayTimer_->stop();

@@ -65,7 +65,7 @@ void SubtitleView::Draw(const std::string& text, const QFont& osdFont) {
     if (IsPictureSubtitle(text)) {
         if (panel) panel->hide();
         if (g.VideoWindow)
-            g.VideoWindow->SetOverlay(PictureSubtitleImage(text, picture.size()), {});
+            g.VideoWindow->SetOverlay(PictureSubtitleImage(session_, text, picture.size()), {});
         if (!s.SubtitlesOnMovie) window_.update();
         return;
     }
@@ -78,7 +78,8 @@ void SubtitleView::Draw(const std::string& text, const QFont& osdFont) {
         if (!g.VideoWindow) return;
         // A styled stream's cue comes with its own look, drawn for the
         // frame and stretched with it over the picture.
-        const QImage styled = StyledSubtitleImage(text, QSize(g.VideoWidth, g.VideoHeight));
+        const QImage styled =
+            StyledSubtitleImage(session_, text, QSize(g.VideoWidth, g.VideoHeight));
         if (!styled.isNull() && !picture.isEmpty()) {
             g.VideoWindow->SetOverlay(
                 styled.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),

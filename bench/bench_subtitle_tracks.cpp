@@ -71,7 +71,7 @@ int main() {
     ui.duration = kDuration;
     ui.frameRate = 0.5;
     quova::ListSubtitleTracksForMovie(session);
-    if (quova::SubtitleTracks().empty()) {
+    if (quova::SubtitleTracks(session).empty()) {
         std::fprintf(stderr, "no track listed\n");
         return 2;
     }
@@ -82,7 +82,7 @@ int main() {
         size_t heap = 0;
         int entries = 0;
         for (int run = 0; run < kRuns; ++run) {
-            quova::StopSubtitleTrack();
+            quova::StopSubtitleTrack(session);
             session.subtitles = quova::SubtitleTimetable{};
             session.currentSubtitleText.clear();
             malloc_trim(0);
@@ -92,7 +92,7 @@ int main() {
             // The source the menu offers; -1 first so that choosing the track is a change.
             quova::SubtitleSourceClick(session, 0);
             auto shown = std::chrono::steady_clock::time_point{};
-            while (!quova::SubtitleTrackReadToEnd()) {
+            while (!quova::SubtitleTrackReadToEnd(session)) {
                 quova::TakeSubtitleTrackCues(session);
                 if (shown == std::chrono::steady_clock::time_point{} &&
                     !session.currentSubtitleText.empty())
@@ -118,7 +118,7 @@ int main() {
         std::printf("  entries %d, timetable heap %.2f MiB (slots and texts for %.0f s)\n", entries,
                     heap / 1048576.0, kDuration * 1.5);
     }
-    quova::StopSubtitleTrack();
+    quova::StopSubtitleTrack(session);
 
     const std::string header =
         "[Script Info]\nScriptType: v4.00+\nPlayResX: 640\nPlayResY: 360\n\n[V4+ Styles]\n"
@@ -157,7 +157,7 @@ int main() {
     ui.position = 0.0;
     quova::ListSubtitleTracksForMovie(session);
     quova::SubtitleSourceClick(session, 0);
-    while (!quova::SubtitleTrackReadToEnd()) {
+    while (!quova::SubtitleTrackReadToEnd(session)) {
         quova::TakeSubtitleTrackCues(session);
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -167,12 +167,12 @@ int main() {
     for (int i = 0; i < 20; ++i) {
         const std::string text = "Styled line " + std::to_string(i);
         const auto t0 = std::chrono::steady_clock::now();
-        QImage image = quova::StyledSubtitleImage(text, frame);
+        QImage image = quova::StyledSubtitleImage(session, text, frame);
         asks.push_back(Ms(std::chrono::steady_clock::now() - t0));
         while (image.size() != frame) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             const auto t1 = std::chrono::steady_clock::now();
-            image = quova::StyledSubtitleImage(text, frame);
+            image = quova::StyledSubtitleImage(session, text, frame);
             asks.push_back(Ms(std::chrono::steady_clock::now() - t1));
         }
         ready.push_back(Ms(std::chrono::steady_clock::now() - t0));
@@ -190,6 +190,6 @@ int main() {
         "  image there after the first ask: first cue %.0f ms (drawn on demand); all "
         "cues median %.0f ms, max %.0f ms\n",
         firstReady, ready[ready.size() / 2], ready.back());
-    quova::StopSubtitleTrack();
+    quova::StopSubtitleTrack(session);
     return worst;
 }

@@ -11,6 +11,9 @@ struct PlayListState {
     std::vector<std::string> PlayList;
     std::vector<int> PlayCounts;
     int PlayListIndex = -1;
+    // A play list file is being opened: one named among its entries is not
+    // opened too, which could nest without end.
+    bool loadingList = false;
     int PlayListCount() const { return static_cast<int>(PlayList.size()); }
 };
 

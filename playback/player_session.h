@@ -58,10 +58,9 @@ struct PlayerSession : MediumSession {
     // Fast-scan step of a file in seconds per timer tick: positive forward,
     // negative backward, 0 no scan.
     int fastSeekStep = 0;
-    // A seek on a running graph is settling (for the medium of that
-    // generation); the last seek asked for meanwhile runs when it is done.
-    bool seekBusy = false;
-    std::uint64_t seekMedium = 0;
+    // A seek on a running graph is settling, for the medium of this
+    // generation; the last seek asked for meanwhile runs when it is done.
+    std::optional<std::uint64_t> settlingSeek;
     double seekTarget = 0;
     // Where a seek landed is being told: a seek asked for from there is not
     // begun.
@@ -74,6 +73,8 @@ struct PlayerSession : MediumSession {
     // The medium (by its generation) that reached its end and is being
     // stopped: the ticks until then do not end it again.
     std::optional<std::uint64_t> endingMedium;
+    // The buffering text the OSD shows for a network medium, "" when none.
+    std::string bufferingShown;
     // The name the last movie bookmark was saved under, offered again.
     std::string lastBookmarkName;
 };

@@ -184,7 +184,7 @@ GraphState GraphStateOf(PlayerSession& session, int timeoutMs) {
 }
 
 bool SeekSettling(const PlayerSession& session) {
-    return session.seekBusy && session.seekMedium == session.graph.mediumGeneration;
+    return session.settlingSeek == session.graph.mediumGeneration;
 }
 
 double CurrentPosition(PlayerSession& session) {
@@ -230,8 +230,8 @@ void SettleSeek(PlayerSession& session, std::uint64_t medium, int waitedMs) {
     FilterGraph* graph = FileGraph(session);
     if (!graph || session.graph.mediumGeneration != medium) {
         // The medium it was for is gone, and the seeks asked of it.
-        if (session.seekMedium == medium) {
-            session.seekBusy = false;
+        if (session.settlingSeek == medium) {
+            session.settlingSeek.reset();
             session.pendingSeek.reset();
         }
         return;
@@ -242,7 +242,7 @@ void SettleSeek(PlayerSession& session, std::uint64_t medium, int waitedMs) {
         });
         return;
     }
-    session.seekBusy = false;
+    session.settlingSeek.reset();
     if (session.pendingSeek) {
         const PlayerSession::PendingSeek next = *session.pendingSeek;
         session.pendingSeek.reset();
@@ -308,8 +308,7 @@ void Seek(PlayerSession& session, double seconds, bool keyFrame) {
             // (a keyframe seek knows only then) is told once it has settled.
             // A graph that had not settled before the seek is not waited for.
             if (state == GraphState::Running && before.hr == engine::S_OK) {
-                session.seekBusy = true;
-                session.seekMedium = g.mediumGeneration;
+                session.settlingSeek = g.mediumGeneration;
                 session.seekTarget = seconds;
                 // Looked at first a poll later, never within the call: just
                 // after a flushing seek the graph can still report the state
@@ -648,7 +647,7 @@ bool EndOfMediumDuty(PlayerSession& session, const TransportTick& tick) {
 }
 
 void BufferingDuty(PlayerSession& session) {
-    static std::string shown;
+    std::string& shown = session.bufferingShown;
     FilterGraph* graph = FileGraph(session);
     const int percent = graph ? graph->BufferingPercent() : -1;
     if (percent >= 0) {

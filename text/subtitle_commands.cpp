@@ -43,7 +43,7 @@ bool SubtitlesLoaded(TextSession& session) {
 void LoadSubtitlesForMovie(TextSession& session) {
     const OpenMediumView& medium = session.medium.Get();
     bool found = false;
-    StopSubtitleTrack();
+    StopSubtitleTrack(session);
     try {
         found = FindSubtitlesForMovie(session, session.subtitles, medium.MovieName(),
                                       medium.Duration(), medium.FrameRate());
@@ -70,7 +70,7 @@ void LoadSubtitleFileNamed(TextSession& session, const std::string& fileName) {
     SubtitlePort& port = session.textPort.Get();
     const OpenMediumView& medium = session.medium.Get();
     SubtitleTimetable& table = session.subtitles;
-    StopSubtitleTrack();
+    StopSubtitleTrack(session);
     ResetSubtitles(table, medium.Duration());
     table.SubtitleFileName = fileName;
     LoadSubtitleFile(session, table, medium.FrameRate());
@@ -95,7 +95,8 @@ void ShowSubtitleDueNow(TextSession& session) {
                                    Option(session, SubtitleOption::SubtitleSounds));
         // With subtitles off only the pictures a film must show (a sign's
         // translation, an alien's words) stay.
-        if (due && !Option(session, SubtitleOption::SubtitlesOn) && !IsForcedPictureSubtitle(*due))
+        if (due && !Option(session, SubtitleOption::SubtitlesOn) &&
+            !IsForcedPictureSubtitle(session, *due))
             due = std::string();
         if (due && *due != session.currentSubtitleText) ShowSubtitle(session, *due);
     } catch (const std::exception& e) {
@@ -112,7 +113,7 @@ void Subtitles1Click(TextSession& session) {
     } else {
         ShowOsdMessage(session, Lex(1320));
         // A picture track is read on: the units it forces still show.
-        if (!DrawnPictureTrackChosen()) StopSubtitleTrack();
+        if (!DrawnPictureTrackChosen(session)) StopSubtitleTrack(session);
         ShowSubtitle(session, {});
     }
     session.textPort.Get().LayoutVideo();

@@ -2,7 +2,6 @@
 
 #include <pthread.h>
 
-#include <QCoreApplication>
 #include <QMetaObject>
 #include <algorithm>
 #include <array>
@@ -17,6 +16,7 @@
 #include <new>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "lexicon/lexicon.h"
 #include "platform/engine/queued_handover.h"
@@ -250,6 +250,10 @@ constexpr int kStyledCuesAhead = 2;
 // their time; the one shown is redrawn once its image is there.
 constexpr const char* kCueThreadName = "quova-cues";
 
+// Runs on the UI thread, through the session's context; a road replaced in
+// the meantime finds nothing new.
+void AnnounceDrawn(TextSession& session);
+
 class CueDrawer {
   public:
     // One image to draw: `key` names what it shows (a styled event's text or
@@ -261,6 +265,10 @@ class CueDrawer {
         std::function<QImage()> draw;
     };
 
+    // What is drawn is announced to `session`, through its context.
+    explicit CueDrawer(TextSession& session) : session_(session) {}
+    CueDrawer(const CueDrawer&) = delete;
+    CueDrawer& operator=(const CueDrawer&) = delete;
     ~CueDrawer() { Stop(); }
 
     // Ends the drawing thread once the image it draws is done; the next image
@@ -313,6 +321,12 @@ class CueDrawer {
         std::erase_if(done_, [generation](const Done& d) { return d.generation < generation; });
     }
 
+    // What has been drawn since the last call: generations and keys.
+    std::vector<std::pair<int, std::string>> TakeDrawn() {
+        std::lock_guard guard(lock_);
+        return std::exchange(drawn_, {});
+    }
+
     std::thread::id DrawingThread() {
         std::lock_guard guard(lock_);
         return drawnOn_;
@@ -353,19 +367,20 @@ class CueDrawer {
             guard.unlock();
             // The call carries nothing: what was drawn is handed over under
             // this drawer's lock.
-            if (QCoreApplication* app = QCoreApplication::instance(); app && announce)
+            // The thread is joined before the session's context goes, so the
+            // receiver is alive here; what is still queued goes with it.
+            if (announce)
                 QMetaObject::invokeMethod(
-                    app, [] { Announce(); }, Qt::QueuedConnection);
+                    &session_.context, [session = &session_] { AnnounceDrawn(*session); },
+                    Qt::QueuedConnection);
             guard.lock();
         }
     }
 
-    // UI thread: tells the track road what has been drawn since the last time.
-    static void Announce();
-
     // Images kept, at most a few megabytes each.
     static constexpr size_t kImagesKept = 4;
 
+    TextSession& session_;
     std::mutex lock_;
     std::condition_variable wake_;
     std::deque<Job> queue_;
@@ -378,15 +393,16 @@ class CueDrawer {
     std::thread thread_;
 };
 
-CueDrawer& Drawer() {
-    static CueDrawer drawer;
-    return drawer;
-}
+}  // namespace
 
-struct TrackRoad {
-    // The session whose medium the tracks are of; what the drawing thread
-    // finishes is shown there.
-    TextSession* session = nullptr;
+struct SubtitleTrackRoad {
+    explicit SubtitleTrackRoad(TextSession& session) : drawer(session) {}
+    // The reader's calls post to the session's context too: it stops first.
+    ~SubtitleTrackRoad() {
+        reader.reset();
+        drawer.Stop();
+    }
+
     std::string listedMovie;
     std::vector<TextTrackInfo> tracks;
     int chosen = kNoSubtitleSource;
@@ -425,21 +441,35 @@ struct TrackRoad {
     bool nextTurnQueued = false;
     int unitsRead = 0;
     bool reportedDamage = false;
+    CueDrawer drawer;
 };
 
-TrackRoad& Road() {
-    static TrackRoad road;
-    return road;
+void SubtitleTrackRoadDeleter::operator()(SubtitleTrackRoad* road) const {
+    delete road;
 }
 
-const TextTrackInfo* TrackNumbered(int number) {
-    for (const auto& t : Road().tracks)
+SubtitleTrackRoad* NewSubtitleTrackRoad(TextSession& session) {
+    return new SubtitleTrackRoad(session);
+}
+
+namespace {
+
+SubtitleTrackRoad& Road(TextSession& session) {
+    return *session.trackRoad;
+}
+
+const SubtitleTrackRoad& Road(const TextSession& session) {
+    return *session.trackRoad;
+}
+
+const TextTrackInfo* TrackNumbered(const SubtitleTrackRoad& road, int number) {
+    for (const auto& t : road.tracks)
         if (t.number == number) return &t;
     return nullptr;
 }
 
 void PublishSources(TextSession& session) {
-    TrackRoad& road = Road();
+    const SubtitleTrackRoad& road = Road(session);
     std::vector<SubtitleSourceItem> items;
     // Picture streams are offered too, so a user who knows the film has them
     // learns why they do not show instead of missing them silently.
@@ -460,8 +490,7 @@ QSize StyledSize(const QSize& frame) {
     return QSize(kMaxStyledWidth, std::max(1, frame.height() * kMaxStyledWidth / frame.width()));
 }
 
-void ForgetPictureUnits() {
-    TrackRoad& road = Road();
+void ForgetPictureUnits(SubtitleTrackRoad& road) {
     road.pictureUnits.clear();
     road.pendingCues.clear();
     road.reportedDamage = false;
@@ -470,8 +499,8 @@ void ForgetPictureUnits() {
 // The source shown before goes, with its reader, cues and styled drawings;
 // the track numbered `number` is the chosen one from now on.
 void LeaveSourceFor(TextSession& session, int number) {
-    TrackRoad& road = Road();
-    StopSubtitleTrack();
+    SubtitleTrackRoad& road = Road(session);
+    StopSubtitleTrack(session);
     SubtitleTimetable& table = session.subtitles;
     const std::filesystem::path offered = table.SubtitleFileName;
     ResetSubtitles(table, session.medium.Get().Duration());
@@ -481,7 +510,7 @@ void LeaveSourceFor(TextSession& session, int number) {
     road.chosen = number;
     road.styledEvents.clear();
     road.styledStarts.clear();
-    ForgetPictureUnits();
+    ForgetPictureUnits(road);
 }
 
 // Where a VobSub stream's index text gives no palette: black, white and two
@@ -503,8 +532,7 @@ constexpr int kTextCuesPerTurn = 256;
 constexpr std::string_view kPictureMark = "\x7Fpicture ";
 
 void StartTrack(TextSession& session, const TextTrackInfo& track) {
-    Road().session = &session;
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     const OpenMediumView& medium = session.medium.Get();
     LeaveSourceFor(session, track.number);
     SubtitleTimetable& table = session.subtitles;
@@ -551,7 +579,7 @@ void StartTrack(TextSession& session, const TextTrackInfo& track) {
 void StopPictureTrack(TextSession& session, const TextTrackInfo& track) {
     SubtitlePort& port = session.textPort.Get();
     LeaveSourceFor(session, track.number);
-    Road().styledHeader.clear();
+    Road(session).styledHeader.clear();
     ShowOsdMessage(session, FormatLex(2770, SubtitleTrackCaption(track)));
     if (port.Option(SubtitleOption::OsdOn)) port.PaintOsd();
 }
@@ -560,8 +588,7 @@ void StopPictureTrack(TextSession& session, const TextTrackInfo& track) {
 
 namespace {
 
-CueDrawer::Job StyledJob(const std::string& event) {
-    const TrackRoad& road = Road();
+CueDrawer::Job StyledJob(const SubtitleTrackRoad& road, const std::string& event) {
     return {road.generation, event, road.styledSize,
             [event, header = road.styledHeader, fonts = road.styledFonts, size = road.styledSize] {
                 static const std::vector<engine::FontAttachment> kNoFonts;
@@ -571,27 +598,19 @@ CueDrawer::Job StyledJob(const std::string& event) {
 
 // Queues the cue in effect at `at` (seconds) and the next ones to be drawn
 // before the window asks for them.
-void DrawStyledCuesAhead(double at) {
-    const TrackRoad& road = Road();
+void DrawStyledCuesAhead(SubtitleTrackRoad& road, double at) {
     if (road.styledSize.isEmpty() || road.styledStarts.empty()) return;
     auto it = road.styledStarts.upper_bound(at);
     if (it != road.styledStarts.begin()) --it;
     for (int count = 0; it != road.styledStarts.end() && count <= kStyledCuesAhead; ++it, ++count)
-        Drawer().Image(StyledJob(it->second), false);
+        road.drawer.Image(StyledJob(road, it->second), false);
 }
 
-}  // namespace
-
-void CueDrawer::Announce() {
-    std::vector<std::pair<int, std::string>> drawn;
-    {
-        CueDrawer& drawer = Drawer();
-        std::lock_guard guard(drawer.lock_);
-        drawn.swap(drawer.drawn_);
-    }
-    const TrackRoad& road = Road();
-    if (!road.session) return;
-    TextSession& session = *road.session;
+// UI thread: the session's cue drawn last is shown again if it is among the
+// drawer's new images.
+void AnnounceDrawn(TextSession& session) {
+    SubtitleTrackRoad& road = Road(session);
+    const std::vector<std::pair<int, std::string>> drawn = road.drawer.TakeDrawn();
     for (const auto& [generation, key] : drawn) {
         if (road.generation != generation) continue;
         // A picture unit shows whenever it is the one due (a forced one with
@@ -608,16 +627,18 @@ void CueDrawer::Announce() {
     }
 }
 
-QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
-    TrackRoad& road = Road();
+}  // namespace
+
+QImage StyledSubtitleImage(TextSession& session, const std::string& shownText, const QSize& frame) {
+    SubtitleTrackRoad& road = Road(session);
     if (shownText.empty() || road.styledHeader.empty() || frame.isEmpty()) return {};
     const auto event = road.styledEvents.find(shownText);
     if (event == road.styledEvents.end()) return {};
     road.styledSize = StyledSize(frame);
-    QImage image = Drawer().Image(StyledJob(event->second), true).value_or(QImage());
+    QImage image = road.drawer.Image(StyledJob(road, event->second), true).value_or(QImage());
     for (const auto& [start, raw] : road.styledStarts)
         if (raw == event->second) {
-            DrawStyledCuesAhead(start);
+            DrawStyledCuesAhead(road, start);
             break;
         }
     if (image.isNull()) {
@@ -628,17 +649,16 @@ QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame) {
     return image;
 }
 
-std::thread::id StyledCueDrawingThread() {
-    return Drawer().DrawingThread();
+std::thread::id StyledCueDrawingThread(TextSession& session) {
+    return Road(session).drawer.DrawingThread();
 }
 
 void ListSubtitleTracksForMovie(TextSession& session) {
-    Road().session = &session;
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     const std::string movie = session.medium.Get().MovieName();
     if (movie == road.listedMovie) return;
-    StopSubtitleTrack();
-    ForgetPictureUnits();
+    StopSubtitleTrack(session);
+    ForgetPictureUnits(road);
     road.listedMovie = movie;
     road.chosen = kNoSubtitleSource;
     road.fileFound = false;
@@ -646,18 +666,18 @@ void ListSubtitleTracksForMovie(TextSession& session) {
     PublishSources(session);
 }
 
-const std::vector<TextTrackInfo>& SubtitleTracks() {
-    return Road().tracks;
+const std::vector<TextTrackInfo>& SubtitleTracks(const TextSession& session) {
+    return Road(session).tracks;
 }
 
-int ChosenSubtitleSource() {
-    return Road().chosen;
+int ChosenSubtitleSource(const TextSession& session) {
+    return Road(session).chosen;
 }
 
 void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound) {
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     ListSubtitleTracksForMovie(session);
-    StopSubtitleTrack();
+    StopSubtitleTrack(session);
     road.fileFound = fileFound;
     int choice = fileFound ? kSubtitleFileSource : kNoSubtitleSource;
     if (const auto it = road.remembered.find(road.listedMovie); it != road.remembered.end()) {
@@ -668,7 +688,7 @@ void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound) {
     }
     road.chosen = choice;
     if (choice >= 0)
-        if (const TextTrackInfo* track = TrackNumbered(choice)) {
+        if (const TextTrackInfo* track = TrackNumbered(road, choice)) {
             if (TrackGoesToTimetable(*track))
                 StartTrack(session, *track);
             else
@@ -678,11 +698,11 @@ void ChooseSubtitleSourceForMovie(TextSession& session, bool fileFound) {
 }
 
 void SubtitleSourceClick(TextSession& session, int source) {
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     SubtitlePort& port = session.textPort.Get();
     const OpenMediumView& medium = session.medium.Get();
     if (!medium.MediaFileOpen()) return;
-    const TextTrackInfo* track = source >= 0 ? TrackNumbered(source) : nullptr;
+    const TextTrackInfo* track = source >= 0 ? TrackNumbered(road, source) : nullptr;
     if (source >= 0 && !track) return;
     if (source == kSubtitleFileSource && !road.fileFound) return;
     road.remembered[road.listedMovie] = source;
@@ -693,7 +713,7 @@ void SubtitleSourceClick(TextSession& session, int source) {
         StartTrack(session, *track);
         ReadChaptersForMovie(session);
     } else {
-        StopSubtitleTrack();
+        StopSubtitleTrack(session);
         LoadSubtitlesForMovie(session);
         ReadChaptersForMovie(session);
         ShowSubtitleDueNow(session);
@@ -704,54 +724,49 @@ void SubtitleSourceClick(TextSession& session, int source) {
 }
 
 void SubtitleFileChosen(TextSession& session) {
-    TrackRoad& road = Road();
-    StopSubtitleTrack();
+    SubtitleTrackRoad& road = Road(session);
+    StopSubtitleTrack(session);
     road.fileFound = true;
     road.chosen = kSubtitleFileSource;
     PublishSources(session);
 }
 
-void StopSubtitleTrack() {
-    TrackRoad& road = Road();
+void StopSubtitleTrack(TextSession& session) {
+    SubtitleTrackRoad& road = Road(session);
     ++road.generation;
     road.reader.reset();
-    Drawer().Drop(road.generation);
+    road.drawer.Drop(road.generation);
 }
 
-bool DrawnPictureTrackChosen() {
-    const TextTrackInfo* track = TrackNumbered(Road().chosen);
+bool DrawnPictureTrackChosen(const TextSession& session) {
+    const SubtitleTrackRoad& road = Road(session);
+    const TextTrackInfo* track = TrackNumbered(road, road.chosen);
     return track && track->kind == TextTrackKind::Picture && TrackGoesToTimetable(*track);
 }
 
-bool SubtitleTrackReading() {
-    return Road().reader != nullptr;
+bool SubtitleTrackReading(const TextSession& session) {
+    return Road(session).reader != nullptr;
 }
 
-bool SubtitleTrackReadToEnd() {
-    const TrackRoad& road = Road();
+bool SubtitleTrackReadToEnd(const TextSession& session) {
+    const SubtitleTrackRoad& road = Road(session);
     // Finished first: the reader leaves no cue behind once it says so.
     return road.reader && road.reader->Finished() && !road.reader->CuesWaiting() &&
            road.pendingCues.empty();
 }
 
-void EndSubtitleWork() {
-    StopSubtitleTrack();
-    Drawer().Stop();
+void EndSubtitleWork(TextSession& session) {
+    StopSubtitleTrack(session);
+    Road(session).drawer.Stop();
 }
 
-void LeaveSubtitleTracks(TextSession& session) {
-    TrackRoad& road = Road();
-    if (road.session != &session) return;
-    StopSubtitleTrack();
-    road.session = nullptr;
-    road.nextTurnQueued = false;
-}
-
-void ForgetSubtitleTracks() {
-    StopSubtitleTrack();
-    const int generation = Road().generation;
-    Road() = TrackRoad{};
-    Road().generation = generation;
+void ForgetSubtitleTracks(TextSession& session) {
+    StopSubtitleTrack(session);
+    // A fresh road but the generation: what the drawer finishes for the old
+    // one must not pass for the new one's.
+    const int generation = Road(session).generation;
+    session.trackRoad.reset(NewSubtitleTrackRoad(session));
+    Road(session).generation = generation;
 }
 
 namespace {
@@ -762,7 +777,7 @@ namespace {
 // block does, or where the next one begins (a PGS set composing nothing only
 // clears).
 void AddPictureUnit(TextSession& session, SubtitleTimetable& table, const engine::TextCue& cue) {
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     // An empty block only keeps the stream's time.
     if (cue.text.empty()) return;
     std::string why;
@@ -818,9 +833,10 @@ bool IsPictureSubtitle(const std::string& shownText) {
     return shownText.starts_with(kPictureMark);
 }
 
-bool IsForcedPictureSubtitle(const std::string& shownText) {
-    const auto unit = Road().pictureUnits.find(shownText);
-    return unit != Road().pictureUnits.end() && unit->second.forced;
+bool IsForcedPictureSubtitle(const TextSession& session, const std::string& shownText) {
+    const SubtitleTrackRoad& road = Road(session);
+    const auto unit = road.pictureUnits.find(shownText);
+    return unit != road.pictureUnits.end() && unit->second.forced;
 }
 
 QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
@@ -848,8 +864,9 @@ QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) {
-    TrackRoad& road = Road();
+QImage PictureSubtitleImage(TextSession& session, const std::string& shownText,
+                            const QSize& picture) {
+    SubtitleTrackRoad& road = Road(session);
     const auto unit = road.pictureUnits.find(shownText);
     if (unit == road.pictureUnits.end() || picture.isEmpty()) return {};
     CueDrawer::Job job{road.generation, shownText, picture,
@@ -857,13 +874,13 @@ QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture) 
                         frame = road.pictureFrame, picture] {
                            return DrawPictureSubtitle(bytes, pgs, palette, frame, picture);
                        }};
-    return Drawer().Image(job, true).value_or(QImage());
+    return road.drawer.Image(job, true).value_or(QImage());
 }
 
 void TakeSubtitleTrackCues(TextSession& session) {
-    TrackRoad& road = Road();
+    SubtitleTrackRoad& road = Road(session);
     if (!road.reader) return;
-    const TextTrackInfo* track = TrackNumbered(road.chosen);
+    const TextTrackInfo* track = TrackNumbered(road, road.chosen);
     const TextTrackKind kind = track ? track->kind : TextTrackKind::PlainText;
     const bool hadAny = SubtitlesLoaded(session);
     SubtitleTimetable& table = session.subtitles;
@@ -898,14 +915,14 @@ void TakeSubtitleTrackCues(TextSession& session) {
         QMetaObject::invokeMethod(
             &session.context,
             [&session] {
-                Road().nextTurnQueued = false;
+                Road(session).nextTurnQueued = false;
                 TakeSubtitleTrackCues(session);
             },
             Qt::QueuedConnection);
     }
     if (!road.styledStarts.empty()) {
         double position = 0;
-        if (session.medium.Get().Position(position)) DrawStyledCuesAhead(position);
+        if (session.medium.Get().Position(position)) DrawStyledCuesAhead(road, position);
     }
     SubtitlePort& port = session.textPort.Get();
     if (!hadAny && SubtitlesLoaded(session)) port.EnableSubtitleAdjust(true);

@@ -15,6 +15,7 @@
 namespace quova {
 
 struct TextSession;
+struct SubtitleTrackRoad;
 
 // --- Deciding (no widgets, no pipelines)
 
@@ -67,13 +68,13 @@ void AddCueToTable(SubtitleTimetable& table, double start, double end, const std
 // has been opened.
 void ListSubtitleTracksForMovie(TextSession& session);
 // The open movie's streams, as listed.
-const std::vector<engine::TextTrackInfo>& SubtitleTracks();
+const std::vector<engine::TextTrackInfo>& SubtitleTracks(const TextSession& session);
 
 // The source chosen for the open movie: kSubtitleFileSource for the subtitle
 // file beside it, a stream number, or kNoSubtitleSource.
 constexpr int kSubtitleFileSource = -1;
 constexpr int kNoSubtitleSource = -2;
-int ChosenSubtitleSource();
+int ChosenSubtitleSource(const TextSession& session);
 
 // Decides what shows the open movie's subtitles after FindSubtitlesForMovie
 // has looked for a file beside it: the choice made earlier in this run for the
@@ -90,7 +91,7 @@ void SubtitleSourceClick(TextSession& session, int source);
 void SubtitleFileChosen(TextSession& session);
 
 // Stops reading a stream (subtitles off, another medium, another source).
-void StopSubtitleTrack();
+void StopSubtitleTrack(TextSession& session);
 
 // Moves what the reader has read into the timetable and shows what is due;
 // runs on the UI thread whenever the reader has something.
@@ -98,13 +99,13 @@ void TakeSubtitleTrackCues(TextSession& session);
 
 // Whether the chosen source is a picture stream that is drawn (VobSub, PGS):
 // turning subtitles off leaves it read, for the units it forces.
-bool DrawnPictureTrackChosen();
+bool DrawnPictureTrackChosen(const TextSession& session);
 
 // Whether a stream is being read into the timetable now.
-bool SubtitleTrackReading();
+bool SubtitleTrackReading(const TextSession& session);
 // Whether the stream being read has been read to its end (or given up on)
 // and all it gave is in the timetable.
-bool SubtitleTrackReadToEnd();
+bool SubtitleTrackReadToEnd(const TextSession& session);
 
 // Inside the picture, an SSA/ASS stream's cue is drawn with its own styles
 // (and the fonts its file carries): the image to lay over a picture of
@@ -115,9 +116,9 @@ bool SubtitleTrackReadToEnd();
 // picture. The cues are drawn on a thread of their own, the next ones ahead of
 // their time; a cue not drawn yet gives a transparent image, and is shown again
 // (ShowSubtitle) once it is drawn.
-QImage StyledSubtitleImage(const std::string& shownText, const QSize& frame);
+QImage StyledSubtitleImage(TextSession& session, const std::string& shownText, const QSize& frame);
 // The thread that drew the last styled cue or picture unit; never the UI thread.
-std::thread::id StyledCueDrawingThread();
+std::thread::id StyledCueDrawingThread(TextSession& session);
 
 // A picture stream's units (VobSub units, PGS display sets) go into the
 // timetable as marks standing for their pictures, so that the timing
@@ -127,14 +128,15 @@ std::thread::id StyledCueDrawingThread();
 bool IsPictureSubtitle(const std::string& shownText);
 // Whether the mark stands for a unit shown even with subtitles off (the unit
 // or its stream is flagged forced).
-bool IsForcedPictureSubtitle(const std::string& shownText);
+bool IsForcedPictureSubtitle(const TextSession& session, const std::string& shownText);
 // The image to lay over a picture shown at `picture` size for the mark shown:
 // the unit drawn on the stream's frame (a VobSub index text's size, else the
 // movie's; the size a PGS set names), stretched like the picture; null when
 // the text is no unit of the chosen stream. Units are drawn on the cue
 // drawing thread: one not drawn yet gives a null image, and is shown again
 // (ShowSubtitle) once it is drawn.
-QImage PictureSubtitleImage(const std::string& shownText, const QSize& picture);
+QImage PictureSubtitleImage(TextSession& session, const std::string& shownText,
+                            const QSize& picture);
 
 // Draws a unit's bytes (a PGS display set when `pgs`, else a VobSub unit with
 // `palette` on `frame`) stretched to `picture`; null when it cannot be drawn.
@@ -142,15 +144,14 @@ QImage DrawPictureSubtitle(const std::string& unit, bool pgs,
                            const std::array<std::uint32_t, 16>& palette, const QSize& frame,
                            const QSize& picture);
 
-// Stops reading and drawing and waits for the drawing thread, whose results
-// are posted to the application: called before the application goes.
-void EndSubtitleWork();
-
-// The session is going: a track read for it stops, and what its drawing
-// thread finishes later is shown nowhere.
-void LeaveSubtitleTracks(TextSession& session);
+// Stops reading and drawing and waits for the drawing thread: called before
+// the application goes, which the thread's last images would be posted to.
+void EndSubtitleWork(TextSession& session);
 
 // Stops reading and forgets every movie's streams and the choices made.
-void ForgetSubtitleTracks();
+void ForgetSubtitleTracks(TextSession& session);
+
+// The road a text session keeps its streams on; made by the session.
+SubtitleTrackRoad* NewSubtitleTrackRoad(TextSession& session);
 
 }  // namespace quova

@@ -4,8 +4,8 @@
 
 namespace quova {
 
-TextSession::~TextSession() {
-    LeaveSubtitleTracks(*this);
-}
+TextSession::TextSession() : trackRoad(NewSubtitleTrackRoad(*this)) {}
+
+TextSession::~TextSession() = default;
 
 }  // namespace quova

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/wiring/port_slot.h"
@@ -14,12 +15,17 @@ namespace quova {
 
 // What the OSD and the subtitles keep between one command and the next: the
 // part of the player session the text layer is handed.
+// The open movie's subtitle streams, the choice among them, the stream being
+// read and the thread drawing its cues (text/subtitle_tracks.cpp).
+struct SubtitleTrackRoad;
+struct SubtitleTrackRoadDeleter {
+    void operator()(SubtitleTrackRoad* road) const;
+};
+
 struct TextSession {
-    TextSession() = default;
+    TextSession();
     TextSession(const TextSession&) = delete;
     TextSession& operator=(const TextSession&) = delete;
-    // Stops the subtitle track read for this session, so that nothing its
-    // threads finish afterwards reaches a session that is gone.
     ~TextSession();
 
     // The receiver of the session's own queued work and timers: what is
@@ -52,6 +58,10 @@ struct TextSession {
 
     SubtitleTimetable subtitles;
     ChapterTable chapters;
+
+    // Declared after `context`: it goes first, stopping the reader and
+    // joining the drawing thread, so nothing they post outlives the receiver.
+    std::unique_ptr<SubtitleTrackRoad, SubtitleTrackRoadDeleter> trackRoad;
 };
 
 }  // namespace quova

@@ -366,6 +366,10 @@ TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
     };
     LoadPlayList(session, self, list, reload);
     EXPECT_EQ(loads, 1);
+    // Refusing the list within does not refuse the next list opened.
+    opened.clear();
+    LoadPlayList(session, (dir_ / "l.m3u").string(), list, open);
+    EXPECT_EQ(opened, (std::vector<std::string>{(dir_ / "a.avi").string()}));
 }
 
 class RecentMenu : public testing::WindowTest {

@@ -174,7 +174,7 @@ TEST_F(TransportWindow, AHandOverWhileASeekSettlesOpensTheDiscAndTheSeekDropsIts
     });
     bool handedOver = false;
     QTimer::singleShot(0, form_.get(), [&] {
-        handedOver = session.seekBusy;
+        handedOver = session.settlingSeek.has_value();
         form_->HandOverReceived(disc);
     });
     form_->popup().Trigger("JumpFWD2");
@@ -187,7 +187,8 @@ TEST_F(TransportWindow, AHandOverWhileASeekSettlesOpensTheDiscAndTheSeekDropsIts
     EXPECT_EQ(opens, 1);
     EXPECT_EQ(session.graph.MediaKind, MediaKindDvd);
     testing::PumpEvents(200);
-    EXPECT_FALSE(session.seekBusy) << "the seek of the file left is dropped, not kept";
+    EXPECT_FALSE(session.settlingSeek.has_value())
+        << "the seek of the file left is dropped, not kept";
     EXPECT_FALSE(session.pendingSeek);
 }
 

@@ -146,7 +146,7 @@ TEST_F(BookmarkTest, BookmarkOfAnotherFileOpensThatFileFirst) {
     EXPECT_EQ(session.graph.MediaKind, MediaKindFile);
     EXPECT_EQ(session.graph.CurrentMediaName, film.string());
     // The film plays: where the seek landed is told once it has settled.
-    ASSERT_TRUE(WaitUntil([&] { return !session.seekBusy; }));
+    ASSERT_TRUE(WaitUntil([&] { return !session.settlingSeek.has_value(); }));
     ASSERT_EQ(seeks_.size(), 1u);
     // From 3 s on, and no further than the film has played since it settled
     // (a moment, longer on a slow machine or under a sanitizer).

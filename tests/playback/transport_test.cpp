@@ -53,7 +53,7 @@ class TransportTest : public ::testing::Test {
     void UntilSettled() {
         QElapsedTimer clock;
         clock.start();
-        while (session.seekBusy && clock.elapsed() < 5000) Pump(session, 5);
+        while (session.settlingSeek.has_value() && clock.elapsed() < 5000) Pump(session, 5);
     }
     void UntilPaused() {
         QElapsedTimer clock;
@@ -264,7 +264,7 @@ TEST_F(TransportTest, FarAndNonFiniteTargetsAreHeldToTheMedium) {
     SeekTo(session, 5.0);
     SeekTo(session, std::numeric_limits<double>::quiet_NaN());
     EXPECT_NEAR(CurrentPosition(session), 5.0, kFrame) << "NaN names no place: the position stays";
-    EXPECT_FALSE(session.seekBusy);
+    EXPECT_FALSE(session.settlingSeek.has_value());
 }
 
 TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
@@ -279,7 +279,7 @@ TEST_F(TransportTest, ASeekInsideASeekDoesNothing) {
     ui_.onSeeked = nullptr;
     EXPECT_EQ(nested, 1);
     EXPECT_NEAR(CurrentPosition(session), 4.0, kFrame);
-    EXPECT_FALSE(session.seekBusy);
+    EXPECT_FALSE(session.settlingSeek.has_value());
 }
 
 // Seeks that arrive while one settles on a playing medium (a slider dragged,
@@ -290,7 +290,7 @@ TEST_F(TransportTest, SeeksAskedWhileOneSettlesMergeIntoTheLastOne) {
     ASSERT_EQ(GraphStateOf(session), GraphState::Running);
     const size_t told = ui_.seeked.size();
     SeekTo(session, 3.0);
-    ASSERT_TRUE(session.seekBusy) << "a playing graph settles after the command";
+    ASSERT_TRUE(session.settlingSeek.has_value()) << "a playing graph settles after the command";
     SeekTo(session, 5.0);
     SeekTo(session, 11.0);
     SeekTo(session, 8.0);
@@ -310,7 +310,7 @@ TEST_F(TransportTest, JumpsPressedWhileASeekSettlesAddUp) {
     Open();
     ASSERT_EQ(GraphStateOf(session), GraphState::Running);
     SeekTo(session, 2.0);
-    ASSERT_TRUE(session.seekBusy);
+    ASSERT_TRUE(session.settlingSeek.has_value());
     EXPECT_NEAR(CurrentPosition(session), 2.0, kFrame) << "where it goes is where it is";
     JumpFWD2Click(session);
     EXPECT_NEAR(CurrentPosition(session), 12.0, kFrame);
@@ -553,7 +553,7 @@ TEST_F(KeyFrameTransportTest, AKeyFrameSeekLandsOnTheKeyFrameBeforeAndKeepsTheSt
     EXPECT_LT(ui_.seeked.back(), 9.5 - 0.2);
     EXPECT_NEAR(FirstPicture(), KeyFrameAtOrBefore(9.5), kSameTime);
     EXPECT_EQ(GraphStateOf(session), GraphState::Running);
-    EXPECT_FALSE(session.seekBusy);
+    EXPECT_FALSE(session.settlingSeek.has_value());
 }
 
 TEST_F(KeyFrameTransportTest, SeeksAndJumpsLandOnTheFrameBetweenKeyFrames) {

@@ -34,7 +34,7 @@ void ResetPlayerState(PlayerSession& session, Startup startup) {
     session.currentSubtitleText.clear();
     session.subtitleBoxOffsetY = 0;
     session.subtitles = SubtitleTimetable{};
-    ForgetSubtitleTracks();
+    ForgetSubtitleTracks(session);
 }
 
 bool PumpPlayer(PlayerSession& session, const std::function<bool()>& done, int ms) {

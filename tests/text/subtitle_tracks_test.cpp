@@ -317,12 +317,12 @@ struct TrackRoadFixture : ::testing::Test {
     // Takes cues as the window would when the reader calls, to the end.
     void ReadToEnd() {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
+        while (SubtitleTrackReading(session) && !SubtitleTrackReadToEnd(session) &&
                std::chrono::steady_clock::now() < until) {
             TakeSubtitleTrackCues(session);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        ASSERT_TRUE(SubtitleTrackReadToEnd());
+        ASSERT_TRUE(SubtitleTrackReadToEnd(session));
         TakeSubtitleTrackCues(session);
     }
     // The same, taking no more than `entries` timetable entries in one turn
@@ -330,7 +330,7 @@ struct TrackRoadFixture : ::testing::Test {
     int ReadToEndInTurnsOfAtMost(int entries) {
         int turns = 0;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (SubtitleTrackReading() && !SubtitleTrackReadToEnd() &&
+        while (SubtitleTrackReading(session) && !SubtitleTrackReadToEnd(session) &&
                std::chrono::steady_clock::now() < until) {
             const int before = session.subtitles.SubtitleCount;
             TakeSubtitleTrackCues(session);
@@ -338,7 +338,7 @@ struct TrackRoadFixture : ::testing::Test {
             ++turns;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        EXPECT_TRUE(SubtitleTrackReadToEnd());
+        EXPECT_TRUE(SubtitleTrackReadToEnd(session));
         return turns;
     }
     // A movie in `dir` whose one styled track has "GREEN" from 1 s to 3 s,
@@ -351,7 +351,7 @@ struct TrackRoadFixture : ::testing::Test {
         ui.duration = 4.0;
         ui.videoSize = {320, 240};
         LoadSubtitlesForMovie(session);
-        ASSERT_EQ(SubtitleTracks().size(), 1u);
+        ASSERT_EQ(SubtitleTracks(session).size(), 1u);
         ReadToEnd();
         testing::App();
     }
@@ -379,7 +379,7 @@ struct TrackRoadFixture : ::testing::Test {
 TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBeChosen) {
     LocaleScope locale("de_DE.UTF-8");
     LoadSubtitlesForMovie(session);
-    EXPECT_EQ(ChosenSubtitleSource(), 1);
+    EXPECT_EQ(ChosenSubtitleSource(session), 1);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hallo zweite");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"English [en]", "Deutsch [de]"}));
@@ -399,7 +399,7 @@ TEST_F(TrackRoadFixture, WithoutAFileBesideTheUsersLanguageShowsAndTheOtherCanBe
     ui.movieName = Files().twoTracks.string();
     ListSubtitleTracksForMovie(session);
     LoadSubtitlesForMovie(session);
-    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    EXPECT_EQ(ChosenSubtitleSource(session), 0);
 }
 
 TEST(TrackRoadLifetime, ASessionThatGoesStopsItsTrackAndItsPendingWorkIsDropped) {
@@ -414,13 +414,12 @@ TEST(TrackRoadLifetime, ASessionThatGoesStopsItsTrackAndItsPendingWorkIsDropped)
         ui.frameRate = 10.0;
         ui.position = 1.5;
         LoadSubtitlesForMovie(session);
-        ASSERT_TRUE(SubtitleTrackReading());
+        ASSERT_TRUE(SubtitleTrackReading(session));
         // Let the reader queue its calls for this session, unanswered.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    // Nothing reads for a session that is gone, and what it had queued
-    // never runs (a call that did would reach freed memory).
-    EXPECT_FALSE(SubtitleTrackReading());
+    // What the session's reader had queued never runs: a call that did
+    // would reach freed memory.
     for (int i = 0; i < 20; ++i) {
         QCoreApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -429,10 +428,37 @@ TEST(TrackRoadLifetime, ASessionThatGoesStopsItsTrackAndItsPendingWorkIsDropped)
     EXPECT_TRUE(next.subtitles.SubtitleFileName.empty());
 }
 
+TEST(TrackRoadLifetime, EachSessionKeepsItsOwnStreamsChoiceAndReader) {
+    LocaleScope locale("C");
+    PlayerSession first;
+    testing::ResetPlayerState(first);
+    testing::FakeUi ui{first};
+    ui.mediaFileOpen = true;
+    ui.movieName = Files().twoTracks.string();
+    ui.duration = 10.0;
+    ui.frameRate = 10.0;
+    ui.position = 1.5;
+    LoadSubtitlesForMovie(first);
+    ASSERT_TRUE(SubtitleTrackReading(first));
+    ASSERT_EQ(SubtitleTracks(first).size(), 2u);
+    {
+        // Another session starts with nothing listed, and neither making it
+        // afresh nor its going touches the first one's stream.
+        PlayerSession second;
+        testing::ResetPlayerState(second);
+        EXPECT_TRUE(SubtitleTracks(second).empty());
+        EXPECT_EQ(ChosenSubtitleSource(second), kNoSubtitleSource);
+        EXPECT_FALSE(SubtitleTrackReading(second));
+    }
+    EXPECT_TRUE(SubtitleTrackReading(first));
+    EXPECT_EQ(ChosenSubtitleSource(first), 0);
+    EXPECT_EQ(SubtitleTracks(first).size(), 2u);
+}
+
 TEST_F(TrackRoadFixture, ChoosingTheSecondShowsItsTextAtItsTimeAndNotTheFirsts) {
     LocaleScope locale("C");
     LoadSubtitlesForMovie(session);
-    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    EXPECT_EQ(ChosenSubtitleSource(session), 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello first");
 
@@ -467,7 +493,7 @@ TEST_F(TrackRoadFixture, SubtitlesOffRemovesTheTextAndStopsReading) {
     Subtitles1Click(session);
     EXPECT_EQ(ui.drawn.back(), "");
     EXPECT_EQ(session.currentSubtitleText, "");
-    EXPECT_FALSE(SubtitleTrackReading());
+    EXPECT_FALSE(SubtitleTrackReading(session));
     // On again: the same track comes back.
     Subtitles1Click(session);
     ReadToEnd();
@@ -482,8 +508,8 @@ TEST_F(TrackRoadFixture, AFileBesideTheMovieStillWinsAndIsOfferedFirst) {
     ui.movieName = (dir / "film.mkv").string();
     LocaleScope locale("de");
     LoadSubtitlesForMovie(session);
-    EXPECT_EQ(ChosenSubtitleSource(), kSubtitleFileSource);
-    EXPECT_FALSE(SubtitleTrackReading());
+    EXPECT_EQ(ChosenSubtitleSource(session), kSubtitleFileSource);
+    EXPECT_FALSE(SubtitleTrackReading(session));
     EXPECT_EQ(ShownAt(1.5), "From the file");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"film.srt", "English [en]", "Deutsch [de]"}));
     EXPECT_TRUE(ui.subtitleSources[0].checked);
@@ -536,7 +562,7 @@ int PixelsLike(const QImage& image, int r, int g, int b, int top, int bottom) {
 TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     testing::TempDir dir;
     ASSERT_NO_FATAL_FAILURE(ReadGreenStyledTrack(dir));
-    EXPECT_EQ(SubtitleTracks()[0].kind, TextTrackKind::Styled);
+    EXPECT_EQ(SubtitleTracks(session)[0].kind, TextTrackKind::Styled);
     // Below the picture and in the box the text shows plain.
     EXPECT_EQ(ShownAt(1.5), "GREEN");
 
@@ -545,10 +571,10 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     ui.drawn.clear();
     ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
     EXPECT_EQ(ui.drawn.back(), "GREEN");
-    EXPECT_NE(StyledCueDrawingThread(), std::thread::id());
-    EXPECT_NE(StyledCueDrawingThread(), std::this_thread::get_id());
+    EXPECT_NE(StyledCueDrawingThread(session), std::thread::id());
+    EXPECT_NE(StyledCueDrawingThread(session), std::this_thread::get_id());
 
-    const QImage image = StyledSubtitleImage("GREEN", QSize(320, 240));
+    const QImage image = StyledSubtitleImage(session, "GREEN", QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     EXPECT_GT(PixelsLike(image, 0, 255, 0, 120, 240), 100);
     EXPECT_EQ(PixelsLike(image, 0, 255, 0, 0, 120), 0);
@@ -557,14 +583,14 @@ TEST_F(TrackRoadFixture, AnAssTrackIsDrawnInsideThePictureInItsOwnColour) {
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(160, 20)), 0);
     // A text that is no cue of the stream is drawn the plain way.
-    EXPECT_TRUE(StyledSubtitleImage("other", QSize(320, 240)).isNull());
+    EXPECT_TRUE(StyledSubtitleImage(session, "other", QSize(320, 240)).isNull());
     // At a size not drawn yet, nothing shows until the drawer has the cue.
     ui.drawn.clear();
-    const QImage larger = StyledSubtitleImage("GREEN", QSize(640, 480));
+    const QImage larger = StyledSubtitleImage(session, "GREEN", QSize(640, 480));
     ASSERT_FALSE(larger.isNull());
     EXPECT_EQ(qAlpha(larger.pixel(0, 0)), 0);
     ASSERT_TRUE(testing::WaitUntil([this] { return !ui.drawn.empty(); }));
-    EXPECT_EQ(StyledSubtitleImage("GREEN", QSize(640, 480)).size(), QSize(640, 480));
+    EXPECT_EQ(StyledSubtitleImage(session, "GREEN", QSize(640, 480)).size(), QSize(640, 480));
 }
 
 // The names of this process's threads.
@@ -589,10 +615,10 @@ TEST_F(TrackRoadFixture, TheEndOfTheProgramStopsTheReaderAndTheDrawingThread) {
         const auto names = ThreadNames();
         return std::find(names.begin(), names.end(), "quova-cues") != names.end();
     }));
-    ASSERT_TRUE(SubtitleTrackReading());
+    ASSERT_TRUE(SubtitleTrackReading(session));
 
-    EndSubtitleWork();
-    EXPECT_FALSE(SubtitleTrackReading());
+    EndSubtitleWork(session);
+    EXPECT_FALSE(SubtitleTrackReading(session));
     const auto names = ThreadNames();
     EXPECT_EQ(std::find(names.begin(), names.end(), "quova-cues"), names.end());
 }
@@ -699,20 +725,20 @@ TEST_F(TrackRoadFixture, AFileWithoutStreamsOffersNoChoice) {
     ASSERT_EQ(testing::MakeMatroskaWithSubtitles(dir / "bare.mkv", 2.0, {}), "");
     ui.movieName = (dir / "bare.mkv").string();
     LoadSubtitlesForMovie(session);
-    EXPECT_EQ(ChosenSubtitleSource(), kNoSubtitleSource);
-    EXPECT_FALSE(SubtitleTrackReading());
+    EXPECT_EQ(ChosenSubtitleSource(session), kNoSubtitleSource);
+    EXPECT_FALSE(SubtitleTrackReading(session));
     EXPECT_TRUE(ui.subtitleSources.empty());
 }
 
 // The picture of the mark shown, once the drawing thread has it; the window
 // asks and is given nothing until then.
-QImage DrawnPicture(const std::string& shown, const QSize& size) {
+QImage DrawnPicture(TextSession& session, const std::string& shown, const QSize& size) {
     QImage image;
     testing::WaitUntil([&] {
-        image = PictureSubtitleImage(shown, size);
+        image = PictureSubtitleImage(session, shown, size);
         return !image.isNull();
     });
-    EXPECT_NE(StyledCueDrawingThread(), std::this_thread::get_id());
+    EXPECT_NE(StyledCueDrawingThread(session), std::this_thread::get_id());
     return image;
 }
 
@@ -745,7 +771,7 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     LocaleScope locale("fr");
     LoadSubtitlesForMovie(session);
     // The text track is still the default even in the picture track's language.
-    EXPECT_EQ(ChosenSubtitleSource(), 0);
+    EXPECT_EQ(ChosenSubtitleSource(session), 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(1.5), "Hello words");
     EXPECT_EQ(Captions(), (std::vector<std::string>{"Words [en]", "Images [fr]"}));
@@ -754,12 +780,12 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     SubtitleSourceClick(session, 1);
     EXPECT_EQ(session.osdMessage, "subtitle track: Images [fr]");
     EXPECT_TRUE(ui.subtitleSources[1].checked);
-    EXPECT_TRUE(SubtitleTrackReading());
+    EXPECT_TRUE(SubtitleTrackReading(session));
     ReadToEnd();
     // The other track's text does not pass for the pictures; the unit, a
     // 4 x 2 block, is drawn on the movie's frame where no index gives one.
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage unit = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
+    const QImage unit = DrawnPicture(session, session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(unit.size(), QSize(320, 240));
     EXPECT_GT(qAlpha(unit.pixel(1, 0)), 200);
     EXPECT_EQ(qAlpha(unit.pixel(10, 10)), 0);
@@ -768,7 +794,7 @@ TEST_F(TrackRoadFixture, APictureTrackIsListedAndChoosingItReadsItsUnits) {
     SubtitleSourceClick(session, 0);
     ReadToEnd();
     EXPECT_EQ(ShownAt(2.2), "Hello words");
-    EXPECT_TRUE(PictureSubtitleImage("Hello words", QSize(320, 240)).isNull());
+    EXPECT_TRUE(PictureSubtitleImage(session, "Hello words", QSize(320, 240)).isNull());
 }
 
 TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenOff) {
@@ -796,21 +822,21 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     EXPECT_EQ(tracks[0].caps.rfind("subpicture/x-pgs", 0), 0u) << tracks[0].caps;
 
     LoadSubtitlesForMovie(session);
-    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_EQ(ChosenSubtitleSource(session), 0);
     // Subtitles turned off before the track is read: it is read on for the
     // set it forces, and only that one shows.
     Subtitles1Click(session);
-    ASSERT_TRUE(SubtitleTrackReading());
+    ASSERT_TRUE(SubtitleTrackReading(session));
     ReadToEnd();
     EXPECT_EQ(session.osdMessage,
               "picture subtitle damaged, skipped: segment past the display set");
     EXPECT_EQ(ShownAt(2.0), "");
-    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+    EXPECT_TRUE(IsForcedPictureSubtitle(session, ShownAt(6.2)));
 
     Subtitles1Click(session);
     ReadToEnd();
     EXPECT_TRUE(IsPictureSubtitle(ShownAt(1.5)));
-    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session, session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     const QRgb inside = image.pixel(200, 150);
     EXPECT_EQ(qAlpha(inside), 255);
@@ -818,10 +844,10 @@ TEST_F(TrackRoadFixture, APgsTracksDisplaySetsShowUntilTheNextAndForcedOnesWhenO
     EXPECT_LT(qRed(inside), 16);
     EXPECT_EQ(qAlpha(image.pixel(150, 150)), 0);
     EXPECT_EQ(qAlpha(image.pixel(200, 110)), 0);
-    EXPECT_FALSE(IsForcedPictureSubtitle(session.currentSubtitleText));
+    EXPECT_FALSE(IsForcedPictureSubtitle(session, session.currentSubtitleText));
     // The clearing set ends it; the damaged one never showed.
     EXPECT_EQ(ShownAt(4.5), "");
-    EXPECT_TRUE(IsForcedPictureSubtitle(ShownAt(6.2)));
+    EXPECT_TRUE(IsForcedPictureSubtitle(session, ShownAt(6.2)));
 }
 
 TEST_F(TrackRoadFixture, DisplaySetsShowingMoreThanTheirFrameAreSkippedAndALargeOneIsDrawnAside) {
@@ -853,7 +879,7 @@ TEST_F(TrackRoadFixture, DisplaySetsShowingMoreThanTheirFrameAreSkippedAndALarge
     testing::ResetPeakMemory();
     const std::size_t before = testing::PeakResidentBytes();
     LoadSubtitlesForMovie(session);
-    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_EQ(ChosenSubtitleSource(session), 0);
     // Sixteen sets at most in one turn of the window's loop: two entries each.
     ReadToEndInTurnsOfAtMost(32);
     EXPECT_EQ(session.osdMessage,
@@ -861,7 +887,7 @@ TEST_F(TrackRoadFixture, DisplaySetsShowingMoreThanTheirFrameAreSkippedAndALarge
     EXPECT_EQ(ShownAt(1.0), "");
     EXPECT_EQ(ShownAt(1.5), "");
     ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
-    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session, session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     for (const QPoint at : {QPoint(0, 0), QPoint(160, 120), QPoint(319, 239)}) {
         EXPECT_EQ(qAlpha(image.pixel(at)), 255) << at.x() << "," << at.y();
@@ -897,11 +923,11 @@ TEST_F(TrackRoadFixture, FullSizeVobSubUnitsAreCheckedInTurnsAndDrawnAside) {
     testing::ResetPeakMemory();
     const std::size_t before = testing::PeakResidentBytes();
     LoadSubtitlesForMovie(session);
-    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_EQ(ChosenSubtitleSource(session), 0);
     // Sixteen units at most in one turn, each a start and an end mark.
     ReadToEndInTurnsOfAtMost(32);
     ASSERT_TRUE(IsPictureSubtitle(ShownAt(3.5)));
-    const QImage image = DrawnPicture(session.currentSubtitleText, QSize(320, 240));
+    const QImage image = DrawnPicture(session, session.currentSubtitleText, QSize(320, 240));
     ASSERT_EQ(image.size(), QSize(320, 240));
     EXPECT_EQ(qAlpha(image.pixel(160, 120)), 255);
     EXPECT_GT(qGreen(image.pixel(160, 120)), 240);
@@ -921,7 +947,7 @@ TEST_F(TrackRoadFixture, ThousandsOfCuesWithoutAnEndGoInBatchesAndEachLastsUntil
     ui.duration = 48 * 3600.0;
     ui.position = 0.0;
     LoadSubtitlesForMovie(session);
-    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_EQ(ChosenSubtitleSource(session), 0);
     // A few hundred cues in one turn at most, each a start and an end mark.
     const int turns = ReadToEndInTurnsOfAtMost(2 * 256);
     EXPECT_GE(turns, 20000 / 256);
@@ -951,7 +977,7 @@ struct RenderingUi : testing::FakeUi {
     bool overlayCurrent = true;
     void DrawSubtitle(const std::string& text) override {
         FakeUi::DrawSubtitle(text);
-        const QImage image = PictureSubtitleImage(text, QSize(320, 240));
+        const QImage image = PictureSubtitleImage(session, text, QSize(320, 240));
         overlayCurrent = !IsPictureSubtitle(text) || !image.isNull();
         if (overlay) overlay(image);
     }
@@ -1005,10 +1031,10 @@ TEST(PictureTrack, VobSubUnitsShowInTheFramesAtTheirTimeMovedByTheAdvanceAndForc
     ui.options[static_cast<size_t>(SubtitleOption::OsdOn)] = true;
     // A film with nothing but pictures shows them.
     LoadSubtitlesForMovie(session);
-    ASSERT_EQ(ChosenSubtitleSource(), 0);
+    ASSERT_EQ(ChosenSubtitleSource(session), 0);
     ASSERT_TRUE(testing::WaitUntil([&session] {
         TakeSubtitleTrackCues(session);
-        return SubtitleTrackReadToEnd();
+        return SubtitleTrackReadToEnd(session);
     }));
     TakeSubtitleTrackCues(session);
     // The damage is told once, and reading went on past it.
