@@ -1,5 +1,4 @@
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -46,8 +45,11 @@ void TQuovaForm::SplashTick() {
         // Start-up has run, successfully or not: the splash may be closed.
         aboutBox_->okButton()->setEnabled(true);
         show();
-        QCoreApplication::processEvents();
-        aboutBox_->raise();
+        // Raised once the loop has taken the window's showing, so that the
+        // splash stays above it.
+        QTimer::singleShot(0, this, [this] {
+            if (aboutBox_) aboutBox_->raise();
+        });
         // A medium named on the command line is what the user came for: the
         // splash steps aside at once instead of covering its first pictures.
         if (commandLineOpened_)
