@@ -49,9 +49,7 @@ std::optional<std::string> HandOverFile(const std::vector<std::string>& params) 
         if (named.kind == MediaNameKind::Network) return named.name;
         if (named.kind != MediaNameKind::LocalFile) continue;
         std::error_code ec;
-        if (!named.name.empty() && std::filesystem::exists(named.name, ec) &&
-            !std::filesystem::is_directory(named.name, ec))
-            return named.name;
+        if (!named.name.empty() && std::filesystem::exists(named.name, ec)) return named.name;
     }
     return std::nullopt;
 }

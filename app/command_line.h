@@ -23,8 +23,8 @@ bool SwitchInFirstTwo(const std::vector<std::string>& params);
 // not with Ctrl held, not with a switch in front, and not without a file.
 bool ShouldTryHandOver(const std::vector<std::string>& params, bool ctrlHeld);
 
-// What a start hands over: the first parameter that names an existing file
-// (a file:// address as its local path) or an http(s) address, since the
+// What a start hands over: the first parameter that names an existing file or
+// folder (a file:// address as its local path) or an http(s) address, since the
 // running instance opens nothing else; none when no parameter does, and the
 // start then opens a window of its own.
 std::optional<std::string> HandOverFile(const std::vector<std::string>& params);

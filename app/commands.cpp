@@ -12,6 +12,7 @@
 #include "app/documentation.h"
 #include "app/main_window.h"
 #include "app/menu_model.h"
+#include "app/open_dialog.h"
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
@@ -162,6 +163,12 @@ const std::vector<Command>& CommandTable() {
          [](Ctx& c, const Arg&) {
              ShowOpenUrlDialog(c.session, &c.form, c.session.playList, c.form.Opener());
          }},
+        {"OpenFolder1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             const std::string folder =
+                 AskMediaFolder(&c.form, c.session.graph.CurrentMediaName);
+             if (!folder.empty()) c.form.OpenMedia(folder);
+         }},
         {"DVD1Click", ArgKind::None, [](Ctx& c, const Arg&) { OpenDvd(c.session, ""); }},
         {"recentn1Click", ArgKind::Item,
          [](Ctx& c, const Arg& a) { c.form.recentn1Click(ItemOf(a)); }},
@@ -283,6 +290,11 @@ const std::vector<Command>& CommandTable() {
              bool& on = AppSettings().HardwareDecoding;
              on = !on;
              engine::DecoderChoice::Instance().SetHardwareAllowed(on);
+         }},
+        {"FolderAroundFile1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
+             bool& on = AppSettings().FolderAroundFile;
+             on = !on;
          }},
         {"ResizetoMedia1Click", ArgKind::None, Layout<&VideoWindowLayout::ResizetoMedia1Click>},
         {"N1x1Click", ArgKind::Item,
@@ -414,12 +426,12 @@ const std::vector<Command>& CommandTable() {
          }},
         {"HandOver", ArgKind::Text,
          [](Ctx& c, const Arg& a) {
-             // Only a file or a network address is opened: a folder or a name
-             // that is gone is ignored.
+             // A file, a folder (a list of its media) or a network address
+             // is opened: a name that is gone is ignored.
              const std::string& name = std::get<std::string>(a);
              std::error_code ec;
-             if (IsNetworkAddress(name) ||
-                 (std::filesystem::exists(name, ec) && !std::filesystem::is_directory(name, ec)))
+             if ((IsNetworkAddress(name) || std::filesystem::exists(name, ec)) &&
+                 !PlayFolderAround(c.session, c.session.playList, name, c.form.Opener()))
                  c.form.OpenMedia(name);
              if (c.form.isVisible()) {
                  c.form.raise();
@@ -431,6 +443,14 @@ const std::vector<Command>& CommandTable() {
         {"Raise", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Raise(); }},
         {"OpenMedia", ArgKind::Text,
          [](Ctx& c, const Arg& a) { c.form.OpenMedia(std::get<std::string>(a)); }},
+        // A medium the user named alone (the command line, a second start):
+        // with its folder as the play list where the user wants that.
+        {"OpenNamedMedium", ArgKind::Text,
+         [](Ctx& c, const Arg& a) {
+             const std::string& name = std::get<std::string>(a);
+             if (!PlayFolderAround(c.session, c.session.playList, name, c.form.Opener()))
+                 c.form.OpenMedia(name);
+         }},
         // Play / Pause toggles; these two only start or only pause, and
         // first return a changed rate to normal play.
         {"Play", ArgKind::None,
@@ -619,7 +639,7 @@ const std::vector<Binding>& OutsideBindings() {
         {"Seek", "JumpBy", ArgKind::Real},
         {"SetPosition", "SeekTo", ArgKind::Real},
         {"OpenUri", "OpenMedia", ArgKind::Text},
-        {"CommandLine", "OpenMedia", ArgKind::Text},
+        {"CommandLine", "OpenNamedMedium", ArgKind::Text},
         {"Rate", "SetRate", ArgKind::Real},
         {"Volume", "SetVolume", ArgKind::Integer},
         {"LoopStatus", "Loop1Click", ArgKind::None},

@@ -33,6 +33,7 @@ MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form) {
     in.ZoomToWindow = s.ZoomToWindow;
     in.ResizeToMedia = s.ResizeToMedia;
     in.HardwareDecoding = s.HardwareDecoding;
+    in.FolderAroundFile = s.FolderAroundFile;
     in.FullScreen = s.FullScreenMode;
     in.SubtitlesOnMovie = s.SubtitlesOnMovie;
     in.SubtitlesOverMovie = s.SubtitlesOverMovie;

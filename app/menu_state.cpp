@@ -27,6 +27,7 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     check("ZoomToWindow1", in.ZoomToWindow);
     check("ResizetoMedia1", in.ResizeToMedia);
     check("HardwareDecoding1", in.HardwareDecoding);
+    check("FolderAroundFile1", in.FolderAroundFile);
     check("SubtitlesonMovie1", in.SubtitlesOnMovie);
     check("SubtitlesoverMovie1", in.SubtitlesOverMovie);
     check("ShowHints1", in.ShowHints);

@@ -15,4 +15,8 @@ extern const char* const kMediaFileFilter;
 std::vector<std::string> AskMediaFiles(QWidget* owner, const std::string& current,
                                        const std::string& title = std::string());
 
+// Asks for a folder whose media become the play list, starting at `current`
+// (a folder, or a file in the folder to start in); "" when cancelled.
+std::string AskMediaFolder(QWidget* owner, const std::string& current);
+
 }  // namespace quova

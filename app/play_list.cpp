@@ -10,7 +10,9 @@
 #include "lexicon/lexicon.h"
 #include "platform/encoding/file_name_line.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/media_name.h"
 #include "platform/files/whole_file.h"
+#include "playback/folder_play_list.h"
 #include "playback/player_session.h"
 
 namespace quova {
@@ -72,12 +74,22 @@ void SetPlayList(PlayerSession& session, PlayListState& list, const std::vector<
     StartEntry(list, open);
 }
 
+bool PlayFolderAround(PlayerSession& session, PlayListState& list, const std::string& name,
+                      const EntryOpener& open) {
+    if (!AppSettings().FolderAroundFile || IsNetworkAddress(name)) return false;
+    const MediaBesideFile beside = MediaBeside(name);
+    if (beside.index < 0) return false;
+    SetPlayList(session, list, beside.names, beside.index, open);
+    return true;
+}
+
 void LoadDroppedFiles(PlayerSession& session, PlayListState& list,
                       const std::vector<std::string>& names, const EntryOpener& open,
                       const RandomSource& random) {
+    if (names.size() == 1 && PlayFolderAround(session, list, names.front(), open)) return;
     list.PlayListIndex = -1;
-    Replace(list, names);
-    if (names.empty()) return;
+    Replace(list, WithFoldersListed(names));
+    if (list.PlayList.empty()) return;
     list.PlayListIndex = 0;
     if (RandomStartWanted(session)) RandomPick(list, random);
     StartEntry(list, open);

@@ -34,7 +34,13 @@ bool RandomStartWanted(PlayerSession& session);
 void SetPlayList(PlayerSession& session, PlayListState& list, const std::vector<std::string>& names,
                  int startIndex, const EntryOpener& open,
                  const RandomSource& random = LibraryRandom);
-// Names dropped on the window become the list; the first (or a random) one starts.
+// A local file opened alone: with "FolderAroundFile" on, the media beside it
+// in its folder become the play list and it starts among them. False when
+// the setting is off or the file is not among them; the caller opens it.
+bool PlayFolderAround(PlayerSession& session, PlayListState& list, const std::string& name,
+                      const EntryOpener& open);
+// Names dropped on the window become the list, a folder among them as its
+// media files; the first (or a random) one starts.
 void LoadDroppedFiles(PlayerSession& session, PlayListState& list,
                       const std::vector<std::string>& names, const EntryOpener& open,
                       const RandomSource& random = LibraryRandom);

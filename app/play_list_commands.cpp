@@ -9,6 +9,7 @@
 #include "graph/message_box.h"
 #include "lexicon/lexicon.h"
 #include "platform/files/media_name.h"
+#include "playback/folder_play_list.h"
 #include "playback/player_session.h"
 
 namespace quova {
@@ -17,6 +18,7 @@ void ShowOpenDialog(PlayerSession& session, QWidget* owner, PlayListState& list,
                     const EntryOpener& open) {
     const std::vector<std::string> names = AskMediaFiles(owner, session.graph.CurrentMediaName);
     if (names.empty()) return;
+    if (names.size() == 1 && PlayFolderAround(session, list, names.front(), open)) return;
     SetPlayList(session, list, names, -1, open);
 }
 
@@ -56,11 +58,20 @@ void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListS
         return;
     }
     std::vector<std::string> names;
-    try {
-        names = ReadListFile(fileName);
-    } catch (const std::exception& e) {
-        ShowMessage(e.what(), MbIconStop);
-        return;
+    std::error_code folderError;
+    if (std::filesystem::is_directory(fileName, folderError)) {
+        names = FolderPlayList(fileName);
+        if (names.empty()) {
+            ShowMessage(FormatLex(2870, fileName), MbIconExclamation);
+            return;
+        }
+    } else {
+        try {
+            names = ReadListFile(fileName);
+        } catch (const std::exception& e) {
+            ShowMessage(e.what(), MbIconStop);
+            return;
+        }
     }
     list.loadingList = true;
     try {

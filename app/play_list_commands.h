@@ -26,7 +26,8 @@ void Edit1Click(PlayerSession& session, QWidget* owner, PlayListState& list,
 
 // A list file opened like a medium: its entries become the play list and the
 // first (or a random) one starts. A file that cannot be read is reported
-// naming it, and the play list stays. A list whose entry to start is itself
+// naming it, and the play list stays. A folder is a list of its media files;
+// one without any is reported the same way. A list whose entry to start is itself
 // a list is not followed further (it would open itself for ever).
 void LoadPlayList(PlayerSession& session, const std::string& fileName, PlayListState& list,
                   const EntryOpener& open);

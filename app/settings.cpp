@@ -139,6 +139,7 @@ void LoadFromStore(Settings& s, SettingsHost& host) {
     s.RegisterOnRot = ReadBool(k, "registeronrot", false);
     s.Force16Bits = ReadBool(k, "force16bits", false);
     s.HardwareDecoding = ReadBool(k, "hardwaredecoding", true);
+    s.FolderAroundFile = ReadBool(k, "folderaroundfile", false);
     s.Resolution = ReadInt(k, "resolution", 0);
     if (s.Resolution != 640 && s.Resolution != 800) s.Resolution = 0;
     s.SaveMru = ReadBool(k, "savemru", true);
@@ -239,6 +240,7 @@ void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen
         WriteBool(k, "registeronrot", s.RegisterOnRot);
         WriteBool(k, "force16bits", s.Force16Bits);
         WriteBool(k, "hardwaredecoding", s.HardwareDecoding);
+        WriteBool(k, "folderaroundfile", s.FolderAroundFile);
         WriteIntValue(k, "resolution", s.Resolution);
         WriteBool(k, "savemru", s.SaveMru);
         WriteBool(k, "renderlog", s.RenderLog);

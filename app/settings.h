@@ -56,6 +56,9 @@ struct Settings {
     bool Force16Bits = false;
     // GPU decoders where the machine has them (platform/engine/decoder_choice.h).
     bool HardwareDecoding = true;
+    // A file opened alone brings its folder's other media along as the play
+    // list, starting at it.
+    bool FolderAroundFile = false;
     int Resolution = 0;
     bool SaveMru = true;
     bool RenderLog = false;

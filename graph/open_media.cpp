@@ -269,8 +269,11 @@ void OpenMedia(MediumSession& session, const std::string& givenName) {
         OpenDvd(session, FolderOf(fileName));
         return;
     }
-    // Lists of other players open the same way as the program's own.
-    if (!network && (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8")) {
+    // Lists of other players open the same way as the program's own, and a
+    // folder is a list of the media in it.
+    std::error_code folderError;
+    if (!network && (ext == ".mpl" || ext == ".m3u" || ext == ".m3u8" ||
+                     std::filesystem::is_directory(fileName, folderError))) {
         port.LoadPlayList(fileName);
         return;
     }

@@ -41,8 +41,8 @@ class OpenMediaPort {
     // Shows the caption as the application title, the window caption and
     // the notification-area tip.
     virtual void ShowCaption(const std::string& caption) = 0;
-    // A play-list file: its entries become the current list and one of them
-    // is opened in turn.
+    // A play-list file or a folder: its entries (the folder's media files)
+    // become the current list and one of them is opened in turn.
     virtual void LoadPlayList(const std::string& listFile) = 0;
     // Audio-stream menu item n (1 to 4): checked, and made visible or hidden.
     virtual void ShowAudioStreamItem(int n, bool checked, bool visible) = 0;

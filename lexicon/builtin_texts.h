@@ -199,6 +199,9 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2840, "hardware decoder failed: decoding in software"},
     {2850, "Hardware Decoding"},
     {2860, "too many streams in this file: %s left out"},
+    {2870, "The folder %s holds no media files."},
+    {2880, "Open &Folder..."},
+    {2890, "Play the Folder of a File"},
 };
 // clang-format on
 

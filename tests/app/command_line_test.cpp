@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_dir.h"
+
 namespace quova {
 namespace {
 
@@ -25,6 +27,17 @@ TEST(CommandLine, HandOverOnlyWithAFileFirstNoSwitchInFrontAndNoCtrl) {
     EXPECT_TRUE(ShouldTryHandOver({"a.avi", "b.avi", "/fs"}, false));
     EXPECT_FALSE(ShouldTryHandOver({}, false));
     EXPECT_FALSE(ShouldTryHandOver({""}, false));
+}
+
+TEST(CommandLine, AFileAFolderOrAnAddressIsHandedOverAndANameThatIsGoneIsNot) {
+    testing::TempDir dir;
+    testing::WriteFile(dir / "a.avi", "RIFF");
+    const std::string gone = (dir / "gone.avi").string();
+    EXPECT_EQ(HandOverFile({gone, (dir / "a.avi").string()}), (dir / "a.avi").string());
+    // A folder opens as the list of its media, in the running instance too.
+    EXPECT_EQ(HandOverFile({gone, dir.path().string()}), dir.path().string());
+    EXPECT_EQ(HandOverFile({"/fs", "http://127.0.0.1:9/a.mkv"}), "http://127.0.0.1:9/a.mkv");
+    EXPECT_EQ(HandOverFile({gone, "/fs"}), std::nullopt);
 }
 
 TEST(CommandLine, FirstPassOverridesLoadedSettings) {

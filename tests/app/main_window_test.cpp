@@ -84,13 +84,15 @@ TEST_F(MainWindow, OpenRequestsWhileStartingAreDroppedNotQueued) {
 
     session.openCounter = 0;
     form_->HandOverReceived((dir_ / "missing.avi").string());
-    form_->HandOverReceived(dir_.path().string());
     EXPECT_TRUE(opened_.empty());
     form_->HandOverReceived(b);
     EXPECT_EQ(opened_, (std::vector<std::string>{b}));
-    // An address handed over by a second start opens as the first would.
+    // An address handed over by a second start opens as the first would, and
+    // so does a folder (as the list of its media).
     form_->HandOverReceived("http://127.0.0.1:9/film.mkv");
-    EXPECT_EQ(opened_, (std::vector<std::string>{b, "http://127.0.0.1:9/film.mkv"}));
+    form_->HandOverReceived(dir_.path().string());
+    EXPECT_EQ(opened_,
+              (std::vector<std::string>{b, "http://127.0.0.1:9/film.mkv", dir_.path().string()}));
 
     // Dropped file URLs become the play list and its first entry opens.
     opened_.clear();

@@ -135,6 +135,77 @@ TEST_F(OpenCommands, OpenUrlPlaysTheTypedAddressAsTheNewList) {
     EXPECT_EQ(form_->PlayList(), std::vector<std::string>{address});
 }
 
+TEST_F(OpenCommands, OpenFolderPlaysTheFoldersMediaAsTheNewList) {
+    const std::filesystem::path show = dir_ / "show";
+    std::filesystem::create_directory(show);
+    std::vector<std::string> episodes;
+    for (const char* name : {"ep1.wav", "ep2.wav", "ep10.wav"})
+        episodes.push_back(testing::media::Wav(show / name, 0.5).string());
+    testing::WriteFile(show / "ep1.srt", "1\n00:00:00,100 --> 00:00:00,400\nHello\n");
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Open Folder");
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+        dialog->setDirectory(QString::fromStdString(dir_.path().string()));
+        dialog->selectFile("show");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    form_->popup().Trigger("OpenFolder1");
+    EXPECT_EQ(form_->PlayList(), episodes);
+    EXPECT_EQ(session.graph.CurrentMediaName, episodes.front());
+    // Cancelled, nothing changes.
+    testing::OnNextModal([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    form_->popup().Trigger("OpenFolder1");
+    EXPECT_EQ(form_->PlayList(), episodes);
+}
+
+TEST_F(OpenCommands, AFileOpenedAloneBringsItsFolderAlongWhenTheOptionIsOn) {
+    const std::filesystem::path show = dir_ / "show";
+    std::filesystem::create_directory(show);
+    std::vector<std::string> episodes;
+    for (const char* name : {"ep1.wav", "ep2.wav", "ep10.wav"})
+        episodes.push_back(testing::media::Wav(show / name, 0.5).string());
+    const std::string second = episodes[1];
+
+    // Off at first: the file alone.
+    ASSERT_FALSE(AppSettings().FolderAroundFile);
+    form_->DroppedFiles({second});
+    EXPECT_EQ(form_->PlayList(), std::vector<std::string>{second});
+
+    form_->popup().Trigger("FolderAroundFile1");
+    EXPECT_TRUE(AppSettings().FolderAroundFile);
+    QMetaObject::invokeMethod(form_->popup().menu(), "aboutToShow");
+    EXPECT_TRUE(form_->menuModel().Find("FolderAroundFile1")->checked);
+
+    // A drop, a second start and the open dialog with one file: the folder
+    // is the list, and the file plays from its place in it.
+    form_->DroppedFiles({second});
+    EXPECT_EQ(form_->PlayList(), episodes);
+    EXPECT_EQ(session.playList.PlayListIndex, 1);
+    EXPECT_EQ(session.graph.CurrentMediaName, second);
+    form_->HandOverReceived(episodes[2]);
+    EXPECT_EQ(form_->PlayList(), episodes);
+    EXPECT_EQ(session.playList.PlayListIndex, 2);
+    EXPECT_EQ(session.graph.CurrentMediaName, episodes[2]);
+    testing::OnNextModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(QString::fromStdString(show.string()));
+        dialog->selectFile("ep1.wav");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    form_->popup().Trigger("Open1");
+    EXPECT_EQ(form_->PlayList(), episodes);
+    EXPECT_EQ(session.graph.CurrentMediaName, episodes[0]);
+    // Two files chosen together are the list, as always.
+    form_->DroppedFiles({episodes[2], episodes[0]});
+    EXPECT_EQ(form_->PlayList(), (std::vector<std::string>{episodes[2], episodes[0]}));
+
+    form_->popup().Trigger("FolderAroundFile1");
+    EXPECT_FALSE(AppSettings().FolderAroundFile);
+}
+
 TEST(Splash, StepsAsideAtOnceWhenTheCommandLineOpenedAMedium) {
     testing::App();
     testing::TempDir dir;

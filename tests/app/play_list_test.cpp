@@ -372,6 +372,43 @@ TEST_F(ListFiles, AListOpenedAsAMediumBecomesThePlayList) {
     EXPECT_EQ(opened, (std::vector<std::string>{(dir_ / "a.avi").string()}));
 }
 
+TEST_F(ListFiles, AFolderOpenedOrDroppedBecomesTheListOfItsMediaInNaturalOrder) {
+    testing::App();
+    AppSettings() = Settings{};
+    const std::filesystem::path clip = testing::media::Wav(dir_ / "clip.wav", 0.2);
+    const std::filesystem::path show = dir_ / "show";
+    std::filesystem::create_directory(show);
+    std::vector<std::string> episodes;
+    for (int n = 1; n <= 12; ++n) {
+        episodes.push_back((show / ("ep" + std::to_string(n) + ".wav")).string());
+        std::filesystem::copy_file(clip, episodes.back());
+    }
+    testing::WriteFile(show / "ep1.srt", "1\n00:00:01,000 --> 00:00:02,000\nHello\n");
+    PlayListState list;
+    std::vector<std::string> opened;
+    const EntryOpener open = [&](const std::string& name) { opened.push_back(name); };
+    LoadPlayList(session, show.string(), list, open);
+    EXPECT_EQ(list.PlayList, episodes);
+    EXPECT_EQ(opened, (std::vector<std::string>{episodes[0]}));
+
+    // A folder without media says so by name, and the play list stays.
+    std::filesystem::create_directory(dir_ / "empty");
+    testing::SeenBox seen;
+    testing::AnswerNextBox(QMessageBox::Ok, &seen);
+    LoadPlayList(session, (dir_ / "empty").string(), list, open);
+    EXPECT_TRUE(seen.shown);
+    EXPECT_TRUE(seen.text.contains("empty")) << seen.text.toStdString();
+    EXPECT_EQ(list.PlayList, episodes);
+
+    // Dropped beside a file, the folder stands for its media in its place.
+    opened.clear();
+    LoadDroppedFiles(session, list, {clip.string(), show.string()}, open);
+    std::vector<std::string> dropped{clip.string()};
+    dropped.insert(dropped.end(), episodes.begin(), episodes.end());
+    EXPECT_EQ(list.PlayList, dropped);
+    EXPECT_EQ(opened, (std::vector<std::string>{clip.string()}));
+}
+
 class RecentMenu : public testing::WindowTest {
   protected:
     RecentMenu() : WindowTest({.size = {}, .shown = false}) {}

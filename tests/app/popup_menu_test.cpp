@@ -40,11 +40,13 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
     PopupMenu popup(model, &owner, gate);
     ASSERT_EQ(popup.menu()->objectName(), "PopupMenu1");
     const char* designed =
-        "Open1=&Open...[Ctrl+O] OpenURL1=Open &URL...[Ctrl+Shift+U] DVD1=Play DVD"
+        "Open1=&Open...[Ctrl+O] OpenURL1=Open &URL...[Ctrl+Shift+U]"
+        " OpenFolder1=Open &Folder...[Ctrl+Shift+O] DVD1=Play DVD"
         " RecentFiles1=Recent Files(disabled){recentn1=recentn1(hidden)}"
         " Options1=Options{PreventScreenSaver1=Prevent ScreenSaver AlwaysOnTop1=Always On Top"
         " PauseOnHide1=Pause On Hide ZoomToWindow1=Zoom To Window ResizetoMedia1=Resize to"
-        " Media HardwareDecoding1=Hardware Decoding SubtitlesonMovie1=Subtitles on Movie "
+        " Media HardwareDecoding1=Hardware Decoding FolderAroundFile1=Play the Folder of a File "
+        "SubtitlesonMovie1=Subtitles on Movie "
         "SubtitlesoverMovie1=Subtitles over Movie"
         " ShowHints1=ShowHints Advanced1=Advanced{CustomGraphBuilder1=Custom Graph Builder"
         " RegisterGraphOnROT1=Register Graph on ROT ExtractAudio1=Extract Audio{PCMToWav=PCM to"

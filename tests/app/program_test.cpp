@@ -202,22 +202,26 @@ TEST_F(Program, SecondStartHandsItsFileOverAndEndsWithoutAWindow) {
     EXPECT_EQ(running.names(2), (std::vector<std::string>{movie, (dir_ / "rel.avi").string()}));
 }
 
-TEST_F(Program, OnlyAnExistingFileIsHandedOverOtherwiseTheStartOpensItsOwnWindow) {
+TEST_F(Program, OnlyWhatExistsIsHandedOverOtherwiseTheStartOpensItsOwnWindow) {
     testing::InstanceThread running(options_.socketPath);
     ASSERT_TRUE(running.listening());
     const std::string movie = File("movie.avi");
     const std::string gone = (dir_ / "gone.avi").string();
 
-    // An unknown switch, a missing file and a folder are passed by.
-    options_.params = {"/nosuch", gone, dir_.path().string(), movie, File("b.avi")};
+    // An unknown switch and a missing file are passed by.
+    options_.params = {"/nosuch", gone, movie, File("b.avi")};
     EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
     EXPECT_FALSE(created_);
     EXPECT_EQ(running.names(1), (std::vector<std::string>{movie}));
+    // A folder is handed over too: the running window plays its media.
+    options_.params = {gone, dir_.path().string(), movie};
+    EXPECT_EQ(RunProgram(options_), ProgramEnd::HandedOver);
+    EXPECT_EQ(running.names(2), (std::vector<std::string>{movie, dir_.path().string()}));
 
     options_.params = {"/nosuch", gone};
     EXPECT_EQ(Run([](TQuovaForm& form) { form.close(); }), ProgramEnd::Finished);
     EXPECT_TRUE(created_);
-    EXPECT_EQ(running.names(1).size(), 1u);
+    EXPECT_EQ(running.names(2).size(), 2u);
 }
 
 TEST_F(Program, AWebAddressIsHandedOverAsGivenAndAFileAddressAsItsPath) {
