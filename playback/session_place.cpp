@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/files/folder_safety.h"
+#include "platform/paths/state_folder.h"
 #include "platform/paths/user_home.h"
 
 namespace quova {
@@ -51,15 +52,8 @@ bool ProgramFolderTakesFiles(const std::string& exePath) {
 std::string SessionBookmarkPath(const std::string& exePath, bool besideProgram,
                                 const std::string& xdgStateHome, const std::string& home) {
     if (!exePath.empty() && besideProgram) return BesideProgram(exePath);
-    // Only absolute folders count, as the base directory rules say.
-    fs::path state;
-    if (xdgStateHome.starts_with('/'))
-        state = xdgStateHome;
-    else if (home.starts_with('/'))
-        state = fs::path(home) / ".local/state";
-    else
-        return {};
-    return (state / "quova" / "quova.mpk").string();
+    const fs::path folder = UserStateFolder(xdgStateHome, home);
+    return folder.empty() ? std::string() : (folder / "quova.mpk").string();
 }
 
 std::string SessionBookmarkPath() {
