@@ -443,8 +443,8 @@ const std::vector<Command>& CommandTable() {
         {"Raise", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Raise(); }},
         {"OpenMedia", ArgKind::Text,
          [](Ctx& c, const Arg& a) { c.form.OpenMedia(std::get<std::string>(a)); }},
-        // A medium the user named alone (the command line, a second start):
-        // with its folder as the play list where the user wants that.
+        // A medium named alone on the command line: with its folder as the
+        // play list where the user wants that, as the hand-over does.
         {"OpenNamedMedium", ArgKind::Text,
          [](Ctx& c, const Arg& a) {
              const std::string& name = std::get<std::string>(a);
