@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "graph/open_media.h"
+
 namespace quova {
 
 namespace {
@@ -33,12 +35,6 @@ int CompareNumbers(std::string_view a, size_t& i, std::string_view b, size_t& j)
     i = endA;
     j = endB;
     return order < 0 ? -1 : order > 0 ? 1 : 0;
-}
-
-std::string LowerExtension(const std::filesystem::path& name) {
-    std::string ext = name.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), LowerAscii);
-    return ext.empty() ? ext : ext.substr(1);
 }
 
 bool OneOf(const std::string& ext, std::initializer_list<std::string_view> list) {
@@ -128,7 +124,9 @@ bool NaturalLess(std::string_view a, std::string_view b) {
 }
 
 bool LooksLikeMedia(const std::filesystem::path& name, std::string_view head) {
-    const std::string ext = LowerExtension(name);
+    // The open's own reading of an extension, without its dot.
+    std::string ext = LowerExtension(name.string());
+    if (!ext.empty()) ext.erase(0, 1);
     if (head.empty()) return false;
     if (OneOf(ext, {"avi", "asf",  "wmv", "wma", "mpg",  "mpeg", "mpe",  "m1v", "m2v",
                     "mp2", "mp3",  "mp4", "m4v", "m4a",  "ts",   "m2ts", "mts", "vob",
