@@ -37,6 +37,7 @@
 #include "playback/go_to_dialog.h"
 #include "playback/media_events.h"
 #include "playback/player_session.h"
+#include "playback/resume_points.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
 #include "text/osd.h"
@@ -296,6 +297,14 @@ const std::vector<Command>& CommandTable() {
              bool& on = AppSettings().FolderAroundFile;
              on = !on;
          }},
+        {"AlwaysResume1Click", ArgKind::None,
+         [](Ctx&, const Arg&) {
+             bool& on = AppSettings().AlwaysResume;
+             on = !on;
+         }},
+        // The offer to resume over the picture.
+        {"ResumeAtClick", ArgKind::None, [](Ctx& c, const Arg&) { ResumeChosen(c.session, true); }},
+        {"StartOverClick", ArgKind::None, [](Ctx& c, const Arg&) { ResumeChosen(c.session, false); }},
         {"ResizetoMedia1Click", ArgKind::None, Layout<&VideoWindowLayout::ResizetoMedia1Click>},
         {"N1x1Click", ArgKind::Item,
          [](Ctx& c, const Arg& a) { c.form.videoLayout().N1x1Click(ItemOf(a).tag); }},
@@ -595,6 +604,9 @@ const std::vector<Binding>& WindowBindings() {
         {"DiscClick", "ActivateDvdButton", ArgKind::Point},
         {"Drop", "DropFiles", ArgKind::Names},
         {"TrayDoubleClick", "Hide1Click", ArgKind::None},
+        // The buttons of the offer to resume over the picture.
+        {"ResumeAt", "ResumeAtClick", ArgKind::None},
+        {"StartOver", "StartOverClick", ArgKind::None},
     };
     return bindings;
 }

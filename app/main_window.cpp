@@ -41,6 +41,7 @@
 #include "app/popup_menu.h"
 #include "app/process_priority.h"
 #include "app/recent_files.h"
+#include "app/resume_prompt.h"
 #include "app/screen_saver.h"
 #include "app/subtitle_box.h"
 #include "app/text_dialog.h"
@@ -156,6 +157,7 @@ TQuovaForm::TQuovaForm(PlayerSession& session, std::vector<std::string> params, 
     timer1_->setInterval(475);
     connect(timer1_, &QTimer::timeout, this, &TQuovaForm::Timer1Timer);
     hintWindow_ = new TQuovaHintWindow(this);
+    resumePrompt_ = new ResumePrompt(this, *commands_);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) AppDeactivate();
     });
@@ -404,6 +406,7 @@ bool TQuovaForm::InFullScreen() const {
 void TQuovaForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layout_->FormResize();
+    if (resumePrompt_) resumePrompt_->Place();
 }
 
 void TQuovaForm::Exit1Click() {

@@ -38,6 +38,7 @@ struct PlayerSession;
 class MprisService;
 class PlayerPorts;
 class PopupMenu;
+class ResumePrompt;
 class ProcessPriority;
 class ScreenSaverControl;
 class SeekBarControl;
@@ -92,6 +93,8 @@ class TQuovaForm : public QWidget,
     void MinimiseByButton();
     bool timerBusy() const { return tick_.TimerBusy(); }
     TQuovaHintWindow* hintWindow() const { return hintWindow_; }
+    // The offer to resume a medium, over the picture while it is up.
+    ResumePrompt& resumePrompt() const { return *resumePrompt_; }
     // The application lost the focus.
     void AppDeactivate();
 
@@ -284,6 +287,7 @@ class TQuovaForm : public QWidget,
     ProgramObserver* observer_ = nullptr;
 
     TQuovaHintWindow* hintWindow_ = nullptr;
+    ResumePrompt* resumePrompt_ = nullptr;
     EdgeControls* edgeControls_ = nullptr;
     PollingTick tick_;
     StartupTip startupTip_;

@@ -23,6 +23,7 @@ const std::vector<MenuItemDesign>& DesignedMenu() {
         {"ResizetoMedia1", "Options1", "Resize to Media", "", "", 0, "", kShown},
         {"HardwareDecoding1", "Options1", BuiltInLex(2850).c_str(), "", "", 0, "", kShown},
         {"FolderAroundFile1", "Options1", BuiltInLex(2890).c_str(), "", "", 0, "", kShown},
+        {"AlwaysResume1", "Options1", BuiltInLex(2920).c_str(), "", "", 0, "", kShown},
         {"SubtitlesonMovie1", "Options1", "Subtitles on Movie", "", "", 0, "", kShown},
         {"SubtitlesoverMovie1", "Options1", "Subtitles over Movie", "", "", 0, "", kShown},
         {"ShowHints1", "Options1", "ShowHints", "", "", 0, "", kShown},

@@ -34,6 +34,7 @@ MenuInputs MenuInputsNow(PlayerSession& session, const TQuovaForm& form) {
     in.ResizeToMedia = s.ResizeToMedia;
     in.HardwareDecoding = s.HardwareDecoding;
     in.FolderAroundFile = s.FolderAroundFile;
+    in.AlwaysResume = s.AlwaysResume;
     in.FullScreen = s.FullScreenMode;
     in.SubtitlesOnMovie = s.SubtitlesOnMovie;
     in.SubtitlesOverMovie = s.SubtitlesOverMovie;

@@ -28,6 +28,7 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     check("ResizetoMedia1", in.ResizeToMedia);
     check("HardwareDecoding1", in.HardwareDecoding);
     check("FolderAroundFile1", in.FolderAroundFile);
+    check("AlwaysResume1", in.AlwaysResume);
     check("SubtitlesonMovie1", in.SubtitlesOnMovie);
     check("SubtitlesoverMovie1", in.SubtitlesOverMovie);
     check("ShowHints1", in.ShowHints);

@@ -14,7 +14,7 @@ struct MenuInputs {
     bool FirstRecentVisible = false;
     bool PreventScreenSaver = false, AlwaysOnTop = false, PauseOnHide = false;
     bool ZoomToWindow = false, ResizeToMedia = false, FullScreen = false;
-    bool HardwareDecoding = false, FolderAroundFile = false;
+    bool HardwareDecoding = false, FolderAroundFile = false, AlwaysResume = false;
     bool SubtitlesOnMovie = false, SubtitlesOverMovie = false, ShowHints = false;
     bool CustomRender = false, RegisterOnRot = false;
     bool PcmToWav = false, Mp3ToMp3 = false, PcmToMp3 = false, PcmToOgg = false,

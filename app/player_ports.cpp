@@ -11,6 +11,7 @@
 #include "app/play_list_commands.h"
 #include "app/popup_menu.h"
 #include "app/recent_files.h"
+#include "app/resume_prompt.h"
 #include "app/screen_saver.h"
 #include "app/tray_tip.h"
 #include "app/video_commands.h"
@@ -198,6 +199,8 @@ TransportSettings PlayerPorts::TransportOptions() {
     out.SubtitlesOn = s.SubtitlesOn;
     out.ExtractionMode = session_.flags.ExtractionMode;
     out.Volume = s.Volume;
+    out.AlwaysResume = s.AlwaysResume;
+    out.ResumeByDefault = s.ResumeByDefault;
     return out;
 }
 
@@ -274,6 +277,18 @@ std::string PlayerPorts::AskOpenName(const std::string& title, const std::string
 
 std::string PlayerPorts::SessionBookmarkFile() {
     return SessionBookmarkPath();
+}
+
+void PlayerPorts::OfferResume(const std::string& place, bool resumed) {
+    form_.resumePrompt().Offer(place, resumed);
+}
+
+void PlayerPorts::CloseResumeOffer() {
+    form_.resumePrompt().Close();
+}
+
+void PlayerPorts::RememberResumeChoice(bool resume) {
+    AppSettings().ResumeByDefault = resume;
 }
 
 void PlayerPorts::HidePointer(bool hide) {

@@ -56,6 +56,9 @@ class PlayerPorts final : public OpenMediaPort, public PlayerPort, public Subtit
     std::string AskSaveName(const std::string& title, const std::string& proposed) override;
     std::string AskOpenName(const std::string& title, const std::string& start) override;
     std::string SessionBookmarkFile() override;
+    void OfferResume(const std::string& place, bool resumed) override;
+    void CloseResumeOffer() override;
+    void RememberResumeChoice(bool resume) override;
     void HidePointer(bool hide) override;
     void ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) override;
     void ShowDvdSubpictureItems(const std::vector<DvdStreamItem>& items) override;

@@ -16,6 +16,7 @@
 #include "playback/dvd_navigation.h"
 #include "playback/dvd_pointer.h"
 #include "playback/player_session.h"
+#include "playback/resume_points.h"
 #include "playback/transport.h"
 #include "text/osd.h"
 #include "text/subtitle_commands.h"
@@ -59,6 +60,7 @@ void TQuovaForm::Timer1Timer() {
                 return;
             }
             if (!form.session_.graph.GraphBuilder) return;
+            ResumeDuty(form.session_, tick);
             if (free && !EndOfMediumDuty(form.session_, tick)) FastScanDuty(form.session_, tick);
             DvdCompleteDuty(form.session_);
             // With subtitles off a picture stream's forced units still show.

@@ -140,6 +140,8 @@ void LoadFromStore(Settings& s, SettingsHost& host) {
     s.Force16Bits = ReadBool(k, "force16bits", false);
     s.HardwareDecoding = ReadBool(k, "hardwaredecoding", true);
     s.FolderAroundFile = ReadBool(k, "folderaroundfile", false);
+    s.AlwaysResume = ReadBool(k, "alwaysresume", false);
+    s.ResumeByDefault = ReadBool(k, "resumebydefault", true);
     s.Resolution = ReadInt(k, "resolution", 0);
     if (s.Resolution != 640 && s.Resolution != 800) s.Resolution = 0;
     s.SaveMru = ReadBool(k, "savemru", true);
@@ -241,6 +243,8 @@ void SaveSettings(const Settings& s, const SettingsHost& host, bool inFullScreen
         WriteBool(k, "force16bits", s.Force16Bits);
         WriteBool(k, "hardwaredecoding", s.HardwareDecoding);
         WriteBool(k, "folderaroundfile", s.FolderAroundFile);
+        WriteBool(k, "alwaysresume", s.AlwaysResume);
+        WriteBool(k, "resumebydefault", s.ResumeByDefault);
         WriteIntValue(k, "resolution", s.Resolution);
         WriteBool(k, "savemru", s.SaveMru);
         WriteBool(k, "renderlog", s.RenderLog);

@@ -59,6 +59,10 @@ struct Settings {
     // A file opened alone brings its folder's other media along as the play
     // list, starting at it.
     bool FolderAroundFile = false;
+    // A medium that stopped part-way resumes there without asking; else it
+    // asks, doing what the user chose last when left alone.
+    bool AlwaysResume = false;
+    bool ResumeByDefault = true;
     int Resolution = 0;
     bool SaveMru = true;
     bool RenderLog = false;

@@ -27,6 +27,7 @@
 #include "platform/engine/decoder_choice.h"
 #include "playback/audio_output.h"
 #include "playback/player_session.h"
+#include "playback/resume_points.h"
 #include "playback/session_saver.h"
 #include "text/subtitle_tracks.h"
 
@@ -116,6 +117,13 @@ void TQuovaForm::InitializeApp() {
 
         ApplySwitches(params_, settings);
         Step("switches");
+
+        // Before the command line's media, which may resume. A damaged store
+        // is told of once start-up is done; the new one works meanwhile.
+        if (const std::string problem = OpenResumeStore(session_, UserResumeFile());
+            !problem.empty())
+            commands_->Gate().Run([problem] { ShowMessage(problem, MbIconExclamation); });
+        Step("resume store");
 
         // The window takes the full-screen or windowed form the settings ask for.
         layout_->FormCanResize();

@@ -12,6 +12,14 @@ class MediumPlayback {
     virtual void EndScan() = 0;
     // Writes the session bookmark of what is open (a movie or a DVD).
     virtual void SaveSessionBookmark() = 0;
+    // Where the medium just built starts, in seconds: `from`, unless it is
+    // to resume where it stopped when it last played.
+    virtual double StartingPoint(double from) = 0;
+    // The medium plays from where it started: what is remembered of it may
+    // be offered now.
+    virtual void Started() = 0;
+    // Keeps the place of the medium about to be left.
+    virtual void KeepPlace() = 0;
 
   protected:
     ~MediumPlayback() = default;

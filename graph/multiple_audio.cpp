@@ -1,5 +1,6 @@
 #include "graph/multiple_audio.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -20,6 +21,9 @@ namespace quova {
 using namespace engine;
 
 namespace {
+
+// The menu offers a switch for the first four streams.
+constexpr int kSwitchedStreams = 4;
 
 // A lexicon text with its "%d" filled.
 std::string WithNumber(int entry, int number) {
@@ -302,6 +306,26 @@ class StreamSwitch : public std::enable_shared_from_this<StreamSwitch> {
 };
 
 }  // namespace
+
+int HeardAudioStreams(MediumSession& session) {
+    FilterGraph* graph = session.graph.GraphBuilder.get();
+    MultipleAudioState& s = session.audio;
+    if (!graph || (!s.splitterFound && !FindSplitterPins(session, *graph))) return -1;
+    const std::size_t count =
+        std::min(s.AudioConnected.size(), static_cast<std::size_t>(kSwitchedStreams));
+    if (count < 2) return -1;
+    int heard = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        if (s.AudioConnected[k]) heard |= 1 << k;
+    return heard;
+}
+
+void HearAudioStreams(MediumSession& session, int heard) {
+    const int now = HeardAudioStreams(session);
+    if (heard < 0 || now < 0) return;
+    for (int k = 0; k < kSwitchedStreams; ++k)
+        if (((heard ^ now) >> k) & 1) SwitchAudioStream(session, k);
+}
 
 void SwitchAudioStream(MediumSession& session, int index) {
     if (session.audio.switching) {

@@ -49,6 +49,13 @@ void SwitchAudioStream(MediumSession& session, int index);
 // connected.
 std::shared_ptr<engine::AudioRendererFilter> StreamRenderer(MediumSession& session, int index);
 
+// The streams heard now, bit k for stream k of the first four; -1 where the
+// medium has fewer than two streams to choose from.
+int HeardAudioStreams(MediumSession& session);
+// Switches the streams whose state differs from `heard` (as
+// HeardAudioStreams gives it), one after another; -1 changes nothing.
+void HearAudioStreams(MediumSession& session, int heard);
+
 // Sets the check mark of menu item `index`; other indexes do nothing.
 void SetAudioStreamCheck(MediumSession& session, int index, bool checked);
 

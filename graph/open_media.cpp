@@ -212,17 +212,22 @@ void FinishOpen(MediumSession& session, const std::string& fileName, const std::
 
     if (!flags.ExtractionMode || g.ExtractionReady) {
         graph.GetState(1000);
-        // Playback starts a little in; an extraction takes the medium whole,
-        // or its file would lack the first tenth of a second.
-        const double start = flags.ExtractionMode ? 0.0 : 0.1;
-        // An address starts where the server's data starts: a broadcast has
-        // no place to seek to, and a seek costs another request.
-        if (!network) session.playback.Get().StartAt(start);
+        // Playback starts a little in, or where the medium stopped last time,
+        // reached in this first preroll; an extraction takes the medium
+        // whole, or its file would lack the first tenth of a second.
+        constexpr double kLittleIn = 0.1;
+        const double start =
+            flags.ExtractionMode ? 0.0 : session.playback.Get().StartingPoint(kLittleIn);
+        // An address starts where the server's data starts, unless it is
+        // resumed: a broadcast has no place to seek to, and a seek costs
+        // another request.
+        if (!network || start != kLittleIn) session.playback.Get().StartAt(start);
         graph.Run();
         if (settings.FullScreenMode || settings.AlwaysOnTop) port.RaiseWindow();
         graph.GetState(1000);
     }
     if (g.Duration > 0 || (flags.ExtractionMode && g.ExtractionReady)) port.SetTimer1(true);
+    if (!flags.ExtractionMode) session.playback.Get().Started();
 }
 
 }  // namespace
@@ -372,6 +377,7 @@ void StopAndClearGraph(MediumSession& session) {
         if (state.value == engine::GraphState::Paused ||
             state.value == engine::GraphState::Running) {
             try {
+                session.playback.Get().KeepPlace();
                 session.playback.Get().SaveSessionBookmark();
                 graph.Stop();
                 graph.GetState(1000);

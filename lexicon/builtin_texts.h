@@ -202,6 +202,12 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2870, "The folder %s holds no media files."},
     {2880, "Open &Folder..."},
     {2890, "Play the Folder of a File"},
+    {2900, "Resume at %s"},
+    {2910, "Start over"},
+    {2920, "Always Resume Where a Medium Stopped"},
+    {2930, "resumed at %s"},
+    {2940, "The store of places to resume was damaged. It has been set aside as %s and a new one started."},
+    {2950, "Places to resume cannot be kept: %s"},
 };
 // clang-format on
 

@@ -17,6 +17,11 @@ struct TransportSettings {
     bool ExtractionMode = false;
     // The volume setting, sent again when a mute ends.
     int Volume = 100;
+    // A medium that stopped part-way resumes there without asking.
+    bool AlwaysResume = false;
+    // What the offer to resume does when the user lets it go: the last
+    // choice made.
+    bool ResumeByDefault = true;
 };
 
 // One item of the audio-language or sub-picture submenu.
@@ -65,6 +70,13 @@ class PlayerPort {
     virtual std::string AskOpenName(const std::string& title, const std::string& start) = 0;
     // Where the session bookmark lives.
     virtual std::string SessionBookmarkFile() = 0;
+    // Shows the offer over the picture to resume at `place` (a time) or to
+    // start over, `resumed` telling which of them plays now; it stays until
+    // CloseResumeOffer, asking nothing and blocking nothing.
+    virtual void OfferResume(const std::string& place, bool resumed) = 0;
+    virtual void CloseResumeOffer() = 0;
+    // The user chose to resume or to start over: the default from now on.
+    virtual void RememberResumeChoice(bool resume) = 0;
 
     // The pointer over a disc's picture is hidden while a title plays.
     virtual void HidePointer(bool hide) = 0;

@@ -10,6 +10,7 @@
 #include "playback/dvd_navigation.h"
 #include "playback/play_list_state.h"
 #include "playback/player_port.h"
+#include "playback/resume_points.h"
 #include "playback/session_medium_view.h"
 #include "playback/session_playback.h"
 
@@ -75,6 +76,8 @@ struct PlayerSession : MediumSession {
     std::optional<std::uint64_t> endingMedium;
     // The buffering text the OSD shows for a network medium, "" when none.
     std::string bufferingShown;
+    // Where the open medium stopped last time, and where it is now kept.
+    ResumeMemo resume;
     // The name the last movie bookmark was saved under, offered again.
     std::string lastBookmarkName;
 };

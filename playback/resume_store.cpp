@@ -1,5 +1,6 @@
 #include "playback/resume_store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <system_error>
 
@@ -14,6 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double kLeastSeconds = 60.0;
+constexpr double kLeastShare = 0.1;
 constexpr double kEndShare = 0.95;
 
 constexpr const char* kSchema =
@@ -40,8 +42,15 @@ fs::path AsideName(const fs::path& file) {
 }  // namespace
 
 bool WorthResuming(double position, double duration) {
-    if (!(position > kLeastSeconds)) return false;
-    return duration <= 0 || position < duration * kEndShare;
+    // A short clip is worth it sooner: a minute would be most of it.
+    const double least =
+        duration > 0 ? std::min(kLeastSeconds, duration * kLeastShare) : kLeastSeconds;
+    if (!(position > least)) return false;
+    return !PlayedToTheEnd(position, duration);
+}
+
+bool PlayedToTheEnd(double position, double duration) {
+    return duration > 0 && position >= duration * kEndShare;
 }
 
 ResumeStore::ResumeStore(const fs::path& file) : file_(file) {
@@ -101,7 +110,7 @@ bool ResumeStore::Save(const ResumePoint& point) {
             .Bind(1, point.name)
             .Bind(2, point.size)
             .Bind(3, point.position)
-            .Bind(4, static_cast<std::int64_t>(point.audioStream))
+            .Bind(4, static_cast<std::int64_t>(point.audioStreams))
             .Bind(5, static_cast<std::int64_t>(point.subtitleSource))
             .Bind(6, point.speed)
             .Bind(7, point.zoom)
@@ -133,7 +142,7 @@ std::optional<ResumePoint> ResumeStore::Find(const std::string& name, std::int64
         point.name = name;
         point.size = size;
         point.position = query.RealAt(0);
-        point.audioStream = static_cast<int>(query.IntAt(1));
+        point.audioStreams = static_cast<int>(query.IntAt(1));
         point.subtitleSource = static_cast<int>(query.IntAt(2));
         point.speed = query.RealAt(3);
         point.zoom = query.RealAt(4);

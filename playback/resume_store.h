@@ -17,23 +17,28 @@ struct ResumePoint {
     std::string name;
     std::int64_t size = -1;
     double position = 0;
-    // The audio stream (from 0) and the subtitle source chosen, -1 for the
-    // file's own default.
-    int audioStream = -1;
+    // The audio streams heard, bit k for stream k (from 0), -1 where the
+    // medium has no choice of them.
+    int audioStreams = -1;
+    // The subtitle source chosen: a stream (from 0), -1 the subtitle file
+    // beside the medium, -2 none.
     int subtitleSource = -1;
     double speed = 1.0;
     double zoom = 1.0;
-    // The aspect ratio forced on the picture, 0 for the file's own.
-    double aspect = 0;
+    // The factor applied to the picture's own aspect ratio.
+    double aspect = 1.0;
     // When it was played last, in seconds since the epoch.
     std::int64_t playedAt = 0;
 };
 
 // Whether a medium stopped at `position` (seconds) is worth offering to
-// resume: played for more than a minute, and not within its last 5 %. A
-// medium of unknown length (`duration` <= 0, a live stream) counts by the
-// minute alone.
+// resume: played for more than a minute (a tenth of it, when that is less),
+// and not within its last 5 %. A medium of unknown length (`duration` <= 0,
+// a live stream) counts by the minute alone.
 bool WorthResuming(double position, double duration);
+// Whether a medium stopped at `position` was played to its end (its last 5 %):
+// nothing is left to resume.
+bool PlayedToTheEnd(double position, double duration);
 
 // The places every medium played stopped at, in an SQLite file: one row per
 // name and size, the 10,000 played last. Written in transactions in WAL

@@ -2,6 +2,7 @@
 
 #include "playback/bookmarks.h"
 #include "playback/player_session.h"
+#include "playback/resume_points.h"
 #include "playback/session_saver.h"
 #include "playback/transport.h"
 
@@ -23,6 +24,18 @@ void SessionPlayback::SaveSessionBookmark() {
     // A background write still pending must not land after this one.
     if (session_.sessionSaver) session_.sessionSaver->Flush();
     quova::SaveSessionBookmark(session_);
+}
+
+double SessionPlayback::StartingPoint(double from) {
+    return ResumeStartingPoint(session_, from);
+}
+
+void SessionPlayback::Started() {
+    OfferResumeAfterOpen(session_);
+}
+
+void SessionPlayback::KeepPlace() {
+    KeepResumePoint(session_);
 }
 
 }  // namespace quova

@@ -14,6 +14,9 @@ class SessionPlayback final : public MediumPlayback {
     void StartAt(double seconds) override;
     void EndScan() override;
     void SaveSessionBookmark() override;
+    double StartingPoint(double from) override;
+    void Started() override;
+    void KeepPlace() override;
 
   private:
     PlayerSession& session_;

@@ -15,6 +15,7 @@
 #include "platform/files/media_name.h"
 #include "playback/dvd_navigation.h"
 #include "playback/player_session.h"
+#include "playback/resume_points.h"
 #include "playback/volume.h"
 #include "text/chapters.h"
 #include "text/osd.h"
@@ -414,6 +415,8 @@ void Stop1Click(PlayerSession& session) {
     const TransportSettings options = Options(session);
     session.osdMessage = "stop";
     ClearSubtitleLine(session);
+    // Kept while the position still says where the medium stopped.
+    KeepResumePoint(session);
     graph->Stop();
     // The movie or DVD variant of the session bookmark, by what is open.
     session.playback.Get().SaveSessionBookmark();

@@ -46,6 +46,7 @@ TEST(PopupMenu, TheBuiltTreeIsTheDesignedMenu) {
         " Options1=Options{PreventScreenSaver1=Prevent ScreenSaver AlwaysOnTop1=Always On Top"
         " PauseOnHide1=Pause On Hide ZoomToWindow1=Zoom To Window ResizetoMedia1=Resize to"
         " Media HardwareDecoding1=Hardware Decoding FolderAroundFile1=Play the Folder of a File "
+        "AlwaysResume1=Always Resume Where a Medium Stopped "
         "SubtitlesonMovie1=Subtitles on Movie "
         "SubtitlesoverMovie1=Subtitles over Movie"
         " ShowHints1=ShowHints Advanced1=Advanced{CustomGraphBuilder1=Custom Graph Builder"

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <csignal>
+#include <cstdlib>
 #include <map>
 
 #include "app/about_box.h"
@@ -45,13 +46,22 @@ class Program : public ::testing::Test {
         registry::SetStorePath(dir_ / "registry.reg");
         AppSettings() = Settings{};
         options_.exePath = (dir_ / "quova").string();
+        // The program opens the user's store of resume points: this test's own.
+        stateHome_ = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+        setenv("XDG_STATE_HOME", (dir_ / "state").c_str(), 1);
         options_.socketPath = (dir_ / "instance").string();
         watch_.step = [this](const std::string& step) { steps_.push_back(step); };
         watch_.open = [this](const std::string& name) {
             opened_.push_back({name, AppSettings().ZoomFactor, watch_.session->openCounter});
         };
     }
-    void TearDown() override { registry::SetStorePath({}); }
+    void TearDown() override {
+        registry::SetStorePath({});
+        if (stateHome_.empty())
+            unsetenv("XDG_STATE_HOME");
+        else
+            setenv("XDG_STATE_HOME", stateHome_.c_str(), 1);
+    }
 
     ProgramEnd Run(std::function<void(TQuovaForm&)> whenReady) {
         watch_.created = [this, whenReady](TQuovaForm& form) {
@@ -87,6 +97,7 @@ class Program : public ::testing::Test {
     }
 
     testing::TempDir dir_;
+    std::string stateHome_;
     // The program's life as the tests follow it.
     struct Watch final : ProgramObserver {
         std::function<void(const std::string&)> step, open;
@@ -127,9 +138,9 @@ TEST_F(Program, StartsInOrderAndHandlesTheCommandLineInTwoPasses) {
                   form.popup().Trigger("Exit1");
               }),
               ProgramEnd::Finished);
-    EXPECT_EQ(steps_,
-              (std::vector<std::string>{"lexicon", "settings", "shell registration", "templates",
-                                        "hints", "switches", "first placement", "command line"}));
+    EXPECT_EQ(steps_, (std::vector<std::string>{"lexicon", "settings", "shell registration",
+                                                "templates", "hints", "switches", "resume store",
+                                                "first placement", "command line"}));
     // Opens pass the gate only for the command line; zooms act in order.
     EXPECT_EQ(opened_, (std::vector<Opened>{{a, 2.0, 0}, {b, 3.0, 0}}));
     EXPECT_TRUE(visible);

@@ -75,7 +75,7 @@ TEST_F(SettingsTest, FirstRunCreatesEveryLoadedValueWithItsStartText) {
         {"saveonexit", "1"}, {"pauseonhide", "0"}, {"subtitlesonmovie", "0"},
         {"subtitlesovermovie", "0"}, {"showhints", "1"}, {"speedmute", "1"}, {"subtitles", "1"},
         {"id3", "1"}, {"subtitlesounds", "0"}, {"chaptersonsubtitles", "1"},
-        {"registeronrot", "0"}, {"force16bits", "0"}, {"hardwaredecoding", "1"}, {"folderaroundfile", "0"}, {"resolution", "0"}, {"savemru", "1"},
+        {"registeronrot", "0"}, {"force16bits", "0"}, {"hardwaredecoding", "1"}, {"folderaroundfile", "0"}, {"alwaysresume", "0"}, {"resumebydefault", "1"}, {"resolution", "0"}, {"savemru", "1"},
         {"renderlog", "0"}, {"renderlogfile", ""}, {"oggstreamselect", "0"}, {"audiodevice", ""},
         {"version", ""}, {"exe", ""}, {"fontheight", "-15"}, {"fontname", "Arial"},
         {"fontbold", "1"}, {"width", "478"}, {"height", "340"}, {"left", "721"}, {"top", "370"}};
@@ -137,14 +137,15 @@ TEST_F(SettingsTest, AValueThatStopsTheLoadIsRepairedAndWhatCameBeforeItIsKept) 
 
 // Every setting the load fills, for comparing two settings field by field.
 auto Fields(const Settings& s) {
-    return std::tie(
-        s.Volume, s.TimeFormat, s.OsdOn, s.ZoomToWindow, s.ResizeToMedia, s.FullScreenMode,
-        s.LoopOn, s.ZoomFactor, s.RandomList, s.PreventScreenSaver, s.AlwaysOnTop, s.SaveOnExit,
-        s.PauseOnHide, s.SubtitlesOnMovie, s.SubtitlesOverMovie, s.ShowHints, s.SpeedMute,
-        s.SubtitlesOn, s.Id3On, s.SubtitleSounds, s.ChaptersOnSubtitles, s.CustomRender,
-        s.RegisterOnRot, s.Force16Bits, s.HardwareDecoding, s.FolderAroundFile, s.Resolution,
-        s.SaveMru, s.RenderLog, s.RenderLogFile, s.OggStreamSelect, s.AudioDevice, s.StoredVersion,
-        s.StoredExePath, s.Font.name, s.Font.height, s.Font.bold, s.Font.italic, s.RecentFiles);
+    return std::tie(s.Volume, s.TimeFormat, s.OsdOn, s.ZoomToWindow, s.ResizeToMedia,
+                    s.FullScreenMode, s.LoopOn, s.ZoomFactor, s.RandomList, s.PreventScreenSaver,
+                    s.AlwaysOnTop, s.SaveOnExit, s.PauseOnHide, s.SubtitlesOnMovie,
+                    s.SubtitlesOverMovie, s.ShowHints, s.SpeedMute, s.SubtitlesOn, s.Id3On,
+                    s.SubtitleSounds, s.ChaptersOnSubtitles, s.CustomRender, s.RegisterOnRot,
+                    s.Force16Bits, s.HardwareDecoding, s.FolderAroundFile, s.AlwaysResume,
+                    s.ResumeByDefault, s.Resolution, s.SaveMru, s.RenderLog, s.RenderLogFile,
+                    s.OggStreamSelect, s.AudioDevice, s.StoredVersion, s.StoredExePath, s.Font.name,
+                    s.Font.height, s.Font.bold, s.Font.italic, s.RecentFiles);
 }
 
 TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
@@ -155,7 +156,8 @@ TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
     out.ZoomFactor = 3.0;
     out.RandomList = out.AlwaysOnTop = out.PauseOnHide = out.SubtitlesOnMovie = true;
     out.SubtitlesOverMovie = out.SubtitleSounds = out.CustomRender = out.RegisterOnRot = true;
-    out.Force16Bits = out.RenderLog = out.FolderAroundFile = true;
+    out.Force16Bits = out.RenderLog = out.FolderAroundFile = out.AlwaysResume = true;
+    out.ResumeByDefault = false;
     out.PreventScreenSaver = out.ShowHints = out.SpeedMute = out.SubtitlesOn = false;
     out.Id3On = out.ChaptersOnSubtitles = out.SaveMru = out.HardwareDecoding = false;
     out.Resolution = 640;
@@ -175,7 +177,7 @@ TEST_F(SettingsTest, EverySettingSurvivesASaveAndALoadUnderItsOwnName) {
         {"pauseonhide", "1"}, {"subtitlesonmovie", "1"}, {"subtitlesovermovie", "1"},
         {"showhints", "0"}, {"speedmute", "0"}, {"subtitles", "0"}, {"id3", "0"},
         {"subtitlesounds", "1"}, {"chaptersonsubtitles", "0"}, {"customrender", "1"},
-        {"registeronrot", "1"}, {"force16bits", "1"}, {"hardwaredecoding", "0"}, {"folderaroundfile", "1"}, {"resolution", "640"}, {"savemru", "0"},
+        {"registeronrot", "1"}, {"force16bits", "1"}, {"hardwaredecoding", "0"}, {"folderaroundfile", "1"}, {"alwaysresume", "1"}, {"resumebydefault", "0"}, {"resolution", "640"}, {"savemru", "0"},
         {"renderlog", "1"}, {"renderlogfile", "/tmp/build log.txt"},
         {"audiodevice", "alsa_output.usb-Headset-00.analog-stereo"}, {"version", "1.2.3.4"},
         {"exe", "/opt/q/quova"}, {"fontheight", "-20"}, {"fontname", "DejaVu Sans"},
@@ -223,6 +225,7 @@ TEST_F(SettingsTest, EachOptionIsSavedAndLoadedUnderItsOwnNameAlone) {
         {"registeronrot", &Settings::RegisterOnRot}, {"force16bits", &Settings::Force16Bits},
         {"hardwaredecoding", &Settings::HardwareDecoding},
         {"folderaroundfile", &Settings::FolderAroundFile},
+        {"alwaysresume", &Settings::AlwaysResume}, {"resumebydefault", &Settings::ResumeByDefault},
         {"savemru", &Settings::SaveMru}, {"renderlog", &Settings::RenderLog}};
     // clang-format on
     const auto saved = [&](const Settings& settings) {

@@ -31,6 +31,9 @@ run_mode() {
     [[ "$mode" == over ]] && over=1
     printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Dorvane\\Quova]\n"osd"="0"\n"subtitles"="1"\n"subtitlesonmovie"="%s"\n"subtitlesovermovie"="%s"\n' \
         "$on" "$over" >"$XDG_CONFIG_HOME/quova/registry.reg"
+    # Each mode watches the clip from its start: the place the last one
+    # stopped at is not offered.
+    rm -f "$XDG_STATE_HOME/quova/resume.db"*
 
     "$quova" "$clip" >"$work/quova.log" 2>&1 &
     player=$!

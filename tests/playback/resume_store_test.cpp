@@ -45,7 +45,7 @@ std::string AskSqlite(const fs::path& file, const std::string& sql) {
     return answer;
 }
 
-TEST(ResumeWorth, AMinutePlayedAndNotTheLastTwentiethOfIt) {
+TEST(ResumeWorth, AMinuteOrATenthPlayedAndNotTheLastTwentiethOfIt) {
     EXPECT_FALSE(WorthResuming(59.9, 600));
     EXPECT_FALSE(WorthResuming(60, 600));
     EXPECT_TRUE(WorthResuming(61, 600));
@@ -57,6 +57,15 @@ TEST(ResumeWorth, AMinutePlayedAndNotTheLastTwentiethOfIt) {
     EXPECT_FALSE(WorthResuming(30, -1));
     // A position that is no number is nothing to resume at.
     EXPECT_FALSE(WorthResuming(std::nan(""), 600));
+    // A clip shorter than ten minutes is worth it after a tenth of it: 12 s
+    // into a 40 s clip is a place to come back to, its last 2 s are not.
+    EXPECT_FALSE(WorthResuming(4, 40));
+    EXPECT_TRUE(WorthResuming(4.1, 40));
+    EXPECT_TRUE(WorthResuming(12, 40));
+    EXPECT_FALSE(WorthResuming(38, 40));
+    EXPECT_TRUE(PlayedToTheEnd(38, 40));
+    EXPECT_FALSE(PlayedToTheEnd(37.9, 40));
+    EXPECT_FALSE(PlayedToTheEnd(3600, 0));
 }
 
 TEST(ResumeStoreFile, PointsComeBackByNameAndSizeWithHowTheyWereWatched) {
@@ -66,7 +75,7 @@ TEST(ResumeStoreFile, PointsComeBackByNameAndSizeWithHowTheyWereWatched) {
         ResumeStore store(file);
         ASSERT_EQ(store.error(), "");
         ResumePoint point = Point("/films/caf\xC3\xA9 'n' \"bar\".mkv", 734003200, 5025.5, 100);
-        point.audioStream = 1;
+        point.audioStreams = 1;
         point.subtitleSource = 2;
         point.speed = 1.5;
         point.zoom = 2.0;
@@ -78,7 +87,7 @@ TEST(ResumeStoreFile, PointsComeBackByNameAndSizeWithHowTheyWereWatched) {
     const auto found = store.Find("/films/caf\xC3\xA9 'n' \"bar\".mkv", 734003200);
     ASSERT_TRUE(found);
     EXPECT_DOUBLE_EQ(found->position, 5025.5);
-    EXPECT_EQ(found->audioStream, 1);
+    EXPECT_EQ(found->audioStreams, 1);
     EXPECT_EQ(found->subtitleSource, 2);
     EXPECT_DOUBLE_EQ(found->speed, 1.5);
     EXPECT_DOUBLE_EQ(found->zoom, 2.0);

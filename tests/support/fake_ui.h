@@ -84,6 +84,13 @@ class FakeUi : public OpenMediaPort,
     std::string saveName, openName;
     std::vector<std::string> dialogTitles;
     std::string sessionFile;
+    struct ResumeOffer {
+        std::string place;
+        bool resumed = false;
+    };
+    std::vector<ResumeOffer> resumeOffers;
+    int resumeOffersClosed = 0;
+    std::vector<bool> resumeChoices;
     std::optional<bool> pointerHidden, rootButton;
     std::vector<DvdStreamItem> dvdAudioItems, dvdSubpictureItems;
 
@@ -125,6 +132,15 @@ class FakeUi : public OpenMediaPort,
         return openName;
     }
     std::string SessionBookmarkFile() override { return sessionFile; }
+    void OfferResume(const std::string& place, bool resumed) override {
+        resumeOffers.push_back({place, resumed});
+    }
+    void CloseResumeOffer() override { ++resumeOffersClosed; }
+    // The choice becomes the default of the next offer, as the settings keep it.
+    void RememberResumeChoice(bool resume) override {
+        resumeChoices.push_back(resume);
+        transport.ResumeByDefault = resume;
+    }
     void HidePointer(bool hide) override { pointerHidden = hide; }
     void ShowDvdAudioItems(const std::vector<DvdStreamItem>& items) override {
         dvdAudioItems = items;
@@ -149,6 +165,9 @@ class FakeUi : public OpenMediaPort,
     void EndScan() override {}
     void RaiseWindow() override {}
     void SaveSessionBookmark() override { ++sessionBookmarks; }
+    double StartingPoint(double from) override { return from; }
+    void Started() override {}
+    void KeepPlace() override {}
 
     bool& Option(SubtitleOption option) override { return options[static_cast<size_t>(option)]; }
     // OpenMediumView: what the test says is open, not the graph.
