@@ -275,8 +275,11 @@ QVariantMap MprisService::Metadata() const {
     const GraphSession& g = session_.graph;
     const QString name = QFile::decodeName(g.CurrentMediaName.c_str());
     metadata["mpris:length"] = static_cast<qlonglong>(g.Duration * kMicroseconds);
-    metadata["xesam:url"] =
-        IsNetworkAddress(g.CurrentMediaName) ? name : QUrl::fromLocalFile(name).toString();
+    // A URL proper, its blanks and letters beyond ASCII escaped: clients
+    // hand it on to programs that take nothing else.
+    metadata["xesam:url"] = IsNetworkAddress(g.CurrentMediaName)
+                                ? name
+                                : QUrl::fromLocalFile(name).toString(QUrl::FullyEncoded);
     metadata["xesam:title"] = QString::fromStdString(NameWithoutFolder(g.CurrentMediaName));
     return metadata;
 }

@@ -250,6 +250,29 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     EXPECT_TRUE(statusAnnounced);
 }
 
+// xesam:url is a URL (RFC 3986): a blank and the bytes of a letter beyond
+// ASCII are percent-encoded, as QUrl::fromLocalFile's encoded form has them.
+TEST_F(Mpris, PlayerctlReadsPercentEncodedUrls) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const struct {
+        const char* name;
+        const char* encoded;
+    } cases[] = {{"01 interlude.ogg", "01%20interlude.ogg"},
+                 {"caf\xC3\xA9.ogg", "caf%C3%A9.ogg"},
+                 {"50% #1.ogg", "50%25%20%231.ogg"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = testing::media::OggVorbis(dir_ / c.name, 2.0).string();
+        Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(file)).toString()});
+        ASSERT_EQ(session.graph.CurrentMediaName, file);
+        const std::string url = "file://" + dir_.path().string() + "/" + c.encoded;
+        EXPECT_EQ(Playerctl(bus, {"metadata", "xesam:url"}).out, url);
+        EXPECT_EQ(Metadata().value("xesam:url").toString().toStdString(), url);
+        EXPECT_EQ(QUrl(QString::fromStdString(url)).toLocalFile().toStdString(), file);
+    }
+}
+
 TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
     const auto served = dir_ / "served";
     std::filesystem::create_directories(served);
