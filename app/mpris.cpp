@@ -132,7 +132,8 @@ void MprisService::Pause() {
 }
 
 void MprisService::PlayPause() {
-    Ask("PlayPause");
+    // From Stopped it starts, as Play does: from the beginning.
+    Ask(FileOpen(session_) && PlaybackStatus() == "Stopped" ? "Play" : "PlayPause");
 }
 
 void MprisService::Stop() {
@@ -155,10 +156,13 @@ void MprisService::RefreshAfterCommands() {
 
 bool MprisService::CanGoNext() const {
     // As the "Next" command moves: a random pick anywhere in a list of
-    // several, else on to the following entry, never past the last.
+    // several, else on to the following entry; and with no entry to move on
+    // to it still stops what plays (MPRIS), which clients such as playerctl
+    // only ask for while this says it may.
     const PlayListState& list = session_.playList;
     const int count = list.PlayListCount();
-    return count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1);
+    return (count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1)) ||
+           FileOpen(session_);
 }
 
 bool MprisService::CanGoPrevious() const {
@@ -258,7 +262,12 @@ double MprisService::Rate() const {
 }
 
 void MprisService::SetRate(double rate) {
-    Ask("Rate", rate);
+    // MPRIS: a client should not write 0.0, and a player that is given it
+    // acts as though Pause was called.
+    if (rate == 0.0)
+        Ask("Pause");
+    else
+        Ask("Rate", rate);
 }
 
 QDBusObjectPath MprisService::TrackId() const {

@@ -169,14 +169,13 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
     Playerctl(bus, {"next"});
     ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[2]; }));
     testing::PumpEvents(200);
-    EXPECT_FALSE(Get("CanGoNext").toBool());
+    // At the last entry Next still stops what plays (MPRIS).
+    EXPECT_TRUE(Get("CanGoNext").toBool());
     EXPECT_TRUE(Get("CanGoPrevious").toBool());
     bool announced = false;
     for (const QVariantMap& values : listener_.changed)
-        announced = announced || values.value("CanGoNext") == QVariant(false);
+        announced = announced || values.value("CanGoPrevious") == QVariant(true);
     EXPECT_TRUE(announced) << "the change is announced";
-    Playerctl(bus, {"next"});
-    EXPECT_EQ(session.graph.CurrentMediaName, names[2]);
     EXPECT_TRUE(listener_.seeked.empty());
 
     // Loop: the menu's option, shown on the OSD as its command shows it.
@@ -248,6 +247,91 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     for (const QVariantMap& values : listener_.changed)
         statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";
     EXPECT_TRUE(statusAnnounced);
+}
+
+// The MPRIS 2.2 Player interface: "Calling Play after [Stop] should cause
+// playback to start again from the beginning of the track"; paused, Play
+// resumes where it is.
+TEST_F(Mpris, PlayerctlPlayAfterStopStartsAgainFromTheBeginning) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const auto clip = testing::media::AviPcm(dir_ / "long.avi", 8.0, 1).string();
+    form_->OpenMedia(clip);
+    ASSERT_EQ(session.graph.CurrentMediaName, clip);
+    for (const char* start : {"play", "play-pause"}) {
+        SCOPED_TRACE(start);
+        Playerctl(bus, {"position", "3"});
+        Playerctl(bus, {"pause"});
+        Playerctl(bus, {"play"});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+        EXPECT_GT(CurrentPosition(session), 2.9) << "paused, Play goes on from there";
+        Playerctl(bus, {"position", "5"});
+        Playerctl(bus, {"stop"});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Stopped");
+        Playerctl(bus, {start});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+        EXPECT_LT(CurrentPosition(session), 1.0);
+    }
+    // The menu's Play still goes on from where Stop left it.
+    form_->commands().Run("SeekTo", 4.0);
+    ASSERT_TRUE(testing::WaitUntil([&] { return CurrentPosition(session) > 3.9; }));
+    form_->commands().Run("Stop1Click", {});
+    form_->commands().Run("Play1Click", {});
+    EXPECT_GT(CurrentPosition(session), 3.9);
+}
+
+// MPRIS: "If there is no next track (and endless playback and track repeat
+// are both off), stop playback."
+TEST_F(Mpris, PlayerctlNextAtTheLastEntryStopsOrGoesRoundALoopingList) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    std::vector<std::string> names;
+    for (const char* name : {"one.avi", "two.avi"})
+        names.push_back(testing::media::AviPcm(dir_ / name, 8.0, 1).string());
+    SetPlayList(session, session.playList, names, 1, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[1]; }));
+    EXPECT_TRUE(Get("CanGoNext").toBool()) << "playerctl asks only then";
+    Playerctl(bus, {"next"});
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Stopped");
+    EXPECT_EQ(session.graph.CurrentMediaName, names[1]);
+    // A looping list goes round.
+    Playerctl(bus, {"play"});
+    AppSettings().LoopOn = true;
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+    AppSettings().LoopOn = false;
+    // Before the last entry Next moves on, and plays.
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[1]; }));
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+}
+
+// MPRIS: "A value of 0.0 should not be set by the client. If it is, the
+// media player should act as though Pause was called."
+TEST_F(Mpris, ARateOfZeroPauses) {
+    form_->OpenMedia(clip_);
+    auto setRate = [this](double rate) {
+        QDBusMessage set =
+            QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                           "org.freedesktop.DBus.Properties", "Set");
+        set.setArguments(
+            {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(rate))});
+        const QDBusMessage reply = client_->call(set, QDBus::BlockWithGui, 10000);
+        testing::PumpEvents(50);
+        return reply.type() == QDBusMessage::ReplyMessage;
+    };
+    ASSERT_EQ(Get("PlaybackStatus").toString(), "Playing");
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+    EXPECT_EQ(session.osdMessage, "pause");
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+    Call("Play");
+    EXPECT_TRUE(setRate(1.5));
+    EXPECT_EQ(Get("Rate").toDouble(), 1.5);
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
 }
 
 // xesam:url is a URL (RFC 3986): a blank and the bytes of a letter beyond
