@@ -289,7 +289,16 @@ QVariantMap MprisService::Metadata() const {
     metadata["xesam:url"] = IsNetworkAddress(g.CurrentMediaName)
                                 ? name
                                 : QUrl::fromLocalFile(name).toString(QUrl::FullyEncoded);
-    metadata["xesam:title"] = QString::fromStdString(NameWithoutFolder(g.CurrentMediaName));
+    engine::MediumTags tags;
+    if (g.GraphBuilder) tags = g.GraphBuilder->Tags();
+    metadata["xesam:title"] = QString::fromStdString(
+        tags.title.empty() ? NameWithoutFolder(g.CurrentMediaName) : tags.title);
+    if (!tags.artists.empty()) {
+        QStringList artists;
+        for (const std::string& artist : tags.artists) artists << QString::fromStdString(artist);
+        metadata["xesam:artist"] = artists;
+    }
+    if (!tags.album.empty()) metadata["xesam:album"] = QString::fromStdString(tags.album);
     return metadata;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <gst/gst.h>
+
 #include <cmath>
 
 #include <QCoreApplication>
@@ -355,6 +357,64 @@ TEST_F(Mpris, PlayerctlReadsPercentEncodedUrls) {
         EXPECT_EQ(Metadata().value("xesam:url").toString().toStdString(), url);
         EXPECT_EQ(QUrl(QString::fromStdString(url)).toLocalFile().toStdString(), file);
     }
+}
+
+// The tags of a file for the whole medium: ID3 in an MP3 and Vorbis comments
+// in Ogg (which GStreamer's demuxers hand on as the stream's), the segment's
+// tags in Matroska. Matroska's tracks have names of their own (GStreamer's
+// writer calls its sound track "Audio"), which are no title of the medium: a
+// file without one keeps its name.
+TEST_F(Mpris, PlayerctlReadsTitleArtistAndAlbumFromTheTags) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const std::string sound = "audiotestsrc num-buffers=200 ! audioconvert ! ";
+    const std::string tags = "taginject tags=\"title=Interlude,artist=Ann,album=Disc\" ! ";
+    const std::filesystem::path files[] = {dir_ / "id3.mp3", dir_ / "comments.ogg",
+                                           dir_ / "segment.mkv"};
+    ASSERT_EQ(testing::MakeMedia(
+                  sound + "lamemp3enc ! " + tags + "id3v2mux ! filesink location=$OUT", files[0]),
+              "");
+    ASSERT_EQ(
+        testing::MakeMedia(sound + tags + "vorbisenc ! oggmux ! filesink location=$OUT", files[1]),
+        "");
+    {
+        // The writer's own tags are the segment's; those in the stream, its track's.
+        GstElement* pipeline = gst_parse_launch(
+            (sound + "vorbisenc ! matroskamux name=mux ! filesink location=" + files[2].string())
+                .c_str(),
+            nullptr);
+        ASSERT_NE(pipeline, nullptr);
+        GstElement* mux = gst_bin_get_by_name(GST_BIN(pipeline), "mux");
+        gst_tag_setter_add_tags(GST_TAG_SETTER(mux), GST_TAG_MERGE_REPLACE, GST_TAG_TITLE,
+                                "Interlude", GST_TAG_ARTIST, "Ann", GST_TAG_ALBUM, "Disc", nullptr);
+        gst_object_unref(mux);
+        ASSERT_EQ(testing::RunPipelineToEnd(pipeline, 30), "");
+    }
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(file.string())).toString()});
+        ASSERT_EQ(session.graph.CurrentMediaName, file.string());
+        ASSERT_TRUE(testing::WaitUntil(
+            [&] { return Metadata().value("xesam:title").toString() == "Interlude"; }, 5000))
+            << Metadata().value("xesam:title").toString().toStdString();
+        EXPECT_EQ(Playerctl(bus, {"metadata", "title"}).out, "Interlude");
+        EXPECT_EQ(Playerctl(bus, {"metadata", "artist"}).out, "Ann");
+        EXPECT_EQ(Playerctl(bus, {"metadata", "album"}).out, "Disc");
+        const QVariantMap metadata = Metadata();
+        EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"Ann"});
+        EXPECT_EQ(metadata.value("xesam:album").toString(), "Disc");
+    }
+    const std::filesystem::path untitled = dir_ / "untitled.mkv";
+    ASSERT_EQ(
+        testing::MakeMedia(sound + "vorbisenc ! matroskamux ! filesink location=$OUT", untitled),
+        "");
+    Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(untitled.string())).toString()});
+    ASSERT_EQ(session.graph.CurrentMediaName, untitled.string());
+    testing::PumpEvents(500);
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), "untitled.mkv");
+    EXPECT_FALSE(metadata.contains("xesam:artist"));
+    EXPECT_FALSE(metadata.contains("xesam:album"));
 }
 
 TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
