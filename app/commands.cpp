@@ -441,8 +441,13 @@ const std::vector<Command>& CommandTable() {
 
         // --- What the desktop's media-player bus asks for beyond the menu
         {"Raise", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Raise(); }},
+        // The medium becomes the play list on its own: the list played
+        // before does not go on after its end.
         {"OpenMedia", ArgKind::Text,
-         [](Ctx& c, const Arg& a) { c.form.OpenMedia(std::get<std::string>(a)); }},
+         [](Ctx& c, const Arg& a) {
+             SetPlayList(c.session, c.session.playList, {std::get<std::string>(a)}, 0,
+                         c.form.Opener());
+         }},
         // A medium named alone on the command line: with its folder as the
         // play list where the user wants that, as the hand-over does.
         {"OpenNamedMedium", ArgKind::Text,

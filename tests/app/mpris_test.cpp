@@ -417,6 +417,24 @@ TEST_F(Mpris, PlayerctlReadsTitleArtistAndAlbumFromTheTags) {
     EXPECT_FALSE(metadata.contains("xesam:album"));
 }
 
+// A medium the desktop opens is no entry of the play list played before:
+// at its end that list does not go on.
+TEST_F(Mpris, AfterAnOpenedUriEndsTheOldListDoesNotGoOn) {
+    std::vector<std::string> names;
+    for (const char* name : {"one.avi", "two.avi"})
+        names.push_back(testing::media::AviPcm(dir_ / name, 8.0, 1).string());
+    SetPlayList(session, session.playList, names, 0, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
+    const std::string brief = testing::media::AviPcm(dir_ / "brief.avi", 1.0, 1).string();
+    Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(brief)).toString()});
+    ASSERT_EQ(session.graph.CurrentMediaName, brief);
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return Get("PlaybackStatus").toString() == "Stopped"; }, 10000));
+    testing::PumpEvents(1000);
+    EXPECT_EQ(session.graph.CurrentMediaName, brief);
+    EXPECT_EQ(form_->PlayList(), std::vector<std::string>{brief});
+}
+
 TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {
     const auto served = dir_ / "served";
     std::filesystem::create_directories(served);
