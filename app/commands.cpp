@@ -450,8 +450,13 @@ const std::vector<Command>& CommandTable() {
 
         // --- What the desktop's media-player bus asks for beyond the menu
         {"Raise", ArgKind::None, [](Ctx& c, const Arg&) { c.form.Raise(); }},
+        // The medium becomes the play list on its own: the list played
+        // before does not go on after its end.
         {"OpenMedia", ArgKind::Text,
-         [](Ctx& c, const Arg& a) { c.form.OpenMedia(std::get<std::string>(a)); }},
+         [](Ctx& c, const Arg& a) {
+             SetPlayList(c.session, c.session.playList, {std::get<std::string>(a)}, 0,
+                         c.form.Opener());
+         }},
         // A medium named alone on the command line: with its folder as the
         // play list where the user wants that, as the hand-over does.
         {"OpenNamedMedium", ArgKind::Text,
@@ -461,11 +466,16 @@ const std::vector<Command>& CommandTable() {
                  c.form.OpenMedia(name);
          }},
         // Play / Pause toggles; these two only start or only pause, and
-        // first return a changed rate to normal play.
+        // first return a changed rate to normal play. Play after Stop starts
+        // a file again from its beginning (MPRIS), where the menu's Play goes
+        // on from where Stop left it.
         {"Play", ArgKind::None,
          [](Ctx& c, const Arg&) {
-             if (MediumOpen(c.session) && (GraphStateOf(c.session, 100) != engine::GraphState::Running ||
-                                  PlayRate(c.session) != 1.0))
+             if (!MediumOpen(c.session)) return;
+             const engine::GraphState state = GraphStateOf(c.session, 100);
+             if (state == engine::GraphState::Stopped && c.session.graph.MediaKind == MediaKindFile)
+                 PlayFromStart(c.session);
+             else if (state != engine::GraphState::Running || PlayRate(c.session) != 1.0)
                  Play1Click(c.session);
          }},
         {"Pause", ArgKind::None,
@@ -473,6 +483,17 @@ const std::vector<Command>& CommandTable() {
              if (!MediumOpen(c.session) || GraphStateOf(c.session, 100) != engine::GraphState::Running) return;
              if (PlayRate(c.session) != 1.0) Play1Click(c.session);
              Play1Click(c.session);
+         }},
+        // Next with no entry to move on to stops playback, and with "Loop"
+        // the list goes round to its first entry (MPRIS).
+        {"NextOrStop", ArgKind::None,
+         [](Ctx& c, const Arg&) {
+             if (!NextFindsNoEntry(c.session.playList, AppSettings().RandomList))
+                 Next2Click(c.session.playList, c.form.Opener());
+             else if (AppSettings().LoopOn && c.session.playList.PlayListCount() > 1)
+                 First1Click(c.session.playList, c.form.Opener());
+             else
+                 Stop1Click(c.session);
          }},
         {"JumpBy", ArgKind::Real,
          [](Ctx& c, const Arg& a) {
@@ -646,7 +667,7 @@ const std::vector<Binding>& OutsideBindings() {
         {"Pause", "Pause", ArgKind::None},
         {"PlayPause", "Play1Click", ArgKind::None},
         {"Stop", "Stop1Click", ArgKind::None},
-        {"Next", "Next2Click", ArgKind::None},
+        {"Next", "NextOrStop", ArgKind::None},
         {"Previous", "Previous1Click", ArgKind::None},
         {"Seek", "JumpBy", ArgKind::Real},
         {"SetPosition", "SeekTo", ArgKind::Real},

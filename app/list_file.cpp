@@ -1,5 +1,8 @@
 #include "app/list_file.h"
 
+#include <algorithm>
+#include <system_error>
+
 #include "lexicon/lexicon.h"
 #include "platform/encoding/file_name_line.h"
 #include "platform/encoding/text_encoding.h"
@@ -17,6 +20,25 @@ std::string ResolveEntry(const std::filesystem::path& folder, std::string_view e
     return (folder / path).lexically_normal().string();
 }
 
+// Lists written on Windows separate folders with a backslash, which on Linux
+// is a character a name may hold: a name that exists as written stays so.
+std::string ResolveM3uEntry(const std::filesystem::path& folder, std::string_view entry) {
+    std::string resolved = ResolveEntry(folder, entry);
+    if (entry.find('\\') == std::string_view::npos || entry.find("://") != std::string_view::npos)
+        return resolved;
+    std::error_code ec;
+    if (std::filesystem::exists(resolved, ec)) return resolved;
+    std::string slashed(entry);
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return ResolveEntry(folder, slashed);
+}
+
+// Lists written by hand or by other programs indent lines, comments too.
+std::string_view WithoutLeadingBlanks(std::string_view line) {
+    const size_t first = line.find_first_not_of(" \t\v\f");
+    return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
 }  // namespace
 
 std::vector<std::string> ParseListFile(std::string_view bytes, const std::filesystem::path& folder,
@@ -24,12 +46,14 @@ std::vector<std::string> ParseListFile(std::string_view bytes, const std::filesy
     std::vector<std::string> entries;
     bool tooMany = false;
     ForEachLine(DecodeTextByLine(bytes), [&](std::string_view line) {
+        if (m3u) line = WithoutLeadingBlanks(line);
         if (m3u && (line.empty() || line.starts_with('#'))) return true;
         if (entries.size() == kMaxListEntries) {
             tooMany = true;
             return false;
         }
-        entries.push_back(ResolveEntry(folder, FileNameFromLine(line)));
+        const std::string name = FileNameFromLine(line);
+        entries.push_back(m3u ? ResolveM3uEntry(folder, name) : ResolveEntry(folder, name));
         return true;
     });
     if (tooMany)

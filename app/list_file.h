@@ -24,9 +24,10 @@ inline constexpr std::size_t kMaxListEntries = 50000;
 // The entries of a list file's bytes, one a line (CR LF, LF or CR), UTF-8 or
 // else Windows-1252. A relative name is taken relative to `folder`. In .mpl
 // files (`m3u` false) every line is an entry, a blank one too; in .m3u/.m3u8
-// files blank lines and lines starting with "#" are skipped. Throws
-// ListFileError naming `fileName` and the limit when there are more than
-// kMaxListEntries entries.
+// files leading blanks are dropped, blank lines and lines starting with "#"
+// are skipped, and a backslash separates folders where the name does not
+// exist as written. Throws ListFileError naming `fileName` and the limit when
+// there are more than kMaxListEntries entries.
 std::vector<std::string> ParseListFile(std::string_view bytes, const std::filesystem::path& folder,
                                        bool m3u, const std::string& fileName);
 

@@ -132,7 +132,8 @@ void MprisService::Pause() {
 }
 
 void MprisService::PlayPause() {
-    Ask("PlayPause");
+    // From Stopped it starts, as Play does: from the beginning.
+    Ask(FileOpen(session_) && PlaybackStatus() == "Stopped" ? "Play" : "PlayPause");
 }
 
 void MprisService::Stop() {
@@ -155,10 +156,13 @@ void MprisService::RefreshAfterCommands() {
 
 bool MprisService::CanGoNext() const {
     // As the "Next" command moves: a random pick anywhere in a list of
-    // several, else on to the following entry, never past the last.
+    // several, else on to the following entry; and with no entry to move on
+    // to it still stops what plays (MPRIS), which clients such as playerctl
+    // only ask for while this says it may.
     const PlayListState& list = session_.playList;
     const int count = list.PlayListCount();
-    return count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1);
+    return (count > 1 && (AppSettings().RandomList || list.PlayListIndex < count - 1)) ||
+           FileOpen(session_);
 }
 
 bool MprisService::CanGoPrevious() const {
@@ -258,7 +262,12 @@ double MprisService::Rate() const {
 }
 
 void MprisService::SetRate(double rate) {
-    Ask("Rate", rate);
+    // MPRIS: a client should not write 0.0, and a player that is given it
+    // acts as though Pause was called.
+    if (rate == 0.0)
+        Ask("Pause");
+    else
+        Ask("Rate", rate);
 }
 
 QDBusObjectPath MprisService::TrackId() const {
@@ -275,9 +284,21 @@ QVariantMap MprisService::Metadata() const {
     const GraphSession& g = session_.graph;
     const QString name = QFile::decodeName(g.CurrentMediaName.c_str());
     metadata["mpris:length"] = static_cast<qlonglong>(g.Duration * kMicroseconds);
-    metadata["xesam:url"] =
-        IsNetworkAddress(g.CurrentMediaName) ? name : QUrl::fromLocalFile(name).toString();
-    metadata["xesam:title"] = QString::fromStdString(NameWithoutFolder(g.CurrentMediaName));
+    // A URL proper, its blanks and letters beyond ASCII escaped: clients
+    // hand it on to programs that take nothing else.
+    metadata["xesam:url"] = IsNetworkAddress(g.CurrentMediaName)
+                                ? name
+                                : QUrl::fromLocalFile(name).toString(QUrl::FullyEncoded);
+    engine::MediumTags tags;
+    if (g.GraphBuilder) tags = g.GraphBuilder->Tags();
+    metadata["xesam:title"] = QString::fromStdString(
+        tags.title.empty() ? NameWithoutFolder(g.CurrentMediaName) : tags.title);
+    if (!tags.artists.empty()) {
+        QStringList artists;
+        for (const std::string& artist : tags.artists) artists << QString::fromStdString(artist);
+        metadata["xesam:artist"] = artists;
+    }
+    if (!tags.album.empty()) metadata["xesam:album"] = QString::fromStdString(tags.album);
     return metadata;
 }
 

@@ -66,8 +66,9 @@ class MprisService : public QObject {
     qlonglong Position() const;
     bool CanSeek() const;
     bool CanPlay() const;
-    // Whether Next and Previous would move in the play list (false when they
-    // would do nothing, as at the ends of a list that is not played at random).
+    // Whether Next and Previous would do anything: move in the play list or,
+    // for Next with no entry to move on to, stop what plays (false when they
+    // would do nothing, as Previous at the start of a list).
     bool CanGoNext() const;
     bool CanGoPrevious() const;
     // "None", or the play list ("Playlist") or the one medium ("Track")

@@ -112,6 +112,10 @@ void Next2Click(PlayListState& list, const EntryOpener& open, const RandomSource
     }
 }
 
+bool NextFindsNoEntry(const PlayListState& list, bool random) {
+    return list.PlayList.empty() || (!random && list.PlayListIndex >= list.PlayListCount() - 1);
+}
+
 void Previous1Click(PlayListState& list, const EntryOpener& open) {
     if (list.PlayList.empty() || list.PlayListIndex <= 0) return;
     // An index left beyond the end by an edited list still steps back inside it.

@@ -50,6 +50,9 @@ void First1Click(PlayListState& list, const EntryOpener& open);
 // With "Random" a random pick, else the following entry (none after the last).
 void Next2Click(PlayListState& list, const EntryOpener& open,
                 const RandomSource& random = LibraryRandom);
+// Whether Next2Click would open nothing: an empty list, or the last entry
+// (or past it) without "Random".
+bool NextFindsNoEntry(const PlayListState& list, bool random);
 void Previous1Click(PlayListState& list, const EntryOpener& open);
 
 // "Random": flips the option unless a DVD is open; reseeds when switched on.

@@ -17,9 +17,15 @@ struct TextField {
     size_t offset;
     size_t width;
 };
-// Header, title, artist, album, year, comment. The comment stops short of the
-// track byte, so a version 1.0 comment's last byte reads as the track.
-constexpr TextField kTextFields[] = {{0, 3}, {3, 30}, {33, 30}, {63, 30}, {93, 4}, {97, 29}};
+// Header, title, artist, album, year, comment. Version 1.1 takes the last two
+// of the comment's 30 bytes for a zero and the track number.
+constexpr TextField kTextFields[] = {{0, 3}, {3, 30}, {33, 30}, {63, 30}, {93, 4}, {97, 30}};
+
+// Version 1.1 marks its track with a zero before it; a version 1.0 comment
+// runs to byte 126, and a zero there is only padding.
+bool HoldsTrack(const Id3Buffer& buffer) {
+    return buffer[125] == 0 && buffer[126] != 0;
+}
 
 }  // namespace
 
@@ -57,10 +63,11 @@ bool MayCarryId3Tag(const std::filesystem::path& file) {
 std::string Id3Field(const Id3Buffer& buffer, int field) {
     if (field >= 0 && field <= 5) {
         const TextField f = kTextFields[field];
-        std::string_view bytes(reinterpret_cast<const char*>(buffer.data()) + f.offset, f.width);
+        const size_t width = field == 5 && HoldsTrack(buffer) ? f.width - 2 : f.width;
+        std::string_view bytes(reinterpret_cast<const char*>(buffer.data()) + f.offset, width);
         return DecodeText(StripPadding(bytes.substr(0, bytes.find('\0'))));
     }
-    if (field == 6) return std::to_string(buffer[126]);
+    if (field == 6) return HoldsTrack(buffer) ? std::to_string(buffer[126]) : std::string();
     if (field == 7) {
         const int genre = buffer[127];
         return genre < kId3GenreCount ? Id3GenreName(genre) : std::to_string(genre);

@@ -28,8 +28,9 @@ enum class Id3FieldId { Header = 0, Title, Artist, Album, Year, Comment, Track, 
 
 // Field 0..7 of the tag as text: the text fields end at their first zero byte
 // and lose blanks at both ends (bytes that are not UTF-8 are read as
-// Windows-1252); the track is a decimal number; the genre is its name from the
-// list, or the number for one beyond it. Any other field number gives "".
+// Windows-1252); the track is a decimal number, "" in a version 1.0 tag,
+// whose comment takes its byte; the genre is its name from the list, or the
+// number for one beyond it. Any other field number gives "".
 std::string Id3Field(const Id3Buffer& buffer, int field);
 inline std::string Id3Field(const Id3Buffer& buffer, Id3FieldId field) {
     return Id3Field(buffer, static_cast<int>(field));

@@ -424,6 +424,24 @@ void Stop1Click(PlayerSession& session) {
     Topmost(session, options, false);
 }
 
+void PlayFromStart(PlayerSession& session) {
+    FilterGraph* graph = FileGraph(session);
+    if (!graph) return;
+    const TransportSettings options = Options(session);
+    session.fastSeekStep = 0;
+    if (graph->Rate() != 1.0) {
+        graph->SetRate(1.0);
+        SetMute(session, false, options.Volume);
+    }
+    graph->SetCurrentPosition(0);
+    graph->Run();
+    session.osdMessage = Lex(720);
+    EnableTimer1(session);
+    Topmost(session, options, true);
+    PaintOsdIfOn(session, options);
+    NudgeIfRunningVideo(session);
+}
+
 void Quick1Click(PlayerSession& session) {
     const TransportSettings options = Options(session);
     if (FilterGraph* graph = FileGraph(session)) {

@@ -35,6 +35,9 @@ void StepChapter(PlayerSession& session, int direction);
 // Commands of the popup menu, the control bar, the keys and the desktop bus.
 void Play1Click(PlayerSession& session);
 void Stop1Click(PlayerSession& session);
+// Runs the open file from its beginning at normal speed: a desktop's Play
+// after Stop (MPRIS), where the menu's Play goes on from where Stop left it.
+void PlayFromStart(PlayerSession& session);
 void Quick1Click(PlayerSession& session);
 void Slow1Click(PlayerSession& session);
 void FFWD1Click(PlayerSession& session);

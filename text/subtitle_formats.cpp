@@ -1,7 +1,10 @@
 #include "text/subtitle_formats.h"
 
+#include <charconv>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "text/string_utils.h"
 #include "text/subtitle_lines.h"
@@ -88,28 +91,50 @@ bool SkipToHeader(SubtitleLineReader& lines, Header isHeader) {
     return false;
 }
 
+// The frame rate that MicroDVD writers put in the file's first entry, at
+// frame 1, as its only text ("{1}{1}23.976"); nothing when the text is no
+// rate a film could have.
+std::optional<double> FrameRateEntry(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos)
+        return std::nullopt;
+    double rate = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rate);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (!(rate >= 1.0 && rate <= 1000.0)) return std::nullopt;
+    return rate;
+}
+
 void ParseMicroDvd(SubtitleLineReader& lines, SubtitleTimetable& table, double frameRate) {
     PendingEnd pending;
     std::string line;
+    bool first = true;
     while (!pending.BeyondTable(table) && lines.Next(line)) {
         const std::string_view view = line;
         const size_t open = view.find('{');
         const size_t close = view.find('}');
         if (open == std::string_view::npos || close == std::string_view::npos) continue;
-        const int64_t start = FrameToSlot(IntegerOrZero(Between(view, open, close)), frameRate);
-        pending.BeforeStart(table, start);
+        const int startFrame = IntegerOrZero(Between(view, open, close));
         std::string_view rest = view.substr(close + 1);
+        std::optional<int> endFrame;
         const size_t endOpen = rest.find('{');
         if (endOpen != std::string_view::npos) {
             const size_t endClose = rest.find('}');
-            // Two seconds more than written: MicroDVD end frames are usually tight.
-            pending.Set(FrameToSlot(IntegerOrZero(Between(rest, endOpen, endClose)), frameRate) +
-                        4);
+            endFrame = IntegerOrZero(Between(rest, endOpen, endClose));
             if (endClose != std::string_view::npos) rest = rest.substr(endClose + 1);
-        } else {
-            pending.Set(0);
         }
         std::string text(TrimBlanks(RemoveBetween(rest, '{', '}')));
+        if (std::exchange(first, false) && startFrame == 1) {
+            if (const auto rate = FrameRateEntry(text)) {
+                // The rate the file's frames were counted in: the medium's
+                // own may differ (another cut, another encoding of it).
+                frameRate = *rate;
+                continue;
+            }
+        }
+        const int64_t start = FrameToSlot(startFrame, frameRate);
+        pending.BeforeStart(table, start);
+        // Two seconds more than written: MicroDVD end frames are usually tight.
+        pending.Set(endFrame ? FrameToSlot(*endFrame, frameRate) + 4 : 0);
         if (!text.empty() && start >= 0) MakeSubtitleEntry(table, start, std::move(text));
     }
     pending.AtEnd(table);

@@ -33,7 +33,8 @@ bool SubtitleSignatureFound(std::string_view head, int kind);
 double ParseClockTime(std::string_view text);
 
 // Parses a whole file's bytes with the grammar of `kind` into `table`, which
-// ResetSubtitles has sized. `frameRate` turns MicroDVD frames into time.
+// ResetSubtitles has sized. `frameRate` turns MicroDVD frames into time
+// unless the file names its own rate in a first entry at frame 1.
 void ParseSubtitles(int kind, std::string_view bytes, SubtitleTimetable& table, double frameRate);
 
 }  // namespace quova

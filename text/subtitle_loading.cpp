@@ -3,6 +3,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/encoding/text_encoding.h"
 #include "text/osd.h"
 #include "text/string_utils.h"
 #include "text/subtitle_formats.h"
@@ -58,12 +59,20 @@ int LoadSubtitleFile(TextSession& session, SubtitleTimetable& table, double fram
     const std::filesystem::path& file = table.SubtitleFileName;
     if (IsPlainFile(file)) {
         const std::string extension = LowerExtension(file);
-        const std::string head = ReadHead(file);
+        std::string head = ReadHead(file);
+        std::string bytes;
+        bool whole = false;
+        // The signatures and grammars are ASCII text, which UTF-16 and UTF-32
+        // interleave with zero bytes: such a file is looked at decoded.
+        if (StartsWithWideByteOrderMark(head)) {
+            whole = ReadWholeFile(file, bytes);
+            bytes = whole ? WideUnicodeToUtf8(bytes) : std::string();
+            head = bytes.substr(0, kSubtitleSignatureBytes);
+        }
         int kind = -1;
         for (int k = 0; k < kSubtitleKindCount && kind < 0; ++k)
             if (SubtitleKindExtension(k) == extension && SubtitleSignatureFound(head, k)) kind = k;
-        std::string bytes;
-        if (kind >= 0 && ReadWholeFile(file, bytes) && !bytes.empty())
+        if (kind >= 0 && (whole || ReadWholeFile(file, bytes)) && !bytes.empty())
             ParseSubtitles(kind, bytes, table, frameRate);
     }
     session.textPort.Get().EnableSubtitleAdjust(table.SubtitleCount >= 1);

@@ -55,11 +55,47 @@ void AppendUtf8(std::string& out, uint32_t cp) {
     } else if (cp < 0x800) {
         out += static_cast<char>(0xC0 | (cp >> 6));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
+    } else if (cp < 0x10000) {
         out += static_cast<char>(0xE0 | (cp >> 12));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+constexpr uint32_t kReplacementCharacter = 0xFFFD;
+
+enum class WideForm { kNone, kUtf16Le, kUtf16Be, kUtf32Le, kUtf32Be };
+
+WideForm WideFormOf(std::string_view bytes) {
+    // UTF-32 LE's mark begins with UTF-16 LE's: the longer one is looked for
+    // first (a UTF-16 text starting with U+0000 is not worth telling apart).
+    if (bytes.substr(0, 4) == std::string_view("\xFF\xFE\0\0", 4)) return WideForm::kUtf32Le;
+    if (bytes.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) return WideForm::kUtf32Be;
+    if (bytes.substr(0, 2) == "\xFF\xFE") return WideForm::kUtf16Le;
+    if (bytes.substr(0, 2) == "\xFE\xFF") return WideForm::kUtf16Be;
+    return WideForm::kNone;
+}
+
+uint32_t CodeUnit(std::string_view bytes, size_t at, size_t width, bool bigEndian) {
+    uint32_t unit = 0;
+    for (size_t k = 0; k < width; ++k) {
+        const auto byte = static_cast<unsigned char>(bytes[at + (bigEndian ? k : width - 1 - k)]);
+        unit = (unit << 8) | byte;
+    }
+    return unit;
+}
+
+bool IsHighSurrogate(uint32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(uint32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 }  // namespace
@@ -76,6 +112,39 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
         else
             AppendUtf8(out, c);
     }
+    return out;
+}
+
+bool StartsWithWideByteOrderMark(std::string_view bytes) {
+    return WideFormOf(bytes) != WideForm::kNone;
+}
+
+std::string WideUnicodeToUtf8(std::string_view bytes) {
+    const WideForm form = WideFormOf(bytes);
+    if (form == WideForm::kNone) return std::string(bytes);
+    const size_t width = (form == WideForm::kUtf32Le || form == WideForm::kUtf32Be) ? 4 : 2;
+    const bool bigEndian = form == WideForm::kUtf16Be || form == WideForm::kUtf32Be;
+    std::string out;
+    out.reserve(bytes.size() / width * 3 / 2);
+    size_t at = width;
+    while (at + width <= bytes.size()) {
+        uint32_t cp = CodeUnit(bytes, at, width, bigEndian);
+        at += width;
+        if (width == 2 && IsHighSurrogate(cp)) {
+            const uint32_t low =
+                at + 2 <= bytes.size() ? CodeUnit(bytes, at, 2, bigEndian) : uint32_t{0};
+            if (IsLowSurrogate(low)) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                at += 2;
+            } else {
+                cp = kReplacementCharacter;
+            }
+        } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+            cp = kReplacementCharacter;
+        }
+        AppendUtf8(out, cp);
+    }
+    if (at < bytes.size()) AppendUtf8(out, kReplacementCharacter);
     return out;
 }
 

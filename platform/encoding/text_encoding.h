@@ -9,12 +9,24 @@ namespace quova {
 
 // Text files from users come in two flavours: UTF-8 (today's) and the old
 // Windows ANSI code page, Windows-1252. Everything inside the program is UTF-8.
+// Some editors (Notepad's "Unicode", subtitle tools) write UTF-16 or UTF-32,
+// always behind a byte-order mark, which is what tells them apart.
 
 bool IsValidUtf8(std::string_view bytes);
 
 // Converts Windows-1252 bytes to UTF-8; the five unassigned bytes map to the
 // C1 control characters of the same value, as Windows does.
 std::string Windows1252ToUtf8(std::string_view bytes);
+
+// Whether `bytes` begin with a UTF-16 or UTF-32 byte-order mark, in either
+// byte order.
+bool StartsWithWideByteOrderMark(std::string_view bytes);
+
+// Bytes behind a UTF-16 or UTF-32 byte-order mark as UTF-8, without the mark.
+// What makes no character (an unpaired surrogate, a value past U+10FFFF, the
+// last bytes of a file cut inside a code unit) becomes U+FFFD, so the result
+// is always valid UTF-8. Bytes without such a mark come back unchanged.
+std::string WideUnicodeToUtf8(std::string_view bytes);
 
 // A file's bytes as UTF-8 text: a leading UTF-8 byte-order mark is dropped,
 // valid UTF-8 is kept as it is, anything else is read as Windows-1252.

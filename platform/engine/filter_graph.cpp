@@ -211,6 +211,8 @@ Outcome<FilterPtr> FilterGraph::AddSourceFilter(const std::string& fileName,
     if (Failed(hr)) return {hr, nullptr};
     hr = AddFilter(filter, filterName.empty() ? fileName : filterName);
     if (Failed(hr)) return {hr, nullptr};
+    // The graph outlives its media: the tags told so far were another's.
+    tags_ = {};
     return {S_OK, filter};
 }
 
@@ -357,6 +359,29 @@ void FilterGraph::HandleMessage(GstMessage* msg) {
             gint percent = 100;
             gst_message_parse_buffering(msg, &percent);
             Buffering(percent);
+            break;
+        }
+        case GST_MESSAGE_TAG: {
+            // Only an element still in the graph speaks for the medium.
+            if (!gst_object_has_as_ancestor(GST_MESSAGE_SRC(msg), GST_OBJECT(pipeline_))) break;
+            GstTagList* list = nullptr;
+            gst_message_parse_tag(msg, &list);
+            if (!list) break;
+            MediumTags told;
+            auto text = [list](const char* tag, guint index) {
+                const gchar* value = nullptr;
+                return gst_tag_list_peek_string_index(list, tag, index, &value) && value
+                           ? std::string(value)
+                           : std::string();
+            };
+            told.title = text(GST_TAG_TITLE, 0);
+            told.album = text(GST_TAG_ALBUM, 0);
+            for (guint i = 0; i < gst_tag_list_get_tag_size(list, GST_TAG_ARTIST); ++i)
+                if (std::string artist = text(GST_TAG_ARTIST, i); !artist.empty())
+                    told.artists.push_back(std::move(artist));
+            tags_.Take(gst_tag_list_get_scope(list) == GST_TAG_SCOPE_GLOBAL,
+                       text(GST_TAG_CONTAINER_FORMAT, 0), told);
+            gst_tag_list_unref(list);
             break;
         }
         case GST_MESSAGE_STEP_DONE:

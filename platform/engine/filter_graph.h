@@ -19,6 +19,7 @@
 #include "platform/engine/graph_events.h"
 #include "platform/engine/guid.h"
 #include "platform/engine/local_file_guard.h"
+#include "platform/engine/medium_tags.h"
 #include "platform/engine/result.h"
 #include "platform/engine/stream_discovery.h"
 
@@ -181,6 +182,10 @@ class FilterGraph {
     // --- Video: the first connected video renderer, or nullptr.
     std::shared_ptr<VideoRendererFilter> VideoRenderer() const;
 
+    // --- Tags: what the tags told since the last source was added say the
+    // medium is (see MediumTagBook).
+    MediumTags Tags() const { return tags_.Medium(); }
+
     // --- Events
     GraphEvents& Events() { return events_; }
     // The oldest event, waiting up to `timeoutMs` for one (E_ABORT when none came).
@@ -298,6 +303,7 @@ class FilterGraph {
     bool overrunEnded_ = false;
     Guid timeFormat_ = TIME_FORMAT_MEDIA_TIME;
     HResult lastError_ = S_OK;
+    MediumTagBook tags_;
     // Hardware decoders that failed, to be replaced by software; errors that
     // follow from theirs (the demuxer's failed push) are no errors of the
     // medium.

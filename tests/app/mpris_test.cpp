@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <gst/gst.h>
+
 #include <cmath>
 
 #include <QCoreApplication>
@@ -169,14 +171,13 @@ TEST_F(Mpris, PlayerctlSeesAThreeEntryListTruthfullyAtBothEnds) {
     Playerctl(bus, {"next"});
     ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[2]; }));
     testing::PumpEvents(200);
-    EXPECT_FALSE(Get("CanGoNext").toBool());
+    // At the last entry Next still stops what plays (MPRIS).
+    EXPECT_TRUE(Get("CanGoNext").toBool());
     EXPECT_TRUE(Get("CanGoPrevious").toBool());
     bool announced = false;
     for (const QVariantMap& values : listener_.changed)
-        announced = announced || values.value("CanGoNext") == QVariant(false);
+        announced = announced || values.value("CanGoPrevious") == QVariant(true);
     EXPECT_TRUE(announced) << "the change is announced";
-    Playerctl(bus, {"next"});
-    EXPECT_EQ(session.graph.CurrentMediaName, names[2]);
     EXPECT_TRUE(listener_.seeked.empty());
 
     // Loop: the menu's option, shown on the OSD as its command shows it.
@@ -248,6 +249,190 @@ TEST_F(Mpris, MethodsActAsTheirMenuCommandsAndPropertiesReadBackWhatThePlayerSho
     for (const QVariantMap& values : listener_.changed)
         statusAnnounced = statusAnnounced || values.value("PlaybackStatus") == "Stopped";
     EXPECT_TRUE(statusAnnounced);
+}
+
+// The MPRIS 2.2 Player interface: "Calling Play after [Stop] should cause
+// playback to start again from the beginning of the track"; paused, Play
+// resumes where it is.
+TEST_F(Mpris, PlayerctlPlayAfterStopStartsAgainFromTheBeginning) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const auto clip = testing::media::AviPcm(dir_ / "long.avi", 8.0, 1).string();
+    form_->OpenMedia(clip);
+    ASSERT_EQ(session.graph.CurrentMediaName, clip);
+    for (const char* start : {"play", "play-pause"}) {
+        SCOPED_TRACE(start);
+        Playerctl(bus, {"position", "3"});
+        Playerctl(bus, {"pause"});
+        Playerctl(bus, {"play"});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+        EXPECT_GT(CurrentPosition(session), 2.9) << "paused, Play goes on from there";
+        Playerctl(bus, {"position", "5"});
+        Playerctl(bus, {"stop"});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Stopped");
+        Playerctl(bus, {start});
+        EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+        EXPECT_LT(CurrentPosition(session), 1.0);
+    }
+    // The menu's Play still goes on from where Stop left it.
+    form_->commands().Run("SeekTo", 4.0);
+    ASSERT_TRUE(testing::WaitUntil([&] { return CurrentPosition(session) > 3.9; }));
+    form_->commands().Run("Stop1Click", {});
+    form_->commands().Run("Play1Click", {});
+    EXPECT_GT(CurrentPosition(session), 3.9);
+}
+
+// MPRIS: "If there is no next track (and endless playback and track repeat
+// are both off), stop playback."
+TEST_F(Mpris, PlayerctlNextAtTheLastEntryStopsOrGoesRoundALoopingList) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    std::vector<std::string> names;
+    for (const char* name : {"one.avi", "two.avi"})
+        names.push_back(testing::media::AviPcm(dir_ / name, 8.0, 1).string());
+    SetPlayList(session, session.playList, names, 1, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[1]; }));
+    EXPECT_TRUE(Get("CanGoNext").toBool()) << "playerctl asks only then";
+    Playerctl(bus, {"next"});
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Stopped");
+    EXPECT_EQ(session.graph.CurrentMediaName, names[1]);
+    // A looping list goes round.
+    Playerctl(bus, {"play"});
+    AppSettings().LoopOn = true;
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+    AppSettings().LoopOn = false;
+    // Before the last entry Next moves on, and plays.
+    Playerctl(bus, {"next"});
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[1]; }));
+    EXPECT_EQ(Playerctl(bus, {"status"}).out, "Playing");
+}
+
+// MPRIS: "A value of 0.0 should not be set by the client. If it is, the
+// media player should act as though Pause was called."
+TEST_F(Mpris, ARateOfZeroPauses) {
+    form_->OpenMedia(clip_);
+    auto setRate = [this](double rate) {
+        QDBusMessage set =
+            QDBusMessage::createMethodCall(MprisService::kServiceName, MprisService::kObjectPath,
+                                           "org.freedesktop.DBus.Properties", "Set");
+        set.setArguments(
+            {"org.mpris.MediaPlayer2.Player", "Rate", QVariant::fromValue(QDBusVariant(rate))});
+        const QDBusMessage reply = client_->call(set, QDBus::BlockWithGui, 10000);
+        testing::PumpEvents(50);
+        return reply.type() == QDBusMessage::ReplyMessage;
+    };
+    ASSERT_EQ(Get("PlaybackStatus").toString(), "Playing");
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+    EXPECT_EQ(session.osdMessage, "pause");
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+    Call("Play");
+    EXPECT_TRUE(setRate(1.5));
+    EXPECT_EQ(Get("Rate").toDouble(), 1.5);
+    EXPECT_TRUE(setRate(0.0));
+    EXPECT_EQ(Get("PlaybackStatus").toString(), "Paused");
+}
+
+// xesam:url is a URL (RFC 3986): a blank and the bytes of a letter beyond
+// ASCII are percent-encoded, as QUrl::fromLocalFile's encoded form has them.
+TEST_F(Mpris, PlayerctlReadsPercentEncodedUrls) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const struct {
+        const char* name;
+        const char* encoded;
+    } cases[] = {{"01 interlude.ogg", "01%20interlude.ogg"},
+                 {"caf\xC3\xA9.ogg", "caf%C3%A9.ogg"},
+                 {"50% #1.ogg", "50%25%20%231.ogg"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = testing::media::OggVorbis(dir_ / c.name, 2.0).string();
+        Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(file)).toString()});
+        ASSERT_EQ(session.graph.CurrentMediaName, file);
+        const std::string url = "file://" + dir_.path().string() + "/" + c.encoded;
+        EXPECT_EQ(Playerctl(bus, {"metadata", "xesam:url"}).out, url);
+        EXPECT_EQ(Metadata().value("xesam:url").toString().toStdString(), url);
+        EXPECT_EQ(QUrl(QString::fromStdString(url)).toLocalFile().toStdString(), file);
+    }
+}
+
+// The tags of a file for the whole medium: ID3 in an MP3 and Vorbis comments
+// in Ogg (which GStreamer's demuxers hand on as the stream's), the segment's
+// tags in Matroska. Matroska's tracks have names of their own (GStreamer's
+// writer calls its sound track "Audio"), which are no title of the medium: a
+// file without one keeps its name.
+TEST_F(Mpris, PlayerctlReadsTitleArtistAndAlbumFromTheTags) {
+    const QString bus = bus_.Address();
+    ASSERT_EQ(Playerctl(bus, {"--version"}).exitCode, 0) << "playerctl is needed";
+    const std::string sound = "audiotestsrc num-buffers=200 ! audioconvert ! ";
+    const std::string tags = "taginject tags=\"title=Interlude,artist=Ann,album=Disc\" ! ";
+    const std::filesystem::path files[] = {dir_ / "id3.mp3", dir_ / "comments.ogg",
+                                           dir_ / "segment.mkv"};
+    ASSERT_EQ(testing::MakeMedia(
+                  sound + "lamemp3enc ! " + tags + "id3v2mux ! filesink location=$OUT", files[0]),
+              "");
+    ASSERT_EQ(
+        testing::MakeMedia(sound + tags + "vorbisenc ! oggmux ! filesink location=$OUT", files[1]),
+        "");
+    {
+        // The writer's own tags are the segment's; those in the stream, its track's.
+        GstElement* pipeline = gst_parse_launch(
+            (sound + "vorbisenc ! matroskamux name=mux ! filesink location=" + files[2].string())
+                .c_str(),
+            nullptr);
+        ASSERT_NE(pipeline, nullptr);
+        GstElement* mux = gst_bin_get_by_name(GST_BIN(pipeline), "mux");
+        gst_tag_setter_add_tags(GST_TAG_SETTER(mux), GST_TAG_MERGE_REPLACE, GST_TAG_TITLE,
+                                "Interlude", GST_TAG_ARTIST, "Ann", GST_TAG_ALBUM, "Disc", nullptr);
+        gst_object_unref(mux);
+        ASSERT_EQ(testing::RunPipelineToEnd(pipeline, 30), "");
+    }
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(file.string())).toString()});
+        ASSERT_EQ(session.graph.CurrentMediaName, file.string());
+        ASSERT_TRUE(testing::WaitUntil(
+            [&] { return Metadata().value("xesam:title").toString() == "Interlude"; }, 5000))
+            << Metadata().value("xesam:title").toString().toStdString();
+        EXPECT_EQ(Playerctl(bus, {"metadata", "title"}).out, "Interlude");
+        EXPECT_EQ(Playerctl(bus, {"metadata", "artist"}).out, "Ann");
+        EXPECT_EQ(Playerctl(bus, {"metadata", "album"}).out, "Disc");
+        const QVariantMap metadata = Metadata();
+        EXPECT_EQ(metadata.value("xesam:artist").toStringList(), QStringList{"Ann"});
+        EXPECT_EQ(metadata.value("xesam:album").toString(), "Disc");
+    }
+    const std::filesystem::path untitled = dir_ / "untitled.mkv";
+    ASSERT_EQ(
+        testing::MakeMedia(sound + "vorbisenc ! matroskamux ! filesink location=$OUT", untitled),
+        "");
+    Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(untitled.string())).toString()});
+    ASSERT_EQ(session.graph.CurrentMediaName, untitled.string());
+    testing::PumpEvents(500);
+    const QVariantMap metadata = Metadata();
+    EXPECT_EQ(metadata.value("xesam:title").toString(), "untitled.mkv");
+    EXPECT_FALSE(metadata.contains("xesam:artist"));
+    EXPECT_FALSE(metadata.contains("xesam:album"));
+}
+
+// A medium the desktop opens is no entry of the play list played before:
+// at its end that list does not go on.
+TEST_F(Mpris, AfterAnOpenedUriEndsTheOldListDoesNotGoOn) {
+    std::vector<std::string> names;
+    for (const char* name : {"one.avi", "two.avi"})
+        names.push_back(testing::media::AviPcm(dir_ / name, 8.0, 1).string());
+    SetPlayList(session, session.playList, names, 0, form_->Opener());
+    ASSERT_TRUE(testing::WaitUntil([&] { return session.graph.CurrentMediaName == names[0]; }));
+    const std::string brief = testing::media::AviPcm(dir_ / "brief.avi", 1.0, 1).string();
+    Call("OpenUri", {QUrl::fromLocalFile(QString::fromStdString(brief)).toString()});
+    ASSERT_EQ(session.graph.CurrentMediaName, brief);
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return Get("PlaybackStatus").toString() == "Stopped"; }, 10000));
+    testing::PumpEvents(1000);
+    EXPECT_EQ(session.graph.CurrentMediaName, brief);
+    EXPECT_EQ(form_->PlayList(), std::vector<std::string>{brief});
 }
 
 TEST_F(Mpris, OpenUriOpensAWebAddressAndRefusesOtherSchemes) {

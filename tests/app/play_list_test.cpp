@@ -241,6 +241,44 @@ TEST_F(ListFiles, M3u8ListsSkipCommentsAndBlankLines) {
                                         "http://radio.example/stream"}));
 }
 
+TEST_F(ListFiles, M3uLinesMayBeIndented) {
+    // totem-pl-parser's O_G_Money_Snoop_Dogg.m3u (test_m3u_leading_tabs): one
+    // entry, its EXTINF comment indented with tabs.
+    testing::WriteFile(dir_ / "tabs.m3u",
+                       "#EXTM3U\r\n\t\t#EXTINF:-1,O G Money - Girl Gotta girlfriend Feat. O G "
+                       "Money, Snoop Dogg\r\nhttp://media.ArtistServer.com/tracks/23985/21898/1/1/"
+                       "5e302b19727b666f5825/0/O_G_Money_-_Girl_Gotta_girlfriend_Feat_O_G_Money,_"
+                       "Snoop_Dogg.mp3\r\n");
+    EXPECT_EQ(ReadListFile((dir_ / "tabs.m3u").string()),
+              (std::vector<std::string>{"http://media.ArtistServer.com/tracks/23985/21898/1/1/"
+                                        "5e302b19727b666f5825/0/O_G_Money_-_Girl_Gotta_girlfriend_"
+                                        "Feat_O_G_Money,_Snoop_Dogg.mp3"}));
+    testing::WriteFile(dir_ / "indented.m3u8", "  \tsong.mp3\n \t \n\t/abs/other.ogg\n");
+    EXPECT_EQ(ReadListFile((dir_ / "indented.m3u8").string()),
+              (std::vector<std::string>{(dir_ / "song.mp3").string(), "/abs/other.ogg"}));
+    // In .mpl lists every line is a name as it stands.
+    testing::WriteFile(dir_ / "indented.mpl", " song.mp3\r\n");
+    EXPECT_EQ(ReadListFile((dir_ / "indented.mpl").string()),
+              (std::vector<std::string>{(dir_ / " song.mp3").string()}));
+}
+
+TEST_F(ListFiles, M3uBackslashesSeparateFoldersUnlessTheNameExistsAsWritten) {
+    std::filesystem::create_directories(dir_ / "media");
+    testing::WriteFile(dir_ / "media" / "clip.wav", "");
+    testing::WriteFile(dir_ / "odd\\name.wav", "");
+    testing::WriteFile(dir_ / "windows.m3u",
+                       "media\\clip.wav\r\nodd\\name.wav\r\nmedia\\later.wav\r\n"
+                       "http://radio.example/a\\b\r\n");
+    EXPECT_EQ(ReadListFile((dir_ / "windows.m3u").string()),
+              (std::vector<std::string>{
+                  (dir_ / "media" / "clip.wav").string(), (dir_ / "odd\\name.wav").string(),
+                  (dir_ / "media" / "later.wav").string(), "http://radio.example/a\\b"}));
+    // An .mpl list is this program's own, written on Linux.
+    testing::WriteFile(dir_ / "own.mpl", "media\\clip.wav\r\n");
+    EXPECT_EQ(ReadListFile((dir_ / "own.mpl").string()),
+              (std::vector<std::string>{(dir_ / "media\\clip.wav").string()}));
+}
+
 TEST_F(ListFiles, WritingUsesCrLfAndAFailureNamesTheFileAndKeepsTheOldList) {
     const std::string name = (dir_ / "out.mpl").string();
     WriteListFile(name, {"/a/b.avi", "/c/\xc3\xa9.ogg"});

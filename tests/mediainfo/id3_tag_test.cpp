@@ -68,16 +68,32 @@ TEST_F(Id3TagTest, FieldsAreTrimmedAndDecoded) {
     // Old taggers wrote Windows-1252; "\xE9" is é.
     ASSERT_TRUE(Read(Tag("Caf\xE9", "", 0, 255), buffer));
     EXPECT_EQ(Id3Field(buffer, 1), "Caf\xC3\xA9");
-    EXPECT_EQ(Id3Field(buffer, 6), "0");
+    EXPECT_EQ(Id3Field(buffer, 6), "") << "track 0 is no track";
     EXPECT_EQ(Id3Field(buffer, 7), "255");
 }
 
-TEST_F(Id3TagTest, VersionOneCommentSpillsIntoTheTrack) {
+// ID3 v1.1 (as id3.org describes it) keeps byte 125 zero and puts a track
+// number other than zero in byte 126; in any other tag the comment runs over
+// both, as version 1.0 wrote it.
+TEST_F(Id3TagTest, OnlyVersionOnePointOneCarriesATrack) {
     Id3Buffer buffer;
-    ASSERT_TRUE(Read(Tag("T", "abcdefghijklmnopqrstuvwxyz0123", 0, 17), buffer));
-    EXPECT_EQ(Id3Field(buffer, 5), "abcdefghijklmnopqrstuvwxyz012");
-    EXPECT_EQ(Id3Field(buffer, 6), "51");  // '3'
-    EXPECT_EQ(Id3DisplayLines(buffer)[6], "genre: Rock");
+    ASSERT_TRUE(Read(Tag("T", "Thirty bytes of comment, all l", 0, 17), buffer));
+    EXPECT_EQ(Id3Field(buffer, 5), "Thirty bytes of comment, all l");
+    EXPECT_EQ(Id3Field(buffer, 6), "") << "not 108, the comment's last 'l'";
+    EXPECT_EQ(Id3DisplayLines(buffer)[4], "comment: Thirty bytes of comment, all l");
+    EXPECT_EQ(Id3DisplayLines(buffer)[5], "track: ");
+
+    ASSERT_TRUE(Read(Tag("T", "Twenty-nine bytes of comment.", 0, 17), buffer));
+    EXPECT_EQ(Id3Field(buffer, 5), "Twenty-nine bytes of comment.");
+    EXPECT_EQ(Id3Field(buffer, 6), "");
+
+    ASSERT_TRUE(Read(Tag("T", "A shorter comment", 12, 17), buffer));
+    EXPECT_EQ(Id3Field(buffer, 5), "A shorter comment");
+    EXPECT_EQ(Id3Field(buffer, 6), "12");
+    ASSERT_TRUE(Read(Tag("T", "Exactly twenty-eight bytes!!", 255, 17), buffer));
+    EXPECT_EQ(Id3Field(buffer, 5), "Exactly twenty-eight bytes!!");
+    EXPECT_EQ(Id3Field(buffer, 6), "255");
+    EXPECT_EQ(Id3DisplayLines(buffer)[5], "track: 255");
 }
 
 TEST_F(Id3TagTest, FilesWithoutATagLeaveTheBufferZero) {

@@ -97,6 +97,31 @@ TEST(MicroDvd, FrameRateComesFromTheMedium) {
     EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{250}{300}x", 100, 0.0)), (Entries{{20, "x"}, {28, ""}}));
 }
 
+TEST(MicroDvd, AFirstEntryAtFrameOneGivesTheFilesOwnFrameRate) {
+    // Frame 240 at 23.976 frames a second is 10.0 s, not the 9.5 s of a 25 fps
+    // medium; the rate itself is never shown.
+    const std::string file = "{1}{1}23.976\n{240}{300}Hello\n";
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, file, 100, 25.0)), (Entries{{20, "Hello"}, {29, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, file, 100, 0.0)), (Entries{{20, "Hello"}, {29, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{1}{1}25\r\n{250}{300}x", 100, 23.976)),
+              (Entries{{20, "x"}, {28, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{240}{300}Hello\n", 100, 25.0)),
+              (Entries{{19, "Hello"}, {28, ""}}));
+}
+
+TEST(MicroDvd, NumbersElsewhereAreSubtitles) {
+    // Not at frame 1, not only a number, or no rate a film has: an ordinary
+    // subtitle, and the medium's rate times the file.
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{25}{50}23.976\n{250}{300}x")),
+              (Entries{{2, "23.976"}, {8, ""}, {20, "x"}, {28, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{1}{50}23.976 fps\n{250}{300}x")),
+              (Entries{{0, "23.976 fps"}, {8, ""}, {20, "x"}, {28, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{1}{50}1984\n{250}{300}x")),
+              (Entries{{0, "1984"}, {8, ""}, {20, "x"}, {28, ""}}));
+    EXPECT_EQ(SlotsOf(Parse(kMicroDvd, "{1}{50}0\n{250}{300}x")),
+              (Entries{{0, "0"}, {8, ""}, {20, "x"}, {28, ""}}));
+}
+
 TEST(MicroDvd, ReadingStopsOnceAnEndLiesBeyondTheTable) {
     // 10 seconds: 31 slots. The second subtitle ends beyond, so the third is never read.
     const auto table = Parse(kMicroDvd, "{25}{50}a\n{100}{900}b\n{200}{300}c\n", 10.0);

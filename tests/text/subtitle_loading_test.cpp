@@ -7,6 +7,7 @@
 
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -122,6 +123,71 @@ TEST(LoadSubtitleFile, ReadsWindows1252ByteOrderMarksAndAllLineEndings) {
                            "2\n00:00:05,000 --> 00:00:06,000\nlast")
                           .table),
               (Entries{{2, "na\xC3\xAFve|two"}, {8, ""}, {10, "last"}, {16, ""}}));
+}
+
+// pysrt's BOM test files (tests/static/bom-*.srt): the same seven cues in
+// UTF-8, UTF-16 and UTF-32, each behind its byte-order mark.
+constexpr std::string_view kSevenCues =
+    "1\n00:00:06,500 --> 00:00:09,000\nAbout 2 months ago I found myself on\n"
+    "the comment section of YouTube\n\n"
+    "2\n00:00:11,000 --> 00:00:17,000\nAnd I was commenting,\n"
+    "unfortunately I was commenting,\non a video about the famous Ayn Rand\n\n"
+    "3\n00:00:19,000 --> 00:00:24,000\nAnd I\nposted underneath against\n"
+    "this woman's tirades,\nagainst what is essentially\nthe human race.\n\n"
+    "4\n00:00:25,000 --> 00:00:31,000\nthat, this monetary system seems to have no point, "
+    "seems to actually hinder people\n\n"
+    "5\n00:00:31,000 --> 00:00:36,000\nand hinder progress, and one of the responses I got, "
+    "I didn't answer it, was:\n\n"
+    "6\n00:00:37,000 --> 00:00:43,000\nwhat actually money creates is an incentive to invent "
+    "the new items, that's the driving force behind it\n\n"
+    "7\n00:00:43,000 --> 00:00:50,000\nSo what I thought I do is instead if answering on a "
+    "YouTube comment is organize a global awareness day\n\n";
+
+// ASCII text as UTF-16 or UTF-32 behind the byte-order mark U+FEFF.
+std::string WideAscii(std::string_view text, size_t width, bool bigEndian) {
+    std::string bytes;
+    auto put = [&](uint32_t unit) {
+        for (size_t k = 0; k < width; ++k)
+            bytes += static_cast<char>((unit >> (8 * (bigEndian ? width - 1 - k : k))) & 0xFF);
+    };
+    put(0xFEFF);
+    for (char c : text) put(static_cast<unsigned char>(c));
+    return bytes;
+}
+
+size_t CueCount(const SubtitleTimetable& table) {
+    size_t cues = 0;
+    for (const auto& [slot, text] : SlotsOf(table))
+        if (!text.empty()) ++cues;
+    return cues;
+}
+
+TEST(LoadSubtitleFile, ReadsUtf16AndUtf32ByteOrderMarks) {
+    PlayerSession session;
+    const Loaded utf8 = Load(session, "bom-utf-8.srt", "\xEF\xBB\xBF" + std::string(kSevenCues));
+    ASSERT_EQ(CueCount(utf8.table), 7u);
+    EXPECT_EQ(SlotsOf(utf8.table).front(),
+              std::make_pair(13, std::string("About 2 months ago I found myself "
+                                             "on|the comment section of YouTube")));
+    const struct {
+        const char* name;
+        size_t width;
+        bool bigEndian;
+    } files[] = {{"bom-utf-16-le.srt", 2, false},
+                 {"bom-utf-16-be.srt", 2, true},
+                 {"bom-utf-32-le.srt", 4, false},
+                 {"bom-utf-32-be.srt", 4, true}};
+    for (const auto& f : files) {
+        const Loaded wide = Load(session, f.name, WideAscii(kSevenCues, f.width, f.bigEndian));
+        EXPECT_EQ(SlotsOf(wide.table), SlotsOf(utf8.table)) << f.name;
+        EXPECT_EQ(wide.osd, utf8.osd) << f.name;
+    }
+    // Cut in the middle of a code unit, the file still gives what it holds.
+    const std::string cut = WideAscii(kSevenCues, 2, false) + '\0';
+    EXPECT_EQ(CueCount(Load(session, "cut.srt", cut).table), 7u);
+    // A MicroDVD file in UTF-16 is recognised by its signature too.
+    EXPECT_EQ(SlotsOf(Load(session, "film.sub", WideAscii("{250}{300}Hello\n", 2, true)).table),
+              (Entries{{20, "Hello"}, {28, ""}}));
 }
 
 TEST(SubtitleLineReader, DecidesTheEncodingForTheWholeFile) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <string_view>
+
 #include "platform/encoding/file_name_line.h"
 
 namespace quova {
@@ -28,6 +32,63 @@ TEST(TextEncoding, DecodesWindows1252AndKeepsUtf8) {
                          "caf\xC3\xA9"),
               "caf\xC3\xA9");
     EXPECT_EQ(Windows1252ToUtf8("\x81\xFF"), "\xC2\x81\xC3\xBF");
+}
+
+// The code units as a file holds them, behind their byte-order mark.
+template <typename Unit>
+std::string WideFile(std::basic_string_view<Unit> units, bool bigEndian) {
+    std::string bytes;
+    auto put = [&](uint32_t unit) {
+        for (size_t k = 0; k < sizeof(Unit); ++k) {
+            const size_t shift = 8 * (bigEndian ? sizeof(Unit) - 1 - k : k);
+            bytes += static_cast<char>((unit >> shift) & 0xFF);
+        }
+    };
+    put(0xFEFF);
+    for (Unit unit : units) put(static_cast<uint32_t>(unit));
+    return bytes;
+}
+
+TEST(TextEncoding, DecodesUtf16AndUtf32BehindTheirByteOrderMarks) {
+    const std::string expected = "caf\xC3\xA9 \xF0\x9F\x8E\xAC\r\n";
+    for (bool bigEndian : {false, true}) {
+        const std::string utf16 =
+            WideFile(std::u16string_view(u"caf\u00E9 \U0001F3AC\r\n"), bigEndian);
+        const std::string utf32 =
+            WideFile(std::u32string_view(U"caf\u00E9 \U0001F3AC\r\n"), bigEndian);
+        EXPECT_TRUE(StartsWithWideByteOrderMark(utf16));
+        EXPECT_TRUE(StartsWithWideByteOrderMark(utf32));
+        EXPECT_EQ(WideUnicodeToUtf8(utf16), expected) << bigEndian;
+        EXPECT_EQ(WideUnicodeToUtf8(utf32), expected) << bigEndian;
+        EXPECT_EQ(WideUnicodeToUtf8(WideFile(std::u16string_view(u""), bigEndian)), "");
+    }
+    // Anything else is no wide text and comes back as it was.
+    for (const std::string& other : {std::string(), std::string("\xFF"),
+                                     std::string("\xEF\xBB\xBF"
+                                                 "1"),
+                                     std::string("\xFE"), std::string("plain")}) {
+        EXPECT_FALSE(StartsWithWideByteOrderMark(other));
+        EXPECT_EQ(WideUnicodeToUtf8(other), other);
+    }
+}
+
+TEST(TextEncoding, BrokenWideTextGivesReplacementCharacters) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    // Surrogates without their partner, in the middle and at the very end.
+    EXPECT_EQ(WideUnicodeToUtf8(WideFile(std::u16string_view(u"a\xD83Cx\xDFAC"
+                                                             u"b\xD83C"),
+                                         false)),
+              "a" + replacement + "x" + replacement + "b" + replacement);
+    // A file cut inside its last code unit.
+    EXPECT_EQ(WideUnicodeToUtf8(WideFile(std::u16string_view(u"ab"), true) + '\0'),
+              "ab" + replacement);
+    EXPECT_EQ(WideUnicodeToUtf8(WideFile(std::u32string_view(U"ab"), false) + std::string(3, 'c')),
+              "ab" + replacement);
+    // Past the last code point, and surrogates, which UTF-32 never holds.
+    const std::u32string outside = {0x110000, 0xFFFFFFFF, 0xD800, 0xDC00, U'z'};
+    const std::string decoded = WideUnicodeToUtf8(WideFile(std::u32string_view(outside), true));
+    EXPECT_EQ(decoded, replacement + replacement + replacement + replacement + "z");
+    EXPECT_TRUE(IsValidUtf8(decoded));
 }
 
 TEST(TextEncoding, LineByLineDecodingKeepsEveryOtherLineAsItIs) {
