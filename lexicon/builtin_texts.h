@@ -202,6 +202,11 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2870, "The folder %s holds no media files."},
     {2880, "Open &Folder..."},
     {2890, "Play the Folder of a File"},
+    {2970, "Screens&hot"},
+    {2980, "Screenshot &without Subtitles"},
+    {2990, "screenshot saved: %s"},
+    {3000, "cannot save the screenshot in %s: "},
+    {3010, "no video is playing: no screenshot taken"},
 };
 // clang-format on
 

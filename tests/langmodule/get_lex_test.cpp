@@ -47,7 +47,7 @@ TEST_F(LanguageModule, ExportsTheEnglishTable) {
         1440, 1450, 1460, 1470, 1480, 1500, 1520, 1600, 1700, 1800, 1810, 2000, 2010, 2020, 2030,
         2040, 2050, 2070, 2080, 2090, 2100, 2200, 2300, 2310, 2400, 2600, 2610, 2620, 2630, 2640,
         2650, 2660, 2670, 2700, 2710, 2720, 2730, 2740, 2750, 2760, 2770, 2780, 2800, 2810, 2840,
-        2850, 2860, 2870, 2880, 2890};
+        2850, 2860, 2870, 2880, 2890, 2970, 2980, 2990, 3000, 3010};
     for (int index = -1; index <= 4096; ++index)
         EXPECT_EQ(Get(index) != "?", listed.contains(index)) << index;
     EXPECT_EQ(Get(11), "Set High Priority option if you have|other jobs working in background.");
