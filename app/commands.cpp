@@ -38,6 +38,7 @@
 #include "playback/media_events.h"
 #include "playback/player_session.h"
 #include "playback/resume_points.h"
+#include "playback/screenshots.h"
 #include "playback/transport.h"
 #include "playback/volume.h"
 #include "text/osd.h"
@@ -201,6 +202,11 @@ const std::vector<Command>& CommandTable() {
         {"FFWD1Click", ArgKind::None, Plain<FFWD1Click>},
         {"FBWD1Click", ArgKind::None, Plain<FBWD1Click>},
         {"Step1Click", ArgKind::None, Plain<Step1Click>},
+        // The picture goes to its writer; the OSD tells where it went later.
+        {"Screenshot1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { TakeScreenshot(c.session, ScreenshotKind::WithSubtitles); }},
+        {"VideoScreenshot1Click", ArgKind::None,
+         [](Ctx& c, const Arg&) { TakeScreenshot(c.session, ScreenshotKind::VideoOnly); }},
         {"JumpBWD1Click", ArgKind::None, Plain<JumpBWD1Click>},
         {"JumpFWD1Click", ArgKind::None, Plain<JumpFWD1Click>},
         {"JumpBWD2Click", ArgKind::None, Plain<JumpBWD2Click>},

@@ -99,6 +99,10 @@ MenuState ComputeMenuState(const MenuInputs& in) {
     }
 
     enable("Playback1", in.HasGraph);
+    // A picture to save needs a video stream the renderer shows.
+    const bool picture = !nothing && in.HasGraph && in.HasVideoWindow && !in.BypassVideo;
+    enable("Screenshot1", picture);
+    enable("VideoScreenshot1", picture);
     enable("Goto2", in.HasGraph);
     if (in.HasGraph) {
         ItemState& play = item("Play1");

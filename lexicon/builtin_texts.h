@@ -208,6 +208,11 @@ inline constexpr LexEntry kBuiltInTexts[] = {
     {2930, "resumed at %s"},
     {2940, "The store of places to resume was damaged. It has been set aside as %s and a new one started."},
     {2950, "Places to resume cannot be kept: %s"},
+    {2970, "Screens&hot"},
+    {2980, "Screenshot &without Subtitles"},
+    {2990, "screenshot saved: %s"},
+    {3000, "cannot save the screenshot in %s: "},
+    {3010, "no video is playing: no screenshot taken"},
 };
 // clang-format on
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "playback/play_list_state.h"
 #include "playback/player_port.h"
 #include "playback/resume_points.h"
+#include "playback/screenshots.h"
 #include "playback/session_medium_view.h"
 #include "playback/session_playback.h"
 
@@ -80,6 +82,10 @@ struct PlayerSession : MediumSession {
     ResumeMemo resume;
     // The name the last movie bookmark was saved under, offered again.
     std::string lastBookmarkName;
+    // Writes screenshots off the UI thread once the first is taken. Last, so
+    // that it goes first: it finishes and joins while `context`, which its
+    // results are posted to, is still there.
+    std::unique_ptr<ScreenshotWriter> screenshots;
 };
 
 }  // namespace quova

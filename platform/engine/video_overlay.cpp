@@ -27,6 +27,23 @@ QRect OverlayFrameRect(const QRect& windowRect, const QRect& destination, const 
 
 FrameOverlay::~FrameOverlay() {
     DropCached();
+    if (underneath_) gst_sample_unref(underneath_);
+}
+
+void FrameOverlay::KeepUnderneath(GstSample* bare) {
+    GstSample* old = nullptr;
+    {
+        std::lock_guard guard(lock_);
+        old = underneath_;
+        underneath_ = bare ? gst_sample_ref(bare) : nullptr;
+    }
+    // The buffer may go back to its pool here: not under the lock.
+    if (old) gst_sample_unref(old);
+}
+
+GstSample* FrameOverlay::Underneath() const {
+    std::lock_guard guard(lock_);
+    return underneath_ ? gst_sample_ref(underneath_) : nullptr;
 }
 
 void FrameOverlay::DropCached() {
@@ -95,13 +112,41 @@ GstVideoOverlayComposition* FrameOverlay::CompositionFor(const QSize& frame) {
 
 namespace {
 
-GstVideoOverlayComposition* Draw(GstElement*, GstSample* sample, gpointer data) {
-    auto* overlay = static_cast<std::shared_ptr<FrameOverlay>*>(data);
+// Whether the element hands the composition on as a meta (the sink draws it)
+// rather than blending it into the pixels.
+bool AttachesComposition(GstElement* element) {
+    GstPad* src = gst_element_get_static_pad(element, "src");
+    GstCaps* caps = src ? gst_pad_get_current_caps(src) : nullptr;
+    if (src) gst_object_unref(src);
+    bool attached = false;
+    if (caps) {
+        const GstCapsFeatures* features = gst_caps_get_features(caps, 0);
+        attached = features && gst_caps_features_contains(
+                                   features, GST_CAPS_FEATURE_META_GST_VIDEO_OVERLAY_COMPOSITION);
+        gst_caps_unref(caps);
+    }
+    return attached;
+}
+
+GstVideoOverlayComposition* Draw(GstElement* element, GstSample* sample, gpointer data) {
+    auto& overlay = *static_cast<std::shared_ptr<FrameOverlay>*>(data);
     GstCaps* caps = sample ? gst_sample_get_caps(sample) : nullptr;
     GstVideoInfo info;
-    if (!caps || !gst_video_info_from_caps(&info, caps)) return nullptr;
-    return (*overlay)->CompositionFor(
-        QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)));
+    if (!caps || !gst_video_info_from_caps(&info, caps)) {
+        overlay->KeepUnderneath(nullptr);
+        return nullptr;
+    }
+    GstVideoOverlayComposition* composition =
+        overlay->CompositionFor(QSize(GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)));
+    // A screenshot without the overlay needs the pixels the blend is about to
+    // change. Holding the buffer makes the element blend into a copy, which
+    // costs a copy of each frame while an image is shown, and nothing else.
+    GstSample* bare = nullptr;
+    if (composition && !AttachesComposition(element))
+        bare = gst_sample_new(gst_sample_get_buffer(sample), caps, nullptr, nullptr);
+    overlay->KeepUnderneath(bare);
+    if (bare) gst_sample_unref(bare);
+    return composition;
 }
 
 void Release(gpointer data, GClosure*) {

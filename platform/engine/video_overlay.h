@@ -39,6 +39,14 @@ class FrameOverlay {
     // reference), or nullptr when there is nothing to lay over it.
     GstVideoOverlayComposition* CompositionFor(const QSize& frame);
 
+    // Streaming thread: the frame as it was before the image was blended into
+    // its pixels (its buffer and caps), or nullptr when nothing was blended
+    // (no image, or a sink that draws the image itself). Only the last frame
+    // is kept.
+    void KeepUnderneath(GstSample* bare);
+    // Any thread: that frame (a new reference), or nullptr.
+    GstSample* Underneath() const;
+
   private:
     void DropCached();
 
@@ -51,6 +59,7 @@ class FrameOverlay {
     GstVideoOverlayComposition* cached_ = nullptr;
     std::uint64_t cachedGeneration_ = 0;
     QSize cachedFrame_;
+    GstSample* underneath_ = nullptr;
 };
 
 // Connects `overlay` to an "overlaycomposition" element's draw signal; the

@@ -62,6 +62,7 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
     GstVideoInfo info;
     GstCaps* caps = gst_sample_get_caps(sample);
     GstBuffer* buffer = gst_sample_get_buffer(sample);
+    const GstClockTime shownAt = buffer ? GST_BUFFER_PTS(buffer) : GST_CLOCK_TIME_NONE;
     const bool repeat = counts && buffer && buffer == m->prerolled;
     m->prerolled = counts ? nullptr : buffer;
     if (repeat) {
@@ -90,10 +91,19 @@ void Hand(FrameMailbox* m, GstSample* sample, bool counts) {
         ReleaseFrame(held);
         if (image.isNull()) return;
     }
+    // The overlay element passed this very frame on just now, in this thread;
+    // what it kept of it is checked by its time all the same.
+    GstSample* bare = m->overlay ? m->overlay->Underneath() : nullptr;
+    if (bare && GST_BUFFER_PTS(gst_sample_get_buffer(bare)) != shownAt) {
+        gst_sample_unref(bare);
+        bare = nullptr;
+    }
     {
         std::lock_guard guard(m->lock);
         m->latest = std::move(image);
+        std::swap(m->latestBare, bare);
     }
+    if (bare) gst_sample_unref(bare);
     if (counts) CountReceived(m);
     if (!m->pending.exchange(true)) {
         MarkPosted();
@@ -140,6 +150,10 @@ GstFlowReturn OnSample(GstAppSink* sink, gpointer data) {
 
 }  // namespace
 
+FrameMailbox::~FrameMailbox() {
+    if (latestBare) gst_sample_unref(latestBare);
+}
+
 VideoRendererFilter::VideoRendererFilter(FilterInfo info)
     : Filter(std::move(info), gst_bin_new(nullptr)),
       mailbox_(std::make_shared<FrameMailbox>()),
@@ -147,6 +161,7 @@ VideoRendererFilter::VideoRendererFilter(FilterInfo info)
     mailbox_->receiver = receiver_.get();
     mailbox_->deliver = [this] { Deliver(); };
     overlay_ = std::make_shared<FrameOverlay>();
+    mailbox_->overlay = overlay_;
     output_ = ProcessVideoOutput();
     if (output_ != VideoOutput::Image) {
         BuildOverlayChain();
@@ -255,6 +270,7 @@ VideoRendererFilter::~VideoRendererFilter() {
            static_cast<unsigned long long>(ReceivedFrames()),
            static_cast<unsigned long long>(ShownFrames()));
     receiver_.reset();
+    if (currentBare_) gst_sample_unref(currentBare_);
     if (widget_) delete widget_.data();
 }
 
@@ -267,10 +283,14 @@ void VideoRendererFilter::CreatePins() {
 }
 
 void VideoRendererFilter::Deliver() {
+    GstSample* bare = nullptr;
     {
         std::lock_guard guard(mailbox_->lock);
         current_ = mailbox_->latest;
+        if (mailbox_->latestBare) bare = gst_sample_ref(mailbox_->latestBare);
     }
+    std::swap(currentBare_, bare);
+    if (bare) gst_sample_unref(bare);
     if (widget_) widget_->setFrame(current_);
 }
 
@@ -289,6 +309,32 @@ std::uint64_t VideoRendererFilter::ShownFrames() const {
 
 QImage VideoRendererFilter::CurrentImage() const {
     return current_;
+}
+
+ShownPicture VideoRendererFilter::Shown(bool withOverlay) const {
+    if (!overlaySink_) {
+        if (current_.isNull()) return {};
+        if (withOverlay || !currentBare_) return ShownPicture(current_);
+        return ShownPicture(currentBare_, false);
+    }
+    // A sink that draws into the window keeps the frame it drew last.
+    GstSample* last = nullptr;
+    g_object_get(overlaySink_, "last-sample", &last, nullptr);
+    if (!last) return {};
+    GstBuffer* shown = gst_sample_get_buffer(last);
+    if (!shown) {
+        gst_sample_unref(last);
+        return {};
+    }
+    GstSample* bare = withOverlay ? nullptr : overlay_->Underneath();
+    if (bare && GST_BUFFER_PTS(gst_sample_get_buffer(bare)) != GST_BUFFER_PTS(shown)) {
+        gst_sample_unref(bare);
+        bare = nullptr;
+    }
+    ShownPicture picture(bare ? bare : last, withOverlay);
+    if (bare) gst_sample_unref(bare);
+    gst_sample_unref(last);
+    return picture;
 }
 
 VideoWidget* VideoRendererFilter::widget() const {

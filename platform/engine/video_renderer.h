@@ -16,6 +16,7 @@
 
 #include "platform/engine/deep_picture.h"
 #include "platform/engine/filter.h"
+#include "platform/engine/shown_picture.h"
 #include "platform/engine/video_output.h"
 
 namespace quova::engine {
@@ -26,8 +27,18 @@ class VideoWidget;
 // Frames handed from the streaming thread to the UI thread: the newest one
 // waits here, and one queued call at a time carries it over.
 struct FrameMailbox {
+    FrameMailbox() = default;
+    FrameMailbox(const FrameMailbox&) = delete;
+    FrameMailbox& operator=(const FrameMailbox&) = delete;
+    ~FrameMailbox();
+
     std::mutex lock;
     QImage latest;
+    // The latest frame as it was before the overlay was blended into it;
+    // nullptr when nothing was.
+    GstSample* latestBare = nullptr;
+    // Where the overlay element leaves that frame (streaming thread).
+    std::shared_ptr<FrameOverlay> overlay;
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> pending{false};
     // The buffer last handed as the paused picture (streaming thread only, for
@@ -93,6 +104,11 @@ class VideoRendererFilter : public Filter {
     std::uint64_t ShownFrames() const;
     // The picture shown now (the last one received).
     QImage CurrentImage() const;
+    // The same picture for a screenshot, at the frame's own size: as shown,
+    // with the overlay drawn into it, or as it was before the overlay (the
+    // frame shown now, not a frame decoded again). Empty before the first
+    // picture.
+    ShownPicture Shown(bool withOverlay) const;
     // Called by the graph when it starts to run.
     void GraphRunning();
     // Called by the graph when it stops.
@@ -127,6 +143,7 @@ class VideoRendererFilter : public Filter {
     QPointer<VideoWidget> widget_;
     QPointer<QWidget> drain_;
     QImage current_;
+    GstSample* currentBare_ = nullptr;
     QRect source_;
     QRect destination_;
     bool autoShow_ = true;

@@ -1,6 +1,7 @@
 #include "platform/files/atomic_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,13 +81,10 @@ bool CommitTemporaryFile(const std::string& temporary, const std::string& path,
     return CommitOpenTemporary(fd, temporary, path, error);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
-    int fd = -1;
-    const std::string temporary = CreateTemporaryBeside(path, fd);
-    if (fd < 0) {
-        SetErrno(error, errno);
-        return false;
-    }
+namespace {
+
+// Writes all of `bytes`; on failure closes `fd`, removes the file and says why.
+bool WriteAll(int fd, const std::string& temporary, std::string_view bytes, std::string* error) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -99,7 +97,75 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         }
         done += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+// Gives `temporary` the name `path` only while no entry has it: 0, or the
+// errno (EEXIST when the name is taken).
+int RenameWithoutReplacing(const std::string& temporary, const std::string& path) {
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without the flag: a hard link never replaces either.
+    if (link(temporary.c_str(), path.c_str()) != 0) return errno;
+    unlink(temporary.c_str());
+    return 0;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    int fd = -1;
+    const std::string temporary = CreateTemporaryBeside(path, fd);
+    if (fd < 0) {
+        SetErrno(error, errno);
+        return false;
+    }
+    if (!WriteAll(fd, temporary, bytes, error)) return false;
     return CommitOpenTemporary(fd, temporary, path, error);
+}
+
+std::string WriteNewFileAtomically(const std::string& folder,
+                                   const std::function<std::string(int)>& nameFor,
+                                   std::string_view bytes, std::string* error, int limit) {
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    int fd = -1;
+    const std::string temporary = CreateTemporaryBeside(base + "x", fd);
+    if (fd < 0) {
+        SetErrno(error, errno);
+        return {};
+    }
+    if (!WriteAll(fd, temporary, bytes, error)) return {};
+    fchmod(fd, 0644);
+    const bool synced = fsync(fd) == 0;
+    const int syncError = errno;
+    const bool closed = close(fd) == 0;
+    if (!synced || !closed) {
+        SetErrno(error, !synced ? syncError : errno);
+        unlink(temporary.c_str());
+        return {};
+    }
+    for (int n = 1; n <= limit; ++n) {
+        const std::string name = nameFor(n);
+        if (name.empty() || name.find('/') != std::string::npos) break;
+        const std::string path = base + name;
+        const int failed = RenameWithoutReplacing(temporary, path);
+        if (failed == EEXIST) continue;
+        if (failed != 0) {
+            SetErrno(error, failed);
+            unlink(temporary.c_str());
+            return {};
+        }
+        const int dir = open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+        return path;
+    }
+    SetErrno(error, EEXIST);
+    unlink(temporary.c_str());
+    return {};
 }
 
 }  // namespace quova

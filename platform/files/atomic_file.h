@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,14 @@ std::string CreateTemporaryBeside(const std::string& path, int& fd);
 // Gives the written temporary file the name `path` as WriteFileAtomically
 // does; on failure the temporary file is removed and `error` says why.
 bool CommitTemporaryFile(const std::string& temporary, const std::string& path, std::string* error);
+
+// Writes `bytes` into `folder` as WriteFileAtomically does, but under a name
+// no entry has: nameFor(1), nameFor(2), ... up to nameFor(limit), the first
+// that is free when the file gets it. Nothing that is there is ever replaced,
+// not even an entry made meanwhile by someone else. Returns the new file's
+// path, or "" with `error` set.
+std::string WriteNewFileAtomically(const std::string& folder,
+                                   const std::function<std::string(int)>& nameFor,
+                                   std::string_view bytes, std::string* error, int limit = 10000);
 
 }  // namespace quova

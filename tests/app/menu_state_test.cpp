@@ -242,6 +242,36 @@ TEST(MenuState, SubtitleTracksOfTheOpenFile) {
     EXPECT_FALSE(Visible(ComputeMenuState(in), "SubtitleTracks1"));
 }
 
+// A screenshot needs a picture: a medium whose video the renderer shows,
+// playing or paused, a file or a disc.
+TEST(MenuState, ScreenshotsOnlyWhileAVideoIsShown) {
+    auto offered = [](const MenuInputs& in) {
+        const MenuState s = ComputeMenuState(in);
+        EXPECT_EQ(Enabled(s, "Screenshot1"), Enabled(s, "VideoScreenshot1"));
+        return Enabled(s, "Screenshot1");
+    };
+    MenuInputs in = FilePlaying();
+    EXPECT_TRUE(offered(in));
+    in.GraphState = 1;
+    EXPECT_TRUE(offered(in)) << "paused";
+    in.MediaKind = 2;
+    EXPECT_TRUE(offered(in)) << "a disc";
+
+    EXPECT_FALSE(offered(Options())) << "nothing open";
+    in = FilePlaying();
+    in.HasVideoWindow = false;
+    EXPECT_FALSE(offered(in)) << "sound only";
+    in = FilePlaying();
+    in.BypassVideo = true;
+    EXPECT_FALSE(offered(in)) << "the video left out";
+    // What was offered for the last medium is taken back with it.
+    in = FilePlaying();
+    in.MediaKind = 0;
+    in.HasGraph = false;
+    in.HasVideoWindow = false;
+    EXPECT_FALSE(offered(in));
+}
+
 TEST(MenuState, DvdInAMenu) {
     MenuInputs in = Options();
     in.MediaKind = 2;

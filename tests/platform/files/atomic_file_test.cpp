@@ -104,6 +104,63 @@ TEST(AtomicFile, TheTemporaryFileIsNewAndPrivateBesideTheTarget) {
     EXPECT_EQ(EntriesIn(dir.path()), 1);
 }
 
+// A new file takes the first free name and never an entry that is there,
+// whatever kind of entry: a file, a folder, a link (dangling or not).
+TEST(NewFile, TakesTheFirstFreeNameAndReplacesNothing) {
+    TempDir dir;
+    auto name = [](int n) { return "shot" + std::to_string(n) + ".png"; };
+    std::string error;
+    const std::string first = WriteNewFileAtomically(dir.path().string(), name, "one", &error);
+    EXPECT_EQ(first, (dir / "shot1.png").string()) << error;
+    EXPECT_EQ(testing::ReadFile(dir / "shot1.png"), "one");
+    EXPECT_EQ(ModeOf(dir / "shot1.png"), 0644u);
+
+    fs::create_directory(dir / "shot2.png");
+    fs::create_symlink(dir / "gone", dir / "shot3.png");
+    testing::WriteFile(dir / "target", "kept");
+    fs::create_symlink(dir / "target", dir / "shot4.png");
+    EXPECT_EQ(WriteNewFileAtomically(dir.path().string(), name, "two", &error),
+              (dir / "shot5.png").string())
+        << error;
+    EXPECT_EQ(testing::ReadFile(dir / "shot1.png"), "one");
+    EXPECT_EQ(testing::ReadFile(dir / "target"), "kept");
+    EXPECT_FALSE(fs::exists(dir / "gone"));
+    EXPECT_EQ(testing::ReadFile(dir / "shot5.png"), "two");
+    // Nothing temporary is left beside them.
+    EXPECT_EQ(EntriesIn(dir.path()), 6);
+}
+
+TEST(NewFile, FailsWithAReasonAndLeavesNothingWhenNoNameIsFreeOrTheFolderIsShut) {
+    TempDir dir;
+    testing::WriteFile(dir / "a", "x");
+    std::string error;
+    EXPECT_EQ(WriteNewFileAtomically(
+                  dir.path().string(), [](int) { return std::string("a"); }, "y", &error, 5),
+              "");
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(testing::ReadFile(dir / "a"), "x");
+    EXPECT_EQ(EntriesIn(dir.path()), 1);
+
+    error.clear();
+    EXPECT_EQ(WriteNewFileAtomically((dir / "none").string(), [](int) { return std::string("b"); },
+                                     "y", &error),
+              "");
+    EXPECT_FALSE(error.empty());
+
+    // A folder that takes no entries (unless the tests run as the superuser).
+    fs::create_directory(dir / "shut");
+    fs::permissions(dir / "shut", fs::perms::owner_read | fs::perms::owner_exec);
+    if (access((dir / "shut").c_str(), W_OK) != 0) {
+        error.clear();
+        EXPECT_EQ(WriteNewFileAtomically((dir / "shut").string(),
+                                         [](int) { return std::string("c"); }, "y", &error),
+                  "");
+        EXPECT_FALSE(error.empty());
+    }
+    fs::permissions(dir / "shut", fs::perms::owner_all);
+    EXPECT_EQ(EntriesIn(dir / "shut"), 0);
+}
+
 TEST(WholeFile, ReadsPlainFilesUpToTheLimitAndNothingElse) {
     TempDir dir;
     testing::WriteFile(dir / "big", std::string(20000, 'a'));
